@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "NoteDocumentObserver.h"
+#include "NoteElement.h"
+#include "NotePosition.h"
+#include "Styles.h"
+
+namespace NoteEditEngine {
+
+class CNoteUndoHistory;
+
+// The text of one note: a sequence of elements that always starts with a paragraph mark, its undo
+// history, its observers and its created and modified times.
+//
+// Every editing primitive edits at a position of this document and moves it; it sets the
+// modified time, records an undo step (unless recording is suspended) and, while
+// NotificationsEnabled is on, tells every observer. An operation that does not apply does
+// nothing and reports nothing.
+class CNoteDocument : public ElementList {
+public:
+    // One empty Normal paragraph; created and modified are now.
+    CNoteDocument();
+    ~CNoteDocument() override;
+    CNoteDocument(const CNoteDocument&) = delete;
+    CNoteDocument& operator=(const CNoteDocument&) = delete;
+
+    [[nodiscard]] CNoteUndoHistory& UndoHistory() noexcept { return *m_undo; }
+    [[nodiscard]] const CNoteUndoHistory& UndoHistory() const noexcept { return *m_undo; }
+
+    // Observers are borrowed; adding one twice keeps one entry. Observers must not add or remove
+    // observers of this document while being notified.
+    void AddObserver(CNoteDocumentObserver* observer);
+    void RemoveObserver(CNoteDocumentObserver* observer) noexcept;
+    [[nodiscard]] const std::vector<CNoteDocumentObserver*>& Observers() const noexcept {
+        return m_observers;
+    }
+
+    [[nodiscard]] int32_t Created() const noexcept { return m_created; }
+    [[nodiscard]] int32_t Modified() const noexcept { return m_modified; }
+    void SetCreated(int32_t time) noexcept { m_created = time; }
+    void SetModified(int32_t time) noexcept { m_modified = time; }
+
+    // --- Positions ---
+
+    // The document start; typing in the style of the first character (or of the first mark when
+    // the document is one empty paragraph).
+    [[nodiscard]] CNotePosition Start() noexcept;
+    [[nodiscard]] CNotePosition End() noexcept;
+    // Index 0 is the start; otherwise the element at the index with its style. An index past the
+    // last element gives the end. Logarithmic.
+    [[nodiscard]] CNotePosition FromIndex(int64_t index) noexcept;
+
+    // --- Editing primitives (p must lie in this document) ---
+
+    // A white-space code unit is stored as a space.
+    void InsertCharacter(CNotePosition& p, char16_t codeUnit);
+    // Splits the paragraph at p: a copy of its mark, in p's typing style, goes after p.
+    void InsertParagraphBreak(CNotePosition& p);
+    // Removes the element before the caret; nothing at the start.
+    void DeleteBackward(CNotePosition& p);
+    // Removes the element after the caret; nothing at the end.
+    void DeleteForward(CNotePosition& p);
+    // Removes up to n elements after p. A range from a paragraph start through a later paragraph
+    // mark leaves the surviving text in that later paragraph's format.
+    void DeleteRange(CNotePosition& p, uint32_t n);
+    // Restyles the element held by p.
+    void SetCharacterStyle(CNotePosition& p, CharacterStyle style);
+    // Gives p's paragraph a new format (indent stored as given: callers clamp). Setting the
+    // current format does nothing at all.
+    void SetParagraphFormat(CNotePosition& p, uint32_t style, int32_t indent);
+    // Pastes text from startIndex on: line feeds break paragraphs at the base indent, leading tabs
+    // of a line become indent levels, other tabs and control codes become spaces, carriage
+    // returns and a few other controls vanish. One summary notification.
+    void InsertPlainText(CNotePosition& p, std::u16string_view text, size_t startIndex = 0);
+
+    // --- Composite rules of the keyboard ---
+
+    // Enter: ends a header into Normal, ends a list on an empty item, else breaks the paragraph.
+    void Enter(CNotePosition& p);
+    // Backspace: outdents, then leaves a list, then joins paragraphs keeping the caret's format
+    // when the paragraph before is empty.
+    void Backspace(CNotePosition& p);
+    // Delete: from an empty paragraph into a non-empty one keeps the following format.
+    void DeleteKey(CNotePosition& p);
+
+    // --- Notification (the undo history and commands that switched notifications off) ---
+
+    void NotifyRemoving(const CNotePosition& position, uint32_t count);
+    void NotifyChanged(const CNotePosition& position, uint32_t count);
+
+    // Elements from the paragraph mark of p's paragraph through its last element.
+    [[nodiscard]] uint32_t ParagraphElementCount(const CNotePosition& p) const noexcept;
+
+private:
+    friend class CNoteUndoHistory;
+
+    void Touch() noexcept;
+    // Links an owned element in and returns its place; no record, no notification.
+    ElementIterator LinkAfter(ElementIterator after, ElementPtr element);
+    ElementIterator LinkBefore(ElementIterator before, ElementPtr element);
+    // Unlinks and destroys; returns the follower.
+    ElementIterator Destroy(ElementIterator element) noexcept;
+
+    std::unique_ptr<CNoteUndoHistory> m_undo;
+    std::vector<CNoteDocumentObserver*> m_observers;  // sorted by identity
+    int32_t m_created = 0;
+    int32_t m_modified = 0;
+};
+
+}  // namespace NoteEditEngine

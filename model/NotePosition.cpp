@@ -1,0 +1,113 @@
+#include "NotePosition.h"
+
+#include "NoteDocument.h"
+
+namespace NoteEditEngine {
+
+CNotePosition::CNotePosition(CNoteDocument* document, ElementIterator element,
+                             CharacterStyle typing) noexcept
+    : m_document(document), m_element(element), m_typing(typing) {}
+
+const ElementList& CNotePosition::List() const noexcept { return *m_document; }
+
+uint32_t CNotePosition::Index() const noexcept { return List().index(m_element); }
+
+CNotePosition CNotePosition::DocumentStart() const noexcept {
+    CNotePosition start(m_document, List().begin(), m_typing);
+    ElementIterator second = start.m_element;
+    ++second;
+    if (second != List().end()) start.m_typing = (*second)->Style();
+    return start;
+}
+
+CNotePosition CNotePosition::DocumentEnd() const noexcept {
+    const ElementIterator last(List().Last(), &List());
+    return {m_document, last, (*last)->Style()};
+}
+
+CNotePosition CNotePosition::ParagraphOf() const noexcept {
+    ElementIterator it = m_element;
+    while (!(*it)->IsParagraph()) --it;
+    return {m_document, it, m_typing};
+}
+
+ParagraphFormat CNotePosition::ParagraphFormatOf() const noexcept {
+    return AsParagraph(ParagraphOf().Element())->Format();
+}
+
+CNotePosition CNotePosition::ParagraphEnd() const noexcept {
+    CNotePosition end = *this;
+    ElementIterator next = m_element;
+    for (++next; next != List().end() && !(*next)->IsParagraph(); ++next) end.m_element = next;
+    return end;
+}
+
+CNotePosition CNotePosition::Before() const noexcept {
+    CNotePosition before = *this;
+    before.StepLeft();
+    return before;
+}
+
+bool CNotePosition::IsAtStart() const noexcept { return m_element == List().begin(); }
+
+bool CNotePosition::IsAtEnd() const noexcept { return List().is_last(m_element); }
+
+bool CNotePosition::IsAtParagraphEnd() const noexcept {
+    ElementIterator next = m_element;
+    ++next;
+    return next == List().end() || (*next)->IsParagraph();
+}
+
+char16_t CNotePosition::CodeUnitAt() const noexcept {
+    const CNoteCharacter* character = AsCharacter(Element());
+    return character != nullptr ? character->CodeUnit() : char16_t{0};
+}
+
+void CNotePosition::StepLeft() noexcept {
+    m_typing = Element()->Style();
+    if (m_element != List().begin()) --m_element;
+}
+
+void CNotePosition::StepRight() noexcept {
+    ElementIterator next = m_element;
+    ++next;
+    if (next != List().end()) m_element = next;
+    m_typing = Element()->Style();
+}
+
+namespace {
+bool HoldsWordCharacter(const CNotePosition& p) noexcept {
+    return !p.ElementIsParagraph() && IsWordCharacter(p.CodeUnitAt());
+}
+}  // namespace
+
+void CNotePosition::BackOverWord() noexcept {
+    // A paragraph mark is no word character, so the walk ends at the paragraph start.
+    while (HoldsWordCharacter(*this)) StepLeft();
+}
+
+void CNotePosition::BackOverNonWord() noexcept {
+    while (!ElementIsParagraph() && !HoldsWordCharacter(*this)) StepLeft();
+}
+
+void CNotePosition::ForwardOverWord() noexcept {
+    while (!IsAtParagraphEnd()) {
+        StepRight();
+        if (!HoldsWordCharacter(*this)) {
+            StepLeft();
+            return;
+        }
+    }
+}
+
+void CNotePosition::ForwardOverNonWord() noexcept {
+    while (!IsAtParagraphEnd()) {
+        StepRight();
+        if (HoldsWordCharacter(*this)) {
+            StepLeft();
+            return;
+        }
+    }
+}
+
+}  // namespace NoteEditEngine

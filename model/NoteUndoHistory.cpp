@@ -1,0 +1,317 @@
+#include "NoteUndoHistory.h"
+
+#include <algorithm>
+
+#include "Clock.h"
+#include "NoteDocument.h"
+
+namespace NoteEditEngine {
+
+namespace {
+
+struct UndoState {
+    uint32_t counter = 1;
+    std::u16string currentAction;
+    std::u16string lastAction;
+    std::vector<CNoteUndoHistory*> live;
+};
+
+UndoState& State() {
+    // Never destroyed: histories may be destroyed during static destruction at exit.
+    static UndoState& state = *new UndoState;
+    return state;
+}
+
+}  // namespace
+
+uint32_t UndoGroupCounter() noexcept { return State().counter; }
+void StartNewUndoGroup() noexcept { ++State().counter; }
+void SetCurrentActionName(std::u16string_view name) { State().currentAction.assign(name); }
+const std::u16string& CurrentActionName() noexcept { return State().currentAction; }
+const std::u16string& LastActionName() noexcept { return State().lastAction; }
+
+void DiscardRedoEverywhere() noexcept {
+    for (CNoteUndoHistory* history : State().live) history->DiscardRedo();
+}
+
+CNoteUndoHistory::CNoteUndoHistory(CNoteDocument& document) : m_document(document) {
+    State().live.push_back(this);
+}
+
+CNoteUndoHistory::~CNoteUndoHistory() {
+    auto& live = State().live;
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+void CNoteUndoHistory::DiscardRedo() noexcept {
+    if (m_done >= m_steps.size()) return;
+    m_changes.resize(m_steps[m_done].first);
+    m_steps.resize(m_done);
+}
+
+bool CNoteUndoHistory::BeginRecord() {
+    if (m_suspend > 0) return false;
+    DiscardRedoEverywhere();
+    UndoState& state = State();
+    if (state.currentAction.empty() || state.currentAction != state.lastAction) ++state.counter;
+    state.lastAction = state.currentAction;
+    return true;
+}
+
+void CNoteUndoHistory::RecordInsertion(ElementIterator first, uint32_t n) {
+    RecordRun(kInsertion, first, n);
+}
+
+void CNoteUndoHistory::RecordDeletion(ElementIterator first, uint32_t n) {
+    RecordRun(kDeletion, first, n);
+}
+
+void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t n) {
+    if (!BeginRecord()) return;
+    const uint32_t position = m_document.index(first);
+    if (n == 0) return;
+    const uint32_t group = State().counter;
+    UndoStep* last = m_done > 0 && m_steps[m_done - 1].group == group ? &m_steps[m_done - 1] : nullptr;
+
+    auto appendClones = [&] {
+        ElementIterator it = first;
+        for (uint32_t i = 0; i < n; ++i, ++it) m_changes.emplace_back((*it)->Clone());
+    };
+
+    if (last != nullptr) {
+        // Typing on after the last typed character, or Delete again at the same place.
+        if (last->kind == kind && last->backward == 0 &&
+            (kind == kDeletion ? last->position == position
+                               : last->position + last->count == position)) {
+            appendClones();
+            last->count += n;
+            return;
+        }
+        // Backspace over the character just typed: the typing step shrinks instead.
+        if (last->kind == kInsertion && last->backward == 0 && kind == kDeletion && n == 1 &&
+            position + 1 == last->position + last->count) {
+            m_changes.pop_back();
+            if (--last->count == 0) {
+                m_steps.pop_back();
+                --m_done;
+            }
+            return;
+        }
+        // Backspace again: the run grows towards the start and its clones go in reverse.
+        if (last->kind == kDeletion && kind == kDeletion && n == 1 &&
+            ((last->count == 1 && last->backward == 0) || (last->backward != 0 && last->count > 1)) &&
+            position + 1 == last->position) {
+            appendClones();
+            ++last->count;
+            --last->position;
+            last->backward = 1;
+            return;
+        }
+    }
+    const auto firstClone = static_cast<uint32_t>(m_changes.size());
+    appendClones();
+    m_steps.push_back(UndoStep{group, kind, 0, firstClone, position, n});
+    ++m_done;
+}
+
+void CNoteUndoHistory::RecordParagraphReplacement(ElementIterator element,
+                                                  const CNoteElement& old) {
+    RecordReplacement(kParagraphReplacement, element, old);
+}
+
+void CNoteUndoHistory::RecordRunReplacement(ElementIterator element, const CNoteElement& old) {
+    RecordReplacement(kRunReplacement, element, old);
+}
+
+void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
+                                         const CNoteElement& old) {
+    if (!BeginRecord()) return;
+    const uint32_t position = m_document.index(element);
+    const uint32_t group = State().counter;
+    m_changes.emplace_back(old.Clone());
+    m_changes.emplace_back((*element)->Clone());
+    if (kind == kRunReplacement && m_done > 0) {
+        UndoStep& last = m_steps[m_done - 1];
+        // The next element of a run being restyled.
+        if (last.group == group && last.kind == kRunReplacement && last.backward == 0 &&
+            last.position + last.count / 2 == position) {
+            last.count += 2;
+            return;
+        }
+    }
+    m_steps.push_back(
+        UndoStep{group, kind, 0, static_cast<uint32_t>(m_changes.size() - 2), position, 2});
+    ++m_done;
+}
+
+uint32_t CNoteUndoHistory::LastDoneGroup() const noexcept {
+    return m_done > 0 ? m_steps[m_done - 1].group : 0;
+}
+
+uint32_t CNoteUndoHistory::NextRedoGroup() const noexcept {
+    return m_done < m_steps.size() ? m_steps[m_done].group : 0;
+}
+
+CNotePosition CNoteUndoHistory::Undo(uint32_t group) {
+    CNotePosition result;
+    if (m_done == 0) return result;
+    if (group == 0) group = LastDoneGroup();
+    CSuspendRecording suspend(*this);
+    while (m_done > 0 && m_steps[m_done - 1].group >= group) {
+        // Copied: undoing never touches the step list, but the copy keeps that obvious.
+        const UndoStep step = m_steps[m_done - 1];
+        UndoStepAt(step, result);
+        --m_done;
+    }
+    m_document.Touch();
+    return result;
+}
+
+CNotePosition CNoteUndoHistory::Redo(uint32_t group) {
+    CNotePosition result;
+    if (m_done >= m_steps.size()) return result;
+    if (group == 0) group = NextRedoGroup();
+    CSuspendRecording suspend(*this);
+    while (m_done < m_steps.size() && m_steps[m_done].group <= group) {
+        const UndoStep step = m_steps[m_done];
+        RedoStepAt(step, result);
+        ++m_done;
+    }
+    m_document.Touch();
+    return result;
+}
+
+void CNoteUndoHistory::UndoStepAt(const UndoStep& step, CNotePosition& result) {
+    CNoteDocument& doc = m_document;
+    switch (step.kind) {
+        case kInsertion: {
+            CNotePosition p = doc.FromIndex(int64_t{step.position} - 1);
+            doc.DeleteRange(p, step.count);
+            result = p;
+            break;
+        }
+        case kDeletion: {
+            ElementIterator at = doc.select(step.position);  // end() when the run was last
+            for (uint32_t i = 0; i < step.count; ++i) {
+                ElementPtr clone(m_changes[step.first + i]->Clone());
+                if (step.backward != 0) {
+                    // Clones run in reverse order: each goes in front of the one before.
+                    at = doc.LinkBefore(at, std::move(clone));
+                } else {
+                    doc.LinkBefore(at, std::move(clone));
+                }
+            }
+            doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
+            result = doc.FromIndex(int64_t{step.position} + step.count - 1);
+            break;
+        }
+        default:
+            ApplyReplacement(step, 0, result);
+            break;
+    }
+}
+
+void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
+    CNoteDocument& doc = m_document;
+    switch (step.kind) {
+        case kInsertion: {
+            ElementIterator at = doc.select(step.position);
+            for (uint32_t i = 0; i < step.count; ++i) {
+                doc.LinkBefore(at, ElementPtr(m_changes[step.first + i]->Clone()));
+            }
+            doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
+            result = doc.FromIndex(int64_t{step.position} + step.count - 1);
+            break;
+        }
+        case kDeletion: {
+            CNotePosition p = doc.FromIndex(int64_t{step.position} - 1);
+            doc.DeleteRange(p, step.count);
+            result = p;
+            break;
+        }
+        default:
+            ApplyReplacement(step, 1, result);
+            break;
+    }
+}
+
+void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex,
+                                        CNotePosition& result) {
+    CNoteDocument& doc = m_document;
+    const uint32_t pairs = step.count / 2;
+    ElementIterator it = doc.select(step.position);
+    // The recorded fields are copied back into the elements in place rather than swapping in
+    // new objects: the elements keep their identity, so nothing that refers to them goes stale.
+    for (uint32_t i = 0; i < pairs && it != doc.end(); ++i, ++it) {
+        const CNoteElement& copy = *m_changes[step.first + 2 * i + static_cast<uint32_t>(pairIndex)];
+        if (step.kind == kParagraphReplacement) {
+            const CNoteParagraph* from = AsParagraph(&copy);
+            CNoteParagraph* to = AsParagraph(*it);
+            if (from != nullptr && to != nullptr) to->SetFormat(from->Format());
+        } else {
+            (*it)->SetStyle(copy.Style());
+            if (const CNoteParagraph* from = AsParagraph(&copy)) {
+                if (CNoteParagraph* to = AsParagraph(*it)) to->SetFormat(from->Format());
+            }
+        }
+    }
+    if (step.kind == kParagraphReplacement) {
+        const CNotePosition mark = doc.FromIndex(step.position);
+        doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
+        return;
+    }
+    doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), pairs);
+    result = doc.FromIndex(int64_t{step.position} + pairs - 1);
+}
+
+namespace {
+
+template <typename Pick>
+uint32_t PickGroup(std::span<CNoteDocument* const> shown, Pick better) {
+    uint32_t group = 0;
+    for (CNoteDocument* doc : shown) group = better(group, doc->UndoHistory());
+    return group;
+}
+
+}  // namespace
+
+bool CanUndo(std::span<CNoteDocument* const> shown) noexcept {
+    return std::any_of(shown.begin(), shown.end(),
+                       [](CNoteDocument* doc) { return doc->UndoHistory().CanUndo(); });
+}
+
+bool CanRedo(std::span<CNoteDocument* const> shown) noexcept {
+    return std::any_of(shown.begin(), shown.end(),
+                       [](CNoteDocument* doc) { return doc->UndoHistory().CanRedo(); });
+}
+
+ShownUndoResult UndoShown(std::span<CNoteDocument* const> shown) {
+    ShownUndoResult result;
+    const uint32_t group = PickGroup(shown, [](uint32_t best, const CNoteUndoHistory& history) {
+        return std::max(best, history.LastDoneGroup());
+    });
+    if (group == 0) return result;
+    for (CNoteDocument* doc : shown) {
+        if (doc->UndoHistory().LastDoneGroup() != group) continue;
+        result.caret = doc->UndoHistory().Undo(0);
+        result.applied = true;
+    }
+    return result;
+}
+
+ShownUndoResult RedoShown(std::span<CNoteDocument* const> shown) {
+    ShownUndoResult result;
+    const uint32_t group = PickGroup(shown, [](uint32_t best, const CNoteUndoHistory& history) {
+        const uint32_t next = history.NextRedoGroup();
+        return next != 0 && (best == 0 || next < best) ? next : best;
+    });
+    if (group == 0) return result;
+    for (CNoteDocument* doc : shown) {
+        if (doc->UndoHistory().NextRedoGroup() != group) continue;
+        result.caret = doc->UndoHistory().Redo(0);
+        result.applied = true;
+    }
+    return result;
+}
+
+}  // namespace NoteEditEngine

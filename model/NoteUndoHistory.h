@@ -1,0 +1,155 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "NoteElement.h"
+#include "NotePosition.h"
+
+namespace NoteEditEngine {
+
+class CNoteDocument;
+
+// One recorded change. Kinds: 0 insertion, 1 deletion, 2 paragraph replacement, 3 run
+// replacement.
+struct UndoStep {
+    uint32_t group;
+    uint32_t kind;
+    uint32_t backward;  // low byte 1: a deletion run that grew towards the start (Backspace)
+    uint32_t first;     // index in the history's clones of the step's first clone
+    uint32_t position;  // element index of the first element concerned
+    uint32_t count;     // kinds 0, 1: elements; kinds 2, 3: clones (two per replaced element)
+
+    friend bool operator==(const UndoStep&, const UndoStep&) = default;
+};
+
+enum UndoKind : uint32_t {
+    kInsertion = 0,
+    kDeletion = 1,
+    kParagraphReplacement = 2,
+    kRunReplacement = 3,
+};
+
+// --- Process-wide undo state (single-threaded, unlocked) ---
+
+// Steps are numbered by one counter across all documents, so that one action touching several
+// notes is undone as one.
+[[nodiscard]] uint32_t UndoGroupCounter() noexcept;
+void StartNewUndoGroup() noexcept;
+// Every command names itself before it edits and clears the name afterwards; records under one
+// non-empty name share a group until a new group is started.
+void SetCurrentActionName(std::u16string_view name);
+[[nodiscard]] const std::u16string& CurrentActionName() noexcept;
+[[nodiscard]] const std::u16string& LastActionName() noexcept;
+
+// Names the current action for a scope and clears the name when the scope ends.
+class CActionScope {
+public:
+    explicit CActionScope(std::u16string_view name) { SetCurrentActionName(name); }
+    ~CActionScope() { SetCurrentActionName(u""); }
+    CActionScope(const CActionScope&) = delete;
+    CActionScope& operator=(const CActionScope&) = delete;
+};
+
+// The undo history of one document: clones of what changed and the steps over them. Steps hold
+// element indices, not pointers, so they survive removal and re-creation of elements.
+class CNoteUndoHistory {
+public:
+    // Joins the process-wide list of live histories.
+    explicit CNoteUndoHistory(CNoteDocument& document);
+    ~CNoteUndoHistory();
+    CNoteUndoHistory(const CNoteUndoHistory&) = delete;
+    CNoteUndoHistory& operator=(const CNoteUndoHistory&) = delete;
+
+    // Nested: recording resumes when every suspension has been resumed.
+    void SuspendRecording() noexcept { ++m_suspend; }
+    void ResumeRecording() noexcept {
+        if (m_suspend > 0) --m_suspend;
+    }
+    [[nodiscard]] bool IsSuspended() const noexcept { return m_suspend > 0; }
+
+    // After inserting n elements starting at `first`.
+    void RecordInsertion(ElementIterator first, uint32_t n);
+    // Before deleting n elements starting at `first`.
+    void RecordDeletion(ElementIterator first, uint32_t n);
+    // After the change: `old` is a copy of the element before it, `element` is it now.
+    void RecordParagraphReplacement(ElementIterator element, const CNoteElement& old);
+    void RecordRunReplacement(ElementIterator element, const CNoteElement& old);
+
+    // Group of the last applied step, or 0.
+    [[nodiscard]] uint32_t LastDoneGroup() const noexcept;
+    // Group of the first undone step, or 0.
+    [[nodiscard]] uint32_t NextRedoGroup() const noexcept;
+    [[nodiscard]] bool CanUndo() const noexcept { return m_done > 0; }
+    [[nodiscard]] bool CanRedo() const noexcept { return m_done < m_steps.size(); }
+
+    // Undoes every applied step whose group is at least `group` (0: the last applied group) and
+    // returns where the caret should go: null when nothing was undone or only paragraph formats
+    // changed back.
+    CNotePosition Undo(uint32_t group = 0);
+    // Redoes every undone step whose group is at most `group` (0: the next redo group).
+    CNotePosition Redo(uint32_t group = 0);
+
+    [[nodiscard]] const std::vector<UndoStep>& Steps() const noexcept { return m_steps; }
+    [[nodiscard]] uint32_t Done() const noexcept { return m_done; }
+    [[nodiscard]] size_t CloneCount() const noexcept { return m_changes.size(); }
+    [[nodiscard]] const CNoteElement& Clone(size_t i) const noexcept { return *m_changes[i]; }
+
+private:
+    friend void DiscardRedoEverywhere() noexcept;
+
+    // The common start of every record: discards redo everywhere, decides the group and returns
+    // false when recording is suspended.
+    bool BeginRecord();
+    void RecordRun(uint32_t kind, ElementIterator first, uint32_t n);
+    void RecordReplacement(uint32_t kind, ElementIterator element, const CNoteElement& old);
+    void DiscardRedo() noexcept;
+
+    void UndoStepAt(const UndoStep& step, CNotePosition& result);
+    void RedoStepAt(const UndoStep& step, CNotePosition& result);
+    // Applies the old (pairIndex 0) or new (1) copies of a replacement step.
+    void ApplyReplacement(const UndoStep& step, int pairIndex, CNotePosition& result);
+
+    std::vector<ElementPtr> m_changes;
+    std::vector<UndoStep> m_steps;
+    uint32_t m_done = 0;
+    uint32_t m_suspend = 0;
+    CNoteDocument& m_document;
+};
+
+// Keeps a history's recording suspended for a scope.
+class CSuspendRecording {
+public:
+    explicit CSuspendRecording(CNoteUndoHistory& history) noexcept : m_history(history) {
+        m_history.SuspendRecording();
+    }
+    ~CSuspendRecording() { m_history.ResumeRecording(); }
+    CSuspendRecording(const CSuspendRecording&) = delete;
+    CSuspendRecording& operator=(const CSuspendRecording&) = delete;
+
+private:
+    CNoteUndoHistory& m_history;
+};
+
+// --- Undo and redo over the documents shown together in the editor ---
+
+// What undoing or redoing over shown documents did.
+struct ShownUndoResult {
+    bool applied = false;  // false: nothing could be undone (redone); nothing changed
+    // Where the caret goes: the position returned by the last document undone. Null when that
+    // document only changed paragraph formats back: the caller re-sets the caret where it was.
+    CNotePosition caret;
+};
+
+[[nodiscard]] bool CanUndo(std::span<CNoteDocument* const> shown) noexcept;
+[[nodiscard]] bool CanRedo(std::span<CNoteDocument* const> shown) noexcept;
+// Undoes the latest group among the shown documents in every shown document that has it, in the
+// order given.
+ShownUndoResult UndoShown(std::span<CNoteDocument* const> shown);
+// Redoes the earliest undone group among the shown documents likewise.
+ShownUndoResult RedoShown(std::span<CNoteDocument* const> shown);
+
+}  // namespace NoteEditEngine

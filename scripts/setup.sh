@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing, benchmarking and fuzzing Jotwell need.
+# Safe to run again: packages already present are left alone, and apt is only asked when
+# something is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git
+  clang clang-format libclang-rt-14-dev
+  # tests, benchmarks, format checks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils
+  # Qt 6 widgets, printing, local sockets, QTest
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # metric-compatible faces for "Arial" and "Courier New"
+  fonts-liberation2 fontconfig
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

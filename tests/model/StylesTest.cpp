@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "NoteElement.h"
+#include "Styles.h"
+
+namespace NoteEditEngine {
+namespace {
+
+TEST(ParagraphFormatTest, IndentIsClampedByEverySetter) {
+    ParagraphFormat format;
+    format.SetIndent(15);
+    EXPECT_EQ(format.Indent(), 14);
+    format.SetIndent(100);
+    EXPECT_EQ(format.Indent(), 14);
+    format.IncrementIndent();
+    EXPECT_EQ(format.Indent(), 14);
+    format.SetIndent(-1);
+    EXPECT_EQ(format.Indent(), 0);
+    format.DecrementIndent();
+    EXPECT_EQ(format.Indent(), 0);
+    EXPECT_EQ(ParagraphFormat(kNormal, -2).Indent(), 0);
+    EXPECT_EQ(ParagraphFormat(kNormal, 20).Indent(), 14);
+}
+
+TEST(ParagraphFormatTest, EqualityIgnoresTheMarksCharacterStyle) {
+    EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kUncheckedList, 3));
+    EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kCheckedList, 2));
+    CNoteParagraph plain(CharacterStyle{}, ParagraphFormat(kHeader1, 1));
+    CNoteParagraph strong(CharacterStyle{1}, ParagraphFormat(kHeader1, 1));
+    EXPECT_EQ(plain.Format(), strong.Format());
+}
+
+TEST(StyleClassesTest, HeadersAndListsByCode) {
+    for (uint32_t code = 0; code < kParagraphStyleCount; ++code) {
+        EXPECT_EQ(IsHeaderStyle(code), code >= 1 && code <= 3) << code;
+        EXPECT_EQ(IsListStyle(code), code >= 4 && code <= 8) << code;
+    }
+}
+
+TEST(StyleNamesTest, StoredNamesAndLegacyNames) {
+    EXPECT_EQ(ParagraphStyleName(kNormal), "paragraph");
+    EXPECT_EQ(ParagraphStyleName(kNegativeList), "listnegative");
+    EXPECT_EQ(ParagraphStyleName(kFixedWidth), "fixwidth");
+    EXPECT_EQ(ParagraphStyleName(10), "");
+    EXPECT_EQ(ParagraphStyleFromName(u"listchecked"), kCheckedList);
+    EXPECT_EQ(ParagraphStyleFromName(u"listbullet"), kUncheckedList);
+    EXPECT_EQ(ParagraphStyleFromName(u"listordered"), kNegativeList);
+    EXPECT_EQ(ParagraphStyleFromName(u"Paragraph"), std::nullopt);  // names are exact
+    EXPECT_EQ(ParagraphStyleFromName(u""), std::nullopt);
+    // Every other stored name reads back as its own code.
+    for (uint32_t code = 0; code < kParagraphStyleCount; ++code) {
+        if (code == kOrderedList) continue;
+        const std::string_view name = ParagraphStyleName(code);
+        EXPECT_EQ(ParagraphStyleFromName(std::u16string(name.begin(), name.end())), code);
+    }
+    EXPECT_EQ(CharacterStyleName(CharacterStyle::kComment), "link");
+}
+
+TEST(CharacterStyleTest, FlagsByBitOnly) {
+    CharacterStyle style;
+    style.Set(CharacterStyle::kComment);
+    style.Set(CharacterStyle::kStrong);
+    style.Set(5);  // outside the three flags: ignored
+    EXPECT_EQ(style.Word(), 0b101u);
+    style.Clear(CharacterStyle::kStrong);
+    EXPECT_FALSE(style.Test(CharacterStyle::kStrong));
+    EXPECT_TRUE(style.Test(CharacterStyle::kComment));
+    EXPECT_EQ(CharacterStyle(0xFFu).Word(), 7u);
+}
+
+TEST(ElementTest, CloneCopiesEveryFieldIntoADistinctObject) {
+    CNoteParagraph mark(CharacterStyle{2}, ParagraphFormat(kCheckedList, 3));
+    ElementPtr copy(mark.Clone());
+    ASSERT_NE(copy.get(), &mark);
+    ASSERT_TRUE(copy->IsParagraph());
+    EXPECT_EQ(AsParagraph(copy.get())->Format(), ParagraphFormat(kCheckedList, 3));
+    EXPECT_EQ(copy->Style(), CharacterStyle{2});
+
+    CNoteCharacter* character = new CNoteCharacter(CharacterStyle{1}, u'x');
+    ElementPtr owned(character);
+    ElementPtr characterCopy(character->Clone());
+    EXPECT_FALSE(characterCopy->IsParagraph());
+    EXPECT_EQ(AsCharacter(characterCopy.get())->CodeUnit(), u'x');
+    EXPECT_EQ(characterCopy->Style(), CharacterStyle{1});
+}
+
+}  // namespace
+}  // namespace NoteEditEngine
