@@ -20,8 +20,8 @@ public:
         Node* parent = nullptr;
         Node* left = nullptr;
         Node* right = nullptr;
-        uint32_t count = 1;  // nodes in the subtree rooted here, itself included
-        int32_t balance = 0; // height(right) - height(left), in -1..1 between operations
+        uint32_t count = 1;   // nodes in the subtree rooted here, itself included
+        int32_t balance = 0;  // height(right) - height(left), in -1..1 between operations
     };
 
     AVLTree() : m_end(NewNode(T{})) {}
@@ -112,7 +112,10 @@ public:
         if (node == m_end) return Size();
         uint32_t index = Count(node->left);
         for (const Node* child = node; child->parent != nullptr; child = child->parent) {
-            if (child->parent->right == child) index += Count(child->parent->left) + 1;
+            // The parent and its left subtree come before a right child; their number is the
+            // parent's count less the child's, which spares a read of the sibling's node.
+            const Node* parent = child->parent;
+            if (parent->right == child) index += parent->count - child->count;
         }
         return index;
     }
@@ -201,11 +204,13 @@ public:
 
 protected:
     [[nodiscard]] static Node* Leftmost(Node* node) noexcept {
-        while (node->left != nullptr) node = node->left;
+        while (node->left != nullptr)
+            node = node->left;
         return node;
     }
     [[nodiscard]] static Node* Rightmost(Node* node) noexcept {
-        while (node->right != nullptr) node = node->right;
+        while (node->right != nullptr)
+            node = node->right;
         return node;
     }
 
@@ -233,7 +238,8 @@ private:
                 node = node->right;
             } else {
                 Node* parent = node->parent;
-                if (parent != nullptr) (parent->left == node ? parent->left : parent->right) = nullptr;
+                if (parent != nullptr)
+                    (parent->left == node ? parent->left : parent->right) = nullptr;
                 FreeNode(node);
                 node = parent;
             }
@@ -300,7 +306,8 @@ private:
     void Attach(Node* parent, Node* node, bool asLeft) noexcept {
         node->parent = parent;
         (asLeft ? parent->left : parent->right) = node;
-        for (Node* up = parent; up != nullptr; up = up->parent) ++up->count;
+        for (Node* up = parent; up != nullptr; up = up->parent)
+            ++up->count;
         FixAfterInsert(node);
     }
 
@@ -337,8 +344,8 @@ private:
     }
 
     void Unlink(Node* x) noexcept {
-        Node* fixFrom;     // lowest node whose subtree lost a node
-        bool shrankLeft;   // which of its sides lost height (if any)
+        Node* fixFrom;    // lowest node whose subtree lost a node
+        bool shrankLeft;  // which of its sides lost height (if any)
         if (x->left != nullptr && x->right != nullptr) {
             // The in-order predecessor takes x's place, with x's links, count and balance.
             Node* y = Rightmost(x->left);
@@ -364,7 +371,8 @@ private:
             shrankLeft = fixFrom != nullptr && fixFrom->left == x;
             ReplaceChild(x->parent, x, child);
         }
-        for (Node* up = fixFrom; up != nullptr; up = up->parent) --up->count;
+        for (Node* up = fixFrom; up != nullptr; up = up->parent)
+            --up->count;
         FixAfterErase(fixFrom, shrankLeft);
     }
 
@@ -425,7 +433,9 @@ public:
     [[nodiscard]] uint32_t size() const noexcept { return this->Size(); }
     [[nodiscard]] bool empty() const noexcept { return this->Empty(); }
 
-    [[nodiscard]] uint32_t index(const iterator& it) const noexcept { return this->Index(it.node()); }
+    [[nodiscard]] uint32_t index(const iterator& it) const noexcept {
+        return this->Index(it.node());
+    }
     [[nodiscard]] int64_t distance(const iterator& a, const iterator& b) const noexcept {
         return int64_t{index(b)} - int64_t{index(a)};
     }
@@ -437,7 +447,8 @@ public:
     // The element at index i by stepping from begin(): linear, kept for callers that walk anyway.
     [[nodiscard]] iterator at_by_walk(uint32_t i) const noexcept {
         iterator it = begin();
-        while (i-- > 0 && it != end()) ++it;
+        while (i-- > 0 && it != end())
+            ++it;
         return it;
     }
 

@@ -17,8 +17,12 @@ TimeSource g_source = &SystemTime;
 
 }  // namespace
 
-int32_t CurrentTime() noexcept { return g_source(); }
+int32_t CurrentTime() noexcept {
+    return g_source();
+}
 
-void SetTimeSource(TimeSource source) noexcept { g_source = source != nullptr ? source : &SystemTime; }
+void SetTimeSource(TimeSource source) noexcept {
+    g_source = source != nullptr ? source : &SystemTime;
+}
 
 }  // namespace NoteEditEngine

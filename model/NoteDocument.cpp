@@ -52,7 +52,9 @@ CNotePosition CNoteDocument::Start() noexcept {
     return CNotePosition(this, begin(), (*begin())->Style()).DocumentStart();
 }
 
-CNotePosition CNoteDocument::End() noexcept { return Start().DocumentEnd(); }
+CNotePosition CNoteDocument::End() noexcept {
+    return Start().DocumentEnd();
+}
 
 CNotePosition CNoteDocument::FromIndex(int64_t index) noexcept {
     if (index <= 0) return Start();
@@ -63,19 +65,23 @@ CNotePosition CNoteDocument::FromIndex(int64_t index) noexcept {
 
 void CNoteDocument::NotifyRemoving(const CNotePosition& position, uint32_t count) {
     if (!NotificationsEnabled) return;
-    for (size_t i = 0; i < m_observers.size(); ++i) m_observers[i]->OnElementsRemoving(position, count);
+    for (size_t i = 0; i < m_observers.size(); ++i)
+        m_observers[i]->OnElementsRemoving(position, count);
 }
 
 void CNoteDocument::NotifyChanged(const CNotePosition& position, uint32_t count) {
     if (!NotificationsEnabled) return;
-    for (size_t i = 0; i < m_observers.size(); ++i) m_observers[i]->OnElementsChanged(position, count);
+    for (size_t i = 0; i < m_observers.size(); ++i)
+        m_observers[i]->OnElementsChanged(position, count);
 }
 
 uint32_t CNoteDocument::ParagraphElementCount(const CNotePosition& p) const noexcept {
     return p.ParagraphEnd().Index() - p.ParagraphOf().Index() + 1;
 }
 
-void CNoteDocument::Touch() noexcept { m_modified = CurrentTime(); }
+void CNoteDocument::Touch() noexcept {
+    m_modified = CurrentTime();
+}
 
 ElementIterator CNoteDocument::LinkAfter(ElementIterator after, ElementPtr element) {
     ElementIterator it = insert_after(after, element.get());

@@ -27,7 +27,9 @@ extern bool NotificationsEnabled;
 // Switches notifications off for a scope and restores the previous state afterwards.
 class CNotificationsOff {
 public:
-    CNotificationsOff() noexcept : m_previous(NotificationsEnabled) { NotificationsEnabled = false; }
+    CNotificationsOff() noexcept : m_previous(NotificationsEnabled) {
+        NotificationsEnabled = false;
+    }
     ~CNotificationsOff() { NotificationsEnabled = m_previous; }
     CNotificationsOff(const CNotificationsOff&) = delete;
     CNotificationsOff& operator=(const CNotificationsOff&) = delete;

@@ -24,12 +24,20 @@ static_assert(alignof(CNoteParagraph) <= alignof(void*));
 }  // namespace
 
 // Both classes are final, so every request is for exactly one block.
-void* CNoteCharacter::operator new(size_t) { return CharacterPool().Allocate(); }
+void* CNoteCharacter::operator new(size_t) {
+    return CharacterPool().Allocate();
+}
 
-void CNoteCharacter::operator delete(void* block) noexcept { CharacterPool().Free(block); }
+void CNoteCharacter::operator delete(void* block) noexcept {
+    CharacterPool().Free(block);
+}
 
-void* CNoteParagraph::operator new(size_t) { return ParagraphPool().Allocate(); }
+void* CNoteParagraph::operator new(size_t) {
+    return ParagraphPool().Allocate();
+}
 
-void CNoteParagraph::operator delete(void* block) noexcept { ParagraphPool().Free(block); }
+void CNoteParagraph::operator delete(void* block) noexcept {
+    ParagraphPool().Free(block);
+}
 
 }  // namespace NoteEditEngine

@@ -75,8 +75,9 @@ private:
 
 // Kind tests; null is neither kind.
 [[nodiscard]] inline const CNoteParagraph* AsParagraph(const CNoteElement* element) noexcept {
-    return element != nullptr && element->IsParagraph() ? static_cast<const CNoteParagraph*>(element)
-                                                        : nullptr;
+    return element != nullptr && element->IsParagraph()
+               ? static_cast<const CNoteParagraph*>(element)
+               : nullptr;
 }
 [[nodiscard]] inline CNoteParagraph* AsParagraph(CNoteElement* element) noexcept {
     return element != nullptr && element->IsParagraph() ? static_cast<CNoteParagraph*>(element)

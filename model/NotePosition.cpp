@@ -8,9 +8,13 @@ CNotePosition::CNotePosition(CNoteDocument* document, ElementIterator element,
                              CharacterStyle typing) noexcept
     : m_document(document), m_element(element), m_typing(typing) {}
 
-const ElementList& CNotePosition::List() const noexcept { return *m_document; }
+const ElementList& CNotePosition::List() const noexcept {
+    return *m_document;
+}
 
-uint32_t CNotePosition::Index() const noexcept { return List().index(m_element); }
+uint32_t CNotePosition::Index() const noexcept {
+    return List().index(m_element);
+}
 
 CNotePosition CNotePosition::DocumentStart() const noexcept {
     CNotePosition start(m_document, List().begin(), m_typing);
@@ -27,7 +31,8 @@ CNotePosition CNotePosition::DocumentEnd() const noexcept {
 
 CNotePosition CNotePosition::ParagraphOf() const noexcept {
     ElementIterator it = m_element;
-    while (!(*it)->IsParagraph()) --it;
+    while (!(*it)->IsParagraph())
+        --it;
     return {m_document, it, m_typing};
 }
 
@@ -38,7 +43,8 @@ ParagraphFormat CNotePosition::ParagraphFormatOf() const noexcept {
 CNotePosition CNotePosition::ParagraphEnd() const noexcept {
     CNotePosition end = *this;
     ElementIterator next = m_element;
-    for (++next; next != List().end() && !(*next)->IsParagraph(); ++next) end.m_element = next;
+    for (++next; next != List().end() && !(*next)->IsParagraph(); ++next)
+        end.m_element = next;
     return end;
 }
 
@@ -48,9 +54,13 @@ CNotePosition CNotePosition::Before() const noexcept {
     return before;
 }
 
-bool CNotePosition::IsAtStart() const noexcept { return m_element == List().begin(); }
+bool CNotePosition::IsAtStart() const noexcept {
+    return m_element == List().begin();
+}
 
-bool CNotePosition::IsAtEnd() const noexcept { return List().is_last(m_element); }
+bool CNotePosition::IsAtEnd() const noexcept {
+    return List().is_last(m_element);
+}
 
 bool CNotePosition::IsAtParagraphEnd() const noexcept {
     ElementIterator next = m_element;
@@ -83,11 +93,13 @@ bool HoldsWordCharacter(const CNotePosition& p) noexcept {
 
 void CNotePosition::BackOverWord() noexcept {
     // A paragraph mark is no word character, so the walk ends at the paragraph start.
-    while (HoldsWordCharacter(*this)) StepLeft();
+    while (HoldsWordCharacter(*this))
+        StepLeft();
 }
 
 void CNotePosition::BackOverNonWord() noexcept {
-    while (!ElementIsParagraph() && !HoldsWordCharacter(*this)) StepLeft();
+    while (!ElementIsParagraph() && !HoldsWordCharacter(*this))
+        StepLeft();
 }
 
 void CNotePosition::ForwardOverWord() noexcept {

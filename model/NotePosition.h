@@ -26,8 +26,7 @@ public:
     CNotePosition(CNoteDocument* document, ElementIterator element, CharacterStyle typing) noexcept;
 
     [[nodiscard]] bool IsNull() const noexcept {
-        return m_document == nullptr && m_element.node() == nullptr &&
-               m_element.list() == nullptr;
+        return m_document == nullptr && m_element.node() == nullptr && m_element.list() == nullptr;
     }
     [[nodiscard]] CNoteDocument* Document() const noexcept { return m_document; }
     [[nodiscard]] ElementIterator Iterator() const noexcept { return m_element; }

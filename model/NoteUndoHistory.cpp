@@ -24,14 +24,25 @@ UndoState& State() {
 
 }  // namespace
 
-uint32_t UndoGroupCounter() noexcept { return State().counter; }
-void StartNewUndoGroup() noexcept { ++State().counter; }
-void SetCurrentActionName(std::u16string_view name) { State().currentAction.assign(name); }
-const std::u16string& CurrentActionName() noexcept { return State().currentAction; }
-const std::u16string& LastActionName() noexcept { return State().lastAction; }
+uint32_t UndoGroupCounter() noexcept {
+    return State().counter;
+}
+void StartNewUndoGroup() noexcept {
+    ++State().counter;
+}
+void SetCurrentActionName(std::u16string_view name) {
+    State().currentAction.assign(name);
+}
+const std::u16string& CurrentActionName() noexcept {
+    return State().currentAction;
+}
+const std::u16string& LastActionName() noexcept {
+    return State().lastAction;
+}
 
 void DiscardRedoEverywhere() noexcept {
-    for (CNoteUndoHistory* history : State().live) history->DiscardRedo();
+    for (CNoteUndoHistory* history : State().live)
+        history->DiscardRedo();
 }
 
 CNoteUndoHistory::CNoteUndoHistory(CNoteDocument& document) : m_document(document) {
@@ -71,11 +82,13 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
     const uint32_t position = m_document.index(first);
     if (n == 0) return;
     const uint32_t group = State().counter;
-    UndoStep* last = m_done > 0 && m_steps[m_done - 1].group == group ? &m_steps[m_done - 1] : nullptr;
+    UndoStep* last =
+        m_done > 0 && m_steps[m_done - 1].group == group ? &m_steps[m_done - 1] : nullptr;
 
     auto appendClones = [&] {
         ElementIterator it = first;
-        for (uint32_t i = 0; i < n; ++i, ++it) m_changes.emplace_back((*it)->Clone());
+        for (uint32_t i = 0; i < n; ++i, ++it)
+            m_changes.emplace_back((*it)->Clone());
     };
 
     if (last != nullptr) {
@@ -99,7 +112,8 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
         }
         // Backspace again: the run grows towards the start and its clones go in reverse.
         if (last->kind == kDeletion && kind == kDeletion && n == 1 &&
-            ((last->count == 1 && last->backward == 0) || (last->backward != 0 && last->count > 1)) &&
+            ((last->count == 1 && last->backward == 0) ||
+             (last->backward != 0 && last->count > 1)) &&
             position + 1 == last->position) {
             appendClones();
             ++last->count;
@@ -243,7 +257,8 @@ void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex,
     // The recorded fields are copied back into the elements in place rather than swapping in
     // new objects: the elements keep their identity, so nothing that refers to them goes stale.
     for (uint32_t i = 0; i < pairs && it != doc.end(); ++i, ++it) {
-        const CNoteElement& copy = *m_changes[step.first + 2 * i + static_cast<uint32_t>(pairIndex)];
+        const CNoteElement& copy =
+            *m_changes[step.first + 2 * i + static_cast<uint32_t>(pairIndex)];
         if (step.kind == kParagraphReplacement) {
             const CNoteParagraph* from = AsParagraph(&copy);
             CNoteParagraph* to = AsParagraph(*it);
@@ -269,7 +284,8 @@ namespace {
 template <typename Pick>
 uint32_t PickGroup(std::span<CNoteDocument* const> shown, Pick better) {
     uint32_t group = 0;
-    for (CNoteDocument* doc : shown) group = better(group, doc->UndoHistory());
+    for (CNoteDocument* doc : shown)
+        group = better(group, doc->UndoHistory());
     return group;
 }
 

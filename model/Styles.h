@@ -80,8 +80,8 @@ public:
     constexpr void IncrementIndent() noexcept { SetIndent(int64_t{m_indent} + 1); }
     constexpr void DecrementIndent() noexcept { SetIndent(int64_t{m_indent} - 1); }
 
-    friend constexpr bool operator==(const ParagraphFormat&, const ParagraphFormat&) noexcept =
-        default;
+    friend constexpr bool operator==(const ParagraphFormat&,
+                                     const ParagraphFormat&) noexcept = default;
 
 private:
     uint32_t m_style = kNormal;

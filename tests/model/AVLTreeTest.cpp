@@ -14,8 +14,12 @@ using Value = int*;
 using List = index_list<Value>;
 using Node = List::Node;
 
-Value V(intptr_t id) { return reinterpret_cast<Value>(id); }
-intptr_t Id(Value v) { return reinterpret_cast<intptr_t>(v); }
+Value V(intptr_t id) {
+    return reinterpret_cast<Value>(id);
+}
+intptr_t Id(Value v) {
+    return reinterpret_cast<intptr_t>(v);
+}
 
 // Checks every structural invariant of the subtree and returns its height.
 int CheckSubtree(const Node* node, const Node* parent, ::testing::AssertionResult& ok) {
@@ -71,15 +75,18 @@ TEST(AVLTreeTest, EmptyTree) {
 TEST(AVLTreeTest, InsertBeforeBeginShiftsEveryIndex) {
     List list;
     std::vector<List::iterator> its;
-    for (int i = 1; i <= 5; ++i) its.push_back(list.push_back(V(i)));
+    for (int i = 1; i <= 5; ++i)
+        its.push_back(list.push_back(V(i)));
     list.insert(list.begin(), V(0));
     EXPECT_TRUE(Matches(list, {0, 1, 2, 3, 4, 5}));
-    for (size_t i = 0; i < its.size(); ++i) EXPECT_EQ(list.index(its[i]), i + 1);
+    for (size_t i = 0; i < its.size(); ++i)
+        EXPECT_EQ(list.index(its[i]), i + 1);
 }
 
 TEST(AVLTreeTest, EndAndLastAreNeighbours) {
     List list;
-    for (int i = 0; i < 10; ++i) list.push_back(V(i));
+    for (int i = 0; i < 10; ++i)
+        list.push_back(V(i));
     auto last = list.end();
     --last;
     EXPECT_EQ(Id(*last), 9);
@@ -92,7 +99,8 @@ TEST(AVLTreeTest, EndAndLastAreNeighbours) {
 
 TEST(AVLTreeTest, EraseNodeWithTwoChildrenReturnsFollower) {
     List list;
-    for (int i = 0; i < 15; ++i) list.push_back(V(i));
+    for (int i = 0; i < 15; ++i)
+        list.push_back(V(i));
     // The root of a tree of 15 appended nodes has two children.
     Node* root = list.Root();
     ASSERT_NE(root->left, nullptr);
@@ -123,7 +131,8 @@ TEST(AVLTreeTest, InsertAfterLandsRightBehind) {
 
 TEST(AVLTreeTest, ShorterSideLeafLacksAChildOnTheReportedSide) {
     List list;
-    for (int i = 0; i < 100; ++i) list.push_back(V(i));
+    for (int i = 0; i < 100; ++i)
+        list.push_back(V(i));
     bool leftFree = false;
     Node* leaf = list.ShorterSideLeaf(leftFree);
     ASSERT_NE(leaf, nullptr);
@@ -138,7 +147,9 @@ TEST(AVLTreeTest, RandomizedAgainstVector) {
     std::vector<intptr_t> expected;
     std::vector<List::iterator> handles;  // by id
     intptr_t nextId = 0;
-    auto handleOf = [&](intptr_t id) -> List::iterator& { return handles[static_cast<size_t>(id)]; };
+    auto handleOf = [&](intptr_t id) -> List::iterator& {
+        return handles[static_cast<size_t>(id)];
+    };
 
     for (int step = 0; step < 12000; ++step) {
         const size_t n = expected.size();
