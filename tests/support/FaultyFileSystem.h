@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "FileSystem.h"
+
+namespace TestSupport {
+
+// Passes every call to the real file system except the one step told to fail, so that each
+// failure path of a save runs for real against a temporary folder. Installs itself for its
+// lifetime.
+class CFaultyFileSystem final : public NoteStorage::CFileSystem {
+public:
+    enum class Fault { None, CreateFails, DiskFullMidWrite, ReplaceFails, ReadFails };
+
+    explicit CFaultyFileSystem(Fault fault) : m_fault(fault), m_real(NoteStorage::FileSystem()) {
+        NoteStorage::SetFileSystem(this);
+    }
+    ~CFaultyFileSystem() override { NoteStorage::SetFileSystem(nullptr); }
+    CFaultyFileSystem(const CFaultyFileSystem&) = delete;
+    CFaultyFileSystem& operator=(const CFaultyFileSystem&) = delete;
+
+    bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes) override {
+        if (m_fault == Fault::CreateFails) return false;
+        if (m_fault == Fault::DiskFullMidWrite) {
+            // Half the bytes reach the disk, then the write fails.
+            m_real.WriteNewFile(path, bytes.substr(0, bytes.size() / 2));
+            return false;
+        }
+        return m_real.WriteNewFile(path, bytes);
+    }
+    bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (m_fault == Fault::ReplaceFails) return false;
+        return m_real.Replace(from, to);
+    }
+    bool Remove(const std::filesystem::path& path) override { return m_real.Remove(path); }
+    bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
+        if (m_fault == Fault::ReadFails) return false;
+        return m_real.ReadWhole(path, bytes);
+    }
+    void SyncFolder(const std::filesystem::path& folder) override { m_real.SyncFolder(folder); }
+
+private:
+    Fault m_fault;
+    NoteStorage::CFileSystem& m_real;
+};
+
+}  // namespace TestSupport
