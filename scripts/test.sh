@@ -31,3 +31,23 @@ cmake --build build-asan -j "$jobs"
 echo "== tests under sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -j "$jobs"
+
+echo "== fuzz targets (clang, libFuzzer), a short bounded run of each"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DJOTWELL_FUZZ=ON -DJOTWELL_TESTS=OFF -DJOTWELL_BENCH=OFF
+cmake --build build-fuzz -j "$jobs"
+fuzz_seconds=${JOTWELL_FUZZ_SECONDS:-20}
+for target in build-fuzz/fuzz/*; do
+  [ -f "$target" ] && [ -x "$target" ] || continue
+  name=$(basename "$target")
+  work=$(mktemp -d)
+  seeds=fuzz/corpus/$name
+  [ -d "$seeds" ] || seeds=
+  echo "-- $name for ${fuzz_seconds}s"
+  "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$work" $seeds 2>"$work.log" || { tail -n 60 "$work.log"; exit 1; }
+  grep -E 'stat::number_of_executed_units' "$work.log" || true
+  rm -rf "$work" "$work.log"
+done
+
+echo "== all passed"

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "NoteDocument.h"
+#include "NotePosition.h"
+#include "XmlPrimitives.h"
+
+namespace NoteStorage {
+
+// The note file: one `note` element with the note's times and its content as paragraph and
+// character markup. The content markup also serves the folder file and the styled clipboard.
+
+// Appends the `note` element (no header).
+void WriteNoteXml(NoteEditEngine::CNoteDocument& document, std::u16string& out);
+// Appends the file header, then the `note` element: the whole text of a note file.
+void WriteNoteFileText(NoteEditEngine::CNoteDocument& document, std::u16string& out);
+// Appends the content markup of the elements after `start` through `end` (and of the mark at
+// `start` when it is a paragraph mark, unless the range is a piece of that one paragraph).
+void WriteContentXml(std::u16string& out, const NoteEditEngine::CNotePosition& start,
+                     const NoteEditEngine::CNotePosition& end);
+
+// True when the first element is `note`; the document then holds the file's times and content.
+// Otherwise the document is left as it was.
+bool ReadNoteXml(NoteEditEngine::CNoteDocument& document, std::u16string_view text,
+                 Cursor& cursor);
+// From just after the name "note": empties the document, reads the times and the content with
+// undo recording suspended, and keeps the file's modified time.
+void ReadNoteAttributesAndContent(NoteEditEngine::CNoteDocument& document,
+                                  std::u16string_view text, Cursor& cursor);
+// Inserts content markup at `insertion` (which moves past it) up to "</note>" or the end of the
+// text, with one notification and, unless recording is suspended, one undo change.
+void ReadContentXml(NoteEditEngine::CNotePosition& insertion, std::u16string_view text,
+                    Cursor& cursor);
+
+}  // namespace NoteStorage

@@ -1,0 +1,208 @@
+#pragma once
+
+// Helpers for the text model tests: documents written and read as compact text, an observer that
+// records what it is told, and a pinned clock.
+//
+// Compact text: "¶" is a paragraph mark, optionally followed by "[style,indent]" when the format
+// is not Normal at indent 0; "{w}" switches the character style word for the elements that follow
+// (marks included); a backslash takes the next character literally; anything else is one
+// character. A document's text always begins with a mark. "¶[1,0]Title¶a{1}bc" is a Header 1
+// paragraph "Title" and a Normal paragraph "abc" with "bc" Strong.
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Clock.h"
+#include "NoteDocument.h"
+#include "NoteDocumentObserver.h"
+#include "NoteElement.h"
+#include "NoteUndoHistory.h"
+#include "Styles.h"
+
+namespace NoteEditEngine::TestSupport {
+
+// White-space classification follows the C runtime's locale.
+inline void UseUtf8Locale() { ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr); }
+
+inline std::u16string Utf16(std::string_view utf8) {
+    std::u16string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += static_cast<size_t>(extra) + 1;
+        if (c >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+// Each code unit on its own, so lone surrogates survive a round trip through Utf16.
+inline void AppendUtf8(std::string& out, char16_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+inline constexpr char16_t kMarkSign = u'\u00B6';
+
+// The ASCII digits and signs of a format or style number, units[from, to).
+inline std::string Utf8Of(const std::u16string& units, size_t from, size_t to) {
+    std::string out;
+    for (size_t i = from; i < to && i < units.size(); ++i) AppendUtf8(out, units[i]);
+    return out;
+}
+
+// Replaces the content of a fresh document (one empty mark, nothing recorded) with `text`. The
+// elements are linked directly, so no undo step and no notification comes of it.
+inline void Fill(CNoteDocument& doc, std::string_view text) {
+    const std::u16string units = Utf16(text);
+    ASSERT_EQ(doc.size(), 1u);
+    CharacterStyle style;
+    bool first = true;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t c = units[i];
+        if (c == u'{') {
+            const size_t close = units.find(u'}', i);
+            ASSERT_NE(close, std::u16string::npos);
+            style = CharacterStyle(static_cast<uint32_t>(std::stoul(Utf8Of(units, i + 1, close))));
+            i = close;
+        } else if (c == kMarkSign) {
+            ParagraphFormat format;
+            if (i + 1 < units.size() && units[i + 1] == u'[') {
+                const size_t comma = units.find(u',', i);
+                const size_t close = units.find(u']', i);
+                ASSERT_TRUE(comma != std::u16string::npos && close != std::u16string::npos);
+                format.SetStyle(static_cast<uint32_t>(std::stoul(Utf8Of(units, i + 2, comma))));
+                format.SetIndent(std::stol(Utf8Of(units, comma + 1, close)));
+                i = close;
+            }
+            if (first) {
+                CNoteParagraph* mark = AsParagraph(*doc.begin());
+                mark->SetFormat(format);
+                mark->SetStyle(style);
+                first = false;
+            } else {
+                doc.push_back(new CNoteParagraph(style, format));
+            }
+        } else {
+            ASSERT_FALSE(first) << "a document starts with a paragraph mark";
+            if (c == u'\\' && i + 1 < units.size()) ++i;
+            doc.push_back(new CNoteCharacter(style, units[i]));
+        }
+    }
+    ASSERT_FALSE(first) << "a document starts with a paragraph mark";
+}
+
+inline std::unique_ptr<CNoteDocument> MakeDocument(std::string_view text) {
+    auto doc = std::make_unique<CNoteDocument>();
+    Fill(*doc, text);
+    return doc;
+}
+
+// The whole state that editing and undo must keep: text, paragraph formats and the character
+// style of every element, in the compact form above.
+inline std::string Dump(const CNoteDocument& doc) {
+    std::string out;
+    CharacterStyle style;
+    for (auto it = doc.begin(); it != doc.end(); ++it) {
+        const CNoteElement* element = *it;
+        if (element->Style() != style) {
+            style = element->Style();
+            out += "{" + std::to_string(style.Word()) + "}";
+        }
+        if (const CNoteParagraph* mark = AsParagraph(element)) {
+            out += "\u00B6";
+            const ParagraphFormat format = mark->Format();
+            if (format != ParagraphFormat()) {
+                out += "[" + std::to_string(format.Style()) + "," +
+                       std::to_string(format.Indent()) + "]";
+            }
+        } else {
+            const char16_t c = AsCharacter(element)->CodeUnit();
+            if (c == u'\\' || c == u'{' || c == u'[' || c == kMarkSign) out.push_back('\\');
+            AppendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+// Records notifications as "removing(index,count)" and "changed(index,count)", space separated.
+class RecordingObserver final : public CNoteDocumentObserver {
+public:
+    void OnElementsRemoving(const CNotePosition& position, uint32_t count) override {
+        Add("removing", position, count);
+    }
+    void OnElementsChanged(const CNotePosition& position, uint32_t count) override {
+        Add("changed", position, count);
+    }
+    // What was recorded since the last call.
+    std::string Take() {
+        std::string out;
+        out.swap(m_calls);
+        return out;
+    }
+
+private:
+    void Add(const char* what, const CNotePosition& position, uint32_t count) {
+        if (!m_calls.empty()) m_calls += ' ';
+        m_calls += std::string(what) + "(" + std::to_string(position.Index()) + "," +
+                   std::to_string(count) + ")";
+    }
+    std::string m_calls;
+};
+
+// Steps as "kind(position,count)", kinds ins, del (del< for a backward run), par and run.
+inline std::string DescribeSteps(const CNoteUndoHistory& history) {
+    static constexpr const char* kKinds[] = {"ins", "del", "par", "run"};
+    std::string out;
+    for (const UndoStep& step : history.Steps()) {
+        if (!out.empty()) out += ' ';
+        out += step.kind < 4 ? kKinds[step.kind] : "?";
+        if ((step.backward & 0xFF) != 0) out += '<';
+        out += "(" + std::to_string(step.position) + "," + std::to_string(step.count) + ")";
+    }
+    return out;
+}
+
+// Pins the model's clock for the life of the object.
+class PinnedClock {
+public:
+    explicit PinnedClock(int32_t now) {
+        Now() = now;
+        SetTimeSource([] { return Now(); });
+    }
+    ~PinnedClock() { SetTimeSource(nullptr); }
+    PinnedClock(const PinnedClock&) = delete;
+    PinnedClock& operator=(const PinnedClock&) = delete;
+
+    void Set(int32_t now) { Now() = now; }
+
+private:
+    static int32_t& Now() {
+        static int32_t now = 0;
+        return now;
+    }
+};
+
+}  // namespace NoteEditEngine::TestSupport
