@@ -1,0 +1,509 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ModelTestSupport.h"
+#include "NoteDocument.h"
+#include "NoteFile.h"
+#include "NoteUndoHistory.h"
+#include "TempFolder.h"
+#include "Utf8.h"
+#include "XmlPrimitives.h"
+
+namespace NoteStorage {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+using NoteEditEngine::TestSupport::Dump;
+using NoteEditEngine::TestSupport::MakeDocument;
+using NoteEditEngine::TestSupport::PinnedClock;
+using NoteEditEngine::TestSupport::RecordingObserver;
+using NoteEditEngine::TestSupport::Utf16;
+using TestSupport::CTempFolder;
+
+constexpr int32_t kCreated = 1717000000;
+
+const std::filesystem::path kNotes = std::filesystem::path(JOTWELL_TEST_DATA) / "notes";
+
+std::string Utf8(std::u16string_view text) {
+    return Utf16ToUtf8(text);
+}
+
+std::u16string FileText(CNoteDocument& doc) {
+    std::u16string out;
+    WriteNoteFileText(doc, out);
+    return out;
+}
+
+std::u16string Content(const CNotePosition& start, const CNotePosition& end) {
+    std::u16string out;
+    WriteContentXml(out, start, end);
+    return out;
+}
+
+// The content markup of a whole document.
+std::u16string Content(CNoteDocument& doc) {
+    return Content(doc.Start(), doc.End());
+}
+
+// A fresh document read from the text; expects the text to hold a note.
+std::unique_ptr<CNoteDocument> ReadNote(std::u16string_view text) {
+    auto doc = std::make_unique<CNoteDocument>();
+    Cursor cursor = 0;
+    EXPECT_TRUE(ReadNoteXml(*doc, text, cursor));
+    return doc;
+}
+
+// Dump of a document read from `<note>` + content + `</note>`.
+std::string ReadBack(std::string_view content) {
+    return Dump(*ReadNote(u"<note created=\"1\" modified=\"2\">" + Utf16(content) + u"</note>"));
+}
+
+// Compares with a golden file; JOTWELL_UPDATE_GOLDEN=1 rewrites the file instead.
+void ExpectGolden(const std::string& name, const std::string& bytes) {
+    const auto path = kNotes / name;
+    if (std::getenv("JOTWELL_UPDATE_GOLDEN") != nullptr) TestSupport::WriteBytes(path, bytes);
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_EQ(bytes, TestSupport::ReadBytes(path)) << name;
+}
+
+class NoteFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { NoteEditEngine::TestSupport::UseUtf8Locale(); }
+    PinnedClock m_clock{kCreated};
+};
+
+// Every paragraph style from 0 to 9 with indents, the strong/link example of Part 2.2, the five
+// escaped characters, text beyond the Basic Multilingual Plane and a trailing empty paragraph.
+constexpr std::string_view kEveryStyle =
+    "¶Plain ¶[1,0]Header one¶[2,0]Header two¶[3,0]Header three¶[4,1]Ordered"
+    "¶[5,2]Unchecked¶[6,3]Checked¶[7,4]Positive¶[8,14]Negative¶[9,5]int x = 1;"
+    "¶a{1}b{5}c{4}d{0} <&\"'>¶{2}caf\u00e9 {3}\u20ac\U0001F600{0}¶";
+
+// --- Writing ---
+
+TEST_F(NoteFileTest, EmptyNoteMatchesGoldenFileAndReadsBackAsOneEmptyParagraph) {
+    CNoteDocument doc;
+    const CTempFolder folder;
+    ASSERT_TRUE(WriteUtf8File(folder / "empty.xml", FileText(doc)));
+    const std::string bytes = TestSupport::ReadBytes(folder / "empty.xml");
+    ExpectGolden("empty.xml", bytes);
+    EXPECT_NE(bytes.find("<note version=\"1.0\" created=\"1717000000\" modified=\"1717000000\">"
+                         "<paragraph></paragraph></note>\n"),
+              std::string::npos);
+
+    m_clock.Set(kCreated + 500);
+    auto read = ReadNote(Utf8ToUtf16(bytes));
+    EXPECT_EQ(Dump(*read), "¶");
+    EXPECT_EQ(read->Created(), kCreated);
+    EXPECT_EQ(read->Modified(), kCreated);
+    EXPECT_EQ(FileText(*read), Utf8ToUtf16(bytes));
+}
+
+TEST_F(NoteFileTest, EveryStyleMatchesGoldenFileAndRoundTrips) {
+    auto doc = MakeDocument(kEveryStyle);
+    doc->SetModified(kCreated + 3600);
+    const std::string bytes = Utf8(FileText(*doc));
+    ExpectGolden("every_style.xml", bytes);
+
+    // Code 4 has no name of its own to read back: "listordered" is the legacy Negative List.
+    auto read = ReadNote(Utf8ToUtf16(TestSupport::ReadBytes(kNotes / "every_style.xml")));
+    std::string expected(kEveryStyle);
+    expected.replace(expected.find("[4,1]"), 5, "[8,1]");
+    EXPECT_EQ(Dump(*read), Dump(*MakeDocument(expected)));
+    EXPECT_EQ(read->Created(), kCreated);
+    EXPECT_EQ(read->Modified(), kCreated + 3600);
+
+    std::string rewritten = bytes;
+    rewritten.replace(rewritten.find("<listordered indent='1'>"), 24, "<listnegative indent='1'>");
+    rewritten.replace(rewritten.find("</listordered>"), 14, "</listnegative>");
+    EXPECT_EQ(Utf8(FileText(*read)), rewritten);
+}
+
+TEST_F(NoteFileTest, NoteElementAloneAndWithTheHeader) {
+    auto doc = MakeDocument("¶[6,3]x");
+    std::u16string note;
+    WriteNoteXml(*doc, note);
+    EXPECT_EQ(note,
+              u"<note version=\"1.0\" created=\"1717000000\" modified=\"1717000000\">"
+              u"<listchecked indent='3'>x</listchecked></note>\n");
+    std::u16string file;
+    AppendXmlHeader(file);
+    EXPECT_EQ(FileText(*doc), file + note);
+}
+
+TEST_F(NoteFileTest, CharacterStyleTransitionsNestStrongOutsideCommentInside) {
+    // The example of Part 2.2: a {Strong}, b {Strong, Comment}, c {Comment}.
+    EXPECT_EQ(Content(*MakeDocument("¶{1}a{5}b{4}c")),
+              u"<paragraph><strong>a<link>b</link></strong><link>c</link></paragraph>");
+    // {Highlight} to {Strong, Highlight}: the lowest differing flag is Strong, so Highlight is
+    // closed and opened again inside it.
+    EXPECT_EQ(Content(*MakeDocument("¶{2}a{3}b{7}c{0}d")),
+              u"<paragraph><highlight>a</highlight><strong><highlight>b<link>c</link>"
+              u"</highlight></strong>d</paragraph>");
+}
+
+TEST_F(NoteFileTest, BoldThroughoutTwoParagraphsIsClosedInsideEachParagraph) {
+    // Typed in bold throughout: the second mark carries Strong as well.
+    const std::u16string content = Content(*MakeDocument("¶{1}ab¶cd"));
+    EXPECT_EQ(content,
+              u"<paragraph><strong>ab</strong></paragraph>"
+              u"<paragraph><strong>cd</strong></paragraph>");
+    // A mark's own style is written but not restored: marks read back in the typing style at
+    // their start tag, which is plain in a file the system wrote.
+    EXPECT_EQ(ReadBack(Utf8(content)), "¶{1}ab{0}¶{1}cd");
+}
+
+TEST_F(NoteFileTest, SpecialCharactersAreEscapedAndReadBack) {
+    auto doc = MakeDocument("¶<&\"'> \u00e9\U0001F600");
+    const std::u16string content = Content(*doc);
+    EXPECT_EQ(content, u"<paragraph>&lt;&amp;&quot;&apos;&gt; \u00e9\U0001F600</paragraph>");
+    EXPECT_EQ(ReadBack(Utf8(content)), Dump(*doc));
+}
+
+TEST_F(NoteFileTest, ContentOfAPieceOfOneParagraphIsBareText) {
+    auto doc = MakeDocument("¶[1,0]ab{1}cd{0}ef¶[5,2]gh");
+    // After "a" through "d": b, c, d.
+    EXPECT_EQ(Content(doc->FromIndex(1), doc->FromIndex(4)), u"b<strong>cd</strong>");
+    // From the paragraph start into the paragraph: the mark is not written.
+    EXPECT_EQ(Content(doc->FromIndex(0), doc->FromIndex(3)), u"ab<strong>c</strong>");
+    // An empty range writes nothing, at a mark or inside a paragraph.
+    EXPECT_EQ(Content(doc->FromIndex(0), doc->FromIndex(0)), u"");
+    EXPECT_EQ(Content(doc->FromIndex(2), doc->FromIndex(2)), u"");
+    // The positions may come in either order.
+    EXPECT_EQ(Content(doc->FromIndex(4), doc->FromIndex(1)), u"b<strong>cd</strong>");
+    // The whole of a one-paragraph note keeps its paragraph element.
+    auto single = MakeDocument("¶[1,0]ab");
+    EXPECT_EQ(Content(*single), u"<header1>ab</header1>");
+}
+
+TEST_F(NoteFileTest, ContentOfARangeAcrossParagraphs) {
+    auto doc = MakeDocument("¶[1,0]ab{1}cd{0}ef¶[5,2]gh¶ij");
+    // From inside the first paragraph to inside the second.
+    EXPECT_EQ(Content(doc->FromIndex(1), doc->FromIndex(8)),
+              u"b<strong>cd</strong>ef<listunchecked indent='2'>g</listunchecked>");
+    // Bare text in Strong that runs into a paragraph is closed before the paragraph opens.
+    EXPECT_EQ(Content(doc->FromIndex(3), doc->FromIndex(8)),
+              u"<strong>d</strong>ef<listunchecked indent='2'>g</listunchecked>");
+    // From a paragraph start to the start of a later paragraph: the mark at the end position
+    // begins nothing of the range and is left out.
+    EXPECT_EQ(Content(doc->FromIndex(0), doc->FromIndex(7)),
+              u"<header1>ab<strong>cd</strong>ef</header1>");
+    // Through the end of the note every mark is written.
+    EXPECT_EQ(Content(doc->FromIndex(7), doc->End()),
+              u"<listunchecked indent='2'>gh</listunchecked><paragraph>ij</paragraph>");
+    auto trailing = MakeDocument("¶ab¶[6,1]");
+    EXPECT_EQ(Content(*trailing),
+              u"<paragraph>ab</paragraph><listchecked indent='1'></listchecked>");
+}
+
+TEST_F(NoteFileTest, EveryNoteWrittenFromOrdinaryTextIsWellFormedXml) {
+    if (std::system("xmllint --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "xmllint is not installed";
+    }
+    const CTempFolder folder;
+    std::vector<std::string> paths;
+    auto save = [&](CNoteDocument& doc, const std::string& name) {
+        const auto path = folder / name;
+        ASSERT_TRUE(WriteUtf8File(path, FileText(doc)));
+        paths.push_back(path.string());
+    };
+    CNoteDocument empty;
+    save(empty, "empty.xml");
+    save(*MakeDocument(kEveryStyle), "every_style.xml");
+
+    // Random notes: every style, indent and character style set, marks in any style, and text
+    // from ASCII punctuation (the five specials included), Latin-1, the BMP and beyond.
+    std::mt19937 rng(4242);
+    const std::u16string alphabet = u"ab z<>&\"';=/!?-#\u00e9\u00a0\u4e2d\u20ac\U0001F600";
+    for (int n = 0; n < 40; ++n) {
+        CNoteDocument doc;
+        NoteEditEngine::CSuspendRecording quiet(doc.UndoHistory());
+        CNotePosition p = doc.Start();
+        const int length = static_cast<int>(rng() % 300);
+        for (int i = 0; i < length; ++i) {
+            p.SetTypingStyle(NoteEditEngine::CharacterStyle(rng() % 8));
+            if (rng() % 12 == 0) {
+                // Marks in plain style: a mark's own style is written but not read back.
+                p.SetTypingStyle(NoteEditEngine::CharacterStyle{});
+                doc.InsertParagraphBreak(p);
+                // Code 4 is left out: it reads back as 8.
+                const uint32_t style = rng() % 9;
+                doc.SetParagraphFormat(p, style < 4 ? style : style + 1,
+                                       static_cast<int32_t>(rng() % 15));
+            } else {
+                size_t k = rng() % alphabet.size();
+                if (k > 0 && alphabet[k] >= 0xDC00 && alphabet[k] <= 0xDFFF) --k;
+                doc.InsertCharacter(p, alphabet[k]);
+                if (alphabet[k] >= 0xD800 && alphabet[k] <= 0xDBFF) {
+                    doc.InsertCharacter(p, alphabet[k + 1]);
+                }
+            }
+        }
+        save(doc, "random" + std::to_string(n) + ".xml");
+        // And it reads back to the same text, formats and character styles.
+        std::u16string text;
+        ASSERT_TRUE(ReadUtf8File(paths.back(), text));
+        auto read = ReadNote(text);
+        EXPECT_EQ(Dump(*read), Dump(doc));
+        EXPECT_EQ(FileText(*read), FileText(doc));
+    }
+    std::string command = "xmllint --noout";
+    for (const std::string& path : paths)
+        command += " '" + path + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// --- Reading ---
+
+TEST_F(NoteFileTest, EntitiesKnownUnknownAndUnterminated) {
+    // Known entities, the same names in capitals, &nbsp; and numeric references (code unit 0).
+    auto doc = ReadNote(
+        u"<note><paragraph>&amp;&lt;&gt;&apos;&quot;|&AMP;&nbsp;&#65;&#x42;|</paragraph></note>");
+    std::u16string expected = u"&<>'\"|";
+    expected += std::u16string(4, u'\0');
+    expected += u"|";
+    std::u16string text;
+    for (auto it = ++doc->begin(); it != doc->end(); ++it)
+        text.push_back(NoteEditEngine::AsCharacter(*it)->CodeUnit());
+    EXPECT_EQ(text, expected);
+
+    // An "&" with no ";" after it ends the content: later markup is not read.
+    EXPECT_EQ(ReadBack("<paragraph>a & b</paragraph><header1>c"), "¶a &");
+}
+
+TEST_F(NoteFileTest, AttributesInSingleOrDoubleQuotesAndIndentClamping) {
+    auto doc = ReadNote(
+        u"<note created='5' version='1.0' modified=\"-7\" other='x>y'><paragraph indent='20'>a"
+        u"</paragraph><listchecked indent=\"-2\">b</listchecked><header2 indent=\"20\" x='1'>c"
+        u"</header2><fixwidth indent='-2'>d</fixwidth><listpositive indent=\"7\">e"
+        u"</listpositive><paragraph indent='x'>f</paragraph></note>");
+    EXPECT_EQ(doc->Created(), 5);
+    EXPECT_EQ(doc->Modified(), -7);
+    EXPECT_EQ(Dump(*doc), "¶[0,14]a¶[6,0]b¶[2,14]c¶[9,0]d¶[7,7]e¶f");
+}
+
+TEST_F(NoteFileTest, LegacyListNamesReadAsUncheckedAndNegative) {
+    EXPECT_EQ(ReadBack("<listbullet indent='1'>a</listbullet><listordered>b</listordered>"),
+              "¶[5,1]a¶[8,0]b");
+}
+
+TEST_F(NoteFileTest, ByteOrderMarkAndHeaderAreSkipped) {
+    std::u16string text = u"\uFEFF";
+    AppendXmlHeader(text);
+    text += u"<note created=\"3\" modified=\"4\"><header3>x</header3></note>\n";
+    auto doc = ReadNote(text);
+    EXPECT_EQ(Dump(*doc), "¶[3,0]x");
+    EXPECT_EQ(doc->Created(), 3);
+}
+
+TEST_F(NoteFileTest, TextsThatHoldNoNoteLeaveTheDocumentAlone) {
+    const CTempFolder folder;
+    TestSupport::WriteBytes(folder / "empty.xml", "");
+    std::u16string empty;
+    ASSERT_TRUE(ReadUtf8File(folder / "empty.xml", empty));
+    const std::u16string tree = u"<?xml version=\"1.0\"?>\n<tree><note>x</note></tree>";
+    for (std::u16string_view text : {std::u16string_view(empty), std::u16string_view(tree),
+                                     std::u16string_view(u"no markup at all")}) {
+        auto doc = MakeDocument("¶[1,0]kept");
+        doc->SetCreated(1);
+        doc->SetModified(2);
+        Cursor cursor = 0;
+        EXPECT_FALSE(ReadNoteXml(*doc, text, cursor));
+        EXPECT_EQ(Dump(*doc), "¶[1,0]kept");
+        EXPECT_EQ(doc->Created(), 1);
+        EXPECT_EQ(doc->Modified(), 2);
+    }
+    // The cursor is left past the tag that was not a note.
+    Cursor cursor = 0;
+    CNoteDocument doc;
+    EXPECT_FALSE(ReadNoteXml(doc, tree, cursor));
+    EXPECT_EQ(tree.substr(cursor, 6), u"<note>");
+}
+
+TEST_F(NoteFileTest, FirstParagraphElementLeavesNoEmptyParagraphInFront) {
+    EXPECT_EQ(ReadBack("<header1>a</header1><paragraph>b</paragraph>"), "¶[1,0]a¶b");
+    EXPECT_EQ(ReadBack("<paragraph></paragraph>"), "¶");
+    EXPECT_EQ(ReadBack("<listchecked></listchecked><paragraph></paragraph>"), "¶[6,0]¶");
+    // Text before the first paragraph element goes into the first paragraph; the element then
+    // starts a paragraph of its own.
+    EXPECT_EQ(ReadBack("ab<header1>cd</header1>"), "¶ab¶[1,0]cd");
+    // Character elements before it do not count as text.
+    EXPECT_EQ(ReadBack("<strong></strong><header2>x</header2>"), "¶[2,0]x");
+    // No paragraph element at all.
+    EXPECT_EQ(ReadBack("just text"), "¶just text");
+    EXPECT_EQ(ReadBack(""), "¶");
+}
+
+TEST_F(NoteFileTest, MarkupTheSystemDoesNotWriteIsReadLeniently) {
+    // Unknown elements are ignored but their text is read; closing paragraph tags do nothing;
+    // the character style is not reset at paragraph elements.
+    EXPECT_EQ(ReadBack("<paragraph><foo a='1'>x</foo><strong>a</paragraph><paragraph>b</strong>c"
+                       "</paragraph></header1>"),
+              "¶x{1}a¶b{0}c");
+    // Comments, processing instructions and a "<" at the very end are skipped, never read as
+    // text or tags, and the reader always gets to the end.
+    EXPECT_EQ(ReadBack("<paragraph>a<!-- <header1> -->b<?pi x?>c</paragraph>"), "¶a -->bc");
+    CNoteDocument doc;
+    Cursor cursor = 0;
+    ReadNoteXml(doc, u"<note><paragraph>a<!b", cursor);
+    EXPECT_EQ(Dump(doc), "¶a");
+    cursor = 0;
+    ReadNoteXml(doc, u"<note><paragraph>ab<", cursor);
+    EXPECT_EQ(Dump(doc), "¶ab");
+    // White space inside content is stored as spaces.
+    EXPECT_EQ(ReadBack("<paragraph>a\tb\nc\rd</paragraph>"), "¶a b c d");
+    // Self-closing tags are not the system's: "paragraph/" is an unknown element.
+    EXPECT_EQ(ReadBack("<paragraph>a</paragraph><paragraph/>b"), "¶ab");
+}
+
+TEST_F(NoteFileTest, ReadingStopsAtTheClosingNoteTag) {
+    const std::u16string text = u"<note><paragraph>a</paragraph></note>\n<paragraph>b";
+    CNoteDocument doc;
+    Cursor cursor = 0;
+    ASSERT_TRUE(ReadNoteXml(doc, text, cursor));
+    EXPECT_EQ(Dump(doc), "¶a");
+    EXPECT_EQ(text.substr(cursor), u"\n<paragraph>b");
+    // A missing "</note>" is no error.
+    EXPECT_EQ(Dump(*ReadNote(u"<note><header1>a")), "¶[1,0]a");
+}
+
+TEST_F(NoteFileTest, LoadingKeepsTheFilesTimesAndCannotBeUndone) {
+    m_clock.Set(2000000000);
+    auto doc = MakeDocument("¶[2,0]old text¶more");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    {
+        NoteEditEngine::CActionScope action(u"paste");
+        Cursor cursor = 0;
+        ASSERT_TRUE(ReadNoteXml(
+            *doc, u"<note created=\"1000\" modified=\"1234\"><paragraph>new</paragraph></note>",
+            cursor));
+    }
+    EXPECT_EQ(Dump(*doc), "¶new");
+    EXPECT_EQ(doc->Created(), 1000);
+    EXPECT_EQ(doc->Modified(), 1234);
+    EXPECT_FALSE(doc->UndoHistory().CanUndo());
+    EXPECT_FALSE(doc->UndoHistory().IsSuspended());
+    EXPECT_TRUE(NoteEditEngine::NotificationsEnabled);
+    // The emptying is one removal, the content one summary notification.
+    EXPECT_EQ(observer.Take(), "removing(0,13) changed(0,1) changed(0,3)");
+    doc->RemoveObserver(&observer);
+
+    // Loading through the tree file's entry point, cursor just after the name "note".
+    CNoteDocument fresh;
+    const std::u16string text = u"<note modified='77' created='66'>x</note>";
+    Cursor cursor = 5;
+    ReadNoteAttributesAndContent(fresh, text, cursor);
+    EXPECT_EQ(Dump(fresh), "¶x");
+    EXPECT_EQ(fresh.Created(), 66);
+    EXPECT_EQ(fresh.Modified(), 77);
+    EXPECT_EQ(cursor, text.size());
+}
+
+// --- The content reader as Paste uses it ---
+
+class PasteTest : public NoteFileTest {
+protected:
+    // Reads `markup` at index `at` under the action "paste" and returns the position after it.
+    CNotePosition Paste(CNoteDocument& doc, uint32_t at, std::string_view markup) {
+        CNotePosition p = doc.FromIndex(at);
+        const std::u16string text = Utf16(markup);
+        NoteEditEngine::CActionScope action(u"paste");
+        Cursor cursor = 0;
+        ReadContentXml(p, text, cursor);
+        EXPECT_EQ(cursor, text.size());
+        NoteEditEngine::StartNewUndoGroup();
+        return p;
+    }
+
+    // One undo brings `before` back, one redo `after`.
+    static void ExpectOneUndoChange(CNoteDocument& doc, const std::string& before) {
+        const std::string after = Dump(doc);
+        const auto& steps = doc.UndoHistory().Steps();
+        ASSERT_FALSE(steps.empty());
+        for (const auto& step : steps)
+            EXPECT_EQ(step.group, steps.front().group);
+        doc.UndoHistory().Undo();
+        EXPECT_EQ(Dump(doc), before);
+        EXPECT_FALSE(doc.UndoHistory().CanUndo());
+        doc.UndoHistory().Redo();
+        EXPECT_EQ(Dump(doc), after);
+    }
+};
+
+TEST_F(PasteTest, IntoTheMiddleOfAParagraphSplitsItAndIsOneUndoChange) {
+    auto doc = MakeDocument("¶[5,1]abcd¶[1,0]next");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    const CNotePosition p = Paste(*doc, 2, "x<strong>y</strong><header2 indent='3'>z</header2>");
+    // The break goes where the element opens; the rest of the paragraph follows the inserted
+    // content in the last inserted paragraph.
+    EXPECT_EQ(Dump(*doc), "¶[5,1]abx{1}y{0}¶[2,3]zcd¶[1,0]next");
+    EXPECT_EQ(p.Index(), 6u);
+    EXPECT_EQ(observer.Take(), "changed(2,4)");
+    EXPECT_EQ(NoteEditEngine::TestSupport::DescribeSteps(doc->UndoHistory()), "par(0,2) ins(3,4)");
+    ExpectOneUndoChange(*doc, "¶[5,1]abcd¶[1,0]next");
+    doc->RemoveObserver(&observer);
+}
+
+TEST_F(PasteTest, AtAParagraphStartKeepsTheTrailingBreakWithTheFormerFormat) {
+    auto doc = MakeDocument("¶[1,0]Title¶[6,2]item¶last");
+    // At the start of "item": the first element restyles that paragraph, and "item" keeps its
+    // checked-list format behind the trailing break.
+    const CNotePosition p = Paste(*doc, 6, "<paragraph>a</paragraph><header3>b</header3>");
+    EXPECT_EQ(Dump(*doc), "¶[1,0]Title¶a¶[3,0]b¶[6,2]item¶last");
+    EXPECT_EQ(p.Index(), 10u);  // after the trailing break, at the start of "item"
+    ExpectOneUndoChange(*doc, "¶[1,0]Title¶[6,2]item¶last");
+}
+
+TEST_F(PasteTest, AtTheEndOfTheDocumentDropsTheTrailingBreak) {
+    auto doc = MakeDocument("¶ab¶");
+    Paste(*doc, 3, "<listchecked>x</listchecked>");
+    EXPECT_EQ(Dump(*doc), "¶ab¶[6,0]x");
+    ExpectOneUndoChange(*doc, "¶ab¶");
+}
+
+TEST_F(PasteTest, BareTextTakesTheParagraphItLandsIn) {
+    auto doc = MakeDocument("¶[1,0]ab");
+    Paste(*doc, 1, "x<link>y</link>");
+    EXPECT_EQ(Dump(*doc), "¶[1,0]ax{4}y{0}b");
+    ExpectOneUndoChange(*doc, "¶[1,0]ab");
+    // Nothing to insert records nothing and tells nobody.
+    auto quiet = MakeDocument("¶ab");
+    RecordingObserver observer;
+    quiet->AddObserver(&observer);
+    Paste(*quiet, 1, "<strong></strong>");
+    EXPECT_FALSE(quiet->UndoHistory().CanUndo());
+    EXPECT_EQ(observer.Take(), "");
+    quiet->RemoveObserver(&observer);
+}
+
+TEST_F(PasteTest, WithRecordingSuspendedNothingIsRecorded) {
+    auto doc = MakeDocument("¶ab");
+    NoteEditEngine::CSuspendRecording suspend(doc->UndoHistory());
+    Paste(*doc, 1, "<header1>x</header1>");
+    EXPECT_EQ(Dump(*doc), "¶a¶[1,0]xb");
+    EXPECT_TRUE(doc->UndoHistory().Steps().empty());
+}
+
+TEST_F(PasteTest, WhatTheContentWriterWritesPastesBackTheSame) {
+    // Copy whole lines (mark to mark) and paste them at a line start: the lines come back with
+    // their formats and styles, and the line that held the caret follows unchanged.
+    auto doc = MakeDocument("¶[1,0]Head¶[6,2]a{1}b{0}¶tail");
+    const std::u16string lines = Content(doc->FromIndex(0), doc->FromIndex(8));
+    EXPECT_EQ(lines,
+              u"<header1>Head</header1><listchecked indent='2'>a<strong>b</strong>"
+              u"</listchecked>");
+    Paste(*doc, 8, Utf8(lines));
+    EXPECT_EQ(Dump(*doc), "¶[1,0]Head¶[6,2]a{1}b{0}¶[1,0]Head¶[6,2]a{1}b{0}¶tail");
+}
+
+}  // namespace
+}  // namespace NoteStorage
