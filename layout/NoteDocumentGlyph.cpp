@@ -1,0 +1,60 @@
+#include "NoteDocumentGlyph.h"
+
+#include "NoteParagraphGlyph.h"
+#include "NoteView.h"
+
+namespace NoteLayoutEngine {
+
+using NoteEditEngine::CNotePosition;
+
+CNoteDocumentGlyph::CNoteDocumentGlyph(CNoteView* view, CNoteGlyph* parent,
+                                       NoteEditEngine::CNoteDocument* document)
+    : CNoteGlyph(view, parent, document->Start()), m_document(document) {
+    InsertChild(nullptr, std::make_unique<CNoteParagraphGlyph>(view, this, m_start));
+}
+
+void CNoteDocumentGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
+    CNoteGlyph::Draw(position, count, x, y);
+    m_view->DrawNoteHeader(x, y, m_width, m_margins.top, PreviousSibling() == nullptr);
+    m_view->DrawNoteSeparator(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom,
+                              NextSibling() == nullptr);
+}
+
+CNotePosition CNoteDocumentGlyph::Reflow(const CNotePosition& position, int64_t count,
+                                         int32_t width, bool& aligned) {
+    TakeOutOfParent();
+    const NoteEditEngine::ParagraphFormat format =
+        NoteEditEngine::AsParagraph(m_start.Element())->Format();
+    m_view->ApplyParagraphStyle(format.Style(), format.Indent());
+    SetMargins(m_view->Metrics().noteMargins);
+    const CNotePosition end = ReflowChildren(position, count, width, aligned);
+    KeepTrailingParagraph(width);
+    PutBackIntoParent();
+    return end;
+}
+
+void CNoteDocumentGlyph::KeepTrailingParagraph(int32_t width) {
+    const CNotePosition last = m_document->End();
+    CNoteGlyph* trailing = LastChild();
+    const int32_t inner = width - m_margins.left - m_margins.right;
+    if (last.ElementIsParagraph()) {
+        // The empty last paragraph gets a glyph of its own, on which the caret can stand.
+        if (trailing->Start() == last) return;
+        CNoteGlyph* added = InsertChild(nullptr, trailing->CreateSibling(this, last));
+        bool aligned = false;
+        added->Reflow(last, 0, inner, aligned);
+    } else if (trailing->Length() == 0 && trailing != FirstChild()) {
+        DeleteChild(trailing);
+    }
+}
+
+CNotePosition CNoteDocumentGlyph::UnitEnd(const CNotePosition& /*position*/) const {
+    return m_document->End();
+}
+
+std::unique_ptr<CNoteGlyph> CNoteDocumentGlyph::CreateSibling(
+    CNoteGlyph* /*parent*/, const CNotePosition& /*position*/) const {
+    return nullptr;
+}
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,195 @@
+#include "NoteGlyph.h"
+
+#include <algorithm>
+
+#include "NoteView.h"
+
+namespace NoteLayoutEngine {
+
+using NoteEditEngine::CNotePosition;
+
+CNoteGlyph::CNoteGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePosition& start)
+    : m_start(start), m_parent(parent), m_view(view) {}
+
+CNoteGlyph::~CNoteGlyph() = default;
+
+int32_t CNoteGlyph::HeightAbove(const CNoteGlyph* child) const noexcept {
+    return static_cast<int32_t>(CGlyphChildList::HeightAbove(child));
+}
+
+int32_t CNoteGlyph::AbsoluteTop() const noexcept {
+    int32_t top = 0;
+    for (const CNoteGlyph* glyph = this; glyph->m_parent != nullptr; glyph = glyph->m_parent)
+        top += glyph->m_parent->m_margins.top + glyph->m_parent->HeightAbove(glyph);
+    return top;
+}
+
+CNotePosition CNoteGlyph::End() const noexcept {
+    if (m_length == 0 || m_start.IsNull()) return m_start;
+    return m_start.Document()->FromIndex(IndexOf(m_start) + m_length);
+}
+
+void CNoteGlyph::TakeOutOfParent() noexcept {
+    if (m_parent == nullptr) return;
+    m_parent->m_length -= m_length;
+    m_parent->m_height -= m_height;
+}
+
+void CNoteGlyph::PutBackIntoParent() noexcept {
+    if (m_parent == nullptr) return;
+    m_parent->m_length += m_length;
+    m_parent->m_height += m_height;
+    m_parent->m_children.Refresh(this);
+}
+
+void CNoteGlyph::SetMargins(const Margins& margins) noexcept {
+    m_height += margins.top + margins.bottom - m_margins.top - m_margins.bottom;
+    m_margins = margins;
+}
+
+CNoteGlyph* CNoteGlyph::InsertChild(CNoteGlyph* before, std::unique_ptr<CNoteGlyph> child) {
+    m_length += child->m_length;
+    m_height += child->m_height;
+    return m_children.InsertBefore(before, std::move(child));
+}
+
+void CNoteGlyph::DeleteChild(CNoteGlyph* child) noexcept {
+    m_length -= child->m_length;
+    m_height -= child->m_height;
+    m_children.Remove(child);
+}
+
+void CNoteGlyph::DeleteChildrenAfter(CNoteGlyph* child) noexcept {
+    while (CNoteGlyph* next = child->NextSibling())
+        DeleteChild(next);
+}
+
+CNoteGlyph* CNoteGlyph::FindChild(const CNotePosition& position) const {
+    const int64_t distance = IndexOf(position) - IndexOf(m_start);
+    return m_children.FindByOffset(distance);
+}
+
+CNotePosition CNoteGlyph::HitTest(int32_t x, int32_t y) {
+    if (m_children.Empty()) return m_start;
+    x = std::clamp(x, m_margins.left, std::max(m_margins.left, m_width - m_margins.right - 1));
+    y = std::clamp(y, m_margins.top, std::max(m_margins.top, m_height - m_margins.bottom - 1));
+    x -= m_margins.left;
+    y -= m_margins.top;
+    CNoteGlyph* child = m_children.FindByY(y);
+    return child->HitTest(x, y - HeightAbove(child));
+}
+
+Point CNoteGlyph::PointOf(const CNotePosition& position) {
+    CNoteGlyph* child = FindChild(position);
+    if (child == nullptr) return {m_margins.left, m_margins.top};
+    Point point = child->PointOf(position);
+    point.x += m_margins.left;
+    point.y += m_margins.top + HeightAbove(child);
+    return point;
+}
+
+void CNoteGlyph::Dump(std::string& text) const {
+    for (const CNoteGlyph* child = FirstChild(); child != nullptr; child = child->NextSibling())
+        child->Dump(text);
+}
+
+void CNoteGlyph::EraseMargins(int32_t x, int32_t y) const {
+    m_view->EraseRect(x, y, m_width, m_margins.top);
+    m_view->EraseRect(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom);
+    m_view->EraseRect(x, y, m_margins.left, m_height);
+    m_view->EraseRect(x + m_width - m_margins.right, y, m_margins.right, m_height);
+}
+
+void CNoteGlyph::DrawChildren(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
+    CNoteGlyph* child = FindChild(position);
+    if (child == nullptr) return;
+    int32_t childY = y + m_margins.top + HeightAbove(child);
+    child->Draw(position, count, x + m_margins.left, childY);
+    int64_t remaining = count - (IndexOf(child->m_start) + child->m_length - IndexOf(position));
+    for (CNoteGlyph* next = child->NextSibling(); next != nullptr && remaining > 0;
+         next = next->NextSibling()) {
+        childY += child->m_height;
+        next->Draw(next->m_start, remaining, x + m_margins.left, childY);
+        remaining -= next->m_length;
+        child = next;
+    }
+}
+
+void CNoteGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
+    EraseMargins(x, y);
+    DrawChildren(position, count, x, y);
+}
+
+CNotePosition CNoteGlyph::Reflow(const CNotePosition& position, int64_t count, int32_t width,
+                                 bool& aligned) {
+    TakeOutOfParent();
+    const CNotePosition end = ReflowChildren(position, count, width, aligned);
+    PutBackIntoParent();
+    return end;
+}
+
+bool CNoteGlyph::UnitFinished(const CNotePosition& p) const {
+    return p.IsAtEnd();
+}
+
+CNotePosition CNoteGlyph::ReflowChildren(const CNotePosition& position, int64_t count,
+                                         int32_t width, bool& aligned) {
+    width = std::max(width, 0);
+    m_width = width;
+    const int32_t inner = width - m_margins.left - m_margins.right;
+    CNoteGlyph* child = FindChild(position);
+    CNotePosition p = child->Reflow(position, count, inner, aligned);
+    if (child->m_length == 0 && child->PreviousSibling() != nullptr) {
+        // Everything after the place it started at was removed: the child before it already ends
+        // there. (A trailing empty paragraph is put back by the note's own layout.)
+        CNoteGlyph* previous = child->PreviousSibling();
+        DeleteChild(child);
+        child = previous;
+    }
+    // Counted by child lengths from here on: one index walk per relayout, not one per child.
+    int64_t laidOut = IndexOf(p) - IndexOf(position);
+    while (!UnitFinished(p)) {
+        if (aligned && laidOut >= count) return p;
+        CNoteGlyph* next = child->NextSibling();
+        if (next == nullptr) {
+            next = InsertChild(nullptr, FirstChild()->CreateSibling(this, p));
+        } else if (next->m_start == p) {
+            if (laidOut >= count) {
+                // This child and all after it still hold: their starts and elements are as
+                // they were.
+                aligned = true;
+                return p;
+            }
+        } else if (IndexOf(next->m_start) < IndexOf(p)) {
+            // Its elements went to the children laid out before it.
+            DeleteChild(next);
+            continue;
+        } else {
+            next = InsertChild(next, FirstChild()->CreateSibling(this, p));
+        }
+        p = next->Reflow(p, std::max<int64_t>(0, count - laidOut), inner, aligned);
+        laidOut += next->m_length;
+        child = next;
+    }
+    DeleteChildrenAfter(child);
+    return p;
+}
+
+int64_t CNoteGlyph::RemoveElements(const CNotePosition& position, int64_t count) {
+    if (count == 0) return 0;
+    TakeOutOfParent();
+    CNoteGlyph* child = FindChild(position);
+    int64_t removed = child->RemoveElements(position, count);
+    // A follower starts at the last element of the child before it; when that element goes, so
+    // does the follower.
+    while (removed <= count) {
+        CNoteGlyph* next = child->NextSibling();
+        if (next == nullptr) break;
+        removed += next->m_length;
+        DeleteChild(next);
+    }
+    PutBackIntoParent();
+    return removed;
+}
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,240 @@
+#include "NoteRowGlyph.h"
+
+#include <algorithm>
+
+#include "NoteView.h"
+
+namespace NoteLayoutEngine {
+
+using NoteEditEngine::AsCharacter;
+using NoteEditEngine::AsParagraph;
+using NoteEditEngine::CNotePosition;
+using NoteEditEngine::ElementIterator;
+
+namespace {
+
+constexpr char16_t kSubstitute = u'?';
+
+char16_t CodeOf(const NoteEditEngine::CNoteElement* element) noexcept {
+    const NoteEditEngine::CNoteCharacter* character = AsCharacter(element);
+    return character != nullptr ? character->CodeUnit() : char16_t{0};
+}
+
+}  // namespace
+
+CNoteRowGlyph::CNoteRowGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePosition& start)
+    : CNoteGlyph(view, parent, start) {}
+
+void CNoteRowGlyph::ApplyParagraphStyle() const {
+    const NoteEditEngine::ParagraphFormat format =
+        AsParagraph(m_parent->Start().Element())->Format();
+    m_view->ApplyParagraphStyle(format.Style(), format.Indent());
+}
+
+int32_t CNoteRowGlyph::MeasuredWidth(char16_t code) const {
+    const int32_t width = m_view->CharWidth(code);
+    return width != 0 ? width : m_view->CharWidth(kSubstitute);
+}
+
+CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /*count*/,
+                                    int32_t width, bool& /*aligned*/) {
+    TakeOutOfParent();
+    width = std::max(width, 0);
+    ApplyParagraphStyle();
+    const Margins& rowMargins = m_view->Metrics().rowMargins;
+    m_margins = {0, rowMargins.bottom, rowMargins.left, rowMargins.right};
+    const int64_t available = int64_t{width} - m_margins.left - m_margins.right;
+
+    const NoteEditEngine::CNoteDocument& document = *m_start.Document();
+    const ElementIterator listEnd = document.end();
+    ElementIterator it = m_start.Iterator();
+    ElementIterator breakAt = it;
+    int64_t total = 0;
+    int64_t breakTotal = 0;
+    int32_t examined = 0;
+    int32_t breakCount = 0;
+    bool breakSeen = false;
+    bool overflow = false;
+    for (;;) {
+        ElementIterator next = it;
+        ++next;
+        if (next == listEnd) break;
+        const NoteEditEngine::CNoteElement* element = *next;
+        m_view->ApplyCharacterStyle(element->Style());
+        const char16_t code = CodeOf(element);
+        if (code != 0) total += MeasuredWidth(code);
+        ++examined;
+        if (examined == 1) {
+            breakAt = next;
+            breakTotal = total;
+            breakCount = examined;
+        }
+        if (code != u' ' && code != 0) {
+            if (total > available) {
+                overflow = true;
+                break;
+            }
+            if (!breakSeen) {
+                breakAt = next;
+                breakTotal = total;
+                breakCount = examined;
+            }
+        } else {
+            breakSeen = true;
+            breakAt = next;
+            breakTotal = total;
+            breakCount = examined;
+        }
+        it = next;
+        // A paragraph mark ends the paragraph and so the row.
+        if (element->IsParagraph()) break;
+    }
+    ElementIterator end = it;
+    if (overflow) {
+        end = breakAt;
+        m_length = breakCount;
+        m_textWidth = static_cast<int32_t>(breakTotal);
+        m_lookahead = examined - breakCount;
+    } else {
+        m_lookahead = 0;
+        m_length = examined;
+        m_textWidth = static_cast<int32_t>(total);
+    }
+    m_width = width;
+    m_height = m_view->Metrics().lineHeight + m_margins.top + m_margins.bottom;
+    PutBackIntoParent();
+    return {m_start.Document(), end, (*end)->Style()};
+}
+
+CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
+    ApplyParagraphStyle();
+    x -= m_margins.left;
+    const ElementIterator listEnd = m_start.Document()->end();
+    ElementIterator answer = m_start.Iterator();
+    ElementIterator it = answer;
+    int64_t total = 0;
+    for (int32_t k = 0; k < m_length; ++k) {
+        ++it;
+        const NoteEditEngine::CNoteElement* element = *it;
+        if (element->IsParagraph()) break;
+        if (k == m_length - 1) {
+            // Never after the space at which a row wrapped, unless the row ends the note.
+            ElementIterator after = it;
+            ++after;
+            if (after != listEnd) break;
+        }
+        m_view->ApplyCharacterStyle(element->Style());
+        const int32_t width = MeasuredWidth(CodeOf(element));
+        if (x < total + width / 2) break;
+        answer = it;
+        total += width;
+    }
+    return {m_start.Document(), answer, (*answer)->Style()};
+}
+
+Point CNoteRowGlyph::PointOf(const CNotePosition& position) {
+    ApplyParagraphStyle();
+    int64_t total = 0;
+    ElementIterator it = m_start.Iterator();
+    const ElementIterator target = position.Iterator();
+    for (int32_t k = 0; k < m_length && !(it == target); ++k) {
+        ++it;
+        const NoteEditEngine::CNoteElement* element = *it;
+        m_view->ApplyCharacterStyle(element->Style());
+        const char16_t code = CodeOf(element);
+        if (code != 0) total += MeasuredWidth(code);
+    }
+    return {m_margins.left + static_cast<int32_t>(total), m_margins.top};
+}
+
+void CNoteRowGlyph::Dump(std::string& text) const {
+    text += '[';
+    ElementIterator it = m_start.Iterator();
+    for (int32_t k = 0; k < m_length; ++k) {
+        ++it;
+        const char16_t code = CodeOf(*it);
+        if ((*it)->IsParagraph()) {
+            text += "\u00A7";
+        } else if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xE0 | (code >> 12));
+            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    text += ']';
+}
+
+void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, int32_t x,
+                         int32_t y) {
+    ApplyParagraphStyle();
+    // The selection state before the row's first element; it then changes only at the caret and
+    // the anchor.
+    m_view->SetInSelection(m_view->SelectedAt(m_start));
+    ElementIterator it = m_start.Iterator();
+    NoteEditEngine::CharacterStyle runStyle;
+    if (m_length > 0) {
+        ElementIterator first = it;
+        ++first;
+        runStyle = (*first)->Style();
+    }
+    m_view->ApplyCharacterStyle(runStyle);
+
+    m_view->EraseRect(x, y, m_margins.left, m_height);
+    m_view->EraseRect(x + m_margins.left + m_textWidth, y, m_width - m_textWidth - m_margins.left,
+                      m_height);
+    m_view->EraseRect(x, y, m_width, m_margins.top);
+    m_view->EraseRect(x, y + m_height - m_margins.bottom - 1, m_width, m_margins.bottom + 1);
+
+    int32_t textX = x + m_margins.left;
+    const int32_t textY = y + m_margins.top;
+    if (IsFirstRow())
+        m_view->DrawListMarker(textX, textY, m_margins.left,
+                               m_height - m_margins.top - m_margins.bottom);
+
+    std::u16string run;
+    bool runSelected = m_view->InSelection();
+    CNotePosition before = m_start;
+    for (int32_t k = 0; k < m_length; ++k) {
+        ElementIterator next = it;
+        ++next;
+        m_view->UpdateSelectionFlag(before);
+        const NoteEditEngine::CNoteElement* element = *next;
+        const bool selected = m_view->InSelection();
+        if (element->Style() != runStyle || selected != runSelected) {
+            if (!run.empty()) textX += m_view->DrawRun(run, textX, textY);
+            run.clear();
+            runStyle = element->Style();
+            runSelected = selected;
+            m_view->ApplyCharacterStyle(runStyle);
+        }
+        const char16_t code = CodeOf(element);
+        if (element->IsParagraph()) {
+            run += u' ';
+        } else {
+            run += m_view->CharWidth(code) == 0 ? kSubstitute : code;
+        }
+        it = next;
+        before = CNotePosition(m_start.Document(), it, element->Style());
+    }
+    if (!run.empty()) m_view->DrawRun(run, textX, textY);
+}
+
+int64_t CNoteRowGlyph::RemoveElements(const CNotePosition& position, int64_t /*count*/) {
+    return m_length - (IndexOf(position) - IndexOf(m_start));
+}
+
+CNotePosition CNoteRowGlyph::UnitEnd(const CNotePosition& position) const {
+    return position;
+}
+
+std::unique_ptr<CNoteGlyph> CNoteRowGlyph::CreateSibling(CNoteGlyph* parent,
+                                                         const CNotePosition& position) const {
+    return std::make_unique<CNoteRowGlyph>(m_view, parent, position);
+}
+
+}  // namespace NoteLayoutEngine

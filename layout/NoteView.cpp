@@ -1,0 +1,421 @@
+#include "NoteView.h"
+
+#include <algorithm>
+
+#include "NoteDocumentGlyph.h"
+#include "NoteRowGlyph.h"
+#include "NoteUndoHistory.h"
+#include "NoteViewGlyph.h"
+
+namespace NoteLayoutEngine {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+
+CNoteView::CNoteView() : m_viewGlyph(std::make_unique<CNoteViewGlyph>(this)) {}
+
+CNoteView::~CNoteView() {
+    // A view must not stay behind as the observer of a note that outlives it.
+    for (CNoteDocument* note : m_shown)
+        note->RemoveObserver(this);
+}
+
+// --- Positions across notes ---
+
+int CNoteView::NoteIndex(const CNoteDocument* note) const noexcept {
+    for (size_t i = 0; i < m_shown.size(); ++i)
+        if (m_shown[i] == note) return static_cast<int>(i);
+    return -1;
+}
+
+int64_t CNoteView::GlobalIndex(const CNotePosition& position) const noexcept {
+    if (position.IsNull()) return -1;
+    int64_t before = 0;
+    for (const CNoteDocument* note : m_shown) {
+        if (note == position.Document()) break;
+        before += note->size();
+    }
+    return before + position.Index();
+}
+
+bool CNoteView::StepForward(CNotePosition& position) const noexcept {
+    if (position.IsNull()) return false;
+    if (!position.IsAtEnd()) {
+        position.StepRight();
+        return true;
+    }
+    const int index = NoteIndex(position.Document());
+    if (index < 0 || index + 1 >= static_cast<int>(m_shown.size())) return false;
+    position = m_shown[static_cast<size_t>(index) + 1]->Start();
+    return true;
+}
+
+bool CNoteView::StepBackward(CNotePosition& position) const noexcept {
+    if (position.IsNull()) return false;
+    if (!position.IsAtStart()) {
+        position.StepLeft();
+        return true;
+    }
+    const int index = NoteIndex(position.Document());
+    if (index <= 0) return false;
+    position = m_shown[static_cast<size_t>(index) - 1]->End();
+    return true;
+}
+
+CNotePosition CNoteView::FirstOfAll() const noexcept {
+    return m_shown.empty() ? CNotePosition() : m_shown.front()->Start();
+}
+
+CNotePosition CNoteView::LastOfAll() const noexcept {
+    return m_shown.empty() ? CNotePosition() : m_shown.back()->End();
+}
+
+CNotePosition CNoteView::SelectionStart() const noexcept {
+    return GlobalIndex(m_anchor) <= GlobalIndex(m_active) ? m_anchor : m_active;
+}
+
+CNotePosition CNoteView::SelectionEnd() const noexcept {
+    return GlobalIndex(m_anchor) <= GlobalIndex(m_active) ? m_active : m_anchor;
+}
+
+std::vector<SelectionPart> CNoteView::SelectionParts() const {
+    std::vector<SelectionPart> parts;
+    if (!HasSelection()) return parts;
+    const CNotePosition start = SelectionStart();
+    const CNotePosition end = SelectionEnd();
+    const int first = NoteIndex(start.Document());
+    const int last = NoteIndex(end.Document());
+    if (first < 0 || last < 0) return parts;
+    for (int k = first; k <= last; ++k) {
+        CNoteDocument* note = m_shown[static_cast<size_t>(k)];
+        SelectionPart part{k == first ? start : note->Start(), k == last ? end : note->End()};
+        if (!(part.start == part.end)) parts.push_back(part);
+    }
+    return parts;
+}
+
+bool CNoteView::SelectedAt(const CNotePosition& position) const noexcept {
+    if (!HasSelection()) return false;
+    const int64_t at = GlobalIndex(position);
+    return at >= GlobalIndex(SelectionStart()) && at < GlobalIndex(SelectionEnd());
+}
+
+void CNoteView::UpdateSelectionFlag(const CNotePosition& position) noexcept {
+    if (!HasSelection()) {
+        m_inSelection = false;
+        return;
+    }
+    // Only the two ends change the state, so the order is looked up only there.
+    if (position == m_active) {
+        m_inSelection = GlobalIndex(m_active) < GlobalIndex(m_anchor);
+    } else if (position == m_anchor) {
+        m_inSelection = GlobalIndex(m_anchor) < GlobalIndex(m_active);
+    }
+}
+
+// --- Geometry ---
+
+CNotePosition CNoteView::HitTest(int32_t x, int32_t y) {
+    ResetStyle();
+    return m_viewGlyph->HitTest(x, y);
+}
+
+Point CNoteView::PointOf(const CNotePosition& position) {
+    ResetStyle();
+    return m_viewGlyph->PointOf(position);
+}
+
+int32_t CNoteView::TreeHeight() const noexcept {
+    return m_viewGlyph->Height();
+}
+
+std::string CNoteView::Dump() const {
+    std::string text;
+    m_viewGlyph->Dump(text);
+    return text;
+}
+
+RowLocation CNoteView::LocateRow(const CNotePosition& position) {
+    RowLocation location;
+    CNoteGlyph* glyph = m_viewGlyph.get();
+    while (glyph != nullptr && !glyph->Children().Empty()) {
+        CNoteGlyph* child = glyph->FindChild(position);
+        if (child == nullptr) return {};
+        location.x += glyph->GetMargins().left;
+        location.y += glyph->GetMargins().top + glyph->HeightAbove(child);
+        glyph = child;
+    }
+    location.row = dynamic_cast<CNoteRowGlyph*>(glyph);
+    return location.row != nullptr ? location : RowLocation{};
+}
+
+int32_t CNoteView::RowHeight(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    return location.row != nullptr ? location.row->Height() : 0;
+}
+
+int32_t CNoteView::TextHeight(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    if (location.row == nullptr) return 0;
+    const Margins& margins = location.row->GetMargins();
+    return location.row->Height() - margins.top - margins.bottom;
+}
+
+int32_t CNoteView::SpaceAbove(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    if (location.row == nullptr) return 0;
+    int32_t space = location.row->GetMargins().top;
+    for (const CNoteGlyph* glyph = location.row;
+         glyph->Parent() != nullptr && glyph->PreviousSibling() == nullptr; glyph = glyph->Parent())
+        space += glyph->Parent()->GetMargins().top;
+    return space;
+}
+
+int32_t CNoteView::SpaceBelow(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    if (location.row == nullptr) return 0;
+    int32_t space = location.row->GetMargins().bottom;
+    for (const CNoteGlyph* glyph = location.row;
+         glyph->Parent() != nullptr && glyph->NextSibling() == nullptr; glyph = glyph->Parent())
+        space += glyph->Parent()->GetMargins().bottom;
+    return space;
+}
+
+// --- Caret ---
+
+void CNoteView::TakeCaretFormat() noexcept {
+    if (!m_active.IsNull()) m_caretFormat = m_active.ParagraphFormatOf();
+}
+
+void CNoteView::SetCaret(const CNotePosition& position, bool extend, bool rememberX) {
+    SetSelection(extend ? m_anchor : position, position, rememberX);
+}
+
+void CNoteView::SetSelection(const CNotePosition& anchor, const CNotePosition& active,
+                             bool rememberX) {
+    const CNotePosition oldActive = m_active;
+    const CNotePosition oldAnchor = m_anchor;
+    const bool hadSelection = HasSelection();
+    m_active = active;
+    m_anchor = anchor;
+    if (rememberX && !m_active.IsNull()) {
+        const RowLocation location = LocateRow(m_active);
+        m_preferredX =
+            location.row == nullptr || location.row->Start() == m_active ? 0 : PointOf(m_active).x;
+    }
+    TakeCaretFormat();
+    if (hadSelection || HasSelection()) {
+        // Every element whose state changed lies between an old end and the new one.
+        auto redrawBetween = [this](const CNotePosition& a, const CNotePosition& b) {
+            if (a == b || NoteIndex(a.Document()) < 0 || NoteIndex(b.Document()) < 0) return;
+            const int64_t distance = Distance(a, b);
+            if (distance > 0) {
+                Redraw(a, distance, false);
+            } else {
+                Redraw(b, -distance, false);
+            }
+        };
+        redrawBetween(oldActive, m_active);
+        redrawBetween(oldAnchor, m_anchor);
+    }
+    UpdateCaret(true);
+}
+
+// --- Painting ---
+
+void CNoteView::Redraw(const CNotePosition& position, int64_t count, bool whole) {
+    ResetStyle();
+    BeginPaint();
+    if (HasNotes() && NoteIndex(position.Document()) >= 0) {
+        CNotePosition start = position;
+        bool visible = true;
+        if (!whole) {
+            if (m_heightChanged) {
+                count = kWholeRange * 16;
+                m_heightChanged = false;
+            }
+            const CNotePosition top = HitTest(0, m_visibleTop);
+            if (GlobalIndex(start) < GlobalIndex(top)) {
+                count -= Distance(start, top);
+                start = top;
+            }
+            const CNotePosition bottom = HitTest(kFarRight, m_visibleTop + m_visibleHeight);
+            // The bottom row itself is drawn: one element past its last caret slot.
+            const int64_t last = GlobalIndex(bottom) + 1;
+            count = std::min(count, last - GlobalIndex(start));
+            visible = count >= 0;
+        }
+        if (visible) {
+            ResetStyle();
+            m_inSelection = SelectedAt(start);
+            m_viewGlyph->Draw(start, count, 0, 0);
+        }
+    }
+    EndPaint();
+}
+
+void CNoteView::RedrawAll() {
+    if (!HasNotes()) {
+        ResetStyle();
+        BeginPaint();
+        EndPaint();
+        return;
+    }
+    Redraw(FirstOfAll(), kWholeRange * 16, false);
+}
+
+// --- Layout ---
+
+void CNoteView::NoteHeightChange(int32_t before) noexcept {
+    if (TreeHeight() != before) m_heightChanged = true;
+}
+
+void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count) {
+    if (m_active.Document() == position.Document()) {
+        const int64_t distance = IndexOf(m_active) - IndexOf(position);
+        if (distance >= 1 && distance <= count) SetCaret(position, HasSelection(), false);
+    }
+    if (m_anchor.Document() == position.Document()) {
+        const int64_t distance = IndexOf(m_anchor) - IndexOf(position);
+        if (distance >= 1 && distance <= count) m_anchor = position;
+    }
+    const int32_t before = TreeHeight();
+    m_viewGlyph->RemoveElements(position, count);
+    NoteHeightChange(before);
+}
+
+void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count) {
+    TakeCaretFormat();
+    ResetStyle();
+    m_inSelection = false;
+    BeginUpdate();
+    const int32_t before = TreeHeight();
+    bool aligned = false;
+    const CNotePosition end = m_viewGlyph->Reflow(position, count, m_viewWidth, aligned);
+    UpdateScrollSizes();
+    NoteHeightChange(before);
+    Redraw(position, std::max<int64_t>(IndexOf(end) - IndexOf(position), 0), false);
+}
+
+void CNoteView::Relayout(bool redraw) {
+    ResetStyle();
+    m_inSelection = false;
+    BeginUpdate();
+    const int32_t before = TreeHeight();
+    for (CNoteDocument* note : m_shown) {
+        bool aligned = false;
+        m_viewGlyph->Reflow(note->Start(), kWholeRange, m_viewWidth, aligned);
+    }
+    UpdateScrollSizes();
+    NoteHeightChange(before);
+    if (redraw) {
+        RedrawAll();
+        UpdateCaret(true);
+    }
+}
+
+void CNoteView::SetWidth(int32_t width, bool redraw) {
+    if (width < 1 || width == m_viewWidth) return;
+    m_viewWidth = width;
+    Relayout(redraw);
+}
+
+void CNoteView::Synchronise() {
+    BeginUpdate();
+    ResetStyle();
+    m_inSelection = false;
+    const int32_t before = TreeHeight();
+    m_viewGlyph->Synchronise(m_shown);
+    UpdateScrollSizes();
+    NoteHeightChange(before);
+    m_heightChanged = false;  // the whole tree is redrawn next anyway
+    RedrawAll();
+}
+
+void CNoteView::AddNote(CNoteDocument* note, CNoteDocument* after) {
+    if (note == nullptr) return;
+    if (m_shown.empty()) {
+        m_active = note->Start();
+        m_anchor = m_active;
+    }
+    std::erase(m_shown, note);
+    auto place = std::find(m_shown.begin(), m_shown.end(), after);
+    m_shown.insert(after != nullptr && place != m_shown.end() ? place + 1 : m_shown.begin(), note);
+    note->AddObserver(this);
+    Synchronise();
+    if (m_shown.size() == 1) {
+        SetCaret(m_active, false, true);
+    } else {
+        TakeCaretFormat();
+    }
+    UpdateCaret(true);
+}
+
+void CNoteView::RemoveNote(CNoteDocument* note) {
+    const int index = NoteIndex(note);
+    if (index < 0) return;
+    const size_t at = static_cast<size_t>(index);
+    const bool hadSelection = HasSelection();
+    CNotePosition replacement;
+    if (at + 1 < m_shown.size()) {
+        replacement = m_shown[at + 1]->Start();
+    } else if (at > 0) {
+        replacement = m_shown[at - 1]->End();
+    }
+    m_shown.erase(m_shown.begin() + index);
+    note->RemoveObserver(this);
+    if (m_active.Document() == note) m_active = replacement;
+    if (m_anchor.Document() == note || !hadSelection)
+        m_anchor = hadSelection ? replacement : m_active;
+    TakeCaretFormat();
+    Synchronise();
+    UpdateCaret(true);
+}
+
+// --- Editing through the view ---
+
+void CNoteView::PlaceAfterUndo(const CNotePosition& caret) {
+    SetCaret(caret.IsNull() ? m_active : caret, false, true);
+}
+
+void CNoteView::Undo() {
+    const NoteEditEngine::ShownUndoResult result = NoteEditEngine::UndoShown(m_shown);
+    if (result.applied) PlaceAfterUndo(result.caret);
+}
+
+void CNoteView::Redo() {
+    const NoteEditEngine::ShownUndoResult result = NoteEditEngine::RedoShown(m_shown);
+    if (result.applied) PlaceAfterUndo(result.caret);
+}
+
+bool CNoteView::CanUndo() const noexcept {
+    return NoteEditEngine::CanUndo(m_shown);
+}
+
+bool CNoteView::CanRedo() const noexcept {
+    return NoteEditEngine::CanRedo(m_shown);
+}
+
+void CNoteView::EditAtCaret(const std::function<void(CNotePosition&)>& edit) {
+    if (m_active.IsNull()) return;
+    CNotePosition p = m_active;
+    edit(p);
+    SetCaret(p, false, true);
+}
+
+void CNoteView::InsertTextAtCaret(std::u16string_view text) {
+    EditAtCaret([text](CNotePosition& p) { p.Document()->InsertPlainText(p, text); });
+}
+
+void CNoteView::DeleteSelection() {
+    const std::vector<SelectionPart> parts = SelectionParts();
+    if (parts.empty()) return;
+    // Later notes first: the places of earlier parts stay untouched.
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        CNotePosition start = part->start;
+        start.Document()->DeleteRange(start, part->end.Index() - start.Index());
+    }
+    SetCaret(parts.front().start, false, true);
+}
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,241 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "LayoutTypes.h"
+#include "NoteDocument.h"
+#include "NoteDocumentObserver.h"
+#include "NotePosition.h"
+#include "Styles.h"
+
+namespace NoteLayoutEngine {
+
+class CNoteViewGlyph;
+class CNoteRowGlyph;
+
+// One part of a selection: the selected range inside one shown note.
+struct SelectionPart {
+    NoteEditEngine::CNotePosition start;
+    NoteEditEngine::CNotePosition end;
+};
+
+// Where a position's row stands: the row and its top-left corner in tree coordinates.
+struct RowLocation {
+    CNoteRowGlyph* row = nullptr;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// The controller between the shown notes and a window: owns the glyph tree, keeps the ordered
+// list of shown notes (borrowed), the caret and the selection, and follows every change of the
+// shown notes as their observer. Everything that depends on the platform goes through the
+// fifteen abstract operations, which the window implements.
+//
+// Positions of different notes are ordered by the order of the notes; a note of k elements has k
+// caret places, so the distance from a note's last place to the next note's first place is 1.
+class CNoteView : public NoteEditEngine::CNoteDocumentObserver {
+public:
+    CNoteView();
+    virtual ~CNoteView();
+    CNoteView(const CNoteView&) = delete;
+    CNoteView& operator=(const CNoteView&) = delete;
+
+    // --- Observer slots ---
+
+    void OnElementsRemoving(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
+    void OnElementsChanged(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
+
+    // --- The window's operations ---
+
+    // Scroll the note's top band to the top and put the caret at its start; null: do nothing.
+    virtual void ScrollToNote(NoteEditEngine::CNoteDocument* note) = 0;
+    virtual void BeginUpdate() = 0;
+    // Make the scrollable extent equal TreeHeight().
+    virtual void UpdateScrollSizes() = 0;
+    // Prepare the surface, set the visible band (SetVisibleBand) and hide the caret.
+    virtual void BeginPaint() = 0;
+    // Fill the clip box below the tree (grey when no note is shown), show the caret again.
+    virtual void EndPaint() = 0;
+    // Place the platform caret at the active position; with scroll, bring it into view.
+    virtual void UpdateCaret(bool scroll) = 0;
+    // Draw the text at (x, y) in the current font and colours; return its width.
+    virtual int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) = 0;
+    virtual void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) = 0;
+    virtual void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height,
+                                bool isFirst) = 0;
+    virtual void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                                   bool isLast) = 0;
+    virtual void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    // Default paragraph style, no character style, selected flag clear; rebuild the metrics.
+    virtual void ResetStyle() = 0;
+    // Make the style current together with InSelection(); nothing when neither changed.
+    virtual void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) = 0;
+    virtual void ApplyParagraphStyle(uint32_t style, int32_t indent) = 0;
+    [[nodiscard]] virtual int32_t CharWidth(char16_t character) = 0;
+
+    // --- Caret, geometry, drawing ---
+
+    // Puts the caret at position (the anchor follows unless extend); with rememberX the caret's x
+    // becomes the goal of vertical moves (0 at a row start). Repaints what changed selection.
+    void SetCaret(const NoteEditEngine::CNotePosition& position, bool extend, bool rememberX);
+    // Sets both ends at once (one repaint of what changed), the caret at `active`.
+    void SetSelection(const NoteEditEngine::CNotePosition& anchor,
+                      const NoteEditEngine::CNotePosition& active, bool rememberX);
+    [[nodiscard]] NoteEditEngine::CNotePosition HitTest(int32_t x, int32_t y);
+    [[nodiscard]] Point PointOf(const NoteEditEngine::CNotePosition& position);
+    // Paints count elements after position (clipped to the visible band unless whole).
+    void Redraw(const NoteEditEngine::CNotePosition& position, int64_t count, bool whole);
+    // Repaints every shown note, clipped to the visible band.
+    void RedrawAll();
+    void SetWidth(int32_t width, bool redraw);
+    void Relayout(bool redraw);
+    // Shows a note right after `after` (at the front when `after` is not shown).
+    void AddNote(NoteEditEngine::CNoteDocument* note, NoteEditEngine::CNoteDocument* after);
+    void RemoveNote(NoteEditEngine::CNoteDocument* note);
+
+    // --- Caret moves (extend: Shift held) ---
+
+    void MoveCharacterLeft(bool extend);
+    void MoveCharacterRight(bool extend);
+    void MoveWordLeft(bool extend);
+    void MoveWordRight(bool extend);
+    void MoveRowUp(bool extend);
+    void MoveRowDown(bool extend);
+    void MoveParagraphUp(bool extend);
+    void MoveParagraphDown(bool extend);
+    void MoveRowStart(bool extend);
+    void MoveRowEnd(bool extend);
+    void MoveStartOfAll(bool extend);
+    void MoveEndOfAll(bool extend);
+    // Page moves for a window of the given client height; return how far the window must scroll
+    // (new caret y less old caret y).
+    int32_t MovePageUp(int32_t clientHeight, bool extend);
+    int32_t MovePageDown(int32_t clientHeight, bool extend);
+    void CollapseToStart();
+    void CollapseToEnd();
+    void SelectWord();
+    void SelectParagraph();
+    void SelectAll();
+
+    // --- Editing through the view ---
+
+    // Undo and redo the latest (earliest undone) group over the shown notes and place the caret.
+    void Undo();
+    void Redo();
+    [[nodiscard]] bool CanUndo() const noexcept;
+    [[nodiscard]] bool CanRedo() const noexcept;
+    // Runs an edit on a copy of the caret and puts the caret where the edit left it, with an empty
+    // selection. The edit must stay in the caret's note.
+    void EditAtCaret(const std::function<void(NoteEditEngine::CNotePosition&)>& edit);
+    // Plain text paste at the caret; the caret ends behind the text.
+    void InsertTextAtCaret(std::u16string_view text);
+    // Deletes the selected elements of every shown note (marks included); the caret ends where
+    // the selection started. The caller names the action.
+    void DeleteSelection();
+
+    // --- Search ---
+
+    // The first occurrence at or after `from` over the shown notes, wrapping once; a paragraph
+    // mark never matches. start is the place before the occurrence, end the place after it.
+    bool Search(std::u16string_view text, const NoteEditEngine::CNotePosition& from, bool matchCase,
+                bool wholeWord, NoteEditEngine::CNotePosition& start,
+                NoteEditEngine::CNotePosition& end);
+    // Search from the caret; a found occurrence is selected (caret at its end).
+    bool FindInView(std::u16string_view text, NoteEditEngine::CNotePosition& start,
+                    NoteEditEngine::CNotePosition& end, bool matchCase, bool wholeWord);
+    // Replaces the selection by `replacement` as one "replace" action, when the selection is
+    // exactly [start, end].
+    bool ReplaceInView(const NoteEditEngine::CNotePosition& start,
+                       const NoteEditEngine::CNotePosition& end, std::u16string_view replacement);
+
+    // --- Queries ---
+
+    [[nodiscard]] bool HasNotes() const noexcept { return !m_shown.empty(); }
+    [[nodiscard]] bool HasSelection() const noexcept { return !(m_active == m_anchor); }
+    [[nodiscard]] NoteEditEngine::CNotePosition SelectionStart() const noexcept;
+    [[nodiscard]] NoteEditEngine::CNotePosition SelectionEnd() const noexcept;
+    // The selected range of every note it touches, first to last; empty without a selection.
+    [[nodiscard]] std::vector<SelectionPart> SelectionParts() const;
+    [[nodiscard]] const NoteEditEngine::CNotePosition& Active() const noexcept { return m_active; }
+    [[nodiscard]] const NoteEditEngine::CNotePosition& Anchor() const noexcept { return m_anchor; }
+    [[nodiscard]] int32_t PreferredX() const noexcept { return m_preferredX; }
+    [[nodiscard]] NoteEditEngine::ParagraphFormat CaretParagraphFormat() const noexcept {
+        return m_caretFormat;
+    }
+    [[nodiscard]] const std::vector<NoteEditEngine::CNoteDocument*>& ShownNotes() const noexcept {
+        return m_shown;
+    }
+    [[nodiscard]] int32_t RowHeight(const NoteEditEngine::CNotePosition& position);
+    [[nodiscard]] int32_t TextHeight(const NoteEditEngine::CNotePosition& position);
+    [[nodiscard]] int32_t SpaceAbove(const NoteEditEngine::CNotePosition& position);
+    [[nodiscard]] int32_t SpaceBelow(const NoteEditEngine::CNotePosition& position);
+    [[nodiscard]] RowLocation LocateRow(const NoteEditEngine::CNotePosition& position);
+    [[nodiscard]] int32_t TreeHeight() const noexcept;
+    [[nodiscard]] int32_t ViewWidth() const noexcept { return m_viewWidth; }
+    [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_metrics; }
+    [[nodiscard]] bool InSelection() const noexcept { return m_inSelection; }
+    [[nodiscard]] const CNoteViewGlyph& Root() const noexcept { return *m_viewGlyph; }
+    [[nodiscard]] std::string Dump() const;
+
+    // --- Positions across the shown notes ---
+
+    // Index of the note in the shown list, or -1.
+    [[nodiscard]] int NoteIndex(const NoteEditEngine::CNoteDocument* note) const noexcept;
+    // Place number over all shown notes (each note contributing its element count).
+    [[nodiscard]] int64_t GlobalIndex(const NoteEditEngine::CNotePosition& position) const noexcept;
+    [[nodiscard]] int64_t Distance(const NoteEditEngine::CNotePosition& a,
+                                   const NoteEditEngine::CNotePosition& b) const noexcept {
+        return GlobalIndex(b) - GlobalIndex(a);
+    }
+    // The place one element on or back across notes; false at the ends of all.
+    bool StepForward(NoteEditEngine::CNotePosition& position) const noexcept;
+    bool StepBackward(NoteEditEngine::CNotePosition& position) const noexcept;
+
+    // --- Painting state, for the glyphs ---
+
+    // The selection state before the first element after position.
+    [[nodiscard]] bool SelectedAt(const NoteEditEngine::CNotePosition& position) const noexcept;
+    // Updates the in-selection flag for the place before the next element drawn.
+    void UpdateSelectionFlag(const NoteEditEngine::CNotePosition& position) noexcept;
+    void SetInSelection(bool selected) noexcept { m_inSelection = selected; }
+
+protected:
+    // Written by the window when it applies a style.
+    LayoutMetrics m_metrics;
+    // Set by BeginPaint from the clip box.
+    void SetVisibleBand(int32_t top, int32_t height) noexcept {
+        m_visibleTop = top;
+        m_visibleHeight = height;
+    }
+
+private:
+    void TakeCaretFormat() noexcept;
+    void NoteHeightChange(int32_t before) noexcept;
+    void Synchronise();
+    [[nodiscard]] NoteEditEngine::CNotePosition FirstOfAll() const noexcept;
+    [[nodiscard]] NoteEditEngine::CNotePosition LastOfAll() const noexcept;
+    void PlaceAfterUndo(const NoteEditEngine::CNotePosition& caret);
+    int32_t MovePage(int32_t clientHeight, bool down, bool extend);
+    void MoveRow(bool down, bool extend);
+    bool SearchNote(NoteEditEngine::CNoteDocument* note, const NoteEditEngine::CNotePosition& from,
+                    std::u16string_view text, bool matchCase, bool wholeWord,
+                    NoteEditEngine::CNotePosition& start, NoteEditEngine::CNotePosition& end);
+
+    int32_t m_viewWidth = 0;
+    bool m_heightChanged = false;
+    int32_t m_visibleTop = 0;
+    int32_t m_visibleHeight = 0;
+    NoteEditEngine::CNotePosition m_active;
+    int32_t m_preferredX = 0;
+    NoteEditEngine::CNotePosition m_anchor;
+    bool m_inSelection = false;
+    NoteEditEngine::ParagraphFormat m_caretFormat;
+    std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
+    std::vector<NoteEditEngine::CNoteDocument*> m_shown;
+};
+
+}  // namespace NoteLayoutEngine

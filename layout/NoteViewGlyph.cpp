@@ -1,0 +1,118 @@
+#include "NoteViewGlyph.h"
+
+#include <algorithm>
+
+#include "NoteDocumentGlyph.h"
+#include "NoteView.h"
+
+namespace NoteLayoutEngine {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+
+CNoteViewGlyph::CNoteViewGlyph(CNoteView* view) : CNoteGlyph(view, nullptr, CNotePosition()) {}
+
+void CNoteViewGlyph::Dump(std::string& text) const {
+    for (const CNoteGlyph* child = FirstChild(); child != nullptr; child = child->NextSibling()) {
+        if (child != FirstChild()) text += '|';
+        child->Dump(text);
+    }
+}
+
+CNoteDocumentGlyph* CNoteViewGlyph::GlyphOf(const CNoteDocument* note) const {
+    for (CNoteGlyph* child = FirstChild(); child != nullptr; child = child->NextSibling()) {
+        auto* documentGlyph = static_cast<CNoteDocumentGlyph*>(child);
+        if (documentGlyph->Document() == note) return documentGlyph;
+    }
+    return nullptr;
+}
+
+CNoteGlyph* CNoteViewGlyph::FindChild(const CNotePosition& position) const {
+    return GlyphOf(position.Document());
+}
+
+void CNoteViewGlyph::TakeViewMargins() {
+    SetMargins(m_view->Metrics().viewMargins);
+    m_width = std::max(0, m_view->ViewWidth());
+}
+
+void CNoteViewGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
+    EraseMargins(x, y);
+    CNoteGlyph* child = FindChild(position);
+    if (child == nullptr) return;
+    int32_t childY = y + m_margins.top + HeightAbove(child);
+    child->Draw(position, count, x + m_margins.left, childY);
+    // The next note's leading mark is a place of its own but no glyph's element.
+    int64_t remaining = count - (child->Length() - IndexOf(position)) - 1;
+    for (CNoteGlyph* next = child->NextSibling(); next != nullptr && remaining >= 0;
+         next = next->NextSibling()) {
+        childY += child->Height();
+        next->Draw(next->Start(), remaining, x + m_margins.left, childY);
+        remaining -= next->Length() + 1;
+        child = next;
+    }
+}
+
+CNotePosition CNoteViewGlyph::Reflow(const CNotePosition& position, int64_t count,
+                                     int32_t /*width*/, bool& aligned) {
+    TakeViewMargins();
+    CNoteGlyph* child = FindChild(position);
+    if (child == nullptr) return position;
+    aligned = false;
+    return child->Reflow(position, count, m_width - m_margins.left - m_margins.right, aligned);
+}
+
+int64_t CNoteViewGlyph::RemoveElements(const CNotePosition& position, int64_t count) {
+    CNoteGlyph* child = FindChild(position);
+    return child != nullptr ? child->RemoveElements(position, count) : 0;
+}
+
+CNotePosition CNoteViewGlyph::UnitEnd(const CNotePosition& position) const {
+    return position.DocumentEnd();
+}
+
+std::unique_ptr<CNoteGlyph> CNoteViewGlyph::CreateSibling(CNoteGlyph* /*parent*/,
+                                                          const CNotePosition& /*position*/) const {
+    return std::make_unique<CNoteViewGlyph>(m_view);
+}
+
+void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
+    TakeViewMargins();
+    CNoteGlyph* place = FirstChild();
+    for (CNoteDocument* note : shown) {
+        if (place != nullptr && static_cast<CNoteDocumentGlyph*>(place)->Document() == note) {
+            place = place->NextSibling();
+            continue;
+        }
+        CNoteGlyph* found = nullptr;
+        for (CNoteGlyph* g = place; g != nullptr; g = g->NextSibling()) {
+            if (static_cast<CNoteDocumentGlyph*>(g)->Document() == note) {
+                found = g;
+                break;
+            }
+        }
+        if (found != nullptr) {
+            // Moved up into place: unlinked and relinked whole, its layout kept.
+            m_length -= found->Length();
+            m_height -= found->Height();
+            std::unique_ptr<CNoteGlyph> owned = m_children.Remove(found);
+            InsertChild(place, std::move(owned));
+        } else {
+            CNoteGlyph* added =
+                InsertChild(place, std::make_unique<CNoteDocumentGlyph>(m_view, this, note));
+            bool aligned = false;
+            m_view->ResetStyle();
+            added->Reflow(note->Start(), kWholeRange, m_width - m_margins.left - m_margins.right,
+                          aligned);
+        }
+    }
+    while (place != nullptr) {
+        CNoteGlyph* next = place->NextSibling();
+        DeleteChild(place);
+        place = next;
+    }
+    // With nothing shown the tree has no height at all, so the whole window paints grey.
+    if (shown.empty()) SetMargins({});
+}
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "NoteGlyph.h"
+
+namespace NoteLayoutEngine {
+
+class CNoteDocumentGlyph;
+
+// The root of the tree: one document glyph per shown note, top to bottom, inside the view
+// margins.
+class CNoteViewGlyph final : public CNoteGlyph {
+public:
+    explicit CNoteViewGlyph(CNoteView* view);
+
+    void Dump(std::string& text) const override;
+    // Draws across notes: count runs on from one note into the next.
+    void Draw(const NoteEditEngine::CNotePosition& position, int64_t count, int32_t x,
+              int32_t y) override;
+    // Re-lays out the changed range of the position's note for the view width.
+    NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
+                                         int64_t count, int32_t width, bool& aligned) override;
+    int64_t RemoveElements(const NoteEditEngine::CNotePosition& position, int64_t count) override;
+    [[nodiscard]] NoteEditEngine::CNotePosition UnitEnd(
+        const NoteEditEngine::CNotePosition& position) const override;
+    [[nodiscard]] std::unique_ptr<CNoteGlyph> CreateSibling(
+        CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const override;
+    // The document glyph of the position's note, or null when that note is not shown.
+    [[nodiscard]] CNoteGlyph* FindChild(
+        const NoteEditEngine::CNotePosition& position) const override;
+    [[nodiscard]] CNoteDocumentGlyph* GlyphOf(const NoteEditEngine::CNoteDocument* note) const;
+
+    // Brings the document glyphs into the order of `shown`: kept glyphs move into place, new
+    // notes get a glyph laid out in full, glyphs of notes no longer shown are deleted.
+    void Synchronise(const std::vector<NoteEditEngine::CNoteDocument*>& shown);
+    // Takes the view margins and width from the metrics and the view.
+    void TakeViewMargins();
+};
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,253 @@
+// Caret moves, the caret across edits and shown notes, undo placement.
+#include <gtest/gtest.h>
+
+#include "LayoutTestSupport.h"
+#include "NoteUndoHistory.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+
+// Note A: rows "hello " and "world§" (y 20 and 36), then "ab" (y 58); note B: "xyz" (y 117).
+class CaretMoveTest : public LayoutTest {
+protected:
+    void SetUp() override {
+        LayoutTest::SetUp();
+        view.recording = false;
+        SetColumns(8);
+        a = Show("¶hello world¶ab");
+        b = Show("¶xyz");
+        ASSERT_EQ(view.Dump(), "{[hello ][world§]}{[ab]}|{[xyz]}");
+    }
+    void Put(CNoteDocument* note, uint32_t index) {
+        view.SetCaret(note->FromIndex(index), false, true);
+    }
+    // "A3" or "B0": the note and index of the caret.
+    std::string Caret() const {
+        return std::string(view.Active().Document() == a ? "A" : "B") +
+               std::to_string(view.Active().Index());
+    }
+
+    CNoteDocument* a = nullptr;
+    CNoteDocument* b = nullptr;
+};
+
+TEST_F(CaretMoveTest, CharacterMovesCrossNotesAndStopAtTheEndsOfAll) {
+    Put(a, 14);
+    view.MoveCharacterRight(false);
+    EXPECT_EQ(Caret(), "B0");
+    view.MoveCharacterLeft(false);
+    EXPECT_EQ(Caret(), "A14");
+    Put(a, 0);
+    view.MoveCharacterLeft(true);
+    EXPECT_EQ(Caret(), "A0");
+    Put(b, 3);
+    view.MoveCharacterRight(false);
+    EXPECT_EQ(Caret(), "B3");
+}
+
+TEST_F(CaretMoveTest, WordMovesStopAtParagraphEnds) {
+    Put(a, 0);
+    view.MoveWordRight(false);
+    EXPECT_EQ(Caret(), "A6");
+    view.MoveWordRight(false);
+    EXPECT_EQ(Caret(), "A11");  // the end of "world": the paragraph end stops the move
+    view.MoveWordRight(false);
+    EXPECT_EQ(Caret(), "A12");  // at a paragraph end: one character on
+    view.MoveWordLeft(false);
+    EXPECT_EQ(Caret(), "A11");  // at a paragraph start: one character back
+    view.MoveWordLeft(false);
+    EXPECT_EQ(Caret(), "A6");
+    view.MoveWordLeft(false);
+    EXPECT_EQ(Caret(), "A0");
+    Put(a, 14);
+    view.MoveWordRight(false);
+    EXPECT_EQ(Caret(), "B0");
+}
+
+TEST_F(CaretMoveTest, RowMovesKeepThePreferredXAcrossRowsParagraphsAndNotes) {
+    Put(a, 3);
+    EXPECT_EQ(view.PreferredX(), 15 + 24);
+    view.MoveRowDown(false);
+    EXPECT_EQ(Caret(), "A9");
+    view.MoveRowDown(false);
+    EXPECT_EQ(Caret(), "A14");  // "ab" is shorter: its end
+    view.MoveRowDown(false);
+    EXPECT_EQ(Caret(), "B3");
+    view.MoveRowUp(false);
+    EXPECT_EQ(Caret(), "A14");
+    view.MoveRowUp(false);
+    EXPECT_EQ(Caret(), "A9");  // back near the same x
+    EXPECT_EQ(view.PreferredX(), 15 + 24);
+    // From the last row of all to the note's end, from the first to its start.
+    Put(b, 1);
+    view.MoveRowDown(false);
+    EXPECT_EQ(Caret(), "B3");
+    Put(a, 2);
+    view.MoveRowUp(false);
+    EXPECT_EQ(Caret(), "A0");
+}
+
+TEST_F(CaretMoveTest, RowStartMakesTheGoalZeroAndRowEndStopsBeforeTheWrappingSpace) {
+    Put(a, 9);
+    view.MoveRowStart(false);
+    EXPECT_EQ(Caret(), "A6");  // the row's first character, not the paragraph's
+    EXPECT_EQ(view.PreferredX(), 0);
+    view.MoveRowUp(false);
+    EXPECT_EQ(Caret(), "A0");
+    Put(a, 2);
+    view.MoveRowEnd(false);
+    EXPECT_EQ(Caret(), "A5");
+    Put(a, 7);
+    view.MoveRowEnd(false);
+    EXPECT_EQ(Caret(), "A11");
+    Put(b, 0);
+    view.MoveRowEnd(false);
+    EXPECT_EQ(Caret(), "B3");
+}
+
+TEST_F(CaretMoveTest, ParagraphMovesAndTheEndsOfAll) {
+    Put(a, 14);
+    view.MoveParagraphUp(false);
+    EXPECT_EQ(Caret(), "A12");
+    view.MoveParagraphUp(false);
+    EXPECT_EQ(Caret(), "A0");
+    view.MoveParagraphDown(false);
+    EXPECT_EQ(Caret(), "A12");
+    view.MoveParagraphDown(false);
+    EXPECT_EQ(Caret(), "B0");
+    Put(b, 0);
+    view.MoveParagraphUp(false);
+    EXPECT_EQ(Caret(), "A12");
+    view.MoveEndOfAll(false);
+    EXPECT_EQ(Caret(), "B3");
+    view.MoveStartOfAll(true);
+    EXPECT_EQ(Caret(), "A0");
+    EXPECT_EQ(view.Anchor(), b->End());
+}
+
+TEST_F(CaretMoveTest, SelectionsExtendCollapseAndSelectWholeUnits) {
+    Put(a, 8);
+    view.SelectWord();
+    EXPECT_EQ(view.SelectionStart(), a->FromIndex(6));
+    EXPECT_EQ(view.SelectionEnd(), a->FromIndex(11));
+    view.CollapseToStart();
+    EXPECT_EQ(Caret(), "A6");
+    EXPECT_FALSE(view.HasSelection());
+    Put(a, 3);
+    view.SelectParagraph();
+    EXPECT_EQ(view.Anchor(), a->Start());
+    EXPECT_EQ(view.Active(), a->FromIndex(11));  // the next mark stays unselected
+    view.SelectAll();
+    EXPECT_EQ(view.Anchor(), a->Start());
+    EXPECT_EQ(view.Active(), b->End());
+    const std::vector<SelectionPart> parts = view.SelectionParts();
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].start, a->Start());
+    EXPECT_EQ(parts[0].end, a->End());
+    EXPECT_EQ(parts[1].start, b->Start());
+    EXPECT_EQ(parts[1].end, b->End());
+    view.CollapseToEnd();
+    EXPECT_EQ(Caret(), "B3");
+    // Extending keeps the anchor; a backward selection orders its ends.
+    view.MoveCharacterLeft(true);
+    view.MoveCharacterLeft(true);
+    EXPECT_EQ(view.SelectionStart(), b->FromIndex(1));
+    EXPECT_EQ(view.SelectionEnd(), b->End());
+}
+
+TEST_F(CaretMoveTest, PageMovesScrollByTheirStepAndEndAtTheNote) {
+    view.RemoveNote(b);
+    std::string text = "¶";
+    for (int i = 0; i < 40; ++i)
+        text += "line" + std::to_string(i % 10) + "¶";
+    CNoteDocument* note = Show(text);
+    view.RemoveNote(a);
+    Put(note, 0);
+    const Point before = view.PointOf(view.Active());
+    // 12/15 of 100 is 80: four rows of 16 and their paragraph spacing of 6 each, and a bit.
+    const int32_t scroll = view.MovePageDown(100, false);
+    const Point after = view.PointOf(view.Active());
+    EXPECT_EQ(after.y - before.y, scroll);
+    EXPECT_GT(scroll, 60);
+    EXPECT_LE(scroll, 80 + 8);
+    view.MovePageUp(100, true);
+    EXPECT_EQ(view.Active(), note->Start());
+    EXPECT_EQ(view.Anchor(), view.HitTest(view.PreferredX(), after.y));
+    // On the last screen page down reaches the end of the note, page up from the top its start.
+    view.MoveEndOfAll(false);
+    view.MoveRowUp(false);
+    view.MovePageDown(100, false);
+    EXPECT_EQ(view.Active(), note->End());
+    Put(note, 3);
+    view.MovePageUp(100, false);
+    EXPECT_EQ(view.Active(), note->Start());
+}
+
+TEST_F(CaretMoveTest, TheCaretFollowsDeletionsAndShownNotes) {
+    Put(a, 9);
+    CNotePosition p = a->FromIndex(6);
+    a->DeleteRange(p, 5);  // "world", which holds the caret
+    EXPECT_EQ(Caret(), "A6");
+    Put(a, 8);  // after "a" of "ab": elements 7 (mark) and 8
+    CNotePosition q = a->FromIndex(2);
+    a->DeleteRange(q, 2);  // "ll", before the caret
+    EXPECT_EQ(Caret(), "A6");
+    EXPECT_EQ(view.Active().CodeUnitAt(), u'a');
+
+    // Showing a note while others are shown keeps the caret; removing the caret's note moves it
+    // to the next note's start, or the previous note's end when it was the last.
+    auto c = NoteEditEngine::TestSupport::MakeDocument("¶new");
+    view.AddNote(c.get(), a);
+    EXPECT_EQ(Caret(), "A6");
+    EXPECT_EQ(view.Dump(), "{[heo §]}{[ab]}|{[new]}|{[xyz]}");
+    view.SetCaret(c->FromIndex(2), false, true);
+    view.RemoveNote(c.get());
+    EXPECT_EQ(Caret(), "B0");
+    view.RemoveNote(b);
+    EXPECT_EQ(view.Active(), a->End());
+    view.RemoveNote(a);
+    EXPECT_FALSE(view.HasNotes());
+    view.MoveCharacterRight(false);  // nothing to move in
+    EXPECT_EQ(view.TreeHeight(), 0);
+    // The first note shown puts the caret at its start.
+    view.AddNote(b, nullptr);
+    EXPECT_EQ(Caret(), "B0");
+}
+
+TEST_F(CaretMoveTest, UndoAndRedoPlaceTheCaretAtTheChange) {
+    Put(a, 14);
+    {
+        NoteEditEngine::CActionScope action(u"enter_text");
+        view.EditAtCaret([](CNotePosition& p) {
+            p.Document()->InsertCharacter(p, u'c');
+            p.Document()->InsertCharacter(p, u'd');
+        });
+    }
+    NoteEditEngine::StartNewUndoGroup();
+    EXPECT_EQ(Caret(), "A16");
+    EXPECT_TRUE(view.CanUndo());
+    Put(b, 0);
+    view.Undo();
+    EXPECT_EQ(Caret(), "A14");
+    EXPECT_EQ(view.Dump(), "{[hello ][world§]}{[ab]}|{[xyz]}");
+    EXPECT_TRUE(view.CanRedo());
+    view.Redo();
+    EXPECT_EQ(Caret(), "A16");
+    // A format change alone gives no place: the caret stays where it was.
+    Put(b, 2);
+    {
+        NoteEditEngine::CActionScope action(u"style_change");
+        CNotePosition p = a->Start();
+        a->SetParagraphFormat(p, NoteEditEngine::kHeader1, 0);
+    }
+    NoteEditEngine::StartNewUndoGroup();
+    view.Undo();
+    EXPECT_EQ(Caret(), "B2");
+    EXPECT_EQ(view.CaretParagraphFormat(), NoteEditEngine::ParagraphFormat());
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport

@@ -1,0 +1,140 @@
+// The incrementally maintained tree must always equal a tree laid out from scratch.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "LayoutTestSupport.h"
+#include "NoteUndoHistory.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CharacterStyle;
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+
+class IncrementalLayoutTest : public LayoutTest {
+protected:
+    // The layout of the shown notes made afresh by a second view of the same width.
+    std::string FreshLayout() {
+        CTestNoteView fresh;
+        fresh.recording = false;
+        fresh.SetWidth(view.ViewWidth(), false);
+        for (CNoteDocument* note : view.ShownNotes())
+            fresh.AddNote(note, fresh.ShownNotes().empty() ? nullptr : fresh.ShownNotes().back());
+        return fresh.Dump() + " " + DetailedDump(fresh);
+    }
+    void ExpectFresh(const std::string& step) {
+        ASSERT_EQ(view.Dump() + " " + DetailedDump(view), FreshLayout()) << "after " << step;
+        ASSERT_EQ(view.scrollExtent, view.TreeHeight());
+    }
+};
+
+class RandomEditTest : public IncrementalLayoutTest,
+                       public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
+    view.recording = false;
+    SetColumns(7);
+    CNoteDocument* notes[] = {Show("¶ab cd¶[5,1]list item¶"), Show("¶[1,0]Head¶x")};
+    std::mt19937 random(GetParam());
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
+    for (int step = 0; step < 3000; ++step) {
+        CNoteDocument* note = notes[pick(2)];
+        CNotePosition p = note->FromIndex(pick(note->size()));
+        std::string what;
+        switch (pick(10)) {
+            case 0:
+            case 1:
+            case 2:
+                what = "insert";
+                NoteEditEngine::SetCurrentActionName(u"enter_text");
+                note->InsertCharacter(p, alphabet[pick(10)]);
+                break;
+            case 3:
+                what = "break";
+                note->InsertParagraphBreak(p);
+                break;
+            case 4:
+                what = "backspace";
+                note->DeleteBackward(p);
+                break;
+            case 5:
+                what = "delete range";
+                note->DeleteRange(p, pick(12));
+                break;
+            case 6:
+                what = "character style";
+                if (!p.IsAtStart()) note->SetCharacterStyle(p, CharacterStyle(pick(8)));
+                break;
+            case 7:
+                what = "paragraph format";
+                note->SetParagraphFormat(p, pick(10), static_cast<int32_t>(pick(3)));
+                break;
+            case 8:
+                what = "undo";
+                view.Undo();
+                break;
+            default:
+                what = "redo";
+                view.Redo();
+                break;
+        }
+        NoteEditEngine::SetCurrentActionName(u"");
+        if (pick(7) == 0) NoteEditEngine::StartNewUndoGroup();
+        ExpectFresh(what + " at step " + std::to_string(step));
+        if (HasFatalFailure()) return;
+        if (note->size() > 120) {
+            CNotePosition start = note->Start();
+            note->DeleteRange(start, 60);
+            ExpectFresh("trim");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest, ::testing::Values(12345u, 777u, 4242u, 9u));
+
+TEST_F(IncrementalLayoutTest, WidthChangesAndNoteOrderChangesRelayCorrectly) {
+    view.recording = false;
+    SetColumns(12);
+    CNoteDocument* a = Show("¶alpha beta gamma¶delta");
+    CNoteDocument* b = Show("¶one two three four five");
+    for (int columns : {3, 20, 5, 1, 9}) {
+        SetColumns(columns);
+        ExpectFresh("width " + std::to_string(columns));
+    }
+    // Moving a shown note up keeps its glyph and relinks it.
+    view.AddNote(a, b);
+    EXPECT_EQ(view.ShownNotes().front(), b);
+    ExpectFresh("reorder");
+    view.RemoveNote(b);
+    ExpectFresh("remove");
+}
+
+TEST_F(IncrementalLayoutTest, SelectionAcrossNotesDeletesAndUndoesAsOneGroup) {
+    view.recording = false;
+    SetColumns(10);
+    CNoteDocument* a = Show("¶first note text");
+    CNoteDocument* b = Show("¶second¶note");
+    view.SetSelection(a->FromIndex(6), b->FromIndex(3), true);
+    {
+        NoteEditEngine::CActionScope action(u"delete_selection");
+        view.DeleteSelection();
+    }
+    NoteEditEngine::StartNewUndoGroup();
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶first ");
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), "¶ond¶note");
+    EXPECT_EQ(view.Active(), a->FromIndex(6));
+    EXPECT_FALSE(view.HasSelection());
+    ExpectFresh("delete selection");
+    view.Undo();
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶first note text");
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), "¶second¶note");
+    ExpectFresh("undo");
+    // The caret goes where the last note undone (the second) put it: after its restored run.
+    EXPECT_EQ(view.Active(), b->FromIndex(3));
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport

@@ -1,0 +1,143 @@
+// Row breaking, paragraph and note geometry, points and hit tests.
+#include <gtest/gtest.h>
+
+#include "LayoutTestSupport.h"
+#include "NoteRowGlyph.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CNotePosition;
+
+class LineBreakingTest : public LayoutTest {};
+
+TEST_F(LineBreakingTest, SpacesStayOnTheUpperRowAndWordsWrapWhole) {
+    SetColumns(8);
+    Show("¶hello world¶ab   cd");
+    EXPECT_EQ(view.Dump(), "{[hello ][world§]}{[ab   cd]}");
+    // The three spaces overflow a row of four but stay on it; the next row starts with "cd".
+    SetColumns(4);
+    EXPECT_EQ(view.Dump(), "{[hell][o ][worl][d§]}{[ab   ][cd]}");
+}
+
+TEST_F(LineBreakingTest, LongWordsSplitAtTheCharacterAndEveryRowTakesOneElement) {
+    SetColumns(4);
+    Show("¶abcdefghij xy");
+    EXPECT_EQ(view.Dump(), "{[abcd][efgh][ij ][xy]}");
+    // Narrower than one character: one element per row, and layout ends.
+    view.SetWidth(WidthForColumns(0) + 3, false);
+    EXPECT_EQ(view.Dump(), "{[a][b][c][d][e][f][g][h][i][j][ ][x][y]}");
+    // Narrower than the margins.
+    view.SetWidth(5, false);
+    EXPECT_EQ(view.Dump(), "{[a][b][c][d][e][f][g][h][i][j][ ][x][y]}");
+}
+
+TEST_F(LineBreakingTest, ZeroWidthCharactersTakeTheWidthOfTheSubstitute) {
+    SetColumns(2);
+    NoteEditEngine::CNoteDocument* note = Show("¶a\u200Bb");
+    EXPECT_EQ(view.Dump(), "{[a\u200B][b]}");
+    SetColumns(10);
+    EXPECT_EQ(view.PointOf(note->End()).x, 15 + 3 * 8);
+    // A click on the right half of the substitute lands after it.
+    EXPECT_EQ(view.HitTest(15 + 8 + 5, 20).Index(), 2u);
+    EXPECT_EQ(view.HitTest(15 + 8 + 3, 20).Index(), 1u);
+}
+
+TEST_F(LineBreakingTest, EmptyNoteIsOneEmptyRowOfNormalHeight) {
+    SetColumns(10);
+    Show("¶");
+    EXPECT_EQ(view.Dump(), "{[]}");
+    // Note margins 20 + 20, no paragraph spacing for the only (first and last) paragraph, a row of
+    // 16, the view's bottom margin 10.
+    EXPECT_EQ(view.TreeHeight(), 20 + 16 + 20 + 10);
+    EXPECT_EQ(view.PointOf(view.Active()), (Point{15, 20}));
+}
+
+TEST_F(LineBreakingTest, EmptyLastParagraphHasARowWithoutSpaceBelow) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶ab¶");
+    EXPECT_EQ(view.Dump(), "{[ab§]}{[]}");
+    // First paragraph: no space above, 3 below; the empty last one: 3 above, none below.
+    EXPECT_EQ(view.TreeHeight(), 20 + (16 + 3) + (3 + 16) + 20 + 10);
+    EXPECT_EQ(view.PointOf(note->End()), (Point{15, 20 + 19 + 3}));
+    EXPECT_EQ(view.HitTest(500, 500), note->End());
+}
+
+TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWereDeleted) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶[1,0]Title¶body¶[1,0]Next");
+    const std::string layout = DetailedDump(view);
+    // Header 1 spacing is 20 above: not for the first paragraph.
+    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
+    CNotePosition start = note->Start();
+    note->DeleteRange(start, 6);  // "Title" and the mark of "body"
+    EXPECT_EQ(view.Dump(), "{[body§]}{[Next]}");
+    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
+    // body (Normal, 16 + 3 below) then the Header 1 row of 24 with its 20 above and 3 below.
+    EXPECT_EQ(view.PointOf(note->End()).y, 20 + 19 + 20);
+    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 24 + 3 + 20 + 10);
+}
+
+TEST_F(LineBreakingTest, IndentsAndListsShiftTheText) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶[5,2]item¶[0,1]x¶[9,0]fixed");
+    // Indent 2: 2 x 32; the list's row margin of 2 marker units holds the marker.
+    EXPECT_EQ(view.PointOf(note->Start()).x, 15 + 64 + 12);
+    CNotePosition x = note->FromIndex(5);
+    EXPECT_EQ(view.PointOf(x).x, 15 + 32);
+    // A list paragraph's rows are narrower by the indent and the marker margin.
+    view.SetWidth(WidthForColumns(10) + 64 + 12 - 80 + 16, false);
+    EXPECT_EQ(view.Dump(), "{[it][em§]}{[x§]}{[fixed]}");
+    // Fixed Width rows carry the font's external leading as their bottom margin.
+    EXPECT_EQ(view.RowHeight(note->End()), 18);
+    EXPECT_EQ(view.TextHeight(note->End()), 16);
+}
+
+TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {
+    SetColumns(8);
+    NoteEditEngine::CNoteDocument* note = Show("¶hello world¶x");
+    // Far right on the first row: before the space at which the row wrapped.
+    EXPECT_EQ(view.HitTest(kFarRight, 20).Index(), 5u);
+    // Far right on the last row of a paragraph: before its mark.
+    EXPECT_EQ(view.HitTest(kFarRight, 36).Index(), 11u);
+    // Far right on the note's last row: after its last character.
+    EXPECT_EQ(view.HitTest(kFarRight, 60), note->End());
+    // Left half of a character lands before it, the right half after it.
+    EXPECT_EQ(view.HitTest(15 + 8 + 3, 20).Index(), 1u);
+    EXPECT_EQ(view.HitTest(15 + 8 + 4, 20).Index(), 2u);
+    // Points are where hit tests come from.
+    for (uint32_t i = 0; i < note->size(); ++i) {
+        const CNotePosition p = note->FromIndex(i);
+        const Point point = view.PointOf(p);
+        if (i == 6) continue;  // after the wrapping space: shown at the next row's start
+        EXPECT_EQ(view.HitTest(point.x, point.y).Index(), i == 11 ? 11u : i) << i;
+    }
+}
+
+TEST_F(LineBreakingTest, NotesStackWithTheirMargins) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* first = Show("¶one");
+    NoteEditEngine::CNoteDocument* second = Show("¶two");
+    EXPECT_EQ(view.Dump(), "{[one]}|{[two]}");
+    // A paragraph that is not empty has its space below even when it is the last.
+    EXPECT_EQ(view.PointOf(second->Start()).y, 20 + 19 + 20 + 20);
+    EXPECT_EQ(view.HitTest(kFarRight, 20 + 19 + 19), first->End());
+    EXPECT_EQ(view.HitTest(0, 20 + 19 + 20).Document(), second);
+    view.RemoveNote(first);
+    EXPECT_EQ(view.Dump(), "{[two]}");
+    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 10);
+}
+
+TEST_F(LineBreakingTest, UnitEndOfAParagraphIsTheNextMark) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶ab¶cd");
+    const CNoteGlyph* documentGlyph = view.Root().FirstChild();
+    const CNoteGlyph* paragraph = documentGlyph->FirstChild();
+    EXPECT_EQ(paragraph->UnitEnd(note->FromIndex(1)).Index(), 3u);
+    EXPECT_EQ(paragraph->NextSibling()->UnitEnd(note->FromIndex(3)), note->End());
+    EXPECT_EQ(documentGlyph->UnitEnd(note->Start()), note->End());
+    EXPECT_EQ(documentGlyph->CreateSibling(nullptr, note->Start()), nullptr);
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport

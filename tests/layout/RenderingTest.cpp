@@ -1,0 +1,149 @@
+// Paint order, runs, selection painting, list markers, separators and the empty view.
+#include <gtest/gtest.h>
+
+#include "LayoutTestSupport.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using Calls = std::vector<std::string>;
+using NoteEditEngine::CNotePosition;
+
+class RenderingTest : public LayoutTest {
+protected:
+    void SetUp() override {
+        LayoutTest::SetUp();
+        SetColumns(10);  // view width 110, note width 80
+    }
+};
+
+TEST_F(RenderingTest, PaintOrderErasesMarginsThenDrawsRowsThenTheNoteBands) {
+    Show("¶ab");
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.Take(), (Calls{
+                               "E(0,59,110,10)",  // view: bottom, left and right margins
+                               "E(0,0,15,69)",
+                               "E(95,0,15,69)",
+                               "E(15,0,80,20)",  // note: top and bottom margins
+                               "E(15,39,80,20)",
+                               "E(15,36,80,3)",   // paragraph: space below
+                               "E(31,20,64,16)",  // row: right of the text
+                               "E(15,35,80,1)",   // row: the bottom band, one unit taller
+                               "R(15,20)\"ab\"",
+                               "H(15,0,80,20,first)",
+                               "S(15,39,80,20,last)",
+                               "F(0,69,110,331,white)",
+                           }));
+}
+
+TEST_F(RenderingTest, EmptyViewIsGrey) {
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.Take(), (Calls{"F(0,0,110,400,grey)"}));
+}
+
+TEST_F(RenderingTest, RunsSplitAtStylesAndSelectionEnds) {
+    CNoteDocument* note = Show("¶ab{1}cd{0}e");
+    view.SetSelection(note->FromIndex(1), note->FromIndex(3), false);
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", "R(23,20)\"b\"*", "R(31,20)\"c\"*s1",
+                                         "R(39,20)\"d\"s1", "R(47,20)\"e\""}));
+    // A backward selection paints the same.
+    view.SetSelection(note->FromIndex(3), note->FromIndex(1), false);
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", "R(23,20)\"b\"*", "R(31,20)\"c\"*s1",
+                                         "R(39,20)\"d\"s1", "R(47,20)\"e\""}));
+}
+
+TEST_F(RenderingTest, SelectionIntoTheNextParagraphPaintsASelectedSpaceCell) {
+    CNoteDocument* note = Show("¶ab¶cd");
+    view.SetSelection(note->FromIndex(1), note->FromIndex(4), false);
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.TakeOnly("R"),
+              (Calls{"R(15,20)\"a\"", "R(23,20)\"b \"*", "R(15,42)\"c\"*", "R(23,42)\"d\""}));
+}
+
+TEST_F(RenderingTest, SelectedColoursAreInvertedOnScreenOnly) {
+    CNoteDocument* note = Show("¶a{2}b");
+    view.SelectAll();
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.colours, (Calls{"a fg=255,255,255 bg=0,0,0", "b fg=255,255,255 bg=5,5,95"}));
+    view.printing = true;
+    view.Take();
+    view.Redraw(note->Start(), 2, true);
+    EXPECT_EQ(view.colours, (Calls{"a fg=0,0,0 bg=255,255,255", "b fg=0,0,0 bg=250,250,160"}));
+}
+
+TEST_F(RenderingTest, SelectionAcrossNotesLeavesMarginsAndSeparatorsAlone) {
+    CNoteDocument* first = Show("¶ab");
+    CNoteDocument* second = Show("¶cd");
+    view.Take();
+    view.RedrawAll();
+    Calls unselected = view.Take();
+    view.SetSelection(first->FromIndex(1), second->FromIndex(1), false);
+    view.Take();
+    view.RedrawAll();
+    Calls selected = view.Take();
+    // Only the runs differ: the note's last character and the next note's first are selected.
+    auto split = [](const Calls& calls, Calls& runs) {
+        Calls others;
+        for (const std::string& call : calls)
+            (call[0] == 'R' ? runs : others).push_back(call);
+        return others;
+    };
+    Calls runs;
+    Calls plainRuns;
+    EXPECT_EQ(split(selected, runs), split(unselected, plainRuns));
+    EXPECT_EQ(plainRuns, (Calls{"R(15,20)\"ab\"", "R(15,79)\"cd\""}));
+    EXPECT_EQ(runs, (Calls{"R(15,20)\"a\"", "R(23,20)\"b\"*", "R(15,79)\"c\"*", "R(23,79)\"d\""}));
+    // The first note's separator is drawn, the last one is told it is last.
+    EXPECT_NE(std::find(selected.begin(), selected.end(), "S(15,39,80,20,-)"), selected.end());
+    EXPECT_NE(std::find(selected.begin(), selected.end(), "S(15,98,80,20,last)"), selected.end());
+}
+
+TEST_F(RenderingTest, ListMarkersOnFirstRowsAndZeroWidthCharactersAsSubstitutes) {
+    SetColumns(8);
+    Show("¶[4,0]abcdef¶[8,1]x\u200By");
+    view.Take();
+    view.RedrawAll();
+    const Calls calls = view.Take();
+    Calls markers;
+    Calls runs;
+    for (const std::string& call : calls) {
+        if (call[0] == 'M') markers.push_back(call);
+        if (call[0] == 'R') runs.push_back(call);
+    }
+    // Ordered lists show the plus like positive lists; one marker per paragraph.
+    EXPECT_EQ(markers, (Calls{"M(27,20,12,16)4", "M(59,36,12,16)8"}));
+    EXPECT_EQ(runs, (Calls{"R(27,20)\"abcdef \"", "R(59,36)\"x?\"", "R(59,52)\"y\""}));
+}
+
+TEST_F(RenderingTest, AnEditRepaintsOnlyTheChangedRowsInTheVisibleBand) {
+    CNoteDocument* note = Show("¶first¶second¶third");
+    view.Take();
+    CNotePosition p = note->FromIndex(8);  // in "second"
+    note->InsertCharacter(p, u'X');
+    // The row ends with the next paragraph's mark, painted as a space.
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,42)\"seXcond \""}));
+    // Below the visible band nothing is drawn.
+    view.scrollTop = 0;
+    view.clientHeight = 30;
+    CNotePosition q = note->FromIndex(17);  // in "third"
+    note->InsertCharacter(q, u'Y');
+    EXPECT_EQ(view.TakeOnly("R"), Calls{});
+    // A change of height repaints to the end of the band.
+    view.clientHeight = 400;
+    CNotePosition r = note->FromIndex(2);
+    note->InsertParagraphBreak(r);
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"fi \"", "R(15,42)\"rst \"",
+                                         "R(15,64)\"seXcond \"", "R(15,86)\"thiYrd\""}));
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport

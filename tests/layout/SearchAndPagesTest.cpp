@@ -1,0 +1,156 @@
+// Search over the shown notes, find and replace, page geometry and pagination.
+#include <gtest/gtest.h>
+
+#include "LayoutTestSupport.h"
+#include "NoteUndoHistory.h"
+#include "Pagination.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+
+class SearchTest : public LayoutTest {
+protected:
+    void SetUp() override {
+        LayoutTest::SetUp();
+        view.recording = false;
+        SetColumns(20);
+        a = Show("¶Note one¶notes");
+        b = Show("¶the NOTE");
+    }
+    // "A9-13": the note and the indexes of the occurrence found from `from`, or "none".
+    std::string Find(std::u16string_view text, const CNotePosition& from, bool matchCase,
+                     bool wholeWord) {
+        CNotePosition start;
+        CNotePosition end;
+        if (!view.Search(text, from, matchCase, wholeWord, start, end)) return "none";
+        return std::string(start.Document() == a ? "A" : "B") + std::to_string(start.Index()) +
+               "-" + std::to_string(end.Index());
+    }
+
+    CNoteDocument* a = nullptr;
+    CNoteDocument* b = nullptr;
+};
+
+TEST_F(SearchTest, FindsFromThePositionAndWrapsOnceOverTheShownNotes) {
+    EXPECT_EQ(Find(u"note", a->Start(), false, false), "A0-4");
+    EXPECT_EQ(Find(u"note", a->FromIndex(4), false, false), "A9-13");
+    EXPECT_EQ(Find(u"note", a->FromIndex(13), false, false), "B4-8");
+    EXPECT_EQ(Find(u"note", b->FromIndex(8), false, false), "A0-4");
+    // The note of the start is searched again from its start after the wrap.
+    EXPECT_EQ(Find(u"the", b->FromIndex(1), false, false), "B0-3");
+    EXPECT_EQ(Find(u"zzz", b->FromIndex(3), false, false), "none");
+    EXPECT_EQ(Find(u"", a->FromIndex(5), false, false), "A5-5");
+}
+
+TEST_F(SearchTest, MatchCaseWholeWordAndParagraphMarks) {
+    EXPECT_EQ(Find(u"note", a->Start(), true, false), "A9-13");
+    EXPECT_EQ(Find(u"note", a->FromIndex(13), true, false), "A9-13");
+    EXPECT_EQ(Find(u"NOTE", a->Start(), true, false), "B4-8");
+    EXPECT_EQ(Find(u"note", a->FromIndex(4), false, true), "B4-8");  // not inside "notes"
+    EXPECT_EQ(Find(u"ote", a->Start(), false, true), "none");
+    // A paragraph mark never matches, not even a space.
+    EXPECT_EQ(Find(u"one notes", a->Start(), false, false), "none");
+    EXPECT_EQ(Find(u"e ", a->Start(), false, false), "A3-5");
+}
+
+TEST_F(SearchTest, FindSelectsAndReplaceOnlyTheUntouchedSelection) {
+    CNotePosition start;
+    CNotePosition end;
+    view.SetCaret(a->FromIndex(2), false, true);
+    ASSERT_TRUE(view.FindInView(u"note", start, end, false, false));
+    EXPECT_EQ(view.Anchor(), a->FromIndex(9));
+    EXPECT_EQ(view.Active(), a->FromIndex(13));
+    EXPECT_TRUE(view.ReplaceInView(start, end, u"memo"));
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶Note one¶memos");
+    EXPECT_EQ(view.Active(), a->FromIndex(13));
+    EXPECT_FALSE(view.HasSelection());
+    // The next one is found after the replacement; a changed selection is not replaced.
+    ASSERT_TRUE(view.FindInView(u"note", start, end, false, false));
+    EXPECT_EQ(start, b->FromIndex(4));
+    view.MoveCharacterLeft(true);
+    EXPECT_FALSE(view.ReplaceInView(start, end, u"x"));
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), "¶the NOTE");
+    view.Undo();
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶Note one¶notes");
+    EXPECT_EQ(view.Dump(), "{[Note one§]}{[notes]}|{[the NOTE]}");
+}
+
+TEST(PageGeometryTest, MarginsAndTextWidthFromThePrintableArea) {
+    const PageGeometry page = ComputePageGeometry(200.5, 287.0);
+    EXPECT_EQ(page.pageWidth, 8020);
+    EXPECT_EQ(page.pageHeight, 11480);
+    EXPECT_EQ(page.leftMargin, 641);
+    EXPECT_EQ(page.rightMargin, 401);
+    EXPECT_EQ(page.topMargin, 574);
+    EXPECT_EQ(page.textWidth, 8020 - 401 - 641);
+    EXPECT_EQ(page.printableHeight, 11480 - 2 * 574);
+}
+
+class PaginationTest : public LayoutTest {
+protected:
+    void SetUp() override {
+        LayoutTest::SetUp();
+        view.recording = false;
+        SetColumns(20);
+    }
+    // Each page holds whole rows that fit, and the next page starts at the next row.
+    void ExpectWholeRows(const std::vector<PageRange>& pages, int32_t height) {
+        ASSERT_FALSE(pages.empty());
+        EXPECT_EQ(pages.front().start, view.ShownNotes().front()->Start());
+        EXPECT_EQ(pages.back().end, view.ShownNotes().back()->End());
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const int32_t top = view.PointOf(pages[i].start).y;
+            const int32_t bottom = view.PointOf(pages[i].end).y + view.TextHeight(pages[i].end);
+            if (view.RowHeight(pages[i].start) <= height) {
+                EXPECT_LE(bottom - top, height) << i;
+            }
+            if (i + 1 == pages.size()) break;
+            CNotePosition next = pages[i].end;
+            view.StepForward(next);
+            EXPECT_EQ(next, pages[i + 1].start) << i;
+            // Nothing more would have fitted: the next page's first row reaches past the bottom.
+            const int32_t nextBottom =
+                view.PointOf(pages[i + 1].start).y + view.TextHeight(pages[i + 1].start);
+            EXPECT_GT(nextBottom - top, height) << i;
+        }
+    }
+};
+
+TEST_F(PaginationTest, PagesHoldWholeRowsAcrossNotes) {
+    std::string text = "¶";
+    for (int i = 0; i < 12; ++i)
+        text += "line number " + std::to_string(i) + " wraps here¶";
+    Show(text);
+    Show("¶[1,0]Second note¶short");
+    const std::vector<PageRange> pages = Paginate(view, 100);
+    ExpectWholeRows(pages, 100);
+    // Two rows of 16 per paragraph and 6 between paragraphs: the sixth row would end at 108.
+    EXPECT_EQ(view.PointOf(pages[1].start).y - view.PointOf(pages[0].start).y,
+              (16 + 16 + 6) * 2 + 16);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PageRange page = FindPage(view, 100, static_cast<int32_t>(i + 1));
+        EXPECT_TRUE(page.exists);
+        EXPECT_EQ(page.start, pages[i].start);
+        EXPECT_EQ(page.end, pages[i].end);
+    }
+    EXPECT_FALSE(FindPage(view, 100, static_cast<int32_t>(pages.size() + 1)).exists);
+}
+
+TEST_F(PaginationTest, ShortNoteIsOnePageAndTallRowsStillAdvance) {
+    CNoteDocument* note = Show("¶just a line");
+    const std::vector<PageRange> one = Paginate(view, 1000);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].end, note->End());
+    // A page lower than a row: every row gets a page of its own and pagination ends.
+    SetColumns(4);
+    const std::vector<PageRange> pages = Paginate(view, 10);
+    EXPECT_EQ(pages.size(), 3u);  // "just ", "a ", "line"
+    ExpectWholeRows(pages, 10);
+    EXPECT_EQ(Paginate(view, 0).size(), 3u);
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport

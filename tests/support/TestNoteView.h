@@ -1,0 +1,231 @@
+#pragma once
+
+// A note view with fixed metrics that records what it draws, so that layouts, points, hit tests
+// and paint order can be asserted exactly.
+//
+// Metrics at scale 1: every character 8 wide, except the zero-width U+200B and the combining marks
+// U+0300..U+036F (0 wide, laid out as "?"); line height 16 (ascent 13, descent 3), Header 1 24,
+// Header 2 20; Fixed Width rows have an external leading of 2; indent unit 32; marker unit 6;
+// line thickness 2; view margins 0/10/15/15; note margins 20/20/0/0; paragraph spacing as the
+// style table gives it.
+//
+// Draw calls are recorded as short strings:
+//   R(x,y)"text"       a run; "*" after it when selected, "s<word>" for a character style,
+//                      "fg=r,g,b bg=r,g,b" only through Colours()
+//   E(x,y,w,h)         EraseRect (empty rectangles are not recorded)
+//   M(x,y,lm,h)<style> DrawListMarker for a list style
+//   H(x,y,w,h,first)   DrawNoteHeader
+//   S(x,y,w,h,last)    DrawNoteSeparator
+//   F(x,y,w,h,grey)    the fill below the tree at EndPaint
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "LayoutTypes.h"
+#include "NoteView.h"
+#include "Styles.h"
+
+namespace NoteLayoutEngine::TestSupport {
+
+inline std::string Narrow(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+class CTestNoteView final : public CNoteView {
+public:
+    static constexpr int32_t kCharWidth = 8;
+
+    // The window: its client height, scroll position, focus and whether it prints.
+    int32_t clientHeight = 400;
+    int32_t scrollTop = 0;
+    bool printing = false;
+    bool recording = true;
+
+    // What was drawn since the last Take().
+    std::vector<std::string> calls;
+    // Runs with their colours, as "text fg=r,g,b bg=r,g,b".
+    std::vector<std::string> colours;
+    int32_t scrollExtent = 0;
+    int caretUpdates = 0;
+    Point caret;
+
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        out.swap(calls);
+        colours.clear();
+        return out;
+    }
+    // Only the recorded calls that start with `kind` ("R", "E", ...).
+    std::vector<std::string> TakeOnly(std::string_view kind) {
+        std::vector<std::string> out;
+        for (std::string& call : Take())
+            if (call.compare(0, kind.size(), kind) == 0) out.push_back(call);
+        return out;
+    }
+
+    void ScrollToNote(NoteEditEngine::CNoteDocument* note) override {
+        if (note == nullptr) return;
+        const NoteEditEngine::CNotePosition start = note->Start();
+        const int32_t y = PointOf(start).y - SpaceAbove(start);
+        if (TreeHeight() > clientHeight) scrollTop = y;
+        SetCaret(start, false, true);
+    }
+    void BeginUpdate() override {}
+    void UpdateScrollSizes() override { scrollExtent = TreeHeight(); }
+    void BeginPaint() override { SetVisibleBand(scrollTop, clientHeight); }
+    void EndPaint() override {
+        const int32_t bottom = scrollTop + clientHeight;
+        if (bottom > TreeHeight())
+            Record("F(0," + std::to_string(TreeHeight()) + "," + std::to_string(ViewWidth()) + "," +
+                   std::to_string(bottom - TreeHeight()) + "," +
+                   (TreeHeight() > 0 ? "white" : "grey") + ")");
+    }
+    void UpdateCaret(bool scroll) override {
+        ++caretUpdates;
+        if (!HasNotes() || printing) return;
+        caret = PointOf(Active());
+        if (!scroll) return;
+        const int32_t top = caret.y - SpaceAbove(Active());
+        const int32_t bottom = caret.y + TextHeight(Active()) + SpaceBelow(Active());
+        if (top < scrollTop) {
+            scrollTop = top;
+        } else if (bottom > scrollTop + clientHeight) {
+            scrollTop = bottom - clientHeight;
+        }
+    }
+    int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override {
+        std::string call =
+            "R(" + std::to_string(x) + "," + std::to_string(y) + ")\"" + Narrow(text) + "\"";
+        if (m_selected) call += "*";
+        if (m_style.Word() != 0) call += "s" + std::to_string(m_style.Word());
+        Record(call);
+        if (recording)
+            colours.push_back(Narrow(text) + " fg=" + Rgb(m_text) + " bg=" + Rgb(m_background));
+        return static_cast<int32_t>(text.size()) * kCharWidth;
+    }
+    void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override {
+        if (!NoteEditEngine::IsListStyle(m_paragraph)) return;
+        Record("M(" + std::to_string(x) + "," + std::to_string(y) + "," +
+               std::to_string(leftMargin) + "," + std::to_string(height) + ")" +
+               std::to_string(m_paragraph));
+    }
+    void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height,
+                        bool isFirst) override {
+        Record("H(" + Box(x, y, width, height) + "," + (isFirst ? "first" : "-") + ")");
+    }
+    void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                           bool isLast) override {
+        Record("S(" + Box(x, y, width, height) + "," + (isLast ? "last" : "-") + ")");
+    }
+    void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override {
+        if (width <= 0 || height <= 0) return;
+        Record("E(" + Box(x, y, width, height) + ")");
+    }
+    void ResetStyle() override {
+        m_style = {};
+        m_paragraph = NoteEditEngine::kNormal;
+        m_indent = 0;
+        m_selected = false;
+        Apply();
+    }
+    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) override {
+        if (style == m_style && InSelection() == m_selected) return;
+        m_style = style;
+        m_selected = InSelection();
+        Apply();
+    }
+    void ApplyParagraphStyle(uint32_t style, int32_t indent) override {
+        if (style == m_paragraph && indent == m_indent && InSelection() == m_selected) return;
+        m_paragraph = style;
+        m_indent = indent;
+        m_selected = InSelection();
+        Apply();
+    }
+    int32_t CharWidth(char16_t character) override {
+        if (character == 0x200B || (character >= 0x0300 && character <= 0x036F)) return 0;
+        return kCharWidth;
+    }
+
+private:
+    static std::string Box(int32_t x, int32_t y, int32_t w, int32_t h) {
+        return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+               std::to_string(h);
+    }
+    static std::string Rgb(Color c) {
+        return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+    }
+    void Record(std::string call) {
+        if (recording) calls.push_back(std::move(call));
+    }
+
+    void Apply() {
+        using namespace NoteEditEngine;
+        m_metrics.viewMargins = {0, 10, 15, 15};
+        m_metrics.noteMargins = {20, 20, 0, 0};
+        m_metrics.indentUnit = 4 * kCharWidth;
+        m_metrics.markerUnit = 6;
+        m_metrics.lineThickness = 2;
+        m_text = kBlack;
+        m_background = kWhite;
+        int32_t above = 0;
+        int32_t below = 0;
+        m_metrics.lineHeight = 16;
+        m_metrics.ascent = 13;
+        int32_t leading = 0;
+        switch (m_paragraph) {
+            case kNormal:
+                above = below = 3;
+                break;
+            case kHeader1:
+                above = 20, below = 3, m_metrics.lineHeight = 24, m_metrics.ascent = 19;
+                break;
+            case kHeader2:
+                above = 15, below = 2, m_metrics.lineHeight = 20, m_metrics.ascent = 16;
+                break;
+            case kHeader3:
+                above = 10, below = 1;
+                break;
+            case kFixedWidth:
+                leading = 2;
+                break;
+            default:
+                break;
+        }
+        if (IsHeaderStyle(m_paragraph)) m_text = kHeaderText;
+        if (printing) m_text = kBlack;
+        m_metrics.descent = m_metrics.lineHeight - m_metrics.ascent;
+        m_metrics.paragraphSpacing = {above, below, 0, 0};
+        m_metrics.rowMargins = {0, leading, IsListStyle(m_paragraph) ? 2 * 6 : 0, 0};
+        if (m_style.Test(CharacterStyle::kHighlight)) m_background = kHighlightBackground;
+        if (m_style.Test(CharacterStyle::kComment)) m_text = kCommentText;
+        if (m_selected && !printing) {
+            m_text = m_text.Inverted();
+            m_background = m_background.Inverted();
+        }
+    }
+
+    NoteEditEngine::CharacterStyle m_style;
+    uint32_t m_paragraph = NoteEditEngine::kNormal;
+    int32_t m_indent = 0;
+    bool m_selected = false;
+    Color m_text = kBlack;
+    Color m_background = kWhite;
+};
+
+}  // namespace NoteLayoutEngine::TestSupport
