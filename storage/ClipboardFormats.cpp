@@ -1,0 +1,404 @@
+#include "ClipboardFormats.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "NoteDocument.h"
+#include "NoteElement.h"
+#include "NoteFile.h"
+#include "Styles.h"
+#include "Utf8.h"
+#include "XmlPrimitives.h"
+
+namespace NoteStorage {
+
+using NoteEditEngine::AsCharacter;
+using NoteEditEngine::AsParagraph;
+using NoteEditEngine::CharacterStyle;
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNoteElement;
+using NoteEditEngine::CNoteParagraph;
+using NoteEditEngine::CNotePosition;
+using NoteEditEngine::ElementIterator;
+using NoteEditEngine::kFixedWidth;
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Plain text and HTML receivers stop at a 0 code unit; a note can hold one (an unknown entity
+// reads as 0), and the text after it must not vanish from the copy.
+constexpr char16_t Displayable(char16_t c) noexcept {
+    return c == 0 ? kReplacement : c;
+}
+
+// Puts the two ends of a range in order. False when they are not two positions of one document.
+bool OrderRange(const CNotePosition& a, const CNotePosition& b, CNotePosition& start,
+                CNotePosition& end) noexcept {
+    if (a.Document() == nullptr || a.Document() != b.Document()) return false;
+    start = a;
+    end = b;
+    if (end < start) std::swap(start, end);
+    return true;
+}
+
+// True when the range is a piece of the paragraph that begins at `start`, which the content
+// markup writes without a paragraph element.
+bool IsPieceOfParagraphAtStart(const CNotePosition& start, const CNotePosition& end) noexcept {
+    return start.ElementIsParagraph() && !end.IsAtEnd() && end.ParagraphOf() == start;
+}
+
+// --- HTML ---
+
+struct HtmlTag {
+    std::u16string_view name;
+    std::u16string_view style;
+};
+
+constexpr std::u16string_view kHeaderColour = u"color:rgb(80,80,150);";
+constexpr std::u16string_view kSquare = u"list-style-type:square;";
+
+constexpr std::array<HtmlTag, NoteEditEngine::kParagraphStyleCount> kParagraphTags = {{
+    {u"p", u""},
+    {u"h1", kHeaderColour},
+    {u"h2", kHeaderColour},
+    {u"h3", kHeaderColour},
+    {u"li", u""},
+    {u"li", u"list-style-type:circle;"},
+    {u"li", u"list-style-type:disc;"},
+    {u"li", kSquare},
+    {u"li", kSquare},
+    {u"pre", u""},
+}};
+
+constexpr std::array<HtmlTag, CharacterStyle::kFlagCount> kCharacterTags = {{
+    {u"strong", u""},
+    {u"u", u"background:rgb(250,250,160);text-decoration:none;"},
+    {u"em", u""},
+}};
+
+const HtmlTag& ParagraphTag(uint32_t style) noexcept {
+    // The model holds no other code; should one appear it is written as Normal, never as a
+    // nameless element.
+    return style < kParagraphTags.size() ? kParagraphTags[style] : kParagraphTags[0];
+}
+
+void AppendStartTag(const HtmlTag& tag, int32_t indent, std::u16string& out) {
+    out.push_back(u'<');
+    out.append(tag.name);
+    out.append(u" style=\"");
+    if (indent != 0) {
+        out.append(u"margin-left:");
+        AppendDecimal(2 * indent, out);
+        out.append(u"em;");
+    }
+    out.append(tag.style);
+    out.append(u"\">");
+}
+
+void AppendEndTag(const HtmlTag& tag, std::u16string& out) {
+    out.append(u"</");
+    out.append(tag.name);
+    out.push_back(u'>');
+}
+
+// The same transition as the content markup's: flags below the lowest differing one stay open,
+// so strong is always outermost and em innermost.
+void AppendHtmlTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
+    if (from == to) return;
+    int k = 0;
+    while (from.Test(k) == to.Test(k))
+        ++k;
+    for (int flag = CharacterStyle::kFlagCount - 1; flag >= k; --flag) {
+        if (from.Test(flag)) AppendEndTag(kCharacterTags[static_cast<size_t>(flag)], out);
+    }
+    for (int flag = k; flag < CharacterStyle::kFlagCount; ++flag) {
+        if (to.Test(flag)) AppendStartTag(kCharacterTags[static_cast<size_t>(flag)], 0, out);
+    }
+}
+
+void AppendFixedWidthIndent(int32_t indent, std::u16string& out) {
+    out.append(static_cast<size_t>(NoteEditEngine::ClampIndent(indent)) * 4, u' ');
+}
+
+bool IsEmptyParagraph(const CNoteDocument& document, ElementIterator mark) noexcept {
+    ++mark;
+    return mark == document.end() || (*mark)->IsParagraph();
+}
+
+// The HTML walk over an ordered range. forceStartMark writes the paragraph element of a start
+// mark even when the range is a piece of that paragraph (a later note's part of a selection).
+void WriteHtmlRange(std::u16string& out, const CNotePosition& start, const CNotePosition& end,
+                    bool forceStartMark) {
+    const CNoteDocument& document = *start.Document();
+    // Which marks become elements follows the content markup exactly: a whole note keeps every
+    // paragraph, a trailing empty one included; otherwise a mark at the end position opens nothing
+    // that the range holds.
+    const bool endIsLast = end.IsAtEnd();
+    const bool writeStartMark = start.ElementIsParagraph() &&
+                                (forceStartMark || endIsLast || !(end.ParagraphOf() == start));
+
+    bool paragraphOpen = false;
+    uint32_t openStyle = 0;
+    CharacterStyle current;
+    const ElementIterator first = start.Iterator();
+    const ElementIterator last = end.Iterator();
+    for (ElementIterator it = first;; ++it) {
+        const CNoteElement* element = *it;
+        const bool atStart = it == first;
+        const bool atEnd = it == last;
+        if (const CNoteParagraph* mark = AsParagraph(element)) {
+            if (atStart ? writeStartMark : (!atEnd || endIsLast)) {
+                const uint32_t style = mark->Format().Style();
+                const int32_t indent = mark->Format().Indent();
+                if (paragraphOpen && openStyle == kFixedWidth && style == kFixedWidth) {
+                    // Fixed Width lines share one pre element; the character styles run on.
+                    out.append(u"\r\n");
+                    AppendFixedWidthIndent(indent, out);
+                } else {
+                    // Bare text in front of the first paragraph element is closed as well, so
+                    // that its styles do not wrap the paragraph elements.
+                    AppendHtmlTransition(current, CharacterStyle{}, out);
+                    current = CharacterStyle{};
+                    if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
+                    paragraphOpen = false;
+                    AppendStartTag(ParagraphTag(style), indent, out);
+                    if (style != kFixedWidth && IsEmptyParagraph(document, it)) {
+                        // An empty element would collapse to nothing in the receiver.
+                        out.append(u"&nbsp;");
+                        AppendEndTag(ParagraphTag(style), out);
+                    } else {
+                        paragraphOpen = true;
+                        openStyle = style;
+                        if (style == kFixedWidth) AppendFixedWidthIndent(indent, out);
+                        current = mark->Style();
+                        AppendHtmlTransition(CharacterStyle{}, current, out);
+                    }
+                }
+            }
+        } else if (!atStart) {
+            const auto* character = AsCharacter(element);
+            AppendHtmlTransition(current, character->Style(), out);
+            current = character->Style();
+            AppendEscapedChar(Displayable(character->CodeUnit()), out);
+        }
+        if (atEnd) break;
+    }
+    AppendHtmlTransition(current, CharacterStyle{}, out);
+    if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
+}
+
+// --- "HTML Format" block ---
+
+constexpr std::string_view kHtmlFormatHeader =
+    "Version:0.9\r\n"
+    "StartHTML:00000097\r\n"
+    "EndHTML:00000000\r\n"
+    "StartFragment:00000134\r\n"
+    "EndFragment:00000000\r\n"
+    "<html><head>\r\n"
+    "</head><body>\r\n"
+    "<!--StartFragment -->\r\n";
+constexpr std::string_view kHtmlFormatTrailer = "<!--EndFragment-->\r\n</body>\r\n</html>";
+
+// Where each number's eight digits stand in the header.
+constexpr size_t DigitsOf(std::string_view key) noexcept {
+    return kHtmlFormatHeader.find(key) + key.size();
+}
+constexpr size_t kEndHtmlDigits = DigitsOf("EndHTML:");
+constexpr size_t kStartFragmentDigits = DigitsOf("StartFragment:");
+constexpr size_t kEndFragmentDigits = DigitsOf("EndFragment:");
+constexpr size_t kFragmentStart = kHtmlFormatHeader.find("<!--StartFragment") + 23;
+constexpr size_t kMaxBlockSize = 99'999'999;
+
+static_assert(kHtmlFormatHeader.size() == 149 && kHtmlFormatTrailer.size() == 36);
+static_assert(kHtmlFormatHeader.find("<html>") == 97);
+static_assert(kEndHtmlDigits == 41 && kStartFragmentDigits == 65 && kEndFragmentDigits == 87);
+static_assert(kFragmentStart == kHtmlFormatHeader.size());
+
+// Writes value as eight decimal digits over the placeholder at `at` ("%08u").
+void PatchOffset(std::string& block, size_t at, size_t value) noexcept {
+    for (size_t i = 8; i-- > 0;) {
+        block[at + i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
+// --- Selection ---
+
+enum class Rendering { kUnicode, kHtml, kXml };
+
+std::optional<Rendering> RenderingFromName(std::u16string_view name) noexcept {
+    if (name == kRenderingUnicode) return Rendering::kUnicode;
+    if (name == kRenderingHtml) return Rendering::kHtml;
+    if (name == kRenderingXml) return Rendering::kXml;
+    return std::nullopt;
+}
+
+// The content markup of a piece of a note's first paragraph, inside that paragraph's element as
+// the note file writes it.
+void WriteXmlInFirstParagraph(std::u16string& out, const CNotePosition& start,
+                              const CNotePosition& end) {
+    const NoteEditEngine::ParagraphFormat format = start.ParagraphFormatOf();
+    std::string_view name = NoteEditEngine::ParagraphStyleName(format.Style());
+    if (name.empty()) name = NoteEditEngine::ParagraphStyleName(NoteEditEngine::kNormal);
+    const std::u16string wideName(name.begin(), name.end());
+    out.push_back(u'<');
+    out.append(wideName);
+    if (format.Indent() != 0) {
+        out.append(u" indent='");
+        AppendDecimal(format.Indent(), out);
+        out.push_back(u'\'');
+    }
+    out.push_back(u'>');
+    WriteContentXml(out, start, end);
+    out.append(u"</");
+    out.append(wideName);
+    out.push_back(u'>');
+}
+
+}  // namespace
+
+void WritePlainText(std::u16string& out, const CNotePosition& a, const CNotePosition& b) {
+    CNotePosition start;
+    CNotePosition end;
+    if (!OrderRange(a, b, start, end)) return;
+    auto appendTabs = [&out](const CNoteParagraph& mark) {
+        if (mark.Format().Style() == kFixedWidth) {
+            out.append(static_cast<size_t>(NoteEditEngine::ClampIndent(mark.Format().Indent())),
+                       u'\t');
+        }
+    };
+    // An empty range holds no paragraph, so it gets no tabs either.
+    if (!(start == end)) {
+        if (const CNoteParagraph* mark = AsParagraph(start.Element())) appendTabs(*mark);
+        const ElementIterator last = end.Iterator();
+        for (ElementIterator it = start.Iterator(); it != last;) {
+            ++it;
+            if (const CNoteParagraph* mark = AsParagraph(*it)) {
+                out.append(u"\r\n");
+                appendTabs(*mark);
+            } else {
+                out.push_back(Displayable(AsCharacter(*it)->CodeUnit()));
+            }
+        }
+    }
+    if (end.IsAtEnd()) out.append(u"\r\n");
+}
+
+void WriteHtml(std::u16string& out, const CNotePosition& a, const CNotePosition& b) {
+    CNotePosition start;
+    CNotePosition end;
+    if (OrderRange(a, b, start, end)) WriteHtmlRange(out, start, end, false);
+}
+
+std::string HtmlFormatBlock(std::u16string_view htmlFragment) {
+    const std::string fragment = Utf16ToUtf8(htmlFragment);
+    const size_t blockSize = kHtmlFormatHeader.size() + fragment.size() + kHtmlFormatTrailer.size();
+    if (blockSize > kMaxBlockSize) return {};
+    std::string block;
+    block.reserve(blockSize + 1);  // room for the terminator a caller may add
+    block.append(kHtmlFormatHeader);
+    block.append(fragment);
+    block.append(kHtmlFormatTrailer);
+    PatchOffset(block, kStartFragmentDigits, kFragmentStart);
+    PatchOffset(block, kEndHtmlDigits, block.size());
+    PatchOffset(block, kEndFragmentDigits, block.size() - kHtmlFormatTrailer.size());
+    return block;
+}
+
+bool WriteSelectionText(std::u16string_view renderingName, std::span<const SelectionPart> parts,
+                        std::u16string& out) {
+    const std::optional<Rendering> rendering = RenderingFromName(renderingName);
+    if (!rendering) return false;
+
+    // Markup makes the text longer than the notes; twice their length spares most regrowth.
+    size_t elements = 0;
+    for (const SelectionPart& part : parts) {
+        CNotePosition start;
+        CNotePosition end;
+        if (OrderRange(part.start, part.end, start, end)) {
+            elements += static_cast<size_t>(Distance(start, end)) + 1;
+        }
+    }
+    out.reserve(out.size() + 2 * elements);
+
+    bool firstPart = true;
+    for (const SelectionPart& part : parts) {
+        CNotePosition start;
+        CNotePosition end;
+        if (!OrderRange(part.start, part.end, start, end)) continue;
+        // A later note's part that is a piece of its first paragraph would otherwise be bare
+        // text, which a paste runs into the previous note's last paragraph.
+        const bool laterNoteStart = !firstPart && start.IsAtStart() && !(start == end);
+        switch (*rendering) {
+            case Rendering::kUnicode:
+                WritePlainText(out, start, end);
+                break;
+            case Rendering::kHtml:
+                if (!firstPart) out.append(kHtmlNoteSeparator);
+                WriteHtmlRange(out, start, end, laterNoteStart);
+                break;
+            case Rendering::kXml:
+                if (laterNoteStart && IsPieceOfParagraphAtStart(start, end)) {
+                    WriteXmlInFirstParagraph(out, start, end);
+                } else {
+                    WriteContentXml(out, start, end);
+                }
+                break;
+        }
+        firstPart = false;
+    }
+    return true;
+}
+
+bool InsertClipboardText(CNotePosition& caret, std::u16string_view text,
+                         std::u16string_view renderingName) {
+    CNoteDocument* document = caret.Document();
+    if (document == nullptr) return false;
+    if (renderingName == kRenderingXml) {
+        // The reader's cursor is 32 bits wide; a longer text is refused whole rather than cut.
+        if (text.size() >= npos) return false;
+        if (text.empty()) return true;
+        Cursor cursor = 0;
+        ReadContentXml(caret, text, cursor);
+        return true;
+    }
+    if (renderingName == kRenderingUnicode) {
+        // An empty paste would still leave an empty undo change behind.
+        if (!text.empty()) document->InsertPlainText(caret, text);
+        return true;
+    }
+    return false;
+}
+
+std::string PrivateClipBytes(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(2 * text.size() + 2);
+    for (const char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    bytes.append(2, '\0');
+    return bytes;
+}
+
+std::u16string PrivateClipText(std::string_view bytes) {
+    if (bytes.size() < 2) return {};
+    size_t count = (bytes.size() - 2) / 2;
+    auto unitAt = [&bytes](size_t i) {
+        const auto low = static_cast<unsigned char>(bytes[2 * i]);
+        const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return static_cast<char16_t>(low | (high << 8));
+    };
+    while (count > 0 && unitAt(count - 1) == 0)
+        --count;
+    std::u16string text(count, u'\0');
+    for (size_t i = 0; i < count; ++i)
+        text[i] = unitAt(i);
+    return text;
+}
+
+}  // namespace NoteStorage
