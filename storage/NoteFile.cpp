@@ -2,7 +2,9 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
+#include "Clock.h"
 #include "NoteDocumentObserver.h"
 #include "NoteElement.h"
 #include "NoteUndoHistory.h"
@@ -161,23 +163,136 @@ int32_t ReadParagraphIndent(std::u16string_view text, Cursor& cursor) {
     return indent;
 }
 
-// One run of the content reader: the insertion position, what has been inserted and the
-// trailing break that the first paragraph element leaves behind.
-class CContentReader {
+// Where the content reader puts what it reads. Two kinds: one that inserts element by element
+// through the document's primitives (anywhere, as Paste does), and one that collects the
+// elements of a document that holds only its first mark and links them in at the end in one go
+// (loading). Both give the same document; the parser below does not know which it feeds.
+//
+// A sink offers: Character(code unit, style); Break(format, style), a paragraph break whose new
+// paragraph has the format; TakeOver(format, style), the first paragraph element of Part 2.2,
+// 6.3, at a paragraph start; Finish(style), which returns the number of elements inserted.
+
+// Inserts through InsertCharacter and InsertParagraphBreak at the insertion position.
+class CInsertionSink {
 public:
-    CContentReader(CNotePosition& insertion, std::u16string_view text, Cursor& cursor)
-        : m_doc(*insertion.Document()),
-          m_insertion(insertion),
+    explicit CInsertionSink(CNotePosition& insertion)
+        : m_doc(*insertion.Document()), m_insertion(insertion) {}
+
+    void Character(char16_t c, CharacterStyle style) {
+        m_insertion.SetTypingStyle(style);
+        m_doc.InsertCharacter(m_insertion, c);
+        ++m_inserted;
+    }
+    void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
+        m_insertion.SetTypingStyle(style);
+        m_doc.InsertParagraphBreak(m_insertion);
+        ++m_inserted;
+        AsParagraph(m_insertion.Element())->SetFormat(format);
+    }
+    // The paragraph the insertion stands at the start of takes the format; a new break carrying
+    // its former format goes after it and trails behind everything inserted from now on.
+    void TakeOver(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
+        m_insertion.SetTypingStyle(style);
+        const ElementIterator held = m_insertion.Iterator();
+        m_doc.InsertParagraphBreak(m_insertion);
+        ++m_inserted;
+        m_hasTrailingBreak = true;
+        AsParagraph(*held)->SetFormat(format);
+        m_insertion = CNotePosition(&m_doc, held, style);
+    }
+    uint32_t Finish(CharacterStyle style) {
+        m_insertion.SetTypingStyle(style);
+        if (m_hasTrailingBreak) {
+            // Step over the trailing break; at the end of the document it would only be an empty
+            // paragraph that the text never had.
+            m_insertion.StepRight();
+            if (m_insertion.IsAtEnd()) {
+                m_doc.DeleteBackward(m_insertion);
+                --m_inserted;
+            }
+        }
+        return m_inserted;
+    }
+
+private:
+    CNoteDocument& m_doc;
+    CNotePosition& m_insertion;
+    bool m_hasTrailingBreak = false;
+    uint32_t m_inserted = 0;
+};
+
+// Builds the content of a document that holds nothing but its first mark, the insertion standing
+// on it: the elements are collected and linked in after the mark at the end. The result is what
+// the insertion sink gives there: the trailing break of TakeOver would end at the end of the
+// document and be deleted again, so it is never made; the modified time is stamped when the
+// insertion sink would have stamped it; and the insertion ends on the last element, typing in
+// the style the deleted break would have handed it.
+class CBulkSink {
+public:
+    explicit CBulkSink(CNotePosition& insertion)
+        : m_doc(*insertion.Document()), m_insertion(insertion) {}
+    ~CBulkSink() {
+        for (CNoteElement* element : m_elements)
+            delete element;
+    }
+    CBulkSink(const CBulkSink&) = delete;
+    CBulkSink& operator=(const CBulkSink&) = delete;
+
+    void Character(char16_t c, CharacterStyle style) {
+        // Stored as the document's character insertion stores it.
+        m_elements.push_back(new NoteEditEngine::CNoteCharacter(style, IsXmlSpace(c) ? u' ' : c));
+    }
+    void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
+        m_elements.push_back(new CNoteParagraph(style, format));
+    }
+    void TakeOver(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
+        AsParagraph(m_insertion.Element())->SetFormat(format);
+        m_tookOver = true;
+        m_trailingStyle = style;
+    }
+    uint32_t Finish(CharacterStyle style) {
+        if (m_tookOver || !m_elements.empty()) m_doc.SetModified(NoteEditEngine::CurrentTime());
+        const auto inserted = static_cast<uint32_t>(m_elements.size());
+        LinkAll();
+        m_insertion = CNotePosition(&m_doc, ElementIterator(m_doc.Last(), &m_doc),
+                                    m_tookOver ? m_trailingStyle : style);
+        return inserted;
+    }
+
+private:
+    void LinkAll() {
+        for (size_t i = 0; i < m_elements.size(); ++i) {
+            m_doc.push_back(m_elements[i]);
+            m_elements[i] = nullptr;
+        }
+        m_elements.clear();
+    }
+
+    CNoteDocument& m_doc;
+    CNotePosition& m_insertion;
+    std::vector<CNoteElement*> m_elements;  // owned until linked
+    bool m_tookOver = false;
+    CharacterStyle m_trailingStyle;
+};
+
+// The content reader's loop (Part 2.2, 6) over one sink.
+template <typename Sink>
+class CContentParser {
+public:
+    CContentParser(Sink& sink, std::u16string_view text, Cursor& cursor, CharacterStyle typing,
+                   bool atParagraphStart)
+        : m_sink(sink),
           m_text(text),
           m_cursor(cursor),
-          m_startedAtParagraphStart(insertion.ElementIsParagraph()) {}
+          m_typing(typing),
+          m_atParagraphStart(atParagraphStart) {}
 
     // Reads up to "</note>" or the end of the text; returns the number of elements inserted.
     uint32_t Run() {
         while (m_cursor != npos && m_cursor < m_text.size()) {
             if (IsTextAt(m_text, m_cursor)) {
-                m_doc.InsertCharacter(m_insertion, ReadCharacter(m_text, m_cursor));
-                ++m_inserted;
+                m_sink.Character(ReadCharacter(m_text, m_cursor), m_typing);
+                m_insertedAny = true;
             } else if (IsTagAt(m_text, m_cursor)) {
                 if (!ReadTag()) break;
             } else {
@@ -187,16 +302,7 @@ public:
                 SkipPastTagEnd(m_text, m_cursor);
             }
         }
-        if (m_hasTrailingBreak) {
-            // Step over the break the first paragraph element pushed ahead; at the end of the
-            // document it would only be an empty paragraph the text never had.
-            m_insertion.StepRight();
-            if (m_insertion.IsAtEnd()) {
-                m_doc.DeleteBackward(m_insertion);
-                --m_inserted;
-            }
-        }
-        return m_inserted;
+        return m_sink.Finish(m_typing);
     }
 
 private:
@@ -208,13 +314,11 @@ private:
         if (const auto style = NoteEditEngine::ParagraphStyleFromName(bare)) {
             if (!closing) OpenParagraph(*style, ReadParagraphIndent(m_text, m_cursor));
         } else if (const int flag = CharacterFlagFromName(bare); flag >= 0) {
-            CharacterStyle typing = m_insertion.TypingStyle();
             if (closing) {
-                typing.Clear(flag);
+                m_typing.Clear(flag);
             } else {
-                typing.Set(flag);
+                m_typing.Set(flag);
             }
-            m_insertion.SetTypingStyle(typing);
         } else if (closing && bare == u"note") {
             SkipPastTagEnd(m_text, m_cursor);
             return false;
@@ -225,46 +329,43 @@ private:
 
     void OpenParagraph(uint32_t style, int32_t indent) {
         const NoteEditEngine::ParagraphFormat format(style, indent);
-        if (m_inserted == 0 && m_startedAtParagraphStart) {
-            // The first paragraph element takes over the paragraph the insertion stands at the
-            // start of; the new break carries that paragraph's former format and trails behind
-            // everything inserted.
-            const ElementIterator held = m_insertion.Iterator();
-            m_doc.InsertParagraphBreak(m_insertion);
-            ++m_inserted;
-            m_hasTrailingBreak = true;
-            AsParagraph(*held)->SetFormat(format);
-            m_insertion = CNotePosition(&m_doc, held, m_insertion.TypingStyle());
-            return;
+        if (!m_insertedAny && m_atParagraphStart) {
+            m_sink.TakeOver(format, m_typing);
+        } else {
+            m_sink.Break(format, m_typing);
         }
-        m_doc.InsertParagraphBreak(m_insertion);
-        ++m_inserted;
-        AsParagraph(m_insertion.Element())->SetFormat(format);
+        m_insertedAny = true;
     }
 
-    CNoteDocument& m_doc;
-    CNotePosition& m_insertion;
+    Sink& m_sink;
     std::u16string_view m_text;
     Cursor& m_cursor;
-    const bool m_startedAtParagraphStart;
-    bool m_hasTrailingBreak = false;
-    uint32_t m_inserted = 0;
+    CharacterStyle m_typing;
+    const bool m_atParagraphStart;
+    bool m_insertedAny = false;
 };
 
-}  // namespace
-
-void ReadContentXml(CNotePosition& insertion, std::u16string_view text, Cursor& cursor) {
+void ReadContent(CNotePosition& insertion, std::u16string_view text, Cursor& cursor,
+                 bool allowBulk) {
     if (insertion.IsNull()) return;
     CNoteDocument& doc = *insertion.Document();
     NoteEditEngine::CNoteUndoHistory& history = doc.UndoHistory();
     const CNotePosition start = insertion;
     const CNotePosition startMark = start.ParagraphOf();
     const CNoteParagraph oldMark(*AsParagraph(startMark.Element()));
+    const CharacterStyle typing = insertion.TypingStyle();
+    const bool atParagraphStart = insertion.ElementIsParagraph();
     uint32_t inserted = 0;
     {
         NoteEditEngine::CSuspendRecording suspend(history);
         NoteEditEngine::CNotificationsOff quiet;
-        inserted = CContentReader(insertion, text, cursor).Run();
+        if (allowBulk && doc.size() == 1) {
+            CBulkSink sink(insertion);
+            inserted = CContentParser(sink, text, cursor, typing, atParagraphStart).Run();
+        } else {
+            CInsertionSink sink(insertion);
+            inserted = CContentParser(sink, text, cursor, typing, atParagraphStart).Run();
+        }
     }
     const bool formatChanged = AsParagraph(startMark.Element())->Format() != oldMark.Format();
     if (inserted == 0 && !formatChanged) return;
@@ -277,6 +378,16 @@ void ReadContentXml(CNotePosition& insertion, std::u16string_view text, Cursor& 
         history.RecordInsertion(first, inserted);
     }
     doc.NotifyChanged(start, inserted);
+}
+
+}  // namespace
+
+void ReadContentXml(CNotePosition& insertion, std::u16string_view text, Cursor& cursor) {
+    ReadContent(insertion, text, cursor, /*allowBulk=*/true);
+}
+
+void ReadContentXmlByElement(CNotePosition& insertion, std::u16string_view text, Cursor& cursor) {
+    ReadContent(insertion, text, cursor, /*allowBulk=*/false);
 }
 
 bool ReadNoteXml(CNoteDocument& document, std::u16string_view text, Cursor& cursor) {

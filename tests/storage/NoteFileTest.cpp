@@ -407,6 +407,51 @@ TEST_F(NoteFileTest, LoadingKeepsTheFilesTimesAndCannotBeUndone) {
     EXPECT_EQ(cursor, text.size());
 }
 
+TEST_F(NoteFileTest, LoadingInOneGoGivesWhatReadingElementByElementGives) {
+    // Into a document that holds only its first mark the reader builds the content in one go;
+    // element by element gives the same elements, position, modified time and undo history.
+    const std::string golden = TestSupport::ReadBytes(kNotes / "every_style.xml");
+    const std::u16string note = Utf8ToUtf16(golden.substr(golden.find("<note")));
+    const std::u16string content = note.substr(note.find(u'>') + 1);
+    const std::u16string samples[] = {
+        content,
+        u"",
+        u"<paragraph></paragraph>",
+        u"<strong>x<header1>y</header1>",
+        u"lead <link>text</link><listchecked indent='3'>a\tb</listchecked>tail",
+        u"<fixwidth>a</fixwidth><paragraph></paragraph><paragraph></paragraph>",
+        u"a & b",
+    };
+    for (const std::u16string& text : samples) {
+        for (const bool recording : {false, true}) {
+            std::string results[2];
+            for (int byElement = 0; byElement < 2; ++byElement) {
+                m_clock.Set(kCreated);
+                CNoteDocument doc;
+                m_clock.Set(kCreated + 60);
+                CNotePosition p = doc.Start();
+                p.SetTypingStyle(NoteEditEngine::CharacterStyle(2));
+                NoteEditEngine::CActionScope action(u"paste");
+                doc.UndoHistory().SuspendRecording();
+                if (recording) doc.UndoHistory().ResumeRecording();
+                Cursor cursor = 0;
+                if (byElement != 0) {
+                    ReadContentXmlByElement(p, text, cursor);
+                } else {
+                    ReadContentXml(p, text, cursor);
+                }
+                results[byElement] = Dump(doc) + " at " + std::to_string(p.Index()) + " typing " +
+                                     std::to_string(p.TypingStyle().Word()) + " modified " +
+                                     std::to_string(doc.Modified()) + " cursor " +
+                                     std::to_string(cursor) + " " +
+                                     NoteEditEngine::TestSupport::DescribeSteps(doc.UndoHistory()) +
+                                     " clones " + std::to_string(doc.UndoHistory().CloneCount());
+            }
+            EXPECT_EQ(results[0], results[1]) << Utf8(text) << (recording ? " recording" : "");
+        }
+    }
+}
+
 // --- The content reader as Paste uses it ---
 
 class PasteTest : public NoteFileTest {
