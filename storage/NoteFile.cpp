@@ -2,7 +2,6 @@
 
 #include <array>
 #include <utility>
-#include <vector>
 
 #include "Clock.h"
 #include "NoteDocumentObserver.h"
@@ -222,28 +221,24 @@ private:
 };
 
 // Builds the content of a document that holds nothing but its first mark, the insertion standing
-// on it: the elements are collected and linked in after the mark at the end. The result is what
-// the insertion sink gives there: the trailing break of TakeOver would end at the end of the
-// document and be deleted again, so it is never made; the modified time is stamped when the
-// insertion sink would have stamped it; and the insertion ends on the last element, typing in
-// the style the deleted break would have handed it.
+// on it: every element is appended straight after the last one, with none of the per-insertion
+// work of the primitives (time stamp, undo record, notification, the walks to find the paragraph
+// mark and the place before the caret). The result is what the insertion sink gives there: the
+// trailing break of TakeOver would end at the end of the document and be deleted again, so it is
+// never made; the modified time is stamped if the insertion sink would have stamped it; and the
+// insertion ends on the last element, typing in the style the deleted break would have left it.
 class CBulkSink {
 public:
     explicit CBulkSink(CNotePosition& insertion)
-        : m_doc(*insertion.Document()), m_insertion(insertion) {}
-    ~CBulkSink() {
-        for (CNoteElement* element : m_elements)
-            delete element;
-    }
-    CBulkSink(const CBulkSink&) = delete;
-    CBulkSink& operator=(const CBulkSink&) = delete;
+        : m_doc(*insertion.Document()), m_insertion(insertion), m_last(insertion.Iterator()) {}
 
     void Character(char16_t c, CharacterStyle style) {
         // Stored as the document's character insertion stores it.
-        m_elements.push_back(new NoteEditEngine::CNoteCharacter(style, IsXmlSpace(c) ? u' ' : c));
+        Append(NoteEditEngine::ElementPtr(
+            new NoteEditEngine::CNoteCharacter(style, IsXmlSpace(c) ? u' ' : c)));
     }
     void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
-        m_elements.push_back(new CNoteParagraph(style, format));
+        Append(NoteEditEngine::ElementPtr(new CNoteParagraph(style, format)));
     }
     void TakeOver(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
         AsParagraph(m_insertion.Element())->SetFormat(format);
@@ -251,26 +246,23 @@ public:
         m_trailingStyle = style;
     }
     uint32_t Finish(CharacterStyle style) {
-        if (m_tookOver || !m_elements.empty()) m_doc.SetModified(NoteEditEngine::CurrentTime());
-        const auto inserted = static_cast<uint32_t>(m_elements.size());
-        LinkAll();
-        m_insertion = CNotePosition(&m_doc, ElementIterator(m_doc.Last(), &m_doc),
-                                    m_tookOver ? m_trailingStyle : style);
-        return inserted;
+        if (m_tookOver || m_inserted > 0) m_doc.SetModified(NoteEditEngine::CurrentTime());
+        m_insertion = CNotePosition(&m_doc, m_last, m_tookOver ? m_trailingStyle : style);
+        return m_inserted;
     }
 
 private:
-    void LinkAll() {
-        for (size_t i = 0; i < m_elements.size(); ++i) {
-            m_doc.push_back(m_elements[i]);
-            m_elements[i] = nullptr;
-        }
-        m_elements.clear();
+    void Append(NoteEditEngine::ElementPtr element) {
+        // The last element has no right child, so this links the node straight under it.
+        m_last = m_doc.insert_after(m_last, element.get());
+        element.release();
+        ++m_inserted;
     }
 
     CNoteDocument& m_doc;
     CNotePosition& m_insertion;
-    std::vector<CNoteElement*> m_elements;  // owned until linked
+    ElementIterator m_last;
+    uint32_t m_inserted = 0;
     bool m_tookOver = false;
     CharacterStyle m_trailingStyle;
 };
