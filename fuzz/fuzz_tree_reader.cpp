@@ -1,0 +1,50 @@
+// Reads arbitrary bytes as a folder file (tree with embedded notes) into an in-memory tree pane
+// and note store, then writes the tree back with and without notes. As an oracle, the index text
+// written from the read tree must read and write back to the very same text.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FakeNoteStore.h"
+#include "FakeTreePane.h"
+#include "FileHandler.h"
+#include "Utf8.h"
+
+namespace {
+
+std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteStore& store,
+                        bool withNotes) {
+    NoteTreeEngine::CFileHandler writer(pane, store, pane.Children(NoteTreeEngine::kRootItem));
+    std::u16string text;
+    writer.WriteTreeText(withNotes, text);
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::u16string text =
+        NoteStorage::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+
+    TestSupport::CFakeTreePane pane;
+    TestSupport::CFakeNoteStore store;
+    {
+        NoteTreeEngine::CFileHandler reader(pane, store);
+        reader.ReadTreeText(true, text);
+    }
+    (void)WriteAll(pane, store, true);
+    const std::u16string index = WriteAll(pane, store, false);
+
+    TestSupport::CFakeTreePane again;
+    TestSupport::CFakeNoteStore againStore;
+    {
+        NoteTreeEngine::CFileHandler reader(again, againStore);
+        if (!reader.ReadTreeText(false, index)) __builtin_trap();
+    }
+    if (again.ItemCount() != pane.ItemCount() || WriteAll(again, againStore, false) != index) {
+        __builtin_trap();
+    }
+    return 0;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "NoteDocument.h"
+#include "NoteStore.h"
+#include "TreeItemRecord.h"
+#include "TreePane.h"
+#include "TreeTranslator.h"
+
+namespace NoteTreeEngine {
+
+// The messages of the tree file operations, exactly as the user sees them.
+inline constexpr std::u16string_view kTreeFileNotReadMessage =
+    u"The tree (index) file could not be read.\nA new tree file will be created";
+inline constexpr std::u16string_view kTreeFileNotWrittenMessage = u"Tree file could not be written";
+// Follows the path.
+inline constexpr std::u16string_view kNotAFolderFileMessage = u" is not an Jotwell tree file";
+inline constexpr std::u16string_view kFolderFileNotReadMessage = u"JWF file could not be read";
+inline constexpr std::u16string_view kNoteNotCreatedMessage = u"Document file could not be created";
+inline constexpr std::u16string_view kNoteNotSavedMessage = u"Document file could not be saved";
+inline constexpr std::u16string_view kNoteNotReadMessage =
+    u"Document file could not be read.\nAn empty document will be written";
+
+// The tree translator on the tree pane and the note store. One handler serves one read or one
+// write: reading inserts the file's items into the pane (and, from a folder file, stores their
+// notes as new note files); writing writes the listed items with their subtrees.
+class CFileHandler final : public CTreeTranslator {
+public:
+    // For reading; the file's top-level items go first under the root until told otherwise.
+    CFileHandler(CTreePane& pane, CNoteStore& store);
+    // For writing the given top-level items, in order, each with its whole subtree.
+    CFileHandler(CTreePane& pane, CNoteStore& store, std::vector<TreeItem> itemsToWrite);
+
+    // Where the file's top-level items go: under `parent` (an item or kRootItem), the first of
+    // them directly after `after` (a child of it, kFirstItem or kLastItem), the rest after it.
+    void SetInsertionPoint(TreeItem parent, TreeItem after) noexcept;
+
+    void BeginItem(const CTreeItemRecord& record) override;
+    void NoteContent(NoteEditEngine::CNoteDocument& document) override;
+    void EndItem() override;
+    void WriteItems(bool withNotes, std::u16string& out) override;
+
+private:
+    struct COpenItem {
+        TreeItem item;
+        bool noteStored;
+    };
+
+    // Stores the note of a folder file's item as a new note file under a free identifier.
+    void StoreNote(TreeItem item, NoteEditEngine::CNoteDocument& document);
+    // Appends "<item", the attributes and ">\n" (and the note, with notes) of one item.
+    void WriteItemStart(TreeItem item, bool withNotes, std::u16string& out);
+    void WriteNote(CTreeItemRecord& record, std::u16string& out);
+
+    CTreePane& m_pane;
+    CNoteStore& m_store;
+    std::vector<TreeItem> m_itemsToWrite;
+    TreeItem m_parent = kRootItem;
+    TreeItem m_insertAfter = kFirstItem;
+    // The items of this read begun and not yet ended, outermost first; the innermost is the
+    // current parent.
+    std::vector<COpenItem> m_open;
+    // Identifiers given to the items of this read, so that no two of them share a note file.
+    std::unordered_set<std::u16string> m_idsRead;
+};
+
+// Reads the index file of the notes folder into the root level, first. False, after the message
+// kTreeFileNotReadMessage, when it cannot be read or is not a tree file at all: the caller then
+// starts a new tree.
+bool LoadIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath);
+// Writes all top-level items and their subtrees to the index file. False, after the warning
+// kTreeFileNotWrittenMessage, when it cannot be written; the old file is then intact.
+bool SaveIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath);
+// Imports a folder file under `parent` after `after`. False, after a warning, when the path does
+// not end in ".jwf" (in any case), or the file cannot be read or holds no tree.
+bool OpenFolderFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& path,
+                    TreeItem parent, TreeItem after);
+
+}  // namespace NoteTreeEngine

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "FakeNoteStore.h"
+#include "FakeTreePane.h"
+#include "FaultyFileSystem.h"
+#include "FileHandler.h"
+#include "ModelTestSupport.h"
+#include "NoteFile.h"
+#include "NotesFolderStore.h"
+#include "TempFolder.h"
+#include "Utf8.h"
+
+namespace NoteTreeEngine {
+namespace {
+
+using TestSupport::CFakeNoteStore;
+using TestSupport::CFakeTreePane;
+using TestSupport::CFaultyFileSystem;
+using TestSupport::CTempFolder;
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
+using Fault = CFaultyFileSystem::Fault;
+
+const std::filesystem::path kGoldenFolderFile =
+    std::filesystem::path(JOTWELL_TEST_DATA) / "tree" / "folder.jwf";
+
+CTreeItemRecord Named(std::u16string name) {
+    CTreeItemRecord record;
+    record.username = std::move(name);
+    return record;
+}
+
+std::string Read(CFakeTreePane& pane, CFakeNoteStore& store, std::u16string_view text,
+                 bool withNotes = false, TreeItem parent = kRootItem, TreeItem after = kFirstItem) {
+    CFileHandler handler(pane, store);
+    handler.SetInsertionPoint(parent, after);
+    handler.ReadTreeText(withNotes, text);
+    return pane.Dump();
+}
+
+std::u16string Write(CFakeTreePane& pane, CFakeNoteStore& store, bool withNotes) {
+    std::u16string out;
+    CFileHandler(pane, store, pane.Children(kRootItem)).WriteTreeText(withNotes, out);
+    return out;
+}
+
+// A notes folder on disk with the fake pane and a store over it.
+struct CNotesFolder {
+    CTempFolder folder;
+    CFakeTreePane pane;
+    CNotesFolderStore notes{folder.Path(), pane};
+    CFakeNoteStore store{notes};
+
+    std::set<std::string> Files() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    std::string NoteText(TreeItem item) {
+        auto document = notes.LoadNoteDocument(pane.Record(item));
+        return document ? NoteEditEngine::TestSupport::Dump(*document) : "(unreadable)";
+    }
+};
+
+TEST(FileHandlerReadTest, ItemsGoToTheInsertionPointInFileOrderWithTheirState) {
+    CFakeTreePane pane;
+    CFakeNoteStore store;
+    const TreeItem top = pane.Add(kRootItem, Named(u"top"));
+    const TreeItem first = pane.Add(top, Named(u"first"));
+    pane.Add(top, Named(u"last"));
+    const std::u16string text =
+        u"<tree><item username=\"a\" isexpanded=\"true\"><item username=\"a1\" isactive=\"true\">"
+        u"</item></item><item username=\"b\" isselected=\"true\"></item></tree>";
+    EXPECT_EQ(Read(pane, store, text, false, top, first), "top(first a+(a1*) b* last)");
+    const TreeItem active = pane.Children(pane.Children(top)[1])[0];
+    EXPECT_EQ(pane.Caret(), active);
+    EXPECT_EQ(store.shown, std::vector<TreeItem>{active});
+    // Selected in the order their items end: children before their parents' later siblings.
+    EXPECT_EQ(pane.Selection(), (std::vector<TreeItem>{active, pane.Children(top)[2]}));
+
+    // kFirstItem and kLastItem at the root.
+    EXPECT_EQ(Read(pane, store, u"<tree><item username=\"x\"></item><item username=\"y\">", false,
+                   kRootItem, kFirstItem),
+              "x y top(first a+(a1*) b* last)");
+    EXPECT_EQ(Read(pane, store, u"<tree><item username=\"z\"></item></tree>", false, kRootItem,
+                   kLastItem),
+              "x y top(first a+(a1*) b* last) z");
+}
+
+TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
+    CFakeTreePane pane;
+    CFakeNoteStore store;
+    Read(pane, store,
+         u"<tree><item id=\"17\" username=\"a\"></item><item id=\"17\" username=\"b\">"
+         u"<item id=\"17\" username=\"c\"></item></item></tree>");
+    const std::vector<TreeItem> all = pane.AllItems();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(pane.Record(all[0]).id, u"17");
+    EXPECT_TRUE(IsValidNoteId(pane.Record(all[1]).id));
+    EXPECT_NE(pane.Record(all[1]).id, u"17");
+    EXPECT_NE(pane.Record(all[2]).id, u"17");
+    EXPECT_NE(pane.Record(all[1]).id, pane.Record(all[2]).id);
+}
+
+TEST(FileHandlerWriteTest, RefreshesStateFromTheTreeAndKeepsItOnlyInTheIndex) {
+    CFakeTreePane pane;
+    CFakeNoteStore store;
+    CTreeItemRecord stale = Named(u"p");
+    stale.isexpanded = true;  // the tree says otherwise
+    const TreeItem parent = pane.Add(kRootItem, stale);
+    const TreeItem child = pane.Add(parent, Named(u"c"));
+    pane.Record(child).isactive = true;
+    pane.Select(child);
+    pane.Expand(child);
+
+    const std::u16string index = Write(pane, store, false);
+    EXPECT_FALSE(pane.Record(parent).isexpanded);
+    EXPECT_TRUE(pane.Record(child).isselected);
+    EXPECT_NE(index.find(u"username=\"c\" isfixed=\"false\" isselected=\"true\" isactive=\"true\""
+                         u" isexpanded=\"true\""),
+              std::u16string::npos);
+
+    // A folder file written from selected, active items reads back unselected and inactive.
+    const std::u16string folder = Write(pane, store, true);
+    CFakeTreePane imported;
+    CFakeNoteStore importStore;
+    EXPECT_EQ(Read(imported, importStore, folder, true), "p(c+)");
+    EXPECT_TRUE(imported.Selection().empty());
+    EXPECT_EQ(imported.Caret(), TreeItem::None);
+    EXPECT_TRUE(importStore.shown.empty());
+    for (TreeItem item : imported.AllItems()) {
+        EXPECT_FALSE(imported.Record(item).isselected);
+        EXPECT_FALSE(imported.Record(item).isactive);
+    }
+}
+
+TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes) {
+    CNotesFolder f;
+    CTreeItemRecord record = Named(u"loaded");
+    ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
+    const TreeItem loaded = f.pane.Add(kRootItem, record);
+    f.store.SetLoaded(f.pane.Record(loaded),
+                      NoteEditEngine::TestSupport::MakeDocument("\u00B6unsaved"));
+    record = Named(u"unreadable");
+    ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
+    f.pane.Add(kRootItem, record);
+
+    std::u16string out;
+    {
+        const CFaultyFileSystem faults(Fault::ReadFails);
+        out = Write(f.pane, f.store, true);
+    }
+    EXPECT_NE(out.find(u"<paragraph>unsaved</paragraph></note>\n"), std::u16string::npos);
+    ASSERT_EQ(f.pane.Messages().size(), 1u);
+    EXPECT_EQ(f.pane.Messages()[0].text,
+              u"Document file could not be read.\nAn empty document will be written");
+    EXPECT_EQ(f.pane.Messages()[0].caption, u"Jotwell");
+    // The unreadable note goes out empty.
+    EXPECT_NE(out.find(u"\"><paragraph></paragraph></note>\n</item>\n</tree>"),
+              std::u16string::npos);
+}
+
+TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName) {
+    CNotesFolder f;
+    const TreeItem item = f.pane.Add(kRootItem, Named(u"gone"));
+    const std::string id = NoteStorage::Utf16ToUtf8(f.pane.Record(item).id);
+    Write(f.pane, f.store, true);
+    ASSERT_EQ(f.pane.Messages().size(), 1u);
+    EXPECT_EQ(f.pane.Messages()[0].text,
+              u"The contents of the note was not found (file " +
+                  PathText(f.folder / (id + ".xml")) +
+                  u" is not available).\nA new empty file will be created");
+    EXPECT_EQ(f.pane.Messages()[0].caption, u"Document file not available");
+    EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(f.pane.Record(item).isfixed);
+    EXPECT_EQ(f.Files(), std::set<std::string>{id + ".xml"});
+}
+
+TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
+    CNotesFolder f;
+    ASSERT_TRUE(OpenFolderFile(f.pane, f.store, kGoldenFolderFile, kRootItem, kLastItem));
+    EXPECT_TRUE(f.pane.Messages().empty());
+    EXPECT_EQ(f.pane.Dump(), "Trip & plans+(Day 1) unnamed");
+    EXPECT_EQ(f.Files(), (std::set<std::string>{"1700000010000001.xml", "1700000011000002.xml",
+                                                "1700000012000003.xml"}));
+    const std::vector<TreeItem> all = f.pane.AllItems();
+    EXPECT_EQ(f.NoteText(all[0]),
+              "\u00B6[1,0]Trip\u00B6Pack {1}boots{0} & {2}map{0}\u00B6[6,2]tickets");
+    EXPECT_EQ(f.pane.Record(all[0]).created, 1700000010);
+
+    // Write, read, write: the same bytes.
+    ASSERT_TRUE(CFileHandler(f.pane, f.store, f.pane.Children(kRootItem))
+                    .WriteTreeFile(true, f.folder / "out.jwf"));
+    const std::string golden = ReadBytes(kGoldenFolderFile);
+    EXPECT_EQ(ReadBytes(f.folder / "out.jwf"), golden);
+
+    CNotesFolder other;
+    ASSERT_TRUE(
+        OpenFolderFile(other.pane, other.store, f.folder / "out.jwf", kRootItem, kFirstItem));
+    std::u16string again;
+    CFileHandler(other.pane, other.store, other.pane.Children(kRootItem))
+        .WriteTreeText(true, again);
+    EXPECT_EQ(NoteStorage::Utf16ToUtf8(again), golden);
+}
+
+TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlone) {
+    CNotesFolder f;
+    const std::filesystem::path existing = f.folder / "1700000011000002.xml";
+    WriteBytes(existing, "not to be touched");
+    // A capitalised extension is a folder file too.
+    const std::filesystem::path capital = f.folder / "Import.JWF";
+    std::filesystem::copy_file(kGoldenFolderFile, capital);
+
+    ASSERT_TRUE(OpenFolderFile(f.pane, f.store, capital, kRootItem, kFirstItem));
+    EXPECT_EQ(ReadBytes(existing), "not to be touched");
+    const std::vector<TreeItem> all = f.pane.AllItems();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(f.pane.Record(all[0]).id, u"1700000010000001");
+    EXPECT_NE(f.pane.Record(all[1]).id, u"1700000011000002");
+    EXPECT_EQ(f.NoteText(all[1]), "\u00B6Day 1");
+    EXPECT_EQ(f.Files().size(), 5u);  // the folder file, the existing note, three new notes
+}
+
+TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
+    CNotesFolder f;
+    const TreeItem target = f.pane.Add(kRootItem, Named(u"target"));
+    const std::u16string targetId = f.pane.Record(target).id;
+    ASSERT_TRUE(f.store.CreateEmptyNoteFile(f.pane.Record(target)));
+    const std::filesystem::path targetFile = f.notes.NoteFilePath(f.pane.Record(target));
+    const std::string targetBytes = ReadBytes(targetFile);
+
+    // A note outside any item, an item naming the target's note without content of its own,
+    // and an item with two notes.
+    const std::u16string text =
+        u"<tree><note><paragraph>stray</paragraph></note>"
+        u"<item id=\"" +
+        targetId +
+        u"\" username=\"alias\"></item>"
+        u"<item username=\"two\"><note><paragraph>one</paragraph></note>"
+        u"<note><paragraph>second</paragraph></note></item></tree>";
+    EXPECT_EQ(Read(f.pane, f.store, text, true, target, kFirstItem), "target(alias two)");
+    EXPECT_EQ(f.pane.Record(target).id, targetId);
+    EXPECT_EQ(ReadBytes(targetFile), targetBytes);
+    const std::vector<TreeItem> imported = f.pane.Children(target);
+    EXPECT_NE(f.pane.Record(imported[0]).id, targetId);
+    EXPECT_EQ(f.NoteText(imported[0]), "\u00B6");
+    EXPECT_EQ(f.NoteText(imported[1]), "\u00B6one");
+    EXPECT_EQ(f.Files().size(), 3u);
+}
+
+TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
+    {
+        CNotesFolder f;
+        const CFaultyFileSystem faults(Fault::CreateFails);
+        ASSERT_TRUE(OpenFolderFile(f.pane, f.store, kGoldenFolderFile, kRootItem, kFirstItem));
+        EXPECT_EQ(f.pane.ItemCount(), 3u);
+        ASSERT_EQ(f.pane.Messages().size(), 3u);
+        EXPECT_EQ(f.pane.Messages()[0].text, u"Document file could not be created");
+        EXPECT_TRUE(f.Files().empty());
+    }
+    CFakeTreePane pane;
+    CFakeNoteStore store;
+    store.failSave = true;
+    std::u16string folder;
+    ASSERT_TRUE(NoteStorage::ReadUtf8File(kGoldenFolderFile, folder));
+    EXPECT_EQ(Read(pane, store, folder, true), "Trip & plans+(Day 1) unnamed");
+    ASSERT_EQ(pane.Messages().size(), 3u);
+    EXPECT_EQ(pane.Messages()[2].text, u"Document file could not be saved");
+    EXPECT_EQ(pane.Messages()[2].icon, MessageIcon::None);
+}
+
+TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
+    CNotesFolder f;
+    CTreeItemRecord taken(u"1700000000000001");
+    WriteBytes(f.notes.NoteFilePath(taken), "keep");
+    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(taken));
+    EXPECT_NE(taken.id, u"1700000000000001");
+    EXPECT_EQ(ReadBytes(f.folder / "1700000000000001.xml"), "keep");
+
+    CTreeItemRecord unsafe(u"../escape");
+    NoteEditEngine::CNoteDocument document;
+    EXPECT_FALSE(f.notes.SaveNoteDocument(unsafe, document));
+    EXPECT_EQ(f.notes.LoadNoteDocument(unsafe), nullptr);
+    EXPECT_FALSE(f.notes.DeleteNoteFile(unsafe));
+    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(unsafe));
+    EXPECT_TRUE(IsValidNoteId(unsafe.id));
+    EXPECT_FALSE(std::filesystem::exists(f.folder.Path().parent_path() / "escape.xml"));
+    EXPECT_EQ(f.Files().size(), 3u);
+    EXPECT_TRUE(f.notes.DeleteNoteFile(unsafe));
+    EXPECT_EQ(f.Files().size(), 2u);
+}
+
+TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
+    CNotesFolder f;
+    // No index file, and one that holds no tree.
+    EXPECT_FALSE(LoadIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    WriteBytes(f.folder / "index.xml", "");
+    EXPECT_FALSE(LoadIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    ASSERT_EQ(f.pane.Messages().size(), 2u);
+    EXPECT_EQ(f.pane.Messages()[1].text,
+              u"The tree (index) file could not be read.\nA new tree file will be created");
+    EXPECT_EQ(f.pane.Messages()[1].icon, MessageIcon::None);
+
+    // A failed save leaves the old file.
+    f.pane.Add(kRootItem, Named(u"n"));
+    for (Fault fault : {Fault::CreateFails, Fault::DiskFullMidWrite, Fault::ReplaceFails}) {
+        const CFaultyFileSystem faults(fault);
+        EXPECT_FALSE(SaveIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    }
+    EXPECT_EQ(ReadBytes(f.folder / "index.xml"), "");
+    EXPECT_EQ(f.pane.Messages().back().text, u"Tree file could not be written");
+    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_EQ(f.Files(), std::set<std::string>{"index.xml"});
+
+    // Folder files: the wrong extension, and one that cannot be read.
+    EXPECT_FALSE(OpenFolderFile(f.pane, f.store, "/tmp/notes.xml", kRootItem, kLastItem));
+    EXPECT_EQ(f.pane.Messages().back().text, u"/tmp/notes.xml is not an Jotwell tree file");
+    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_FALSE(OpenFolderFile(f.pane, f.store, f.folder / "none.jwf", kRootItem, kLastItem));
+    EXPECT_EQ(f.pane.Messages().back().text, u"JWF file could not be read");
+    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_EQ(f.pane.ItemCount(), 1u);
+}
+
+}  // namespace
+}  // namespace NoteTreeEngine
