@@ -81,7 +81,8 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
     // A range from a mark through the end of the document covers every mark it meets, so a whole
     // note (even an empty one, whose start and end are its one mark) keeps all its paragraphs.
     // Otherwise a mark at the end position is left out, and a range that is a piece of the
-    // paragraph beginning at the start mark is written as bare text (Part 2.2, 2.1 and 2.3).
+    // paragraph beginning at the start mark is written as bare text (Part 2.2, algorithm 2, steps
+    // 1 and 3).
     const bool endIsLast = end.IsAtEnd();
     const bool writeStartMark =
         start.ElementIsParagraph() && (endIsLast || !(end.ParagraphOf() == start));

@@ -17,7 +17,11 @@ void WriteNoteXml(NoteEditEngine::CNoteDocument& document, std::u16string& out);
 // Appends the file header, then the `note` element: the whole text of a note file.
 void WriteNoteFileText(NoteEditEngine::CNoteDocument& document, std::u16string& out);
 // Appends the content markup of the elements after `start` through `end` (and of the mark at
-// `start` when it is a paragraph mark, unless the range is a piece of that one paragraph).
+// `start` when it is a paragraph mark, unless the range is a piece of that one paragraph). A mark
+// at `end` is written only when `end` is the document's last position, so that a whole note keeps
+// an empty last paragraph while a range that ends at a paragraph start opens no paragraph there.
+// Character elements are closed before every paragraph element. The positions may come in either
+// order; null positions or positions in two documents give nothing.
 void WriteContentXml(std::u16string& out, const NoteEditEngine::CNotePosition& start,
                      const NoteEditEngine::CNotePosition& end);
 
