@@ -238,8 +238,19 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
             break;
         }
         case kDeletion: {
+            // A plain removal, not DeleteRange: its rule that moves a later mark's format onto
+            // p's paragraph would also fire for a redone join into an empty paragraph, which kept
+            // its own format. Where the original deletion did move a format, it recorded a
+            // paragraph replacement of its own, and redoing that step moves it again.
             CNotePosition p = doc.FromIndex(int64_t{step.position} - 1);
-            doc.DeleteRange(p, step.count);
+            const uint32_t count = std::min(step.count, doc.size() - 1 - p.Index());
+            if (count > 0) {
+                doc.NotifyRemoving(p, count);
+                ElementIterator it = p.Iterator();
+                ++it;
+                for (uint32_t i = 0; i < count; ++i) it = doc.Destroy(it);
+                doc.NotifyChanged(p, 1);
+            }
             result = p;
             break;
         }

@@ -28,7 +28,9 @@
 namespace NoteEditEngine::TestSupport {
 
 // White-space classification follows the C runtime's locale.
-inline void UseUtf8Locale() { ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr); }
+inline void UseUtf8Locale() {
+    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+}
 
 inline std::u16string Utf16(std::string_view utf8) {
     std::u16string out;
@@ -69,7 +71,8 @@ inline constexpr char16_t kMarkSign = u'\u00B6';
 // The ASCII digits and signs of a format or style number, units[from, to).
 inline std::string Utf8Of(const std::u16string& units, size_t from, size_t to) {
     std::string out;
-    for (size_t i = from; i < to && i < units.size(); ++i) AppendUtf8(out, units[i]);
+    for (size_t i = from; i < to && i < units.size(); ++i)
+        AppendUtf8(out, units[i]);
     return out;
 }
 
@@ -171,6 +174,21 @@ private:
     }
     std::string m_calls;
 };
+
+// Undo and redo with one document shown.
+inline ShownUndoResult UndoIn(CNoteDocument& doc) {
+    CNoteDocument* const shown[] = {&doc};
+    return UndoShown(shown);
+}
+inline ShownUndoResult RedoIn(CNoteDocument& doc) {
+    CNoteDocument* const shown[] = {&doc};
+    return RedoShown(shown);
+}
+
+// The index of a caret that undo or redo returned, or -1 for the null position.
+inline int64_t IndexOf(const CNotePosition& p) {
+    return p.IsNull() ? -1 : int64_t{p.Index()};
+}
 
 // Steps as "kind(position,count)", kinds ins, del (del< for a backward run), par and run.
 inline std::string DescribeSteps(const CNoteUndoHistory& history) {

@@ -1,0 +1,461 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ModelTestSupport.h"
+#include "NoteDocument.h"
+#include "NoteUndoHistory.h"
+
+namespace NoteEditEngine {
+namespace {
+
+using namespace TestSupport;
+
+class NoteDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseUtf8Locale();
+        NotificationsEnabled = true;
+        SetCurrentActionName(u"");
+        StartNewUndoGroup();
+    }
+    void TearDown() override {
+        SetCurrentActionName(u"");
+        NotificationsEnabled = true;
+    }
+
+    // A document from compact text, watched by `observer`.
+    std::unique_ptr<CNoteDocument> Watched(std::string_view text) {
+        auto doc = MakeDocument(text);
+        doc->AddObserver(&observer);
+        return doc;
+    }
+
+    RecordingObserver observer;
+};
+
+// --- Positions ---
+
+TEST_F(NoteDocumentTest, NewDocumentIsOneEmptyNormalParagraph) {
+    PinnedClock clock(1000);
+    CNoteDocument doc;
+    ASSERT_EQ(doc.size(), 1u);
+    const CNoteParagraph* mark = AsParagraph(*doc.begin());
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->Format(), ParagraphFormat(kNormal, 0));
+    EXPECT_EQ(mark->Style(), CharacterStyle{});
+    const CNotePosition start = doc.Start();
+    EXPECT_EQ(start, doc.End());
+    EXPECT_TRUE(start.IsAtStart() && start.IsAtEnd() && start.IsAtParagraphEnd());
+    EXPECT_EQ(doc.Created(), 1000);
+    EXPECT_EQ(doc.Modified(), 1000);
+    EXPECT_FALSE(doc.UndoHistory().CanUndo());
+}
+
+TEST_F(NoteDocumentTest, PlacesAndStepsTakeTypingStyles) {
+    // 0 mark, 1 a{2}, 2 b{1}, 3 c{1}, 4 mark{4}, 5 d{0}
+    auto doc = MakeDocument("¶{2}a{1}bc{4}¶{0}d");
+    // The start types in the first character's style, not the mark's.
+    EXPECT_EQ(doc->Start().TypingStyle(), CharacterStyle{2});
+    EXPECT_EQ(doc->FromIndex(0), doc->Start());
+    EXPECT_EQ(doc->FromIndex(3).DocumentStart().TypingStyle(), CharacterStyle{2});
+    EXPECT_EQ(MakeDocument("{4}¶")->Start().TypingStyle(), CharacterStyle{4});
+
+    const CNotePosition b = doc->FromIndex(2);
+    EXPECT_EQ(b.TypingStyle(), CharacterStyle{1});
+    EXPECT_EQ(b.CodeUnitAt(), u'b');
+    const CNotePosition mark = doc->FromIndex(4);
+    EXPECT_TRUE(mark.ElementIsParagraph());
+    EXPECT_EQ(mark.CodeUnitAt(), 0);
+    EXPECT_EQ(mark.TypingStyle(), CharacterStyle{4});
+    EXPECT_EQ(doc->End().Index(), 5u);
+    EXPECT_EQ(doc->End().TypingStyle(), CharacterStyle{});
+    EXPECT_EQ(doc->FromIndex(99), doc->End());
+    EXPECT_EQ(Distance(b, mark), 2);
+    EXPECT_LT(b, mark);
+
+    // A step takes the style of the element it passes, not of the one it reaches.
+    CNotePosition p = doc->FromIndex(2);
+    p.StepLeft();
+    EXPECT_EQ(p.Index(), 1u);
+    EXPECT_EQ(p.TypingStyle(), CharacterStyle{1});
+    p.StepLeft();
+    p.StepLeft();  // at the start: stays, in the first element's style
+    EXPECT_EQ(p.Index(), 0u);
+    EXPECT_EQ(p.TypingStyle(), CharacterStyle{0});
+    p.StepRight();
+    EXPECT_EQ(p.TypingStyle(), CharacterStyle{2});
+    p = doc->End();
+    p.SetTypingStyle(CharacterStyle{1});
+    p.StepRight();  // at the end only the style is taken
+    EXPECT_EQ(p, doc->End());
+    EXPECT_EQ(p.TypingStyle(), CharacterStyle{0});
+}
+
+TEST_F(NoteDocumentTest, ParagraphOfAndParagraphEnd) {
+    // 0 mark H1, 1 a, 2 b, 3 empty Normal mark, 4 mark (6,3), 5 c, 6 d
+    auto doc = MakeDocument("¶[1,0]ab¶¶[6,3]cd");
+    const CNotePosition a = doc->FromIndex(1);
+    EXPECT_EQ(a.ParagraphOf().Index(), 0u);
+    EXPECT_EQ(a.ParagraphFormatOf(), ParagraphFormat(kHeader1, 0));
+    EXPECT_EQ(a.ParagraphEnd().Index(), 2u);
+    EXPECT_FALSE(a.IsAtParagraphEnd());
+    EXPECT_TRUE(doc->FromIndex(2).IsAtParagraphEnd());
+
+    const CNotePosition empty = doc->FromIndex(3);
+    EXPECT_EQ(empty.ParagraphOf(), empty);
+    EXPECT_EQ(empty.ParagraphEnd(), empty);
+    EXPECT_TRUE(empty.IsAtParagraphEnd());
+
+    CNotePosition c = doc->FromIndex(5);
+    c.SetTypingStyle(CharacterStyle{4});
+    EXPECT_EQ(c.ParagraphOf().Index(), 4u);
+    EXPECT_EQ(c.ParagraphOf().TypingStyle(), CharacterStyle{4});
+    EXPECT_EQ(c.ParagraphFormatOf(), ParagraphFormat(kCheckedList, 3));
+    EXPECT_EQ(c.ParagraphEnd(), doc->End());
+    EXPECT_EQ(doc->ParagraphElementCount(c), 3u);
+    EXPECT_FALSE(c.IsAtEnd());
+    EXPECT_TRUE(doc->End().IsAtParagraphEnd());
+}
+
+TEST_F(NoteDocumentTest, WordCharactersByCodeUnit) {
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+        const bool punctuation =
+            (c >= 58 && c <= 64) || (c >= 91 && c <= 94) || (c >= 123 && c <= 126);
+        EXPECT_EQ(IsWordCharacter(static_cast<char16_t>(c)), (c >= 48 || c == 39) && !punctuation)
+            << c;
+    }
+}
+
+TEST_F(NoteDocumentTest, WordMovesKeepApostrophesAndStopAtParagraphMarks) {
+    // 4 is the space before "don't" (5..9), 10 ':', 11 ' ', 12..17 "a_b`cé", 18 '!', 19 mark
+    auto doc = MakeDocument("¶say {1}don't{0}: a_b`c\u00E9!¶x");
+    using P = CNotePosition;
+    auto moved = [&](int64_t from, void (P::*move)()) {
+        P p = doc->FromIndex(from);
+        (p.*move)();
+        return p;
+    };
+    EXPECT_EQ(moved(9, &P::BackOverWord).Index(), 4u);
+    EXPECT_EQ(moved(9, &P::BackOverWord).TypingStyle(), CharacterStyle{1});  // from the 'd'
+    EXPECT_EQ(moved(4, &P::BackOverNonWord).Index(), 3u);
+    EXPECT_EQ(moved(3, &P::BackOverWord).Index(), 0u);
+    EXPECT_EQ(moved(0, &P::BackOverWord).Index(), 0u);
+    EXPECT_EQ(moved(0, &P::BackOverNonWord).Index(), 0u);
+    EXPECT_EQ(moved(18, &P::BackOverNonWord).Index(), 17u);
+    EXPECT_EQ(moved(17, &P::BackOverWord).Index(), 11u);
+
+    EXPECT_EQ(moved(4, &P::ForwardOverWord).Index(), 9u);
+    EXPECT_EQ(moved(9, &P::ForwardOverNonWord).Index(), 11u);
+    EXPECT_EQ(moved(11, &P::ForwardOverWord).Index(), 17u);
+    EXPECT_EQ(moved(17, &P::ForwardOverNonWord).Index(), 18u);  // not over the mark
+    EXPECT_EQ(moved(18, &P::ForwardOverWord).Index(), 18u);
+
+    // Nothing goes back over the mark of the second paragraph.
+    EXPECT_EQ(moved(19, &P::BackOverNonWord).Index(), 19u);
+    EXPECT_EQ(moved(19, &P::BackOverWord).Index(), 19u);
+    EXPECT_EQ(moved(20, &P::BackOverWord).Index(), 19u);
+}
+
+// --- Editing primitives ---
+
+TEST_F(NoteDocumentTest, InsertCharacterStoresWhiteSpaceAsSpace) {
+    PinnedClock clock(100);
+    auto doc = Watched("¶ab");
+    doc->AddObserver(&observer);  // kept once
+    clock.Set(200);
+    CNotePosition p = doc->FromIndex(1);
+    p.SetTypingStyle(CharacterStyle{2});
+    doc->InsertCharacter(p, u'\t');
+    EXPECT_EQ(observer.Take(), "changed(1,1)");
+    EXPECT_EQ(p.Index(), 2u);
+    EXPECT_EQ(doc->Modified(), 200);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,1)");
+
+    for (char16_t c : {u'\n', u'\r', u'\v', u'\f', u'\u2003'})
+        doc->InsertCharacter(p, c);
+    EXPECT_EQ(Dump(*doc), "¶a{2}      {0}b");
+    observer.Take();
+    doc->RemoveObserver(&observer);
+    doc->InsertCharacter(p, u'x');
+    EXPECT_EQ(observer.Take(), "");
+}
+
+TEST_F(NoteDocumentTest, ParagraphBreakClonesTheMarkInTheTypingStyle) {
+    auto doc = Watched("¶[5,2]abcd");
+    CNotePosition p = doc->FromIndex(2);
+    p.SetTypingStyle(CharacterStyle{4});
+    doc->InsertParagraphBreak(p);
+    EXPECT_EQ(Dump(*doc), "¶[5,2]ab{4}¶[5,2]{0}cd");
+    EXPECT_EQ(observer.Take(), "changed(2,1)");
+    EXPECT_EQ(p.Index(), 3u);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(3,1)");
+}
+
+TEST_F(NoteDocumentTest, DeletingBeyondEitherEndDoesNothing) {
+    PinnedClock clock(100);
+    for (const char* text : {"¶", "¶ab"}) {
+        clock.Set(100);
+        auto doc = Watched(text);
+        clock.Set(200);
+        CNotePosition start = doc->Start();
+        doc->DeleteBackward(start);
+        CNotePosition end = doc->End();
+        doc->DeleteForward(end);
+        doc->DeleteRange(end, 5);
+        EXPECT_EQ(Dump(*doc), text);
+        EXPECT_EQ(start, doc->Start());
+        EXPECT_EQ(end, doc->End());
+        EXPECT_EQ(observer.Take(), "");
+        EXPECT_FALSE(doc->UndoHistory().CanUndo());
+        EXPECT_EQ(doc->Modified(), 100);
+    }
+}
+
+TEST_F(NoteDocumentTest, DeletingAMarkJoinsIntoTheFirstParagraphsFormat) {
+    // Backspace after the second mark, Delete before it.
+    for (const bool backward : {true, false}) {
+        auto doc = Watched("¶[1,0]ab¶[6,0]cd");
+        CNotePosition p = doc->FromIndex(backward ? 3 : 2);
+        backward ? doc->DeleteBackward(p) : doc->DeleteForward(p);
+        EXPECT_EQ(Dump(*doc), "¶[1,0]abcd");
+        EXPECT_EQ(observer.Take(), "removing(2,1) changed(2,1)");
+        EXPECT_EQ(p.Index(), 2u);
+        EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(3,1)");
+    }
+}
+
+TEST_F(NoteDocumentTest, DeleteRangeThroughALaterMarkKeepsThatParagraphsFormat) {
+    const char* const text = "¶[1,0]Title¶[6,0]done";  // the second mark is element 6
+    auto doc = Watched(text);
+    CNotePosition p = doc->Start();
+    {
+        CActionScope action(u"delete_selection");
+        doc->DeleteRange(p, 6);
+    }
+    EXPECT_EQ(Dump(*doc), "¶[6,0]done");
+    EXPECT_EQ(observer.Take(), "removing(0,6) changed(0,1)");
+    EXPECT_EQ(p.Index(), 0u);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(1,6) par(0,2)");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), text);
+    EXPECT_EQ(observer.Take(), "changed(0,5) changed(0,6)");
+    EXPECT_FALSE(doc->UndoHistory().CanUndo());
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶[6,0]done");
+
+    // Not from a paragraph start, or not ending on the mark: the first paragraph's format stays.
+    doc = MakeDocument(text);
+    p = doc->FromIndex(3);
+    doc->DeleteRange(p, 4);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]Titone");
+    doc = MakeDocument(text);
+    p = doc->Start();
+    doc->DeleteRange(p, 7);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]one");
+
+    // The count is cut to what there is.
+    doc = Watched(text);
+    observer.Take();
+    p = doc->FromIndex(8);
+    doc->DeleteRange(p, 100);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]Title¶[6,0]do");
+    EXPECT_EQ(observer.Take(), "removing(8,2) changed(8,1)");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(9,2)");
+}
+
+TEST_F(NoteDocumentTest, SetCharacterStyleRecordsOldAndNew) {
+    auto doc = Watched("¶abc");
+    CNotePosition p = doc->FromIndex(2);
+    doc->SetCharacterStyle(p, CharacterStyle{1});
+    EXPECT_EQ(Dump(*doc), "¶a{1}b{0}c");
+    EXPECT_EQ(observer.Take(), "changed(1,1)");
+    const CNoteUndoHistory& history = doc->UndoHistory();
+    EXPECT_EQ(DescribeSteps(history), "run(2,2)");
+    ASSERT_EQ(history.CloneCount(), 2u);
+    EXPECT_EQ(history.Clone(0).Style(), CharacterStyle{0});
+    EXPECT_EQ(history.Clone(1).Style(), CharacterStyle{1});
+}
+
+TEST_F(NoteDocumentTest, SetParagraphFormatCoversTheParagraphAndSkipsTheCurrentValue) {
+    PinnedClock clock(100);
+    auto doc = Watched("¶x¶abc¶y");
+    clock.Set(200);
+    CNotePosition p = doc->FromIndex(4);
+    doc->SetParagraphFormat(p, kCheckedList, 2);
+    EXPECT_EQ(Dump(*doc), "¶x¶[6,2]abc¶y");
+    EXPECT_EQ(observer.Take(), "changed(2,4)");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "par(2,2)");
+    EXPECT_EQ(doc->Modified(), 200);
+
+    clock.Set(300);
+    doc->SetParagraphFormat(p, kCheckedList, 2);
+    EXPECT_EQ(observer.Take(), "");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "par(2,2)");
+    EXPECT_EQ(doc->Modified(), 200);
+}
+
+TEST_F(NoteDocumentTest, NotificationsOffStillEditsAndRecords) {
+    PinnedClock clock(100);
+    auto doc = Watched("¶ab");
+    clock.Set(200);
+    CNotePosition p = doc->End();
+    {
+        CNotificationsOff quiet;
+        doc->InsertCharacter(p, u'c');
+        doc->InsertParagraphBreak(p);
+        doc->SetParagraphFormat(p, kHeader2, 0);
+        doc->DeleteBackward(p);
+        p = doc->FromIndex(1);
+        doc->SetCharacterStyle(p, CharacterStyle{2});
+        doc->DeleteForward(p);
+        doc->DeleteRange(p, 1);
+    }
+    EXPECT_TRUE(NotificationsEnabled);
+    EXPECT_EQ(Dump(*doc), "¶{2}a");
+    EXPECT_EQ(observer.Take(), "");
+    EXPECT_EQ(doc->UndoHistory().Steps().size(), 7u);
+    EXPECT_EQ(doc->Modified(), 200);
+}
+
+// --- Plain-text insertion ---
+
+TEST_F(NoteDocumentTest, InsertPlainTextTurnsTabsAndLineBreaksIntoFormats) {
+    struct Case {
+        const char* before;
+        int64_t caret;
+        std::u16string_view text;
+        size_t startIndex;
+        const char* after;
+        uint32_t caretAfter;
+    };
+    const Case cases[] = {
+        {"¶xy", 1, u"a\tb", 0, "¶xa by", 4},
+        {"¶[0,1]xy", 0, u"\tx", 0, "¶[0,2]xxy", 1},
+        {"¶[5,1]xy", 1, u"\tz", 0, "¶[5,1]x¶[5,2]zy", 3},
+        {"¶[0,3]xy", 2, u"x\r\ny", 0, "¶[0,3]xyx¶[0,3]y", 5},
+        {"¶", 0,
+         u"a\x01"
+         u"b\a\b\v\f\rc\x1f",
+         0, "¶a bc ", 5},
+        {"¶[8,1]ab", 1, u"1\n\t\t2\n3", 0, "¶[8,1]a1¶[8,3]2¶[8,1]3b", 6},
+        {"¶[0,13]", 0, u"\t\t\tx", 0, "¶[0,14]x", 1},
+        {"¶ab", 1, u"skip\tme", 4, "¶a¶[0,1]meb", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " + " + Utf8Of(std::u16string(c.text), 0, 99));
+        auto doc = Watched(c.before);
+        const uint32_t sizeBefore = doc->size();
+        CNotePosition p = doc->FromIndex(c.caret);
+        {
+            CActionScope action(u"paste");
+            doc->InsertPlainText(p, c.text, c.startIndex);
+        }
+        EXPECT_EQ(Dump(*doc), c.after);
+        EXPECT_EQ(p.Index(), c.caretAfter);
+        EXPECT_TRUE(NotificationsEnabled);
+        // One summary over everything inserted.
+        EXPECT_EQ(observer.Take(), "changed(" + std::to_string(c.caret) + "," +
+                                       std::to_string(doc->size() - sizeBefore) + ")");
+
+        EXPECT_EQ(IndexOf(UndoIn(*doc).caret), c.caret);
+        EXPECT_EQ(Dump(*doc), c.before);
+        EXPECT_FALSE(doc->UndoHistory().CanUndo());
+        RedoIn(*doc);
+        EXPECT_EQ(Dump(*doc), c.after);
+        observer.Take();
+    }
+}
+
+// --- Keyboard rules ---
+
+// Runs one rule on a document made from `text` with the caret at `caret`.
+std::string AfterRule(const char* text, int64_t caret, void (CNoteDocument::*rule)(CNotePosition&),
+                      uint32_t* caretAfter = nullptr) {
+    auto doc = MakeDocument(text);
+    CNotePosition p = doc->FromIndex(caret);
+    ((*doc).*rule)(p);
+    if (caretAfter != nullptr) *caretAfter = p.Index();
+    return Dump(*doc);
+}
+
+TEST_F(NoteDocumentTest, EnterEndsHeadersIntoNormalAndEmptyListItemsIntoNormal) {
+    uint32_t caret = 0;
+    EXPECT_EQ(AfterRule("¶[2,1]Title", 5, &CNoteDocument::Enter, &caret), "¶[2,1]Title¶[0,1]");
+    EXPECT_EQ(caret, 6u);
+    EXPECT_EQ(AfterRule("¶[2,0]Title", 2, &CNoteDocument::Enter), "¶[2,0]Ti¶[2,0]tle");
+    EXPECT_EQ(AfterRule("¶[1,0]", 0, &CNoteDocument::Enter), "¶[1,0]¶");
+
+    EXPECT_EQ(AfterRule("¶[5,2]", 0, &CNoteDocument::Enter, &caret), "¶[0,2]");
+    EXPECT_EQ(caret, 0u);
+    EXPECT_EQ(AfterRule("¶a¶[7,0]¶b", 2, &CNoteDocument::Enter), "¶a¶¶b");
+    EXPECT_EQ(AfterRule("¶[6,1]done", 4, &CNoteDocument::Enter), "¶[6,1]done¶[6,1]");
+    EXPECT_EQ(AfterRule("¶[6,1]done", 0, &CNoteDocument::Enter), "¶[6,1]¶[6,1]done");
+
+    EXPECT_EQ(AfterRule("¶[9,0]code", 4, &CNoteDocument::Enter), "¶[9,0]code¶[9,0]");
+    EXPECT_EQ(AfterRule("¶", 0, &CNoteDocument::Enter), "¶¶");
+}
+
+TEST_F(NoteDocumentTest, BackspaceOutdentsThenLeavesTheListThenJoins) {
+    auto doc = MakeDocument("¶a¶[5,2]b");
+    CNotePosition p = doc->FromIndex(2);
+    const char* const states[] = {"¶a¶[5,2]b", "¶a¶[5,1]b", "¶a¶[5,0]b", "¶a¶b", "¶ab"};
+    for (int i = 1; i < 5; ++i) {
+        CActionScope action(u"enter_text");
+        doc->Backspace(p);
+        EXPECT_EQ(Dump(*doc), states[i]);
+    }
+    EXPECT_EQ(p.Index(), 1u);
+    // Each is an undo step of its own although all ran under one name.
+    for (int i = 3; i >= 0; --i) {
+        UndoIn(*doc);
+        EXPECT_EQ(Dump(*doc), states[i]);
+    }
+    EXPECT_EQ(AfterRule("¶[0,1]a", 0, &CNoteDocument::Backspace), "¶a");
+    EXPECT_EQ(AfterRule("¶[1,0]x¶[9,0]y", 2, &CNoteDocument::Backspace), "¶[1,0]xy");
+}
+
+TEST_F(NoteDocumentTest, BackspaceIntoAnEmptyParagraphKeepsTheCaretsFormat) {
+    auto doc = Watched("¶[1,0]¶[9,0]code");
+    CNotePosition p = doc->FromIndex(1);
+    {
+        CActionScope action(u"enter_text");
+        doc->Backspace(p);
+    }
+    EXPECT_EQ(Dump(*doc), "¶[9,0]code");
+    EXPECT_EQ(p.Index(), 0u);
+    EXPECT_EQ(observer.Take(), "removing(0,1) changed(0,1)");  // the format moves quietly
+    EXPECT_TRUE(NotificationsEnabled);
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]¶[9,0]code");
+    EXPECT_FALSE(doc->UndoHistory().CanUndo());
+
+    // An empty paragraph under the caret is simply removed.
+    EXPECT_EQ(AfterRule("¶[1,0]¶", 1, &CNoteDocument::Backspace), "¶[1,0]");
+}
+
+TEST_F(NoteDocumentTest, DeleteKeyFromAnEmptyParagraphKeepsTheNextFormat) {
+    auto doc = Watched("¶¶[2,0]Sub");
+    CNotePosition p = doc->Start();
+    {
+        CActionScope action(u"delete_key");
+        doc->DeleteKey(p);
+    }
+    EXPECT_EQ(Dump(*doc), "¶[2,0]Sub");
+    EXPECT_EQ(p.Index(), 0u);
+    EXPECT_EQ(observer.Take(), "removing(0,1) changed(0,1)");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶¶[2,0]Sub");
+    EXPECT_FALSE(doc->UndoHistory().CanUndo());
+
+    // Otherwise a plain delete forward.
+    EXPECT_EQ(AfterRule("¶[1,0]¶[2,0]", 0, &CNoteDocument::DeleteKey), "¶[1,0]");
+    EXPECT_EQ(AfterRule("¶[1,0]¶[2,0]¶x", 0, &CNoteDocument::DeleteKey), "¶[1,0]¶x");
+    EXPECT_EQ(AfterRule("¶[1,0]x¶[2,0]y", 1, &CNoteDocument::DeleteKey), "¶[1,0]xy");
+    EXPECT_EQ(AfterRule("¶[1,0]", 0, &CNoteDocument::DeleteKey), "¶[1,0]");
+}
+
+}  // namespace
+}  // namespace NoteEditEngine

@@ -1,0 +1,410 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ModelTestSupport.h"
+#include "NoteDocument.h"
+#include "NoteUndoHistory.h"
+
+namespace NoteEditEngine {
+namespace {
+
+using namespace TestSupport;
+
+class UndoHistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseUtf8Locale();
+        NotificationsEnabled = true;
+        SetCurrentActionName(u"");
+        StartNewUndoGroup();
+    }
+    void TearDown() override {
+        SetCurrentActionName(u"");
+        NotificationsEnabled = true;
+    }
+};
+
+// Each keystroke is its own command: it names itself, edits and clears the name again.
+void Type(CNoteDocument& doc, CNotePosition& p, std::u16string_view text) {
+    for (char16_t c : text) {
+        CActionScope action(u"enter_text");
+        doc.InsertCharacter(p, c);
+    }
+}
+
+void Press(CNoteDocument& doc, CNotePosition& p, void (CNoteDocument::*rule)(CNotePosition&),
+           std::u16string_view name, int times) {
+    for (int i = 0; i < times; ++i) {
+        CActionScope action(name);
+        (doc.*rule)(p);
+    }
+}
+
+TEST_F(UndoHistoryTest, TypingIsOneStepUndoneToWhereItBegan) {
+    auto doc = MakeDocument("¶ab");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    CNotePosition p = doc->FromIndex(1);
+    Type(*doc, p, u"xyz");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,3)");
+    observer.Take();
+
+    const ShownUndoResult undone = UndoIn(*doc);
+    EXPECT_TRUE(undone.applied);
+    EXPECT_EQ(Dump(*doc), "¶ab");
+    EXPECT_EQ(undone.caret.Document(), doc.get());
+    EXPECT_EQ(IndexOf(undone.caret), 1);
+    EXPECT_EQ(observer.Take(), "removing(1,3) changed(1,1)");
+    EXPECT_FALSE(doc->UndoHistory().CanUndo());
+    EXPECT_EQ(IndexOf(RedoIn(*doc).caret), 4);
+    EXPECT_EQ(Dump(*doc), "¶axyzb");
+    EXPECT_FALSE(doc->UndoHistory().CanRedo());
+}
+
+TEST_F(UndoHistoryTest, BackspaceOverFreshTypingShrinksTheTypingStep) {
+    auto doc = MakeDocument("¶ab");
+    CNotePosition p = doc->FromIndex(1);
+    Type(*doc, p, u"xyz");
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 2);
+    EXPECT_EQ(Dump(*doc), "¶axb");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,1)");
+    EXPECT_EQ(doc->UndoHistory().CloneCount(), 1u);
+
+    // Removing the last typed character removes the step itself.
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
+    EXPECT_TRUE(doc->UndoHistory().Steps().empty());
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(1,1)");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶ab");
+}
+
+TEST_F(UndoHistoryTest, BackspacesAndDeletesGrowOneStep) {
+    auto doc = MakeDocument("¶a{1}bcd");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    CNotePosition p = doc->End();
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 3);
+    EXPECT_EQ(Dump(*doc), "¶a");
+    const CNoteUndoHistory& history = doc->UndoHistory();
+    EXPECT_EQ(DescribeSteps(history), "del<(2,3)");
+    ASSERT_EQ(history.CloneCount(), 3u);
+    EXPECT_EQ(AsCharacter(&history.Clone(0))->CodeUnit(), u'd');  // newest deletion last
+    EXPECT_EQ(AsCharacter(&history.Clone(2))->CodeUnit(), u'b');
+    observer.Take();
+    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 4);
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcd");
+    EXPECT_EQ(observer.Take(), "changed(1,3)");
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶a");
+
+    doc = MakeDocument("¶a{1}bcd");
+    p = doc->FromIndex(1);
+    Press(*doc, p, &CNoteDocument::DeleteKey, u"delete_key", 3);
+    EXPECT_EQ(Dump(*doc), "¶a");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(2,3)");
+    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 4);
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcd");
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶a");
+}
+
+TEST_F(UndoHistoryTest, StylingARunIsOneStep) {
+    auto doc = MakeDocument("¶abcdefg");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    {
+        CActionScope action(u"style_change");
+        for (int64_t i = 2; i <= 6; ++i) {
+            CNotePosition p = doc->FromIndex(i);
+            doc->SetCharacterStyle(p, CharacterStyle{1});
+        }
+    }
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{0}g");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(2,10)");
+    observer.Take();
+    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 6);
+    EXPECT_EQ(Dump(*doc), "¶abcdefg");
+    EXPECT_EQ(observer.Take(), "changed(1,5)");
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{0}g");
+}
+
+TEST_F(UndoHistoryTest, GroupsFollowActionNames) {
+    auto doc = MakeDocument("¶");
+    CNotePosition p = doc->Start();
+    // No name: every record is a group of its own, so nothing merges.
+    for (char16_t c : {u'a', u'b', u'c'})
+        doc->InsertCharacter(p, c);
+    const std::vector<UndoStep>& steps = doc->UndoHistory().Steps();
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(1,1) ins(2,1) ins(3,1)");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_LT(steps[0].group, steps[1].group);
+    EXPECT_LT(steps[1].group, steps[2].group);
+    p = UndoIn(*doc).caret;
+    EXPECT_EQ(Dump(*doc), "¶ab");
+
+    // An explicit new group splits a named run.
+    Type(*doc, p, u"cd");
+    StartNewUndoGroup();
+    Type(*doc, p, u"e");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(1,1) ins(2,1) ins(3,2) ins(5,1)");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶abcd");
+}
+
+TEST_F(UndoHistoryTest, UndoingOnlyFormatsLeavesTheCaretToTheCaller) {
+    auto doc = MakeDocument("¶ab");
+    RecordingObserver observer;
+    doc->AddObserver(&observer);
+    CNotePosition p = doc->End();
+    {
+        CActionScope action(u"style_change");
+        doc->SetParagraphFormat(p, kHeader3, 1);
+    }
+    observer.Take();
+    const ShownUndoResult undone = UndoIn(*doc);
+    EXPECT_TRUE(undone.applied);
+    EXPECT_TRUE(undone.caret.IsNull());
+    EXPECT_EQ(Dump(*doc), "¶ab");
+    EXPECT_EQ(observer.Take(), "changed(0,3)");
+    EXPECT_TRUE(RedoIn(*doc).caret.IsNull());
+    EXPECT_EQ(Dump(*doc), "¶[3,1]ab");
+}
+
+TEST_F(UndoHistoryTest, UndoAndRedoStampTheModifiedTimeOnlyWhenTheyApply) {
+    PinnedClock clock(100);
+    auto doc = MakeDocument("¶ab");
+    clock.Set(200);
+    const ShownUndoResult nothing = UndoIn(*doc);
+    EXPECT_FALSE(nothing.applied);
+    EXPECT_TRUE(nothing.caret.IsNull());
+    EXPECT_FALSE(RedoIn(*doc).applied);
+    EXPECT_TRUE(doc->UndoHistory().Undo().IsNull());
+    EXPECT_TRUE(doc->UndoHistory().Redo().IsNull());
+    EXPECT_EQ(doc->Modified(), 100);
+
+    // A deletion: undoing it links the elements back without any editing primitive.
+    CNotePosition p = doc->End();
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
+    clock.Set(300);
+    UndoIn(*doc);
+    EXPECT_EQ(doc->Modified(), 300);
+    clock.Set(400);
+    RedoIn(*doc);
+    EXPECT_EQ(doc->Modified(), 400);
+    EXPECT_EQ(doc->Created(), 100);
+}
+
+TEST_F(UndoHistoryTest, OneActionOverSeveralDocumentsIsUndoneAsOne) {
+    auto a = MakeDocument("¶one");
+    auto b = MakeDocument("¶two");
+    auto hidden = MakeDocument("¶off");
+    CNoteDocument* const shown[] = {a.get(), b.get()};
+    {
+        CActionScope action(u"replace");
+        CNotePosition pa = a->Start();
+        a->InsertCharacter(pa, u'X');
+        CNotePosition pb = b->End();
+        b->InsertCharacter(pb, u'Y');
+        CNotePosition ph = hidden->End();
+        hidden->InsertCharacter(ph, u'W');
+    }
+    StartNewUndoGroup();
+    CNotePosition pa = a->End();
+    Type(*a, pa, u"Z");
+
+    UndoShown(shown);  // the latest group only
+    EXPECT_EQ(Dump(*a), "¶Xone");
+    EXPECT_EQ(Dump(*b), "¶twoY");
+    const ShownUndoResult undone = UndoShown(shown);
+    EXPECT_EQ(Dump(*a), "¶one");
+    EXPECT_EQ(Dump(*b), "¶two");
+    EXPECT_EQ(Dump(*hidden), "¶offW");            // not shown, not undone
+    EXPECT_EQ(undone.caret.Document(), b.get());  // the last document undone
+    EXPECT_EQ(IndexOf(undone.caret), 3);
+    EXPECT_FALSE(CanUndo(shown));
+
+    const ShownUndoResult redone = RedoShown(shown);
+    EXPECT_EQ(Dump(*a), "¶Xone");
+    EXPECT_EQ(Dump(*b), "¶twoY");
+    EXPECT_EQ(redone.caret.Document(), b.get());
+    EXPECT_EQ(IndexOf(redone.caret), 4);
+    RedoShown(shown);
+    EXPECT_EQ(Dump(*a), "¶XoneZ");
+    EXPECT_FALSE(CanRedo(shown));
+}
+
+TEST_F(UndoHistoryTest, ARecordInAnyDocumentDiscardsRedoEverywhere) {
+    auto a = MakeDocument("¶a");
+    auto b = MakeDocument("¶b");
+    CNotePosition pa = a->End();
+    Type(*a, pa, u"x");
+    UndoIn(*a);
+    EXPECT_TRUE(a->UndoHistory().CanRedo());
+    CNotePosition pb = b->End();
+    Type(*b, pb, u"y");
+    EXPECT_FALSE(a->UndoHistory().CanRedo());
+    EXPECT_TRUE(a->UndoHistory().Steps().empty());
+    EXPECT_EQ(a->UndoHistory().CloneCount(), 0u);
+}
+
+// A join into an empty paragraph keeps the empty one's format; its redo must too.
+TEST_F(UndoHistoryTest, RedoOfAJoinIntoAnEmptyParagraphKeepsItsFormat) {
+    auto doc = MakeDocument("¶[1,0]¶");
+    CNotePosition p = doc->End();
+    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]¶");
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]");
+
+    doc = MakeDocument("¶[1,0]¶x");
+    p = doc->Start();
+    doc->DeleteForward(p);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]x");
+    UndoIn(*doc);
+    RedoIn(*doc);
+    EXPECT_EQ(Dump(*doc), "¶[1,0]x");
+}
+
+// --- Randomized: undo and redo against snapshots ---
+
+int Pick(std::mt19937& rng, int n) {
+    return static_cast<int>(rng() % static_cast<uint32_t>(n));
+}
+
+std::string RandomDocumentText(std::mt19937& rng) {
+    std::string text;
+    const int paragraphs = 1 + Pick(rng, 4);
+    for (int i = 0; i < paragraphs; ++i) {
+        if (Pick(rng, 3) == 0) text += "{" + std::to_string(Pick(rng, 8)) + "}";
+        text += "¶";
+        if (Pick(rng, 2) == 0) {
+            text += "[" + std::to_string(Pick(rng, 10)) + "," + std::to_string(Pick(rng, 15)) + "]";
+        }
+        for (int length = Pick(rng, 6); length > 0; --length) {
+            if (Pick(rng, 4) == 0) text += "{" + std::to_string(Pick(rng, 8)) + "}";
+            text += "ab c'.:"[Pick(rng, 7)];
+        }
+    }
+    return text;
+}
+
+// One edit through a primitive or a keyboard rule; returns a letter for the failure log.
+char RandomEdit(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
+    static constexpr std::u16string_view kPastes[] = {u"a\tb", u"\tx",      u"x\r\ny", u"\n",
+                                                      u"\t\t", u"q\n\tr\n", u"\n\n"};
+    if (Pick(rng, 5) == 0) p.SetTypingStyle(CharacterStyle(static_cast<uint32_t>(Pick(rng, 8))));
+    switch (Pick(rng, 12)) {
+        case 0:
+        case 1:
+            doc.InsertCharacter(p, u"xy '\t"[Pick(rng, 5)]);
+            return 'i';
+        case 2:
+            doc.InsertParagraphBreak(p);
+            return 'p';
+        case 3:
+            doc.DeleteBackward(p);
+            return 'b';
+        case 4:
+            doc.DeleteForward(p);
+            return 'f';
+        case 5:
+            doc.DeleteRange(p, static_cast<uint32_t>(Pick(rng, 6)));
+            return 'r';
+        case 6:
+            // Moving on after each restyle lets runs form.
+            doc.SetCharacterStyle(p, CharacterStyle(static_cast<uint32_t>(Pick(rng, 8))));
+            p.StepRight();
+            return 's';
+        case 7:
+            doc.SetParagraphFormat(p, static_cast<uint32_t>(Pick(rng, 10)), Pick(rng, 15));
+            return 'F';
+        case 8:
+            doc.InsertPlainText(p, kPastes[Pick(rng, 7)]);
+            return 't';
+        case 9:
+            doc.Enter(p);
+            return 'E';
+        case 10:
+            doc.Backspace(p);
+            return 'B';
+        default:
+            doc.DeleteKey(p);
+            return 'D';
+    }
+}
+
+// Two documents shown together take random edits under random names and group boundaries, with an
+// occasional undo or redo in between. Undoing everything must give back the starting documents
+// exactly, and redoing everything the edited ones.
+TEST_F(UndoHistoryTest, UndoingAndRedoingEverythingGivesBackBothStates) {
+    static constexpr std::u16string_view kNames[] = {u"", u"enter_text", u"delete_key",
+                                                     u"style_change", u"paste"};
+    std::mt19937 rng(20240611);
+    for (int round = 0; round < 100 && !HasFailure(); ++round) {
+        std::unique_ptr<CNoteDocument> docs[2] = {MakeDocument(RandomDocumentText(rng)),
+                                                  MakeDocument(RandomDocumentText(rng))};
+        CNoteDocument* const shown[2] = {docs[0].get(), docs[1].get()};
+        const std::string before[2] = {Dump(*docs[0]), Dump(*docs[1])};
+        CNotePosition carets[2] = {docs[0]->Start(), docs[1]->Start()};
+        std::string log;
+        int d = 0;
+        std::u16string_view name;
+        for (int edit = 0; edit < 150; ++edit) {
+            if (Pick(rng, 12) == 0) {
+                const bool undo = Pick(rng, 2) == 0;
+                const ShownUndoResult result = undo ? UndoShown(shown) : RedoShown(shown);
+                log += undo ? 'U' : 'R';
+                // The carets may have lost their elements; place them as the editor would.
+                carets[0] = docs[0]->Start();
+                carets[1] = docs[1]->Start();
+                if (!result.caret.IsNull())
+                    carets[result.caret.Document() == shown[1]] = result.caret;
+                continue;
+            }
+            if (Pick(rng, 4) == 0) d = 1 - d;
+            if (Pick(rng, 4) == 0) name = kNames[Pick(rng, 5)];
+            if (Pick(rng, 3) == 0) {
+                carets[d] = docs[d]->FromIndex(Pick(rng, static_cast<int>(docs[d]->size())));
+            }
+            if (Pick(rng, 6) == 0) {
+                StartNewUndoGroup();
+                log += '|';
+            }
+            CActionScope action(name);
+            log += static_cast<char>('0' + d);
+            log += RandomEdit(*docs[d], carets[d], rng);
+        }
+        SCOPED_TRACE("round " + std::to_string(round) + ", edits " + log);
+        // What is still undone after the last edits counts as edited too.
+        for (int guard = 0; CanRedo(shown) && guard < 1000; ++guard)
+            RedoShown(shown);
+        const std::string after[2] = {Dump(*docs[0]), Dump(*docs[1])};
+
+        for (int guard = 0; CanUndo(shown) && guard < 1000; ++guard) {
+            ASSERT_TRUE(UndoShown(shown).applied);
+        }
+        EXPECT_FALSE(CanUndo(shown));
+        EXPECT_EQ(Dump(*docs[0]), before[0]);
+        EXPECT_EQ(Dump(*docs[1]), before[1]);
+
+        for (int guard = 0; CanRedo(shown) && guard < 1000; ++guard) {
+            ASSERT_TRUE(RedoShown(shown).applied);
+        }
+        EXPECT_FALSE(CanRedo(shown));
+        EXPECT_EQ(Dump(*docs[0]), after[0]);
+        EXPECT_EQ(Dump(*docs[1]), after[1]);
+    }
+}
+
+}  // namespace
+}  // namespace NoteEditEngine
