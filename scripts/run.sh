@@ -11,5 +11,5 @@ program=build/app/jotwell
 if [ -x "$program" ]; then
   exec "$program" "$@"
 fi
-echo "Built. The program's window is not part of this build yet; the core libraries,"
-echo "tests and benchmarks are in build/."
+echo "Built, but build/app/jotwell is missing: the Qt part is switched off (-DJOTWELL_GUI=OFF)."
+exit 1

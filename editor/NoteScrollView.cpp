@@ -1,0 +1,428 @@
+#include "NoteScrollView.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "CommandIds.h"
+#include "FindDialog.h"
+#include "NoteUndoHistory.h"
+#include "ProfileSettings.h"
+#include "StatusText.h"
+
+using NoteEditEngine::CharacterStyle;
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+using NoteEditor::Scaled;
+using NoteEditor::TextScale;
+
+namespace {
+
+QColor ToQColor(NoteLayoutEngine::Color colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+QColor Inverted(const QColor& colour) {
+    return QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
+}
+
+}  // namespace
+
+CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setCursor(Qt::IBeamCursor);
+    // Every pixel is painted by the pane itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    const int stored =
+        ProfileSettings::ReadInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"), 2);
+    m_textScale = NoteEditor::kFirstTextSizeCommand + stored;
+    if (m_textScale < NoteEditor::kFirstTextSizeCommand ||
+        m_textScale > NoteEditor::kLastTextSizeCommand)
+        m_textScale = NoteEditor::kMediumTextSizeCommand;
+    m_caretTimer.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
+    connect(&m_caretTimer, &QTimer::timeout, this, &CNoteScrollView::OnCaretTimer);
+    m_clickElapsed.start();
+    m_clickClock = [this] { return m_clickElapsed.elapsed(); };
+    m_findDialog = std::make_unique<CFindDialog>(*this, this);
+    ResetStyle();
+    SetWidth(viewport()->width(), false);
+}
+
+CNoteScrollView::~CNoteScrollView() {
+    m_findDialog.reset();
+    // The notes outlive the pane; it stops watching them here, while it is still whole.
+    const std::vector<CNoteDocument*> shown = ShownNotes();
+    for (CNoteDocument* note : shown)
+        note->RemoveObserver(this);
+}
+
+int CNoteScrollView::ScrollTop() const {
+    return verticalScrollBar()->value();
+}
+
+QRect CNoteScrollView::CaretRect() const {
+    return m_caretTreeRect.translated(0, -ScrollTop());
+}
+
+QString CNoteScrollView::StatusText() const {
+    if (!HasNotes() || Active().IsNull()) return QString::fromLatin1(CommandIds::kIdlePrompt);
+    return QString::fromStdString(NoteEditor::NoteStatusText(*Active().Document()));
+}
+
+void CNoteScrollView::UpdateStatusText() {
+    emit statusTextChanged(StatusText());
+}
+
+// --- Style application ---
+
+void CNoteScrollView::InvalidateStyleStates() {
+    for (auto& state : m_states)
+        state.reset();
+    m_state = nullptr;
+}
+
+const CNoteScrollView::StyleState& CNoteScrollView::StateFor(uint32_t paragraph,
+                                                             uint32_t characterWord,
+                                                             bool selected) {
+    if (paragraph >= NoteEditEngine::kParagraphStyleCount) paragraph = NoteEditEngine::kNormal;
+    std::unique_ptr<StyleState>& slot =
+        m_states[paragraph * 16 + (characterWord & 7) * 2 + (selected ? 1 : 0)];
+    if (slot) return *slot;
+    using namespace NoteEditEngine;
+    const TextScale scale = NoteEditor::TextScaleOf(m_textScale, m_printing);
+    auto state = std::make_unique<StyleState>();
+    NoteLayoutEngine::LayoutMetrics& metrics = state->metrics;
+    metrics.viewMargins = {0, Scaled(10, scale), Scaled(15, scale), Scaled(15, scale)};
+    metrics.noteMargins = {Scaled(20, scale), Scaled(20, scale), 0, 0};
+    metrics.indentUnit = 4 * m_fonts.Get(true, Scaled(16, scale), false, false).AverageCharWidth();
+    metrics.markerUnit = scale.markerUnit;
+    metrics.lineThickness = scale.lineThickness;
+    QColor text = ToQColor(NoteLayoutEngine::kBlack);
+    QColor background = ToQColor(NoteLayoutEngine::kWhite);
+    bool fixed = false;
+    bool bold = false;
+    int32_t cell = Scaled(16, scale);
+    int32_t above = 0;
+    int32_t below = 0;
+    switch (paragraph) {
+        case kNormal:
+            above = below = Scaled(3, scale);
+            break;
+        case kHeader1:
+            cell = Scaled(24, scale), bold = true, above = Scaled(20, scale),
+            below = Scaled(3, scale);
+            break;
+        case kHeader2:
+            cell = Scaled(20, scale), bold = true, above = Scaled(15, scale),
+            below = Scaled(2, scale);
+            break;
+        case kHeader3:
+            bold = true, above = Scaled(10, scale), below = Scaled(1, scale);
+            break;
+        case kFixedWidth:
+            fixed = true;
+            break;
+        default:
+            break;
+    }
+    if (IsHeaderStyle(paragraph)) text = ToQColor(NoteLayoutEngine::kHeaderText);
+    if (m_printing) text = ToQColor(NoteLayoutEngine::kBlack);
+    const CharacterStyle character(characterWord);
+    if (character.Test(CharacterStyle::kStrong)) bold = true;
+    if (character.Test(CharacterStyle::kHighlight))
+        background = ToQColor(NoteLayoutEngine::kHighlightBackground);
+    const bool italic = character.Test(CharacterStyle::kComment);
+    if (italic) text = ToQColor(NoteLayoutEngine::kCommentText);
+    if (selected && !m_printing) {
+        text = Inverted(text);
+        background = Inverted(background);
+    }
+    state->text = text;
+    state->background = background;
+    state->font = &m_fonts.Get(fixed, cell, bold, italic);
+    metrics.lineHeight = state->font->Height();
+    metrics.ascent = state->font->Ascent();
+    metrics.descent = state->font->Descent();
+    metrics.paragraphSpacing = {above, below, 0, 0};
+    metrics.rowMargins = {0, state->font->ExternalLeading(),
+                          IsListStyle(paragraph) ? 2 * scale.markerUnit : 0, 0};
+    slot = std::move(state);
+    return *slot;
+}
+
+void CNoteScrollView::Apply() {
+    m_state = &StateFor(m_paragraphStyle, m_characterStyle.Word(), m_selected);
+    m_metrics = m_state->metrics;
+}
+
+void CNoteScrollView::ResetStyle() {
+    m_characterStyle = {};
+    m_paragraphStyle = NoteEditEngine::kNormal;
+    m_indent = 0;
+    m_selected = false;
+    Apply();
+}
+
+void CNoteScrollView::ApplyCharacterStyle(CharacterStyle style) {
+    if (style == m_characterStyle && InSelection() == m_selected && m_state != nullptr) return;
+    m_characterStyle = style;
+    m_selected = InSelection();
+    Apply();
+}
+
+void CNoteScrollView::ApplyParagraphStyle(uint32_t style, int32_t indent) {
+    if (style == m_paragraphStyle && indent == m_indent && InSelection() == m_selected &&
+        m_state != nullptr)
+        return;
+    m_paragraphStyle = style;
+    m_indent = indent;
+    m_selected = InSelection();
+    Apply();
+}
+
+int32_t CNoteScrollView::CharWidth(char16_t character) {
+    return m_state->font->CharWidth(character);
+}
+
+void CNoteScrollView::SetTextScale(int command) {
+    NoteEditEngine::StartNewUndoGroup();
+    m_textScale = command;
+    InvalidateStyleStates();
+    ResetStyle();
+    Relayout(true);
+    ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
+                              command - NoteEditor::kFirstTextSizeCommand);
+    emit commandStatesChanged();
+}
+
+// --- Drawing ---
+
+void CNoteScrollView::AddDirty(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return;
+    m_dirty |= QRect(x, y, width, height);
+}
+
+void CNoteScrollView::FillRect(int32_t x, int32_t y, int32_t width, int32_t height,
+                               const QColor& colour) {
+    if (width <= 0 || height <= 0) return;
+    if (m_painter != nullptr) {
+        m_painter->fillRect(QRect(x, y, width, height), colour);
+    } else {
+        AddDirty(x, y, width, height);
+    }
+}
+
+void CNoteScrollView::BeginPaint() {
+    if (m_painter == nullptr) {
+        m_dirty = QRect();
+        m_paintTop = ScrollTop();
+        m_paintBottom = m_paintTop + viewport()->height();
+    }
+    SetVisibleBand(m_paintTop, m_paintBottom - m_paintTop);
+}
+
+void CNoteScrollView::EndPaint() {
+    const int32_t treeHeight = TreeHeight();
+    if (!m_printing && m_paintBottom > treeHeight) {
+        const int32_t width = std::max(ViewWidth(), viewport()->width());
+        FillRect(0, treeHeight, width, m_paintBottom - treeHeight,
+                 HasNotes() && treeHeight > 0 ? ToQColor(NoteLayoutEngine::kWhite)
+                                              : ToQColor(NoteLayoutEngine::kEmptyViewBackground));
+    }
+    if (m_painter == nullptr && !m_dirty.isEmpty())
+        viewport()->update(m_dirty.translated(0, -ScrollTop()));
+}
+
+int32_t CNoteScrollView::DrawRun(std::u16string_view text, int32_t x, int32_t y) {
+    int32_t width = 0;
+    for (char16_t c : text)
+        width += m_state->font->CharWidth(c);
+    const int32_t height = m_metrics.lineHeight;
+    if (m_painter == nullptr) {
+        AddDirty(x, y, width, height);
+        return width;
+    }
+    m_painter->fillRect(QRect(x, y, width, height), m_state->background);
+    m_painter->setFont(m_state->font->Font());
+    m_painter->setPen(m_state->text);
+    m_painter->drawText(QPoint(x, y + m_metrics.ascent),
+                        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    return width;
+}
+
+void CNoteScrollView::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {
+    using namespace NoteEditEngine;
+    if (!IsListStyle(m_paragraphStyle)) return;
+    const int32_t u = m_metrics.markerUnit;
+    const int32_t t = m_metrics.lineThickness;
+    if (m_painter == nullptr) {
+        AddDirty(x - 2 * u, y + (height - u) / 2, u + 1, u + 1);
+        return;
+    }
+    QPainter& painter = *m_painter;
+    const QColor black = ToQColor(NoteLayoutEngine::kBlack);
+    const QRect box(QPoint(x - 2 * u, y + (height - u) / 2), QPoint(x - u, y + (height + u) / 2));
+    const QRect bar(QPoint(x - 2 * u, y + (height - t) / 2), QPoint(x - u, y + (height + t) / 2));
+    switch (m_paragraphStyle) {
+        case kUncheckedList:
+        case kCheckedList: {
+            const QColor fill = m_paragraphStyle == kCheckedList ? black
+                                : m_printing                     ? QColor(192, 192, 192)
+                                             : ToQColor(NoteLayoutEngine::kWhite);
+            painter.save();
+            painter.setPen(QPen(black, m_printing ? 10 : 1));
+            painter.setBrush(fill);
+            const qreal corner = u * 10 / 13 / 2.0;
+            painter.drawRoundedRect(box.adjusted(0, 0, -1, -1), corner, corner);
+            painter.restore();
+            break;
+        }
+        case kPositiveList:
+        case kOrderedList:
+            painter.fillRect(bar, black);
+            painter.fillRect(QRect(QPoint(x - 2 * u + (u - t) / 2, y + (height - u) / 2),
+                                   QPoint(x - 2 * u + (u + t) / 2, y + (height + u) / 2)),
+                             black);
+            break;
+        case kNegativeList:
+            painter.fillRect(bar, black);
+            break;
+        default:
+            break;
+    }
+}
+
+void CNoteScrollView::DrawNoteHeader(int32_t, int32_t, int32_t, int32_t, bool) {}
+
+void CNoteScrollView::DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                                        bool isLast) {
+    if (isLast) return;
+    const int32_t half = m_metrics.lineThickness / 2;
+    FillRect(x, y + height - half, width, half,
+             m_printing ? ToQColor(NoteLayoutEngine::kBlack) : QColor(192, 192, 192));
+}
+
+void CNoteScrollView::EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) {
+    FillRect(x, y, width, height, ToQColor(NoteLayoutEngine::kWhite));
+}
+
+void CNoteScrollView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const int32_t top = ScrollTop();
+    painter.translate(0, -top);
+    m_painter = &painter;
+    m_paintTop = top + event->rect().top();
+    m_paintBottom = top + event->rect().bottom() + 1;
+    RedrawAll();
+    // Beyond the laid-out width (only while the width is not yet known).
+    if (viewport()->width() > ViewWidth() && HasNotes())
+        painter.fillRect(QRect(ViewWidth(), m_paintTop, viewport()->width() - ViewWidth(),
+                               m_paintBottom - m_paintTop),
+                         Qt::white);
+    if (!m_caretTreeRect.isEmpty() && m_caretOn) {
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.fillRect(m_caretTreeRect, Qt::white);
+    }
+    m_painter = nullptr;
+}
+
+// --- Scrolling and the caret ---
+
+void CNoteScrollView::UpdateScrollSizes() {
+    if (m_printing) return;
+    const int32_t clientHeight = viewport()->height();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setPageStep(std::max(1, clientHeight * 12 / 15));
+    bar->setSingleStep(std::max(1, clientHeight / 15));
+    bar->setRange(0, std::max(0, TreeHeight() - clientHeight));
+}
+
+void CNoteScrollView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
+}
+
+void CNoteScrollView::ScrollBy(int32_t dy) {
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + dy);
+}
+
+void CNoteScrollView::ScrollToNote(CNoteDocument* note) {
+    if (note == nullptr || NoteIndex(note) < 0) return;
+    const CNotePosition start = note->Start();
+    const int32_t y = PointOf(start).y - SpaceAbove(start);
+    if (TreeHeight() > viewport()->height()) verticalScrollBar()->setValue(y);
+    SetCaret(start, false, true);
+}
+
+void CNoteScrollView::UpdateCaret(bool scroll) {
+    if (m_printing) return;
+    const QRect before = CaretRect();
+    m_caretTreeRect = QRect();
+    if (HasNotes() && !Active().IsNull()) {
+        const CNotePosition active = Active();
+        const NoteLayoutEngine::Point point = PointOf(active);
+        const int32_t textHeight = TextHeight(active);
+        if (scroll) {
+            const int32_t top = point.y - SpaceAbove(active);
+            const int32_t bottom = point.y + textHeight + SpaceBelow(active);
+            const int32_t clientHeight = viewport()->height();
+            if (top < ScrollTop()) {
+                verticalScrollBar()->setValue(top);
+            } else if (bottom > ScrollTop() + clientHeight) {
+                verticalScrollBar()->setValue(bottom - clientHeight);
+            }
+        }
+        if (m_hasFocus) m_caretTreeRect = QRect(point.x - 1, point.y, 2, textHeight);
+    }
+    if (m_caretTreeRect.isEmpty()) {
+        m_caretTimer.stop();
+    } else {
+        // A moved caret shows at once and blinks from there.
+        m_caretOn = true;
+        m_caretTimer.start();
+    }
+    const QRect after = CaretRect();
+    if (before != after) {
+        if (!before.isEmpty()) viewport()->update(before);
+        if (!after.isEmpty()) viewport()->update(after);
+    }
+    emit caretNoteChanged(HasNotes() ? Active().Document() : nullptr);
+    UpdateStatusText();
+    emit commandStatesChanged();
+}
+
+void CNoteScrollView::OnCaretTimer() {
+    m_caretOn = !m_caretOn;
+    if (!m_caretTreeRect.isEmpty()) viewport()->update(CaretRect());
+}
+
+void CNoteScrollView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_printing) return;
+    SetWidth(viewport()->width(), true);
+    UpdateScrollSizes();
+}
+
+void CNoteScrollView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    m_hasFocus = true;
+    UpdateCaret(false);
+}
+
+void CNoteScrollView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    NoteEditEngine::StartNewUndoGroup();
+    m_hasFocus = false;
+    UpdateCaret(false);
+}
+
+bool CNoteScrollView::focusNextPrevChild(bool next) {
+    // Tab and Shift+Tab indent and outdent while a note is shown.
+    if (HasNotes()) return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}

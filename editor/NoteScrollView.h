@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QElapsedTimer>
+#include <QRect>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "ClickCounter.h"
+#include "FontCache.h"
+#include "NoteView.h"
+#include "TextScale.h"
+
+class QPainter;
+class QPrinter;
+class CFindDialog;
+
+// The editor pane: a scrolling window that is the layout engine's note view. It implements the
+// window operations on QPainter and QFontMetrics, paints only inside paintEvent (a redraw asked
+// for outside painting becomes an update of exactly the rectangles it would paint), draws its own
+// blinking caret, and turns keys, mouse and commands into the editing commands.
+class CNoteScrollView final : public QAbstractScrollArea, public NoteLayoutEngine::CNoteView {
+    Q_OBJECT
+
+public:
+    explicit CNoteScrollView(QWidget* parent = nullptr);
+    ~CNoteScrollView() override;
+
+    struct CommandState {
+        bool handled = false;  // the pane knows the command
+        bool enabled = false;
+        bool checked = false;
+    };
+
+    // Runs a command by id; false when the pane does not handle it.
+    bool OnCommand(int id);
+    [[nodiscard]] CommandState QueryCommandState(int id);
+
+    [[nodiscard]] int TextScaleCommand() const noexcept { return m_textScale; }
+    [[nodiscard]] bool HasFocusFlag() const noexcept { return m_hasFocus; }
+    [[nodiscard]] int ScrollTop() const;
+    // The caret bar in viewport coordinates; empty while no caret is shown.
+    [[nodiscard]] QRect CaretRect() const;
+    [[nodiscard]] bool CaretBlinkOn() const noexcept { return m_caretOn; }
+    [[nodiscard]] CFindDialog& FindDialog() noexcept { return *m_findDialog; }
+    [[nodiscard]] QString StatusText() const;
+
+    // The blink timer's handler, public so that tests step the blink without waiting.
+    void OnCaretTimer();
+    // Replaces the clock of click counting (milliseconds), for tests.
+    void SetClickClock(std::function<int64_t()> clock) { m_clickClock = std::move(clock); }
+
+    // Printing: the dialog flows and the printing of every page to a printer that is set up.
+    void PrintWithDialog();
+    void PrintDirect();
+    void PrintPreview();
+    // Prints every page; false when no note is shown. Returns the number of pages in `pages`.
+    bool PrintTo(QPrinter& printer, int* pages = nullptr);
+
+    // --- The window operations of the note view ---
+    void ScrollToNote(NoteEditEngine::CNoteDocument* note) override;
+    void BeginUpdate() override {}
+    void UpdateScrollSizes() override;
+    void BeginPaint() override;
+    void EndPaint() override;
+    void UpdateCaret(bool scroll) override;
+    int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override;
+    void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override;
+    void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height, bool isFirst) override;
+    void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                           bool isLast) override;
+    void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void ResetStyle() override;
+    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) override;
+    void ApplyParagraphStyle(uint32_t style, int32_t indent) override;
+    int32_t CharWidth(char16_t character) override;
+
+signals:
+    void statusTextChanged(const QString& text);
+    // Something that the command states depend on changed (caret, selection, focus, text).
+    void commandStatesChanged();
+    // The note that holds the caret (null when none is shown).
+    void caretNoteChanged(NoteEditEngine::CNoteDocument* note);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    // The drawing state that one combination of styles gives: font, colours and metrics.
+    struct StyleState {
+        CFontEntry* font = nullptr;
+        QColor text;
+        QColor background;
+        NoteLayoutEngine::LayoutMetrics metrics;
+    };
+
+    void Apply();
+    [[nodiscard]] const StyleState& StateFor(uint32_t paragraph, uint32_t characterWord,
+                                             bool selected);
+    void InvalidateStyleStates();
+    void SetTextScale(int command);
+    void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
+    void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
+    void UpdateStatusText();
+    void ScrollBy(int32_t dy);
+    bool HandleEditingKey(QKeyEvent* event);
+    void Copy(bool textOnly);
+    void Cut();
+    void PasteFromClipboard();
+    void PrintPage(QPainter& painter, const NoteEditEngine::CNotePosition& start,
+                   const NoteEditEngine::CNotePosition& end);
+
+    // The surface: a live painter while painting or printing, else none (redraws only collect
+    // the rectangles they would paint).
+    QPainter* m_painter = nullptr;
+    bool m_printing = false;
+    QRect m_dirty;
+    int32_t m_paintTop = 0;
+    int32_t m_paintBottom = 0;
+
+    NoteEditEngine::CharacterStyle m_characterStyle;
+    uint32_t m_paragraphStyle = NoteEditEngine::kNormal;
+    int32_t m_indent = 0;
+    bool m_selected = false;
+    bool m_hasFocus = false;
+    int m_textScale = NoteEditor::kMediumTextSizeCommand;
+    const StyleState* m_state = nullptr;
+    CFontCache m_fonts;
+    std::array<std::unique_ptr<StyleState>, 160> m_states;
+    int32_t m_indentUnit = 0;
+
+    QRect m_caretTreeRect;  // tree coordinates; empty when hidden
+    bool m_caretOn = true;
+    QTimer m_caretTimer;
+    CClickCounter m_clicks;
+    QElapsedTimer m_clickElapsed;
+    std::function<int64_t()> m_clickClock;
+    std::unique_ptr<CFindDialog> m_findDialog;
+};

@@ -1,0 +1,30 @@
+#include "StatusText.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace NoteEditor {
+
+std::string FormatNoteTime(int32_t seconds) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t time = seconds;
+    // One user-interface thread: the runtime's static result is not shared.
+    const std::tm* local = std::localtime(&time);
+    if (local == nullptr) return "???";
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d", kDays[local->tm_wday % 7],
+                  kMonths[local->tm_mon % 12], local->tm_mday, local->tm_hour, local->tm_min,
+                  local->tm_sec, local->tm_year + 1900);
+    return text;
+}
+
+std::string NoteStatusText(const NoteEditEngine::CNoteDocument& note) {
+    const size_t size = note.size() > 0 ? note.size() - 1 : 0;
+    return "Size: " + std::to_string(size) +
+           " characters - Created: " + FormatNoteTime(note.Created()) +
+           " - Modified: " + FormatNoteTime(note.Modified());
+}
+
+}  // namespace NoteEditor

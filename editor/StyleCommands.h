@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "NoteView.h"
+
+// The paragraph and character style commands. Each runs as its own undo step ("style_change",
+// then a new group) and keeps the selection.
+namespace NoteEditor {
+
+// The paragraph style the commands decide on and the menus check: the caret's paragraph, except
+// that a forward selection ending right at a paragraph start speaks for the paragraph before it.
+[[nodiscard]] uint32_t CurrentParagraphStyle(const NoteLayoutEngine::CNoteView& view);
+
+// Sets the style on every touched paragraph (no toggle).
+void SetParagraphStyle(NoteLayoutEngine::CNoteView& view, uint32_t style);
+// Normal when the current style is already `style`, else `style`.
+void ToggleParagraphStyle(NoteLayoutEngine::CNoteView& view, uint32_t style);
+void CycleHeader(NoteLayoutEngine::CNoteView& view, bool forward);
+void CycleList(NoteLayoutEngine::CNoteView& view, bool forward);
+// Indent +1 (-1) on every touched paragraph, within 0..14.
+void Indent(NoteLayoutEngine::CNoteView& view);
+void Outdent(NoteLayoutEngine::CNoteView& view);
+
+// The cycles' next style for a current style.
+[[nodiscard]] uint32_t NextHeaderStyle(uint32_t current, bool forward) noexcept;
+[[nodiscard]] uint32_t NextListStyle(uint32_t current, bool forward) noexcept;
+
+// Toggles a character style bit (CharacterStyle::kStrong...) on the selection and in the caret's
+// typing style.
+void ToggleCharacterStyle(NoteLayoutEngine::CNoteView& view, int bit);
+// With a selection as ToggleCharacterStyle; without one, toggles the bit over the caret's whole
+// paragraph and leaves the caret where it was.
+void ToggleCharacterStyleOnParagraph(NoteLayoutEngine::CNoteView& view, int bit);
+
+}  // namespace NoteEditor

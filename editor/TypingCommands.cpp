@@ -1,0 +1,68 @@
+#include "TypingCommands.h"
+
+#include "NoteUndoHistory.h"
+
+namespace NoteEditor {
+
+using NoteEditEngine::CActionScope;
+using NoteEditEngine::CNotePosition;
+using NoteLayoutEngine::CNoteView;
+
+void DeleteSelection(CNoteView& view) {
+    if (!view.HasSelection()) return;
+    const NoteEditEngine::CharacterStyle typing = view.Active().TypingStyle();
+    view.DeleteSelection();
+    CNotePosition caret = view.Active();
+    caret.SetTypingStyle(typing);
+    view.SetCaret(caret, false, true);
+}
+
+void TypeCharacter(CNoteView& view, char16_t codeUnit) {
+    if (!view.HasNotes()) return;
+    CActionScope action(u"enter_text");
+    DeleteSelection(view);
+    view.EditAtCaret([codeUnit](CNotePosition& p) { p.Document()->InsertCharacter(p, codeUnit); });
+}
+
+void Backspace(CNoteView& view) {
+    if (!view.HasNotes()) return;
+    if (view.HasSelection()) {
+        {
+            CActionScope action(u"delete_selection");
+            DeleteSelection(view);
+        }
+        NoteEditEngine::StartNewUndoGroup();
+        return;
+    }
+    CActionScope action(u"enter_text");
+    view.EditAtCaret([](CNotePosition& p) { p.Document()->Backspace(p); });
+}
+
+void Enter(CNoteView& view) {
+    if (!view.HasNotes()) return;
+    CActionScope action(u"paragraph_break");
+    DeleteSelection(view);
+    view.EditAtCaret([](CNotePosition& p) { p.Document()->Enter(p); });
+}
+
+void DeleteKey(CNoteView& view) {
+    if (!view.HasNotes()) return;
+    if (view.HasSelection()) {
+        {
+            CActionScope action(u"delete_selection");
+            DeleteSelection(view);
+        }
+        NoteEditEngine::StartNewUndoGroup();
+        return;
+    }
+    CActionScope action(u"delete_key");
+    view.EditAtCaret([](CNotePosition& p) { p.Document()->DeleteKey(p); });
+}
+
+void Escape(CNoteView& view) {
+    if (!view.HasNotes()) return;
+    NoteEditEngine::StartNewUndoGroup();
+    view.SetCaret(view.Active(), false, false);
+}
+
+}  // namespace NoteEditor

@@ -1,0 +1,328 @@
+// The editor pane itself, driven by QTest key and mouse events under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFocusEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ClipboardFormats.h"
+#include "CommandIds.h"
+#include "ModelTestSupport.h"
+#include "NoteScrollView.h"
+#include "NoteUndoHistory.h"
+
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::TestSupport::Dump;
+using NoteEditEngine::TestSupport::MakeDocument;
+
+class ScrollViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(480, 320);
+        view.show();
+        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &focus);
+        view.SetClickClock([this] { return now; });
+    }
+    void TearDown() override {
+        for (auto& note : notes)
+            view.RemoveNote(note.get());
+    }
+    CNoteDocument* Show(std::string_view text) {
+        notes.push_back(MakeDocument(text));
+        view.AddNote(notes.back().get(),
+                     notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
+        return notes.back().get();
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&view, key, modifiers);
+    }
+    // A point of the viewport inside the caret slot before the element at `index`.
+    QPoint PointBefore(CNoteDocument* note, uint32_t index) {
+        const NoteLayoutEngine::Point p = view.PointOf(note->FromIndex(index));
+        return QPoint(p.x + 1, p.y + 4 - view.ScrollTop());
+    }
+    void Press(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, modifiers, point);
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, modifiers, point);
+        now += 100;
+    }
+    QImage Grab() { return view.viewport()->grab().toImage(); }
+
+    std::vector<std::unique_ptr<CNoteDocument>> notes;
+    int64_t now = 100000;
+    CNoteScrollView view;
+};
+
+TEST_F(ScrollViewTest, TypedCharactersUndoInOneStepAndAMoveSplitsThem) {
+    CNoteDocument* note = Show("¶");
+    QTest::keyClicks(&view, "abc");
+    EXPECT_EQ(Dump(*note), "¶abc");
+    view.OnCommand(CommandIds::kUndo);
+    EXPECT_EQ(Dump(*note), "¶");
+    QTest::keyClicks(&view, "ab");
+    Key(Qt::Key_Left);
+    QTest::keyClicks(&view, "c");
+    EXPECT_EQ(Dump(*note), "¶acb");
+    view.OnCommand(CommandIds::kUndo);
+    EXPECT_EQ(Dump(*note), "¶ab");
+    view.OnCommand(CommandIds::kUndo);
+    EXPECT_EQ(Dump(*note), "¶");
+    view.OnCommand(CommandIds::kRedo);
+    EXPECT_EQ(Dump(*note), "¶ab");
+}
+
+TEST_F(ScrollViewTest, EnterBackspaceAndDeleteKeys) {
+    CNoteDocument* note = Show("¶[1,0]Title");
+    Key(Qt::Key_End);
+    Key(Qt::Key_Return);
+    QTest::keyClicks(&view, "xy");
+    // Enter at the end of a header continues in Normal.
+    EXPECT_EQ(Dump(*note), "¶[1,0]Title¶xy");
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Dump(*note), "¶[1,0]Title¶");
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(Dump(*note), "¶[1,0]Title");
+}
+
+TEST_F(ScrollViewTest, StyleShortcutsTogglesCyclesAndTheirCheckMarks) {
+    CNoteDocument* note = Show("¶some text");
+    Key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(Dump(*note), "¶[2,0]some text");
+    EXPECT_TRUE(view.QueryCommandState(CommandIds::kHeader2).checked);
+    EXPECT_FALSE(view.QueryCommandState(CommandIds::kNormal).checked);
+    Key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(Dump(*note), "¶some text");
+    Key(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Dump(*note), "¶[3,0]some text");
+    Key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(Dump(*note), "¶[5,0]some text");
+    Key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(Dump(*note), "¶[1,0]some text");
+    Key(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(Dump(*note), "¶some text");
+    // Ctrl with Shift on a digit does nothing.
+    Key(Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Dump(*note), "¶some text");
+
+    Key(Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(view.QueryCommandState(CommandIds::kStrong).checked);
+    QTest::keyClicks(&view, "X");
+    EXPECT_EQ(Dump(*note), "¶{1}X{0}some text");
+    Key(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Dump(*note), "¶{5}X{4}some text");
+    EXPECT_FALSE(view.HasSelection());
+    EXPECT_EQ(view.Active().Index(), 1u);
+}
+
+TEST_F(ScrollViewTest, TabIndentsAndShiftTabOutdentsWithinTheirLimits) {
+    CNoteDocument* note = Show("¶a¶[0,14]b");
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_FALSE(view.CanUndo());
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Dump(*note), "¶[0,1]a¶[0,14]b");
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Dump(*note), "¶[0,1]a¶[0,14]b");
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Dump(*note), "¶[0,1]a¶[0,13]b");
+    EXPECT_TRUE(view.hasFocus() || view.HasFocusFlag());
+}
+
+TEST_F(ScrollViewTest, AltGrCombinationsTypeCharacters) {
+    CNoteDocument* note = Show("¶");
+    QTest::sendKeyEvent(QTest::Click, &view, Qt::Key_Q, QStringLiteral("@"),
+                        Qt::ControlModifier | Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, &view, Qt::Key_E, QStringLiteral("\u20AC"),
+                        Qt::GroupSwitchModifier);
+    EXPECT_EQ(Dump(*note), "¶@\u20AC");
+}
+
+TEST_F(ScrollViewTest, ClipboardRoundTripsAndTextFromOutside) {
+    CNoteDocument* note = Show("¶[6,2]{1}done{0}¶x");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(view.HasSelection());
+    Key(Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), QStringLiteral("done\r\nx\r\n"));
+    EXPECT_TRUE(data->hasHtml());
+    EXPECT_TRUE(data->hasFormat(QString::fromLatin1(NoteStorage::kPrivateMimeType.data())));
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶x");
+
+    Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("p\r\nq\tr"));
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶p¶q r");
+    view.OnCommand(CommandIds::kUndo);
+    EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶x");
+}
+
+TEST_F(ScrollViewTest, ClicksPlaceTheCaretAndCountDoubleAndTripleClicks) {
+    CNoteDocument* note = Show("¶one two three¶second line");
+    Press(PointBefore(note, 5));
+    EXPECT_EQ(view.Active().Index(), 5u);
+    EXPECT_FALSE(view.HasSelection());
+    now += 10;
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, PointBefore(note, 6));
+    EXPECT_EQ(view.Anchor().Index(), 4u);
+    EXPECT_EQ(view.Active().Index(), 7u);  // the word "two"
+    now += 10;
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, PointBefore(note, 6));
+    EXPECT_EQ(view.Anchor().Index(), 0u);
+    EXPECT_EQ(view.Active().Index(), 13u);  // the paragraph, its end mark left out
+    now += 10;
+    Press(PointBefore(note, 3));
+    EXPECT_FALSE(view.HasSelection());
+    // Far away is always a single click.
+    now += 10;
+    Press(PointBefore(note, 12));
+    now += 10;
+    Press(PointBefore(note, 2), Qt::ShiftModifier);
+    EXPECT_EQ(view.Anchor().Index(), 12u);
+    EXPECT_EQ(view.Active().Index(), 2u);
+}
+
+TEST_F(ScrollViewTest, DraggingExtendsTheSelectionAcrossNotes) {
+    CNoteDocument* first = Show("¶first note");
+    CNoteDocument* second = Show("¶second note");
+    const QPoint from = PointBefore(first, 3);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from);
+    const QPoint to = PointBefore(second, 4);
+    QMouseEvent move(QEvent::MouseMove, to, view.viewport()->mapToGlobal(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &move);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(view.Anchor(), first->FromIndex(3));
+    EXPECT_EQ(view.Active(), second->FromIndex(4));
+}
+
+TEST_F(ScrollViewTest, StatusTextAndCaretBlink) {
+    EXPECT_EQ(view.StatusText(), QStringLiteral("For Help, press F1"));
+    Show("¶");
+    EXPECT_TRUE(view.StatusText().startsWith(QStringLiteral("Size: 0 characters - Created: ")));
+    EXPECT_TRUE(view.StatusText().contains(QStringLiteral(" - Modified: ")));
+    EXPECT_FALSE(view.CaretRect().isEmpty());
+    const bool on = view.CaretBlinkOn();
+    view.OnCaretTimer();
+    EXPECT_NE(view.CaretBlinkOn(), on);
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(&view, &out);
+    EXPECT_TRUE(view.CaretRect().isEmpty());
+    EXPECT_FALSE(view.QueryCommandState(CommandIds::kStrong).enabled);
+    EXPECT_TRUE(view.QueryCommandState(CommandIds::kSelectAll).enabled);
+}
+
+// --- Pixels ---
+
+bool HasColour(const QImage& image, QRect area, QColor colour, int tolerance = 0) {
+    area &= image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance &&
+                std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
+    CNoteDocument* first = Show("¶[1,0]Header¶[6,0]done¶[5,0]open¶plain text");
+    CNoteDocument* second = Show("¶second");
+    QDir().mkpath(QStringLiteral(JOTWELL_TEST_OUTPUT));
+    for (int command = CommandIds::kTextSizeLargest; command <= CommandIds::kTextSizeSmallest;
+         ++command) {
+        view.OnCommand(command);
+        view.SetSelection(first->FromIndex(17), first->FromIndex(20), true);
+        const QImage image = Grab();
+        image.save(QStringLiteral(JOTWELL_TEST_OUTPUT "/editor_%1.png").arg(command));
+    }
+    view.OnCommand(CommandIds::kTextSizeMedium);
+    view.SetSelection(first->FromIndex(17), first->FromIndex(20), true);
+    const QImage image = Grab();
+    // The header's text in its colour.
+    const NoteLayoutEngine::Point header = view.PointOf(first->FromIndex(0));
+    EXPECT_TRUE(HasColour(image, QRect(header.x, header.y, 60, 20), QColor(80, 80, 150), 30));
+    // The selected "pla" of the last paragraph: white text on black.
+    const NoteLayoutEngine::Point selected = view.PointOf(first->FromIndex(17));
+    EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), Qt::black));
+    EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), Qt::black));
+    // The checked box is filled black, the unchecked one white inside a black frame.
+    const int u = view.Metrics().markerUnit;
+    const NoteLayoutEngine::Point done = view.PointOf(first->FromIndex(7));
+    const int doneMiddle = done.y + view.TextHeight(first->FromIndex(7)) / 2;
+    EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), Qt::black));
+    const NoteLayoutEngine::Point open = view.PointOf(first->FromIndex(12));
+    const int openMiddle = open.y + view.TextHeight(first->FromIndex(12)) / 2;
+    EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), Qt::white));
+    EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), Qt::black));
+    // The grey bar at the very bottom of the first note's margin.
+    const int bar = view.PointOf(second->Start()).y - view.SpaceAbove(second->Start()) - 1;
+    EXPECT_EQ(image.pixelColor(100, bar), QColor(192, 192, 192));
+    EXPECT_EQ(image.pixelColor(100, bar - 2), QColor(Qt::white));
+    // Below the notes, white.
+    EXPECT_EQ(image.pixelColor(100, image.height() - 2), QColor(Qt::white));
+}
+
+TEST_F(ScrollViewTest, EmptyViewIsGrey) {
+    const QImage image = Grab();
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(230, 230, 230));
+}
+
+// --- Printing ---
+
+int PdfPages(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray data = file.readAll();
+    return int(data.count("/Type /Page\n") + data.count("/Type /Page\r") +
+               data.count("/Type /Page ") + data.count("/Type /Page/") +
+               data.count("/Type /Page>"));
+}
+
+TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
+    QTemporaryDir folder;
+    Show("¶[1,0]Short¶one line");
+    const std::string before = view.Dump();
+    const int32_t width = view.ViewWidth();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath(QStringLiteral("short.pdf")));
+    int pages = 0;
+    ASSERT_TRUE(view.PrintTo(printer, &pages));
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("short.pdf"))), 1);
+    EXPECT_EQ(view.ViewWidth(), width);
+    EXPECT_EQ(view.Dump(), before);
+
+    std::string text = "¶";
+    for (int i = 0; i < 150; ++i)
+        text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
+    Show(text);
+    printer.setOutputFileName(folder.filePath(QStringLiteral("long.pdf")));
+    ASSERT_TRUE(view.PrintTo(printer, &pages));
+    EXPECT_GE(pages, 3);
+    EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("long.pdf"))), pages);
+    EXPECT_EQ(view.ViewWidth(), width);
+}
+
+}  // namespace
