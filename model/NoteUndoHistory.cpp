@@ -248,7 +248,8 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
                 doc.NotifyRemoving(p, count);
                 ElementIterator it = p.Iterator();
                 ++it;
-                for (uint32_t i = 0; i < count; ++i) it = doc.Destroy(it);
+                for (uint32_t i = 0; i < count; ++i)
+                    it = doc.Destroy(it);
                 doc.NotifyChanged(p, 1);
             }
             result = p;
