@@ -13,11 +13,13 @@ CNoteDocumentGlyph::CNoteDocumentGlyph(CNoteView* view, CNoteGlyph* parent,
     InsertChild(nullptr, std::make_unique<CNoteParagraphGlyph>(view, this, m_start));
 }
 
-void CNoteDocumentGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
-    CNoteGlyph::Draw(position, count, x, y);
-    m_view->DrawNoteHeader(x, y, m_width, m_margins.top, PreviousSibling() == nullptr);
-    m_view->DrawNoteSeparator(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom,
-                              NextSibling() == nullptr);
+void CNoteDocumentGlyph::DrawFrame(int32_t x, int32_t y, const Band& band) {
+    if (band.top == 0)
+        m_view->DrawNoteHeader(x, y, m_width, m_margins.top, PreviousSibling() == nullptr);
+    if (band.bottom == m_height) {
+        m_view->DrawNoteSeparator(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom,
+                                  NextSibling() == nullptr);
+    }
 }
 
 CNotePosition CNoteDocumentGlyph::Reflow(const CNotePosition& position, int64_t count,

@@ -15,8 +15,6 @@ public:
     CNoteDocumentGlyph(CNoteView* view, CNoteGlyph* parent,
                        NoteEditEngine::CNoteDocument* document);
 
-    void Draw(const NoteEditEngine::CNotePosition& position, int64_t count, int32_t x,
-              int32_t y) override;
     // Note margins, the paragraphs, then the trailing empty paragraph kept right.
     NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
                                          int64_t count, int32_t width, bool& aligned) override;
@@ -27,6 +25,11 @@ public:
         CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const override;
 
     [[nodiscard]] NoteEditEngine::CNoteDocument* Document() const noexcept { return m_document; }
+
+protected:
+    // The header above the first paragraph and the separator below the last, when the drawn
+    // band reaches them.
+    void DrawFrame(int32_t x, int32_t y, const Band& band) override;
 
 private:
     void KeepTrailingParagraph(int32_t width);

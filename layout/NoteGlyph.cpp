@@ -93,22 +93,60 @@ void CNoteGlyph::Dump(std::string& text) const {
         child->Dump(text);
 }
 
-void CNoteGlyph::EraseMargins(int32_t x, int32_t y) const {
-    m_view->EraseRect(x, y, m_width, m_margins.top);
-    m_view->EraseRect(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom);
-    m_view->EraseRect(x, y, m_margins.left, m_height);
-    m_view->EraseRect(x + m_width - m_margins.right, y, m_margins.right, m_height);
+CNoteGlyph::DrawSpan CNoteGlyph::SpanOf(const CNotePosition& position, int64_t count) const {
+    DrawSpan span;
+    span.first = FindChild(position);
+    if (span.first == nullptr) return span;
+    span.last = span.first;
+    span.top = m_margins.top + HeightAbove(span.first);
+    span.bottom = span.top + span.first->m_height;
+    int64_t remaining =
+        count - (IndexOf(span.first->m_start) + span.first->m_length - IndexOf(position));
+    span.lastCount = count;
+    for (CNoteGlyph* next = span.first->NextSibling(); next != nullptr && remaining > 0;
+         next = next->NextSibling()) {
+        span.lastCount = remaining - SiblingGap();
+        remaining -= SiblingGap() + next->m_length;
+        span.bottom += next->m_height;
+        span.last = next;
+    }
+    return span;
 }
 
-void CNoteGlyph::DrawChildren(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
-    CNoteGlyph* child = FindChild(position);
-    if (child == nullptr) return;
-    int32_t childY = y + m_margins.top + HeightAbove(child);
+CNoteGlyph::Band CNoteGlyph::DrawnBand(const CNotePosition& position, int64_t count) const {
+    const DrawSpan span = SpanOf(position, count);
+    if (span.first == nullptr) return {0, m_height};
+    const Band first = span.first->DrawnBand(position, count);
+    const Band last =
+        span.last == span.first ? first : span.last->DrawnBand(span.last->m_start, span.lastCount);
+    const int32_t lastTop = span.bottom - span.last->m_height;
+    Band band{span.top + first.top, lastTop + last.bottom};
+    if (span.first == FirstChild() && first.top == 0) band.top = 0;
+    if (span.last == LastChild() && last.bottom == span.last->m_height) band.bottom = m_height;
+    return band;
+}
+
+void CNoteGlyph::EraseMargins(int32_t x, int32_t y, const Band& band) const {
+    if (band.top == 0) m_view->EraseRect(x, y, m_width, m_margins.top);
+    if (band.bottom == m_height) {
+        m_view->EraseRect(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom);
+    }
+    const int32_t height = band.bottom - band.top;
+    m_view->EraseRect(x, y + band.top, m_margins.left, height);
+    m_view->EraseRect(x + m_width - m_margins.right, y + band.top, m_margins.right, height);
+}
+
+void CNoteGlyph::DrawChildren(const CNotePosition& position, int64_t count, int32_t x, int32_t y,
+                              const DrawSpan& span) {
+    if (span.first == nullptr) return;
+    CNoteGlyph* child = span.first;
+    int32_t childY = y + span.top;
     child->Draw(position, count, x + m_margins.left, childY);
     int64_t remaining = count - (IndexOf(child->m_start) + child->m_length - IndexOf(position));
-    for (CNoteGlyph* next = child->NextSibling(); next != nullptr && remaining > 0;
-         next = next->NextSibling()) {
+    while (child != span.last) {
+        CNoteGlyph* next = child->NextSibling();
         childY += child->m_height;
+        remaining -= SiblingGap();
         next->Draw(next->m_start, remaining, x + m_margins.left, childY);
         remaining -= next->m_length;
         child = next;
@@ -116,8 +154,11 @@ void CNoteGlyph::DrawChildren(const CNotePosition& position, int64_t count, int3
 }
 
 void CNoteGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
-    EraseMargins(x, y);
-    DrawChildren(position, count, x, y);
+    const DrawSpan span = SpanOf(position, count);
+    const Band band = DrawnBand(position, count);
+    EraseMargins(x, y, band);
+    DrawChildren(position, count, x, y, span);
+    DrawFrame(x, y, band);
 }
 
 CNotePosition CNoteGlyph::Reflow(const CNotePosition& position, int64_t count, int32_t width,

@@ -95,11 +95,37 @@ protected:
                                                  int64_t count, int32_t width, bool& aligned);
     // True when p, the end of the child laid out last, ends the unit being re-laid out.
     [[nodiscard]] virtual bool UnitFinished(const NoteEditEngine::CNotePosition& p) const;
-    // Paints the margin bands.
-    void EraseMargins(int32_t x, int32_t y) const;
-    // Draws the child covering position and its followers while elements of the range remain.
+
+    // The children a draw of `count` elements after position reaches: the first and the last,
+    // and the band between the first's top and the last's bottom (relative to this glyph).
+    struct DrawSpan {
+        CNoteGlyph* first = nullptr;
+        CNoteGlyph* last = nullptr;
+        int32_t top = 0;
+        int32_t bottom = 0;
+        int64_t lastCount = 0;  // the count the last child is drawn with
+    };
+    [[nodiscard]] DrawSpan SpanOf(const NoteEditEngine::CNotePosition& position,
+                                  int64_t count) const;
+    // The band, relative to this glyph, that a draw of `count` elements after position paints:
+    // the whole glyph when the draw covers all of it, else from the first drawn row to the last.
+    struct Band {
+        int32_t top = 0;
+        int32_t bottom = 0;
+    };
+    [[nodiscard]] virtual Band DrawnBand(const NoteEditEngine::CNotePosition& position,
+                                         int64_t count) const;
+    // Places between two children that no child covers (a note's leading mark, for the view).
+    [[nodiscard]] virtual int64_t SiblingGap() const noexcept { return 0; }
+    // Paints the margin bands beside the drawn band; the top and bottom bands only when the band
+    // reaches them. A redraw of a few rows thus never reaches past them: outside painting every
+    // drawn rectangle becomes an area to repaint.
+    void EraseMargins(int32_t x, int32_t y, const Band& band) const;
+    // Draws the children of the span.
     void DrawChildren(const NoteEditEngine::CNotePosition& position, int64_t count, int32_t x,
-                      int32_t y);
+                      int32_t y, const DrawSpan& span);
+    // What a glyph draws around its children (the note header and separator), given the band.
+    virtual void DrawFrame(int32_t /*x*/, int32_t /*y*/, const Band& /*band*/) {}
 
     int32_t m_width = 0;
     int32_t m_height = 0;

@@ -36,23 +36,6 @@ void CNoteViewGlyph::TakeViewMargins() {
     m_width = std::max(0, m_view->ViewWidth());
 }
 
-void CNoteViewGlyph::Draw(const CNotePosition& position, int64_t count, int32_t x, int32_t y) {
-    EraseMargins(x, y);
-    CNoteGlyph* child = FindChild(position);
-    if (child == nullptr) return;
-    int32_t childY = y + m_margins.top + HeightAbove(child);
-    child->Draw(position, count, x + m_margins.left, childY);
-    // The next note's leading mark is a place of its own but no glyph's element.
-    int64_t remaining = count - (child->Length() - IndexOf(position)) - 1;
-    for (CNoteGlyph* next = child->NextSibling(); next != nullptr && remaining >= 0;
-         next = next->NextSibling()) {
-        childY += child->Height();
-        next->Draw(next->Start(), remaining, x + m_margins.left, childY);
-        remaining -= next->Length() + 1;
-        child = next;
-    }
-}
-
 CNotePosition CNoteViewGlyph::Reflow(const CNotePosition& position, int64_t count,
                                      int32_t /*width*/, bool& aligned) {
     TakeViewMargins();

@@ -18,9 +18,6 @@ public:
     explicit CNoteViewGlyph(CNoteView* view);
 
     void Dump(std::string& text) const override;
-    // Draws across notes: count runs on from one note into the next.
-    void Draw(const NoteEditEngine::CNotePosition& position, int64_t count, int32_t x,
-              int32_t y) override;
     // Re-lays out the changed range of the position's note for the view width.
     NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
                                          int64_t count, int32_t width, bool& aligned) override;
@@ -33,6 +30,10 @@ public:
     [[nodiscard]] CNoteGlyph* FindChild(
         const NoteEditEngine::CNotePosition& position) const override;
     [[nodiscard]] CNoteDocumentGlyph* GlyphOf(const NoteEditEngine::CNoteDocument* note) const;
+
+    // Draws run on from one note into the next across the next note's leading mark, which is a
+    // place of its own but no glyph's element.
+    [[nodiscard]] int64_t SiblingGap() const noexcept override { return 1; }
 
     // Brings the document glyphs into the order of `shown`: kept glyphs move into place, new
     // notes get a glyph laid out in full, glyphs of notes no longer shown are deleted.

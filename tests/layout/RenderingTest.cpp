@@ -1,6 +1,9 @@
 // Paint order, runs, selection painting, list markers, separators and the empty view.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
@@ -143,6 +146,37 @@ TEST_F(RenderingTest, AnEditRepaintsOnlyTheChangedRowsInTheVisibleBand) {
     note->InsertParagraphBreak(r);
     EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"fi \"", "R(15,42)\"rst \"",
                                          "R(15,64)\"seXcond \"", "R(15,86)\"thiYrd\""}));
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+// A redraw of one row paints that row's band only: margins beside it, never the note's header,
+// separator or the full height of the margins. Outside painting every drawn rectangle becomes an
+// area the window repaints, so anything more would repaint the whole window per keystroke.
+TEST_F(RenderingTest, EditingOneRowRedrawsOnlyItsBand) {
+    NoteEditEngine::CNoteDocument* note = Show("¶aa¶bb¶cc¶dd¶ee");
+    NoteEditEngine::CNotePosition p = note->FromIndex(7);  // after the first "c"
+    view.Take();
+    note->InsertCharacter(p, u'x');
+    const Calls calls = view.Take();
+    int32_t rowY = -1;
+    for (const std::string& call : calls) {
+        EXPECT_NE(call[0], 'H') << call;
+        EXPECT_NE(call[0], 'S') << call;
+        if (call.rfind("R(", 0) == 0) rowY = std::stoi(call.substr(call.find(',') + 1));
+    }
+    ASSERT_GE(rowY, 0) << "the edited row was not drawn";
+    for (const std::string& call : calls) {
+        if (call.rfind("E(", 0) != 0) continue;
+        int32_t x = 0, y = 0, w = 0, h = 0;
+        ASSERT_EQ(std::sscanf(call.c_str(), "E(%d,%d,%d,%d)", &x, &y, &w, &h), 4) << call;
+        EXPECT_GE(y, rowY - 8) << call;
+        EXPECT_LE(y + h, rowY + 24) << call;
+    }
 }
 
 }  // namespace
