@@ -24,16 +24,23 @@ void TypeCharacter(CNoteView& view, char16_t codeUnit) {
     view.EditAtCaret([codeUnit](CNotePosition& p) { p.Document()->InsertCharacter(p, codeUnit); });
 }
 
-void Backspace(CNoteView& view) {
-    if (!view.HasNotes()) return;
-    if (view.HasSelection()) {
-        {
-            CActionScope action(u"delete_selection");
-            DeleteSelection(view);
-        }
-        NoteEditEngine::StartNewUndoGroup();
-        return;
+namespace {
+
+// Backspace and Delete over a selection delete just the selection, as an action of its own.
+bool DeleteSelectionAsAction(CNoteView& view) {
+    if (!view.HasSelection()) return false;
+    {
+        CActionScope action(u"delete_selection");
+        DeleteSelection(view);
     }
+    NoteEditEngine::StartNewUndoGroup();
+    return true;
+}
+
+}  // namespace
+
+void Backspace(CNoteView& view) {
+    if (!view.HasNotes() || DeleteSelectionAsAction(view)) return;
     CActionScope action(u"enter_text");
     view.EditAtCaret([](CNotePosition& p) { p.Document()->Backspace(p); });
 }
@@ -46,15 +53,7 @@ void Enter(CNoteView& view) {
 }
 
 void DeleteKey(CNoteView& view) {
-    if (!view.HasNotes()) return;
-    if (view.HasSelection()) {
-        {
-            CActionScope action(u"delete_selection");
-            DeleteSelection(view);
-        }
-        NoteEditEngine::StartNewUndoGroup();
-        return;
-    }
+    if (!view.HasNotes() || DeleteSelectionAsAction(view)) return;
     CActionScope action(u"delete_key");
     view.EditAtCaret([](CNotePosition& p) { p.Document()->DeleteKey(p); });
 }
