@@ -172,9 +172,9 @@ void CNoteDocument::DeleteRange(CNotePosition& p, uint32_t n) {
 void CNoteDocument::SetCharacterStyle(CNotePosition& p, CharacterStyle style) {
     Touch();
     CNoteElement* element = p.Element();
-    ElementPtr old(element->Clone());
+    const CharacterStyle oldStyle = element->Style();
     element->SetStyle(style);
-    m_undo->RecordRunReplacement(p.Iterator(), *old);
+    m_undo->RecordRunReplacement(p.Iterator(), oldStyle);
     NotifyChanged(p.Before(), 1);
 }
 

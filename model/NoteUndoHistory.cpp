@@ -64,8 +64,11 @@ bool CNoteUndoHistory::BeginRecord() {
     if (m_suspend > 0) return false;
     DiscardRedoEverywhere();
     UndoState& state = State();
-    if (state.currentAction.empty() || state.currentAction != state.lastAction) ++state.counter;
-    state.lastAction = state.currentAction;
+    // Compared before assigning: a long run of records under one name copies nothing.
+    if (state.currentAction.empty() || state.currentAction != state.lastAction) {
+        ++state.counter;
+        state.lastAction = state.currentAction;
+    }
     return true;
 }
 
@@ -137,12 +140,27 @@ void CNoteUndoHistory::RecordRunReplacement(ElementIterator element, const CNote
     RecordReplacement(kRunReplacement, element, old);
 }
 
+void CNoteUndoHistory::RecordRunReplacement(ElementIterator element, CharacterStyle oldStyle) {
+    // The old copy is the element as it is now with its former style: one clone fewer than
+    // copying the element before restyling it.
+    ElementPtr old((*element)->Clone());
+    old->SetStyle(oldStyle);
+    RecordReplacement(kRunReplacement, element, old.release());
+}
+
 void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
                                          const CNoteElement& old) {
+    if (m_suspend > 0) return;
+    RecordReplacement(kind, element, old.Clone());
+}
+
+void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
+                                         CNoteElement* oldClone) {
+    ElementPtr owned(oldClone);
     if (!BeginRecord()) return;
     const uint32_t position = m_document.index(element);
     const uint32_t group = State().counter;
-    m_changes.emplace_back(old.Clone());
+    m_changes.push_back(std::move(owned));
     m_changes.emplace_back((*element)->Clone());
     if (kind == kRunReplacement && m_done > 0) {
         UndoStep& last = m_steps[m_done - 1];

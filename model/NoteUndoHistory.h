@@ -78,6 +78,8 @@ public:
     // After the change: `old` is a copy of the element before it, `element` is it now.
     void RecordParagraphReplacement(ElementIterator element, const CNoteElement& old);
     void RecordRunReplacement(ElementIterator element, const CNoteElement& old);
+    // The same after only the character style changed, from oldStyle.
+    void RecordRunReplacement(ElementIterator element, CharacterStyle oldStyle);
 
     // Group of the last applied step, or 0.
     [[nodiscard]] uint32_t LastDoneGroup() const noexcept;
@@ -106,6 +108,8 @@ private:
     bool BeginRecord();
     void RecordRun(uint32_t kind, ElementIterator first, uint32_t n);
     void RecordReplacement(uint32_t kind, ElementIterator element, const CNoteElement& old);
+    // Takes ownership of oldClone.
+    void RecordReplacement(uint32_t kind, ElementIterator element, CNoteElement* oldClone);
     void DiscardRedo() noexcept;
 
     void UndoStepAt(const UndoStep& step, CNotePosition& result);
