@@ -115,7 +115,13 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
                 AppendTransition(current, character->Style(), out);
                 current = character->Style();
             }
-            AppendEscapedChar(character->CodeUnit(), out);
+            // The five code units that are escaped all lie at or below ">".
+            const char16_t c = character->CodeUnit();
+            if (c > u'>') {
+                out.push_back(c);
+            } else {
+                AppendEscapedChar(c, out);
+            }
         }
         if (atEnd) break;
     }
