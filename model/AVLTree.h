@@ -162,6 +162,28 @@ public:
         m_root = nullptr;
     }
 
+    // Hands every value to `release`, last first, freeing each node right after. Freeing in
+    // reverse order leaves the pools' free lists in forward order, so the next document built
+    // lies in memory in document order again. Needs no recursion: the stack holds one path.
+    template <typename Release>
+    void ClearFromBack(Release release) noexcept {
+        Node* stack[128];  // an AVL tree of 2^32 nodes is less than 64 levels deep
+        int depth = 0;
+        Node* node = m_root;
+        while (node != nullptr || depth > 0) {
+            while (node != nullptr) {
+                stack[depth++] = node;
+                node = node->right;
+            }
+            node = stack[--depth];
+            Node* left = node->left;
+            release(node->value);
+            FreeNode(node);
+            node = left;
+        }
+        m_root = nullptr;
+    }
+
     class iterator {
     public:
         using iterator_category = std::bidirectional_iterator_tag;

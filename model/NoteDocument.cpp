@@ -29,11 +29,7 @@ CNoteDocument::CNoteDocument()
 
 CNoteDocument::~CNoteDocument() {
     m_undo.reset();
-    for (ElementIterator it = begin(); it != end(); ++it) {
-        delete *it;
-        *it = nullptr;
-    }
-    Clear();
+    ClearFromBack([](CNoteElement* element) { delete element; });
     m_observers.clear();
 }
 

@@ -54,8 +54,9 @@ CNotePosition CNotePosition::Before() const noexcept {
     return before;
 }
 
+// Through the predecessor rather than begin(): begin() walks down from the root every time.
 bool CNotePosition::IsAtStart() const noexcept {
-    return m_element == List().begin();
+    return List().Previous(m_element.node()) == nullptr;
 }
 
 bool CNotePosition::IsAtEnd() const noexcept {
@@ -75,7 +76,7 @@ char16_t CNotePosition::CodeUnitAt() const noexcept {
 
 void CNotePosition::StepLeft() noexcept {
     m_typing = Element()->Style();
-    if (m_element != List().begin()) --m_element;
+    if (auto* previous = List().Previous(m_element.node())) m_element = {previous, &List()};
 }
 
 void CNotePosition::StepRight() noexcept {

@@ -129,6 +129,23 @@ TEST(AVLTreeTest, InsertAfterLandsRightBehind) {
     EXPECT_TRUE(Matches(list, {1, 2, 3, 4, 5}));
 }
 
+TEST(AVLTreeTest, ClearFromBackReleasesEveryValueLastFirst) {
+    List list;
+    std::mt19937 rng(5);
+    std::vector<intptr_t> expected;
+    for (intptr_t id = 0; id < 500; ++id) {
+        const size_t at = rng() % (expected.size() + 1);
+        list.insert(list.select(static_cast<uint32_t>(at)), V(id));
+        expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), id);
+    }
+    std::vector<intptr_t> released;
+    list.ClearFromBack([&](Value v) { released.push_back(Id(v)); });
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(released, expected);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.begin(), list.end());
+}
+
 TEST(AVLTreeTest, ShorterSideLeafLacksAChildOnTheReportedSide) {
     List list;
     for (int i = 0; i < 100; ++i)
