@@ -37,7 +37,7 @@ std::u16string_view ParagraphName(uint32_t style) noexcept {
     return style < kParagraphNames.size() ? kParagraphNames[style] : kParagraphNames[0];
 }
 
-// The character style transition of Part 2.2: flags below the lowest differing one stay open,
+// The character style transition: flags below the lowest differing one stay open,
 // so Strong is always outermost and Comment innermost.
 void AppendTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
     if (from == to) return;
@@ -81,8 +81,7 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
     // A range from a mark through the end of the document covers every mark it meets, so a whole
     // note (even an empty one, whose start and end are its one mark) keeps all its paragraphs.
     // Otherwise a mark at the end position is left out, and a range that is a piece of the
-    // paragraph beginning at the start mark is written as bare text (Part 2.2, algorithm 2, steps
-    // 1 and 3).
+    // paragraph beginning at the start mark is written as bare text.
     const bool endIsLast = end.IsAtEnd();
     const bool writeStartMark =
         start.ElementIsParagraph() && (endIsLast || !(end.ParagraphOf() == start));
@@ -175,8 +174,9 @@ int32_t ReadParagraphIndent(std::u16string_view text, Cursor& cursor) {
 // (loading). Both give the same document; the parser below does not know which it feeds.
 //
 // A sink offers: Character(code unit, style); Break(format, style), a paragraph break whose new
-// paragraph has the format; TakeOver(format, style), the first paragraph element of Part 2.2,
-// 6.3, at a paragraph start; Finish(style), which returns the number of elements inserted.
+// paragraph has the format; TakeOver(format, style), the first paragraph element read at a
+// paragraph start, which restyles that paragraph instead of leaving an empty one in front;
+// Finish(style), which returns the number of elements inserted.
 
 // Inserts through InsertCharacter and InsertParagraphBreak at the insertion position.
 class CInsertionSink {
@@ -274,7 +274,7 @@ private:
     CharacterStyle m_trailingStyle;
 };
 
-// The content reader's loop (Part 2.2, 6) over one sink.
+// The content reader's loop over one sink.
 template <typename Sink>
 class CContentParser {
 public:

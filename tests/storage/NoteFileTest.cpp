@@ -79,7 +79,7 @@ protected:
     PinnedClock m_clock{kCreated};
 };
 
-// Every paragraph style from 0 to 9 with indents, the strong/link example of Part 2.2, the five
+// Every paragraph style from 0 to 9 with indents, the strong/link nesting example, the five
 // escaped characters, text beyond the Basic Multilingual Plane and a trailing empty paragraph.
 constexpr std::string_view kEveryStyle =
     "¶Plain ¶[1,0]Header one¶[2,0]Header two¶[3,0]Header three¶[4,1]Ordered"
@@ -139,7 +139,7 @@ TEST_F(NoteFileTest, NoteElementAloneAndWithTheHeader) {
 }
 
 TEST_F(NoteFileTest, CharacterStyleTransitionsNestStrongOutsideCommentInside) {
-    // The example of Part 2.2: a {Strong}, b {Strong, Comment}, c {Comment}.
+    // a {Strong}, b {Strong, Comment}, c {Comment}.
     EXPECT_EQ(Content(*MakeDocument("¶{1}a{5}b{4}c")),
               u"<paragraph><strong>a<link>b</link></strong><link>c</link></paragraph>");
     // {Highlight} to {Strong, Highlight}: the lowest differing flag is Strong, so Highlight is
