@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "ContentWalk.h"
 #include "NoteDocument.h"
 #include "NoteElement.h"
 #include "NoteFile.h"
@@ -104,19 +105,10 @@ void AppendEndTag(const HtmlTag& tag, std::u16string& out) {
     out.push_back(u'>');
 }
 
-// The same transition as the content markup's: flags below the lowest differing one stay open,
-// so strong is always outermost and em innermost.
 void AppendHtmlTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
-    if (from == to) return;
-    int k = 0;
-    while (from.Test(k) == to.Test(k))
-        ++k;
-    for (int flag = CharacterStyle::kFlagCount - 1; flag >= k; --flag) {
-        if (from.Test(flag)) AppendEndTag(kCharacterTags[static_cast<size_t>(flag)], out);
-    }
-    for (int flag = k; flag < CharacterStyle::kFlagCount; ++flag) {
-        if (to.Test(flag)) AppendStartTag(kCharacterTags[static_cast<size_t>(flag)], 0, out);
-    }
+    AppendStyleTransition(
+        from, to, [&](int flag) { AppendEndTag(kCharacterTags[static_cast<size_t>(flag)], out); },
+        [&](int flag) { AppendStartTag(kCharacterTags[static_cast<size_t>(flag)], 0, out); });
 }
 
 void AppendFixedWidthIndent(int32_t indent, std::u16string& out) {
@@ -133,59 +125,44 @@ bool IsEmptyParagraph(const CNoteDocument& document, ElementIterator mark) noexc
 void WriteHtmlRange(std::u16string& out, const CNotePosition& start, const CNotePosition& end,
                     bool forceStartMark) {
     const CNoteDocument& document = *start.Document();
-    // Which marks become elements follows the content markup exactly: a whole note keeps every
-    // paragraph, a trailing empty one included; otherwise a mark at the end position opens nothing
-    // that the range holds.
-    const bool endIsLast = end.IsAtEnd();
-    const bool writeStartMark = start.ElementIsParagraph() &&
-                                (forceStartMark || endIsLast || !(end.ParagraphOf() == start));
-
     bool paragraphOpen = false;
     uint32_t openStyle = 0;
     CharacterStyle current;
-    const ElementIterator first = start.Iterator();
-    const ElementIterator last = end.Iterator();
-    for (ElementIterator it = first;; ++it) {
-        const CNoteElement* element = *it;
-        const bool atStart = it == first;
-        const bool atEnd = it == last;
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
-            if (atStart ? writeStartMark : (!atEnd || endIsLast)) {
-                const uint32_t style = mark->Format().Style();
-                const int32_t indent = mark->Format().Indent();
-                if (paragraphOpen && openStyle == kFixedWidth && style == kFixedWidth) {
-                    // Fixed Width lines share one pre element; the character styles run on.
-                    out.append(u"\r\n");
-                    AppendFixedWidthIndent(indent, out);
-                } else {
-                    // Bare text in front of the first paragraph element is closed as well, so
-                    // that its styles do not wrap the paragraph elements.
-                    AppendHtmlTransition(current, CharacterStyle{}, out);
-                    current = CharacterStyle{};
-                    if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
-                    paragraphOpen = false;
-                    AppendStartTag(ParagraphTag(style), indent, out);
-                    if (style != kFixedWidth && IsEmptyParagraph(document, it)) {
-                        // An empty element would collapse to nothing in the receiver.
-                        out.append(u"&nbsp;");
-                        AppendEndTag(ParagraphTag(style), out);
-                    } else {
-                        paragraphOpen = true;
-                        openStyle = style;
-                        if (style == kFixedWidth) AppendFixedWidthIndent(indent, out);
-                        current = mark->Style();
-                        AppendHtmlTransition(CharacterStyle{}, current, out);
-                    }
-                }
+    WalkContentRange(
+        start, end, forceStartMark,
+        [&](const NoteEditEngine::CNoteParagraph& mark, ElementIterator it) {
+            const uint32_t style = mark.Format().Style();
+            const int32_t indent = mark.Format().Indent();
+            if (paragraphOpen && openStyle == kFixedWidth && style == kFixedWidth) {
+                // Fixed Width lines share one pre element; the character styles run on.
+                out.append(u"\r\n");
+                AppendFixedWidthIndent(indent, out);
+                return;
             }
-        } else if (!atStart) {
-            const auto* character = AsCharacter(element);
-            AppendHtmlTransition(current, character->Style(), out);
-            current = character->Style();
-            AppendEscapedChar(Displayable(character->CodeUnit()), out);
-        }
-        if (atEnd) break;
-    }
+            // Bare text in front of the first paragraph element is closed as well, so that its
+            // styles do not wrap the paragraph elements.
+            AppendHtmlTransition(current, CharacterStyle{}, out);
+            current = CharacterStyle{};
+            if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
+            paragraphOpen = false;
+            AppendStartTag(ParagraphTag(style), indent, out);
+            if (style != kFixedWidth && IsEmptyParagraph(document, it)) {
+                // An empty element would collapse to nothing in the receiver.
+                out.append(u"&nbsp;");
+                AppendEndTag(ParagraphTag(style), out);
+                return;
+            }
+            paragraphOpen = true;
+            openStyle = style;
+            if (style == kFixedWidth) AppendFixedWidthIndent(indent, out);
+            current = mark.Style();
+            AppendHtmlTransition(CharacterStyle{}, current, out);
+        },
+        [&](const NoteEditEngine::CNoteCharacter& character) {
+            AppendHtmlTransition(current, character.Style(), out);
+            current = character.Style();
+            AppendEscapedChar(Displayable(character.CodeUnit()), out);
+        });
     AppendHtmlTransition(current, CharacterStyle{}, out);
     if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
 }

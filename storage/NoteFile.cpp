@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Clock.h"
+#include "ContentWalk.h"
 #include "NoteDocumentObserver.h"
 #include "NoteElement.h"
 #include "NoteUndoHistory.h"
@@ -37,19 +38,10 @@ std::u16string_view ParagraphName(uint32_t style) noexcept {
     return style < kParagraphNames.size() ? kParagraphNames[style] : kParagraphNames[0];
 }
 
-// The character style transition: flags below the lowest differing one stay open,
-// so Strong is always outermost and Comment innermost.
 void AppendTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
-    if (from == to) return;
-    int k = 0;
-    while (from.Test(k) == to.Test(k))
-        ++k;
-    for (int flag = CharacterStyle::kFlagCount - 1; flag >= k; --flag) {
-        if (from.Test(flag)) out.append(kCloseTags[static_cast<size_t>(flag)]);
-    }
-    for (int flag = k; flag < CharacterStyle::kFlagCount; ++flag) {
-        if (to.Test(flag)) out.append(kOpenTags[static_cast<size_t>(flag)]);
-    }
+    AppendStyleTransition(
+        from, to, [&](int flag) { out.append(kCloseTags[static_cast<size_t>(flag)]); },
+        [&](int flag) { out.append(kOpenTags[static_cast<size_t>(flag)]); });
 }
 
 void AppendParagraphOpen(const CNoteParagraph& mark, std::u16string& out) {
@@ -78,52 +70,36 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
     CNotePosition end = endIn;
     if (end < start) std::swap(start, end);
 
-    // A range from a mark through the end of the document covers every mark it meets, so a whole
-    // note (even an empty one, whose start and end are its one mark) keeps all its paragraphs.
-    // Otherwise a mark at the end position is left out, and a range that is a piece of the
-    // paragraph beginning at the start mark is written as bare text.
-    const bool endIsLast = end.IsAtEnd();
-    const bool writeStartMark =
-        start.ElementIsParagraph() && (endIsLast || !(end.ParagraphOf() == start));
-
     bool paragraphOpen = false;
     uint32_t openStyle = 0;
     CharacterStyle current;
-    const ElementIterator first = start.Iterator();
-    const ElementIterator last = end.Iterator();
-    for (ElementIterator it = first;; ++it) {
-        const CNoteElement* element = *it;
-        const bool atStart = it == first;
-        const bool atEnd = it == last;
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
-            if (atStart ? writeStartMark : (!atEnd || endIsLast)) {
-                // Every character element closes before the paragraph element does. Bare text
-                // in front of the first paragraph element is closed the same way, so that its
-                // styles do not leak into the paragraphs when the markup is read back.
-                AppendTransition(current, CharacterStyle{}, out);
-                if (paragraphOpen) AppendParagraphClose(openStyle, out);
-                AppendParagraphOpen(*mark, out);
-                paragraphOpen = true;
-                openStyle = mark->Format().Style();
-                current = mark->Style();
-                AppendTransition(CharacterStyle{}, current, out);
-            }
-        } else if (!atStart) {
-            const auto* character = static_cast<const NoteEditEngine::CNoteCharacter*>(element);
-            if (character->Style() != current) {
-                AppendTransition(current, character->Style(), out);
-                current = character->Style();
+    WalkContentRange(
+        start, end, false,
+        [&](const CNoteParagraph& mark, ElementIterator) {
+            // Every character element closes before the paragraph element does. Bare text in
+            // front of the first paragraph element is closed the same way, so that its styles do
+            // not leak into the paragraphs when the markup is read back.
+            AppendTransition(current, CharacterStyle{}, out);
+            if (paragraphOpen) AppendParagraphClose(openStyle, out);
+            AppendParagraphOpen(mark, out);
+            paragraphOpen = true;
+            openStyle = mark.Format().Style();
+            current = mark.Style();
+            AppendTransition(CharacterStyle{}, current, out);
+        },
+        [&](const NoteEditEngine::CNoteCharacter& character) {
+            if (character.Style() != current) {
+                AppendTransition(current, character.Style(), out);
+                current = character.Style();
             }
             // The five code units that are escaped all lie at or below ">".
-            const char16_t c = character->CodeUnit();
+            const char16_t c = character.CodeUnit();
             if (c > u'>') {
                 out.push_back(c);
             } else {
                 AppendEscapedChar(c, out);
             }
-        }
-        if (atEnd) break;
-    }
+        });
     AppendTransition(current, CharacterStyle{}, out);
     if (paragraphOpen) AppendParagraphClose(openStyle, out);
 }
