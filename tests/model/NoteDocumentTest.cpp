@@ -13,19 +13,8 @@ namespace {
 
 using namespace TestSupport;
 
-class NoteDocumentTest : public ::testing::Test {
+class NoteDocumentTest : public ModelTest {
 protected:
-    void SetUp() override {
-        UseUtf8Locale();
-        NotificationsEnabled = true;
-        SetCurrentActionName(u"");
-        StartNewUndoGroup();
-    }
-    void TearDown() override {
-        SetCurrentActionName(u"");
-        NotificationsEnabled = true;
-    }
-
     // A document from compact text, watched by `observer`.
     std::unique_ptr<CNoteDocument> Watched(std::string_view text) {
         auto doc = MakeDocument(text);

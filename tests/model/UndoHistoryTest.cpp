@@ -16,19 +16,7 @@ namespace {
 
 using namespace TestSupport;
 
-class UndoHistoryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        UseUtf8Locale();
-        NotificationsEnabled = true;
-        SetCurrentActionName(u"");
-        StartNewUndoGroup();
-    }
-    void TearDown() override {
-        SetCurrentActionName(u"");
-        NotificationsEnabled = true;
-    }
-};
+using UndoHistoryTest = ModelTest;
 
 // Each keystroke is its own command: it names itself, edits and clears the name again.
 void Type(CNoteDocument& doc, CNotePosition& p, std::u16string_view text) {

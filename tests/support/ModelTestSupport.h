@@ -32,6 +32,22 @@ inline void UseUtf8Locale() {
     ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
 }
 
+// A fixture that starts and ends every test with the process-wide state as a fresh run has it:
+// notifications on, no action name, a new undo group.
+class ModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseUtf8Locale();
+        NotificationsEnabled = true;
+        SetCurrentActionName(u"");
+        StartNewUndoGroup();
+    }
+    void TearDown() override {
+        SetCurrentActionName(u"");
+        NotificationsEnabled = true;
+    }
+};
+
 inline std::u16string Utf16(std::string_view utf8) {
     std::u16string out;
     for (size_t i = 0; i < utf8.size();) {
