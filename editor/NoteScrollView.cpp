@@ -64,7 +64,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) 
     m_findDialog = std::make_unique<CFindDialog>(*this, this);
     // Focus that a menu borrowed can move on from it to another widget; then the pane has lost it
     // without a focus-out of its own.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (m_hasFocus && now != nullptr && now != this && !BorrowsFocus(now)) LoseFocus();
     });
     ResetStyle();
@@ -72,6 +72,8 @@ CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) 
 }
 
 CNoteScrollView::~CNoteScrollView() {
+    // The base class may still move the focus while it goes; the pane is no longer whole then.
+    disconnect(m_focusWatch);
     m_findDialog.reset();
     // The notes outlive the pane; it stops watching them here, while it is still whole.
     const std::vector<CNoteDocument*> shown = ShownNotes();

@@ -167,4 +167,5 @@ private:
     int m_wheelAngle = 0;
     int m_wheelPixels = 0;
     std::unique_ptr<CFindDialog> m_findDialog;
+    QMetaObject::Connection m_focusWatch;
 };

@@ -184,6 +184,12 @@ TEST_F(InputTest, InputMethodsComposeAtTheCaretAndCommitAsTyping) {
     EXPECT_EQ(Dump(*note), "¶caf\u00E9s\u4E2D\u6587");
     view.OnCommand(CommandIds::kUndo);
     EXPECT_EQ(Dump(*note), "¶caf");
+    // Some input methods correct the word before the caret by replacing it.
+    QInputMethodEvent correction;
+    correction.setCommitString(QStringLiteral("cafe"), -3, 3);
+    QApplication::sendEvent(&view, &correction);
+    EXPECT_EQ(Dump(*note), "¶cafe");
+    view.OnCommand(CommandIds::kUndo);
 
     // A composition in progress when the focus leaves is dropped from the screen.
     InputMethod(QStringLiteral("\u00B4"), QString());
