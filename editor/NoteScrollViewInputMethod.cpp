@@ -103,8 +103,10 @@ void CNoteScrollView::inputMethodEvent(QInputMethodEvent* event) {
     int cursor = int(event->preeditString().size());
     for (const QInputMethodEvent::Attribute& attribute : event->attributes())
         if (attribute.type == QInputMethodEvent::Cursor) cursor = attribute.start;
+    const bool hadPreedit = !m_preedit.isEmpty();
     SetPreedit(event->preeditString(), cursor);
-    UpdateCaret(true);
+    // An empty event (the input method resetting) must not scroll a view the user moved away.
+    if (hadPreedit || !m_preedit.isEmpty()) UpdateCaret(!m_preedit.isEmpty());
     event->accept();
 }
 
