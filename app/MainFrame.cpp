@@ -57,6 +57,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 }
 
 CMainFrame::~CMainFrame() {
+    // Closing the window moves the editor's focus while the frame is going; it is told no more.
+    disconnect(m_editor, nullptr, this, nullptr);
     // The editor goes before the notes it shows.
     for (OpenNote& note : m_notes)
         m_editor->RemoveNote(note.document.get());

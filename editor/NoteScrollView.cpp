@@ -1,6 +1,8 @@
 #include "NoteScrollView.h"
 
 #include <QApplication>
+#include <QInputMethod>
+#include <QMenuBar>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -28,6 +30,13 @@ QColor Inverted(const QColor& colour) {
     return QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
 }
 
+// A menu (a popup, or the menu bar in keyboard mode) borrows the keyboard while it is open; the
+// pane keeps its focus for editing, so that the menu's own commands stay enabled.
+bool BorrowsFocus(const QWidget* widget) {
+    return widget != nullptr &&
+           (widget->window()->windowType() == Qt::Popup || qobject_cast<const QMenuBar*>(widget));
+}
+
 }  // namespace
 
 CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -35,6 +44,10 @@ CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) 
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::IBeamCursor);
+    // Moves without a button refresh the status bar too.
+    viewport()->setMouseTracking(true);
+    // Dead keys (the compose table) and input methods serve only widgets that ask for them.
+    setAttribute(Qt::WA_InputMethodEnabled);
     // Every pixel is painted by the pane itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -49,11 +62,18 @@ CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) 
     m_clickElapsed.start();
     m_clickClock = [this] { return m_clickElapsed.elapsed(); };
     m_findDialog = std::make_unique<CFindDialog>(*this, this);
+    // Focus that a menu borrowed can move on from it to another widget; then the pane has lost it
+    // without a focus-out of its own.
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (m_hasFocus && now != nullptr && now != this && !BorrowsFocus(now)) LoseFocus();
+    });
     ResetStyle();
     SetWidth(viewport()->width(), false);
 }
 
 CNoteScrollView::~CNoteScrollView() {
+    // The base class may still move the focus while it goes; the pane is no longer whole then.
+    disconnect(m_focusWatch);
     m_findDialog.reset();
     // The notes outlive the pane; it stops watching them here, while it is still whole.
     const std::vector<CNoteDocument*> shown = ShownNotes();
@@ -324,6 +344,7 @@ void CNoteScrollView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(ViewWidth(), m_paintTop, viewport()->width() - ViewWidth(),
                                m_paintBottom - m_paintTop),
                          Qt::white);
+    if (!m_preedit.isEmpty()) DrawPreedit(painter);
     if (!m_caretTreeRect.isEmpty() && m_caretOn) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
         painter.fillRect(m_caretTreeRect, Qt::white);
@@ -362,7 +383,9 @@ void CNoteScrollView::ScrollToNote(CNoteDocument* note) {
 void CNoteScrollView::UpdateCaret(bool scroll) {
     if (m_printing) return;
     const QRect before = CaretRect();
+    const QRect preeditBefore = m_preeditTreeRect;
     m_caretTreeRect = QRect();
+    m_preeditTreeRect = QRect();
     if (HasNotes() && !Active().IsNull()) {
         const CNotePosition active = Active();
         const NoteLayoutEngine::Point point = PointOf(active);
@@ -377,23 +400,38 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
                 verticalScrollBar()->setValue(bottom - clientHeight);
             }
         }
-        if (m_hasFocus) m_caretTreeRect = QRect(point.x - 1, point.y, 2, textHeight);
+        if (m_hasFocus) {
+            // Inside a composition the caret stands where the input method puts it.
+            int32_t composed = 0;
+            if (!m_preedit.isEmpty()) {
+                const QFontMetrics metrics(CaretState().font->Font());
+                composed = metrics.horizontalAdvance(m_preedit.left(m_preeditCursor));
+                m_preeditTreeRect =
+                    QRect(point.x, point.y, metrics.horizontalAdvance(m_preedit) + 1, textHeight);
+            }
+            m_caretTreeRect = QRect(point.x + composed - 1, point.y, 2, textHeight);
+        }
     }
     if (m_caretTreeRect.isEmpty()) {
         m_caretTimer.stop();
     } else {
-        // A moved caret shows at once and blinks from there.
+        // A moved caret shows at once and blinks from there, unless a menu is open over it.
         m_caretOn = true;
-        m_caretTimer.start();
+        if (QApplication::activePopupWidget() == nullptr) m_caretTimer.start();
     }
     const QRect after = CaretRect();
     if (before != after) {
         if (!before.isEmpty()) viewport()->update(before);
         if (!after.isEmpty()) viewport()->update(after);
     }
+    if (preeditBefore != m_preeditTreeRect || !m_preedit.isEmpty()) {
+        viewport()->update(preeditBefore.translated(0, -ScrollTop()));
+        viewport()->update(m_preeditTreeRect.translated(0, -ScrollTop()));
+    }
     emit caretNoteChanged(HasNotes() ? Active().Document() : nullptr);
     UpdateStatusText();
     emit commandStatesChanged();
+    if (m_hasFocus && hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
 }
 
 void CNoteScrollView::OnCaretTimer() {
@@ -416,8 +454,22 @@ void CNoteScrollView::focusInEvent(QFocusEvent* event) {
 
 void CNoteScrollView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason) {
+        // The caret stays, without blinking, until the menu gives the keyboard back.
+        m_caretTimer.stop();
+        if (!m_caretOn && !m_caretTreeRect.isEmpty()) {
+            m_caretOn = true;
+            viewport()->update(CaretRect());
+        }
+        return;
+    }
+    LoseFocus();
+}
+
+void CNoteScrollView::LoseFocus() {
     NoteEditEngine::StartNewUndoGroup();
     m_hasFocus = false;
+    SetPreedit(QString(), 0);
     UpdateCaret(false);
 }
 

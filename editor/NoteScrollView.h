@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QRect>
+#include <QString>
 #include <QTimer>
+#include <QVariant>
 #include <array>
 #include <functional>
 #include <memory>
@@ -98,6 +100,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -117,8 +121,14 @@ private:
     void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
     void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
     void UpdateStatusText();
+    void LoseFocus();
     void ScrollBy(int32_t dy);
     bool HandleEditingKey(QKeyEvent* event);
+    // The input method's composition shown at the caret; it is never part of a note.
+    void SetPreedit(const QString& text, int cursor);
+    void ReplaceAroundCaret(int start, int length);
+    [[nodiscard]] const StyleState& CaretState();
+    void DrawPreedit(QPainter& painter);
     void Copy(bool textOnly);
     void Cut();
     void PasteFromClipboard();
@@ -145,10 +155,17 @@ private:
     int32_t m_indentUnit = 0;
 
     QRect m_caretTreeRect;  // tree coordinates; empty when hidden
+    QString m_preedit;
+    int m_preeditCursor = 0;
+    QRect m_preeditTreeRect;  // tree coordinates of the drawn composition
     bool m_caretOn = true;
     QTimer m_caretTimer;
     CClickCounter m_clicks;
     QElapsedTimer m_clickElapsed;
     std::function<int64_t()> m_clickClock;
+    // Wheel movement not yet worth a line: angle units times lines per notch, and pixels.
+    int m_wheelAngle = 0;
+    int m_wheelPixels = 0;
     std::unique_ptr<CFindDialog> m_findDialog;
+    QMetaObject::Connection m_focusWatch;
 };

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -439,6 +440,15 @@ bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
 void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
     QAbstractScrollArea::mousePressEvent(event);
     if (event->button() != Qt::LeftButton || !HasNotes()) return;
+    // The double-click event that follows such a press is the one counted.
+    if (event->type() == QEvent::MouseButtonPress &&
+        (event->flags() & Qt::MouseEventCreatedDoubleClick))
+        return;
+    // A composition in progress ends where it is before the caret moves.
+    if (!m_preedit.isEmpty()) {
+        QGuiApplication::inputMethod()->commit();
+        SetPreedit(QString(), 0);
+    }
     NoteEditEngine::StartNewUndoGroup();
     const QPoint point = event->position().toPoint();
     switch (
@@ -458,8 +468,9 @@ void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CNoteScrollView::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Qt reports the second press as a press too; the pane counts presses itself.
-    event->accept();
+    // Widgets get the second press of a double click only as this event; the pane counts the
+    // presses itself.
+    mousePressEvent(event);
 }
 
 void CNoteScrollView::mouseMoveEvent(QMouseEvent* event) {
@@ -471,18 +482,42 @@ void CNoteScrollView::mouseMoveEvent(QMouseEvent* event) {
     UpdateStatusText();
 }
 
+namespace {
+
+// Adds `amount` to a running total and takes out the whole units that it now holds (toward
+// zero), keeping the rest for the next event. Turning back drops what was left the other way.
+int TakeWholeUnits(int& total, int amount, int unit) {
+    if ((total > 0 && amount < 0) || (total < 0 && amount > 0)) total = 0;
+    total += amount;
+    const int whole = total / unit;
+    total -= whole * unit;
+    return whole;
+}
+
+}  // namespace
+
 void CNoteScrollView::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    const int lines = QApplication::wheelScrollLines();
-    QScrollBar* bar = verticalScrollBar();
-    if (lines <= 0 || lines > 1000) {
-        bar->triggerAction(delta >= 0 ? QAbstractSlider::SliderPageStepSub
-                                      : QAbstractSlider::SliderPageStepAdd);
-    } else {
-        const int steps = lines * std::abs(delta) / 120;
-        bar->setValue(bar->value() + (delta >= 0 ? -1 : 1) * steps * bar->singleStep());
-    }
     event->accept();
+    const int lines = QApplication::wheelScrollLines();
+    const bool pages = lines <= 0 || lines > 1000;
+    QScrollBar* bar = verticalScrollBar();
+    // Touchpads send many small steps, often in pixels; they add up until they make a line.
+    const int pixels = event->pixelDelta().y();
+    int steps = 0;  // lines (or pages) up; negative down
+    if (pixels != 0 && !pages) {
+        steps = TakeWholeUnits(m_wheelPixels, pixels, std::max(1, bar->singleStep()));
+    } else {
+        const int delta = event->angleDelta().y();
+        steps = TakeWholeUnits(m_wheelAngle, pages ? delta : lines * delta, 120);
+    }
+    if (steps == 0) return;
+    if (pages) {
+        for (int i = 0; i < std::abs(steps); ++i)
+            bar->triggerAction(steps > 0 ? QAbstractSlider::SliderPageStepSub
+                                         : QAbstractSlider::SliderPageStepAdd);
+    } else {
+        bar->setValue(bar->value() - steps * bar->singleStep());
+    }
 }
 
 void CNoteScrollView::contextMenuEvent(QContextMenuEvent* event) {
