@@ -34,13 +34,10 @@ TEST_F(SurrogatePairTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
         {WidthForColumns(3), "¶😀😀 😀", "{[😀😀 ][😀]}"},
     };
     for (const Case& c : cases) {
-        m_notes.clear();
-        CTestNoteView fresh;
-        fresh.SetWidth(c.width, false);
-        m_notes.push_back(NoteEditEngine::TestSupport::MakeDocument(c.text));
-        fresh.AddNote(m_notes.back().get(), nullptr);
-        EXPECT_EQ(fresh.Dump(), Units(c.rows)) << c.text << " " << c.width;
-        fresh.RemoveNote(m_notes.back().get());
+        view.SetWidth(c.width, false);
+        CNoteDocument* note = Show(c.text);
+        EXPECT_EQ(view.Dump(), Units(c.rows)) << c.text << " " << c.width;
+        view.RemoveNote(note);
     }
     SetColumns(10);
     CNoteDocument* note = Show("¶a😀b\xED\xA0\xBD");
