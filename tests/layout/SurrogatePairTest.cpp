@@ -68,45 +68,39 @@ TEST_F(SurrogatePairTest, HitTestsLandBeforeOrAfterThePairNeverBetween) {
     EXPECT_EQ(view.HitTest(kFarRight, 20), note->End());
 }
 
+// "¶a😀b 😀😀¶x": a 1, the first pair 2-3, b 4, the space 5, the pairs 6-7 and 8-9, x 11.
 TEST_F(SurrogatePairTest, CaretMovesAndSelectionsStepOverThePairWhole) {
     view.recording = false;
     SetColumns(20);
     CNoteDocument* note = Show("¶a😀b 😀😀¶x");
-    auto put = [&](uint32_t index) { view.SetCaret(note->FromIndex(index), false, true); };
-    put(1);
-    view.MoveCharacterRight(false);
-    EXPECT_EQ(view.Active().Index(), 3u);
-    view.MoveCharacterRight(true);
-    view.MoveCharacterLeft(true);
-    view.MoveCharacterLeft(true);
-    EXPECT_EQ(view.Active().Index(), 1u);
-    EXPECT_EQ(view.Anchor().Index(), 3u);
-    put(9);
-    view.MoveCharacterLeft(false);
-    EXPECT_EQ(view.Active().Index(), 7u);
-    // Words of pairs are words: the moves pass them whole.
-    put(0);
-    view.MoveWordRight(false);
-    EXPECT_EQ(view.Active().Index(), 5u);
-    view.MoveWordRight(false);
-    EXPECT_EQ(view.Active().Index(), 9u);
-    view.MoveWordLeft(false);
-    EXPECT_EQ(view.Active().Index(), 5u);
-    put(8);
-    view.SelectWord();
-    EXPECT_EQ(view.Anchor().Index(), 5u);
-    EXPECT_EQ(view.Active().Index(), 9u);
-    // End of the row, and up and down by the remembered x.
-    put(0);
-    view.MoveRowEnd(false);
-    EXPECT_EQ(view.Active().Index(), 9u);
-    put(11);
-    view.MoveRowUp(false);
-    EXPECT_EQ(view.Active().Index(), 1u);
-    view.MoveCharacterRight(false);
+    using Move = void (CNoteView::*)(bool);
+    struct Case {
+        uint32_t from;
+        Move move;
+        uint32_t to;
+    };
+    const Case cases[] = {
+        {1, &CNoteView::MoveCharacterRight, 3}, {3, &CNoteView::MoveCharacterLeft, 1},
+        {9, &CNoteView::MoveCharacterLeft, 7},  {5, &CNoteView::MoveCharacterRight, 7},
+        {0, &CNoteView::MoveWordRight, 5},      {5, &CNoteView::MoveWordRight, 9},
+        {9, &CNoteView::MoveWordLeft, 5},       {0, &CNoteView::MoveRowEnd, 9},
+        {11, &CNoteView::MoveRowUp, 1},
+    };
+    for (const Case& c : cases) {
+        view.SetCaret(note->FromIndex(c.from), false, true);
+        (view.*c.move)(true);
+        EXPECT_EQ(view.Active().Index(), c.to) << c.from;
+        EXPECT_EQ(view.Anchor().Index(), c.from) << c.from;
+    }
+    // Back to the remembered x after the pair, across a row down and up.
+    view.SetCaret(note->FromIndex(3), false, true);
     view.MoveRowDown(false);
     view.MoveRowUp(false);
     EXPECT_EQ(view.Active().Index(), 3u);
+    view.SetCaret(note->FromIndex(8), false, true);
+    view.SelectWord();
+    EXPECT_EQ(view.Anchor().Index(), 5u);
+    EXPECT_EQ(view.Active().Index(), 9u);
 }
 
 TEST_F(SurrogatePairTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
