@@ -1,6 +1,8 @@
 #include "FontCache.h"
 
 #include <QChar>
+#include <QString>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -30,7 +32,9 @@ QFont FontForCellHeight(const QString& family, int32_t cellHeight, bool bold, bo
 }  // namespace
 
 CFontEntry::CFontEntry(const QString& family, int32_t cellHeight, bool bold, bool italic)
-    : m_font(FontForCellHeight(family, cellHeight, bold, italic)), m_metrics(m_font) {
+    : m_font(FontForCellHeight(family, cellHeight, bold, italic)),
+      m_metrics(m_font),
+      m_rawFont(QRawFont::fromFont(m_font)) {
     m_ascent = m_metrics.ascent();
     m_descent = m_metrics.descent();
     m_height = m_ascent + m_descent;
@@ -49,6 +53,31 @@ int32_t CFontEntry::Measure(char16_t c) {
     width = std::min(width, 32767);
     (*page)[c & 0xFF] = static_cast<int16_t>(width);
     return width;
+}
+
+int32_t CFontEntry::MeasurePair(char32_t c) {
+    const auto found = m_pairWidths.find(c);
+    if (found != m_pairWidths.end()) return found->second;
+    const int32_t width =
+        std::clamp(m_metrics.horizontalAdvance(QString::fromUcs4(&c, 1)), 0, 32767);
+    m_pairWidths.emplace(c, width);
+    return width;
+}
+
+quint32 CFontEntry::LookUpGlyph(char16_t c) {
+    std::unique_ptr<GlyphPage>& page = m_glyphPages[c >> 8];
+    if (!page) {
+        page = std::make_unique<GlyphPage>();
+        page->fill(kUnknownGlyph);
+    }
+    quint32 glyph = 0;
+    int count = 1;
+    const QChar character(c);
+    if (QChar::isSurrogate(c) || !m_rawFont.isValid() ||
+        !m_rawFont.glyphIndexesForChars(&character, 1, &glyph, &count) || count != 1)
+        glyph = 0;
+    (*page)[c & 0xFF] = glyph;
+    return glyph;
 }
 
 CFontEntry& CFontCache::Get(bool fixedWidth, int32_t cellHeight, bool bold, bool italic) {

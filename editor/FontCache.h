@@ -2,14 +2,18 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QRawFont>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 // The fonts of the editor, one per face, cell height, weight and slant, each with its metrics and
-// a table of character widths filled as characters are first measured, so that layout asks the
-// font once per code unit rather than once per character laid out.
+// tables of character widths and glyphs filled as characters are first met, so that layout and
+// drawing ask the font once per character rather than once per character laid out or drawn.
+// Widths are whole units: the text is drawn glyph by glyph at the sums of these widths, so that
+// it stands exactly where the layout measured it.
 class CFontEntry {
 public:
     CFontEntry(const QString& family, int32_t cellHeight, bool bold, bool italic);
@@ -22,19 +26,37 @@ public:
     [[nodiscard]] int32_t Descent() const noexcept { return m_descent; }
     [[nodiscard]] int32_t ExternalLeading() const noexcept { return m_leading; }
     [[nodiscard]] int32_t AverageCharWidth() const noexcept { return m_averageWidth; }
-    // The advance of one code unit; 0 for a lone surrogate and for what the font gives no width.
-    [[nodiscard]] int32_t CharWidth(char16_t c) {
+    // The advance of one character, a code unit of the basic plane or the code point of a
+    // surrogate pair; 0 for a lone surrogate and for what the font gives no width.
+    [[nodiscard]] int32_t CharWidth(char32_t c) {
+        if (c > 0xFFFF) return MeasurePair(c);
         Page* page = m_pages[c >> 8].get();
         if (page != nullptr) {
             const int16_t width = (*page)[c & 0xFF];
             if (width >= 0) return width;
         }
-        return Measure(c);
+        return Measure(static_cast<char16_t>(c));
     }
+    // The glyph of a basic-plane character in the font's own face; 0 when the face lacks it and
+    // the character must come from a fallback face.
+    [[nodiscard]] quint32 Glyph(char16_t c) {
+        GlyphPage* page = m_glyphPages[c >> 8].get();
+        if (page != nullptr) {
+            const quint32 glyph = (*page)[c & 0xFF];
+            if (glyph != kUnknownGlyph) return glyph;
+        }
+        return LookUpGlyph(c);
+    }
+    // The face itself, for drawing positioned glyphs.
+    [[nodiscard]] const QRawFont& RawFont() const noexcept { return m_rawFont; }
 
 private:
     using Page = std::array<int16_t, 256>;
+    using GlyphPage = std::array<quint32, 256>;
+    static constexpr quint32 kUnknownGlyph = 0xFFFFFFFF;
     int32_t Measure(char16_t c);
+    int32_t MeasurePair(char32_t c);
+    quint32 LookUpGlyph(char16_t c);
 
     QFont m_font;
     QFontMetrics m_metrics;
@@ -44,6 +66,9 @@ private:
     int32_t m_leading = 0;
     int32_t m_averageWidth = 0;
     std::array<std::unique_ptr<Page>, 256> m_pages;
+    std::unordered_map<char32_t, int32_t> m_pairWidths;
+    QRawFont m_rawFont;
+    std::array<std::unique_ptr<GlyphPage>, 256> m_glyphPages;
 };
 
 class CFontCache {

@@ -1,6 +1,7 @@
 #include "NoteScrollView.h"
 
 #include <QApplication>
+#include <QGlyphRun>
 #include <QInputMethod>
 #include <QMenuBar>
 #include <QPaintEvent>
@@ -205,8 +206,12 @@ void CNoteScrollView::ApplyParagraphStyle(uint32_t style, int32_t indent) {
     Apply();
 }
 
-int32_t CNoteScrollView::CharWidth(char16_t character) {
+int32_t CNoteScrollView::CharWidth(char32_t character) {
     return m_state->font->CharWidth(character);
+}
+
+QFont CNoteScrollView::FontFor(uint32_t paragraphStyle, CharacterStyle style) {
+    return StateFor(paragraphStyle, style.Word(), false).font->Font();
 }
 
 void CNoteScrollView::SetTextScale(int command) {
@@ -259,19 +264,64 @@ void CNoteScrollView::EndPaint() {
 }
 
 int32_t CNoteScrollView::DrawRun(std::u16string_view text, int32_t x, int32_t y) {
+    CFontEntry& font = *m_state->font;
+    const bool painting = m_painter != nullptr;
+    // A character the face lacks: drawn on its own through the fallback faces.
+    struct Fallback {
+        int32_t x;
+        size_t index;
+        size_t units;
+    };
+    std::vector<Fallback> fallbacks;
+    m_glyphs.clear();
+    m_glyphPositions.clear();
+    // Every character stands at the sum of the whole widths before it, where the layout measured
+    // it; the face's own fractional advances would drift away from the layout along the run.
     int32_t width = 0;
-    for (char16_t c : text)
-        width += m_state->font->CharWidth(c);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        char32_t character = unit;
+        size_t units = 1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1])) {
+            character = QChar::surrogateToUcs4(unit, text[i + 1]);
+            units = 2;
+        }
+        const int32_t advance = font.CharWidth(character);
+        if (painting && unit != u' ') {
+            const quint32 glyph = units == 1 ? font.Glyph(unit) : 0;
+            if (glyph != 0) {
+                m_glyphs.append(glyph);
+                m_glyphPositions.append(QPointF(width, 0));
+            } else {
+                fallbacks.push_back({width, i, units});
+            }
+        }
+        width += advance;
+        i += units - 1;
+    }
     const int32_t height = m_metrics.lineHeight;
-    if (m_painter == nullptr) {
+    if (!painting) {
         AddDirty(x, y, width, height);
         return width;
     }
     m_painter->fillRect(QRect(x, y, width, height), m_state->background);
-    m_painter->setFont(m_state->font->Font());
     m_painter->setPen(m_state->text);
-    m_painter->drawText(QPoint(x, y + m_metrics.ascent),
-                        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    const QPointF baseline(x, y + m_metrics.ascent);
+    if (!m_glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(font.RawFont());
+        run.setGlyphIndexes(m_glyphs);
+        run.setPositions(m_glyphPositions);
+        m_painter->drawGlyphRun(baseline, run);
+    }
+    if (!fallbacks.empty()) {
+        m_painter->setFont(font.Font());
+        for (const Fallback& fallback : fallbacks)
+            m_painter->drawText(baseline + QPointF(fallback.x, 0),
+                                QString::fromUtf16(text.data() + fallback.index,
+                                                   static_cast<qsizetype>(fallback.units)));
+    }
     return width;
 }
 

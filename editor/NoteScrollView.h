@@ -3,6 +3,9 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QElapsedTimer>
+#include <QFont>
+#include <QList>
+#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <QTimer>
@@ -79,7 +82,10 @@ public:
     void ResetStyle() override;
     void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) override;
     void ApplyParagraphStyle(uint32_t style, int32_t indent) override;
-    int32_t CharWidth(char16_t character) override;
+    int32_t CharWidth(char32_t character) override;
+
+    // The font that text of these styles is drawn in at the current text size.
+    [[nodiscard]] QFont FontFor(uint32_t paragraphStyle, NoteEditEngine::CharacterStyle style);
 
 signals:
     void statusTextChanged(const QString& text);
@@ -151,6 +157,9 @@ private:
     int m_textScale = NoteEditor::kMediumTextSizeCommand;
     const StyleState* m_state = nullptr;
     CFontCache m_fonts;
+    // Kept between runs so that drawing a run allocates nothing.
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_glyphPositions;
     std::array<std::unique_ptr<StyleState>, 160> m_states;
     int32_t m_indentUnit = 0;
 

@@ -20,6 +20,22 @@ char16_t CodeOf(const NoteEditEngine::CNoteElement* element) noexcept {
     return character != nullptr ? character->CodeUnit() : char16_t{0};
 }
 
+// The character that begins with the element at `at` (0 for a paragraph mark). A surrogate pair
+// is one character of two elements: `at` then moves onto its low half and `elements` is 2.
+char32_t TakeCharacter(ElementIterator& at, const ElementIterator& listEnd, int32_t& elements) {
+    const char16_t code = CodeOf(*at);
+    elements = 1;
+    if (!NoteEditEngine::IsHighSurrogate(code)) return code;
+    ElementIterator low = at;
+    ++low;
+    if (low == listEnd) return code;
+    const char16_t lowCode = CodeOf(*low);
+    if (!NoteEditEngine::IsLowSurrogate(lowCode)) return code;
+    at = low;
+    elements = 2;
+    return 0x10000 + ((char32_t{code} - 0xD800) << 10) + (lowCode - 0xDC00);
+}
+
 }  // namespace
 
 CNoteRowGlyph::CNoteRowGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePosition& start)
@@ -31,7 +47,7 @@ void CNoteRowGlyph::ApplyParagraphStyle() const {
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
 }
 
-int32_t CNoteRowGlyph::MeasuredWidth(char16_t code) const {
+int32_t CNoteRowGlyph::MeasuredWidth(char32_t code) const {
     const int32_t width = m_view->CharWidth(code);
     return width != 0 ? width : m_view->CharWidth(kSubstitute);
 }
@@ -61,10 +77,11 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
         if (next == listEnd) break;
         const NoteEditEngine::CNoteElement* element = *next;
         m_view->ApplyCharacterStyle(element->Style());
-        const char16_t code = CodeOf(element);
+        int32_t elements = 1;
+        const char32_t code = TakeCharacter(next, listEnd, elements);
         if (code != 0) total += MeasuredWidth(code);
-        ++examined;
-        if (examined == 1) {
+        examined += elements;
+        if (examined == elements) {
             breakAt = next;
             breakTotal = total;
             breakCount = examined;
@@ -117,14 +134,18 @@ CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
         ++it;
         const NoteEditEngine::CNoteElement* element = *it;
         if (element->IsParagraph()) break;
-        if (k == m_length - 1) {
-            // Never after the space at which a row wrapped, unless the row ends the note.
+        int32_t elements = 1;
+        const char32_t code = TakeCharacter(it, listEnd, elements);
+        k += elements - 1;
+        if (k >= m_length - 1) {
+            // Never after the space (or the split word's last character) at which a row wrapped,
+            // unless the row ends the note.
             ElementIterator after = it;
             ++after;
             if (after != listEnd) break;
         }
         m_view->ApplyCharacterStyle(element->Style());
-        const int32_t width = MeasuredWidth(CodeOf(element));
+        const int32_t width = MeasuredWidth(code);
         if (x < total + width / 2) break;
         answer = it;
         total += width;
@@ -137,12 +158,18 @@ Point CNoteRowGlyph::PointOf(const CNotePosition& position) {
     int64_t total = 0;
     ElementIterator it = m_start.Iterator();
     const ElementIterator target = position.Iterator();
+    const ElementIterator listEnd = m_start.Document()->end();
     for (int32_t k = 0; k < m_length && !(it == target); ++k) {
         ++it;
+        const ElementIterator first = it;
         const NoteEditEngine::CNoteElement* element = *it;
         m_view->ApplyCharacterStyle(element->Style());
-        const char16_t code = CodeOf(element);
+        int32_t elements = 1;
+        const char32_t code = TakeCharacter(it, listEnd, elements);
+        k += elements - 1;
         if (code != 0) total += MeasuredWidth(code);
+        // A place between the halves of a pair has no slot of its own: after the pair.
+        if (first == target) break;
     }
     return {m_margins.left + static_cast<int32_t>(total), m_margins.top};
 }
@@ -199,6 +226,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     std::u16string run;
     bool runSelected = m_view->InSelection();
     CNotePosition before = m_start;
+    const ElementIterator listEnd = m_start.Document()->end();
     for (int32_t k = 0; k < m_length; ++k) {
         ElementIterator next = it;
         ++next;
@@ -212,14 +240,26 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
             runSelected = selected;
             m_view->ApplyCharacterStyle(runStyle);
         }
-        const char16_t code = CodeOf(element);
+        // A surrogate pair goes into the run whole, in the style of its first half.
+        const ElementIterator high = next;
+        int32_t elements = 1;
+        const char32_t code = TakeCharacter(next, listEnd, elements);
         if (element->IsParagraph()) {
             run += u' ';
+        } else if (m_view->CharWidth(code) == 0) {
+            run += kSubstitute;
+        } else if (elements == 2) {
+            run += CodeOf(element);
+            run += CodeOf(*next);
         } else {
-            run += m_view->CharWidth(code) == 0 ? kSubstitute : code;
+            run += static_cast<char16_t>(code);
+        }
+        if (elements == 2) {
+            k += 1;
+            m_view->UpdateSelectionFlag(CNotePosition(m_start.Document(), high, element->Style()));
         }
         it = next;
-        before = CNotePosition(m_start.Document(), it, element->Style());
+        before = CNotePosition(m_start.Document(), it, (*it)->Style());
     }
     if (!run.empty()) m_view->DrawRun(run, textX, textY);
 }

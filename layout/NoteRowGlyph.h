@@ -40,8 +40,9 @@ public:
 
 private:
     void ApplyParagraphStyle() const;
-    // The character's width, or that of "?" when the font has none for it.
-    [[nodiscard]] int32_t MeasuredWidth(char16_t code) const;
+    // The character's width (a code unit, or a pair's code point), or that of "?" when the font
+    // has none for it.
+    [[nodiscard]] int32_t MeasuredWidth(char32_t code) const;
 
     int32_t m_textWidth = 0;
     int32_t m_lookahead = 0;

@@ -75,7 +75,9 @@ public:
     // Make the style current together with InSelection(); nothing when neither changed.
     virtual void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) = 0;
     virtual void ApplyParagraphStyle(uint32_t style, int32_t indent) = 0;
-    [[nodiscard]] virtual int32_t CharWidth(char16_t character) = 0;
+    // The width of one character: a code unit of the basic plane or, for a surrogate pair, its
+    // code point; 0 for what the font cannot show (a lone surrogate among them).
+    [[nodiscard]] virtual int32_t CharWidth(char32_t character) = 0;
 
     // --- Caret, geometry, drawing ---
 

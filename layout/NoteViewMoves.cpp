@@ -30,6 +30,8 @@ void CNoteView::MoveCharacterLeft(bool extend) {
     if (!HasNotes()) return;
     CNotePosition p = m_active;
     StepBackward(p);
+    // A surrogate pair is one character: no caret between its halves.
+    if (p.IsInsidePair()) StepBackward(p);
     SetCaret(p, extend, true);
 }
 
@@ -37,6 +39,7 @@ void CNoteView::MoveCharacterRight(bool extend) {
     if (!HasNotes()) return;
     CNotePosition p = m_active;
     StepForward(p);
+    if (p.IsInsidePair()) StepForward(p);
     SetCaret(p, extend, true);
 }
 

@@ -284,7 +284,11 @@ void CNoteDocument::Backspace(CNotePosition& p) {
             return;
         }
     }
+    // A surrogate pair goes as one character; both removals merge into one undo step.
+    if (p.IsInsidePair()) p.StepRight();
+    const bool pair = IsLowSurrogate(p.CodeUnitAt()) && p.Before().IsInsidePair();
     DeleteBackward(p);
+    if (pair) DeleteBackward(p);
 }
 
 void CNoteDocument::DeleteKey(CNotePosition& p) {
@@ -307,7 +311,12 @@ void CNoteDocument::DeleteKey(CNotePosition& p) {
             }
         }
     }
+    if (p.IsInsidePair()) p.StepLeft();
+    CNotePosition next = p;
+    next.StepRight();
+    const bool pair = !p.IsAtEnd() && next.IsInsidePair();
     DeleteForward(p);
+    if (pair) DeleteForward(p);
 }
 
 }  // namespace NoteEditEngine

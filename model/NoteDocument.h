@@ -83,9 +83,10 @@ public:
     // Enter: ends a header into Normal, ends a list on an empty item, else breaks the paragraph.
     void Enter(CNotePosition& p);
     // Backspace: outdents, then leaves a list, then joins paragraphs keeping the caret's format
-    // when the paragraph before is empty.
+    // when the paragraph before is empty. A surrogate pair is removed whole.
     void Backspace(CNotePosition& p);
-    // Delete: from an empty paragraph into a non-empty one keeps the following format.
+    // Delete: from an empty paragraph into a non-empty one keeps the following format. A
+    // surrogate pair is removed whole.
     void DeleteKey(CNotePosition& p);
 
     // --- Notification (the undo history and commands that switched notifications off) ---

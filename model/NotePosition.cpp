@@ -74,6 +74,15 @@ char16_t CNotePosition::CodeUnitAt() const noexcept {
     return character != nullptr ? character->CodeUnit() : char16_t{0};
 }
 
+bool CNotePosition::IsInsidePair() const noexcept {
+    if (!IsHighSurrogate(CodeUnitAt())) return false;
+    ElementIterator next = m_element;
+    ++next;
+    if (next == List().end()) return false;
+    const CNoteCharacter* character = AsCharacter(*next);
+    return character != nullptr && IsLowSurrogate(character->CodeUnit());
+}
+
 void CNotePosition::StepLeft() noexcept {
     m_typing = Element()->Style();
     if (auto* previous = List().Previous(m_element.node())) m_element = {previous, &List()};

@@ -63,6 +63,9 @@ public:
     [[nodiscard]] bool ElementIsParagraph() const noexcept { return IsParagraph(Element()); }
     // The character's code unit, or 0 at a paragraph mark.
     [[nodiscard]] char16_t CodeUnitAt() const noexcept;
+    // Between the halves of a surrogate pair (the element held is the high half and the low half
+    // follows): a pair is one character, so this is no caret place.
+    [[nodiscard]] bool IsInsidePair() const noexcept;
     [[nodiscard]] CharacterStyle StyleAt() const noexcept { return Element()->Style(); }
 
     // --- Moves ---
@@ -100,6 +103,13 @@ private:
     ElementIterator m_element;
     CharacterStyle m_typing;
 };
+
+[[nodiscard]] constexpr bool IsHighSurrogate(char16_t c) noexcept {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+[[nodiscard]] constexpr bool IsLowSurrogate(char16_t c) noexcept {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Digits, letters, underscore, grave accent, the apostrophe and every code unit from 127 up.
 [[nodiscard]] constexpr bool IsWordCharacter(char16_t c) noexcept {

@@ -446,5 +446,49 @@ TEST_F(NoteDocumentTest, DeleteKeyFromAnEmptyParagraphKeepsTheNextFormat) {
     EXPECT_EQ(AfterRule("¶[1,0]", 0, &CNoteDocument::DeleteKey), "¶[1,0]");
 }
 
+// "😀" (U+1F600) is two elements, a surrogate pair; "\xED\xA0\xBD" is its high half alone.
+TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeASurrogatePairWhole) {
+    struct Case {
+        const char* text;
+        int64_t caret;
+        void (CNoteDocument::*rule)(CNotePosition&);
+        const char* after;
+        uint32_t caretAfter;
+    };
+    const Case cases[] = {
+        {"¶a😀b", 3, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶a😀b", 1, &CNoteDocument::DeleteKey, "¶ab", 1},
+        {"¶😀😀", 4, &CNoteDocument::Backspace, "¶😀", 2},
+        {"¶😀😀", 0, &CNoteDocument::DeleteKey, "¶😀", 0},
+        // A caret left between the halves still removes the whole character.
+        {"¶a😀b", 2, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶a😀b", 2, &CNoteDocument::DeleteKey, "¶ab", 1},
+        // Lone halves are single elements.
+        {"¶a\xED\xA0\xBD"
+         "b",
+         2, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶a\xED\xB8\x80"
+         "b",
+         1, &CNoteDocument::DeleteKey, "¶ab", 1},
+        {"¶😀\xED\xB8\x80", 3, &CNoteDocument::Backspace, "¶😀", 2},
+    };
+    for (const Case& c : cases) {
+        uint32_t caret = 0;
+        EXPECT_EQ(AfterRule(c.text, c.caret, c.rule, &caret), Dump(*MakeDocument(c.after)))
+            << c.text << " " << c.caret;
+        EXPECT_EQ(caret, c.caretAfter) << c.text << " " << c.caret;
+    }
+    // One keystroke, one undo step.
+    auto doc = MakeDocument("¶a😀");
+    CNotePosition p = doc->End();
+    {
+        CActionScope action(u"enter_text");
+        doc->Backspace(p);
+    }
+    EXPECT_EQ(Dump(*doc), "¶a");
+    UndoIn(*doc);
+    EXPECT_EQ(Dump(*doc), Dump(*MakeDocument("¶a😀")));
+}
+
 }  // namespace
 }  // namespace NoteEditEngine

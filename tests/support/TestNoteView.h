@@ -3,11 +3,11 @@
 // A note view with fixed metrics that records what it draws, so that layouts, points, hit tests
 // and paint order can be asserted exactly.
 //
-// Metrics at scale 1: every character 8 wide, except the zero-width U+200B and the combining marks
-// U+0300..U+036F (0 wide, laid out as "?"); line height 16 (ascent 13, descent 3), Header 1 24,
-// Header 2 20; Fixed Width rows have an external leading of 2; indent unit 32; marker unit 6;
-// line thickness 2; view margins 0/10/15/15; note margins 20/20/0/0; paragraph spacing as the
-// style table gives it.
+// Metrics at scale 1: every character 8 wide (a surrogate pair too), except the zero-width U+200B,
+// the combining marks U+0300..U+036F and lone surrogates (0 wide, laid out as "?"); line height 16
+// (ascent 13, descent 3), Header 1 24, Header 2 20; Fixed Width rows have an external leading of 2;
+// indent unit 32; marker unit 6; line thickness 2; view margins 0/10/15/15; note margins 20/20/0/0;
+// paragraph spacing as the style table gives it.
 //
 // Draw calls are recorded as short strings:
 //   R(x,y)"text"       a run; "*" after it when selected, "s<word>" for a character style,
@@ -117,7 +117,13 @@ public:
         Record(call);
         if (recording)
             colours.push_back(Narrow(text) + " fg=" + Rgb(m_text) + " bg=" + Rgb(m_background));
-        return static_cast<int32_t>(text.size()) * kCharWidth;
+        // A surrogate pair is one character.
+        int32_t characters = 0;
+        for (size_t i = 0; i < text.size(); ++i)
+            if (!(i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
+                  text[i - 1] <= 0xDBFF))
+                ++characters;
+        return characters * kCharWidth;
     }
     void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override {
         if (!NoteEditEngine::IsListStyle(m_paragraph)) return;
@@ -157,8 +163,9 @@ public:
         m_selected = InSelection();
         Apply();
     }
-    int32_t CharWidth(char16_t character) override {
+    int32_t CharWidth(char32_t character) override {
         if (character == 0x200B || (character >= 0x0300 && character <= 0x036F)) return 0;
+        if (character >= 0xD800 && character <= 0xDFFF) return 0;
         return kCharWidth;
     }
 

@@ -1,0 +1,181 @@
+// The pane's pixels against its layout: every run's ink lies where the layout put its characters,
+// at every text size, with mixed styles and a selection; and characters outside the basic plane
+// are measured as one character each.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <cstdlib>
+#include <string>
+
+#include "CommandIds.h"
+#include "ModelTestSupport.h"
+#include "NoteScrollView.h"
+#include "NoteUndoHistory.h"
+#include "TextScale.h"
+
+namespace {
+
+using NoteEditEngine::CharacterStyle;
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::CNotePosition;
+using NoteEditEngine::TestSupport::MakeDocument;
+
+class TextPlacementTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // No focus, so no caret among the ink.
+        view.resize(1000, 400);
+        view.show();
+    }
+    void TearDown() override {
+        if (note) view.RemoveNote(note.get());
+        view.OnCommand(NoteEditor::kMediumTextSizeCommand);
+    }
+    CNoteDocument* Show(std::string_view text) {
+        note = MakeDocument(text);
+        view.AddNote(note.get(), nullptr);
+        return note.get();
+    }
+
+    std::unique_ptr<CNoteDocument> note;
+    CNoteScrollView view;
+};
+
+// Summed over the channels.
+int ColourDistance(QRgb pixel, const QColor& colour) {
+    return std::abs(qRed(pixel) - colour.red()) + std::abs(qGreen(pixel) - colour.green()) +
+           std::abs(qBlue(pixel) - colour.blue());
+}
+
+// Far from the background: ink of a glyph (faint anti-aliased edges aside).
+bool IsInk(QRgb pixel, const QColor& background) {
+    return ColourDistance(pixel, background) > 150;
+}
+
+QColor BackgroundOf(CharacterStyle style, bool selected) {
+    QColor colour = style.Test(CharacterStyle::kHighlight) ? QColor(250, 250, 160) : Qt::white;
+    if (selected) colour = QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
+    return colour;
+}
+
+// Where a run's characters stand by the layout: the first and last of them that leave ink.
+struct RunInk {
+    int32_t first = -1;
+    int32_t last = -1;
+};
+
+// Each paragraph is one row whose runs change at every style and at both selection ends; most
+// runs end in narrow letters, so a run drawn too wide or too narrow moves their ink visibly.
+TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
+    CNoteDocument* shown = Show(
+        "¶[9,0]fixed width line ending il{1}strong fixed il{0}plain fixed text to the end il"
+        "¶Arial minimum {1}strong milli{0} then {4}comment lilt{0} and {2}highlight fill{0} end.l");
+    for (int command = NoteEditor::kFirstTextSizeCommand;
+         command <= NoteEditor::kLastTextSizeCommand; ++command) {
+        SCOPED_TRACE(command);
+        view.OnCommand(command);
+        // From inside the first Strong run to inside " and ".
+        view.SetSelection(shown->FromIndex(35), shown->FromIndex(120), false);
+        const QImage image = view.viewport()->grab().toImage();
+        auto selectedAfter = [&](const CNotePosition& place) {
+            return view.SelectionStart() <= place && place < view.SelectionEnd();
+        };
+        int runs = 0;
+        CNotePosition p = shown->Start();
+        while (!p.IsAtEnd()) {
+            // One run: from p up to the next change of style or selection, or the row's end.
+            const CNotePosition runStart = p;
+            CNotePosition next = p;
+            next.StepRight();
+            const CharacterStyle style = next.StyleAt();
+            const bool selected = selectedAfter(p);
+            const QFontMetrics metrics(view.FontFor(p.ParagraphFormatOf().Style(), style));
+            RunInk expected;
+            do {
+                // p is the place before the character that `next` holds.
+                const QChar c(next.CodeUnitAt());
+                if (c != u' ') {
+                    const int32_t x = view.PointOf(p).x;
+                    if (expected.first < 0) expected.first = x + metrics.boundingRect(c).left();
+                    expected.last = x + metrics.boundingRect(c).right();
+                }
+                p = next;
+                next.StepRight();
+            } while (!p.IsAtParagraphEnd() && next.StyleAt() == style &&
+                     selectedAfter(p) == selected);
+            const bool endsRow = p.IsAtParagraphEnd();
+            const int32_t left = view.PointOf(runStart).x;
+            const int32_t right = view.PointOf(p).x;
+            // The next run paints over what passes its start; past the row's end nothing does.
+            const int32_t scanEnd = endsRow ? image.width() : right;
+            if (expected.first >= 0) {
+                expected.first = std::max(expected.first, left);
+                expected.last = std::min(expected.last, scanEnd - 1);
+            }
+            const QColor background = BackgroundOf(style, selected);
+            const int32_t top = view.PointOf(runStart).y - view.ScrollTop();
+            RunInk measured;
+            for (int32_t x = left; x < scanEnd; ++x) {
+                for (int32_t y = top; y < top + metrics.height(); ++y) {
+                    // Past the run: on white, or on the cell of the mark that ends the row.
+                    const QRgb pixel = image.pixel(x, y);
+                    if (IsInk(pixel, background) && (x < right || IsInk(pixel, Qt::white))) {
+                        if (measured.first < 0) measured.first = x;
+                        measured.last = x;
+                        break;
+                    }
+                }
+            }
+
+            if (expected.first < 0) {
+                EXPECT_EQ(measured.first, -1) << "a run of spaces at " << runStart.Index();
+            } else {
+                EXPECT_NEAR(measured.first, expected.first, 1) << "run from " << runStart.Index();
+                EXPECT_NEAR(measured.last, expected.last, 1) << "run to " << p.Index();
+            }
+            ++runs;
+            if (endsRow && !p.IsAtEnd()) p.StepRight();
+        }
+        EXPECT_EQ(runs, 12);
+    }
+}
+
+// U+1F600 comes from a fallback face: measured as one character with that face's advance, and
+// drawn as that face draws it alone at the place the layout gives it.
+TEST_F(TextPlacementTest, ACharacterOutsideTheBasicPlaneIsMeasuredAndDrawnAsOne) {
+    CNoteDocument* shown = Show("¶a😀b");
+    const QString face = QString::fromUtf8("😀");
+    const QFont font = view.FontFor(NoteEditEngine::kNormal, CharacterStyle());
+    const QFontMetrics metrics(font);
+    const NoteLayoutEngine::Point at = view.PointOf(shown->FromIndex(1));
+    const int32_t width = view.PointOf(shown->FromIndex(3)).x - at.x;
+    ASSERT_GT(metrics.horizontalAdvance(face), 0);
+    EXPECT_EQ(width, metrics.horizontalAdvance(face));
+    EXPECT_EQ(view.PointOf(shown->End()).x - at.x, width + metrics.horizontalAdvance(u'b'));
+
+    const QImage shot = view.viewport()
+                            ->grab()
+                            .toImage()
+                            .copy(at.x, at.y - view.ScrollTop(), width, metrics.height())
+                            .convertToFormat(QImage::Format_RGB32);
+    QImage alone(width, metrics.height(), QImage::Format_RGB32);
+    alone.fill(Qt::white);
+    {
+        QPainter painter(&alone);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(0, metrics.ascent()), face);
+    }
+    int differing = 0;
+    for (int y = 0; y < alone.height(); ++y)
+        for (int x = 0; x < alone.width(); ++x)
+            if (ColourDistance(shot.pixel(x, y), QColor(alone.pixel(x, y))) >= 24) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace

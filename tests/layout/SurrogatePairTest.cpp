@@ -1,0 +1,125 @@
+// Characters outside the basic plane: a surrogate pair is two elements but one character on
+// screen, measured, drawn, hit and stepped over whole. "😀" is U+1F600; "\xED\xA0\xBD" is a lone
+// high half.
+#include <gtest/gtest.h>
+
+#include "LayoutTestSupport.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::TestSupport::Utf16;
+using Calls = std::vector<std::string>;
+
+// The view's dumps and records write every code unit on its own.
+std::string Units(std::string_view utf8) {
+    return Narrow(Utf16(utf8));
+}
+
+class SurrogatePairTest : public LayoutTest {};
+
+TEST_F(SurrogatePairTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
+    struct Case {
+        int32_t width;
+        const char* text;
+        const char* rows;
+    };
+    const Case cases[] = {
+        {WidthForColumns(10), "¶a😀b", "{[a😀b]}"},
+        {WidthForColumns(2), "¶a😀b", "{[a😀][b]}"},
+        {WidthForColumns(1), "¶a😀b", "{[a][😀][b]}"},
+        // Narrower than one character: still a whole pair per row.
+        {WidthForColumns(0) + 3, "¶😀😀", "{[😀][😀]}"},
+        {WidthForColumns(3), "¶😀😀 😀", "{[😀😀 ][😀]}"},
+    };
+    for (const Case& c : cases) {
+        view.SetWidth(c.width, false);
+        CNoteDocument* note = Show(c.text);
+        EXPECT_EQ(view.Dump(), Units(c.rows)) << c.text << " " << c.width;
+        view.RemoveNote(note);
+    }
+    SetColumns(10);
+    CNoteDocument* note = Show("¶a😀b\xED\xA0\xBD");
+    // a, the pair and b 8 each; the lone half takes the width of "?".
+    EXPECT_EQ(view.PointOf(note->FromIndex(3)).x, 15 + 16);
+    EXPECT_EQ(view.PointOf(note->FromIndex(4)).x, 15 + 24);
+    EXPECT_EQ(view.PointOf(note->End()).x, 15 + 32);
+}
+
+TEST_F(SurrogatePairTest, HitTestsLandBeforeOrAfterThePairNeverBetween) {
+    SetColumns(2);
+    CNoteDocument* note = Show("¶a😀b");
+    ASSERT_EQ(view.Dump(), Units("{[a😀][b]}"));
+    struct Case {
+        int32_t x;
+        int32_t y;
+        uint32_t index;
+    };
+    const Case cases[] = {
+        {15 + 8 + 3, 20, 1}, {15 + 8 + 4, 20, 1},  // the pair wraps: never after it on this row
+        {15 + 3, 36, 3},     {15 + 5, 36, 4},     {kFarRight, 36, 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(view.HitTest(c.x, c.y).Index(), c.index) << c.x << "," << c.y;
+    SetColumns(10);
+    EXPECT_EQ(view.HitTest(15 + 8 + 3, 20).Index(), 1u);
+    EXPECT_EQ(view.HitTest(15 + 8 + 4, 20).Index(), 3u);
+    EXPECT_EQ(view.HitTest(kFarRight, 20), note->End());
+}
+
+// "¶a😀b 😀😀¶x": a 1, the first pair 2-3, b 4, the space 5, the pairs 6-7 and 8-9, x 11.
+TEST_F(SurrogatePairTest, CaretMovesAndSelectionsStepOverThePairWhole) {
+    view.recording = false;
+    SetColumns(20);
+    CNoteDocument* note = Show("¶a😀b 😀😀¶x");
+    using Move = void (CNoteView::*)(bool);
+    struct Case {
+        uint32_t from;
+        Move move;
+        uint32_t to;
+    };
+    const Case cases[] = {
+        {1, &CNoteView::MoveCharacterRight, 3}, {3, &CNoteView::MoveCharacterLeft, 1},
+        {9, &CNoteView::MoveCharacterLeft, 7},  {5, &CNoteView::MoveCharacterRight, 7},
+        {0, &CNoteView::MoveWordRight, 5},      {5, &CNoteView::MoveWordRight, 9},
+        {9, &CNoteView::MoveWordLeft, 5},       {0, &CNoteView::MoveRowEnd, 9},
+        {11, &CNoteView::MoveRowUp, 1},
+    };
+    for (const Case& c : cases) {
+        view.SetCaret(note->FromIndex(c.from), false, true);
+        (view.*c.move)(true);
+        EXPECT_EQ(view.Active().Index(), c.to) << c.from;
+        EXPECT_EQ(view.Anchor().Index(), c.from) << c.from;
+    }
+    // Back to the remembered x after the pair, across a row down and up.
+    view.SetCaret(note->FromIndex(3), false, true);
+    view.MoveRowDown(false);
+    view.MoveRowUp(false);
+    EXPECT_EQ(view.Active().Index(), 3u);
+    view.SetCaret(note->FromIndex(8), false, true);
+    view.SelectWord();
+    EXPECT_EQ(view.Anchor().Index(), 5u);
+    EXPECT_EQ(view.Active().Index(), 9u);
+}
+
+TEST_F(SurrogatePairTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
+    SetColumns(20);
+    CNoteDocument* note = Show("¶a😀b\xED\xB8\x80{1}c");
+    view.SetSelection(note->FromIndex(1), note->FromIndex(3), false);
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", Units("R(23,20)\"😀\"*"), "R(31,20)\"b?\"",
+                                         "R(47,20)\"c\"s1"}));
+    // A pair whose halves differ in style is one character in the style of its first half.
+    CNoteDocument* odd = Show("¶\xED\xA0\xBD{1}\xED\xB8\x80x");
+    view.SetCaret(odd->Start(), false, false);
+    view.Take();
+    view.RedrawAll();
+    const Calls runs = view.TakeOnly("R");
+    EXPECT_EQ(runs.back(), "R(23,79)\"x\"s1");
+    EXPECT_EQ(runs[runs.size() - 2], Units("R(15,79)\"😀\""));
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport
