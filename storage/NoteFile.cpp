@@ -293,10 +293,11 @@ public:
             if (IsTextAt(m_text, m_cursor)) {
                 const char32_t c = ReadCharacter(m_text, m_cursor);
                 if (c > 0xFFFF) {
-                    m_sink.Character(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
-                                     m_typing);
-                    m_sink.Character(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)),
-                                     m_typing);
+                    // A reference beyond the Basic Multilingual Plane: one element per half.
+                    std::u16string pair;
+                    AppendCodePoint(c, pair);
+                    for (const char16_t unit : pair)
+                        m_sink.Character(unit, m_typing);
                 } else {
                     m_sink.Character(static_cast<char16_t>(c), m_typing);
                 }
