@@ -3,7 +3,8 @@
 // recording on under the action name "paste". The read must be one undo change: one undo brings
 // back the document exactly, one redo the pasted state. The same markup read into a fresh
 // document, where the reader builds the content in one go, must give what reading element by
-// element gives: the same elements, position, modified time and undo history.
+// element gives: the same elements, position, modified time and undo history. What the content
+// writer makes of the result is well-formed XML.
 
 #include <clocale>
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Clock.h"
@@ -21,6 +23,7 @@
 #include "NoteFile.h"
 #include "NoteUndoHistory.h"
 #include "Utf8.h"
+#include "WellFormedXml.h"
 #include "XmlPrimitives.h"
 
 using namespace NoteEditEngine;
@@ -172,6 +175,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (p.Index() < at || p.Index() > at + inserted) Fail("position outside the inserted run");
     if (observer.changed == 1 && observer.lastCount != inserted) Fail("notification count");
     const std::u16string after = Describe(doc);
+    // What was pasted, and the whole note, copy out as well-formed markup.
+    for (const auto& [from, to] :
+         {std::pair(doc.FromIndex(at), p), std::pair(doc.Start(), doc.End())}) {
+        std::u16string markup;
+        WriteContentXml(markup, from, to);
+        if (!FuzzSupport::IsWellFormedXml(markup, true)) Fail("written markup is not well-formed");
+    }
     if (after != before) CheckOneUndoChange(doc, before, after, stepsBefore);
 
     doc.RemoveObserver(&observer);

@@ -1,7 +1,9 @@
 // The note file reader on arbitrary bytes: decode, read into a fresh document, check the
-// document's invariants, write it back and read it again. The second read must give the same
-// text, formats and character styles (paragraph marks aside: their own style is written but, by
-// design, not restored), and from then on writing and reading is a fixed point.
+// document's invariants, write it back and read it again. What is written must be well-formed
+// XML. The second read must give the same text, formats and character styles (paragraph marks
+// aside: their own style is written but, by design, not restored; what XML forbids comes back as
+// U+FFFD, and a surrogate pair in the style of its first half), and from then on writing and
+// reading is a fixed point.
 
 #include <clocale>
 #include <cstddef>
@@ -16,6 +18,7 @@
 #include "NoteFile.h"
 #include "NoteUndoHistory.h"
 #include "Utf8.h"
+#include "WellFormedXml.h"
 #include "XmlPrimitives.h"
 
 using namespace NoteEditEngine;
@@ -29,9 +32,12 @@ namespace {
 }
 
 // Every element as (kind, code unit or style and indent, character style); marks' own character
-// styles only when asked.
+// styles only when asked. As written: code units XML forbids as U+FFFD, and the second half of a
+// surrogate pair in the style of the first.
 std::u16string Describe(const CNoteDocument& doc, bool markStyles) {
     std::u16string out;
+    char16_t pairStyle = 0;
+    bool inPair = false;
     for (auto it = doc.begin(); it != doc.end(); ++it) {
         const CNoteElement* element = *it;
         if (const CNoteParagraph* mark = AsParagraph(element)) {
@@ -39,11 +45,27 @@ std::u16string Describe(const CNoteDocument& doc, bool markStyles) {
             out.push_back(static_cast<char16_t>(mark->Format().Style()));
             out.push_back(static_cast<char16_t>(mark->Format().Indent()));
             out.push_back(static_cast<char16_t>(markStyles ? mark->Style().Word() : 0));
-        } else {
-            out.push_back(u'c');
-            out.push_back(AsCharacter(element)->CodeUnit());
-            out.push_back(static_cast<char16_t>(element->Style().Word()));
+            inPair = false;
+            continue;
         }
+        char16_t c = AsCharacter(element)->CodeUnit();
+        char16_t style = static_cast<char16_t>(element->Style().Word());
+        if (inPair) {
+            style = pairStyle;  // c is the low half that the previous element paired with
+            inPair = false;
+        } else if (IsHighSurrogate(c)) {
+            auto next = it;
+            ++next;
+            const CNoteCharacter* low = next != doc.end() ? AsCharacter(*next) : nullptr;
+            inPair = low != nullptr && IsLowSurrogate(low->CodeUnit());
+            pairStyle = style;
+            if (!inPair) c = kReplacementCharacter;
+        } else if (!IsXmlCharacter(c)) {
+            c = kReplacementCharacter;
+        }
+        out.push_back(u'c');
+        out.push_back(c);
+        out.push_back(style);
     }
     return out;
 }
@@ -98,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::u16string written;
     WriteNoteFileText(first, written);
+    if (!FuzzSupport::IsWellFormedXml(written, false)) Fail("a written note is not well-formed");
     CNoteDocument second;
     cursor = 0;
     if (!ReadNoteXml(second, written, cursor)) Fail("a written note does not read as a note");

@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a folder file (tree with embedded notes) into an in-memory tree pane
-// and note store, then writes the tree back with and without notes. As an oracle, the index text
-// written from the read tree must read and write back to the very same text.
+// and note store, then writes the tree back with and without notes, both well-formed XML. As an
+// oracle, the index text written from the read tree must read and write back to the very same
+// text.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "FakeTreePane.h"
 #include "FileHandler.h"
 #include "Utf8.h"
+#include "WellFormedXml.h"
 
 namespace {
 
@@ -34,8 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         NoteTreeEngine::CFileHandler reader(pane, store);
         reader.ReadTreeText(true, text);
     }
-    (void)WriteAll(pane, store, true);
+    const std::u16string folderFile = WriteAll(pane, store, true);
     const std::u16string index = WriteAll(pane, store, false);
+    if (!FuzzSupport::IsWellFormedXml(folderFile, false) ||
+        !FuzzSupport::IsWellFormedXml(index, false)) {
+        __builtin_trap();
+    }
 
     TestSupport::CFakeTreePane again;
     TestSupport::CFakeNoteStore againStore;

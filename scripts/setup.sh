@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang clang-format libclang-rt-14-dev
   # tests, benchmarks, format checks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils libxml2-dev
   # Qt 6 widgets, printing, local sockets, QTest
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # metric-compatible faces for "Arial" and "Courier New"

@@ -29,8 +29,8 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Plain text and HTML receivers stop at a 0 code unit; a note can hold one (an unknown entity
-// reads as 0), and the text after it must not vanish from the copy.
+// Plain text and HTML receivers stop at a 0 code unit; a note can hold one (a file may carry it
+// raw), and the text after it must not vanish from the copy.
 constexpr char16_t Displayable(char16_t c) noexcept {
     return c == 0 ? kReplacement : c;
 }

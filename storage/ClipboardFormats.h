@@ -41,8 +41,8 @@ inline constexpr std::u16string_view kHtmlNoteSeparator = u"\r\n<hr>\r\n";
 // characters, one tab per indent level at the start of every Fixed Width paragraph (the one whose
 // mark the range starts on included), and a final "\r\n" when `end` is the last position of its
 // note. Other indents, list markers and character styles are not represented. A code unit 0
-// (which a note may hold from an unknown entity) is written as U+FFFD, because receivers of plain
-// text stop at the first 0 and would drop the rest of the copy.
+// (which a note may hold from a file with a raw one) is written as U+FFFD, because receivers of
+// plain text stop at the first 0 and would drop the rest of the copy.
 void WritePlainText(std::u16string& out, const NoteEditEngine::CNotePosition& start,
                     const NoteEditEngine::CNotePosition& end);
 
@@ -53,7 +53,7 @@ void WritePlainText(std::u16string& out, const NoteEditEngine::CNotePosition& st
 // paragraphs share one pre element with "\r\n" between lines and four spaces per indent level
 // after each line start, an empty paragraph other than Fixed Width holds "&nbsp;", and character
 // styles become nested strong, u (highlight) and em (comment) elements. Text is escaped like the
-// XML; a code unit 0 becomes U+FFFD.
+// XML, so a code unit 0 and the other characters XML forbids become U+FFFD.
 void WriteHtml(std::u16string& out, const NoteEditEngine::CNotePosition& start,
                const NoteEditEngine::CNotePosition& end);
 

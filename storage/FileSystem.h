@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace NoteStorage {
 
@@ -14,7 +17,17 @@ public:
 
     // Creates `path`, which must not exist, writes all bytes, flushes them to the disk and closes
     // it. False on any failure; a partly written file may remain and is the caller's to remove.
-    virtual bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes) = 0;
+    // The file gets exactly `perms` when given (where the file system keeps permissions), else
+    // what a new file gets by default.
+    virtual bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+                              std::optional<std::filesystem::perms> perms) = 0;
+    // The permissions of an existing file; none when there is no such file.
+    virtual std::optional<std::filesystem::perms> Permissions(
+        const std::filesystem::path& path) = 0;
+    // The file that a write to `path` replaces: where `path` is a symbolic link, the file at the
+    // end of its chain of links (a relative link counts from its own folder, and that file need
+    // not exist yet); else `path` itself. False when a link cannot be read or the links loop.
+    virtual bool ResolveLinks(const std::filesystem::path& path, std::filesystem::path& target) = 0;
     // Renames `from` over `to` in one step, replacing `to` if it exists.
     virtual bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Removes a file; false when it could not be removed (a missing file counts as removed).
@@ -23,6 +36,15 @@ public:
     virtual bool ReadWhole(const std::filesystem::path& path, std::string& bytes) = 0;
     // Makes a rename inside the folder durable. Best effort.
     virtual void SyncFolder(const std::filesystem::path& folder) = 0;
+    // The names of the entries of a folder; empty when it cannot be listed.
+    virtual std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) = 0;
+
+    // What tells a temporary file that a crash left from one still being written: this
+    // machine's name (empty when unknown), this process's id, and whether a process of this
+    // machine with that id runs (true whenever that cannot be ruled out).
+    virtual std::string HostName() = 0;
+    virtual int64_t ProcessId() = 0;
+    virtual bool IsProcessRunning(int64_t processId) = 0;
 };
 
 // The file system storage uses: the real one unless a test installed another.
@@ -33,7 +55,9 @@ void SetFileSystem(CFileSystem* fileSystem) noexcept;
 // Replaces the file with `bytes` so that a failure or a crash at any moment leaves either the old
 // or the new file, never a truncated one: the bytes go to a temporary file in the same folder,
 // which is synced and then renamed over the target. False on failure, the old file intact and no
-// temporary file left behind.
+// temporary file left behind. A symbolic link stays and its target is replaced, in the target's
+// folder; the file replaced keeps its permissions. The first write to a folder in a process
+// also removes the temporary files that earlier, crashed writes of this machine left there.
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace NoteStorage

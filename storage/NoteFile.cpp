@@ -73,9 +73,17 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
     bool paragraphOpen = false;
     uint32_t openStyle = 0;
     CharacterStyle current;
+    // A high surrogate is held back until its partner shows; either half alone is no XML
+    // character and is written as U+FFFD.
+    char16_t pendingHigh = 0;
+    auto flushPending = [&] {
+        if (pendingHigh != 0) out.push_back(kReplacementCharacter);
+        pendingHigh = 0;
+    };
     WalkContentRange(
         start, end, false,
         [&](const CNoteParagraph& mark, ElementIterator) {
+            flushPending();
             // Every character element closes before the paragraph element does. Bare text in
             // front of the first paragraph element is closed the same way, so that its styles do
             // not leak into the paragraphs when the markup is read back.
@@ -88,18 +96,35 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
             AppendTransition(CharacterStyle{}, current, out);
         },
         [&](const NoteEditEngine::CNoteCharacter& character) {
+            const char16_t c = character.CodeUnit();
+            if (pendingHigh != 0) {
+                if (IsLowSurrogate(c)) {
+                    // The pair is one character: it keeps the style of its first half, as no
+                    // markup may split it.
+                    out.push_back(pendingHigh);
+                    out.push_back(c);
+                    pendingHigh = 0;
+                    return;
+                }
+                flushPending();
+            }
             if (character.Style() != current) {
                 AppendTransition(current, character.Style(), out);
                 current = character.Style();
             }
-            // The five code units that are escaped all lie at or below ">".
-            const char16_t c = character.CodeUnit();
-            if (c > u'>') {
+            // The five code units that are escaped and the control characters all lie at or
+            // below ">"; surrogates need their neighbour.
+            if (c > u'>' && c < 0xD800) {
                 out.push_back(c);
+            } else if (IsHighSurrogate(c)) {
+                pendingHigh = c;
+            } else if (IsLowSurrogate(c)) {
+                out.push_back(kReplacementCharacter);
             } else {
                 AppendEscapedChar(c, out);
             }
         });
+    flushPending();
     AppendTransition(current, CharacterStyle{}, out);
     if (paragraphOpen) AppendParagraphClose(openStyle, out);
 }
@@ -266,7 +291,16 @@ public:
     uint32_t Run() {
         while (m_cursor != npos && m_cursor < m_text.size()) {
             if (IsTextAt(m_text, m_cursor)) {
-                m_sink.Character(ReadCharacter(m_text, m_cursor), m_typing);
+                const char32_t c = ReadCharacter(m_text, m_cursor);
+                if (c > 0xFFFF) {
+                    // A reference beyond the Basic Multilingual Plane: one element per half.
+                    std::u16string pair;
+                    AppendCodePoint(c, pair);
+                    for (const char16_t unit : pair)
+                        m_sink.Character(unit, m_typing);
+                } else {
+                    m_sink.Character(static_cast<char16_t>(c), m_typing);
+                }
                 m_insertedAny = true;
             } else if (IsTagAt(m_text, m_cursor)) {
                 if (!ReadTag()) break;

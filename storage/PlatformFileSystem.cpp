@@ -1,5 +1,7 @@
 // The platform file: the only place in storage that speaks to the operating system directly.
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -8,6 +10,8 @@
 
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -17,15 +21,25 @@ namespace {
 
 class CPlatformFileSystem final : public CFileSystem {
 public:
-    bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes) override {
+    bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+                      std::optional<std::filesystem::perms> perms) override {
 #if defined(_WIN32)
+        (void)perms;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         return static_cast<bool>(out);
 #else
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        // Private until it has the mode it is to keep: no one else may read a 0600 note's text
+        // through its temporary file.
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, perms ? 0600 : 0644);
         if (fd < 0) return false;
+        // Exactly the old mode, whatever the umask. Best effort: some mounted file systems keep
+        // no modes and refuse, and that must not stop a save.
+        if (perms) {
+            (void)::fchmod(fd, static_cast<mode_t>(*perms & std::filesystem::perms::mask));
+        }
         const char* data = bytes.data();
         size_t left = bytes.size();
         bool ok = true;
@@ -43,6 +57,33 @@ public:
         if (::close(fd) != 0) ok = false;
         return ok;
 #endif
+    }
+
+    std::optional<std::filesystem::perms> Permissions(const std::filesystem::path& path) override {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(path, error);
+        if (error || !std::filesystem::exists(status)) return std::nullopt;
+        return status.permissions();
+    }
+
+    bool ResolveLinks(const std::filesystem::path& path, std::filesystem::path& target) override {
+        // As many links as the kernel follows before it calls it a loop.
+        constexpr int kMaxLinks = 40;
+        std::filesystem::path current = path;
+        for (int links = 0; links <= kMaxLinks; ++links) {
+            std::error_code error;
+            const std::filesystem::file_status status =
+                std::filesystem::symlink_status(current, error);
+            if (!std::filesystem::is_symlink(status)) {
+                // Not a link, missing, or not to be examined: the write itself tells.
+                target = current;
+                return true;
+            }
+            const std::filesystem::path link = std::filesystem::read_symlink(current, error);
+            if (error) return false;
+            current = link.is_absolute() ? link : current.parent_path() / link;
+        }
+        return false;
     }
 
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
@@ -82,6 +123,47 @@ public:
         ::close(fd);
 #else
         (void)folder;
+#endif
+    }
+
+    std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
+        std::vector<std::filesystem::path> names;
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            names.push_back(it->path().filename());
+        }
+        return names;
+    }
+
+    std::string HostName() override {
+#if defined(_WIN32)
+        return {};
+#else
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0) return {};
+        return name;
+#endif
+    }
+
+    int64_t ProcessId() override {
+#if defined(_WIN32)
+        return 0;
+#else
+        return ::getpid();
+#endif
+    }
+
+    bool IsProcessRunning(int64_t processId) override {
+#if defined(_WIN32)
+        (void)processId;
+        return true;
+#else
+        // 0 and negative ids would signal process groups; ids beyond pid_t name nothing we can
+        // check. Either way, assume it runs.
+        if (processId <= 0 || processId > INT_MAX) return true;
+        if (::kill(static_cast<pid_t>(processId), 0) == 0) return true;
+        return errno != ESRCH;  // EPERM: it runs under another user
 #endif
     }
 };

@@ -1,7 +1,10 @@
 #include "XmlPrimitives.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include "FileSystem.h"
 #include "Utf8.h"
@@ -31,12 +34,36 @@ void SkipPastNextGreater(std::u16string_view text, Cursor& cursor) {
     cursor = static_cast<Cursor>(std::min<size_t>(text.size(), npos - 1));
 }
 
-bool NameIs(std::u16string_view name, std::string_view ascii) noexcept {
-    if (name.size() != ascii.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] != static_cast<char16_t>(ascii[i])) return false;
+struct NumericReference {
+    char32_t value;  // at most 0x110000: anything larger is no character either
+    size_t length;   // of "#...;"
+};
+
+// "#" decimal digits ";" or "#x" hexadecimal digits ";" at the start of `text`. The scan stops
+// at the first code unit that is no digit, so a long run of "&" costs no rescanning.
+std::optional<NumericReference> ScanNumericReference(std::u16string_view text) noexcept {
+    if (text.empty() || text[0] != u'#') return std::nullopt;
+    size_t i = 1;
+    const bool hex = i < text.size() && text[i] == u'x';
+    if (hex) ++i;
+    const size_t digitsStart = i;
+    uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        uint32_t digit = 0;
+        if (c >= u'0' && c <= u'9') {
+            digit = c - u'0';
+        } else if (hex && c >= u'a' && c <= u'f') {
+            digit = c - u'a' + 10;
+        } else if (hex && c >= u'A' && c <= u'F') {
+            digit = c - u'A' + 10;
+        } else {
+            break;
+        }
+        value = std::min<uint32_t>(value * (hex ? 16 : 10) + digit, 0x110000);
     }
-    return true;
+    if (i == digitsStart || i >= text.size() || text[i] != u';') return std::nullopt;
+    return NumericReference{value, i + 1};
 }
 
 }  // namespace
@@ -48,6 +75,10 @@ bool IsXmlSpace(char16_t c) noexcept {
 }
 
 void AppendEscapedChar(char16_t c, std::u16string& out) {
+    if (!IsXmlCharacter(c) && !IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+        out.push_back(kReplacementCharacter);
+        return;
+    }
     switch (c) {
         case u'"':
             AppendAscii("&quot;", out);
@@ -71,8 +102,27 @@ void AppendEscapedChar(char16_t c, std::u16string& out) {
 }
 
 void AppendEscapedString(std::u16string_view text, std::u16string& out) {
-    for (char16_t c : text)
-        AppendEscapedChar(c, out);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            out.push_back(c);
+            out.push_back(text[++i]);
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            out.push_back(kReplacementCharacter);
+        } else {
+            AppendEscapedChar(c, out);
+        }
+    }
+}
+
+void AppendCodePoint(char32_t c, std::u16string& out) {
+    if (c < 0x10000) {
+        out.push_back(static_cast<char16_t>(c));
+        return;
+    }
+    c -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
 }
 
 void AppendXmlHeader(std::u16string& out) {
@@ -164,7 +214,7 @@ std::u16string ReadAttributeValue(std::u16string_view text, Cursor& cursor) {
     }
     ++cursor;
     while (!AtEnd(text, cursor) && text[cursor] != u'<' && text[cursor] != quote) {
-        value.push_back(ReadCharacter(text, cursor));
+        AppendCodePoint(ReadCharacter(text, cursor), value);
     }
     // Past the closing quote, or past the "<" the value ran into.
     if (!AtEnd(text, cursor)) ++cursor;
@@ -194,26 +244,29 @@ int32_t ReadAttributeInt(std::u16string_view text, Cursor& cursor) {
                                : static_cast<int32_t>(magnitude);
 }
 
-char16_t ReadCharacter(std::u16string_view text, Cursor& cursor) {
+char32_t ReadCharacter(std::u16string_view text, Cursor& cursor) {
     if (AtEnd(text, cursor)) {
         cursor = npos;
         return 0;
     }
     const char16_t c = text[cursor++];
     if (c != u'&') return c;
-    const size_t semicolon = text.find(u';', cursor);
-    if (semicolon == std::u16string_view::npos) {
-        cursor = npos;
-        return u'&';
+    const std::u16string_view rest = text.substr(cursor);
+    static constexpr std::pair<std::u16string_view, char16_t> kNamed[] = {
+        {u"amp;", u'&'}, {u"lt;", u'<'}, {u"gt;", u'>'}, {u"apos;", u'\''}, {u"quot;", u'"'}};
+    for (const auto& [name, named] : kNamed) {
+        if (rest.substr(0, name.size()) == name) {
+            cursor += static_cast<Cursor>(name.size());
+            return named;
+        }
     }
-    const std::u16string_view name = text.substr(cursor, semicolon - cursor);
-    cursor = static_cast<Cursor>(semicolon + 1);
-    if (NameIs(name, "amp")) return u'&';
-    if (NameIs(name, "lt")) return u'<';
-    if (NameIs(name, "gt")) return u'>';
-    if (NameIs(name, "apos")) return u'\'';
-    if (NameIs(name, "quot")) return u'"';
-    return 0;
+    if (const std::optional<NumericReference> reference = ScanNumericReference(rest)) {
+        cursor += static_cast<Cursor>(reference->length);
+        return IsXmlCharacter(reference->value) ? reference->value : kReplacementCharacter;
+    }
+    // A bare "&", as other writers leave in text: the character itself, and the text after it
+    // is read as text.
+    return u'&';
 }
 
 bool SkipPastTagEnd(std::u16string_view text, Cursor& cursor) {

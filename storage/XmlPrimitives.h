@@ -18,9 +18,29 @@ inline constexpr Cursor npos = 0xFFFFFFFFu;
 
 // --- Writing ---
 
-// Appends the code unit, with " & ' < > as entities; everything else passes unchanged.
+inline constexpr char16_t kReplacementCharacter = 0xFFFD;
+
+[[nodiscard]] constexpr bool IsHighSurrogate(char32_t c) noexcept {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+[[nodiscard]] constexpr bool IsLowSurrogate(char32_t c) noexcept {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+// A character XML 1.0 allows in a document.
+[[nodiscard]] constexpr bool IsXmlCharacter(char32_t c) noexcept {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Appends the code unit, with " & ' < > as entities. A code unit XML does not allow (a control
+// character other than tab, line feed and carriage return, U+FFFE, U+FFFF) is written as
+// U+FFFD, so that other tools can read what we write. A surrogate passes unchanged: only a
+// caller that sees its neighbour knows whether it is half of a pair.
 void AppendEscapedChar(char16_t c, std::u16string& out);
+// As AppendEscapedChar for each code unit; a surrogate that is not half of a pair becomes U+FFFD.
 void AppendEscapedString(std::u16string_view text, std::u16string& out);
+// Appends a character as one code unit or, above U+FFFF, as a surrogate pair.
+void AppendCodePoint(char32_t c, std::u16string& out);
 // The declaration and the two comment lines every file starts with.
 void AppendXmlHeader(std::u16string& out);
 void AppendDecimal(int32_t value, std::u16string& out);
@@ -51,9 +71,11 @@ std::u16string ReadAttributeValue(std::u16string_view text, Cursor& cursor);
 // The value as a signed 32-bit decimal as stream extraction reads it; 0 without a leading number;
 // out-of-range numbers are clamped to the nearest limit.
 int32_t ReadAttributeInt(std::u16string_view text, Cursor& cursor);
-// One code unit with the five entities resolved; any other entity gives 0. An "&" with no ";"
-// after it gives "&" and sets the cursor to npos.
-char16_t ReadCharacter(std::u16string_view text, Cursor& cursor);
+// One character: a code unit of the text, or what an entity names. The five named entities give
+// their character; "&#NNN;" and "&#xHH;" the character they number, or U+FFFD when that is no
+// XML character (the result may lie above U+FFFF: append it with AppendCodePoint). An "&" that
+// starts none of these is the character "&", and reading goes on after it.
+char32_t ReadCharacter(std::u16string_view text, Cursor& cursor);
 // Consumes through the next ">"; false at the end.
 bool SkipPastTagEnd(std::u16string_view text, Cursor& cursor);
 // Inside the text and not on "<".

@@ -140,7 +140,7 @@ TEST_F(ClipboardFormatsTest, PlainTextTabsForFixedWidthAndFinalLineBreak) {
 }
 
 TEST_F(ClipboardFormatsTest, ZeroCodeUnitDoesNotCutPlainTextOrHtml) {
-    // A file with an unknown entity leaves a 0 code unit in the note.
+    // A file with a raw 0 leaves a 0 code unit in the note.
     auto doc = MakeDocument(std::string_view("¶a\0xb", 6));
     const std::u16string plain = [&] {
         std::u16string out;

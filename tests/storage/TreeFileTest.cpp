@@ -173,7 +173,8 @@ TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><"), "<a>");
     // The rest of a broken tag reads as its attributes, up to a ">".
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a<item username=\"b\"></item>"), "<a>");
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp"), "<a&>");
+    // An "&" with no ";" is the character itself, and the name goes on.
+    EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp"), "<a&amp>");
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><note><paragraph>x"), "<a>");
 
     // Every prefix of a real folder file reads without fault.
@@ -249,7 +250,8 @@ TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
     EXPECT_EQ(TestSupport::ReadBytes(folder / "again.xml"), golden);
 }
 
-// Whatever the writer makes of ordinary text is well-formed XML for an independent parser.
+// Whatever the writer makes of any text, control characters included, is well-formed XML for an
+// independent parser.
 TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
     const CTempFolder folder;
@@ -261,10 +263,11 @@ TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     ASSERT_TRUE(store.CreateEmptyNoteFile(record));
     const TreeItem parent = pane.Add(kRootItem, record);
     NoteEditEngine::CNoteDocument document;
-    NoteEditEngine::TestSupport::Fill(document, "\u00B6[1,0]<Title> & \"x\"\u00B6[6,3]{1}a'b{5}c");
+    NoteEditEngine::TestSupport::Fill(
+        document, "\u00B6[1,0]<Title> & \"x\"\x02\u00B6[6,3]{1}a'b{5}c\x7f\x1f");
     ASSERT_TRUE(store.SaveNoteDocument(pane.Record(parent), document));
     record = CTreeItemRecord();
-    record.username = u"child ]]> --";
+    record.username = u"child ]]> --\u0001\u001b\uffff";
     ASSERT_TRUE(store.CreateEmptyNoteFile(record));
     pane.Add(parent, record);
 

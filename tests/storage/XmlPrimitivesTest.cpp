@@ -15,10 +15,23 @@ namespace {
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
 
-TEST(XmlWritingTest, EscapesTheFiveSpecialCharactersOnly) {
-    std::u16string out;
-    AppendEscapedString(u"\"&'<>\t\n\u00e9\u0001", out);
-    EXPECT_EQ(out, u"&quot;&amp;&apos;&lt;&gt;\t\n\u00e9\u0001");
+TEST(XmlWritingTest, EscapesTheFiveSpecialsAndReplacesWhatXmlForbids) {
+    const std::u16string high(1, char16_t{0xD83D});
+    const std::u16string low(1, char16_t{0xDE00});
+    const struct {
+        std::u16string in;
+        std::u16string out;
+    } cases[] = {
+        {u"\"&'<>\t\n\r\u00e9", u"&quot;&amp;&apos;&lt;&gt;\t\n\r\u00e9"},
+        {std::u16string(1, u'\0') + u"\u0001\u001f\ufffe\uffff", u"\ufffd\ufffd\ufffd\ufffd\ufffd"},
+        {high + low, high + low},  // a pair is one character
+        {u"a" + high + u"b" + low + low + high, u"a\ufffdb\ufffd\ufffd\ufffd"},  // halves alone
+    };
+    for (const auto& c : cases) {
+        std::u16string out;
+        AppendEscapedString(c.in, out);
+        EXPECT_EQ(out, c.out) << Utf16ToUtf8(c.in);
+    }
 }
 
 TEST(XmlWritingTest, DecimalsIncludingTheLimits) {
@@ -41,23 +54,45 @@ TEST(XmlWritingTest, HeaderIsThreeLines) {
     EXPECT_EQ(std::count(out.begin(), out.end(), u'\n'), 3);
 }
 
-TEST(XmlReadingTest, EntitiesKnownUnknownAndUnterminated) {
-    std::u16string_view text = u"&amp;&lt;&gt;&apos;&quot;&AMP;&nbsp;&#65;x";
+// Reads the text as character data up to its end or a "<".
+std::u16string ReadText(std::u16string_view text) {
     Cursor cursor = 0;
     std::u16string read;
     while (IsTextAt(text, cursor))
-        read.push_back(ReadCharacter(text, cursor));
-    EXPECT_EQ(read, std::u16string(u"&<>'\"") + std::u16string(3, u'\0') + u"x");
+        AppendCodePoint(ReadCharacter(text, cursor), read);
+    return read;
+}
 
-    // An "&" with no ";" after it: the rest of the text is ignored.
-    text = u"ab&cd<e>";
-    cursor = 0;
-    read.clear();
-    while (IsTextAt(text, cursor))
-        read.push_back(ReadCharacter(text, cursor));
-    EXPECT_EQ(read, u"ab&");
-    EXPECT_EQ(cursor, npos);
-    EXPECT_FALSE(SkipToElement(text, cursor));
+TEST(XmlReadingTest, EntitiesNamedNumericAndBare) {
+    const struct {
+        std::u16string_view text;
+        std::u16string_view read;
+    } cases[] = {
+        {u"&amp;&lt;&gt;&apos;&quot;", u"&<>'\""},
+        {u"&#65;&#x42;&#x6a;&#0000067;&#x20AC;|", u"ABjC\u20ac|"},
+        {u"&#x1F600;&#128512;", u"\U0001F600\U0001F600"},  // beyond U+FFFF: a surrogate pair
+        // Numbers that name no XML character.
+        {u"&#0;&#1;&#xD800;&#xDFFF;&#xFFFE;&#x110000;&#99999999999999999999;|",
+         u"\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd|"},
+        // An "&" that starts no known entity is itself, and the text goes on.
+        {u"a & b", u"a & b"},
+        {u"ab&cd<e>", u"ab&cd"},
+        {u"&AMP;&nbsp;&;&#;&#x;&#12&#x4g;&#X41;", u"&AMP;&nbsp;&;&#;&#x;&#12&#x4g;&#X41;"},
+        {u"&amp&lt", u"&amp&lt"},
+        {u"x&", u"x&"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadText(c.text), c.read) << Utf16ToUtf8(c.text);
+    }
+
+    // A bare "&" inside an attribute value no longer ends the tag's reading.
+    const std::u16string_view text = u"<a v='R&D' w=\"&#x1F600;\">";
+    Cursor cursor = 3;
+    ReadAttributeName(text, cursor);
+    EXPECT_EQ(ReadAttributeValue(text, cursor), u"R&D");
+    ASSERT_TRUE(HasMoreAttributes(text, cursor));
+    ReadAttributeName(text, cursor);
+    EXPECT_EQ(ReadAttributeValue(text, cursor), u"\U0001F600");
 }
 
 TEST(XmlReadingTest, ElementsAndAttributes) {
