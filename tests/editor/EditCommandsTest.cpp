@@ -352,15 +352,68 @@ TEST_F(FindReplaceTest, ReplaceAllNeverReplacesItsOwnReplacements) {
 }
 
 TEST_F(FindReplaceTest, InitialSearchTextIsTheWordAtTheCaretOrAOneParagraphSelection) {
-    Show("¶hello world¶next");
+    Show("¶hello world¶next¶[9,2]fixed");
     CaretAt(8);
     EXPECT_EQ(finder.InitialSearchText(), u"world");
     EXPECT_FALSE(view.HasSelection());
     EXPECT_EQ(view.Active().Index(), 6u);
-    Select(2, 4);
-    EXPECT_EQ(finder.InitialSearchText(), u"ll");
-    Select(2, 14);
-    EXPECT_EQ(finder.InitialSearchText(), u"");
+    // Paragraph marks and the tabs of an indent are no text to search for: the plain-text
+    // rendering adds them at the end of a note and before an indented fixed-width paragraph.
+    const struct {
+        uint32_t from, to;
+        std::u16string_view expected;
+    } selections[] = {
+        {2, 4, u"ll"}, {2, 14, u""}, {17, 22, u"fixed"}, {18, 22, u"ixed"}, {12, 16, u"next"}};
+    for (const auto& selection : selections) {
+        Select(selection.from, selection.to);
+        EXPECT_EQ(finder.InitialSearchText(), selection.expected) << selection.from;
+    }
+    // The word at the caret as the last word of the note.
+    CaretAt(20);
+    EXPECT_EQ(finder.InitialSearchText(), u"fixed");
+    EXPECT_EQ(view.Active().Index(), 17u);
+    EXPECT_EQ(finder.FindNext(u"fixed", false, false), CFindReplace::Outcome::Found);
+}
+
+// Find Next remembers the match; an edit or the note leaving the view before Replace All must not
+// leave it pointing at changed or destroyed text.
+TEST_F(FindReplaceTest, ReplaceAllAfterTheTextChangedSearchesAfresh) {
+    enum class Change { DeleteAll, EditInsideAndReselect, RemoveMatchedNote };
+    const struct {
+        Change change;
+        std::vector<const char*> notes;  // the match is found in the last one
+        int replaced;
+        const char* first;  // the first note afterwards
+    } cases[] = {{Change::DeleteAll, {"¶xcat cat"}, 0, "¶"},
+                 {Change::EditInsideAndReselect, {"¶cat cat"}, 1, "¶caxt dog"},
+                 {Change::RemoveMatchedNote, {"¶cat", "¶a cat"}, 1, "¶dog"}};
+    for (const auto& c : cases) {
+        for (auto& note : m_notes)
+            view.RemoveNote(note.get());
+        m_notes.clear();
+        for (const char* text : c.notes)
+            Show(text);
+        CaretAt(0, m_notes.back().get());
+        ASSERT_EQ(finder.FindNext(u"cat", true, false), CFindReplace::Outcome::Found);
+        switch (c.change) {
+            case Change::DeleteAll:
+                view.SelectAll();
+                DeleteKey(view);
+                break;
+            case Change::EditInsideAndReselect:
+                // The selection's ends are the matched elements again; the text between is not.
+                CaretAt(2);
+                Type(u"x");
+                Select(0, 4);
+                break;
+            case Change::RemoveMatchedNote:
+                view.RemoveNote(m_notes.back().get());
+                m_notes.pop_back();
+                break;
+        }
+        EXPECT_EQ(finder.ReplaceAll(u"cat", u"dog", true, false), c.replaced);
+        EXPECT_EQ(Dump(*m_notes.front()), c.first);
+    }
 }
 
 }  // namespace
