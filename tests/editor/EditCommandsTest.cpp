@@ -1,10 +1,14 @@
 // The command logic on the test view: action names, undo groups, styles and their edge cases.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "BlockPool.h"
 #include "ClipboardCommands.h"
 #include "FindReplace.h"
 #include "LayoutTestSupport.h"
 #include "NavigationCommands.h"
+#include "NoteUndoHistory.h"
 #include "StyleCommands.h"
 #include "TypingCommands.h"
 
@@ -285,6 +289,63 @@ TEST_F(EditCommandsTest, CutIsOneStepAndDoesNothingWithoutASelection) {
     EXPECT_EQ(Dump(*note), "¶cdef");
     view.Undo();
     EXPECT_EQ(Dump(*note), "¶abcdef");
+}
+
+// Memory running out at any block allocation of a paste leaves the notes, their undo and the
+// selection as they were; given enough, the same paste goes through.
+TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
+    auto* source = Show("¶[6,2]{1}done{0}¶plain");
+    view.SetSelection(source->Start(), source->End(), true);
+    const auto styled = CopySelection(view, false);
+    ASSERT_TRUE(styled);
+    auto* note = Show("¶[5,1]keep {1}this{0} text");
+    CaretAt(1, note);
+    Type(u"!");  // an undo step that must survive
+    const struct {
+        ClipboardOffer offer;
+        uint32_t from, to;  // the selection in `note`
+    } pastes[] = {{{std::nullopt, std::u16string(u"a\n\tb c\nd")}, 7, 11},
+                  {{styled->privateBytes, std::nullopt}, 7, 11},
+                  {{std::nullopt, std::u16string(u"x\ny")}, 3, 3}};
+    struct LiftLimit {
+        ~LiftLimit() { NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX); }
+    } lift;
+    for (const auto& paste : pastes) {
+        for (size_t spare = 0;; ++spare) {
+            ASSERT_LT(spare, 1000u);
+            view.SetSelection(note->FromIndex(paste.from), note->FromIndex(paste.to), true);
+            const std::string text = Dump(*note);
+            const std::string sourceText = Dump(*source);
+            const auto& history = note->UndoHistory();
+            const std::vector<NoteEditEngine::UndoStep> steps = history.Steps();
+            const uint32_t done = history.Done();
+            const size_t clones = history.CloneCount();
+            const int32_t modified = note->Modified();
+            NoteEditEngine::CBlockPool::SetTotalBlockLimit(
+                NoteEditEngine::CBlockPool::TotalBlocksInUse() + spare);
+            const bool pasted = Paste(view, paste.offer);
+            NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+            if (pasted) {
+                EXPECT_NE(Dump(*note), text);
+                view.Undo();
+                EXPECT_EQ(Dump(*note), text);
+                // A failed paste drops redo steps as any edit does; the next starts with none.
+                NoteEditEngine::DiscardRedoEverywhere();
+                break;
+            }
+            EXPECT_EQ(Dump(*note), text) << spare;
+            EXPECT_EQ(Dump(*source), sourceText);
+            EXPECT_EQ(history.Steps(), steps) << spare;
+            EXPECT_EQ(history.Done(), done);
+            EXPECT_EQ(history.CloneCount(), clones);
+            EXPECT_EQ(note->Modified(), modified);
+            EXPECT_EQ(view.Anchor(), note->FromIndex(paste.from));
+            EXPECT_EQ(view.Active(), note->FromIndex(paste.to));
+            EXPECT_FALSE(view.CanRedo());
+        }
+    }
+    view.Undo();
+    EXPECT_EQ(Dump(*note), "¶[5,1]keep {1}this{0} text");
 }
 
 // --- Find and replace ---

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BlockPool.h"
 #include "ClipboardFormats.h"
 #include "CommandIds.h"
 #include "MessageBox.h"
@@ -175,6 +176,24 @@ TEST_F(ScrollViewTest, ClipboardRoundTripsAndTextFromOutside) {
     EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶p¶q r");
     view.OnCommand(CommandIds::kUndo);
     EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶x");
+}
+
+TEST_F(ScrollViewTest, APasteTooLargeForMemorySaysSoAndChangesNothing) {
+    CNoteDocument* note = Show("¶keep");
+    Key(Qt::Key_End);
+    QGuiApplication::clipboard()->setText(QString(3000, QChar(u'y')));
+    std::vector<QString> messages;
+    MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
+    NoteEditEngine::CBlockPool::SetTotalBlockLimit(NoteEditEngine::CBlockPool::TotalBlocksInUse() +
+                                                   1000);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+    MessageBox::SetSink({});
+    EXPECT_EQ(Dump(*note), "¶keep");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("too large")));
+    QTest::keyClicks(&view, "s");
+    EXPECT_EQ(Dump(*note), "¶keeps");
 }
 
 TEST_F(ScrollViewTest, ClicksPlaceTheCaretAndCountDoubleAndTripleClicks) {
