@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <filesystem>
+#include <new>
 
 #include "CommandIds.h"
 #include "MessageBox.h"
@@ -224,12 +225,23 @@ bool CMainFrame::OpenNotes(const std::vector<QString>& paths) {
     bool allRead = true;
     NoteEditEngine::CNoteDocument* after = nullptr;
     for (const QString& path : paths) {
-        std::u16string text;
-        auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
-        NoteStorage::Cursor cursor = 0;
-        if (!NoteStorage::ReadUtf8File(ToPath(path), text) ||
-            !(NoteStorage::SkipToElement(text, cursor) &&
-              NoteStorage::ReadNoteXml(*document, text, cursor))) {
+        std::unique_ptr<NoteEditEngine::CNoteDocument> document;
+        bool read = false;
+        try {
+            std::u16string text;
+            document = std::make_unique<NoteEditEngine::CNoteDocument>();
+            NoteStorage::Cursor cursor = 0;
+            read = NoteStorage::ReadUtf8File(ToPath(path), text) &&
+                   NoteStorage::SkipToElement(text, cursor) &&
+                   NoteStorage::ReadNoteXml(*document, text, cursor);
+        } catch (const std::bad_alloc&) {
+            // The half-read note goes; the notes already open stay as they are.
+            document.reset();
+            ReportTooLarge(path);
+            allRead = false;
+            continue;
+        }
+        if (!read) {
             // A file that is no note is left alone: saving over it would destroy it.
             MessageBox::Show(this, QStringLiteral("The note \"%1\" could not be read.").arg(path),
                              QMessageBox::Warning);
@@ -238,7 +250,16 @@ bool CMainFrame::OpenNotes(const std::vector<QString>& paths) {
         }
         m_notes.push_back({std::move(document), QFileInfo(path).absoluteFilePath(), 0, 0, 0});
         m_notes.back().savedModified = m_notes.back().document->Modified();
-        m_editor->AddNote(m_notes.back().document.get(), after);
+        try {
+            m_editor->AddNote(m_notes.back().document.get(), after);
+        } catch (const std::bad_alloc&) {
+            // Laying it out ran out of memory: the note is not shown, and not saved over.
+            m_editor->RemoveNote(m_notes.back().document.get());
+            m_notes.pop_back();
+            ReportTooLarge(path);
+            allRead = false;
+            continue;
+        }
         after = m_notes.back().document.get();
     }
     if (m_notes.empty()) {
@@ -252,6 +273,14 @@ bool CMainFrame::OpenNotes(const std::vector<QString>& paths) {
         setWindowTitle(QStringLiteral("Jotwell - %1").arg(names.join(QStringLiteral(", "))));
     }
     return allRead;
+}
+
+void CMainFrame::ReportTooLarge(const QString& path) {
+    MessageBox::Show(this,
+                     QStringLiteral("The note \"%1\" is too large to be opened. The other notes "
+                                    "are not affected.")
+                         .arg(path),
+                     QMessageBox::Warning);
 }
 
 bool CMainFrame::SaveNotes() {

@@ -48,6 +48,7 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void ScheduleStateUpdate();
+    void ReportTooLarge(const QString& path);
 
     struct OpenNote {
         std::unique_ptr<NoteEditEngine::CNoteDocument> document;

@@ -1,5 +1,7 @@
 #include "ClipboardCommands.h"
 
+#include <new>
+
 #include "ClipboardFormats.h"
 #include "NoteUndoHistory.h"
 #include "TypingCommands.h"
@@ -32,21 +34,91 @@ std::optional<ClipboardContent> CutSelection(CNoteView& view) {
     return content;
 }
 
-void Paste(CNoteView& view, const ClipboardOffer& offer) {
-    if (!view.HasNotes()) return;
+namespace {
+
+// A place kept across edits that destroy and re-create its element.
+struct PlaceByIndex {
+    int note = -1;
+    uint32_t element = 0;
+};
+
+PlaceByIndex PlaceOf(const CNoteView& view, const CNotePosition& p) {
+    return {view.NoteIndex(p.Document()), p.IsNull() ? 0 : p.Index()};
+}
+
+CNotePosition PositionOf(const CNoteView& view, const PlaceByIndex& place) {
+    if (place.note < 0 || size_t(place.note) >= view.ShownNotes().size()) return {};
+    return view.ShownNotes()[size_t(place.note)]->FromIndex(place.element);
+}
+
+// Takes back an insertion that ran out of memory after the caret `start`: the elements it linked
+// in unrecorded and unannounced, and the format it gave the paragraph it began in.
+void RemoveFailedInsertion(CNotePosition start, size_t sizeBefore,
+                           NoteEditEngine::ParagraphFormat format, int32_t modified) {
+    NoteEditEngine::CNoteDocument& document = *start.Document();
     {
+        NoteEditEngine::CSuspendRecording suspend(document.UndoHistory());
+        NoteEditEngine::CNotificationsOff quiet;
+        if (document.size() > sizeBefore)
+            document.DeleteRange(start, static_cast<uint32_t>(document.size() - sizeBefore));
+        CNotePosition mark = start.ParagraphOf();
+        document.SetParagraphFormat(mark, format.Style(), format.Indent());
+    }
+    document.SetModified(modified);
+}
+
+}  // namespace
+
+bool Paste(CNoteView& view, const ClipboardOffer& offer) {
+    if (!view.HasNotes()) return true;
+    bool pasted = true;
+    {
+        // A group no step has yet, so that what this paste records is told apart below.
+        NoteEditEngine::StartNewUndoGroup();
+        const uint32_t groupBefore = NoteEditEngine::UndoGroupCounter();
         NoteEditEngine::CActionScope action(u"paste");
-        DeleteSelection(view);
+        const PlaceByIndex anchor = PlaceOf(view, view.Anchor());
+        const PlaceByIndex active = PlaceOf(view, view.Active());
+        CNotePosition start;
+        size_t sizeBefore = 0;
+        NoteEditEngine::ParagraphFormat format;
+        int32_t modified = 0;
+        bool inserting = false;
         bool inserted = false;
-        if (offer.privateBytes) {
-            inserted =
-                NoteStorage::InsertText(view, NoteStorage::PrivateClipText(*offer.privateBytes),
-                                        NoteStorage::kRenderingXml);
-        } else if (offer.plainText) {
-            // The text ends at its first 0, as a terminated clipboard block would.
-            std::u16string_view text = *offer.plainText;
-            text = text.substr(0, text.find(u'\0'));
-            inserted = NoteStorage::InsertText(view, text, NoteStorage::kRenderingUnicode);
+        try {
+            DeleteSelection(view);
+            start = view.Active();
+            sizeBefore = start.Document()->size();
+            format = start.ParagraphFormatOf();
+            modified = start.Document()->Modified();
+            inserting = true;
+            if (offer.privateBytes) {
+                inserted =
+                    NoteStorage::InsertText(view, NoteStorage::PrivateClipText(*offer.privateBytes),
+                                            NoteStorage::kRenderingXml);
+            } else if (offer.plainText) {
+                // The text ends at its first 0, as a terminated clipboard block would.
+                std::u16string_view text = *offer.plainText;
+                text = text.substr(0, text.find(u'\0'));
+                inserted = NoteStorage::InsertText(view, text, NoteStorage::kRenderingUnicode);
+            }
+        } catch (const std::bad_alloc&) {
+            // Too large for memory: the note goes back to what it was before the paste.
+            pasted = false;
+            inserted = false;
+            if (inserting) RemoveFailedInsertion(start, sizeBefore, format, modified);
+            bool recorded = false;
+            for (const NoteEditEngine::CNoteDocument* note : view.ShownNotes())
+                recorded = recorded || note->UndoHistory().LastDoneGroup() >= groupBefore;
+            if (recorded) {
+                // What was deleted of the selection (and any piece of the insertion's record)
+                // is this paste's undo group; undone, it leaves nothing to redo.
+                view.Undo();
+                NoteEditEngine::DiscardRedoEverywhere();
+            }
+            const CNotePosition from = PositionOf(view, anchor);
+            const CNotePosition to = PositionOf(view, active);
+            if (!from.IsNull() && !to.IsNull()) view.SetSelection(from, to, true);
         }
         if (inserted) {
             CNotePosition caret = view.Active();
@@ -55,6 +127,7 @@ void Paste(CNoteView& view, const ClipboardOffer& offer) {
         }
     }
     NoteEditEngine::StartNewUndoGroup();
+    return pasted;
 }
 
 }  // namespace NoteEditor

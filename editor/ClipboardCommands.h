@@ -30,6 +30,8 @@ struct ClipboardOffer {
 std::optional<ClipboardContent> CutSelection(NoteLayoutEngine::CNoteView& view);
 // "paste": deletes the selection, inserts the styled content when offered, else the plain text;
 // the caret ends behind the insertion in the style of the element before it; a new undo group.
-void Paste(NoteLayoutEngine::CNoteView& view, const ClipboardOffer& offer);
+// False when the content is too large for memory: the notes, their undo steps and the selection
+// are then as they were before (redo steps are dropped, as by any edit).
+bool Paste(NoteLayoutEngine::CNoteView& view, const ClipboardOffer& offer);
 
 }  // namespace NoteEditor

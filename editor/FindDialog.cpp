@@ -99,13 +99,7 @@ void CFindDialog::SetLayout(bool find) {
     adjustSize();
 }
 
-void CFindDialog::Show(bool find, QString initial) {
-    if (find) {
-        initial.remove(QChar(u'\r'));
-        initial.remove(QChar(u'\f'));
-        initial.remove(QChar(u'\t'));
-        initial.remove(QChar(u'\n'));
-    }
+void CFindDialog::Show(bool find, const QString& initial) {
     if (find != m_findLayout) SetLayout(find);
     if (!initial.isEmpty()) {
         m_findWhat->setText(initial);

@@ -33,7 +33,7 @@ public:
 
 private:
     void SetLayout(bool find);
-    void Show(bool find, QString initial);
+    void Show(bool find, const QString& initial);
     void UpdateButtons();
 
     CFindReplace m_logic;

@@ -13,6 +13,7 @@ CFindReplace::Outcome CFindReplace::FindNext(std::u16string_view text, bool matc
     if (!m_view.FindInView(text, start, end, matchCase, wholeWord)) return Outcome::NotFound;
     m_start = start;
     m_end = end;
+    m_matchChanges = m_view.ChangeCount();
     return Outcome::Found;
 }
 
@@ -72,11 +73,15 @@ std::u16string CFindReplace::InitialSearchText() {
         m_view.SelectWord();
         NoteStorage::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
         m_view.SetCaret(m_view.SelectionStart(), false, true);
-        return text;
+    } else {
+        const CNotePosition start = m_view.SelectionStart();
+        const CNotePosition end = m_view.SelectionEnd();
+        if (start.Document() == end.Document() && start.ParagraphOf() == end.ParagraphOf())
+            NoteStorage::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
     }
-    const CNotePosition start = m_view.SelectionStart();
-    const CNotePosition end = m_view.SelectionEnd();
-    if (start.Document() == end.Document() && start.ParagraphOf() == end.ParagraphOf())
-        NoteStorage::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
+    // The plain-text rendering adds a line end at a note's end and tabs for a fixed-width
+    // paragraph's indent; a note's text never holds them, so a search for them would fail.
+    std::erase_if(text,
+                  [](char16_t c) { return c == u'\r' || c == u'\n' || c == u'\t' || c == u'\f'; });
     return text;
 }

@@ -27,8 +27,10 @@ public:
                    bool wholeWord);
 
     void ForgetLastMatch() noexcept { m_start = m_end = {}; }
+    // A match is remembered only while the shown text stays as it was found: after any edit or a
+    // note leaving the view its positions may name destroyed elements.
     [[nodiscard]] bool HasLastMatch() const noexcept {
-        return !m_start.IsNull() && !m_end.IsNull();
+        return !m_start.IsNull() && !m_end.IsNull() && m_matchChanges == m_view.ChangeCount();
     }
 
     // The text that Find starts with (see ShowFind of the dialog): the word at the caret, with the
@@ -39,4 +41,5 @@ private:
     NoteLayoutEngine::CNoteView& m_view;
     NoteEditEngine::CNotePosition m_start;
     NoteEditEngine::CNotePosition m_end;
+    uint64_t m_matchChanges = 0;  // the view's change count when the match was found
 };

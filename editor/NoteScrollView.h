@@ -20,9 +20,15 @@
 #include "NoteView.h"
 #include "TextScale.h"
 
+class QPrintDialog;
 class QPainter;
 class QPrinter;
 class CFindDialog;
+
+namespace NoteLayoutEngine {
+struct PageGeometry;
+struct PageRange;
+}  // namespace NoteLayoutEngine
 
 // The editor pane: a scrolling window that is the layout engine's note view. It implements the
 // window operations on QPainter and QFontMetrics, paints only inside paintEvent (a redraw asked
@@ -63,8 +69,15 @@ public:
     void PrintWithDialog();
     void PrintDirect();
     void PrintPreview();
-    // Prints every page; false when no note is shown. Returns the number of pages in `pages`.
+    // Prints the pages chosen on the printer (its page range, else all); false when no note is
+    // shown or the printer cannot be opened or written. The number printed goes to `pages`.
     bool PrintTo(QPrinter& printer, int* pages = nullptr);
+    // PrintTo, with a message when printing fails.
+    void PrintAndReport(QPrinter& printer);
+    // How many pages the shown notes take on the printer's paper.
+    [[nodiscard]] int PageCount(const QPrinter& printer);
+    // Lets a print dialog offer the range of pages the notes take on the printer's paper.
+    void OfferPages(QPrintDialog& dialog, const QPrinter& printer);
 
     // --- The window operations of the note view ---
     void ScrollToNote(NoteEditEngine::CNoteDocument* note) override;
@@ -140,6 +153,11 @@ private:
     void PasteFromClipboard();
     void PrintPage(QPainter& painter, const NoteEditEngine::CNotePosition& start,
                    const NoteEditEngine::CNotePosition& end);
+    // Switches the styles to the printer's, lays the notes out for its paper and paginates;
+    // EndPrintLayout goes back to the screen.
+    std::vector<NoteLayoutEngine::PageRange> BeginPrintLayout(
+        const QPrinter& printer, NoteLayoutEngine::PageGeometry& geometry);
+    void EndPrintLayout();
 
     // The surface: a live painter while painting or printing, else none (redraws only collect
     // the rectangles they would paint).

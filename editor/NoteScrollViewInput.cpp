@@ -14,6 +14,7 @@
 #include "ClipboardFormats.h"
 #include "CommandIds.h"
 #include "FindDialog.h"
+#include "MessageBox.h"
 #include "NavigationCommands.h"
 #include "NoteScrollView.h"
 #include "NoteUndoHistory.h"
@@ -240,18 +241,27 @@ void CNoteScrollView::Cut() {
 }
 
 void CNoteScrollView::PasteFromClipboard() {
-    NoteEditor::ClipboardOffer offer;
-    if (const QMimeData* data = QGuiApplication::clipboard()->mimeData()) {
-        const QString privateType = QString::fromLatin1(
-            NoteStorage::kPrivateMimeType.data(), qsizetype(NoteStorage::kPrivateMimeType.size()));
-        if (data->hasFormat(privateType)) {
-            const QByteArray bytes = data->data(privateType);
-            offer.privateBytes = std::string(bytes.constData(), size_t(bytes.size()));
-        } else if (data->hasText()) {
-            offer.plainText = data->text().toStdU16String();
+    bool pasted = false;
+    try {
+        NoteEditor::ClipboardOffer offer;
+        if (const QMimeData* data = QGuiApplication::clipboard()->mimeData()) {
+            const QString privateType =
+                QString::fromLatin1(NoteStorage::kPrivateMimeType.data(),
+                                    qsizetype(NoteStorage::kPrivateMimeType.size()));
+            if (data->hasFormat(privateType)) {
+                const QByteArray bytes = data->data(privateType);
+                offer.privateBytes = std::string(bytes.constData(), size_t(bytes.size()));
+            } else if (data->hasText()) {
+                offer.plainText = data->text().toStdU16String();
+            }
         }
+        pasted = NoteEditor::Paste(*this, offer);
+    } catch (const std::bad_alloc&) {
+        // Copying the clipboard's content ran out of memory before anything was changed.
     }
-    NoteEditor::Paste(*this, offer);
+    if (!pasted)
+        MessageBox::Show(this, QStringLiteral("The clipboard's content is too large to be pasted."),
+                         QMessageBox::Warning);
 }
 
 // --- Keys ---

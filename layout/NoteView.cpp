@@ -271,6 +271,7 @@ void CNoteView::NoteHeightChange(int32_t before) noexcept {
 }
 
 void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count) {
+    ++m_changeCount;
     if (m_active.Document() == position.Document()) {
         const int64_t distance = IndexOf(m_active) - IndexOf(position);
         if (distance >= 1 && distance <= count) SetCaret(position, HasSelection(), false);
@@ -285,6 +286,7 @@ void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count
 }
 
 void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count) {
+    ++m_changeCount;
     TakeCaretFormat();
     ResetStyle();
     m_inSelection = false;
@@ -363,6 +365,7 @@ void CNoteView::RemoveNote(CNoteDocument* note) {
         replacement = m_shown[at - 1]->End();
     }
     m_shown.erase(m_shown.begin() + index);
+    ++m_changeCount;
     note->RemoveObserver(this);
     if (m_active.Document() == note) m_active = replacement;
     if (m_anchor.Document() == note || !hadSelection)

@@ -165,6 +165,9 @@ public:
     [[nodiscard]] const NoteEditEngine::CNotePosition& Active() const noexcept { return m_active; }
     [[nodiscard]] const NoteEditEngine::CNotePosition& Anchor() const noexcept { return m_anchor; }
     [[nodiscard]] int32_t PreferredX() const noexcept { return m_preferredX; }
+    // Counts the changes to the shown notes' text and the notes that left the view. A position
+    // kept outside the view is safe to use only while the count stays what it was when taken.
+    [[nodiscard]] uint64_t ChangeCount() const noexcept { return m_changeCount; }
     [[nodiscard]] NoteEditEngine::ParagraphFormat CaretParagraphFormat() const noexcept {
         return m_caretFormat;
     }
@@ -238,6 +241,7 @@ private:
     NoteEditEngine::ParagraphFormat m_caretFormat;
     std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
     std::vector<NoteEditEngine::CNoteDocument*> m_shown;
+    uint64_t m_changeCount = 0;
 };
 
 }  // namespace NoteLayoutEngine

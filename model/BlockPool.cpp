@@ -1,5 +1,6 @@
 #include "BlockPool.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -16,7 +17,17 @@ namespace {
 constexpr size_t kChunkBytes = 64 * 1024;
 // Elements and tree nodes need no more than pointer alignment.
 constexpr size_t kAlign = alignof(void*);
+size_t g_totalInUse = 0;
+size_t g_totalLimit = SIZE_MAX;
 }  // namespace
+
+size_t CBlockPool::TotalBlocksInUse() noexcept {
+    return g_totalInUse;
+}
+
+void CBlockPool::SetTotalBlockLimit(size_t blocks) noexcept {
+    g_totalLimit = blocks;
+}
 
 CBlockPool::CBlockPool(size_t blockSize) noexcept
     : m_blockSize((blockSize < sizeof(FreeBlock) ? sizeof(FreeBlock) : blockSize + kAlign - 1) /
@@ -31,21 +42,23 @@ CBlockPool::~CBlockPool() {
 }
 
 void* CBlockPool::Allocate() {
+    if (g_totalInUse >= g_totalLimit) throw std::bad_alloc();
 #ifdef JOTWELL_POOL_BYPASS
-    ++m_inUse;
-    return ::operator new(m_blockSize);
+    void* block = ::operator new(m_blockSize);
 #else
     if (m_free == nullptr) Grow();
     FreeBlock* block = m_free;
     m_free = block->next;
-    ++m_inUse;
-    return block;
 #endif
+    ++m_inUse;
+    ++g_totalInUse;
+    return block;
 }
 
 void CBlockPool::Free(void* block) noexcept {
     if (block == nullptr) return;
     --m_inUse;
+    --g_totalInUse;
 #ifdef JOTWELL_POOL_BYPASS
     ::operator delete(block);
 #else

@@ -20,6 +20,7 @@ public:
     CBlockPool& operator=(const CBlockPool&) = delete;
     ~CBlockPool();
 
+    // Throws std::bad_alloc when memory runs out (or the test limit below is reached).
     [[nodiscard]] void* Allocate();
     void Free(void* block) noexcept;
 
@@ -28,6 +29,12 @@ public:
     [[nodiscard]] size_t BlocksInUse() const noexcept { return m_inUse; }
     // Bytes held in chunks (in use or free).
     [[nodiscard]] size_t BytesReserved() const noexcept { return m_reserved; }
+
+    // Blocks in use over every pool of the process.
+    [[nodiscard]] static size_t TotalBlocksInUse() noexcept;
+    // Test seam: an allocation that would put more than `blocks` blocks in use over all pools
+    // throws std::bad_alloc, as a machine out of memory would; SIZE_MAX lifts the limit.
+    static void SetTotalBlockLimit(size_t blocks) noexcept;
 
 private:
     struct FreeBlock {

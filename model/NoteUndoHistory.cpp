@@ -88,10 +88,17 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
     UndoStep* last =
         m_done > 0 && m_steps[m_done - 1].group == group ? &m_steps[m_done - 1] : nullptr;
 
+    // Out of memory half-way, the history is left as it was.
     auto appendClones = [&] {
-        ElementIterator it = first;
-        for (uint32_t i = 0; i < n; ++i, ++it)
-            m_changes.emplace_back((*it)->Clone());
+        const size_t before = m_changes.size();
+        try {
+            ElementIterator it = first;
+            for (uint32_t i = 0; i < n; ++i, ++it)
+                m_changes.emplace_back(ElementPtr((*it)->Clone()));
+        } catch (...) {
+            m_changes.resize(before);
+            throw;
+        }
     };
 
     if (last != nullptr) {
@@ -127,7 +134,12 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
     }
     const auto firstClone = static_cast<uint32_t>(m_changes.size());
     appendClones();
-    m_steps.push_back(UndoStep{group, kind, 0, firstClone, position, n});
+    try {
+        m_steps.push_back(UndoStep{group, kind, 0, firstClone, position, n});
+    } catch (...) {
+        m_changes.resize(firstClone);
+        throw;
+    }
     ++m_done;
 }
 
@@ -160,8 +172,16 @@ void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
     if (!BeginRecord()) return;
     const uint32_t position = m_document.index(element);
     const uint32_t group = State().counter;
-    m_changes.push_back(std::move(owned));
-    m_changes.emplace_back((*element)->Clone());
+    // Out of memory half-way, the history is left as it was.
+    ElementPtr current((*element)->Clone());
+    const size_t before = m_changes.size();
+    try {
+        m_changes.push_back(std::move(owned));
+        m_changes.push_back(std::move(current));
+    } catch (...) {
+        m_changes.resize(before);
+        throw;
+    }
     if (kind == kRunReplacement && m_done > 0) {
         UndoStep& last = m_steps[m_done - 1];
         // The next element of a run being restyled.
@@ -171,8 +191,13 @@ void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
             return;
         }
     }
-    m_steps.push_back(
-        UndoStep{group, kind, 0, static_cast<uint32_t>(m_changes.size() - 2), position, 2});
+    try {
+        m_steps.push_back(
+            UndoStep{group, kind, 0, static_cast<uint32_t>(m_changes.size() - 2), position, 2});
+    } catch (...) {
+        m_changes.resize(before);
+        throw;
+    }
     ++m_done;
 }
 

@@ -44,6 +44,8 @@ void StartNewUndoGroup() noexcept;
 void SetCurrentActionName(std::u16string_view name);
 [[nodiscard]] const std::u16string& CurrentActionName() noexcept;
 [[nodiscard]] const std::u16string& LastActionName() noexcept;
+// Drops every history's redo steps, as any new record does.
+void DiscardRedoEverywhere() noexcept;
 
 // Names the current action for a scope and clears the name when the scope ends.
 class CActionScope {

@@ -1,10 +1,14 @@
 // The command logic on the test view: action names, undo groups, styles and their edge cases.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "BlockPool.h"
 #include "ClipboardCommands.h"
 #include "FindReplace.h"
 #include "LayoutTestSupport.h"
 #include "NavigationCommands.h"
+#include "NoteUndoHistory.h"
 #include "StyleCommands.h"
 #include "TypingCommands.h"
 
@@ -287,6 +291,63 @@ TEST_F(EditCommandsTest, CutIsOneStepAndDoesNothingWithoutASelection) {
     EXPECT_EQ(Dump(*note), "¶abcdef");
 }
 
+// Memory running out at any block allocation of a paste leaves the notes, their undo and the
+// selection as they were; given enough, the same paste goes through.
+TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
+    auto* source = Show("¶[6,2]{1}done{0}¶plain");
+    view.SetSelection(source->Start(), source->End(), true);
+    const auto styled = CopySelection(view, false);
+    ASSERT_TRUE(styled);
+    auto* note = Show("¶[5,1]keep {1}this{0} text");
+    CaretAt(1, note);
+    Type(u"!");  // an undo step that must survive
+    const struct {
+        ClipboardOffer offer;
+        uint32_t from, to;  // the selection in `note`
+    } pastes[] = {{{std::nullopt, std::u16string(u"a\n\tb c\nd")}, 7, 11},
+                  {{styled->privateBytes, std::nullopt}, 7, 11},
+                  {{std::nullopt, std::u16string(u"x\ny")}, 3, 3}};
+    struct LiftLimit {
+        ~LiftLimit() { NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX); }
+    } lift;
+    for (const auto& paste : pastes) {
+        for (size_t spare = 0;; ++spare) {
+            ASSERT_LT(spare, 1000u);
+            view.SetSelection(note->FromIndex(paste.from), note->FromIndex(paste.to), true);
+            const std::string text = Dump(*note);
+            const std::string sourceText = Dump(*source);
+            const auto& history = note->UndoHistory();
+            const std::vector<NoteEditEngine::UndoStep> steps = history.Steps();
+            const uint32_t done = history.Done();
+            const size_t clones = history.CloneCount();
+            const int32_t modified = note->Modified();
+            NoteEditEngine::CBlockPool::SetTotalBlockLimit(
+                NoteEditEngine::CBlockPool::TotalBlocksInUse() + spare);
+            const bool pasted = Paste(view, paste.offer);
+            NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+            if (pasted) {
+                EXPECT_NE(Dump(*note), text);
+                view.Undo();
+                EXPECT_EQ(Dump(*note), text);
+                // A failed paste drops redo steps as any edit does; the next starts with none.
+                NoteEditEngine::DiscardRedoEverywhere();
+                break;
+            }
+            EXPECT_EQ(Dump(*note), text) << spare;
+            EXPECT_EQ(Dump(*source), sourceText);
+            EXPECT_EQ(history.Steps(), steps) << spare;
+            EXPECT_EQ(history.Done(), done);
+            EXPECT_EQ(history.CloneCount(), clones);
+            EXPECT_EQ(note->Modified(), modified);
+            EXPECT_EQ(view.Anchor(), note->FromIndex(paste.from));
+            EXPECT_EQ(view.Active(), note->FromIndex(paste.to));
+            EXPECT_FALSE(view.CanRedo());
+        }
+    }
+    view.Undo();
+    EXPECT_EQ(Dump(*note), "¶[5,1]keep {1}this{0} text");
+}
+
 // --- Find and replace ---
 
 class FindReplaceTest : public EditCommandsTest {
@@ -352,15 +413,68 @@ TEST_F(FindReplaceTest, ReplaceAllNeverReplacesItsOwnReplacements) {
 }
 
 TEST_F(FindReplaceTest, InitialSearchTextIsTheWordAtTheCaretOrAOneParagraphSelection) {
-    Show("¶hello world¶next");
+    Show("¶hello world¶next¶[9,2]fixed");
     CaretAt(8);
     EXPECT_EQ(finder.InitialSearchText(), u"world");
     EXPECT_FALSE(view.HasSelection());
     EXPECT_EQ(view.Active().Index(), 6u);
-    Select(2, 4);
-    EXPECT_EQ(finder.InitialSearchText(), u"ll");
-    Select(2, 14);
-    EXPECT_EQ(finder.InitialSearchText(), u"");
+    // Paragraph marks and the tabs of an indent are no text to search for: the plain-text
+    // rendering adds them at the end of a note and before an indented fixed-width paragraph.
+    const struct {
+        uint32_t from, to;
+        std::u16string_view expected;
+    } selections[] = {
+        {2, 4, u"ll"}, {2, 14, u""}, {17, 22, u"fixed"}, {18, 22, u"ixed"}, {12, 16, u"next"}};
+    for (const auto& selection : selections) {
+        Select(selection.from, selection.to);
+        EXPECT_EQ(finder.InitialSearchText(), selection.expected) << selection.from;
+    }
+    // The word at the caret as the last word of the note.
+    CaretAt(20);
+    EXPECT_EQ(finder.InitialSearchText(), u"fixed");
+    EXPECT_EQ(view.Active().Index(), 17u);
+    EXPECT_EQ(finder.FindNext(u"fixed", false, false), CFindReplace::Outcome::Found);
+}
+
+// Find Next remembers the match; an edit or the note leaving the view before Replace All must not
+// leave it pointing at changed or destroyed text.
+TEST_F(FindReplaceTest, ReplaceAllAfterTheTextChangedSearchesAfresh) {
+    enum class Change { DeleteAll, EditInsideAndReselect, RemoveMatchedNote };
+    const struct {
+        Change change;
+        std::vector<const char*> notes;  // the match is found in the last one
+        int replaced;
+        const char* first;  // the first note afterwards
+    } cases[] = {{Change::DeleteAll, {"¶xcat cat"}, 0, "¶"},
+                 {Change::EditInsideAndReselect, {"¶cat cat"}, 1, "¶caxt dog"},
+                 {Change::RemoveMatchedNote, {"¶cat", "¶a cat"}, 1, "¶dog"}};
+    for (const auto& c : cases) {
+        for (auto& note : m_notes)
+            view.RemoveNote(note.get());
+        m_notes.clear();
+        for (const char* text : c.notes)
+            Show(text);
+        CaretAt(0, m_notes.back().get());
+        ASSERT_EQ(finder.FindNext(u"cat", true, false), CFindReplace::Outcome::Found);
+        switch (c.change) {
+            case Change::DeleteAll:
+                view.SelectAll();
+                DeleteKey(view);
+                break;
+            case Change::EditInsideAndReselect:
+                // The selection's ends are the matched elements again; the text between is not.
+                CaretAt(2);
+                Type(u"x");
+                Select(0, 4);
+                break;
+            case Change::RemoveMatchedNote:
+                view.RemoveNote(m_notes.back().get());
+                m_notes.pop_back();
+                break;
+        }
+        EXPECT_EQ(finder.ReplaceAll(u"cat", u"dog", true, false), c.replaced);
+        EXPECT_EQ(Dump(*m_notes.front()), c.first);
+    }
 }
 
 }  // namespace

@@ -8,13 +8,16 @@
 #include <QFocusEvent>
 #include <QImage>
 #include <QMimeData>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BlockPool.h"
 #include "ClipboardFormats.h"
 #include "CommandIds.h"
+#include "MessageBox.h"
 #include "ModelTestSupport.h"
 #include "NoteScrollView.h"
 #include "NoteUndoHistory.h"
@@ -175,6 +178,24 @@ TEST_F(ScrollViewTest, ClipboardRoundTripsAndTextFromOutside) {
     EXPECT_EQ(Dump(*note), "¶[6,2]{1}done{0}¶x¶[6,2]{1}done{0}¶x");
 }
 
+TEST_F(ScrollViewTest, APasteTooLargeForMemorySaysSoAndChangesNothing) {
+    CNoteDocument* note = Show("¶keep");
+    Key(Qt::Key_End);
+    QGuiApplication::clipboard()->setText(QString(3000, QChar(u'y')));
+    std::vector<QString> messages;
+    MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
+    NoteEditEngine::CBlockPool::SetTotalBlockLimit(NoteEditEngine::CBlockPool::TotalBlocksInUse() +
+                                                   1000);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+    MessageBox::SetSink({});
+    EXPECT_EQ(Dump(*note), "¶keep");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("too large")));
+    QTest::keyClicks(&view, "s");
+    EXPECT_EQ(Dump(*note), "¶keeps");
+}
+
 TEST_F(ScrollViewTest, ClicksPlaceTheCaretAndCountDoubleAndTripleClicks) {
     CNoteDocument* note = Show("¶one two three¶second line");
     Press(PointBefore(note, 5));
@@ -323,6 +344,48 @@ TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
     EXPECT_GE(pages, 3);
     EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("long.pdf"))), pages);
     EXPECT_EQ(view.ViewWidth(), width);
+}
+
+TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
+    QTemporaryDir folder;
+    std::string text = "¶";
+    for (int i = 0; i < 200; ++i)
+        text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
+    Show(text);
+    const std::string before = view.Dump();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const int count = view.PageCount(printer);
+    ASSERT_GE(count, 4);
+    EXPECT_EQ(view.Dump(), before);
+    QPrintDialog dialog(&printer);
+    view.OfferPages(dialog, printer);
+    EXPECT_EQ(dialog.minPage(), 1);
+    EXPECT_EQ(dialog.maxPage(), count);
+
+    // What the dialog leaves on the printer when pages are chosen; a range past the end is cut.
+    const struct {
+        int from, to, printed;
+    } ranges[] = {{2, 3, 2}, {count, count, 1}, {count - 1, count + 5, 2}, {0, 0, count}};
+    for (const auto& range : ranges) {
+        const QString path = folder.filePath(QStringLiteral("range%1.pdf").arg(range.from));
+        printer.setOutputFileName(path);
+        printer.setPrintRange(range.from > 0 ? QPrinter::PageRange : QPrinter::AllPages);
+        printer.setFromTo(range.from, range.to);
+        int pages = 0;
+        ASSERT_TRUE(view.PrintTo(printer, &pages));
+        EXPECT_EQ(pages, range.printed) << range.from;
+        EXPECT_EQ(PdfPages(path), range.printed) << range.from;
+    }
+
+    std::vector<QString> messages;
+    MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
+    printer.setOutputFileName(folder.filePath(QStringLiteral("missing/folder/out.pdf")));
+    view.PrintAndReport(printer);
+    MessageBox::SetSink({});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("The notes could not be printed")));
+    EXPECT_EQ(view.Dump(), before);
 }
 
 }  // namespace
