@@ -410,12 +410,15 @@ void CNoteView::InsertTextAtCaret(std::u16string_view text) {
 void CNoteView::DeleteSelection() {
     const std::vector<SelectionPart> parts = SelectionParts();
     if (parts.empty()) return;
+    // Taken before deleting: when the selection starts at a note's end that note has no part,
+    // and the caret still belongs there rather than in the next note.
+    const CNotePosition caret = SelectionStart();
     // Later notes first: the places of earlier parts stay untouched.
     for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
         CNotePosition start = part->start;
         start.Document()->DeleteRange(start, part->end.Index() - start.Index());
     }
-    SetCaret(parts.front().start, false, true);
+    SetCaret(caret, false, true);
 }
 
 }  // namespace NoteLayoutEngine

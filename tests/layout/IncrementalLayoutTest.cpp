@@ -136,5 +136,46 @@ TEST_F(IncrementalLayoutTest, SelectionAcrossNotesDeletesAndUndoesAsOneGroup) {
     EXPECT_EQ(view.Active(), b->FromIndex(3));
 }
 
+TEST_F(IncrementalLayoutTest, DeletingASelectionLeavesTheCaretAtItsStart) {
+    view.recording = false;
+    SetColumns(10);
+    CNoteDocument* a = Show("¶first");
+    CNoteDocument* b = Show("¶second");
+    struct Case {
+        bool fromA;  // the selection's start lies in the first note (else the second)
+        uint32_t start;
+        uint32_t end;  // in the second note
+        bool backwards;
+        const char* first;
+        const char* second;
+    };
+    // A selection starting at the first note's end has an empty part there; the caret still
+    // belongs at its start, not in the next note.
+    const Case cases[] = {
+        {true, 5, 3, false, "¶first", "¶ond"},
+        {true, 5, 3, true, "¶first", "¶ond"},
+        {true, 2, 1, false, "¶fi", "¶econd"},
+        {false, 1, 4, false, "¶first", "¶snd"},
+    };
+    for (const Case& c : cases) {
+        CNoteDocument* startNote = c.fromA ? a : b;
+        const CNotePosition start = startNote->FromIndex(c.start);
+        const CNotePosition end = b->FromIndex(c.end);
+        view.SetSelection(c.backwards ? end : start, c.backwards ? start : end, true);
+        {
+            NoteEditEngine::CActionScope action(u"delete_selection");
+            view.DeleteSelection();
+        }
+        NoteEditEngine::StartNewUndoGroup();
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), c.first);
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), c.second);
+        EXPECT_EQ(view.Active().Document(), startNote) << c.start;
+        EXPECT_EQ(view.Active().Index(), c.start);
+        EXPECT_FALSE(view.HasSelection());
+        view.Undo();
+        NoteEditEngine::StartNewUndoGroup();
+    }
+}
+
 }  // namespace
 }  // namespace NoteLayoutEngine::TestSupport
