@@ -41,6 +41,8 @@ CNotePosition CNoteParagraphGlyph::Reflow(const CNotePosition& position, int64_t
         from = FirstAffectedRow(position);
         count += IndexOf(position) - IndexOf(from);
     }
+    // Rows are re-broken from their own starts, so the row holding `from` is the first to change.
+    if (const CNoteGlyph* row = FindChild(from)) m_view->NoteRebreakStart(row->Start());
     const CNotePosition end = ReflowChildren(from, count, width, aligned);
     PutBackIntoParent();
     return end;
