@@ -70,12 +70,11 @@ bool CNoteParagraphGlyph::UnitFinished(const CNotePosition& p) const {
 }
 
 CNotePosition CNoteParagraphGlyph::UnitEnd(const CNotePosition& position) const {
-    CNotePosition p = position;
-    while (!p.IsAtEnd()) {
-        p.StepRight();
-        if (p.ElementIsParagraph()) break;
-    }
-    return p;
+    // Through the tree's mark counts, not a walk over the paragraph.
+    const NoteEditEngine::CNoteDocument& document = *position.Document();
+    NoteEditEngine::ElementList::Node* mark = document.MarkAfter(position.Iterator().node());
+    const NoteEditEngine::ElementIterator end(mark != nullptr ? mark : document.Last(), &document);
+    return {position.Document(), end, (*end)->Style()};
 }
 
 std::unique_ptr<CNoteGlyph> CNoteParagraphGlyph::CreateSibling(
