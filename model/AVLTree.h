@@ -406,10 +406,12 @@ private:
     void Attach(Node* parent, Node* node, bool asLeft) noexcept {
         node->parent = parent;
         (asLeft ? parent->left : parent->right) = node;
-        const uint32_t mark = node->marks;
-        for (Node* up = parent; up != nullptr; up = up->parent) {
+        for (Node* up = parent; up != nullptr; up = up->parent)
             ++up->count;
-            up->marks += mark;
+        // Most values are no marks: their insertion leaves the counts of marks alone.
+        if (node->marks != 0) {
+            for (Node* up = parent; up != nullptr; up = up->parent)
+                ++up->marks;
         }
         FixAfterInsert(node);
     }
@@ -473,8 +475,10 @@ private:
             y->balance = x->balance;
             y->marks = x->marks;
             // Between its old place and x's, the nodes lost y itself.
-            for (Node* up = fixFrom; up != y; up = up->parent)
-                up->marks -= yMark;
+            if (yMark != 0) {
+                for (Node* up = fixFrom; up != y; up = up->parent)
+                    --up->marks;
+            }
             markFrom = y;
         } else {
             Node* child = x->left != nullptr ? x->left : x->right;
@@ -485,8 +489,10 @@ private:
         }
         for (Node* up = fixFrom; up != nullptr; up = up->parent)
             --up->count;
-        for (Node* up = markFrom; up != nullptr; up = up->parent)
-            up->marks -= xMark;
+        if (xMark != 0) {
+            for (Node* up = markFrom; up != nullptr; up = up->parent)
+                --up->marks;
+        }
         FixAfterErase(fixFrom, shrankLeft);
     }
 
