@@ -41,6 +41,8 @@ CNotePosition CNoteParagraphGlyph::Reflow(const CNotePosition& position, int64_t
         from = FirstAffectedRow(position);
         count += IndexOf(position) - IndexOf(from);
     }
+    // Rows are re-broken from their own starts, so the row holding `from` is the first to change.
+    if (const CNoteGlyph* row = FindChild(from)) m_view->NoteRebreakStart(row->Start());
     const CNotePosition end = ReflowChildren(from, count, width, aligned);
     PutBackIntoParent();
     return end;
@@ -68,12 +70,11 @@ bool CNoteParagraphGlyph::UnitFinished(const CNotePosition& p) const {
 }
 
 CNotePosition CNoteParagraphGlyph::UnitEnd(const CNotePosition& position) const {
-    CNotePosition p = position;
-    while (!p.IsAtEnd()) {
-        p.StepRight();
-        if (p.ElementIsParagraph()) break;
-    }
-    return p;
+    // Through the tree's mark counts, not a walk over the paragraph.
+    const NoteEditEngine::CNoteDocument& document = *position.Document();
+    NoteEditEngine::ElementList::Node* mark = document.MarkAfter(position.Iterator().node());
+    const NoteEditEngine::ElementIterator end(mark != nullptr ? mark : document.Last(), &document);
+    return {position.Document(), end, (*end)->Style()};
 }
 
 std::unique_ptr<CNoteGlyph> CNoteParagraphGlyph::CreateSibling(

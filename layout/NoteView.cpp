@@ -293,10 +293,18 @@ void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count)
     BeginUpdate();
     const int32_t before = TreeHeight();
     bool aligned = false;
+    m_rebreakStart = CNotePosition();
     const CNotePosition end = m_viewGlyph->Reflow(position, count, m_viewWidth, aligned);
     UpdateScrollSizes();
     NoteHeightChange(before);
-    Redraw(position, std::max<int64_t>(IndexOf(end) - IndexOf(position), 0), false);
+    // A row above the one holding the change may have been re-broken too (a word that moved to
+    // the next row, or back up): its old letters must go as well.
+    CNotePosition from = position;
+    if (!m_rebreakStart.IsNull() && m_rebreakStart.Document() == position.Document() &&
+        IndexOf(m_rebreakStart) < IndexOf(position))
+        from = m_rebreakStart;
+    m_rebreakStart = CNotePosition();
+    Redraw(from, std::max<int64_t>(IndexOf(end) - IndexOf(from), 0), false);
 }
 
 void CNoteView::Relayout(bool redraw) {
@@ -413,12 +421,15 @@ void CNoteView::InsertTextAtCaret(std::u16string_view text) {
 void CNoteView::DeleteSelection() {
     const std::vector<SelectionPart> parts = SelectionParts();
     if (parts.empty()) return;
+    // Taken before deleting: when the selection starts at a note's end that note has no part,
+    // and the caret still belongs there rather than in the next note.
+    const CNotePosition caret = SelectionStart();
     // Later notes first: the places of earlier parts stay untouched.
     for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
         CNotePosition start = part->start;
         start.Document()->DeleteRange(start, part->end.Index() - start.Index());
     }
-    SetCaret(parts.front().start, false, true);
+    SetCaret(caret, false, true);
 }
 
 }  // namespace NoteLayoutEngine

@@ -207,6 +207,11 @@ public:
     // Updates the in-selection flag for the place before the next element drawn.
     void UpdateSelectionFlag(const NoteEditEngine::CNotePosition& position) noexcept;
     void SetInSelection(bool selected) noexcept { m_inSelection = selected; }
+    // Told by a paragraph where it starts re-breaking rows; the first call after a change is the
+    // earliest, since relayout runs forward.
+    void NoteRebreakStart(const NoteEditEngine::CNotePosition& rowStart) noexcept {
+        if (m_rebreakStart.IsNull()) m_rebreakStart = rowStart;
+    }
 
 protected:
     // Written by the window when it applies a style.
@@ -238,6 +243,8 @@ private:
     int32_t m_preferredX = 0;
     NoteEditEngine::CNotePosition m_anchor;
     bool m_inSelection = false;
+    // Where the relayout of the latest change began re-breaking; null when nothing was re-broken.
+    NoteEditEngine::CNotePosition m_rebreakStart;
     NoteEditEngine::ParagraphFormat m_caretFormat;
     std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
     std::vector<NoteEditEngine::CNoteDocument*> m_shown;

@@ -8,11 +8,23 @@
 
 namespace NoteEditEngine {
 
+// Says which values are marks; the tree counts them per subtree. The default marks nothing.
+struct NoMarks {
+    template <typename T>
+    [[nodiscard]] static constexpr bool IsMark(const T& /*value*/) noexcept {
+        return false;
+    }
+};
+
 // An order-statistic AVL tree: the in-order traversal is the sequence, and every node knows the
 // size of its subtree, so that the index of a node and the node at an index are found in
 // logarithmic time. Nodes never move in memory; erasure relinks nodes instead of copying values,
 // so iterators stay valid across insertions and across erasure of other nodes.
-template <typename T>
+//
+// Every node also knows how many of its subtree's values are marks (Marks::IsMark), so that the
+// nearest mark before or after a node is found in logarithmic time too: a document finds the
+// paragraph that holds a place without walking the paragraph.
+template <typename T, typename Marks = NoMarks>
 class AVLTree {
 public:
     struct Node {
@@ -20,8 +32,12 @@ public:
         Node* parent = nullptr;
         Node* left = nullptr;
         Node* right = nullptr;
-        uint32_t count = 1;   // nodes in the subtree rooted here, itself included
-        int32_t balance = 0;  // height(right) - height(left), in -1..1 between operations
+        uint32_t count = 1;  // nodes in the subtree rooted here, itself included
+        // Marks in the subtree, itself included. Shares a word with the balance so that a node
+        // stays five words: a note would need 2^29 paragraphs (some 30 GB) to overflow it.
+        uint32_t marks : 29 = 0;
+        // height(right) - height(left): -1..1 between operations, -2..2 while rebalancing.
+        int32_t balance : 3 = 0;
     };
 
     AVLTree() : m_end(NewNode(T{})) {}
@@ -60,6 +76,37 @@ public:
 
     [[nodiscard]] static uint32_t Count(const Node* node) noexcept {
         return node != nullptr ? node->count : 0;
+    }
+    [[nodiscard]] static uint32_t MarkCount(const Node* node) noexcept {
+        return node != nullptr ? node->marks : 0;
+    }
+    // 1 when the node's own value is a mark, else 0; told by the subtree counts alone.
+    [[nodiscard]] static uint32_t OwnMark(const Node* node) noexcept {
+        return node->marks - MarkCount(node->left) - MarkCount(node->right);
+    }
+
+    // The nearest mark at or before the node, or null when there is none. Not for the end node.
+    [[nodiscard]] Node* MarkAtOrBefore(Node* node) const noexcept {
+        if (OwnMark(node) != 0) return node;
+        if (MarkCount(node->left) != 0) return LastMarkIn(node->left);
+        for (Node* child = node; child->parent != nullptr; child = child->parent) {
+            Node* parent = child->parent;
+            if (parent->right != child) continue;
+            if (OwnMark(parent) != 0) return parent;
+            if (MarkCount(parent->left) != 0) return LastMarkIn(parent->left);
+        }
+        return nullptr;
+    }
+    // The nearest mark after the node, or null when there is none. Not for the end node.
+    [[nodiscard]] Node* MarkAfter(Node* node) const noexcept {
+        if (MarkCount(node->right) != 0) return FirstMarkIn(node->right);
+        for (Node* child = node; child->parent != nullptr; child = child->parent) {
+            Node* parent = child->parent;
+            if (parent->left != child) continue;
+            if (OwnMark(parent) != 0) return parent;
+            if (MarkCount(parent->right) != 0) return FirstMarkIn(parent->right);
+        }
+        return nullptr;
     }
 
     [[nodiscard]] Node* First() const noexcept { return m_root ? Leftmost(m_root) : m_end; }
@@ -235,6 +282,29 @@ protected:
             node = node->right;
         return node;
     }
+    // The first and the last mark of a subtree that holds at least one.
+    [[nodiscard]] static Node* FirstMarkIn(Node* node) noexcept {
+        for (;;) {
+            if (MarkCount(node->left) != 0) {
+                node = node->left;
+            } else if (OwnMark(node) != 0) {
+                return node;
+            } else {
+                node = node->right;
+            }
+        }
+    }
+    [[nodiscard]] static Node* LastMarkIn(Node* node) noexcept {
+        for (;;) {
+            if (MarkCount(node->right) != 0) {
+                node = node->right;
+            } else if (OwnMark(node) != 0) {
+                return node;
+            } else {
+                node = node->left;
+            }
+        }
+    }
 
 private:
     static CBlockPool& NodePool() {
@@ -244,7 +314,9 @@ private:
     }
     static Node* NewNode(T value) {
         static_assert(alignof(Node) <= alignof(void*));
-        return new (NodePool().Allocate()) Node{value};
+        Node* node = new (NodePool().Allocate()) Node{value};
+        node->marks = Marks::IsMark(value) ? 1 : 0;
+        return node;
     }
     static void FreeNode(Node* node) noexcept {
         node->~Node();
@@ -282,6 +354,7 @@ private:
     // Single rotations keep the counts without a recount; balances are the caller's.
     Node* RotateLeft(Node* x) noexcept {
         Node* y = x->right;
+        const uint32_t xMark = OwnMark(x);
         ReplaceChild(x->parent, x, y);
         x->right = y->left;
         if (y->left != nullptr) y->left->parent = x;
@@ -289,10 +362,13 @@ private:
         x->parent = y;
         y->count = x->count;
         x->count = 1 + Count(x->left) + Count(x->right);
+        y->marks = x->marks;
+        x->marks = xMark + MarkCount(x->left) + MarkCount(x->right);
         return y;
     }
     Node* RotateRight(Node* x) noexcept {
         Node* y = x->left;
+        const uint32_t xMark = OwnMark(x);
         ReplaceChild(x->parent, x, y);
         x->left = y->right;
         if (y->right != nullptr) y->right->parent = x;
@@ -300,6 +376,8 @@ private:
         x->parent = y;
         y->count = x->count;
         x->count = 1 + Count(x->left) + Count(x->right);
+        y->marks = x->marks;
+        x->marks = xMark + MarkCount(x->left) + MarkCount(x->right);
         return y;
     }
 
@@ -330,6 +408,11 @@ private:
         (asLeft ? parent->left : parent->right) = node;
         for (Node* up = parent; up != nullptr; up = up->parent)
             ++up->count;
+        // Most values are no marks: their insertion leaves the counts of marks alone.
+        if (node->marks != 0) {
+            for (Node* up = parent; up != nullptr; up = up->parent)
+                ++up->marks;
+        }
         FixAfterInsert(node);
     }
 
@@ -366,11 +449,14 @@ private:
     }
 
     void Unlink(Node* x) noexcept {
+        const uint32_t xMark = OwnMark(x);
         Node* fixFrom;    // lowest node whose subtree lost a node
+        Node* markFrom;   // lowest node whose subtree lost x's mark
         bool shrankLeft;  // which of its sides lost height (if any)
         if (x->left != nullptr && x->right != nullptr) {
             // The in-order predecessor takes x's place, with x's links, count and balance.
             Node* y = Rightmost(x->left);
+            const uint32_t yMark = OwnMark(y);
             if (y->parent == x) {
                 fixFrom = y;
                 shrankLeft = true;
@@ -387,14 +473,26 @@ private:
             ReplaceChild(x->parent, x, y);
             y->count = x->count;
             y->balance = x->balance;
+            y->marks = x->marks;
+            // Between its old place and x's, the nodes lost y itself.
+            if (yMark != 0) {
+                for (Node* up = fixFrom; up != y; up = up->parent)
+                    --up->marks;
+            }
+            markFrom = y;
         } else {
             Node* child = x->left != nullptr ? x->left : x->right;
             fixFrom = x->parent;
+            markFrom = fixFrom;
             shrankLeft = fixFrom != nullptr && fixFrom->left == x;
             ReplaceChild(x->parent, x, child);
         }
         for (Node* up = fixFrom; up != nullptr; up = up->parent)
             --up->count;
+        if (xMark != 0) {
+            for (Node* up = markFrom; up != nullptr; up = up->parent)
+                --up->marks;
+        }
         FixAfterErase(fixFrom, shrankLeft);
     }
 
@@ -439,9 +537,9 @@ private:
 };
 
 // The list interface over the tree that the document uses.
-template <typename T>
-class index_list : public AVLTree<T> {
-    using Base = AVLTree<T>;
+template <typename T, typename Marks = NoMarks>
+class index_list : public AVLTree<T, Marks> {
+    using Base = AVLTree<T, Marks>;
 
 public:
     using Node = typename Base::Node;

@@ -29,11 +29,12 @@ CNotePosition CNotePosition::DocumentEnd() const noexcept {
     return {m_document, last, (*last)->Style()};
 }
 
+// Through the mark counts of the tree: a walk back over a long paragraph would cost every
+// keystroke time in proportion to the paragraph's length.
 CNotePosition CNotePosition::ParagraphOf() const noexcept {
-    ElementIterator it = m_element;
-    while (!(*it)->IsParagraph())
-        --it;
-    return {m_document, it, m_typing};
+    // The first element is a mark, so there always is one.
+    ElementList::Node* mark = List().MarkAtOrBefore(m_element.node());
+    return {m_document, {mark, &List()}, m_typing};
 }
 
 ParagraphFormat CNotePosition::ParagraphFormatOf() const noexcept {
@@ -42,9 +43,8 @@ ParagraphFormat CNotePosition::ParagraphFormatOf() const noexcept {
 
 CNotePosition CNotePosition::ParagraphEnd() const noexcept {
     CNotePosition end = *this;
-    ElementIterator next = m_element;
-    for (++next; next != List().end() && !(*next)->IsParagraph(); ++next)
-        end.m_element = next;
+    const ElementList::Node* nextMark = List().MarkAfter(m_element.node());
+    end.m_element = {nextMark != nullptr ? List().Previous(nextMark) : List().Last(), &List()};
     return end;
 }
 

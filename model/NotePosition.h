@@ -11,7 +11,15 @@ namespace NoteEditEngine {
 
 class CNoteDocument;
 
-using ElementList = index_list<CNoteElement*>;
+// Paragraph marks are the marks the element list counts.
+struct ParagraphMarks {
+    [[nodiscard]] static bool IsMark(const CNoteElement* element) noexcept {
+        return IsParagraph(element);
+    }
+};
+
+using ElementList = index_list<CNoteElement*, ParagraphMarks>;
+static_assert(sizeof(ElementList::Node) <= 5 * sizeof(void*), "a node must stay five words");
 using ElementIterator = ElementList::iterator;
 
 // A caret place in a document: the caret stands after the element held, so the first element

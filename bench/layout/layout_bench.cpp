@@ -165,6 +165,46 @@ BENCHMARK(BM_Keystroke)
     ->Arg(5'000'000)
     ->Unit(benchmark::kMicrosecond);
 
+// One paragraph of `length` characters of words, so that rows break at spaces.
+std::unique_ptr<CNoteDocument> MakeOneParagraph(int64_t length) {
+    auto note = std::make_unique<CNoteDocument>();
+    std::mt19937 random(7);
+    for (int64_t i = 0; i < length; ++i) {
+        const bool space = i % 8 == 7;
+        note->push_back(new CNoteCharacter(
+            CharacterStyle{}, space ? u' ' : static_cast<char16_t>(u'a' + random() % 26)));
+    }
+    return note;
+}
+
+// Typing at the end of one long paragraph: finding the caret's paragraph must not cost a walk
+// over it. Type 32 characters, then take them back with 32 Backspaces.
+void BM_KeystrokeAtParagraphEnd(benchmark::State& state) {
+    UseLocale();
+    auto note = MakeOneParagraph(state.range(0));
+    CTestNoteView view;
+    view.recording = false;
+    view.clientHeight = 800;
+    view.SetWidth(kViewWidth, false);
+    view.AddNote(note.get(), nullptr);
+    view.SetCaret(note->End(), false, true);
+    int64_t k = 0;
+    for (auto _ : state) {
+        CNotePosition p = view.Active();
+        if ((k++ / 32) % 2 == 0) {
+            NoteEditEngine::CActionScope action(u"enter_text");
+            note->InsertCharacter(p, u'x');
+        } else {
+            NoteEditEngine::CActionScope action(u"delete_key");
+            note->Backspace(p);
+        }
+        view.SetCaret(p, false, true);
+    }
+    view.RemoveNote(note.get());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_KeystrokeAtParagraphEnd)->Arg(100)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
+
 // Select all, Strong on every element with one summary notification, as the style command does.
 void ApplyStrongToAll(CTestNoteView& view, CNoteDocument& note) {
     view.SelectAll();

@@ -13,6 +13,7 @@
 #include "NoteFile.h"
 #include "NoteUndoHistory.h"
 #include "TempFolder.h"
+#include "TestNoteView.h"
 #include "Utf8.h"
 #include "XmlPrimitives.h"
 
@@ -137,6 +138,44 @@ void BM_DecodeNote(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
+// Opening a note that is one paragraph of about `range(0)` bytes of words and showing it: read,
+// parse, then lay it out in an editor. Neither the reader nor the line breaking may cost more than
+// linear time in the paragraph's length.
+void BM_OpenOneParagraphNote(benchmark::State& state) {
+    const TestSupport::CTempFolder folder;
+    const auto path = folder / "1717000000123456.xml";
+    uint32_t elements = 0;
+    {
+        auto doc = std::make_unique<CNoteDocument>();
+        std::mt19937 rng(11);
+        for (int64_t i = 0; i < state.range(0); ++i) {
+            const bool space = i % 8 == 7;
+            doc->push_back(new CNoteCharacter(
+                CharacterStyle{}, space ? u' ' : static_cast<char16_t>(u'a' + rng() % 26)));
+        }
+        elements = doc->size();
+        if (!WriteUtf8File(path, FileText(*doc))) state.SkipWithError("cannot write the note file");
+    }
+    for (auto _ : state) {
+        std::u16string text;
+        if (!ReadUtf8File(path, text)) state.SkipWithError("cannot read the note file");
+        auto doc = std::make_unique<CNoteDocument>();
+        Cursor cursor = 0;
+        if (!ReadNoteXml(*doc, text, cursor)) state.SkipWithError("not a note");
+        if (doc->size() != elements) state.SkipWithError("the note read back differs");
+        NoteLayoutEngine::TestSupport::CTestNoteView view;
+        view.recording = false;
+        view.SetWidth(30 + 100 * 8, false);
+        view.AddNote(doc.get(), nullptr);
+        benchmark::DoNotOptimize(view.TreeHeight());
+        state.PauseTiming();
+        view.RemoveNote(doc.get());
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.counters["elements"] = elements;
+}
+
 constexpr int64_t k100KB = 100 * 1024;
 constexpr int64_t k1MB = 1024 * 1024;
 constexpr int64_t k5MB = 5 * 1024 * 1024;
@@ -144,6 +183,7 @@ constexpr int64_t k5MB = 5 * 1024 * 1024;
 BENCHMARK(BM_LoadNote)->Arg(k100KB)->Arg(k1MB)->Arg(k5MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveNote)->Arg(k100KB)->Arg(k1MB)->Arg(k5MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeNote)->Arg(k1MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenOneParagraphNote)->Arg(20 * k1MB)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

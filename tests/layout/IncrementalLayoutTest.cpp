@@ -95,6 +95,111 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest, ::testing::Values(12345u, 777u, 4242u, 9u));
 
+class RandomRepaintTest : public LayoutTest, public ::testing::WithParamInterface<uint32_t> {};
+
+// What the redraws after each edit leave on screen must be what a full repaint paints: a row
+// whose content changed and was not redrawn shows stale text.
+TEST_P(RandomRepaintTest, IncrementalRedrawsLeaveWhatAFullRepaintPaints) {
+    view.recording = false;
+    view.clientHeight = 5000;  // everything stays visible, so the window never scrolls
+    SetColumns(7);
+    CNoteDocument* notes[] = {Show("¶ab cd efg¶[5,1]list item¶"), Show("¶[1,0]Head¶x")};
+    // The top of the window, where the edited notes mostly lie; below it is clipped.
+    CTestCanvas screen(view.ViewWidth(), 1000);
+    view.canvas = &screen;
+    view.RedrawAll();
+    std::mt19937 random(GetParam());
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
+    const std::u16string_view pastes[] = {u"ab cd", u"x\ny z", u"\tq r", u"long wordy text"};
+    // The editor's commands: an edit at the caret replaces a selection.
+    auto edit = [&](const char16_t* action, bool replaces, auto&& change) {
+        NoteEditEngine::CActionScope scope(action);
+        if (view.HasSelection()) {
+            view.DeleteSelection();
+            if (!replaces) return;
+        }
+        view.EditAtCaret(change);
+    };
+    for (int step = 0; step < 1000; ++step) {
+        CNoteDocument* note = notes[pick(2)];
+        view.SetCaret(note->FromIndex(pick(note->size())), false, true);
+        if (pick(4) == 0) view.SetCaret(note->FromIndex(pick(note->size())), true, true);
+        std::string what;
+        switch (pick(12)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3: {
+                what = "typing";
+                const char16_t c = alphabet[pick(10)];
+                edit(u"enter_text", true,
+                     [c](CNotePosition& p) { p.Document()->InsertCharacter(p, c); });
+                break;
+            }
+            case 4:
+                what = "Enter";
+                edit(u"paragraph_break", true, [](CNotePosition& p) { p.Document()->Enter(p); });
+                break;
+            case 5:
+                what = "Backspace";
+                edit(u"enter_text", false, [](CNotePosition& p) { p.Document()->Backspace(p); });
+                break;
+            case 6:
+                what = "Delete";
+                edit(u"delete_key", false, [](CNotePosition& p) { p.Document()->DeleteKey(p); });
+                break;
+            case 7: {
+                what = "paste";
+                const std::u16string_view text = pastes[pick(4)];
+                edit(u"paste", true,
+                     [text](CNotePosition& p) { p.Document()->InsertPlainText(p, text); });
+                break;
+            }
+            case 8: {
+                what = "paragraph format";
+                const uint32_t style = pick(10);
+                const auto indent = static_cast<int32_t>(pick(3));
+                edit(u"style_change", true, [style, indent](CNotePosition& p) {
+                    p.Document()->SetParagraphFormat(p, style, indent);
+                });
+                break;
+            }
+            case 9:
+                what = "character style";
+                if (!view.Active().IsAtStart()) {
+                    CNotePosition p = view.Active();
+                    note->SetCharacterStyle(p, CharacterStyle(pick(8)));
+                }
+                break;
+            case 10:
+                what = "undo";
+                view.Undo();
+                break;
+            default:
+                what = "redo";
+                view.Redo();
+                break;
+        }
+        if (pick(5) == 0) NoteEditEngine::StartNewUndoGroup();
+        if (note->size() > 60) {
+            CNotePosition start = note->Start();
+            note->DeleteRange(start, 30);
+            what += " and trim";
+        }
+        ASSERT_EQ(view.scrollTop, 0);
+        CTestCanvas fresh(screen.Width(), screen.Height());
+        view.canvas = &fresh;
+        view.RedrawAll();
+        view.canvas = &screen;
+        if (!(screen == fresh))
+            FAIL() << what << " at step " << step << ", first difference at "
+                   << screen.FirstDifference(fresh) << ", now " << view.Dump();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomRepaintTest, ::testing::Values(12345u, 31u, 2026u));
+
 TEST_F(IncrementalLayoutTest, WidthChangesAndNoteOrderChangesRelayCorrectly) {
     view.recording = false;
     SetColumns(12);
@@ -134,6 +239,47 @@ TEST_F(IncrementalLayoutTest, SelectionAcrossNotesDeletesAndUndoesAsOneGroup) {
     ExpectFresh("undo");
     // The caret goes where the last note undone (the second) put it: after its restored run.
     EXPECT_EQ(view.Active(), b->FromIndex(3));
+}
+
+TEST_F(IncrementalLayoutTest, DeletingASelectionLeavesTheCaretAtItsStart) {
+    view.recording = false;
+    SetColumns(10);
+    CNoteDocument* a = Show("¶first");
+    CNoteDocument* b = Show("¶second");
+    struct Case {
+        bool fromA;  // the selection's start lies in the first note (else the second)
+        uint32_t start;
+        uint32_t end;  // in the second note
+        bool backwards;
+        const char* first;
+        const char* second;
+    };
+    // A selection starting at the first note's end has an empty part there; the caret still
+    // belongs at its start, not in the next note.
+    const Case cases[] = {
+        {true, 5, 3, false, "¶first", "¶ond"},
+        {true, 5, 3, true, "¶first", "¶ond"},
+        {true, 2, 1, false, "¶fi", "¶econd"},
+        {false, 1, 4, false, "¶first", "¶snd"},
+    };
+    for (const Case& c : cases) {
+        CNoteDocument* startNote = c.fromA ? a : b;
+        const CNotePosition start = startNote->FromIndex(c.start);
+        const CNotePosition end = b->FromIndex(c.end);
+        view.SetSelection(c.backwards ? end : start, c.backwards ? start : end, true);
+        {
+            NoteEditEngine::CActionScope action(u"delete_selection");
+            view.DeleteSelection();
+        }
+        NoteEditEngine::StartNewUndoGroup();
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), c.first);
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), c.second);
+        EXPECT_EQ(view.Active().Document(), startNote) << c.start;
+        EXPECT_EQ(view.Active().Index(), c.start);
+        EXPECT_FALSE(view.HasSelection());
+        view.Undo();
+        NoteEditEngine::StartNewUndoGroup();
+    }
 }
 
 }  // namespace

@@ -11,15 +11,23 @@ namespace {
 
 // Values are never dereferenced by the tree; small integers cast to pointers name them.
 using Value = int*;
-using List = index_list<Value>;
-using Node = List::Node;
 
-Value V(intptr_t id) {
-    return reinterpret_cast<Value>(id);
-}
 intptr_t Id(Value v) {
     return reinterpret_cast<intptr_t>(v);
 }
+Value V(intptr_t id) {
+    return reinterpret_cast<Value>(id);
+}
+// Every third id is a mark, as paragraph marks are among a note's characters.
+bool IsMarkId(intptr_t id) {
+    return id % 3 == 1;
+}
+struct EveryThird {
+    static bool IsMark(Value v) noexcept { return IsMarkId(Id(v)); }
+};
+
+using List = index_list<Value, EveryThird>;
+using Node = List::Node;
 
 // Checks every structural invariant of the subtree and returns its height.
 int CheckSubtree(const Node* node, const Node* parent, ::testing::AssertionResult& ok) {
@@ -30,6 +38,11 @@ int CheckSubtree(const Node* node, const Node* parent, ::testing::AssertionResul
     const uint32_t count = 1 + List::Count(node->left) + List::Count(node->right);
     if (node->count != count) {
         ok = ::testing::AssertionFailure() << "count " << node->count << " should be " << count;
+    }
+    const uint32_t marks = (IsMarkId(Id(node->value)) ? 1 : 0) + List::MarkCount(node->left) +
+                           List::MarkCount(node->right);
+    if (node->marks != marks) {
+        ok = ::testing::AssertionFailure() << "marks " << node->marks << " should be " << marks;
     }
     if (node->balance != right - left || node->balance < -1 || node->balance > 1) {
         ok = ::testing::AssertionFailure()
@@ -60,6 +73,22 @@ int CheckSubtree(const Node* node, const Node* parent, ::testing::AssertionResul
         if (Id(*it) != expected[j]) return ::testing::AssertionFailure() << "backward at " << j;
     }
     if (list.index(list.end()) != expected.size()) return ::testing::AssertionFailure() << "end";
+    // The nearest marks around every node, against a walk over the expected sequence.
+    intptr_t markBefore = -1;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (IsMarkId(expected[i])) markBefore = expected[i];
+        Node* node = list.select(static_cast<uint32_t>(i)).node();
+        const Node* atOrBefore = list.MarkAtOrBefore(node);
+        if ((atOrBefore == nullptr ? -1 : Id(atOrBefore->value)) != markBefore) {
+            return ::testing::AssertionFailure() << "mark at or before " << i;
+        }
+        auto next = std::find_if(expected.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                 expected.end(), IsMarkId);
+        const Node* after = list.MarkAfter(node);
+        if ((after == nullptr ? -1 : Id(after->value)) != (next == expected.end() ? -1 : *next)) {
+            return ::testing::AssertionFailure() << "mark after " << i;
+        }
+    }
     return ::testing::AssertionSuccess();
 }
 

@@ -17,6 +17,9 @@
 //   H(x,y,w,h,first)   DrawNoteHeader
 //   S(x,y,w,h,last)    DrawNoteSeparator
 //   F(x,y,w,h,grey)    the fill below the tree at EndPaint
+//
+// With a canvas attached the same calls also paint it, like pixels of the client area, so that
+// what incremental redraws left on screen can be compared with a full repaint.
 
 #include <algorithm>
 #include <cstdint>
@@ -47,6 +50,52 @@ inline std::string Narrow(std::u16string_view text) {
     return out;
 }
 
+// The client area as one value per unit square. A text cell holds its character, character
+// style, selection state and paragraph style, so a stale or misstyled cell differs from a fresh
+// one; erased area is 0, the grey of an empty view 1, list markers and note separators have
+// values of their own. Drawing is clipped to the area, as a window clips it.
+class CTestCanvas {
+public:
+    static constexpr uint32_t kUnpainted = 0xFFFFFFFFu;
+    static constexpr uint32_t kGrey = 1;
+
+    CTestCanvas(int32_t width, int32_t height)
+        : m_width(width),
+          m_height(height),
+          m_cells(static_cast<size_t>(width) * height, kUnpainted) {}
+
+    [[nodiscard]] int32_t Width() const noexcept { return m_width; }
+    [[nodiscard]] int32_t Height() const noexcept { return m_height; }
+    [[nodiscard]] uint32_t At(int32_t x, int32_t y) const noexcept {
+        return m_cells[static_cast<size_t>(y) * m_width + x];
+    }
+    void Fill(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t value) {
+        const int32_t left = std::max(x, 0);
+        const int32_t right = std::min(x + width, m_width);
+        const int32_t top = std::max(y, 0);
+        const int32_t bottom = std::min(y + height, m_height);
+        for (int32_t row = top; row < bottom; ++row) {
+            auto line = m_cells.begin() + static_cast<ptrdiff_t>(row) * m_width;
+            std::fill(line + left, line + std::max(left, right), value);
+        }
+    }
+    // The first cell where the canvases differ, as "x,y: a vs b"; empty when they are equal.
+    [[nodiscard]] std::string FirstDifference(const CTestCanvas& other) const {
+        for (int32_t y = 0; y < m_height; ++y)
+            for (int32_t x = 0; x < m_width; ++x)
+                if (At(x, y) != other.At(x, y))
+                    return std::to_string(x) + "," + std::to_string(y) + ": " +
+                           std::to_string(At(x, y)) + " vs " + std::to_string(other.At(x, y));
+        return {};
+    }
+    friend bool operator==(const CTestCanvas&, const CTestCanvas&) = default;
+
+private:
+    int32_t m_width;
+    int32_t m_height;
+    std::vector<uint32_t> m_cells;
+};
+
 class CTestNoteView final : public CNoteView {
 public:
     static constexpr int32_t kCharWidth = 8;
@@ -64,6 +113,8 @@ public:
     int32_t scrollExtent = 0;
     int caretUpdates = 0;
     Point caret;
+    // Painted as well when set; in client coordinates (tree y less scrollTop).
+    CTestCanvas* canvas = nullptr;
 
     std::vector<std::string> Take() {
         std::vector<std::string> out;
@@ -91,10 +142,13 @@ public:
     void BeginPaint() override { SetVisibleBand(scrollTop, clientHeight); }
     void EndPaint() override {
         const int32_t bottom = scrollTop + clientHeight;
-        if (bottom > TreeHeight())
+        if (bottom > TreeHeight()) {
+            Paint(0, TreeHeight(), ViewWidth(), bottom - TreeHeight(),
+                  TreeHeight() > 0 ? 0 : CTestCanvas::kGrey);
             Record("F(0," + std::to_string(TreeHeight()) + "," + std::to_string(ViewWidth()) + "," +
                    std::to_string(bottom - TreeHeight()) + "," +
                    (TreeHeight() > 0 ? "white" : "grey") + ")");
+        }
     }
     void UpdateCaret(bool scroll) override {
         ++caretUpdates;
@@ -117,16 +171,23 @@ public:
         Record(call);
         if (recording)
             colours.push_back(Narrow(text) + " fg=" + Rgb(m_text) + " bg=" + Rgb(m_background));
-        // A surrogate pair is one character.
+        // A surrogate pair is one character: one cell, painted with its first half.
         int32_t characters = 0;
-        for (size_t i = 0; i < text.size(); ++i)
-            if (!(i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
-                  text[i - 1] <= 0xDBFF))
-                ++characters;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
+                text[i - 1] <= 0xDBFF)
+                continue;
+            const uint32_t cell = (1u << 28) | (m_paragraph << 20) | (m_selected ? 1u << 19 : 0) |
+                                  (m_style.Word() << 16) | text[i];
+            Paint(x + characters * kCharWidth, y, kCharWidth, m_metrics.lineHeight, cell);
+            ++characters;
+        }
         return characters * kCharWidth;
     }
     void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override {
         if (!NoteEditEngine::IsListStyle(m_paragraph)) return;
+        const int32_t u = m_metrics.markerUnit;
+        Paint(x - 2 * u, y + (height - u) / 2, u, u, (2u << 28) | m_paragraph);
         Record("M(" + std::to_string(x) + "," + std::to_string(y) + "," +
                std::to_string(leftMargin) + "," + std::to_string(height) + ")" +
                std::to_string(m_paragraph));
@@ -137,10 +198,13 @@ public:
     }
     void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
                            bool isLast) override {
+        const int32_t half = m_metrics.lineThickness / 2;
+        if (!isLast) Paint(x, y + height - half, width, half, 3u << 28);
         Record("S(" + Box(x, y, width, height) + "," + (isLast ? "last" : "-") + ")");
     }
     void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override {
         if (width <= 0 || height <= 0) return;
+        Paint(x, y, width, height, 0);
         Record("E(" + Box(x, y, width, height) + ")");
     }
     void ResetStyle() override {
@@ -176,6 +240,9 @@ private:
     }
     static std::string Rgb(Color c) {
         return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+    }
+    void Paint(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t value) {
+        if (canvas != nullptr) canvas->Fill(x, y - scrollTop, width, height, value);
     }
     void Record(std::string call) {
         if (recording) calls.push_back(std::move(call));
