@@ -1,4 +1,4 @@
 #pragma once
 
-#include <vector>
 #include <QString>
+#include <vector>
