@@ -6,11 +6,13 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "CommandIds.h"
 #include "CommandKeys.h"
@@ -19,6 +21,8 @@
 #include "MainFrame.h"
 #include "ModelTestSupport.h"
 #include "NoteScrollView.h"
+#include "StyleCommands.h"
+#include "TypingCommands.h"
 
 namespace {
 
@@ -98,6 +102,48 @@ TEST(CommandKeysTest, EveryKeyOfAPaneCommandDoesWhatItsCommandDoes) {
             EXPECT_EQ(byKey.State(), expected)
                 << command.label << " " << key.toString().toStdString();
         }
+    }
+}
+
+// The keys that are no commands keep their own handling, whatever the modifiers.
+TEST(CommandKeysTest, KeysThatAreNoCommandsDoWhatTheyDid) {
+    using Qt::AltModifier;
+    using Qt::ControlModifier;
+    using Qt::ShiftModifier;
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+        std::function<void(CNoteScrollView&)> effect;  // empty: nothing changes
+    } kCases[] = {
+        {Qt::Key_Delete, ControlModifier, "", [](auto& v) { NoteEditor::DeleteKey(v); }},
+        {Qt::Key_Delete, {}, "", [](auto& v) { NoteEditor::DeleteKey(v); }},
+        {Qt::Key_Backtab, {}, "", [](auto& v) { NoteEditor::Outdent(v); }},
+        {Qt::Key_Backtab, ShiftModifier, "", [](auto& v) { NoteEditor::Outdent(v); }},
+        {Qt::Key_B, ControlModifier | ShiftModifier, "",
+         [](auto& v) { NoteEditor::ToggleCharacterStyleOnParagraph(v, 0); }},
+        {Qt::Key_H, ControlModifier, "", [](auto& v) { NoteEditor::CycleHeader(v, true); }},
+        {Qt::Key_L, ControlModifier | ShiftModifier, "",
+         [](auto& v) { NoteEditor::CycleList(v, false); }},
+        {Qt::Key_Left, AltModifier, "", [](auto& v) { NoteEditor::CycleHeader(v, false); }},
+        // AltGr types what it makes.
+        {Qt::Key_Q, ControlModifier | AltModifier, "@",
+         [](auto& v) { NoteEditor::TypeCharacter(v, u'@'); }},
+        {Qt::Key_Insert, {}, "", {}},
+        {Qt::Key_Backspace, ControlModifier, "", {}},
+        {Qt::Key_1, ControlModifier | ShiftModifier, "", {}},
+    };
+    for (const auto& c : kCases) {
+        Pane direct;
+        const std::string before = direct.State();
+        if (c.effect) c.effect(direct.view);
+        const std::string expected = direct.State();
+        EXPECT_EQ(expected == before, !c.effect) << c.key << " " << c.modifiers.toInt();
+
+        Pane byKey;
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, QString::fromUtf8(c.text));
+        QApplication::sendEvent(&byKey.view, &press);
+        EXPECT_EQ(byKey.State(), expected) << c.key << " " << c.modifiers.toInt();
     }
 }
 
