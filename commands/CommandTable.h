@@ -16,6 +16,7 @@ namespace Commands {
 // Who handles a command. The frame routes every command to the active view, then to itself,
 // then to the index view, so a row names the usual owner rather than the only one.
 enum class Target { Editor, Tree, Frame };
+inline constexpr size_t kTargetCount = 3;
 
 inline constexpr size_t kMaxShortcuts = 4;
 

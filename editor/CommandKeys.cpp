@@ -17,7 +17,7 @@ QKeySequence SequenceOf(std::string_view portable) {
 // Every key of every command, by target; built once from the table.
 const QHash<int, int>& KeysOf(Commands::Target target) {
     static const auto kMaps = [] {
-        std::array<QHash<int, int>, 3> maps;
+        std::array<QHash<int, int>, Commands::kTargetCount> maps;
         for (const Commands::Command& command : Commands::AllCommands()) {
             for (const std::string_view shortcut : command.shortcuts) {
                 if (shortcut.empty()) continue;
