@@ -14,6 +14,8 @@
 #include <new>
 
 #include "CommandIds.h"
+#include "CommandKeys.h"
+#include "CommandTable.h"
 #include "MessageBox.h"
 #include "NoteFile.h"
 #include "NoteScrollView.h"
@@ -70,11 +72,18 @@ QAction* CMainFrame::Action(int id) const {
     return found == m_actions.end() ? nullptr : found->second;
 }
 
-QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, bool checkable) {
+QAction* CMainFrame::AddCommand(QMenu* menu, const Commands::Command& command) {
+    const int id = command.id;
     QAction* action = Action(id);
     if (action == nullptr) {
-        action = new QAction(text, this);
-        action->setCheckable(checkable);
+        // Accelerators are bound here, window-wide; other keys belong to their pane and the
+        // menu only names them.
+        action = new QAction(command.accelerator ? QString::fromUtf8(command.label)
+                                                 : NoteEditor::MenuTextOf(command),
+                             this);
+        if (command.accelerator) action->setShortcuts(NoteEditor::KeySequencesOf(command));
+        action->setStatusTip(QString::fromUtf8(command.statusTip));
+        action->setCheckable(command.checkable);
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         m_actions[id] = action;
     }
@@ -83,99 +92,38 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, bool c
 }
 
 void CMainFrame::BuildMenus() {
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    AddCommand(edit, kUndo, QStringLiteral("&Undo"))
-        ->setShortcuts(
-            {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    AddCommand(edit, kRedo, QStringLiteral("&Redo"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    edit->addSeparator();
-    // The editor binds these keys itself; the menu only names them.
-    AddCommand(edit, kCut, QStringLiteral("Cu&t\tCtrl+X"));
-    AddCommand(edit, kCopy, QStringLiteral("&Copy\tCtrl+C"));
-    AddCommand(edit, kCopyTextOnly, QStringLiteral("Copy Te&xt Only\tCtrl+Shift+C"));
-    AddCommand(edit, kPaste, QStringLiteral("&Paste\tCtrl+V"));
-    edit->addSeparator();
-    AddCommand(edit, kSelectAll, QStringLiteral("Select &All"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    edit->addSeparator();
-    AddCommand(edit, kFind, QStringLiteral("&Find...\tCtrl+F"));
-    AddCommand(edit, kFindNext, QStringLiteral("Find &Next\tF3"));
-    AddCommand(edit, kFindReplace, QStringLiteral("Find and R&eplace...\tCtrl+Shift+F"));
-    edit->addSeparator();
-    AddCommand(edit, kPrint, QStringLiteral("&Print..."))
-        ->setShortcuts(
-            {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12)});
-    AddCommand(edit, kPrintPreview, QStringLiteral("Print Pre&view"))
-        ->setShortcuts(
-            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_F2)});
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    AddCommand(view, kStyleToolbar, QStringLiteral("St&yle Toolbar"), true);
-    AddCommand(view, kStatusBar, QStringLiteral("&Status Bar"), true);
-    QMenu* sizes = view->addMenu(QStringLiteral("&Text Size"));
-    AddCommand(sizes, kTextSizeLargest, QStringLiteral("Lar&gest"), true);
-    AddCommand(sizes, kTextSizeLarger, QStringLiteral("&Larger"), true);
-    AddCommand(sizes, kTextSizeMedium, QStringLiteral("&Medium"), true);
-    AddCommand(sizes, kTextSizeSmaller, QStringLiteral("&Smaller"), true);
-    AddCommand(sizes, kTextSizeSmallest, QStringLiteral("Sm&allest"), true);
-
-    QMenu* styles = menuBar()->addMenu(QStringLiteral("&Styles"));
-    AddCommand(styles, kNormal, QStringLiteral("&Normal\tCtrl+Space"), true);
-    AddCommand(styles, kHeader1, QStringLiteral("Header &1\tCtrl+1"), true);
-    AddCommand(styles, kHeader2, QStringLiteral("Header &2\tCtrl+2"), true);
-    AddCommand(styles, kHeader3, QStringLiteral("Header &3\tCtrl+3"), true);
-    styles->addSeparator();
-    AddCommand(styles, kUncheckedList, QStringLiteral("&Unchecked List\tCtrl+4"), true);
-    AddCommand(styles, kCheckedList, QStringLiteral("&Checked List\tCtrl+5"), true);
-    AddCommand(styles, kNegativeList, QStringLiteral("Ne&gative List\tCtrl+6"), true);
-    AddCommand(styles, kPositiveList, QStringLiteral("&Positive List\tCtrl+7"), true);
-    AddCommand(styles, kFixedWidth, QStringLiteral("&Fixed Width\tCtrl+0"), true);
-    styles->addSeparator();
-    AddCommand(styles, kIndent, QStringLiteral("&Indent\tTab"));
-    AddCommand(styles, kOutdent, QStringLiteral("&Outdent\tShift+Tab"));
-    styles->addSeparator();
-    AddCommand(styles, kStrong, QStringLiteral("&Strong\tCtrl+B"), true);
-    AddCommand(styles, kHighlight, QStringLiteral("&Highlight\tCtrl+J"), true);
-    AddCommand(styles, kComment, QStringLiteral("Co&mment\tCtrl+I"), true);
-    for (QMenu* menu : {edit, view, sizes, styles})
+    std::vector<QMenu*> menus;
+    for (const Commands::Menu& layout : Commands::MainMenus()) {
+        const QString title = QString::fromUtf8(layout.title);
+        QMenu* menu = layout.parent == Commands::kNoParent
+                          ? menuBar()->addMenu(title)
+                          : menus[size_t(layout.parent)]->addMenu(title);
+        for (const int id : layout.items) {
+            if (const Commands::Command* command = Commands::FindCommand(id)) {
+                AddCommand(menu, *command);
+            } else {
+                menu->addSeparator();
+            }
+        }
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+        menus.push_back(menu);
+    }
 }
 
 void CMainFrame::BuildToolbar() {
     m_styleToolbar = addToolBar(QStringLiteral("Styles"));
     m_styleToolbar->setObjectName(QStringLiteral("StyleToolbar"));
-    struct Button {
-        int id;
-        const char* label;
-    };
-    static constexpr Button kButtons[] = {{kHeader1, "H1"},
-                                          {kHeader2, "H2"},
-                                          {kHeader3, "H3"},
-                                          {0, nullptr},
-                                          {kUncheckedList, "\u2610"},
-                                          {kCheckedList, "\u2611"},
-                                          {kNegativeList, "\u2212"},
-                                          {kPositiveList, "+"},
-                                          {0, nullptr},
-                                          {kFixedWidth, "Fx"},
-                                          {0, nullptr},
-                                          {kOutdent, "\u21E4"},
-                                          {kIndent, "\u21E5"},
-                                          {0, nullptr},
-                                          {kStrong, "B"},
-                                          {kComment, "I"},
-                                          {kHighlight, "Hi"}};
-    for (const Button& button : kButtons) {
-        if (button.label == nullptr) {
+    for (const int id : Commands::StyleToolbar()) {
+        const Commands::Command* command = Commands::FindCommand(id);
+        if (command == nullptr) {
             m_styleToolbar->addSeparator();
             continue;
         }
-        QAction* action = Action(button.id);
-        QAction* tool = m_styleToolbar->addAction(QString::fromUtf8(button.label));
-        tool->setToolTip(action->text().section(QChar(u'\t'), 0, 0).remove(QChar(u'&')));
+        QAction* action = AddCommand(nullptr, *command);
+        QAction* tool = m_styleToolbar->addAction(QString::fromUtf8(command->toolText));
+        tool->setToolTip(NoteEditor::PlainLabelOf(*command));
+        tool->setStatusTip(action->statusTip());
         tool->setCheckable(action->isCheckable());
-        const int id = button.id;
         connect(tool, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         // The button mirrors its menu command's state.
         connect(action, &QAction::changed, tool, [action, tool] {
@@ -185,14 +133,40 @@ void CMainFrame::BuildToolbar() {
     }
 }
 
-void CMainFrame::RouteCommand(int id) {
+bool CMainFrame::OnCommand(int id) {
     if (id == kStyleToolbar) {
         m_styleToolbar->setVisible(!m_styleToolbar->isVisible());
     } else if (id == kStatusBar) {
         statusBar()->setVisible(!statusBar()->isVisible());
     } else {
-        m_editor->OnCommand(id);
+        return false;
     }
+    return true;
+}
+
+Commands::CommandState CMainFrame::QueryCommandState(int id) {
+    Commands::CommandState state;
+    if (id == kStyleToolbar) {
+        state.checked = m_styleToolbar != nullptr && !m_styleToolbar->isHidden();
+    } else if (id == kStatusBar) {
+        state.checked = !statusBar()->isHidden();
+    } else {
+        return state;
+    }
+    state.handled = true;
+    state.enabled = true;
+    return state;
+}
+
+std::array<Commands::ICommandTarget*, 2> CMainFrame::CommandRoute() {
+    // The active view, then the frame; the index view follows once the tree exists. The editor
+    // is the only view so far, so the print commands reach it as they must.
+    return {m_editor, this};
+}
+
+void CMainFrame::RouteCommand(int id) {
+    for (Commands::ICommandTarget* target : CommandRoute())
+        if (target->OnCommand(id)) break;
     UpdateCommandStates();
 }
 
@@ -207,15 +181,11 @@ void CMainFrame::ScheduleStateUpdate() {
 
 void CMainFrame::UpdateCommandStates() {
     for (auto& [id, action] : m_actions) {
-        if (id == kStyleToolbar) {
-            action->setChecked(m_styleToolbar != nullptr && !m_styleToolbar->isHidden());
-            continue;
+        Commands::CommandState state;
+        for (Commands::ICommandTarget* target : CommandRoute()) {
+            state = target->QueryCommandState(id);
+            if (state.handled) break;
         }
-        if (id == kStatusBar) {
-            action->setChecked(!statusBar()->isHidden());
-            continue;
-        }
-        const CNoteScrollView::CommandState state = m_editor->QueryCommandState(id);
         action->setEnabled(state.handled && state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
     }

@@ -2,14 +2,20 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "CommandTarget.h"
 #include "NoteDocument.h"
 
 class CNoteScrollView;
+namespace Commands {
+struct Command;
+}
 class QAction;
+class QMenu;
 class QLabel;
 class QSplitter;
 class QToolBar;
@@ -20,7 +26,7 @@ class QToolBar;
 //
 // Until the note tree exists the frame holds the notes itself: the files named on the command
 // line, saved back when the window closes, or one new note kept in memory.
-class CMainFrame final : public QMainWindow {
+class CMainFrame final : public QMainWindow, public Commands::ICommandTarget {
     Q_OBJECT
 
 public:
@@ -40,11 +46,17 @@ public:
     void RouteCommand(int id);
     void UpdateCommandStates();
 
+    // The frame's own commands: the bars it shows.
+    bool OnCommand(int id) override;
+    [[nodiscard]] Commands::CommandState QueryCommandState(int id) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QAction* AddCommand(QMenu* menu, int id, const QString& text, bool checkable = false);
+    QAction* AddCommand(QMenu* menu, const Commands::Command& command);
+    // Who is asked for a command, in turn, until one handles it.
+    [[nodiscard]] std::array<Commands::ICommandTarget*, 2> CommandRoute();
     void BuildMenus();
     void BuildToolbar();
     void ScheduleStateUpdate();

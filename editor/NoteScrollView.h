@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "ClickCounter.h"
+#include "CommandTarget.h"
 #include "FontCache.h"
 #include "NoteView.h"
 #include "TextScale.h"
@@ -34,22 +35,20 @@ struct PageRange;
 // window operations on QPainter and QFontMetrics, paints only inside paintEvent (a redraw asked
 // for outside painting becomes an update of exactly the rectangles it would paint), draws its own
 // blinking caret, and turns keys, mouse and commands into the editing commands.
-class CNoteScrollView final : public QAbstractScrollArea, public NoteLayoutEngine::CNoteView {
+class CNoteScrollView final : public QAbstractScrollArea,
+                              public NoteLayoutEngine::CNoteView,
+                              public Commands::ICommandTarget {
     Q_OBJECT
 
 public:
     explicit CNoteScrollView(QWidget* parent = nullptr);
     ~CNoteScrollView() override;
 
-    struct CommandState {
-        bool handled = false;  // the pane knows the command
-        bool enabled = false;
-        bool checked = false;
-    };
+    using CommandState = Commands::CommandState;
 
     // Runs a command by id; false when the pane does not handle it.
-    bool OnCommand(int id);
-    [[nodiscard]] CommandState QueryCommandState(int id);
+    bool OnCommand(int id) override;
+    [[nodiscard]] CommandState QueryCommandState(int id) override;
 
     [[nodiscard]] int TextScaleCommand() const noexcept { return m_textScale; }
     [[nodiscard]] bool HasFocusFlag() const noexcept { return m_hasFocus; }
@@ -143,6 +142,10 @@ private:
     void LoseFocus();
     void ScrollBy(int32_t dy);
     bool HandleEditingKey(QKeyEvent* event);
+    // The keys that are no commands, by concern: moving the caret, styles, typing.
+    bool HandleMoveKey(int key, bool ctrl, bool shift, bool alt);
+    bool HandleStyleKey(int key, bool shift, bool alt);
+    bool HandleTypingKey(int key, bool ctrl, const QString& text);
     // The input method's composition shown at the caret; it is never part of a note.
     void SetPreedit(const QString& text, int cursor);
     void ReplaceAroundCaret(int start, int length);

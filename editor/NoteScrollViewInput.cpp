@@ -13,6 +13,7 @@
 #include "ClipboardCommands.h"
 #include "ClipboardFormats.h"
 #include "CommandIds.h"
+#include "CommandKeys.h"
 #include "FindDialog.h"
 #include "MessageBox.h"
 #include "NavigationCommands.h"
@@ -271,158 +272,94 @@ void CNoteScrollView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    // AltGr arrives as Ctrl+Alt on some platforms and as a group switch on others; either way
-    // its combinations type characters and are no Ctrl shortcuts.
-    const bool altGr = (modifiers & Qt::GroupSwitchModifier) ||
-                       ((modifiers & Qt::ControlModifier) && (modifiers & Qt::AltModifier));
-    const bool ctrl = (modifiers & Qt::ControlModifier) && !altGr;
-    const bool shift = (modifiers & Qt::ShiftModifier) != 0;
-    const bool alt = (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier);
-    const int key = event->key();
-    const int clientHeight = viewport()->height();
-
-    if (alt) {
-        switch (key) {
-            case Qt::Key_Left:
-                NoteEditor::CycleHeader(*this, false);
-                return true;
-            case Qt::Key_Right:
-                NoteEditor::CycleHeader(*this, true);
-                return true;
-            case Qt::Key_Up:
-                NoteEditor::MoveToNoteStart(*this, shift);
-                return true;
-            case Qt::Key_Down:
-                NoteEditor::MoveToNextNote(*this, shift);
-                return true;
-            case Qt::Key_Backspace:
-                OnCommand(CommandIds::kUndo);
-                return true;
-            default:
-                return false;
-        }
+    const NoteEditor::KeyPress press = NoteEditor::ReadKeyPress(*event);
+    // Keys bound to commands run them as the menus do.
+    if (const int id = NoteEditor::CommandOfKey(press, Commands::Target::Editor); id != 0) {
+        OnCommand(id);
+        return true;
     }
+    if (HandleMoveKey(press.key, press.ctrl, press.shift, press.alt)) return true;
+    if (press.alt) return HandleStyleKey(press.key, press.shift, true);
+    if (press.ctrl && HandleStyleKey(press.key, press.shift, false)) return true;
+    return HandleTypingKey(press.key, press.ctrl, event->text());
+}
 
+bool CNoteScrollView::HandleMoveKey(int key, bool ctrl, bool shift, bool alt) {
+    if (alt) {
+        if (key == Qt::Key_Up) NoteEditor::MoveToNoteStart(*this, shift);
+        if (key == Qt::Key_Down) NoteEditor::MoveToNextNote(*this, shift);
+        return key == Qt::Key_Up || key == Qt::Key_Down;
+    }
+    NavigationKey which = NavigationKey::Home;
     switch (key) {
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Up:
         case Qt::Key_Down:
-        case Qt::Key_Home:
-        case Qt::Key_End:
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
             static constexpr NavigationKey kKeys[] = {
                 NavigationKey::Left, NavigationKey::Up,     NavigationKey::Right,
                 NavigationKey::Down, NavigationKey::PageUp, NavigationKey::PageDown};
-            NavigationKey which = NavigationKey::Home;
-            if (key == Qt::Key_Home) {
-                which = NavigationKey::Home;
-            } else if (key == Qt::Key_End) {
-                which = NavigationKey::End;
-            } else {
-                // Qt numbers Left, Up, Right, Down, PageUp, PageDown consecutively.
-                which = kKeys[key - Qt::Key_Left];
-            }
-            const int32_t dy = NoteEditor::Navigate(*this, which, ctrl, shift, clientHeight);
-            if (dy != 0) ScrollBy(dy);
-            return true;
+            // Qt numbers Left, Up, Right, Down, PageUp, PageDown consecutively.
+            which = kKeys[key - Qt::Key_Left];
+            break;
         }
-        case Qt::Key_F3:
-            OnCommand(CommandIds::kFindNext);
+        case Qt::Key_Home:
+            which = NavigationKey::Home;
+            break;
+        case Qt::Key_End:
+            which = NavigationKey::End;
+            break;
+        default:
+            return false;
+    }
+    const int32_t dy = NoteEditor::Navigate(*this, which, ctrl, shift, viewport()->height());
+    if (dy != 0) ScrollBy(dy);
+    return true;
+}
+
+// The style keys that are no menu commands: cycles, and a character style on the whole
+// paragraph. Other Ctrl and Alt keys do nothing here.
+bool CNoteScrollView::HandleStyleKey(int key, bool shift, bool alt) {
+    if (alt) {
+        if (key == Qt::Key_Left || key == Qt::Key_Right)
+            NoteEditor::CycleHeader(*this, key == Qt::Key_Right);
+        return key == Qt::Key_Left || key == Qt::Key_Right;
+    }
+    switch (key) {
+        case Qt::Key_B:
+        case Qt::Key_J:
+        case Qt::Key_I:
+            if (!shift) return false;
+            NoteEditor::ToggleCharacterStyleOnParagraph(
+                *this, key == Qt::Key_B   ? CharacterStyle::kStrong
+                       : key == Qt::Key_J ? CharacterStyle::kHighlight
+                                          : CharacterStyle::kComment);
             return true;
-        case Qt::Key_Insert:
-            if (shift) {
-                OnCommand(CommandIds::kPaste);
-            } else if (ctrl) {
-                OnCommand(CommandIds::kCopy);
-            }
+        case Qt::Key_H:
+            NoteEditor::CycleHeader(*this, !shift);
             return true;
-        case Qt::Key_Delete:
-            if (shift) {
-                OnCommand(CommandIds::kCut);
-            } else {
-                NoteEditor::DeleteKey(*this);
-            }
+        case Qt::Key_L:
+            NoteEditor::CycleList(*this, !shift);
             return true;
         default:
-            break;
+            return false;
     }
+}
 
-    if (ctrl) {
-        if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-            if (shift) return false;
-            static constexpr uint32_t kDigitStyles[] = {9, 1, 2, 3, 5, 6, 8, 7};
-            const int digit = key - Qt::Key_0;
-            if (digit > 7) return false;
-            NoteEditor::ToggleParagraphStyle(*this, kDigitStyles[digit]);
-            return true;
-        }
-        switch (key) {
-            case Qt::Key_Space:
-                if (!shift) NoteEditor::SetParagraphStyle(*this, NoteEditEngine::kNormal);
-                return true;
-            case Qt::Key_B:
-            case Qt::Key_J:
-            case Qt::Key_I: {
-                const int bit = key == Qt::Key_B   ? CharacterStyle::kStrong
-                                : key == Qt::Key_J ? CharacterStyle::kHighlight
-                                                   : CharacterStyle::kComment;
-                if (shift) {
-                    NoteEditor::ToggleCharacterStyleOnParagraph(*this, bit);
-                } else {
-                    NoteEditor::ToggleCharacterStyle(*this, bit);
-                }
-                return true;
-            }
-            case Qt::Key_H:
-                NoteEditor::CycleHeader(*this, !shift);
-                return true;
-            case Qt::Key_L:
-                NoteEditor::CycleList(*this, !shift);
-                return true;
-            case Qt::Key_M:
-                OnCommand(shift ? CommandIds::kOutdent : CommandIds::kIndent);
-                return true;
-            case Qt::Key_A:
-                if (!shift) OnCommand(CommandIds::kSelectAll);
-                return true;
-            case Qt::Key_C:
-                OnCommand(shift ? CommandIds::kCopyTextOnly : CommandIds::kCopy);
-                return true;
-            case Qt::Key_X:
-                if (!shift) OnCommand(CommandIds::kCut);
-                return true;
-            case Qt::Key_V:
-                if (!shift) OnCommand(CommandIds::kPaste);
-                return true;
-            case Qt::Key_F:
-                OnCommand(shift ? CommandIds::kFindReplace : CommandIds::kFind);
-                return true;
-            case Qt::Key_Z:
-                if (!shift) OnCommand(CommandIds::kUndo);
-                return true;
-            case Qt::Key_Y:
-                if (!shift) OnCommand(CommandIds::kRedo);
-                return true;
-            default:
-                return false;
-        }
+// Characters and the keys that edit like them. Delete works with Ctrl too; Insert alone does
+// nothing but is taken.
+bool CNoteScrollView::HandleTypingKey(int key, bool ctrl, const QString& text) {
+    if (key == Qt::Key_Insert) return true;
+    if (key == Qt::Key_Delete) {
+        NoteEditor::DeleteKey(*this);
+        return true;
     }
-
-    // Characters and the keys that type them.
+    if (ctrl) return false;
     switch (key) {
         case Qt::Key_Backspace:
             NoteEditor::Backspace(*this);
-            return true;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            if (shift || key == Qt::Key_Backtab) {
-                NoteEditor::Outdent(*this);
-            } else {
-                NoteEditor::Indent(*this);
-            }
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -434,7 +371,6 @@ bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
         default:
             break;
     }
-    const QString text = event->text();
     bool typed = false;
     for (const QChar c : text) {
         // Control codes that reach here come from key combinations, not from typing.
@@ -532,40 +468,17 @@ void CNoteScrollView::wheelEvent(QWheelEvent* event) {
 
 void CNoteScrollView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    struct Item {
-        const char* text;
-        int id;
-    };
-    static constexpr Item kItems[] = {
-        {"&Normal\tCtrl+Space", CommandIds::kNormal},
-        {"Header &1\tCtrl+1", CommandIds::kHeader1},
-        {"Header &2\tCtrl+2", CommandIds::kHeader2},
-        {"Header &3\tCtrl+3", CommandIds::kHeader3},
-        {nullptr, 0},
-        {"&Unchecked List\tCtrl+4", CommandIds::kUncheckedList},
-        {"&Checked List\tCtrl+5", CommandIds::kCheckedList},
-        {"Ne&gative List\tCtrl+6", CommandIds::kNegativeList},
-        {"&Positive List\tCtrl+7", CommandIds::kPositiveList},
-        {"&Fixed Width\tCtrl+0", CommandIds::kFixedWidth},
-        {nullptr, 0},
-        {"&Indent\tCtrl+M", CommandIds::kIndent},
-        {"&Outdent\tCtrl+Shift+M", CommandIds::kOutdent},
-        {nullptr, 0},
-        {"&Strong\tCtrl+B", CommandIds::kStrong},
-        {"&Highlight\tCtrl+J", CommandIds::kHighlight},
-        {"Co&mment\tCtrl+I", CommandIds::kComment},
-    };
-    for (const Item& item : kItems) {
-        if (item.text == nullptr) {
+    for (const int id : Commands::EditorContextMenu()) {
+        const Commands::Command* command = Commands::FindCommand(id);
+        if (command == nullptr) {
             menu.addSeparator();
             continue;
         }
-        QAction* action = menu.addAction(QString::fromLatin1(item.text));
-        const CommandState state = QueryCommandState(item.id);
+        QAction* action = menu.addAction(NoteEditor::MenuTextOf(*command));
+        const CommandState state = QueryCommandState(id);
         action->setEnabled(state.enabled);
         action->setCheckable(state.checked);
         action->setChecked(state.checked);
-        const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
     menu.exec(event->globalPos());
