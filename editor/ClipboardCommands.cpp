@@ -1,6 +1,7 @@
 #include "ClipboardCommands.h"
 
 #include <new>
+#include <vector>
 
 #include "ClipboardFormats.h"
 #include "NoteUndoHistory.h"
@@ -79,6 +80,11 @@ bool Paste(CNoteView& view, const ClipboardOffer& offer) {
         NoteEditEngine::CActionScope action(u"paste");
         const PlaceByIndex anchor = PlaceOf(view, view.Anchor());
         const PlaceByIndex active = PlaceOf(view, view.Active());
+        // Undoing the deletion of the selection stamps the notes with the time of the undo;
+        // a paste that did not happen leaves them with the times they had.
+        std::vector<int32_t> timesBefore;
+        for (const NoteEditEngine::CNoteDocument* note : view.ShownNotes())
+            timesBefore.push_back(note->Modified());
         CNotePosition start;
         size_t sizeBefore = 0;
         NoteEditEngine::ParagraphFormat format;
@@ -116,6 +122,9 @@ bool Paste(CNoteView& view, const ClipboardOffer& offer) {
                 view.Undo();
                 NoteEditEngine::DiscardRedoEverywhere();
             }
+            const std::vector<NoteEditEngine::CNoteDocument*> shown = view.ShownNotes();
+            for (size_t i = 0; i < shown.size() && i < timesBefore.size(); ++i)
+                shown[i]->SetModified(timesBefore[i]);
             const CNotePosition from = PositionOf(view, anchor);
             const CNotePosition to = PositionOf(view, active);
             if (!from.IsNull() && !to.IsNull()) view.SetSelection(from, to, true);

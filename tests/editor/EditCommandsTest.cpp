@@ -294,6 +294,9 @@ TEST_F(EditCommandsTest, CutIsOneStepAndDoesNothingWithoutASelection) {
 // Memory running out at any block allocation of a paste leaves the notes, their undo and the
 // selection as they were; given enough, the same paste goes through.
 TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
+    // Every attempt runs at a later second, so a note stamped by the attempt shows.
+    NoteEditEngine::TestSupport::PinnedClock clock(1'000'000);
+    int32_t second = 1'000'000;
     auto* source = Show("¶[6,2]{1}done{0}¶plain");
     view.SetSelection(source->Start(), source->End(), true);
     const auto styled = CopySelection(view, false);
@@ -323,6 +326,7 @@ TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
             const int32_t modified = note->Modified();
             NoteEditEngine::CBlockPool::SetTotalBlockLimit(
                 NoteEditEngine::CBlockPool::TotalBlocksInUse() + spare);
+            clock.Set(++second);
             const bool pasted = Paste(view, paste.offer);
             NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
             if (pasted) {

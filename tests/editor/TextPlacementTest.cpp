@@ -172,10 +172,16 @@ TEST_F(TextPlacementTest, ACharacterOutsideTheBasicPlaneIsMeasuredAndDrawnAsOne)
         painter.drawText(QPointF(0, metrics.ascent()), face);
     }
     int differing = 0;
+    int ink = 0;
     for (int y = 0; y < alone.height(); ++y)
-        for (int x = 0; x < alone.width(); ++x)
+        for (int x = 0; x < alone.width(); ++x) {
             if (ColourDistance(shot.pixel(x, y), QColor(alone.pixel(x, y))) >= 24) ++differing;
-    EXPECT_EQ(differing, 0);
+            if (ColourDistance(QColor(Qt::white).rgb(), QColor(alone.pixel(x, y))) >= 24) ++ink;
+        }
+    // Antialiasing may round an edge pixel differently; "??" or a shifted glyph differs in far
+    // more than the few pixels allowed here.
+    ASSERT_GT(ink, 20);
+    EXPECT_LE(differing, ink / 20) << differing << " of " << ink;
 }
 
 }  // namespace
