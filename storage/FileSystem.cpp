@@ -86,6 +86,15 @@ void RemoveStaleTemporaries(CFileSystem& fs, const std::filesystem::path& folder
 }
 }  // namespace
 
+uint64_t ContentHash(std::string_view bytes) noexcept {
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 CFileSystem& FileSystem() {
     return PlatformFileSystem();
 }

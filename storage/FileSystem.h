@@ -17,6 +17,10 @@ struct CFileStamp {
     friend bool operator==(const CFileStamp&, const CFileStamp&) = default;
 };
 
+// A hash of a file's bytes (64-bit FNV-1a), to tell whether a file whose time changed holds other
+// bytes.
+[[nodiscard]] uint64_t ContentHash(std::string_view bytes) noexcept;
+
 // The few file operations storage needs, behind one seam so that tests can fail any step of a
 // save (disk full, read-only folder, a rename that fails) and check what is left on disk.
 class CFileSystem {

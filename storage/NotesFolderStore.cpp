@@ -18,15 +18,6 @@ namespace {
 // case that its file exists, so running out means the folder cannot be examined at all.
 constexpr int kMaxCreateAttempts = 100;
 
-uint64_t HashBytes(std::string_view bytes) noexcept {
-    uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
 }  // namespace
 
 CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CTreePane& pane,
@@ -48,7 +39,7 @@ void CNotesFolderStore::Remember(const CTreeItemRecord& record,
         m_seen.erase(record.id);
         return;
     }
-    m_seen[record.id] = {*stamp, HashBytes(bytes)};
+    m_seen[record.id] = {*stamp, NoteStorage::ContentHash(bytes)};
 }
 
 bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
@@ -110,7 +101,7 @@ bool CNotesFolderStore::ChangedOnDisk(const CTreeItemRecord& record) {
     // Touched but not changed (a sync tool restoring times) is no change.
     std::string bytes;
     if (!m_fs.ReadWhole(NoteFilePath(record), bytes)) return true;
-    if (HashBytes(bytes) != seen->second.hash) return true;
+    if (NoteStorage::ContentHash(bytes) != seen->second.hash) return true;
     seen->second.stamp = *stamp;
     return false;
 }
