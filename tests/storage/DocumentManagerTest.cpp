@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -305,6 +307,78 @@ TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(NoteTitle(*MakeDocument(c.content)), c.title) << c.content;
+}
+
+// Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a
+// model: a file always holds the last text of its note that a save could have written, and
+// the editor always the text typed.
+TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
+    constexpr int kNotes = 50;
+    CManagerFixture f;
+    std::vector<TreeItem> items;
+    std::vector<std::string> typed;  // what the user has, per note
+    std::vector<std::string> saved;  // what its file must hold
+    for (int i = 0; i < kNotes; ++i) {
+        typed.push_back("\u00B6n" + std::to_string(i));
+        saved.push_back(typed.back());
+        items.push_back(f.AddNote(typed.back().c_str()));
+    }
+    std::vector<bool> selected(kNotes, false);
+    std::mt19937 random(20261206);
+    bool failing = false;
+    const auto save = [&](int i) {
+        if (!failing) saved[i] = typed[i];
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const int i = static_cast<int>(random() % kNotes);
+        switch (random() % 6) {
+            case 0:
+                if (!selected[i]) f.manager.LoadItem(items[i], TreeItem::None);
+                selected[i] = true;
+                break;
+            case 1:
+                if (selected[i]) {
+                    f.Type(items[i], u"x");
+                    typed[i] += "x";
+                }
+                break;
+            case 2:
+                if (selected[i]) {
+                    f.manager.UnloadItem(items[i]);
+                    if (typed[i] != saved[i]) save(i);
+                }
+                selected[i] = false;
+                break;
+            case 3:
+                f.manager.SaveAll();
+                for (int n = 0; n < kNotes; ++n)
+                    save(n);
+                break;
+            case 4: {
+                failing = random() % 3 == 0;
+                const Fault fault =
+                    CFaultyFileSystem::kWriteFaults[random() %
+                                                    std::size(CFaultyFileSystem::kWriteFaults)];
+                f.fs.SetFault(failing ? fault : Fault::None);
+                break;
+            }
+            default:
+                break;
+        }
+        ASSERT_EQ(f.OnDisk(items[i]), saved[i]) << "step " << step;
+        if (selected[i]) {
+            ASSERT_EQ(Dump(*f.manager.FindDocument(items[i])), typed[i]);
+        }
+        if (step % 100 == 0) {
+            for (int n = 0; n < kNotes; ++n)
+                ASSERT_EQ(f.OnDisk(items[n]), saved[n]) << "step " << step << " note " << n;
+        }
+    }
+    f.fs.SetFault(Fault::None);
+    EXPECT_TRUE(f.manager.Close());
+    for (int n = 0; n < kNotes; ++n)
+        EXPECT_EQ(f.OnDisk(items[n]), typed[n]);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), kNotes);
 }
 
 }  // namespace
