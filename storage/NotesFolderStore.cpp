@@ -39,7 +39,7 @@ void CNotesFolderStore::Remember(const CTreeItemRecord& record,
         m_seen.erase(record.id);
         return;
     }
-    m_seen[record.id] = {*stamp, NoteStorage::ContentHash(bytes)};
+    m_seen[record.id] = {*stamp, NoteStorage::ContentHash(bytes), NoteFilePath(record)};
 }
 
 bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
@@ -95,12 +95,12 @@ bool CNotesFolderStore::SaveNoteDocument(const CTreeItemRecord& record,
 bool CNotesFolderStore::ChangedOnDisk(const CTreeItemRecord& record) {
     const auto seen = m_seen.find(record.id);
     if (seen == m_seen.end()) return false;
-    const std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(NoteFilePath(record));
+    const std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(seen->second.path);
     if (!stamp) return true;  // removed or replaced by something that is no file
     if (*stamp == seen->second.stamp) return false;
     // Touched but not changed (a sync tool restoring times) is no change.
     std::string bytes;
-    if (!m_fs.ReadWhole(NoteFilePath(record), bytes)) return true;
+    if (!m_fs.ReadWhole(seen->second.path, bytes)) return true;
     if (NoteStorage::ContentHash(bytes) != seen->second.hash) return true;
     seen->second.stamp = *stamp;
     return false;

@@ -71,6 +71,7 @@ private:
     struct CSeen {
         NoteStorage::CFileStamp stamp;
         uint64_t hash = 0;
+        std::filesystem::path path;  // kept: SaveAll checks every loaded note's file
     };
     void Remember(const CTreeItemRecord& record,
                   const std::optional<NoteStorage::CFileStamp>& stamp, std::string_view bytes);

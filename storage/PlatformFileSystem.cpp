@@ -117,6 +117,14 @@ public:
     }
 
     std::optional<CFileStamp> Stamp(const std::filesystem::path& path) override {
+#if !defined(_WIN32)
+        // One call: SaveAll asks this of every loaded note.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+        return CFileStamp{
+            static_cast<uint64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+#else
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
         const auto size = std::filesystem::file_size(path, error);
@@ -126,6 +134,7 @@ public:
         return CFileStamp{
             size,
             std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count()};
+#endif
     }
 
     bool Exists(const std::filesystem::path& path) override {
