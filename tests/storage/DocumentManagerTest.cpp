@@ -160,35 +160,57 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
     }
 }
 
-// Every step of a write failing in turn, at unload: the note stays in memory, the user is told
-// it is kept, the old file stays, and the next save writes it.
-TEST(DocumentManagerTest, ANoteThatCannotBeSavedAtUnloadIsKept) {
-    for (Fault fault : CFaultyFileSystem::kWriteFaults) {
-        CManagerFixture f;
-        const TreeItem item = f.AddNote("\u00B6old");
-        const std::string oldBytes = ReadBytes(f.PathOf(item));
-        f.manager.LoadItem(item, TreeItem::None);
-        f.Type(item, u" typed");
-        f.fs.SetFault(fault);
-        f.manager.UnloadItem(item);
-        EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
-        EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
-                                    u"Document could not be saved.\nThe changes are kept and "
-                                    u"will be saved again"});
-        EXPECT_EQ(f.status.text, u"Not saved: old typed");
-        EXPECT_EQ(f.folder.Path(), f.store.Folder());
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
+// Every step of a write failing in turn, on every save path: the note stays in memory, the user
+// is told it is kept, the old file stays, no file is left that could pass for a note, and the
+// next save writes it.
+TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
+    enum class Path { Unload, Timer, OverAChangeOnDisk };
+    std::vector<Fault> faults(std::begin(CFaultyFileSystem::kWriteFaults),
+                              std::end(CFaultyFileSystem::kWriteFaults));
+    for (Path path : {Path::Unload, Path::Timer, Path::OverAChangeOnDisk}) {
+        for (Fault fault : faults) {
+            SCOPED_TRACE(static_cast<int>(path) * 100 + static_cast<int>(fault));
+            CManagerFixture f;
+            const TreeItem item = f.AddNote("\u00B6old");
+            f.manager.LoadItem(item, TreeItem::None);
+            f.Type(item, u" typed");
+            if (path == Path::OverAChangeOnDisk)
+                WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)) + " ");
+            const std::string oldBytes = ReadBytes(f.PathOf(item));
+            f.fs.SetFault(fault);
+            if (path == Path::Unload) {
+                f.manager.UnloadItem(item);
+            } else {
+                EXPECT_FALSE(f.manager.SaveAll());
+                EXPECT_FALSE(f.manager.SaveAll());
+            }
+            EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
+            EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
+                                        u"Document could not be saved.\nThe changes are kept and "
+                                        u"will be saved again"});
+            EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(f.status.text, u"Not saved: old typed");
+            for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
+                const std::string name = entry.path().filename().string();
+                EXPECT_TRUE(name == f.PathOf(item).filename().string() || !name.ends_with(".xml"))
+                    << name;
+            }
+            // Selected again, or still selected, it holds the changes.
+            f.manager.LoadItem(item, TreeItem::None);
+            EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6old typed");
+            f.manager.UnloadItem(item);
+            EXPECT_EQ(f.pane.Messages().size(), 1u) << "told once only";
 
-        // Selected again, it comes back with the changes.
-        f.manager.LoadItem(item, TreeItem::None);
-        EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6old typed");
-        f.manager.UnloadItem(item);
-        EXPECT_EQ(f.pane.Messages().size(), 1u) << "told once only";
-
-        f.fs.SetFault(Fault::None);
-        EXPECT_TRUE(f.manager.SaveAll());
-        EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
-        EXPECT_EQ(f.status.text, u"");
+            f.fs.SetFault(Fault::None);
+            EXPECT_TRUE(f.manager.SaveAll());
+            EXPECT_EQ(f.status.text, u"");
+            if (path == Path::OverAChangeOnDisk) {
+                EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
+                EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem).back()), "\u00B6old typed");
+            } else {
+                EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
+            }
+        }
     }
 }
 
