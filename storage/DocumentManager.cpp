@@ -97,7 +97,7 @@ void CDocumentManager::UnloadItem(TreeItem item) {
     entry.document->RemoveObserver(this);
     if (IsChanged(entry)) {
         const CTreeItemRecord& record = m_pane.Record(entry.item);
-        if (SaveEntry(record, entry) == SaveResult::Failed) {
+        if (SaveEntry(record, entry, false) == SaveResult::Failed) {
             if (!entry.failed) {
                 m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
                                       kMessageCaption);
@@ -115,7 +115,7 @@ void CDocumentManager::Forget(std::map<std::u16string, CEntry>::iterator entry) 
 }
 
 CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& record,
-                                                         CEntry& entry) {
+                                                         CEntry& entry, bool takeTheirs) {
     NoteEditEngine::CNoteDocument& document = *entry.document;
     switch (m_store.SaveNote(record, document)) {
         case NoteSave::Saved:
@@ -133,9 +133,9 @@ CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& 
     }
     // Both changed: ours becomes a note of its own, theirs stays under the identifier.
     if (!SaveConflictingCopy(entry.item, record, document)) return SaveResult::Failed;
-    CTreeItemRecord& current = m_pane.Record(entry.item);
-    std::unique_ptr<NoteEditEngine::CNoteDocument> theirs = m_store.LoadNoteDocument(current);
-    if (theirs && entry.document) {
+    std::unique_ptr<NoteEditEngine::CNoteDocument> theirs;
+    if (takeTheirs) theirs = m_store.LoadNoteDocument(m_pane.Record(entry.item));
+    if (theirs) {
         SwapDocument(entry, std::move(theirs));
     } else {
         // Theirs is no note we can show; ours is safe in the copy.
@@ -188,15 +188,19 @@ bool CDocumentManager::SaveAll() {
     for (auto& [id, entry] : m_entries) {
         CTreeItemRecord& record = m_pane.Record(entry.item);
         if (IsChanged(entry)) {
-            if (SaveEntry(record, entry) == SaveResult::Failed && !entry.failed) {
+            if (SaveEntry(record, entry, true) == SaveResult::Failed && !entry.failed) {
                 // Once: a timer save that keeps failing must not interrupt the user every time.
                 entry.failed = true;
                 m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
                                       kMessageCaption);
             }
         } else if (m_store.ChangedOnDisk(record)) {
-            if (auto theirs = m_store.LoadNoteDocument(record))
+            if (!m_store.NoteFileExists(m_store.NoteFilePath(record))) {
+                // Removed elsewhere while shown here: written back rather than lost.
+                entry.edited = true;
+            } else if (auto theirs = m_store.LoadNoteDocument(record)) {
                 SwapDocument(entry, std::move(theirs));
+            }
         }
     }
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {

@@ -108,8 +108,8 @@ private:
 
     [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
     // Saves an entry's changed document. On a conflict ours goes to a new note after the item
-    // and the entry takes the disk's version.
-    SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry);
+    // and, with takeTheirs (the note stays shown), the entry takes the disk's version.
+    SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
     // Puts `fresh` in the editor where the entry's document is, and makes it the entry's.
     void SwapDocument(CEntry& entry, std::unique_ptr<NoteEditEngine::CNoteDocument> fresh);
     // Writes ours as a new note placed right after `item`; false when that failed.

@@ -110,11 +110,11 @@ NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
                                      NoteEditEngine::CNoteDocument& document) {
     if (!IsValidNoteId(record.id)) return NoteSave::Failed;
     const std::filesystem::path path = NoteFilePath(record);
-    if (!m_seen.contains(record.id)) {
-        // A file we never read as a note (not a note at all, or one that appeared since) stays.
-        if (NoteFileExists(path)) return NoteSave::NotOurs;
-    } else if (ChangedOnDisk(record)) {
-        return NoteSave::ChangedOnDisk;
+    if (NoteFileExists(path)) {
+        // A file we never read as a note (not a note at all, or one that appeared since) stays;
+        // so does one changed since we read it. A file removed meanwhile loses nothing.
+        if (!m_seen.contains(record.id)) return NoteSave::NotOurs;
+        if (ChangedOnDisk(record)) return NoteSave::ChangedOnDisk;
     }
     std::u16string text;
     text.reserve(size_t{2} * document.size());

@@ -313,6 +313,23 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     EXPECT_EQ(f.pane.Label(roots[2]), u"busy ours (conflicting copy)");
     EXPECT_EQ(f.OnDisk(roots[2]), "\u00B6busy ours");
     EXPECT_TRUE(f.manager.TakeTreeChanged());
+
+    // The same at unload: ours becomes the copy, nothing of it stays in the editor.
+    f.Type(busy, u" again");
+    writeElsewhere(busy, "\u00B6theirs, later");
+    f.manager.UnloadItem(busy);
+    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_EQ(f.view.ShownNotes().size(), 1u);
+    EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs, later");
+    EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6theirs again");  // ours
+    EXPECT_EQ(f.pane.Children(kRootItem).size(), 5u);
+
+    // A shown note removed elsewhere is written back, not recreated empty.
+    std::filesystem::remove(f.PathOf(quiet));
+    f.manager.SaveAll();
+    EXPECT_TRUE(f.Messages().empty());
+    f.manager.SaveAll();
+    EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine");
     EXPECT_TRUE(f.Messages().empty());
 }
 
