@@ -22,6 +22,8 @@ std::u16string ChooseNotesFolder(CFolderPicker& picker, std::u16string_view prom
 
 size_t CopyStartUpNotes(NoteStorage::CFileSystem& fs, const std::filesystem::path& from,
                         const std::filesystem::path& to) {
+    // Only a new notes folder gets them; an existing one keeps its own notes as they are.
+    if (fs.Exists(to / "index.xml")) return 0;
     std::vector<std::filesystem::path> names = fs.ListFolder(from);
     std::sort(names.begin(), names.end());
     size_t copied = 0;

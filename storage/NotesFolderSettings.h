@@ -23,7 +23,8 @@ void SetNotesFolder(CProfileSettings& settings, std::u16string_view path);
 // The folder the user picks, "" when cancelled.
 [[nodiscard]] std::u16string ChooseNotesFolder(CFolderPicker& picker,
                                                std::u16string_view prompt = kChooseFolderPrompt);
-// Copies the start-up notes ("*.xml" of `from`) into a notes folder that has no index.xml yet.
+// Copies the start-up notes ("*.xml" of `from`) into a notes folder that has no index.xml yet
+// (nothing when it has one).
 // A name that exists in the target is copied under a new name (for a note, a fresh
 // identifier), never over the file. Returns how many files were copied.
 size_t CopyStartUpNotes(NoteStorage::CFileSystem& fs, const std::filesystem::path& from,

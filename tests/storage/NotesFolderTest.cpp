@@ -154,6 +154,9 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     });
     ASSERT_NE(renamed, names.end());
     EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");
+    // A folder with an index is no new folder.
+    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 0u);
+    EXPECT_EQ(FileNames(notes.Path()).size(), 5u);
 }
 
 // A notes folder with its tree pane, manager and save policy.

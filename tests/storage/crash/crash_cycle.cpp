@@ -40,6 +40,7 @@ constexpr int kFirstId = 1000;
 
 // Shared with the child: per note, the version whose save finished and the one being saved.
 struct CProgress {
+    std::atomic<bool> ready;  // the child has loaded the folder and starts saving
     std::atomic<int> done[kNotes];
     std::atomic<int> writing[kNotes];
 };
@@ -78,6 +79,7 @@ public:
         if (!store.LoadNoteDocument(pane.Record(item))) _exit(5);
     }
     std::mt19937 random(seed);
+    progress.ready = true;
     for (int step = 0;; ++step) {
         const int note = static_cast<int>(random() % kNotes);
         const int next = progress.done[note] + 1;
@@ -172,12 +174,21 @@ int main(int argc, char** argv) {
     long long saves = 0;
     for (int cycle = 0; cycle < cycles; ++cycle) {
         const unsigned seed = static_cast<unsigned>(random());
+        progress->ready = false;
         const pid_t child = fork();
         if (child < 0) return 2;
         if (child == 0) RunChild(folder.Path(), *progress, seed);
-        usleep(static_cast<useconds_t>(random() % 30000));
-        kill(child, SIGKILL);
+        // Killed while saving, not while loading: wait until it has loaded.
         int status = 0;
+        while (!progress->ready) {
+            if (waitpid(child, &status, WNOHANG) != 0) {
+                std::fprintf(stderr, "cycle %d: the child ended while loading\n", cycle);
+                return 1;
+            }
+            usleep(100);
+        }
+        usleep(static_cast<useconds_t>(random() % 20000));
+        kill(child, SIGKILL);
         waitpid(child, &status, 0);
         if (!WIFSIGNALED(status)) {
             std::fprintf(stderr, "cycle %d: the child ended by itself (status %d)\n", cycle,
