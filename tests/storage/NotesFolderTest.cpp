@@ -30,6 +30,7 @@ using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
+using Fault = CFaultyFileSystem::Fault;
 
 std::string NoteFileBytes(const char* content) {
     std::u16string text;
@@ -255,6 +256,23 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
     // Ours, written by us, is not set aside again.
     ASSERT_TRUE(f.policy.SaveTree());
     EXPECT_EQ(FileNames(f.folder.Path()).size(), 4u);
+
+    // When theirs cannot be set aside, ours is not written over it; when ours cannot be
+    // written, theirs is safe aside and ours is written at the next save.
+    f.WriteIndex({"22"});
+    const std::string later = ReadBytes(f.folder / "index.xml");
+    f.fs.SetFault(Fault::ReplaceFails);
+    EXPECT_FALSE(f.policy.SaveTree());
+    EXPECT_EQ(ReadBytes(f.folder / "index.xml"), later);
+    f.fs.SetFault(Fault::CreateFails);
+    EXPECT_FALSE(f.policy.SaveTree());
+    size_t kept = 0;
+    for (const std::string& name : FileNames(f.folder.Path()))
+        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == later;
+    EXPECT_EQ(kept, 1u);
+    f.fs.SetFault(Fault::None);
+    EXPECT_TRUE(f.policy.SaveTree());
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
 }
 
 TEST(SavePolicyTest, TheTimerSavesTheTreeThenTheNotesFiveMinutesAfterTheLastCaretMove) {
