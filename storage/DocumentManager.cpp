@@ -91,10 +91,14 @@ void CDocumentManager::LoadItem(TreeItem item, TreeItem after) {
 void CDocumentManager::UnloadItem(TreeItem item) {
     if (m_suspended) return;
     const auto found = m_entries.find(m_pane.Record(item).id);
-    if (found == m_entries.end()) return;
+    if (found != m_entries.end()) UnloadEntry(found);
+}
+
+void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator found) {
     CEntry& entry = found->second;
     m_view.RemoveNote(entry.document.get());
     entry.document->RemoveObserver(this);
+    m_byDocument.erase(entry.document.get());
     if (IsChanged(entry)) {
         const CTreeItemRecord& record = m_pane.Record(entry.item);
         if (SaveEntry(record, entry, false) == SaveResult::Failed) {
@@ -105,13 +109,8 @@ void CDocumentManager::UnloadItem(TreeItem item) {
             m_unsaved.push_back({record, std::move(entry.document)});
         }
     }
-    Forget(found);
+    m_entries.erase(found);
     ReportUnsaved();
-}
-
-void CDocumentManager::Forget(std::map<std::u16string, CEntry>::iterator entry) {
-    m_byDocument.erase(entry->second.document.get());
-    m_entries.erase(entry);
 }
 
 CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& record,
@@ -216,11 +215,8 @@ bool CDocumentManager::SaveAll() {
 }
 
 bool CDocumentManager::Close() {
-    const bool suspended = m_suspended;
-    m_suspended = false;
     while (!m_entries.empty())
-        UnloadItem(m_entries.begin()->second.item);
-    m_suspended = suspended;
+        UnloadEntry(m_entries.begin());
     SaveAll();
     bool allKept = true;
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {

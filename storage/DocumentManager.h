@@ -116,7 +116,8 @@ private:
     bool SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
                              NoteEditEngine::CNoteDocument& document);
     [[nodiscard]] bool WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path);
-    void Forget(std::map<std::u16string, CEntry>::iterator entry);
+    // UnloadItem's work, whatever the suspended flag.
+    void UnloadEntry(std::map<std::u16string, CEntry>::iterator entry);
     void ReportUnsaved();
 
     CTreePane& m_pane;

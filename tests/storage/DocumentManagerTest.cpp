@@ -179,7 +179,9 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
             const std::string oldBytes = ReadBytes(f.PathOf(item));
             f.fs.SetFault(fault);
             if (path == Path::Unload) {
+                const CNoteDocument* kept = f.manager.FindDocument(item);
                 f.manager.UnloadItem(item);
+                EXPECT_EQ(f.manager.FindItem(kept), TreeItem::None);
             } else {
                 EXPECT_FALSE(f.manager.SaveAll());
                 EXPECT_FALSE(f.manager.SaveAll());
