@@ -20,6 +20,12 @@ std::u16string ChooseNotesFolder(CFolderPicker& picker, std::u16string_view prom
     return picker.PickFolder(kChooseFolderCaption, prompt);
 }
 
+std::u16string ChooseOtherNotesFolder(CProfileSettings& settings, CFolderPicker& picker) {
+    std::u16string chosen = ChooseNotesFolder(picker);
+    if (chosen == GetNotesFolder(settings)) return {};
+    return chosen;
+}
+
 size_t CopyStartUpNotes(NoteStorage::CFileSystem& fs, const std::filesystem::path& from,
                         const std::filesystem::path& to) {
     // Only a new notes folder gets them; an existing one keeps its own notes as they are.

@@ -23,6 +23,11 @@ void SetNotesFolder(CProfileSettings& settings, std::u16string_view path);
 // The folder the user picks, "" when cancelled.
 [[nodiscard]] std::u16string ChooseNotesFolder(CFolderPicker& picker,
                                                std::u16string_view prompt = kChooseFolderPrompt);
+// The first half of changing the notes folder: lets the user choose one and gives it only when it
+// differs (exactly) from the stored one and was not cancelled; the caller then saves and clears
+// the tree, SetNotesFolder and loads the new tree. "" means: change nothing.
+[[nodiscard]] std::u16string ChooseOtherNotesFolder(CProfileSettings& settings,
+                                                    CFolderPicker& picker);
 // Copies the start-up notes ("*.xml" of `from`) into a notes folder that has no index.xml yet
 // (nothing when it has one).
 // A name that exists in the target is copied under a new name (for a note, a fresh

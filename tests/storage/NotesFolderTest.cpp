@@ -124,6 +124,15 @@ TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) 
     EXPECT_EQ(picker.asked,
               (std::vector<std::u16string>{u"Select Folder|Please select a folder for your notes.",
                                            u"Select Folder|Where?"}));
+
+    // The same folder again, or a cancel, changes nothing.
+    for (const std::u16string answer : {u"/home/u/Notes", u""}) {
+        picker.answer = answer;
+        EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"");
+    }
+    picker.answer = u"/home/u/Notes/";
+    EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"/home/u/Notes/");
+    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
 }
 
 std::set<std::string> FileNames(const std::filesystem::path& folder) {
