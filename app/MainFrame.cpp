@@ -198,12 +198,9 @@ bool CMainFrame::OpenNotes(const std::vector<QString>& paths) {
         std::unique_ptr<NoteEditEngine::CNoteDocument> document;
         bool read = false;
         try {
-            std::u16string text;
             document = std::make_unique<NoteEditEngine::CNoteDocument>();
-            NoteStorage::Cursor cursor = 0;
-            read = NoteStorage::ReadUtf8File(ToPath(path), text) &&
-                   NoteStorage::SkipToElement(text, cursor) &&
-                   NoteStorage::ReadNoteXml(*document, text, cursor);
+            read = NoteStorage::LoadNoteFile(NoteStorage::FileSystem(), ToPath(path), *document) ==
+                   NoteStorage::NoteFileRead::Read;
         } catch (const std::bad_alloc&) {
             // The half-read note goes; the notes already open stay as they are.
             document.reset();

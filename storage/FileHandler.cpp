@@ -141,29 +141,31 @@ void CFileHandler::WriteNote(CTreeItemRecord& record, std::u16string& out) {
     NoteStorage::WriteNoteXml(*document, out);
 }
 
-bool LoadIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath) {
+bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                   const std::filesystem::path& indexPath) {
     std::u16string text;
     CFileHandler handler(pane, store);
     handler.SetInsertionPoint(kRootItem, kFirstItem);
     // A file that holds no tree (empty, or garbled) counts as unreadable: read as an empty tree,
     // it would be written back empty and every note would drop out of the tree for good, while
     // the caller's new tree adopts the notes of the folder.
-    if (NoteStorage::ReadUtf8File(indexPath, text) && handler.ReadTreeText(false, text)) {
+    if (NoteStorage::ReadUtf8File(fs, indexPath, text) && handler.ReadTreeText(false, text)) {
         return true;
     }
     pane.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::None, kMessageCaption);
     return false;
 }
 
-bool SaveIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath) {
+bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                   const std::filesystem::path& indexPath) {
     CFileHandler handler(pane, store, pane.Children(kRootItem));
-    if (handler.WriteTreeFile(false, indexPath)) return true;
+    if (handler.WriteTreeFile(fs, false, indexPath)) return true;
     pane.ShowMessageBox(kTreeFileNotWrittenMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }
 
-bool OpenFolderFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& path,
-                    TreeItem parent, TreeItem after) {
+bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                    const std::filesystem::path& path, TreeItem parent, TreeItem after) {
     if (!IsFolderFileName(path)) {
         pane.ShowMessageBox(PathText(path) + std::u16string(kNotAFolderFileMessage),
                             MessageIcon::Warning, kMessageCaption);
@@ -172,7 +174,7 @@ bool OpenFolderFile(CTreePane& pane, CNoteStore& store, const std::filesystem::p
     std::u16string text;
     CFileHandler handler(pane, store);
     handler.SetInsertionPoint(parent, after);
-    if (NoteStorage::ReadUtf8File(path, text) && handler.ReadTreeText(true, text)) return true;
+    if (NoteStorage::ReadUtf8File(fs, path, text) && handler.ReadTreeText(true, text)) return true;
     pane.ShowMessageBox(kFolderFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }

@@ -72,13 +72,15 @@ private:
 // Reads the index file of the notes folder into the root level, first. False, after the message
 // kTreeFileNotReadMessage, when it cannot be read or is not a tree file at all: the caller then
 // starts a new tree.
-bool LoadIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath);
+bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                   const std::filesystem::path& indexPath);
 // Writes all top-level items and their subtrees to the index file. False, after the warning
 // kTreeFileNotWrittenMessage, when it cannot be written; the old file is then intact.
-bool SaveIndexFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& indexPath);
+bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                   const std::filesystem::path& indexPath);
 // Imports a folder file under `parent` after `after`. False, after a warning, when the path does
 // not end in ".jwf" (in any case), or the file cannot be read or holds no tree.
-bool OpenFolderFile(CTreePane& pane, CNoteStore& store, const std::filesystem::path& path,
-                    TreeItem parent, TreeItem after);
+bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
+                    const std::filesystem::path& path, TreeItem parent, TreeItem after);
 
 }  // namespace NoteTreeEngine

@@ -11,7 +11,6 @@ namespace NoteStorage {
 CFileSystem& PlatformFileSystem();
 
 namespace {
-CFileSystem* g_override = nullptr;
 
 // A temporary file is named "." + the target's name + kTemporaryMarker + host "-" process id
 // "-" stamp "-" serial: hidden, not ending in ".xml" so that nothing that lists notes takes it
@@ -87,16 +86,25 @@ void RemoveStaleTemporaries(CFileSystem& fs, const std::filesystem::path& folder
 }
 }  // namespace
 
-CFileSystem& FileSystem() {
-    return g_override != nullptr ? *g_override : PlatformFileSystem();
+uint64_t ContentHash(std::string_view bytes) noexcept {
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
 }
 
-void SetFileSystem(CFileSystem* fileSystem) noexcept {
-    g_override = fileSystem;
+CFileSystem& FileSystem() {
+    return PlatformFileSystem();
 }
 
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes) {
-    CFileSystem& fs = FileSystem();
+    return ReplaceFileContents(FileSystem(), path, bytes);
+}
+
+bool ReplaceFileContents(CFileSystem& fs, const std::filesystem::path& path,
+                         std::string_view bytes) {
     // Through a link, the link stays and its target is replaced where it lies.
     std::filesystem::path target;
     if (!fs.ResolveLinks(path, target)) return false;

@@ -9,6 +9,18 @@
 
 namespace NoteStorage {
 
+// What tells whether a file changed since it was last read or written: its size and its
+// modification time in nanoseconds.
+struct CFileStamp {
+    uint64_t size = 0;
+    int64_t modified = 0;
+    friend bool operator==(const CFileStamp&, const CFileStamp&) = default;
+};
+
+// A hash of a file's bytes (64-bit FNV-1a), to tell whether a file whose time changed holds other
+// bytes.
+[[nodiscard]] uint64_t ContentHash(std::string_view bytes) noexcept;
+
 // The few file operations storage needs, behind one seam so that tests can fail any step of a
 // save (disk full, read-only folder, a rename that fails) and check what is left on disk.
 class CFileSystem {
@@ -34,6 +46,10 @@ public:
     virtual bool Remove(const std::filesystem::path& path) = 0;
     // Reads a whole file. False when it cannot be opened or read.
     virtual bool ReadWhole(const std::filesystem::path& path, std::string& bytes) = 0;
+    // The size and modification time of a file; none when there is no such file.
+    virtual std::optional<CFileStamp> Stamp(const std::filesystem::path& path) = 0;
+    // True when anything of that name exists, and when that cannot be told.
+    virtual bool Exists(const std::filesystem::path& path) = 0;
     // Makes a rename inside the folder durable. Best effort.
     virtual void SyncFolder(const std::filesystem::path& folder) = 0;
     // The names of the entries of a folder; empty when it cannot be listed.
@@ -47,10 +63,9 @@ public:
     virtual bool IsProcessRunning(int64_t processId) = 0;
 };
 
-// The file system storage uses: the real one unless a test installed another.
+// The real file system, for callers that are handed none (the store, the document manager and
+// the file handler are always handed theirs).
 [[nodiscard]] CFileSystem& FileSystem();
-// Installs a file system for tests; null restores the real one. Not owned.
-void SetFileSystem(CFileSystem* fileSystem) noexcept;
 
 // Replaces the file with `bytes` so that a failure or a crash at any moment leaves either the old
 // or the new file, never a truncated one: the bytes go to a temporary file in the same folder,
@@ -58,6 +73,9 @@ void SetFileSystem(CFileSystem* fileSystem) noexcept;
 // temporary file left behind. A symbolic link stays and its target is replaced, in the target's
 // folder; the file replaced keeps its permissions. The first write to a folder in a process
 // also removes the temporary files that earlier, crashed writes of this machine left there.
+bool ReplaceFileContents(CFileSystem& fs, const std::filesystem::path& path,
+                         std::string_view bytes);
+// The same on the real file system.
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace NoteStorage

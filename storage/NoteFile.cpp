@@ -9,6 +9,7 @@
 #include "NoteElement.h"
 #include "NoteUndoHistory.h"
 #include "Styles.h"
+#include "Utf8.h"
 
 namespace NoteStorage {
 
@@ -408,6 +409,24 @@ bool ReadNoteXml(CNoteDocument& document, std::u16string_view text, Cursor& curs
     }
     SkipPastTagEnd(text, cursor);
     return false;
+}
+
+NoteFileRead LoadNoteFile(CFileSystem& fs, const std::filesystem::path& path,
+                          CNoteDocument& document, std::string* bytes) {
+    std::string raw;
+    if (!fs.ReadWhole(path, raw)) {
+        return fs.Exists(path) ? NoteFileRead::Unreadable : NoteFileRead::Missing;
+    }
+    const std::u16string text = Utf8ToUtf16(raw);
+    // A file cut short (a sync half done, a crash of another program) would read as a note
+    // missing its end, and saving that back would make the loss permanent.
+    if (text.size() >= npos || text.find(u"</note>") == std::u16string::npos) {
+        return NoteFileRead::NotANote;
+    }
+    Cursor cursor = 0;
+    if (!ReadNoteXml(document, text, cursor)) return NoteFileRead::NotANote;
+    if (bytes != nullptr) *bytes = std::move(raw);
+    return NoteFileRead::Read;
 }
 
 void ReadNoteAttributesAndContent(CNoteDocument& document, std::u16string_view text,

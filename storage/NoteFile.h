@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "FileSystem.h"
 #include "NoteDocument.h"
 #include "NotePosition.h"
 #include "XmlPrimitives.h"
@@ -36,6 +37,19 @@ void ReadNoteAttributesAndContent(NoteEditEngine::CNoteDocument& document, std::
 // text, with one notification and, unless recording is suspended, one undo change.
 void ReadContentXml(NoteEditEngine::CNotePosition& insertion, std::u16string_view text,
                     Cursor& cursor);
+
+// How reading a note file went.
+enum class NoteFileRead {
+    Read,        // the file held a whole `note` element, now in the document
+    Missing,     // there is no such file
+    Unreadable,  // it exists but could not be read
+    NotANote     // it holds no whole `note` element: empty, cut short, or some other file
+};
+// The one way a note file is read. The document is changed only when the result is Read. When
+// `bytes` is given it receives the file's bytes as read (for telling later changes on disk).
+// Ill-formed UTF-8 reads as U+FFFD; nothing here throws but std::bad_alloc.
+NoteFileRead LoadNoteFile(CFileSystem& fs, const std::filesystem::path& path,
+                          NoteEditEngine::CNoteDocument& document, std::string* bytes = nullptr);
 
 // ReadContentXml always inserting element by element through the document's primitives. Into a
 // document that holds only its first mark, ReadContentXml builds the same content in one go

@@ -1,11 +1,13 @@
 #include "NotesFolderStore.h"
 
+#include <algorithm>
 #include <string>
-#include <system_error>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
-#include "FileSystem.h"
 #include "NoteFile.h"
+#include "Utf8.h"
 #include "XmlPrimitives.h"
 
 namespace NoteTreeEngine {
@@ -18,18 +20,26 @@ constexpr int kMaxCreateAttempts = 100;
 
 }  // namespace
 
-CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CTreePane& pane)
-    : m_folder(std::move(folder)), m_pane(pane) {}
+CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CTreePane& pane,
+                                     NoteStorage::CFileSystem& fs)
+    : m_folder(std::move(folder)), m_pane(pane), m_fs(fs) {}
 
 std::filesystem::path CNotesFolderStore::NoteFilePath(const CTreeItemRecord& record) const {
     return NoteTreeEngine::NoteFilePath(m_folder, record);
 }
 
-bool CNotesFolderStore::NoteFileExists(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return false;
-    return true;
+bool CNotesFolderStore::NoteFileExists(const std::filesystem::path& path) const {
+    return m_fs.Exists(path);
+}
+
+void CNotesFolderStore::Remember(const CTreeItemRecord& record,
+                                 const std::optional<NoteStorage::CFileStamp>& stamp,
+                                 std::string_view bytes) {
+    if (!stamp) {
+        m_seen.erase(record.id);
+        return;
+    }
+    m_seen[record.id] = {*stamp, NoteStorage::ContentHash(bytes), NoteFilePath(record)};
 }
 
 bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
@@ -38,7 +48,10 @@ bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
     NoteStorage::WriteNoteFileText(document, text);
     for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
         if (IsValidNoteId(record.id) && !NoteFileExists(NoteFilePath(record))) {
-            return NoteStorage::WriteUtf8File(NoteFilePath(record), text);
+            const std::string bytes = NoteStorage::Utf16ToUtf8(text);
+            if (!NoteStorage::ReplaceFileContents(m_fs, NoteFilePath(record), bytes)) return false;
+            Remember(record, m_fs.Stamp(NoteFilePath(record)), bytes);
+            return true;
         }
         NewNoteId(record);
     }
@@ -48,35 +61,102 @@ bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
 std::unique_ptr<NoteEditEngine::CNoteDocument> CNotesFolderStore::LoadNoteDocument(
     CTreeItemRecord& record) {
     if (!IsValidNoteId(record.id)) return nullptr;
-    const std::filesystem::path path = NoteFilePath(record);
-    if (!NoteFileExists(path)) {
-        m_pane.ShowMessageBox(u"The contents of the note was not found (file " + PathText(path) +
+    auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
+    std::string bytes;
+    // Taken before reading: a change made while we read then shows as a change later.
+    std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(NoteFilePath(record));
+    NoteStorage::NoteFileRead read =
+        NoteStorage::LoadNoteFile(m_fs, NoteFilePath(record), *document, &bytes);
+    if (read == NoteStorage::NoteFileRead::Missing) {
+        m_pane.ShowMessageBox(u"The contents of the note was not found (file " +
+                                  PathText(NoteFilePath(record)) +
                                   u" is not available).\nA new empty file will be created",
-                              MessageIcon::Warning, u"Document file not available");
+                              MessageIcon::Warning, kNoteNotFoundCaption);
         // The empty content must not rename the note.
         record.isfixed = true;
-        CreateEmptyNoteFile(record);
+        if (!CreateEmptyNoteFile(record)) return nullptr;
+        stamp = m_fs.Stamp(NoteFilePath(record));
+        read = NoteStorage::LoadNoteFile(m_fs, NoteFilePath(record), *document, &bytes);
     }
-    std::u16string text;
-    if (!NoteStorage::ReadUtf8File(NoteFilePath(record), text)) return nullptr;
-    auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
-    NoteStorage::Cursor cursor = 0;
-    (void)NoteStorage::ReadNoteXml(*document, text, cursor);
+    if (read != NoteStorage::NoteFileRead::Read) {
+        // Never written over: what it holds may be someone's only copy.
+        m_seen.erase(record.id);
+        return nullptr;
+    }
+    Remember(record, stamp, bytes);
     return document;
 }
 
 bool CNotesFolderStore::SaveNoteDocument(const CTreeItemRecord& record,
                                          NoteEditEngine::CNoteDocument& document) {
-    if (!IsValidNoteId(record.id)) return false;
+    return SaveNote(record, document) == NoteSave::Saved;
+}
+
+bool CNotesFolderStore::ChangedOnDisk(const CTreeItemRecord& record) {
+    const auto seen = m_seen.find(record.id);
+    if (seen == m_seen.end()) return false;
+    const std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(seen->second.path);
+    if (!stamp) return true;  // removed or replaced by something that is no file
+    if (*stamp == seen->second.stamp) return false;
+    // Touched but not changed (a sync tool restoring times) is no change.
+    std::string bytes;
+    if (!m_fs.ReadWhole(seen->second.path, bytes)) return true;
+    if (NoteStorage::ContentHash(bytes) != seen->second.hash) return true;
+    seen->second.stamp = *stamp;
+    return false;
+}
+
+NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
+                                     NoteEditEngine::CNoteDocument& document) {
+    if (!IsValidNoteId(record.id)) return NoteSave::Failed;
+    const std::filesystem::path path = NoteFilePath(record);
+    if (NoteFileExists(path)) {
+        // A file we never read as a note (not a note at all, or one that appeared since) stays;
+        // so does one changed since we read it. A file removed meanwhile loses nothing.
+        if (!m_seen.contains(record.id)) return NoteSave::NotOurs;
+        if (ChangedOnDisk(record)) return NoteSave::ChangedOnDisk;
+    }
     std::u16string text;
     text.reserve(size_t{2} * document.size());
     NoteStorage::WriteNoteFileText(document, text);
-    return NoteStorage::WriteUtf8File(NoteFilePath(record), text);
+    const std::string bytes = NoteStorage::Utf16ToUtf8(text);
+    if (!NoteStorage::ReplaceFileContents(m_fs, path, bytes)) return NoteSave::Failed;
+    Remember(record, m_fs.Stamp(path), bytes);
+    return NoteSave::Saved;
 }
 
 bool CNotesFolderStore::DeleteNoteFile(const CTreeItemRecord& record) {
     if (!IsValidNoteId(record.id)) return false;
-    return NoteStorage::FileSystem().Remove(NoteFilePath(record));
+    m_seen.erase(record.id);
+    return m_fs.Remove(NoteFilePath(record));
+}
+
+size_t CNotesFolderStore::AdoptOrphanNotes(CTreePane& pane) {
+    std::unordered_set<std::u16string> named;
+    std::vector<TreeItem> stack = pane.Children(kRootItem);
+    while (!stack.empty()) {
+        const TreeItem item = stack.back();
+        stack.pop_back();
+        named.insert(pane.Record(item).id);
+        for (TreeItem child : pane.Children(item))
+            stack.push_back(child);
+    }
+    std::vector<std::u16string> orphans;
+    for (const std::filesystem::path& name : m_fs.ListFolder(m_folder)) {
+        const std::string file = name.filename().string();
+        if (file.size() <= 4 || !file.ends_with(".xml")) continue;
+        const std::u16string id = NoteStorage::Utf8ToUtf16(file.substr(0, file.size() - 4));
+        if (!IsValidNoteId(id) || named.contains(id)) continue;
+        if (!m_fs.Stamp(m_folder / name)) continue;  // a folder or a dangling link
+        orphans.push_back(id);
+    }
+    std::sort(orphans.begin(), orphans.end());
+    for (const std::u16string& id : orphans) {
+        CTreeItemRecord record(id);
+        record.username = u"Orphan note";
+        pane.UpdateItem(pane.InsertItem(kRootItem, kLastItem, record));
+    }
+    return orphans.size();
 }
 
 }  // namespace NoteTreeEngine

@@ -1,29 +1,48 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "FileSystem.h"
 #include "NoteDocument.h"
 #include "TreeItemRecord.h"
 #include "TreePane.h"
 
 namespace NoteTreeEngine {
 
+inline constexpr std::u16string_view kNoteNotFoundCaption = u"Document file not available";
+
+// How a save of a note went.
+enum class NoteSave {
+    Saved,
+    Failed,         // nothing written; the old file intact
+    ChangedOnDisk,  // someone else changed the file since we last read or wrote it; not written
+    NotOurs         // the file exists but was never read as a note here; not written
+};
+
 // The note files of one notes folder: each note in "<id>.xml" beside "index.xml". A record whose
 // identifier is not valid names no file here: loading and saving it fail, and creating a file for
-// it gives it a fresh identifier first.
+// it gives it a fresh identifier first. The store remembers each note file as it last read or
+// wrote it, so that a file is only ever replaced by a note read from it or created for it, and
+// never over a version someone else wrote since.
 class CNotesFolderStore {
 public:
-    // `pane` shows the messages (it owns the message boxes); borrowed.
-    CNotesFolderStore(std::filesystem::path folder, CTreePane& pane);
+    // `pane` shows the messages (it owns the message boxes); `fs` does every file operation.
+    // Both borrowed.
+    CNotesFolderStore(std::filesystem::path folder, CTreePane& pane, NoteStorage::CFileSystem& fs);
     CNotesFolderStore(const CNotesFolderStore&) = delete;
     CNotesFolderStore& operator=(const CNotesFolderStore&) = delete;
 
     [[nodiscard]] const std::filesystem::path& Folder() const noexcept { return m_folder; }
+    [[nodiscard]] NoteStorage::CFileSystem& Files() const noexcept { return m_fs; }
     [[nodiscard]] std::filesystem::path NoteFilePath(const CTreeItemRecord& record) const;
     // True when anything of that name exists, and when that cannot be told: a name in doubt is
     // never used for a new file.
-    [[nodiscard]] static bool NoteFileExists(const std::filesystem::path& path);
+    [[nodiscard]] bool NoteFileExists(const std::filesystem::path& path) const;
 
     // Writes a new empty note for the record under an identifier whose file does not exist,
     // changing the record's identifier while it names an existing file. False when no free name
@@ -31,17 +50,37 @@ public:
     // use (or a fresh one).
     bool CreateEmptyNoteFile(CTreeItemRecord& record);
     // The record's note, owned by the caller. A missing file is reported, the record's name
-    // fixed and an empty file created; null when the file cannot be read.
+    // fixed and an empty file created; null when the file cannot be read or holds no note.
     [[nodiscard]] std::unique_ptr<NoteEditEngine::CNoteDocument> LoadNoteDocument(
         CTreeItemRecord& record);
     // Replaces the record's note file with the document; false on failure, the old file intact.
     bool SaveNoteDocument(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
+    // The same, telling why nothing was written.
+    NoteSave SaveNote(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
+    // True when the record's note file differs from what was last read or written here (its
+    // size, time and bytes); false when it is the same or was never seen.
+    [[nodiscard]] bool ChangedOnDisk(const CTreeItemRecord& record);
     // Removes the record's note file; false when it could not be removed.
     bool DeleteNoteFile(const CTreeItemRecord& record);
+    // Adds a root-level item "Orphan note" for every note file of the folder whose identifier no
+    // item of the tree has. Only names of digits + ".xml" count, so index.xml and anything else
+    // is never adopted. Returns how many were adopted.
+    size_t AdoptOrphanNotes(CTreePane& pane);
 
 private:
+    struct CSeen {
+        NoteStorage::CFileStamp stamp;
+        uint64_t hash = 0;
+        std::filesystem::path path;  // kept: SaveAll checks every loaded note's file
+    };
+    void Remember(const CTreeItemRecord& record,
+                  const std::optional<NoteStorage::CFileStamp>& stamp, std::string_view bytes);
+
     std::filesystem::path m_folder;
     CTreePane& m_pane;
+    NoteStorage::CFileSystem& m_fs;
+    // By identifier: each note file as last read or written here.
+    std::map<std::u16string, CSeen> m_seen;
 };
 
 }  // namespace NoteTreeEngine

@@ -1,6 +1,7 @@
 // The platform file: the only place in storage that speaks to the operating system directly.
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fstream>
@@ -113,6 +114,33 @@ public:
         if (in.bad()) return false;
         bytes = std::move(data);
         return true;
+    }
+
+    std::optional<CFileStamp> Stamp(const std::filesystem::path& path) override {
+#if !defined(_WIN32)
+        // One call: SaveAll asks this of every loaded note.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+        return CFileStamp{
+            static_cast<uint64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+#else
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+        const auto size = std::filesystem::file_size(path, error);
+        if (error) return std::nullopt;
+        const auto time = std::filesystem::last_write_time(path, error);
+        if (error) return std::nullopt;
+        return CFileStamp{
+            size,
+            std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count()};
+#endif
+    }
+
+    bool Exists(const std::filesystem::path& path) override {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+        return status.type() != std::filesystem::file_type::not_found;
     }
 
     void SyncFolder(const std::filesystem::path& folder) override {

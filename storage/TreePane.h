@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "NoteDocument.h"
 #include "TreeItemRecord.h"
 
 namespace NoteTreeEngine {
@@ -36,6 +37,11 @@ public:
     [[nodiscard]] virtual CTreeItemRecord& Record(TreeItem item) = 0;
     // Sets the item's label and icon from its record.
     virtual void UpdateItem(TreeItem item) = 0;
+    // The parent of an item: an item, or kRootItem for a top-level one.
+    [[nodiscard]] virtual TreeItem Parent(TreeItem item) const = 0;
+    // Updates the record from its note's document (name unless fixed, size, times) and the item
+    // from its record.
+    virtual void RefreshItem(TreeItem item, NoteEditEngine::CNoteDocument& document) = 0;
     // The children of an item (or of kRootItem), first child first.
     [[nodiscard]] virtual std::vector<TreeItem> Children(TreeItem item) const = 0;
 
@@ -50,6 +56,8 @@ public:
     // A modal message box with an OK button, owned by the pane.
     virtual void ShowMessageBox(std::u16string_view text, MessageIcon icon,
                                 std::u16string_view caption) = 0;
+    // A modal question with Yes and No buttons, owned by the pane; true for Yes.
+    virtual bool AskYesNo(std::u16string_view text, std::u16string_view caption) = 0;
 };
 
 }  // namespace NoteTreeEngine

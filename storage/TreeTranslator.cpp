@@ -80,17 +80,19 @@ void CTreeTranslator::WriteTreeText(bool withNotes, std::u16string& out) {
     out += u"</tree>";
 }
 
-bool CTreeTranslator::ReadTreeFile(bool withNotes, const std::filesystem::path& path) {
+bool CTreeTranslator::ReadTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
+                                   const std::filesystem::path& path) {
     std::u16string text;
-    if (!ReadUtf8File(path, text) || text.size() >= npos) return false;
+    if (!ReadUtf8File(fs, path, text) || text.size() >= npos) return false;
     ReadTreeText(withNotes, text);
     return true;
 }
 
-bool CTreeTranslator::WriteTreeFile(bool withNotes, const std::filesystem::path& path) {
+bool CTreeTranslator::WriteTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
+                                    const std::filesystem::path& path) {
     std::u16string text;
     WriteTreeText(withNotes, text);
-    return WriteUtf8File(path, text);
+    return WriteUtf8File(fs, path, text);
 }
 
 }  // namespace NoteTreeEngine

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "FileSystem.h"
 #include "NoteDocument.h"
 #include "TreeItemRecord.h"
 
@@ -27,9 +28,11 @@ public:
     // Appends the whole file text: header, tree start tag, WriteItems, tree end tag.
     void WriteTreeText(bool withNotes, std::u16string& out);
     // False when the file cannot be read (or is too long to address); otherwise reads it.
-    bool ReadTreeFile(bool withNotes, const std::filesystem::path& path);
+    bool ReadTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
+                      const std::filesystem::path& path);
     // Writes the file in one atomic replacement; false on failure, the old file intact.
-    bool WriteTreeFile(bool withNotes, const std::filesystem::path& path);
+    bool WriteTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
+                       const std::filesystem::path& path);
 
     // --- Slots ---
 

@@ -148,13 +148,21 @@ void AppendDecimal(int32_t value, std::u16string& out) {
         out.push_back(digits[--n]);
 }
 
+bool WriteUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string_view text) {
+    return ReplaceFileContents(fs, path, Utf16ToUtf8(text));
+}
+
 bool WriteUtf8File(const std::filesystem::path& path, std::u16string_view text) {
-    return ReplaceFileContents(path, Utf16ToUtf8(text));
+    return WriteUtf8File(FileSystem(), path, text);
 }
 
 bool ReadUtf8File(const std::filesystem::path& path, std::u16string& text) {
+    return ReadUtf8File(FileSystem(), path, text);
+}
+
+bool ReadUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string& text) {
     std::string bytes;
-    if (!FileSystem().ReadWhole(path, bytes)) return false;
+    if (!fs.ReadWhole(path, bytes)) return false;
     text = Utf8ToUtf16(bytes);
     return true;
 }

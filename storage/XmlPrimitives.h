@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "FileSystem.h"
+
 namespace NoteStorage {
 
 // The XML that the program writes (note files, tree files, the styled clipboard) is built and
@@ -49,9 +51,11 @@ void AppendDecimal(int32_t value, std::u16string& out);
 
 // Replaces the file atomically with the UTF-8 form of the text. False on failure, with the
 // previous file left intact.
+bool WriteUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string_view text);
 bool WriteUtf8File(const std::filesystem::path& path, std::u16string_view text);
 // Reads and decodes the whole file (ill-formed bytes become U+FFFD, a byte-order mark stays as
 // U+FEFF). False when it cannot be read; the text is then unchanged.
+bool ReadUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string& text);
 bool ReadUtf8File(const std::filesystem::path& path, std::u16string& text);
 
 // --- Reading ---

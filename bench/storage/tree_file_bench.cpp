@@ -98,7 +98,8 @@ void BM_ReadIndexFile(benchmark::State& state) {
     for (auto _ : state) {
         CFakeTreePane pane;
         CFakeNoteStore store;
-        if (!NoteTreeEngine::LoadIndexFile(pane, store, folder / "index.xml")) {
+        if (!NoteTreeEngine::LoadIndexFile(NoteStorage::FileSystem(), pane, store,
+                                           folder / "index.xml")) {
             state.SkipWithError("index file not read");
         }
         benchmark::DoNotOptimize(pane.ItemCount());
@@ -113,7 +114,8 @@ void BM_WriteIndexFile(benchmark::State& state) {
     CFakeNoteStore store;
     BuildTree(pane);
     for (auto _ : state) {
-        if (!NoteTreeEngine::SaveIndexFile(pane, store, folder / "index.xml")) {
+        if (!NoteTreeEngine::SaveIndexFile(NoteStorage::FileSystem(), pane, store,
+                                           folder / "index.xml")) {
             state.SkipWithError("index file not written");
         }
     }

@@ -53,7 +53,8 @@ std::u16string Write(CFakeTreePane& pane, CFakeNoteStore& store, bool withNotes)
 struct CNotesFolder {
     CTempFolder folder;
     CFakeTreePane pane;
-    CNotesFolderStore notes{folder.Path(), pane};
+    CFaultyFileSystem fs;
+    CNotesFolderStore notes{folder.Path(), pane, fs};
     CFakeNoteStore store{notes};
 
     std::set<std::string> Files() const {
@@ -152,10 +153,9 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
     f.pane.Add(kRootItem, record);
 
     std::u16string out;
-    {
-        const CFaultyFileSystem faults(Fault::ReadFails);
-        out = Write(f.pane, f.store, true);
-    }
+    f.fs.SetFault(Fault::ReadFails);
+    out = Write(f.pane, f.store, true);
+    f.fs.SetFault(Fault::None);
     EXPECT_NE(out.find(u"<paragraph>unsaved</paragraph></note>\n"), std::u16string::npos);
     ASSERT_EQ(f.pane.Messages().size(), 1u);
     EXPECT_EQ(f.pane.Messages()[0].text,
@@ -184,7 +184,7 @@ TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName
 
 TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
     CNotesFolder f;
-    ASSERT_TRUE(OpenFolderFile(f.pane, f.store, kGoldenFolderFile, kRootItem, kLastItem));
+    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, kGoldenFolderFile, kRootItem, kLastItem));
     EXPECT_TRUE(f.pane.Messages().empty());
     EXPECT_EQ(f.pane.Dump(), "Trip & plans+(Day 1) unnamed");
     EXPECT_EQ(f.Files(), (std::set<std::string>{"1700000010000001.xml", "1700000011000002.xml",
@@ -196,13 +196,13 @@ TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
 
     // Write, read, write: the same bytes.
     ASSERT_TRUE(CFileHandler(f.pane, f.store, f.pane.Children(kRootItem))
-                    .WriteTreeFile(true, f.folder / "out.jwf"));
+                    .WriteTreeFile(f.fs, true, f.folder / "out.jwf"));
     const std::string golden = ReadBytes(kGoldenFolderFile);
     EXPECT_EQ(ReadBytes(f.folder / "out.jwf"), golden);
 
     CNotesFolder other;
-    ASSERT_TRUE(
-        OpenFolderFile(other.pane, other.store, f.folder / "out.jwf", kRootItem, kFirstItem));
+    ASSERT_TRUE(OpenFolderFile(other.fs, other.pane, other.store, f.folder / "out.jwf", kRootItem,
+                               kFirstItem));
     std::u16string again;
     CFileHandler(other.pane, other.store, other.pane.Children(kRootItem))
         .WriteTreeText(true, again);
@@ -217,7 +217,7 @@ TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlo
     const std::filesystem::path capital = f.folder / "Import.JWF";
     std::filesystem::copy_file(kGoldenFolderFile, capital);
 
-    ASSERT_TRUE(OpenFolderFile(f.pane, f.store, capital, kRootItem, kFirstItem));
+    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, capital, kRootItem, kFirstItem));
     EXPECT_EQ(ReadBytes(existing), "not to be touched");
     const std::vector<TreeItem> all = f.pane.AllItems();
     ASSERT_EQ(all.size(), 3u);
@@ -257,8 +257,9 @@ TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
 TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
     {
         CNotesFolder f;
-        const CFaultyFileSystem faults(Fault::CreateFails);
-        ASSERT_TRUE(OpenFolderFile(f.pane, f.store, kGoldenFolderFile, kRootItem, kFirstItem));
+        f.fs.SetFault(Fault::CreateFails);
+        ASSERT_TRUE(
+            OpenFolderFile(f.fs, f.pane, f.store, kGoldenFolderFile, kRootItem, kFirstItem));
         EXPECT_EQ(f.pane.ItemCount(), 3u);
         ASSERT_EQ(f.pane.Messages().size(), 3u);
         EXPECT_EQ(f.pane.Messages()[0].text, u"Document file could not be created");
@@ -299,9 +300,9 @@ TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
 TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     CNotesFolder f;
     // No index file, and one that holds no tree.
-    EXPECT_FALSE(LoadIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
     WriteBytes(f.folder / "index.xml", "");
-    EXPECT_FALSE(LoadIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
     ASSERT_EQ(f.pane.Messages().size(), 2u);
     EXPECT_EQ(f.pane.Messages()[1].text,
               u"The tree (index) file could not be read.\nA new tree file will be created");
@@ -309,20 +310,22 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
 
     // A failed save leaves the old file.
     f.pane.Add(kRootItem, Named(u"n"));
-    for (Fault fault : {Fault::CreateFails, Fault::DiskFullMidWrite, Fault::ReplaceFails}) {
-        const CFaultyFileSystem faults(fault);
-        EXPECT_FALSE(SaveIndexFile(f.pane, f.store, f.folder / "index.xml"));
+    for (Fault fault : CFaultyFileSystem::kWriteFaults) {
+        f.fs.SetFault(fault);
+        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
     }
+    f.fs.SetFault(Fault::None);
     EXPECT_EQ(ReadBytes(f.folder / "index.xml"), "");
     EXPECT_EQ(f.pane.Messages().back().text, u"Tree file could not be written");
     EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.Files(), std::set<std::string>{"index.xml"});
 
     // Folder files: the wrong extension, and one that cannot be read.
-    EXPECT_FALSE(OpenFolderFile(f.pane, f.store, "/tmp/notes.xml", kRootItem, kLastItem));
+    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, "/tmp/notes.xml", kRootItem, kLastItem));
     EXPECT_EQ(f.pane.Messages().back().text, u"/tmp/notes.xml is not an Jotwell tree file");
     EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
-    EXPECT_FALSE(OpenFolderFile(f.pane, f.store, f.folder / "none.jwf", kRootItem, kLastItem));
+    EXPECT_FALSE(
+        OpenFolderFile(f.fs, f.pane, f.store, f.folder / "none.jwf", kRootItem, kLastItem));
     EXPECT_EQ(f.pane.Messages().back().text, u"JWF file could not be read");
     EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.pane.ItemCount(), 1u);

@@ -80,7 +80,7 @@ pid_t SaveAndDie(const fs::path& path) {
     const pid_t child = ::fork();
     if (child == 0) {
         CFaultyFileSystem killed(CFaultyFileSystem::Fault::KilledMidWrite);
-        (void)WriteUtf8File(path, u"a new text that never lands whole");
+        (void)WriteUtf8File(killed, path, u"a new text that never lands whole");
         ::_exit(0);
     }
     int status = 0;

@@ -229,7 +229,7 @@ TEST(TreeTextTest, DeepNestingReadsAndWritesBackWithoutRecursion) {
 TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
     CFakeTreePane pane;
     CFakeNoteStore store;
-    ASSERT_TRUE(LoadIndexFile(pane, store, kTreeData / "index.xml"));
+    ASSERT_TRUE(LoadIndexFile(NoteStorage::FileSystem(), pane, store, kTreeData / "index.xml"));
     EXPECT_EQ(pane.Dump(),
               "Shopping & errands+(Say \"hi\" <to> 'Bob'* Z\u00FCrich \u2013 \u65E5\u672C\u8A9E "
               "\U0001F3B5+(deep*)) ");
@@ -240,13 +240,13 @@ TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
 
     // Write, read, write: the same bytes every time.
     const CTempFolder folder;
-    ASSERT_TRUE(SaveIndexFile(pane, store, folder / "index.xml"));
+    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), pane, store, folder / "index.xml"));
     const std::string golden = TestSupport::ReadBytes(kTreeData / "index.xml");
     EXPECT_EQ(TestSupport::ReadBytes(folder / "index.xml"), golden);
 
     CFakeTreePane again;
-    ASSERT_TRUE(LoadIndexFile(again, store, folder / "index.xml"));
-    ASSERT_TRUE(SaveIndexFile(again, store, folder / "again.xml"));
+    ASSERT_TRUE(LoadIndexFile(NoteStorage::FileSystem(), again, store, folder / "index.xml"));
+    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), again, store, folder / "again.xml"));
     EXPECT_EQ(TestSupport::ReadBytes(folder / "again.xml"), golden);
 }
 
@@ -256,7 +256,7 @@ TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
     const CTempFolder folder;
     CFakeTreePane pane;
-    CNotesFolderStore notes(folder.Path(), pane);
+    CNotesFolderStore notes(folder.Path(), pane, NoteStorage::FileSystem());
     CFakeNoteStore store(notes);
     CTreeItemRecord record;
     record.username = u"<b>&amp; \"quoted\" 'single' > caf\u00E9 \U0001F600\ttab";
@@ -271,9 +271,9 @@ TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     ASSERT_TRUE(store.CreateEmptyNoteFile(record));
     pane.Add(parent, record);
 
-    ASSERT_TRUE(SaveIndexFile(pane, store, folder / "index.xml"));
+    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), pane, store, folder / "index.xml"));
     ASSERT_TRUE(CFileHandler(pane, store, pane.Children(kRootItem))
-                    .WriteTreeFile(true, folder / "export.jwf"));
+                    .WriteTreeFile(NoteStorage::FileSystem(), true, folder / "export.jwf"));
     for (const char* name : {"index.xml", "export.jwf"}) {
         const std::string command = "xmllint --noout '" + (folder / name).string() + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << name;

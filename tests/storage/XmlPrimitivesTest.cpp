@@ -239,15 +239,13 @@ TEST(Utf8FileTest, WritesWithoutByteOrderMarkAndReadsBack) {
 }
 
 TEST(Utf8FileTest, AFailedSaveLeavesTheOldFileAndNoLitter) {
-    for (auto fault :
-         {CFaultyFileSystem::Fault::CreateFails, CFaultyFileSystem::Fault::DiskFullMidWrite,
-          CFaultyFileSystem::Fault::ReplaceFails}) {
+    for (auto fault : CFaultyFileSystem::kWriteFaults) {
         CTempFolder folder;
         const auto path = folder / "index.xml";
         ASSERT_TRUE(WriteUtf8File(path, u"old contents"));
         {
             CFaultyFileSystem faulty(fault);
-            EXPECT_FALSE(WriteUtf8File(path, u"new contents that never land"));
+            EXPECT_FALSE(WriteUtf8File(faulty, path, u"new contents that never land"));
         }
         EXPECT_EQ(TestSupport::ReadBytes(path), "old contents");
         size_t files = 0;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "DocumentManager.h"
 #include "TreeItemRecord.h"
 #include "TreePane.h"
 #include "Utf8.h"
@@ -61,6 +62,19 @@ public:
         CNode& node = m_nodes[Index(item, false)];
         node.label = node.record->username;
     }
+    TreeItem Parent(TreeItem item) const override {
+        const size_t parent = m_nodes[Index(item, false)].parent;
+        return parent == 0 ? NoteTreeEngine::kRootItem : Handle(parent);
+    }
+    void RefreshItem(TreeItem item, NoteEditEngine::CNoteDocument& document) override {
+        CTreeItemRecord& record = Record(item);
+        if (!record.isfixed) record.username = NoteTreeEngine::NoteTitle(document);
+        record.size = static_cast<int32_t>(document.size()) - 1;
+        record.created = document.Created();
+        record.modified = document.Modified();
+        UpdateItem(item);
+        ++refreshes;
+    }
     std::vector<TreeItem> Children(TreeItem item) const override {
         std::vector<TreeItem> children;
         for (size_t child : m_nodes[Index(item, true)].children)
@@ -84,8 +98,17 @@ public:
                         std::u16string_view caption) override {
         m_messages.push_back({std::u16string(text), icon, std::u16string(caption)});
     }
+    // Recorded as a message without icon; answered with `answerYes`.
+    bool AskYesNo(std::u16string_view text, std::u16string_view caption) override {
+        m_messages.push_back(
+            {std::u16string(text), NoteTreeEngine::MessageIcon::None, std::u16string(caption)});
+        return answerYes;
+    }
 
     // --- For tests ---
+
+    bool answerYes = true;
+    int refreshes = 0;
 
     // Appends an item at the end of the parent's children.
     TreeItem Add(TreeItem parent, const CTreeItemRecord& record) {
@@ -97,10 +120,6 @@ public:
     void Deselect(TreeItem item) {
         m_nodes[Index(item, false)].selected = false;
         std::erase(m_selection, item);
-    }
-    [[nodiscard]] TreeItem Parent(TreeItem item) const {
-        const size_t parent = m_nodes[Index(item, false)].parent;
-        return parent == 0 ? NoteTreeEngine::kRootItem : Handle(parent);
     }
     [[nodiscard]] const std::u16string& Label(TreeItem item) const {
         return m_nodes[Index(item, false)].label;

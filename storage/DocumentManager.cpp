@@ -1,0 +1,317 @@
+#include "DocumentManager.h"
+
+#include <ctime>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "ClipboardFormats.h"
+#include "NoteFile.h"
+#include "Utf8.h"
+
+namespace NoteTreeEngine {
+
+namespace {
+
+constexpr size_t kTitleLength = 50;
+
+bool IsBlank(char16_t c) noexcept {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+}  // namespace
+
+std::u16string NoteTitle(NoteEditEngine::CNoteDocument& document) {
+    std::u16string text;
+    NoteStorage::WritePlainText(text, document.Start(), document.End());
+    std::u16string_view line = text;
+    line = line.substr(0, line.find(u"\r\n"));
+    const bool longer = line.size() > kTitleLength;
+    line = line.substr(0, kTitleLength);
+    while (!line.empty() && IsBlank(line.front()))
+        line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back()))
+        line.remove_suffix(1);
+    if (line.empty() && !longer) return u"unnamed";
+    return std::u16string(line) + (longer ? u"..." : u"");
+}
+
+CDocumentManager::CDocumentManager(CTreePane& pane, NoteLayoutEngine::CNoteView& view,
+                                   CNotesFolderStore& store, CProfileSettings& settings,
+                                   CStatusLine& status)
+    : m_pane(pane), m_view(view), m_store(store), m_settings(settings), m_status(status) {}
+
+CDocumentManager::~CDocumentManager() {
+    for (auto& [id, entry] : m_entries) {
+        entry.document->RemoveObserver(this);
+        m_view.RemoveNote(entry.document.get());
+    }
+}
+
+bool CDocumentManager::IsChanged(const CEntry& entry) noexcept {
+    // The flag catches an edit in the same second as the last save, which the time cannot.
+    return entry.edited || entry.document->Modified() != entry.savedStamp;
+}
+
+void CDocumentManager::LoadItem(TreeItem item, TreeItem after) {
+    CTreeItemRecord& record = m_pane.Record(item);
+    if (const auto found = m_entries.find(record.id); found != m_entries.end()) {
+        found->second.item = item;
+        return;
+    }
+    CEntry entry;
+    entry.item = item;
+    // A note kept unsaved comes back with its changes, not as its older file.
+    for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end(); ++unsaved) {
+        if (unsaved->record.id != record.id) continue;
+        entry.document = std::move(unsaved->document);
+        entry.savedStamp = entry.document->Modified();
+        entry.edited = true;
+        entry.failed = true;
+        m_unsaved.erase(unsaved);
+        break;
+    }
+    if (!entry.document) {
+        entry.document = m_store.LoadNoteDocument(record);
+        if (!entry.document) {
+            m_pane.ShowMessageBox(kNoteNotOpenedMessage, MessageIcon::Warning, kMessageCaption);
+            return;
+        }
+        entry.savedStamp = entry.document->Modified();
+    }
+    NoteEditEngine::CNoteDocument* document = entry.document.get();
+    NoteEditEngine::CNoteDocument* afterDocument =
+        after == TreeItem::None ? nullptr : FindDocument(after);
+    m_byDocument[document] = record.id;
+    m_entries.emplace(record.id, std::move(entry));
+    document->AddObserver(this);
+    m_view.AddNote(document, afterDocument);
+}
+
+void CDocumentManager::UnloadItem(TreeItem item) {
+    if (m_suspended) return;
+    const auto found = m_entries.find(m_pane.Record(item).id);
+    if (found != m_entries.end()) UnloadEntry(found);
+}
+
+void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator found) {
+    CEntry& entry = found->second;
+    m_view.RemoveNote(entry.document.get());
+    entry.document->RemoveObserver(this);
+    m_byDocument.erase(entry.document.get());
+    if (IsChanged(entry)) {
+        const CTreeItemRecord& record = m_pane.Record(entry.item);
+        if (SaveEntry(record, entry, false) == SaveResult::Failed) {
+            if (!entry.failed) {
+                m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
+                                      kMessageCaption);
+            }
+            m_unsaved.push_back({record, std::move(entry.document)});
+        }
+    }
+    m_entries.erase(found);
+    ReportUnsaved();
+}
+
+CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& record,
+                                                         CEntry& entry, bool takeTheirs) {
+    NoteEditEngine::CNoteDocument& document = *entry.document;
+    switch (m_store.SaveNote(record, document)) {
+        case NoteSave::Saved:
+            // Only now: a stamp set before the write would hide a failed save from every
+            // later one.
+            entry.savedStamp = document.Modified();
+            entry.edited = false;
+            entry.failed = false;
+            return SaveResult::Saved;
+        case NoteSave::ChangedOnDisk:
+            break;
+        case NoteSave::Failed:
+        case NoteSave::NotOurs:
+            return SaveResult::Failed;
+    }
+    // Both changed: ours becomes a note of its own, theirs stays under the identifier.
+    if (!SaveConflictingCopy(entry.item, record, document)) return SaveResult::Failed;
+    std::unique_ptr<NoteEditEngine::CNoteDocument> theirs;
+    if (takeTheirs) theirs = m_store.LoadNoteDocument(m_pane.Record(entry.item));
+    if (theirs) {
+        SwapDocument(entry, std::move(theirs));
+    } else {
+        // Theirs is no note we can show; ours is safe in the copy.
+        entry.savedStamp = document.Modified();
+        entry.edited = false;
+    }
+    return SaveResult::Conflict;
+}
+
+bool CDocumentManager::SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
+                                           NoteEditEngine::CNoteDocument& document) {
+    CTreeItemRecord copy = record;
+    NewNoteId(copy);
+    copy.username = NoteTitle(document) + std::u16string(kConflictSuffix);
+    copy.isfixed = true;
+    copy.isselected = false;
+    copy.isactive = false;
+    if (!m_store.CreateEmptyNoteFile(copy)) return false;
+    if (m_store.SaveNote(copy, document) != NoteSave::Saved) {
+        m_store.DeleteNoteFile(copy);
+        return false;
+    }
+    const bool placed = item != TreeItem::None && m_entries.contains(record.id);
+    const TreeItem added = placed ? m_pane.InsertItem(m_pane.Parent(item), item, copy)
+                                  : m_pane.InsertItem(kRootItem, kLastItem, copy);
+    m_pane.UpdateItem(added);
+    m_treeChanged = true;
+    return true;
+}
+
+void CDocumentManager::SwapDocument(CEntry& entry,
+                                    std::unique_ptr<NoteEditEngine::CNoteDocument> fresh) {
+    NoteEditEngine::CNoteDocument* old = entry.document.get();
+    const std::u16string id = m_byDocument[old];
+    fresh->AddObserver(this);
+    // Right after the old one, then the old one goes: the same place in the editor.
+    m_view.AddNote(fresh.get(), old);
+    m_view.RemoveNote(old);
+    old->RemoveObserver(this);
+    m_byDocument.erase(old);
+    m_byDocument[fresh.get()] = id;
+    entry.document = std::move(fresh);
+    entry.savedStamp = entry.document->Modified();
+    entry.edited = false;
+    entry.failed = false;
+    m_pane.RefreshItem(entry.item, *entry.document);
+}
+
+bool CDocumentManager::SaveAll() {
+    for (auto& [id, entry] : m_entries) {
+        CTreeItemRecord& record = m_pane.Record(entry.item);
+        if (IsChanged(entry)) {
+            if (SaveEntry(record, entry, true) == SaveResult::Failed && !entry.failed) {
+                // Once: a timer save that keeps failing must not interrupt the user every time.
+                entry.failed = true;
+                m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
+                                      kMessageCaption);
+            }
+        } else if (m_store.ChangedOnDisk(record)) {
+            if (!m_store.NoteFileExists(m_store.NoteFilePath(record))) {
+                // Removed elsewhere while shown here: written back rather than lost.
+                entry.edited = true;
+            } else if (auto theirs = m_store.LoadNoteDocument(record)) {
+                SwapDocument(entry, std::move(theirs));
+            }
+        }
+    }
+    for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
+        const NoteSave saved = m_store.SaveNote(unsaved->record, *unsaved->document);
+        const bool kept =
+            saved == NoteSave::Saved ||
+            (saved == NoteSave::ChangedOnDisk &&
+             SaveConflictingCopy(TreeItem::None, unsaved->record, *unsaved->document));
+        unsaved = kept ? m_unsaved.erase(unsaved) : unsaved + 1;
+    }
+    ReportUnsaved();
+    return UnsavedNoteNames().empty();
+}
+
+bool CDocumentManager::Close() {
+    while (!m_entries.empty())
+        UnloadEntry(m_entries.begin());
+    SaveAll();
+    bool allKept = true;
+    for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
+        std::filesystem::path path;
+        if (WriteRecoveryFile(*unsaved, path)) {
+            m_pane.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
+                                  MessageIcon::Warning, kMessageCaption);
+        } else if (!m_pane.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {
+            allKept = false;
+            ++unsaved;
+            continue;
+        }
+        unsaved = m_unsaved.erase(unsaved);
+    }
+    ReportUnsaved();
+    return allKept;
+}
+
+bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path) {
+    const std::filesystem::path folder = m_settings.RecoveryFolder();
+    if (folder.empty()) return false;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    const std::string stem = NoteStorage::Utf16ToUtf8(unsaved.record.id) + "-" +
+                             std::to_string(static_cast<long long>(std::time(nullptr)));
+    path = folder / (stem + ".xml");
+    for (int serial = 2; fs.Exists(path) && serial < 1000; ++serial)
+        path = folder / (stem + "-" + std::to_string(serial) + ".xml");
+    if (fs.Exists(path)) return false;
+    std::u16string text;
+    NoteStorage::WriteNoteFileText(*unsaved.document, text);
+    return NoteStorage::ReplaceFileContents(fs, path, NoteStorage::Utf16ToUtf8(text));
+}
+
+std::vector<std::u16string> CDocumentManager::UnsavedNoteNames() const {
+    std::vector<std::u16string> names;
+    for (const auto& [id, entry] : m_entries) {
+        if (entry.failed) names.push_back(m_pane.Record(entry.item).username);
+    }
+    for (const CUnsaved& unsaved : m_unsaved)
+        names.push_back(unsaved.record.username);
+    return names;
+}
+
+void CDocumentManager::ReportUnsaved() {
+    std::u16string text;
+    for (const std::u16string& name : UnsavedNoteNames()) {
+        text += text.empty() ? std::u16string(kUnsavedStatusPrefix) : u", ";
+        text += name;
+    }
+    m_status.ShowUnsavedNotes(text);
+}
+
+NoteEditEngine::CNoteDocument* CDocumentManager::FindDocument(TreeItem item) {
+    return FindDocument(m_pane.Record(item));
+}
+
+NoteEditEngine::CNoteDocument* CDocumentManager::FindDocument(const CTreeItemRecord& record) {
+    const auto found = m_entries.find(record.id);
+    return found == m_entries.end() ? nullptr : found->second.document.get();
+}
+
+TreeItem CDocumentManager::FindItem(const NoteEditEngine::CNoteDocument* document) const {
+    const auto id = m_byDocument.find(document);
+    if (id == m_byDocument.end()) return TreeItem::None;
+    return m_entries.at(id->second).item;
+}
+
+void CDocumentManager::ShowItem(TreeItem item) {
+    m_view.ScrollToNote(FindDocument(item));
+}
+
+void CDocumentManager::OnElementsRemoving(const NoteEditEngine::CNotePosition&, uint32_t) {}
+
+void CDocumentManager::OnElementsChanged(const NoteEditEngine::CNotePosition& position, uint32_t) {
+    const auto id = m_byDocument.find(position.Document());
+    if (id == m_byDocument.end()) return;
+    CEntry& entry = m_entries.at(id->second);
+    entry.edited = true;
+    m_pane.RefreshItem(entry.item, *entry.document);
+}
+
+std::unique_ptr<NoteEditEngine::CNoteDocument> CDocumentManager::LoadNoteDocument(
+    CTreeItemRecord& record) {
+    return m_store.LoadNoteDocument(record);
+}
+
+bool CDocumentManager::CreateEmptyNoteFile(CTreeItemRecord& record) {
+    return m_store.CreateEmptyNoteFile(record);
+}
+
+bool CDocumentManager::SaveNoteDocument(const CTreeItemRecord& record,
+                                        NoteEditEngine::CNoteDocument& document) {
+    return m_store.SaveNoteDocument(record, document);
+}
+
+}  // namespace NoteTreeEngine

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "NoteDocument.h"
+#include "NoteDocumentObserver.h"
+#include "NoteStore.h"
+#include "NoteView.h"
+#include "NotesFolderStore.h"
+#include "ProfileSettings.h"
+#include "StatusLine.h"
+#include "TreeItemRecord.h"
+#include "TreePane.h"
+
+namespace NoteTreeEngine {
+
+// The messages of the document manager, exactly as the user sees them (caption "Jotwell").
+inline constexpr std::u16string_view kNoteNotOpenedMessage = u"Document file could not be opened";
+inline constexpr std::u16string_view kNoteKeptUnsavedMessage =
+    u"Document could not be saved.\nThe changes are kept and will be saved again";
+// Followed by the recovery file's path.
+inline constexpr std::u16string_view kNoteRecoveredMessage =
+    u"Document could not be saved.\nIts text was written to ";
+inline constexpr std::u16string_view kNoteDiscardQuestion =
+    u"Document could not be saved, and no copy of it could be written anywhere.\nDiscard its "
+    u"changes?";
+// Followed by the names of the notes, separated by ", ".
+inline constexpr std::u16string_view kUnsavedStatusPrefix = u"Not saved: ";
+inline constexpr std::u16string_view kConflictSuffix = u" (conflicting copy)";
+
+// The note's title: its first paragraph's text, at most 50 characters with "..." when longer,
+// blanks, tabs and line feeds removed at both ends; "unnamed" when that leaves nothing.
+[[nodiscard]] std::u16string NoteTitle(NoteEditEngine::CNoteDocument& document);
+
+// Owns the documents of the notes whose tree items are selected, shows them in the editor's note
+// view and saves them. Nothing typed is dropped: a note that cannot be written stays in memory
+// (in the editor while its item is selected, else in a list of unsaved notes that every SaveAll
+// retries) and, when the program must end, goes to a recovery file.
+class CDocumentManager final : public NoteEditEngine::CNoteDocumentObserver, public CNoteStore {
+public:
+    // All borrowed; they outlive the manager.
+    CDocumentManager(CTreePane& pane, NoteLayoutEngine::CNoteView& view, CNotesFolderStore& store,
+                     CProfileSettings& settings, CStatusLine& status);
+    // Drops the entries; call Close first to save them.
+    ~CDocumentManager();
+    CDocumentManager(const CDocumentManager&) = delete;
+    CDocumentManager& operator=(const CDocumentManager&) = delete;
+
+    // Loads the item's note and shows it right after the note of `after` (when that is loaded),
+    // else at the front. An item whose record is loaded is only re-bound to this item.
+    void LoadItem(TreeItem item, TreeItem after);
+    // Takes the item's note out of the editor and saves it when changed; a note that cannot be
+    // saved is kept among the unsaved notes. Nothing while suspended.
+    void UnloadItem(TreeItem item);
+    // Saves every changed note, loaded or kept unsaved; takes the disk's version of every
+    // unchanged loaded note that someone else changed. False when a note stays unsaved.
+    bool SaveAll();
+    // Unloads every loaded note, then writes each note still unsaved to its file, else to a
+    // recovery file, else asks whether to discard it. False when the user keeps a note that
+    // could not be written anywhere (the program should not end then).
+    bool Close();
+
+    [[nodiscard]] NoteEditEngine::CNoteDocument* FindDocument(TreeItem item);
+    [[nodiscard]] TreeItem FindItem(const NoteEditEngine::CNoteDocument* document) const;
+    void SetSuspended(bool suspended) noexcept { m_suspended = suspended; }
+    [[nodiscard]] bool IsSuspended() const noexcept { return m_suspended; }
+    // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
+    [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
+    [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
+    // True once when items were added (conflicting copies) since the last call: the index is
+    // to be saved again.
+    [[nodiscard]] bool TakeTreeChanged() noexcept { return std::exchange(m_treeChanged, false); }
+
+    // --- Observer slots ---
+    void OnElementsRemoving(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
+    void OnElementsChanged(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
+
+    // --- CNoteStore, for the tree file handler ---
+    NoteEditEngine::CNoteDocument* FindDocument(const CTreeItemRecord& record) override;
+    std::unique_ptr<NoteEditEngine::CNoteDocument> LoadNoteDocument(
+        CTreeItemRecord& record) override;
+    bool CreateEmptyNoteFile(CTreeItemRecord& record) override;
+    bool SaveNoteDocument(const CTreeItemRecord& record,
+                          NoteEditEngine::CNoteDocument& document) override;
+    void ShowItem(TreeItem item) override;
+
+private:
+    struct CEntry {
+        TreeItem item = TreeItem::None;
+        std::unique_ptr<NoteEditEngine::CNoteDocument> document;
+        int32_t savedStamp = 0;  // the document's modified time when it last matched its file
+        bool edited = false;     // changed since it last matched its file
+        bool failed = false;     // its last save failed and the user was told
+    };
+    struct CUnsaved {
+        CTreeItemRecord record;  // a copy: the item may be gone
+        std::unique_ptr<NoteEditEngine::CNoteDocument> document;
+    };
+    enum class SaveResult { Saved, Failed, Conflict };
+
+    [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
+    // Saves an entry's changed document. On a conflict ours goes to a new note after the item
+    // and, with takeTheirs (the note stays shown), the entry takes the disk's version.
+    SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
+    // Puts `fresh` in the editor where the entry's document is, and makes it the entry's.
+    void SwapDocument(CEntry& entry, std::unique_ptr<NoteEditEngine::CNoteDocument> fresh);
+    // Writes ours as a new note placed right after `item`; false when that failed.
+    bool SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
+                             NoteEditEngine::CNoteDocument& document);
+    [[nodiscard]] bool WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path);
+    // UnloadItem's work, whatever the suspended flag.
+    void UnloadEntry(std::map<std::u16string, CEntry>::iterator entry);
+    void ReportUnsaved();
+
+    CTreePane& m_pane;
+    NoteLayoutEngine::CNoteView& m_view;
+    CNotesFolderStore& m_store;
+    CProfileSettings& m_settings;
+    CStatusLine& m_status;
+    // By note identifier, which stays when an item is re-created by a move.
+    std::map<std::u16string, CEntry> m_entries;
+    std::unordered_map<const NoteEditEngine::CNoteDocument*, std::u16string> m_byDocument;
+    std::vector<CUnsaved> m_unsaved;
+    bool m_suspended = false;
+    bool m_treeChanged = false;
+};
+
+}  // namespace NoteTreeEngine

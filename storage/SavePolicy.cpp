@@ -1,0 +1,114 @@
+#include "SavePolicy.h"
+
+#include <ctime>
+#include <string>
+
+#include "FileHandler.h"
+
+namespace NoteTreeEngine {
+
+CSavePolicy::CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
+                         CSaveTimer& timer)
+    : m_pane(pane), m_manager(manager), m_store(store), m_timer(timer) {}
+
+std::filesystem::path CSavePolicy::IndexPath() const {
+    return m_store.Folder() / "index.xml";
+}
+
+void CSavePolicy::RememberIndex() {
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
+    std::string bytes;
+    if (!stamp || !fs.ReadWhole(IndexPath(), bytes)) {
+        m_indexSeen.reset();
+        return;
+    }
+    m_indexSeen = CSeen{*stamp, NoteStorage::ContentHash(bytes)};
+}
+
+bool CSavePolicy::IndexChangedOnDisk() {
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
+    if (!stamp) return false;       // gone: nothing to lose by writing ours
+    if (!m_indexSeen) return true;  // one appeared that we never read
+    if (*stamp == m_indexSeen->stamp) return false;
+    std::string bytes;
+    return !fs.ReadWhole(IndexPath(), bytes) ||
+           NoteStorage::ContentHash(bytes) != m_indexSeen->hash;
+}
+
+bool CSavePolicy::SetIndexAside(const char* reason) {
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    const std::string stem = "index.xml." + std::string(reason) + "-" +
+                             std::to_string(static_cast<long long>(std::time(nullptr)));
+    std::filesystem::path aside = m_store.Folder() / stem;
+    for (int serial = 2; fs.Exists(aside) && serial < 1000; ++serial)
+        aside = m_store.Folder() / (stem + "-" + std::to_string(serial));
+    if (fs.Exists(aside) || !fs.Replace(IndexPath(), aside)) return false;
+    fs.SyncFolder(m_store.Folder());
+    m_indexSeen.reset();
+    return true;
+}
+
+bool CSavePolicy::LoadTree() {
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
+    std::string bytes;
+    if (stamp) (void)fs.ReadWhole(IndexPath(), bytes);
+    const bool read = LoadIndexFile(fs, m_pane, m_manager, IndexPath());
+    m_loaded = true;
+    if (read && stamp) {
+        m_indexSeen = CSeen{*stamp, NoteStorage::ContentHash(bytes)};
+    } else if (fs.Exists(IndexPath()) && !SetIndexAside("unreadable")) {
+        // Kept where it is rather than written over; the tree is not saved this run.
+        m_loaded = false;
+    }
+    // Notes the index does not name (another machine's index, an older backup, a damage) show
+    // up rather than stay hidden for good.
+    const size_t adopted = m_store.AdoptOrphanNotes(m_pane);
+    if ((!read || adopted > 0) && m_loaded) SaveTree();
+    return read;
+}
+
+bool CSavePolicy::SaveTree() {
+    if (!m_loaded) return true;
+    if (IndexChangedOnDisk()) {
+        // Theirs is kept aside; its notes join ours before ours is written.
+        if (!SetIndexAside("changed")) return false;
+        m_store.AdoptOrphanNotes(m_pane);
+    }
+    if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, IndexPath())) return false;
+    RememberIndex();
+    return true;
+}
+
+void CSavePolicy::OnCaretMoved() {
+    m_timer.Start(kSaveDelayMs);
+}
+
+void CSavePolicy::OnSaveTimer() {
+    m_timer.Stop();
+    SaveTree();
+    m_manager.SaveAll();
+    // Conflicting copies added items.
+    if (m_manager.TakeTreeChanged()) SaveTree();
+}
+
+void CSavePolicy::OnItemDeselected(TreeItem item) {
+    m_manager.UnloadItem(item);
+    if (m_manager.TakeTreeChanged()) SaveTree();
+}
+
+void CSavePolicy::OnTreeChanged() {
+    SaveTree();
+}
+
+bool CSavePolicy::Close() {
+    m_timer.Stop();
+    SaveTree();
+    const bool kept = m_manager.Close();
+    if (m_manager.TakeTreeChanged()) SaveTree();
+    return kept;
+}
+
+}  // namespace NoteTreeEngine

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+namespace NoteTreeEngine {
+
+// The tree pane's save timer. When it fires, the pane calls the save policy's OnSaveTimer.
+class CSaveTimer {
+public:
+    virtual ~CSaveTimer() = default;
+
+    // (Re)starts it to fire once after `milliseconds`.
+    virtual void Start(int32_t milliseconds) = 0;
+    virtual void Stop() = 0;
+};
+
+}  // namespace NoteTreeEngine

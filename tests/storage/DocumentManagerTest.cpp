@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "DocumentManager.h"
+#include "FakeSettings.h"
+#include "FakeStatusLine.h"
+#include "FakeTreePane.h"
+#include "FaultyFileSystem.h"
+#include "ModelTestSupport.h"
+#include "NoteFile.h"
+#include "NotesFolderStore.h"
+#include "TempFolder.h"
+#include "TestNoteView.h"
+#include "Utf8.h"
+
+namespace NoteTreeEngine {
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::TestSupport::Dump;
+using NoteEditEngine::TestSupport::MakeDocument;
+using TestSupport::CFakeSettings;
+using TestSupport::CFakeStatusLine;
+using TestSupport::CFakeTreePane;
+using TestSupport::CFaultyFileSystem;
+using TestSupport::CTempFolder;
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
+using Fault = CFaultyFileSystem::Fault;
+
+// A notes folder on disk, the manager over it, and the tree pane's part done by hand.
+struct CManagerFixture {
+    CTempFolder folder;
+    CTempFolder data;
+    CFakeTreePane pane;
+    CFaultyFileSystem fs;
+    CNotesFolderStore store{folder.Path(), pane, fs};
+    NoteLayoutEngine::TestSupport::CTestNoteView view;
+    CFakeSettings settings{data.Path() / "Recovered"};
+    CFakeStatusLine status;
+    CDocumentManager manager{pane, view, store, settings, status};
+
+    // A note file holding `content` (model notation) and its root-level item, as the tree
+    // would have them: the record's modified time is the file's.
+    TreeItem AddNote(const char* content, int32_t modified = 1000) {
+        std::unique_ptr<CNoteDocument> document = MakeDocument(content);
+        document->SetModified(modified);
+        CTreeItemRecord record;
+        record.username = NoteStorage::Utf8ToUtf16(content).substr(1);
+        record.modified = modified;
+        std::u16string text;
+        NoteStorage::WriteNoteFileText(*document, text);
+        WriteBytes(store.NoteFilePath(record), NoteStorage::Utf16ToUtf8(text));
+        return pane.Add(kRootItem, record);
+    }
+    std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
+    // The note as its file holds it.
+    std::string OnDisk(TreeItem item) {
+        CNoteDocument document;
+        if (NoteStorage::LoadNoteFile(fs, PathOf(item), document) !=
+            NoteStorage::NoteFileRead::Read)
+            return "(no note)";
+        return Dump(document);
+    }
+    void Type(TreeItem item, std::u16string_view text) {
+        CNoteDocument* document = manager.FindDocument(item);
+        ASSERT_NE(document, nullptr);
+        NoteEditEngine::CNotePosition end = document->End();
+        document->InsertPlainText(end, text);
+    }
+    std::vector<std::u16string> Messages() const {
+        std::vector<std::u16string> texts;
+        for (const auto& message : pane.Messages())
+            texts.push_back(message.text);
+        return texts;
+    }
+};
+
+TEST(DocumentManagerTest, ShowsNotesInOrderAndFindsThemBothWays) {
+    CManagerFixture f;
+    const TreeItem a = f.AddNote("\u00B6a");
+    const TreeItem b = f.AddNote("\u00B6b");
+    const TreeItem c = f.AddNote("\u00B6c");
+    f.manager.LoadItem(a, TreeItem::None);
+    f.manager.LoadItem(c, a);
+    f.manager.LoadItem(b, a);
+    ASSERT_EQ(f.view.ShownNotes().size(), 3u);
+    EXPECT_EQ(Dump(*f.view.ShownNotes()[1]), "\u00B6b");
+    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[2]), c);
+    EXPECT_EQ(f.manager.FindItem(nullptr), TreeItem::None);
+
+    // Loading a loaded note again (an item re-created by a move) only re-binds it.
+    const TreeItem moved = f.pane.Add(kRootItem, f.pane.Record(b));
+    f.manager.LoadItem(moved, TreeItem::None);
+    EXPECT_EQ(f.view.ShownNotes().size(), 3u);
+    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[1]), moved);
+
+    // While suspended, unloading does nothing.
+    f.manager.SetSuspended(true);
+    f.manager.UnloadItem(a);
+    EXPECT_EQ(f.manager.LoadedCount(), 3u);
+    f.manager.SetSuspended(false);
+    f.manager.UnloadItem(a);
+    EXPECT_EQ(f.manager.FindDocument(a), nullptr);
+    EXPECT_EQ(f.view.ShownNotes().size(), 2u);
+}
+
+TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
+    CManagerFixture f;
+    // The file's time differs from the record's: still no edit, so no write.
+    const TreeItem unchanged = f.AddNote("\u00B6same", 1000);
+    f.pane.Record(unchanged).modified = 999;
+    const TreeItem edited = f.AddNote("\u00B6old", 1000);
+    f.manager.LoadItem(unchanged, TreeItem::None);
+    f.manager.LoadItem(edited, TreeItem::None);
+    const auto before = std::filesystem::last_write_time(f.PathOf(unchanged));
+    f.Type(edited, u" new");
+    EXPECT_EQ(f.pane.Label(edited), u"old new");  // the item follows its note
+    f.manager.UnloadItem(unchanged);
+    f.manager.UnloadItem(edited);
+    EXPECT_EQ(f.fs.replaced, 1);
+    EXPECT_EQ(f.OnDisk(edited), "\u00B6old new");
+    EXPECT_EQ(std::filesystem::last_write_time(f.PathOf(unchanged)), before);
+    EXPECT_TRUE(f.Messages().empty());
+}
+
+TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
+    CManagerFixture f;
+    const TreeItem missing = f.AddNote("\u00B6kept name");
+    std::filesystem::remove(f.PathOf(missing));
+    f.manager.LoadItem(missing, TreeItem::None);
+    ASSERT_EQ(f.pane.Messages().size(), 1u);
+    EXPECT_EQ(f.pane.Messages()[0].text,
+              u"The contents of the note was not found (file " + PathText(f.PathOf(missing)) +
+                  u" is not available).\nA new empty file will be created");
+    EXPECT_EQ(f.pane.Messages()[0].caption, u"Document file not available");
+    EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(f.pane.Record(missing).isfixed);
+    EXPECT_EQ(f.OnDisk(missing), "\u00B6");
+    f.Type(missing, u"x");
+    EXPECT_EQ(f.pane.Label(missing), u"kept name");
+
+    // A file that holds no note is reported and never written over, edited or not.
+    for (const std::string bytes : {"", "<note created=\"5\"><paragraph>cut", "<html/>"}) {
+        const TreeItem item = f.AddNote("\u00B6x");
+        WriteBytes(f.PathOf(item), bytes);
+        f.manager.LoadItem(item, TreeItem::None);
+        EXPECT_EQ(f.pane.Messages().back().text, u"Document file could not be opened");
+        EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+        EXPECT_EQ(f.manager.FindDocument(item), nullptr);
+        f.manager.UnloadItem(item);
+        f.manager.SaveAll();
+        EXPECT_EQ(ReadBytes(f.PathOf(item)), bytes);
+    }
+}
+
+// Every step of a write failing in turn, on every save path: the note stays in memory, the user
+// is told it is kept, the old file stays, no file is left that could pass for a note, and the
+// next save writes it.
+TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
+    enum class Path { Unload, Timer, OverAChangeOnDisk };
+    std::vector<Fault> faults(std::begin(CFaultyFileSystem::kWriteFaults),
+                              std::end(CFaultyFileSystem::kWriteFaults));
+    for (Path path : {Path::Unload, Path::Timer, Path::OverAChangeOnDisk}) {
+        for (Fault fault : faults) {
+            SCOPED_TRACE(static_cast<int>(path) * 100 + static_cast<int>(fault));
+            CManagerFixture f;
+            const TreeItem item = f.AddNote("\u00B6old");
+            f.manager.LoadItem(item, TreeItem::None);
+            f.Type(item, u" typed");
+            if (path == Path::OverAChangeOnDisk)
+                WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)) + " ");
+            const std::string oldBytes = ReadBytes(f.PathOf(item));
+            f.fs.SetFault(fault);
+            if (path == Path::Unload) {
+                const CNoteDocument* kept = f.manager.FindDocument(item);
+                f.manager.UnloadItem(item);
+                EXPECT_EQ(f.manager.FindItem(kept), TreeItem::None);
+            } else {
+                EXPECT_FALSE(f.manager.SaveAll());
+                EXPECT_FALSE(f.manager.SaveAll());
+            }
+            EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
+            EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
+                                        u"Document could not be saved.\nThe changes are kept and "
+                                        u"will be saved again"});
+            EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(f.status.text, u"Not saved: old typed");
+            for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
+                const std::string name = entry.path().filename().string();
+                EXPECT_TRUE(name == f.PathOf(item).filename().string() || !name.ends_with(".xml"))
+                    << name;
+            }
+            // Selected again, or still selected, it holds the changes.
+            f.manager.LoadItem(item, TreeItem::None);
+            EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6old typed");
+            f.manager.UnloadItem(item);
+            EXPECT_EQ(f.pane.Messages().size(), 1u) << "told once only";
+
+            f.fs.SetFault(Fault::None);
+            EXPECT_TRUE(f.manager.SaveAll());
+            EXPECT_EQ(f.status.text, u"");
+            if (path == Path::OverAChangeOnDisk) {
+                EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
+                EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem).back()), "\u00B6old typed");
+            } else {
+                EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
+            }
+        }
+    }
+}
+
+TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides) {
+    CManagerFixture f;
+    const TreeItem item = f.AddNote("\u00B6old");
+    f.manager.LoadItem(item, TreeItem::None);
+    f.Type(item, u" typed");
+    // The notes folder cannot be written; the data area can.
+    f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
+    EXPECT_TRUE(f.manager.Close());
+    ASSERT_EQ(f.pane.Messages().size(), 2u);
+    const std::u16string& text = f.pane.Messages()[1].text;
+    const std::u16string prefix = u"Document could not be saved.\nIts text was written to ";
+    ASSERT_EQ(text.substr(0, prefix.size()), prefix);
+    CNoteDocument recovered;
+    EXPECT_EQ(NoteStorage::LoadNoteFile(f.fs, std::filesystem::path(text.substr(prefix.size())),
+                                        recovered),
+              NoteStorage::NoteFileRead::Read);
+    EXPECT_EQ(Dump(recovered), "\u00B6old typed");
+
+    // Nowhere to write at all: the user is asked, and a note kept stops the end.
+    CManagerFixture g;
+    const TreeItem other = g.AddNote("\u00B6other");
+    g.manager.LoadItem(other, TreeItem::None);
+    g.Type(other, u"!");
+    g.fs.SetFault(Fault::CreateFails);
+    g.pane.answerYes = false;
+    EXPECT_FALSE(g.manager.Close());
+    EXPECT_EQ(g.pane.Messages().back().text,
+              u"Document could not be saved, and no copy of it could be written anywhere.\n"
+              u"Discard its changes?");
+    EXPECT_EQ(g.status.text, u"Not saved: other!");
+    g.pane.answerYes = true;
+    EXPECT_TRUE(g.manager.Close());
+    EXPECT_EQ(g.status.text, u"");
+}
+
+// A failed save must not count as saved: the unload after it writes the note.
+TEST(DocumentManagerTest, AFailedSaveAllLeavesTheNoteChanged) {
+    CManagerFixture f;
+    const TreeItem item = f.AddNote("\u00B6old");
+    f.manager.LoadItem(item, TreeItem::None);
+    f.Type(item, u" typed");
+    f.fs.SetFault(Fault::ReplaceFails);
+    EXPECT_FALSE(f.manager.SaveAll());
+    f.fs.SetFault(Fault::None);
+    f.manager.UnloadItem(item);
+    EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
+}
+
+// A timer save that keeps failing tells once; again only after a success and a new failure.
+TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
+    CManagerFixture f;
+    const TreeItem item = f.AddNote("\u00B6n");
+    f.manager.LoadItem(item, TreeItem::None);
+    const auto saveAfterEdit = [&](Fault fault) {
+        f.Type(item, u"x");
+        f.fs.SetFault(fault);
+        f.manager.SaveAll();
+        f.fs.SetFault(Fault::None);
+        return f.pane.Messages().size();
+    };
+    EXPECT_EQ(saveAfterEdit(Fault::DiskFullMidWrite), 1u);
+    EXPECT_EQ(f.status.text, u"Not saved: nx");
+    EXPECT_EQ(saveAfterEdit(Fault::DiskFullMidWrite), 1u);
+    EXPECT_EQ(saveAfterEdit(Fault::CreateFails), 1u);
+    EXPECT_EQ(saveAfterEdit(Fault::None), 1u);
+    EXPECT_EQ(f.status.text, u"");
+    EXPECT_EQ(saveAfterEdit(Fault::SyncFails), 2u);
+    EXPECT_EQ(f.pane.Messages()[1].icon, MessageIcon::Warning);
+}
+
+TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
+    CManagerFixture f;
+    const TreeItem quiet = f.AddNote("\u00B6quiet");
+    const TreeItem busy = f.AddNote("\u00B6busy");
+    const TreeItem last = f.AddNote("\u00B6last");
+    f.manager.LoadItem(quiet, TreeItem::None);
+    f.manager.LoadItem(busy, quiet);
+    const auto writeElsewhere = [&](TreeItem item, const char* content) {
+        std::u16string text;
+        NoteStorage::WriteNoteFileText(*MakeDocument(content), text);
+        WriteBytes(f.PathOf(item), NoteStorage::Utf16ToUtf8(text) + "\n");
+    };
+    writeElsewhere(quiet, "\u00B6from the other machine");
+    writeElsewhere(busy, "\u00B6theirs");
+    f.Type(busy, u" ours");
+
+    f.manager.SaveAll();
+    // No change here: the disk's version is taken, in the same place in the editor.
+    EXPECT_EQ(Dump(*f.view.ShownNotes()[0]), "\u00B6from the other machine");
+    EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine");
+    // Both changed: theirs stays under the identifier, ours is a new note right after it.
+    EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs");
+    EXPECT_EQ(Dump(*f.view.ShownNotes()[1]), "\u00B6theirs");
+    const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
+    ASSERT_EQ(roots.size(), 4u);
+    EXPECT_EQ(roots[3], last);
+    EXPECT_EQ(f.pane.Label(roots[2]), u"busy ours (conflicting copy)");
+    EXPECT_EQ(f.OnDisk(roots[2]), "\u00B6busy ours");
+    EXPECT_TRUE(f.manager.TakeTreeChanged());
+
+    // The same at unload: ours becomes the copy, nothing of it stays in the editor.
+    f.Type(busy, u" again");
+    writeElsewhere(busy, "\u00B6theirs, later");
+    f.manager.UnloadItem(busy);
+    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_EQ(f.view.ShownNotes().size(), 1u);
+    EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs, later");
+    EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6theirs again");  // ours
+    EXPECT_EQ(f.pane.Children(kRootItem).size(), 5u);
+
+    // A shown note removed elsewhere is written back, not recreated empty.
+    std::filesystem::remove(f.PathOf(quiet));
+    f.manager.SaveAll();
+    EXPECT_TRUE(f.Messages().empty());
+    f.manager.SaveAll();
+    EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine");
+    EXPECT_TRUE(f.Messages().empty());
+}
+
+TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {
+    const struct {
+        const char* content;
+        std::u16string title;
+    } cases[] = {
+        {"\u00B6", u"unnamed"},
+        {"\u00B6  \t ", u"unnamed"},
+        {"\u00B6 Groceries \u00B6milk", u"Groceries"},
+        {"\u00B6123456789012345678901234567890123456789012345678901",
+         u"12345678901234567890123456789012345678901234567890..."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NoteTitle(*MakeDocument(c.content)), c.title) << c.content;
+}
+
+// Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a
+// model: a file always holds the last text of its note that a save could have written, and
+// the editor always the text typed.
+TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
+    constexpr int kNotes = 50;
+    CManagerFixture f;
+    std::vector<TreeItem> items;
+    std::vector<std::string> typed;  // what the user has, per note
+    std::vector<std::string> saved;  // what its file must hold
+    for (int i = 0; i < kNotes; ++i) {
+        typed.push_back("\u00B6n" + std::to_string(i));
+        saved.push_back(typed.back());
+        items.push_back(f.AddNote(typed.back().c_str()));
+    }
+    std::vector<bool> selected(kNotes, false);
+    std::mt19937 random(20261206);
+    bool failing = false;
+    const auto save = [&](int i) {
+        if (!failing) saved[i] = typed[i];
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const int i = static_cast<int>(random() % kNotes);
+        switch (random() % 6) {
+            case 0:
+                if (!selected[i]) f.manager.LoadItem(items[i], TreeItem::None);
+                selected[i] = true;
+                break;
+            case 1:
+                if (selected[i]) {
+                    f.Type(items[i], u"x");
+                    typed[i] += "x";
+                }
+                break;
+            case 2:
+                if (selected[i]) {
+                    f.manager.UnloadItem(items[i]);
+                    if (typed[i] != saved[i]) save(i);
+                }
+                selected[i] = false;
+                break;
+            case 3:
+                f.manager.SaveAll();
+                for (int n = 0; n < kNotes; ++n)
+                    save(n);
+                break;
+            case 4: {
+                failing = random() % 3 == 0;
+                const Fault fault =
+                    CFaultyFileSystem::kWriteFaults[random() %
+                                                    std::size(CFaultyFileSystem::kWriteFaults)];
+                f.fs.SetFault(failing ? fault : Fault::None);
+                break;
+            }
+            default:
+                break;
+        }
+        ASSERT_EQ(f.OnDisk(items[i]), saved[i]) << "step " << step;
+        if (selected[i]) {
+            ASSERT_EQ(Dump(*f.manager.FindDocument(items[i])), typed[i]);
+        }
+        if (step % 100 == 0) {
+            for (int n = 0; n < kNotes; ++n)
+                ASSERT_EQ(f.OnDisk(items[n]), saved[n]) << "step " << step << " note " << n;
+        }
+    }
+    f.fs.SetFault(Fault::None);
+    EXPECT_TRUE(f.manager.Close());
+    for (int n = 0; n < kNotes; ++n)
+        EXPECT_EQ(f.OnDisk(items[n]), typed[n]);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), kNotes);
+}
+
+}  // namespace
+}  // namespace NoteTreeEngine

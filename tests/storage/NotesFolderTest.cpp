@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "DocumentManager.h"
+#include "FakeSettings.h"
+#include "FakeStatusLine.h"
+#include "FakeTreePane.h"
+#include "FaultyFileSystem.h"
+#include "ModelTestSupport.h"
+#include "NoteFile.h"
+#include "NotesFolderSettings.h"
+#include "NotesFolderStore.h"
+#include "SavePolicy.h"
+#include "TempFolder.h"
+#include "TestNoteView.h"
+#include "Utf8.h"
+#include "XmlPrimitives.h"
+
+namespace NoteTreeEngine {
+namespace {
+
+using NoteStorage::NoteFileRead;
+using TestSupport::CFakeTreePane;
+using TestSupport::CFaultyFileSystem;
+using TestSupport::CTempFolder;
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
+using Fault = CFaultyFileSystem::Fault;
+
+std::string NoteFileBytes(const char* content) {
+    std::u16string text;
+    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
+    return NoteStorage::Utf16ToUtf8(text);
+}
+
+TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
+    const CTempFolder folder;
+    const std::string note = NoteFileBytes("\u00B6hello");
+    std::filesystem::create_directory(folder / "dir.xml");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        NoteFileRead expected;
+    };
+    const std::vector<Case> cases = {
+        {"note.xml", note, NoteFileRead::Read},
+        {"empty.xml", "", NoteFileRead::NotANote},
+        {"cut.xml", note.substr(0, note.size() - 12), NoteFileRead::NotANote},
+        {"foreign.xml", "<?xml version=\"1.0\"?><tree><note></note></tree>",
+         NoteFileRead::NotANote},
+        {"text.xml", "just words", NoteFileRead::NotANote},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(folder / c.name, c.bytes);
+        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
+        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / c.name, *document), c.expected)
+            << c.name;
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
+                  c.expected == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before")
+            << c.name;
+    }
+    NoteEditEngine::CNoteDocument document;
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
+              NoteFileRead::Missing);
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "dir.xml", document),
+              NoteFileRead::Unreadable);
+    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
+    EXPECT_EQ(LoadNoteFile(failing, folder / "note.xml", document), NoteFileRead::Unreadable);
+}
+
+TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
+    const CTempFolder folder;
+    CFakeTreePane pane;
+    CNotesFolderStore store(folder.Path(), pane, NoteStorage::FileSystem());
+    CTreeItemRecord record(u"1700000000000001");
+    for (const std::string& bytes : {std::string(), std::string("<note created=\"1\""),
+                                     std::string("<html>not ours</html>")}) {
+        WriteBytes(store.NoteFilePath(record), bytes);
+        EXPECT_EQ(store.LoadNoteDocument(record), nullptr);
+        NoteEditEngine::CNoteDocument empty;
+        EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
+        EXPECT_EQ(ReadBytes(store.NoteFilePath(record)), bytes);
+    }
+    EXPECT_TRUE(pane.Messages().empty());
+}
+
+struct CFakePicker final : CFolderPicker {
+    std::u16string PickFolder(std::u16string_view caption, std::u16string_view prompt) override {
+        asked.push_back(std::u16string(caption) + u"|" + std::u16string(prompt));
+        return answer;
+    }
+    std::u16string answer;
+    std::vector<std::u16string> asked;
+};
+
+struct CFakeTimer final : CSaveTimer {
+    void Start(int32_t milliseconds) override {
+        running = true;
+        interval = milliseconds;
+        ++starts;
+    }
+    void Stop() override { running = false; }
+    bool running = false;
+    int32_t interval = 0;
+    int starts = 0;
+};
+
+TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) {
+    TestSupport::CFakeSettings settings;
+    EXPECT_EQ(GetNotesFolder(settings), u"");
+    SetNotesFolder(settings, u"/home/u/Notes");
+    EXPECT_EQ(settings.values.at(u"NoteStore/NoteStorePath"), u"/home/u/Notes");
+    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
+
+    CFakePicker picker;
+    picker.answer = u"/chosen";
+    EXPECT_EQ(ChooseNotesFolder(picker), u"/chosen");
+    EXPECT_EQ(ChooseNotesFolder(picker, u"Where?"), u"/chosen");
+    EXPECT_EQ(picker.asked,
+              (std::vector<std::u16string>{u"Select Folder|Please select a folder for your notes.",
+                                           u"Select Folder|Where?"}));
+
+    // The same folder again, or a cancel, changes nothing.
+    for (const std::u16string answer : {u"/home/u/Notes", u""}) {
+        picker.answer = answer;
+        EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"");
+    }
+    picker.answer = u"/home/u/Notes/";
+    EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"/home/u/Notes/");
+    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
+}
+
+std::set<std::string> FileNames(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
+    const CTempFolder startUp;
+    const CTempFolder notes;
+    WriteBytes(startUp / "index.xml", "startup index");
+    WriteBytes(startUp / "1000000000000001.xml", "startup note");
+    WriteBytes(startUp / "readme.xml", "startup readme");
+    WriteBytes(startUp / "ignored.txt", "not copied");
+    WriteBytes(notes / "1000000000000001.xml", "the user's own note");
+    WriteBytes(notes / "readme.xml", "the user's readme");
+    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 3u);
+    EXPECT_EQ(ReadBytes(notes / "1000000000000001.xml"), "the user's own note");
+    EXPECT_EQ(ReadBytes(notes / "readme.xml"), "the user's readme");
+    EXPECT_EQ(ReadBytes(notes / "readme-2.xml"), "startup readme");
+    EXPECT_EQ(ReadBytes(notes / "index.xml"), "startup index");
+    const std::set<std::string> names = FileNames(notes.Path());
+    ASSERT_EQ(names.size(), 5u);
+    const auto renamed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+        return n != "1000000000000001.xml" &&
+               IsValidNoteId(NoteStorage::Utf8ToUtf16(n.substr(0, n.size() - 4)));
+    });
+    ASSERT_NE(renamed, names.end());
+    EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");
+    // A folder with an index is no new folder.
+    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 0u);
+    EXPECT_EQ(FileNames(notes.Path()).size(), 5u);
+}
+
+// A notes folder with its tree pane, manager and save policy.
+struct CFolderFixture {
+    CTempFolder folder;
+    CFakeTreePane pane;
+    CFaultyFileSystem fs;
+    CNotesFolderStore store{folder.Path(), pane, fs};
+    NoteLayoutEngine::TestSupport::CTestNoteView view;
+    TestSupport::CFakeSettings settings;
+    TestSupport::CFakeStatusLine status;
+    CDocumentManager manager{pane, view, store, settings, status};
+    CFakeTimer timer;
+    CSavePolicy policy{pane, manager, store, timer};
+
+    void WriteNote(const char* id, const char* content) {
+        WriteBytes(folder / (std::string(id) + ".xml"), NoteFileBytes(content));
+    }
+    void WriteIndex(std::initializer_list<const char*> ids) {
+        std::string text = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
+        for (const char* id : ids)
+            text += "<item id=\"" + std::string(id) + "\" username=\"n" + id + "\"></item>\n";
+        WriteBytes(folder / "index.xml", text + "</tree>");
+    }
+    std::vector<std::u16string> Ids() {
+        std::vector<std::u16string> ids;
+        for (TreeItem item : pane.AllItems())
+            ids.push_back(pane.Record(item).id);
+        return ids;
+    }
+};
+
+TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6named");
+    f.WriteNote("22", "\u00B6hidden by an older index");
+    f.WriteNote("abc", "\u00B6not an identifier");
+    f.WriteNote("INDEX", "\u00B6not a note");
+    WriteBytes(f.folder / "33.XML", "other case");
+    std::filesystem::create_directory(f.folder / "44.xml");
+    f.WriteIndex({"11"});
+    EXPECT_TRUE(f.policy.LoadTree());
+    EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
+    EXPECT_EQ(f.pane.Label(f.pane.AllItems()[1]), u"Orphan note");
+    // Adopted items reach the index at once; nothing is renamed aside.
+    CFakeTreePane again;
+    CNotesFolderStore store(f.folder.Path(), again, f.fs);
+    EXPECT_EQ(store.AdoptOrphanNotes(again), 2u);  // 11 and 22 only
+    EXPECT_EQ(FileNames(f.folder.Path()).count("index.xml"), 1u);
+    EXPECT_EQ(FileNames(f.folder.Path()).size(), 7u);
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
+}
+
+TEST(SavePolicyTest, AnUnreadableIndexIsSetAsideNeverOverwritten) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6one");
+    WriteBytes(f.folder / "index.xml", "<tre damaged");
+    EXPECT_FALSE(f.policy.LoadTree());
+    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
+    std::vector<std::string> aside;
+    for (const std::string& name : FileNames(f.folder.Path()))
+        if (name.starts_with("index.xml.unreadable-")) aside.push_back(name);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadBytes(f.folder / aside[0]), "<tre damaged");
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+
+    // A second damaged index in the same second keeps the first one aside too.
+    CFolderFixture g;
+    WriteBytes(g.folder / "index.xml", "second");
+    WriteBytes(g.folder / aside[0], "first");
+    EXPECT_FALSE(g.policy.LoadTree());
+    EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
+    EXPECT_EQ(FileNames(g.folder.Path()).size(), 3u);
+}
+
+TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6one");
+    f.WriteNote("22", "\u00B6two");
+    f.WriteIndex({"11"});
+    // Adoption writes the index; then the other machine writes its own.
+    std::filesystem::remove(f.folder / "22.xml");
+    ASSERT_TRUE(f.policy.LoadTree());
+    f.WriteNote("22", "\u00B6two");
+    f.WriteIndex({"22", "11"});
+    const std::string theirs = ReadBytes(f.folder / "index.xml");
+    ASSERT_TRUE(f.policy.SaveTree());
+    EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
+    size_t aside = 0;
+    for (const std::string& name : FileNames(f.folder.Path())) {
+        if (!name.starts_with("index.xml.changed-")) continue;
+        ++aside;
+        EXPECT_EQ(ReadBytes(f.folder / name), theirs);
+    }
+    EXPECT_EQ(aside, 1u);
+    // Ours, written by us, is not set aside again.
+    ASSERT_TRUE(f.policy.SaveTree());
+    EXPECT_EQ(FileNames(f.folder.Path()).size(), 4u);
+
+    // When theirs cannot be set aside, ours is not written over it; when ours cannot be
+    // written, theirs is safe aside and ours is written at the next save.
+    f.WriteIndex({"22"});
+    const std::string later = ReadBytes(f.folder / "index.xml");
+    f.fs.SetFault(Fault::ReplaceFails);
+    EXPECT_FALSE(f.policy.SaveTree());
+    EXPECT_EQ(ReadBytes(f.folder / "index.xml"), later);
+    f.fs.SetFault(Fault::CreateFails);
+    EXPECT_FALSE(f.policy.SaveTree());
+    size_t kept = 0;
+    for (const std::string& name : FileNames(f.folder.Path()))
+        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == later;
+    EXPECT_EQ(kept, 1u);
+    f.fs.SetFault(Fault::None);
+    EXPECT_TRUE(f.policy.SaveTree());
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+}
+
+TEST(SavePolicyTest, TheTimerSavesTheTreeThenTheNotesFiveMinutesAfterTheLastCaretMove) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6one");
+    f.WriteIndex({"11"});
+    ASSERT_TRUE(f.policy.LoadTree());
+    const TreeItem item = f.pane.AllItems()[0];
+    f.manager.LoadItem(item, TreeItem::None);
+    for (int edit = 0; edit < 10; ++edit) {
+        NoteEditEngine::CNotePosition end = f.manager.FindDocument(item)->End();
+        f.manager.FindDocument(item)->InsertPlainText(end, u"x");
+        f.policy.OnCaretMoved();
+    }
+    EXPECT_EQ(f.fs.replaced, 0);
+    EXPECT_TRUE(f.timer.running);
+    EXPECT_EQ(f.timer.interval, 300000);
+    EXPECT_EQ(f.timer.starts, 10);
+    f.policy.OnSaveTimer();
+    EXPECT_FALSE(f.timer.running);
+    EXPECT_EQ(f.fs.replaced, 2);  // index.xml, then the note
+    f.policy.OnItemDeselected(item);
+    EXPECT_EQ(f.fs.replaced, 2);  // saved already
+    f.policy.OnTreeChanged();
+    EXPECT_EQ(f.fs.replaced, 3);
+    EXPECT_TRUE(f.policy.Close());
+    EXPECT_EQ(f.fs.replaced, 4);
+}
+
+}  // namespace
+}  // namespace NoteTreeEngine
