@@ -23,6 +23,7 @@
 // what incremental redraws left on screen can be compared with a full repaint.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -256,12 +257,28 @@ private:
         const int32_t descent = (font.cellHeight + 1) / 5;
         return {font.cellHeight - descent, descent, font.fixedWidth ? 2 : 0, kCharWidth};
     }
+    // Looks are cached as the window caches its styles, so that layout costs what it costs there.
+    static constexpr size_t kLooksPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
+    struct CachedLook {
+        bool valid = false;
+        bool printing = false;
+        TextSize size = TextSize::kMedium;
+        StyleLook look;
+    };
+
     void Apply() {
-        const StyleLook look = LookOf(m_paragraph, m_style, m_selected,
-                                      TextScaleOf(textSize, printing), printing, Measure);
-        m_text = look.text;
-        m_background = look.background;
-        SetMetrics(look.metrics);
+        const uint32_t paragraph = m_paragraph < NoteEditEngine::kParagraphStyleCount
+                                       ? m_paragraph
+                                       : NoteEditEngine::kNormal;
+        CachedLook& cached =
+            m_looks[paragraph * kLooksPerParagraph + m_style.Word() * 2 + (m_selected ? 1 : 0)];
+        if (!cached.valid || cached.printing != printing || cached.size != textSize)
+            cached = {true, printing, textSize,
+                      LookOf(paragraph, m_style, m_selected, TextScaleOf(textSize, printing),
+                             printing, Measure)};
+        m_text = cached.look.text;
+        m_background = cached.look.background;
+        SetMetrics(cached.look.metrics);
     }
 
     NoteEditEngine::CharacterStyle m_style;
@@ -270,6 +287,7 @@ private:
     bool m_selected = false;
     Color m_text = kBlack;
     Color m_background = kWhite;
+    std::array<CachedLook, NoteEditEngine::kParagraphStyleCount * kLooksPerParagraph> m_looks;
 };
 
 }  // namespace NoteLayoutEngine::TestSupport
