@@ -18,17 +18,11 @@
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
-using NoteEditor::Scaled;
-using NoteEditor::TextScale;
 
 namespace {
 
 QColor ToQColor(NoteLayoutEngine::Color colour) {
     return QColor(colour.red, colour.green, colour.blue);
-}
-
-QColor Inverted(const QColor& colour) {
-    return QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
 }
 
 // A menu (a popup, or the menu bar in keyboard mode) borrows the keyboard while it is open; the
@@ -111,74 +105,35 @@ const CNoteScrollView::StyleState& CNoteScrollView::StateFor(uint32_t paragraph,
                                                              uint32_t characterWord,
                                                              bool selected) {
     if (paragraph >= NoteEditEngine::kParagraphStyleCount) paragraph = NoteEditEngine::kNormal;
-    std::unique_ptr<StyleState>& slot =
-        m_states[paragraph * 16 + (characterWord & 7) * 2 + (selected ? 1 : 0)];
-    if (slot) return *slot;
-    using namespace NoteEditEngine;
-    const TextScale scale = NoteEditor::TextScaleOf(m_textScale, m_printing);
-    auto state = std::make_unique<StyleState>();
-    NoteLayoutEngine::LayoutMetrics& metrics = state->metrics;
-    metrics.viewMargins = {0, Scaled(10, scale), Scaled(15, scale), Scaled(15, scale)};
-    metrics.noteMargins = {Scaled(20, scale), Scaled(20, scale), 0, 0};
-    metrics.indentUnit = 4 * m_fonts.Get(true, Scaled(16, scale), false, false).AverageCharWidth();
-    metrics.markerUnit = scale.markerUnit;
-    metrics.lineThickness = scale.lineThickness;
-    QColor text = ToQColor(NoteLayoutEngine::kBlack);
-    QColor background = ToQColor(NoteLayoutEngine::kWhite);
-    bool fixed = false;
-    bool bold = false;
-    int32_t cell = Scaled(16, scale);
-    int32_t above = 0;
-    int32_t below = 0;
-    switch (paragraph) {
-        case kNormal:
-            above = below = Scaled(3, scale);
-            break;
-        case kHeader1:
-            cell = Scaled(24, scale), bold = true, above = Scaled(20, scale),
-            below = Scaled(3, scale);
-            break;
-        case kHeader2:
-            cell = Scaled(20, scale), bold = true, above = Scaled(15, scale),
-            below = Scaled(2, scale);
-            break;
-        case kHeader3:
-            bold = true, above = Scaled(10, scale), below = Scaled(1, scale);
-            break;
-        case kFixedWidth:
-            fixed = true;
-            break;
-        default:
-            break;
-    }
-    if (IsHeaderStyle(paragraph)) text = ToQColor(NoteLayoutEngine::kHeaderText);
-    if (m_printing) text = ToQColor(NoteLayoutEngine::kBlack);
     const CharacterStyle character(characterWord);
-    if (character.Test(CharacterStyle::kStrong)) bold = true;
-    if (character.Test(CharacterStyle::kHighlight))
-        background = ToQColor(NoteLayoutEngine::kHighlightBackground);
-    const bool italic = character.Test(CharacterStyle::kComment);
-    if (italic) text = ToQColor(NoteLayoutEngine::kCommentText);
-    if (selected && !m_printing) {
-        text = Inverted(text);
-        background = Inverted(background);
-    }
-    state->text = text;
-    state->background = background;
-    state->font = &m_fonts.Get(fixed, cell, bold, italic);
-    metrics.lineHeight = state->font->Height();
-    metrics.ascent = state->font->Ascent();
-    metrics.descent = state->font->Descent();
-    metrics.paragraphSpacing = {above, below, 0, 0};
-    metrics.rowMargins = {0, state->font->ExternalLeading(),
-                          IsListStyle(paragraph) ? 2 * scale.markerUnit : 0, 0};
+    std::unique_ptr<StyleState>& slot =
+        m_states[paragraph * kStatesPerParagraph + character.Word() * 2 + (selected ? 1 : 0)];
+    if (slot) return *slot;
+    const NoteLayoutEngine::TextScale scale =
+        NoteLayoutEngine::TextScaleOf(NoteEditor::TextSizeOf(m_textScale), m_printing);
+    const NoteLayoutEngine::StyleLook look = NoteLayoutEngine::LookOf(
+        paragraph, character, selected, scale, m_printing,
+        [this](const NoteLayoutEngine::FontRequest& request) {
+            const CFontEntry& font = FontEntryFor(request);
+            return NoteLayoutEngine::FontMeasures{font.Ascent(), font.Descent(),
+                                                  font.ExternalLeading(), font.AverageCharWidth()};
+        });
+    auto state = std::make_unique<StyleState>();
+    state->font = &FontEntryFor(look.font);
+    state->text = ToQColor(look.text);
+    state->background = ToQColor(look.background);
+    state->metrics = look.metrics;
     slot = std::move(state);
     return *slot;
 }
 
+CFontEntry& CNoteScrollView::FontEntryFor(const NoteLayoutEngine::FontRequest& request) {
+    return m_fonts.Get(request.fixedWidth, request.cellHeight, request.bold, request.italic);
+}
+
 void CNoteScrollView::Apply() {
     m_state = &StateFor(m_paragraphStyle, m_characterStyle.Word(), m_selected);
-    m_metrics = m_state->metrics;
+    SetMetrics(m_state->metrics);
 }
 
 void CNoteScrollView::ResetStyle() {
@@ -300,14 +255,14 @@ int32_t CNoteScrollView::DrawRun(std::u16string_view text, int32_t x, int32_t y)
         width += advance;
         i += units - 1;
     }
-    const int32_t height = m_metrics.lineHeight;
+    const int32_t height = Metrics().lineHeight;
     if (!painting) {
         AddDirty(x, y, width, height);
         return width;
     }
     m_painter->fillRect(QRect(x, y, width, height), m_state->background);
     m_painter->setPen(m_state->text);
-    const QPointF baseline(x, y + m_metrics.ascent);
+    const QPointF baseline(x, y + Metrics().ascent);
     if (!m_glyphs.isEmpty()) {
         QGlyphRun run;
         run.setRawFont(font.RawFont());
@@ -328,8 +283,8 @@ int32_t CNoteScrollView::DrawRun(std::u16string_view text, int32_t x, int32_t y)
 void CNoteScrollView::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {
     using namespace NoteEditEngine;
     if (!IsListStyle(m_paragraphStyle)) return;
-    const int32_t u = m_metrics.markerUnit;
-    const int32_t t = m_metrics.lineThickness;
+    const int32_t u = Metrics().markerUnit;
+    const int32_t t = Metrics().lineThickness;
     if (m_painter == nullptr) {
         AddDirty(x - 2 * u, y + (height - u) / 2, u + 1, u + 1);
         return;
@@ -372,7 +327,7 @@ void CNoteScrollView::DrawNoteHeader(int32_t, int32_t, int32_t, int32_t, bool) {
 void CNoteScrollView::DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
                                         bool isLast) {
     if (isLast) return;
-    const int32_t half = m_metrics.lineThickness / 2;
+    const int32_t half = Metrics().lineThickness / 2;
     FillRect(x, y + height - half, width, half,
              m_printing ? ToQColor(NoteLayoutEngine::kBlack) : QColor(192, 192, 192));
 }
@@ -425,8 +380,9 @@ void CNoteScrollView::ScrollBy(int32_t dy) {
 void CNoteScrollView::ScrollToNote(CNoteDocument* note) {
     if (note == nullptr || NoteIndex(note) < 0) return;
     const CNotePosition start = note->Start();
-    const int32_t y = PointOf(start).y - SpaceAbove(start);
-    if (TreeHeight() > viewport()->height()) verticalScrollBar()->setValue(y);
+    const NoteLayoutEngine::CaretGeometry caret = CaretGeometryOf(start);
+    if (TreeHeight() > viewport()->height())
+        verticalScrollBar()->setValue(caret.point.y - caret.spaceAbove);
     SetCaret(start, false, true);
 }
 
@@ -437,12 +393,12 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
     m_caretTreeRect = QRect();
     m_preeditTreeRect = QRect();
     if (HasNotes() && !Active().IsNull()) {
-        const CNotePosition active = Active();
-        const NoteLayoutEngine::Point point = PointOf(active);
-        const int32_t textHeight = TextHeight(active);
+        const NoteLayoutEngine::CaretGeometry caret = CaretGeometryOf(Active());
+        const NoteLayoutEngine::Point point = caret.point;
+        const int32_t textHeight = caret.textHeight;
         if (scroll) {
-            const int32_t top = point.y - SpaceAbove(active);
-            const int32_t bottom = point.y + textHeight + SpaceBelow(active);
+            const int32_t top = point.y - caret.spaceAbove;
+            const int32_t bottom = point.y + textHeight + caret.spaceBelow;
             const int32_t clientHeight = viewport()->height();
             if (top < ScrollTop()) {
                 verticalScrollBar()->setValue(top);

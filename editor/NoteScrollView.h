@@ -131,10 +131,16 @@ private:
         NoteLayoutEngine::LayoutMetrics metrics;
     };
 
+    // One cached state per paragraph style, character style and selected flag.
+    static constexpr size_t kStatesPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
+    static constexpr size_t kStateCount =
+        NoteEditEngine::kParagraphStyleCount * kStatesPerParagraph;
+
     void Apply();
     [[nodiscard]] const StyleState& StateFor(uint32_t paragraph, uint32_t characterWord,
                                              bool selected);
     void InvalidateStyleStates();
+    CFontEntry& FontEntryFor(const NoteLayoutEngine::FontRequest& request);
     void SetTextScale(int command);
     void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
     void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
@@ -181,8 +187,7 @@ private:
     // Kept between runs so that drawing a run allocates nothing.
     QList<quint32> m_glyphs;
     QList<QPointF> m_glyphPositions;
-    std::array<std::unique_ptr<StyleState>, 160> m_states;
-    int32_t m_indentUnit = 0;
+    std::array<std::unique_ptr<StyleState>, kStateCount> m_states;
 
     QRect m_caretTreeRect;  // tree coordinates; empty when hidden
     QString m_preedit;

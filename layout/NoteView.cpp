@@ -154,31 +154,55 @@ int32_t CNoteView::RowHeight(const CNotePosition& position) {
     return location.row != nullptr ? location.row->Height() : 0;
 }
 
-int32_t CNoteView::TextHeight(const CNotePosition& position) {
-    const RowLocation location = LocateRow(position);
-    if (location.row == nullptr) return 0;
-    const Margins& margins = location.row->GetMargins();
-    return location.row->Height() - margins.top - margins.bottom;
+namespace {
+
+int32_t TextHeightOf(const CNoteRowGlyph& row) noexcept {
+    return row.Height() - row.GetMargins().top - row.GetMargins().bottom;
 }
 
-int32_t CNoteView::SpaceAbove(const CNotePosition& position) {
-    const RowLocation location = LocateRow(position);
-    if (location.row == nullptr) return 0;
-    int32_t space = location.row->GetMargins().top;
-    for (const CNoteGlyph* glyph = location.row;
+int32_t SpaceAboveOf(const CNoteRowGlyph& row) noexcept {
+    int32_t space = row.GetMargins().top;
+    for (const CNoteGlyph* glyph = &row;
          glyph->Parent() != nullptr && glyph->PreviousSibling() == nullptr; glyph = glyph->Parent())
         space += glyph->Parent()->GetMargins().top;
     return space;
 }
 
-int32_t CNoteView::SpaceBelow(const CNotePosition& position) {
-    const RowLocation location = LocateRow(position);
-    if (location.row == nullptr) return 0;
-    int32_t space = location.row->GetMargins().bottom;
-    for (const CNoteGlyph* glyph = location.row;
+int32_t SpaceBelowOf(const CNoteRowGlyph& row) noexcept {
+    int32_t space = row.GetMargins().bottom;
+    for (const CNoteGlyph* glyph = &row;
          glyph->Parent() != nullptr && glyph->NextSibling() == nullptr; glyph = glyph->Parent())
         space += glyph->Parent()->GetMargins().bottom;
     return space;
+}
+
+}  // namespace
+
+int32_t CNoteView::TextHeight(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    return location.row != nullptr ? TextHeightOf(*location.row) : 0;
+}
+
+int32_t CNoteView::SpaceAbove(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    return location.row != nullptr ? SpaceAboveOf(*location.row) : 0;
+}
+
+int32_t CNoteView::SpaceBelow(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    return location.row != nullptr ? SpaceBelowOf(*location.row) : 0;
+}
+
+CaretGeometry CNoteView::CaretGeometryOf(const CNotePosition& position) {
+    const RowLocation location = LocateRow(position);
+    // Without a row the walk stops at a margin; PointOf knows which.
+    if (location.row == nullptr) return {PointOf(position), 0, 0, 0};
+    ResetStyle();
+    const Point inRow = location.row->PointOf(position);
+    return {{location.x + inRow.x, location.y + inRow.y},
+            TextHeightOf(*location.row),
+            SpaceAboveOf(*location.row),
+            SpaceBelowOf(*location.row)};
 }
 
 // --- Caret ---

@@ -30,6 +30,18 @@ struct RowLocation {
     int32_t y = 0;
 };
 
+// Where the caret of a position stands and the room around it: the top-left of its text line,
+// the text line's height (the row without its margins), and the space above and below it that
+// must come into view with it (the row's margins, and those of every glyph it is the first or
+// last child of).
+struct CaretGeometry {
+    Point point;
+    int32_t textHeight = 0;
+    int32_t spaceAbove = 0;
+    int32_t spaceBelow = 0;
+    friend constexpr bool operator==(const CaretGeometry&, const CaretGeometry&) noexcept = default;
+};
+
 // The controller between the shown notes and a window: owns the glyph tree, keeps the ordered
 // list of shown notes (borrowed), the caret and the selection, and follows every change of the
 // shown notes as their observer. Everything that depends on the platform goes through the
@@ -179,6 +191,8 @@ public:
     [[nodiscard]] int32_t SpaceAbove(const NoteEditEngine::CNotePosition& position);
     [[nodiscard]] int32_t SpaceBelow(const NoteEditEngine::CNotePosition& position);
     [[nodiscard]] RowLocation LocateRow(const NoteEditEngine::CNotePosition& position);
+    // PointOf, TextHeight, SpaceAbove and SpaceBelow of a position from one walk to its row.
+    [[nodiscard]] CaretGeometry CaretGeometryOf(const NoteEditEngine::CNotePosition& position);
     [[nodiscard]] int32_t TreeHeight() const noexcept;
     [[nodiscard]] int32_t ViewWidth() const noexcept { return m_viewWidth; }
     [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_metrics; }
@@ -214,8 +228,8 @@ public:
     }
 
 protected:
-    // Written by the window when it applies a style.
-    LayoutMetrics m_metrics;
+    // The window's style application hands over the metrics of the style it made current.
+    void SetMetrics(const LayoutMetrics& metrics) noexcept { m_metrics = metrics; }
     // Set by BeginPaint from the clip box.
     void SetVisibleBand(int32_t top, int32_t height) noexcept {
         m_visibleTop = top;
@@ -235,6 +249,7 @@ private:
                     std::u16string_view text, bool matchCase, bool wholeWord,
                     NoteEditEngine::CNotePosition& start, NoteEditEngine::CNotePosition& end);
 
+    LayoutMetrics m_metrics;
     int32_t m_viewWidth = 0;
     bool m_heightChanged = false;
     int32_t m_visibleTop = 0;

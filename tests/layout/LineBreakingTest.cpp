@@ -139,5 +139,28 @@ TEST_F(LineBreakingTest, UnitEndOfAParagraphIsTheNextMark) {
     EXPECT_EQ(documentGlyph->CreateSibling(nullptr, note->Start()), nullptr);
 }
 
+TEST_F(LineBreakingTest, CaretGeometryGivesPointHeightAndSpaceFromOneWalk) {
+    SetColumns(6);
+    NoteEditEngine::CNoteDocument* first = Show("¶[1,0]Title¶body text¶[9,0]fixed");
+    NoteEditEngine::CNoteDocument* second = Show("¶[5,0]item");
+    // A note's first row: its paragraph's spacing below; above, the note's top margin only.
+    EXPECT_EQ(view.CaretGeometryOf(first->Start()), (CaretGeometry{{15, 20}, 24, 20, 3}));
+    // The second row of "body text": nothing above, the paragraph's spacing below.
+    EXPECT_EQ(view.CaretGeometryOf(first->FromIndex(13)), (CaretGeometry{{31, 66}, 16, 0, 3}));
+    // The fixed face's leading and the note's bottom margin below the note's last row.
+    EXPECT_EQ(view.CaretGeometryOf(first->End()), (CaretGeometry{{55, 85}, 16, 0, 22}));
+    // After the list marker's margin; the view's bottom margin below the last note.
+    EXPECT_EQ(view.CaretGeometryOf(second->End()), (CaretGeometry{{59, 143}, 16, 20, 30}));
+    // Everywhere the same as the single queries.
+    for (NoteEditEngine::CNoteDocument* note : {first, second})
+        for (uint32_t i = 0; i < note->size(); ++i) {
+            const CNotePosition p = note->FromIndex(i);
+            EXPECT_EQ(view.CaretGeometryOf(p),
+                      (CaretGeometry{view.PointOf(p), view.TextHeight(p), view.SpaceAbove(p),
+                                     view.SpaceBelow(p)}))
+                << i;
+        }
+}
+
 }  // namespace
 }  // namespace NoteLayoutEngine::TestSupport

@@ -1,13 +1,14 @@
 #pragma once
 
-// A note view with fixed metrics that records what it draws, so that layouts, points, hit tests
-// and paint order can be asserted exactly.
+// A note view with fixed font measurements that records what it draws, so that layouts, points,
+// hit tests and paint order can be asserted exactly. Styles look as the real style table makes
+// them; only the fonts are fixed:
 //
-// Metrics at scale 1: every character 8 wide (a surrogate pair too), except the zero-width U+200B,
-// the combining marks U+0300..U+036F and lone surrogates (0 wide, laid out as "?"); line height 16
-// (ascent 13, descent 3), Header 1 24, Header 2 20; Fixed Width rows have an external leading of 2;
-// indent unit 32; marker unit 6; line thickness 2; view margins 0/10/15/15; note margins 20/20/0/0;
-// paragraph spacing as the style table gives it.
+// every character 8 wide (a surrogate pair too), except the zero-width U+200B, the combining
+// marks U+0300..U+036F and lone surrogates (0 wide, laid out as "?"); a font's descent is a fifth
+// of its cell height (cell 16: ascent 13, descent 3; Header 1 24: 19/5; Header 2 20: 16/4); the
+// fixed-width face has an external leading of 2. At Medium that gives an indent unit of 32,
+// marker unit 6, line thickness 2, view margins 0/10/15/15 and note margins 20/20/0/0.
 //
 // Draw calls are recorded as short strings:
 //   R(x,y)"text"       a run; "*" after it when selected, "s<word>" for a character style,
@@ -22,6 +23,7 @@
 // what incremental redraws left on screen can be compared with a full repaint.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,6 +31,7 @@
 
 #include "LayoutTypes.h"
 #include "NoteView.h"
+#include "StyleTable.h"
 #include "Styles.h"
 
 namespace NoteLayoutEngine::TestSupport {
@@ -104,6 +107,7 @@ public:
     int32_t clientHeight = 400;
     int32_t scrollTop = 0;
     bool printing = false;
+    TextSize textSize = TextSize::kMedium;
     bool recording = true;
 
     // What was drawn since the last Take().
@@ -133,8 +137,8 @@ public:
     void ScrollToNote(NoteEditEngine::CNoteDocument* note) override {
         if (note == nullptr) return;
         const NoteEditEngine::CNotePosition start = note->Start();
-        const int32_t y = PointOf(start).y - SpaceAbove(start);
-        if (TreeHeight() > clientHeight) scrollTop = y;
+        const CaretGeometry geometry = CaretGeometryOf(start);
+        if (TreeHeight() > clientHeight) scrollTop = geometry.point.y - geometry.spaceAbove;
         SetCaret(start, false, true);
     }
     void BeginUpdate() override {}
@@ -153,10 +157,11 @@ public:
     void UpdateCaret(bool scroll) override {
         ++caretUpdates;
         if (!HasNotes() || printing) return;
-        caret = PointOf(Active());
+        const CaretGeometry geometry = CaretGeometryOf(Active());
+        caret = geometry.point;
         if (!scroll) return;
-        const int32_t top = caret.y - SpaceAbove(Active());
-        const int32_t bottom = caret.y + TextHeight(Active()) + SpaceBelow(Active());
+        const int32_t top = caret.y - geometry.spaceAbove;
+        const int32_t bottom = caret.y + geometry.textHeight + geometry.spaceBelow;
         if (top < scrollTop) {
             scrollTop = top;
         } else if (bottom > scrollTop + clientHeight) {
@@ -179,14 +184,14 @@ public:
                 continue;
             const uint32_t cell = (1u << 28) | (m_paragraph << 20) | (m_selected ? 1u << 19 : 0) |
                                   (m_style.Word() << 16) | text[i];
-            Paint(x + characters * kCharWidth, y, kCharWidth, m_metrics.lineHeight, cell);
+            Paint(x + characters * kCharWidth, y, kCharWidth, Metrics().lineHeight, cell);
             ++characters;
         }
         return characters * kCharWidth;
     }
     void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override {
         if (!NoteEditEngine::IsListStyle(m_paragraph)) return;
-        const int32_t u = m_metrics.markerUnit;
+        const int32_t u = Metrics().markerUnit;
         Paint(x - 2 * u, y + (height - u) / 2, u, u, (2u << 28) | m_paragraph);
         Record("M(" + std::to_string(x) + "," + std::to_string(y) + "," +
                std::to_string(leftMargin) + "," + std::to_string(height) + ")" +
@@ -198,7 +203,7 @@ public:
     }
     void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
                            bool isLast) override {
-        const int32_t half = m_metrics.lineThickness / 2;
+        const int32_t half = Metrics().lineThickness / 2;
         if (!isLast) Paint(x, y + height - half, width, half, 3u << 28);
         Record("S(" + Box(x, y, width, height) + "," + (isLast ? "last" : "-") + ")");
     }
@@ -248,50 +253,32 @@ private:
         if (recording) calls.push_back(std::move(call));
     }
 
+    static FontMeasures Measure(const FontRequest& font) {
+        const int32_t descent = (font.cellHeight + 1) / 5;
+        return {font.cellHeight - descent, descent, font.fixedWidth ? 2 : 0, kCharWidth};
+    }
+    // Looks are cached as the window caches its styles, so that layout costs what it costs there.
+    static constexpr size_t kLooksPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
+    struct CachedLook {
+        bool valid = false;
+        bool printing = false;
+        TextSize size = TextSize::kMedium;
+        StyleLook look;
+    };
+
     void Apply() {
-        using namespace NoteEditEngine;
-        m_metrics.viewMargins = {0, 10, 15, 15};
-        m_metrics.noteMargins = {20, 20, 0, 0};
-        m_metrics.indentUnit = 4 * kCharWidth;
-        m_metrics.markerUnit = 6;
-        m_metrics.lineThickness = 2;
-        m_text = kBlack;
-        m_background = kWhite;
-        int32_t above = 0;
-        int32_t below = 0;
-        m_metrics.lineHeight = 16;
-        m_metrics.ascent = 13;
-        int32_t leading = 0;
-        switch (m_paragraph) {
-            case kNormal:
-                above = below = 3;
-                break;
-            case kHeader1:
-                above = 20, below = 3, m_metrics.lineHeight = 24, m_metrics.ascent = 19;
-                break;
-            case kHeader2:
-                above = 15, below = 2, m_metrics.lineHeight = 20, m_metrics.ascent = 16;
-                break;
-            case kHeader3:
-                above = 10, below = 1;
-                break;
-            case kFixedWidth:
-                leading = 2;
-                break;
-            default:
-                break;
-        }
-        if (IsHeaderStyle(m_paragraph)) m_text = kHeaderText;
-        if (printing) m_text = kBlack;
-        m_metrics.descent = m_metrics.lineHeight - m_metrics.ascent;
-        m_metrics.paragraphSpacing = {above, below, 0, 0};
-        m_metrics.rowMargins = {0, leading, IsListStyle(m_paragraph) ? 2 * 6 : 0, 0};
-        if (m_style.Test(CharacterStyle::kHighlight)) m_background = kHighlightBackground;
-        if (m_style.Test(CharacterStyle::kComment)) m_text = kCommentText;
-        if (m_selected && !printing) {
-            m_text = m_text.Inverted();
-            m_background = m_background.Inverted();
-        }
+        const uint32_t paragraph = m_paragraph < NoteEditEngine::kParagraphStyleCount
+                                       ? m_paragraph
+                                       : NoteEditEngine::kNormal;
+        CachedLook& cached =
+            m_looks[paragraph * kLooksPerParagraph + m_style.Word() * 2 + (m_selected ? 1 : 0)];
+        if (!cached.valid || cached.printing != printing || cached.size != textSize)
+            cached = {true, printing, textSize,
+                      LookOf(paragraph, m_style, m_selected, TextScaleOf(textSize, printing),
+                             printing, Measure)};
+        m_text = cached.look.text;
+        m_background = cached.look.background;
+        SetMetrics(cached.look.metrics);
     }
 
     NoteEditEngine::CharacterStyle m_style;
@@ -300,6 +287,7 @@ private:
     bool m_selected = false;
     Color m_text = kBlack;
     Color m_background = kWhite;
+    std::array<CachedLook, NoteEditEngine::kParagraphStyleCount * kLooksPerParagraph> m_looks;
 };
 
 }  // namespace NoteLayoutEngine::TestSupport
