@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <iterator>
 
 #include "ClipboardCommands.h"
 #include "ClipboardFormats.h"
@@ -353,9 +354,13 @@ bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
     if (ctrl) {
         if (key >= Qt::Key_0 && key <= Qt::Key_9) {
             if (shift) return false;
-            static constexpr uint32_t kDigitStyles[] = {9, 1, 2, 3, 5, 6, 8, 7};
+            // Ctrl+0..7 toggle these styles; 8 and 9 have none.
+            using namespace NoteEditEngine;
+            static constexpr uint32_t kDigitStyles[] = {kFixedWidth,   kHeader1,       kHeader2,
+                                                        kHeader3,      kUncheckedList, kCheckedList,
+                                                        kNegativeList, kPositiveList};
             const int digit = key - Qt::Key_0;
-            if (digit > 7) return false;
+            if (digit >= static_cast<int>(std::size(kDigitStyles))) return false;
             NoteEditor::ToggleParagraphStyle(*this, kDigitStyles[digit]);
             return true;
         }
