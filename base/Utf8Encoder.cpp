@@ -4,8 +4,10 @@
 
 namespace NoteBase {
 
-void AppendUtf8(std::string& out, char32_t codePoint) {
-    const uint32_t cp = codePoint;
+namespace {
+
+// Internal, so that the text loop below inlines it as the file writer always did.
+void Append(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -23,6 +25,12 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
     }
 }
 
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+    Append(out, codePoint);
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
     constexpr char32_t kReplacement = 0xFFFD;
     std::string out;
@@ -35,12 +43,12 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
                    text[i + 1] <= 0xDFFF) {
             const uint32_t cp = 0x10000 + ((uint32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            AppendUtf8(out, cp);
+            Append(out, cp);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
+            Append(out, kReplacement);
         } else {
-            AppendUtf8(out, c);
+            Append(out, c);
         }
     }
     return out;
