@@ -11,6 +11,6 @@ function(jotwell_header_check target)
     endforeach()
   endforeach()
   add_library(${target} OBJECT ${sources})
-  target_link_libraries(${target} PRIVATE jotwell_commands jotwell_storage jotwell_layout jotwell_model
-    jotwell_options)
+  target_link_libraries(${target} PRIVATE jotwell_commands jotwell_storage jotwell_layout
+    jotwell_model jotwell_base jotwell_options)
 endfunction()

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <iterator>
 
 #include "ClipboardCommands.h"
 #include "ClipboardFormats.h"

@@ -220,15 +220,6 @@ CNoteGlyph* CGlyphChildList::FindByY(int64_t y) const noexcept {
     return nullptr;
 }
 
-int64_t CGlyphChildList::OffsetOf(const CNoteGlyph* child) noexcept {
-    int64_t offset = child->m_treeLeft != nullptr ? child->m_treeLeft->m_sumLength : 0;
-    for (const CNoteGlyph* node = child; node->m_treeParent != nullptr; node = node->m_treeParent) {
-        const CNoteGlyph* parent = node->m_treeParent;
-        if (parent->m_treeRight == node) offset += parent->m_sumLength - node->m_sumLength;
-    }
-    return offset;
-}
-
 int64_t CGlyphChildList::HeightAbove(const CNoteGlyph* child) noexcept {
     int64_t above = child->m_treeLeft != nullptr ? child->m_treeLeft->m_sumHeight : 0;
     for (const CNoteGlyph* node = child; node->m_treeParent != nullptr; node = node->m_treeParent) {
@@ -240,10 +231,6 @@ int64_t CGlyphChildList::HeightAbove(const CNoteGlyph* child) noexcept {
 
 int64_t CGlyphChildList::TotalLength() const noexcept {
     return m_root != nullptr ? m_root->m_sumLength : 0;
-}
-
-int64_t CGlyphChildList::TotalHeight() const noexcept {
-    return m_root != nullptr ? m_root->m_sumHeight : 0;
 }
 
 }  // namespace NoteLayoutEngine

@@ -39,11 +39,9 @@ public:
     [[nodiscard]] CNoteGlyph* FindByOffset(int64_t offset) const noexcept;
     // The first child whose band [top, top + height) holds y; the last child when none does.
     [[nodiscard]] CNoteGlyph* FindByY(int64_t y) const noexcept;
-    // Summed lengths and heights of the children before `child`.
-    [[nodiscard]] static int64_t OffsetOf(const CNoteGlyph* child) noexcept;
+    // Summed heights of the children before `child`.
     [[nodiscard]] static int64_t HeightAbove(const CNoteGlyph* child) noexcept;
     [[nodiscard]] int64_t TotalLength() const noexcept;
-    [[nodiscard]] int64_t TotalHeight() const noexcept;
 
 private:
     void RotateUp(CNoteGlyph* node) noexcept;

@@ -50,10 +50,6 @@ void CNoteDocumentGlyph::KeepTrailingParagraph(int32_t width) {
     }
 }
 
-CNotePosition CNoteDocumentGlyph::UnitEnd(const CNotePosition& /*position*/) const {
-    return m_document->End();
-}
-
 std::unique_ptr<CNoteGlyph> CNoteDocumentGlyph::CreateSibling(
     CNoteGlyph* /*parent*/, const CNotePosition& /*position*/) const {
     return nullptr;

@@ -18,8 +18,6 @@ public:
     // Note margins, the paragraphs, then the trailing empty paragraph kept right.
     NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
                                          int64_t count, int32_t width, bool& aligned) override;
-    [[nodiscard]] NoteEditEngine::CNotePosition UnitEnd(
-        const NoteEditEngine::CNotePosition& position) const override;
     // Only the view glyph makes document glyphs: null.
     [[nodiscard]] std::unique_ptr<CNoteGlyph> CreateSibling(
         CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const override;

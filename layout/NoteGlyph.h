@@ -44,9 +44,6 @@ public:
     // Before `count` elements after position go: drops the children whose start goes with them.
     // Returns how many of the glyph's elements lie after position (see the base for the detail).
     virtual int64_t RemoveElements(const NoteEditEngine::CNotePosition& position, int64_t count);
-    // Where the layout unit that starts at position ends.
-    [[nodiscard]] virtual NoteEditEngine::CNotePosition UnitEnd(
-        const NoteEditEngine::CNotePosition& position) const = 0;
     // A new, empty glyph of the receiver's kind at position (null for a document glyph).
     [[nodiscard]] virtual std::unique_ptr<CNoteGlyph> CreateSibling(
         CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const = 0;

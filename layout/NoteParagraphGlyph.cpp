@@ -65,16 +65,8 @@ CNotePosition CNoteParagraphGlyph::FirstAffectedRow(const CNotePosition& positio
 
 bool CNoteParagraphGlyph::UnitFinished(const CNotePosition& p) const {
     // Rows end at the next mark at the latest, so a row that ended on a mark ended the
-    // paragraph: the same place as UnitEnd, found without walking the paragraph.
+    // paragraph, found without walking the paragraph.
     return (p.ElementIsParagraph() && !(p == m_start)) || p.IsAtEnd();
-}
-
-CNotePosition CNoteParagraphGlyph::UnitEnd(const CNotePosition& position) const {
-    // Through the tree's mark counts, not a walk over the paragraph.
-    const NoteEditEngine::CNoteDocument& document = *position.Document();
-    NoteEditEngine::ElementList::Node* mark = document.MarkAfter(position.Iterator().node());
-    const NoteEditEngine::ElementIterator end(mark != nullptr ? mark : document.Last(), &document);
-    return {position.Document(), end, (*end)->Style()};
 }
 
 std::unique_ptr<CNoteGlyph> CNoteParagraphGlyph::CreateSibling(

@@ -22,8 +22,6 @@ public:
     NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
                                          int64_t count, int32_t width, bool& aligned) override;
     // The next paragraph mark after position, or the note's last element.
-    [[nodiscard]] NoteEditEngine::CNotePosition UnitEnd(
-        const NoteEditEngine::CNotePosition& position) const override;
     [[nodiscard]] std::unique_ptr<CNoteGlyph> CreateSibling(
         CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const override;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "NoteView.h"
+#include "Utf8Encoder.h"
 
 namespace NoteLayoutEngine {
 
@@ -182,15 +183,9 @@ void CNoteRowGlyph::Dump(std::string& text) const {
         const char16_t code = CodeOf(*it);
         if ((*it)->IsParagraph()) {
             text += "\u00A7";
-        } else if (code < 0x80) {
-            text += static_cast<char>(code);
-        } else if (code < 0x800) {
-            text += static_cast<char>(0xC0 | (code >> 6));
-            text += static_cast<char>(0x80 | (code & 0x3F));
         } else {
-            text += static_cast<char>(0xE0 | (code >> 12));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
+            // Code unit by code unit: the dump shows how a pair is stored.
+            NoteBase::AppendUtf8(text, code);
         }
     }
     text += ']';
@@ -266,10 +261,6 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
 
 int64_t CNoteRowGlyph::RemoveElements(const CNotePosition& position, int64_t /*count*/) {
     return m_length - (IndexOf(position) - IndexOf(m_start));
-}
-
-CNotePosition CNoteRowGlyph::UnitEnd(const CNotePosition& position) const {
-    return position;
 }
 
 std::unique_ptr<CNoteGlyph> CNoteRowGlyph::CreateSibling(CNoteGlyph* parent,

@@ -25,8 +25,6 @@ public:
     NoteEditEngine::CNotePosition Reflow(const NoteEditEngine::CNotePosition& position,
                                          int64_t count, int32_t width, bool& aligned) override;
     int64_t RemoveElements(const NoteEditEngine::CNotePosition& position, int64_t count) override;
-    [[nodiscard]] NoteEditEngine::CNotePosition UnitEnd(
-        const NoteEditEngine::CNotePosition& position) const override;
     [[nodiscard]] std::unique_ptr<CNoteGlyph> CreateSibling(
         CNoteGlyph* parent, const NoteEditEngine::CNotePosition& position) const override;
 

@@ -12,6 +12,12 @@ namespace NoteLayoutEngine {
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
+namespace {
+// A redraw count that reaches past the last element of every shown note together: the redraw
+// then runs to the bottom of what is visible.
+constexpr int64_t kEveryShownElement = kWholeRange * 16;
+}  // namespace
+
 CNoteView::CNoteView() : m_viewGlyph(std::make_unique<CNoteViewGlyph>(this)) {}
 
 CNoteView::~CNoteView() {
@@ -255,7 +261,7 @@ void CNoteView::Redraw(const CNotePosition& position, int64_t count, bool whole)
         bool visible = true;
         if (!whole) {
             if (m_heightChanged) {
-                count = kWholeRange * 16;
+                count = kEveryShownElement;
                 m_heightChanged = false;
             }
             const CNotePosition top = HitTest(0, m_visibleTop);
@@ -285,7 +291,7 @@ void CNoteView::RedrawAll() {
         EndPaint();
         return;
     }
-    Redraw(FirstOfAll(), kWholeRange * 16, false);
+    Redraw(FirstOfAll(), kEveryShownElement, false);
 }
 
 // --- Layout ---

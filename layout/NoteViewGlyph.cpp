@@ -50,10 +50,6 @@ int64_t CNoteViewGlyph::RemoveElements(const CNotePosition& position, int64_t co
     return child != nullptr ? child->RemoveElements(position, count) : 0;
 }
 
-CNotePosition CNoteViewGlyph::UnitEnd(const CNotePosition& position) const {
-    return position.DocumentEnd();
-}
-
 std::unique_ptr<CNoteGlyph> CNoteViewGlyph::CreateSibling(CNoteGlyph* /*parent*/,
                                                           const CNotePosition& /*position*/) const {
     return std::make_unique<CNoteViewGlyph>(m_view);

@@ -564,14 +564,6 @@ public:
         Node* node = this->Select(i);
         return {node != nullptr ? node : this->EndNode(), this};
     }
-    // The element at index i by stepping from begin(): linear, kept for callers that walk anyway.
-    [[nodiscard]] iterator at_by_walk(uint32_t i) const noexcept {
-        iterator it = begin();
-        while (i-- > 0 && it != end())
-            ++it;
-        return it;
-    }
-
     [[nodiscard]] bool is_last(const iterator& it) const noexcept {
         return it.node() != this->EndNode() && it.node() == this->Last();
     }

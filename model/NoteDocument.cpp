@@ -1,6 +1,7 @@
 #include "NoteDocument.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cwctype>
 
 #include "Clock.h"
@@ -24,12 +25,12 @@ CNoteDocument::CNoteDocument()
     : m_undo(std::make_unique<CNoteUndoHistory>(*this)),
       m_created(CurrentTime()),
       m_modified(m_created) {
-    push_back(new CNoteParagraph(CharacterStyle{}, ParagraphFormat{}));
+    m_elements.push_back(new CNoteParagraph(CharacterStyle{}, ParagraphFormat{}));
 }
 
 CNoteDocument::~CNoteDocument() {
     m_undo.reset();
-    ClearFromBack([](CNoteElement* element) { delete element; });
+    m_elements.ClearFromBack([](CNoteElement* element) { delete element; });
     m_observers.clear();
 }
 
@@ -80,20 +81,26 @@ void CNoteDocument::Touch() noexcept {
 }
 
 ElementIterator CNoteDocument::LinkAfter(ElementIterator after, ElementPtr element) {
-    ElementIterator it = insert_after(after, element.get());
+    ElementIterator it = m_elements.insert_after(after, element.get());
     element.release();
     return it;
 }
 
 ElementIterator CNoteDocument::LinkBefore(ElementIterator before, ElementPtr element) {
-    ElementIterator it = insert(before, element.get());
+    ElementIterator it = m_elements.insert(before, element.get());
     element.release();
     return it;
 }
 
+ElementIterator CNoteDocument::AppendLoaded(ElementIterator last, ElementPtr element) {
+    // The last element has no right child, so the node links straight under it.
+    assert(m_elements.is_last(last));
+    return LinkAfter(last, std::move(element));
+}
+
 ElementIterator CNoteDocument::Destroy(ElementIterator element) noexcept {
     CNoteElement* doomed = *element;
-    ElementIterator next = erase(element);
+    ElementIterator next = m_elements.erase(element);
     delete doomed;
     return next;
 }

@@ -21,11 +21,14 @@ class CNoteUndoHistory;
 // modified time, records an undo step (unless recording is suspended) and, while
 // NotificationsEnabled is on, tells every observer. An operation that does not apply does
 // nothing and reports nothing.
-class CNoteDocument : public ElementList {
+//
+// The element list is the document's own: others read it through the members below, and only
+// the primitives (and AppendLoaded, for readers filling a new document) change it.
+class CNoteDocument {
 public:
     // One empty Normal paragraph; created and modified are now.
     CNoteDocument();
-    ~CNoteDocument() override;
+    ~CNoteDocument();
     CNoteDocument(const CNoteDocument&) = delete;
     CNoteDocument& operator=(const CNoteDocument&) = delete;
 
@@ -44,6 +47,18 @@ public:
     [[nodiscard]] int32_t Modified() const noexcept { return m_modified; }
     void SetCreated(int32_t time) noexcept { m_created = time; }
     void SetModified(int32_t time) noexcept { m_modified = time; }
+
+    // --- The elements, read-only ---
+
+    [[nodiscard]] const ElementList& Elements() const noexcept { return m_elements; }
+    [[nodiscard]] ElementIterator begin() const noexcept { return m_elements.begin(); }
+    [[nodiscard]] ElementIterator end() const noexcept { return m_elements.end(); }
+    [[nodiscard]] uint32_t size() const noexcept { return m_elements.size(); }
+    [[nodiscard]] uint32_t index(const ElementIterator& it) const noexcept {
+        return m_elements.index(it);
+    }
+    // The element at index i, logarithmic; end() when i is not below the size.
+    [[nodiscard]] ElementIterator select(uint32_t i) const noexcept { return m_elements.select(i); }
 
     // --- Positions ---
 
@@ -78,6 +93,11 @@ public:
     // returns and a few other controls vanish. One summary notification.
     void InsertPlainText(CNotePosition& p, std::u16string_view text, size_t startIndex = 0);
 
+    // Loading: links an owned element in after `last`, which must be the last element, with none
+    // of the per-edit work (no time stamp, no undo record, no notification). For readers that
+    // fill a document nobody shows yet; returns the new last element.
+    ElementIterator AppendLoaded(ElementIterator last, ElementPtr element);
+
     // --- Composite rules of the keyboard ---
 
     // Enter: ends a header into Normal, ends a list on an empty item, else breaks the paragraph.
@@ -107,6 +127,7 @@ private:
     // Unlinks and destroys; returns the follower.
     ElementIterator Destroy(ElementIterator element) noexcept;
 
+    ElementList m_elements;  // first, so that it outlives the undo history
     std::unique_ptr<CNoteUndoHistory> m_undo;
     std::vector<CNoteDocumentObserver*> m_observers;  // sorted by identity
     int32_t m_created = 0;

@@ -9,7 +9,7 @@ CNotePosition::CNotePosition(CNoteDocument* document, ElementIterator element,
     : m_document(document), m_element(element), m_typing(typing) {}
 
 const ElementList& CNotePosition::List() const noexcept {
-    return *m_document;
+    return m_document->Elements();
 }
 
 uint32_t CNotePosition::Index() const noexcept {

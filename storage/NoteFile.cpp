@@ -262,9 +262,7 @@ public:
 
 private:
     void Append(NoteEditEngine::ElementPtr element) {
-        // The last element has no right child, so this links the node straight under it.
-        m_last = m_doc.insert_after(m_last, element.get());
-        element.release();
+        m_last = m_doc.AppendLoaded(m_last, std::move(element));
         ++m_inserted;
     }
 

@@ -3,10 +3,12 @@
 #include <string>
 #include <string_view>
 
+#include "Utf8Encoder.h"
+
 namespace NoteStorage {
 
-// UTF-16 to UTF-8. An unpaired surrogate is written as U+FFFD, so the output is always valid.
-[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
+// UTF-16 to UTF-8; the core's one encoder, named here beside its decoder.
+using NoteBase::Utf16ToUtf8;
 
 // UTF-8 to UTF-16. Every ill-formed sequence (a stray continuation byte, a truncated or overlong
 // sequence, an encoded surrogate, a value above U+10FFFF, the bytes C0, C1 and F5..FF) decodes as

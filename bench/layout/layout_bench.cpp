@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -24,6 +25,11 @@ using NoteEditEngine::ParagraphFormat;
 using NoteLayoutEngine::TestSupport::CTestNoteView;
 
 constexpr int32_t kViewWidth = 30 + 100 * 8;  // rows of about 100 characters
+
+// Appends as the note reader does when it loads a file.
+void Append(CNoteDocument& note, NoteEditEngine::CNoteElement* element) {
+    note.AppendLoaded(std::prev(note.end()), NoteEditEngine::ElementPtr(element));
+}
 
 // Paragraphs of 40 to 400 characters of words, with a header every so often, checklist items and
 // bold runs; about `bytes` characters in all.
@@ -50,7 +56,7 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
             static_cast<CNoteParagraph*>(*note->begin())->SetFormat(format);
             first = false;
         } else {
-            note->push_back(new CNoteParagraph(CharacterStyle{}, format));
+            Append(*note, new CNoteParagraph(CharacterStyle{}, format));
         }
         ++written;
         int inWord = 0;
@@ -62,7 +68,7 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
                 if (pick(0, 30) == 0) bold = !bold;
                 c = i == 0 ? static_cast<char16_t>(u'A' + pick(0, 25)) : u' ';
                 if (i > 0) {
-                    note->push_back(new CNoteCharacter(CharacterStyle{}, c));
+                    Append(*note, new CNoteCharacter(CharacterStyle{}, c));
                     ++written;
                     continue;
                 }
@@ -70,7 +76,7 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
                 c = static_cast<char16_t>(u'a' + pick(0, 25));
                 --inWord;
             }
-            note->push_back(new CNoteCharacter(CharacterStyle(bold ? 1u : 0u), c));
+            Append(*note, new CNoteCharacter(CharacterStyle(bold ? 1u : 0u), c));
             ++written;
         }
     }
@@ -171,8 +177,9 @@ std::unique_ptr<CNoteDocument> MakeOneParagraph(int64_t length) {
     std::mt19937 random(7);
     for (int64_t i = 0; i < length; ++i) {
         const bool space = i % 8 == 7;
-        note->push_back(new CNoteCharacter(
-            CharacterStyle{}, space ? u' ' : static_cast<char16_t>(u'a' + random() % 26)));
+        Append(*note,
+               new CNoteCharacter(CharacterStyle{},
+                                  space ? u' ' : static_cast<char16_t>(u'a' + random() % 26)));
     }
     return note;
 }

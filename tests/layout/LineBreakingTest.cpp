@@ -128,15 +128,9 @@ TEST_F(LineBreakingTest, NotesStackWithTheirMargins) {
     EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 10);
 }
 
-TEST_F(LineBreakingTest, UnitEndOfAParagraphIsTheNextMark) {
-    SetColumns(10);
+TEST_F(LineBreakingTest, OnlyTheViewMakesDocumentGlyphs) {
     NoteEditEngine::CNoteDocument* note = Show("¶ab¶cd");
-    const CNoteGlyph* documentGlyph = view.Root().FirstChild();
-    const CNoteGlyph* paragraph = documentGlyph->FirstChild();
-    EXPECT_EQ(paragraph->UnitEnd(note->FromIndex(1)).Index(), 3u);
-    EXPECT_EQ(paragraph->NextSibling()->UnitEnd(note->FromIndex(3)), note->End());
-    EXPECT_EQ(documentGlyph->UnitEnd(note->Start()), note->End());
-    EXPECT_EQ(documentGlyph->CreateSibling(nullptr, note->Start()), nullptr);
+    EXPECT_EQ(view.Root().FirstChild()->CreateSibling(nullptr, note->Start()), nullptr);
 }
 
 TEST_F(LineBreakingTest, CaretGeometryGivesPointHeightAndSpaceFromOneWalk) {

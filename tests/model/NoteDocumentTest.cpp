@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "ModelTestSupport.h"
 #include "NoteDocument.h"
@@ -107,6 +108,45 @@ TEST_F(NoteDocumentTest, ParagraphOfAndParagraphEnd) {
     EXPECT_EQ(doc->ParagraphElementCount(c), 3u);
     EXPECT_FALSE(c.IsAtEnd());
     EXPECT_TRUE(doc->End().IsAtParagraphEnd());
+}
+
+// --- Loading ---
+
+// Whether code outside the document could link or unlink elements of its list.
+template <typename Document>
+concept ListEditableFromOutside = requires(Document& d, CNoteElement* e, ElementIterator it) {
+    d.push_back(e);
+}
+|| requires(Document& d, ElementIterator it) {
+    d.erase(it);
+}
+|| requires(Document& d, ElementIterator it, CNoteElement* e) {
+    d.insert_after(it, e);
+};
+
+TEST_F(NoteDocumentTest, LoadingAppendsSilentlyAndOnlyTheDocumentEditsItsList) {
+    EXPECT_FALSE((std::is_base_of_v<ElementList, CNoteDocument>));
+    EXPECT_FALSE(ListEditableFromOutside<CNoteDocument>);
+
+    PinnedClock clock(100);
+    CNoteDocument doc;
+    doc.AddObserver(&observer);
+    clock.Set(200);
+    ElementIterator last = doc.begin();
+    last = doc.AppendLoaded(last, ElementPtr(new CNoteCharacter(CharacterStyle{}, u'a')));
+    last = doc.AppendLoaded(
+        last, ElementPtr(new CNoteParagraph(CharacterStyle{}, ParagraphFormat(kHeader1, 0))));
+    last = doc.AppendLoaded(last, ElementPtr(new CNoteCharacter(CharacterStyle{1}, u'b')));
+    EXPECT_EQ(Dump(doc), "¶a¶[1,0]{1}b");
+    EXPECT_EQ(last, doc.select(3));
+    // No time stamp, no undo step, no notification: the reader does those for the whole load.
+    EXPECT_EQ(doc.Modified(), 100);
+    EXPECT_FALSE(doc.UndoHistory().CanUndo());
+    EXPECT_EQ(observer.Take(), "");
+    // The paragraphs are found through the list's mark counts, so those hold after the load.
+    EXPECT_EQ(doc.FromIndex(3).ParagraphOf().Index(), 2u);
+    EXPECT_EQ(doc.FromIndex(1).ParagraphEnd().Index(), 1u);
+    EXPECT_EQ(doc.End().ParagraphOf().ParagraphFormatOf(), ParagraphFormat(kHeader1, 0));
 }
 
 TEST_F(NoteDocumentTest, WordCharactersByCodeUnit) {

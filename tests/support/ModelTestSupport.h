@@ -24,6 +24,7 @@
 #include "NoteElement.h"
 #include "NoteUndoHistory.h"
 #include "Styles.h"
+#include "Utf8Encoder.h"
 
 namespace NoteEditEngine::TestSupport {
 
@@ -68,37 +69,24 @@ inline std::u16string Utf16(std::string_view utf8) {
     return out;
 }
 
-// Each code unit on its own, so lone surrogates survive a round trip through Utf16.
-inline void AppendUtf8(std::string& out, char16_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 inline constexpr char16_t kMarkSign = u'\u00B6';
 
 // The ASCII digits and signs of a format or style number, units[from, to).
 inline std::string Utf8Of(const std::u16string& units, size_t from, size_t to) {
     std::string out;
     for (size_t i = from; i < to && i < units.size(); ++i)
-        AppendUtf8(out, units[i]);
+        NoteBase::AppendUtf8(out, units[i]);
     return out;
 }
 
 // Replaces the content of a fresh document (one empty mark, nothing recorded) with `text`. The
-// elements are linked directly, so no undo step and no notification comes of it.
+// elements are appended as a reader loads them, so no undo step and no notification comes of it.
 inline void Fill(CNoteDocument& doc, std::string_view text) {
     const std::u16string units = Utf16(text);
     ASSERT_EQ(doc.size(), 1u);
     CharacterStyle style;
     bool first = true;
+    ElementIterator last = doc.begin();
     for (size_t i = 0; i < units.size(); ++i) {
         const char16_t c = units[i];
         if (c == u'{') {
@@ -122,12 +110,12 @@ inline void Fill(CNoteDocument& doc, std::string_view text) {
                 mark->SetStyle(style);
                 first = false;
             } else {
-                doc.push_back(new CNoteParagraph(style, format));
+                last = doc.AppendLoaded(last, ElementPtr(new CNoteParagraph(style, format)));
             }
         } else {
             ASSERT_FALSE(first) << "a document starts with a paragraph mark";
             if (c == u'\\' && i + 1 < units.size()) ++i;
-            doc.push_back(new CNoteCharacter(style, units[i]));
+            last = doc.AppendLoaded(last, ElementPtr(new CNoteCharacter(style, units[i])));
         }
     }
     ASSERT_FALSE(first) << "a document starts with a paragraph mark";
@@ -160,7 +148,8 @@ inline std::string Dump(const CNoteDocument& doc) {
         } else {
             const char16_t c = AsCharacter(element)->CodeUnit();
             if (c == u'\\' || c == u'{' || c == u'[' || c == kMarkSign) out.push_back('\\');
-            AppendUtf8(out, c);
+            // Each code unit on its own, so lone surrogates survive a round trip through Utf16.
+            NoteBase::AppendUtf8(out, c);
         }
     }
     return out;
