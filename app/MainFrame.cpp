@@ -1,4 +1,4 @@
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,14 +13,14 @@
 #include <filesystem>
 #include <new>
 
-#include "CommandIds.h"
-#include "CommandKeys.h"
-#include "CommandTable.h"
-#include "MessageBox.h"
-#include "NoteFile.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
-#include "XmlPrimitives.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "editor/CommandKeys.h"
+#include "editor/MessageBox.h"
+#include "editor/NoteScrollView.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/NoteFile.h"
+#include "storage/XmlPrimitives.h"
 
 using namespace CommandIds;
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "CommandTarget.h"
-#include "NoteDocument.h"
+#include "commands/CommandTarget.h"
+#include "model/NoteDocument.h"
 
 class CNoteScrollView;
 namespace Commands {

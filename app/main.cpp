@@ -2,7 +2,7 @@
 #include <clocale>
 #include <vector>
 
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

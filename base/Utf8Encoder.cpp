@@ -1,4 +1,4 @@
-#include "Utf8Encoder.h"
+#include "base/Utf8Encoder.h"
 
 #include <cstdint>
 

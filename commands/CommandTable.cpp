@@ -1,8 +1,8 @@
-#include "CommandTable.h"
+#include "commands/CommandTable.h"
 
 #include <algorithm>
 
-#include "CommandIds.h"
+#include "commands/CommandIds.h"
 
 namespace Commands {
 

@@ -1,4 +1,4 @@
-#include "ClickCounter.h"
+#include "editor/ClickCounter.h"
 
 #include <cstdlib>
 

@@ -1,12 +1,12 @@
-#include "ClipboardCommands.h"
+#include "editor/ClipboardCommands.h"
 
 #include <new>
 #include <vector>
 
-#include "ClipboardFormats.h"
-#include "NoteUndoHistory.h"
-#include "TypingCommands.h"
-#include "ViewClipboard.h"
+#include "editor/TypingCommands.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/ClipboardFormats.h"
+#include "storage/ViewClipboard.h"
 
 namespace NoteEditor {
 

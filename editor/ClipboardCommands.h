@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 // Cut, Copy and Paste without the platform: what goes on the clipboard is built here, and what
 // comes from it is handed in, so the widget only moves bytes to and from the system clipboard.

@@ -1,4 +1,4 @@
-#include "CommandKeys.h"
+#include "editor/CommandKeys.h"
 
 #include <QHash>
 #include <QKeyEvent>

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "CommandTable.h"
+#include "commands/CommandTable.h"
 
 class QKeyEvent;
 

@@ -1,4 +1,4 @@
-#include "FindDialog.h"
+#include "editor/FindDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,7 +9,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "MessageBox.h"
+#include "editor/MessageBox.h"
 
 namespace {
 

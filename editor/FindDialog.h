@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "FindReplace.h"
+#include "editor/FindReplace.h"
 
 class QCheckBox;
 class QLabel;

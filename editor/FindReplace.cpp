@@ -1,7 +1,7 @@
-#include "FindReplace.h"
+#include "editor/FindReplace.h"
 
-#include "ClipboardFormats.h"
-#include "ViewClipboard.h"
+#include "storage/ClipboardFormats.h"
+#include "storage/ViewClipboard.h"
 
 using NoteEditEngine::CNotePosition;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 // Find Next, Replace and Replace All over a note view, without the dialog: the dialog reads its
 // controls, calls these and reports the outcome.

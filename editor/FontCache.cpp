@@ -1,4 +1,4 @@
-#include "FontCache.h"
+#include "editor/FontCache.h"
 
 #include <QChar>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "editor/MessageBox.h"
 
 namespace MessageBox {
 

@@ -1,6 +1,6 @@
-#include "NavigationCommands.h"
+#include "editor/NavigationCommands.h"
 
-#include "NoteUndoHistory.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteEditor {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 // The caret keys. Every move starts a new undo group, so typing before and after a move are two
 // undo steps.

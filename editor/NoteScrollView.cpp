@@ -1,4 +1,4 @@
-#include "NoteScrollView.h"
+#include "editor/NoteScrollView.h"
 
 #include <QApplication>
 #include <QGlyphRun>
@@ -9,11 +9,11 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "CommandIds.h"
-#include "FindDialog.h"
-#include "NoteUndoHistory.h"
-#include "ProfileSettings.h"
-#include "StatusText.h"
+#include "commands/CommandIds.h"
+#include "editor/FindDialog.h"
+#include "editor/ProfileSettings.h"
+#include "editor/StatusText.h"
+#include "model/NoteUndoHistory.h"
 
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;

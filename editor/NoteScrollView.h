@@ -15,11 +15,11 @@
 #include <memory>
 #include <optional>
 
-#include "ClickCounter.h"
-#include "CommandTarget.h"
-#include "FontCache.h"
-#include "NoteView.h"
-#include "TextScale.h"
+#include "commands/CommandTarget.h"
+#include "editor/ClickCounter.h"
+#include "editor/FontCache.h"
+#include "editor/TextScale.h"
+#include "layout/NoteView.h"
 
 class QPrintDialog;
 class QPainter;

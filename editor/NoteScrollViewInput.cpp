@@ -11,17 +11,17 @@
 #include <QWheelEvent>
 #include <iterator>
 
-#include "ClipboardCommands.h"
-#include "ClipboardFormats.h"
-#include "CommandIds.h"
-#include "CommandKeys.h"
-#include "FindDialog.h"
-#include "MessageBox.h"
-#include "NavigationCommands.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
-#include "StyleCommands.h"
-#include "TypingCommands.h"
+#include "commands/CommandIds.h"
+#include "editor/ClipboardCommands.h"
+#include "editor/CommandKeys.h"
+#include "editor/FindDialog.h"
+#include "editor/MessageBox.h"
+#include "editor/NavigationCommands.h"
+#include "editor/NoteScrollView.h"
+#include "editor/StyleCommands.h"
+#include "editor/TypingCommands.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/ClipboardFormats.h"
 
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNotePosition;

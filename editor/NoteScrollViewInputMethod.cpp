@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "NoteScrollView.h"
-#include "TypingCommands.h"
+#include "editor/NoteScrollView.h"
+#include "editor/TypingCommands.h"
 
 using NoteEditEngine::CNotePosition;
 

@@ -6,9 +6,9 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "MessageBox.h"
-#include "NoteScrollView.h"
-#include "Pagination.h"
+#include "editor/MessageBox.h"
+#include "editor/NoteScrollView.h"
+#include "layout/Pagination.h"
 
 namespace {
 

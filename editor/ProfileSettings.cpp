@@ -1,4 +1,4 @@
-#include "ProfileSettings.h"
+#include "editor/ProfileSettings.h"
 
 #include <QSettings>
 

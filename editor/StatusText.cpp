@@ -1,4 +1,4 @@
-#include "StatusText.h"
+#include "editor/StatusText.h"
 
 #include <cstdio>
 #include <ctime>

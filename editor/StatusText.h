@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "NoteDocument.h"
+#include "model/NoteDocument.h"
 
 namespace NoteEditor {
 

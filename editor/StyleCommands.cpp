@@ -1,10 +1,10 @@
-#include "StyleCommands.h"
+#include "editor/StyleCommands.h"
 
 #include <functional>
 #include <vector>
 
-#include "NoteDocumentObserver.h"
-#include "NoteUndoHistory.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteEditor {
 

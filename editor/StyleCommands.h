@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 // The paragraph and character style commands. Each runs as its own undo step ("style_change",
 // then a new group) and keeps the selection.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StyleTable.h"
+#include "layout/StyleTable.h"
 
 namespace NoteEditor {
 

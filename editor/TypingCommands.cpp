@@ -1,6 +1,6 @@
-#include "TypingCommands.h"
+#include "editor/TypingCommands.h"
 
-#include "NoteUndoHistory.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteEditor {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 // Typed characters and the editing keys, each bracketed by its action name so that undo merges
 // consecutive typing and splits at every other command.

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
 
 namespace FuzzSupport {
 

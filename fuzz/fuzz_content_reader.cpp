@@ -16,15 +16,15 @@
 #include <utility>
 #include <vector>
 
-#include "Clock.h"
-#include "NoteDocument.h"
-#include "NoteDocumentObserver.h"
-#include "NoteElement.h"
-#include "NoteFile.h"
-#include "NoteUndoHistory.h"
-#include "Utf8.h"
-#include "WellFormedXml.h"
-#include "XmlPrimitives.h"
+#include "fuzz/WellFormedXml.h"
+#include "model/Clock.h"
+#include "model/NoteDocument.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NoteElement.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
 
 using namespace NoteEditEngine;
 using namespace NoteStorage;

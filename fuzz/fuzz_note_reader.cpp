@@ -13,13 +13,13 @@
 #include <string>
 #include <string_view>
 
-#include "NoteDocument.h"
-#include "NoteElement.h"
-#include "NoteFile.h"
-#include "NoteUndoHistory.h"
-#include "Utf8.h"
-#include "WellFormedXml.h"
-#include "XmlPrimitives.h"
+#include "fuzz/WellFormedXml.h"
+#include "model/NoteDocument.h"
+#include "model/NoteElement.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
 
 using namespace NoteEditEngine;
 using namespace NoteStorage;

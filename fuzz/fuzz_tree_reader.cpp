@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "FakeNoteStore.h"
-#include "FakeTreePane.h"
-#include "FileHandler.h"
-#include "Utf8.h"
-#include "WellFormedXml.h"
+#include "fuzz/WellFormedXml.h"
+#include "storage/FileHandler.h"
+#include "storage/Utf8.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/FakeTreePane.h"
 
 namespace {
 

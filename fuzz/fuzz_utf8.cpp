@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "Utf8.h"
+#include "storage/Utf8.h"
 
 using namespace NoteStorage;
 

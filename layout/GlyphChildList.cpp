@@ -1,6 +1,6 @@
-#include "GlyphChildList.h"
+#include "layout/GlyphChildList.h"
 
-#include "NoteGlyph.h"
+#include "layout/NoteGlyph.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,7 +1,7 @@
-#include "NoteDocumentGlyph.h"
+#include "layout/NoteDocumentGlyph.h"
 
-#include "NoteParagraphGlyph.h"
-#include "NoteView.h"
+#include "layout/NoteParagraphGlyph.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "NoteGlyph.h"
+#include "layout/NoteGlyph.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,8 +1,8 @@
-#include "NoteGlyph.h"
+#include "layout/NoteGlyph.h"
 
 #include <algorithm>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

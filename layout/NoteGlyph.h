@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "GlyphChildList.h"
-#include "LayoutTypes.h"
-#include "NoteDocument.h"
-#include "NotePosition.h"
+#include "layout/GlyphChildList.h"
+#include "layout/LayoutTypes.h"
+#include "model/NoteDocument.h"
+#include "model/NotePosition.h"
 
 namespace NoteLayoutEngine {
 

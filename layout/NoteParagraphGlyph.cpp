@@ -1,7 +1,7 @@
-#include "NoteParagraphGlyph.h"
+#include "layout/NoteParagraphGlyph.h"
 
-#include "NoteRowGlyph.h"
-#include "NoteView.h"
+#include "layout/NoteRowGlyph.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "NoteGlyph.h"
+#include "layout/NoteGlyph.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,9 +1,9 @@
-#include "NoteRowGlyph.h"
+#include "layout/NoteRowGlyph.h"
 
 #include <algorithm>
 
-#include "NoteView.h"
-#include "Utf8Encoder.h"
+#include "base/Utf8Encoder.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,11 +1,11 @@
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 #include <algorithm>
 
-#include "NoteDocumentGlyph.h"
-#include "NoteRowGlyph.h"
-#include "NoteUndoHistory.h"
-#include "NoteViewGlyph.h"
+#include "layout/NoteDocumentGlyph.h"
+#include "layout/NoteRowGlyph.h"
+#include "layout/NoteViewGlyph.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteLayoutEngine {
 

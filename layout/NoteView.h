@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "LayoutTypes.h"
-#include "NoteDocument.h"
-#include "NoteDocumentObserver.h"
-#include "NotePosition.h"
-#include "Styles.h"
+#include "layout/LayoutTypes.h"
+#include "model/NoteDocument.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NotePosition.h"
+#include "model/Styles.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,9 +1,9 @@
-#include "NoteViewGlyph.h"
+#include "layout/NoteViewGlyph.h"
 
 #include <algorithm>
 
-#include "NoteDocumentGlyph.h"
-#include "NoteView.h"
+#include "layout/NoteDocumentGlyph.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

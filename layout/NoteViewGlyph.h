@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "NoteGlyph.h"
+#include "layout/NoteGlyph.h"
 
 namespace NoteLayoutEngine {
 

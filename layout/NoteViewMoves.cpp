@@ -1,8 +1,8 @@
 // The caret moves of the view: characters, words, rows, paragraphs, pages and selections.
-#include "NoteDocumentGlyph.h"
-#include "NoteRowGlyph.h"
-#include "NoteView.h"
-#include "NoteViewGlyph.h"
+#include "layout/NoteDocumentGlyph.h"
+#include "layout/NoteRowGlyph.h"
+#include "layout/NoteView.h"
+#include "layout/NoteViewGlyph.h"
 
 namespace NoteLayoutEngine {
 

@@ -2,8 +2,8 @@
 #include <cwctype>
 #include <string>
 
-#include "NoteUndoHistory.h"
-#include "NoteView.h"
+#include "layout/NoteView.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteLayoutEngine {
 

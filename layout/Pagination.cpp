@@ -1,6 +1,6 @@
-#include "Pagination.h"
+#include "layout/Pagination.h"
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
 

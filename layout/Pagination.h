@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "NotePosition.h"
+#include "model/NotePosition.h"
 
 namespace NoteLayoutEngine {
 

@@ -1,4 +1,4 @@
-#include "StyleTable.h"
+#include "layout/StyleTable.h"
 
 #include <array>
 

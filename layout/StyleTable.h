@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "LayoutTypes.h"
-#include "Styles.h"
+#include "layout/LayoutTypes.h"
+#include "model/Styles.h"
 
 namespace NoteLayoutEngine {
 

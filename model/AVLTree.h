@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "BlockPool.h"
+#include "model/BlockPool.h"
 
 namespace NoteEditEngine {
 

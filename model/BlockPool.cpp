@@ -1,4 +1,4 @@
-#include "BlockPool.h"
+#include "model/BlockPool.h"
 
 #include <cstdint>
 #include <cstdlib>

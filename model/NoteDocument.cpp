@@ -1,11 +1,11 @@
-#include "NoteDocument.h"
+#include "model/NoteDocument.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cwctype>
 
-#include "Clock.h"
-#include "NoteUndoHistory.h"
+#include "model/Clock.h"
+#include "model/NoteUndoHistory.h"
 
 namespace NoteEditEngine {
 

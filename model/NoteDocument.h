@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "NoteDocumentObserver.h"
-#include "NoteElement.h"
-#include "NotePosition.h"
-#include "Styles.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NoteElement.h"
+#include "model/NotePosition.h"
+#include "model/Styles.h"
 
 namespace NoteEditEngine {
 

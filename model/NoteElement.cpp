@@ -1,8 +1,8 @@
-#include "NoteElement.h"
+#include "model/NoteElement.h"
 
 #include <new>
 
-#include "BlockPool.h"
+#include "model/BlockPool.h"
 
 namespace NoteEditEngine {
 

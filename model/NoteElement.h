@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Styles.h"
+#include "model/Styles.h"
 
 namespace NoteEditEngine {
 

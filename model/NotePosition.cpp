@@ -1,6 +1,6 @@
-#include "NotePosition.h"
+#include "model/NotePosition.h"
 
-#include "NoteDocument.h"
+#include "model/NoteDocument.h"
 
 namespace NoteEditEngine {
 

@@ -3,9 +3,9 @@
 #include <compare>
 #include <cstdint>
 
-#include "AVLTree.h"
-#include "NoteElement.h"
-#include "Styles.h"
+#include "model/AVLTree.h"
+#include "model/NoteElement.h"
+#include "model/Styles.h"
 
 namespace NoteEditEngine {
 

@@ -1,9 +1,9 @@
-#include "NoteUndoHistory.h"
+#include "model/NoteUndoHistory.h"
 
 #include <algorithm>
 
-#include "Clock.h"
-#include "NoteDocument.h"
+#include "model/Clock.h"
+#include "model/NoteDocument.h"
 
 namespace NoteEditEngine {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "NoteElement.h"
-#include "NotePosition.h"
+#include "model/NoteElement.h"
+#include "model/NotePosition.h"
 
 namespace NoteEditEngine {
 

@@ -1,4 +1,4 @@
-#include "Styles.h"
+#include "model/Styles.h"
 
 #include <array>
 

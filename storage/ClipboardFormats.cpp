@@ -1,17 +1,17 @@
-#include "ClipboardFormats.h"
+#include "storage/ClipboardFormats.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
 
-#include "ContentWalk.h"
-#include "NoteDocument.h"
-#include "NoteElement.h"
-#include "NoteFile.h"
-#include "Styles.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "model/NoteDocument.h"
+#include "model/NoteElement.h"
+#include "model/Styles.h"
+#include "storage/ContentWalk.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "NotePosition.h"
-#include "NoteView.h"
+#include "layout/NoteView.h"
+#include "model/NotePosition.h"
 
 namespace NoteStorage {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "NoteElement.h"
-#include "NotePosition.h"
-#include "Styles.h"
+#include "model/NoteElement.h"
+#include "model/NotePosition.h"
+#include "model/Styles.h"
 
 namespace NoteStorage {
 

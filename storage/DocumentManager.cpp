@@ -1,13 +1,13 @@
-#include "DocumentManager.h"
+#include "storage/DocumentManager.h"
 
 #include <ctime>
 #include <string>
 #include <system_error>
 #include <utility>
 
-#include "ClipboardFormats.h"
-#include "NoteFile.h"
-#include "Utf8.h"
+#include "storage/ClipboardFormats.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 

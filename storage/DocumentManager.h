@@ -10,15 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "NoteDocument.h"
-#include "NoteDocumentObserver.h"
-#include "NoteStore.h"
-#include "NoteView.h"
-#include "NotesFolderStore.h"
-#include "ProfileSettings.h"
-#include "StatusLine.h"
-#include "TreeItemRecord.h"
-#include "TreePane.h"
+#include "layout/NoteView.h"
+#include "model/NoteDocument.h"
+#include "model/NoteDocumentObserver.h"
+#include "storage/NoteStore.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/ProfileSettings.h"
+#include "storage/StatusLine.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 

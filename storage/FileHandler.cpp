@@ -1,10 +1,10 @@
-#include "FileHandler.h"
+#include "storage/FileHandler.h"
 
 #include <memory>
 #include <utility>
 
-#include "NoteFile.h"
-#include "XmlPrimitives.h"
+#include "storage/NoteFile.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
 

@@ -6,11 +6,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "NoteDocument.h"
-#include "NoteStore.h"
-#include "TreeItemRecord.h"
-#include "TreePane.h"
-#include "TreeTranslator.h"
+#include "model/NoteDocument.h"
+#include "storage/NoteStore.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
+#include "storage/TreeTranslator.h"
 
 namespace NoteTreeEngine {
 

@@ -1,15 +1,15 @@
-#include "NoteFile.h"
+#include "storage/NoteFile.h"
 
 #include <array>
 #include <utility>
 
-#include "Clock.h"
-#include "ContentWalk.h"
-#include "NoteDocumentObserver.h"
-#include "NoteElement.h"
-#include "NoteUndoHistory.h"
-#include "Styles.h"
-#include "Utf8.h"
+#include "model/Clock.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NoteElement.h"
+#include "model/NoteUndoHistory.h"
+#include "model/Styles.h"
+#include "storage/ContentWalk.h"
+#include "storage/Utf8.h"
 
 namespace NoteStorage {
 

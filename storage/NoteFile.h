@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
-#include "NoteDocument.h"
-#include "NotePosition.h"
-#include "XmlPrimitives.h"
+#include "model/NoteDocument.h"
+#include "model/NotePosition.h"
+#include "storage/FileSystem.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "NoteDocument.h"
-#include "TreeItemRecord.h"
-#include "TreePane.h"
+#include "model/NoteDocument.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 

@@ -1,10 +1,10 @@
-#include "NotesFolderSettings.h"
+#include "storage/NotesFolderSettings.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "TreeItemRecord.h"
-#include "Utf8.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
-#include "FolderPicker.h"
-#include "ProfileSettings.h"
+#include "storage/FileSystem.h"
+#include "storage/FolderPicker.h"
+#include "storage/ProfileSettings.h"
 
 namespace NoteTreeEngine {
 

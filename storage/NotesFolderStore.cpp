@@ -1,4 +1,4 @@
-#include "NotesFolderStore.h"
+#include "storage/NotesFolderStore.h"
 
 #include <algorithm>
 #include <string>
@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "NoteFile.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
 

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "FileSystem.h"
-#include "NoteDocument.h"
-#include "TreeItemRecord.h"
-#include "TreePane.h"
+#include "model/NoteDocument.h"
+#include "storage/FileSystem.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "FileSystem.h"
+#include "storage/FileSystem.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>

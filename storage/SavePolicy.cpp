@@ -1,9 +1,9 @@
-#include "SavePolicy.h"
+#include "storage/SavePolicy.h"
 
 #include <ctime>
 #include <string>
 
-#include "FileHandler.h"
+#include "storage/FileHandler.h"
 
 namespace NoteTreeEngine {
 

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <optional>
 
-#include "DocumentManager.h"
-#include "FileSystem.h"
-#include "NotesFolderStore.h"
-#include "SaveTimer.h"
-#include "TreePane.h"
+#include "storage/DocumentManager.h"
+#include "storage/FileSystem.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/SaveTimer.h"
+#include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 

@@ -1,11 +1,11 @@
-#include "TreeItemRecord.h"
+#include "storage/TreeItemRecord.h"
 
 #include <array>
 #include <random>
 #include <utility>
 
-#include "Clock.h"
-#include "Utf8.h"
+#include "model/Clock.h"
+#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "XmlPrimitives.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
 

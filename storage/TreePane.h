@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "NoteDocument.h"
-#include "TreeItemRecord.h"
+#include "model/NoteDocument.h"
+#include "storage/TreeItemRecord.h"
 
 namespace NoteTreeEngine {
 

@@ -1,7 +1,7 @@
-#include "TreeTranslator.h"
+#include "storage/TreeTranslator.h"
 
-#include "NoteFile.h"
-#include "XmlPrimitives.h"
+#include "storage/NoteFile.h"
+#include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
 

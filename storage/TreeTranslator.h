@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
-#include "NoteDocument.h"
-#include "TreeItemRecord.h"
+#include "model/NoteDocument.h"
+#include "storage/FileSystem.h"
+#include "storage/TreeItemRecord.h"
 
 namespace NoteTreeEngine {
 

@@ -1,4 +1,4 @@
-#include "Utf8.h"
+#include "storage/Utf8.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "Utf8Encoder.h"
+#include "base/Utf8Encoder.h"
 
 namespace NoteStorage {
 

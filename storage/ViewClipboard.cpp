@@ -1,6 +1,6 @@
-#include "ViewClipboard.h"
+#include "storage/ViewClipboard.h"
 
-#include "ClipboardFormats.h"
+#include "storage/ClipboardFormats.h"
 
 namespace NoteStorage {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "NoteView.h"
+#include "layout/NoteView.h"
 
 namespace NoteStorage {
 

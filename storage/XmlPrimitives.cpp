@@ -1,4 +1,4 @@
-#include "XmlPrimitives.h"
+#include "storage/XmlPrimitives.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -6,8 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "FileSystem.h"
-#include "Utf8.h"
+#include "storage/FileSystem.h"
+#include "storage/Utf8.h"
 
 namespace NoteStorage {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
+#include "storage/FileSystem.h"
 
 namespace NoteStorage {
 

@@ -15,10 +15,10 @@
 #include <memory>
 #include <string>
 
-#include "CommandIds.h"
-#include "NoteDocument.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
+#include "commands/CommandIds.h"
+#include "editor/NoteScrollView.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
 
 namespace {
 

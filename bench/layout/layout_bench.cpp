@@ -9,10 +9,10 @@
 #include <memory>
 #include <random>
 
-#include "NoteDocument.h"
-#include "NoteUndoHistory.h"
-#include "NoteView.h"
-#include "TestNoteView.h"
+#include "layout/NoteView.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/TestNoteView.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <malloc.h>
 #endif
 
-#include "NoteDocument.h"
-#include "NoteUndoHistory.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
 
 using namespace NoteEditEngine;
 

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "DocumentManager.h"
-#include "FakeSettings.h"
-#include "FakeStatusLine.h"
-#include "FakeTreePane.h"
-#include "FaultyFileSystem.h"
-#include "NoteFile.h"
-#include "NotesFolderStore.h"
-#include "SavePolicy.h"
-#include "TempFolder.h"
-#include "TestNoteView.h"
-#include "Utf8.h"
+#include "storage/DocumentManager.h"
+#include "storage/NoteFile.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/SavePolicy.h"
+#include "storage/Utf8.h"
+#include "tests/support/FakeSettings.h"
+#include "tests/support/FakeStatusLine.h"
+#include "tests/support/FakeTreePane.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestNoteView.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <random>
 #include <string>
 
-#include "NoteDocument.h"
-#include "NoteFile.h"
-#include "NoteUndoHistory.h"
-#include "TempFolder.h"
-#include "TestNoteView.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestNoteView.h"
 
 using namespace NoteEditEngine;
 using namespace NoteStorage;

@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "FakeNoteStore.h"
-#include "FakeTreePane.h"
-#include "FileHandler.h"
-#include "TempFolder.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "storage/FileHandler.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/FakeTreePane.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Utf8Encoder.h"
+#include "base/Utf8Encoder.h"
 
 namespace NoteBase {
 namespace {

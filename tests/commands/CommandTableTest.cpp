@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "CommandIds.h"
-#include "CommandTable.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
 
 namespace {
 

@@ -14,15 +14,15 @@
 #include <QTimer>
 #include <functional>
 
-#include "CommandIds.h"
-#include "CommandKeys.h"
-#include "CommandTable.h"
-#include "FindDialog.h"
-#include "MainFrame.h"
-#include "ModelTestSupport.h"
-#include "NoteScrollView.h"
-#include "StyleCommands.h"
-#include "TypingCommands.h"
+#include "app/MainFrame.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "editor/CommandKeys.h"
+#include "editor/FindDialog.h"
+#include "editor/NoteScrollView.h"
+#include "editor/StyleCommands.h"
+#include "editor/TypingCommands.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 
 #include <cstdint>
 
-#include "BlockPool.h"
-#include "ClipboardCommands.h"
-#include "FindReplace.h"
-#include "LayoutTestSupport.h"
-#include "NavigationCommands.h"
-#include "NoteUndoHistory.h"
-#include "StyleCommands.h"
-#include "TypingCommands.h"
+#include "editor/ClipboardCommands.h"
+#include "editor/FindReplace.h"
+#include "editor/NavigationCommands.h"
+#include "editor/StyleCommands.h"
+#include "editor/TypingCommands.h"
+#include "model/BlockPool.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace {
 

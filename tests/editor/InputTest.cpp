@@ -16,11 +16,11 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "ModelTestSupport.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
+#include "app/MainFrame.h"
+#include "commands/CommandIds.h"
+#include "editor/NoteScrollView.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace {
 

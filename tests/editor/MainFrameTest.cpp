@@ -4,14 +4,14 @@
 #include <QTemporaryDir>
 #include <cstdint>
 
-#include "BlockPool.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "ModelTestSupport.h"
-#include "NoteFile.h"
-#include "NoteScrollView.h"
-#include "XmlPrimitives.h"
+#include "app/MainFrame.h"
+#include "commands/CommandIds.h"
+#include "editor/MessageBox.h"
+#include "editor/NoteScrollView.h"
+#include "model/BlockPool.h"
+#include "storage/NoteFile.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace {
 

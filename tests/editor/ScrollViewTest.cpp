@@ -14,13 +14,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BlockPool.h"
-#include "ClipboardFormats.h"
-#include "CommandIds.h"
-#include "MessageBox.h"
-#include "ModelTestSupport.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
+#include "commands/CommandIds.h"
+#include "editor/MessageBox.h"
+#include "editor/NoteScrollView.h"
+#include "model/BlockPool.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/ClipboardFormats.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "CommandIds.h"
-#include "ModelTestSupport.h"
-#include "NoteScrollView.h"
-#include "NoteUndoHistory.h"
-#include "TextScale.h"
+#include "commands/CommandIds.h"
+#include "editor/NoteScrollView.h"
+#include "editor/TextScale.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Caret moves, the caret across edits and shown notes, undo placement.
 #include <gtest/gtest.h>
 
-#include "LayoutTestSupport.h"
-#include "NoteUndoHistory.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "LayoutTestSupport.h"
-#include "NoteUndoHistory.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

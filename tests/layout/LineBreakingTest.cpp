@@ -1,8 +1,8 @@
 // Row breaking, paragraph and note geometry, points and hit tests.
 #include <gtest/gtest.h>
 
-#include "LayoutTestSupport.h"
-#include "NoteRowGlyph.h"
+#include "layout/NoteRowGlyph.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

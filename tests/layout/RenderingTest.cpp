@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "LayoutTestSupport.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

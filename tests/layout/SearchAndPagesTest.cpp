@@ -1,9 +1,9 @@
 // Search over the shown notes, find and replace, page geometry and pagination.
 #include <gtest/gtest.h>
 
-#include "LayoutTestSupport.h"
-#include "NoteUndoHistory.h"
-#include "Pagination.h"
+#include "layout/Pagination.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

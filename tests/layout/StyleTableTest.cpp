@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "StyleTable.h"
+#include "layout/StyleTable.h"
 
 namespace NoteLayoutEngine {
 namespace {

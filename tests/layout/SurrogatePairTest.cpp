@@ -3,7 +3,7 @@
 // high half.
 #include <gtest/gtest.h>
 
-#include "LayoutTestSupport.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteLayoutEngine::TestSupport {
 namespace {

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "AVLTree.h"
+#include "model/AVLTree.h"
 
 namespace NoteEditEngine {
 namespace {

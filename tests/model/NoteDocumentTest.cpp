@@ -5,9 +5,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "ModelTestSupport.h"
-#include "NoteDocument.h"
-#include "NoteUndoHistory.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace NoteEditEngine {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "NoteElement.h"
-#include "Styles.h"
+#include "model/NoteElement.h"
+#include "model/Styles.h"
 
 namespace NoteEditEngine {
 namespace {

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "ClipboardFormats.h"
-#include "ModelTestSupport.h"
-#include "NoteDocument.h"
-#include "NoteFile.h"
-#include "NoteUndoHistory.h"
-#include "Utf8.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/ClipboardFormats.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace NoteStorage {
 namespace {

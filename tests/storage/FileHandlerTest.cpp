@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "FakeNoteStore.h"
-#include "FakeTreePane.h"
-#include "FaultyFileSystem.h"
-#include "FileHandler.h"
-#include "ModelTestSupport.h"
-#include "NoteFile.h"
-#include "NotesFolderStore.h"
-#include "TempFolder.h"
-#include "Utf8.h"
+#include "storage/FileHandler.h"
+#include "storage/NoteFile.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/Utf8.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/FakeTreePane.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace NoteTreeEngine {
 namespace {

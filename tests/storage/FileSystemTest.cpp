@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "FaultyFileSystem.h"
-#include "TempFolder.h"
-#include "XmlPrimitives.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/TempFolder.h"
 
 namespace NoteStorage {
 namespace {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "ModelTestSupport.h"
-#include "NoteDocument.h"
-#include "NoteFile.h"
-#include "NoteUndoHistory.h"
-#include "TempFolder.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "model/NoteDocument.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/NoteFile.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace NoteStorage {
 namespace {

@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <string>
 
-#include "FakeNoteStore.h"
-#include "FakeTreePane.h"
-#include "FileHandler.h"
-#include "ModelTestSupport.h"
-#include "TempFolder.h"
-#include "TreeItemRecord.h"
-#include "TreeTranslator.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "storage/FileHandler.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreeTranslator.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/FakeTreePane.h"
+#include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace NoteTreeEngine {
 namespace {

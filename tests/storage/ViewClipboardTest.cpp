@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "LayoutTestSupport.h"
-#include "NoteUndoHistory.h"
-#include "ViewClipboard.h"
+#include "model/NoteUndoHistory.h"
+#include "storage/ViewClipboard.h"
+#include "tests/support/LayoutTestSupport.h"
 
 namespace NoteStorage {
 namespace {

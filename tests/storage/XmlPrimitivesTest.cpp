@@ -4,10 +4,10 @@
 #include <limits>
 #include <string>
 
-#include "FaultyFileSystem.h"
-#include "TempFolder.h"
-#include "Utf8.h"
-#include "XmlPrimitives.h"
+#include "storage/Utf8.h"
+#include "storage/XmlPrimitives.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/TempFolder.h"
 
 namespace NoteStorage {
 namespace {

@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "NoteDocument.h"
-#include "NoteFile.h"
-#include "NoteStore.h"
-#include "NotesFolderStore.h"
-#include "TreeItemRecord.h"
+#include "model/NoteDocument.h"
+#include "storage/NoteFile.h"
+#include "storage/NoteStore.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/TreeItemRecord.h"
 
 namespace TestSupport {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "ProfileSettings.h"
+#include "storage/ProfileSettings.h"
 
 namespace TestSupport {
 

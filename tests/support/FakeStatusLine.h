@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "StatusLine.h"
+#include "storage/StatusLine.h"
 
 namespace TestSupport {
 

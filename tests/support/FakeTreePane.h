@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "DocumentManager.h"
-#include "TreeItemRecord.h"
-#include "TreePane.h"
-#include "Utf8.h"
+#include "storage/DocumentManager.h"
+#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
+#include "storage/Utf8.h"
 
 namespace TestSupport {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "FileSystem.h"
+#include "storage/FileSystem.h"
 
 namespace TestSupport {
 

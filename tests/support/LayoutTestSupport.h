@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ModelTestSupport.h"
-#include "NoteGlyph.h"
-#include "NoteView.h"
-#include "NoteViewGlyph.h"
-#include "TestNoteView.h"
+#include "layout/NoteGlyph.h"
+#include "layout/NoteView.h"
+#include "layout/NoteViewGlyph.h"
+#include "tests/support/ModelTestSupport.h"
+#include "tests/support/TestNoteView.h"
 
 namespace NoteLayoutEngine::TestSupport {
 

@@ -18,13 +18,13 @@
 #include <string_view>
 #include <vector>
 
-#include "Clock.h"
-#include "NoteDocument.h"
-#include "NoteDocumentObserver.h"
-#include "NoteElement.h"
-#include "NoteUndoHistory.h"
-#include "Styles.h"
-#include "Utf8Encoder.h"
+#include "base/Utf8Encoder.h"
+#include "model/Clock.h"
+#include "model/NoteDocument.h"
+#include "model/NoteDocumentObserver.h"
+#include "model/NoteElement.h"
+#include "model/NoteUndoHistory.h"
+#include "model/Styles.h"
 
 namespace NoteEditEngine::TestSupport {
 

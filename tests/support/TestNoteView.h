@@ -29,10 +29,10 @@
 #include <string_view>
 #include <vector>
 
-#include "LayoutTypes.h"
-#include "NoteView.h"
-#include "StyleTable.h"
-#include "Styles.h"
+#include "layout/LayoutTypes.h"
+#include "layout/NoteView.h"
+#include "layout/StyleTable.h"
+#include "model/Styles.h"
 
 namespace NoteLayoutEngine::TestSupport {
 
