@@ -1,12 +1,17 @@
 #pragma once
 
+#include "commands/CommandIds.h"
 #include "layout/StyleTable.h"
 
 namespace NoteEditor {
 
-inline constexpr int kFirstTextSizeCommand = 32853;
-inline constexpr int kMediumTextSizeCommand = 32855;
-inline constexpr int kLastTextSizeCommand = 32857;
+// The text size commands run from largest to smallest with consecutive ids.
+inline constexpr int kFirstTextSizeCommand = CommandIds::kTextSizeLargest;
+inline constexpr int kMediumTextSizeCommand = CommandIds::kTextSizeMedium;
+inline constexpr int kLastTextSizeCommand = CommandIds::kTextSizeSmallest;
+static_assert(kMediumTextSizeCommand - kFirstTextSizeCommand ==
+                  static_cast<int>(NoteLayoutEngine::TextSize::kMedium) &&
+              kLastTextSizeCommand - kFirstTextSizeCommand == NoteLayoutEngine::kTextSizeCount - 1);
 
 // The text size a text size command selects, the commands running largest to smallest; anything
 // else is Medium.
