@@ -38,7 +38,7 @@ TEST_F(ViewClipboardTest, SelectionAcrossTwoNotesRendersEachPart) {
     EXPECT_EQ(none, u"");
 }
 
-TEST_F(ViewClipboardTest, XmlCopiedFromOneNotePastesWithStylesIntoAnother) {
+TEST_F(ViewClipboardTest, XmlCopiedFromANotePastesWithStylesIntoAnother) {
     auto* source = Show("¶[6,2]ch{1}eck{0}¶plain");
     auto* target = Show("¶x");
     SetColumns(40);
