@@ -20,6 +20,7 @@
 #include "commands/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "model/NoteUndoHistory.h"
+#include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
@@ -85,27 +86,11 @@ TEST(PopupFocusTest, OpeningAMenuKeepsTheEditCommandsEnabled) {
     }
 }
 
-class InputTest : public ::testing::Test {
+class InputTest : public PaneTest {
 protected:
     void SetUp() override {
-        view.resize(480, 320);
+        PaneTest::SetUp();
         ASSERT_TRUE(FocusReally(view));
-        view.SetClickClock([this] { return now; });
-    }
-    void TearDown() override {
-        for (auto& note : notes)
-            view.RemoveNote(note.get());
-    }
-    CNoteDocument* Show(std::string_view text) {
-        notes.push_back(MakeDocument(text));
-        view.AddNote(notes.back().get(),
-                     notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
-        return notes.back().get();
-    }
-    // A point of the viewport inside the caret slot of `index`.
-    QPoint PointAt(CNoteDocument* note, uint32_t index) {
-        const NoteLayoutEngine::Point p = view.PointOf(note->FromIndex(index));
-        return QPoint(p.x + 1, p.y + 4 - view.ScrollTop());
     }
     // One press and release handed to the window as the display server delivers them: the
     // window system, not the test, decides which press is a double click.
@@ -136,16 +121,11 @@ protected:
     static QVariant Query(Qt::InputMethodQuery query) {
         return QGuiApplication::inputMethod()->queryFocusObject(query, {});
     }
-    QImage Grab() { return view.viewport()->grab().toImage(); }
-
-    std::vector<std::unique_ptr<CNoteDocument>> notes;
-    int64_t now = 100000;
-    CNoteScrollView view;
 };
 
 TEST_F(InputTest, DoubleClickSelectsTheWordAndATripleClickTheParagraph) {
     CNoteDocument* note = Show("¶one two three¶second line");
-    const QPoint inTwo = PointAt(note, 6);
+    const QPoint inTwo = PointBefore(note, 6);
     Click(inTwo);
     EXPECT_FALSE(view.HasSelection());
     Click(inTwo);

@@ -20,6 +20,7 @@
 #include "model/BlockPool.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
+#include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
@@ -28,43 +29,22 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
 
-class ScrollViewTest : public ::testing::Test {
+class ScrollViewTest : public PaneTest {
 protected:
     void SetUp() override {
-        view.resize(480, 320);
+        PaneTest::SetUp();
         view.show();
         QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(&view, &focus);
-        view.SetClickClock([this] { return now; });
-    }
-    void TearDown() override {
-        for (auto& note : notes)
-            view.RemoveNote(note.get());
-    }
-    CNoteDocument* Show(std::string_view text) {
-        notes.push_back(MakeDocument(text));
-        view.AddNote(notes.back().get(),
-                     notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
-        return notes.back().get();
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view, key, modifiers);
-    }
-    // A point of the viewport inside the caret slot before the element at `index`.
-    QPoint PointBefore(CNoteDocument* note, uint32_t index) {
-        const NoteLayoutEngine::Point p = view.PointOf(note->FromIndex(index));
-        return QPoint(p.x + 1, p.y + 4 - view.ScrollTop());
     }
     void Press(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::mousePress(view.viewport(), Qt::LeftButton, modifiers, point);
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, modifiers, point);
         now += 100;
     }
-    QImage Grab() { return view.viewport()->grab().toImage(); }
-
-    std::vector<std::unique_ptr<CNoteDocument>> notes;
-    int64_t now = 100000;
-    CNoteScrollView view;
 };
 
 TEST_F(ScrollViewTest, TypedCharactersUndoInOneStepAndAMoveSplitsThem) {

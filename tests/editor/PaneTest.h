@@ -1,0 +1,42 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPoint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "editor/NoteScrollView.h"
+#include "tests/support/ModelTestSupport.h"
+
+// A pane of 480 by 320 with a test clock for click counting, showing the notes made by `Show`
+// one after another; the notes leave the pane before they are destroyed.
+class PaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(480, 320);
+        view.SetClickClock([this] { return now; });
+    }
+    void TearDown() override {
+        for (auto& note : notes)
+            view.RemoveNote(note.get());
+    }
+    NoteEditEngine::CNoteDocument* Show(std::string_view text) {
+        notes.push_back(NoteEditEngine::TestSupport::MakeDocument(text));
+        view.AddNote(notes.back().get(),
+                     notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
+        return notes.back().get();
+    }
+    // A point of the viewport inside the caret slot before the element at `index`.
+    QPoint PointBefore(NoteEditEngine::CNoteDocument* note, uint32_t index) {
+        const NoteLayoutEngine::Point p = view.PointOf(note->FromIndex(index));
+        return QPoint(p.x + 1, p.y + 4 - view.ScrollTop());
+    }
+    QImage Grab() { return view.viewport()->grab().toImage(); }
+
+    std::vector<std::unique_ptr<NoteEditEngine::CNoteDocument>> notes;
+    int64_t now = 100000;
+    CNoteScrollView view;
+};
