@@ -418,7 +418,7 @@ NoteFileRead LoadNoteFile(CFileSystem& fs, const std::filesystem::path& path,
     const std::u16string text = Utf8ToUtf16(raw);
     // A file cut short (a sync half done, a crash of another program) would read as a note
     // missing its end, and saving that back would make the loss permanent.
-    if (text.size() >= npos || text.find(u"</note>") == std::u16string::npos) {
+    if (text.size() >= npos || text.rfind(u"</note>") == std::u16string::npos) {
         return NoteFileRead::NotANote;
     }
     Cursor cursor = 0;

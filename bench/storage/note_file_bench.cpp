@@ -5,12 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
+#include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
 #include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
@@ -82,6 +84,17 @@ std::u16string FileText(CNoteDocument& doc) {
     return text;
 }
 
+// Reads the note file the way the program does; a file that does not read back whole stops the
+// benchmark.
+std::unique_ptr<CNoteDocument> LoadOrSkip(benchmark::State& state,
+                                          const std::filesystem::path& path, uint32_t elements) {
+    auto doc = std::make_unique<CNoteDocument>();
+    if (LoadNoteFile(FileSystem(), path, *doc) != NoteFileRead::Read)
+        state.SkipWithError("cannot read the note file");
+    if (doc->size() != elements) state.SkipWithError("the note read back differs");
+    return doc;
+}
+
 void BM_LoadNote(benchmark::State& state) {
     const TestSupport::CTempFolder folder;
     const auto path = folder / "1717000000123456.xml";
@@ -95,12 +108,7 @@ void BM_LoadNote(benchmark::State& state) {
         if (!WriteUtf8File(path, text)) state.SkipWithError("cannot write the note file");
     }
     for (auto _ : state) {
-        std::u16string text;
-        if (!ReadUtf8File(path, text)) state.SkipWithError("cannot read the note file");
-        auto doc = std::make_unique<CNoteDocument>();
-        Cursor cursor = 0;
-        if (!ReadNoteXml(*doc, text, cursor)) state.SkipWithError("not a note");
-        if (doc->size() != elements) state.SkipWithError("the note read back differs");
+        auto doc = LoadOrSkip(state, path, elements);
         benchmark::DoNotOptimize(doc.get());
         state.PauseTiming();
         doc.reset();
@@ -160,12 +168,7 @@ void BM_OpenOneParagraphNote(benchmark::State& state) {
         if (!WriteUtf8File(path, FileText(*doc))) state.SkipWithError("cannot write the note file");
     }
     for (auto _ : state) {
-        std::u16string text;
-        if (!ReadUtf8File(path, text)) state.SkipWithError("cannot read the note file");
-        auto doc = std::make_unique<CNoteDocument>();
-        Cursor cursor = 0;
-        if (!ReadNoteXml(*doc, text, cursor)) state.SkipWithError("not a note");
-        if (doc->size() != elements) state.SkipWithError("the note read back differs");
+        auto doc = LoadOrSkip(state, path, elements);
         NoteLayoutEngine::TestSupport::CTestNoteView view;
         view.recording = false;
         view.SetWidth(30 + 100 * 8, false);
