@@ -9,8 +9,9 @@ set(allowed_commands)
 set(allowed_layout model)
 set(allowed_storage model layout)
 set(allowed_editor model layout storage commands)
-set(allowed_app model layout storage commands editor)
-set(layers model commands layout storage editor app)
+set(allowed_tree model layout storage commands editor)
+set(allowed_app model layout storage commands editor tree)
+set(layers model commands layout storage editor tree app)
 
 # Which folder each header lives in, so that a bare include names its layer.
 foreach(layer ${layers})
