@@ -12,6 +12,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils libxml2-dev
   # Qt 6 widgets, printing, local sockets, QTest
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # SVG icons (tree and toolbars), drawn sharp at any scale
+  qt6-svg-dev libqt6svg6
   # metric-compatible faces for "Arial" and "Courier New"
   fonts-liberation2 fontconfig
 )
