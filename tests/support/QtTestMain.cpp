@@ -1,4 +1,4 @@
-// The editor tests run the real widgets under the offscreen platform, so one application object
+// The Qt test programs run the real widgets under the offscreen platform, so one application object
 // lives for the whole run.
 #include <gtest/gtest.h>
 
