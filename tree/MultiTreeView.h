@@ -128,7 +128,8 @@ public:
     // The visible items, top to bottom.
     [[nodiscard]] std::vector<QTreeWidgetItem*> VisibleItems() const;
     // Type-ahead: selects the next visible item whose label starts with the text's first
-    // character (Qt's own search would move the current item).
+    // character (Qt's own search would move the current item). Keys the tree has no use for are
+    // ignored, so that they reach the window.
     void keyboardSearch(const QString& search) override;
 
 protected:

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 #include <cstdlib>
 
 #include "tree/MultiTreeView.h"
@@ -350,6 +349,37 @@ void CMultiTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
 
 // --- Keyboard
 
+namespace {
+
+// The keys the tree acts on (or, like Page Up and Down, deliberately does nothing with).
+bool IsTableKey(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Space:
+        case Qt::Key_Backspace:
+            return true;
+        case Qt::Key_Minus:
+        case Qt::Key_Plus:
+            return event.modifiers() & Qt::KeypadModifier;
+        default:
+            return false;
+    }
+}
+
+// Space acts as a key of its own; control characters (Tab, Return) are no search.
+bool IsSearchText(const QString& text) {
+    return !text.isEmpty() && text.front().isPrint() && !text.front().isSpace();
+}
+
+}  // namespace
+
 void CMultiTreeView::MoveCaretTo(QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers) {
     if (!target) return;
     const bool shift = modifiers & Qt::ShiftModifier;
@@ -456,16 +486,18 @@ void CMultiTreeView::keyPressEvent(QKeyEvent* event) {
                 return;
         }
     }
-    if (QTreeWidgetItem* caret = Caret()) {
-        KeyOnCaret(event, caret);
-    } else if (!(event->modifiers() & Qt::ControlModifier)) {
+    if (IsTableKey(*event)) {
+        if (QTreeWidgetItem* caret = Caret()) KeyOnCaret(event, caret);
+    } else if (!(event->modifiers() & Qt::ControlModifier) && IsSearchText(event->text())) {
         keyboardSearch(event->text());
+    } else {
+        // Not the tree's key: the window may have a use for it.
+        event->ignore();
     }
 }
 
 void CMultiTreeView::keyboardSearch(const QString& search) {
-    // Space acts as a key of its own; control characters (Backspace, Tab) are no search.
-    if (search.isEmpty() || !search.front().isPrint() || search.front().isSpace()) return;
+    if (!IsSearchText(search)) return;
     const QString wanted = search.left(1).toLower();
     QTreeWidgetItem* reference = Caret() ? Caret() : FirstRootItem();
     if (!reference) return;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -397,6 +398,33 @@ TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
 }
 
+// Keys the tree has no use for go on to the window; its own keys, Page Up and Down included,
+// stop at the tree; a band takes every key and ends on Escape or the right button.
+TEST_F(MultiTreeViewTest, KeysReachTheWindowUnlessTheTreeTakesThem) {
+    Act("click B");
+    const std::pair<Qt::Key, bool> keys[] = {{Qt::Key_PageDown, true},
+                                             {Qt::Key_Down, true},
+                                             {Qt::Key_Return, false},
+                                             {Qt::Key_F5, false},
+                                             {Qt::Key_Tab, false}};
+    for (const auto& [key, taken] : keys) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        press.setAccepted(true);
+        QApplication::sendEvent(&m_view, &press);
+        EXPECT_EQ(press.isAccepted(), taken) << key;
+    }
+    m_view.TakeNotes();
+    QTest::mousePress(Port(), Qt::LeftButton, Qt::ShiftModifier, RightOf("A"));
+    QTest::mouseMove(Port(), On("A1"));
+    ASSERT_TRUE(m_view.IsBandActive());
+    QTest::keyClick(&m_view, Qt::Key_Home);
+    QTest::mousePress(Port(), Qt::RightButton, {}, On("A1"));
+    EXPECT_FALSE(m_view.IsBandActive());
+    EXPECT_EQ(m_view.TakeNotes(), "+A1:1");
+    QTest::mouseMove(Port(), On("A2"));
+    EXPECT_EQ(m_view.TakeNotes(), "");
+}
+
 QImage Shown(QWidget& widget) {
     QApplication::processEvents();
     return widget.screen()->grabWindow(widget.window()->winId()).toImage();
@@ -444,6 +472,13 @@ TEST_F(MultiTreeViewTest, TheMarkFollowsTheFocus) {
     const auto shownAt = [&] { return QColor(Shown(m_view).pixel(inside)); };
     EXPECT_GT(shownAt().red(), 150);
     EXPECT_EQ(shownAt().blue(), 0);
+    // A menu takes the keyboard but not the pane's focus: the mark stays active.
+    QMenu menu;
+    menu.addAction("Item");
+    menu.popup(m_view.mapToGlobal(QPoint(150, 300)));
+    QApplication::processEvents();
+    EXPECT_GT(shownAt().red(), 150);
+    menu.hide();
     m_view.clearFocus();
     EXPECT_EQ(shownAt().red(), 0);
     EXPECT_GT(shownAt().blue(), 150);
