@@ -391,6 +391,30 @@ TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
 }
 
+// Left of a window too narrow for the labels the band scrolls sideways, and its origin moves
+// with the contents.
+TEST_F(MultiTreeViewTest, ABandDraggedLeftOfTheWindowScrollsSideways) {
+    Item("A2a")->setText(0, "A label much wider than the narrow window");
+    m_view.resize(120, 300);
+    QApplication::processEvents();
+    QScrollBar* bar = m_view.horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    const QPoint start = {Port()->width() - 5, On("B2").y()};
+    const QPoint left = {-20, On("B").y()};
+    m_view.SetCursorSource([this, left] { return Port()->mapToGlobal(left); });
+    QTest::mousePress(Port(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(Port(), left);
+    ASSERT_TRUE(m_view.HorizontalScrollTimer().isActive());
+    const int before = bar->value();
+    m_view.OnHorizontalScrollTimer();
+    EXPECT_LT(bar->value(), before);
+    EXPECT_EQ(m_view.BandRect().right(), start.x() + before - bar->value());
+    EXPECT_EQ(m_view.HorizontalScrollTimer().interval(), m_view.HorizontalRepeatInterval());
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, left);
+    EXPECT_FALSE(m_view.HorizontalScrollTimer().isActive());
+}
+
 // Keys the tree has no use for go on to the window; its own keys, Page Up and Down included,
 // stop at the tree; a band takes every key and ends on Escape or the right button.
 TEST_F(MultiTreeViewTest, KeysReachTheWindowUnlessTheTreeTakesThem) {
