@@ -248,7 +248,23 @@ TEST_F(MultiTreeViewTest, RenameStartsOnlyAfterAClickOnTheSingleSelectedItem) {
         EXPECT_EQ(m_view.RenameTimer().isActive(), c.renames) << c.actions.back();
         EXPECT_EQ(m_view.RenameTimer().interval(), CMultiTreeView::kRenameDelay);
     }
+    // An item deleted before its rename is due is not renamed (nor touched).
+    Act("click B");
+    Act("click B");
+    m_view.DeselectAll(SelectCause::Program);
+    delete Item("B");
+    EXPECT_FALSE(m_view.RenameTimer().isActive());
+    m_view.OnRenameTimer();
+    EXPECT_FALSE(m_view.IsEditingLabel());
+    Act("click C");
+    Act("click C");
+    m_view.DeselectAll(SelectCause::Program);
+    m_view.clear();
+    EXPECT_FALSE(m_view.RenameTimer().isActive());
+    TreeTestSupport::BuildTree(m_view, kOutline);
+
     // A move past the threshold is a drag, which forgets the rename.
+    Act("click B");
     m_view.TakeNotes();
     QTest::mousePress(Port(), Qt::LeftButton, {}, On("B"));
     QTest::mouseMove(Port(), On("B") + QPoint(4, 0));
