@@ -253,6 +253,15 @@ bool CDragAndDropTreeView::IsOwnData(const QMimeData* data) const {
 
 void CDragAndDropTreeView::dragEnterEvent(QDragEnterEvent* event) {
     DragOver(event);
+    // The moves reach only a view that accepted the enter, and a drag out of this tree enters
+    // it over its own selection, where nothing may be dropped: the enter is accepted for any
+    // data the tree can take, and the moves say where it can go.
+    const QMimeData* data = event->mimeData();
+    if (!event->isAccepted() &&
+        (IsOwnData(data) || data->hasFormat(QStringLiteral("text/uri-list")))) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+    }
 }
 
 void CDragAndDropTreeView::dragMoveEvent(QDragMoveEvent* event) {
@@ -319,7 +328,8 @@ void CDragAndDropTreeView::dropEvent(QDropEvent* event) {
             MoveSelection(point);
             done = true;
         }
-    } else if (data != nullptr && CanDrop(point, false)) {
+    } else if (data != nullptr && data->hasFormat(QStringLiteral("text/uri-list")) &&
+               CanDrop(point, false)) {
         action = ForeignAction(*event);
         done = DropForeignData(*data, point);
     }
@@ -411,6 +421,17 @@ void CDragAndDropTreeView::OnDragHorizontalScrollTimer() {
 
 void CDragAndDropTreeView::resizeEvent(QResizeEvent* event) {
     CMultiTreeView::resizeEvent(event);
+    UpdateRepeatIntervals();
+}
+
+bool CDragAndDropTreeView::viewportEvent(QEvent* event) {
+    const bool handled = CMultiTreeView::viewportEvent(event);
+    // A scroll bar that comes or goes resizes the client area without resizing the view.
+    if (event->type() == QEvent::Resize) UpdateRepeatIntervals();
+    return handled;
+}
+
+void CDragAndDropTreeView::UpdateRepeatIntervals() {
     m_verticalRepeat = 17000 / std::max(viewport()->height(), 1);
     m_horizontalRepeat = 5000 / std::max(viewport()->width(), 1);
 }

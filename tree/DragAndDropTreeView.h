@@ -110,6 +110,8 @@ protected:
 
 private:
     void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void UpdateRepeatIntervals();
 
     // True when the data comes from a drag started in this process.
     [[nodiscard]] bool IsOwnData(const QMimeData* data) const;
