@@ -491,7 +491,7 @@ QTreeWidgetItem* CDragAndDropTreeView::CopySubtree(QTreeWidgetItem& source,
         QTreeWidgetItem* childCopy = CopySubtree(*source.child(i), childAt);
         childAt = {CInsertionPoint::Place::After, copy, childCopy};
     }
-    // Expanded only once it has its children: an item without children does not stay expanded.
+    // The expanded state last, once the children are in.
     if (source.isExpanded()) copy->setExpanded(true);
     return copy;
 }

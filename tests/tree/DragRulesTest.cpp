@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -35,61 +34,58 @@ public:
         std::istringstream lines(outline);
         std::vector<Node*> path;
         for (std::string line; std::getline(lines, line);) {
-            const auto start = line.find_first_not_of(' ');
-            if (start == std::string::npos) continue;
-            const size_t level = start / 2;
-            auto node = std::make_unique<Node>();
-            node->name = line.substr(start);
-            if (node->name.back() == '+') {
-                node->name.pop_back();
-                node->expanded = false;
-            }
+            const size_t level = line.find_first_not_of(' ') / 2;
+            Node& node = *m_nodes.emplace_back(std::make_unique<Node>());
+            node.name = line.substr(2 * level);
+            node.expanded = node.name.back() != '+';
+            if (!node.expanded) node.name.pop_back();
             path.resize(level);
-            node->parent = level > 0 ? path.back() : nullptr;
-            (level > 0 ? node->parent->children : m_roots).push_back(node.get());
-            path.push_back(node.get());
-            m_byName[node->name] = node.get();
-            m_nodes.push_back(std::move(node));
+            node.parent = level > 0 ? path.back() : nullptr;
+            (level > 0 ? node.parent->children : m_roots).push_back(&node);
+            path.push_back(&node);
         }
     }
-
     Handle operator[](const std::string& name) const {
-        return name.empty() ? nullptr : m_byName.at(name);
+        for (const auto& node : m_nodes) {
+            if (node->name == name) return node.get();
+        }
+        return nullptr;
     }
-    static std::string Name(Handle item) {
-        return item != nullptr ? static_cast<Node*>(item)->name : "";
-    }
+    static std::string Name(Handle item) { return item ? static_cast<Node*>(item)->name : ""; }
 
-    Handle Parent(Handle item) const override { return NodeOf(item)->parent; }
-    int ChildCount(Handle parent) const override {
-        return static_cast<int>(ChildrenOf(parent).size());
-    }
-    Handle Child(Handle parent, int index) const override { return ChildrenOf(parent)[index]; }
+    Handle Parent(Handle item) const override { return N(item)->parent; }
+    int ChildCount(Handle parent) const override { return int(Children(parent).size()); }
+    Handle Child(Handle parent, int index) const override { return Children(parent)[index]; }
     int IndexOf(Handle item) const override {
-        const auto& siblings = ChildrenOf(NodeOf(item)->parent);
-        return static_cast<int>(std::find(siblings.begin(), siblings.end(), item) -
-                                siblings.begin());
+        const auto& siblings = Children(N(item)->parent);
+        return int(std::find(siblings.begin(), siblings.end(), item) - siblings.begin());
     }
-    bool IsExpanded(Handle item) const override { return NodeOf(item)->expanded; }
+    bool IsExpanded(Handle item) const override { return N(item)->expanded; }
     Box RowRect(Handle item) const override {
-        const auto rows = VisibleRows();
-        const int row = static_cast<int>(std::find(rows.begin(), rows.end(), item) - rows.begin());
+        const auto rows = Rows();
+        const int row = int(std::find(rows.begin(), rows.end(), item) - rows.begin());
         return {0, row * kRow, kWidth, (row + 1) * kRow};
     }
     int LabelLeft(Handle item) const override {
-        return kRootLeft + (item != nullptr ? Depth(*this, item) - 1 : 0) * kIndent;
+        return kRootLeft + (item ? Depth(*this, item) - 1 : 0) * kIndent;
     }
     int Indentation() const override { return kIndent; }
     int ClientWidth() const override { return kWidth; }
     int ClientHeight() const override { return kHeight; }
     Handle ItemAt(int x, int y) const override {
-        if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return nullptr;
-        const auto rows = VisibleRows();
-        const size_t row = static_cast<size_t>(y / kRow);
-        return row < rows.size() ? rows[row] : nullptr;
+        const auto rows = Rows();
+        if (x < 0 || y < 0 || x >= kWidth || y >= kHeight || y / kRow >= int(rows.size())) {
+            return nullptr;
+        }
+        return rows[size_t(y / kRow)];
     }
 
-    std::vector<Node*> VisibleRows() const {
+private:
+    static Node* N(Handle item) { return static_cast<Node*>(item); }
+    const std::vector<Node*>& Children(Handle parent) const {
+        return parent ? N(parent)->children : m_roots;
+    }
+    std::vector<Node*> Rows() const {
         std::vector<Node*> rows;
         const auto walk = [&rows](const auto& self, const std::vector<Node*>& nodes) -> void {
             for (Node* node : nodes) {
@@ -101,15 +97,8 @@ public:
         return rows;
     }
 
-private:
-    static Node* NodeOf(Handle item) { return static_cast<Node*>(item); }
-    const std::vector<Node*>& ChildrenOf(Handle parent) const {
-        return parent != nullptr ? NodeOf(parent)->children : m_roots;
-    }
-
     std::vector<std::unique_ptr<Node>> m_nodes;
     std::vector<Node*> m_roots;
-    std::map<std::string, Node*> m_byName;
 };
 
 // Rows: 0 A, 1 A1, 2 A2, 3 A2a, 4 A2b, 5 B (collapsed, B1 hidden), 6 C, 7 C1; 8.. empty.
@@ -129,11 +118,11 @@ int XForDepth(int depth) {
     return kRootLeft + (depth - 2) * kIndent + kIndent / 2;
 }
 
-enum class Zone { Upper, Middle, Lower };
-int YIn(int row, Zone zone) {
-    const int offsets[] = {1, kRow / 2, kRow - 1};
-    return row * kRow + offsets[static_cast<int>(zone)];
-}
+// Offsets into a row of 16: the upper quarter is 0..3, the middle half 4..12 (12 is the lower
+// quarter's border), the lower quarter 13..15.
+constexpr int kUpper = 1;
+constexpr int kMiddle = 8;
+constexpr int kLower = 15;
 
 struct Expected {
     Place place;
@@ -141,12 +130,10 @@ struct Expected {
     std::string after;
 };
 
-void ExpectInsertion(const CFakeTree& tree, const Insertion& got, const Expected& want,
-                     const std::string& what) {
+void ExpectInsertion(const Insertion& got, const Expected& want, const std::string& what) {
     EXPECT_EQ(got.place, want.place) << what;
     EXPECT_EQ(CFakeTree::Name(got.parent), want.parent) << what;
     EXPECT_EQ(CFakeTree::Name(got.after), want.after) << what;
-    (void)tree;
 }
 
 TEST(DragRules, DepthIndicatedByX) {
@@ -162,67 +149,63 @@ TEST(DragRules, InsertionPointForEveryZoneAndDepth) {
     const CFakeTree tree(kOutline);
     struct Case {
         int row;
-        Zone zone;
+        int offset;
         int depth;
         Expected want;
     };
     using enum Place;
     const Case cases[] = {
         // Into an item from the middle half.
-        {0, Zone::Middle, 2, {First, "A", ""}},
-        {5, Zone::Middle, 2, {First, "B", ""}},
+        {0, kMiddle, 2, {First, "A", ""}},
+        {5, kMiddle, 2, {First, "B", ""}},
         // Left of the item's level: after the ancestor at that level, or last when it is last.
-        {4, Zone::Lower, 3, {Last, "A2", ""}},
-        {4, Zone::Lower, 2, {Last, "A", ""}},
-        {4, Zone::Lower, 1, {After, "", "A"}},
-        {4, Zone::Middle, 0, {After, "", "A"}},
-        {7, Zone::Upper, 1, {Last, "", ""}},
+        {4, kLower, 3, {Last, "A2", ""}},
+        {4, kLower, 2, {Last, "A", ""}},
+        {4, kLower, 1, {After, "", "A"}},
+        {4, kMiddle, 0, {After, "", "A"}},
+        {7, kUpper, 1, {Last, "", ""}},
         // Upper quarter: the first root item; under a parent; below a deeper subtree the depth of
         // x picks the level.
-        {0, Zone::Upper, 1, {First, "", ""}},
-        {1, Zone::Upper, 2, {First, "A", ""}},
-        {2, Zone::Upper, 2, {After, "A", "A1"}},
-        {5, Zone::Upper, 3, {Last, "A2", ""}},
-        {5, Zone::Upper, 2, {Last, "A", ""}},
-        {5, Zone::Upper, 1, {After, "", "A"}},
-        {6, Zone::Upper, 2, {After, "", "B"}},
+        {0, kUpper, 1, {First, "", ""}},
+        {1, kUpper, 2, {First, "A", ""}},
+        {2, kUpper, 2, {After, "A", "A1"}},
+        {5, kUpper, 3, {Last, "A2", ""}},
+        {5, kUpper, 2, {Last, "A", ""}},
+        {5, kUpper, 1, {After, "", "A"}},
+        {6, kUpper, 2, {After, "", "B"}},
         // Lower quarter: an expanded parent with x further right takes the items as first
         // children, further left after it; a collapsed one only after it.
-        {0, Zone::Lower, 2, {First, "A", ""}},
-        {0, Zone::Lower, 1, {After, "", "A"}},
-        {2, Zone::Lower, 3, {First, "A2", ""}},
-        {2, Zone::Lower, 2, {Last, "A", ""}},
-        {5, Zone::Lower, 2, {After, "", "B"}},
-        {7, Zone::Lower, 2, {Last, "C", ""}},
+        {0, kLower, 2, {First, "A", ""}},
+        {0, kLower, 1, {After, "", "A"}},
+        {2, kLower, 3, {First, "A2", ""}},
+        {2, kLower, 2, {Last, "A", ""}},
+        {5, kLower, 2, {After, "", "B"}},
+        {7, kLower, 2, {Last, "C", ""}},
         // Below the last item: the depth of x walks down the last expanded items.
-        {9, Zone::Middle, 0, {Last, "", ""}},
-        {9, Zone::Middle, 1, {Last, "", ""}},
-        {9, Zone::Middle, 2, {Last, "C", ""}},
-        {9, Zone::Middle, 4, {Last, "C", ""}},
+        {9, kMiddle, 0, {Last, "", ""}},
+        {9, kMiddle, 1, {Last, "", ""}},
+        {9, kMiddle, 2, {Last, "C", ""}},
+        {9, kMiddle, 4, {Last, "C", ""}},
+        // The zones' borders.
+        {2, 3, 2, {After, "A", "A1"}},
+        {2, 4, 2, {First, "A2", ""}},
+        {2, 12, 2, {First, "A2", ""}},
+        {2, 13, 2, {Last, "A", ""}},
     };
     for (const Case& c : cases) {
-        const Insertion got = InsertionAt(tree, XForDepth(c.depth), YIn(c.row, c.zone));
-        ExpectInsertion(tree, got, c.want,
-                        "row " + std::to_string(c.row) + " zone " +
-                            std::to_string(static_cast<int>(c.zone)) + " depth " +
-                            std::to_string(c.depth));
+        const Insertion got = InsertionAt(tree, XForDepth(c.depth), c.row * kRow + c.offset);
+        ExpectInsertion(got, c.want,
+                        "row " + std::to_string(c.row) + "+" + std::to_string(c.offset) +
+                            " depth " + std::to_string(c.depth));
     }
 }
 
-TEST(DragRules, ZoneBordersAndPointsOutside) {
+TEST(DragRules, PointsOutsideAndAnEmptyTree) {
     const CFakeTree tree(kOutline);
-    const int x = XForDepth(1);
-    // Row A2 (32..47): 32..35 upper, 36..44 middle (44 is the lower quarter's border), 45.. lower.
-    ExpectInsertion(tree, InsertionAt(tree, XForDepth(2), 35), {Place::After, "A", "A1"},
-                    "upper end");
-    ExpectInsertion(tree, InsertionAt(tree, XForDepth(2), 36), {Place::First, "A2", ""}, "36");
-    ExpectInsertion(tree, InsertionAt(tree, XForDepth(2), 44), {Place::First, "A2", ""}, "44");
-    ExpectInsertion(tree, InsertionAt(tree, XForDepth(2), 45), {Place::Last, "A", ""}, "45");
-    for (const auto& [px, py] : {std::pair{x, -1}, {x, kHeight}, {-1, 150}, {kWidth, 150}}) {
-        EXPECT_EQ(InsertionAt(tree, px, py).place, Place::None) << px << "," << py;
+    for (const auto& [x, y] : {std::pair{30, -1}, {30, kHeight}, {-1, 150}, {kWidth, 150}}) {
+        EXPECT_EQ(InsertionAt(tree, x, y).place, Place::None) << x << "," << y;
     }
-    const CFakeTree empty("");
-    ExpectInsertion(empty, InsertionAt(empty, XForDepth(3), 40), {Place::Last, "", ""}, "empty");
+    ExpectInsertion(InsertionAt(CFakeTree(""), XForDepth(3), 40), {Place::Last, "", ""}, "empty");
 }
 
 TEST(DragRules, MarkRectangles) {
@@ -273,28 +256,6 @@ TEST(DragRules, SelectionSubtreesAndTopMostItems) {
                                                     {"A2", true}, {"A2b", true}, {"C1", true}};
     for (const auto& [parent, inside] : parents) {
         EXPECT_EQ(IsInsideSelection(tree, tree[parent], isSelected), inside) << parent;
-    }
-}
-
-TEST(DragRules, KeyboardMoveTargets) {
-    const CFakeTree tree(kOutline);
-    struct Case {
-        const char* item;
-        MoveKey key;
-        Expected want;
-    };
-    using enum Place;
-    const Case cases[] = {
-        {"A2", MoveKey::Up, {First, "A", ""}},   {"C", MoveKey::Up, {After, "", "A"}},
-        {"A1", MoveKey::Up, {None, "", ""}},     {"A1", MoveKey::Down, {After, "A", "A2"}},
-        {"A2", MoveKey::Down, {None, "", ""}},   {"A2a", MoveKey::Left, {After, "A", "A2"}},
-        {"A1", MoveKey::Left, {After, "", "A"}}, {"A", MoveKey::Left, {None, "", ""}},
-        {"A1", MoveKey::Right, {None, "", ""}},  {"A2", MoveKey::Right, {Last, "A1", ""}},
-        {"C", MoveKey::Right, {Last, "B", ""}},
-    };
-    for (const Case& c : cases) {
-        ExpectInsertion(tree, KeyboardMoveTarget(tree, tree[c.item], c.key), c.want,
-                        std::string(c.item) + " key " + std::to_string(static_cast<int>(c.key)));
     }
 }
 
