@@ -257,7 +257,7 @@ void CDragAndDropTreeView::dragEnterEvent(QDragEnterEvent* event) {
     // it over its own selection, where nothing may be dropped: the enter is accepted for any
     // data the tree can take, and the moves say where it can go.
     const QMimeData* data = event->mimeData();
-    if (!event->isAccepted() &&
+    if (!event->isAccepted() && data != nullptr &&
         (IsOwnData(data) || data->hasFormat(QStringLiteral("text/uri-list")))) {
         event->setDropAction(Qt::IgnoreAction);
         event->accept();
