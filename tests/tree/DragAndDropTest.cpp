@@ -14,10 +14,11 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidgetItem>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <memory>
-#include <sstream>
 
+#include "tests/tree/TreeTestSupport.h"
 #include "tree/DragAndDropTreeView.h"
 
 namespace {
@@ -34,38 +35,26 @@ public:
     bool acceptForeign = true;
     std::vector<CInsertionPoint> foreignDrops;
 
-    // Builds the items from an outline: two spaces per level, a trailing '+' marks a collapsed
+    // Builds the items from an outline (TreeTestSupport's); a trailing '+' marks a collapsed
     // item. Every item carries a datum of its own.
     void Build(const std::string& outline) {
         DeselectAll(SelectCause::Program);
         SetAnchor(nullptr);
         clear();
-        std::istringstream lines(outline);
-        std::vector<QTreeWidgetItem*> path;
-        std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
-        for (std::string line; std::getline(lines, line);) {
-            const size_t level = line.find_first_not_of(' ') / 2;
-            std::string name = line.substr(2 * level);
-            expanded.emplace_back(nullptr, name.back() != '+');
-            if (!expanded.back().second) name.pop_back();
-            path.resize(level);
-            auto* item =
-                path.empty() ? new QTreeWidgetItem(this) : new QTreeWidgetItem(path.back());
-            item->setText(0, QString::fromStdString(name));
-            item->setData(0, kDataRole, QString::fromStdString(name + "-data"));
-            path.push_back(expanded.back().first = item);
+        TreeTestSupport::BuildTree(*this, outline);
+        for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
+            QString label = (*it)->text(0);
+            if (label.endsWith('+')) {
+                label.chop(1);
+                (*it)->setText(0, label);
+                (*it)->setExpanded(false);
+            }
+            (*it)->setData(0, kDataRole, label + "-data");
         }
-        // Expanded once every child is in place.
-        for (auto [item, open] : expanded)
-            item->setExpanded(open);
     }
 
     QTreeWidgetItem* operator[](const std::string& name) const {
-        if (name.empty()) return nullptr;
-        // Items are found by label, so that copies made by a move are found too.
-        const auto found =
-            findItems(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchRecursive);
-        return found.size() == 1 ? found.front() : nullptr;
+        return name.empty() ? nullptr : TreeTestSupport::Find(*this, QString::fromStdString(name));
     }
 
     // The tree back as an outline, with selected items marked '*'.
