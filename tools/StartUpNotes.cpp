@@ -33,12 +33,13 @@ constexpr CTourNote kTour[] = {
      uR"(# Welcome to Jotwell
 Hello, and thank you for trying Jotwell!
 These notes are a short tour. On the left is the tree of your notes; on the right, the editor shows every note you select there, one below the other.
-Every note can hold sub-notes. Click the little arrows in the tree to open and close them, and select the notes below this one to read on.
+Every note can hold sub-notes. Click the small button beside a note in the tree to open or close its sub-notes, and select the notes below this one to read on.
 When you are done, delete the tour (select it and press **Del**) or keep it as a cheat sheet. Press **F1** whenever you want the full help.
 Have fun!)"},
     {1,
      uR"(## Notes and sub-notes
 A note is a page of text. Its name in the tree is its first line, so just start typing and the name follows.
+Try these, and tick each one off with **Ctrl+5** when done:
 [ ] **Ctrl+N** makes a new note after the current one.
 [ ] **Ctrl+Shift+N** makes a sub-note inside it.
 [ ] **F2** renames a note. A name you type stays fixed; rename it to nothing and it follows the first line again.
