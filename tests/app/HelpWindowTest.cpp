@@ -121,6 +121,29 @@ TEST(HelpPagesTest, TheCommandsPageHasEveryCommandWithItsKeys) {
     }
 }
 
+// The page of each pane lists every key of that pane's commands, as a key of its own ("Shift+Del"
+// is not found inside "Ctrl+Shift+Del").
+TEST(HelpPagesTest, EachPanesPageNamesEveryKeyOfItsCommands) {
+    const auto textOf = [](const char* name) {
+        QTextDocument page;
+        EXPECT_TRUE(HelpPages::Load(kHelp, QString::fromLatin1(name), page)) << name;
+        return page.toPlainText();
+    };
+    const QString pages[Commands::kTargetCount] = {textOf("editor.html"), textOf("tree.html"),
+                                                   textOf("commands.html")};
+    for (const Commands::Command& command : Commands::AllCommands()) {
+        for (const std::string_view key : command.shortcuts) {
+            if (key.empty()) continue;
+            const QString wanted = QString::fromUtf8(key.data(), qsizetype(key.size()));
+            const QRegularExpression alone(QStringLiteral("(?<![\\w+])") +
+                                           QRegularExpression::escape(wanted) +
+                                           QStringLiteral("(?![\\w+])"));
+            EXPECT_TRUE(pages[size_t(command.target)].contains(alone))
+                << Commands::PlainLabel(command) << ": " << key;
+        }
+    }
+}
+
 class HelpWindowTest : public ::testing::Test {
 protected:
     CHelpWindow window{kHelp};
