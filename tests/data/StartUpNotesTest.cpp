@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "model/NoteDocument.h"
+#include "model/NoteElement.h"
+#include "storage/DocumentManager.h"
+#include "storage/FileHandler.h"
+#include "storage/NoteFile.h"
+#include "storage/NotesFolderSettings.h"
+#include "storage/Utf8.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/FakeTreePane.h"
+#include "tests/support/TempFolder.h"
+#include "tools/StartUpNotes.h"
+
+namespace {
+
+using NoteEditEngine::AsParagraph;
+using NoteEditEngine::CNoteDocument;
+using NoteTreeEngine::TreeItem;
+
+const std::filesystem::path kStartUp = JOTWELL_STARTUP_NOTES;
+
+// The checked-in files are the generator's output, byte for byte, and nothing else: a tour edited
+// without regenerating, or a note file left over from an older tour, fails here.
+TEST(StartUpNotesTest, CheckedInFilesAreExactlyWhatTheGeneratorWrites) {
+    std::set<std::string> generated;
+    for (const StartUpNotes::CGeneratedFile& file : StartUpNotes::BuildStartUpNotes()) {
+        generated.insert(file.name);
+        EXPECT_EQ(TestSupport::ReadBytes(kStartUp / file.name), file.bytes) << file.name;
+    }
+    std::set<std::string> present;
+    for (const auto& entry : std::filesystem::directory_iterator(kStartUp))
+        present.insert(entry.path().filename().string());
+    EXPECT_EQ(present, generated);
+}
+
+// The first start copies the folder and loads it: the tree reads without a message, every item
+// names a note file that reads, records agree with their notes, and no file is an orphan.
+TEST(StartUpNotesTest, ACopiedFolderLoadsWithEveryNoteAndNoOrphan) {
+    TestSupport::CTempFolder folder;
+    NoteStorage::CFileSystem& fs = NoteStorage::FileSystem();
+    const size_t copied = NoteTreeEngine::CopyStartUpNotes(fs, kStartUp, folder.Path());
+
+    TestSupport::CFakeTreePane pane;
+    TestSupport::CFakeNoteStore store;
+    ASSERT_TRUE(NoteTreeEngine::LoadIndexFile(fs, pane, store, folder / "index.xml"));
+    EXPECT_TRUE(pane.Messages().empty());
+    const std::vector<TreeItem> items = pane.AllItems();
+    ASSERT_GE(items.size(), 5u);
+    EXPECT_EQ(copied, items.size() + 1);
+
+    std::set<std::string> named;
+    for (const TreeItem item : items) {
+        const NoteTreeEngine::CTreeItemRecord& record = pane.Record(item);
+        const std::string id = NoteStorage::Utf16ToUtf8(record.id);
+        EXPECT_TRUE(NoteTreeEngine::IsValidNoteId(record.id)) << id;
+        EXPECT_TRUE(named.insert(id + ".xml").second) << "two items name " << id;
+        CNoteDocument document;
+        ASSERT_EQ(NoteStorage::LoadNoteFile(fs, NoteTreeEngine::NoteFilePath(folder.Path(), record),
+                                            document),
+                  NoteStorage::NoteFileRead::Read)
+            << id;
+        EXPECT_EQ(record.username, NoteTreeEngine::NoteTitle(document)) << id;
+        EXPECT_FALSE(record.isfixed) << id;
+        EXPECT_EQ(record.size, static_cast<int32_t>(document.size()) - 1) << id;
+        EXPECT_EQ(record.created, document.Created()) << id;
+        EXPECT_EQ(record.modified, document.Modified()) << id;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "index.xml" || named.contains(name)) << name << " is an orphan";
+    }
+
+    // The welcome note opens the tour: the first item, shown, with its sub-notes in view.
+    const std::vector<TreeItem> roots = pane.Children(NoteTreeEngine::kRootItem);
+    ASSERT_FALSE(roots.empty());
+    EXPECT_EQ(pane.Label(roots[0]), u"Welcome to Jotwell");
+    EXPECT_EQ(pane.Selection(), std::vector<TreeItem>{roots[0]});
+    EXPECT_TRUE(pane.Record(roots[0]).isactive);
+    EXPECT_TRUE(pane.IsExpanded(roots[0]));
+    EXPECT_FALSE(pane.Children(roots[0]).empty());
+}
+
+// The tour shows the styles by example, so every style a command sets appears in it, and lists
+// at more than one indent level.
+TEST(StartUpNotesTest, TheTourUsesEveryStyleAndNestedIndents) {
+    std::set<uint32_t> paragraphStyles;
+    uint32_t characterStyles = 0;
+    int32_t deepest = 0;
+    for (const StartUpNotes::CGeneratedFile& file : StartUpNotes::BuildStartUpNotes()) {
+        if (file.name == "index.xml") continue;
+        CNoteDocument document;
+        NoteStorage::Cursor cursor = 0;
+        ASSERT_TRUE(
+            NoteStorage::ReadNoteXml(document, NoteStorage::Utf8ToUtf16(file.bytes), cursor));
+        for (auto it = document.begin(); it != document.end(); ++it) {
+            characterStyles |= (*it)->Style().Word();
+            if (const auto* mark = AsParagraph(*it)) {
+                paragraphStyles.insert(mark->Format().Style());
+                deepest = std::max(deepest, mark->Format().Indent());
+            }
+        }
+    }
+    EXPECT_EQ(paragraphStyles, (std::set<uint32_t>{0, 1, 2, 3, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(characterStyles, 7u);
+    EXPECT_GE(deepest, 2);
+}
+
+TEST(StartUpNotesTest, TourLinesBecomeContentMarkup) {
+    const std::map<std::u16string, std::u16string> cases = {
+        {u"plain <&>", u"<paragraph>plain &lt;&amp;&gt;</paragraph>"},
+        {u"### h", u"<header3>h</header3>"},
+        {u">> [x] done", u"<listchecked indent='2'>done</listchecked>"},
+        {u"(-) a **b ==c** d==",
+         u"<listnegative>a <strong>b <highlight>c</strong> d</highlight>"
+         u"</listnegative>"},
+        {u"| x\n__y__", u"<fixwidth>x</fixwidth><paragraph><link>y</link></paragraph>"},
+    };
+    for (const auto& [lines, markup] : cases)
+        EXPECT_EQ(StartUpNotes::TourContentXml(lines), markup) << NoteStorage::Utf16ToUtf8(lines);
+    // A style left on would run on into the next paragraphs.
+    for (const std::u16string_view bad : {u"**open", u"a\n==b", u">x", u">>>>>>>>>>>>>>> deep"})
+        EXPECT_THROW((void)StartUpNotes::TourContentXml(bad), std::invalid_argument);
+}
+
+}  // namespace
