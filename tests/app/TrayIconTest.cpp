@@ -53,12 +53,6 @@ TEST(TrayIcon, LeftAndDoubleClicksOpenOthersDoNot) {
     }
 }
 
-TEST(TrayIcon, CreateFollowsTheDesktop) {
-    CTrayIcon tray;
-    EXPECT_EQ(tray.Create(QIcon()), IsTrayAvailable());
-    EXPECT_EQ(tray.IsEnabled(), IsTrayAvailable());
-}
-
 TEST(TrayIcon, WindowGoesToTheTrayAndComesBackRestored) {
     QWidget window;
     window.show();
