@@ -240,11 +240,3 @@ TEST(HelpWindowMissingTest, AFolderWithoutPagesSaysSo) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

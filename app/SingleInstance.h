@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+// Keeps the program to one instance per user. The first start holds a per-user lock for its whole
+// run and, once it is ready, listens on a per-user local socket; a later start connects, asks it
+// to come forward and open a path, waits until both were taken, and ends. A lock or socket left
+// by a crashed first instance does not stop the next start.
+//
+// On the socket every message is a frame: one kind byte ('O' come forward, 'P' open the UTF-8
+// path that follows, 'E' end), a 4-byte big-endian length and that many bytes. The first answers
+// 'K' after the end frame. A frame over the size cap, an unknown kind or a connection that stays
+// incomplete for a whole sweep interval is dropped, so no client can hang the first instance.
+class CSingleInstance final : public QObject {
+    Q_OBJECT
+
+public:
+    enum class HandOverResult {
+        Delivered,      // the first instance took the request and the path
+        FirstStarting,  // an instance runs but does not listen yet; nothing was handed over
+        Failed,         // the first instance did not answer in time
+    };
+
+    static constexpr qint64 kMaxFrameBytes = 64 * 1024;
+    static constexpr int kSweepIntervalMs = 2000;
+    // A request is three frames; a client that sends more is dropped.
+    static constexpr int kMaxFrames = 8;
+
+    // `key` names the lock and the socket; by default one of this user's.
+    explicit CSingleInstance(const QString& key = DefaultKey(), QObject* parent = nullptr);
+    ~CSingleInstance() override;
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
+
+    // "jotwell-" and the user's id.
+    [[nodiscard]] static QString DefaultKey();
+    // The name of the lock and the socket.
+    [[nodiscard]] const QString& Key() const noexcept { return m_key; }
+
+    // True when no other instance of this user runs: this one holds the lock.
+    [[nodiscard]] bool IsFirst() const noexcept { return m_first; }
+
+    // A later start: asks the first instance to come forward and, when `path` is not empty, to
+    // open it; returns once the first has taken both, or after `timeoutMs`.
+    [[nodiscard]] HandOverResult HandOver(const QString& path, int timeoutMs = 5000);
+
+    // The first instance, once its window and notes folder are ready: starts taking requests. A
+    // socket file left by a crashed instance is removed first. False when it cannot listen.
+    bool Listen();
+
+    // Drops the connections that were already incomplete at the previous sweep. The sweep timer
+    // calls it every kSweepIntervalMs.
+    void SweepConnections();
+    [[nodiscard]] size_t ConnectionCount() const noexcept { return m_connections.size(); }
+
+signals:
+    void BringForwardRequested();
+    void OpenPathRequested(const QString& path);
+
+private:
+    struct Connection {
+        QByteArray buffer;
+        int frames = 0;
+        bool seenBySweep = false;
+    };
+
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+    void Drop(QLocalSocket* socket);
+
+    QString m_key;
+    QLockFile m_lock;
+    bool m_first = false;
+    std::unique_ptr<QLocalServer> m_server;
+    std::map<QLocalSocket*, Connection> m_connections;
+    QTimer m_sweepTimer;
+};

@@ -1,0 +1,47 @@
+# Installs the build into a fresh prefix and checks the installed tree: the program, its data,
+# the desktop entry, the MIME package and the icon; then runs PROGRAM from the installed bin
+# folder, which must print the installed data folder.
+# Run as: cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM=... -DSOURCE_DATA=... -P InstallCheck.cmake
+cmake_minimum_required(VERSION 3.25)
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed:\n${output}")
+endif()
+
+set(data "${PREFIX}/share/jotwell")
+foreach(file bin/jotwell share/applications/jotwell.desktop share/mime/packages/jotwell-mime.xml
+    share/icons/hicolor/scalable/apps/jotwell.svg share/jotwell/icons/jotwell.svg
+    share/jotwell/jotwell.desktop.in share/jotwell/jotwell-mime.xml)
+  if(NOT EXISTS "${PREFIX}/${file}")
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+file(READ "${PREFIX}/share/applications/jotwell.desktop" entry)
+if(NOT entry MATCHES "\nExec=\"${PREFIX}/bin/jotwell\" %f\n")
+  message(FATAL_ERROR "the desktop entry does not start the installed program:\n${entry}")
+endif()
+# The start-up notes and the help pages, whichever of them the source tree has.
+foreach(folder startup help)
+  file(GLOB_RECURSE sources RELATIVE "${SOURCE_DATA}/${folder}" "${SOURCE_DATA}/${folder}/*")
+  foreach(source ${sources})
+    if(NOT EXISTS "${data}/${folder}/${source}")
+      message(FATAL_ERROR "not installed: share/jotwell/${folder}/${source}")
+    endif()
+  endforeach()
+endforeach()
+
+get_filename_component(name "${PROGRAM}" NAME)
+if(NOT name STREQUAL "jotwell")
+  file(COPY "${PROGRAM}" DESTINATION "${PREFIX}/bin")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+    "${PREFIX}/bin/${name}" --print-data-folder
+  RESULT_VARIABLE result OUTPUT_VARIABLE printed ERROR_VARIABLE errors TIMEOUT 30)
+string(STRIP "${printed}" printed)
+if(NOT result EQUAL 0 OR NOT printed STREQUAL data)
+  message(FATAL_ERROR "the installed program found \"${printed}\" (exit ${result}), not ${data}\n${errors}")
+endif()
+message("The installed program finds its data in ${printed}")

@@ -1,0 +1,128 @@
+// The data folder rule and what the program writes into the user's desktop folders.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "app/DataFolder.h"
+#include "app/DesktopIntegration.h"
+
+namespace {
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The user's data folder and the program search path point into a temporary folder while it
+// lives; the helper programs found there do nothing.
+class CTemporaryDesktop {
+public:
+    CTemporaryDesktop() : m_oldData(qgetenv("XDG_DATA_HOME")), m_oldPath(qgetenv("PATH")) {
+        QStandardPaths::setTestModeEnabled(false);
+        qputenv("XDG_DATA_HOME", Home().toUtf8());
+        for (const char* helper : {"update-mime-database", "update-desktop-database"}) {
+            const QString path = m_temp.filePath(QStringLiteral("bin/") + QLatin1String(helper));
+            Write(path, "#!/bin/sh\nexit 0\n");
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", m_temp.filePath(QStringLiteral("bin")).toUtf8());
+    }
+    ~CTemporaryDesktop() {
+        qputenv("XDG_DATA_HOME", m_oldData);
+        qputenv("PATH", m_oldPath);
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    [[nodiscard]] QString Home() const { return m_temp.filePath(QStringLiteral("share")); }
+
+private:
+    QTemporaryDir m_temp;
+    QByteArray m_oldData;
+    QByteArray m_oldPath;
+};
+
+}  // namespace
+
+TEST(DataFolder, InstalledFolderFirstThenTheSourceTree) {
+    QTemporaryDir temp;
+    const QString bin = temp.filePath(QStringLiteral("bin"));
+    const QString installed = temp.filePath(QStringLiteral("share/jotwell"));
+    const QString source = temp.filePath(QStringLiteral("src/data"));
+    QDir().mkpath(bin);
+    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);  // neither: where it should be
+    QDir().mkpath(source);
+    EXPECT_EQ(DataFolder::Resolve(bin, source), source);
+    QDir().mkpath(installed);
+    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);
+    // These tests run from the build tree.
+    EXPECT_EQ(DataFolder::Path(), QDir::cleanPath(QStringLiteral(JOTWELL_SOURCE_DATA)));
+    EXPECT_FALSE(
+        DataFolder::HandlePrintOption({QStringLiteral("jotwell"), QStringLiteral("a.jwf")}));
+}
+
+TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
+    const struct {
+        const char* path;
+        const char* exec;
+    } rows[] = {
+        {"/usr/bin/jotwell", R"("/usr/bin/jotwell")"},
+        {"/opt/my apps/jotwell", R"("/opt/my apps/jotwell")"},
+        {R"(/a"b/$x/`c`)", R"("/a\\"b/\\$x/\\`c\\`")"},
+        {R"(/back\slash)", R"("/back\\\\slash")"},
+        {"/100%/jotwell", R"("/100%%/jotwell")"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(DesktopIntegration::QuoteExec(QString::fromUtf8(row.path)),
+                  QString::fromUtf8(row.exec))
+            << row.path;
+}
+
+TEST(DesktopIntegration, WritesWhatDiffersAndStartsTheUpdates) {
+    CTemporaryDesktop desktop;
+    const QString data = QStringLiteral(JOTWELL_SOURCE_DATA);
+    const QString entry = desktop.Home() + QStringLiteral("/applications/jotwell.desktop");
+    const QString mime = desktop.Home() + QStringLiteral("/mime/packages/jotwell-mime.xml");
+    const QString icon =
+        desktop.Home() + QStringLiteral("/icons/hicolor/scalable/apps/jotwell.svg");
+
+    auto result = DesktopIntegration::Install(QStringLiteral("/opt/jot well/bin/jotwell"), data);
+    EXPECT_EQ(result.written, (QStringList{entry, mime, icon}));
+    EXPECT_EQ(result.helpersStarted, (QStringList{QStringLiteral("update-mime-database"),
+                                                  QStringLiteral("update-desktop-database")}));
+    EXPECT_TRUE(Read(entry).contains("\nExec=\"/opt/jot well/bin/jotwell\" %f\n"));
+    EXPECT_TRUE(Read(entry).contains("\nMimeType=application/x-jotwell-tree;\n"));
+    EXPECT_EQ(Read(mime), Read(data + QStringLiteral("/jotwell-mime.xml")));
+    EXPECT_EQ(Read(icon), Read(data + QStringLiteral("/icons/jotwell.svg")));
+
+    // The same program again changes nothing; a moved program rewrites only its entry.
+    result = DesktopIntegration::Install(QStringLiteral("/opt/jot well/bin/jotwell"), data);
+    EXPECT_TRUE(result.written.isEmpty());
+    EXPECT_TRUE(result.helpersStarted.isEmpty());
+    result = DesktopIntegration::Install(QStringLiteral("/usr/local/bin/jotwell"), data);
+    EXPECT_EQ(result.written, QStringList{entry});
+    EXPECT_EQ(result.helpersStarted, QStringList{QStringLiteral("update-desktop-database")});
+    EXPECT_TRUE(Read(entry).contains("\nExec=\"/usr/local/bin/jotwell\" %f\n"));
+}
+
+TEST(DesktopIntegration, FailuresAreIgnored) {
+    CTemporaryDesktop desktop;
+    // The user's data folder is a file, and the data folder has nothing: no write can succeed.
+    Write(desktop.Home(), "not a folder");
+    auto result = DesktopIntegration::Install(QStringLiteral("/usr/bin/jotwell"),
+                                              QStringLiteral(JOTWELL_SOURCE_DATA));
+    EXPECT_TRUE(result.written.isEmpty());
+    EXPECT_TRUE(result.helpersStarted.isEmpty());
+    QFile::remove(desktop.Home());
+    result = DesktopIntegration::Install(QStringLiteral("/usr/bin/jotwell"),
+                                         QStringLiteral("/nonexistent"));
+    EXPECT_TRUE(result.written.isEmpty());
+}

@@ -1,0 +1,179 @@
+// The main window's state in the settings: names, case, reachability, the tray and the split.
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <memory>
+
+#include "app/WindowState.h"
+
+namespace {
+
+QSettings Settings() {
+    return QSettings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+}
+
+void ClearSettings() {
+    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    for (const char* section : {"WindowState", "SplitterState", "ToolbarState"})
+        settings.remove(QLatin1String(section));
+}
+
+QStringList Keys(const char* section) {
+    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    settings.beginGroup(QLatin1String(section));
+    return settings.childKeys();
+}
+
+int Value(const char* section, const char* name) {
+    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    settings.beginGroup(QLatin1String(section));
+    return settings.value(QLatin1String(name), -999).toInt();
+}
+
+// A main window shaped like the program's: two bars, a status bar and a two-pane splitter.
+struct CFrame {
+    CFrame() {
+        splitter = new QSplitter(&window);
+        splitter->addWidget(new QWidget);
+        splitter->addWidget(new QWidget);
+        window.setCentralWidget(splitter);
+        standard = window.addToolBar(QStringLiteral("Standard"));
+        style = window.addToolBar(QStringLiteral("Style"));
+        window.statusBar();
+    }
+    void Save() {
+        WindowState::SaveWindow(window);
+        WindowState::SaveSplitter(*splitter);
+        WindowState::SaveBars(*standard, *style, *window.statusBar());
+    }
+    void Restore(bool trayAvailable) {
+        WindowState::RestoreBars(*standard, *style, *window.statusBar());
+        WindowState::RestoreWindow(window, trayAvailable);
+        WindowState::RestoreSplitter(*splitter, window.width());
+    }
+    QMainWindow window;
+    QSplitter* splitter;
+    QToolBar* standard;
+    QToolBar* style;
+};
+
+}  // namespace
+
+TEST(WindowState, WrittenUnderTheirNamesAndReadBackInAnyCase) {
+    ClearSettings();
+    {
+        CFrame frame;
+        frame.window.setGeometry(100, 120, 500, 300);
+        frame.window.show();
+        frame.style->hide();
+        frame.splitter->widget(0)->setMinimumWidth(60);
+        frame.Save();
+    }
+    EXPECT_EQ(Keys("WindowState"), (QStringList{"Flags", "ShowCmd", "X1", "X2", "Y1", "Y2"}));
+    EXPECT_EQ(Keys("SplitterState"),
+              (QStringList{"LeftMinWidth", "LeftWidth", "RightMinWidth", "RightWidth"}));
+    EXPECT_EQ(Keys("ToolbarState"),
+              (QStringList{"StandardVisible", "StatusVisible", "StyleVisible"}));
+    EXPECT_EQ(Value("WindowState", "X1"), 100);
+    EXPECT_EQ(Value("WindowState", "X2"), 600);
+    EXPECT_EQ(Value("WindowState", "Y2"), 420);
+    EXPECT_EQ(Value("WindowState", "ShowCmd"), WindowState::kNormal);
+    EXPECT_EQ(Value("SplitterState", "LeftMinWidth"), 60);
+    EXPECT_EQ(Value("ToolbarState", "StyleVisible"), 0);
+    EXPECT_EQ(Value("ToolbarState", "StandardVisible"), 1);
+
+    // Names as other versions wrote them, in other cases.
+    ClearSettings();
+    {
+        QSettings settings = Settings();
+        settings.setValue(QStringLiteral("WindowState/x1"), 40);
+        settings.setValue(QStringLiteral("WindowState/y1"), 50);
+        settings.setValue(QStringLiteral("WindowState/X2"), 440);
+        settings.setValue(QStringLiteral("WindowState/y2"), 350);
+        settings.setValue(QStringLiteral("WindowState/SHOWCMD"), WindowState::kMaximized);
+        settings.setValue(QStringLiteral("SplitterState/leftwidth"), 111);
+        settings.setValue(QStringLiteral("SplitterState/RIGHTWIDTH"), 222);
+        settings.setValue(QStringLiteral("SplitterState/rightminwidth"), 77);
+        settings.setValue(QStringLiteral("ToolbarState/standardvisible"), 0);
+    }
+    CFrame frame;
+    frame.Restore(true);
+    EXPECT_TRUE(frame.window.isMaximized());
+    EXPECT_EQ(frame.window.normalGeometry(), QRect(40, 50, 400, 300));
+    EXPECT_EQ(frame.splitter->widget(1)->minimumWidth(), 77);
+    EXPECT_EQ(frame.splitter->widget(0)->minimumWidth(), 50);
+    EXPECT_TRUE(frame.standard->isHidden());
+    EXPECT_FALSE(frame.style->isHidden());
+    const QList<int> sizes = frame.splitter->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_NEAR(double(sizes[0]) / (sizes[0] + sizes[1]), 111.0 / 333.0, 0.01);
+}
+
+TEST(WindowState, PlacesOffEveryScreenArePulledBack) {
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const struct {
+        QRect stored;
+        QRect expected;
+    } rows[] = {
+        {QRect(100, 100, 800, 600), QRect(100, 100, 800, 600)},     // on the first screen
+        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},   // on the second
+        {QRect(9000, 200, 800, 600), QRect(3168, 200, 800, 600)},   // far right
+        {QRect(300, 5000, 800, 600), QRect(300, 1048, 800, 600)},   // far below
+        {QRect(-5000, 100, 800, 600), QRect(-768, 100, 800, 600)},  // far left
+        {QRect(100, -400, 800, 600), QRect(100, 0, 800, 600)},      // title above the screen
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(WindowState::Reachable(row.stored, screens), row.expected) << row.stored.x();
+
+    ClearSettings();
+    {
+        QSettings settings = Settings();
+        settings.setValue(QStringLiteral("WindowState/X1"), 100000);
+        settings.setValue(QStringLiteral("WindowState/Y1"), 100000);
+        settings.setValue(QStringLiteral("WindowState/X2"), 100400);
+        settings.setValue(QStringLiteral("WindowState/Y2"), 100300);
+    }
+    CFrame frame;
+    frame.Restore(true);
+    const QRect screen = frame.window.screen()->availableGeometry();
+    EXPECT_EQ(frame.window.size(), QSize(400, 300));
+    EXPECT_GE(screen.intersected(frame.window.geometry()).width(), WindowState::kReachableSize);
+    EXPECT_GE(screen.intersected(frame.window.geometry()).height(), WindowState::kReachableSize);
+}
+
+TEST(WindowState, ExitFromTheTrayStartsInTheTray) {
+    ClearSettings();
+    {
+        CFrame frame;
+        frame.window.show();
+        frame.window.hide();  // closed to the tray
+        frame.Save();
+    }
+    EXPECT_EQ(Value("WindowState", "ShowCmd"), WindowState::kHidden);
+    // The bars were shown in their window, hidden or not.
+    EXPECT_EQ(Value("ToolbarState", "StandardVisible"), 1);
+    EXPECT_EQ(Value("ToolbarState", "StatusVisible"), 1);
+    CFrame inTray;
+    inTray.Restore(true);
+    EXPECT_TRUE(inTray.window.isHidden());
+    // Without a tray there would be no way back to a hidden window.
+    CFrame noTray;
+    noTray.Restore(false);
+    EXPECT_TRUE(noTray.window.isVisible());
+}
+
+TEST(WindowState, DefaultSplitIsThirtySeventy) {
+    ClearSettings();
+    CFrame frame;
+    frame.window.resize(1000 + frame.splitter->handleWidth(), 400);
+    frame.window.show();
+    WindowState::RestoreSplitter(*frame.splitter, 1000);
+    EXPECT_EQ(frame.splitter->sizes(), (QList<int>{300, 700}));
+    EXPECT_EQ(frame.splitter->widget(0)->minimumWidth(), 50);
+    EXPECT_EQ(frame.splitter->widget(1)->minimumWidth(), 50);
+}
