@@ -5,9 +5,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 class QTreeWidgetItem;
+class CSelectionDelegate;
 
 // Who made a change of the selection: the program itself, the mouse (clicks, Ctrl+click and the
 // rubber band) or the keyboard. The derived panes react to every change with its cause.
@@ -21,7 +23,8 @@ enum class SelectCause { Program = 0, Mouse = 1, Keyboard = 2 };
 // derived classes through OnItemSelected / OnItemDeselected, in the order the changes are made.
 //
 // Item handles are the widget's own items; an item is "visible" when all its ancestors are
-// expanded (whether or not it is scrolled into view).
+// expanded (whether or not it is scrolled into view). Items are never hidden with setHidden, and
+// an item is deselected before it is deleted (the selected list holds plain pointers).
 class CMultiTreeView : public QTreeWidget {
     Q_OBJECT
 
@@ -120,6 +123,14 @@ public:
     // Where the timers take the cursor from; the real cursor unless a test sets a source.
     void SetCursorSource(std::function<QPoint()> globalCursor);
 
+    // The item behind a model index of this view is selected (for the item delegate).
+    [[nodiscard]] bool IsIndexSelected(const QModelIndex& index) const;
+    // The visible items, top to bottom.
+    [[nodiscard]] std::vector<QTreeWidgetItem*> VisibleItems() const;
+    // Type-ahead: selects the next visible item whose label starts with the text's first
+    // character (Qt's own search would move the current item).
+    void keyboardSearch(const QString& search) override;
+
 protected:
     // An item entered or left the selection. The base does nothing.
     virtual void OnItemSelected(QTreeWidgetItem* item, SelectCause cause);
@@ -148,8 +159,30 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The label edit's end goes through OnEndLabelEdit instead of straight into the model.
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    [[nodiscard]] QPoint CursorPos() const;
+    void PressOnItem(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers, bool left);
+    void KeyOnCaret(QKeyEvent* event, QTreeWidgetItem* caret);
+    void MoveCaretTo(QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers);
+    void UpdateBand(QPoint cursor);
+    void UpdateBandSelection();
+    void InvalidateBand(const QRect& rect);
+    void StartEdgeTimers(QPoint point);
+    // Moves the band origin by how far the contents scrolled since `firstBefore` was measured.
+    void FollowScroll(const QRect& firstBefore);
+    void RepaintSelectedLabels();
+    void MarkChanged(QTreeWidgetItem* item);
+
+    CSelectionDelegate* m_delegate = nullptr;
+    std::unordered_set<const QTreeWidgetItem*> m_marked;
+    QTreeWidgetItem* m_buttonDownItem = nullptr;
+    QTreeWidgetItem* m_editedItem = nullptr;
+    bool m_editDecided = false;
+
     std::vector<QTreeWidgetItem*> m_selected;
     QTreeWidgetItem* m_anchor = nullptr;
     QTreeWidgetItem* m_pendingRename = nullptr;
