@@ -94,6 +94,9 @@ protected:
     // True once the current drag's tree file was written (it is written once per drag).
     [[nodiscard]] bool IsFileRendered() const noexcept { return m_fileRendered; }
     void SetFileRendered() noexcept { m_fileRendered = true; }
+    // The data of a new drag (the file of the previous one is forgotten); OnBeginDrag runs the
+    // drag with it.
+    [[nodiscard]] QMimeData* BeginDragData();
 
     void OnBeginDrag(QTreeWidgetItem* item, QPoint point) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -106,7 +109,26 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void UpdateRepeatIntervals();
+
+    // True when the data comes from a drag started in this process.
+    [[nodiscard]] bool IsOwnData(const QMimeData* data) const;
+    // The common part of drag enter and drag move.
+    void DragOver(QDragMoveEvent* event);
+    // Shows the mark for the point (hides it for an invalid one), repainting what changed.
+    void ShowMark(const CInsertionPoint& point);
+    // Stops the three timers, hides the mark and forgets the insertion point.
+    void StopDragFeedback();
+    // Scrolls one step while `position` is within the edge margin of `extent`; false elsewhere.
+    bool ScrollNearEdge(int position, int extent, bool vertical);
+    void MoveItems(const std::vector<QTreeWidgetItem*>& items, CInsertionPoint to);
+    QTreeWidgetItem* CopySubtree(QTreeWidgetItem& source, const CInsertionPoint& at);
+    void MoveCaretItem(int key);
+
     CInsertionPoint m_dropPoint;
+    QPoint m_dragPoint;  // the cursor in viewport coordinates during a drag over the tree
     bool m_markShown = false;
     std::array<QRect, 2> m_markRects;
     QTimer m_expandTimer;

@@ -115,10 +115,7 @@ void CMultiTreeView::SetCaret(QTreeWidgetItem* item) {
     // Qt's selection is off, so moving the current item changes no item's mark.
     setCurrentItem(item);
     if (!m_anchor) m_anchor = item;
-    if (m_bandActive) {
-        FollowScroll(firstBefore);
-        UpdateBand(CursorPos());
-    }
+    if (m_bandActive) UpdateBand(CursorPos(), FollowScroll(firstBefore));
 }
 
 void CMultiTreeView::Toggle(QTreeWidgetItem* item) {

@@ -128,7 +128,8 @@ public:
     // The visible items, top to bottom.
     [[nodiscard]] std::vector<QTreeWidgetItem*> VisibleItems() const;
     // Type-ahead: selects the next visible item whose label starts with the text's first
-    // character (Qt's own search would move the current item).
+    // character (Qt's own search would move the current item). Keys the tree has no use for are
+    // ignored, so that they reach the window.
     void keyboardSearch(const QString& search) override;
 
 protected:
@@ -168,18 +169,26 @@ private:
     void PressOnItem(QTreeWidgetItem* item, Qt::KeyboardModifiers modifiers, bool left);
     void KeyOnCaret(QKeyEvent* event, QTreeWidgetItem* caret);
     void MoveCaretTo(QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers);
-    void UpdateBand(QPoint cursor);
+    // The band from the origin to the cursor; `scrolled` is how far the contents (and with them
+    // the band last drawn) moved since the last update.
+    void UpdateBand(QPoint cursor, QPoint scrolled = {});
     void UpdateBandSelection();
-    void InvalidateBand(const QRect& rect);
+    // Repaints where the band's frame was or now is; `drawn` is where the old frame's pixels are.
+    void InvalidateBand(const QRect& drawn, const QRect& now);
     void StartEdgeTimers(QPoint point);
     // Moves the band origin by how far the contents scrolled since `firstBefore` was measured.
-    void FollowScroll(const QRect& firstBefore);
+    // Returns that distance.
+    QPoint FollowScroll(const QRect& firstBefore);
     void RepaintSelectedLabels();
     void MarkChanged(QTreeWidgetItem* item);
 
     CSelectionDelegate* m_delegate = nullptr;
     std::unordered_set<const QTreeWidgetItem*> m_marked;
     QTreeWidgetItem* m_buttonDownItem = nullptr;
+    // During a band: the visible items, and their label rectangles relative to the first root
+    // item's (null until measured), so that a move measures each label once.
+    std::vector<QTreeWidgetItem*> m_bandItems;
+    std::vector<QRect> m_bandLabels;
     QTreeWidgetItem* m_editedItem = nullptr;
     bool m_editDecided = false;
 

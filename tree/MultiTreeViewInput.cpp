@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 #include <cstdlib>
 
 #include "tree/MultiTreeView.h"
@@ -101,6 +100,8 @@ void CMultiTreeView::mouseMoveEvent(QMouseEvent* event) {
     } else if (m_bandPending && MovedPastThreshold(m_bandOrigin, point)) {
         m_bandActive = true;
         m_bandSnapshot.clear();
+        m_bandItems.clear();
+        m_bandLabels.clear();
         if (m_bandShift || m_bandCtrl) {
             for (const QTreeWidgetItem* item : VisibleItems())
                 m_bandSnapshot.push_back(IsSelected(item));
@@ -152,47 +153,66 @@ void CMultiTreeView::wheelEvent(QWheelEvent* event) {
     const QTreeWidgetItem* first = FirstRootItem();
     const QRect firstBefore = first ? visualItemRect(first) : QRect();
     QTreeWidget::wheelEvent(event);
-    FollowScroll(firstBefore);
-    UpdateBand(event->position().toPoint());
+    UpdateBand(event->position().toPoint(), FollowScroll(firstBefore));
     UpdateBandSelection();
 }
 
 // --- The rubber band
 
-void CMultiTreeView::InvalidateBand(const QRect& rect) {
-    if (rect.isEmpty()) return;
-    // Only the frame is drawn, so only the frame needs painting again.
-    QRegion frame(rect);
-    frame -= rect.adjusted(1, 1, -1, -1);
-    viewport()->update(frame);
+namespace {
+
+QRegion Frame(const QRect& rect) {
+    if (rect.isEmpty()) return {};
+    return QRegion(rect) - QRegion(rect.adjusted(1, 1, -1, -1));
 }
 
-void CMultiTreeView::UpdateBand(QPoint cursor) {
-    InvalidateBand(m_bandRect);
+}  // namespace
+
+void CMultiTreeView::InvalidateBand(const QRect& drawn, const QRect& now) {
+    // The frame's pattern is fixed to the viewport's pixels, so where the old and the new frame
+    // overlap nothing changes; only the rest is painted again.
+    viewport()->update(Frame(drawn) ^ Frame(now));
+}
+
+void CMultiTreeView::UpdateBand(QPoint cursor, QPoint scrolled) {
+    const QRect drawn = m_bandRect.translated(scrolled);
     m_bandRect = Spanned(m_bandOrigin, cursor);
-    InvalidateBand(m_bandRect);
+    if (scrolled.isNull()) {
+        InvalidateBand(drawn, m_bandRect);
+    } else {
+        // Scrolled pixels may no longer match the pattern: both frames are painted again.
+        viewport()->update(Frame(drawn) | Frame(m_bandRect));
+    }
 }
 
-void CMultiTreeView::FollowScroll(const QRect& firstBefore) {
+QPoint CMultiTreeView::FollowScroll(const QRect& firstBefore) {
     const QTreeWidgetItem* first = FirstRootItem();
-    if (!first) return;
-    const QRect firstAfter = visualItemRect(first);
-    m_bandOrigin += firstAfter.topLeft() - firstBefore.topLeft();
+    if (!first) return {};
+    const QPoint moved = visualItemRect(first).topLeft() - firstBefore.topLeft();
+    m_bandOrigin += moved;
+    return moved;
 }
 
 void CMultiTreeView::UpdateBandSelection() {
-    const std::vector<QTreeWidgetItem*> visible = VisibleItems();
+    std::vector<QTreeWidgetItem*> visible = VisibleItems();
     if (visible.empty()) return;
+    if (visible != m_bandItems) {
+        m_bandItems = std::move(visible);
+        m_bandLabels.assign(m_bandItems.size(), QRect());
+    }
     // With rows of one height every row's place follows from the first one's, so only the rows
-    // the band crosses have their labels measured.
-    const QRect first = visualItemRect(visible.front());
+    // the band crosses have their labels looked at; each label is measured once per band.
+    const QRect first = visualItemRect(m_bandItems.front());
     const bool uniform = uniformRowHeights() && first.height() > 0;
-    for (std::size_t i = 0; i < visible.size(); ++i) {
-        QTreeWidgetItem* item = visible[i];
+    for (std::size_t i = 0; i < m_bandItems.size(); ++i) {
+        QTreeWidgetItem* item = m_bandItems[i];
         bool inside = false;
         const int top = first.top() + static_cast<int>(i) * first.height();
-        if (!uniform || (top <= m_bandRect.bottom() && top + first.height() > m_bandRect.top()))
-            inside = LabelRect(item).intersects(m_bandRect);
+        if (!uniform || (top <= m_bandRect.bottom() && top + first.height() > m_bandRect.top())) {
+            if (m_bandLabels[i].isNull())
+                m_bandLabels[i] = LabelRect(item).translated(-first.topLeft());
+            inside = m_bandLabels[i].translated(first.topLeft()).intersects(m_bandRect);
+        }
         const bool before = i < m_bandSnapshot.size() && m_bandSnapshot[i];
         const bool select = m_bandCtrl ? before != inside : m_bandShift ? before || inside : inside;
         if (select)
@@ -213,7 +233,9 @@ void CMultiTreeView::StartEdgeTimers(QPoint point) {
 }
 
 void CMultiTreeView::EndBand() {
-    InvalidateBand(m_bandRect);
+    InvalidateBand(m_bandRect, QRect());
+    m_bandItems.clear();
+    m_bandLabels.clear();
     m_bandActive = false;
     // A band ended by Escape or the right button does not come back while the left one is
     // still down.
@@ -252,8 +274,7 @@ void CMultiTreeView::OnVerticalScrollTimer() {
     verticalScrollBar()->triggerAction(direction < 0 ? QAbstractSlider::SliderSingleStepSub
                                                      : QAbstractSlider::SliderSingleStepAdd);
     m_verticalScrollTimer.start(m_verticalRepeat);
-    FollowScroll(firstBefore);
-    UpdateBand(cursor);
+    UpdateBand(cursor, FollowScroll(firstBefore));
     UpdateBandSelection();
 }
 
@@ -269,8 +290,7 @@ void CMultiTreeView::OnHorizontalScrollTimer() {
     horizontalScrollBar()->triggerAction(direction < 0 ? QAbstractSlider::SliderSingleStepSub
                                                        : QAbstractSlider::SliderSingleStepAdd);
     m_horizontalScrollTimer.start(m_horizontalRepeat);
-    FollowScroll(firstBefore);
-    UpdateBand(cursor);
+    UpdateBand(cursor, FollowScroll(firstBefore));
     UpdateBandSelection();
 }
 
@@ -328,6 +348,37 @@ void CMultiTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
 }
 
 // --- Keyboard
+
+namespace {
+
+// The keys the tree acts on (or, like Page Up and Down, deliberately does nothing with).
+bool IsTableKey(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Space:
+        case Qt::Key_Backspace:
+            return true;
+        case Qt::Key_Minus:
+        case Qt::Key_Plus:
+            return event.modifiers() & Qt::KeypadModifier;
+        default:
+            return false;
+    }
+}
+
+// Space acts as a key of its own; control characters (Tab, Return) are no search.
+bool IsSearchText(const QString& text) {
+    return !text.isEmpty() && text.front().isPrint() && !text.front().isSpace();
+}
+
+}  // namespace
 
 void CMultiTreeView::MoveCaretTo(QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers) {
     if (!target) return;
@@ -435,16 +486,18 @@ void CMultiTreeView::keyPressEvent(QKeyEvent* event) {
                 return;
         }
     }
-    if (QTreeWidgetItem* caret = Caret()) {
-        KeyOnCaret(event, caret);
-    } else if (!(event->modifiers() & Qt::ControlModifier)) {
+    if (IsTableKey(*event)) {
+        if (QTreeWidgetItem* caret = Caret()) KeyOnCaret(event, caret);
+    } else if (!(event->modifiers() & Qt::ControlModifier) && IsSearchText(event->text())) {
         keyboardSearch(event->text());
+    } else {
+        // Not the tree's key: the window may have a use for it.
+        event->ignore();
     }
 }
 
 void CMultiTreeView::keyboardSearch(const QString& search) {
-    // Space acts as a key of its own; control characters (Backspace, Tab) are no search.
-    if (search.isEmpty() || !search.front().isPrint() || search.front().isSpace()) return;
+    if (!IsSearchText(search)) return;
     const QString wanted = search.left(1).toLower();
     QTreeWidgetItem* reference = Caret() ? Caret() : FirstRootItem();
     if (!reference) return;
@@ -494,10 +547,9 @@ void CMultiTreeView::paintEvent(QPaintEvent* event) {
     QTreeWidget::paintEvent(event);
     if (!m_bandActive || m_bandRect.isEmpty()) return;
     // The band is drawn over the items on every paint, so erasing it is painting the items again.
+    // A checked pattern tied to the pixels, as focus rectangles are drawn.
     QPainter painter(viewport());
-    QPen pen(palette().color(QPalette::Text), 1, Qt::DotLine);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(m_bandRect.adjusted(0, 0, -1, -1));
+    const QBrush pattern(palette().color(QPalette::Text), Qt::Dense4Pattern);
+    for (const QRect& edge : Frame(m_bandRect))
+        painter.fillRect(edge, pattern);
 }

@@ -1,0 +1,494 @@
+// The multi-selection tree driven by real mouse and key events: the selection, anchor, caret and
+// notifications after each step, the rubber band and its auto-scroll, the delayed rename, and
+// what the selected mark looks like with and without the focus.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <map>
+
+#include "tests/tree/TreeTestSupport.h"
+
+namespace {
+
+using TreeTestSupport::CRecordingTree;
+using TreeTestSupport::Label;
+using TreeTestSupport::Labels;
+
+// Twenty items in three levels; all expanded, every row fits into the view.
+constexpr std::string_view kOutline = R"(A
+  A1
+  A2
+    A2a
+    A2b
+  A3
+B
+  B1
+  B2
+C
+  C1
+    C1a
+    C1b
+    C1c
+  C2
+D
+E
+  E1
+  E2
+F)";
+
+class MultiTreeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TreeTestSupport::BuildTree(m_view, kOutline);
+        m_view.resize(300, 600);
+        m_view.show();
+        QApplication::processEvents();
+    }
+
+    QTreeWidgetItem* Item(std::string_view label) {
+        QTreeWidgetItem* item = TreeTestSupport::Find(m_view, QString::fromUtf8(label));
+        EXPECT_NE(item, nullptr) << label;
+        return item;
+    }
+    QPoint On(std::string_view label) { return m_view.LabelRect(Item(label)).center(); }
+    // Empty space right of the labels, on the item's row.
+    QPoint RightOf(std::string_view label) { return {280, On(label).y()}; }
+    QPoint ExpandButton(std::string_view label) {
+        const QRect cell = m_view.visualItemRect(Item(label));
+        return {cell.left() - m_view.indentation() / 2, cell.center().y()};
+    }
+    QWidget* Port() { return m_view.viewport(); }
+
+    // A real double click: the window system sends press, release, double click, release.
+    void DoubleClick(QPoint point, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(Port(), Qt::LeftButton, modifiers, point);
+        QTest::mouseDClick(Port(), Qt::LeftButton, modifiers, point);
+        QTest::mouseRelease(Port(), Qt::LeftButton, modifiers, point);
+    }
+
+    // "click X", "ctrl X", "shift X", "ctrlshift X", "right X", "button X" (expand button),
+    // "dclick X", "key [s-|c-|cs-|a-|kp-]Name", "type c".
+    void Act(std::string_view action) {
+        const std::size_t space = action.find(' ');
+        const std::string_view verb = action.substr(0, space);
+        std::string_view arg = action.substr(space + 1);
+        static const std::map<std::string_view, Qt::KeyboardModifiers> kClicks = {
+            {"click", {}},
+            {"ctrl", Qt::ControlModifier},
+            {"shift", Qt::ShiftModifier},
+            {"ctrlshift", Qt::ControlModifier | Qt::ShiftModifier}};
+        if (kClicks.count(verb)) {
+            QTest::mouseClick(Port(), Qt::LeftButton, kClicks.at(verb), On(arg));
+        } else if (verb == "right") {
+            QTest::mouseClick(Port(), Qt::RightButton, {}, On(arg));
+        } else if (verb == "button") {
+            QTest::mouseClick(Port(), Qt::LeftButton, {}, ExpandButton(arg));
+        } else if (verb == "dclick") {
+            DoubleClick(On(arg));
+        } else if (verb == "type") {
+            QTest::keyClick(&m_view, arg.front());
+        } else {
+            static const std::map<std::string_view, Qt::KeyboardModifiers> kMods = {
+                {"s-", Qt::ShiftModifier},
+                {"c-", Qt::ControlModifier},
+                {"cs-", Qt::ControlModifier | Qt::ShiftModifier},
+                {"a-", Qt::AltModifier},
+                {"kp-", Qt::KeypadModifier}};
+            Qt::KeyboardModifiers modifiers;
+            if (const std::size_t dash = arg.find('-'); dash != std::string_view::npos) {
+                modifiers = kMods.at(arg.substr(0, dash + 1));
+                arg.remove_prefix(dash + 1);
+            }
+            static const std::map<std::string_view, Qt::Key> kKeys = {
+                {"Up", Qt::Key_Up},         {"Down", Qt::Key_Down},
+                {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right},
+                {"Home", Qt::Key_Home},     {"End", Qt::Key_End},
+                {"PgUp", Qt::Key_PageUp},   {"PgDn", Qt::Key_PageDown},
+                {"Space", Qt::Key_Space},   {"Backspace", Qt::Key_Backspace},
+                {"Minus", Qt::Key_Minus},   {"Plus", Qt::Key_Plus},
+                {"Escape", Qt::Key_Escape}, {"E", Qt::Key_E}};
+            QTest::keyClick(&m_view, kKeys.at(arg), modifiers);
+        }
+    }
+
+    std::string State() {
+        return "sel=" + Labels(m_view.SelectedList()) + " anchor=" + Label(m_view.Anchor()) +
+               " caret=" + Label(m_view.Caret());
+    }
+
+    CRecordingTree<CMultiTreeView> m_view;
+};
+
+struct Step {
+    const char* action;
+    const char* state;
+    const char* notes;
+};
+
+TEST_F(MultiTreeViewTest, ClicksAndKeysGiveExactlyThisSelection) {
+    const std::vector<Step> steps = {
+        {"click A1", "sel=A1 anchor=A1 caret=A1", "+A1:1"},
+        {"shift B", "sel=A1 A2 A2a A2b A3 B anchor=A1 caret=B", "+A2:1 +A2a:1 +A2b:1 +A3:1 +B:1"},
+        // Ctrl+click on a selected item removes it and makes it the anchor; Shift+click then
+        // selects exactly the range from it.
+        {"ctrl A2a", "sel=A1 A2 A2b A3 B anchor=A2a caret=A2a", "-A2a:1"},
+        {"shift A3", "sel=A2b A3 A2a anchor=A2a caret=A3", "-A1:1 -A2:1 +A2a:1 -B:1"},
+        {"ctrl A2a", "sel=A2b A3 anchor=A2a caret=A2a", "-A2a:1"},
+        {"ctrl F", "sel=A2b A3 F anchor=F caret=F", "+F:1"},
+        {"key c-Home", "sel=A2b A3 F anchor=F caret=A", ""},
+        {"key c-Space", "sel=A2b A3 F A anchor=A caret=A", "+A:2"},
+        {"key c-Space", "sel=A2b A3 F anchor=A caret=A", "-A:2"},
+        // Shift+Ctrl+click from a deselected anchor deselects the range, selects the clicked
+        // item and leaves the rest alone.
+        {"ctrlshift B1", "sel=F B1 anchor=A caret=B1", "-A2b:1 -A3:1 +B1:1"},
+        {"ctrl B2", "sel=F B1 B2 anchor=B2 caret=B2", "+B2:1"},
+        // A click on one item of several keeps them all (so that all can be dragged).
+        {"click B1", "sel=F B1 B2 anchor=B2 caret=B1", ""},
+        {"key Down", "sel=B2 anchor=B2 caret=B2", "-F:2 -B1:2"},
+        {"key s-Down", "sel=B2 C anchor=B2 caret=C", "+C:2"},
+        {"key s-Down", "sel=B2 C C1 anchor=B2 caret=C1", "+C1:2"},
+        {"key s-Up", "sel=B2 C anchor=B2 caret=C", "-C1:2"},
+        {"key c-Down", "sel=B2 C anchor=B2 caret=C1", ""},
+        {"key Space", "sel=B2 C C1 anchor=B2 caret=C1", "+C1:2"},
+        {"key cs-Space", "sel=C1 anchor=C1 caret=C1", "-B2:2 -C:2"},
+        {"key Right", "sel=C1a anchor=C1a caret=C1a", "-C1:2 +C1a:2"},
+        {"key Left", "sel=C1 anchor=C1 caret=C1", "-C1a:2 +C1:2"},
+        {"key PgDn", "sel=C1 anchor=C1 caret=C1", ""},
+        {"key PgUp", "sel=C1 anchor=C1 caret=C1", ""},
+        {"key a-Down", "sel=C1 anchor=C1 caret=C1", ""},
+        {"key End", "sel=F anchor=F caret=F", "-C1:2 +F:2"},
+        {"key Home", "sel=A anchor=A caret=A", "-F:2 +A:2"},
+        {"key Backspace", "sel=A anchor=A caret=A", ""},
+        {"key s-Space", "sel=A anchor=A caret=A", ""},
+        // Type-ahead: after the caret, wrapping round, the caret's own item last.
+        {"type e", "sel=E anchor=E caret=E", "-A:2 +E:2"},
+        {"type e", "sel=E1 anchor=E1 caret=E1", "-E:2 +E1:2"},
+        {"type a", "sel=A anchor=A caret=A", "-E1:2 +A:2"},
+        {"key c-E", "sel=A anchor=A caret=A", ""},
+        {"type x", "sel=A anchor=A caret=A", ""},
+        // The right button selects like the left one and asks for the context menu.
+        {"right B", "sel=B anchor=B caret=B", "-A:1 +B:1 menu"},
+        {"ctrl C", "sel=B C anchor=C caret=C", "+C:1"},
+        {"right B", "sel=B C anchor=C caret=B", "menu"},
+        {"key Right", "sel=B1 anchor=B1 caret=B1", "-B:2 -C:2 +B1:2"},
+        {"key s-Down", "sel=B1 B2 anchor=B1 caret=B2", "+B2:2"},
+        {"key c-Up", "sel=B1 B2 anchor=B1 caret=B1", ""},
+        {"key c-Up", "sel=B1 B2 anchor=B1 caret=B", ""},
+        // Collapsing deselects the hidden descendants.
+        {"key Left", "sel= anchor=B1 caret=B", "-B1:2 -B2:2"},
+        {"key Down", "sel=C anchor=C caret=C", "+C:2"},
+        {"key kp-Plus", "sel=C anchor=C caret=C", ""},
+        {"key Up", "sel=B anchor=B caret=B", "-C:2 +B:2"},
+        {"key Right", "sel=B anchor=B caret=B", ""},
+        {"key Right", "sel=B1 anchor=B1 caret=B1", "-B:2 +B1:2"},
+    };
+    for (const Step& step : steps) {
+        Act(step.action);
+        EXPECT_EQ(State(), step.state) << step.action;
+        EXPECT_EQ(m_view.TakeNotes(), step.notes) << step.action;
+    }
+}
+
+// Every way of collapsing a parent deselects its hidden descendants and pulls the caret out.
+TEST_F(MultiTreeViewTest, CollapsingDeselectsHiddenDescendants) {
+    const std::vector<Step> ways = {
+        {"button C", "sel= anchor=C2 caret=C", "-C1a:1 -C2:1"},
+        {"key Left", "sel=C anchor=C caret=C", "-C1a:2 -C2:2"},
+        {"key kp-Minus", "sel=C anchor=C caret=C", "-C1a:2 -C2:2"},
+        {"dclick C", "sel=C anchor=C caret=C", "-C1a:1 -C2:1"},
+    };
+    for (const Step& way : ways) {
+        Item("C")->setExpanded(true);
+        m_view.DeselectAll(SelectCause::Program);
+        Act("click C1a");
+        Act("ctrl C2");
+        // The keys act on the caret item, the double click's press with Ctrl selects it too.
+        if (std::string_view(way.action) != "button C") Act("ctrl C");
+        m_view.TakeNotes();
+        Act(way.action);
+        EXPECT_FALSE(Item("C")->isExpanded()) << way.action;
+        EXPECT_EQ(State(), way.state) << way.action;
+        EXPECT_EQ(m_view.TakeNotes(), way.notes) << way.action;
+    }
+    // The expand button and a double click on a collapsed parent expand it again.
+    Act("button C");
+    EXPECT_TRUE(Item("C")->isExpanded());
+    Act("dclick C");
+    EXPECT_FALSE(Item("C")->isExpanded());
+    Act("dclick C");
+    EXPECT_TRUE(Item("C")->isExpanded());
+}
+
+TEST_F(MultiTreeViewTest, RenameStartsOnlyAfterAClickOnTheSingleSelectedItem) {
+    struct Case {
+        std::vector<const char*> actions;
+        bool renames;
+    };
+    const std::vector<Case> cases = {
+        {{"click B"}, false},                         // B was not selected
+        {{"click B", "click B"}, true},               // the single selected item
+        {{"click B", "ctrl C", "click B"}, false},    // one of several
+        {{"click B", "click B", "key Down"}, false},  // a key cancels
+        {{"click B", "click B", "type b"}, false},    // so does a character
+        {{"click B", "click B", "click C"}, false},   // and a click elsewhere
+        {{"click B", "click B", "right B"}, false},   // or on the item itself
+        {{"click B", "dclick B"}, false},             // a double click is no rename
+    };
+    for (const Case& c : cases) {
+        m_view.DeselectAll(SelectCause::Program);
+        m_view.RenameTimer().stop();
+        for (const char* action : c.actions)
+            Act(action);
+        EXPECT_EQ(m_view.RenameTimer().isActive(), c.renames) << c.actions.back();
+        EXPECT_EQ(m_view.RenameTimer().interval(), CMultiTreeView::kRenameDelay);
+    }
+    // A move past the threshold is a drag, which forgets the rename.
+    m_view.TakeNotes();
+    QTest::mousePress(Port(), Qt::LeftButton, {}, On("B"));
+    QTest::mouseMove(Port(), On("B") + QPoint(4, 0));
+    EXPECT_EQ(m_view.TakeNotes(), "");
+    QTest::mouseMove(Port(), On("B") + QPoint(0, 5));
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, On("B") + QPoint(0, 5));
+    EXPECT_EQ(m_view.TakeNotes(), "drag:B");
+    EXPECT_FALSE(m_view.RenameTimer().isActive());
+}
+
+TEST_F(MultiTreeViewTest, TheLabelEditEndsThroughTheDerivedClass) {
+    struct Case {
+        bool accept;
+        Qt::Key key;
+        const char* label;
+        const char* notes;
+    };
+    const Case cases[] = {
+        {true, Qt::Key_Return, "Renamed", "edit:B=Renamed"},
+        {false, Qt::Key_Return, "B", "edit:B=Renamed"},
+        {true, Qt::Key_Escape, "B", "edit:B cancelled"},
+    };
+    for (const Case& c : cases) {
+        Act("click B");
+        Act("click B");
+        m_view.OnRenameTimer();
+        ASSERT_TRUE(m_view.IsEditingLabel());
+        auto* editor = qobject_cast<QLineEdit*>(m_view.itemWidget(Item("B"), 0));
+        ASSERT_NE(editor, nullptr);
+        m_view.m_acceptLabel = c.accept;
+        m_view.TakeNotes();
+        editor->setText("Renamed");
+        QTest::keyClick(editor, c.key);
+        QApplication::processEvents();
+        EXPECT_FALSE(m_view.IsEditingLabel());
+        EXPECT_EQ(Item(c.label) ? Item(c.label)->text(0).toStdString() : "", c.label);
+        EXPECT_EQ(m_view.TakeNotes(), c.notes);
+        Item(c.label)->setText(0, "B");
+    }
+    // A click elsewhere takes the edited text.
+    m_view.EditLabel(Item("B"));
+    qobject_cast<QLineEdit*>(m_view.itemWidget(Item("B"), 0))->setText("Kept");
+    m_view.TakeNotes();
+    Act("click C");
+    EXPECT_EQ(m_view.TakeNotes(), "edit:B=Kept -Kept:1 +C:1");
+}
+
+struct BandCase {
+    Qt::KeyboardModifiers modifiers;
+    std::vector<const char*> before;  // clicks that make the selection first
+    const char* from;                 // the band starts right of this item's label
+    const char* to;                   // and is dragged onto the middle of this one's
+    const char* selected;
+    const char* notes;
+};
+
+// The band selects exactly the items whose labels it touches; Shift adds to the selection made
+// before it, Ctrl inverts what it touches; shrinking it gives back what was there before.
+TEST_F(MultiTreeViewTest, TheBandSelectsTheLabelsItTouches) {
+    const BandCase cases[] = {
+        // A2 and A3 are shallower: their labels end left of the middle of A2a's.
+        {{}, {"click A1"}, "A2", "A2b", "A2a A2b", "-A1:1 +A2a:1 +A2b:1"},
+        {Qt::ShiftModifier, {"click B1"}, "C", "C1b", "B1 C1a C1b", "+C1a:1 +C1b:1"},
+        {Qt::ControlModifier,
+         {"click C1", "ctrl C1b"},
+         "C1",
+         "C1c",
+         "C1 C1a C1c",
+         "+C1a:1 -C1b:1 +C1c:1"},
+    };
+    for (const BandCase& c : cases) {
+        m_view.DeselectAll(SelectCause::Program);
+        for (const char* action : c.before)
+            Act(action);
+        const std::string before = Labels(m_view.SelectedList());
+        m_view.TakeNotes();
+        QTest::mousePress(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
+        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(3, 0));
+        EXPECT_FALSE(m_view.IsBandActive());
+        QTest::mouseMove(Port(), {On(c.to).x(), RightOf(c.from).y() + 1});
+        EXPECT_TRUE(m_view.IsBandActive());
+        QTest::mouseMove(Port(), On(c.to));
+        EXPECT_EQ(Labels(m_view.SelectedList()), c.selected);
+        EXPECT_EQ(m_view.TakeNotes(), c.notes);
+        // Back to where it started: the band touches nothing; what was selected is back.
+        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(1, 0));
+        std::vector<std::string> left;
+        for (QTreeWidgetItem* item : m_view.SelectedList())
+            left.push_back(Label(item));
+        std::sort(left.begin(), left.end());
+        std::string sorted;
+        for (const std::string& label : left)
+            sorted += (sorted.empty() ? "" : " ") + label;
+        EXPECT_EQ(sorted, c.modifiers ? before : "");
+        QTest::mouseRelease(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
+        EXPECT_FALSE(m_view.IsBandActive());
+        EXPECT_TRUE(m_view.BandRect().isEmpty());
+    }
+}
+
+// A band dragged below the window scrolls the tree, and the selection grows with the rows that
+// come into view; the origin stays on the row where the band started.
+TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
+    const int row = m_view.visualItemRect(Item("A")).height();
+    m_view.resize(300, 8 * row + 2 * m_view.frameWidth());
+    QApplication::processEvents();
+    const int height = Port()->height();
+    EXPECT_EQ(m_view.VerticalRepeatInterval(), 17000 / height);
+    EXPECT_EQ(m_view.HorizontalRepeatInterval(), 5000 / Port()->width());
+
+    const QPoint start = {On("A1").x() + 40, On("A1").y()};
+    const QPoint below = {On("A").x(), height + 30};
+    m_view.SetCursorSource([this, below] { return Port()->mapToGlobal(below); });
+    QTest::mousePress(Port(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(Port(), start + QPoint(0, row));
+    EXPECT_FALSE(m_view.VerticalScrollTimer().isActive());
+    QTest::mouseMove(Port(), below);
+    ASSERT_TRUE(m_view.VerticalScrollTimer().isActive());
+    EXPECT_EQ(m_view.VerticalScrollTimer().interval(), CMultiTreeView::kFirstScrollInterval);
+    // Rows below the window that the band reaches are selected as well.
+    EXPECT_EQ(Labels(m_view.SelectedList()), "A1 A2 A2a A2b A3 B B1 B2 C C1");
+
+    const char* grows[] = {"A1 A2 A2a A2b A3 B B1 B2 C C1 C1a",
+                           "A1 A2 A2a A2b A3 B B1 B2 C C1 C1a C1b",
+                           "A1 A2 A2a A2b A3 B B1 B2 C C1 C1a C1b C1c"};
+    for (const char* selected : grows) {
+        m_view.OnVerticalScrollTimer();
+        EXPECT_EQ(Labels(m_view.SelectedList()), selected);
+        EXPECT_EQ(m_view.VerticalScrollTimer().interval(), m_view.VerticalRepeatInterval());
+    }
+    EXPECT_EQ(m_view.verticalScrollBar()->value(), 3);
+    EXPECT_EQ(m_view.BandRect().top(), start.y() - 3 * row);
+
+    // Back inside the window the timer stops; the wheel scrolls back and the band follows.
+    m_view.SetCursorSource([this, start] { return Port()->mapToGlobal(start + QPoint(0, 60)); });
+    m_view.OnVerticalScrollTimer();
+    EXPECT_FALSE(m_view.VerticalScrollTimer().isActive());
+    const QPoint at = {On("A").x(), start.y() + 3 * row};
+    QWheelEvent wheel(at, Port()->mapToGlobal(at), {}, {0, 120}, Qt::LeftButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Port(), &wheel);
+    EXPECT_LT(m_view.verticalScrollBar()->value(), 3);
+    EXPECT_EQ(m_view.BandRect().top(), start.y() - (m_view.verticalScrollBar()->value()) * row);
+    EXPECT_EQ(Labels(m_view.SelectedList()), "A1 A2 A2a A2b");
+    QTest::keyClick(&m_view, Qt::Key_Escape);
+    EXPECT_FALSE(m_view.IsBandActive());
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
+}
+
+// Keys the tree has no use for go on to the window; its own keys, Page Up and Down included,
+// stop at the tree; a band takes every key and ends on Escape or the right button.
+TEST_F(MultiTreeViewTest, KeysReachTheWindowUnlessTheTreeTakesThem) {
+    Act("click B");
+    const std::pair<Qt::Key, bool> keys[] = {{Qt::Key_PageDown, true},
+                                             {Qt::Key_Down, true},
+                                             {Qt::Key_Return, false},
+                                             {Qt::Key_F5, false},
+                                             {Qt::Key_Tab, false}};
+    for (const auto& [key, taken] : keys) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        press.setAccepted(true);
+        QApplication::sendEvent(&m_view, &press);
+        EXPECT_EQ(press.isAccepted(), taken) << key;
+    }
+    m_view.TakeNotes();
+    QTest::mousePress(Port(), Qt::LeftButton, Qt::ShiftModifier, RightOf("A"));
+    QTest::mouseMove(Port(), On("A1"));
+    ASSERT_TRUE(m_view.IsBandActive());
+    QTest::keyClick(&m_view, Qt::Key_Home);
+    QTest::mousePress(Port(), Qt::RightButton, {}, On("A1"));
+    EXPECT_FALSE(m_view.IsBandActive());
+    EXPECT_EQ(m_view.TakeNotes(), "+A1:1");
+    QTest::mouseMove(Port(), On("A2"));
+    EXPECT_EQ(m_view.TakeNotes(), "");
+}
+
+QImage Shown(QWidget& widget) {
+    QApplication::processEvents();
+    return widget.screen()->grabWindow(widget.window()->winId()).toImage();
+}
+
+// What the window shows is what incremental painting left: the band's frame appears, moves and
+// leaves no trace.
+TEST_F(MultiTreeViewTest, TheBandLeavesNoTrace) {
+    const QImage clean = Shown(m_view);
+    const QPoint start = RightOf("B");
+    QTest::mousePress(Port(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(Port(), start + QPoint(-10, 60));
+    // The frame's bottom edge, along the band's width.
+    const auto bottom = [&](const QImage& image) {
+        std::vector<QRgb> pixels;
+        const QPoint left = Port()->mapTo(&m_view, start + QPoint(-10, 60));
+        for (int x = left.x(); x <= left.x() + 10; ++x)
+            pixels.push_back(image.pixel(x, left.y()));
+        return pixels;
+    };
+    EXPECT_NE(bottom(Shown(m_view)), bottom(clean));
+    QTest::mouseMove(Port(), start + QPoint(-5, 30));
+    EXPECT_EQ(bottom(Shown(m_view)), bottom(clean));
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, start + QPoint(-5, 30));
+    EXPECT_EQ(Shown(m_view), clean);
+}
+
+// The mark uses the highlight of the active colours with the focus and of the inactive ones
+// without; the item's own font shows and measures the label.
+TEST_F(MultiTreeViewTest, TheMarkFollowsTheFocus) {
+    QPalette palette = m_view.palette();
+    palette.setColor(QPalette::Active, QPalette::Highlight, QColor(200, 0, 0));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0, 0, 200));
+    m_view.setPalette(palette);
+    m_view.window()->activateWindow();
+    m_view.setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    ASSERT_TRUE(m_view.hasFocus());
+    // Qt's focus handling makes the first item current; here no caret stays no caret.
+    EXPECT_EQ(m_view.Caret(), nullptr);
+    Act("click B");
+    const QPoint inside =
+        Port()->mapTo(&m_view, m_view.LabelRect(Item("B")).topLeft() + QPoint(1, 1));
+    // The style shades the highlight a little; the hue is what tells the two apart.
+    const auto shownAt = [&] { return QColor(Shown(m_view).pixel(inside)); };
+    EXPECT_GT(shownAt().red(), 150);
+    EXPECT_EQ(shownAt().blue(), 0);
+    // A menu takes the keyboard but not the pane's focus: the mark stays active.
+    QMenu menu;
+    menu.addAction("Item");
+    menu.popup(m_view.mapToGlobal(QPoint(150, 300)));
+    QApplication::processEvents();
+    EXPECT_GT(shownAt().red(), 150);
+    menu.hide();
+    m_view.clearFocus();
+    EXPECT_EQ(shownAt().red(), 0);
+    EXPECT_GT(shownAt().blue(), 150);
+
+    const int plain = m_view.LabelRect(Item("B2")).width();
+    QFont bold = m_view.font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() * 2);
+    Item("B2")->setFont(0, bold);
+    EXPECT_GT(m_view.LabelRect(Item("B2")).width(), plain);
+}
+
+}  // namespace
