@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -38,6 +39,9 @@ CIndexView::CIndexView(NoteTreeEngine::CProfileSettings& settings,
       m_status(status),
       m_files(files) {
     setMouseTracking(true);
+    // The column fits the labels in view: measuring the first thousand rows at every label change
+    // made a selection of a thousand notes measure a million labels.
+    header()->setResizeContentsPrecision(0);
     for (const int index : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12})
         m_icons[size_t(index)] = QIcon(QStringLiteral(":/icons/tree/note%1.svg").arg(index));
     m_saveTimer.setSingleShot(true);
