@@ -352,6 +352,8 @@ void CIndexView::Rename() {
     if (caret == nullptr) return;
     if (!IsSelected(static_cast<const QTreeWidgetItem*>(caret)))
         Select(caret, SelectCause::Program);
+    // The label editor takes the focus; the pane that was active gets it back afterwards.
+    m_editorActiveBeforeEdit = !m_treeActive;
     EditLabel(caret);
 }
 
@@ -371,7 +373,10 @@ bool CIndexView::OnEndLabelEdit(QTreeWidgetItem* item, const QString* text) {
         record.username = text->toStdU16String();
         record.isfixed = true;
     }
-    if (!m_treeActive) ActivateEditor();
+    if (m_editorActiveBeforeEdit) {
+        // Once the label editor has closed, or it would take the focus back with it.
+        QTimer::singleShot(0, this, &CIndexView::ActivateEditor);
+    }
     SaveTree();
     return !follow;
 }
