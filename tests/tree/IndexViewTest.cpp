@@ -185,10 +185,10 @@ const std::vector<Node> kThreeLevels = {{1, "1", "¶Alpha"},
 TEST_F(IndexViewTest, SelectedNotesShowInTreeOrderWithTheirTitlesAsLabels) {
     Load(kThreeLevels);
     EXPECT_EQ(Tree(), "n1(n2(n3),n4),n5");
-    // Selected bottom-up, shown top-down.
+    // Selected in any order, shown top-down.
     view->Select(Item("5"), SelectCause::Mouse);
-    view->Select(Item("3"), SelectCause::Mouse);
     view->Select(Item("1"), SelectCause::Mouse);
+    view->Select(Item("3"), SelectCause::Mouse);
     EXPECT_EQ(Shown(), "¶Alpha¶Gamma¶Epsilon");
     EXPECT_EQ(Tree(), "Alpha(n2(Gamma),n4),Epsilon");
     view->Deselect(Item("3"), SelectCause::Mouse);
