@@ -36,9 +36,46 @@ CMultiTreeView::CMultiTreeView(QWidget* parent) : QTreeWidget(parent) {
     connect(&m_horizontalScrollTimer, &QTimer::timeout, this,
             &CMultiTreeView::OnHorizontalScrollTimer);
     connect(&m_renameTimer, &QTimer::timeout, this, &CMultiTreeView::OnRenameTimer);
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &CMultiTreeView::ForgetLeaving);
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        // Every item goes: nothing is left to notify about.
+        m_selected.clear();
+        m_marked.clear();
+        m_anchor = nullptr;
+        ForgetLeaving(QModelIndex(), 0, topLevelItemCount() - 1);
+    });
 }
 
-CMultiTreeView::~CMultiTreeView() = default;
+void CMultiTreeView::ForgetLeaving(const QModelIndex& parent, int first, int last) {
+    // The anchor and the selection stay: a move takes items out and puts them back, and the
+    // selection's owner deselects what it deletes. The rest would be used after the item is gone.
+    QTreeWidgetItem* parentItem = itemFromIndex(parent);
+    for (int row = first; row <= last; ++row) {
+        const QTreeWidgetItem* leaving = parentItem ? parentItem->child(row) : topLevelItem(row);
+        const auto inside = [leaving](const QTreeWidgetItem* item) {
+            return item && (item == leaving || IsAncestor(item, leaving));
+        };
+        if (inside(m_renameItem) || inside(m_pendingRename)) {
+            m_renameTimer.stop();
+            m_renameItem = nullptr;
+            m_pendingRename = nullptr;
+        }
+        if (inside(m_buttonDownItem)) {
+            m_buttonDown = false;
+            m_buttonDownItem = nullptr;
+        }
+        if (inside(m_editedItem)) {
+            m_editedItem = nullptr;
+            m_editDecided = true;
+        }
+    }
+}
+
+CMultiTreeView::~CMultiTreeView() {
+    // The base's destructor clears the model, when this part of the view is gone already.
+    disconnect(model(), nullptr, this, nullptr);
+}
 
 // --- Selection primitives
 

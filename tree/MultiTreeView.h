@@ -24,7 +24,8 @@ enum class SelectCause { Program = 0, Mouse = 1, Keyboard = 2 };
 //
 // Item handles are the widget's own items; an item is "visible" when all its ancestors are
 // expanded (whether or not it is scrolled into view). Items are never hidden with setHidden, and
-// an item is deselected before it is deleted (the selected list holds plain pointers).
+// an item is deselected before it is deleted (the selected list holds plain pointers; clear()
+// forgets the whole selection without notifications).
 class CMultiTreeView : public QTreeWidget {
     Q_OBJECT
 
@@ -181,6 +182,9 @@ private:
     QPoint FollowScroll(const QRect& firstBefore);
     void RepaintSelectedLabels();
     void MarkChanged(QTreeWidgetItem* item);
+    // Items are about to leave the tree (deleted, or taken out to be moved): the pending rename,
+    // the label edit and the press no longer refer to them.
+    void ForgetLeaving(const QModelIndex& parent, int first, int last);
 
     CSelectionDelegate* m_delegate = nullptr;
     std::unordered_set<const QTreeWidgetItem*> m_marked;

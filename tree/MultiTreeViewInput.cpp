@@ -108,6 +108,8 @@ void CMultiTreeView::mouseMoveEvent(QMouseEvent* event) {
         }
         UpdateBand(point);
         UpdateBandSelection();
+        // A band whose first move already leaves the window scrolls without another move.
+        StartEdgeTimers(point);
     }
 }
 

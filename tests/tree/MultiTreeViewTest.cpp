@@ -248,7 +248,23 @@ TEST_F(MultiTreeViewTest, RenameStartsOnlyAfterAClickOnTheSingleSelectedItem) {
         EXPECT_EQ(m_view.RenameTimer().isActive(), c.renames) << c.actions.back();
         EXPECT_EQ(m_view.RenameTimer().interval(), CMultiTreeView::kRenameDelay);
     }
+    // An item deleted before its rename is due is not renamed (nor touched).
+    Act("click B");
+    Act("click B");
+    m_view.DeselectAll(SelectCause::Program);
+    delete Item("B");
+    EXPECT_FALSE(m_view.RenameTimer().isActive());
+    m_view.OnRenameTimer();
+    EXPECT_FALSE(m_view.IsEditingLabel());
+    Act("click C");
+    Act("click C");
+    m_view.DeselectAll(SelectCause::Program);
+    m_view.clear();
+    EXPECT_FALSE(m_view.RenameTimer().isActive());
+    TreeTestSupport::BuildTree(m_view, kOutline);
+
     // A move past the threshold is a drag, which forgets the rename.
+    Act("click B");
     m_view.TakeNotes();
     QTest::mousePress(Port(), Qt::LeftButton, {}, On("B"));
     QTest::mouseMove(Port(), On("B") + QPoint(4, 0));
@@ -335,14 +351,7 @@ TEST_F(MultiTreeViewTest, TheBandSelectsTheLabelsItTouches) {
         EXPECT_EQ(m_view.TakeNotes(), c.notes);
         // Back to where it started: the band touches nothing; what was selected is back.
         QTest::mouseMove(Port(), RightOf(c.from) - QPoint(1, 0));
-        std::vector<std::string> left;
-        for (QTreeWidgetItem* item : m_view.SelectedList())
-            left.push_back(Label(item));
-        std::sort(left.begin(), left.end());
-        std::string sorted;
-        for (const std::string& label : left)
-            sorted += (sorted.empty() ? "" : " ") + label;
-        EXPECT_EQ(sorted, c.modifiers ? before : "");
+        EXPECT_EQ(Labels(m_view.SelectedList()), c.modifiers ? before : "");
         QTest::mouseRelease(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
         EXPECT_FALSE(m_view.IsBandActive());
         EXPECT_TRUE(m_view.BandRect().isEmpty());
@@ -396,6 +405,30 @@ TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
     QTest::keyClick(&m_view, Qt::Key_Escape);
     EXPECT_FALSE(m_view.IsBandActive());
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
+}
+
+// Left of a window too narrow for the labels the band scrolls sideways, and its origin moves
+// with the contents.
+TEST_F(MultiTreeViewTest, ABandDraggedLeftOfTheWindowScrollsSideways) {
+    Item("A2a")->setText(0, "A label much wider than the narrow window");
+    m_view.resize(120, 300);
+    QApplication::processEvents();
+    QScrollBar* bar = m_view.horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    const QPoint start = {Port()->width() - 5, On("B2").y()};
+    const QPoint left = {-20, On("B").y()};
+    m_view.SetCursorSource([this, left] { return Port()->mapToGlobal(left); });
+    QTest::mousePress(Port(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(Port(), left);
+    ASSERT_TRUE(m_view.HorizontalScrollTimer().isActive());
+    const int before = bar->value();
+    m_view.OnHorizontalScrollTimer();
+    EXPECT_LT(bar->value(), before);
+    EXPECT_EQ(m_view.BandRect().right(), start.x() + before - bar->value());
+    EXPECT_EQ(m_view.HorizontalScrollTimer().interval(), m_view.HorizontalRepeatInterval());
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, left);
+    EXPECT_FALSE(m_view.HorizontalScrollTimer().isActive());
 }
 
 // Keys the tree has no use for go on to the window; its own keys, Page Up and Down included,
