@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -11,50 +10,49 @@
 #include <QTimer>
 #include <QToolBar>
 #include <filesystem>
-#include <new>
+#include <system_error>
 
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/CommandKeys.h"
 #include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
-#include "model/NoteUndoHistory.h"
-#include "storage/NoteFile.h"
-#include "storage/XmlPrimitives.h"
+#include "storage/NotesFolderSettings.h"
+#include "tree/IndexView.h"
 
 using namespace CommandIds;
 
-namespace {
-
-std::filesystem::path ToPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
-}
-
-}  // namespace
-
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
+                       NoteTreeEngine::CFolderPicker& picker, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_picker(picker) {
     setWindowTitle(QStringLiteral("Jotwell"));
+    m_statusPane = new QLabel(QString::fromLatin1(kIdlePrompt), this);
+    m_unsavedPane = new QLabel(this);
     m_splitter = new QSplitter(Qt::Horizontal, this);
-    // The tree pane arrives with the note tree; its place is kept.
-    auto* treePlace = new QWidget(m_splitter);
-    treePlace->setMinimumWidth(50);
+    m_tree = new CIndexView(settings, picker, *this, m_splitter);
+    m_tree->setMinimumWidth(50);
     m_editor = new CNoteScrollView(m_splitter);
     m_editor->setMinimumWidth(50);
-    m_splitter->addWidget(treePlace);
+    m_splitter->addWidget(m_tree);
     m_splitter->addWidget(m_editor);
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 7);
     setCentralWidget(m_splitter);
     resize(900, 640);
     m_splitter->setSizes({270, 630});
+    m_tree->SetEditor(*m_editor);
+    m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
 
-    m_statusPane = new QLabel(QString::fromLatin1(kIdlePrompt), this);
     statusBar()->addWidget(m_statusPane, 1);
+    statusBar()->addPermanentWidget(m_unsavedPane);
     connect(m_editor, &CNoteScrollView::statusTextChanged, m_statusPane, &QLabel::setText);
+    connect(m_tree, &CIndexView::statusTextChanged, m_statusPane, &QLabel::setText);
     connect(m_editor, &CNoteScrollView::commandStatesChanged, this,
             &CMainFrame::ScheduleStateUpdate);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::ScheduleStateUpdate);
     BuildMenus();
-    BuildToolbar();
+    m_standardToolbar = BuildToolbar(QStringLiteral("Standard"), Commands::StandardToolbar());
+    m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), Commands::StyleToolbar());
     UpdateCommandStates();
     m_editor->setFocus();
 }
@@ -62,9 +60,26 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 CMainFrame::~CMainFrame() {
     // Closing the window moves the editor's focus while the frame is going; it is told no more.
     disconnect(m_editor, nullptr, this, nullptr);
-    // The editor goes before the notes it shows.
-    for (OpenNote& note : m_notes)
-        m_editor->RemoveNote(note.document.get());
+    disconnect(qApp, nullptr, this, nullptr);
+    // The tree saves and unloads its notes while the editor that shows them still exists.
+    delete m_tree;
+    m_tree = nullptr;
+}
+
+bool CMainFrame::StartUp(const QStringList& treeFiles) {
+    std::u16string folder = NoteTreeEngine::GetNotesFolder(m_settings);
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(std::filesystem::path(folder), error)) {
+        folder = NoteTreeEngine::ChooseNotesFolder(m_picker);
+        if (folder.empty()) return false;
+        NoteTreeEngine::SetNotesFolder(m_settings, folder);
+    }
+    m_tree->LoadTree();
+    for (const QString& path : treeFiles)
+        m_tree->OpenTreeFile(path);
+    m_editor->setFocus();
+    UpdateCommandStates();
+    return true;
 }
 
 QAction* CMainFrame::Action(int id) const {
@@ -110,17 +125,17 @@ void CMainFrame::BuildMenus() {
     }
 }
 
-void CMainFrame::BuildToolbar() {
-    m_styleToolbar = addToolBar(QStringLiteral("Styles"));
-    m_styleToolbar->setObjectName(QStringLiteral("StyleToolbar"));
-    for (const int id : Commands::StyleToolbar()) {
+QToolBar* CMainFrame::BuildToolbar(const QString& name, std::span<const int> items) {
+    QToolBar* toolbar = addToolBar(name);
+    toolbar->setObjectName(name + QStringLiteral("Toolbar"));
+    for (const int id : items) {
         const Commands::Command* command = Commands::FindCommand(id);
         if (command == nullptr) {
-            m_styleToolbar->addSeparator();
+            toolbar->addSeparator();
             continue;
         }
         QAction* action = AddCommand(nullptr, *command);
-        QAction* tool = m_styleToolbar->addAction(QString::fromUtf8(command->toolText));
+        QAction* tool = toolbar->addAction(QString::fromUtf8(command->toolText));
         tool->setToolTip(NoteEditor::PlainLabelOf(*command));
         tool->setStatusTip(action->statusTip());
         tool->setCheckable(action->isCheckable());
@@ -130,12 +145,34 @@ void CMainFrame::BuildToolbar() {
             tool->setEnabled(action->isEnabled());
             tool->setChecked(action->isChecked());
         });
+        m_toolButtons[id] = tool;
     }
+    return toolbar;
+}
+
+QAction* CMainFrame::ToolButton(int id) const {
+    const auto found = m_toolButtons.find(id);
+    return found == m_toolButtons.end() ? nullptr : found->second;
+}
+
+QString CMainFrame::StatusText() const {
+    return m_statusPane->text();
+}
+
+QString CMainFrame::UnsavedText() const {
+    return m_unsavedPane->text();
+}
+
+void CMainFrame::ShowUnsavedNotes(std::u16string_view text) {
+    m_unsavedPane->setText(
+        QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size())));
 }
 
 bool CMainFrame::OnCommand(int id) {
     if (id == kStyleToolbar) {
         m_styleToolbar->setVisible(!m_styleToolbar->isVisible());
+    } else if (id == kStandardToolbar) {
+        m_standardToolbar->setVisible(!m_standardToolbar->isVisible());
     } else if (id == kStatusBar) {
         statusBar()->setVisible(!statusBar()->isVisible());
     } else {
@@ -148,6 +185,8 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
     Commands::CommandState state;
     if (id == kStyleToolbar) {
         state.checked = m_styleToolbar != nullptr && !m_styleToolbar->isHidden();
+    } else if (id == kStandardToolbar) {
+        state.checked = m_standardToolbar != nullptr && !m_standardToolbar->isHidden();
     } else if (id == kStatusBar) {
         state.checked = !statusBar()->isHidden();
     } else {
@@ -158,15 +197,16 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
     return state;
 }
 
-std::array<Commands::ICommandTarget*, 2> CMainFrame::CommandRoute() {
-    // The active view, then the frame; the index view follows once the tree exists. The editor
-    // is the only view so far, so the print commands reach it as they must.
-    return {m_editor, this};
+std::array<Commands::ICommandTarget*, 3> CMainFrame::CommandRoute(int id) {
+    if (id == kPrint || id == kPrintDirect || id == kPrintPreview)
+        return {m_editor, nullptr, nullptr};
+    if (m_tree->IsTreeActive()) return {m_tree, this, m_editor};
+    return {m_editor, this, m_tree};
 }
 
 void CMainFrame::RouteCommand(int id) {
-    for (Commands::ICommandTarget* target : CommandRoute())
-        if (target->OnCommand(id)) break;
+    for (Commands::ICommandTarget* target : CommandRoute(id))
+        if (target != nullptr && target->OnCommand(id)) break;
     UpdateCommandStates();
 }
 
@@ -182,7 +222,8 @@ void CMainFrame::ScheduleStateUpdate() {
 void CMainFrame::UpdateCommandStates() {
     for (auto& [id, action] : m_actions) {
         Commands::CommandState state;
-        for (Commands::ICommandTarget* target : CommandRoute()) {
+        for (Commands::ICommandTarget* target : CommandRoute(id)) {
+            if (target == nullptr) break;
             state = target->QueryCommandState(id);
             if (state.handled) break;
         }
@@ -191,95 +232,10 @@ void CMainFrame::UpdateCommandStates() {
     }
 }
 
-bool CMainFrame::OpenNotes(const std::vector<QString>& paths) {
-    bool allRead = true;
-    NoteEditEngine::CNoteDocument* after = nullptr;
-    for (const QString& path : paths) {
-        std::unique_ptr<NoteEditEngine::CNoteDocument> document;
-        bool read = false;
-        try {
-            document = std::make_unique<NoteEditEngine::CNoteDocument>();
-            read = NoteStorage::LoadNoteFile(NoteStorage::FileSystem(), ToPath(path), *document) ==
-                   NoteStorage::NoteFileRead::Read;
-        } catch (const std::bad_alloc&) {
-            // The half-read note goes; the notes already open stay as they are.
-            document.reset();
-            ReportTooLarge(path);
-            allRead = false;
-            continue;
-        }
-        if (!read) {
-            // A file that is no note is left alone: saving over it would destroy it.
-            MessageBox::Show(this, QStringLiteral("The note \"%1\" could not be read.").arg(path),
-                             QMessageBox::Warning);
-            allRead = false;
-            continue;
-        }
-        m_notes.push_back({std::move(document), QFileInfo(path).absoluteFilePath(), 0, 0, 0});
-        m_notes.back().savedModified = m_notes.back().document->Modified();
-        try {
-            m_editor->AddNote(m_notes.back().document.get(), after);
-        } catch (const std::bad_alloc&) {
-            // Laying it out ran out of memory: the note is not shown, and not saved over.
-            m_editor->RemoveNote(m_notes.back().document.get());
-            m_notes.pop_back();
-            ReportTooLarge(path);
-            allRead = false;
-            continue;
-        }
-        after = m_notes.back().document.get();
-    }
-    if (m_notes.empty()) {
-        m_notes.push_back({std::make_unique<NoteEditEngine::CNoteDocument>(), QString(), 0, 0, 0});
-        m_editor->AddNote(m_notes.back().document.get(), nullptr);
-        setWindowTitle(QStringLiteral("Jotwell - new note (not saved)"));
-    } else {
-        QStringList names;
-        for (const OpenNote& note : m_notes)
-            names << QFileInfo(note.path).fileName();
-        setWindowTitle(QStringLiteral("Jotwell - %1").arg(names.join(QStringLiteral(", "))));
-    }
-    return allRead;
-}
-
-void CMainFrame::ReportTooLarge(const QString& path) {
-    MessageBox::Show(this,
-                     QStringLiteral("The note \"%1\" is too large to be opened. The other notes "
-                                    "are not affected.")
-                         .arg(path),
-                     QMessageBox::Warning);
-}
-
-bool CMainFrame::SaveNotes() {
-    bool saved = true;
-    for (OpenNote& note : m_notes) {
-        if (note.path.isEmpty()) continue;
-        const auto& history = note.document->UndoHistory();
-        const bool changed = history.Steps().size() != note.savedSteps ||
-                             history.Done() != note.savedDone ||
-                             note.document->Modified() != note.savedModified;
-        if (!changed) continue;
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*note.document, text);
-        if (!NoteStorage::WriteUtf8File(ToPath(note.path), text)) {
-            MessageBox::Show(this,
-                             QStringLiteral("The note could not be saved to \"%1\". Its text is "
-                                            "still open in the editor.")
-                                 .arg(note.path),
-                             QMessageBox::Warning);
-            saved = false;
-            continue;
-        }
-        note.savedModified = note.document->Modified();
-        note.savedSteps = history.Steps().size();
-        note.savedDone = history.Done();
-    }
-    return saved;
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Nothing typed may go silently: a failed save keeps the window and its text.
-    if (!SaveNotes()) {
+    // Nothing typed may go silently: a note that could not be written anywhere and that the user
+    // keeps keeps the window.
+    if (!m_tree->UnloadTree()) {
         event->ignore();
         return;
     }

@@ -1,8 +1,9 @@
 #include <QApplication>
 #include <clocale>
-#include <vector>
 
+#include "app/DirectoryPicker.h"
 #include "app/MainFrame.h"
+#include "editor/ProfileSettings.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -10,12 +11,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Jotwell"));
     // White space and lower-casing follow the user's locale.
     std::setlocale(LC_ALL, "");
-    std::vector<QString> paths;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        paths.push_back(arguments[i]);
-    CMainFrame frame;
-    frame.OpenNotes(paths);
+    // Tree files named on the command line are imported into the tree.
+    QStringList treeFiles = QApplication::arguments();
+    treeFiles.removeFirst();
+    CQtProfileSettings settings;
+    CDirectoryPicker picker;
+    CMainFrame frame(settings, picker);
+    if (!frame.StartUp(treeFiles)) return 0;
     frame.show();
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@ inline constexpr int kDeleteNote = 32809;
 inline constexpr int kNewNote = 32810;
 inline constexpr int kNewSubnote = 32811;
 inline constexpr int kRename = 32833;
+inline constexpr int kSetNotesFolder = 32895;
 inline constexpr int kCloseToTray = 32886;
 inline constexpr int kExit = 57665;
 inline constexpr int kPrint = 57607;

@@ -29,6 +29,16 @@ constexpr Command Row(int id, std::string_view label, std::string_view statusTip
 
 // Insert, Delete and F3 act with Ctrl held or not, so their rows list both forms.
 constexpr Command kCommands[] = {
+    // Notes. Del belongs to the tree pane's own keys: in the editor it deletes text.
+    Row(kNewNote, "&New Note", "Add a note after the current one", {"Ctrl+N"}, Tree, kAccelerator,
+        "New"),
+    Row(kNewSubnote, "New &Subnote", "Add a note under the current one", {"Ctrl+Shift+N"}, Tree,
+        kAccelerator, "Sub"),
+    Row(kRename, "&Rename", "Rename the current note", {"F2"}, Tree, kAccelerator),
+    Row(kDeleteNote, "&Delete", "Delete the selected notes", {"Del"}, Tree, 0, "Del"),
+    Row(kSetNotesFolder, "Set Notes &Folder...", "Choose the folder that holds the notes", {},
+        Tree),
+
     // Edit.
     Row(kUndo, "&Undo", "Undo the last change", {"Ctrl+Z", "Alt+Backspace"}, Editor, kAccelerator),
     Row(kRedo, "&Redo", "Redo the change last undone", {"Ctrl+Y"}, Editor, kAccelerator),
@@ -51,6 +61,8 @@ constexpr Command kCommands[] = {
         {"Ctrl+Shift+P", "Ctrl+F2"}, Editor, kAccelerator),
 
     // View.
+    Row(kStandardToolbar, "S&tandard Toolbar", "Show or hide the standard toolbar", {}, Frame,
+        kCheckable),
     Row(kStyleToolbar, "St&yle Toolbar", "Show or hide the style toolbar", {}, Frame, kCheckable),
     Row(kStatusBar, "&Status Bar", "Show or hide the status bar", {}, Frame, kCheckable),
     Row(kTextSizeLargest, "Lar&gest", "Show the text at its largest size", {}, Editor, kCheckable),
@@ -84,11 +96,15 @@ constexpr Command kCommands[] = {
     Row(kComment, "Co&mment", "Toggle comment text", {"Ctrl+I"}, Editor, kCheckable, "I"),
 };
 
+constexpr int kNoteMenu[] = {kNewNote,    kNewSubnote, kRename,
+                             kDeleteNote, kSeparator,  kSetNotesFolder};
+constexpr int kStandardToolbarItems[] = {kNewNote, kNewSubnote, kDeleteNote};
+constexpr int kTreeContextItems[] = {kNewNote, kNewSubnote, kSeparator, kRename, kDeleteNote};
 constexpr int kEditMenu[] = {kUndo,        kRedo,         kSeparator, kCut,
                              kCopy,        kCopyTextOnly, kPaste,     kSeparator,
                              kSelectAll,   kSeparator,    kFind,      kFindNext,
                              kFindReplace, kSeparator,    kPrint,     kPrintPreview};
-constexpr int kViewMenu[] = {kStyleToolbar, kStatusBar};
+constexpr int kViewMenu[] = {kStandardToolbar, kStyleToolbar, kStatusBar};
 constexpr int kTextSizeMenu[] = {kTextSizeLargest, kTextSizeLarger, kTextSizeMedium,
                                  kTextSizeSmaller, kTextSizeSmallest};
 // The paragraph styles, indenting and character styles: the Styles menu and the context menu.
@@ -101,9 +117,10 @@ constexpr int kStyleToolbarItems[] = {
     kNegativeList, kPositiveList, kSeparator, kFixedWidth, kSeparator,     kOutdent,
     kIndent,       kSeparator,    kStrong,    kComment,    kHighlight};
 
-constexpr Menu kMainMenus[] = {{"&Edit", kNoParent, kEditMenu},
+constexpr Menu kMainMenus[] = {{"&Note", kNoParent, kNoteMenu},
+                               {"&Edit", kNoParent, kEditMenu},
                                {"&View", kNoParent, kViewMenu},
-                               {"&Text Size", 1, kTextSizeMenu},
+                               {"&Text Size", 2, kTextSizeMenu},
                                {"&Styles", kNoParent, kStyleItems}};
 
 }  // namespace
@@ -126,6 +143,12 @@ std::span<const int> StyleToolbar() noexcept {
 }
 std::span<const int> EditorContextMenu() noexcept {
     return kStyleItems;
+}
+std::span<const int> StandardToolbar() noexcept {
+    return kStandardToolbarItems;
+}
+std::span<const int> TreeContextMenu() noexcept {
+    return kTreeContextItems;
 }
 
 std::string MenuText(const Command& command) {

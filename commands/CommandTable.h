@@ -53,6 +53,10 @@ struct Menu {
 [[nodiscard]] std::span<const Menu> MainMenus() noexcept;
 [[nodiscard]] std::span<const int> StyleToolbar() noexcept;
 [[nodiscard]] std::span<const int> EditorContextMenu() noexcept;
+// The note commands of the standard toolbar.
+[[nodiscard]] std::span<const int> StandardToolbar() noexcept;
+// The tree pane's context menu.
+[[nodiscard]] std::span<const int> TreeContextMenu() noexcept;
 
 // The label followed by a tab and the first key, as menus show a key they do not bind.
 [[nodiscard]] std::string MenuText(const Command& command);

@@ -1,6 +1,7 @@
 #include "editor/ProfileSettings.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace ProfileSettings {
 
@@ -29,3 +30,33 @@ void WriteInt(const QString& section, const QString& name, int value) {
 }
 
 }  // namespace ProfileSettings
+
+namespace {
+
+QString ToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
+}
+
+}  // namespace
+
+std::u16string CQtProfileSettings::GetProfileString(std::u16string_view section,
+                                                    std::u16string_view entry) {
+    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    settings.beginGroup(ToQString(section));
+    return settings.value(ProfileSettings::StoredName(settings, ToQString(entry)))
+        .toString()
+        .toStdU16String();
+}
+
+void CQtProfileSettings::WriteProfileString(std::u16string_view section, std::u16string_view entry,
+                                            std::u16string_view value) {
+    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    settings.beginGroup(ToQString(section));
+    settings.setValue(ProfileSettings::StoredName(settings, ToQString(entry)), ToQString(value));
+}
+
+std::filesystem::path CQtProfileSettings::RecoveryFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty()) return {};
+    return std::filesystem::path(data.toStdU16String()) / "Recovered notes";
+}

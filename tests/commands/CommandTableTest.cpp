@@ -57,7 +57,10 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
     const struct {
         const char* name;
         std::span<const int> items;
-    } kPlaces[] = {{"style toolbar", StyleToolbar()}, {"context menu", EditorContextMenu()}};
+    } kPlaces[] = {{"style toolbar", StyleToolbar()},
+                   {"context menu", EditorContextMenu()},
+                   {"standard toolbar", StandardToolbar()},
+                   {"tree context menu", TreeContextMenu()}};
     for (const auto& place : kPlaces) {
         for (const int id : place.items) {
             if (id == kSeparator) continue;
@@ -70,6 +73,10 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
         EXPECT_NE(FindCommand(id), nullptr) << id;
     }
     for (const int id : StyleToolbar()) {
+        if (id == kSeparator) continue;
+        EXPECT_FALSE(FindCommand(id)->toolText.empty()) << id;
+    }
+    for (const int id : StandardToolbar()) {
         if (id == kSeparator) continue;
         EXPECT_FALSE(FindCommand(id)->toolText.empty()) << id;
     }

@@ -1,58 +1,167 @@
-// The main frame's handling of the note files named on the command line.
+// The main frame's wiring: start-up on the notes folder, commands reaching the tree whichever pane
+// has the focus, and closing with everything saved.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <cstdint>
+#include <QAction>
+#include <QApplication>
+#include <QTest>
 
 #include "app/MainFrame.h"
 #include "commands/CommandIds.h"
 #include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
-#include "model/BlockPool.h"
 #include "storage/NoteFile.h"
-#include "storage/XmlPrimitives.h"
+#include "storage/NotesFolderSettings.h"
+#include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
+#include "tree/IndexView.h"
 
 namespace {
 
-using NoteEditEngine::CBlockPool;
 using NoteEditEngine::TestSupport::Dump;
+using NoteEditEngine::TestSupport::MakeDocument;
 
-TEST(MainFrameTest, ANoteTooLargeForMemoryIsNotOpenedAndTheOthersAre) {
-    QTemporaryDir folder;
-    const std::string big = "¶" + std::string(5000, 'x');
-    const struct {
-        const char* name;
-        std::string text;
-    } files[] = {{"first.xml", "¶first"}, {"big.xml", big}, {"third.xml", "¶[1,0]third"}};
-    std::vector<QString> paths;
-    for (const auto& file : files) {
-        std::u16string xml;
-        NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(file.text), xml);
-        paths.push_back(folder.filePath(QString::fromLatin1(file.name)));
-        ASSERT_TRUE(
-            NoteStorage::WriteUtf8File(std::filesystem::path(paths.back().toStdString()), xml));
+class CPicker final : public NoteTreeEngine::CFolderPicker {
+public:
+    std::u16string PickFolder(std::u16string_view, std::u16string_view) override {
+        ++asked;
+        return answer;
     }
+    std::u16string answer;
+    int asked = 0;
+};
+
+void WriteNote(const std::filesystem::path& path, const char* text) {
+    std::u16string xml;
+    NoteStorage::WriteNoteFileText(*MakeDocument(text), xml);
+    ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
+}
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageBox::SetSink([this](const QString& text) { messages.push_back(text); });
+        MessageBox::SetQuestionSink([this](const QString& text, const QString&) {
+            messages.push_back(text);
+            return true;
+        });
+        // A folder without index: its notes come as orphans, in file order.
+        WriteNote(folder / "1.xml", "¶First");
+        WriteNote(folder / "2.xml", "¶Second");
+    }
+    void TearDown() override {
+        MessageBox::SetSink({});
+        MessageBox::SetQuestionSink({});
+    }
+    std::string Shown(CMainFrame& frame) {
+        std::string out;
+        for (const NoteEditEngine::CNoteDocument* note : frame.Editor().ShownNotes())
+            out += Dump(*note);
+        return out;
+    }
+
+    TestSupport::CTempFolder folder;
+    TestSupport::CFakeSettings settings;
+    CPicker picker;
     std::vector<QString> messages;
-    MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
-    CMainFrame frame;
-    // Room for the small notes, not for the big one.
-    CBlockPool::SetTotalBlockLimit(CBlockPool::TotalBlocksInUse() + 1000);
-    const bool opened = frame.OpenNotes(paths);
-    CBlockPool::SetTotalBlockLimit(SIZE_MAX);
-    MessageBox::SetSink({});
-    EXPECT_FALSE(opened);
+};
+
+TEST_F(MainFrameTest, StartUpAsksForAFolderWhenNoneIsStoredOrItIsGone) {
+    const struct {
+        std::u16string stored;
+        std::u16string picked;
+        bool started;
+        int asked;
+    } cases[] = {
+        {u"", u"", false, 1},                           // cancelled: the program ends
+        {u"/no/such/folder", folder.Path().u16string(), true, 1},
+        {folder.Path().u16string(), u"", true, 0},  // the stored folder, without asking
+    };
+    for (const auto& test : cases) {
+        settings.values.clear();
+        if (!test.stored.empty()) NoteTreeEngine::SetNotesFolder(settings, test.stored);
+        picker.answer = test.picked;
+        picker.asked = 0;
+        CMainFrame frame(settings, picker);
+        EXPECT_EQ(frame.StartUp({}), test.started);
+        EXPECT_EQ(picker.asked, test.asked);
+        EXPECT_EQ(frame.Tree().topLevelItemCount(), test.started ? 2 : 0);
+        if (test.started) {
+            EXPECT_EQ(NoteTreeEngine::GetNotesFolder(settings), folder.Path().u16string());
+        }
+    }
+}
+
+TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNotes) {
+    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+    CMainFrame frame(settings, picker);
+    ASSERT_TRUE(frame.StartUp({}));
+    frame.show();
+    frame.activateWindow();
+    QApplication::processEvents();
+    CIndexView& tree = frame.Tree();
+    tree.Select(tree.topLevelItem(1), SelectCause::Mouse);
+    ASSERT_EQ(Shown(frame), "¶Second");
+    frame.Editor().setFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(tree.IsTreeActive());
+    frame.UpdateCommandStates();
+    ASSERT_TRUE(frame.ToolButton(CommandIds::kDeleteNote)->isEnabled());
+    frame.ToolButton(CommandIds::kDeleteNote)->trigger();
+    EXPECT_EQ(tree.topLevelItemCount(), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "2.xml"));
+    EXPECT_EQ(Shown(frame), "");
+
+    // Ctrl+N typed in the editor reaches the tree too, and the editor takes the typing.
+    tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
+    frame.Editor().setFocus();
+    QTest::keyClick(&frame.Editor(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(Shown(frame), "¶First¶");
+    QTest::keyClicks(&frame.Editor(), "typed");
+    EXPECT_EQ(Shown(frame), "¶First¶typed");
+}
+
+TEST_F(MainFrameTest, ClosingTheWindowSavesTheTreeAndTheNotes) {
+    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+    CMainFrame frame(settings, picker);
+    ASSERT_TRUE(frame.StartUp({}));
+    frame.show();
+    frame.activateWindow();
+    QApplication::processEvents();
+    frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
+    NoteEditEngine::CNoteDocument* first = frame.Editor().ShownNotes()[0];
+    frame.Editor().SetCaret(first->End(), false, true);
+    frame.Editor().setFocus();
+    QTest::keyClicks(&frame.Editor(), " edited");
+    EXPECT_TRUE(frame.close());
+    EXPECT_NE(TestSupport::ReadBytes(folder / "1.xml").find("First edited"), std::string::npos);
+    const std::string index = TestSupport::ReadBytes(folder / "index.xml");
+    EXPECT_NE(index.find("username=\"First edited\""), std::string::npos);
+    EXPECT_NE(index.find("isselected=\"true\""), std::string::npos);
+}
+
+TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
+    const std::string jwf =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n"
+        "<item id=\"9\" username=\"Imported\" isfixed=\"true\" isselected=\"false\" "
+        "isactive=\"false\" isexpanded=\"false\" size=\"4\" created=\"0\" modified=\"0\">\n"
+        "<note version=\"1.0\" created=\"0\" modified=\"0\"><paragraph>Text</paragraph></note>\n"
+        "</item>\n</tree>\n";
+    TestSupport::CTempFolder elsewhere;
+    TestSupport::WriteBytes(elsewhere / "Shared.JWF", jwf);
+    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+    CMainFrame frame(settings, picker);
+    ASSERT_TRUE(frame.StartUp({QString::fromStdString((elsewhere / "Shared.JWF").string()),
+                               QString::fromStdString((elsewhere / "missing.txt").string())}));
+    CIndexView& tree = frame.Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 3);
+    EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Imported"));
+    tree.Select(tree.topLevelItem(2), SelectCause::Mouse);
+    EXPECT_EQ(Shown(frame), "¶Text");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("big.xml")));
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("too large")));
-    const auto& shown = frame.Editor().ShownNotes();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(Dump(*shown[0]), "¶first");
-    EXPECT_EQ(Dump(*shown[1]), "¶[1,0]third");
-    // The program goes on: the notes shown take typing.
-    frame.Editor().SetCaret(shown[0]->End(), false, true);
-    frame.RouteCommand(CommandIds::kSelectAll);
-    EXPECT_TRUE(frame.Editor().HasSelection());
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("missing.txt is not an Jotwell tree file")));
 }
 
 }  // namespace
