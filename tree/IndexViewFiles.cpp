@@ -9,6 +9,7 @@
 #include "editor/NoteScrollView.h"
 #include "storage/FileHandler.h"
 #include "storage/NotesFolderSettings.h"
+#include "tree/DragRules.h"
 #include "tree/IndexView.h"
 #include "tree/NoteTreeItem.h"
 #include "tree/WaitCursor.h"
@@ -19,19 +20,6 @@ namespace {
 
 std::filesystem::path ToPath(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
-}
-
-// The file name a drag's tree file gets from the first dragged note's label: without the
-// characters no file name may hold and without leading blanks; "notes" when nothing is left.
-QString DragFileName(const QString& label) {
-    QString name;
-    for (const QChar c : label)
-        if (!QStringLiteral("\\/\"*?:|<>").contains(c)) name += c;
-    qsizetype blanks = 0;
-    while (blanks < name.size() && name[blanks] == QLatin1Char(' '))
-        ++blanks;
-    name.remove(0, blanks);
-    return name.isEmpty() ? QStringLiteral("notes") : name;
 }
 
 }  // namespace
@@ -112,7 +100,8 @@ bool CIndexView::DropForeignData(const QMimeData& data, const CInsertionPoint& p
 QString CIndexView::DragFilePath(const std::vector<QTreeWidgetItem*>& items) const {
     const QString label = items.empty() ? QString() : items.front()->text(0);
     return QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-        .filePath(DragFileName(label) + QStringLiteral(".jwf"));
+        .filePath(QString::fromStdU16String(TreeDragRules::DragFileName(label.toStdU16String())) +
+                  QStringLiteral(".jwf"));
 }
 
 QVariant CIndexView::RenderData(const QString& mimeType) {

@@ -22,6 +22,7 @@
 #include "editor/NoteScrollView.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
+#include "tests/editor/FrameTestSupport.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
@@ -156,8 +157,8 @@ QStringList Entries(const QMenu& menu) {
 }
 
 TEST(CommandKeysTest, TheContextMenuNamesWhatTheStylesMenuNames) {
-    CMainFrame frame;
-    frame.OpenNotes({});
+    CFrameWithNote shown;
+    CMainFrame& frame = shown.frame;
     QStringList styles;
     for (QAction* action : frame.menuBar()->actions())
         if (action->text() == QStringLiteral("&Styles")) styles = Entries(*action->menu());

@@ -20,6 +20,7 @@
 #include "commands/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "model/NoteUndoHistory.h"
+#include "tests/editor/FrameTestSupport.h"
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
@@ -40,8 +41,8 @@ bool FocusReally(QWidget& widget) {
 }
 
 TEST(PopupFocusTest, OpeningAMenuKeepsTheEditCommandsEnabled) {
-    CMainFrame frame;
-    frame.OpenNotes({});
+    CFrameWithNote shown;
+    CMainFrame& frame = shown.frame;
     CNoteScrollView& editor = frame.Editor();
     ASSERT_TRUE(FocusReally(editor));
     QTest::keyClicks(&editor, "word");
@@ -220,8 +221,8 @@ TEST_F(InputTest, SmallWheelStepsAndPixelDeltasAddUpToLines) {
 }
 
 TEST(MouseTrackingTest, MovingWithoutAButtonRefreshesTheStatusBar) {
-    CMainFrame frame;
-    frame.OpenNotes({});
+    CFrameWithNote shown;
+    CMainFrame& frame = shown.frame;
     ASSERT_TRUE(FocusReally(frame.Editor()));
     QWidget* viewport = frame.Editor().viewport();
     QSignalSpy spy(&frame.Editor(), &CNoteScrollView::statusTextChanged);

@@ -13,6 +13,7 @@
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
+#include "tests/editor/FrameTestSupport.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -22,16 +23,6 @@ namespace {
 
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
-
-class CPicker final : public NoteTreeEngine::CFolderPicker {
-public:
-    std::u16string PickFolder(std::u16string_view, std::u16string_view) override {
-        ++asked;
-        return answer;
-    }
-    std::u16string answer;
-    int asked = 0;
-};
 
 void WriteNote(const std::filesystem::path& path, const char* text) {
     std::u16string xml;
@@ -64,7 +55,7 @@ protected:
 
     TestSupport::CTempFolder folder;
     TestSupport::CFakeSettings settings;
-    CPicker picker;
+    CFixedPicker picker;
     std::vector<QString> messages;
 };
 
@@ -138,8 +129,9 @@ TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
     EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Imported"));
     tree.Select(tree.topLevelItem(2), SelectCause::Mouse);
     EXPECT_EQ(Shown(frame), "¶Text");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("missing.txt is not an Jotwell tree file")));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(
+        messages.back().endsWith(QStringLiteral("missing.txt is not an Jotwell tree file")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QTest>
@@ -106,6 +107,8 @@ protected:
         window.show();
     }
     void TearDown() override {
+        // Saved while the messages are still recorded: a box would wait for a click.
+        view->UnloadTree();
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
@@ -140,6 +143,17 @@ protected:
         for (const CNoteDocument* note : editor->ShownNotes())
             out += Dump(*note);
         return out;
+    }
+    // Renames the caret item in the label editor, ended with the key; false without an editor.
+    bool Rename(const QString& text, Qt::Key key) {
+        view->Rename();
+        auto* line = view->findChild<QLineEdit*>();
+        if (line == nullptr || !line->isVisible()) return false;
+        line->setText(text);
+        QTest::keyClick(line, key);
+        // The item delegate commits on Return through a queued call.
+        QApplication::processEvents();
+        return true;
     }
     void SelectOnly(std::initializer_list<const char*> ids) {
         view->DeselectAll(SelectCause::Mouse);
@@ -214,7 +228,7 @@ TEST_F(IndexViewTest, ParentIconGainsAndLosesItsChildrenVariant) {
     view->MoveSelection({CInsertionPoint::Place::First, Item("2"), nullptr});
     EXPECT_EQ(view->IconIndexOf(Item("2")), NoteItemText::kChildrenIcon);
     view->DeleteSelected();
-    EXPECT_EQ(Tree(), "n1,Beta");
+    EXPECT_EQ(Tree(), "n1,n2");
     EXPECT_EQ(view->IconIndexOf(Item("2")), 0);
 }
 
@@ -298,24 +312,27 @@ TEST_F(IndexViewTest, EmptyRenameFollowsTheTitleAgain) {
     SelectOnly({"1"});
     view->SetCaret(Item("1"));
     QTreeWidgetItem* alpha = Item("1");
-    const QString renamed = QStringLiteral("Fixed name");
-    EXPECT_TRUE(view->EndLabelEditForTest(alpha, &renamed));
+    EXPECT_TRUE(Rename(QStringLiteral("Fixed name"), Qt::Key_Return));
+    EXPECT_EQ(alpha->text(0), QStringLiteral("Fixed name"));
     EXPECT_TRUE(view->RecordOf(alpha).isfixed);
+    EXPECT_NE(TestSupport::ReadBytes(folder / "index.xml").find("username=\"Fixed name\""),
+              std::string::npos);
     // Edits no longer rename it.
     CNoteDocument* note = editor->ShownNotes()[0];
     editor->SetCaret(note->End(), false, true);
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "X");
     EXPECT_EQ(view->RecordOf(alpha).username, u"Fixed name");
-    const QString empty;
-    EXPECT_FALSE(view->EndLabelEditForTest(alpha, &empty));
+    EXPECT_TRUE(Rename(QString(), Qt::Key_Return));
     EXPECT_FALSE(view->RecordOf(alpha).isfixed);
     EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaX"));
+    ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "Y");
     EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaXY"));
     // A cancelled edit changes nothing.
-    EXPECT_FALSE(view->EndLabelEditForTest(alpha, nullptr));
+    EXPECT_TRUE(Rename(QStringLiteral("Dropped"), Qt::Key_Escape));
     EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaXY"));
+    EXPECT_FALSE(view->RecordOf(alpha).isfixed);
 }
 
 TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
@@ -407,19 +424,28 @@ TEST_F(IndexViewTest, ADraggedTreeFileIsWrittenOnceAndDropsIntoAnotherFolder) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     const QPoint below(20, view->viewport()->height() - 5);
+    // As a file manager's drop arrives: enter, move, drop.
+    QDragEnterEvent enter(below, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(below, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &move);
     QDropEvent drop(below, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &drop);
-    EXPECT_EQ(Tree(), "n7,Beta(Gamma)");
+    ASSERT_EQ(Tree(), "n7,Beta(n3)") << (messages.empty() ? "" : messages.back().toStdString());
     view->Select(view->topLevelItem(1)->child(0), SelectCause::Mouse);
     EXPECT_EQ(Shown(), "¶Gamma");
-    // The import got new identifiers: the first folder's notes stay its own.
-    EXPECT_EQ(Item("2"), nullptr);
+    // The imported notes are files of the new folder.
+    const std::u16string gamma = view->RecordOf(view->topLevelItem(1)->child(0)).id;
+    EXPECT_TRUE(std::filesystem::exists(other.Path() / (std::filesystem::path(gamma) += ".xml")));
     std::filesystem::remove(file);
 }
 
 TEST_F(IndexViewTest, TreeFilesOfTheWrongKindOrUnreadableChangeNothing) {
     Load(kThreeLevels);
-    TestSupport::WriteBytes(folder / "broken.jwf", "<tree");
+    TestSupport::WriteBytes(folder / "broken.jwf", "no tree at all");
     const struct {
         std::string name;
         const char* message;
