@@ -14,6 +14,7 @@
 #include "app/AboutBox.h"
 #include "app/DataFolder.h"
 #include "app/HelpWindow.h"
+#include "app/KeyboardLocks.h"
 #include "app/WindowState.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
@@ -69,11 +70,6 @@ QIcon ToolbarIcon(int id) {
     return {};
 }
 
-// The lock keys in a key event's native modifiers: the keyboard state mask of X11 and of xkb
-// under Wayland alike (Lock is bit 1, Num Lock is Mod2, bit 4). Elsewhere the mask is 0.
-constexpr quint32 kCapsLockMask = 0x02;
-constexpr quint32 kNumLockMask = 0x10;
-
 }  // namespace
 
 QIcon ProgramIcon() {
@@ -113,11 +109,14 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     statusBar()->addPermanentWidget(m_capsPane);
     statusBar()->addPermanentWidget(m_numPane);
     ShowLockStates(false, false);
+    UpdateLockStates();
     connect(m_editor, &CNoteScrollView::statusTextChanged, m_statusPane, &QLabel::setText);
     connect(m_tree, &CIndexView::statusTextChanged, m_statusPane, &QLabel::setText);
     connect(m_editor, &CNoteScrollView::commandStatesChanged, this,
             &CMainFrame::ScheduleStateUpdate);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::ScheduleStateUpdate);
+    // The lock keys may have changed while another program had the keyboard.
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
     m_standardToolbar = BuildToolbar(QStringLiteral("Standard"), Commands::StandardToolbar());
     m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), Commands::StyleToolbar());
@@ -211,10 +210,16 @@ void CMainFrame::ShowLockStates(bool capsLock, bool numLock) {
     m_numPane->setText(numLock ? QStringLiteral("NUM") : QString());
 }
 
+void CMainFrame::UpdateLockStates() {
+    if (const auto state = KeyboardLocks::Query()) ShowLockStates(state->capsLock, state->numLock);
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        const quint32 state = static_cast<QKeyEvent*>(event)->nativeModifiers();
-        ShowLockStates((state & kCapsLockMask) != 0, (state & kNumLockMask) != 0);
+        // The window system knows the state after the key; the event's mask only the one before.
+        const auto state = KeyboardLocks::Query().value_or(
+            KeyboardLocks::FromNativeModifiers(static_cast<QKeyEvent*>(event)->nativeModifiers()));
+        ShowLockStates(state.capsLock, state.numLock);
     }
     return QMainWindow::eventFilter(watched, event);
 }

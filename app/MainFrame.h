@@ -68,6 +68,8 @@ public:
     [[nodiscard]] QString CapsLockText() const;
     [[nodiscard]] QString NumLockText() const;
     void ShowLockStates(bool capsLock, bool numLock);
+    // Asks the window system, where it can be asked.
+    void UpdateLockStates();
     // The help window, once a help command made it.
     [[nodiscard]] CHelpWindow* Help() const noexcept { return m_help; }
 
