@@ -206,7 +206,7 @@ TEST_F(JotwellAppTest, AFolderDeletedSinceTheLastRunIsOfferedForCreationThenPick
     }
 }
 
-TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAtTheEndOfTheRootLevel) {
+TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWindowBack) {
     const std::string jwf =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n"
         "<item id=\"9\" username=\"%1\" isfixed=\"true\" isselected=\"false\" "
@@ -238,6 +238,12 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAtTheEndOfTheRootLeve
         QString::fromStdString((elsewhere / "handed.jwf").string()));
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Handed"));
+
+    // New Note from the tray's menu brings the window back and adds the note.
+    app->Frame()->close();
+    emit app->Frame()->Tray().NewNoteRequested();
+    EXPECT_TRUE(app->Frame()->isVisible());
+    EXPECT_EQ(tree.topLevelItemCount(), 4);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 }
 
