@@ -1,6 +1,6 @@
 // The program's start, as a separate process under the offscreen platform: from starting it to
 // its main window's first paint, on a notes folder of 1,000 notes with 10 of them selected (the
-// editor shows those 10).
+// editor shows those 10); and a later start handing a tree file to the running one.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -44,15 +44,20 @@ void MakeHome(const QString& home, int count, int selected) {
     settings.setValue(QStringLiteral("NoteStore/NoteStorePath"), notes);
 }
 
+QProcessEnvironment Environment(const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("TMPDIR"), home);
+    return environment;
+}
+
 void StartToShown(benchmark::State& state) {
     QTemporaryDir home;
     MakeHome(home.path(), 1000, 10);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
-    environment.insert(QStringLiteral("TMPDIR"), home.path());
+    QProcessEnvironment environment = Environment(home.path());
     environment.insert(QStringLiteral("JOTWELL_EXIT_AFTER_SHOWN"), QStringLiteral("1"));
     for (auto _ : state) {
         QProcess program;
@@ -74,6 +79,45 @@ void StartToShown(benchmark::State& state) {
     }
 }
 BENCHMARK(StartToShown)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+// A second start of the real program handing a tree file to the running first one, from its
+// start to its exit.
+void SecondStartHandsOver(benchmark::State& state) {
+    QTemporaryDir home;
+    MakeHome(home.path(), 100, 1);
+    const QString jwf = home.filePath(QStringLiteral("shared.jwf"));
+    WriteFile(jwf,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree "
+              "version=\"1.0\">\n<item id=\"9\" username=\"Shared\" isfixed=\"true\" "
+              "isselected=\"false\" isactive=\"false\" isexpanded=\"false\" size=\"4\" "
+              "created=\"0\" modified=\"0\">\n<note version=\"1.0\" created=\"0\" "
+              "modified=\"0\"><paragraph>Text</paragraph></note>\n</item>\n</tree>\n");
+    QProcessEnvironment environment = Environment(home.path());
+    QProcess first;
+    QProcessEnvironment announcing = environment;
+    announcing.insert(QStringLiteral("JOTWELL_ANNOUNCE_SHOWN"), QStringLiteral("1"));
+    first.setProcessEnvironment(announcing);
+    first.start(QStringLiteral(JOTWELL_PROGRAM), {});
+    QByteArray said;
+    while (!said.contains("shown\n") && first.waitForReadyRead(30000))
+        said += first.readAllStandardOutput();
+    if (!said.contains("shown\n")) {
+        state.SkipWithError("the first instance did not show its window");
+        return;
+    }
+    for (auto _ : state) {
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(JOTWELL_PROGRAM), {jwf});
+        if (!second.waitForFinished(30000) || second.exitCode() != 0) {
+            state.SkipWithError("the second start did not end");
+            break;
+        }
+    }
+    first.terminate();
+    first.waitForFinished(30000);
+}
+BENCHMARK(SecondStartHandsOver)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 }  // namespace
 
