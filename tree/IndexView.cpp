@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -38,6 +39,9 @@ CIndexView::CIndexView(NoteTreeEngine::CProfileSettings& settings,
       m_status(status),
       m_files(files) {
     setMouseTracking(true);
+    // The column fits the labels in view: measuring the first thousand rows at every label change
+    // made a selection of a thousand notes measure a million labels.
+    header()->setResizeContentsPrecision(0);
     for (const int index : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12})
         m_icons[size_t(index)] = QIcon(QStringLiteral(":/icons/tree/note%1.svg").arg(index));
     m_saveTimer.setSingleShot(true);
@@ -348,6 +352,8 @@ void CIndexView::Rename() {
     if (caret == nullptr) return;
     if (!IsSelected(static_cast<const QTreeWidgetItem*>(caret)))
         Select(caret, SelectCause::Program);
+    // The label editor takes the focus; the pane that was active gets it back afterwards.
+    m_editorActiveBeforeEdit = !m_treeActive;
     EditLabel(caret);
 }
 
@@ -367,7 +373,10 @@ bool CIndexView::OnEndLabelEdit(QTreeWidgetItem* item, const QString* text) {
         record.username = text->toStdU16String();
         record.isfixed = true;
     }
-    if (!m_treeActive) ActivateEditor();
+    if (m_editorActiveBeforeEdit) {
+        // Once the label editor has closed, or it would take the focus back with it.
+        QTimer::singleShot(0, this, &CIndexView::ActivateEditor);
+    }
     SaveTree();
     return !follow;
 }

@@ -177,6 +177,7 @@ private:
     QTreeWidgetItem* m_active = nullptr;
     NoteEditEngine::CNoteDocument* m_rememberedActive = nullptr;
     bool m_treeActive = false;
+    bool m_editorActiveBeforeEdit = false;
     // By icon index: 0..4 by size, 8..12 the same with children.
     std::array<QIcon, 13> m_icons;
 };

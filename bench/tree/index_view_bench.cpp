@@ -106,14 +106,14 @@ struct ThousandNotes {
         CIndexView& view = *panes->view;
         view.scrollToItem(view.topLevelItem(0));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                          view.visualItemRect(view.topLevelItem(0)).center());
+                          view.LabelRect(view.topLevelItem(0)).center());
         view.scrollToItem(view.topLevelItem(999));
         QApplication::processEvents();
     }
     void ShiftClickLast() {
         CIndexView& view = *panes->view;
         QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                          view.visualItemRect(view.topLevelItem(999)).center());
+                          view.LabelRect(view.topLevelItem(999)).center());
         panes->editor->viewport()->repaint();
     }
 };

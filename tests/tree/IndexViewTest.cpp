@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
@@ -151,7 +152,9 @@ protected:
         if (line == nullptr || !line->isVisible()) return false;
         line->setText(text);
         QTest::keyClick(line, key);
-        // The item delegate commits on Return through a queued call.
+        // The item delegate commits on Return through a queued call, and the focus goes back to
+        // the pane after the label editor has closed.
+        QApplication::processEvents();
         QApplication::processEvents();
         return true;
     }
@@ -182,10 +185,10 @@ const std::vector<Node> kThreeLevels = {{1, "1", "¶Alpha"},
 TEST_F(IndexViewTest, SelectedNotesShowInTreeOrderWithTheirTitlesAsLabels) {
     Load(kThreeLevels);
     EXPECT_EQ(Tree(), "n1(n2(n3),n4),n5");
-    // Selected bottom-up, shown top-down.
+    // Selected in any order, shown top-down.
     view->Select(Item("5"), SelectCause::Mouse);
-    view->Select(Item("3"), SelectCause::Mouse);
     view->Select(Item("1"), SelectCause::Mouse);
+    view->Select(Item("3"), SelectCause::Mouse);
     EXPECT_EQ(Shown(), "¶Alpha¶Gamma¶Epsilon");
     EXPECT_EQ(Tree(), "Alpha(n2(Gamma),n4),Epsilon");
     view->Deselect(Item("3"), SelectCause::Mouse);
@@ -210,6 +213,28 @@ TEST_F(IndexViewTest, LabelsFollowTheFirstLineAndIconsTheSize) {
         QTreeWidgetItem* item = Item(std::to_string(size.size + 1000));
         EXPECT_EQ(view->RecordOf(item).size, size.size);
         EXPECT_EQ(view->IconIndexOf(item), size.icon) << size.size;
+    }
+}
+
+TEST_F(IndexViewTest, TheTenIconsDrawSharpAndDistinctAtOneAndTwoTimesScale) {
+    std::vector<QImage> drawn;
+    for (const int index : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12}) {
+        for (const int pixels : {16, 32}) {
+            const QImage image = view->Icon(index).pixmap(pixels).toImage();
+            ASSERT_EQ(image.size(), QSize(pixels, pixels)) << index;
+            int opaque = 0;
+            for (int y = 0; y < pixels; ++y)
+                for (int x = 0; x < pixels; ++x)
+                    opaque += qAlpha(image.pixel(x, y)) == 255 ? 1 : 0;
+            // A page fills a good part of the square, with a transparent margin.
+            EXPECT_GT(opaque, pixels * pixels / 3) << index << " at " << pixels;
+            EXPECT_LT(opaque, pixels * pixels) << index << " at " << pixels;
+            if (pixels == 16) {
+                for (const QImage& other : drawn)
+                    EXPECT_NE(image, other) << index;
+                drawn.push_back(image);
+            }
+        }
     }
 }
 
@@ -323,7 +348,10 @@ TEST_F(IndexViewTest, EmptyRenameFollowsTheTitleAgain) {
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "X");
     EXPECT_EQ(view->RecordOf(alpha).username, u"Fixed name");
+    // Renamed from the editor (F2 reaches the tree through the frame): the editor gets the
+    // focus back.
     EXPECT_TRUE(Rename(QString(), Qt::Key_Return));
+    EXPECT_EQ(QApplication::focusWidget(), editor);
     EXPECT_FALSE(view->RecordOf(alpha).isfixed);
     EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaX"));
     ASSERT_TRUE(FocusReally(*editor));
@@ -487,6 +515,18 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
     view->SetCaret(Item("4"));
     QTest::keyClick(view, Qt::Key_5, Qt::KeypadModifier);
     EXPECT_EQ(view->Caret(), Item("1"));
+
+    // Ctrl+arrow onto a selected item, or a click on one, shows its note at the editor's caret.
+    SelectOnly({"1", "5"});
+    const auto caretNote = [this] { return Dump(*editor->Active().Document()); };
+    editor->SetCaret(editor->ShownNotes()[1]->End(), false, true);
+    view->SetCaret(Item("2"));
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(view->Caret(), Item("1"));
+    EXPECT_EQ(caretNote(), "¶Alpha");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->LabelRect(Item("5")).center());
+    EXPECT_EQ(caretNote(), "¶Epsilon");
 
     // The Delete key deletes, but held down it does not ask again.
     SelectOnly({"5"});
