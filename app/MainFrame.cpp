@@ -131,6 +131,9 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
         SaveState();
         m_tree->OnSaveTimer();
         (void)m_tree->SaveTree();
+        // The session's quit closes every window first; the frame must then let go. Should the
+        // session go on after all, a later close box ends the program with everything saved.
+        m_sessionEnding = true;
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CMainFrame::EndSession);
     UpdateCommandStates();
@@ -421,6 +424,7 @@ void CMainFrame::UpdateCommandStates() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window's close box only hides the window; Exit and the session's end end the program.
+    if (m_sessionEnding) EndSession();
     if (m_ended) {
         event->accept();
         return;

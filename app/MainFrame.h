@@ -123,6 +123,7 @@ private:
     bool m_hasTray = false;
     CHelpWindow* m_help = nullptr;
     bool m_ended = false;
+    bool m_sessionEnding = false;
     std::map<int, QAction*> m_actions;
     std::map<int, QAction*> m_toolButtons;
     bool m_stateUpdatePending = false;
