@@ -3,15 +3,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <filesystem>
-#include <system_error>
 
+#include "app/AboutBox.h"
+#include "app/DataFolder.h"
+#include "app/HelpWindow.h"
+#include "app/KeyboardLocks.h"
+#include "app/WindowState.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/CommandKeys.h"
@@ -22,12 +26,69 @@
 
 using namespace CommandIds;
 
+namespace {
+
+struct ToolIcon {
+    int id;
+    const char* themeName;  // the desktop theme's icon, "" where no theme icon fits
+    const char* file;       // ours, in the data folder's icons/toolbar
+};
+
+constexpr ToolIcon kToolIcons[] = {
+    {kNewNote, "document-new", "new-note"},
+    {kNewSubnote, "", "new-subnote"},
+    {kDeleteNote, "edit-delete", "delete"},
+    {kPrintDirect, "document-print", "print"},
+    {kPrintPreview, "document-print-preview", "print-preview"},
+    {kCut, "edit-cut", "cut"},
+    {kCopy, "edit-copy", "copy"},
+    {kPaste, "edit-paste", "paste"},
+    {kUndo, "edit-undo", "undo"},
+    {kRedo, "edit-redo", "redo"},
+    {kHeader1, "", "header-1"},
+    {kHeader2, "", "header-2"},
+    {kHeader3, "", "header-3"},
+    {kUncheckedList, "", "unchecked-list"},
+    {kCheckedList, "", "checked-list"},
+    {kNegativeList, "", "negative-list"},
+    {kPositiveList, "", "positive-list"},
+    {kFixedWidth, "", "fixed-width"},
+    {kIndent, "format-indent-more", "indent"},
+    {kOutdent, "format-indent-less", "outdent"},
+    {kStrong, "format-text-bold", "strong"},
+    {kComment, "", "comment"},
+    {kHighlight, "", "highlight"},
+};
+
+QIcon ToolbarIcon(int id) {
+    for (const ToolIcon& icon : kToolIcons) {
+        if (icon.id != id) continue;
+        QIcon own(DataFolder::Path() + QStringLiteral("/icons/toolbar/") +
+                  QLatin1String(icon.file) + QStringLiteral(".svg"));
+        return *icon.themeName == 0 ? own : QIcon::fromTheme(QLatin1String(icon.themeName), own);
+    }
+    return {};
+}
+
+}  // namespace
+
+QIcon ProgramIcon() {
+    return QIcon(DataFolder::Path() + QStringLiteral("/icons/jotwell.svg"));
+}
+
 CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
                        NoteTreeEngine::CFolderPicker& picker, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_picker(picker) {
+    : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Jotwell"));
     m_statusPane = new QLabel(QString::fromLatin1(kIdlePrompt), this);
     m_unsavedPane = new QLabel(this);
+    m_capsPane = new QLabel(this);
+    m_numPane = new QLabel(this);
+    for (QLabel* pane : {m_capsPane, m_numPane}) {
+        // Room for the text while off, so the bar does not jump.
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral(" CAPS ")));
+        pane->setAlignment(Qt::AlignCenter);
+    }
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_tree = new CIndexView(settings, picker, *this, m_splitter);
     m_tree->setMinimumWidth(50);
@@ -38,48 +99,153 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 7);
     setCentralWidget(m_splitter);
+    setWindowIcon(ProgramIcon());
     resize(900, 640);
-    m_splitter->setSizes({270, 630});
     m_tree->SetEditor(*m_editor);
     m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
 
     statusBar()->addWidget(m_statusPane, 1);
     statusBar()->addPermanentWidget(m_unsavedPane);
+    statusBar()->addPermanentWidget(m_capsPane);
+    statusBar()->addPermanentWidget(m_numPane);
+    ShowLockStates(false, false);
+    UpdateLockStates();
     connect(m_editor, &CNoteScrollView::statusTextChanged, m_statusPane, &QLabel::setText);
     connect(m_tree, &CIndexView::statusTextChanged, m_statusPane, &QLabel::setText);
     connect(m_editor, &CNoteScrollView::commandStatesChanged, this,
             &CMainFrame::ScheduleStateUpdate);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::ScheduleStateUpdate);
+    // The lock keys may have changed while another program had the keyboard.
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
     m_standardToolbar = BuildToolbar(QStringLiteral("Standard"), Commands::StandardToolbar());
     m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), Commands::StyleToolbar());
+    WindowState::RestoreBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
+    WindowState::RestoreSplitter(*m_splitter, width());
+    CreateTray();
+    // The lock keys are read from every key event the program gets.
+    qApp->installEventFilter(this);
+    // The desktop session ending: the state and the notes are saved while the session manager
+    // waits; the program then ends as on Exit.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        SaveState();
+        m_tree->OnSaveTimer();
+        (void)m_tree->SaveTree();
+        // The session's quit closes every window first; the frame must then let go. Should the
+        // session go on after all, a later close box ends the program with everything saved.
+        m_sessionEnding = true;
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &CMainFrame::EndSession);
     UpdateCommandStates();
     m_editor->setFocus();
+}
+
+void CMainFrame::CreateTray() {
+    m_hasTray = m_tray.Create(ProgramIcon());
+    connect(&m_tray, &CTrayIcon::OpenRequested, this, [this] { RouteCommand(kOpen); });
+    connect(&m_tray, &CTrayIcon::NewNoteRequested, this,
+            [this] { RouteCommand(kNewNoteFromTray); });
+    connect(&m_tray, &CTrayIcon::ExitRequested, this, [this] { RouteCommand(kExit); });
 }
 
 CMainFrame::~CMainFrame() {
     // Closing the window moves the editor's focus while the frame is going; it is told no more.
     disconnect(m_editor, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
     // The tree saves and unloads its notes while the editor that shows them still exists.
     delete m_tree;
     m_tree = nullptr;
 }
 
-bool CMainFrame::StartUp(const QStringList& treeFiles) {
-    std::u16string folder = NoteTreeEngine::GetNotesFolder(m_settings);
-    std::error_code error;
-    if (folder.empty() || !std::filesystem::is_directory(std::filesystem::path(folder), error)) {
-        folder = NoteTreeEngine::ChooseNotesFolder(m_picker);
-        if (folder.empty()) return false;
-        NoteTreeEngine::SetNotesFolder(m_settings, folder);
-    }
+void CMainFrame::LoadTree() {
     m_tree->LoadTree();
-    for (const QString& path : treeFiles)
-        m_tree->OpenTreeFile(path);
     m_editor->setFocus();
     UpdateCommandStates();
-    return true;
+}
+
+void CMainFrame::OpenTreeFile(const QString& path) {
+    m_tree->OpenTreeFile(path);
+    UpdateCommandStates();
+}
+
+void CMainFrame::SaveState() {
+    WindowState::SaveWindow(*this);
+    WindowState::SaveSplitter(*m_splitter);
+    WindowState::SaveBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
+}
+
+void CMainFrame::Exit() {
+    if (m_ended) return;
+    SaveState();
+    if (!m_tree->UnloadTree()) return;
+    m_ended = true;
+    emit Ended();
+}
+
+void CMainFrame::EndSession() {
+    if (m_ended) return;
+    SaveState();
+    (void)m_tree->UnloadTree();
+    m_ended = true;
+    emit Ended();
+}
+
+void CMainFrame::CloseToTray() {
+    // Without a tray a hidden window could not be brought back.
+    if (m_hasTray) {
+        CTrayIcon::HideToTray(this);
+    } else {
+        showMinimized();
+    }
+}
+
+QString CMainFrame::CapsLockText() const {
+    return m_capsPane->text();
+}
+
+QString CMainFrame::NumLockText() const {
+    return m_numPane->text();
+}
+
+void CMainFrame::ShowLockStates(bool capsLock, bool numLock) {
+    m_capsPane->setText(capsLock ? QStringLiteral("CAP") : QString());
+    m_numPane->setText(numLock ? QStringLiteral("NUM") : QString());
+}
+
+void CMainFrame::UpdateLockStates() {
+    if (const auto state = KeyboardLocks::Query()) ShowLockStates(state->capsLock, state->numLock);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        // The window system knows the state after the key; the event's mask only the one before.
+        const auto state = KeyboardLocks::Query().value_or(
+            KeyboardLocks::FromNativeModifiers(static_cast<QKeyEvent*>(event)->nativeModifiers()));
+        ShowLockStates(state.capsLock, state.numLock);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ShowHelp(int id) {
+    if (m_help == nullptr)
+        m_help = new CHelpWindow(DataFolder::Path() + QStringLiteral("/help"), this);
+    if (id == kHelpIndex) {
+        m_help->ShowIndex();
+    } else if (id == kHelpSearch) {
+        m_help->ShowSearch();
+    } else {
+        m_help->ShowContents();
+    }
+}
+
+void CMainFrame::FocusOtherPane() {
+    // Two panes: the next and the previous are the same one.
+    if (m_tree->hasFocus()) {
+        m_editor->setFocus(Qt::TabFocusReason);
+    } else {
+        m_tree->setFocus(Qt::TabFocusReason);
+    }
 }
 
 QAction* CMainFrame::Action(int id) const {
@@ -123,11 +289,17 @@ void CMainFrame::BuildMenus() {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
         menus.push_back(menu);
     }
+    // Accelerators without a menu item (next and previous pane) are bound to the window itself.
+    for (const Commands::Command& command : Commands::AllCommands())
+        if (command.accelerator && Action(command.id) == nullptr)
+            addAction(AddCommand(nullptr, command));
 }
 
 QToolBar* CMainFrame::BuildToolbar(const QString& name, std::span<const int> items) {
     QToolBar* toolbar = addToolBar(name);
     toolbar->setObjectName(name + QStringLiteral("Toolbar"));
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setIconSize(QSize(16, 16));
     for (const int id : items) {
         const Commands::Command* command = Commands::FindCommand(id);
         if (command == nullptr) {
@@ -135,7 +307,7 @@ QToolBar* CMainFrame::BuildToolbar(const QString& name, std::span<const int> ite
             continue;
         }
         QAction* action = AddCommand(nullptr, *command);
-        QAction* tool = toolbar->addAction(QString::fromUtf8(command->toolText));
+        QAction* tool = toolbar->addAction(ToolbarIcon(id), NoteEditor::PlainLabelOf(*command));
         tool->setToolTip(NoteEditor::PlainLabelOf(*command));
         tool->setStatusTip(action->statusTip());
         tool->setCheckable(action->isCheckable());
@@ -175,6 +347,22 @@ bool CMainFrame::OnCommand(int id) {
         m_standardToolbar->setVisible(!m_standardToolbar->isVisible());
     } else if (id == kStatusBar) {
         statusBar()->setVisible(!statusBar()->isVisible());
+    } else if (id == kCloseToTray) {
+        CloseToTray();
+    } else if (id == kExit) {
+        Exit();
+    } else if (id == kOpen) {
+        CTrayIcon::ShowFromTray(this);
+    } else if (id == kNewNoteFromTray) {
+        CTrayIcon::ShowFromTray(this);
+        RouteCommand(kNewNote);
+    } else if (id == kHelpContents || id == kHelpIndex || id == kHelpSearch) {
+        ShowHelp(id);
+    } else if (id == kAbout) {
+        CAboutBox about(ProgramIcon(), this);
+        about.exec();
+    } else if (id == kNextPane || id == kPreviousPane) {
+        FocusOtherPane();
     } else {
         return false;
     }
@@ -189,7 +377,9 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
         state.checked = m_standardToolbar != nullptr && !m_standardToolbar->isHidden();
     } else if (id == kStatusBar) {
         state.checked = !statusBar()->isHidden();
-    } else {
+    } else if (id != kCloseToTray && id != kExit && id != kOpen && id != kNewNoteFromTray &&
+               id != kHelpContents && id != kHelpIndex && id != kHelpSearch && id != kAbout &&
+               id != kNextPane && id != kPreviousPane) {
         return state;
     }
     state.handled = true;
@@ -233,11 +423,12 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Nothing typed may go silently: a note that could not be written anywhere and that the user
-    // keeps keeps the window.
-    if (!m_tree->UnloadTree()) {
-        event->ignore();
+    // The window's close box only hides the window; Exit and the session's end end the program.
+    if (m_sessionEnding) EndSession();
+    if (m_ended) {
+        event->accept();
         return;
     }
-    event->accept();
+    event->ignore();
+    CloseToTray();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -7,21 +8,27 @@
 #include <map>
 #include <span>
 
+#include "app/TrayIcon.h"
 #include "commands/CommandTarget.h"
 #include "storage/FolderPicker.h"
 #include "storage/ProfileSettings.h"
 #include "storage/StatusLine.h"
 
+class CHelpWindow;
 class CIndexView;
 class CNoteScrollView;
 namespace Commands {
 struct Command;
 }
 class QAction;
+class QDialog;
 class QMenu;
 class QLabel;
 class QSplitter;
 class QToolBar;
+
+// The program's icon, from the data folder.
+[[nodiscard]] QIcon ProgramIcon();
 
 // The program's main window: the splitter with the note tree on the left and the editor showing
 // the selected notes on the right, the menus, the toolbars, the accelerators and the status bar.
@@ -37,10 +44,34 @@ public:
                QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Loads the tree of the stored notes folder, asking for one when none is stored or it is
-    // gone, then imports the tree files named; the editor gets the focus. False when the user
-    // chose no folder: the program ends.
-    bool StartUp(const QStringList& treeFiles);
+    // Once the notes folder is valid: the tree loads it and the editor gets the focus.
+    void LoadTree();
+    // A tree file handed over by a later start or named on the command line: imported at the end
+    // of the root level.
+    void OpenTreeFile(const QString& path);
+
+    // Saves the window, splitter and bar state and everything typed, then ends the program (the
+    // signal Ended). Nothing happens when a note that could not be written is kept by the user.
+    void Exit();
+    // The end of the desktop session or a termination signal: as Exit, but the program ends
+    // regardless.
+    void EndSession();
+    void SaveState();
+    // Close: hides the window in the tray, or minimises it where the desktop has no tray.
+    void CloseToTray();
+    [[nodiscard]] CTrayIcon& Tray() noexcept { return m_tray; }
+    // Whether Close hides to the tray: the tray as found at creation; tests pretend one.
+    [[nodiscard]] bool HasTray() const noexcept { return m_hasTray; }
+    void SetHasTray(bool hasTray) { m_hasTray = hasTray; }
+
+    // The Caps Lock and Num Lock panes: their text while on, empty while off.
+    [[nodiscard]] QString CapsLockText() const;
+    [[nodiscard]] QString NumLockText() const;
+    void ShowLockStates(bool capsLock, bool numLock);
+    // Asks the window system, where it can be asked.
+    void UpdateLockStates();
+    // The help window, once a help command made it.
+    [[nodiscard]] CHelpWindow* Help() const noexcept { return m_help; }
 
     [[nodiscard]] CNoteScrollView& Editor() noexcept { return *m_editor; }
     [[nodiscard]] CIndexView& Tree() noexcept { return *m_tree; }
@@ -59,8 +90,13 @@ public:
 
     void ShowUnsavedNotes(std::u16string_view text) override;
 
+signals:
+    // Everything is saved and unloaded: the program may end.
+    void Ended();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* AddCommand(QMenu* menu, const Commands::Command& command);
@@ -70,9 +106,10 @@ private:
     void BuildMenus();
     QToolBar* BuildToolbar(const QString& name, std::span<const int> items);
     void ScheduleStateUpdate();
+    void CreateTray();
+    void ShowHelp(int id);
+    void FocusOtherPane();
 
-    NoteTreeEngine::CProfileSettings& m_settings;
-    NoteTreeEngine::CFolderPicker& m_picker;
     QSplitter* m_splitter = nullptr;
     CIndexView* m_tree = nullptr;
     CNoteScrollView* m_editor = nullptr;
@@ -80,6 +117,13 @@ private:
     QToolBar* m_styleToolbar = nullptr;
     QLabel* m_statusPane = nullptr;
     QLabel* m_unsavedPane = nullptr;
+    QLabel* m_capsPane = nullptr;
+    QLabel* m_numPane = nullptr;
+    CTrayIcon m_tray;
+    bool m_hasTray = false;
+    CHelpWindow* m_help = nullptr;
+    bool m_ended = false;
+    bool m_sessionEnding = false;
     std::map<int, QAction*> m_actions;
     std::map<int, QAction*> m_toolButtons;
     bool m_stateUpdatePending = false;

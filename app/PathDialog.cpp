@@ -21,9 +21,8 @@ public:
     explicit CBoxQuestions(QWidget* parent) : m_parent(parent) {}
 
     bool Ask(std::u16string_view text) override {
-        return QMessageBox::question(m_parent, QStringLiteral("Jotwell"), ToQString(text),
-                                     QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+        return MessageBox::AskYesNo(m_parent, ToQString(text), QStringLiteral("Jotwell"),
+                                    QMessageBox::Question, QMessageBox::Yes);
     }
     void ShowError(std::u16string_view text) override {
         MessageBox::Show(m_parent, ToQString(text), QMessageBox::Warning);

@@ -4,16 +4,18 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "commands/CommandIds.h"
+
 bool IsTrayAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 CTrayIcon::CTrayIcon(QObject* parent) : QObject(parent), m_menu(std::make_unique<QMenu>()) {
-    QAction* open = AddItem(QStringLiteral("Open"), kOpen, &CTrayIcon::OpenRequested);
+    QAction* open = AddItem(QStringLiteral("Open"), CommandIds::kOpen, &CTrayIcon::OpenRequested);
     m_menu->setDefaultAction(open);
     m_menu->addSeparator();
-    AddItem(QStringLiteral("New Note"), kNewNote, &CTrayIcon::NewNoteRequested);
-    AddItem(QStringLiteral("Exit"), kExit, &CTrayIcon::ExitRequested);
+    AddItem(QStringLiteral("New Note"), CommandIds::kNewNoteFromTray, &CTrayIcon::NewNoteRequested);
+    AddItem(QStringLiteral("Exit"), CommandIds::kExit, &CTrayIcon::ExitRequested);
     m_icon.setContextMenu(m_menu.get());
     connect(&m_icon, &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
 }

@@ -20,11 +20,6 @@ class CTrayIcon final : public QObject {
     Q_OBJECT
 
 public:
-    // The menu's commands, by the ids the program has always used.
-    static constexpr int kOpen = 32890;
-    static constexpr int kNewNote = 32894;
-    static constexpr int kExit = 57665;
-
     explicit CTrayIcon(QObject* parent = nullptr);
     ~CTrayIcon() override;
     CTrayIcon(const CTrayIcon&) = delete;

@@ -1,23 +1,64 @@
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
 #include <clocale>
+#include <cstdio>
 
-#include "app/DirectoryPicker.h"
+#include "app/DataFolder.h"
+#include "app/JotwellApp.h"
 #include "app/MainFrame.h"
+#include "editor/NoteScrollView.h"
 #include "editor/ProfileSettings.h"
+
+namespace {
+
+// Once the editor pane was first painted: says "shown" on the standard output
+// (JOTWELL_ANNOUNCE_SHOWN=1) and also exits as Exit does (JOTWELL_EXIT_AFTER_SHOWN=1). For
+// measuring the start and for tests that drive the program from outside.
+class CAnnounceShown final : public QObject {
+public:
+    CAnnounceShown(CMainFrame& frame, bool exit) : m_frame(frame), m_exit(exit) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!m_done && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            QWidget* editor = &m_frame.Editor();
+            if (widget == editor || editor->isAncestorOf(widget)) {
+                m_done = true;
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                if (m_exit) QTimer::singleShot(0, &m_frame, &CMainFrame::Exit);
+            }
+        }
+        return false;
+    }
+
+private:
+    CMainFrame& m_frame;
+    bool m_exit;
+    bool m_done = false;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    if (DataFolder::HandlePrintOption(QApplication::arguments())) return 0;
     QApplication::setOrganizationName(QStringLiteral("OrvaneInc"));
     QApplication::setApplicationName(QStringLiteral("Jotwell"));
+    // The frame lives on in the tray with no window shown.
+    QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.
     std::setlocale(LC_ALL, "");
-    // Tree files named on the command line are imported into the tree.
-    QStringList treeFiles = QApplication::arguments();
-    treeFiles.removeFirst();
     CQtProfileSettings settings;
-    CDirectoryPicker picker;
-    CMainFrame frame(settings, picker);
-    if (!frame.StartUp(treeFiles)) return 0;
-    frame.show();
+    CJotwellApp::COptions options;
+    options.handleTerminationSignals = true;
+    CJotwellApp app(settings, std::move(options));
+    if (app.Start(QApplication::arguments()) != CJotwellApp::Result::Running) return 0;
+    const bool exit = qEnvironmentVariableIntValue("JOTWELL_EXIT_AFTER_SHOWN") == 1;
+    CAnnounceShown announce(*app.Frame(), exit);
+    if (exit || qEnvironmentVariableIntValue("JOTWELL_ANNOUNCE_SHOWN") == 1)
+        application.installEventFilter(&announce);
     return QApplication::exec();
 }

@@ -45,3 +45,23 @@ if(NOT result EQUAL 0 OR NOT printed STREQUAL data)
   message(FATAL_ERROR "the installed program found \"${printed}\" (exit ${result}), not ${data}\n${errors}")
 endif()
 message("The installed program finds its data in ${printed}")
+
+# The installed program itself starts on a notes folder, shows its window and ends.
+if(name STREQUAL "jotwell")
+  set(home "${PREFIX}/home")
+  file(MAKE_DIRECTORY "${home}/Notes")
+  file(WRITE "${home}/Notes/index.xml"
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n</tree>\n")
+  file(WRITE "${home}/config/OrvaneInc/Jotwell.conf" "[NoteStore]\nNoteStorePath=${home}/Notes\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen HOME=${home}
+      XDG_CONFIG_HOME=${home}/config XDG_DATA_HOME=${home}/data TMPDIR=${home}
+      JOTWELL_EXIT_AFTER_SHOWN=1 "${PREFIX}/bin/jotwell"
+    RESULT_VARIABLE result OUTPUT_VARIABLE said ERROR_VARIABLE errors TIMEOUT 60)
+  if(NOT result EQUAL 0 OR NOT said STREQUAL "shown\n")
+    message(FATAL_ERROR "the installed program did not start and end (exit ${result}): ${said}\n${errors}")
+  endif()
+  if(NOT EXISTS "${home}/data/applications/jotwell.desktop")
+    message(FATAL_ERROR "the installed program did not write its desktop entry for the user")
+  endif()
+  message("The installed program showed its window and ended")
+endif()

@@ -16,6 +16,12 @@ inline constexpr int kExit = 57665;
 inline constexpr int kPrint = 57607;
 inline constexpr int kPrintDirect = 57608;
 inline constexpr int kPrintPreview = 57609;
+// The tray menu's: the window back from the tray, and that followed by New Note.
+inline constexpr int kOpen = 32890;
+inline constexpr int kNewNoteFromTray = 32894;
+// Moving the keyboard focus between the tree and the editor.
+inline constexpr int kNextPane = 57680;
+inline constexpr int kPreviousPane = 57681;
 
 // Edit.
 inline constexpr int kUndo = 32812;

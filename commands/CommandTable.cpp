@@ -38,17 +38,28 @@ constexpr Command kCommands[] = {
     Row(kDeleteNote, "&Delete", "Delete the selected notes", {"Del"}, Tree, 0, "Del"),
     Row(kSetNotesFolder, "Set Notes &Folder...", "Choose the folder that holds the notes", {},
         Tree),
+    Row(kCloseToTray, "&Close", "Hide the window in the tray; Jotwell keeps running", {"Ctrl+W"},
+        Frame, kAccelerator),
+    Row(kExit, "E&xit", "Save everything and end Jotwell", {"Ctrl+Shift+W"}, Frame, kAccelerator),
+    Row(kOpen, "&Open", "Bring the window back from the tray", {}, Frame),
+    Row(kNewNoteFromTray, "&New Note", "Bring the window back and add a note", {}, Frame),
+    Row(kNextPane, "Ne&xt Pane", "Move the keyboard focus to the next pane", {"F6", "Ctrl+Tab"},
+        Frame, kAccelerator),
+    Row(kPreviousPane, "Pre&vious Pane", "Move the keyboard focus to the previous pane",
+        {"Shift+F6"}, Frame, kAccelerator),
 
     // Edit.
-    Row(kUndo, "&Undo", "Undo the last change", {"Ctrl+Z", "Alt+Backspace"}, Editor, kAccelerator),
-    Row(kRedo, "&Redo", "Redo the change last undone", {"Ctrl+Y"}, Editor, kAccelerator),
+    Row(kUndo, "&Undo", "Undo the last change", {"Ctrl+Z", "Alt+Backspace"}, Editor, kAccelerator,
+        "Undo"),
+    Row(kRedo, "&Redo", "Redo the change last undone", {"Ctrl+Y"}, Editor, kAccelerator, "Redo"),
     Row(kCut, "Cu&t", "Cut the selection to the clipboard",
-        {"Ctrl+X", "Shift+Del", "Ctrl+Shift+Del"}, Editor),
-    Row(kCopy, "&Copy", "Copy the selection to the clipboard", {"Ctrl+C", "Ctrl+Ins"}, Editor),
+        {"Ctrl+X", "Shift+Del", "Ctrl+Shift+Del"}, Editor, 0, "Cut"),
+    Row(kCopy, "&Copy", "Copy the selection to the clipboard", {"Ctrl+C", "Ctrl+Ins"}, Editor, 0,
+        "Copy"),
     Row(kCopyTextOnly, "Copy Te&xt Only", "Copy the selection to the clipboard as plain text",
         {"Ctrl+Shift+C"}, Editor),
     Row(kPaste, "&Paste", "Insert the clipboard's content",
-        {"Ctrl+V", "Shift+Ins", "Ctrl+Shift+Ins"}, Editor),
+        {"Ctrl+V", "Shift+Ins", "Ctrl+Shift+Ins"}, Editor, 0, "Paste"),
     Row(kSelectAll, "Select &All", "Select all the notes shown", {"Ctrl+A"}, Editor, kAccelerator),
     Row(kFind, "&Find...", "Find text in the notes shown", {"Ctrl+F"}, Editor),
     Row(kFindNext, "Find &Next", "Find the next place of the text searched for",
@@ -56,9 +67,10 @@ constexpr Command kCommands[] = {
     Row(kFindReplace, "Find and R&eplace...", "Find text and replace it", {"Ctrl+Shift+F"}, Editor),
     Row(kPrint, "&Print...", "Print the notes shown", {"Ctrl+P", "Ctrl+Shift+F12"}, Editor,
         kAccelerator),
-    Row(kPrintDirect, "Print &Directly", "Print the notes shown without asking", {}, Editor),
+    Row(kPrintDirect, "Print &Directly", "Print the notes shown without asking", {}, Editor, 0,
+        "Print"),
     Row(kPrintPreview, "Print Pre&view", "Show the pages as they will be printed",
-        {"Ctrl+Shift+P", "Ctrl+F2"}, Editor, kAccelerator),
+        {"Ctrl+Shift+P", "Ctrl+F2"}, Editor, kAccelerator, "Preview"),
 
     // View.
     Row(kStandardToolbar, "S&tandard Toolbar", "Show or hide the standard toolbar", {}, Frame,
@@ -94,16 +106,26 @@ constexpr Command kCommands[] = {
     Row(kStrong, "&Strong", "Toggle strong text", {"Ctrl+B"}, Editor, kCheckable, "B"),
     Row(kHighlight, "&Highlight", "Toggle highlighted text", {"Ctrl+J"}, Editor, kCheckable, "Hi"),
     Row(kComment, "Co&mment", "Toggle comment text", {"Ctrl+I"}, Editor, kCheckable, "I"),
+
+    // Help.
+    Row(kHelpContents, "&Help Contents", "Open the help at its contents", {"F1"}, Frame,
+        kAccelerator),
+    Row(kHelpIndex, "Help &Index", "Open the help at its index", {}, Frame),
+    Row(kHelpSearch, "Help &Search", "Search the help", {}, Frame),
+    Row(kAbout, "&About Jotwell", "Show the program's version", {}, Frame),
 };
 
-constexpr int kNoteMenu[] = {kNewNote,    kNewSubnote, kRename,
-                             kDeleteNote, kSeparator,  kSetNotesFolder};
-constexpr int kStandardToolbarItems[] = {kNewNote, kNewSubnote, kDeleteNote};
+constexpr int kNoteMenu[] = {kNewNote,        kNewSubnote, kRename,       kDeleteNote,
+                             kSeparator,      kPrint,      kPrintPreview, kSeparator,
+                             kSetNotesFolder, kSeparator,  kCloseToTray,  kExit};
+// Its Print button prints without asking, as a button has always done.
+constexpr int kStandardToolbarItems[] = {
+    kNewNote, kNewSubnote, kDeleteNote, kSeparator, kPrintDirect, kPrintPreview, kSeparator,
+    kCut,     kCopy,       kPaste,      kSeparator, kUndo,        kRedo};
 constexpr int kTreeContextItems[] = {kNewNote, kNewSubnote, kSeparator, kRename, kDeleteNote};
-constexpr int kEditMenu[] = {kUndo,        kRedo,         kSeparator, kCut,
-                             kCopy,        kCopyTextOnly, kPaste,     kSeparator,
-                             kSelectAll,   kSeparator,    kFind,      kFindNext,
-                             kFindReplace, kSeparator,    kPrint,     kPrintPreview};
+constexpr int kEditMenu[] = {kUndo,         kRedo,     kSeparator,  kCut,       kCopy,
+                             kCopyTextOnly, kPaste,    kSeparator,  kSelectAll, kSeparator,
+                             kFind,         kFindNext, kFindReplace};
 constexpr int kViewMenu[] = {kStandardToolbar, kStyleToolbar, kStatusBar};
 constexpr int kTextSizeMenu[] = {kTextSizeLargest, kTextSizeLarger, kTextSizeMedium,
                                  kTextSizeSmaller, kTextSizeSmallest};
@@ -117,11 +139,12 @@ constexpr int kStyleToolbarItems[] = {
     kNegativeList, kPositiveList, kSeparator, kFixedWidth, kSeparator,     kOutdent,
     kIndent,       kSeparator,    kStrong,    kComment,    kHighlight};
 
-constexpr Menu kMainMenus[] = {{"&Note", kNoParent, kNoteMenu},
-                               {"&Edit", kNoParent, kEditMenu},
-                               {"&View", kNoParent, kViewMenu},
-                               {"&Text Size", 2, kTextSizeMenu},
-                               {"&Styles", kNoParent, kStyleItems}};
+constexpr int kHelpMenu[] = {kHelpContents, kHelpIndex, kHelpSearch, kSeparator, kAbout};
+
+constexpr Menu kMainMenus[] = {
+    {"&Note", kNoParent, kNoteMenu},     {"&Edit", kNoParent, kEditMenu},
+    {"&View", kNoParent, kViewMenu},     {"&Text Size", 2, kTextSizeMenu},
+    {"&Styles", kNoParent, kStyleItems}, {"&Help", kNoParent, kHelpMenu}};
 
 }  // namespace
 

@@ -22,11 +22,11 @@ void Show(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QS
     box.exec();
 }
 
-bool AskYesNo(QWidget* parent, const QString& text, const QString& caption,
-              QMessageBox::Icon icon) {
+bool AskYesNo(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon,
+              QMessageBox::StandardButton defaultButton) {
     if (CurrentQuestionSink()) return CurrentQuestionSink()(text, caption);
     QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::No);
+    box.setDefaultButton(defaultButton);
     return box.exec() == QMessageBox::Yes;
 }
 

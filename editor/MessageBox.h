@@ -17,9 +17,10 @@ using QuestionSink = std::function<bool(const QString& text, const QString& capt
 
 void Show(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
           const QString& caption = QStringLiteral("Jotwell"));
-// A question with Yes and No buttons (No is the default); true for Yes.
+// A question with Yes and No buttons (No is the default unless told); true for Yes.
 [[nodiscard]] bool AskYesNo(QWidget* parent, const QString& text, const QString& caption,
-                            QMessageBox::Icon icon = QMessageBox::Question);
+                            QMessageBox::Icon icon = QMessageBox::Question,
+                            QMessageBox::StandardButton defaultButton = QMessageBox::No);
 // Replaces the boxes by the sink until it is reset with an empty one.
 void SetSink(Sink sink);
 void SetQuestionSink(QuestionSink sink);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "app/TrayIcon.h"
+#include "commands/CommandIds.h"
 
 TEST(TrayIcon, MenuItemsEmitTheirSignals) {
     CTrayIcon tray;
@@ -25,9 +26,9 @@ TEST(TrayIcon, MenuItemsEmitTheirSignals) {
         QAction* item;
         int id;
         QSignalSpy* spy;
-    } rows[] = {{items[0], CTrayIcon::kOpen, &open},
-                {items[2], CTrayIcon::kNewNote, &newNote},
-                {items[3], CTrayIcon::kExit, &exit}};
+    } rows[] = {{items[0], CommandIds::kOpen, &open},
+                {items[2], CommandIds::kNewNoteFromTray, &newNote},
+                {items[3], CommandIds::kExit, &exit}};
     for (const auto& row : rows) {
         EXPECT_EQ(row.item->data().toInt(), row.id);
         row.item->trigger();

@@ -65,6 +65,8 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
         for (const int id : place.items) {
             if (id == kSeparator) continue;
             ASSERT_NE(FindCommand(id), nullptr) << place.name << " " << id;
+            // The toolbar's Print prints without asking; the menu's asks first.
+            if (id == CommandIds::kPrintDirect) continue;
             EXPECT_TRUE(inMenuBar.contains(id)) << place.name << " " << id;
         }
     }

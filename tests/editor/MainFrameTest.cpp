@@ -1,9 +1,10 @@
-// The main frame's wiring: start-up on the notes folder, commands reaching the tree whichever pane
-// has the focus, and closing with everything saved.
+// The main frame's wiring: the tree of the notes folder, commands reaching the tree whichever pane
+// has the focus, and Exit with everything saved.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/MainFrame.h"
@@ -58,36 +59,10 @@ protected:
     std::vector<QString> messages;
 };
 
-TEST_F(MainFrameTest, StartUpAsksForAFolderWhenNoneIsStoredOrItIsGone) {
-    const struct {
-        std::u16string stored;
-        std::u16string picked;
-        bool started;
-        int asked;
-    } cases[] = {
-        {u"", u"", false, 1},  // cancelled: the program ends
-        {u"/no/such/folder", folder.Path().u16string(), true, 1},
-        {folder.Path().u16string(), u"", true, 0},  // the stored folder, without asking
-    };
-    for (const auto& test : cases) {
-        settings.values.clear();
-        if (!test.stored.empty()) NoteTreeEngine::SetNotesFolder(settings, test.stored);
-        picker.answer = test.picked;
-        picker.asked = 0;
-        CMainFrame frame(settings, picker);
-        EXPECT_EQ(frame.StartUp({}), test.started);
-        EXPECT_EQ(picker.asked, test.asked);
-        EXPECT_EQ(frame.Tree().topLevelItemCount(), test.started ? 2 : 0);
-        if (test.started) {
-            EXPECT_EQ(NoteTreeEngine::GetNotesFolder(settings), folder.Path().u16string());
-        }
-    }
-}
-
 TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNotes) {
     NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
     CMainFrame frame(settings, picker);
-    ASSERT_TRUE(frame.StartUp({}));
+    frame.LoadTree();
     frame.show();
     frame.activateWindow();
     QApplication::processEvents();
@@ -114,10 +89,10 @@ TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNot
     EXPECT_EQ(Shown(frame), "¶First¶typed");
 }
 
-TEST_F(MainFrameTest, ClosingTheWindowSavesTheTreeAndTheNotes) {
+TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
     CMainFrame frame(settings, picker);
-    ASSERT_TRUE(frame.StartUp({}));
+    frame.LoadTree();
     frame.show();
     frame.activateWindow();
     QApplication::processEvents();
@@ -126,7 +101,9 @@ TEST_F(MainFrameTest, ClosingTheWindowSavesTheTreeAndTheNotes) {
     frame.Editor().SetCaret(first->End(), false, true);
     frame.Editor().setFocus();
     QTest::keyClicks(&frame.Editor(), " edited");
-    EXPECT_TRUE(frame.close());
+    QSignalSpy ended(&frame, &CMainFrame::Ended);
+    frame.Exit();
+    EXPECT_EQ(ended.count(), 1);
     EXPECT_NE(TestSupport::ReadBytes(folder / "1.xml").find("First edited"), std::string::npos);
     const std::string index = TestSupport::ReadBytes(folder / "index.xml");
     EXPECT_NE(index.find("username=\"First edited\""), std::string::npos);
@@ -144,8 +121,9 @@ TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
     TestSupport::WriteBytes(elsewhere / "Shared.JWF", jwf);
     NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
     CMainFrame frame(settings, picker);
-    ASSERT_TRUE(frame.StartUp({QString::fromStdString((elsewhere / "Shared.JWF").string()),
-                               QString::fromStdString((elsewhere / "missing.txt").string())}));
+    frame.LoadTree();
+    frame.OpenTreeFile(QString::fromStdString((elsewhere / "Shared.JWF").string()));
+    frame.OpenTreeFile(QString::fromStdString((elsewhere / "missing.txt").string()));
     CIndexView& tree = frame.Tree();
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Imported"));
