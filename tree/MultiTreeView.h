@@ -180,6 +180,9 @@ private:
     // Moves the band origin by how far the contents scrolled since `firstBefore` was measured.
     // Returns that distance.
     QPoint FollowScroll(const QRect& firstBefore);
+    // One step of a band's auto-scroll timer in that direction; stops the timer once the cursor
+    // is back inside.
+    void AutoScrollStep(Qt::Orientation orientation);
     void RepaintSelectedLabels();
     void MarkChanged(QTreeWidgetItem* item);
     // Items are about to leave the tree (deleted, or taken out to be moved): the pending rename,

@@ -265,33 +265,31 @@ int EdgeDirection(int position, int extent) {
 }  // namespace
 
 void CMultiTreeView::OnVerticalScrollTimer() {
-    const QPoint cursor = CursorPos();
-    const int direction = m_bandActive ? EdgeDirection(cursor.y(), viewport()->height()) : 0;
-    if (direction == 0) {
-        m_verticalScrollTimer.stop();
-        return;
-    }
-    const QTreeWidgetItem* first = FirstRootItem();
-    const QRect firstBefore = first ? visualItemRect(first) : QRect();
-    verticalScrollBar()->triggerAction(direction < 0 ? QAbstractSlider::SliderSingleStepSub
-                                                     : QAbstractSlider::SliderSingleStepAdd);
-    m_verticalScrollTimer.start(m_verticalRepeat);
-    UpdateBand(cursor, FollowScroll(firstBefore));
-    UpdateBandSelection();
+    AutoScrollStep(Qt::Vertical);
 }
 
 void CMultiTreeView::OnHorizontalScrollTimer() {
+    AutoScrollStep(Qt::Horizontal);
+}
+
+void CMultiTreeView::AutoScrollStep(Qt::Orientation orientation) {
+    const bool vertical = orientation == Qt::Vertical;
+    QTimer& timer = vertical ? m_verticalScrollTimer : m_horizontalScrollTimer;
     const QPoint cursor = CursorPos();
-    const int direction = m_bandActive ? EdgeDirection(cursor.x(), viewport()->width()) : 0;
+    const int direction = m_bandActive
+                              ? EdgeDirection(vertical ? cursor.y() : cursor.x(),
+                                              vertical ? viewport()->height() : viewport()->width())
+                              : 0;
     if (direction == 0) {
-        m_horizontalScrollTimer.stop();
+        timer.stop();
         return;
     }
     const QTreeWidgetItem* first = FirstRootItem();
     const QRect firstBefore = first ? visualItemRect(first) : QRect();
-    horizontalScrollBar()->triggerAction(direction < 0 ? QAbstractSlider::SliderSingleStepSub
-                                                       : QAbstractSlider::SliderSingleStepAdd);
-    m_horizontalScrollTimer.start(m_horizontalRepeat);
+    (vertical ? verticalScrollBar() : horizontalScrollBar())
+        ->triggerAction(direction < 0 ? QAbstractSlider::SliderSingleStepSub
+                                      : QAbstractSlider::SliderSingleStepAdd);
+    timer.start(vertical ? m_verticalRepeat : m_horizontalRepeat);
     UpdateBand(cursor, FollowScroll(firstBefore));
     UpdateBandSelection();
 }

@@ -24,6 +24,7 @@
 #include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
+#include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
@@ -42,16 +43,6 @@ const std::string kNote2 =
 const std::string kMine =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<note version=\"1.0\" created=\"0\" "
     "modified=\"0\"><paragraph>Mine</paragraph></note>\n";
-
-class CPicker final : public NoteTreeEngine::CFolderPicker {
-public:
-    std::u16string PickFolder(std::u16string_view, std::u16string_view prompt) override {
-        prompts.emplace_back(prompt);
-        return answer;
-    }
-    std::u16string answer;
-    std::vector<std::u16string> prompts;
-};
 
 // An index listing the notes of `ids` at the root level.
 void WriteIndex(const fs::path& folder, std::initializer_list<int> ids) {
@@ -103,7 +94,7 @@ protected:
     QString Stored() { return QString::fromStdU16String(NoteTreeEngine::GetNotesFolder(settings)); }
 
     TestSupport::CFakeSettings settings;
-    CPicker picker;
+    TestSupport::CFakePicker picker;
     TestSupport::CTempFolder startUp;
     TestSupport::CTempFolder notes;
     QStringList messages;
@@ -139,13 +130,14 @@ TEST_F(JotwellAppTest, FirstRunWelcomesPicksAFolderAndCopiesTheStartUpNotesIntoA
             TestSupport::WriteBytes(folder / name, bytes);
         settings.values.clear();
         messages.clear();
-        picker.prompts.clear();
+        picker.asked.clear();
         picker.answer = test.cancel ? std::u16string() : folder.Path().u16string();
         auto app = MakeApp();
         EXPECT_EQ(app->Start({QStringLiteral("jotwell")}), test.result);
         EXPECT_EQ(messages, test.messages);
-        EXPECT_EQ(picker.prompts,
-                  std::vector<std::u16string>{std::u16string(NoteTreeEngine::kChooseFolderPrompt)});
+        EXPECT_EQ(picker.asked, std::vector<std::u16string>{
+                                    std::u16string(NoteTreeEngine::kChooseFolderCaption) + u"|" +
+                                    std::u16string(NoteTreeEngine::kChooseFolderPrompt)});
         EXPECT_EQ(Stored().isEmpty(), test.cancel);
         EXPECT_EQ(integrated, 1);
         int copied = 0;
@@ -187,7 +179,7 @@ TEST_F(JotwellAppTest, AFolderDeletedSinceTheLastRunIsOfferedForCreationThenPick
         settings.values.clear();
         NoteTreeEngine::SetNotesFolder(settings, gone.u16string());
         messages.clear();
-        picker.prompts.clear();
+        picker.asked.clear();
         answerYes = test.create;
         picker.answer = test.pick ? notes.Path().u16string() : std::u16string();
         auto app = MakeApp();
@@ -195,7 +187,7 @@ TEST_F(JotwellAppTest, AFolderDeletedSinceTheLastRunIsOfferedForCreationThenPick
         ASSERT_FALSE(messages.isEmpty());
         EXPECT_TRUE(messages[0].contains(QString::fromStdString(gone.string())))
             << messages[0].toStdString();
-        EXPECT_EQ(int(picker.prompts.size()), test.asked);
+        EXPECT_EQ(int(picker.asked.size()), test.asked);
         EXPECT_EQ(fs::is_directory(gone), test.created);
         EXPECT_EQ(messages.contains(none), test.noneMessage);
         if (test.pick) {

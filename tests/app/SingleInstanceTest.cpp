@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
@@ -22,6 +23,21 @@ QString UniqueKey() {
         .arg(QCoreApplication::applicationPid())
         .arg(++count);
 }
+
+// Removes a key's socket and lock file when a test ends: the probes are killed, not ended.
+class CKeyFiles {
+public:
+    explicit CKeyFiles(const QString& key) : m_key(key) {}
+    ~CKeyFiles() {
+        QFile::remove(QDir::temp().filePath(m_key));
+        QFile::remove(QDir::temp().filePath(m_key + QStringLiteral(".lock")));
+    }
+    CKeyFiles(const CKeyFiles&) = delete;
+    CKeyFiles& operator=(const CKeyFiles&) = delete;
+
+private:
+    QString m_key;
+};
 
 // One start of the probe program, read line by line.
 class CProbe {
@@ -83,6 +99,7 @@ QByteArray Header(char kind, quint32 length) {
 
 TEST(SingleInstance, SecondStartHandsOverAndEndsWithoutWindow) {
     const QString key = UniqueKey();
+    const CKeyFiles keyFiles(key);
     CProbe first({key});
     ASSERT_TRUE(first.WaitFor(QStringLiteral("listening")));
     // Longer than any fixed block, and not ASCII.
@@ -101,6 +118,7 @@ TEST(SingleInstance, SecondStartHandsOverAndEndsWithoutWindow) {
 
 TEST(SingleInstance, TwoSecondStartsAtOnceBothLand) {
     const QString key = UniqueKey();
+    const CKeyFiles keyFiles(key);
     CProbe first({key});
     ASSERT_TRUE(first.WaitFor(QStringLiteral("listening")));
     CProbe one({key, QStringLiteral("/a/one.jwf")});
@@ -114,6 +132,7 @@ TEST(SingleInstance, TwoSecondStartsAtOnceBothLand) {
 
 TEST(SingleInstance, FirstListensOnlyWhenReady) {
     const QString key = UniqueKey();
+    const CKeyFiles keyFiles(key);
     CProbe first({key, QStringLiteral("--wait")});
     ASSERT_TRUE(first.WaitFor(QStringLiteral("window")));
     CProbe early({key, QStringLiteral("/early.jwf")});
@@ -127,6 +146,7 @@ TEST(SingleInstance, FirstListensOnlyWhenReady) {
 
 TEST(SingleInstance, CrashedFirstLeavesNothingInTheWay) {
     const QString key = UniqueKey();
+    const CKeyFiles keyFiles(key);
     {
         CProbe crashed({key});
         ASSERT_TRUE(crashed.WaitFor(QStringLiteral("listening")));

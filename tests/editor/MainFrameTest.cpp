@@ -55,7 +55,7 @@ protected:
 
     TestSupport::CTempFolder folder;
     TestSupport::CFakeSettings settings;
-    CFixedPicker picker;
+    TestSupport::CFakePicker picker;
     std::vector<QString> messages;
 };
 

@@ -13,6 +13,7 @@
 #include "storage/SavePolicy.h"
 #include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
+#include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
 #include "tests/support/FakeTreePane.h"
@@ -89,15 +90,6 @@ TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
     EXPECT_TRUE(pane.Messages().empty());
 }
 
-struct CFakePicker final : CFolderPicker {
-    std::u16string PickFolder(std::u16string_view caption, std::u16string_view prompt) override {
-        asked.push_back(std::u16string(caption) + u"|" + std::u16string(prompt));
-        return answer;
-    }
-    std::u16string answer;
-    std::vector<std::u16string> asked;
-};
-
 struct CFakeTimer final : CSaveTimer {
     void Start(int32_t milliseconds) override {
         running = true;
@@ -117,7 +109,7 @@ TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) 
     EXPECT_EQ(settings.values.at(u"NoteStore/NoteStorePath"), u"/home/u/Notes");
     EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
 
-    CFakePicker picker;
+    TestSupport::CFakePicker picker;
     picker.answer = u"/chosen";
     EXPECT_EQ(ChooseNotesFolder(picker), u"/chosen");
     EXPECT_EQ(ChooseNotesFolder(picker, u"Where?"), u"/chosen");

@@ -21,6 +21,7 @@
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/Utf8.h"
+#include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
 #include "tests/support/ModelTestSupport.h"
@@ -34,16 +35,6 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
 using TestSupport::CTempFolder;
-
-class CPicker final : public NoteTreeEngine::CFolderPicker {
-public:
-    std::u16string PickFolder(std::u16string_view, std::u16string_view) override {
-        ++asked;
-        return answer;
-    }
-    std::u16string answer;
-    int asked = 0;
-};
 
 // One item of a folder to write: its depth (1 for the root level), identifier and note text.
 struct Node {
@@ -166,7 +157,7 @@ protected:
 
     CTempFolder folder;
     TestSupport::CFakeSettings settings;
-    CPicker picker;
+    TestSupport::CFakePicker picker;
     TestSupport::CFakeStatusLine status;
     QWidget window;
     CIndexView* view = nullptr;
