@@ -351,9 +351,9 @@ void CMultiTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
 
 namespace {
 
-// The keys the tree acts on (or, like Page Up and Down, deliberately does nothing with).
-bool IsTableKey(const QKeyEvent& event) {
-    switch (event.key()) {
+// The keys that move through the tree.
+bool IsMovingKey(int key) {
+    switch (key) {
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Up:
@@ -362,6 +362,16 @@ bool IsTableKey(const QKeyEvent& event) {
         case Qt::Key_End:
         case Qt::Key_PageUp:
         case Qt::Key_PageDown:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The keys the tree acts on (or, like Page Up and Down, deliberately does nothing with).
+bool IsTableKey(const QKeyEvent& event) {
+    if (IsMovingKey(event.key())) return true;
+    switch (event.key()) {
         case Qt::Key_Space:
         case Qt::Key_Backspace:
             return true;
@@ -471,20 +481,8 @@ void CMultiTreeView::keyPressEvent(QKeyEvent* event) {
     }
     if (event->modifiers() & Qt::AltModifier) {
         // Alt with a moving key would move Qt's current item; the rest goes on to the window.
-        switch (key) {
-            case Qt::Key_Left:
-            case Qt::Key_Right:
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_Home:
-            case Qt::Key_End:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-                return;
-            default:
-                event->ignore();
-                return;
-        }
+        if (!IsMovingKey(key)) event->ignore();
+        return;
     }
     if (IsTableKey(*event)) {
         if (QTreeWidgetItem* caret = Caret()) KeyOnCaret(event, caret);
