@@ -19,6 +19,9 @@ inline constexpr int kPrintPreview = 57609;
 // The tray menu's: the window back from the tray, and that followed by New Note.
 inline constexpr int kOpen = 32890;
 inline constexpr int kNewNoteFromTray = 32894;
+// Searching every note of the folder, and exporting notes to other formats.
+inline constexpr int kFindInAllNotes = 32902;
+inline constexpr int kExport = 32903;
 // Moving the keyboard focus between the tree and the editor.
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;

@@ -38,6 +38,10 @@ constexpr Command kCommands[] = {
     Row(kDeleteNote, "&Delete", "Delete the selected notes", {"Del"}, Tree, 0, "Del"),
     Row(kSetNotesFolder, "Set Notes &Folder...", "Choose the folder that holds the notes", {},
         Tree),
+    // Ctrl+Shift+F is Find and Replace's, so the search over all notes takes Ctrl+Alt+F.
+    Row(kFindInAllNotes, "F&ind in All Notes...", "Search the text of every note", {"Ctrl+Alt+F"},
+        Frame, kAccelerator),
+    Row(kExport, "&Export...", "Save the selected notes as HTML, Markdown or PDF", {}, Frame),
     Row(kCloseToTray, "&Close", "Hide the window in the tray; Jotwell keeps running", {"Ctrl+W"},
         Frame, kAccelerator),
     Row(kExit, "E&xit", "Save everything and end Jotwell", {"Ctrl+Shift+W"}, Frame, kAccelerator),
@@ -115,9 +119,10 @@ constexpr Command kCommands[] = {
     Row(kAbout, "&About Jotwell", "Show the program's version", {}, Frame),
 };
 
-constexpr int kNoteMenu[] = {kNewNote,        kNewSubnote, kRename,       kDeleteNote,
-                             kSeparator,      kPrint,      kPrintPreview, kSeparator,
-                             kSetNotesFolder, kSeparator,  kCloseToTray,  kExit};
+constexpr int kNoteMenu[] = {kNewNote,   kNewSubnote,     kRename,    kDeleteNote,
+                             kSeparator, kFindInAllNotes, kExport,    kSeparator,
+                             kPrint,     kPrintPreview,   kSeparator, kSetNotesFolder,
+                             kSeparator, kCloseToTray,    kExit};
 // Its Print button prints without asking, as a button has always done.
 constexpr int kStandardToolbarItems[] = {
     kNewNote, kNewSubnote, kDeleteNote, kSeparator, kPrintDirect, kPrintPreview, kSeparator,

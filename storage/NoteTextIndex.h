@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace NoteStorage {
+
+// How a query matches, with the find dialog's rules: without matchCase both sides are lower-cased
+// code unit by code unit (surrogate halves kept); with wholeWord the code units on either side of
+// a match are not word characters. A match never spans a paragraph mark (u'\n').
+struct SearchOptions {
+    bool matchCase = false;
+    bool wholeWord = false;
+};
+
+// The first match in one note.
+struct SearchHit {
+    std::u16string noteId;
+    size_t offset = 0;  // in the note's searchable text
+    size_t length = 0;
+    std::u16string line;    // the paragraph holding the match, cut around it when long
+    size_t lineOffset = 0;  // where the match starts in `line`
+};
+
+// The searchable texts of the notes of one folder, by note identifier, in memory. Single-threaded:
+// the user-interface thread owns it; texts read on a worker are handed over and Set here.
+class CNoteTextIndex {
+public:
+    void Set(std::u16string noteId, std::u16string text);
+    void Remove(std::u16string_view noteId);
+    void Clear();
+    [[nodiscard]] bool Contains(std::u16string_view noteId) const;
+    [[nodiscard]] size_t Size() const noexcept;
+    // Every note holding the pattern, each with its first match, in no particular order. An empty
+    // pattern or one holding u'\n' or u'\r' matches nothing.
+    [[nodiscard]] std::vector<SearchHit> Search(std::u16string_view pattern,
+                                                SearchOptions options) const;
+};
+
+}  // namespace NoteStorage
