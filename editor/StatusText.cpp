@@ -14,7 +14,7 @@ std::string FormatNoteTime(int32_t seconds) {
     const std::tm* local = std::localtime(&time);
     if (local == nullptr) return "???";
     char text[64];
-    std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d", kDays[local->tm_wday % 7],
+    std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", kDays[local->tm_wday % 7],
                   kMonths[local->tm_mon % 12], local->tm_mday, local->tm_hour, local->tm_min,
                   local->tm_sec, local->tm_year + 1900);
     return text;

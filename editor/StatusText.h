@@ -7,8 +7,9 @@
 
 namespace NoteEditor {
 
-// A time as the status bar shows it: local time in the fixed 24-character layout
-// "Www Mmm dd hh:mm:ss yyyy" (day of month space-padded to two places).
+// A time as the status bar shows it, for the editor and the tree alike: local time in the fixed
+// 24-character layout "Wed Jan 02 02:03:55 1980" (day of month zero-padded to two places);
+// "???" when the time cannot be converted.
 [[nodiscard]] std::string FormatNoteTime(int32_t seconds);
 
 // "Size: N characters - Created: ... - Modified: ..." for a note; the size does not count the

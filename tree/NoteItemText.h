@@ -13,11 +13,8 @@ namespace NoteItemText {
 [[nodiscard]] int IconIndexForSize(int32_t size) noexcept;
 inline constexpr int kChildrenIcon = 8;
 
-// The time in local time as "Wed Jan 02 02:03:55 1980" (always 24 characters; "?" when the
-// time cannot be converted).
-[[nodiscard]] std::string CTimeText(int32_t time);
-
-// "Size: %d characters - Created: %s - Modified: %s" for the item's record.
+// "Size: %d characters - Created: %s - Modified: %s" for the item's record, with the times as
+// the editor's status line writes them.
 [[nodiscard]] std::string InfoText(const NoteTreeEngine::CTreeItemRecord& record);
 
 }  // namespace NoteItemText

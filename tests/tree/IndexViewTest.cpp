@@ -18,6 +18,7 @@
 
 #include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
+#include "editor/StatusText.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/Utf8.h"
@@ -529,7 +530,7 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
 
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    EXPECT_EQ(NoteItemText::CTimeText(315626635), "Wed Jan 02 02:03:55 1980");
+    EXPECT_EQ(NoteEditor::FormatNoteTime(315626635), "Wed Jan 02 02:03:55 1980");
     view->RecordOf(Item("1")).created = 315626635;
     view->RecordOf(Item("1")).modified = 315626635 + 86400 * 40;
     view->RecordOf(Item("1")).size = 12;
