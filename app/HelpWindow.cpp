@@ -309,6 +309,13 @@ void CHelpWindow::Highlight(const QStringList& words) {
 
 void CHelpWindow::ShowTab(QWidget* tab, QWidget* focus) {
     m_tabs->setCurrentWidget(tab);
+    // The first time, over the middle of the main window; later where the user left it.
+    if (!m_placed && parentWidget() != nullptr) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(parentWidget()->frameGeometry().center());
+        move(frame.topLeft());
+        m_placed = true;
+    }
     show();
     if (isMinimized()) showNormal();
     raise();

@@ -64,6 +64,7 @@ private:
     QLineEdit* m_searchEdit = nullptr;
     QListWidget* m_results = nullptr;
     QTextBrowser* m_browser = nullptr;
+    bool m_placed = false;
 };
 
 namespace HelpPages {

@@ -230,6 +230,22 @@ TEST_F(HelpWindowTest, TheHelpCommandsOpenTheirTabs) {
     EXPECT_EQ(tabs.currentWidget(), results.parentWidget());
 }
 
+TEST(HelpWindowPlacementTest, FirstShownOverTheMainWindowThenWhereTheUserLeftIt) {
+    TestSupport::CTempFolder empty;
+    QWidget frame;
+    frame.setGeometry(300, 200, 1000, 700);
+    frame.show();
+    auto* window = new CHelpWindow(QString::fromStdString(empty.Path().string()), &frame);
+    window->ShowContents();
+    // Within the rounding of two centres.
+    EXPECT_LE((window->frameGeometry().center() - frame.frameGeometry().center()).manhattanLength(),
+              4);
+    window->move(20, 30);
+    window->hide();
+    window->ShowIndex();
+    EXPECT_EQ(window->pos(), QPoint(20, 30));
+}
+
 TEST(HelpWindowMissingTest, AFolderWithoutPagesSaysSo) {
     TestSupport::CTempFolder empty;
     CHelpWindow window(QString::fromStdString(empty.Path().string()));
