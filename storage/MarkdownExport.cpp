@@ -188,8 +188,12 @@ private:
                     std::u16string literal = u"](<";
                     if (!link.HasScheme(m_text)) literal.append(u"http://");
                     for (size_t i = link.begin; i < link.end; ++i) {
-                        if (m_text[i] == u'&') literal.push_back(u'\\');
-                        literal.push_back(m_text[i]);
+                        // Readers differ on "\\&" in a destination; all decode the entity.
+                        if (m_text[i] == u'&') {
+                            literal.append(u"&amp;");
+                        } else {
+                            literal.push_back(m_text[i]);
+                        }
                     }
                     literal.append(u">)");
                     tokens.push_back({Token::kLiteral, 0, std::move(literal)});
@@ -337,6 +341,9 @@ private:
                        (m_text[i + 1] == u'#' || IsLetterOrDigit(m_text[i + 1]));
             case u'#':
                 return m_context == Context::kHeading || i == 0;
+            case u'!':
+                // "![" before a link's bracket would make it an image.
+                return m_bracketAt[i + 1];
             default:
                 break;
         }

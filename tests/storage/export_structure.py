@@ -11,9 +11,10 @@ For each file, the blocks in order, then a line "=====":
     L<depth> <marker>|<runs>    a list item; marker "[ ]", "[x]", "+" or "-"
     C                           a code block, then one ">" line per line of it
 Runs are the text with "{flags}" where the character styles change (S strong, H highlight/mark,
-C comment/emphasis) and "{}" at the end if a style is still on; a link is "[runs](destination)";
-"\\", "{", "}", "[" and "]" of the text are escaped with a backslash. Strong and emphasis on spaces
-are not reported: Markdown cannot start or end them on a space.
+C comment/emphasis) and "{}" at the end if a style is still on; "\\", "{", "}", "[" and "]" of the
+text are escaped with a backslash; a link is "\\x02<runs>\\x03<destination>\\x04" (control characters,
+which no export holds). Strong and emphasis on spaces are not reported: Markdown cannot start or
+end them on a space.
 Exits 1 with a message on standard error when a file does not parse or holds something else.
 """
 
@@ -79,9 +80,9 @@ def md_inline(e, runs, flags, raw_html):
         elif t == "emph":
             md_inline(c, runs, flags | {"C"}, raw_html)
         elif t == "link":
-            runs.raw("[")
+            runs.raw("\x02")
             md_inline(c, runs, flags, raw_html)
-            runs.raw("](" + c.get("destination") + ")")
+            runs.raw("\x03" + c.get("destination") + "\x04")
         elif t == "html_inline":
             tag = c.text or ""
             if tag in HTML_TAGS:
@@ -169,9 +170,9 @@ def html_inline(e, runs, flags):
         if c.tag in HTML_FLAGS:
             html_inline(c, runs, flags | {HTML_FLAGS[c.tag]})
         elif c.tag == "a":
-            runs.raw("[")
+            runs.raw("\x02")
             html_inline(c, runs, flags)
-            runs.raw("](" + c.get("href") + ")")
+            runs.raw("\x03" + c.get("href") + "\x04")
         elif c.tag != "br":
             fail("unexpected element " + c.tag)
         add(c.tail)
