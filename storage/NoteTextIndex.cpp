@@ -122,26 +122,40 @@ void FillLine(std::u16string_view text, SearchHit& hit) {
 }  // namespace
 
 void CNoteTextIndex::Set(std::u16string noteId, std::u16string text) {
-    Entry entry;
-    entry.lower = Lowered(text);
-    entry.text = std::move(text);
-    m_notes.insert_or_assign(std::move(noteId), std::move(entry));
+    std::u16string lower = Lowered(text);
+    const auto [slot, added] = m_slots.try_emplace(noteId, m_entries.size());
+    if (added) {
+        m_entries.push_back(Entry{std::move(noteId), std::move(text), std::move(lower)});
+    } else {
+        Entry& entry = m_entries[slot->second];
+        entry.text = std::move(text);
+        entry.lower = std::move(lower);
+    }
 }
 
 void CNoteTextIndex::Remove(std::u16string_view noteId) {
-    m_notes.erase(std::u16string(noteId));
+    const auto slot = m_slots.find(std::u16string(noteId));
+    if (slot == m_slots.end()) return;
+    const size_t place = slot->second;
+    m_slots.erase(slot);
+    if (place + 1 != m_entries.size()) {
+        m_entries[place] = std::move(m_entries.back());
+        m_slots[m_entries[place].noteId] = place;
+    }
+    m_entries.pop_back();
 }
 
 void CNoteTextIndex::Clear() {
-    m_notes.clear();
+    m_entries.clear();
+    m_slots.clear();
 }
 
 bool CNoteTextIndex::Contains(std::u16string_view noteId) const {
-    return m_notes.count(std::u16string(noteId)) != 0;
+    return m_slots.count(std::u16string(noteId)) != 0;
 }
 
 size_t CNoteTextIndex::Size() const noexcept {
-    return m_notes.size();
+    return m_entries.size();
 }
 
 std::vector<SearchHit> CNoteTextIndex::Search(std::u16string_view pattern,
@@ -152,12 +166,12 @@ std::vector<SearchHit> CNoteTextIndex::Search(std::u16string_view pattern,
     }
     const std::u16string lowerPattern = options.matchCase ? std::u16string() : Lowered(pattern);
     const std::u16string_view wanted = options.matchCase ? pattern : lowerPattern;
-    for (const auto& [noteId, entry] : m_notes) {
+    for (const Entry& entry : m_entries) {
         const std::u16string_view haystack = options.matchCase ? entry.text : entry.lower;
         const size_t at = FindFirst(haystack, entry.text, wanted, options.wholeWord);
         if (at == std::u16string_view::npos) continue;
         SearchHit hit;
-        hit.noteId = noteId;
+        hit.noteId = entry.noteId;
         hit.offset = at;
         hit.length = pattern.size();
         FillLine(entry.text, hit);

@@ -50,10 +50,14 @@ public:
 
 private:
     struct Entry {
+        std::u16string noteId;
         std::u16string text;
         std::u16string lower;  // the text lower-cased code unit by code unit
     };
-    std::unordered_map<std::u16string, Entry> m_notes;
+    // In one array, so that a search walks memory in order; a removed entry's place is taken
+    // by the last one.
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::u16string, size_t> m_slots;  // note identifier to place in m_entries
 };
 
 }  // namespace NoteStorage
