@@ -49,10 +49,16 @@ public:
                                                 SearchOptions options) const;
 
 private:
+    // The text and its copy lower-cased code unit by code unit, each kept in one form: as bytes
+    // when every unit is below 256 (most notes: half the memory to scan), else as UTF-16.
     struct Entry {
         std::u16string noteId;
-        std::u16string text;
-        std::u16string lower;  // the text lower-cased code unit by code unit
+        std::string text8;
+        std::u16string text16;
+        std::string lower8;
+        std::u16string lower16;
+        bool narrowText = false;
+        bool narrowLower = false;
     };
     // In one array, so that a search walks memory in order; a removed entry's place is taken
     // by the last one.
