@@ -22,19 +22,10 @@ char16_t Lower(char16_t c) noexcept {
     return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
 }
 
-std::u16string Lowered(std::u16string_view text) {
-    std::u16string lower(text.size(), u'\0');
-    if (text.size() < 256) {
-        std::transform(text.begin(), text.end(), lower.begin(), Lower);
-        return lower;
-    }
-    // ASCII through a table taken from the locale now (a Turkish one lowers "I" to dotless i).
-    char16_t ascii[128];
-    for (char16_t c = 0; c < 128; ++c)
-        ascii[c] = Lower(c);
-    std::transform(text.begin(), text.end(), lower.begin(),
-                   [&](char16_t c) { return c < 128 ? ascii[c] : Lower(c); });
-    return lower;
+std::u16string Lowered(std::u16string_view text, const std::vector<char16_t>& lower) {
+    std::u16string out(text.size(), u'\0');
+    std::transform(text.begin(), text.end(), out.begin(), [&](char16_t c) { return lower[c]; });
+    return out;
 }
 
 // A code unit of either form as UTF-16: a byte stands for the unit of the same value.
@@ -146,25 +137,56 @@ void FillLine(std::basic_string_view<Char> text, SearchHit& hit) {
     hit.cutAfter = end < paragraphEnd;
 }
 
-// The text as bytes when every unit is below 256; false (and `narrow` empty) otherwise.
-bool Narrowed(std::u16string_view text, std::string& narrow) {
-    narrow.clear();
-    if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; })) return false;
-    narrow.resize(text.size());
+// Whether every unit is below 256. No early exit, so that the loop runs many units at a time.
+bool IsNarrow(std::u16string_view text) noexcept {
+    char16_t high = 0;
+    for (const char16_t c : text)
+        high |= c;
+    return high <= 0xFF;
+}
+
+std::string Narrowed(std::u16string_view text) {
+    std::string narrow(text.size(), '\0');
     std::transform(text.begin(), text.end(), narrow.begin(),
                    [](char16_t c) { return static_cast<char>(static_cast<unsigned char>(c)); });
-    return true;
+    return narrow;
 }
 
 }  // namespace
 
+CNoteTextIndex::CNoteTextIndex() : m_lower(0x10000) {
+    for (size_t c = 0; c < m_lower.size(); ++c)
+        m_lower[c] = Lower(static_cast<char16_t>(c));
+}
+
 void CNoteTextIndex::Set(std::u16string noteId, std::u16string text) {
+    // Most notes are all below 256 and then so is their lower case, in any locale but one that
+    // lowers "I" to a dotless i: they are turned into bytes straight away.
     Entry entry;
-    std::u16string lower = Lowered(text);
-    entry.narrowText = Narrowed(text, entry.text8);
-    if (!entry.narrowText) entry.text16 = std::move(text);
-    entry.narrowLower = Narrowed(lower, entry.lower8);
-    if (!entry.narrowLower) entry.lower16 = std::move(lower);
+    if (IsNarrow(text)) {
+        entry.narrowText = true;
+        entry.text8 = Narrowed(text);
+        entry.lower8.resize(text.size());
+        char16_t wide = 0;
+        std::transform(entry.text8.begin(), entry.text8.end(), entry.lower8.begin(), [&](char c) {
+            const char16_t lower = m_lower[static_cast<unsigned char>(c)];
+            wide |= lower;
+            return static_cast<char>(static_cast<unsigned char>(lower));
+        });
+        entry.narrowLower = wide <= 0xFF;
+        if (!entry.narrowLower) {
+            entry.lower8 = std::string();
+            entry.lower16 = Lowered(text, m_lower);
+        }
+    } else {
+        entry.lower16 = Lowered(text, m_lower);
+        entry.narrowLower = IsNarrow(entry.lower16);
+        if (entry.narrowLower) {
+            entry.lower8 = Narrowed(entry.lower16);
+            entry.lower16 = std::u16string();  // its room freed too
+        }
+        entry.text16 = std::move(text);
+    }
     const auto [slot, added] = m_slots.try_emplace(noteId, m_entries.size());
     if (added) {
         entry.noteId = std::move(noteId);
@@ -206,10 +228,11 @@ std::vector<SearchHit> CNoteTextIndex::Search(std::u16string_view pattern,
     if (pattern.empty() || pattern.find_first_of(u"\n\r") != std::u16string_view::npos) {
         return hits;
     }
-    const std::u16string lowerPattern = options.matchCase ? std::u16string() : Lowered(pattern);
+    const std::u16string lowerPattern =
+        options.matchCase ? std::u16string() : Lowered(pattern, m_lower);
     const std::u16string_view wanted16 = options.matchCase ? pattern : lowerPattern;
-    std::string wanted8;
-    const bool narrowPattern = Narrowed(wanted16, wanted8);
+    const bool narrowPattern = IsNarrow(wanted16);
+    const std::string wanted8 = narrowPattern ? Narrowed(wanted16) : std::string();
     const std::string_view wanted8View = wanted8;
     for (const Entry& entry : m_entries) {
         const std::string_view text8 = entry.text8;
