@@ -160,31 +160,33 @@ CNoteTextIndex::CNoteTextIndex() : m_lower(0x10000) {
 }
 
 void CNoteTextIndex::Set(std::u16string noteId, std::u16string text) {
-    // Most notes are all below 256 and then so is their lower case, in any locale but one that
-    // lowers "I" to a dotless i: they are turned into bytes straight away.
+    // One pass makes both byte forms; most notes are all below 256 and keep them. A form that
+    // does not fit in bytes (and its room) is dropped again.
     Entry entry;
-    if (IsNarrow(text)) {
-        entry.narrowText = true;
-        entry.text8 = Narrowed(text);
-        entry.lower8.resize(text.size());
-        char16_t wide = 0;
-        std::transform(entry.text8.begin(), entry.text8.end(), entry.lower8.begin(), [&](char c) {
-            const char16_t lower = m_lower[static_cast<unsigned char>(c)];
-            wide |= lower;
-            return static_cast<char>(static_cast<unsigned char>(lower));
-        });
-        entry.narrowLower = wide <= 0xFF;
-        if (!entry.narrowLower) {
-            entry.lower8 = std::string();
-            entry.lower16 = Lowered(text, m_lower);
-        }
-    } else {
+    const size_t n = text.size();
+    entry.text8.resize(n);
+    entry.lower8.resize(n);
+    const char16_t* lower = m_lower.data();
+    char* text8 = entry.text8.data();
+    char* lower8 = entry.lower8.data();
+    char16_t high = 0;
+    char16_t lowerHigh = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        const char16_t l = lower[c];
+        high |= c;
+        lowerHigh |= l;
+        text8[i] = static_cast<char>(static_cast<unsigned char>(c));
+        lower8[i] = static_cast<char>(static_cast<unsigned char>(l));
+    }
+    entry.narrowText = high <= 0xFF;
+    entry.narrowLower = lowerHigh <= 0xFF;
+    if (!entry.narrowLower) {
+        entry.lower8 = std::string();
         entry.lower16 = Lowered(text, m_lower);
-        entry.narrowLower = IsNarrow(entry.lower16);
-        if (entry.narrowLower) {
-            entry.lower8 = Narrowed(entry.lower16);
-            entry.lower16 = std::u16string();  // its room freed too
-        }
+    }
+    if (!entry.narrowText) {
+        entry.text8 = std::string();
         entry.text16 = std::move(text);
     }
     const auto [slot, added] = m_slots.try_emplace(noteId, m_entries.size());
