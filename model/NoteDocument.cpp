@@ -1,6 +1,7 @@
 #include "model/NoteDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cwctype>
 
@@ -12,6 +13,9 @@ namespace NoteEditEngine {
 bool NotificationsEnabled = true;
 
 namespace {
+
+// Documents may be built on a worker thread too; relaxed order is enough for a unique value.
+std::atomic<uint64_t> changeCounter{0};
 
 bool IsWhiteSpace(char16_t c) noexcept {
     // Surrogates are halves of characters, never spaces on their own.
@@ -26,6 +30,7 @@ CNoteDocument::CNoteDocument()
       m_created(CurrentTime()),
       m_modified(m_created) {
     m_elements.push_back(new CNoteParagraph(CharacterStyle{}, ParagraphFormat{}));
+    Restamp();
 }
 
 CNoteDocument::~CNoteDocument() {
@@ -61,12 +66,15 @@ CNotePosition CNoteDocument::FromIndex(int64_t index) noexcept {
 }
 
 void CNoteDocument::NotifyRemoving(const CNotePosition& position, uint32_t count) {
+    // Every change of elements or styles ends in one of these two calls, quiet or not.
+    Restamp();
     if (!NotificationsEnabled) return;
     for (size_t i = 0; i < m_observers.size(); ++i)
         m_observers[i]->OnElementsRemoving(position, count);
 }
 
 void CNoteDocument::NotifyChanged(const CNotePosition& position, uint32_t count) {
+    Restamp();
     if (!NotificationsEnabled) return;
     for (size_t i = 0; i < m_observers.size(); ++i)
         m_observers[i]->OnElementsChanged(position, count);
@@ -74,6 +82,10 @@ void CNoteDocument::NotifyChanged(const CNotePosition& position, uint32_t count)
 
 uint32_t CNoteDocument::ParagraphElementCount(const CNotePosition& p) const noexcept {
     return p.ParagraphEnd().Index() - p.ParagraphOf().Index() + 1;
+}
+
+void CNoteDocument::Restamp() noexcept {
+    m_changeStamp = changeCounter.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 void CNoteDocument::Touch() noexcept {
@@ -95,6 +107,7 @@ ElementIterator CNoteDocument::LinkBefore(ElementIterator before, ElementPtr ele
 ElementIterator CNoteDocument::AppendLoaded(ElementIterator last, ElementPtr element) {
     // The last element has no right child, so the node links straight under it.
     assert(m_elements.is_last(last));
+    Restamp();
     return LinkAfter(last, std::move(element));
 }
 

@@ -43,6 +43,12 @@ public:
         return m_observers;
     }
 
+    // Changes whenever the elements or their styles change (with notifications on or off, through
+    // the primitives, undo, redo or AppendLoaded), to a value drawn from one counter of the whole
+    // process: (document, stamp) tells whether something derived from the text is still current,
+    // even for a new document at a reused address. Times do not count.
+    [[nodiscard]] uint64_t ChangeStamp() const noexcept { return m_changeStamp; }
+
     [[nodiscard]] int32_t Created() const noexcept { return m_created; }
     [[nodiscard]] int32_t Modified() const noexcept { return m_modified; }
     void SetCreated(int32_t time) noexcept { m_created = time; }
@@ -121,6 +127,7 @@ private:
     friend class CNoteUndoHistory;
 
     void Touch() noexcept;
+    void Restamp() noexcept;
     // Links an owned element in and returns its place; no record, no notification.
     ElementIterator LinkAfter(ElementIterator after, ElementPtr element);
     ElementIterator LinkBefore(ElementIterator before, ElementPtr element);
@@ -132,6 +139,7 @@ private:
     std::vector<CNoteDocumentObserver*> m_observers;  // sorted by identity
     int32_t m_created = 0;
     int32_t m_modified = 0;
+    uint64_t m_changeStamp = 0;
 };
 
 }  // namespace NoteEditEngine

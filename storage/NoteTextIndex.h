@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace NoteStorage {
@@ -20,9 +21,18 @@ struct SearchHit {
     std::u16string noteId;
     size_t offset = 0;  // in the note's searchable text
     size_t length = 0;
-    std::u16string line;    // the paragraph holding the match, cut around it when long
+    // The paragraph holding the match. One longer than kLineLength code units is cut to that
+    // many: from kLineLead code units before the match (fewer at the paragraph start, more when
+    // the paragraph ends soon after the match), and never through the match or a surrogate pair;
+    // cutBefore and cutAfter tell where text was left out.
+    std::u16string line;
     size_t lineOffset = 0;  // where the match starts in `line`
+    bool cutBefore = false;
+    bool cutAfter = false;
 };
+
+inline constexpr size_t kLineLength = 120;
+inline constexpr size_t kLineLead = 40;
 
 // The searchable texts of the notes of one folder, by note identifier, in memory. Single-threaded:
 // the user-interface thread owns it; texts read on a worker are handed over and Set here.
@@ -37,6 +47,17 @@ public:
     // pattern or one holding u'\n' or u'\r' matches nothing.
     [[nodiscard]] std::vector<SearchHit> Search(std::u16string_view pattern,
                                                 SearchOptions options) const;
+
+private:
+    struct Entry {
+        std::u16string noteId;
+        std::u16string text;
+        std::u16string lower;  // the text lower-cased code unit by code unit
+    };
+    // In one array, so that a search walks memory in order; a removed entry's place is taken
+    // by the last one.
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::u16string, size_t> m_slots;  // note identifier to place in m_entries
 };
 
 }  // namespace NoteStorage

@@ -530,5 +530,94 @@ TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeASurrogatePairWhole) {
     EXPECT_EQ(Dump(*doc), Dump(*MakeDocument("¶a😀")));
 }
 
+// --- Change stamp ---
+
+// Each edit runs on "¶ab¶cd" at the position after "a"; undo and redo first make a step.
+struct StampCase {
+    const char* name;
+    void (*edit)(CNoteDocument& doc, CNotePosition& p);
+};
+
+const StampCase kEdits[] = {
+    {"type", [](CNoteDocument& doc, CNotePosition& p) { doc.InsertCharacter(p, u'x'); }},
+    {"break", [](CNoteDocument& doc, CNotePosition& p) { doc.InsertParagraphBreak(p); }},
+    {"backspace", [](CNoteDocument& doc, CNotePosition& p) { doc.Backspace(p); }},
+    {"delete", [](CNoteDocument& doc, CNotePosition& p) { doc.DeleteKey(p); }},
+    {"delete range", [](CNoteDocument& doc, CNotePosition& p) { doc.DeleteRange(p, 3); }},
+    {"character style",
+     [](CNoteDocument& doc, CNotePosition& p) { doc.SetCharacterStyle(p, CharacterStyle{1}); }},
+    {"paragraph style",
+     [](CNoteDocument& doc, CNotePosition& p) { doc.SetParagraphFormat(p, kHeader1, 0); }},
+    {"indent", [](CNoteDocument& doc, CNotePosition& p) { doc.SetParagraphFormat(p, kNormal, 2); }},
+    {"paste", [](CNoteDocument& doc, CNotePosition& p) { doc.InsertPlainText(p, u"x\ty"); }},
+    {"quiet edit",
+     [](CNoteDocument& doc, CNotePosition& p) {
+         CNotificationsOff quiet;
+         doc.InsertCharacter(p, u'x');
+     }},
+    {"undo", [](CNoteDocument& doc, CNotePosition&) { (void)doc.UndoHistory().Undo(); }},
+    {"redo",
+     [](CNoteDocument& doc, CNotePosition&) {
+         (void)doc.UndoHistory().Undo();
+         const uint64_t undone = doc.ChangeStamp();
+         (void)doc.UndoHistory().Redo();
+         EXPECT_NE(doc.ChangeStamp(), undone);
+     }},
+    {"undo of a style",
+     [](CNoteDocument& doc, CNotePosition&) {
+         StartNewUndoGroup();
+         CNotePosition at = doc.FromIndex(4);
+         doc.SetCharacterStyle(at, CharacterStyle{2});
+         const uint64_t styled = doc.ChangeStamp();
+         (void)doc.UndoHistory().Undo();
+         EXPECT_NE(doc.ChangeStamp(), styled);
+     }},
+    {"append loaded",
+     [](CNoteDocument& doc, CNotePosition&) {
+         ElementIterator last = doc.begin();
+         while (!doc.Elements().is_last(last))
+             ++last;
+         doc.AppendLoaded(last, ElementPtr(new CNoteCharacter(CharacterStyle{}, u'z')));
+     }},
+};
+
+TEST_F(NoteDocumentTest, EveryEditChangesTheStampAndReadingDoesNot) {
+    for (const StampCase& edit : kEdits) {
+        SCOPED_TRACE(edit.name);
+        auto doc = MakeDocument("¶ab¶cd");
+        StartNewUndoGroup();
+        CNotePosition p = doc->FromIndex(1);
+        doc->InsertCharacter(p, u'q');  // something to undo
+        StartNewUndoGroup();
+        const uint64_t before = doc->ChangeStamp();
+        // Reading moves nothing.
+        (void)doc->Start().DocumentEnd();
+        (void)doc->FromIndex(3).ParagraphOf();
+        for (auto it = doc->begin(); it != doc->end(); ++it)
+            (void)(*it)->Style();
+        EXPECT_EQ(doc->ChangeStamp(), before);
+        p = doc->FromIndex(1);
+        edit.edit(*doc, p);
+        EXPECT_NE(doc->ChangeStamp(), before);
+    }
+}
+
+TEST_F(NoteDocumentTest, StampsAreNeverReusedByAnotherDocument) {
+    auto first = std::make_unique<CNoteDocument>();
+    const uint64_t old = first->ChangeStamp();
+    first.reset();
+    // Likely at the same address; it must not pass for the old document's text.
+    auto second = std::make_unique<CNoteDocument>();
+    EXPECT_NE(second->ChangeStamp(), old);
+    CNoteDocument third;
+    EXPECT_NE(third.ChangeStamp(), second->ChangeStamp());
+    // An operation that does not apply leaves the stamp alone.
+    const uint64_t stamp = third.ChangeStamp();
+    CNotePosition start = third.Start();
+    third.DeleteBackward(start);
+    third.SetParagraphFormat(start, kNormal, 0);
+    EXPECT_EQ(third.ChangeStamp(), stamp);
+}
+
 }  // namespace
 }  // namespace NoteEditEngine

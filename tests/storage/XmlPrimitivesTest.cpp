@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "storage/Utf8.h"
@@ -212,6 +213,29 @@ TEST(Utf8Test, IllFormedBytesBecomeReplacementCharacters) {
     // Unpaired surrogates are written as U+FFFD.
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800}) + u"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xDC00})), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8Test, LongAsciiRunsDecodeAsByteByByte) {
+    // Split before every ASCII byte, no piece holds a run of ASCII: each is decoded a byte at a
+    // time, and since an ASCII byte always starts afresh the pieces must join to the whole.
+    std::mt19937 rng(99);
+    const std::string_view pieces[] = {"abcdefgh",         "xyz",  "<p>",  "\xC3\xA9", "\xE2\x82",
+                                       "\xF0\x9F\x98\x80", "\x80", "\xFF", "\xED\xA0"};
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const int count = static_cast<int>(rng() % 12);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[rng() % std::size(pieces)];
+        std::u16string joined;
+        size_t start = 0;
+        for (size_t i = 1; i <= bytes.size(); ++i) {
+            if (i == bytes.size() || static_cast<unsigned char>(bytes[i]) < 0x80) {
+                joined += Utf8ToUtf16(std::string_view(bytes).substr(start, i - start));
+                start = i;
+            }
+        }
+        ASSERT_EQ(Utf8ToUtf16(bytes), joined) << bytes;
+    }
 }
 
 TEST(Utf8FileTest, WritesWithoutByteOrderMarkAndReadsBack) {
