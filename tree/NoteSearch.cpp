@@ -123,7 +123,6 @@ void CNoteSearch::Drain() {
     }
     if (m_walkStale) Reconcile();
     bool changed = false;
-    size_t handled = 0;
     while (!m_pending.empty()) {
         NoteStorage::CNoteTextLoader::Result result = std::move(m_pending.front());
         m_pending.pop_front();
@@ -136,7 +135,9 @@ void CNoteSearch::Drain() {
             }
             changed = true;
         }
-        if (++handled % 16 == 0 && clock.elapsed() >= kSliceMilliseconds) break;
+        // A text is lower-cased as it is set (tens of microseconds for a long note): the
+        // clock is read after each one.
+        if (clock.elapsed() >= kSliceMilliseconds) break;
     }
     if (!m_pending.empty()) PostDrain();
     m_longestSlice = std::max(m_longestSlice, int64_t(clock.nsecsElapsed()));
