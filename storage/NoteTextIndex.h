@@ -38,6 +38,9 @@ inline constexpr size_t kLineLead = 40;
 // the user-interface thread owns it; texts read on a worker are handed over and Set here.
 class CNoteTextIndex {
 public:
+    // Takes the lower case of every code unit from the locale in effect now.
+    CNoteTextIndex();
+
     void Set(std::u16string noteId, std::u16string text);
     void Remove(std::u16string_view noteId);
     void Clear();
@@ -49,13 +52,20 @@ public:
                                                 SearchOptions options) const;
 
 private:
+    // The text and its copy lower-cased code unit by code unit, each kept in one form: as bytes
+    // when every unit is below 256 (most notes: half the memory to scan), else as UTF-16.
     struct Entry {
         std::u16string noteId;
-        std::u16string text;
-        std::u16string lower;  // the text lower-cased code unit by code unit
+        std::string text8;
+        std::u16string text16;
+        std::string lower8;
+        std::u16string lower16;
+        bool narrowText = false;
+        bool narrowLower = false;
     };
     // In one array, so that a search walks memory in order; a removed entry's place is taken
     // by the last one.
+    std::vector<char16_t> m_lower;  // the lower case of every code unit
     std::vector<Entry> m_entries;
     std::unordered_map<std::u16string, size_t> m_slots;  // note identifier to place in m_entries
 };

@@ -20,8 +20,8 @@ public:
         std::u16string noteId;
         std::filesystem::path path;
     };
-    // One note read: its text, or `missing` when the file is gone or holds no note (the owner
-    // then drops the note from its index).
+    // One note read: its text, or `missing` when the file is gone, cannot be read or holds no
+    // note (the owner then drops the note from its index).
     struct Result {
         std::u16string noteId;
         std::u16string text;
@@ -29,7 +29,9 @@ public:
     };
 
     // `ready` is called on the worker thread whenever results are waiting (not once per note);
-    // the owner posts itself a call that runs TakeResults. It must not block.
+    // the owner posts itself a call that runs TakeResults. It must not block. It is also called
+    // when the loader becomes idle (so that progress can be shown complete), and it may still
+    // run until the destructor returns.
     CNoteTextLoader(CFileSystem& fs, std::function<void()> ready);
     // Stops the worker, dropping what is not read yet.
     ~CNoteTextLoader();

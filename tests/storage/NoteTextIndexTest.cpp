@@ -64,13 +64,18 @@ protected:
 // patterns under all four options; then notes are changed and removed and the search repeated.
 TEST_F(NoteTextIndexTest, AgreesWithTheFindDialogOnRandomNotes) {
     std::mt19937 rng(77);
-    const std::u16string alphabet = u"aAbBiI\u0130\u0131\u03a3\u03c3\u03c2\u00e9\u00c9' -.\n\n";
+    // Half the texts keep to the first 256 code points, which the index stores as bytes.
+    const std::u16string_view alphabets[] = {
+        u"aAbBiI\u00e9\u00c9\u00ff' -.\n\n",
+        u"aAbBiI\u0130\u0131\u03a3\u03c3\u03c2\u00e9\u00c9' -.\n\n"};
     const std::u16string pair = u"\U0001F600";
     auto randomText = [&](size_t maxLength) {
+        const bool wide = rng() % 2 == 0;
+        const std::u16string_view alphabet = alphabets[wide ? 1 : 0];
         std::u16string text;
         const size_t length = rng() % (maxLength + 1);
         while (text.size() < length) {
-            if (rng() % 12 == 0) {
+            if (wide && rng() % 12 == 0) {
                 text += pair;
             } else {
                 text.push_back(alphabet[rng() % alphabet.size()]);
