@@ -23,6 +23,7 @@
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tree/IndexView.h"
+#include "tree/SearchPane.h"
 
 using namespace CommandIds;
 
@@ -103,6 +104,9 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     resize(900, 640);
     m_tree->SetEditor(*m_editor);
     m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
+    m_searchPane = new CSearchPane(*m_tree, *m_editor, this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_searchPane);
+    WindowState::RestoreDock(*m_searchPane);
 
     statusBar()->addWidget(m_statusPane, 1);
     statusBar()->addPermanentWidget(m_unsavedPane);
@@ -173,6 +177,7 @@ void CMainFrame::SaveState() {
     WindowState::SaveWindow(*this);
     WindowState::SaveSplitter(*m_splitter);
     WindowState::SaveBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
+    WindowState::SaveDock(*m_searchPane);
 }
 
 void CMainFrame::Exit() {
@@ -363,6 +368,8 @@ bool CMainFrame::OnCommand(int id) {
         about.exec();
     } else if (id == kNextPane || id == kPreviousPane) {
         FocusOtherPane();
+    } else if (id == kFindInAllNotes) {
+        m_searchPane->ShowAndFocus();
     } else {
         return false;
     }
@@ -379,7 +386,7 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
         state.checked = !statusBar()->isHidden();
     } else if (id != kCloseToTray && id != kExit && id != kOpen && id != kNewNoteFromTray &&
                id != kHelpContents && id != kHelpIndex && id != kHelpSearch && id != kAbout &&
-               id != kNextPane && id != kPreviousPane) {
+               id != kNextPane && id != kPreviousPane && id != kFindInAllNotes) {
         return state;
     }
     state.handled = true;

@@ -17,6 +17,7 @@
 class CHelpWindow;
 class CIndexView;
 class CNoteScrollView;
+class CSearchPane;
 namespace Commands {
 struct Command;
 }
@@ -75,6 +76,7 @@ public:
 
     [[nodiscard]] CNoteScrollView& Editor() noexcept { return *m_editor; }
     [[nodiscard]] CIndexView& Tree() noexcept { return *m_tree; }
+    [[nodiscard]] CSearchPane& SearchPane() noexcept { return *m_searchPane; }
     [[nodiscard]] QAction* Action(int id) const;
     // The button of a toolbar for a command, or null.
     [[nodiscard]] QAction* ToolButton(int id) const;
@@ -113,6 +115,8 @@ private:
     QSplitter* m_splitter = nullptr;
     CIndexView* m_tree = nullptr;
     CNoteScrollView* m_editor = nullptr;
+    // The search over all notes, docked beside the tree; hidden until first used.
+    CSearchPane* m_searchPane = nullptr;
     QToolBar* m_standardToolbar = nullptr;
     QToolBar* m_styleToolbar = nullptr;
     QLabel* m_statusPane = nullptr;

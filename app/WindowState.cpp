@@ -157,4 +157,14 @@ void RestoreBars(QWidget& standard, QWidget& style, QWidget& status) {
     status.setVisible(ProfileSettings::ReadInt(kBarSection, QStringLiteral("StatusVisible"), 1));
 }
 
+void SaveDock(const QWidget& dock) {
+    ProfileSettings::WriteInt(kBarSection, dock.objectName() + QStringLiteral("Visible"),
+                              dock.isHidden() ? 0 : 1);
+}
+
+void RestoreDock(QWidget& dock) {
+    dock.setVisible(
+        ProfileSettings::ReadInt(kBarSection, dock.objectName() + QStringLiteral("Visible"), 0));
+}
+
 }  // namespace WindowState

@@ -44,4 +44,9 @@ void SaveBars(const QWidget& standard, const QWidget& style, const QWidget& stat
 // Shows or hides each bar; shown where nothing is stored.
 void RestoreBars(QWidget& standard, QWidget& style, QWidget& status);
 
+// "<object name>Visible" in "ToolbarState": whether a docked pane is shown; hidden where nothing
+// is stored.
+void SaveDock(const QWidget& dock);
+void RestoreDock(QWidget& dock);
+
 }  // namespace WindowState

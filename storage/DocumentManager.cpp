@@ -252,6 +252,17 @@ bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesyste
     return NoteStorage::ReplaceFileContents(fs, path, NoteStorage::Utf16ToUtf8(text));
 }
 
+std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>
+CDocumentManager::HeldNotes() const {
+    std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>> notes;
+    notes.reserve(m_entries.size() + m_unsaved.size());
+    for (const auto& [id, entry] : m_entries)
+        if (entry.document) notes.emplace_back(id, entry.document.get());
+    for (const CUnsaved& unsaved : m_unsaved)
+        notes.emplace_back(unsaved.record.id, unsaved.document.get());
+    return notes;
+}
+
 std::vector<std::u16string> CDocumentManager::UnsavedNoteNames() const {
     std::vector<std::u16string> names;
     for (const auto& [id, entry] : m_entries) {

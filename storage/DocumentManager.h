@@ -75,6 +75,10 @@ public:
     // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
     [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
     [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
+    // Every note held in memory, shown or kept unsaved, with its identifier: their text is newer
+    // than (or equal to) their files'. Borrowed; valid until the manager changes.
+    [[nodiscard]] std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>
+    HeldNotes() const;
     // True once when items were added (conflicting copies) since the last call: the index is
     // to be saved again.
     [[nodiscard]] bool TakeTreeChanged() noexcept { return std::exchange(m_treeChanged, false); }

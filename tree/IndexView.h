@@ -61,6 +61,10 @@ public:
     // could not be written anywhere and the user keeps it.
     bool UnloadTree();
     [[nodiscard]] bool IsLoaded() const noexcept { return m_policy != nullptr; }
+    // The folder of the loaded tree; empty while none is loaded.
+    [[nodiscard]] std::filesystem::path NotesFolder() const {
+        return m_store ? m_store->Folder() : std::filesystem::path();
+    }
     // Imports a tree file under the insertion point (the end of the root level by default).
     // False, after a message, when it is no tree file or cannot be read.
     bool OpenTreeFile(const QString& path,
@@ -120,6 +124,9 @@ public:
 signals:
     // The information line for the status bar: the item under the mouse, or the idle text.
     void statusTextChanged(const QString& text);
+    // The tree of a notes folder was read (LoadTree), or emptied (UnloadTree).
+    void treeLoaded();
+    void treeUnloaded();
 
 protected:
     void OnItemSelected(QTreeWidgetItem* item, SelectCause cause) override;

@@ -42,6 +42,7 @@ bool CIndexView::LoadTree() {
     if (Caret() == nullptr && FirstRootItem() != nullptr) SetCaret(FirstRootItem());
     if (FirstRootItem() != nullptr) scrollToItem(FirstRootItem());
     setUpdatesEnabled(true);
+    emit treeLoaded();
     return read;
 }
 
@@ -69,6 +70,7 @@ bool CIndexView::UnloadTree() {
     m_policy.reset();
     m_manager.reset();
     m_store.reset();
+    emit treeUnloaded();
     return true;
 }
 

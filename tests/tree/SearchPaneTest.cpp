@@ -1,0 +1,443 @@
+// The search over all notes on real notes folders: the pane's results against a brute-force scan
+// of the notes as the user would see them (their files, or the unsaved text of notes in memory),
+// before and after edits, deletions, new and imported notes and changes made on disk.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QTreeWidgetItemIterator>
+#include <cwctype>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/MessageBox.h"
+#include "editor/NoteScrollView.h"
+#include "model/NotePosition.h"
+#include "storage/FileHandler.h"
+#include "storage/NoteFile.h"
+#include "storage/NotesFolderSettings.h"
+#include "storage/Utf8.h"
+#include "tests/support/FakeFolderPicker.h"
+#include "tests/support/FakeSettings.h"
+#include "tests/support/FakeStatusLine.h"
+#include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
+#include "tree/IndexView.h"
+#include "tree/SearchPane.h"
+
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::TestSupport::MakeDocument;
+using NoteEditEngine::TestSupport::Utf16;
+
+// Mixed case, letters outside ASCII (one beyond the basic plane), apostrophes and underscores,
+// which count as word characters, and words inside others for whole-word matching.
+const std::vector<std::string> kWords = {
+    "apple", "Apple", "APPLE",  "pineapple", "naïve", "NAÏVE", "Straße",  "straße", "σοφία",
+    "ΣΟΦΊΑ", "café",  "Café",   "cafés",     "it's",  "x_y",   "x",       "y",      "日本語",
+    "😀",     "grin😀", "fig",    "figs",      "FIG",   "Ägypt", "ägyptEN", "ten",    "often",
+    "soft",  "Soft",  "soften", "data",      "DaTa",  "mid",   "amid",    "midst"};
+const char* const kGaps[] = {" ", " ", ", ", ". ", " - ", "  ", "("};
+
+std::string RandomNote(std::mt19937& random) {
+    std::string text;
+    const int paragraphs = 1 + int(random() % 4);
+    for (int p = 0; p < paragraphs; ++p) {
+        // Now and then a header, and a style change inside a word: runs split in the file.
+        text += random() % 5 == 0 ? "¶[1,0]" : "¶";
+        const int words = int(random() % 9);
+        for (int w = 0; w < words; ++w) {
+            std::string word = kWords[random() % kWords.size()];
+            if (random() % 7 == 0 && word.size() > 2 && (word[1] & 0x80) == 0)
+                word = word.substr(0, 1) + "{1}" + word.substr(1) + "{0}";
+            text += (w > 0 ? kGaps[random() % std::size(kGaps)] : "") + word;
+        }
+    }
+    return text;
+}
+
+std::string Attribute(const char* name, const std::string& value) {
+    return std::string(" ") + name + "=\"" + value + "\"";
+}
+
+// Writes `count` notes with random text and an index.xml that nests them (up to three deep,
+// parents expanded); the note of every ninth item has no file.
+void WriteRandomFolder(const std::filesystem::path& folder, std::mt19937& random, int count) {
+    std::string index =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n";
+    int depth = 0;
+    for (int i = 1; i <= count; ++i) {
+        const int want = i == 1 ? 1 : 1 + int(random() % std::min(3, depth + 1));
+        for (; depth >= want; --depth)
+            index += "</item>\n";
+        const std::string id = std::to_string(1000 + i);
+        index += "<item" + Attribute("id", id) + Attribute("username", "n" + id) +
+                 Attribute("isfixed", "true") + Attribute("isselected", "false") +
+                 Attribute("isactive", "false") + Attribute("isexpanded", "true") +
+                 Attribute("size", "0") + Attribute("created", "0") + Attribute("modified", "0") +
+                 ">\n";
+        depth = want;
+        if (i % 9 == 0) continue;
+        std::u16string xml;
+        NoteStorage::WriteNoteFileText(*MakeDocument(RandomNote(random)), xml);
+        ASSERT_TRUE(NoteStorage::WriteUtf8File(folder / (id + ".xml"), xml));
+    }
+    for (; depth > 0; --depth)
+        index += "</item>\n";
+    TestSupport::WriteBytes(folder / "index.xml", index + "</tree>\n");
+}
+
+void WriteNote(const std::filesystem::path& path, std::string_view text) {
+    std::u16string xml;
+    NoteStorage::WriteNoteFileText(*MakeDocument(text), xml);
+    ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
+}
+
+char16_t Lower(char16_t c) {
+    if (c >= 0xD800 && c <= 0xDFFF) return c;
+    return char16_t(std::towlower(wint_t(c)));
+}
+
+// The text the user sees, element by element: a mark is a line break.
+std::u16string TextOf(const CNoteDocument& document) {
+    std::u16string text;
+    for (auto it = document.begin(); it != document.end(); ++it) {
+        if (it == document.begin()) continue;
+        const auto* character = NoteEditEngine::AsCharacter(*it);
+        text += character != nullptr ? character->CodeUnit() : u'\n';
+    }
+    return text;
+}
+
+// The find dialog's rules, the slow way: the first offset where the pattern matches, or npos.
+size_t FirstMatch(const std::u16string& text, const std::u16string& pattern,
+                  NoteStorage::SearchOptions options) {
+    for (size_t at = 0; at + pattern.size() <= text.size(); ++at) {
+        bool same = true;
+        for (size_t i = 0; i < pattern.size() && same; ++i) {
+            const char16_t a = text[at + i];
+            const char16_t b = pattern[i];
+            same = a != u'\n' && (options.matchCase ? a == b : Lower(a) == Lower(b));
+        }
+        if (!same) continue;
+        const size_t end = at + pattern.size();
+        if (options.wholeWord &&
+            ((at > 0 && NoteEditEngine::IsWordCharacter(text[at - 1])) ||
+             (end < text.size() && NoteEditEngine::IsWordCharacter(text[end])))) {
+            continue;
+        }
+        return at;
+    }
+    return std::u16string::npos;
+}
+
+class SearchPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageBox::SetSink([this](const QString& text) { messages.push_back(text); });
+        MessageBox::SetQuestionSink([](const QString&, const QString&) { return true; });
+        auto* layout = new QHBoxLayout(&window);
+        view = new CIndexView(settings, picker, status, &window);
+        editor = new CNoteScrollView(&window);
+        pane = new CSearchPane(*view, *editor, &window);
+        layout->addWidget(pane);
+        layout->addWidget(view);
+        layout->addWidget(editor);
+        view->SetEditor(*editor);
+        window.resize(1000, 600);
+        window.show();
+        window.activateWindow();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        view->UnloadTree();
+        MessageBox::SetSink({});
+        MessageBox::SetQuestionSink({});
+    }
+    void Load() {
+        NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+        view->LoadTree();
+        WaitForIndex();
+    }
+    // Until the worker has read everything queued and the index has it: the events posted by the
+    // worker are handled, and what is left is drained at once.
+    void WaitForIndex() {
+        CNoteSearch& search = pane->Search();
+        for (int round = 0; round < 5'000'000; ++round) {
+            QApplication::processEvents();
+            if (!search.IsIdle()) continue;
+            search.Drain();
+            if (search.IsIdle()) return;
+        }
+        FAIL() << "the index never caught up";
+    }
+    QTreeWidgetItem* ItemOf(const std::u16string& id) {
+        for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it)
+            if (view->RecordOf(*it).id == id) return *it;
+        return nullptr;
+    }
+    // Runs a query as typed into the pane: "id@offset" per row.
+    std::vector<std::string> PaneResults(const std::u16string& pattern,
+                                         NoteStorage::SearchOptions options) {
+        pane->MatchCase().setChecked(options.matchCase);
+        pane->WholeWord().setChecked(options.wholeWord);
+        pane->Box().setText(QString::fromStdU16String(pattern));
+        pane->OnTypingTimer();
+        // A note that left memory is read again from its file: once the index has it, the rows
+        // shown are brought up to date.
+        WaitForIndex();
+        if (pane->RefreshTimer().isActive()) pane->OnRefreshTimer();
+        std::vector<std::string> rows;
+        for (const CSearchResultModel::Row& row : pane->Results().Rows()) {
+            rows.push_back(NoteStorage::Utf16ToUtf8(row.result.hit.noteId) + "@" +
+                           std::to_string(row.result.hit.offset));
+            // The line shows the match where it is.
+            const std::u16string line = row.line.toStdU16String();
+            EXPECT_EQ(FirstMatch(line.substr(size_t(row.matchStart)), pattern, options), 0u)
+                << rows.back();
+        }
+        return rows;
+    }
+    // The same query over every note of the tree, in tree order: the note as the editor shows
+    // it, else its file.
+    std::vector<std::string> ScanResults(const std::u16string& pattern,
+                                         NoteStorage::SearchOptions options) {
+        std::vector<std::string> rows;
+        // What the editor shows is what the user sees of those notes.
+        std::map<std::u16string, const CNoteDocument*> shown;
+        for (const CNoteDocument* note : editor->ShownNotes())
+            shown[view->Record(view->Manager()->FindItem(note)).id] = note;
+        for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
+            const std::u16string& id = view->RecordOf(*it).id;
+            std::u16string text;
+            if (const auto found = shown.find(id); found != shown.end()) {
+                text = TextOf(*found->second);
+            } else {
+                CNoteDocument document;
+                const std::filesystem::path path =
+                    NoteTreeEngine::NoteFilePath(view->NotesFolder(), view->RecordOf(*it));
+                if (NoteStorage::LoadNoteFile(NoteStorage::FileSystem(), path, document) !=
+                    NoteStorage::NoteFileRead::Read) {
+                    continue;
+                }
+                text = TextOf(document);
+            }
+            const size_t at = FirstMatch(text, pattern, options);
+            if (at != std::u16string::npos)
+                rows.push_back(NoteStorage::Utf16ToUtf8(id) + "@" + std::to_string(at));
+        }
+        return rows;
+    }
+    // Every query of the table with every option against the scan.
+    void ExpectPaneMatchesScan(const char* when) {
+        WaitForIndex();
+        const std::vector<std::string> queries = {
+            "apple", "APPLE", "naïve", "straße", "ΣΟΦΊΑ",  "σοφ",    "café", "it's", "x_y",
+            "x",     "😀",     "fig",   "FIG",    "ägypt",  "ten",    "soft", "data", "mid",
+            "e, ",   "日本",  "zebra", "Zebra",  "quokka", "wombat", "a"};
+        size_t matched = 0;
+        for (const std::string& query : queries) {
+            for (const bool matchCase : {false, true}) {
+                for (const bool wholeWord : {false, true}) {
+                    const NoteStorage::SearchOptions options{matchCase, wholeWord};
+                    const std::u16string pattern = Utf16(query);
+                    const std::vector<std::string> expected = ScanResults(pattern, options);
+                    matched += expected.size();
+                    EXPECT_EQ(PaneResults(pattern, options), expected)
+                        << when << ": \"" << query << "\" case " << matchCase << " word "
+                        << wholeWord;
+                }
+            }
+        }
+        EXPECT_GT(matched, 20u) << when << ": the folder should hold what is searched for";
+    }
+    // The notes typed into stay as they are for the rest of the test.
+    bool IsUsedLater(QTreeWidgetItem* item) {
+        const std::u16string& id = view->RecordOf(item).id;
+        return id == u"1003" || id == u"1020" || id == u"1005" || id == u"1011";
+    }
+    void TypeIntoNote(QTreeWidgetItem* item, const QString& text) {
+        view->SelectOnly(item, SelectCause::Mouse);
+        editor->setFocus();
+        editor->SetCaret(editor->ShownNotes().front()->End(), false, true);
+        QTest::keyClicks(editor, text);
+    }
+
+    TestSupport::CTempFolder folder;
+    TestSupport::CFakeSettings settings;
+    TestSupport::CFakePicker picker;
+    TestSupport::CFakeStatusLine status;
+    std::vector<QString> messages;
+    QWidget window;
+    CIndexView* view = nullptr;
+    CNoteScrollView* editor = nullptr;
+    CSearchPane* pane = nullptr;
+};
+
+TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAndChangesOnDisk) {
+    std::mt19937 random(20261207);
+    WriteRandomFolder(folder.Path(), random, 60);
+    Load();
+    ExpectPaneMatchesScan("first build");
+
+    // Typed into a shown note and not saved: the text in memory is searched, not the file.
+    QTreeWidgetItem* typed = ItemOf(u"1003");
+    TypeIntoNote(typed, QStringLiteral(" zebra Zebra's wombat"));
+    ExpectPaneMatchesScan("unsaved typing");
+    // Typing goes on: a query run before is not a reason to keep the old text.
+    QTest::keyClicks(editor, QStringLiteral(" quokka"));
+    ExpectPaneMatchesScan("more typing");
+    // Typed into again with no query since, then it leaves the editor (saved) and another one
+    // is typed into.
+    QTest::keyClicks(editor, QStringLiteral(" data"));
+    TypeIntoNote(ItemOf(u"1020"), QStringLiteral(" quokkas"));
+    ExpectPaneMatchesScan("after the first note was saved");
+
+    // Deleted: the last root item with its subnotes, and a note without subnotes.
+    QTreeWidgetItem* last = view->topLevelItem(view->topLevelItemCount() - 1);
+    QTreeWidgetItem* leaf = nullptr;
+    for (QTreeWidgetItemIterator it(view); *it != nullptr && leaf == nullptr; ++it)
+        if ((*it)->childCount() == 0 && *it != last && (*it)->parent() != last && !IsUsedLater(*it))
+            leaf = *it;
+    ASSERT_NE(leaf, nullptr);
+    const std::u16string leafId = view->RecordOf(leaf).id;
+    view->SelectOnly(last, SelectCause::Mouse);
+    view->Select(leaf, SelectCause::Mouse);
+    view->DeleteSelected();
+    ASSERT_EQ(ItemOf(leafId), nullptr);
+    ExpectPaneMatchesScan("deleted");
+
+    // New notes, typed into.
+    view->setFocus();
+    view->NewNote(false);
+    QTest::keyClicks(editor, QStringLiteral("quokka apple"));
+    view->SelectOnly(view->topLevelItem(0), SelectCause::Mouse);
+    view->NewNote(true);
+    QTest::keyClicks(editor, QStringLiteral("Zebra fig"));
+    ExpectPaneMatchesScan("new notes");
+
+    // A tree file of two notes imported: copies under new identifiers, with their text.
+    const std::filesystem::path jwf = folder / "two.jwf";
+    {
+        NoteTreeEngine::CFileHandler writer(
+            *view, *view->Manager(),
+            {CIndexView::Handle(ItemOf(u"1005")), CIndexView::Handle(ItemOf(u"1011"))});
+        ASSERT_TRUE(writer.WriteTreeFile(NoteStorage::FileSystem(), true, jwf));
+    }
+    const int before = view->topLevelItemCount();
+    ASSERT_TRUE(view->OpenTreeFile(QString::fromStdU16String(jwf.u16string())));
+    ASSERT_GT(view->topLevelItemCount(), before);
+    ExpectPaneMatchesScan("imported");
+
+    // Changed by someone else: a note rewritten, one removed, one that had no file given one.
+    std::vector<std::u16string> withFile;
+    std::u16string withoutFile;
+    for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
+        const std::u16string& id = view->RecordOf(*it).id;
+        if (IsUsedLater(*it) || id.size() != 4) continue;
+        if (std::filesystem::exists(folder / (NoteStorage::Utf16ToUtf8(id) + ".xml"))) {
+            withFile.push_back(id);
+        } else {
+            withoutFile = id;
+        }
+    }
+    ASSERT_GE(withFile.size(), 2u);
+    ASSERT_FALSE(withoutFile.empty());
+    const auto path = [this](const std::u16string& id) {
+        return folder / (NoteStorage::Utf16ToUtf8(id) + ".xml");
+    };
+    WriteNote(path(withFile[0]), "¶wombat apple WOMBAT");
+    std::filesystem::remove(path(withFile[1]));
+    WriteNote(path(withoutFile), "¶a quokka naïve");
+    pane->Search().OnRescanTimer();
+    ExpectPaneMatchesScan("changed on disk");
+}
+
+TEST_F(SearchPaneTest, AnotherNotesFolderReplacesTheIndex) {
+    std::mt19937 random(7);
+    WriteRandomFolder(folder.Path(), random, 20);
+    Load();
+    ASSERT_FALSE(PaneResults(u"a", {}).empty());
+    TestSupport::CTempFolder other;
+    WriteNote(other / "77.xml", "¶only wombat here");
+    picker.answer = other.Path().u16string();
+    view->ChangeNotesFolder();
+    WaitForIndex();
+    EXPECT_EQ(PaneResults(u"a", {}), std::vector<std::string>{"77@9"});
+    EXPECT_EQ(pane->CountLabel(), QStringLiteral("1 note"));
+}
+
+TEST_F(SearchPaneTest, ActivatingAResultShowsThatNoteAloneWithTheMatchSelected) {
+    const char* const notes[][2] = {{"1", "¶Groceries¶milk and Bread"},
+                                    {"2", "¶Recipes¶pour the bread dough¶bake"},
+                                    {"3", "¶Nothing here"}};
+    std::string index = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
+    for (const auto& [id, text] : notes) {
+        WriteNote(folder / (std::string(id) + ".xml"), text);
+        index += "<item id=\"" + std::string(id) + "\" username=\"\"></item>\n";
+    }
+    TestSupport::WriteBytes(folder / "index.xml", index + "</tree>\n");
+    Load();
+    view->SelectOnly(ItemOf(u"1"), SelectCause::Mouse);
+    view->Select(ItemOf(u"3"), SelectCause::Mouse);
+
+    pane->Box().setFocus();
+    QTest::keyClicks(&pane->Box(), QStringLiteral("BREAD"));
+    // Enter before the typing timer fired: the query runs first.
+    QTest::keyClick(&pane->Box(), Qt::Key_Down);
+    ASSERT_EQ(pane->Results().rowCount(), 2);
+    EXPECT_EQ(pane->CountLabel(), QStringLiteral("2 notes"));
+    QTest::keyClick(&pane->List(), Qt::Key_Down);
+    QTest::keyClick(&pane->List(), Qt::Key_Return);
+
+    EXPECT_EQ(view->SelectedList(), std::vector<QTreeWidgetItem*>{ItemOf(u"2")});
+    ASSERT_EQ(editor->ShownNotes().size(), 1u);
+    CNoteDocument* shown = editor->ShownNotes().front();
+    // "Recipes\npour the " is 17 code units: the match is elements 18 to 22.
+    EXPECT_EQ(shown->index(editor->Anchor().Iterator()), 17u);
+    EXPECT_EQ(shown->index(editor->Active().Iterator()), 22u);
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+
+    // Escape in the pane hands the focus back to the editor.
+    pane->Box().setFocus();
+    QTest::keyClick(&pane->Box(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+}
+
+TEST_F(SearchPaneTest, CountAndProgressTexts) {
+    const struct {
+        size_t count;
+        const char* text;
+    } counts[] = {{0, "No notes"}, {1, "1 note"}, {3, "3 notes"}, {12345, "12,345 notes"}};
+    for (const auto& [count, text] : counts)
+        EXPECT_EQ(CSearchPane::CountText(count), QString::fromUtf8(text));
+    const struct {
+        size_t done, queued;
+        const char* text;
+    } progress[] = {{0, 7, "Indexing notes: 0 of 7"},
+                    {1234, 10000, "Indexing notes: 1,234 of 10,000"},
+                    {999, 1000000, "Indexing notes: 999 of 1,000,000"}};
+    for (const auto& [done, queued, text] : progress)
+        EXPECT_EQ(CSearchPane::ProgressText(done, queued), QString::fromUtf8(text));
+
+    // While the first build runs the pane says so; once the index has everything it does not.
+    std::mt19937 random(3);
+    WriteRandomFolder(folder.Path(), random, 30);
+    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+    view->LoadTree();
+    EXPECT_TRUE(pane->ProgressLabel().startsWith(QStringLiteral("Indexing notes: ")))
+        << pane->ProgressLabel().toStdString();
+    WaitForIndex();
+    EXPECT_EQ(pane->ProgressLabel(), QString());
+    EXPECT_EQ(PaneResults(u"no such words", {}), std::vector<std::string>{});
+    EXPECT_EQ(pane->CountLabel(), QStringLiteral("No notes"));
+}
+
+}  // namespace
