@@ -13,6 +13,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DataFolder.h"
+#include "app/ExportCommand.h"
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
 #include "app/WindowState.h"
@@ -103,6 +104,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     resize(900, 640);
     m_tree->SetEditor(*m_editor);
     m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
+    m_export = std::make_unique<CExportCommand>(*this, *m_tree);
 
     statusBar()->addWidget(m_statusPane, 1);
     statusBar()->addPermanentWidget(m_unsavedPane);
@@ -363,6 +365,8 @@ bool CMainFrame::OnCommand(int id) {
         about.exec();
     } else if (id == kNextPane || id == kPreviousPane) {
         FocusOtherPane();
+    } else if (id == kExport) {
+        m_export->Run();
     } else {
         return false;
     }
@@ -377,6 +381,10 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
         state.checked = m_standardToolbar != nullptr && !m_standardToolbar->isHidden();
     } else if (id == kStatusBar) {
         state.checked = !statusBar()->isHidden();
+    } else if (id == kExport) {
+        state.handled = true;
+        state.enabled = m_export->IsEnabled();
+        return state;
     } else if (id != kCloseToTray && id != kExit && id != kOpen && id != kNewNoteFromTray &&
                id != kHelpContents && id != kHelpIndex && id != kHelpSearch && id != kAbout &&
                id != kNextPane && id != kPreviousPane) {
