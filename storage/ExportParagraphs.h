@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/NoteDocument.h"
+#include "model/Styles.h"
+
+namespace NoteStorage {
+
+// What the HTML and Markdown exporters share: a note's paragraphs read out of its document as
+// plain strings with a style per code unit, the text made safe for other programs, and the links
+// found in it.
+
+// One paragraph: its format and its text with the character style of every code unit.
+struct ExportParagraph {
+    uint32_t style = NoteEditEngine::kNormal;
+    int32_t indent = 0;
+    std::u16string text;
+    std::vector<NoteEditEngine::CharacterStyle> styles;  // one per code unit of text
+};
+
+// The paragraphs of a document in order (a null document has none). Text passes through
+// ExportableText, and the second half of a surrogate pair takes the style of the first, so that no
+// markup falls between them. A paragraph code outside the known ones is read as Normal.
+[[nodiscard]] std::vector<ExportParagraph> ReadExportParagraphs(
+    const NoteEditEngine::CNoteDocument* document);
+
+// The text with every code unit that an HTML parser or an XML reader rejects replaced by U+FFFD:
+// the characters XML forbids, C1 controls, noncharacters (U+FDD0..U+FDEF, U+xFFFE, U+xFFFF) and
+// surrogates that are not half of a pair. Tab, line feed and carriage return, which the model
+// never holds in a character, become spaces, so no exported line is broken by one. Same length.
+[[nodiscard]] std::u16string ExportableText(std::u16string_view text);
+
+// A letter or digit: ASCII ones, and beyond ASCII what the runtime's wide-character
+// classification calls alphanumeric (surrogates are neither).
+[[nodiscard]] bool IsLetterOrDigit(char16_t c) noexcept;
+
+// A web or mail address in a paragraph's text: [begin, end) in code units.
+struct TextLink {
+    size_t begin = 0;
+    size_t end = 0;
+    // "www." addresses have no scheme; a link to them goes to "http://" + the text.
+    [[nodiscard]] bool HasScheme(std::u16string_view text) const noexcept;
+};
+
+// The addresses in the text, in order, not overlapping: "http://", "https://", "mailto:" (any
+// case) or "www." at the start of the text or after a code unit that is not a letter or digit,
+// followed by at least one letter or digit, running to the next space, control, quote, angle
+// bracket, backtick, backslash or brace, and then without the punctuation that usually ends a
+// sentence (".,:;!?'*_~", and a closing bracket or parenthesis that has no opening one inside).
+[[nodiscard]] std::vector<TextLink> FindLinks(std::u16string_view text);
+
+}  // namespace NoteStorage
