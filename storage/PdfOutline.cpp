@@ -502,7 +502,12 @@ bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks) 
     if (!structure.infoValue.empty()) update += " /Info " + structure.infoValue;
     if (!structure.idValue.empty()) update += " /ID " + structure.idValue;
     update += " >>\nstartxref\n" + std::to_string(xrefOffset) + "\n%%EOF\n";
-    pdf += update;
+    // What is given out must read again with the same pages (a file at one of the reader's
+    // limits might not), so that a later update of it works as this one did.
+    std::string updated = pdf + update;
+    PdfStructure check;
+    if (!ReadPdfStructure(updated, check) || check.pages != structure.pages) return false;
+    pdf = std::move(updated);
     return true;
 }
 

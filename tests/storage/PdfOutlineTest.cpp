@@ -56,6 +56,18 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
+// The file after `count` more updates that change nothing.
+std::string WithEmptyUpdates(std::string pdf, int count) {
+    for (int i = 0; i < count; ++i) {
+        const size_t last = pdf.rfind("startxref\n") + 10;
+        const std::string previous = pdf.substr(last, pdf.find('\n', last) - last);
+        const size_t xref = pdf.size();
+        pdf += "xref\n0 0\ntrailer\n<< /Size 9 /Root 1 0 R /Prev " + previous + " >>\nstartxref\n" +
+               std::to_string(xref) + "\n%%EOF\n";
+    }
+    return pdf;
+}
+
 const std::vector<PdfBookmark> kBookmarks = {
     {u"Plans", 0, 0},      {u"Caf\u00e9 (draft) \\ \u65e5\u672c", 1, 1},
     {u"Deep", 2, 1},       {u"Skipped a level", 4, 2},
@@ -133,6 +145,8 @@ TEST(PdfOutlineTest, DamagedFilesAndBadPagesAreRefusedAndLeftAsTheyWere) {
          Replace(good, "/Lang",
                  "/Deep " + std::string(200, '[') + std::string(200, ']') + " /Lang"),
          one},
+        // 64 sections read; the update would make a 65th, which would not.
+        {"at the limit of updates", WithEmptyUpdates(good, 63), one},
         {"a /Prev loop", Replace(good, "/Root 1 0 R", "/Root 1 0 R /Prev " + std::to_string(xref)),
          one},
         {"bookmark past the last page", good, {{u"A", 0, 0}, {u"B", 0, 3}}},
@@ -143,9 +157,10 @@ TEST(PdfOutlineTest, DamagedFilesAndBadPagesAreRefusedAndLeftAsTheyWere) {
         EXPECT_FALSE(AddPdfOutline(pdf, c.bookmarks)) << c.what;
         EXPECT_EQ(pdf, c.pdf) << c.what;
     }
-    // The same file whole is accepted: each case fails for its own damage.
-    std::string pdf = good;
-    EXPECT_TRUE(AddPdfOutline(pdf, {{u"A", 0, 2}}));
+    // The same file whole is accepted, and with one update fewer: each case fails for its own
+    // damage.
+    for (std::string pdf : {good, WithEmptyUpdates(good, 62)})
+        EXPECT_TRUE(AddPdfOutline(pdf, {{u"A", 0, 2}}));
 }
 
 }  // namespace
