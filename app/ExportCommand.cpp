@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 #include <memory>
 
@@ -114,8 +115,13 @@ QString CExportCommand::WithExtension(const QString& path, ExportWriter::Format 
 }
 
 std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* parent) {
+    // The folder of the last export in this session, else the user's documents.
+    static QString lastFolder;
     QFileDialog dialog(parent, QStringLiteral("Export"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDirectory(lastFolder.isEmpty()
+                            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                            : lastFolder);
     QStringList filters;
     for (const FormatFilter& filter : kFilters)
         filters << QString::fromLatin1(filter.filter);
@@ -134,5 +140,6 @@ std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* pa
     for (const FormatFilter& filter : kFilters)
         if (chosen == QLatin1String(filter.filter)) target.format = filter.format;
     target.path = WithExtension(dialog.selectedFiles().front(), target.format);
+    lastFolder = QFileInfo(target.path).absolutePath();
     return target;
 }
