@@ -41,12 +41,14 @@ struct Value {
     size_t end = 0;
     int64_t number = 0;
     PdfObjectRef ref;
-    std::vector<Value> items;                                 // array items
-    std::vector<std::pair<std::string_view, Value>> entries;  // dictionary entries
+    // Array items, or a dictionary's values with their keys beside them (a pair could not hold
+    // a Value while Value is still being defined).
+    std::vector<Value> items;
+    std::vector<std::string_view> keys;
 
     [[nodiscard]] const Value* Find(std::string_view key) const {
-        for (const auto& [name, value] : entries)
-            if (name == key) return &value;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key) return &items[i];
         return nullptr;
     }
     [[nodiscard]] bool IsName(std::string_view name) const {
@@ -169,7 +171,8 @@ private:
             if (!ParseValue(key, nesting + 1) || key.kind != Value::Kind::Name) return false;
             Value item;
             if (!ParseValue(item, nesting + 1)) return false;
-            value.entries.emplace_back(key.text, std::move(item));
+            value.keys.push_back(key.text);
+            value.items.push_back(std::move(item));
         }
     }
 
@@ -267,12 +270,13 @@ public:
             return false;
         }
         structure.catalog.clear();
-        for (const auto& [name, value] : catalog.entries) {
+        for (size_t i = 0; i < catalog.keys.size(); ++i) {
+            const std::string_view name = catalog.keys[i];
             if (name == "Outlines" || name == "PageMode") continue;
             structure.catalog += '/';
             structure.catalog += name;
             structure.catalog += ' ';
-            structure.catalog += Raw(value);
+            structure.catalog += Raw(catalog.items[i]);
             structure.catalog += '\n';
         }
         structure.pages.clear();
