@@ -80,6 +80,8 @@ TEST_F(CommandLineTest, HelpVersionAndEveryErrorEndWithTheirCodeAndMessage) {
     TestSupport::CTempFolder noIndex;
     TestSupport::CTempFolder badIndex;
     WriteBytes(badIndex / "index.xml", ExportTest::NoteFile("<paragraph>x</paragraph>"));
+    TestSupport::CTempFolder noNotes;
+    WriteBytes(noNotes / "index.xml", "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n</tree>\n");
     const std::string folder = notes.Path().string();
     const std::string out = Out("x.html");
     struct Case {
@@ -116,6 +118,10 @@ TEST_F(CommandLineTest, HelpVersionAndEveryErrorEndWithTheirCodeAndMessage) {
          1,
          "",
          "index.xml' is no tree of notes\n"},
+        {{"--export", "md", "--output", out, "--notes-folder", noNotes.Path().string()},
+         1,
+         "",
+         "' holds no notes\n"},
         {{"--export", "pdf", "--output", Out("no/such/folder/x.pdf"), "--notes-folder", folder},
          1,
          "",
