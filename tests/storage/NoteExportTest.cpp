@@ -106,6 +106,8 @@ const StyleCase kStyleCases[] = {
      "<p>a<mark> b </mark>c</p>\n"},
     {"EmphasisThatWouldNotOpen", "¶a{1}.b{0} c{4}d.{0}e", "a<strong>.b</strong> c<em>d.</em>e\n",
      "<p>a<strong>.b</strong> c<em>d.</em>e</p>\n"},
+    {"EmphasisInStrongThatCouldClose", "¶{5}b{1}™{5}x", "***b*™<em>x</em>**\n",
+     "<p><strong><em>b</em>™<em>x</em></strong></p>\n"},
     {"EmphasisBesidePunctuation", "¶({1}a{0}) \"{4}b{0}\"", "(**a**) \"*b*\"\n",
      "<p>(<strong>a</strong>) &quot;<em>b</em>&quot;</p>\n"},
     {"InlineMarkupEscaped", "¶a *b* _c_ `d` [e](f) <g> \\\\ | ~h~ &amp; &#32; & x!",
