@@ -13,6 +13,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DataFolder.h"
+#include "app/ExportCommand.h"
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
 #include "app/WindowState.h"
@@ -107,6 +108,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     m_searchPane = new CSearchPane(*m_tree, *m_editor, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_searchPane);
     WindowState::RestoreDock(*m_searchPane);
+    m_export = std::make_unique<CExportCommand>(*this, *m_tree);
 
     statusBar()->addWidget(m_statusPane, 1);
     statusBar()->addPermanentWidget(m_unsavedPane);
@@ -370,6 +372,8 @@ bool CMainFrame::OnCommand(int id) {
         FocusOtherPane();
     } else if (id == kFindInAllNotes) {
         m_searchPane->ShowAndFocus();
+    } else if (id == kExport) {
+        m_export->Run();
     } else {
         return false;
     }
@@ -384,6 +388,10 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
         state.checked = m_standardToolbar != nullptr && !m_standardToolbar->isHidden();
     } else if (id == kStatusBar) {
         state.checked = !statusBar()->isHidden();
+    } else if (id == kExport) {
+        state.handled = true;
+        state.enabled = m_export->IsEnabled();
+        return state;
     } else if (id != kCloseToTray && id != kExit && id != kOpen && id != kNewNoteFromTray &&
                id != kHelpContents && id != kHelpIndex && id != kHelpSearch && id != kAbout &&
                id != kNextPane && id != kPreviousPane && id != kFindInAllNotes) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <map>
+#include <memory>
 #include <span>
 
 #include "app/TrayIcon.h"
@@ -14,6 +15,7 @@
 #include "storage/ProfileSettings.h"
 #include "storage/StatusLine.h"
 
+class CExportCommand;
 class CHelpWindow;
 class CIndexView;
 class CNoteScrollView;
@@ -74,6 +76,8 @@ public:
     // The help window, once a help command made it.
     [[nodiscard]] CHelpWindow* Help() const noexcept { return m_help; }
 
+    // The Export command, reachable so that tests give it their own file picker.
+    [[nodiscard]] CExportCommand& Export() noexcept { return *m_export; }
     [[nodiscard]] CNoteScrollView& Editor() noexcept { return *m_editor; }
     [[nodiscard]] CIndexView& Tree() noexcept { return *m_tree; }
     [[nodiscard]] CSearchPane& SearchPane() noexcept { return *m_searchPane; }
@@ -126,6 +130,7 @@ private:
     CTrayIcon m_tray;
     bool m_hasTray = false;
     CHelpWindow* m_help = nullptr;
+    std::unique_ptr<CExportCommand> m_export;
     bool m_ended = false;
     bool m_sessionEnding = false;
     std::map<int, QAction*> m_actions;

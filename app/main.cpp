@@ -3,7 +3,10 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
@@ -43,6 +46,11 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help, version, usage errors and the export end here: no window, no other instance asked.
+    const CommandLine::Options options =
+        CommandLine::Parse(std::vector<std::string>(argv, argv + argc));
+    if (const int code = CommandLine::RunOptions(options, argc, argv, stdout, stderr); code >= 0)
+        return code;
     QApplication application(argc, argv);
     if (DataFolder::HandlePrintOption(QApplication::arguments())) return 0;
     QApplication::setOrganizationName(QStringLiteral("OrvaneInc"));
@@ -52,9 +60,9 @@ int main(int argc, char** argv) {
     // White space and lower-casing follow the user's locale.
     std::setlocale(LC_ALL, "");
     CQtProfileSettings settings;
-    CJotwellApp::COptions options;
-    options.handleTerminationSignals = true;
-    CJotwellApp app(settings, std::move(options));
+    CJotwellApp::COptions appOptions;
+    appOptions.handleTerminationSignals = true;
+    CJotwellApp app(settings, std::move(appOptions));
     if (app.Start(QApplication::arguments()) != CJotwellApp::Result::Running) return 0;
     const bool exit = qEnvironmentVariableIntValue("JOTWELL_EXIT_AFTER_SHOWN") == 1;
     CAnnounceShown announce(*app.Frame(), exit);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "commands/CommandTarget.h"
 #include "editor/ClickCounter.h"
@@ -69,8 +70,9 @@ public:
     void PrintDirect();
     void PrintPreview();
     // Prints the pages chosen on the printer (its page range, else all); false when no note is
-    // shown or the printer cannot be opened or written. The number printed goes to `pages`.
-    bool PrintTo(QPrinter& printer, int* pages = nullptr);
+    // shown or the printer cannot be opened or written. The number printed goes to `pages`, and
+    // the page (0-based, of all pages) on which each shown note starts to `notePages`.
+    bool PrintTo(QPrinter& printer, int* pages = nullptr, std::vector<int>* notePages = nullptr);
     // PrintTo, with a message when printing fails.
     void PrintAndReport(QPrinter& printer);
     // How many pages the shown notes take on the printer's paper.

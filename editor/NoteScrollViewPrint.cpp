@@ -61,13 +61,26 @@ void CNoteScrollView::OfferPages(QPrintDialog& dialog, const QPrinter& printer) 
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
 }
 
-bool CNoteScrollView::PrintTo(QPrinter& printer, int* pages) {
+bool CNoteScrollView::PrintTo(QPrinter& printer, int* pages, std::vector<int>* notePages) {
     if (pages != nullptr) *pages = 0;
+    if (notePages != nullptr) notePages->clear();
     if (!HasNotes()) return false;
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     NoteLayoutEngine::PageGeometry geometry;
     const std::vector<NoteLayoutEngine::PageRange> ranges = BeginPrintLayout(printer, geometry);
+    if (notePages != nullptr) {
+        // Pages hold whole rows from their start's row on, so a note's first row is on the last
+        // page that starts at or above it.
+        std::vector<int32_t> tops;
+        for (const NoteLayoutEngine::PageRange& range : ranges)
+            tops.push_back(PointOf(range.start).y);
+        for (NoteEditEngine::CNoteDocument* note : ShownNotes()) {
+            const int32_t y = PointOf(note->Start()).y;
+            const auto after = std::upper_bound(tops.begin(), tops.end(), y);
+            notePages->push_back(std::max(0, static_cast<int>(after - tops.begin()) - 1));
+        }
+    }
     // The pages chosen in the print dialog, 1-based; all of them when none were chosen.
     const int count = static_cast<int>(ranges.size());
     int first = 1;

@@ -88,6 +88,10 @@ public:
     [[nodiscard]] int CountSelectedSubtrees() const;
     [[nodiscard]] QTreeWidgetItem* ActiveItem() const noexcept { return m_active; }
     [[nodiscard]] NoteTreeEngine::CDocumentManager* Manager() noexcept { return m_manager.get(); }
+    // The note files of the loaded tree; null while none is loaded.
+    [[nodiscard]] const NoteTreeEngine::CNotesFolderStore* Store() const noexcept {
+        return m_store.get();
+    }
     [[nodiscard]] NoteTreeEngine::CTreeItemRecord& RecordOf(QTreeWidgetItem* item);
     [[nodiscard]] int IconIndexOf(QTreeWidgetItem* item) const;
     [[nodiscard]] const QIcon& Icon(int index) const { return m_icons.at(size_t(index)); }

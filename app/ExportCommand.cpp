@@ -1,0 +1,145 @@
+#include "app/ExportCommand.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
+#include <memory>
+
+#include "app/ExportSet.h"
+#include "editor/MessageBox.h"
+#include "storage/NoteFile.h"
+#include "storage/NotesFolderStore.h"
+#include "tree/IndexView.h"
+#include "tree/WaitCursor.h"
+
+namespace {
+
+struct FormatFilter {
+    ExportWriter::Format format;
+    const char* filter;
+    const char* extensions[2];
+};
+
+constexpr FormatFilter kFilters[] = {
+    {ExportWriter::Format::Html, CExportCommand::kHtmlFilter, {"html", "htm"}},
+    {ExportWriter::Format::Markdown, CExportCommand::kMarkdownFilter, {"md", "markdown"}},
+    {ExportWriter::Format::Pdf, CExportCommand::kPdfFilter, {"pdf", "pdf"}},
+};
+
+const FormatFilter& FilterOf(ExportWriter::Format format) {
+    for (const FormatFilter& filter : kFilters)
+        if (filter.format == format) return filter;
+    return kFilters[0];
+}
+
+}  // namespace
+
+CExportCommand::CExportCommand(QWidget& parent, CIndexView& tree)
+    : m_parent(parent), m_tree(tree), m_picker(&CExportCommand::PickWithDialog) {}
+
+bool CExportCommand::IsEnabled() const {
+    return m_tree.IsLoaded() && !m_tree.SelectedList().empty();
+}
+
+std::vector<std::u16string> CExportCommand::Collect(CExportSet& notes) const {
+    std::vector<std::u16string> unreadable;
+    NoteTreeEngine::CDocumentManager* manager = m_tree.Manager();
+    const NoteTreeEngine::CNotesFolderStore* store = m_tree.Store();
+    if (manager == nullptr || store == nullptr) return unreadable;
+    // Top-most selected items only: a note selected inside a selected subtree goes out once.
+    for (QTreeWidgetItem* top : m_tree.CollectTopMostSelected()) {
+        std::vector<std::pair<QTreeWidgetItem*, int32_t>> pending{{top, 0}};
+        while (!pending.empty()) {
+            const auto [item, depth] = pending.back();
+            pending.pop_back();
+            for (int i = item->childCount() - 1; i >= 0; --i)
+                pending.emplace_back(item->child(i), depth + 1);
+            std::u16string title = item->text(0).toStdU16String();
+            const NoteTreeEngine::TreeItem handle = CIndexView::Handle(item);
+            if (NoteEditEngine::CNoteDocument* shown = manager->FindDocument(handle)) {
+                notes.AddBorrowed(std::move(title), depth, *shown);
+                continue;
+            }
+            auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
+            const std::filesystem::path path = store->NoteFilePath(m_tree.RecordOf(item));
+            if (path.empty() || NoteStorage::LoadNoteFile(store->Files(), path, *document) !=
+                                    NoteStorage::NoteFileRead::Read) {
+                unreadable.push_back(title);
+            }
+            notes.AddOwned(std::move(title), depth, std::move(document));
+        }
+    }
+    return unreadable;
+}
+
+void CExportCommand::Run() {
+    if (!IsEnabled()) return;
+    const std::optional<Target> target = m_picker(&m_parent);
+    if (!target) return;
+    CExportSet notes;
+    std::vector<std::u16string> unreadable;
+    QString error;
+    bool written = false;
+    {
+        CWaitCursor wait;
+        unreadable = Collect(notes);
+        written = ExportWriter::Write(notes, target->format, target->path, error);
+    }
+    if (!written) {
+        MessageBox::Show(&m_parent,
+                         QStringLiteral("The notes could not be exported to \"%1\".\n%2")
+                             .arg(QDir::toNativeSeparators(target->path), error),
+                         QMessageBox::Warning);
+        return;
+    }
+    if (!unreadable.empty()) {
+        QStringList titles;
+        for (const std::u16string& title : unreadable)
+            titles << QString::fromStdU16String(title);
+        MessageBox::Show(&m_parent,
+                         QStringLiteral("These notes could not be read and were exported empty: "
+                                        "%1")
+                             .arg(titles.join(QStringLiteral(", "))),
+                         QMessageBox::Warning);
+    }
+}
+
+QString CExportCommand::WithExtension(const QString& path, ExportWriter::Format format) {
+    const FormatFilter& filter = FilterOf(format);
+    const QString suffix = QFileInfo(path).suffix();
+    for (const char* extension : filter.extensions)
+        if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) return path;
+    return path + QLatin1Char('.') + QLatin1String(filter.extensions[0]);
+}
+
+std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* parent) {
+    // The folder of the last export in this session, else the user's documents.
+    static QString lastFolder;
+    QFileDialog dialog(parent, QStringLiteral("Export"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDirectory(lastFolder.isEmpty()
+                            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                            : lastFolder);
+    QStringList filters;
+    for (const FormatFilter& filter : kFilters)
+        filters << QString::fromLatin1(filter.filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QLatin1String(kFilters[0].extensions[0]));
+    // The suffix the dialog adds, and the name whose replacement it confirms, follow the filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& name) {
+                         for (const FormatFilter& filter : kFilters)
+                             if (name == QLatin1String(filter.filter))
+                                 dialog.setDefaultSuffix(QLatin1String(filter.extensions[0]));
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    Target target;
+    const QString chosen = dialog.selectedNameFilter();
+    for (const FormatFilter& filter : kFilters)
+        if (chosen == QLatin1String(filter.filter)) target.format = filter.format;
+    target.path = WithExtension(dialog.selectedFiles().front(), target.format);
+    lastFolder = QFileInfo(target.path).absolutePath();
+    return target;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ExportWriter.h"
+
+class CIndexView;
+class CExportSet;
+class QWidget;
+
+// The Export command: the selected notes, each with its subtree, in tree order, to one HTML,
+// Markdown or PDF file that the user names. Notes shown in the editor go out as they are now,
+// unsaved changes included; the others are read from their files.
+class CExportCommand {
+public:
+    struct Target {
+        QString path;
+        ExportWriter::Format format = ExportWriter::Format::Html;
+    };
+    // Asks the user for the file; none when cancelled. Tests put their own in.
+    using FilePicker = std::function<std::optional<Target>(QWidget* parent)>;
+
+    static constexpr const char* kHtmlFilter = "HTML (*.html *.htm)";
+    static constexpr const char* kMarkdownFilter = "Markdown (*.md *.markdown)";
+    static constexpr const char* kPdfFilter = "PDF (*.pdf)";
+
+    // Both borrowed; they outlive the command.
+    CExportCommand(QWidget& parent, CIndexView& tree);
+
+    void SetFilePicker(FilePicker picker) { m_picker = std::move(picker); }
+    // A tree is loaded and a note is selected.
+    [[nodiscard]] bool IsEnabled() const;
+    // Asks for the file and writes it; a failure, and notes that could not be read, are told.
+    void Run();
+
+    // The selected subtrees into `notes`; the titles of the notes whose files could not be read
+    // (exported empty) are returned.
+    std::vector<std::u16string> Collect(CExportSet& notes) const;
+
+    // The file dialog: the format from the filter chosen, its extension added when missing.
+    [[nodiscard]] static std::optional<Target> PickWithDialog(QWidget* parent);
+    // The path with the format's extension unless it already ends with one of the format's.
+    [[nodiscard]] static QString WithExtension(const QString& path, ExportWriter::Format format);
+
+private:
+    QWidget& m_parent;
+    CIndexView& m_tree;
+    FilePicker m_picker;
+};

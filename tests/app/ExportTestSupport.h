@@ -1,0 +1,112 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/NoteDocument.h"
+#include "storage/FileSystem.h"
+#include "storage/NoteExport.h"
+#include "storage/NoteFile.h"
+#include "storage/TreeListing.h"
+#include "storage/Utf8.h"
+#include "tests/support/TempFolder.h"
+
+namespace ExportTest {
+
+namespace fs = std::filesystem;
+
+inline std::string NoteFile(const std::string& paragraphs) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<note version=\"1.0\" "
+           "created=\"0\" modified=\"0\">" +
+           paragraphs + "</note>\n";
+}
+
+inline std::string ItemTag(const std::string& id, const std::string& name) {
+    return "<item id=\"" + id + "\" username=\"" + name +
+           "\" isfixed=\"false\" isselected=\"false\" isactive=\"false\" isexpanded=\"true\" "
+           "size=\"4\" created=\"0\" modified=\"0\">";
+}
+
+// The start-up notes, with a note titled in several scripts nested under the last top-level
+// note, and a note whose file is missing at the end.
+inline void MakeFixture(const fs::path& folder, const fs::path& startUp) {
+    for (const auto& entry : fs::directory_iterator(startUp))
+        fs::copy_file(entry.path(), folder / entry.path().filename());
+    std::string index = TestSupport::ReadBytes(folder / "index.xml");
+    const size_t lastEnd = index.rfind("</item>");
+    index.insert(lastEnd, ItemTag("900", "Caf\u00e9 \u2615 \u65e5\u672c &amp; co") + "</item>\n");
+    index.insert(index.rfind("</tree>"), ItemTag("901", "Lost note") + "</item>\n");
+    TestSupport::WriteBytes(folder / "index.xml", index);
+    TestSupport::WriteBytes(
+        folder / "900.xml",
+        NoteFile("<paragraph>Caf\u00e9 \u2615 \u65e5\u672c &amp; co</paragraph><paragraph "
+                 "style=\"Header 1\">Sub *head*</paragraph>"));
+}
+
+// Every file of a folder: its bytes and its modification time.
+inline std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(
+    const fs::path& folder) {
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = {TestSupport::ReadBytes(entry.path()),
+                                                   fs::last_write_time(entry.path())};
+    return files;
+}
+
+// The notes of a folder as the tree lists them, read from their files (empty when unreadable).
+struct CFolderNotes {
+    std::vector<std::unique_ptr<NoteEditEngine::CNoteDocument>> documents;
+    std::vector<NoteStorage::ExportNote> notes;
+
+    explicit CFolderNotes(const fs::path& folder) {
+        NoteTreeEngine::CTreeListing listing;
+        listing.ReadTreeText(
+            false, NoteStorage::Utf8ToUtf16(TestSupport::ReadBytes(folder / "index.xml")));
+        for (const auto& entry : listing.Entries()) {
+            documents.push_back(std::make_unique<NoteEditEngine::CNoteDocument>());
+            (void)NoteStorage::LoadNoteFile(NoteStorage::FileSystem(),
+                                            NoteTreeEngine::NoteFilePath(folder, entry.record),
+                                            *documents.back());
+            notes.push_back({entry.record.username, entry.depth, documents.back().get()});
+        }
+    }
+    [[nodiscard]] std::string Html() const {
+        std::u16string out;
+        NoteStorage::WriteHtmlExport(notes, out);
+        return NoteStorage::Utf16ToUtf8(out);
+    }
+    [[nodiscard]] std::string Markdown() const {
+        std::u16string out;
+        NoteStorage::WriteMarkdownExport(notes, out);
+        return NoteStorage::Utf16ToUtf8(out);
+    }
+    // The outline a PDF of these notes should have, pages left out: "title" lines indented by
+    // depth.
+    [[nodiscard]] std::string Outline() const {
+        std::string out;
+        for (const auto& note : notes)
+            out += std::string(size_t(note.depth) * 2, ' ') + NoteStorage::Utf16ToUtf8(note.title) +
+                   "\n";
+        return out;
+    }
+};
+
+// qpdf's outline lines ("title@page") without their pages.
+inline std::string WithoutPages(const std::string& outline) {
+    std::string out;
+    size_t start = 0;
+    while (start < outline.size()) {
+        const size_t end = outline.find('\n', start);
+        const std::string line = outline.substr(start, end - start);
+        out += line.substr(0, line.rfind('@')) + "\n";
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace ExportTest
