@@ -106,12 +106,15 @@ void CExportCommand::Run() {
     }
 }
 
-QString CExportCommand::WithExtension(const QString& path, ExportWriter::Format format) {
-    const FormatFilter& filter = FilterOf(format);
+CExportCommand::Target CExportCommand::TargetFor(const QString& path,
+                                                 ExportWriter::Format filterFormat) {
     const QString suffix = QFileInfo(path).suffix();
-    for (const char* extension : filter.extensions)
-        if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) return path;
-    return path + QLatin1Char('.') + QLatin1String(filter.extensions[0]);
+    for (const FormatFilter& filter : kFilters)
+        for (const char* extension : filter.extensions)
+            if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0)
+                return {path, filter.format};
+    return {path + QLatin1Char('.') + QLatin1String(FilterOf(filterFormat).extensions[0]),
+            filterFormat};
 }
 
 std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* parent) {
@@ -135,11 +138,11 @@ std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* pa
                                  dialog.setDefaultSuffix(QLatin1String(filter.extensions[0]));
                      });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    Target target;
+    ExportWriter::Format format = ExportWriter::Format::Html;
     const QString chosen = dialog.selectedNameFilter();
     for (const FormatFilter& filter : kFilters)
-        if (chosen == QLatin1String(filter.filter)) target.format = filter.format;
-    target.path = WithExtension(dialog.selectedFiles().front(), target.format);
+        if (chosen == QLatin1String(filter.filter)) format = filter.format;
+    const Target target = TargetFor(dialog.selectedFiles().front(), format);
     lastFolder = QFileInfo(target.path).absolutePath();
     return target;
 }

@@ -41,10 +41,12 @@ public:
     // (exported empty) are returned.
     std::vector<std::u16string> Collect(CExportSet& notes) const;
 
-    // The file dialog: the format from the filter chosen, its extension added when missing.
+    // The file dialog; its result as TargetFor says.
     [[nodiscard]] static std::optional<Target> PickWithDialog(QWidget* parent);
-    // The path with the format's extension unless it already ends with one of the format's.
-    [[nodiscard]] static QString WithExtension(const QString& path, ExportWriter::Format format);
+    // A name typed with an export format's extension ("notes.pdf") is that format, whatever the
+    // filter: the user said which file they want. Otherwise the filter's format, with its
+    // extension added.
+    [[nodiscard]] static Target TargetFor(const QString& path, ExportWriter::Format filterFormat);
 
 private:
     QWidget& m_parent;
