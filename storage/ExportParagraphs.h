@@ -29,6 +29,13 @@ struct ExportParagraph {
 [[nodiscard]] std::vector<ExportParagraph> ReadExportParagraphs(
     const NoteEditEngine::CNoteDocument* document);
 
+// Drops the first paragraph when it only repeats the note's title: the tree names a note after its
+// first line, and the title already heads the note's section. That is a Normal or Header paragraph
+// whose text, without blanks, tabs and line feeds at both ends, is the title. A list item or Fixed
+// Width line stays (its check mark or layout would be lost), and so does a first line longer than
+// the title cut from it.
+void DropTitleParagraph(std::vector<ExportParagraph>& paragraphs, std::u16string_view title);
+
 // The text with every code unit that an HTML parser or an XML reader rejects replaced by U+FFFD:
 // the characters XML forbids, C1 controls, noncharacters (U+FDD0..U+FDEF, U+xFFFE, U+xFFFF) and
 // surrogates that are not half of a pair. Tab, line feed and carriage return, which the model

@@ -405,7 +405,8 @@ public:
         writer.Write(m_out);
         m_out.push_back(u'\n');
 
-        const std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
+        std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
+        DropTitleParagraph(paragraphs, note.title);
         for (size_t i = 0; i < paragraphs.size();) {
             const uint32_t style = paragraphs[i].style;
             const bool fixed = style == NoteEditEngine::kFixedWidth;

@@ -246,7 +246,9 @@ void WriteHtmlExport(const std::vector<ExportNote>& notes, std::u16string& out) 
         out.append(u"</h");
         out.push_back(level);
         out.append(u">\n");
-        AppendNoteBody(ReadExportParagraphs(note.document), depth, out);
+        std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
+        DropTitleParagraph(paragraphs, note.title);
+        AppendNoteBody(paragraphs, depth, out);
     }
     for (size_t k = open.size(); k > 0; --k)
         out.append(u"</section>\n");
