@@ -163,4 +163,18 @@ std::vector<ExportParagraph> ReadExportParagraphs(const NoteEditEngine::CNoteDoc
     return paragraphs;
 }
 
+void DropTitleParagraph(std::vector<ExportParagraph>& paragraphs, std::u16string_view title) {
+    if (paragraphs.empty() || title.empty()) return;
+    const ExportParagraph& first = paragraphs.front();
+    if (first.style != NoteEditEngine::kNormal && !NoteEditEngine::IsHeaderStyle(first.style))
+        return;
+    const auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    std::u16string_view text = first.text;
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    if (text == ExportableText(title)) paragraphs.erase(paragraphs.begin());
+}
+
 }  // namespace NoteStorage

@@ -405,27 +405,17 @@ public:
         writer.Write(m_out);
         m_out.push_back(u'\n');
 
-        const std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
-        for (size_t i = 0; i < paragraphs.size();) {
-            const uint32_t style = paragraphs[i].style;
-            const bool fixed = style == NoteEditEngine::kFixedWidth;
-            if (fixed || NoteEditEngine::IsListStyle(style)) {
-                size_t last = i + 1;
-                while (last < paragraphs.size() &&
-                       (fixed ? paragraphs[last].style == NoteEditEngine::kFixedWidth
-                              : NoteEditEngine::IsListStyle(paragraphs[last].style)))
-                    ++last;
-                if (fixed) {
-                    WriteCode(paragraphs, i, last);
-                } else {
-                    WriteList(paragraphs, i, last);
-                }
-                i = last;
+        std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
+        DropTitleParagraph(paragraphs, note.title);
+        ForEachExportBlock(paragraphs, [&](ExportBlock kind, size_t first, size_t last) {
+            if (kind == ExportBlock::Code) {
+                WriteCode(paragraphs, first, last);
+            } else if (kind == ExportBlock::List) {
+                WriteList(paragraphs, first, last);
             } else {
-                WriteParagraph(paragraphs[i], depth);
-                ++i;
+                WriteParagraph(paragraphs[first], depth);
             }
-        }
+        });
     }
 
 private:

@@ -197,26 +197,15 @@ void AppendBlock(const ExportParagraph& paragraph, int32_t depth, std::u16string
 
 void AppendNoteBody(const std::vector<ExportParagraph>& paragraphs, int32_t depth,
                     std::u16string& out) {
-    for (size_t i = 0; i < paragraphs.size();) {
-        const uint32_t style = paragraphs[i].style;
-        const bool fixed = style == NoteEditEngine::kFixedWidth;
-        if (fixed || NoteEditEngine::IsListStyle(style)) {
-            size_t last = i + 1;
-            while (last < paragraphs.size() &&
-                   (fixed ? paragraphs[last].style == NoteEditEngine::kFixedWidth
-                          : NoteEditEngine::IsListStyle(paragraphs[last].style)))
-                ++last;
-            if (fixed) {
-                AppendFixedWidth(paragraphs, i, last, out);
-            } else {
-                AppendList(paragraphs, i, last, out);
-            }
-            i = last;
+    ForEachExportBlock(paragraphs, [&](ExportBlock kind, size_t first, size_t last) {
+        if (kind == ExportBlock::Code) {
+            AppendFixedWidth(paragraphs, first, last, out);
+        } else if (kind == ExportBlock::List) {
+            AppendList(paragraphs, first, last, out);
         } else {
-            AppendBlock(paragraphs[i], depth, out);
-            ++i;
+            AppendBlock(paragraphs[first], depth, out);
         }
-    }
+    });
 }
 
 }  // namespace
@@ -246,7 +235,9 @@ void WriteHtmlExport(const std::vector<ExportNote>& notes, std::u16string& out) 
         out.append(u"</h");
         out.push_back(level);
         out.append(u">\n");
-        AppendNoteBody(ReadExportParagraphs(note.document), depth, out);
+        std::vector<ExportParagraph> paragraphs = ReadExportParagraphs(note.document);
+        DropTitleParagraph(paragraphs, note.title);
+        AppendNoteBody(paragraphs, depth, out);
     }
     for (size_t k = open.size(); k > 0; --k)
         out.append(u"</section>\n");

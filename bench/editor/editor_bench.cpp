@@ -10,7 +10,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
-#include <clocale>
 #include <map>
 #include <memory>
 #include <string>
@@ -189,13 +188,3 @@ BENCHMARK(BM_OursSelectAllStrongUndo)->Arg(1)->Arg(5)->Unit(benchmark::kMillisec
 BENCHMARK(BM_QtSelectAllStrongUndo)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,14 +4,11 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QStandardPaths>
 #include <QTest>
-#include <clocale>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
@@ -151,17 +148,3 @@ void BM_KeystrokeWithThousandNotesShown(benchmark::State& state) {
 BENCHMARK(BM_ShowTenThousandItems)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ShiftClickThousandNotes)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_KeystrokeWithThousandNotesShown)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication application(argc, argv);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    // A failing save must not stop the run with a modal box.
-    MessageBox::SetSink([](const QString&) {});
-    MessageBox::SetQuestionSink([](const QString&, const QString&) { return true; });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QTest>
-#include <clocale>
 
 #include "tree/MultiTreeView.h"
 
@@ -64,13 +63,3 @@ BENCHMARK(BM_BandMove)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,16 +5,13 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QStandardPaths>
 #include <QTest>
 #include <chrono>
-#include <clocale>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeSettings.h"
@@ -158,16 +155,3 @@ void BM_FirstBuild(benchmark::State& state) {
 
 BENCHMARK(BM_Keystroke)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication application(argc, argv);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    MessageBox::SetSink([](const QString&) {});
-    MessageBox::SetQuestionSink([](const QString&, const QString&) { return true; });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -181,6 +181,31 @@ TEST_F(NoteExportTest, NotesNestAsTheTreeAndHeadingsStopAtSix) {
               "<section>\n<h1 class=\"title\"></h1>\n<p><br></p>\n</section>\n");
 }
 
+// The tree names a note after its first line: a heading followed by the same line says it twice.
+TEST_F(NoteExportTest, AFirstLineThatIsTheTitleIsWrittenOnceAsTheHeading) {
+    struct Case {
+        const char* document;
+        const char16_t* title;
+        const char* markdown;
+    };
+    const Case cases[] = {
+        {"¶[1,0] Shopping\t¶milk", u"Shopping", "# Shopping\n\nmilk\n"},
+        {"¶Shopping", u"Shopping", "# Shopping\n"},
+        {"¶[5,0]Shopping¶milk", u"Shopping", "# Shopping\n\n- [ ] Shopping\n\nmilk\n"},
+        {"¶[9,0]Shopping", u"Shopping", "# Shopping\n\n```\nShopping\n```\n"},
+        {"¶Shopping list", u"Groceries", "# Groceries\n\nShopping list\n"},
+        {"¶Shopping list", u"Shopping...", "# Shopping...\n\nShopping list\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.document);
+        auto document = MakeDocument(c.document);
+        EXPECT_EQ(Markdown({{c.title, 0, document.get()}}), c.markdown);
+    }
+    auto document = MakeDocument("¶[2,0]Plan¶x");
+    EXPECT_EQ(HtmlBody({{u"Plan", 0, document.get()}}),
+              "<section>\n<h1 class=\"title\">Plan</h1>\n<p>x</p>\n</section>\n");
+}
+
 TEST_F(NoteExportTest, HtmlDocumentIsSelfContained) {
     auto document = MakeDocument("¶x");
     struct Case {
@@ -331,12 +356,24 @@ std::string Heading(int32_t level, const std::string& runs) {
 }
 
 // What the notes must read back as, built from what they say.
+std::u16string Trimmed(std::u16string text) {
+    while (!text.empty() && text.front() == u' ')
+        text.erase(text.begin());
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
+}
+
 std::string ExpectedStructure(const std::vector<TestNote>& notes) {
     std::string out;
     for (const TestNote& note : notes) {
         out += Heading(note.depth + 1,
                        Runs(note.title, std::vector<CharacterStyle>(note.title.size())));
-        const std::vector<TestParagraph>& paragraphs = note.paragraphs;
+        // A first Normal or Header line that only repeats the title is not written twice.
+        std::vector<TestParagraph> paragraphs = note.paragraphs;
+        if (!paragraphs.empty() && paragraphs.front().style <= 3 && !note.title.empty() &&
+            Trimmed(ExportableText(paragraphs.front().text)) == ExportableText(note.title))
+            paragraphs.erase(paragraphs.begin());
         std::vector<int32_t> depths(paragraphs.size(), 0);
         for (size_t p = 0; p < paragraphs.size(); ++p) {
             const TestParagraph& paragraph = paragraphs[p];
@@ -617,6 +654,8 @@ std::vector<TestNote> RandomNotes(std::mt19937& random) {
             text(paragraph, pick(4) == 0 ? 0 : 1 + pick(8), true);
             note.paragraphs.push_back(std::move(paragraph));
         }
+        // Most titles follow the note's first line, as the tree names notes.
+        if (pick(3) == 0) note.title = note.paragraphs.front().text;
         note.document = BuildDocument(note.paragraphs);
         notes.push_back(std::move(note));
     }
