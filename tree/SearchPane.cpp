@@ -45,6 +45,14 @@ QString PathOf(const QTreeWidgetItem* item) {
 // --- Rows ---
 
 void CSearchResultModel::SetRows(std::vector<Row> rows) {
+    // The same rows again (a refresh that found nothing new) keep the list as it is: the row the
+    // user stands on and the scrolling stay.
+    const auto same = [](const Row& a, const Row& b) {
+        return a.result.item == b.result.item && a.result.hit.offset == b.result.hit.offset &&
+               a.title == b.title && a.path == b.path && a.line == b.line &&
+               a.matchStart == b.matchStart && a.matchLength == b.matchLength;
+    };
+    if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end(), same)) return;
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
@@ -213,6 +221,11 @@ CSearchPane::CSearchPane(CIndexView& tree, CNoteScrollView& editor, QWidget* par
     // but not at every slice of it.
     connect(&m_search, &CNoteSearch::indexChanged, this, [this] {
         if (!m_shownPattern.isEmpty() && !m_refreshTimer.isActive()) m_refreshTimer.start();
+    });
+    // Typing in the editor changes the notes searched as well.
+    connect(&m_editor, &CNoteScrollView::commandStatesChanged, this, [this] {
+        if (!isHidden() && !m_shownPattern.isEmpty() && !m_refreshTimer.isActive())
+            m_refreshTimer.start();
     });
     connect(&m_search, &CNoteSearch::progressChanged, this, &CSearchPane::ShowProgress);
     connect(m_list, &QAbstractItemView::activated, this,

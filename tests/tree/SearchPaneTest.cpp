@@ -360,6 +360,23 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     ExpectPaneMatchesScan("changed on disk");
 }
 
+// The results shown follow what is typed into a note, and a refresh that finds the same rows
+// leaves the row the user stands on.
+TEST_F(SearchPaneTest, TypingInTheEditorRefreshesTheResultsShown) {
+    std::mt19937 random(7);
+    WriteRandomFolder(folder.Path(), random, 8);
+    Load();
+    EXPECT_TRUE(PaneResults(u"kiwizz", {}).empty());
+    TypeIntoNote(ItemOf(u"1003"), QStringLiteral(" kiwizz"));
+    ASSERT_TRUE(pane->RefreshTimer().isActive());
+    pane->OnRefreshTimer();
+    ASSERT_EQ(pane->Results().Rows().size(), 1u);
+    pane->List().setCurrentIndex(pane->Results().index(0));
+    QTest::keyClick(editor, Qt::Key_Left);
+    pane->OnRefreshTimer();
+    EXPECT_EQ(pane->List().currentIndex().row(), 0);
+}
+
 TEST_F(SearchPaneTest, AnotherNotesFolderReplacesTheIndex) {
     std::mt19937 random(7);
     WriteRandomFolder(folder.Path(), random, 20);
