@@ -242,12 +242,12 @@ TEST(PdfExportTest, EachBookmarkOpensThePageWhereItsNoteStarts) {
         document->InsertPlainText(position, text);
         return document;
     };
-    struct Spec {
+    struct NoteCase {
         const char* title;
         int depth;
         int lines;
     };
-    const std::vector<Spec> specs = {
+    const std::vector<NoteCase> cases = {
         {"Long", 0, 130}, {"Short", 1, 2}, {"Longer", 1, 170}, {"Last", 0, 0}};
     const auto pages = [&folder](const CExportSet& notes, const char* name) {
         QString error;
@@ -261,14 +261,14 @@ TEST(PdfExportTest, EachBookmarkOpensThePageWhereItsNoteStarts) {
     };
     CExportSet all;
     std::string expected;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        all.AddOwned(QString::fromUtf8(specs[i].title).toStdU16String(), specs[i].depth,
-                     makeNote(specs[i].title, specs[i].lines));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        all.AddOwned(QString::fromUtf8(cases[i].title).toStdU16String(), cases[i].depth,
+                     makeNote(cases[i].title, cases[i].lines));
         CExportSet prefix;
         for (size_t j = 0; j < i; ++j)
-            prefix.AddOwned(u"", 0, makeNote(specs[j].title, specs[j].lines));
-        prefix.AddOwned(u"", 0, makeNote(specs[i].title, 0));
-        expected += std::string(size_t(specs[i].depth) * 2, ' ') + specs[i].title + "@" +
+            prefix.AddOwned(u"", 0, makeNote(cases[j].title, cases[j].lines));
+        prefix.AddOwned(u"", 0, makeNote(cases[i].title, 0));
+        expected += std::string(size_t(cases[i].depth) * 2, ' ') + cases[i].title + "@" +
                     std::to_string(pages(prefix, "prefix.pdf")) + "\n";
     }
     EXPECT_GT(pages(all, "all.pdf"), 5);

@@ -15,6 +15,7 @@
 #include "storage/NoteFile.h"
 #include "storage/NoteTextLoader.h"
 #include "storage/Utf8.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
 
@@ -27,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 
 // Passes everything to the real file system; with the gate closed, a read waits until the test
 // opens it, so that work is queued behind it for sure. Counts the stamps taken.
-class CGatedFileSystem final : public CFileSystem {
+class CGatedFileSystem final : public TestSupport::CForwardingFileSystem {
 public:
     void Close() {
         std::lock_guard lock(m_mutex);
@@ -68,31 +69,7 @@ public:
         return m_real.Stamp(path);
     }
 
-    bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
-                      std::optional<std::filesystem::perms> perms) override {
-        return m_real.WriteNewFile(path, bytes, perms);
-    }
-    std::optional<std::filesystem::perms> Permissions(const std::filesystem::path& path) override {
-        return m_real.Permissions(path);
-    }
-    bool ResolveLinks(const std::filesystem::path& path, std::filesystem::path& target) override {
-        return m_real.ResolveLinks(path, target);
-    }
-    bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        return m_real.Replace(from, to);
-    }
-    bool Remove(const std::filesystem::path& path) override { return m_real.Remove(path); }
-    bool Exists(const std::filesystem::path& path) override { return m_real.Exists(path); }
-    void SyncFolder(const std::filesystem::path& folder) override { m_real.SyncFolder(folder); }
-    std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
-        return m_real.ListFolder(folder);
-    }
-    std::string HostName() override { return m_real.HostName(); }
-    int64_t ProcessId() override { return m_real.ProcessId(); }
-    bool IsProcessRunning(int64_t processId) override { return m_real.IsProcessRunning(processId); }
-
 private:
-    CFileSystem& m_real = FileSystem();
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_open = true;

@@ -9,14 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "storage/FileSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 
 namespace TestSupport {
 
 // Passes every call to the real file system except the one step told to fail, so that each
 // failure path of a save runs for real against a temporary folder. Handed to what writes, as
 // any file system is; the fault can change between steps of a test.
-class CFaultyFileSystem final : public NoteStorage::CFileSystem {
+class CFaultyFileSystem final : public CForwardingFileSystem {
 public:
     // KilledMidWrite: half the bytes reach the disk, then the process dies as a crash or a
     // kill would end it (for a forked child).
@@ -34,8 +34,7 @@ public:
     static constexpr Fault kWriteFaults[] = {Fault::CreateFails, Fault::DiskFullMidWrite,
                                              Fault::SyncFails, Fault::ReplaceFails};
 
-    explicit CFaultyFileSystem(Fault fault = Fault::None)
-        : m_fault(fault), m_real(NoteStorage::FileSystem()) {}
+    explicit CFaultyFileSystem(Fault fault = Fault::None) : m_fault(fault) {}
     CFaultyFileSystem(const CFaultyFileSystem&) = delete;
     CFaultyFileSystem& operator=(const CFaultyFileSystem&) = delete;
 
@@ -59,12 +58,6 @@ public:
         const bool written = m_real.WriteNewFile(path, bytes, perms);
         return written && fault != Fault::SyncFails;
     }
-    std::optional<std::filesystem::perms> Permissions(const std::filesystem::path& path) override {
-        return m_real.Permissions(path);
-    }
-    bool ResolveLinks(const std::filesystem::path& path, std::filesystem::path& target) override {
-        return m_real.ResolveLinks(path, target);
-    }
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (FaultFor(to) == Fault::ReplaceFails) return false;
         if (!m_real.Replace(from, to)) return false;
@@ -79,17 +72,6 @@ public:
         if (FaultFor(path) == Fault::ReadFails) return false;
         return m_real.ReadWhole(path, bytes);
     }
-    std::optional<NoteStorage::CFileStamp> Stamp(const std::filesystem::path& path) override {
-        return m_real.Stamp(path);
-    }
-    bool Exists(const std::filesystem::path& path) override { return m_real.Exists(path); }
-    void SyncFolder(const std::filesystem::path& folder) override { m_real.SyncFolder(folder); }
-    std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
-        return m_real.ListFolder(folder);
-    }
-    std::string HostName() override { return m_real.HostName(); }
-    int64_t ProcessId() override { return m_real.ProcessId(); }
-    bool IsProcessRunning(int64_t processId) override { return m_real.IsProcessRunning(processId); }
 
     int replaced = 0;  // files written whole
 
@@ -101,7 +83,6 @@ private:
 
     Fault m_fault;
     std::filesystem::path m_only;
-    NoteStorage::CFileSystem& m_real;
 };
 
 }  // namespace TestSupport
