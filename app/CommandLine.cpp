@@ -12,12 +12,12 @@
 
 #include "app/AboutBox.h"
 #include "app/ExportSet.h"
-#include "editor/ProfileSettings.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/TreeListing.h"
 #include "storage/Utf8.h"
+#include "ui/ProfileSettings.h"
 
 namespace CommandLine {
 

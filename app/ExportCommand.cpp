@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "app/ExportSet.h"
-#include "editor/MessageBox.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
 #include "tree/IndexView.h"
-#include "tree/WaitCursor.h"
+#include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "app/PathDialog.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowState.h"
-#include "editor/MessageBox.h"
 #include "storage/FileSystem.h"
 #include "storage/NotesFolderSettings.h"
 #include "tree/IndexView.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

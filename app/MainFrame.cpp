@@ -19,12 +19,12 @@
 #include "app/WindowState.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
-#include "editor/CommandKeys.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tree/IndexView.h"
 #include "tree/SearchPane.h"
+#include "ui/CommandKeys.h"
+#include "ui/MessageBox.h"
 
 using namespace CommandIds;
 

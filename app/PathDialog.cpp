@@ -11,7 +11,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "editor/MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

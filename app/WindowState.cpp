@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "editor/ProfileSettings.h"
+#include "ui/ProfileSettings.h"
 
 namespace WindowState {
 

@@ -11,7 +11,7 @@
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
 #include "editor/NoteScrollView.h"
-#include "editor/ProfileSettings.h"
+#include "ui/ProfileSettings.h"
 
 namespace {
 

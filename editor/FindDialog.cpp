@@ -9,7 +9,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "editor/MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include "commands/CommandIds.h"
 #include "editor/FindDialog.h"
-#include "editor/ProfileSettings.h"
-#include "editor/StatusText.h"
 #include "model/NoteUndoHistory.h"
+#include "ui/ProfileSettings.h"
+#include "ui/StatusText.h"
 
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;

@@ -13,15 +13,15 @@
 
 #include "commands/CommandIds.h"
 #include "editor/ClipboardCommands.h"
-#include "editor/CommandKeys.h"
 #include "editor/FindDialog.h"
-#include "editor/MessageBox.h"
 #include "editor/NavigationCommands.h"
 #include "editor/NoteScrollView.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
+#include "ui/CommandKeys.h"
+#include "ui/MessageBox.h"
 
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNotePosition;

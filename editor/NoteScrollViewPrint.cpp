@@ -6,9 +6,9 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "layout/Pagination.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

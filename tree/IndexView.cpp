@@ -12,12 +12,12 @@
 
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
-#include "editor/CommandKeys.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "tree/NoteItemText.h"
 #include "tree/NoteTreeItem.h"
-#include "tree/WaitCursor.h"
+#include "ui/CommandKeys.h"
+#include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 using NoteTreeEngine::CTreeItemRecord;
 using NoteTreeEngine::TreeItem;

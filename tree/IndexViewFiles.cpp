@@ -12,7 +12,7 @@
 #include "tree/DragRules.h"
 #include "tree/IndexView.h"
 #include "tree/NoteTreeItem.h"
-#include "tree/WaitCursor.h"
+#include "ui/WaitCursor.h"
 
 using NoteTreeEngine::TreeItem;
 

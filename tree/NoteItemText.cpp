@@ -1,6 +1,6 @@
 #include "tree/NoteItemText.h"
 
-#include "editor/StatusText.h"
+#include "ui/StatusText.h"
 
 namespace NoteItemText {
 

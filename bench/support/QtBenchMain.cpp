@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <clocale>
 
-#include "editor/MessageBox.h"
+#include "ui/MessageBox.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

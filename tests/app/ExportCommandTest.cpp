@@ -16,7 +16,6 @@
 #include "app/ExportSet.h"
 #include "app/MainFrame.h"
 #include "commands/CommandIds.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/app/ExportTestSupport.h"
@@ -25,6 +24,7 @@
 #include "tests/support/QpdfOutline.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

@@ -21,13 +21,13 @@
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
 #include "commands/CommandIds.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

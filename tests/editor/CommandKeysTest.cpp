@@ -17,13 +17,13 @@
 #include "app/MainFrame.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
-#include "editor/CommandKeys.h"
 #include "editor/FindDialog.h"
 #include "editor/NoteScrollView.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
 #include "tests/editor/FrameTestSupport.h"
 #include "tests/support/ModelTestSupport.h"
+#include "ui/CommandKeys.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 
 #include "app/MainFrame.h"
 #include "commands/CommandIds.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
@@ -18,6 +17,7 @@
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

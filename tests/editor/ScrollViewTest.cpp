@@ -15,13 +15,13 @@
 #include <QTest>
 
 #include "commands/CommandIds.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "model/BlockPool.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "app/MainFrame.h"
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
@@ -17,6 +16,7 @@
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/SearchPane.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

@@ -16,9 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
-#include "editor/StatusText.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/Utf8.h"
@@ -29,6 +27,8 @@
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/NoteItemText.h"
+#include "ui/MessageBox.h"
+#include "ui/StatusText.h"
 
 namespace {
 

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "editor/MessageBox.h"
 #include "editor/NoteScrollView.h"
 #include "model/NotePosition.h"
 #include "storage/FileHandler.h"
@@ -30,6 +29,7 @@
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/SearchPane.h"
+#include "ui/MessageBox.h"
 
 namespace {
 

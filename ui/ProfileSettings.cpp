@@ -1,4 +1,4 @@
-#include "editor/ProfileSettings.h"
+#include "ui/ProfileSettings.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "editor/StatusText.h"
+#include "ui/StatusText.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "editor/CommandKeys.h"
+#include "ui/CommandKeys.h"
 
 #include <QHash>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "editor/MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace MessageBox {
 
