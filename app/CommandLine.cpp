@@ -12,16 +12,23 @@
 
 #include "app/AboutBox.h"
 #include "app/ExportSet.h"
+#include "session/NoteSession.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/TreeListing.h"
 #include "storage/Utf8.h"
 #include "ui/ProfileSettings.h"
 
 namespace CommandLine {
 
 namespace {
+
+// The command line reports what went wrong itself, on standard error.
+class CSilentMessages final : public NoteTreeEngine::CMessages {
+public:
+    void ShowMessageBox(std::u16string_view, NoteTreeEngine::MessageIcon,
+                        std::u16string_view) override {}
+};
 
 // The toolkit's options that take a value; the toolkit reads them from the same command line,
 // with one dash or two.
@@ -228,26 +235,39 @@ int Export(const Options& options, std::FILE* err) {
         Print(err, "jotwell: cannot read '" + PathText(indexPath) + "'\n");
         return kFailure;
     }
-    NoteTreeEngine::CTreeListing tree;
-    if (!tree.ReadTreeText(false, NoteStorage::Utf8ToUtf16(bytes))) {
+    // A session's tree of the folder, read only: nothing in the folder is written.
+    CSilentMessages silent;
+    NoteTreeEngine::CNoteTree tree;
+    if (!NoteTreeEngine::CNoteSession::ReadTree(folder, tree, silent, files)) {
         Print(err, "jotwell: '" + PathText(indexPath) + "' is no tree of notes\n");
         return kFailure;
     }
-    if (tree.Entries().empty()) {
+    if (tree.Empty()) {
         Print(err, "jotwell: the notes folder '" + PathText(folder) + "' holds no notes\n");
         return kFailure;
     }
     CExportSet notes;
-    for (const NoteTreeEngine::CTreeListing::Entry& entry : tree.Entries()) {
+    std::vector<std::pair<NoteTreeEngine::TreeItem, int32_t>> pending;
+    const auto pushChildren = [&](NoteTreeEngine::TreeItem parent, int32_t depth) {
+        const std::vector<NoteTreeEngine::TreeItem> children = tree.Children(parent);
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            pending.emplace_back(*child, depth);
+    };
+    pushChildren(NoteTreeEngine::kRootItem, 0);
+    while (!pending.empty()) {
+        const auto [item, depth] = pending.back();
+        pending.pop_back();
+        pushChildren(item, depth + 1);
+        const NoteTreeEngine::CTreeItemRecord& record = tree.Record(item);
         auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
-        const fs::path path = NoteTreeEngine::NoteFilePath(folder, entry.record);
+        const fs::path path = NoteTreeEngine::NoteFilePath(folder, record);
         if (path.empty() ||
             NoteStorage::LoadNoteFile(files, path, *document) != NoteStorage::NoteFileRead::Read) {
-            Print(err, "jotwell: warning: the note '" + Utf8(entry.record.username) + "' (" +
+            Print(err, "jotwell: warning: the note '" + Utf8(record.username) + "' (" +
                            (path.empty() ? std::string("no file") : PathText(path)) +
                            ") could not be read; it is exported empty\n");
         }
-        notes.AddOwned(entry.record.username, entry.depth, std::move(document));
+        notes.AddOwned(record.username, depth, std::move(document));
     }
     QString error;
     const QString output = QString::fromStdString(options.output);

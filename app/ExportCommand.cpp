@@ -10,7 +10,6 @@
 #include "app/ExportSet.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "tree/IndexView.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursor.h"
 
@@ -36,34 +35,35 @@ const FormatFilter& FilterOf(ExportWriter::Format format) {
 
 }  // namespace
 
-CExportCommand::CExportCommand(QWidget& parent, CIndexView& tree)
-    : m_parent(parent), m_tree(tree), m_picker(&CExportCommand::PickWithDialog) {}
+CExportCommand::CExportCommand(QWidget& parent, NoteTreeEngine::CNoteSession& session)
+    : m_parent(parent), m_session(session), m_picker(&CExportCommand::PickWithDialog) {}
 
 bool CExportCommand::IsEnabled() const {
-    return m_tree.IsLoaded() && !m_tree.SelectedList().empty();
+    return m_session.IsLoaded() && !m_session.Tree().Selection().empty();
 }
 
 std::vector<std::u16string> CExportCommand::Collect(CExportSet& notes) const {
     std::vector<std::u16string> unreadable;
-    NoteTreeEngine::CDocumentManager* manager = m_tree.Manager();
-    const NoteTreeEngine::CNotesFolderStore* store = m_tree.Store();
+    NoteTreeEngine::CDocumentManager* manager = m_session.Manager();
+    const NoteTreeEngine::CNotesFolderStore* store = m_session.Store();
     if (manager == nullptr || store == nullptr) return unreadable;
+    const NoteTreeEngine::CNoteTree& tree = m_session.Tree();
     // Top-most selected items only: a note selected inside a selected subtree goes out once.
-    for (QTreeWidgetItem* top : m_tree.CollectTopMostSelected()) {
-        std::vector<std::pair<QTreeWidgetItem*, int32_t>> pending{{top, 0}};
+    for (const NoteTreeEngine::TreeItem top : tree.TopMostSelected()) {
+        std::vector<std::pair<NoteTreeEngine::TreeItem, int32_t>> pending{{top, 0}};
         while (!pending.empty()) {
             const auto [item, depth] = pending.back();
             pending.pop_back();
-            for (int i = item->childCount() - 1; i >= 0; --i)
-                pending.emplace_back(item->child(i), depth + 1);
-            std::u16string title = item->text(0).toStdU16String();
-            const NoteTreeEngine::TreeItem handle = CIndexView::Handle(item);
-            if (NoteEditEngine::CNoteDocument* shown = manager->FindDocument(handle)) {
+            const std::vector<NoteTreeEngine::TreeItem> children = tree.Children(item);
+            for (auto child = children.rbegin(); child != children.rend(); ++child)
+                pending.emplace_back(*child, depth + 1);
+            std::u16string title = tree.Title(item);
+            if (NoteEditEngine::CNoteDocument* shown = manager->FindDocument(item)) {
                 notes.AddBorrowed(std::move(title), depth, *shown);
                 continue;
             }
             auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
-            const std::filesystem::path path = store->NoteFilePath(m_tree.RecordOf(item));
+            const std::filesystem::path path = store->NoteFilePath(tree.Record(item));
             if (path.empty() || NoteStorage::LoadNoteFile(store->Files(), path, *document) !=
                                     NoteStorage::NoteFileRead::Read) {
                 unreadable.push_back(title);

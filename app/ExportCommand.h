@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/ExportWriter.h"
+#include "session/NoteSession.h"
 
-class CIndexView;
 class CExportSet;
 class QWidget;
 
@@ -29,7 +29,7 @@ public:
     static constexpr const char* kPdfFilter = "PDF (*.pdf)";
 
     // Both borrowed; they outlive the command.
-    CExportCommand(QWidget& parent, CIndexView& tree);
+    CExportCommand(QWidget& parent, NoteTreeEngine::CNoteSession& session);
 
     void SetFilePicker(FilePicker picker) { m_picker = std::move(picker); }
     // A tree is loaded and a note is selected.
@@ -50,6 +50,6 @@ public:
 
 private:
     QWidget& m_parent;
-    CIndexView& m_tree;
+    NoteTreeEngine::CNoteSession& m_session;
     FilePicker m_picker;
 };

@@ -25,6 +25,9 @@
 #include "tree/SearchPane.h"
 #include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
+#include "ui/QtPrompts.h"
+#include "ui/QtSaveTimer.h"
+#include "ui/WaitCursor.h"
 
 using namespace CommandIds;
 
@@ -91,11 +94,21 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral(" CAPS ")));
         pane->setAlignment(Qt::AlignCenter);
     }
+    m_prompts = std::make_unique<CQtPrompts>(this, picker);
+    m_saveTimer = std::make_unique<CQtSaveTimer>([this] {
+        CWaitCursor wait;
+        m_session->OnSaveTimer();
+    });
+    m_session = std::make_unique<NoteTreeEngine::CNoteSession>(
+        *m_prompts, settings, *this, *m_saveTimer, NoteStorage::FileSystem());
     m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_tree = new CIndexView(settings, picker, *this, m_splitter);
+    m_tree = new CIndexView(*m_session, m_splitter);
     m_tree->setMinimumWidth(50);
     m_editor = new CNoteScrollView(m_splitter);
     m_editor->setMinimumWidth(50);
+    NoteLayoutEngine::CNoteView& editorView = *m_editor;
+    m_shownNotes = std::make_unique<NoteTreeEngine::CViewShownNotes>(editorView);
+    m_session->SetShownNotes(m_shownNotes.get());
     m_splitter->addWidget(m_tree);
     m_splitter->addWidget(m_editor);
     m_splitter->setStretchFactor(0, 3);
@@ -104,11 +117,15 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     setWindowIcon(ProgramIcon());
     resize(900, 640);
     m_tree->SetEditor(*m_editor);
+    connect(m_editor, &CNoteScrollView::caretNoteChanged, m_tree, &CIndexView::NoteBecameCurrent);
     m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
-    m_searchPane = new CSearchPane(*m_tree, *m_editor, this);
+    m_searchPane = new CSearchPane(*m_session, *m_tree, *m_editor, editorView, this);
+    // Typing in the editor changes the notes searched as well.
+    connect(m_editor, &CNoteScrollView::commandStatesChanged, m_searchPane,
+            &CSearchPane::NotesEdited);
     addDockWidget(Qt::LeftDockWidgetArea, m_searchPane);
     WindowState::RestoreDock(*m_searchPane);
-    m_export = std::make_unique<CExportCommand>(*this, *m_tree);
+    m_export = std::make_unique<CExportCommand>(*this, *m_session);
 
     statusBar()->addWidget(m_statusPane, 1);
     statusBar()->addPermanentWidget(m_unsavedPane);
@@ -135,8 +152,11 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     // waits; the program then ends as on Exit.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
         SaveState();
-        m_tree->OnSaveTimer();
-        (void)m_tree->SaveTree();
+        {
+            CWaitCursor wait;
+            m_session->OnSaveTimer();
+        }
+        (void)m_session->SaveTree();
         // The session's quit closes every window first; the frame must then let go. Should the
         // session go on after all, a later close box ends the program with everything saved.
         m_sessionEnding = true;
@@ -159,7 +179,11 @@ CMainFrame::~CMainFrame() {
     disconnect(m_editor, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
     qApp->removeEventFilter(this);
-    // The tree saves and unloads its notes while the editor that shows them still exists.
+    // The notes are saved and unloaded while the editor that shows them still exists, and the
+    // panes that view the session go before it.
+    m_session->Close();
+    delete m_searchPane;
+    m_searchPane = nullptr;
     delete m_tree;
     m_tree = nullptr;
 }

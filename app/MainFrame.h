@@ -11,12 +11,16 @@
 
 #include "app/TrayIcon.h"
 #include "commands/CommandTarget.h"
+#include "session/NoteSession.h"
+#include "session/ViewShownNotes.h"
 #include "storage/FolderPicker.h"
 #include "storage/ProfileSettings.h"
 #include "storage/StatusLine.h"
 
 class CExportCommand;
 class CHelpWindow;
+class CQtPrompts;
+class CQtSaveTimer;
 class CIndexView;
 class CNoteScrollView;
 class CSearchPane;
@@ -80,6 +84,9 @@ public:
     [[nodiscard]] CExportCommand& Export() noexcept { return *m_export; }
     [[nodiscard]] CNoteScrollView& Editor() noexcept { return *m_editor; }
     [[nodiscard]] CIndexView& Tree() noexcept { return *m_tree; }
+    [[nodiscard]] NoteTreeEngine::CNoteSession& Session() noexcept { return *m_session; }
+    // The save timer, reachable so that tests see it run and fire it themselves.
+    [[nodiscard]] CQtSaveTimer& SaveTimer() noexcept { return *m_saveTimer; }
     [[nodiscard]] CSearchPane& SearchPane() noexcept { return *m_searchPane; }
     [[nodiscard]] QAction* Action(int id) const;
     // The button of a toolbar for a command, or null.
@@ -116,6 +123,11 @@ private:
     void ShowHelp(int id);
     void FocusOtherPane();
 
+    // The notes session and what it talks to; the session goes first.
+    std::unique_ptr<CQtPrompts> m_prompts;
+    std::unique_ptr<CQtSaveTimer> m_saveTimer;
+    std::unique_ptr<NoteTreeEngine::CViewShownNotes> m_shownNotes;
+    std::unique_ptr<NoteTreeEngine::CNoteSession> m_session;
     QSplitter* m_splitter = nullptr;
     CIndexView* m_tree = nullptr;
     CNoteScrollView* m_editor = nullptr;

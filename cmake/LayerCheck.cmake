@@ -3,15 +3,21 @@
 # Run as: cmake -DSOURCE_DIR=<top of a source tree> -P LayerCheck.cmake
 cmake_minimum_required(VERSION 3.25)
 
-set(qt_free model layout storage commands)
-set(allowed_model)
-set(allowed_commands)
-set(allowed_layout model)
-set(allowed_storage model layout)
-set(allowed_editor model layout storage commands)
-set(allowed_tree model layout storage commands editor)
-set(allowed_app model layout storage commands editor tree)
-set(layers model commands layout storage editor tree app)
+# Lowest first: base < model < layout < storage < session < commands, ui < editor | tree < app.
+# The editor and the tree never include each other, and storage never includes layout (a
+# selection reaches the clipboard writers as document ranges, not as a view).
+set(qt_free base model layout storage session commands)
+set(allowed_base)
+set(allowed_model base)
+set(allowed_layout base model)
+set(allowed_storage base model)
+set(allowed_session base model layout storage)
+set(allowed_commands base)
+set(allowed_ui base model layout storage session commands)
+set(allowed_editor base model layout storage session commands ui)
+set(allowed_tree base model layout storage session commands ui)
+set(allowed_app base model layout storage session commands ui editor tree)
+set(layers base model layout storage session commands ui editor tree app)
 
 # Which folder each header lives in, so that a bare include names its layer.
 foreach(layer ${layers})

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "editor/TypingCommands.h"
+#include "editor/ViewClipboard.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
-#include "storage/ViewClipboard.h"
 
 namespace NoteEditor {
 
@@ -16,11 +16,11 @@ using NoteLayoutEngine::CNoteView;
 std::optional<ClipboardContent> CopySelection(CNoteView& view, bool textOnly) {
     if (!view.HasSelection()) return std::nullopt;
     ClipboardContent content;
-    NoteStorage::GetSelectionText(view, NoteStorage::kRenderingUnicode, content.plainText);
+    NoteEditor::GetSelectionText(view, NoteStorage::kRenderingUnicode, content.plainText);
     if (!textOnly) {
-        NoteStorage::GetSelectionText(view, NoteStorage::kRenderingHtml, content.html);
+        NoteEditor::GetSelectionText(view, NoteStorage::kRenderingHtml, content.html);
         std::u16string xml;
-        NoteStorage::GetSelectionText(view, NoteStorage::kRenderingXml, xml);
+        NoteEditor::GetSelectionText(view, NoteStorage::kRenderingXml, xml);
         content.privateBytes = NoteStorage::PrivateClipBytes(xml);
     }
     return content;
@@ -100,13 +100,13 @@ bool Paste(CNoteView& view, const ClipboardOffer& offer) {
             inserting = true;
             if (offer.privateBytes) {
                 inserted =
-                    NoteStorage::InsertText(view, NoteStorage::PrivateClipText(*offer.privateBytes),
-                                            NoteStorage::kRenderingXml);
+                    NoteEditor::InsertText(view, NoteStorage::PrivateClipText(*offer.privateBytes),
+                                           NoteStorage::kRenderingXml);
             } else if (offer.plainText) {
                 // The text ends at its first 0, as a terminated clipboard block would.
                 std::u16string_view text = *offer.plainText;
                 text = text.substr(0, text.find(u'\0'));
-                inserted = NoteStorage::InsertText(view, text, NoteStorage::kRenderingUnicode);
+                inserted = NoteEditor::InsertText(view, text, NoteStorage::kRenderingUnicode);
             }
         } catch (const std::bad_alloc&) {
             // Too large for memory: the note goes back to what it was before the paste.

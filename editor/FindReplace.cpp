@@ -1,7 +1,7 @@
 #include "editor/FindReplace.h"
 
+#include "editor/ViewClipboard.h"
 #include "storage/ClipboardFormats.h"
-#include "storage/ViewClipboard.h"
 
 using NoteEditEngine::CNotePosition;
 
@@ -71,13 +71,13 @@ std::u16string CFindReplace::InitialSearchText() {
     if (!m_view.HasNotes()) return text;
     if (!m_view.HasSelection()) {
         m_view.SelectWord();
-        NoteStorage::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
+        NoteEditor::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
         m_view.SetCaret(m_view.SelectionStart(), false, true);
     } else {
         const CNotePosition start = m_view.SelectionStart();
         const CNotePosition end = m_view.SelectionEnd();
         if (start.Document() == end.Document() && start.ParagraphOf() == end.ParagraphOf())
-            NoteStorage::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
+            NoteEditor::GetSelectionText(m_view, NoteStorage::kRenderingUnicode, text);
     }
     // The plain-text rendering adds a line end at a note's end and tabs for a fixed-width
     // paragraph's indent; a note's text never holds them, so a search for them would fail.

@@ -12,13 +12,15 @@
 #include "storage/FileHandler.h"
 #include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakeTreePane.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/NoteTreeSupport.h"
 
 namespace {
 
 std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteStore& store,
                         bool withNotes) {
-    NoteTreeEngine::CFileHandler writer(pane, store, pane.Children(NoteTreeEngine::kRootItem));
+    NoteTreeEngine::CFileHandler writer(pane, store, prompts,
+                                        pane.Children(NoteTreeEngine::kRootItem));
     std::u16string text;
     writer.WriteTreeText(withNotes, text);
     return text;
@@ -30,10 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string text =
         NoteStorage::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
 
-    TestSupport::CFakeTreePane pane;
+    TestSupport::CFakePrompts prompts;
+
+    NoteTreeEngine::CNoteTree pane;
     TestSupport::CFakeNoteStore store;
     {
-        NoteTreeEngine::CFileHandler reader(pane, store);
+        NoteTreeEngine::CFileHandler reader(pane, store, prompts);
         reader.ReadTreeText(true, text);
     }
     const std::u16string folderFile = WriteAll(pane, store, true);
@@ -43,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     }
 
-    TestSupport::CFakeTreePane again;
+    NoteTreeEngine::CNoteTree again;
     TestSupport::CFakeNoteStore againStore;
     {
-        NoteTreeEngine::CFileHandler reader(again, againStore);
+        NoteTreeEngine::CFileHandler reader(again, againStore, prompts);
         if (!reader.ReadTreeText(false, index)) __builtin_trap();
     }
-    if (again.ItemCount() != pane.ItemCount() || WriteAll(again, againStore, false) != index) {
+    if (again.Size() != pane.Size() || WriteAll(again, againStore, false) != index) {
         __builtin_trap();
     }
     return 0;

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "layout/NoteView.h"
 #include "model/NotePosition.h"
 
 namespace NoteStorage {
@@ -69,7 +68,11 @@ void WriteHtml(std::u16string& out, const NoteEditEngine::CNotePosition& start,
 // --- Selection over several notes ---
 
 // The part of a selection that lies in one note, as the note view reports it.
-using SelectionPart = NoteLayoutEngine::SelectionPart;
+// A range of one note's document, from `start` to `end` (either order).
+struct SelectionPart {
+    NoteEditEngine::CNotePosition start;
+    NoteEditEngine::CNotePosition end;
+};
 
 // Appends the rendering named `renderingName` of a selection given as its per-note parts, first
 // note first (every part but the first starts at its note's first position, every part but the

@@ -17,10 +17,12 @@ constexpr int kMaxIdRedraws = 1000;
 
 }  // namespace
 
-CFileHandler::CFileHandler(CTreePane& pane, CNoteStore& store) : m_pane(pane), m_store(store) {}
+CFileHandler::CFileHandler(CTreePane& pane, CNoteStore& store, CMessages& messages)
+    : m_pane(pane), m_store(store), m_messages(messages) {}
 
-CFileHandler::CFileHandler(CTreePane& pane, CNoteStore& store, std::vector<TreeItem> itemsToWrite)
-    : m_pane(pane), m_store(store), m_itemsToWrite(std::move(itemsToWrite)) {}
+CFileHandler::CFileHandler(CTreePane& pane, CNoteStore& store, CMessages& messages,
+                           std::vector<TreeItem> itemsToWrite)
+    : m_pane(pane), m_store(store), m_messages(messages), m_itemsToWrite(std::move(itemsToWrite)) {}
 
 void CFileHandler::SetInsertionPoint(TreeItem parent, TreeItem after) noexcept {
     m_parent = parent;
@@ -82,9 +84,9 @@ void CFileHandler::EndItem() {
 void CFileHandler::StoreNote(TreeItem item, NoteEditEngine::CNoteDocument& document) {
     CTreeItemRecord& record = m_pane.Record(item);
     if (!m_store.CreateEmptyNoteFile(record)) {
-        m_pane.ShowMessageBox(kNoteNotCreatedMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotCreatedMessage, MessageIcon::None, kMessageCaption);
     } else if (!m_store.SaveNoteDocument(record, document)) {
-        m_pane.ShowMessageBox(kNoteNotSavedMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotSavedMessage, MessageIcon::None, kMessageCaption);
     }
     m_idsRead.insert(record.id);
 }
@@ -135,16 +137,16 @@ void CFileHandler::WriteNote(CTreeItemRecord& record, std::u16string& out) {
     }
     std::unique_ptr<NoteEditEngine::CNoteDocument> document = m_store.LoadNoteDocument(record);
     if (!document) {
-        m_pane.ShowMessageBox(kNoteNotReadMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotReadMessage, MessageIcon::None, kMessageCaption);
         document = std::make_unique<NoteEditEngine::CNoteDocument>();
     }
     NoteStorage::WriteNoteXml(*document, out);
 }
 
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   const std::filesystem::path& indexPath) {
+                   CMessages& messages, const std::filesystem::path& indexPath) {
     std::u16string text;
-    CFileHandler handler(pane, store);
+    CFileHandler handler(pane, store, messages);
     handler.SetInsertionPoint(kRootItem, kFirstItem);
     // A file that holds no tree (empty, or garbled) counts as unreadable: read as an empty tree,
     // it would be written back empty and every note would drop out of the tree for good, while
@@ -152,30 +154,31 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
     if (NoteStorage::ReadUtf8File(fs, indexPath, text) && handler.ReadTreeText(false, text)) {
         return true;
     }
-    pane.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::None, kMessageCaption);
+    messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::None, kMessageCaption);
     return false;
 }
 
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   const std::filesystem::path& indexPath) {
-    CFileHandler handler(pane, store, pane.Children(kRootItem));
+                   CMessages& messages, const std::filesystem::path& indexPath) {
+    CFileHandler handler(pane, store, messages, pane.Children(kRootItem));
     if (handler.WriteTreeFile(fs, false, indexPath)) return true;
-    pane.ShowMessageBox(kTreeFileNotWrittenMessage, MessageIcon::Warning, kMessageCaption);
+    messages.ShowMessageBox(kTreeFileNotWrittenMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }
 
 bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                    const std::filesystem::path& path, TreeItem parent, TreeItem after) {
+                    CMessages& messages, const std::filesystem::path& path, TreeItem parent,
+                    TreeItem after) {
     if (!IsFolderFileName(path)) {
-        pane.ShowMessageBox(PathText(path) + std::u16string(kNotAFolderFileMessage),
-                            MessageIcon::Warning, kMessageCaption);
+        messages.ShowMessageBox(PathText(path) + std::u16string(kNotAFolderFileMessage),
+                                MessageIcon::Warning, kMessageCaption);
         return false;
     }
     std::u16string text;
-    CFileHandler handler(pane, store);
+    CFileHandler handler(pane, store, messages);
     handler.SetInsertionPoint(parent, after);
     if (NoteStorage::ReadUtf8File(fs, path, text) && handler.ReadTreeText(true, text)) return true;
-    pane.ShowMessageBox(kFolderFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    messages.ShowMessageBox(kFolderFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }
 

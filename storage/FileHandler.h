@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/NoteDocument.h"
+#include "storage/Messages.h"
 #include "storage/NoteStore.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreePane.h"
@@ -31,10 +32,12 @@ inline constexpr std::u16string_view kNoteNotReadMessage =
 // notes as new note files); writing writes the listed items with their subtrees.
 class CFileHandler final : public CTreeTranslator {
 public:
-    // For reading; the file's top-level items go first under the root until told otherwise.
-    CFileHandler(CTreePane& pane, CNoteStore& store);
+    // For reading; the file's top-level items go first under the root until told otherwise. All
+    // borrowed; `messages` tells of notes that could not be stored or read.
+    CFileHandler(CTreePane& pane, CNoteStore& store, CMessages& messages);
     // For writing the given top-level items, in order, each with its whole subtree.
-    CFileHandler(CTreePane& pane, CNoteStore& store, std::vector<TreeItem> itemsToWrite);
+    CFileHandler(CTreePane& pane, CNoteStore& store, CMessages& messages,
+                 std::vector<TreeItem> itemsToWrite);
 
     // Where the file's top-level items go: under `parent` (an item or kRootItem), the first of
     // them directly after `after` (a child of it, kFirstItem or kLastItem), the rest after it.
@@ -59,6 +62,7 @@ private:
 
     CTreePane& m_pane;
     CNoteStore& m_store;
+    CMessages& m_messages;
     std::vector<TreeItem> m_itemsToWrite;
     TreeItem m_parent = kRootItem;
     TreeItem m_insertAfter = kFirstItem;
@@ -73,14 +77,15 @@ private:
 // kTreeFileNotReadMessage, when it cannot be read or is not a tree file at all: the caller then
 // starts a new tree.
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   const std::filesystem::path& indexPath);
+                   CMessages& messages, const std::filesystem::path& indexPath);
 // Writes all top-level items and their subtrees to the index file. False, after the warning
 // kTreeFileNotWrittenMessage, when it cannot be written; the old file is then intact.
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   const std::filesystem::path& indexPath);
+                   CMessages& messages, const std::filesystem::path& indexPath);
 // Imports a folder file under `parent` after `after`. False, after a warning, when the path does
 // not end in ".jwf" (in any case), or the file cannot be read or holds no tree.
 bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                    const std::filesystem::path& path, TreeItem parent, TreeItem after);
+                    CMessages& messages, const std::filesystem::path& path, TreeItem parent,
+                    TreeItem after);
 
 }  // namespace NoteTreeEngine

@@ -50,6 +50,8 @@ public:
     virtual std::optional<CFileStamp> Stamp(const std::filesystem::path& path) = 0;
     // True when anything of that name exists, and when that cannot be told.
     virtual bool Exists(const std::filesystem::path& path) = 0;
+    // Creates the folder and any missing parents; true when it exists as a folder afterwards.
+    virtual bool CreateFolders(const std::filesystem::path& folder) = 0;
     // Makes a rename inside the folder durable. Best effort.
     virtual void SyncFolder(const std::filesystem::path& folder) = 0;
     // The names of the entries of a folder; empty when it cannot be listed.

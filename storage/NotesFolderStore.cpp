@@ -20,9 +20,9 @@ constexpr int kMaxCreateAttempts = 100;
 
 }  // namespace
 
-CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CTreePane& pane,
+CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CMessages& messages,
                                      NoteStorage::CFileSystem& fs)
-    : m_folder(std::move(folder)), m_pane(pane), m_fs(fs) {}
+    : m_folder(std::move(folder)), m_messages(messages), m_fs(fs) {}
 
 std::filesystem::path CNotesFolderStore::NoteFilePath(const CTreeItemRecord& record) const {
     return NoteTreeEngine::NoteFilePath(m_folder, record);
@@ -68,10 +68,10 @@ std::unique_ptr<NoteEditEngine::CNoteDocument> CNotesFolderStore::LoadNoteDocume
     NoteStorage::NoteFileRead read =
         NoteStorage::LoadNoteFile(m_fs, NoteFilePath(record), *document, &bytes);
     if (read == NoteStorage::NoteFileRead::Missing) {
-        m_pane.ShowMessageBox(u"The contents of the note was not found (file " +
-                                  PathText(NoteFilePath(record)) +
-                                  u" is not available).\nA new empty file will be created",
-                              MessageIcon::Warning, kNoteNotFoundCaption);
+        m_messages.ShowMessageBox(u"The contents of the note was not found (file " +
+                                      PathText(NoteFilePath(record)) +
+                                      u" is not available).\nA new empty file will be created",
+                                  MessageIcon::Warning, kNoteNotFoundCaption);
         // The empty content must not rename the note.
         record.isfixed = true;
         if (!CreateEmptyNoteFile(record)) return nullptr;

@@ -9,6 +9,7 @@
 
 #include "model/NoteDocument.h"
 #include "storage/FileSystem.h"
+#include "storage/Messages.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreePane.h"
 
@@ -31,9 +32,10 @@ enum class NoteSave {
 // never over a version someone else wrote since.
 class CNotesFolderStore {
 public:
-    // `pane` shows the messages (it owns the message boxes); `fs` does every file operation.
-    // Both borrowed.
-    CNotesFolderStore(std::filesystem::path folder, CTreePane& pane, NoteStorage::CFileSystem& fs);
+    // `messages` tells the user about a missing note file; `fs` does every file operation. Both
+    // borrowed.
+    CNotesFolderStore(std::filesystem::path folder, CMessages& messages,
+                      NoteStorage::CFileSystem& fs);
     CNotesFolderStore(const CNotesFolderStore&) = delete;
     CNotesFolderStore& operator=(const CNotesFolderStore&) = delete;
 
@@ -77,7 +79,7 @@ private:
                   const std::optional<NoteStorage::CFileStamp>& stamp, std::string_view bytes);
 
     std::filesystem::path m_folder;
-    CTreePane& m_pane;
+    CMessages& m_messages;
     NoteStorage::CFileSystem& m_fs;
     // By identifier: each note file as last read or written here.
     std::map<std::u16string, CSeen> m_seen;

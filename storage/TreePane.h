@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "model/NoteDocument.h"
@@ -18,12 +17,7 @@ inline constexpr TreeItem kRootItem = static_cast<TreeItem>(~std::uintptr_t{0});
 inline constexpr TreeItem kFirstItem = static_cast<TreeItem>(~std::uintptr_t{0} - 1);
 inline constexpr TreeItem kLastItem = static_cast<TreeItem>(~std::uintptr_t{0} - 2);
 
-enum class MessageIcon { None, Warning };
-
-// The caption of the program's own message boxes.
-inline constexpr std::u16string_view kMessageCaption = u"Jotwell";
-
-// What the tree file handler and the notes folder need of the tree pane. The pane owns its items
+// What the tree file handler and the notes folder need of the note tree. The tree owns its items
 // and one record per item; the item handles it gives stay valid until it deletes the items.
 class CTreePane {
 public:
@@ -52,12 +46,6 @@ public:
     [[nodiscard]] virtual bool IsSelected(TreeItem item) const = 0;
     // Moves the keyboard caret to the item without changing the selection.
     virtual void SetCaret(TreeItem item) = 0;
-
-    // A modal message box with an OK button, owned by the pane.
-    virtual void ShowMessageBox(std::u16string_view text, MessageIcon icon,
-                                std::u16string_view caption) = 0;
-    // A modal question with Yes and No buttons, owned by the pane; true for Yes.
-    virtual bool AskYesNo(std::u16string_view text, std::u16string_view caption) = 0;
 };
 
 }  // namespace NoteTreeEngine

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "model/NoteDocument.h"
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
 #include "storage/NoteFile.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreeTranslator.h"

@@ -213,16 +213,9 @@ bool CDragAndDropTreeView::DropForeignData(const QMimeData& /*data*/,
     return false;
 }
 
-void CDragAndDropTreeView::BeforeAndAfterMove(bool /*before*/) {}
-
 QVariant CDragAndDropTreeView::RenderData(const QString& mimeType) {
     if (mimeType == kInternalMimeType) return ProcessIdentity();
     return {};
-}
-
-QTreeWidgetItem* CDragAndDropTreeView::CopyItem(const QTreeWidgetItem& source) const {
-    // The copy constructor takes the columns' data and the flags but no children.
-    return new QTreeWidgetItem(source);
 }
 
 QVariant CDragAndDropTreeView::RenderForDrag(const QString& mimeType) {
@@ -444,56 +437,46 @@ void CDragAndDropTreeView::MoveSelection(const CInsertionPoint& to) {
 }
 
 void CDragAndDropTreeView::MoveItems(const std::vector<QTreeWidgetItem*>& items,
-                                     CInsertionPoint to) {
+                                     const CInsertionPoint& to) {
     if (items.empty()) return;
-    // A pending rename would name an item that is about to go.
+    // A pending rename would name an item that moves away under the cursor.
     RenameTimer().stop();
-    BeforeAndAfterMove(true);
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
+    QTreeWidgetItem* parent = to.parent != nullptr ? to.parent : invisibleRootItem();
+    CInsertionPoint at = to;
     for (QTreeWidgetItem* item : items) {
-        QTreeWidgetItem* copy = CopySubtree(*item, to);
-        to = {CInsertionPoint::Place::After, to.parent, copy};
-        delete item;
+        int index = 0;
+        if (at.place == CInsertionPoint::Place::Last) index = parent->childCount();
+        if (at.place == CInsertionPoint::Place::After) index = parent->indexOfChild(at.after) + 1;
+        // The index counts without the item: one before it shifts when the item leaves.
+        const QTreeWidgetItem* from =
+            item->parent() != nullptr ? item->parent() : invisibleRootItem();
+        if (from == parent && from->indexOfChild(item) < index) --index;
+        PlaceItem(*item, to.parent, index);
+        at = {CInsertionPoint::Place::After, to.parent, item};
     }
     setUpdatesEnabled(updates);
-    BeforeAndAfterMove(false);
 }
 
-QTreeWidgetItem* CDragAndDropTreeView::CopySubtree(QTreeWidgetItem& source,
-                                                   const CInsertionPoint& at) {
-    QTreeWidgetItem* copy = CopyItem(source);
-    QTreeWidgetItem* parent = at.parent != nullptr ? at.parent : invisibleRootItem();
-    int index = 0;
-    switch (at.place) {
-        case CInsertionPoint::Place::None:
-        case CInsertionPoint::Place::First:
-            break;
-        case CInsertionPoint::Place::Last:
-            index = parent->childCount();
-            break;
-        case CInsertionPoint::Place::After:
-            index = parent->indexOfChild(at.after) + 1;
-            break;
+void CDragAndDropTreeView::PlaceItem(QTreeWidgetItem& item, QTreeWidgetItem* parent, int index) {
+    QTreeWidgetItem* caret = Caret();
+    // The view forgets the expansion of the rows it takes out.
+    std::vector<QTreeWidgetItem*> expanded;
+    std::vector<QTreeWidgetItem*> pending{&item};
+    while (!pending.empty()) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        if (next->isExpanded()) expanded.push_back(next);
+        for (int i = 0; i < next->childCount(); ++i)
+            pending.push_back(next->child(i));
     }
-    parent->insertChild(index, copy);
-
-    // The copy takes the source's place in the selection, the caret and the anchor.
-    if (IsSelected(&source)) {
-        Deselect(&source, SelectCause::Program);
-        Select(copy, SelectCause::Program);
-    }
-    if (Caret() == &source) SetCaret(copy);
-    if (Anchor() == &source) SetAnchor(copy);
-
-    CInsertionPoint childAt{CInsertionPoint::Place::First, copy, nullptr};
-    for (int i = 0; i < source.childCount(); ++i) {
-        QTreeWidgetItem* childCopy = CopySubtree(*source.child(i), childAt);
-        childAt = {CInsertionPoint::Place::After, copy, childCopy};
-    }
-    // The expanded state last, once the children are in.
-    if (source.isExpanded()) copy->setExpanded(true);
-    return copy;
+    QTreeWidgetItem* from = item.parent() != nullptr ? item.parent() : invisibleRootItem();
+    from->takeChild(from->indexOfChild(&item));
+    (parent != nullptr ? parent : invisibleRootItem())->insertChild(index, &item);
+    for (QTreeWidgetItem* open : expanded)
+        open->setExpanded(true);
+    if (caret != nullptr && Caret() != caret) setCurrentItem(caret);
 }
 
 // --- Keyboard moves: the arrows with Tab held down.

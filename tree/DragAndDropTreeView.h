@@ -60,8 +60,7 @@ public:
 
     // The selected items that have no selected ancestor, in visible order.
     [[nodiscard]] std::vector<QTreeWidgetItem*> CollectTopMostSelected() const;
-    // Moves the top-most selected subtrees to the insertion point, keeping every item's data,
-    // expanded and selected state, the caret and the anchor; calls BeforeAndAfterMove around it.
+    // Moves the top-most selected subtrees to the insertion point through MoveItems.
     void MoveSelection(const CInsertionPoint& to);
 
     // --- Timers, reachable so that tests fire them without waiting.
@@ -83,14 +82,18 @@ protected:
     // Imports dropped data that is not a move inside this tree; false on failure. The base
     // refuses.
     virtual bool DropForeignData(const QMimeData& data, const CInsertionPoint& point);
-    // Called with true before and false after every move of items. The base does nothing.
-    virtual void BeforeAndAfterMove(bool before);
+    // Every move of items, by a drop or by the keyboard: the items with their subtrees go, in
+    // order, to the insertion point (`to.after` may be one of them). The base moves the widget's
+    // items themselves, keeping them with their data, expanded and selected state, the caret and
+    // the anchor; a view of a model moves them in the model instead.
+    virtual void MoveItems(const std::vector<QTreeWidgetItem*>& items, const CInsertionPoint& to);
+    // Puts the item, with its subtree, at `index` among the children of `parent` (null for the
+    // root level; the index counts without the item), keeping the expansion below it and the
+    // caret.
+    void PlaceItem(QTreeWidgetItem& item, QTreeWidgetItem* parent, int index);
     // The drag's data for a MIME type: the internal identity here; the index view adds the tree
     // file (text/uri-list). A null QVariant when the format cannot be given.
     [[nodiscard]] virtual QVariant RenderData(const QString& mimeType);
-    // A new, unparented item with the data of `source` but none of its children; a move inserts
-    // it in place of the source. The index view copies its own per-item data too.
-    [[nodiscard]] virtual QTreeWidgetItem* CopyItem(const QTreeWidgetItem& source) const;
     // True once the current drag's tree file was written (it is written once per drag).
     [[nodiscard]] bool IsFileRendered() const noexcept { return m_fileRendered; }
     void SetFileRendered() noexcept { m_fileRendered = true; }
@@ -123,8 +126,6 @@ private:
     void StopDragFeedback();
     // Scrolls one step while `position` is within the edge margin of `extent`; false elsewhere.
     bool ScrollNearEdge(int position, int extent, bool vertical);
-    void MoveItems(const std::vector<QTreeWidgetItem*>& items, CInsertionPoint to);
-    QTreeWidgetItem* CopySubtree(QTreeWidgetItem& source, const CInsertionPoint& at);
     void MoveCaretItem(int key);
 
     CInsertionPoint m_dropPoint;

@@ -4,14 +4,9 @@
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QUrl>
-#include <algorithm>
 
-#include "editor/NoteScrollView.h"
-#include "storage/FileHandler.h"
-#include "storage/NotesFolderSettings.h"
 #include "tree/DragRules.h"
 #include "tree/IndexView.h"
-#include "tree/NoteTreeItem.h"
 #include "ui/WaitCursor.h"
 
 using NoteTreeEngine::TreeItem;
@@ -25,68 +20,25 @@ std::filesystem::path ToPath(const QString& path) {
 }  // namespace
 
 bool CIndexView::LoadTree() {
-    if (m_editor == nullptr) return false;
-    const std::u16string folder = NoteTreeEngine::GetNotesFolder(m_settings);
-    if (folder.empty()) return false;
-    if (m_policy && !UnloadTree()) return false;
-    m_store = std::make_unique<NoteTreeEngine::CNotesFolderStore>(std::filesystem::path(folder),
-                                                                  *this, m_files);
-    m_manager = std::make_unique<NoteTreeEngine::CDocumentManager>(*this, *m_editor, *m_store,
-                                                                   m_settings, m_status);
-    m_policy =
-        std::make_unique<NoteTreeEngine::CSavePolicy>(*this, *m_manager, *m_store, m_timerAdapter);
     CWaitCursor wait;
     setUpdatesEnabled(false);
-    const bool read = m_policy->LoadTree();
-    if (m_active != nullptr) m_manager->ShowItem(Handle(m_active));
+    const bool read = m_session.LoadTree();
     if (Caret() == nullptr && FirstRootItem() != nullptr) SetCaret(FirstRootItem());
     if (FirstRootItem() != nullptr) scrollToItem(FirstRootItem());
     setUpdatesEnabled(true);
-    emit treeLoaded();
     return read;
 }
 
-bool CIndexView::SaveTree() {
-    return !m_policy || m_policy->SaveTree();
-}
-
 bool CIndexView::UnloadTree() {
-    if (!m_policy) return true;
     CWaitCursor wait;
-    if (!m_policy->Close()) {
-        // The notes left the editor; the one kept unsaved stays with the manager, which tries it
-        // again at every save. The others come back, in tree order.
-        std::vector<QTreeWidgetItem*> selected = SelectedList();
-        std::sort(selected.begin(), selected.end(),
-                  [this](QTreeWidgetItem* a, QTreeWidgetItem* b) { return Order(a, b) > 0; });
-        for (QTreeWidgetItem* item : selected)
-            ShowNoteOf(item);
-        return false;
-    }
-    DeselectAll(SelectCause::Program);
-    m_active = nullptr;
-    m_saveTimer.stop();
-    clear();
-    m_policy.reset();
-    m_manager.reset();
-    m_store.reset();
-    emit treeUnloaded();
-    return true;
+    return m_session.UnloadTree();
 }
 
 bool CIndexView::OpenTreeFile(const QString& path, CInsertionPoint point) {
-    if (!m_manager) return false;
-    TreeItem after = NoteTreeEngine::kLastItem;
-    if (point.place == CInsertionPoint::Place::First) after = NoteTreeEngine::kFirstItem;
-    if (point.place == CInsertionPoint::Place::After) after = Handle(point.after);
+    if (!IsLoaded()) return false;
+    const auto [parent, after] = Place(point);
     CWaitCursor wait;
-    if (!NoteTreeEngine::OpenFolderFile(m_files, *this, *m_manager, ToPath(path),
-                                        Handle(point.parent), after)) {
-        return false;
-    }
-    SaveTree();
-    if (m_active != nullptr) m_manager->ShowItem(Handle(m_active));
-    return true;
+    return m_session.OpenTreeFile(ToPath(path), parent, after);
 }
 
 bool CIndexView::DropForeignData(const QMimeData& data, const CInsertionPoint& point) {
@@ -107,7 +59,7 @@ QString CIndexView::DragFilePath(const std::vector<QTreeWidgetItem*>& items) con
 }
 
 QVariant CIndexView::RenderData(const QString& mimeType) {
-    if (mimeType != QStringLiteral("text/uri-list") || !m_manager)
+    if (mimeType != QStringLiteral("text/uri-list") || !IsLoaded())
         return CDragAndDropTreeView::RenderData(mimeType);
     CWaitCursor wait;
     const std::vector<QTreeWidgetItem*> items = CollectTopMostSelected();
@@ -117,24 +69,20 @@ QVariant CIndexView::RenderData(const QString& mimeType) {
         handles.reserve(items.size());
         for (QTreeWidgetItem* item : items)
             handles.push_back(Handle(item));
-        NoteTreeEngine::CFileHandler handler(*this, *m_manager, std::move(handles));
-        if (!handler.WriteTreeFile(m_files, true, ToPath(path))) return {};
+        if (!m_session.WriteTreeFile(handles, ToPath(path))) return {};
         SetFileRendered();
     }
     return QVariant(QList<QVariant>{QUrl::fromLocalFile(path)});
 }
 
 void CIndexView::ChangeNotesFolder() {
-    const std::u16string folder = NoteTreeEngine::ChooseOtherNotesFolder(m_settings, m_picker);
+    const std::u16string folder = m_session.ChooseOtherNotesFolder();
     if (folder.empty()) return;
     CWaitCursor wait;
-    if (!UnloadTree()) return;
-    NoteTreeEngine::SetNotesFolder(m_settings, folder);
-    LoadTree();
-}
-
-void CIndexView::OnSaveTimer() {
-    if (!m_policy) return;
-    CWaitCursor wait;
-    m_policy->OnSaveTimer();
+    setUpdatesEnabled(false);
+    if (m_session.SwitchNotesFolder(folder)) {
+        if (Caret() == nullptr && FirstRootItem() != nullptr) SetCaret(FirstRootItem());
+        if (FirstRootItem() != nullptr) scrollToItem(FirstRootItem());
+    }
+    setUpdatesEnabled(true);
 }

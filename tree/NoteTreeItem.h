@@ -2,31 +2,24 @@
 
 #include <QTreeWidgetItem>
 
-#include "storage/TreeItemRecord.h"
+#include "storage/TreePane.h"
 
-// An item of the note tree: it owns the record of its note (identifier, name, flags, size and
-// times), which lives and dies with the item and moves with it when a move copies the item.
+// An item of the note tree widget: it stands for one item of the session's note tree, which
+// holds the record, the title and the icon.
 class CNoteTreeItem final : public QTreeWidgetItem {
 public:
     static constexpr int kType = QTreeWidgetItem::UserType + 1;
 
-    explicit CNoteTreeItem(NoteTreeEngine::CTreeItemRecord record)
-        : QTreeWidgetItem(kType), m_record(std::move(record)) {}
+    explicit CNoteTreeItem(NoteTreeEngine::TreeItem handle)
+        : QTreeWidgetItem(kType), m_handle(handle) {}
 
-    [[nodiscard]] NoteTreeEngine::CTreeItemRecord& Record() noexcept { return m_record; }
-    [[nodiscard]] const NoteTreeEngine::CTreeItemRecord& Record() const noexcept {
-        return m_record;
-    }
-    // The index of the icon shown (NoteItemText's numbering); -1 before the first.
-    [[nodiscard]] int IconIndex() const noexcept { return m_iconIndex; }
-    void SetIconIndex(int index) noexcept { m_iconIndex = index; }
+    [[nodiscard]] NoteTreeEngine::TreeItem Handle() const noexcept { return m_handle; }
 
-    // Every item of the note tree is one of these.
-    [[nodiscard]] static CNoteTreeItem& Of(QTreeWidgetItem* item) {
-        return *static_cast<CNoteTreeItem*>(item);
+    // Every item of the note tree widget is one of these.
+    [[nodiscard]] static const CNoteTreeItem& Of(const QTreeWidgetItem* item) {
+        return *static_cast<const CNoteTreeItem*>(item);
     }
 
 private:
-    NoteTreeEngine::CTreeItemRecord m_record;
-    int m_iconIndex = -1;
+    NoteTreeEngine::TreeItem m_handle;
 };

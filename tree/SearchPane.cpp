@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "editor/NoteScrollView.h"
 #include "tree/IndexView.h"
 
 namespace {
@@ -32,11 +31,11 @@ QString Grouped(size_t number) {
 }
 
 // The titles of the item's ancestors, the top-most first.
-QString PathOf(const QTreeWidgetItem* item) {
+QString PathOf(const NoteTreeEngine::CNoteTree& tree, NoteTreeEngine::TreeItem item) {
     QStringList titles;
-    for (const QTreeWidgetItem* parent = item->parent(); parent != nullptr;
-         parent = parent->parent())
-        titles.prepend(parent->text(0));
+    for (NoteTreeEngine::TreeItem parent = tree.Parent(item); parent != NoteTreeEngine::kRootItem;
+         parent = tree.Parent(parent))
+        titles.prepend(ToQString(tree.Title(parent)));
     return titles.join(QStringLiteral(" > "));
 }
 
@@ -172,11 +171,14 @@ void CSearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
 
 // --- The pane ---
 
-CSearchPane::CSearchPane(CIndexView& tree, CNoteScrollView& editor, QWidget* parent)
+CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree, QWidget& editor,
+                         NoteLayoutEngine::CNoteView& editorView, QWidget* parent)
     : QDockWidget(QStringLiteral("Find in All Notes"), parent),
+      m_session(session),
       m_tree(tree),
       m_editor(editor),
-      m_search(tree) {
+      m_editorView(editorView),
+      m_search(session.Search()) {
     setObjectName(QStringLiteral("SearchPane"));
     auto* contents = new QWidget(this);
     m_box = new QLineEdit(contents);
@@ -222,11 +224,6 @@ CSearchPane::CSearchPane(CIndexView& tree, CNoteScrollView& editor, QWidget* par
     connect(&m_search, &CNoteSearch::indexChanged, this, [this] {
         if (!m_shownPattern.isEmpty() && !m_refreshTimer.isActive()) m_refreshTimer.start();
     });
-    // Typing in the editor changes the notes searched as well.
-    connect(&m_editor, &CNoteScrollView::commandStatesChanged, this, [this] {
-        if (!isHidden() && !m_shownPattern.isEmpty() && !m_refreshTimer.isActive())
-            m_refreshTimer.start();
-    });
     connect(&m_search, &CNoteSearch::progressChanged, this, &CSearchPane::ShowProgress);
     connect(m_list, &QAbstractItemView::activated, this,
             [this](const QModelIndex& index) { Activate(index.row()); });
@@ -264,6 +261,11 @@ void CSearchPane::ShowAndFocus() {
     m_box->selectAll();
 }
 
+void CSearchPane::NotesEdited() {
+    if (!isHidden() && !m_shownPattern.isEmpty() && !m_refreshTimer.isActive())
+        m_refreshTimer.start();
+}
+
 void CSearchPane::OnTypingTimer() {
     m_typingTimer.stop();
     RunQuery();
@@ -285,10 +287,12 @@ void CSearchPane::RunQuery() {
         return;
     }
     std::vector<CSearchResultModel::Row> rows;
-    for (CNoteSearch::Result& result : m_search.Search(m_shownPattern, m_shownOptions)) {
+    const NoteTreeEngine::CNoteTree& tree = m_session.Tree();
+    for (NoteTreeEngine::CNoteSearchIndex::Result& result :
+         m_search.Index().Search(m_shownPattern.toStdU16String(), m_shownOptions)) {
         CSearchResultModel::Row row;
-        row.title = result.item->text(0);
-        row.path = PathOf(result.item);
+        row.title = ToQString(tree.Title(result.item));
+        row.path = PathOf(tree, result.item);
         row.line = ToQString(result.hit.line);
         row.matchStart = int(result.hit.lineOffset);
         row.matchLength = int(result.hit.length);
@@ -300,8 +304,8 @@ void CSearchPane::RunQuery() {
 }
 
 void CSearchPane::ShowProgress() {
-    if (m_search.IsBuilding()) {
-        m_progress->setText(ProgressText(m_search.Done(), m_search.Queued()));
+    if (m_search.Index().IsBuilding()) {
+        m_progress->setText(ProgressText(m_search.Index().Done(), m_search.Index().Queued()));
         m_progress->show();
     } else {
         m_progress->hide();
@@ -310,16 +314,17 @@ void CSearchPane::ShowProgress() {
 
 void CSearchPane::Activate(int row) {
     if (row < 0 || size_t(row) >= m_model.Rows().size()) return;
-    const CNoteSearch::Result& result = m_model.Rows()[size_t(row)].result;
-    // The row's item may have been re-created by a move since the query: found again by note.
-    QTreeWidgetItem* item = m_search.ItemOf(result.hit.noteId);
-    if (item == nullptr || !m_tree.IsLoaded()) return;
-    for (QTreeWidgetItem* parent = item->parent(); parent != nullptr; parent = parent->parent())
-        parent->setExpanded(true);
-    m_tree.SelectOnly(item, SelectCause::Program);
-    m_tree.scrollToItem(item);
-    NoteEditEngine::CNoteDocument* document =
-        m_tree.Manager()->FindDocument(CIndexView::Handle(item));
+    const NoteTreeEngine::CNoteSearchIndex::Result& result = m_model.Rows()[size_t(row)].result;
+    // The row's item may have gone since the query: found again by note.
+    const NoteTreeEngine::TreeItem item = m_search.Index().ItemOf(result.hit.noteId);
+    if (item == NoteTreeEngine::TreeItem::None || !m_session.IsLoaded()) return;
+    NoteTreeEngine::CNoteTree& tree = m_session.Tree();
+    for (NoteTreeEngine::TreeItem parent = tree.Parent(item); parent != NoteTreeEngine::kRootItem;
+         parent = tree.Parent(parent))
+        tree.SetExpanded(parent, true);
+    m_tree.SelectOnly(m_tree.ItemOf(item), SelectCause::Program);
+    m_tree.scrollToItem(m_tree.ItemOf(item));
+    NoteEditEngine::CNoteDocument* document = m_session.Manager()->FindDocument(item);
     m_editor.setFocus(Qt::OtherFocusReason);
     if (document == nullptr) return;
     // Offset k of the searchable text is element k + 1. The note may have been typed into since
@@ -328,12 +333,12 @@ void CSearchPane::Activate(int row) {
     NoteEditEngine::CNotePosition end;
     const std::u16string pattern = m_shownPattern.toStdU16String();
     const NoteEditEngine::CNotePosition from = document->FromIndex(int64_t(result.hit.offset));
-    if (m_editor.Search(pattern, from, m_shownOptions.matchCase, m_shownOptions.wholeWord, start,
-                        end) &&
+    if (m_editorView.Search(pattern, from, m_shownOptions.matchCase, m_shownOptions.wholeWord,
+                            start, end) &&
         start.Document() == document) {
-        m_editor.SetSelection(start, end, true);
+        m_editorView.SetSelection(start, end, true);
     } else {
-        m_editor.SetCaret(document->Start(), false, true);
+        m_editorView.SetCaret(document->Start(), false, true);
     }
 }
 

@@ -7,10 +7,11 @@
 #include <QTimer>
 #include <vector>
 
+#include "layout/NoteView.h"
+#include "session/NoteSession.h"
 #include "tree/NoteSearch.h"
 
 class CIndexView;
-class CNoteScrollView;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -33,7 +34,7 @@ public:
         QString line;
         int matchStart = 0;
         int matchLength = 0;
-        CNoteSearch::Result result;
+        NoteTreeEngine::CNoteSearchIndex::Result result;
     };
 
     using QAbstractListModel::QAbstractListModel;
@@ -59,10 +60,10 @@ public:
                                  const QModelIndex& index) const override;
 };
 
-// The dockable pane that finds text in every note of the folder: a search box with the find
-// dialog's two options, the matching notes as they are typed, their count, and the progress of
-// the first reading of the folder. Activating a result shows that note alone with the match
-// selected.
+// The dockable pane that finds text in every note of the folder, a view of the session's search
+// index and note tree: a search box with the find dialog's two options, the matching notes as
+// they are typed, their count, and the progress of the first reading of the folder. Activating a
+// result shows that note alone with the match selected.
 class CSearchPane final : public QDockWidget {
     Q_OBJECT
 
@@ -72,8 +73,10 @@ public:
     // How often, at most, a query shown runs again while the index changes.
     static constexpr int kRefreshDelayMilliseconds = 300;
 
-    // Both borrowed; they outlive the pane.
-    CSearchPane(CIndexView& tree, CNoteScrollView& editor, QWidget* parent = nullptr);
+    // All borrowed; they outlive the pane. The editor is the widget that gets the focus and the
+    // note view that shows the notes.
+    CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree, QWidget& editor,
+                NoteLayoutEngine::CNoteView& editorView, QWidget* parent = nullptr);
 
     // "3 notes", "1 note", "No notes".
     [[nodiscard]] static QString CountText(size_t count);
@@ -88,6 +91,8 @@ public:
     void OnRefreshTimer();
     // Shows the result's note alone, selects the match and gives the editor the focus.
     void Activate(int row);
+    // Notes were typed into: a query shown runs again (at most once per refresh delay).
+    void NotesEdited();
 
     [[nodiscard]] CNoteSearch& Search() noexcept { return m_search; }
     [[nodiscard]] CSearchResultModel& Results() noexcept { return m_model; }
@@ -108,8 +113,10 @@ private:
     void RunQuery();
     void ShowProgress();
 
+    NoteTreeEngine::CNoteSession& m_session;
     CIndexView& m_tree;
-    CNoteScrollView& m_editor;
+    QWidget& m_editor;
+    NoteLayoutEngine::CNoteView& m_editorView;
     CNoteSearch m_search;
     CSearchResultModel m_model;
     QLineEdit* m_box = nullptr;

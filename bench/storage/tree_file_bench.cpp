@@ -11,23 +11,26 @@
 #include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakeTreePane.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using NoteTreeEngine::CFileHandler;
+using NoteTreeEngine::CNoteTree;
 using NoteTreeEngine::CTreeItemRecord;
 using NoteTreeEngine::kRootItem;
 using NoteTreeEngine::TreeItem;
+using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
-using TestSupport::CFakeTreePane;
+using TestSupport::CFakePrompts;
 
 constexpr int kItems = 10000;
 
 // 1,000 top-level notes of 10 items each: the top note, eight children, and one grandchild
 // under the last child. Names and times of ordinary length.
-void BuildTree(CFakeTreePane& pane) {
+void BuildTree(CNoteTree& pane) {
     TreeItem top = TreeItem::None;
     TreeItem child = TreeItem::None;
     for (int i = 0; i < kItems; ++i) {
@@ -40,35 +43,37 @@ void BuildTree(CFakeTreePane& pane) {
         record.modified = 1700100000 + i;
         switch (i % 10) {
             case 0:
-                top = pane.Add(kRootItem, record);
+                top = Add(pane, kRootItem, record);
                 if (i % 20 == 0) pane.Expand(top);
                 break;
             case 9:
-                pane.Add(child, record);
+                Add(pane, child, record);
                 break;
             default:
-                child = pane.Add(top, record);
+                child = Add(pane, top, record);
                 break;
         }
     }
 }
 
 std::u16string IndexText() {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
     BuildTree(pane);
     std::u16string text;
-    CFileHandler(pane, store, pane.Children(kRootItem)).WriteTreeText(false, text);
+    CFileHandler(pane, store, prompts, pane.Children(kRootItem)).WriteTreeText(false, text);
     return text;
 }
 
 void BM_ReadIndexText(benchmark::State& state) {
     const std::u16string text = IndexText();
     for (auto _ : state) {
-        CFakeTreePane pane;
+        CFakePrompts prompts;
+        CNoteTree pane;
         CFakeNoteStore store;
-        CFileHandler(pane, store).ReadTreeText(false, text);
-        benchmark::DoNotOptimize(pane.ItemCount());
+        CFileHandler(pane, store, prompts).ReadTreeText(false, text);
+        benchmark::DoNotOptimize(pane.Size());
     }
     state.SetItemsProcessed(state.iterations() * kItems);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size() * 2));
@@ -76,13 +81,14 @@ void BM_ReadIndexText(benchmark::State& state) {
 BENCHMARK(BM_ReadIndexText)->Unit(benchmark::kMillisecond);
 
 void BM_WriteIndexText(benchmark::State& state) {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
     BuildTree(pane);
     size_t size = 0;
     for (auto _ : state) {
         std::u16string text;
-        CFileHandler(pane, store, pane.Children(kRootItem)).WriteTreeText(false, text);
+        CFileHandler(pane, store, prompts, pane.Children(kRootItem)).WriteTreeText(false, text);
         size = text.size();
         benchmark::DoNotOptimize(text.data());
     }
@@ -96,13 +102,14 @@ void BM_ReadIndexFile(benchmark::State& state) {
     const std::u16string text = IndexText();
     NoteStorage::WriteUtf8File(folder / "index.xml", text);
     for (auto _ : state) {
-        CFakeTreePane pane;
+        CFakePrompts prompts;
+        CNoteTree pane;
         CFakeNoteStore store;
-        if (!NoteTreeEngine::LoadIndexFile(NoteStorage::FileSystem(), pane, store,
+        if (!NoteTreeEngine::LoadIndexFile(NoteStorage::FileSystem(), pane, store, prompts,
                                            folder / "index.xml")) {
             state.SkipWithError("index file not read");
         }
-        benchmark::DoNotOptimize(pane.ItemCount());
+        benchmark::DoNotOptimize(pane.Size());
     }
     state.SetItemsProcessed(state.iterations() * kItems);
 }
@@ -110,11 +117,12 @@ BENCHMARK(BM_ReadIndexFile)->Unit(benchmark::kMillisecond);
 
 void BM_WriteIndexFile(benchmark::State& state) {
     const TestSupport::CTempFolder folder;
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
     BuildTree(pane);
     for (auto _ : state) {
-        if (!NoteTreeEngine::SaveIndexFile(NoteStorage::FileSystem(), pane, store,
+        if (!NoteTreeEngine::SaveIndexFile(NoteStorage::FileSystem(), pane, store, prompts,
                                            folder / "index.xml")) {
             state.SkipWithError("index file not written");
         }

@@ -14,6 +14,7 @@
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 
@@ -59,16 +60,14 @@ struct Panes {
     CNoPicker picker;
     TestSupport::CFakeStatusLine status;
     QWidget window;
-    CIndexView* view;
-    CNoteScrollView* editor;
+    TestSupport::CSessionPanes panes{window, settings, picker, status};
+    CIndexView* view = panes.view;
+    CNoteScrollView* editor = panes.editor;
 
     explicit Panes(const std::filesystem::path& folder) {
         auto* layout = new QHBoxLayout(&window);
-        view = new CIndexView(settings, picker, status, &window);
-        editor = new CNoteScrollView(&window);
         layout->addWidget(view);
         layout->addWidget(editor);
-        view->SetEditor(*editor);
         window.resize(900, 700);
         window.show();
         QApplication::processEvents();

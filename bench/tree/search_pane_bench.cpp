@@ -16,6 +16,7 @@
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/NoteSearch.h"
@@ -76,24 +77,23 @@ struct Panes {
     CNoPicker picker;
     TestSupport::CFakeStatusLine status;
     QWidget window;
-    CIndexView* view;
-    CNoteScrollView* editor;
-    std::unique_ptr<CNoteSearch> search;
+    TestSupport::CSessionPanes panes{window, settings, picker, status};
+    CIndexView* view = panes.view;
+    CNoteScrollView* editor = panes.editor;
+    std::unique_ptr<CNoteSearch> driver;
+    NoteTreeEngine::CNoteSearchIndex* search = &panes.session.Search();
 
     Panes() {
         auto* layout = new QHBoxLayout(&window);
-        view = new CIndexView(settings, picker, status, &window);
-        editor = new CNoteScrollView(&window);
         layout->addWidget(view);
         layout->addWidget(editor);
-        view->SetEditor(*editor);
-        search = std::make_unique<CNoteSearch>(*view);
+        driver = std::make_unique<CNoteSearch>(*search);
         window.resize(900, 700);
         window.show();
         QApplication::processEvents();
         NoteTreeEngine::SetNotesFolder(settings, SharedFolder().folder.Path().u16string());
     }
-    ~Panes() { search.reset(); }
+    ~Panes() { driver.reset(); }
 };
 
 // Arg 1: while the first build runs (restarted whenever it ends); arg 0: the index idle, for

@@ -132,7 +132,7 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
     QTest::keyClick(&frame.Editor(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(&frame.Editor(), " zz");
     NoteEditEngine::CNoteDocument* edited =
-        frame.Tree().Manager()->FindDocument(CIndexView::Handle(Item("Charlie one")));
+        frame.Session().Manager()->FindDocument(frame.Tree().Handle(Item("Charlie one")));
     ASSERT_NE(edited, nullptr);
     ASSERT_EQ(ReadBytes(folder / "7.xml").find("zz"), std::string::npos);
     const std::string editorBefore = frame.Editor().StatusText().toStdString();

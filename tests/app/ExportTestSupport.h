@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "model/NoteDocument.h"
+#include "session/NoteSession.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteExport.h"
 #include "storage/NoteFile.h"
-#include "storage/TreeListing.h"
 #include "storage/Utf8.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
 
 namespace ExportTest {
@@ -59,19 +60,25 @@ inline std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapsho
 
 // The notes of a folder as the tree lists them, read from their files (empty when unreadable).
 struct CFolderNotes {
+    NoteTreeEngine::CNoteTree tree;
     std::vector<std::unique_ptr<NoteEditEngine::CNoteDocument>> documents;
     std::vector<NoteStorage::ExportNote> notes;
 
     explicit CFolderNotes(const fs::path& folder) {
-        NoteTreeEngine::CTreeListing listing;
-        listing.ReadTreeText(
-            false, NoteStorage::Utf8ToUtf16(TestSupport::ReadBytes(folder / "index.xml")));
-        for (const auto& entry : listing.Entries()) {
+        TestSupport::CFakePrompts prompts;
+        (void)NoteTreeEngine::CNoteSession::ReadTree(folder, tree, prompts,
+                                                     NoteStorage::FileSystem());
+        for (const NoteTreeEngine::TreeItem item : tree.ItemsInOrder()) {
+            int32_t depth = 0;
+            for (auto parent = tree.Parent(item); parent != NoteTreeEngine::kRootItem;
+                 parent = tree.Parent(parent))
+                ++depth;
+            const NoteTreeEngine::CTreeItemRecord& record = tree.Record(item);
             documents.push_back(std::make_unique<NoteEditEngine::CNoteDocument>());
             (void)NoteStorage::LoadNoteFile(NoteStorage::FileSystem(),
-                                            NoteTreeEngine::NoteFilePath(folder, entry.record),
+                                            NoteTreeEngine::NoteFilePath(folder, record),
                                             *documents.back());
-            notes.push_back({entry.record.username, entry.depth, documents.back().get()});
+            notes.push_back({record.username, depth, documents.back().get()});
         }
     }
     [[nodiscard]] std::string Html() const {

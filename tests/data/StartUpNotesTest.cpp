@@ -8,13 +8,14 @@
 
 #include "model/NoteDocument.h"
 #include "model/NoteElement.h"
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakeTreePane.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tools/StartUpNotes.h"
 
@@ -47,11 +48,13 @@ TEST(StartUpNotesTest, ACopiedFolderLoadsWithEveryNoteAndNoOrphan) {
     NoteStorage::CFileSystem& fs = NoteStorage::FileSystem();
     const size_t copied = NoteTreeEngine::CopyStartUpNotes(fs, kStartUp, folder.Path());
 
-    TestSupport::CFakeTreePane pane;
+    TestSupport::CFakePrompts prompts;
+
+    NoteTreeEngine::CNoteTree pane;
     TestSupport::CFakeNoteStore store;
-    ASSERT_TRUE(NoteTreeEngine::LoadIndexFile(fs, pane, store, folder / "index.xml"));
-    EXPECT_TRUE(pane.Messages().empty());
-    const std::vector<TreeItem> items = pane.AllItems();
+    ASSERT_TRUE(NoteTreeEngine::LoadIndexFile(fs, pane, store, prompts, folder / "index.xml"));
+    EXPECT_TRUE(prompts.Messages().empty());
+    const std::vector<TreeItem> items = pane.ItemsInOrder();
     ASSERT_GE(items.size(), 5u);
     EXPECT_EQ(copied, items.size() + 1);
 
@@ -80,7 +83,7 @@ TEST(StartUpNotesTest, ACopiedFolderLoadsWithEveryNoteAndNoOrphan) {
     // The welcome note opens the tour: the first item, shown, with its sub-notes in view.
     const std::vector<TreeItem> roots = pane.Children(NoteTreeEngine::kRootItem);
     ASSERT_FALSE(roots.empty());
-    EXPECT_EQ(pane.Label(roots[0]), u"Welcome to Jotwell");
+    EXPECT_EQ(pane.Title(roots[0]), u"Welcome to Jotwell");
     EXPECT_EQ(pane.Selection(), std::vector<TreeItem>{roots[0]});
     EXPECT_TRUE(pane.Record(roots[0]).isactive);
     EXPECT_TRUE(pane.IsExpanded(roots[0]));

@@ -10,18 +10,21 @@
 #include "storage/NotesFolderStore.h"
 #include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakeTreePane.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace NoteTreeEngine {
 namespace {
 
+using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
-using TestSupport::CFakeTreePane;
+using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
+using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
@@ -35,26 +38,28 @@ CTreeItemRecord Named(std::u16string name) {
     return record;
 }
 
-std::string Read(CFakeTreePane& pane, CFakeNoteStore& store, std::u16string_view text,
-                 bool withNotes = false, TreeItem parent = kRootItem, TreeItem after = kFirstItem) {
-    CFileHandler handler(pane, store);
+std::string Read(CNoteTree& pane, CMessages& prompts, CFakeNoteStore& store,
+                 std::u16string_view text, bool withNotes = false, TreeItem parent = kRootItem,
+                 TreeItem after = kFirstItem) {
+    CFileHandler handler(pane, store, prompts);
     handler.SetInsertionPoint(parent, after);
     handler.ReadTreeText(withNotes, text);
-    return pane.Dump();
+    return Dump(pane);
 }
 
-std::u16string Write(CFakeTreePane& pane, CFakeNoteStore& store, bool withNotes) {
+std::u16string Write(CNoteTree& pane, CMessages& prompts, CFakeNoteStore& store, bool withNotes) {
     std::u16string out;
-    CFileHandler(pane, store, pane.Children(kRootItem)).WriteTreeText(withNotes, out);
+    CFileHandler(pane, store, prompts, pane.Children(kRootItem)).WriteTreeText(withNotes, out);
     return out;
 }
 
 // A notes folder on disk with the fake pane and a store over it.
 struct CNotesFolder {
     CTempFolder folder;
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFaultyFileSystem fs;
-    CNotesFolderStore notes{folder.Path(), pane, fs};
+    CNotesFolderStore notes{folder.Path(), prompts, fs};
     CFakeNoteStore store{notes};
 
     std::set<std::string> Files() const {
@@ -70,15 +75,16 @@ struct CNotesFolder {
 };
 
 TEST(FileHandlerReadTest, ItemsGoToTheInsertionPointInFileOrderWithTheirState) {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
-    const TreeItem top = pane.Add(kRootItem, Named(u"top"));
-    const TreeItem first = pane.Add(top, Named(u"first"));
-    pane.Add(top, Named(u"last"));
+    const TreeItem top = Add(pane, kRootItem, Named(u"top"));
+    const TreeItem first = Add(pane, top, Named(u"first"));
+    Add(pane, top, Named(u"last"));
     const std::u16string text =
         u"<tree><item username=\"a\" isexpanded=\"true\"><item username=\"a1\" isactive=\"true\">"
         u"</item></item><item username=\"b\" isselected=\"true\"></item></tree>";
-    EXPECT_EQ(Read(pane, store, text, false, top, first), "top(first a+(a1*) b* last)");
+    EXPECT_EQ(Read(pane, prompts, store, text, false, top, first), "top(first a+(a1*) b* last)");
     const TreeItem active = pane.Children(pane.Children(top)[1])[0];
     EXPECT_EQ(pane.Caret(), active);
     EXPECT_EQ(store.shown, std::vector<TreeItem>{active});
@@ -86,21 +92,22 @@ TEST(FileHandlerReadTest, ItemsGoToTheInsertionPointInFileOrderWithTheirState) {
     EXPECT_EQ(pane.Selection(), (std::vector<TreeItem>{active, pane.Children(top)[2]}));
 
     // kFirstItem and kLastItem at the root.
-    EXPECT_EQ(Read(pane, store, u"<tree><item username=\"x\"></item><item username=\"y\">", false,
-                   kRootItem, kFirstItem),
+    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"x\"></item><item username=\"y\">",
+                   false, kRootItem, kFirstItem),
               "x y top(first a+(a1*) b* last)");
-    EXPECT_EQ(Read(pane, store, u"<tree><item username=\"z\"></item></tree>", false, kRootItem,
-                   kLastItem),
+    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"z\"></item></tree>", false,
+                   kRootItem, kLastItem),
               "x y top(first a+(a1*) b* last) z");
 }
 
 TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
-    Read(pane, store,
+    Read(pane, prompts, store,
          u"<tree><item id=\"17\" username=\"a\"></item><item id=\"17\" username=\"b\">"
          u"<item id=\"17\" username=\"c\"></item></item></tree>");
-    const std::vector<TreeItem> all = pane.AllItems();
+    const std::vector<TreeItem> all = pane.ItemsInOrder();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(pane.Record(all[0]).id, u"17");
     EXPECT_TRUE(IsValidNoteId(pane.Record(all[1]).id));
@@ -110,17 +117,21 @@ TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
 }
 
 TEST(FileHandlerWriteTest, RefreshesStateFromTheTreeAndKeepsItOnlyInTheIndex) {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
     CTreeItemRecord stale = Named(u"p");
     stale.isexpanded = true;  // the tree says otherwise
-    const TreeItem parent = pane.Add(kRootItem, stale);
-    const TreeItem child = pane.Add(parent, Named(u"c"));
+    const TreeItem parent = Add(pane, kRootItem, stale);
+    const TreeItem child = Add(pane, parent, Named(u"c"));
     pane.Record(child).isactive = true;
     pane.Select(child);
     pane.Expand(child);
+    // Expanded as the tree shows it only once it has children.
+    EXPECT_FALSE(pane.IsExpanded(child));
+    Add(pane, child, Named(u"g"));
 
-    const std::u16string index = Write(pane, store, false);
+    const std::u16string index = Write(pane, prompts, store, false);
     EXPECT_FALSE(pane.Record(parent).isexpanded);
     EXPECT_TRUE(pane.Record(child).isselected);
     EXPECT_NE(index.find(u"username=\"c\" isfixed=\"false\" isselected=\"true\" isactive=\"true\""
@@ -128,14 +139,14 @@ TEST(FileHandlerWriteTest, RefreshesStateFromTheTreeAndKeepsItOnlyInTheIndex) {
               std::u16string::npos);
 
     // A folder file written from selected, active items reads back unselected and inactive.
-    const std::u16string folder = Write(pane, store, true);
-    CFakeTreePane imported;
+    const std::u16string folder = Write(pane, prompts, store, true);
+    CNoteTree imported;
     CFakeNoteStore importStore;
-    EXPECT_EQ(Read(imported, importStore, folder, true), "p(c+)");
+    EXPECT_EQ(Read(imported, prompts, importStore, folder, true), "p(c+(g))");
     EXPECT_TRUE(imported.Selection().empty());
     EXPECT_EQ(imported.Caret(), TreeItem::None);
     EXPECT_TRUE(importStore.shown.empty());
-    for (TreeItem item : imported.AllItems()) {
+    for (TreeItem item : imported.ItemsInOrder()) {
         EXPECT_FALSE(imported.Record(item).isselected);
         EXPECT_FALSE(imported.Record(item).isactive);
     }
@@ -145,22 +156,22 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
     CNotesFolder f;
     CTreeItemRecord record = Named(u"loaded");
     ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
-    const TreeItem loaded = f.pane.Add(kRootItem, record);
+    const TreeItem loaded = Add(f.pane, kRootItem, record);
     f.store.SetLoaded(f.pane.Record(loaded),
                       NoteEditEngine::TestSupport::MakeDocument("\u00B6unsaved"));
     record = Named(u"unreadable");
     ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
-    f.pane.Add(kRootItem, record);
+    Add(f.pane, kRootItem, record);
 
     std::u16string out;
     f.fs.SetFault(Fault::ReadFails);
-    out = Write(f.pane, f.store, true);
+    out = Write(f.pane, f.prompts, f.store, true);
     f.fs.SetFault(Fault::None);
     EXPECT_NE(out.find(u"<paragraph>unsaved</paragraph></note>\n"), std::u16string::npos);
-    ASSERT_EQ(f.pane.Messages().size(), 1u);
-    EXPECT_EQ(f.pane.Messages()[0].text,
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    EXPECT_EQ(f.prompts.Messages()[0].text,
               u"Document file could not be read.\nAn empty document will be written");
-    EXPECT_EQ(f.pane.Messages()[0].caption, u"Jotwell");
+    EXPECT_EQ(f.prompts.Messages()[0].caption, u"Jotwell");
     // The unreadable note goes out empty.
     EXPECT_NE(out.find(u"\"><paragraph></paragraph></note>\n</item>\n</tree>"),
               std::u16string::npos);
@@ -168,43 +179,44 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
 
 TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName) {
     CNotesFolder f;
-    const TreeItem item = f.pane.Add(kRootItem, Named(u"gone"));
+    const TreeItem item = Add(f.pane, kRootItem, Named(u"gone"));
     const std::string id = NoteStorage::Utf16ToUtf8(f.pane.Record(item).id);
-    Write(f.pane, f.store, true);
-    ASSERT_EQ(f.pane.Messages().size(), 1u);
-    EXPECT_EQ(f.pane.Messages()[0].text,
+    Write(f.pane, f.prompts, f.store, true);
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    EXPECT_EQ(f.prompts.Messages()[0].text,
               u"The contents of the note was not found (file " +
                   PathText(f.folder / (id + ".xml")) +
                   u" is not available).\nA new empty file will be created");
-    EXPECT_EQ(f.pane.Messages()[0].caption, u"Document file not available");
-    EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages()[0].caption, u"Document file not available");
+    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(f.pane.Record(item).isfixed);
     EXPECT_EQ(f.Files(), std::set<std::string>{id + ".xml"});
 }
 
 TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
     CNotesFolder f;
-    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, kGoldenFolderFile, kRootItem, kLastItem));
-    EXPECT_TRUE(f.pane.Messages().empty());
-    EXPECT_EQ(f.pane.Dump(), "Trip & plans+(Day 1) unnamed");
+    ASSERT_TRUE(
+        OpenFolderFile(f.fs, f.pane, f.store, f.prompts, kGoldenFolderFile, kRootItem, kLastItem));
+    EXPECT_TRUE(f.prompts.Messages().empty());
+    EXPECT_EQ(Dump(f.pane), "Trip & plans+(Day 1) unnamed");
     EXPECT_EQ(f.Files(), (std::set<std::string>{"1700000010000001.xml", "1700000011000002.xml",
                                                 "1700000012000003.xml"}));
-    const std::vector<TreeItem> all = f.pane.AllItems();
+    const std::vector<TreeItem> all = f.pane.ItemsInOrder();
     EXPECT_EQ(f.NoteText(all[0]),
               "\u00B6[1,0]Trip\u00B6Pack {1}boots{0} & {2}map{0}\u00B6[6,2]tickets");
     EXPECT_EQ(f.pane.Record(all[0]).created, 1700000010);
 
     // Write, read, write: the same bytes.
-    ASSERT_TRUE(CFileHandler(f.pane, f.store, f.pane.Children(kRootItem))
+    ASSERT_TRUE(CFileHandler(f.pane, f.store, f.prompts, f.pane.Children(kRootItem))
                     .WriteTreeFile(f.fs, true, f.folder / "out.jwf"));
     const std::string golden = ReadBytes(kGoldenFolderFile);
     EXPECT_EQ(ReadBytes(f.folder / "out.jwf"), golden);
 
     CNotesFolder other;
-    ASSERT_TRUE(OpenFolderFile(other.fs, other.pane, other.store, f.folder / "out.jwf", kRootItem,
-                               kFirstItem));
+    ASSERT_TRUE(OpenFolderFile(other.fs, other.pane, other.store, other.prompts,
+                               f.folder / "out.jwf", kRootItem, kFirstItem));
     std::u16string again;
-    CFileHandler(other.pane, other.store, other.pane.Children(kRootItem))
+    CFileHandler(other.pane, other.store, other.prompts, other.pane.Children(kRootItem))
         .WriteTreeText(true, again);
     EXPECT_EQ(NoteStorage::Utf16ToUtf8(again), golden);
 }
@@ -217,9 +229,9 @@ TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlo
     const std::filesystem::path capital = f.folder / "Import.JWF";
     std::filesystem::copy_file(kGoldenFolderFile, capital);
 
-    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, capital, kRootItem, kFirstItem));
+    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, capital, kRootItem, kFirstItem));
     EXPECT_EQ(ReadBytes(existing), "not to be touched");
-    const std::vector<TreeItem> all = f.pane.AllItems();
+    const std::vector<TreeItem> all = f.pane.ItemsInOrder();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(f.pane.Record(all[0]).id, u"1700000010000001");
     EXPECT_NE(f.pane.Record(all[1]).id, u"1700000011000002");
@@ -229,7 +241,7 @@ TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlo
 
 TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
     CNotesFolder f;
-    const TreeItem target = f.pane.Add(kRootItem, Named(u"target"));
+    const TreeItem target = Add(f.pane, kRootItem, Named(u"target"));
     const std::u16string targetId = f.pane.Record(target).id;
     ASSERT_TRUE(f.store.CreateEmptyNoteFile(f.pane.Record(target)));
     const std::filesystem::path targetFile = f.notes.NoteFilePath(f.pane.Record(target));
@@ -244,7 +256,8 @@ TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
         u"\" username=\"alias\"></item>"
         u"<item username=\"two\"><note><paragraph>one</paragraph></note>"
         u"<note><paragraph>second</paragraph></note></item></tree>";
-    EXPECT_EQ(Read(f.pane, f.store, text, true, target, kFirstItem), "target(alias two)");
+    EXPECT_EQ(Read(f.pane, f.prompts, f.store, text, true, target, kFirstItem),
+              "target(alias two)");
     EXPECT_EQ(f.pane.Record(target).id, targetId);
     EXPECT_EQ(ReadBytes(targetFile), targetBytes);
     const std::vector<TreeItem> imported = f.pane.Children(target);
@@ -258,22 +271,23 @@ TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
     {
         CNotesFolder f;
         f.fs.SetFault(Fault::CreateFails);
-        ASSERT_TRUE(
-            OpenFolderFile(f.fs, f.pane, f.store, kGoldenFolderFile, kRootItem, kFirstItem));
-        EXPECT_EQ(f.pane.ItemCount(), 3u);
-        ASSERT_EQ(f.pane.Messages().size(), 3u);
-        EXPECT_EQ(f.pane.Messages()[0].text, u"Document file could not be created");
+        ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, kGoldenFolderFile, kRootItem,
+                                   kFirstItem));
+        EXPECT_EQ(f.pane.Size(), 3u);
+        ASSERT_EQ(f.prompts.Messages().size(), 3u);
+        EXPECT_EQ(f.prompts.Messages()[0].text, u"Document file could not be created");
         EXPECT_TRUE(f.Files().empty());
     }
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
     store.failSave = true;
     std::u16string folder;
     ASSERT_TRUE(NoteStorage::ReadUtf8File(kGoldenFolderFile, folder));
-    EXPECT_EQ(Read(pane, store, folder, true), "Trip & plans+(Day 1) unnamed");
-    ASSERT_EQ(pane.Messages().size(), 3u);
-    EXPECT_EQ(pane.Messages()[2].text, u"Document file could not be saved");
-    EXPECT_EQ(pane.Messages()[2].icon, MessageIcon::None);
+    EXPECT_EQ(Read(pane, prompts, store, folder, true), "Trip & plans+(Day 1) unnamed");
+    ASSERT_EQ(prompts.Messages().size(), 3u);
+    EXPECT_EQ(prompts.Messages()[2].text, u"Document file could not be saved");
+    EXPECT_EQ(prompts.Messages()[2].icon, MessageIcon::None);
 }
 
 TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
@@ -300,35 +314,36 @@ TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
 TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     CNotesFolder f;
     // No index file, and one that holds no tree.
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
     WriteBytes(f.folder / "index.xml", "");
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
-    ASSERT_EQ(f.pane.Messages().size(), 2u);
-    EXPECT_EQ(f.pane.Messages()[1].text,
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+    ASSERT_EQ(f.prompts.Messages().size(), 2u);
+    EXPECT_EQ(f.prompts.Messages()[1].text,
               u"The tree (index) file could not be read.\nA new tree file will be created");
-    EXPECT_EQ(f.pane.Messages()[1].icon, MessageIcon::None);
+    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::None);
 
     // A failed save leaves the old file.
-    f.pane.Add(kRootItem, Named(u"n"));
+    Add(f.pane, kRootItem, Named(u"n"));
     for (Fault fault : CFaultyFileSystem::kWriteFaults) {
         f.fs.SetFault(fault);
-        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.store, f.folder / "index.xml"));
+        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
     }
     f.fs.SetFault(Fault::None);
     EXPECT_EQ(ReadBytes(f.folder / "index.xml"), "");
-    EXPECT_EQ(f.pane.Messages().back().text, u"Tree file could not be written");
-    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages().back().text, u"Tree file could not be written");
+    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.Files(), std::set<std::string>{"index.xml"});
 
     // Folder files: the wrong extension, and one that cannot be read.
-    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, "/tmp/notes.xml", kRootItem, kLastItem));
-    EXPECT_EQ(f.pane.Messages().back().text, u"/tmp/notes.xml is not an Jotwell tree file");
-    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
     EXPECT_FALSE(
-        OpenFolderFile(f.fs, f.pane, f.store, f.folder / "none.jwf", kRootItem, kLastItem));
-    EXPECT_EQ(f.pane.Messages().back().text, u"JWF file could not be read");
-    EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
-    EXPECT_EQ(f.pane.ItemCount(), 1u);
+        OpenFolderFile(f.fs, f.pane, f.store, f.prompts, "/tmp/notes.xml", kRootItem, kLastItem));
+    EXPECT_EQ(f.prompts.Messages().back().text, u"/tmp/notes.xml is not an Jotwell tree file");
+    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "none.jwf", kRootItem,
+                                kLastItem));
+    EXPECT_EQ(f.prompts.Messages().back().text, u"JWF file could not be read");
+    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
+    EXPECT_EQ(f.pane.Size(), 1u);
 }
 
 }  // namespace

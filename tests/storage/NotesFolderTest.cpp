@@ -6,19 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
+#include "session/SavePolicy.h"
+#include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/SavePolicy.h"
 #include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
-#include "tests/support/FakeTreePane.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNoteView.h"
 
@@ -26,9 +28,11 @@ namespace NoteTreeEngine {
 namespace {
 
 using NoteStorage::NoteFileRead;
-using TestSupport::CFakeTreePane;
+using TestSupport::Add;
+using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
+using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
@@ -76,8 +80,9 @@ TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
 
 TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
     const CTempFolder folder;
-    CFakeTreePane pane;
-    CNotesFolderStore store(folder.Path(), pane, NoteStorage::FileSystem());
+    CFakePrompts prompts;
+    CNoteTree pane;
+    CNotesFolderStore store(folder.Path(), prompts, NoteStorage::FileSystem());
     CTreeItemRecord record(u"1700000000000001");
     for (const std::string& bytes : {std::string(), std::string("<note created=\"1\""),
                                      std::string("<html>not ours</html>")}) {
@@ -87,7 +92,7 @@ TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
         EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
         EXPECT_EQ(ReadBytes(store.NoteFilePath(record)), bytes);
     }
-    EXPECT_TRUE(pane.Messages().empty());
+    EXPECT_TRUE(prompts.Messages().empty());
 }
 
 struct CFakeTimer final : CSaveTimer {
@@ -164,15 +169,17 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
 // A notes folder with its tree pane, manager and save policy.
 struct CFolderFixture {
     CTempFolder folder;
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), pane, fs};
+    CNotesFolderStore store{folder.Path(), prompts, fs};
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     TestSupport::CFakeSettings settings;
     TestSupport::CFakeStatusLine status;
-    CDocumentManager manager{pane, view, store, settings, status};
+    NoteTreeEngine::CViewShownNotes shown{view};
+    CDocumentManager manager{pane, shown, store, prompts, settings, status};
     CFakeTimer timer;
-    CSavePolicy policy{pane, manager, store, timer};
+    CSavePolicy policy{pane, manager, store, prompts, timer};
 
     void WriteNote(const char* id, const char* content) {
         WriteBytes(folder / (std::string(id) + ".xml"), NoteFileBytes(content));
@@ -185,7 +192,7 @@ struct CFolderFixture {
     }
     std::vector<std::u16string> Ids() {
         std::vector<std::u16string> ids;
-        for (TreeItem item : pane.AllItems())
+        for (TreeItem item : pane.ItemsInOrder())
             ids.push_back(pane.Record(item).id);
         return ids;
     }
@@ -202,10 +209,10 @@ TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
     f.WriteIndex({"11"});
     EXPECT_TRUE(f.policy.LoadTree());
     EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
-    EXPECT_EQ(f.pane.Label(f.pane.AllItems()[1]), u"Orphan note");
+    EXPECT_EQ(f.pane.Title(f.pane.ItemsInOrder()[1]), u"Orphan note");
     // Adopted items reach the index at once; nothing is renamed aside.
-    CFakeTreePane again;
-    CNotesFolderStore store(f.folder.Path(), again, f.fs);
+    CNoteTree again;
+    CNotesFolderStore store(f.folder.Path(), f.prompts, f.fs);
     EXPECT_EQ(store.AdoptOrphanNotes(again), 2u);  // 11 and 22 only
     EXPECT_EQ(FileNames(f.folder.Path()).count("index.xml"), 1u);
     EXPECT_EQ(FileNames(f.folder.Path()).size(), 7u);
@@ -281,7 +288,7 @@ TEST(SavePolicyTest, TheTimerSavesTheTreeThenTheNotesFiveMinutesAfterTheLastCare
     f.WriteNote("11", "\u00B6one");
     f.WriteIndex({"11"});
     ASSERT_TRUE(f.policy.LoadTree());
-    const TreeItem item = f.pane.AllItems()[0];
+    const TreeItem item = f.pane.ItemsInOrder()[0];
     f.manager.LoadItem(item, TreeItem::None);
     for (int edit = 0; edit < 10; ++edit) {
         NoteEditEngine::CNotePosition end = f.manager.FindDocument(item)->End();

@@ -10,8 +10,9 @@
 #include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakeTreePane.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace NoteTreeEngine {
@@ -19,9 +20,11 @@ namespace {
 
 using NoteEditEngine::TestSupport::PinnedClock;
 using NoteStorage::Cursor;
+using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
-using TestSupport::CFakeTreePane;
+using TestSupport::CFakePrompts;
 using TestSupport::CTempFolder;
+using TestSupport::Dump;
 
 const std::filesystem::path kTreeData = std::filesystem::path(JOTWELL_TEST_DATA) / "tree";
 
@@ -181,20 +184,23 @@ TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
     std::u16string folder;
     ASSERT_TRUE(NoteStorage::ReadUtf8File(kTreeData / "folder.jwf", folder));
     for (size_t n = 0; n <= folder.size(); ++n) {
-        CFakeTreePane pane;
+        CFakePrompts prompts;
+        CNoteTree pane;
         CFakeNoteStore store;
-        CFileHandler handler(pane, store);
+        CFileHandler handler(pane, store, prompts);
         handler.ReadTreeText(true, std::u16string_view(folder).substr(0, n));
-        ASSERT_LE(pane.ItemCount(), 3u);
+        ASSERT_LE(pane.Size(), 3u);
     }
 
     // A very long name survives whole.
     const std::u16string longName(1 << 20, u'n');
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
-    CFileHandler(pane, store).ReadTreeText(false, u"<tree><item username=\"" + longName + u"\">");
-    ASSERT_EQ(pane.ItemCount(), 1u);
-    EXPECT_EQ(pane.Record(pane.AllItems()[0]).username, longName);
+    CFileHandler(pane, store, prompts)
+        .ReadTreeText(false, u"<tree><item username=\"" + longName + u"\">");
+    ASSERT_EQ(pane.Size(), 1u);
+    EXPECT_EQ(pane.Record(pane.ItemsInOrder()[0]).username, longName);
 }
 
 TEST(TreeTextTest, DeepNestingReadsAndWritesBackWithoutRecursion) {
@@ -204,17 +210,22 @@ TEST(TreeTextTest, DeepNestingReadsAndWritesBackWithoutRecursion) {
         u" isactive=\"false\" isexpanded=\"true\" size=\"0\" created=\"0\" modified=\"0\">\n";
     std::u16string text = kHeader + u"<tree version=\"1.0\">\n";
     text.reserve(text.size() + kDepth * (start.size() + 8) + 7);
-    for (size_t i = 0; i < kDepth; ++i)
+    for (size_t i = 0; i + 1 < kDepth; ++i)
         text += start;
+    // As a tree view shows it, an item without children is not expanded.
+    std::u16string leaf = start;
+    leaf.replace(leaf.find(u"isexpanded=\"true\""), 17, u"isexpanded=\"false\"");
+    text += leaf;
     for (size_t i = 0; i < kDepth; ++i)
         text += u"</item>\n";
     text += u"</tree>";
 
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
-    CFileHandler(pane, store).ReadTreeText(false, text);
-    ASSERT_EQ(pane.ItemCount(), kDepth);
-    const std::vector<TreeItem> all = pane.AllItems();
+    CFileHandler(pane, store, prompts).ReadTreeText(false, text);
+    ASSERT_EQ(pane.Size(), kDepth);
+    const std::vector<TreeItem> all = pane.ItemsInOrder();
     EXPECT_EQ(pane.Parent(all.back()), all[kDepth - 2]);
 
     // Every identifier but the first was taken already and was replaced; put them back so the
@@ -222,31 +233,36 @@ TEST(TreeTextTest, DeepNestingReadsAndWritesBackWithoutRecursion) {
     for (TreeItem item : all)
         pane.Record(item).id = u"1";
     std::u16string out;
-    CFileHandler(pane, store, pane.Children(kRootItem)).WriteTreeText(false, out);
+    CFileHandler(pane, store, prompts, pane.Children(kRootItem)).WriteTreeText(false, out);
     EXPECT_TRUE(out == text);
 }
 
 TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFakeNoteStore store;
-    ASSERT_TRUE(LoadIndexFile(NoteStorage::FileSystem(), pane, store, kTreeData / "index.xml"));
-    EXPECT_EQ(pane.Dump(),
+    ASSERT_TRUE(
+        LoadIndexFile(NoteStorage::FileSystem(), pane, store, prompts, kTreeData / "index.xml"));
+    EXPECT_EQ(Dump(pane),
               "Shopping & errands+(Say \"hi\" <to> 'Bob'* Z\u00FCrich \u2013 \u65E5\u672C\u8A9E "
               "\U0001F3B5+(deep*)) ");
-    const std::vector<TreeItem> all = pane.AllItems();
+    const std::vector<TreeItem> all = pane.ItemsInOrder();
     EXPECT_EQ(pane.Caret(), all[1]);
     EXPECT_EQ(store.shown, std::vector<TreeItem>{all[1]});
-    EXPECT_TRUE(pane.Messages().empty());
+    EXPECT_TRUE(prompts.Messages().empty());
 
     // Write, read, write: the same bytes every time.
     const CTempFolder folder;
-    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), pane, store, folder / "index.xml"));
+    ASSERT_TRUE(
+        SaveIndexFile(NoteStorage::FileSystem(), pane, store, prompts, folder / "index.xml"));
     const std::string golden = TestSupport::ReadBytes(kTreeData / "index.xml");
     EXPECT_EQ(TestSupport::ReadBytes(folder / "index.xml"), golden);
 
-    CFakeTreePane again;
-    ASSERT_TRUE(LoadIndexFile(NoteStorage::FileSystem(), again, store, folder / "index.xml"));
-    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), again, store, folder / "again.xml"));
+    CNoteTree again;
+    ASSERT_TRUE(
+        LoadIndexFile(NoteStorage::FileSystem(), again, store, prompts, folder / "index.xml"));
+    ASSERT_TRUE(
+        SaveIndexFile(NoteStorage::FileSystem(), again, store, prompts, folder / "again.xml"));
     EXPECT_EQ(TestSupport::ReadBytes(folder / "again.xml"), golden);
 }
 
@@ -255,13 +271,14 @@ TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
 TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
     const CTempFolder folder;
-    CFakeTreePane pane;
-    CNotesFolderStore notes(folder.Path(), pane, NoteStorage::FileSystem());
+    CFakePrompts prompts;
+    CNoteTree pane;
+    CNotesFolderStore notes(folder.Path(), prompts, NoteStorage::FileSystem());
     CFakeNoteStore store(notes);
     CTreeItemRecord record;
     record.username = u"<b>&amp; \"quoted\" 'single' > caf\u00E9 \U0001F600\ttab";
     ASSERT_TRUE(store.CreateEmptyNoteFile(record));
-    const TreeItem parent = pane.Add(kRootItem, record);
+    const TreeItem parent = Add(pane, kRootItem, record);
     NoteEditEngine::CNoteDocument document;
     NoteEditEngine::TestSupport::Fill(
         document, "\u00B6[1,0]<Title> & \"x\"\x02\u00B6[6,3]{1}a'b{5}c\x7f\x1f");
@@ -269,10 +286,11 @@ TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
     record = CTreeItemRecord();
     record.username = u"child ]]> --\u0001\u001b\uffff";
     ASSERT_TRUE(store.CreateEmptyNoteFile(record));
-    pane.Add(parent, record);
+    Add(pane, parent, record);
 
-    ASSERT_TRUE(SaveIndexFile(NoteStorage::FileSystem(), pane, store, folder / "index.xml"));
-    ASSERT_TRUE(CFileHandler(pane, store, pane.Children(kRootItem))
+    ASSERT_TRUE(
+        SaveIndexFile(NoteStorage::FileSystem(), pane, store, prompts, folder / "index.xml"));
+    ASSERT_TRUE(CFileHandler(pane, store, prompts, pane.Children(kRootItem))
                     .WriteTreeFile(NoteStorage::FileSystem(), true, folder / "export.jwf"));
     for (const char* name : {"index.xml", "export.jwf"}) {
         const std::string command = "xmllint --noout '" + (folder / name).string() + "'";

@@ -40,6 +40,7 @@ public:
         return NoteStorage::CFileStamp{m_bytes.size(), 0};
     }
     bool Exists(const std::filesystem::path&) override { return true; }
+    bool CreateFolders(const std::filesystem::path&) override { return false; }
     void SyncFolder(const std::filesystem::path&) override {}
     std::vector<std::filesystem::path> ListFolder(const std::filesystem::path&) override {
         return {};

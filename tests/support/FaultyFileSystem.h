@@ -58,6 +58,9 @@ public:
         const bool written = m_real.WriteNewFile(path, bytes, perms);
         return written && fault != Fault::SyncFails;
     }
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        return FaultFor(folder) != Fault::CreateFails && m_real.CreateFolders(folder);
+    }
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (FaultFor(to) == Fault::ReplaceFails) return false;
         if (!m_real.Replace(from, to)) return false;

@@ -36,6 +36,9 @@ public:
         return m_real.Stamp(path);
     }
     bool Exists(const std::filesystem::path& path) override { return m_real.Exists(path); }
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        return m_real.CreateFolders(folder);
+    }
     void SyncFolder(const std::filesystem::path& folder) override { m_real.SyncFolder(folder); }
     std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
         return m_real.ListFolder(folder);

@@ -24,6 +24,7 @@
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/NoteItemText.h"
@@ -90,18 +91,18 @@ protected:
             return answer;
         });
         auto* layout = new QHBoxLayout(&window);
-        // The tree goes first, as in the frame: it unloads its notes while the editor exists.
-        view = new CIndexView(settings, picker, status, &window);
-        editor = new CNoteScrollView(&window);
+        panes = std::make_unique<TestSupport::CSessionPanes>(window, settings, picker, status);
+        view = panes->view;
+        editor = panes->editor;
         layout->addWidget(view);
         layout->addWidget(editor);
-        view->SetEditor(*editor);
         window.resize(700, 500);
         window.show();
     }
     void TearDown() override {
         // Saved while the messages are still recorded: a box would wait for a click.
         view->UnloadTree();
+        panes.reset();
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
@@ -161,6 +162,7 @@ protected:
     TestSupport::CFakePicker picker;
     TestSupport::CFakeStatusLine status;
     QWidget window;
+    std::unique_ptr<TestSupport::CSessionPanes> panes;
     CIndexView* view = nullptr;
     CNoteScrollView* editor = nullptr;
     std::vector<QString> messages;
@@ -234,7 +236,7 @@ TEST_F(IndexViewTest, ParentIconGainsAndLosesItsChildrenVariant) {
     Load({{1, "1", "¶Alpha"}, {1, "2", "¶Beta"}});
     view->SetCaret(Item("1"));
     view->NewNote(true);
-    EXPECT_EQ(view->IconIndexOf(Item("1")), NoteItemText::kChildrenIcon);
+    EXPECT_EQ(view->IconIndexOf(Item("1")), NoteTreeEngine::CNoteTree::kChildrenIcon);
     QTreeWidgetItem* child = Item("1")->child(0);
     // The child moves away to the root level: the parent is childless again.
     SelectOnly({});
@@ -243,7 +245,7 @@ TEST_F(IndexViewTest, ParentIconGainsAndLosesItsChildrenVariant) {
     EXPECT_EQ(view->IconIndexOf(Item("1")), 0);
     // And under Beta, then deleted.
     view->MoveSelection({CInsertionPoint::Place::First, Item("2"), nullptr});
-    EXPECT_EQ(view->IconIndexOf(Item("2")), NoteItemText::kChildrenIcon);
+    EXPECT_EQ(view->IconIndexOf(Item("2")), NoteTreeEngine::CNoteTree::kChildrenIcon);
     view->DeleteSelected();
     EXPECT_EQ(Tree(), "n1,n2");
     EXPECT_EQ(view->IconIndexOf(Item("2")), 0);
@@ -363,8 +365,10 @@ TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "!");
     ASSERT_EQ(view->RecordOf(view->ActiveItem()).id, u"2");
+    QTreeWidgetItem* moved = Item("2");
     view->MoveSelection({CInsertionPoint::Place::Last, nullptr, nullptr});
     EXPECT_EQ(Tree(), "n1(n4),Beta!(n3),Epsilon");
+    EXPECT_EQ(Item("2"), moved);  // the same item, not a copy
     EXPECT_TRUE(Item("2")->isExpanded());
     EXPECT_TRUE(view->IsSelected(static_cast<const QTreeWidgetItem*>(Item("2"))));
     // The same documents, with the edit, still shown; the active item is the moved one.
@@ -394,11 +398,11 @@ TEST_F(IndexViewTest, NoteBecameCurrentMakesTheActiveItemBoldAndTheSaveTimerSave
 
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "Z");
-    ASSERT_TRUE(view->SaveTimer().isActive());
-    EXPECT_EQ(view->SaveTimer().interval(), 300000);
+    ASSERT_TRUE(panes->timer.Timer().isActive());
+    EXPECT_EQ(panes->timer.Timer().interval(), 300000);
     EXPECT_EQ(TestSupport::ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
-    view->OnSaveTimer();
-    EXPECT_FALSE(view->SaveTimer().isActive());
+    panes->session.OnSaveTimer();
+    EXPECT_FALSE(panes->timer.Timer().isActive());
     EXPECT_NE(TestSupport::ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
     const std::string index = TestSupport::ReadBytes(folder / "index.xml");
     EXPECT_NE(index.find("username=\"AlphaZ\""), std::string::npos);

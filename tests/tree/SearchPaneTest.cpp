@@ -26,6 +26,7 @@
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/SearchPane.h"
@@ -144,13 +145,15 @@ protected:
         MessageBox::SetSink([this](const QString& text) { messages.push_back(text); });
         MessageBox::SetQuestionSink([](const QString&, const QString&) { return true; });
         auto* layout = new QHBoxLayout(&window);
-        view = new CIndexView(settings, picker, status, &window);
-        editor = new CNoteScrollView(&window);
-        pane = new CSearchPane(*view, *editor, &window);
+        panes = std::make_unique<TestSupport::CSessionPanes>(window, settings, picker, status);
+        view = panes->view;
+        editor = panes->editor;
+        pane = new CSearchPane(panes->session, *view, *editor, *editor, &window);
+        QObject::connect(editor, &CNoteScrollView::commandStatesChanged, pane,
+                         &CSearchPane::NotesEdited);
         layout->addWidget(pane);
         layout->addWidget(view);
         layout->addWidget(editor);
-        view->SetEditor(*editor);
         window.resize(1000, 600);
         window.show();
         window.activateWindow();
@@ -158,6 +161,8 @@ protected:
     }
     void TearDown() override {
         view->UnloadTree();
+        delete pane;
+        panes.reset();
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
@@ -169,7 +174,7 @@ protected:
     // Until the worker has read everything queued and the index has it: the events posted by the
     // worker are handled, and what is left is drained at once.
     void WaitForIndex() {
-        CNoteSearch& search = pane->Search();
+        NoteTreeEngine::CNoteSearchIndex& search = pane->Search().Index();
         for (int round = 0; round < 5'000'000; ++round) {
             QApplication::processEvents();
             if (!search.IsIdle()) continue;
@@ -213,7 +218,7 @@ protected:
         // What the editor shows is what the user sees of those notes.
         std::map<std::u16string, const CNoteDocument*> shown;
         for (const CNoteDocument* note : editor->ShownNotes())
-            shown[view->Record(view->Manager()->FindItem(note)).id] = note;
+            shown[panes->session.Tree().Record(panes->session.Manager()->FindItem(note)).id] = note;
         for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
             const std::u16string& id = view->RecordOf(*it).id;
             std::u16string text;
@@ -276,6 +281,7 @@ protected:
     TestSupport::CFakeStatusLine status;
     std::vector<QString> messages;
     QWidget window;
+    std::unique_ptr<TestSupport::CSessionPanes> panes;
     CIndexView* view = nullptr;
     CNoteScrollView* editor = nullptr;
     CSearchPane* pane = nullptr;
@@ -326,10 +332,8 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     // A tree file of two notes imported: copies under new identifiers, with their text.
     const std::filesystem::path jwf = folder / "two.jwf";
     {
-        NoteTreeEngine::CFileHandler writer(
-            *view, *view->Manager(),
-            {CIndexView::Handle(ItemOf(u"1005")), CIndexView::Handle(ItemOf(u"1011"))});
-        ASSERT_TRUE(writer.WriteTreeFile(NoteStorage::FileSystem(), true, jwf));
+        ASSERT_TRUE(panes->session.WriteTreeFile(
+            {view->Handle(ItemOf(u"1005")), view->Handle(ItemOf(u"1011"))}, jwf));
     }
     const int before = view->topLevelItemCount();
     ASSERT_TRUE(view->OpenTreeFile(QString::fromStdU16String(jwf.u16string())));

@@ -18,16 +18,18 @@
 #include <string>
 #include <vector>
 
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
+#include "session/SavePolicy.h"
+#include "session/ViewShownNotes.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/SavePolicy.h"
 #include "storage/Utf8.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
-#include "tests/support/FakeTreePane.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNoteView.h"
 
@@ -63,16 +65,18 @@ public:
 
 [[noreturn]] void RunChild(const std::filesystem::path& folder, CProgress& progress,
                            unsigned seed) {
-    TestSupport::CFakeTreePane pane;
-    NoteTreeEngine::CNotesFolderStore store(folder, pane, NoteStorage::FileSystem());
+    TestSupport::CFakePrompts prompts;
+    NoteTreeEngine::CNoteTree pane;
+    NoteTreeEngine::CNotesFolderStore store(folder, prompts, NoteStorage::FileSystem());
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     TestSupport::CFakeSettings settings;
     TestSupport::CFakeStatusLine status;
-    NoteTreeEngine::CDocumentManager manager(pane, view, store, settings, status);
+    NoteTreeEngine::CViewShownNotes shown(view);
+    NoteTreeEngine::CDocumentManager manager(pane, shown, store, prompts, settings, status);
     CNoTimer timer;
-    NoteTreeEngine::CSavePolicy policy(pane, manager, store, timer);
+    NoteTreeEngine::CSavePolicy policy(pane, manager, store, prompts, timer);
     if (!policy.LoadTree()) _exit(3);
-    const std::vector<TreeItem> items = pane.AllItems();
+    const std::vector<TreeItem> items = pane.ItemsInOrder();
     if (items.size() != kNotes) _exit(4);
     // The store saves only notes it has read.
     for (TreeItem item : items) {
@@ -127,15 +131,17 @@ std::string Check(const std::filesystem::path& folder, CProgress& progress, size
         }
         progress.writing[note] = progress.done[note].load();
     }
-    TestSupport::CFakeTreePane pane;
-    NoteTreeEngine::CNotesFolderStore store(folder, pane, fs);
+    TestSupport::CFakePrompts prompts;
+    NoteTreeEngine::CNoteTree pane;
+    NoteTreeEngine::CNotesFolderStore store(folder, prompts, fs);
     TestSupport::CFakeSettings settings;
     TestSupport::CFakeStatusLine status;
     NoteLayoutEngine::TestSupport::CTestNoteView view;
-    NoteTreeEngine::CDocumentManager manager(pane, view, store, settings, status);
-    if (!NoteTreeEngine::LoadIndexFile(fs, pane, manager, folder / "index.xml"))
+    NoteTreeEngine::CViewShownNotes shown(view);
+    NoteTreeEngine::CDocumentManager manager(pane, shown, store, prompts, settings, status);
+    if (!NoteTreeEngine::LoadIndexFile(fs, pane, manager, prompts, folder / "index.xml"))
         return "unreadable index.xml";
-    if (pane.ItemCount() != kNotes) return "index.xml holds " + std::to_string(pane.ItemCount());
+    if (pane.Size() != kNotes) return "index.xml holds " + std::to_string(pane.Size());
     if (store.AdoptOrphanNotes(pane) != 0) return "a note dropped out of index.xml";
     return {};
 }

@@ -5,7 +5,7 @@
 
 #include "layout/NoteView.h"
 
-namespace NoteStorage {
+namespace NoteEditor {
 
 // The note view's side of the clipboard: the renderings of its selection and the insertion at
 // its caret. Rendering names are "UNICODE", "HTML" and "XML" (see ClipboardFormats.h).
@@ -21,4 +21,4 @@ void GetSelectionText(NoteLayoutEngine::CNoteView& view, std::u16string_view ren
 bool InsertText(NoteLayoutEngine::CNoteView& view, std::u16string_view text,
                 std::u16string_view renderingName);
 
-}  // namespace NoteStorage
+}  // namespace NoteEditor

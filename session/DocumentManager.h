@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "layout/NoteView.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
+#include "session/Prompts.h"
+#include "session/ShownNotes.h"
 #include "storage/NoteStore.h"
 #include "storage/NotesFolderStore.h"
 #include "storage/ProfileSettings.h"
@@ -47,18 +48,18 @@ inline constexpr std::u16string_view kConflictSuffix = u" (conflicting copy)";
 class CDocumentManager final : public NoteEditEngine::CNoteDocumentObserver, public CNoteStore {
 public:
     // All borrowed; they outlive the manager.
-    CDocumentManager(CTreePane& pane, NoteLayoutEngine::CNoteView& view, CNotesFolderStore& store,
-                     CProfileSettings& settings, CStatusLine& status);
+    CDocumentManager(CTreePane& pane, CShownNotes& shown, CNotesFolderStore& store,
+                     CPrompts& prompts, CProfileSettings& settings, CStatusLine& status);
     // Drops the entries; call Close first to save them.
     ~CDocumentManager();
     CDocumentManager(const CDocumentManager&) = delete;
     CDocumentManager& operator=(const CDocumentManager&) = delete;
 
     // Loads the item's note and shows it right after the note of `after` (when that is loaded),
-    // else at the front. An item whose record is loaded is only re-bound to this item.
+    // else at the front. A note loaded already is only bound to this item.
     void LoadItem(TreeItem item, TreeItem after);
     // Takes the item's note out of the editor and saves it when changed; a note that cannot be
-    // saved is kept among the unsaved notes. Nothing while suspended.
+    // saved is kept among the unsaved notes.
     void UnloadItem(TreeItem item);
     // Saves every changed note, loaded or kept unsaved; takes the disk's version of every
     // unchanged loaded note that someone else changed. False when a note stays unsaved.
@@ -70,8 +71,6 @@ public:
 
     [[nodiscard]] NoteEditEngine::CNoteDocument* FindDocument(TreeItem item);
     [[nodiscard]] TreeItem FindItem(const NoteEditEngine::CNoteDocument* document) const;
-    void SetSuspended(bool suspended) noexcept { m_suspended = suspended; }
-    [[nodiscard]] bool IsSuspended() const noexcept { return m_suspended; }
     // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
     [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
     [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
@@ -120,20 +119,19 @@ private:
     bool SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
                              NoteEditEngine::CNoteDocument& document);
     [[nodiscard]] bool WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path);
-    // UnloadItem's work, whatever the suspended flag.
     void UnloadEntry(std::map<std::u16string, CEntry>::iterator entry);
     void ReportUnsaved();
 
     CTreePane& m_pane;
-    NoteLayoutEngine::CNoteView& m_view;
+    CShownNotes& m_shown;
     CNotesFolderStore& m_store;
+    CPrompts& m_prompts;
     CProfileSettings& m_settings;
     CStatusLine& m_status;
-    // By note identifier, which stays when an item is re-created by a move.
+    // By note identifier.
     std::map<std::u16string, CEntry> m_entries;
     std::unordered_map<const NoteEditEngine::CNoteDocument*, std::u16string> m_byDocument;
     std::vector<CUnsaved> m_unsaved;
-    bool m_suspended = false;
     bool m_treeChanged = false;
 };
 

@@ -1,14 +1,18 @@
-#include "storage/ViewClipboard.h"
+#include "editor/ViewClipboard.h"
+
+#include <vector>
 
 #include "storage/ClipboardFormats.h"
 
-namespace NoteStorage {
+namespace NoteEditor {
 
 void GetSelectionText(NoteLayoutEngine::CNoteView& view, std::u16string_view renderingName,
                       std::u16string& out) {
     if (!view.HasSelection()) return;
-    const std::vector<NoteLayoutEngine::SelectionPart> parts = view.SelectionParts();
-    WriteSelectionText(renderingName, parts, out);
+    std::vector<NoteStorage::SelectionPart> parts;
+    for (const NoteLayoutEngine::SelectionPart& part : view.SelectionParts())
+        parts.push_back({part.start, part.end});
+    NoteStorage::WriteSelectionText(renderingName, parts, out);
 }
 
 bool InsertText(NoteLayoutEngine::CNoteView& view, std::u16string_view text,
@@ -16,9 +20,9 @@ bool InsertText(NoteLayoutEngine::CNoteView& view, std::u16string_view text,
     if (!view.HasNotes() || view.Active().IsNull()) return false;
     bool inserted = false;
     view.EditAtCaret([&](NoteEditEngine::CNotePosition& caret) {
-        inserted = InsertClipboardText(caret, text, renderingName);
+        inserted = NoteStorage::InsertClipboardText(caret, text, renderingName);
     });
     return inserted;
 }
 
-}  // namespace NoteStorage
+}  // namespace NoteEditor

@@ -8,15 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
+#include "session/SavePolicy.h"
+#include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/SavePolicy.h"
 #include "storage/Utf8.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
-#include "tests/support/FakeTreePane.h"
 #include "tests/support/FaultyFileSystem.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNoteView.h"
 
@@ -51,18 +53,20 @@ void WriteFolder(const std::filesystem::path& folder, int notes, size_t bytes) {
     TestSupport::WriteBytes(folder / "index.xml", index + "</tree>");
 }
 
-// Everything the tree pane owns for one notes folder.
+// Everything the session owns for one notes folder.
 struct CSession {
     explicit CSession(const std::filesystem::path& folder, NoteStorage::CFileSystem& fs)
-        : store(folder, pane, fs) {}
-    TestSupport::CFakeTreePane pane;
+        : store(folder, prompts, fs) {}
+    TestSupport::CFakePrompts prompts;
+    NoteTreeEngine::CNoteTree pane;
     NoteTreeEngine::CNotesFolderStore store;
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     TestSupport::CFakeSettings settings;
     TestSupport::CFakeStatusLine status;
-    NoteTreeEngine::CDocumentManager manager{pane, view, store, settings, status};
+    NoteTreeEngine::CViewShownNotes shown{view};
+    NoteTreeEngine::CDocumentManager manager{pane, shown, store, prompts, settings, status};
     CNoTimer timer;
-    NoteTreeEngine::CSavePolicy policy{pane, manager, store, timer};
+    NoteTreeEngine::CSavePolicy policy{pane, manager, store, prompts, timer};
 };
 
 void BM_LoadTreeOf10000WithOrphanScan(benchmark::State& state) {
@@ -72,7 +76,7 @@ void BM_LoadTreeOf10000WithOrphanScan(benchmark::State& state) {
         state.PauseTiming();
         auto session = std::make_unique<CSession>(folder.Path(), NoteStorage::FileSystem());
         state.ResumeTiming();
-        if (!session->policy.LoadTree() || session->pane.ItemCount() != 10000) {
+        if (!session->policy.LoadTree() || session->pane.Size() != 10000) {
             state.SkipWithError("the tree did not load whole");
         }
         state.PauseTiming();  // tearing the pane down is not part of loading
@@ -88,7 +92,7 @@ void BM_SaveAllWith1000LoadedOneChanged(benchmark::State& state) {
     TestSupport::CFaultyFileSystem fs;
     CSession session(folder.Path(), fs);
     session.policy.LoadTree();
-    const std::vector<TreeItem> items = session.pane.AllItems();
+    const std::vector<TreeItem> items = session.pane.ItemsInOrder();
     for (TreeItem item : items)
         session.manager.LoadItem(item, TreeItem::None);
     size_t next = 0;
@@ -114,7 +118,7 @@ void BM_Select1000NotesOf1KB(benchmark::State& state) {
         auto session = std::make_unique<CSession>(folder.Path(), NoteStorage::FileSystem());
         session->policy.LoadTree();
         session->view.SetWidth(800, false);
-        const std::vector<TreeItem> items = session->pane.AllItems();
+        const std::vector<TreeItem> items = session->pane.ItemsInOrder();
         state.ResumeTiming();
         TreeItem after = TreeItem::None;
         for (TreeItem item : items) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "editor/ViewClipboard.h"
 #include "model/NoteUndoHistory.h"
-#include "storage/ViewClipboard.h"
 #include "tests/support/LayoutTestSupport.h"
 
-namespace NoteStorage {
+namespace NoteEditor {
 namespace {
 
 using NoteEditEngine::TestSupport::Dump;
@@ -73,4 +73,4 @@ TEST_F(ViewClipboardTest, InsertRefusesUnknownNamesAndAnEmptyView) {
 }
 
 }  // namespace
-}  // namespace NoteStorage
+}  // namespace NoteEditor

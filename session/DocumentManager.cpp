@@ -1,8 +1,7 @@
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
 
 #include <ctime>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "storage/ClipboardFormats.h"
@@ -36,15 +35,20 @@ std::u16string NoteTitle(NoteEditEngine::CNoteDocument& document) {
     return std::u16string(line) + (longer ? u"..." : u"");
 }
 
-CDocumentManager::CDocumentManager(CTreePane& pane, NoteLayoutEngine::CNoteView& view,
-                                   CNotesFolderStore& store, CProfileSettings& settings,
+CDocumentManager::CDocumentManager(CTreePane& pane, CShownNotes& shown, CNotesFolderStore& store,
+                                   CPrompts& prompts, CProfileSettings& settings,
                                    CStatusLine& status)
-    : m_pane(pane), m_view(view), m_store(store), m_settings(settings), m_status(status) {}
+    : m_pane(pane),
+      m_shown(shown),
+      m_store(store),
+      m_prompts(prompts),
+      m_settings(settings),
+      m_status(status) {}
 
 CDocumentManager::~CDocumentManager() {
     for (auto& [id, entry] : m_entries) {
         entry.document->RemoveObserver(this);
-        m_view.RemoveNote(entry.document.get());
+        m_shown.HideNote(entry.document.get());
     }
 }
 
@@ -74,7 +78,7 @@ void CDocumentManager::LoadItem(TreeItem item, TreeItem after) {
     if (!entry.document) {
         entry.document = m_store.LoadNoteDocument(record);
         if (!entry.document) {
-            m_pane.ShowMessageBox(kNoteNotOpenedMessage, MessageIcon::Warning, kMessageCaption);
+            m_prompts.ShowMessageBox(kNoteNotOpenedMessage, MessageIcon::Warning, kMessageCaption);
             return;
         }
         entry.savedStamp = entry.document->Modified();
@@ -85,26 +89,25 @@ void CDocumentManager::LoadItem(TreeItem item, TreeItem after) {
     m_byDocument[document] = record.id;
     m_entries.emplace(record.id, std::move(entry));
     document->AddObserver(this);
-    m_view.AddNote(document, afterDocument);
+    m_shown.ShowNote(document, afterDocument);
 }
 
 void CDocumentManager::UnloadItem(TreeItem item) {
-    if (m_suspended) return;
     const auto found = m_entries.find(m_pane.Record(item).id);
     if (found != m_entries.end()) UnloadEntry(found);
 }
 
 void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator found) {
     CEntry& entry = found->second;
-    m_view.RemoveNote(entry.document.get());
+    m_shown.HideNote(entry.document.get());
     entry.document->RemoveObserver(this);
     m_byDocument.erase(entry.document.get());
     if (IsChanged(entry)) {
         const CTreeItemRecord& record = m_pane.Record(entry.item);
         if (SaveEntry(record, entry, false) == SaveResult::Failed) {
             if (!entry.failed) {
-                m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
-                                      kMessageCaption);
+                m_prompts.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
+                                         kMessageCaption);
             }
             m_unsaved.push_back({record, std::move(entry.document)});
         }
@@ -171,8 +174,8 @@ void CDocumentManager::SwapDocument(CEntry& entry,
     const std::u16string id = m_byDocument[old];
     fresh->AddObserver(this);
     // Right after the old one, then the old one goes: the same place in the editor.
-    m_view.AddNote(fresh.get(), old);
-    m_view.RemoveNote(old);
+    m_shown.ShowNote(fresh.get(), old);
+    m_shown.HideNote(old);
     old->RemoveObserver(this);
     m_byDocument.erase(old);
     m_byDocument[fresh.get()] = id;
@@ -190,8 +193,8 @@ bool CDocumentManager::SaveAll() {
             if (SaveEntry(record, entry, true) == SaveResult::Failed && !entry.failed) {
                 // Once: a timer save that keeps failing must not interrupt the user every time.
                 entry.failed = true;
-                m_pane.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
-                                      kMessageCaption);
+                m_prompts.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
+                                         kMessageCaption);
             }
         } else if (m_store.ChangedOnDisk(record)) {
             if (!m_store.NoteFileExists(m_store.NoteFilePath(record))) {
@@ -222,9 +225,9 @@ bool CDocumentManager::Close() {
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
         std::filesystem::path path;
         if (WriteRecoveryFile(*unsaved, path)) {
-            m_pane.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
-                                  MessageIcon::Warning, kMessageCaption);
-        } else if (!m_pane.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {
+            m_prompts.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
+                                     MessageIcon::Warning, kMessageCaption);
+        } else if (!m_prompts.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {
             allKept = false;
             ++unsaved;
             continue;
@@ -238,9 +241,8 @@ bool CDocumentManager::Close() {
 bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path) {
     const std::filesystem::path folder = m_settings.RecoveryFolder();
     if (folder.empty()) return false;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     NoteStorage::CFileSystem& fs = m_store.Files();
+    if (!fs.CreateFolders(folder)) return false;
     const std::string stem = NoteStorage::Utf16ToUtf8(unsaved.record.id) + "-" +
                              std::to_string(static_cast<long long>(std::time(nullptr)));
     path = folder / (stem + ".xml");
@@ -298,7 +300,7 @@ TreeItem CDocumentManager::FindItem(const NoteEditEngine::CNoteDocument* documen
 }
 
 void CDocumentManager::ShowItem(TreeItem item) {
-    m_view.ScrollToNote(FindDocument(item));
+    m_shown.ScrollToNote(FindDocument(item));
 }
 
 void CDocumentManager::OnElementsRemoving(const NoteEditEngine::CNotePosition&, uint32_t) {}

@@ -4,19 +4,20 @@
 #include <filesystem>
 #include <optional>
 
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
+#include "session/SaveTimer.h"
 #include "storage/FileSystem.h"
+#include "storage/Messages.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/SaveTimer.h"
 #include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 
-// When the tree and the notes reach the disk, driven by the tree pane's events:
+// When the tree and the notes reach the disk, driven by the session's events:
 //   an item leaves the selection       its note, if changed
 //   the save timer fires               index.xml, then every changed note
 //   the tree changed (new, rename...)  index.xml
-//   the tree is cleared or destroyed   index.xml, then every loaded or unsaved note
+//   the tree is unloaded               index.xml, then every loaded or unsaved note
 // The timer restarts at every caret move and stops when it fires. index.xml is guarded like a
 // note: a damaged one, or one someone else changed since we read it, is renamed aside (never
 // over an earlier one) and its notes come back as orphans; they are adopted after every load.
@@ -26,7 +27,7 @@ public:
 
     // All borrowed.
     CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
-                CSaveTimer& timer);
+                CMessages& messages, CSaveTimer& timer);
     CSavePolicy(const CSavePolicy&) = delete;
     CSavePolicy& operator=(const CSavePolicy&) = delete;
 
@@ -40,7 +41,7 @@ public:
     void OnSaveTimer();
     void OnItemDeselected(TreeItem item);
     void OnTreeChanged();
-    // The tree is cleared or the pane destroyed: saves everything. False when a note could not
+    // The tree is unloaded: saves everything. False when a note could not
     // be written anywhere and the user kept it.
     bool Close();
 
@@ -59,6 +60,7 @@ private:
     CTreePane& m_pane;
     CDocumentManager& m_manager;
     CNotesFolderStore& m_store;
+    CMessages& m_messages;
     CSaveTimer& m_timer;
     bool m_loaded = false;
     std::optional<CSeen> m_indexSeen;

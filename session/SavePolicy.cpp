@@ -1,4 +1,4 @@
-#include "storage/SavePolicy.h"
+#include "session/SavePolicy.h"
 
 #include <ctime>
 #include <string>
@@ -8,8 +8,8 @@
 namespace NoteTreeEngine {
 
 CSavePolicy::CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
-                         CSaveTimer& timer)
-    : m_pane(pane), m_manager(manager), m_store(store), m_timer(timer) {}
+                         CMessages& messages, CSaveTimer& timer)
+    : m_pane(pane), m_manager(manager), m_store(store), m_messages(messages), m_timer(timer) {}
 
 std::filesystem::path CSavePolicy::IndexPath() const {
     return m_store.Folder() / "index.xml";
@@ -55,7 +55,7 @@ bool CSavePolicy::LoadTree() {
     const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
     std::string bytes;
     if (stamp) (void)fs.ReadWhole(IndexPath(), bytes);
-    const bool read = LoadIndexFile(fs, m_pane, m_manager, IndexPath());
+    const bool read = LoadIndexFile(fs, m_pane, m_manager, m_messages, IndexPath());
     m_loaded = true;
     if (read && stamp) {
         m_indexSeen = CSeen{*stamp, NoteStorage::ContentHash(bytes)};
@@ -77,7 +77,7 @@ bool CSavePolicy::SaveTree() {
         if (!SetIndexAside("changed")) return false;
         m_store.AdoptOrphanNotes(m_pane);
     }
-    if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, IndexPath())) return false;
+    if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, m_messages, IndexPath())) return false;
     RememberIndex();
     return true;
 }

@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "storage/DocumentManager.h"
+#include "session/DocumentManager.h"
+#include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
 #include "storage/Utf8.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
-#include "tests/support/FakeTreePane.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNoteView.h"
 
@@ -25,11 +27,13 @@ namespace {
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
+using TestSupport::Add;
+using TestSupport::CFakePrompts;
 using TestSupport::CFakeSettings;
 using TestSupport::CFakeStatusLine;
-using TestSupport::CFakeTreePane;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
+using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
@@ -38,13 +42,15 @@ using Fault = CFaultyFileSystem::Fault;
 struct CManagerFixture {
     CTempFolder folder;
     CTempFolder data;
-    CFakeTreePane pane;
+    CFakePrompts prompts;
+    CNoteTree pane;
     CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), pane, fs};
+    CNotesFolderStore store{folder.Path(), prompts, fs};
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     CFakeSettings settings{data.Path() / "Recovered"};
     CFakeStatusLine status;
-    CDocumentManager manager{pane, view, store, settings, status};
+    NoteTreeEngine::CViewShownNotes shown{view};
+    CDocumentManager manager{pane, shown, store, prompts, settings, status};
 
     // A note file holding `content` (model notation) and its root-level item, as the tree
     // would have them: the record's modified time is the file's.
@@ -57,7 +63,7 @@ struct CManagerFixture {
         std::u16string text;
         NoteStorage::WriteNoteFileText(*document, text);
         WriteBytes(store.NoteFilePath(record), NoteStorage::Utf16ToUtf8(text));
-        return pane.Add(kRootItem, record);
+        return Add(pane, kRootItem, record);
     }
     std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
     // The note as its file holds it.
@@ -76,7 +82,7 @@ struct CManagerFixture {
     }
     std::vector<std::u16string> Messages() const {
         std::vector<std::u16string> texts;
-        for (const auto& message : pane.Messages())
+        for (const auto& message : prompts.Messages())
             texts.push_back(message.text);
         return texts;
     }
@@ -95,17 +101,12 @@ TEST(DocumentManagerTest, ShowsNotesInOrderAndFindsThemBothWays) {
     EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[2]), c);
     EXPECT_EQ(f.manager.FindItem(nullptr), TreeItem::None);
 
-    // Loading a loaded note again (an item re-created by a move) only re-binds it.
-    const TreeItem moved = f.pane.Add(kRootItem, f.pane.Record(b));
-    f.manager.LoadItem(moved, TreeItem::None);
+    // Loading a loaded note again (a second item of the same note) only binds it to that item.
+    const TreeItem second = Add(f.pane, kRootItem, f.pane.Record(b));
+    f.manager.LoadItem(second, TreeItem::None);
     EXPECT_EQ(f.view.ShownNotes().size(), 3u);
-    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[1]), moved);
+    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[1]), second);
 
-    // While suspended, unloading does nothing.
-    f.manager.SetSuspended(true);
-    f.manager.UnloadItem(a);
-    EXPECT_EQ(f.manager.LoadedCount(), 3u);
-    f.manager.SetSuspended(false);
     f.manager.UnloadItem(a);
     EXPECT_EQ(f.manager.FindDocument(a), nullptr);
     EXPECT_EQ(f.view.ShownNotes().size(), 2u);
@@ -121,7 +122,7 @@ TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     f.manager.LoadItem(edited, TreeItem::None);
     const auto before = std::filesystem::last_write_time(f.PathOf(unchanged));
     f.Type(edited, u" new");
-    EXPECT_EQ(f.pane.Label(edited), u"old new");  // the item follows its note
+    EXPECT_EQ(f.pane.Title(edited), u"old new");  // the item follows its note
     f.manager.UnloadItem(unchanged);
     f.manager.UnloadItem(edited);
     EXPECT_EQ(f.fs.replaced, 1);
@@ -135,24 +136,24 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
     const TreeItem missing = f.AddNote("\u00B6kept name");
     std::filesystem::remove(f.PathOf(missing));
     f.manager.LoadItem(missing, TreeItem::None);
-    ASSERT_EQ(f.pane.Messages().size(), 1u);
-    EXPECT_EQ(f.pane.Messages()[0].text,
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    EXPECT_EQ(f.prompts.Messages()[0].text,
               u"The contents of the note was not found (file " + PathText(f.PathOf(missing)) +
                   u" is not available).\nA new empty file will be created");
-    EXPECT_EQ(f.pane.Messages()[0].caption, u"Document file not available");
-    EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages()[0].caption, u"Document file not available");
+    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(f.pane.Record(missing).isfixed);
     EXPECT_EQ(f.OnDisk(missing), "\u00B6");
     f.Type(missing, u"x");
-    EXPECT_EQ(f.pane.Label(missing), u"kept name");
+    EXPECT_EQ(f.pane.Title(missing), u"kept name");
 
     // A file that holds no note is reported and never written over, edited or not.
     for (const std::string bytes : {"", "<note created=\"5\"><paragraph>cut", "<html/>"}) {
         const TreeItem item = f.AddNote("\u00B6x");
         WriteBytes(f.PathOf(item), bytes);
         f.manager.LoadItem(item, TreeItem::None);
-        EXPECT_EQ(f.pane.Messages().back().text, u"Document file could not be opened");
-        EXPECT_EQ(f.pane.Messages().back().icon, MessageIcon::Warning);
+        EXPECT_EQ(f.prompts.Messages().back().text, u"Document file could not be opened");
+        EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
         EXPECT_EQ(f.manager.FindDocument(item), nullptr);
         f.manager.UnloadItem(item);
         f.manager.SaveAll();
@@ -190,7 +191,7 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
             EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
                                         u"Document could not be saved.\nThe changes are kept and "
                                         u"will be saved again"});
-            EXPECT_EQ(f.pane.Messages()[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
             for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
                 const std::string name = entry.path().filename().string();
@@ -201,7 +202,7 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
             f.manager.LoadItem(item, TreeItem::None);
             EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6old typed");
             f.manager.UnloadItem(item);
-            EXPECT_EQ(f.pane.Messages().size(), 1u) << "told once only";
+            EXPECT_EQ(f.prompts.Messages().size(), 1u) << "told once only";
 
             f.fs.SetFault(Fault::None);
             EXPECT_TRUE(f.manager.SaveAll());
@@ -224,8 +225,8 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     // The notes folder cannot be written; the data area can.
     f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
     EXPECT_TRUE(f.manager.Close());
-    ASSERT_EQ(f.pane.Messages().size(), 2u);
-    const std::u16string& text = f.pane.Messages()[1].text;
+    ASSERT_EQ(f.prompts.Messages().size(), 2u);
+    const std::u16string& text = f.prompts.Messages()[1].text;
     const std::u16string prefix = u"Document could not be saved.\nIts text was written to ";
     ASSERT_EQ(text.substr(0, prefix.size()), prefix);
     CNoteDocument recovered;
@@ -240,13 +241,13 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     g.manager.LoadItem(other, TreeItem::None);
     g.Type(other, u"!");
     g.fs.SetFault(Fault::CreateFails);
-    g.pane.answerYes = false;
+    g.prompts.answerYes = false;
     EXPECT_FALSE(g.manager.Close());
-    EXPECT_EQ(g.pane.Messages().back().text,
+    EXPECT_EQ(g.prompts.Messages().back().text,
               u"Document could not be saved, and no copy of it could be written anywhere.\n"
               u"Discard its changes?");
     EXPECT_EQ(g.status.text, u"Not saved: other!");
-    g.pane.answerYes = true;
+    g.prompts.answerYes = true;
     EXPECT_TRUE(g.manager.Close());
     EXPECT_EQ(g.status.text, u"");
 }
@@ -274,7 +275,7 @@ TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
         f.fs.SetFault(fault);
         f.manager.SaveAll();
         f.fs.SetFault(Fault::None);
-        return f.pane.Messages().size();
+        return f.prompts.Messages().size();
     };
     EXPECT_EQ(saveAfterEdit(Fault::DiskFullMidWrite), 1u);
     EXPECT_EQ(f.status.text, u"Not saved: nx");
@@ -283,7 +284,7 @@ TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
     EXPECT_EQ(saveAfterEdit(Fault::None), 1u);
     EXPECT_EQ(f.status.text, u"");
     EXPECT_EQ(saveAfterEdit(Fault::SyncFails), 2u);
-    EXPECT_EQ(f.pane.Messages()[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
 }
 
 TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
@@ -312,7 +313,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
     ASSERT_EQ(roots.size(), 4u);
     EXPECT_EQ(roots[3], last);
-    EXPECT_EQ(f.pane.Label(roots[2]), u"busy ours (conflicting copy)");
+    EXPECT_EQ(f.pane.Title(roots[2]), u"busy ours (conflicting copy)");
     EXPECT_EQ(f.OnDisk(roots[2]), "\u00B6busy ours");
     EXPECT_TRUE(f.manager.TakeTreeChanged());
 

@@ -4,7 +4,7 @@
 
 namespace NoteTreeEngine {
 
-// The tree pane's save timer. When it fires, the pane calls the save policy's OnSaveTimer.
+// The session's save timer. When it fires, its owner calls the session's OnSaveTimer.
 class CSaveTimer {
 public:
     virtual ~CSaveTimer() = default;

@@ -1,0 +1,265 @@
+#include "session/NoteSession.h"
+
+#include <string>
+#include <utility>
+
+#include "storage/FileHandler.h"
+#include "storage/NoteStore.h"
+#include "storage/NotesFolderSettings.h"
+#include "storage/Utf8.h"
+
+namespace NoteTreeEngine {
+
+namespace {
+
+// Reading an index names no note file: nothing is loaded, stored or shown.
+class CNoNotes final : public CNoteStore {
+public:
+    NoteEditEngine::CNoteDocument* FindDocument(const CTreeItemRecord&) override { return nullptr; }
+    std::unique_ptr<NoteEditEngine::CNoteDocument> LoadNoteDocument(CTreeItemRecord&) override {
+        return nullptr;
+    }
+    bool CreateEmptyNoteFile(CTreeItemRecord&) override { return false; }
+    bool SaveNoteDocument(const CTreeItemRecord&, NoteEditEngine::CNoteDocument&) override {
+        return false;
+    }
+    void ShowItem(TreeItem) override {}
+};
+
+}  // namespace
+
+CNoteSession::CNoteSession(CPrompts& prompts, CProfileSettings& settings, CStatusLine& status,
+                           CSaveTimer& timer, NoteStorage::CFileSystem& files)
+    : m_prompts(prompts),
+      m_settings(settings),
+      m_status(status),
+      m_timer(timer),
+      m_files(files),
+      m_search(m_tree, files) {
+    m_tree.AddObserver(this);
+}
+
+CNoteSession::~CNoteSession() {
+    Close();
+    m_tree.RemoveObserver(this);
+}
+
+bool CNoteSession::ReadTree(const std::filesystem::path& folder, CNoteTree& tree,
+                            CMessages& messages, NoteStorage::CFileSystem& files) {
+    CNoNotes notes;
+    return LoadIndexFile(files, tree, notes, messages, folder / "index.xml");
+}
+
+std::filesystem::path CNoteSession::NotesFolder() const {
+    return m_store ? m_store->Folder() : std::filesystem::path();
+}
+
+bool CNoteSession::LoadTree() {
+    if (m_shown == nullptr) return false;
+    const std::u16string folder = GetNotesFolder(m_settings);
+    if (folder.empty()) return false;
+    if (m_policy && !UnloadTree()) return false;
+    m_store =
+        std::make_unique<CNotesFolderStore>(std::filesystem::path(folder), m_prompts, m_files);
+    m_manager = std::make_unique<CDocumentManager>(m_tree, *m_shown, *m_store, m_prompts,
+                                                   m_settings, m_status);
+    m_policy = std::make_unique<CSavePolicy>(m_tree, *m_manager, *m_store, m_prompts, m_timer);
+    const bool read = m_policy->LoadTree();
+    if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
+    m_search.Start(m_store->Folder(), m_manager.get());
+    return read;
+}
+
+bool CNoteSession::SaveTree() {
+    return !m_policy || m_policy->SaveTree();
+}
+
+bool CNoteSession::UnloadTree() {
+    if (!m_policy) return true;
+    if (!m_policy->Close()) {
+        // The notes left the editor; the one kept unsaved stays with the manager, which tries it
+        // again at every save. The others come back, in tree order.
+        for (const TreeItem item : m_tree.ItemsInOrder())
+            if (m_tree.IsSelected(item)) ShowNoteOf(item);
+        return false;
+    }
+    Reset();
+    return true;
+}
+
+void CNoteSession::Close() {
+    if (!m_policy) return;
+    // Nothing more can be done for a note kept unsaved: the program ends.
+    (void)m_policy->Close();
+    Reset();
+}
+
+void CNoteSession::Reset() {
+    DeselectAll();
+    m_tree.SetActive(TreeItem::None);
+    m_timer.Stop();
+    m_policy.reset();
+    m_manager.reset();
+    m_store.reset();
+    m_tree.Clear();
+    m_search.Stop();
+}
+
+void CNoteSession::DeselectAll() {
+    while (!m_tree.Selection().empty())
+        m_tree.Deselect(m_tree.Selection().front());
+}
+
+bool CNoteSession::OpenTreeFile(const std::filesystem::path& path, TreeItem parent,
+                                TreeItem after) {
+    if (!m_manager) return false;
+    if (!OpenFolderFile(m_files, m_tree, *m_manager, m_prompts, path, parent, after)) return false;
+    SaveTree();
+    if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
+    return true;
+}
+
+bool CNoteSession::WriteTreeFile(const std::vector<TreeItem>& items,
+                                 const std::filesystem::path& path) {
+    if (!m_manager) return false;
+    CFileHandler handler(m_tree, *m_manager, m_prompts, items);
+    return handler.WriteTreeFile(m_files, true, path);
+}
+
+std::u16string CNoteSession::ChooseOtherNotesFolder() {
+    return NoteTreeEngine::ChooseOtherNotesFolder(m_settings, m_prompts);
+}
+
+bool CNoteSession::SwitchNotesFolder(std::u16string_view folder) {
+    if (!UnloadTree()) return false;
+    SetNotesFolder(m_settings, folder);
+    LoadTree();
+    return true;
+}
+
+TreeItem CNoteSession::NewNote(TreeItem parent, TreeItem after, bool alone) {
+    if (!m_manager) return TreeItem::None;
+    CTreeItemRecord record;
+    if (!m_store->CreateEmptyNoteFile(record)) {
+        // No item without its file: the note could never be saved.
+        m_prompts.ShowMessageBox(kNoteNotCreatedMessage, MessageIcon::Warning, kMessageCaption);
+        return TreeItem::None;
+    }
+    if (alone) DeselectAll();
+    const TreeItem item = m_tree.InsertItem(parent, after, record);
+    if (parent != kRootItem) m_tree.Expand(parent);
+    m_tree.Select(item);
+    m_tree.SetCaret(item);
+    m_manager->ShowItem(item);
+    SaveTree();
+    return item;
+}
+
+void CNoteSession::Rename(TreeItem item, std::u16string_view name) {
+    CTreeItemRecord& record = m_tree.Record(item);
+    record.username = name;
+    record.isfixed = true;
+    m_tree.UpdateItem(item);
+    SaveTree();
+}
+
+void CNoteSession::FollowTitle(TreeItem item) {
+    CTreeItemRecord& record = m_tree.Record(item);
+    record.isfixed = false;
+    if (NoteEditEngine::CNoteDocument* document =
+            m_manager ? m_manager->FindDocument(item) : nullptr)
+        record.username = NoteTitle(*document);
+    m_tree.UpdateItem(item);
+    SaveTree();
+}
+
+size_t CNoteSession::CountSelectedSubtrees() const {
+    size_t count = 0;
+    for (const TreeItem top : m_tree.TopMostSelected()) {
+        std::vector<TreeItem> pending{top};
+        while (!pending.empty()) {
+            const TreeItem item = pending.back();
+            pending.pop_back();
+            ++count;
+            for (const TreeItem child : m_tree.Children(item))
+                pending.push_back(child);
+        }
+    }
+    return count;
+}
+
+bool CNoteSession::DeleteSelected() {
+    if (m_tree.Selection().empty() || !m_manager) return false;
+    const size_t count = CountSelectedSubtrees();
+    const std::u16string question =
+        count == 1 ? std::u16string(u"Are you sure you want to delete this note?")
+                   : u"Are you sure you want to delete these " +
+                         NoteStorage::Utf8ToUtf16(std::to_string(count)) + u" notes?";
+    if (!m_prompts.AskYesNo(question, kDeleteCaption)) return false;
+    while (!m_tree.Selection().empty())
+        DeleteSubtree(m_tree.Selection().front());
+    SaveTree();
+    return true;
+}
+
+void CNoteSession::DeleteSubtree(TreeItem top) {
+    // Post-order with an explicit stack: children before their parent, at any depth.
+    struct CFrame {
+        TreeItem item;
+        std::vector<TreeItem> children;
+        size_t next;
+    };
+    std::vector<CFrame> stack{{top, m_tree.Children(top), 0}};
+    while (!stack.empty()) {
+        CFrame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            const TreeItem child = frame.children[frame.next++];
+            stack.push_back({child, m_tree.Children(child), 0});  // invalidates `frame`
+            continue;
+        }
+        const TreeItem done = frame.item;
+        stack.pop_back();
+        if (m_tree.Active() == done) m_tree.SetActive(TreeItem::None);
+        m_tree.Deselect(done);
+        // A file that cannot be removed is left; the note leaves the tree all the same.
+        (void)m_store->DeleteNoteFile(m_tree.Record(done));
+    }
+    m_tree.Remove(top);
+}
+
+void CNoteSession::MoveItems(const std::vector<TreeItem>& items, TreeItem parent, TreeItem after) {
+    m_tree.Move(items, parent, after);
+}
+
+void CNoteSession::ShowItem(TreeItem item) {
+    if (m_manager) m_manager->ShowItem(item);
+}
+
+void CNoteSession::NoteBecameCurrent(NoteEditEngine::CNoteDocument* document) {
+    if (!m_manager) return;
+    if (document != nullptr) {
+        const TreeItem item = m_manager->FindItem(document);
+        if (item != TreeItem::None) m_tree.SetActive(item);
+    }
+    m_policy->OnCaretMoved();
+}
+
+void CNoteSession::OnSaveTimer() {
+    if (m_policy) m_policy->OnSaveTimer();
+}
+
+void CNoteSession::ShowNoteOf(TreeItem item) {
+    m_manager->LoadItem(item, m_tree.PreviousSelected(item));
+    if (NoteEditEngine::CNoteDocument* document = m_manager->FindDocument(item))
+        m_tree.RefreshItem(item, *document);
+}
+
+void CNoteSession::OnSelectionChanged(TreeItem item, bool selected) {
+    if (selected) {
+        if (m_manager) ShowNoteOf(item);
+    } else if (m_policy) {
+        m_policy->OnItemDeselected(item);
+    }
+}
+
+}  // namespace NoteTreeEngine

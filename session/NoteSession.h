@@ -1,0 +1,140 @@
+#pragma once
+
+// Adding an operation to the session:
+//  - put the work here, on handles of Tree(); a widget forwards to it and shows nothing itself
+//    but what CNoteTreeObserver tells it;
+//  - ask and tell the user only through m_prompts (a fake answers in tests);
+//  - change the tree through CNoteTree so that the views and the search index hear of it;
+//  - save through m_policy (SaveTree, or the deselection and timer paths), never directly;
+//  - test it in tests/session on the real tree, and drive it from the Qt side in tests/tree.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/NoteDocument.h"
+#include "session/DocumentManager.h"
+#include "session/NoteSearchIndex.h"
+#include "session/NoteTree.h"
+#include "session/NoteTreeObserver.h"
+#include "session/Prompts.h"
+#include "session/SavePolicy.h"
+#include "session/SaveTimer.h"
+#include "session/ShownNotes.h"
+#include "storage/FileSystem.h"
+#include "storage/NotesFolderStore.h"
+#include "storage/ProfileSettings.h"
+#include "storage/StatusLine.h"
+
+namespace NoteTreeEngine {
+
+inline constexpr std::u16string_view kDeleteCaption = u"Warning";
+
+// The notes of one notes folder at work: the note tree, the note files, the notes loaded for the
+// editor, when everything is saved, and the search index. The tree's selection drives the
+// editor: a note is loaded and shown when its item is selected (in tree order among the notes
+// shown) and saved and unloaded when it leaves the selection. Panes are views of it.
+class CNoteSession final : public CNoteTreeObserver {
+public:
+    // All borrowed; they outlive the session.
+    CNoteSession(CPrompts& prompts, CProfileSettings& settings, CStatusLine& status,
+                 CSaveTimer& timer, NoteStorage::CFileSystem& files);
+    // Saves everything (Close) first.
+    ~CNoteSession() override;
+    CNoteSession(const CNoteSession&) = delete;
+    CNoteSession& operator=(const CNoteSession&) = delete;
+
+    // Reads the index of `folder` into `tree` and writes nothing, whatever it holds: no note
+    // file is read, created or adopted. False, after the message, when it is no tree file.
+    static bool ReadTree(const std::filesystem::path& folder, CNoteTree& tree, CMessages& messages,
+                         NoteStorage::CFileSystem& files);
+
+    // The editor that shows the selected notes; borrowed, set before LoadTree.
+    void SetShownNotes(CShownNotes* shown) noexcept { m_shown = shown; }
+
+    [[nodiscard]] CNoteTree& Tree() noexcept { return m_tree; }
+    [[nodiscard]] CNoteSearchIndex& Search() noexcept { return m_search; }
+    // Null while no tree is loaded.
+    [[nodiscard]] CDocumentManager* Manager() noexcept { return m_manager.get(); }
+    [[nodiscard]] const CNotesFolderStore* Store() const noexcept { return m_store.get(); }
+    [[nodiscard]] bool IsLoaded() const noexcept { return m_policy != nullptr; }
+    // The folder of the loaded tree; empty while none is loaded.
+    [[nodiscard]] std::filesystem::path NotesFolder() const;
+
+    // --- The tree of the notes folder
+    // Loads the tree of the stored notes folder (a shown-notes editor must be set). False when
+    // no folder is stored or its index could not be read (a new tree of its notes is then
+    // written).
+    bool LoadTree();
+    // Writes index.xml (once a tree was loaded); false, after the message, when that failed.
+    bool SaveTree();
+    // Saves the tree and every note and empties the tree. False, with the tree kept and its
+    // selected notes shown again, when a note could not be written anywhere and the user keeps
+    // it.
+    bool UnloadTree();
+    // Saves what can be saved and empties the tree, whatever the user's answers.
+    void Close();
+    // Imports a tree file under `parent` after `after`. False, after a message, when it is no
+    // tree file or cannot be read.
+    bool OpenTreeFile(const std::filesystem::path& path, TreeItem parent, TreeItem after);
+    // The tree file of a drag: the items with their subtrees and notes.
+    bool WriteTreeFile(const std::vector<TreeItem>& items, const std::filesystem::path& path);
+    // The first half of changing the notes folder: the folder the user chose, "" to change
+    // nothing.
+    [[nodiscard]] std::u16string ChooseOtherNotesFolder();
+    // The second half: saves and unloads the tree, stores the folder and loads its tree. False
+    // when the old tree stays.
+    bool SwitchNotesFolder(std::u16string_view folder);
+
+    // --- Notes
+    // A new note under `parent` after `after`, selected (alone when `alone`), the caret's item
+    // and shown. None, after a message, when its file could not be created.
+    TreeItem NewNote(TreeItem parent, TreeItem after, bool alone);
+    // A name typed for the item; it no longer follows the note's first line.
+    void Rename(TreeItem item, std::u16string_view name);
+    // The item's name follows its note's first line again.
+    void FollowTitle(TreeItem item);
+    // The number of items in the subtrees of the top-most selected items.
+    [[nodiscard]] size_t CountSelectedSubtrees() const;
+    // Asks, then deletes the selected subtrees and their note files. False when nothing was
+    // selected or the user said no.
+    bool DeleteSelected();
+    // The items with their subtrees go under `parent` after `after` (see CNoteTree::Move).
+    void MoveItems(const std::vector<TreeItem>& items, TreeItem parent, TreeItem after);
+    // Scrolls the editor to the item's note, when it is shown.
+    void ShowItem(TreeItem item);
+
+    // --- The editor and the clock
+    // The editor's caret is in `document` (or none): its item becomes the active item and the
+    // save timer restarts.
+    void NoteBecameCurrent(NoteEditEngine::CNoteDocument* document);
+    void OnSaveTimer();
+
+    // --- CNoteTreeObserver: the selection loads and unloads the notes.
+    void OnSelectionChanged(TreeItem item, bool selected) override;
+
+private:
+    // Loads and shows the item's note in tree order among the notes shown, and refreshes it.
+    void ShowNoteOf(TreeItem item);
+    void DeselectAll();
+    // Deselects and deletes the subtree, removing the note files.
+    void DeleteSubtree(TreeItem top);
+    void Reset();
+
+    CPrompts& m_prompts;
+    CProfileSettings& m_settings;
+    CStatusLine& m_status;
+    CSaveTimer& m_timer;
+    NoteStorage::CFileSystem& m_files;
+    CShownNotes* m_shown = nullptr;
+    CNoteTree m_tree;
+    CNoteSearchIndex m_search;
+    // One set per notes folder, in this order of creation (and the reverse of destruction).
+    std::unique_ptr<CNotesFolderStore> m_store;
+    std::unique_ptr<CDocumentManager> m_manager;
+    std::unique_ptr<CSavePolicy> m_policy;
+};
+
+}  // namespace NoteTreeEngine
