@@ -31,8 +31,8 @@ bool CIndexView::LoadTree() {
     if (m_policy && !UnloadTree()) return false;
     m_store = std::make_unique<NoteTreeEngine::CNotesFolderStore>(std::filesystem::path(folder),
                                                                   *this, m_files);
-    m_manager = std::make_unique<NoteTreeEngine::CDocumentManager>(*this, *m_editor, *m_store,
-                                                                   m_settings, m_status);
+    m_manager = std::make_unique<NoteTreeEngine::CDocumentManager>(*this, m_editor->View(),
+                                                                   *m_store, m_settings, m_status);
     m_policy =
         std::make_unique<NoteTreeEngine::CSavePolicy>(*this, *m_manager, *m_store, m_timerAdapter);
     CWaitCursor wait;

@@ -328,12 +328,12 @@ void CSearchPane::Activate(int row) {
     NoteEditEngine::CNotePosition end;
     const std::u16string pattern = m_shownPattern.toStdU16String();
     const NoteEditEngine::CNotePosition from = document->FromIndex(int64_t(result.hit.offset));
-    if (m_editor.Search(pattern, from, m_shownOptions.matchCase, m_shownOptions.wholeWord, start,
-                        end) &&
+    if (m_editor.View().Search(pattern, from, m_shownOptions.matchCase, m_shownOptions.wholeWord,
+                               start, end) &&
         start.Document() == document) {
-        m_editor.SetSelection(start, end, true);
+        m_editor.View().SetSelection(start, end, true);
     } else {
-        m_editor.SetCaret(document->Start(), false, true);
+        m_editor.View().SetCaret(document->Start(), false, true);
     }
 }
 
