@@ -77,7 +77,7 @@ public:
 
     // The font that text of these styles is drawn in at the current text size.
     [[nodiscard]] QFont FontFor(uint32_t paragraphStyle, NoteEditEngine::CharacterStyle style) {
-        return m_surface.FontFor(paragraphStyle, style);
+        return m_surface.StateFor(paragraphStyle, style, false).font->Font();
     }
 
 signals:

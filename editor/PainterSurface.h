@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QList>
 #include <QPointF>
 #include <QRect>
@@ -50,10 +49,6 @@ public:
     [[nodiscard]] const StyleState& StateFor(uint32_t paragraph,
                                              NoteEditEngine::CharacterStyle character,
                                              bool selected);
-    // The font that text of these styles is drawn in.
-    [[nodiscard]] QFont FontFor(uint32_t paragraph, NoteEditEngine::CharacterStyle style) {
-        return StateFor(paragraph, style, false).font->Font();
-    }
 
     void ResetStyle() override;
     void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style, bool selected) override;

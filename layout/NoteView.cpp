@@ -16,9 +16,6 @@ namespace {
 // A redraw count that reaches past the last element of every shown note together: the redraw
 // then runs to the bottom of what is visible.
 constexpr int64_t kEveryShownElement = kWholeRange * 16;
-}  // namespace
-
-namespace {
 
 // The window of a view that has none: nothing scrolls, no caret shows, nothing is visible.
 class CNoWindow final : public INoteWindow {
