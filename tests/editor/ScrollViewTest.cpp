@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <climits>
 
 #include "commands/CommandIds.h"
 #include "editor/NoteScrollView.h"
@@ -22,6 +23,7 @@
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 #include "ui/MessageBox.h"
+#include "ui/ProfileSettings.h"
 
 namespace {
 
@@ -285,6 +287,26 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
     EXPECT_EQ(image.pixelColor(100, image.height() - 2), QColor(Qt::white));
 }
 
+// The settings file may hold any number; what is out of range is Medium, and a new pane starts
+// at the size kept.
+TEST(TextSizeSettingTest, IsReadWithinItsRange) {
+    using NoteLayoutEngine::TextSize;
+    const struct {
+        int stored;
+        TextSize read;
+    } cases[] = {{0, TextSize::kLargest},      {4, TextSize::kSmallest},
+                 {-1, TextSize::kMedium},      {5, TextSize::kMedium},
+                 {INT_MAX, TextSize::kMedium}, {INT_MIN, TextSize::kMedium}};
+    for (const auto& c : cases) {
+        ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
+                                  c.stored);
+        EXPECT_EQ(NoteEditor::StoredTextSize(), c.read) << c.stored;
+        EXPECT_EQ(NoteEditor::TextSizeOf(CNoteScrollView().TextScaleCommand()), c.read);
+    }
+    NoteEditor::StoreTextSize(TextSize::kMedium);
+    EXPECT_EQ(NoteEditor::StoredTextSize(), TextSize::kMedium);
+}
+
 TEST_F(ScrollViewTest, EmptyViewIsGrey) {
     const QImage image = Grab();
     EXPECT_EQ(image.pixelColor(50, 50), QColor(230, 230, 230));
@@ -301,11 +323,9 @@ int PdfPages(const QString& path) {
                data.count("/Type /Page>"));
 }
 
-TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
+TEST_F(ScrollViewTest, PrintingLeavesTheScreenLayoutCaretAndScrollingAlone) {
     QTemporaryDir folder;
     Show("¶[1,0]Short¶one line");
-    const std::string before = view.View().Dump();
-    const int32_t width = view.View().ViewWidth();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("short.pdf")));
@@ -313,18 +333,25 @@ TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
     ASSERT_TRUE(view.PrintTo(printer, &pages));
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("short.pdf"))), 1);
-    EXPECT_EQ(view.View().ViewWidth(), width);
-    EXPECT_EQ(view.View().Dump(), before);
 
     std::string text = "¶";
     for (int i = 0; i < 150; ++i)
         text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
-    Show(text);
+    CNoteDocument* longNote = Show(text);
+    view.View().SetSelection(longNote->FromIndex(3000), longNote->FromIndex(3010), true);
+    const auto screen = [this] {
+        return view.View().Dump() + " " + std::to_string(view.View().TreeHeight()) + " " +
+               std::to_string(view.View().GlobalIndex(view.View().Anchor())) + "-" +
+               std::to_string(view.View().GlobalIndex(view.View().Active())) + " " +
+               std::to_string(view.ScrollTop()) + " " + std::to_string(view.CaretRect().top());
+    };
+    const std::string before = screen();
+    ASSERT_GT(view.ScrollTop(), 0);
     printer.setOutputFileName(folder.filePath(QStringLiteral("long.pdf")));
     ASSERT_TRUE(view.PrintTo(printer, &pages));
     EXPECT_GE(pages, 3);
     EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("long.pdf"))), pages);
-    EXPECT_EQ(view.View().ViewWidth(), width);
+    EXPECT_EQ(screen(), before);
 }
 
 TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
