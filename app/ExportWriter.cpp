@@ -7,7 +7,8 @@
 #include <cctype>
 #include <filesystem>
 
-#include "editor/NoteScrollView.h"
+#include "editor/PrintLayout.h"
+#include "editor/TextScale.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteExport.h"
 #include "storage/PdfOutline.h"
@@ -37,16 +38,9 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     std::vector<int> firstPages;
     bool printed = false;
     {
-        // A view of its own, never shown: the editor's caret, scroll and layout stay as they are.
-        CNoteScrollView view;
-        NoteEditEngine::CNoteDocument* previous = nullptr;
-        for (NoteEditEngine::CNoteDocument* document : documents) {
-            view.AddNote(document, previous);
-            previous = document;
-        }
-        printed = view.PrintTo(printer, nullptr, &firstPages);
-        for (NoteEditEngine::CNoteDocument* document : documents)
-            view.RemoveNote(document);
+        // A layout of its own: the editor's caret, scroll and layout stay as they are.
+        CPrintLayout layout(documents, NoteEditor::StoredTextSize(), printer);
+        printed = layout.Print(printer, nullptr, &firstPages);
     }
     QFile written(file);
     if (!printed || firstPages.size() != documents.size() || !written.open(QIODevice::ReadOnly)) {

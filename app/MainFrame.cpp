@@ -106,7 +106,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     m_tree->setMinimumWidth(50);
     m_editor = new CNoteScrollView(m_splitter);
     m_editor->setMinimumWidth(50);
-    NoteLayoutEngine::CNoteView& editorView = *m_editor;
+    NoteLayoutEngine::CNoteView& editorView = m_editor->View();
     m_shownNotes = std::make_unique<NoteTreeEngine::CViewShownNotes>(editorView);
     m_session->SetShownNotes(m_shownNotes.get());
     m_splitter->addWidget(m_tree);

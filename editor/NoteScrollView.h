@@ -1,44 +1,35 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
-#include <QList>
-#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QVariant>
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "commands/CommandTarget.h"
 #include "editor/ClickCounter.h"
-#include "editor/FontCache.h"
+#include "editor/PainterSurface.h"
 #include "editor/TextScale.h"
 #include "layout/NoteView.h"
+#include "layout/NoteWindow.h"
 
 class QPrintDialog;
 class QPainter;
 class QPrinter;
 class CFindDialog;
 
-namespace NoteLayoutEngine {
-struct PageGeometry;
-struct PageRange;
-}  // namespace NoteLayoutEngine
-
-// The editor pane: a scrolling window that is the layout engine's note view. It implements the
-// window operations on QPainter and QFontMetrics, paints only inside paintEvent (a redraw asked
-// for outside painting becomes an update of exactly the rectangles it would paint), draws its own
-// blinking caret, and turns keys, mouse and commands into the editing commands.
+// The editor pane: a scrolling window that shows a note view drawn on a Qt surface. It is the
+// view's window (scrolling, the caret, the frame of a paint), paints only inside paintEvent (a
+// redraw asked for outside painting becomes an update of exactly the rectangles it would paint),
+// draws its own blinking caret, and turns keys, mouse and commands into the editing commands.
 class CNoteScrollView final : public QAbstractScrollArea,
-                              public NoteLayoutEngine::CNoteView,
-                              public Commands::ICommandTarget {
+                              public Commands::ICommandTarget,
+                              private NoteLayoutEngine::INoteWindow {
     Q_OBJECT
 
 public:
@@ -46,6 +37,10 @@ public:
     ~CNoteScrollView() override;
 
     using CommandState = Commands::CommandState;
+
+    // The note view the pane shows: the shown notes, the caret, the selection.
+    [[nodiscard]] NoteLayoutEngine::CNoteView& View() noexcept { return m_view; }
+    [[nodiscard]] const NoteLayoutEngine::CNoteView& View() const noexcept { return m_view; }
 
     // Runs a command by id; false when the pane does not handle it.
     bool OnCommand(int id) override;
@@ -80,26 +75,10 @@ public:
     // Lets a print dialog offer the range of pages the notes take on the printer's paper.
     void OfferPages(QPrintDialog& dialog, const QPrinter& printer);
 
-    // --- The window operations of the note view ---
-    void ScrollToNote(NoteEditEngine::CNoteDocument* note) override;
-    void BeginUpdate() override {}
-    void UpdateScrollSizes() override;
-    void BeginPaint() override;
-    void EndPaint() override;
-    void UpdateCaret(bool scroll) override;
-    int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override;
-    void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override;
-    void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height, bool isFirst) override;
-    void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
-                           bool isLast) override;
-    void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
-    void ResetStyle() override;
-    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) override;
-    void ApplyParagraphStyle(uint32_t style, int32_t indent) override;
-    int32_t CharWidth(char32_t character) override;
-
     // The font that text of these styles is drawn in at the current text size.
-    [[nodiscard]] QFont FontFor(uint32_t paragraphStyle, NoteEditEngine::CharacterStyle style);
+    [[nodiscard]] QFont FontFor(uint32_t paragraphStyle, NoteEditEngine::CharacterStyle style) {
+        return m_surface.StateFor(paragraphStyle, style, false).font->Font();
+    }
 
 signals:
     void statusTextChanged(const QString& text);
@@ -125,27 +104,15 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // The drawing state that one combination of styles gives: font, colours and metrics.
-    struct StyleState {
-        CFontEntry* font = nullptr;
-        QColor text;
-        QColor background;
-        NoteLayoutEngine::LayoutMetrics metrics;
-    };
+    // --- The view's window ---
+    void ScrollToNote(int32_t top) override;
+    void BeginUpdate() override {}
+    void UpdateScrollSizes(int32_t treeHeight) override;
+    NoteLayoutEngine::VisibleBand BeginPaint() override;
+    void EndPaint() override;
+    void UpdateCaret(bool scroll) override;
 
-    // One cached state per paragraph style, character style and selected flag.
-    static constexpr size_t kStatesPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
-    static constexpr size_t kStateCount =
-        NoteEditEngine::kParagraphStyleCount * kStatesPerParagraph;
-
-    void Apply();
-    [[nodiscard]] const StyleState& StateFor(uint32_t paragraph, uint32_t characterWord,
-                                             bool selected);
-    void InvalidateStyleStates();
-    CFontEntry& FontEntryFor(const NoteLayoutEngine::FontRequest& request);
     void SetTextScale(int command);
-    void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
-    void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
     void UpdateStatusText();
     void LoseFocus();
     void ScrollBy(int32_t dy);
@@ -157,39 +124,20 @@ private:
     // The input method's composition shown at the caret; it is never part of a note.
     void SetPreedit(const QString& text, int cursor);
     void ReplaceAroundCaret(int start, int length);
-    [[nodiscard]] const StyleState& CaretState();
+    [[nodiscard]] const CPainterSurface::StyleState& CaretState();
     void DrawPreedit(QPainter& painter);
     void Copy(bool textOnly);
     void Cut();
     void PasteFromClipboard();
-    void PrintPage(QPainter& painter, const NoteEditEngine::CNotePosition& start,
-                   const NoteEditEngine::CNotePosition& end);
-    // Switches the styles to the printer's, lays the notes out for its paper and paginates;
-    // EndPrintLayout goes back to the screen.
-    std::vector<NoteLayoutEngine::PageRange> BeginPrintLayout(
-        const QPrinter& printer, NoteLayoutEngine::PageGeometry& geometry);
-    void EndPrintLayout();
 
-    // The surface: a live painter while painting or printing, else none (redraws only collect
-    // the rectangles they would paint).
-    QPainter* m_painter = nullptr;
-    bool m_printing = false;
-    QRect m_dirty;
+    int m_textScale;
+    // The screen surface and the view drawn on it; the view goes first.
+    CPainterSurface m_surface;
+    NoteLayoutEngine::CNoteView m_view;
+    // The band being painted: the paint event's while painting, else the visible client area.
     int32_t m_paintTop = 0;
     int32_t m_paintBottom = 0;
-
-    NoteEditEngine::CharacterStyle m_characterStyle;
-    uint32_t m_paragraphStyle = NoteEditEngine::kNormal;
-    int32_t m_indent = 0;
-    bool m_selected = false;
     bool m_hasFocus = false;
-    int m_textScale = NoteEditor::kMediumTextSizeCommand;
-    const StyleState* m_state = nullptr;
-    CFontCache m_fonts;
-    // Kept between runs so that drawing a run allocates nothing.
-    QList<quint32> m_glyphs;
-    QList<QPointF> m_glyphPositions;
-    std::array<std::unique_ptr<StyleState>, kStateCount> m_states;
 
     QRect m_caretTreeRect;  // tree coordinates; empty when hidden
     QString m_preedit;

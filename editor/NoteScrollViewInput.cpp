@@ -89,31 +89,31 @@ bool CNoteScrollView::OnCommand(int id) {
     const int paragraphStyle = ParagraphStyleOfCommand(id);
     if (paragraphStyle >= 0) {
         if (id == CommandIds::kNormal) {
-            NoteEditor::SetParagraphStyle(*this, NoteEditEngine::kNormal);
+            NoteEditor::SetParagraphStyle(m_view, NoteEditEngine::kNormal);
         } else {
-            NoteEditor::ToggleParagraphStyle(*this, static_cast<uint32_t>(paragraphStyle));
+            NoteEditor::ToggleParagraphStyle(m_view, static_cast<uint32_t>(paragraphStyle));
         }
         return true;
     }
     const int bit = CharacterBitOfCommand(id);
     if (bit >= 0) {
-        NoteEditor::ToggleCharacterStyle(*this, bit);
+        NoteEditor::ToggleCharacterStyle(m_view, bit);
         return true;
     }
     switch (id) {
         case CommandIds::kIndent:
-            NoteEditor::Indent(*this);
+            NoteEditor::Indent(m_view);
             return true;
         case CommandIds::kOutdent:
-            NoteEditor::Outdent(*this);
+            NoteEditor::Outdent(m_view);
             return true;
         case CommandIds::kUndo:
             NoteEditEngine::StartNewUndoGroup();
-            Undo();
+            m_view.Undo();
             return true;
         case CommandIds::kRedo:
             NoteEditEngine::StartNewUndoGroup();
-            Redo();
+            m_view.Redo();
             return true;
         case CommandIds::kCut:
             Cut();
@@ -128,7 +128,7 @@ bool CNoteScrollView::OnCommand(int id) {
             PasteFromClipboard();
             return true;
         case CommandIds::kSelectAll:
-            NoteEditor::SelectAll(*this);
+            NoteEditor::SelectAll(m_view);
             return true;
         case CommandIds::kFind:
             m_findDialog->ShowFind();
@@ -156,7 +156,7 @@ bool CNoteScrollView::OnCommand(int id) {
 CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
     CommandState state;
     state.handled = true;
-    const bool shown = HasNotes();
+    const bool shown = m_view.HasNotes();
     const bool editing = m_hasFocus && shown;
     if (id >= NoteEditor::kFirstTextSizeCommand && id <= NoteEditor::kLastTextSizeCommand) {
         state.enabled = true;
@@ -167,13 +167,13 @@ CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
     if (paragraphStyle >= 0) {
         state.enabled = editing;
         state.checked =
-            editing && NoteEditor::CurrentParagraphStyle(*this) == uint32_t(paragraphStyle);
+            editing && NoteEditor::CurrentParagraphStyle(m_view) == uint32_t(paragraphStyle);
         return state;
     }
     const int bit = CharacterBitOfCommand(id);
     if (bit >= 0) {
         state.enabled = editing;
-        state.checked = editing && Active().TypingStyle().Test(bit);
+        state.checked = editing && m_view.Active().TypingStyle().Test(bit);
         return state;
     }
     switch (id) {
@@ -187,7 +187,7 @@ CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
         case CommandIds::kCut:
         case CommandIds::kCopy:
         case CommandIds::kCopyTextOnly:
-            state.enabled = editing && HasSelection();
+            state.enabled = editing && m_view.HasSelection();
             break;
         case CommandIds::kPaste:
         case CommandIds::kIndent:
@@ -202,10 +202,10 @@ CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
             state.enabled = m_hasFocus && m_findDialog->HasSearchText();
             break;
         case CommandIds::kUndo:
-            state.enabled = editing && CanUndo();
+            state.enabled = editing && m_view.CanUndo();
             break;
         case CommandIds::kRedo:
-            state.enabled = editing && CanRedo();
+            state.enabled = editing && m_view.CanRedo();
             break;
         default:
             state.handled = false;
@@ -234,12 +234,12 @@ void PutOnClipboard(const NoteEditor::ClipboardContent& content, bool textOnly) 
 }  // namespace
 
 void CNoteScrollView::Copy(bool textOnly) {
-    if (const auto content = NoteEditor::CopySelection(*this, textOnly))
+    if (const auto content = NoteEditor::CopySelection(m_view, textOnly))
         PutOnClipboard(*content, textOnly);
 }
 
 void CNoteScrollView::Cut() {
-    if (const auto content = NoteEditor::CutSelection(*this)) PutOnClipboard(*content, false);
+    if (const auto content = NoteEditor::CutSelection(m_view)) PutOnClipboard(*content, false);
 }
 
 void CNoteScrollView::PasteFromClipboard() {
@@ -257,7 +257,7 @@ void CNoteScrollView::PasteFromClipboard() {
                 offer.plainText = data->text().toStdU16String();
             }
         }
-        pasted = NoteEditor::Paste(*this, offer);
+        pasted = NoteEditor::Paste(m_view, offer);
     } catch (const std::bad_alloc&) {
         // Copying the clipboard's content ran out of memory before anything was changed.
     }
@@ -269,7 +269,7 @@ void CNoteScrollView::PasteFromClipboard() {
 // --- Keys ---
 
 void CNoteScrollView::keyPressEvent(QKeyEvent* event) {
-    if (!HasNotes() || !HandleEditingKey(event)) QAbstractScrollArea::keyPressEvent(event);
+    if (!m_view.HasNotes() || !HandleEditingKey(event)) QAbstractScrollArea::keyPressEvent(event);
 }
 
 bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
@@ -287,8 +287,8 @@ bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
 
 bool CNoteScrollView::HandleMoveKey(int key, bool ctrl, bool shift, bool alt) {
     if (alt) {
-        if (key == Qt::Key_Up) NoteEditor::MoveToNoteStart(*this, shift);
-        if (key == Qt::Key_Down) NoteEditor::MoveToNextNote(*this, shift);
+        if (key == Qt::Key_Up) NoteEditor::MoveToNoteStart(m_view, shift);
+        if (key == Qt::Key_Down) NoteEditor::MoveToNextNote(m_view, shift);
         return key == Qt::Key_Up || key == Qt::Key_Down;
     }
     NavigationKey which = NavigationKey::Home;
@@ -315,7 +315,7 @@ bool CNoteScrollView::HandleMoveKey(int key, bool ctrl, bool shift, bool alt) {
         default:
             return false;
     }
-    const int32_t dy = NoteEditor::Navigate(*this, which, ctrl, shift, viewport()->height());
+    const int32_t dy = NoteEditor::Navigate(m_view, which, ctrl, shift, viewport()->height());
     if (dy != 0) ScrollBy(dy);
     return true;
 }
@@ -325,7 +325,7 @@ bool CNoteScrollView::HandleMoveKey(int key, bool ctrl, bool shift, bool alt) {
 bool CNoteScrollView::HandleStyleKey(int key, bool shift, bool alt) {
     if (alt) {
         if (key == Qt::Key_Left || key == Qt::Key_Right)
-            NoteEditor::CycleHeader(*this, key == Qt::Key_Right);
+            NoteEditor::CycleHeader(m_view, key == Qt::Key_Right);
         return key == Qt::Key_Left || key == Qt::Key_Right;
     }
     switch (key) {
@@ -334,15 +334,15 @@ bool CNoteScrollView::HandleStyleKey(int key, bool shift, bool alt) {
         case Qt::Key_I:
             if (!shift) return false;
             NoteEditor::ToggleCharacterStyleOnParagraph(
-                *this, key == Qt::Key_B   ? CharacterStyle::kStrong
-                       : key == Qt::Key_J ? CharacterStyle::kHighlight
-                                          : CharacterStyle::kComment);
+                m_view, key == Qt::Key_B   ? CharacterStyle::kStrong
+                        : key == Qt::Key_J ? CharacterStyle::kHighlight
+                                           : CharacterStyle::kComment);
             return true;
         case Qt::Key_H:
-            NoteEditor::CycleHeader(*this, !shift);
+            NoteEditor::CycleHeader(m_view, !shift);
             return true;
         case Qt::Key_L:
-            NoteEditor::CycleList(*this, !shift);
+            NoteEditor::CycleList(m_view, !shift);
             return true;
         default:
             return false;
@@ -354,20 +354,20 @@ bool CNoteScrollView::HandleStyleKey(int key, bool shift, bool alt) {
 bool CNoteScrollView::HandleTypingKey(int key, bool ctrl, const QString& text) {
     if (key == Qt::Key_Insert) return true;
     if (key == Qt::Key_Delete) {
-        NoteEditor::DeleteKey(*this);
+        NoteEditor::DeleteKey(m_view);
         return true;
     }
     if (ctrl) return false;
     switch (key) {
         case Qt::Key_Backspace:
-            NoteEditor::Backspace(*this);
+            NoteEditor::Backspace(m_view);
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            NoteEditor::Enter(*this);
+            NoteEditor::Enter(m_view);
             return true;
         case Qt::Key_Escape:
-            NoteEditor::Escape(*this);
+            NoteEditor::Escape(m_view);
             return true;
         default:
             break;
@@ -376,7 +376,7 @@ bool CNoteScrollView::HandleTypingKey(int key, bool ctrl, const QString& text) {
     for (const QChar c : text) {
         // Control codes that reach here come from key combinations, not from typing.
         if (c.unicode() < 32 || c.unicode() == 127) continue;
-        NoteEditor::TypeCharacter(*this, c.unicode());
+        NoteEditor::TypeCharacter(m_view, c.unicode());
         typed = true;
     }
     return typed;
@@ -386,7 +386,7 @@ bool CNoteScrollView::HandleTypingKey(int key, bool ctrl, const QString& text) {
 
 void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
     QAbstractScrollArea::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || !HasNotes()) return;
+    if (event->button() != Qt::LeftButton || !m_view.HasNotes()) return;
     // The double-click event that follows such a press is the one counted.
     if (event->type() == QEvent::MouseButtonPress &&
         (event->flags() & Qt::MouseEventCreatedDoubleClick))
@@ -401,14 +401,14 @@ void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
     switch (
         m_clicks.Press(m_clickClock(), point.x(), point.y(), QApplication::doubleClickInterval())) {
         case CClickCounter::Click::Triple:
-            SelectParagraph();
+            m_view.SelectParagraph();
             break;
         case CClickCounter::Click::Double:
-            SelectWord();
+            m_view.SelectWord();
             break;
         case CClickCounter::Click::Single: {
-            const CNotePosition position = HitTest(point.x(), point.y() + ScrollTop());
-            SetCaret(position, (event->modifiers() & Qt::ShiftModifier) != 0, true);
+            const CNotePosition position = m_view.HitTest(point.x(), point.y() + ScrollTop());
+            m_view.SetCaret(position, (event->modifiers() & Qt::ShiftModifier) != 0, true);
             break;
         }
     }
@@ -422,9 +422,9 @@ void CNoteScrollView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CNoteScrollView::mouseMoveEvent(QMouseEvent* event) {
     QAbstractScrollArea::mouseMoveEvent(event);
-    if ((event->buttons() & Qt::LeftButton) && HasNotes() && m_clicks.DragExtends()) {
+    if ((event->buttons() & Qt::LeftButton) && m_view.HasNotes() && m_clicks.DragExtends()) {
         const QPoint point = event->position().toPoint();
-        SetCaret(HitTest(point.x(), point.y() + ScrollTop()), true, true);
+        m_view.SetCaret(m_view.HitTest(point.x(), point.y() + ScrollTop()), true, true);
     }
     UpdateStatusText();
 }

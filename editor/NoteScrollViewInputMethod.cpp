@@ -52,8 +52,9 @@ Surrounding SurroundingOf(const CNotePosition& caret, const CNotePosition& ancho
 
 }  // namespace
 
-const CNoteScrollView::StyleState& CNoteScrollView::CaretState() {
-    return StateFor(CaretParagraphFormat().Style(), Active().TypingStyle().Word(), false);
+const CPainterSurface::StyleState& CNoteScrollView::CaretState() {
+    return m_surface.StateFor(m_view.CaretParagraphFormat().Style(), m_view.Active().TypingStyle(),
+                              false);
 }
 
 void CNoteScrollView::SetPreedit(const QString& text, int cursor) {
@@ -63,7 +64,7 @@ void CNoteScrollView::SetPreedit(const QString& text, int cursor) {
 
 void CNoteScrollView::DrawPreedit(QPainter& painter) {
     if (m_preeditTreeRect.isEmpty()) return;
-    const StyleState& state = CaretState();
+    const CPainterSurface::StyleState& state = CaretState();
     QFont font = state.font->Font();
     font.setUnderline(true);
     painter.fillRect(m_preeditTreeRect, state.background);
@@ -76,29 +77,29 @@ void CNoteScrollView::DrawPreedit(QPainter& painter) {
 
 void CNoteScrollView::ReplaceAroundCaret(int start, int length) {
     // Only a range inside the caret's paragraph, and only without a selection of the user's.
-    if (HasSelection()) return;
-    const CNotePosition caret = Active();
+    if (m_view.HasSelection()) return;
+    const CNotePosition caret = m_view.Active();
     const int64_t from = int64_t(caret.Index()) + start;
     const int64_t to = from + length;
     if (from < int64_t(caret.ParagraphOf().Index()) || to > int64_t(caret.ParagraphEnd().Index()))
         return;
-    SetSelection(caret.Document()->FromIndex(from), caret.Document()->FromIndex(to), true);
+    m_view.SetSelection(caret.Document()->FromIndex(from), caret.Document()->FromIndex(to), true);
 }
 
 void CNoteScrollView::inputMethodEvent(QInputMethodEvent* event) {
-    if (!HasNotes()) {
+    if (!m_view.HasNotes()) {
         QAbstractScrollArea::inputMethodEvent(event);
         return;
     }
     const QString commit = event->commitString();
     if (event->replacementLength() > 0) {
         ReplaceAroundCaret(event->replacementStart(), event->replacementLength());
-        if (commit.isEmpty() && HasSelection()) NoteEditor::Backspace(*this);
+        if (commit.isEmpty() && m_view.HasSelection()) NoteEditor::Backspace(m_view);
     }
     // Committed text is typed, so it merges into one undo step with the typing around it.
     for (const QChar c : commit) {
         if (c.unicode() < 32 || c.unicode() == 127) continue;
-        NoteEditor::TypeCharacter(*this, c.unicode());
+        NoteEditor::TypeCharacter(m_view, c.unicode());
     }
     int cursor = int(event->preeditString().size());
     for (const QInputMethodEvent::Attribute& attribute : event->attributes())
@@ -113,7 +114,7 @@ void CNoteScrollView::inputMethodEvent(QInputMethodEvent* event) {
 QVariant CNoteScrollView::inputMethodQuery(Qt::InputMethodQuery query) const {
     switch (query) {
         case Qt::ImEnabled:
-            return HasNotes();
+            return m_view.HasNotes();
         case Qt::ImHints:
             return int(Qt::ImhMultiLine);
         case Qt::ImCursorRectangle:
@@ -122,8 +123,8 @@ QVariant CNoteScrollView::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImCursorPosition:
         case Qt::ImAnchorPosition:
         case Qt::ImCurrentSelection: {
-            if (!HasNotes() || Active().IsNull()) return QVariant();
-            const Surrounding around = SurroundingOf(Active(), Anchor());
+            if (!m_view.HasNotes() || m_view.Active().IsNull()) return QVariant();
+            const Surrounding around = SurroundingOf(m_view.Active(), m_view.Anchor());
             if (query == Qt::ImSurroundingText) return around.text;
             if (query == Qt::ImCursorPosition) return around.cursor;
             if (query == Qt::ImAnchorPosition) return around.anchor;

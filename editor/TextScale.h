@@ -21,4 +21,8 @@ static_assert(kMediumTextSizeCommand - kFirstTextSizeCommand ==
     return static_cast<NoteLayoutEngine::TextSize>(command - kFirstTextSizeCommand);
 }
 
+// The text size kept in the user's settings; Medium when none is kept or it is out of range.
+[[nodiscard]] NoteLayoutEngine::TextSize StoredTextSize();
+void StoreTextSize(NoteLayoutEngine::TextSize size);
+
 }  // namespace NoteEditor

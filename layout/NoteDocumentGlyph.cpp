@@ -14,10 +14,11 @@ CNoteDocumentGlyph::CNoteDocumentGlyph(CNoteView* view, CNoteGlyph* parent,
 }
 
 void CNoteDocumentGlyph::DrawFrame(int32_t x, int32_t y, const Band& band) {
+    ISurface& surface = m_view->Surface();
     if (band.top == 0)
-        m_view->DrawNoteHeader(x, y, m_width, m_margins.top, PreviousSibling() == nullptr);
+        surface.DrawNoteHeader(x, y, m_width, m_margins.top, PreviousSibling() == nullptr);
     if (band.bottom == m_height) {
-        m_view->DrawNoteSeparator(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom,
+        surface.DrawNoteSeparator(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom,
                                   NextSibling() == nullptr);
     }
 }

@@ -127,13 +127,14 @@ CNoteGlyph::Band CNoteGlyph::DrawnBand(const CNotePosition& position, int64_t co
 }
 
 void CNoteGlyph::EraseMargins(int32_t x, int32_t y, const Band& band) const {
-    if (band.top == 0) m_view->EraseRect(x, y, m_width, m_margins.top);
+    ISurface& surface = m_view->Surface();
+    if (band.top == 0) surface.EraseRect(x, y, m_width, m_margins.top);
     if (band.bottom == m_height) {
-        m_view->EraseRect(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom);
+        surface.EraseRect(x, y + m_height - m_margins.bottom, m_width, m_margins.bottom);
     }
     const int32_t height = band.bottom - band.top;
-    m_view->EraseRect(x, y + band.top, m_margins.left, height);
-    m_view->EraseRect(x + m_width - m_margins.right, y + band.top, m_margins.right, height);
+    surface.EraseRect(x, y + band.top, m_margins.left, height);
+    surface.EraseRect(x + m_width - m_margins.right, y + band.top, m_margins.right, height);
 }
 
 void CNoteGlyph::DrawChildren(const CNotePosition& position, int64_t count, int32_t x, int32_t y,

@@ -49,8 +49,8 @@ void CNoteRowGlyph::ApplyParagraphStyle() const {
 }
 
 int32_t CNoteRowGlyph::MeasuredWidth(char32_t code) const {
-    const int32_t width = m_view->CharWidth(code);
-    return width != 0 ? width : m_view->CharWidth(kSubstitute);
+    const int32_t width = m_view->Surface().CharWidth(code);
+    return width != 0 ? width : m_view->Surface().CharWidth(kSubstitute);
 }
 
 CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /*count*/,
@@ -194,6 +194,7 @@ void CNoteRowGlyph::Dump(std::string& text) const {
 void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, int32_t x,
                          int32_t y) {
     ApplyParagraphStyle();
+    ISurface& surface = m_view->Surface();
     // The selection state before the row's first element; it then changes only at the caret and
     // the anchor.
     m_view->SetInSelection(m_view->SelectedAt(m_start));
@@ -206,16 +207,16 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     }
     m_view->ApplyCharacterStyle(runStyle);
 
-    m_view->EraseRect(x, y, m_margins.left, m_height);
-    m_view->EraseRect(x + m_margins.left + m_textWidth, y, m_width - m_textWidth - m_margins.left,
+    surface.EraseRect(x, y, m_margins.left, m_height);
+    surface.EraseRect(x + m_margins.left + m_textWidth, y, m_width - m_textWidth - m_margins.left,
                       m_height);
-    m_view->EraseRect(x, y, m_width, m_margins.top);
-    m_view->EraseRect(x, y + m_height - m_margins.bottom - 1, m_width, m_margins.bottom + 1);
+    surface.EraseRect(x, y, m_width, m_margins.top);
+    surface.EraseRect(x, y + m_height - m_margins.bottom - 1, m_width, m_margins.bottom + 1);
 
     int32_t textX = x + m_margins.left;
     const int32_t textY = y + m_margins.top;
     if (IsFirstRow())
-        m_view->DrawListMarker(textX, textY, m_margins.left,
+        surface.DrawListMarker(textX, textY, m_margins.left,
                                m_height - m_margins.top - m_margins.bottom);
 
     std::u16string run;
@@ -229,7 +230,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         const NoteEditEngine::CNoteElement* element = *next;
         const bool selected = m_view->InSelection();
         if (element->Style() != runStyle || selected != runSelected) {
-            if (!run.empty()) textX += m_view->DrawRun(run, textX, textY);
+            if (!run.empty()) textX += surface.DrawRun(run, textX, textY);
             run.clear();
             runStyle = element->Style();
             runSelected = selected;
@@ -241,7 +242,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         const char32_t code = TakeCharacter(next, listEnd, elements);
         if (element->IsParagraph()) {
             run += u' ';
-        } else if (m_view->CharWidth(code) == 0) {
+        } else if (surface.CharWidth(code) == 0) {
             run += kSubstitute;
         } else if (elements == 2) {
             run += CodeOf(element);
@@ -256,7 +257,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         it = next;
         before = CNotePosition(m_start.Document(), it, (*it)->Style());
     }
-    if (!run.empty()) m_view->DrawRun(run, textX, textY);
+    if (!run.empty()) surface.DrawRun(run, textX, textY);
 }
 
 int64_t CNoteRowGlyph::RemoveElements(const CNotePosition& position, int64_t /*count*/) {

@@ -16,9 +16,29 @@ namespace {
 // A redraw count that reaches past the last element of every shown note together: the redraw
 // then runs to the bottom of what is visible.
 constexpr int64_t kEveryShownElement = kWholeRange * 16;
+
+// The window of a view that has none: nothing scrolls, no caret shows, nothing is visible.
+class CNoWindow final : public INoteWindow {
+public:
+    void ScrollToNote(int32_t /*top*/) override {}
+    void BeginUpdate() override {}
+    void UpdateScrollSizes(int32_t /*treeHeight*/) override {}
+    VisibleBand BeginPaint() override { return {}; }
+    void EndPaint() override {}
+    void UpdateCaret(bool /*scroll*/) override {}
+};
+
+INoteWindow& NoWindow() {
+    static CNoWindow window;
+    return window;
+}
+
 }  // namespace
 
-CNoteView::CNoteView() : m_viewGlyph(std::make_unique<CNoteViewGlyph>(this)) {}
+CNoteView::CNoteView(ISurface& surface, INoteWindow* window)
+    : m_surface(surface),
+      m_window(window != nullptr ? *window : NoWindow()),
+      m_viewGlyph(std::make_unique<CNoteViewGlyph>(this)) {}
 
 CNoteView::~CNoteView() {
     // A view must not stay behind as the observer of a note that outlives it.
@@ -122,12 +142,12 @@ void CNoteView::UpdateSelectionFlag(const CNotePosition& position) noexcept {
 // --- Geometry ---
 
 CNotePosition CNoteView::HitTest(int32_t x, int32_t y) {
-    ResetStyle();
+    m_surface.ResetStyle();
     return m_viewGlyph->HitTest(x, y);
 }
 
 Point CNoteView::PointOf(const CNotePosition& position) {
-    ResetStyle();
+    m_surface.ResetStyle();
     return m_viewGlyph->PointOf(position);
 }
 
@@ -203,7 +223,7 @@ CaretGeometry CNoteView::CaretGeometryOf(const CNotePosition& position) {
     const RowLocation location = LocateRow(position);
     // Without a row the walk stops at a margin; PointOf knows which.
     if (location.row == nullptr) return {PointOf(position), 0, 0, 0};
-    ResetStyle();
+    m_surface.ResetStyle();
     const Point inRow = location.row->PointOf(position);
     return {{location.x + inRow.x, location.y + inRow.y},
             TextHeightOf(*location.row),
@@ -248,14 +268,22 @@ void CNoteView::SetSelection(const CNotePosition& anchor, const CNotePosition& a
         redrawBetween(oldActive, m_active);
         redrawBetween(oldAnchor, m_anchor);
     }
-    UpdateCaret(true);
+    m_window.UpdateCaret(true);
+}
+
+void CNoteView::ScrollToNote(CNoteDocument* note) {
+    if (note == nullptr || NoteIndex(note) < 0) return;
+    const CNotePosition start = note->Start();
+    const CaretGeometry caret = CaretGeometryOf(start);
+    m_window.ScrollToNote(caret.point.y - caret.spaceAbove);
+    SetCaret(start, false, true);
 }
 
 // --- Painting ---
 
 void CNoteView::Redraw(const CNotePosition& position, int64_t count, bool whole) {
-    ResetStyle();
-    BeginPaint();
+    m_surface.ResetStyle();
+    const VisibleBand band = m_window.BeginPaint();
     if (HasNotes() && NoteIndex(position.Document()) >= 0) {
         CNotePosition start = position;
         bool visible = true;
@@ -264,31 +292,31 @@ void CNoteView::Redraw(const CNotePosition& position, int64_t count, bool whole)
                 count = kEveryShownElement;
                 m_heightChanged = false;
             }
-            const CNotePosition top = HitTest(0, m_visibleTop);
+            const CNotePosition top = HitTest(0, band.top);
             if (GlobalIndex(start) < GlobalIndex(top)) {
                 count -= Distance(start, top);
                 start = top;
             }
-            const CNotePosition bottom = HitTest(kFarRight, m_visibleTop + m_visibleHeight);
+            const CNotePosition bottom = HitTest(kFarRight, band.top + band.height);
             // The bottom row itself is drawn: one element past its last caret slot.
             const int64_t last = GlobalIndex(bottom) + 1;
             count = std::min(count, last - GlobalIndex(start));
             visible = count >= 0;
         }
         if (visible) {
-            ResetStyle();
+            m_surface.ResetStyle();
             m_inSelection = SelectedAt(start);
             m_viewGlyph->Draw(start, count, 0, 0);
         }
     }
-    EndPaint();
+    m_window.EndPaint();
 }
 
 void CNoteView::RedrawAll() {
     if (!HasNotes()) {
-        ResetStyle();
-        BeginPaint();
-        EndPaint();
+        m_surface.ResetStyle();
+        static_cast<void>(m_window.BeginPaint());
+        m_window.EndPaint();
         return;
     }
     Redraw(FirstOfAll(), kEveryShownElement, false);
@@ -318,14 +346,14 @@ void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count
 void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count) {
     ++m_changeCount;
     TakeCaretFormat();
-    ResetStyle();
+    m_surface.ResetStyle();
     m_inSelection = false;
-    BeginUpdate();
+    m_window.BeginUpdate();
     const int32_t before = TreeHeight();
     bool aligned = false;
     m_rebreakStart = CNotePosition();
     const CNotePosition end = m_viewGlyph->Reflow(position, count, m_viewWidth, aligned);
-    UpdateScrollSizes();
+    m_window.UpdateScrollSizes(TreeHeight());
     NoteHeightChange(before);
     // A row above the one holding the change may have been re-broken too (a word that moved to
     // the next row, or back up): its old letters must go as well.
@@ -338,19 +366,19 @@ void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count)
 }
 
 void CNoteView::Relayout(bool redraw) {
-    ResetStyle();
+    m_surface.ResetStyle();
     m_inSelection = false;
-    BeginUpdate();
+    m_window.BeginUpdate();
     const int32_t before = TreeHeight();
     for (CNoteDocument* note : m_shown) {
         bool aligned = false;
         m_viewGlyph->Reflow(note->Start(), kWholeRange, m_viewWidth, aligned);
     }
-    UpdateScrollSizes();
+    m_window.UpdateScrollSizes(TreeHeight());
     NoteHeightChange(before);
     if (redraw) {
         RedrawAll();
-        UpdateCaret(true);
+        m_window.UpdateCaret(true);
     }
 }
 
@@ -361,12 +389,12 @@ void CNoteView::SetWidth(int32_t width, bool redraw) {
 }
 
 void CNoteView::Synchronise() {
-    BeginUpdate();
-    ResetStyle();
+    m_window.BeginUpdate();
+    m_surface.ResetStyle();
     m_inSelection = false;
     const int32_t before = TreeHeight();
     m_viewGlyph->Synchronise(m_shown);
-    UpdateScrollSizes();
+    m_window.UpdateScrollSizes(TreeHeight());
     NoteHeightChange(before);
     m_heightChanged = false;  // the whole tree is redrawn next anyway
     RedrawAll();
@@ -388,7 +416,7 @@ void CNoteView::AddNote(CNoteDocument* note, CNoteDocument* after) {
     } else {
         TakeCaretFormat();
     }
-    UpdateCaret(true);
+    m_window.UpdateCaret(true);
 }
 
 void CNoteView::RemoveNote(CNoteDocument* note) {
@@ -410,7 +438,7 @@ void CNoteView::RemoveNote(CNoteDocument* note) {
         m_anchor = hadSelection ? replacement : m_active;
     TakeCaretFormat();
     Synchronise();
-    UpdateCaret(true);
+    m_window.UpdateCaret(true);
 }
 
 // --- Editing through the view ---

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "layout/LayoutTypes.h"
+#include "layout/NoteWindow.h"
+#include "layout/Surface.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
 #include "model/NotePosition.h"
@@ -44,14 +46,17 @@ struct CaretGeometry {
 
 // The controller between the shown notes and a window: owns the glyph tree, keeps the ordered
 // list of shown notes (borrowed), the caret and the selection, and follows every change of the
-// shown notes as their observer. Everything that depends on the platform goes through the
-// fifteen abstract operations, which the window implements.
+// shown notes as their observer. It measures and draws only through its surface and asks its
+// window only to scroll, to frame a paint and to place the caret; a view without a window lays
+// out and draws all the same (printing, exports).
 //
 // Positions of different notes are ordered by the order of the notes; a note of k elements has k
 // caret places, so the distance from a note's last place to the next note's first place is 1.
 class CNoteView : public NoteEditEngine::CNoteDocumentObserver {
 public:
-    CNoteView();
+    // Draws on `surface` and shows in `window` (none: nothing scrolls, no caret shows); both must
+    // outlive the view.
+    explicit CNoteView(ISurface& surface, INoteWindow* window = nullptr);
     virtual ~CNoteView();
     CNoteView(const CNoteView&) = delete;
     CNoteView& operator=(const CNoteView&) = delete;
@@ -61,35 +66,9 @@ public:
     void OnElementsRemoving(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
     void OnElementsChanged(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
 
-    // --- The window's operations ---
-
-    // Scroll the note's top band to the top and put the caret at its start; null: do nothing.
-    virtual void ScrollToNote(NoteEditEngine::CNoteDocument* note) = 0;
-    virtual void BeginUpdate() = 0;
-    // Make the scrollable extent equal TreeHeight().
-    virtual void UpdateScrollSizes() = 0;
-    // Prepare the surface, set the visible band (SetVisibleBand) and hide the caret.
-    virtual void BeginPaint() = 0;
-    // Fill the clip box below the tree (grey when no note is shown), show the caret again.
-    virtual void EndPaint() = 0;
-    // Place the platform caret at the active position; with scroll, bring it into view.
-    virtual void UpdateCaret(bool scroll) = 0;
-    // Draw the text at (x, y) in the current font and colours; return its width.
-    virtual int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) = 0;
-    virtual void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) = 0;
-    virtual void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height,
-                                bool isFirst) = 0;
-    virtual void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
-                                   bool isLast) = 0;
-    virtual void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
-    // Default paragraph style, no character style, selected flag clear; rebuild the metrics.
-    virtual void ResetStyle() = 0;
-    // Make the style current together with InSelection(); nothing when neither changed.
-    virtual void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) = 0;
-    virtual void ApplyParagraphStyle(uint32_t style, int32_t indent) = 0;
-    // The width of one character: a code unit of the basic plane or, for a surrogate pair, its
-    // code point; 0 for what the font cannot show (a lone surrogate among them).
-    [[nodiscard]] virtual int32_t CharWidth(char32_t character) = 0;
+    // Scrolls the note's top band to the top of the window and puts the caret, with an empty
+    // selection, at the note's start; nothing for a null note or one not shown.
+    void ScrollToNote(NoteEditEngine::CNoteDocument* note);
 
     // --- Caret, geometry, drawing ---
 
@@ -195,7 +174,9 @@ public:
     [[nodiscard]] CaretGeometry CaretGeometryOf(const NoteEditEngine::CNotePosition& position);
     [[nodiscard]] int32_t TreeHeight() const noexcept;
     [[nodiscard]] int32_t ViewWidth() const noexcept { return m_viewWidth; }
-    [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_metrics; }
+    // The metrics of the surface's current style.
+    [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_surface.Metrics(); }
+    [[nodiscard]] ISurface& Surface() const noexcept { return m_surface; }
     [[nodiscard]] bool InSelection() const noexcept { return m_inSelection; }
     [[nodiscard]] const CNoteViewGlyph& Root() const noexcept { return *m_viewGlyph; }
     [[nodiscard]] std::string Dump() const;
@@ -221,19 +202,17 @@ public:
     // Updates the in-selection flag for the place before the next element drawn.
     void UpdateSelectionFlag(const NoteEditEngine::CNotePosition& position) noexcept;
     void SetInSelection(bool selected) noexcept { m_inSelection = selected; }
+    // Applies a style on the surface together with the in-selection flag.
+    void ApplyParagraphStyle(uint32_t style, int32_t indent) {
+        m_surface.ApplyParagraphStyle(style, indent, m_inSelection);
+    }
+    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) {
+        m_surface.ApplyCharacterStyle(style, m_inSelection);
+    }
     // Told by a paragraph where it starts re-breaking rows; the first call after a change is the
     // earliest, since relayout runs forward.
     void NoteRebreakStart(const NoteEditEngine::CNotePosition& rowStart) noexcept {
         if (m_rebreakStart.IsNull()) m_rebreakStart = rowStart;
-    }
-
-protected:
-    // The window's style application hands over the metrics of the style it made current.
-    void SetMetrics(const LayoutMetrics& metrics) noexcept { m_metrics = metrics; }
-    // Set by BeginPaint from the clip box.
-    void SetVisibleBand(int32_t top, int32_t height) noexcept {
-        m_visibleTop = top;
-        m_visibleHeight = height;
     }
 
 private:
@@ -249,11 +228,10 @@ private:
                     std::u16string_view text, bool matchCase, bool wholeWord,
                     NoteEditEngine::CNotePosition& start, NoteEditEngine::CNotePosition& end);
 
-    LayoutMetrics m_metrics;
+    ISurface& m_surface;
+    INoteWindow& m_window;
     int32_t m_viewWidth = 0;
     bool m_heightChanged = false;
-    int32_t m_visibleTop = 0;
-    int32_t m_visibleHeight = 0;
     NoteEditEngine::CNotePosition m_active;
     int32_t m_preferredX = 0;
     NoteEditEngine::CNotePosition m_anchor;

@@ -80,7 +80,7 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
             CNoteGlyph* added =
                 InsertChild(place, std::make_unique<CNoteDocumentGlyph>(m_view, this, note));
             bool aligned = false;
-            m_view->ResetStyle();
+            m_view->Surface().ResetStyle();
             added->Reflow(note->Start(), kWholeRange, m_width - m_margins.left - m_margins.right,
                           aligned);
         }

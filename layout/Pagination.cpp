@@ -40,27 +40,12 @@ bool IsLastOfAll(const CNoteView& view, const CNotePosition& p) {
 
 }  // namespace
 
-PageRange FindPage(CNoteView& view, int32_t printableHeight, int32_t pageNumber) {
-    PageRange page;
-    if (!view.HasNotes() || pageNumber < 1) return page;
-    CNotePosition current = view.ShownNotes().front()->Start();
-    for (int32_t n = 1; n <= pageNumber; ++n) {
-        page.start = current;
-        page.exists = !IsLastOfAll(view, current);
-        if (!page.exists) return page;
-        page.end = PageEnd(view, current, printableHeight);
-        current = page.end;
-        view.StepForward(current);
-    }
-    return page;
-}
-
 std::vector<PageRange> Paginate(CNoteView& view, int32_t printableHeight) {
     std::vector<PageRange> pages;
     if (!view.HasNotes()) return pages;
     CNotePosition current = view.ShownNotes().front()->Start();
     while (!IsLastOfAll(view, current)) {
-        PageRange page{current, PageEnd(view, current, printableHeight), true};
+        PageRange page{current, PageEnd(view, current, printableHeight)};
         pages.push_back(page);
         current = page.end;
         if (!view.StepForward(current)) break;

@@ -26,13 +26,10 @@ struct PageGeometry {
 struct PageRange {
     NoteEditEngine::CNotePosition start;
     NoteEditEngine::CNotePosition end;
-    bool exists = false;
 };
 
-// Page `pageNumber` (1-based) of the view's notes as laid out now, filling each page with whole
-// rows of at most `printableHeight`. A row taller than a page gets a page of its own.
-[[nodiscard]] PageRange FindPage(CNoteView& view, int32_t printableHeight, int32_t pageNumber);
-// Every page that exists, in order.
+// The pages of the view's notes as laid out now, in order, filling each page with whole rows of
+// at most `printableHeight`. A row taller than a page gets a page of its own.
 [[nodiscard]] std::vector<PageRange> Paginate(CNoteView& view, int32_t printableHeight);
 
 }  // namespace NoteLayoutEngine

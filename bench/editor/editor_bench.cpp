@@ -53,10 +53,10 @@ struct Ours {
         view.show();
         QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(&view, &focus);
-        view.AddNote(note.get(), nullptr);
+        view.View().AddNote(note.get(), nullptr);
         QApplication::processEvents();
     }
-    ~Ours() { view.RemoveNote(note.get()); }
+    ~Ours() { view.View().RemoveNote(note.get()); }
 };
 
 struct Theirs {
@@ -77,7 +77,7 @@ const std::u16string& Text(int64_t megabytes) {
 }
 
 void PutCaretInTheMiddle(Ours& ours) {
-    ours.view.SetCaret(ours.note->FromIndex(ours.note->size() / 2), false, true);
+    ours.view.View().SetCaret(ours.note->FromIndex(ours.note->size() / 2), false, true);
     QApplication::processEvents();
 }
 
@@ -133,10 +133,10 @@ void BM_OursOpen(benchmark::State& state) {
     view.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        view.AddNote(note.get(), nullptr);
+        view.View().AddNote(note.get(), nullptr);
         QApplication::processEvents();
         state.PauseTiming();
-        view.RemoveNote(note.get());
+        view.View().RemoveNote(note.get());
         QApplication::processEvents();
         state.ResumeTiming();
     }

@@ -122,7 +122,7 @@ void BM_ShiftClickThousandNotes(benchmark::State& state) {
         state.ResumeTiming();
         notes.ShiftClickLast();
     }
-    state.counters["shown"] = double(notes.panes->editor->ShownNotes().size());
+    state.counters["shown"] = double(notes.panes->editor->View().ShownNotes().size());
 }
 
 void BM_KeystrokeWithThousandNotesShown(benchmark::State& state) {
@@ -132,14 +132,14 @@ void BM_KeystrokeWithThousandNotesShown(benchmark::State& state) {
     CNoteScrollView& editor = *notes.panes->editor;
     editor.window()->activateWindow();
     editor.setFocus();
-    NoteEditEngine::CNoteDocument* middle = editor.ShownNotes()[500];
-    editor.SetCaret(middle->End(), false, true);
+    NoteEditEngine::CNoteDocument* middle = editor.View().ShownNotes()[500];
+    editor.View().SetCaret(middle->End(), false, true);
     QApplication::processEvents();
     for (auto _ : state) {
         QTest::keyClick(&editor, Qt::Key_X);
         QApplication::processEvents();
     }
-    state.counters["shown"] = double(editor.ShownNotes().size());
+    state.counters["shown"] = double(editor.View().ShownNotes().size());
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ void BM_Keystroke(benchmark::State& state) {
     panes.view->SelectOnly(panes.view->topLevelItem(0), SelectCause::Mouse);
     editor.window()->activateWindow();
     editor.setFocus();
-    editor.SetCaret(editor.ShownNotes().front()->End(), false, true);
+    editor.View().SetCaret(editor.View().ShownNotes().front()->End(), false, true);
     QApplication::processEvents();
     int rebuilds = 0;
     for (auto _ : state) {

@@ -151,7 +151,7 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
                                         "Charlie one", edited));
     EXPECT_NE(written.find("Body of Charlie one zz"), std::string::npos);
     // The editor still shows the same three notes.
-    EXPECT_EQ(frame.Editor().ShownNotes().size(), 3u);
+    EXPECT_EQ(frame.Editor().View().ShownNotes().size(), 3u);
     EXPECT_EQ(frame.Editor().StatusText().toStdString(), editorBefore);
 
     // The same to a PDF: one bookmark per note, nested as the tree.

@@ -54,8 +54,8 @@ struct Pane {
         view.show();
         QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(&view, &focus);
-        view.AddNote(note.get(), nullptr);
-        view.SetCaret(note->End(), false, true);
+        view.View().AddNote(note.get(), nullptr);
+        view.View().SetCaret(note->End(), false, true);
         QTest::keyClicks(&view, "xy");
         QTest::keyClick(&view, Qt::Key_Left);
         QTest::keyClicks(&view, "z");
@@ -66,11 +66,11 @@ struct Pane {
     }
     ~Pane() {
         view.FindDialog().hide();
-        view.RemoveNote(note.get());
+        view.View().RemoveNote(note.get());
     }
     std::string State() {
-        std::string state = Dump(*note) + " " + std::to_string(IndexOf(view.Anchor())) + "-" +
-                            std::to_string(IndexOf(view.Active())) + " " +
+        std::string state = Dump(*note) + " " + std::to_string(IndexOf(view.View().Anchor())) +
+                            "-" + std::to_string(IndexOf(view.View().Active())) + " " +
                             QGuiApplication::clipboard()->text().toStdString();
         for (const int id : {CommandIds::kStrong, CommandIds::kHighlight, CommandIds::kComment})
             state += view.QueryCommandState(id).checked ? "+" : "-";
@@ -115,7 +115,7 @@ TEST(CommandKeysTest, KeysThatAreNoCommandsDoWhatTheyDid) {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         const char* text;
-        std::function<void(CNoteScrollView&)> effect;  // empty: nothing changes
+        std::function<void(NoteLayoutEngine::CNoteView&)> effect;  // empty: nothing changes
     } kCases[] = {
         {Qt::Key_Delete, ControlModifier, "", [](auto& v) { NoteEditor::DeleteKey(v); }},
         {Qt::Key_Delete, {}, "", [](auto& v) { NoteEditor::DeleteKey(v); }},
@@ -137,7 +137,7 @@ TEST(CommandKeysTest, KeysThatAreNoCommandsDoWhatTheyDid) {
     for (const auto& c : kCases) {
         Pane direct;
         const std::string before = direct.State();
-        if (c.effect) c.effect(direct.view);
+        if (c.effect) c.effect(direct.view.View());
         const std::string expected = direct.State();
         EXPECT_EQ(expected == before, !c.effect) << c.key << " " << c.modifiers.toInt();
 

@@ -17,6 +17,6 @@ struct CFrameWithNote {
     NoteEditEngine::CNoteDocument note;
     CMainFrame frame{settings, picker};
 
-    CFrameWithNote() { frame.Editor().AddNote(&note, nullptr); }
-    ~CFrameWithNote() { frame.Editor().RemoveNote(&note); }
+    CFrameWithNote() { frame.Editor().View().AddNote(&note, nullptr); }
+    ~CFrameWithNote() { frame.Editor().View().RemoveNote(&note); }
 };

@@ -128,21 +128,21 @@ TEST_F(InputTest, DoubleClickSelectsTheWordAndATripleClickTheParagraph) {
     CNoteDocument* note = Show("¶one two three¶second line");
     const QPoint inTwo = PointBefore(note, 6);
     Click(inTwo);
-    EXPECT_FALSE(view.HasSelection());
+    EXPECT_FALSE(view.View().HasSelection());
     Click(inTwo);
-    EXPECT_EQ(view.Anchor().Index(), 4u);
-    EXPECT_EQ(view.Active().Index(), 7u);
+    EXPECT_EQ(view.View().Anchor().Index(), 4u);
+    EXPECT_EQ(view.View().Active().Index(), 7u);
     Click(inTwo);
-    EXPECT_EQ(view.Anchor().Index(), 0u);
-    EXPECT_EQ(view.Active().Index(), 13u);
+    EXPECT_EQ(view.View().Anchor().Index(), 0u);
+    EXPECT_EQ(view.View().Active().Index(), 13u);
     // A fourth click starts over.
     Click(inTwo);
-    EXPECT_FALSE(view.HasSelection());
+    EXPECT_FALSE(view.View().HasSelection());
 }
 
 TEST_F(InputTest, InputMethodsComposeAtTheCaretAndCommitAsTyping) {
     CNoteDocument* note = Show("¶caf");
-    view.SetCaret(note->End(), false, true);
+    view.View().SetCaret(note->End(), false, true);
     // Input methods (and the compose table behind dead keys) serve only widgets that ask.
     EXPECT_TRUE(Query(Qt::ImEnabled).toBool());
     const QRect caret = view.CaretRect();

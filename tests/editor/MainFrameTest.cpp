@@ -48,7 +48,7 @@ protected:
     }
     std::string Shown(CMainFrame& frame) {
         std::string out;
-        for (const NoteEditEngine::CNoteDocument* note : frame.Editor().ShownNotes())
+        for (const NoteEditEngine::CNoteDocument* note : frame.Editor().View().ShownNotes())
             out += Dump(*note);
         return out;
     }
@@ -97,8 +97,8 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     frame.activateWindow();
     QApplication::processEvents();
     frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
-    NoteEditEngine::CNoteDocument* first = frame.Editor().ShownNotes()[0];
-    frame.Editor().SetCaret(first->End(), false, true);
+    NoteEditEngine::CNoteDocument* first = frame.Editor().View().ShownNotes()[0];
+    frame.Editor().View().SetCaret(first->End(), false, true);
     frame.Editor().setFocus();
     QTest::keyClicks(&frame.Editor(), " edited");
     QSignalSpy ended(&frame, &CMainFrame::Ended);

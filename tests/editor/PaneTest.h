@@ -21,17 +21,17 @@ protected:
     }
     void TearDown() override {
         for (auto& note : notes)
-            view.RemoveNote(note.get());
+            view.View().RemoveNote(note.get());
     }
     NoteEditEngine::CNoteDocument* Show(std::string_view text) {
         notes.push_back(NoteEditEngine::TestSupport::MakeDocument(text));
-        view.AddNote(notes.back().get(),
-                     notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
+        view.View().AddNote(notes.back().get(),
+                            notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
         return notes.back().get();
     }
     // A point of the viewport inside the caret slot before the element at `index`.
     QPoint PointBefore(NoteEditEngine::CNoteDocument* note, uint32_t index) {
-        const NoteLayoutEngine::Point p = view.PointOf(note->FromIndex(index));
+        const NoteLayoutEngine::Point p = view.View().PointOf(note->FromIndex(index));
         return QPoint(p.x + 1, p.y + 4 - view.ScrollTop());
     }
     QImage Grab() { return view.viewport()->grab().toImage(); }

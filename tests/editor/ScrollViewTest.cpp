@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <climits>
 
 #include "commands/CommandIds.h"
 #include "editor/NoteScrollView.h"
@@ -22,6 +23,7 @@
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 #include "ui/MessageBox.h"
+#include "ui/ProfileSettings.h"
 
 namespace {
 
@@ -106,14 +108,14 @@ TEST_F(ScrollViewTest, StyleShortcutsTogglesCyclesAndTheirCheckMarks) {
     EXPECT_EQ(Dump(*note), "¶{1}X{0}some text");
     Key(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Dump(*note), "¶{5}X{4}some text");
-    EXPECT_FALSE(view.HasSelection());
-    EXPECT_EQ(view.Active().Index(), 1u);
+    EXPECT_FALSE(view.View().HasSelection());
+    EXPECT_EQ(view.View().Active().Index(), 1u);
 }
 
 TEST_F(ScrollViewTest, TabIndentsAndShiftTabOutdentsWithinTheirLimits) {
     CNoteDocument* note = Show("¶a¶[0,14]b");
     Key(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_FALSE(view.CanUndo());
+    EXPECT_FALSE(view.View().CanUndo());
     Key(Qt::Key_Tab);
     EXPECT_EQ(Dump(*note), "¶[0,1]a¶[0,14]b");
     Key(Qt::Key_End, Qt::ControlModifier);
@@ -136,7 +138,7 @@ TEST_F(ScrollViewTest, AltGrCombinationsTypeCharacters) {
 TEST_F(ScrollViewTest, ClipboardRoundTripsAndTextFromOutside) {
     CNoteDocument* note = Show("¶[6,2]{1}done{0}¶x");
     Key(Qt::Key_A, Qt::ControlModifier);
-    ASSERT_TRUE(view.HasSelection());
+    ASSERT_TRUE(view.View().HasSelection());
     Key(Qt::Key_C, Qt::ControlModifier);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
@@ -179,26 +181,26 @@ TEST_F(ScrollViewTest, APasteTooLargeForMemorySaysSoAndChangesNothing) {
 TEST_F(ScrollViewTest, ClicksPlaceTheCaretAndCountDoubleAndTripleClicks) {
     CNoteDocument* note = Show("¶one two three¶second line");
     Press(PointBefore(note, 5));
-    EXPECT_EQ(view.Active().Index(), 5u);
-    EXPECT_FALSE(view.HasSelection());
+    EXPECT_EQ(view.View().Active().Index(), 5u);
+    EXPECT_FALSE(view.View().HasSelection());
     now += 10;
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, PointBefore(note, 6));
-    EXPECT_EQ(view.Anchor().Index(), 4u);
-    EXPECT_EQ(view.Active().Index(), 7u);  // the word "two"
+    EXPECT_EQ(view.View().Anchor().Index(), 4u);
+    EXPECT_EQ(view.View().Active().Index(), 7u);  // the word "two"
     now += 10;
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, PointBefore(note, 6));
-    EXPECT_EQ(view.Anchor().Index(), 0u);
-    EXPECT_EQ(view.Active().Index(), 13u);  // the paragraph, its end mark left out
+    EXPECT_EQ(view.View().Anchor().Index(), 0u);
+    EXPECT_EQ(view.View().Active().Index(), 13u);  // the paragraph, its end mark left out
     now += 10;
     Press(PointBefore(note, 3));
-    EXPECT_FALSE(view.HasSelection());
+    EXPECT_FALSE(view.View().HasSelection());
     // Far away is always a single click.
     now += 10;
     Press(PointBefore(note, 12));
     now += 10;
     Press(PointBefore(note, 2), Qt::ShiftModifier);
-    EXPECT_EQ(view.Anchor().Index(), 12u);
-    EXPECT_EQ(view.Active().Index(), 2u);
+    EXPECT_EQ(view.View().Anchor().Index(), 12u);
+    EXPECT_EQ(view.View().Active().Index(), 2u);
 }
 
 TEST_F(ScrollViewTest, DraggingExtendsTheSelectionAcrossNotes) {
@@ -211,8 +213,8 @@ TEST_F(ScrollViewTest, DraggingExtendsTheSelectionAcrossNotes) {
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &move);
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
-    EXPECT_EQ(view.Anchor(), first->FromIndex(3));
-    EXPECT_EQ(view.Active(), second->FromIndex(4));
+    EXPECT_EQ(view.View().Anchor(), first->FromIndex(3));
+    EXPECT_EQ(view.View().Active(), second->FromIndex(4));
 }
 
 TEST_F(ScrollViewTest, StatusTextAndCaretBlink) {
@@ -253,35 +255,56 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
     for (int command = CommandIds::kTextSizeLargest; command <= CommandIds::kTextSizeSmallest;
          ++command) {
         view.OnCommand(command);
-        view.SetSelection(first->FromIndex(17), first->FromIndex(20), true);
+        view.View().SetSelection(first->FromIndex(17), first->FromIndex(20), true);
         const QImage image = Grab();
         image.save(QStringLiteral(JOTWELL_TEST_OUTPUT "/editor_%1.png").arg(command));
     }
     view.OnCommand(CommandIds::kTextSizeMedium);
-    view.SetSelection(first->FromIndex(17), first->FromIndex(20), true);
+    view.View().SetSelection(first->FromIndex(17), first->FromIndex(20), true);
     const QImage image = Grab();
     // The header's text in its colour.
-    const NoteLayoutEngine::Point header = view.PointOf(first->FromIndex(0));
+    const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
     EXPECT_TRUE(HasColour(image, QRect(header.x, header.y, 60, 20), QColor(80, 80, 150), 30));
     // The selected "pla" of the last paragraph: white text on black.
-    const NoteLayoutEngine::Point selected = view.PointOf(first->FromIndex(17));
+    const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
     EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), Qt::black));
     EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), Qt::black));
     // The checked box is filled black, the unchecked one white inside a black frame.
-    const int u = view.Metrics().markerUnit;
-    const NoteLayoutEngine::Point done = view.PointOf(first->FromIndex(7));
-    const int doneMiddle = done.y + view.TextHeight(first->FromIndex(7)) / 2;
+    const int u = view.View().Metrics().markerUnit;
+    const NoteLayoutEngine::Point done = view.View().PointOf(first->FromIndex(7));
+    const int doneMiddle = done.y + view.View().TextHeight(first->FromIndex(7)) / 2;
     EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), Qt::black));
-    const NoteLayoutEngine::Point open = view.PointOf(first->FromIndex(12));
-    const int openMiddle = open.y + view.TextHeight(first->FromIndex(12)) / 2;
+    const NoteLayoutEngine::Point open = view.View().PointOf(first->FromIndex(12));
+    const int openMiddle = open.y + view.View().TextHeight(first->FromIndex(12)) / 2;
     EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), Qt::white));
     EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), Qt::black));
     // The grey bar at the very bottom of the first note's margin.
-    const int bar = view.PointOf(second->Start()).y - view.SpaceAbove(second->Start()) - 1;
+    const int bar =
+        view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
     EXPECT_EQ(image.pixelColor(100, bar), QColor(192, 192, 192));
     EXPECT_EQ(image.pixelColor(100, bar - 2), QColor(Qt::white));
     // Below the notes, white.
     EXPECT_EQ(image.pixelColor(100, image.height() - 2), QColor(Qt::white));
+}
+
+// The settings file may hold any number; what is out of range is Medium, and a new pane starts
+// at the size kept.
+TEST(TextSizeSettingTest, IsReadWithinItsRange) {
+    using NoteLayoutEngine::TextSize;
+    const struct {
+        int stored;
+        TextSize read;
+    } cases[] = {{0, TextSize::kLargest},      {4, TextSize::kSmallest},
+                 {-1, TextSize::kMedium},      {5, TextSize::kMedium},
+                 {INT_MAX, TextSize::kMedium}, {INT_MIN, TextSize::kMedium}};
+    for (const auto& c : cases) {
+        ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
+                                  c.stored);
+        EXPECT_EQ(NoteEditor::StoredTextSize(), c.read) << c.stored;
+        EXPECT_EQ(NoteEditor::TextSizeOf(CNoteScrollView().TextScaleCommand()), c.read);
+    }
+    NoteEditor::StoreTextSize(TextSize::kMedium);
+    EXPECT_EQ(NoteEditor::StoredTextSize(), TextSize::kMedium);
 }
 
 TEST_F(ScrollViewTest, EmptyViewIsGrey) {
@@ -300,11 +323,9 @@ int PdfPages(const QString& path) {
                data.count("/Type /Page>"));
 }
 
-TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
+TEST_F(ScrollViewTest, PrintingLeavesTheScreenLayoutCaretAndScrollingAlone) {
     QTemporaryDir folder;
     Show("¶[1,0]Short¶one line");
-    const std::string before = view.Dump();
-    const int32_t width = view.ViewWidth();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("short.pdf")));
@@ -312,18 +333,25 @@ TEST_F(ScrollViewTest, PrintsShortAndLongNotesAndRestoresTheScreenLayout) {
     ASSERT_TRUE(view.PrintTo(printer, &pages));
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("short.pdf"))), 1);
-    EXPECT_EQ(view.ViewWidth(), width);
-    EXPECT_EQ(view.Dump(), before);
 
     std::string text = "¶";
     for (int i = 0; i < 150; ++i)
         text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
-    Show(text);
+    CNoteDocument* longNote = Show(text);
+    view.View().SetSelection(longNote->FromIndex(3000), longNote->FromIndex(3010), true);
+    const auto screen = [this] {
+        return view.View().Dump() + " " + std::to_string(view.View().TreeHeight()) + " " +
+               std::to_string(view.View().GlobalIndex(view.View().Anchor())) + "-" +
+               std::to_string(view.View().GlobalIndex(view.View().Active())) + " " +
+               std::to_string(view.ScrollTop()) + " " + std::to_string(view.CaretRect().top());
+    };
+    const std::string before = screen();
+    ASSERT_GT(view.ScrollTop(), 0);
     printer.setOutputFileName(folder.filePath(QStringLiteral("long.pdf")));
     ASSERT_TRUE(view.PrintTo(printer, &pages));
     EXPECT_GE(pages, 3);
     EXPECT_EQ(PdfPages(folder.filePath(QStringLiteral("long.pdf"))), pages);
-    EXPECT_EQ(view.ViewWidth(), width);
+    EXPECT_EQ(screen(), before);
 }
 
 TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
@@ -332,12 +360,12 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     for (int i = 0; i < 200; ++i)
         text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
     Show(text);
-    const std::string before = view.Dump();
+    const std::string before = view.View().Dump();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     const int count = view.PageCount(printer);
     ASSERT_GE(count, 4);
-    EXPECT_EQ(view.Dump(), before);
+    EXPECT_EQ(view.View().Dump(), before);
     QPrintDialog dialog(&printer);
     view.OfferPages(dialog, printer);
     EXPECT_EQ(dialog.minPage(), 1);
@@ -365,7 +393,7 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     MessageBox::SetSink({});
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("The notes could not be printed")));
-    EXPECT_EQ(view.Dump(), before);
+    EXPECT_EQ(view.View().Dump(), before);
 }
 
 }  // namespace

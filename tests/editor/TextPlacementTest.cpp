@@ -33,12 +33,12 @@ protected:
         view.show();
     }
     void TearDown() override {
-        if (note) view.RemoveNote(note.get());
+        if (note) view.View().RemoveNote(note.get());
         view.OnCommand(NoteEditor::kMediumTextSizeCommand);
     }
     CNoteDocument* Show(std::string_view text) {
         note = MakeDocument(text);
-        view.AddNote(note.get(), nullptr);
+        view.View().AddNote(note.get(), nullptr);
         return note.get();
     }
 
@@ -80,10 +80,10 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
         SCOPED_TRACE(command);
         view.OnCommand(command);
         // From inside the first Strong run to inside " and ".
-        view.SetSelection(shown->FromIndex(35), shown->FromIndex(120), false);
+        view.View().SetSelection(shown->FromIndex(35), shown->FromIndex(120), false);
         const QImage image = view.viewport()->grab().toImage();
         auto selectedAfter = [&](const CNotePosition& place) {
-            return view.SelectionStart() <= place && place < view.SelectionEnd();
+            return view.View().SelectionStart() <= place && place < view.View().SelectionEnd();
         };
         int runs = 0;
         CNotePosition p = shown->Start();
@@ -100,7 +100,7 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
                 // p is the place before the character that `next` holds.
                 const QChar c(next.CodeUnitAt());
                 if (c != u' ') {
-                    const int32_t x = view.PointOf(p).x;
+                    const int32_t x = view.View().PointOf(p).x;
                     if (expected.first < 0) expected.first = x + metrics.boundingRect(c).left();
                     expected.last = x + metrics.boundingRect(c).right();
                 }
@@ -109,8 +109,8 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
             } while (!p.IsAtParagraphEnd() && next.StyleAt() == style &&
                      selectedAfter(p) == selected);
             const bool endsRow = p.IsAtParagraphEnd();
-            const int32_t left = view.PointOf(runStart).x;
-            const int32_t right = view.PointOf(p).x;
+            const int32_t left = view.View().PointOf(runStart).x;
+            const int32_t right = view.View().PointOf(p).x;
             // The next run paints over what passes its start; past the row's end nothing does.
             const int32_t scanEnd = endsRow ? image.width() : right;
             if (expected.first >= 0) {
@@ -118,7 +118,7 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
                 expected.last = std::min(expected.last, scanEnd - 1);
             }
             const QColor background = BackgroundOf(style, selected);
-            const int32_t top = view.PointOf(runStart).y - view.ScrollTop();
+            const int32_t top = view.View().PointOf(runStart).y - view.ScrollTop();
             RunInk measured;
             for (int32_t x = left; x < scanEnd; ++x) {
                 for (int32_t y = top; y < top + metrics.height(); ++y) {
@@ -152,11 +152,11 @@ TEST_F(TextPlacementTest, ACharacterOutsideTheBasicPlaneIsMeasuredAndDrawnAsOne)
     const QString face = QString::fromUtf8("😀");
     const QFont font = view.FontFor(NoteEditEngine::kNormal, CharacterStyle());
     const QFontMetrics metrics(font);
-    const NoteLayoutEngine::Point at = view.PointOf(shown->FromIndex(1));
-    const int32_t width = view.PointOf(shown->FromIndex(3)).x - at.x;
+    const NoteLayoutEngine::Point at = view.View().PointOf(shown->FromIndex(1));
+    const int32_t width = view.View().PointOf(shown->FromIndex(3)).x - at.x;
     ASSERT_GT(metrics.horizontalAdvance(face), 0);
     EXPECT_EQ(width, metrics.horizontalAdvance(face));
-    EXPECT_EQ(view.PointOf(shown->End()).x - at.x, width + metrics.horizontalAdvance(u'b'));
+    EXPECT_EQ(view.View().PointOf(shown->End()).x - at.x, width + metrics.horizontalAdvance(u'b'));
 
     const QImage shot = view.viewport()
                             ->grab()

@@ -24,7 +24,7 @@ public:
           session(prompts, settings, status, timer, NoteStorage::FileSystem()) {
         view = new CIndexView(session, &window);
         editor = new CNoteScrollView(&window);
-        shown = std::make_unique<NoteTreeEngine::CViewShownNotes>(*editor);
+        shown = std::make_unique<NoteTreeEngine::CViewShownNotes>(editor->View());
         session.SetShownNotes(shown.get());
         view->SetEditor(*editor);
         QObject::connect(editor, &CNoteScrollView::caretNoteChanged, view,

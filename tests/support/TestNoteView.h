@@ -1,8 +1,8 @@
 #pragma once
 
-// A note view with fixed font measurements that records what it draws, so that layouts, points,
-// hit tests and paint order can be asserted exactly. Styles look as the real style table makes
-// them; only the fonts are fixed:
+// A note view on a surface with fixed font measurements that records what it draws, in a window
+// with a fixed client height, so that layouts, points, hit tests and paint order can be asserted
+// exactly. Styles look as the real style table makes them; only the fonts are fixed:
 //
 // every character 8 wide (a surrogate pair too), except the zero-width U+200B, the combining
 // marks U+0300..U+036F and lone surrogates (0 wide, laid out as "?"); a font's descent is a fifth
@@ -31,7 +31,9 @@
 
 #include "layout/LayoutTypes.h"
 #include "layout/NoteView.h"
+#include "layout/NoteWindow.h"
 #include "layout/StyleTable.h"
+#include "layout/Surface.h"
 #include "model/Styles.h"
 
 namespace NoteLayoutEngine::TestSupport {
@@ -99,26 +101,22 @@ private:
     std::vector<uint32_t> m_cells;
 };
 
-class CTestNoteView final : public CNoteView {
+// A surface with the fixed measurements above that records what is drawn and, with a canvas,
+// paints it; canvasTop is the tree y of the canvas's top row (the window's scroll position).
+class CTestSurface : public ISurface {
 public:
     static constexpr int32_t kCharWidth = 8;
 
-    // The window: its client height, scroll position, focus and whether it prints.
-    int32_t clientHeight = 400;
-    int32_t scrollTop = 0;
     bool printing = false;
     TextSize textSize = TextSize::kMedium;
     bool recording = true;
-
     // What was drawn since the last Take().
     std::vector<std::string> calls;
     // Runs with their colours, as "text fg=r,g,b bg=r,g,b".
     std::vector<std::string> colours;
-    int32_t scrollExtent = 0;
-    int caretUpdates = 0;
-    Point caret;
-    // Painted as well when set; in client coordinates (tree y less scrollTop).
+    // Painted as well when set.
     CTestCanvas* canvas = nullptr;
+    int32_t canvasTop = 0;
 
     std::vector<std::string> Take() {
         std::vector<std::string> out;
@@ -133,41 +131,17 @@ public:
             if (call.compare(0, kind.size(), kind) == 0) out.push_back(call);
         return out;
     }
+    void Record(std::string call) {
+        if (recording) calls.push_back(std::move(call));
+    }
+    void Paint(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t value) {
+        if (canvas != nullptr) canvas->Fill(x, y - canvasTop, width, height, value);
+    }
+    static std::string Box(int32_t x, int32_t y, int32_t w, int32_t h) {
+        return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+               std::to_string(h);
+    }
 
-    void ScrollToNote(NoteEditEngine::CNoteDocument* note) override {
-        if (note == nullptr) return;
-        const NoteEditEngine::CNotePosition start = note->Start();
-        const CaretGeometry geometry = CaretGeometryOf(start);
-        if (TreeHeight() > clientHeight) scrollTop = geometry.point.y - geometry.spaceAbove;
-        SetCaret(start, false, true);
-    }
-    void BeginUpdate() override {}
-    void UpdateScrollSizes() override { scrollExtent = TreeHeight(); }
-    void BeginPaint() override { SetVisibleBand(scrollTop, clientHeight); }
-    void EndPaint() override {
-        const int32_t bottom = scrollTop + clientHeight;
-        if (bottom > TreeHeight()) {
-            Paint(0, TreeHeight(), ViewWidth(), bottom - TreeHeight(),
-                  TreeHeight() > 0 ? 0 : CTestCanvas::kGrey);
-            Record("F(0," + std::to_string(TreeHeight()) + "," + std::to_string(ViewWidth()) + "," +
-                   std::to_string(bottom - TreeHeight()) + "," +
-                   (TreeHeight() > 0 ? "white" : "grey") + ")");
-        }
-    }
-    void UpdateCaret(bool scroll) override {
-        ++caretUpdates;
-        if (!HasNotes() || printing) return;
-        const CaretGeometry geometry = CaretGeometryOf(Active());
-        caret = geometry.point;
-        if (!scroll) return;
-        const int32_t top = caret.y - geometry.spaceAbove;
-        const int32_t bottom = caret.y + geometry.textHeight + geometry.spaceBelow;
-        if (top < scrollTop) {
-            scrollTop = top;
-        } else if (bottom > scrollTop + clientHeight) {
-            scrollTop = bottom - clientHeight;
-        }
-    }
     int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override {
         std::string call =
             "R(" + std::to_string(x) + "," + std::to_string(y) + ")\"" + Narrow(text) + "\"";
@@ -184,14 +158,14 @@ public:
                 continue;
             const uint32_t cell = (1u << 28) | (m_paragraph << 20) | (m_selected ? 1u << 19 : 0) |
                                   (m_style.Word() << 16) | text[i];
-            Paint(x + characters * kCharWidth, y, kCharWidth, Metrics().lineHeight, cell);
+            Paint(x + characters * kCharWidth, y, kCharWidth, m_metrics.lineHeight, cell);
             ++characters;
         }
         return characters * kCharWidth;
     }
     void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override {
         if (!NoteEditEngine::IsListStyle(m_paragraph)) return;
-        const int32_t u = Metrics().markerUnit;
+        const int32_t u = m_metrics.markerUnit;
         Paint(x - 2 * u, y + (height - u) / 2, u, u, (2u << 28) | m_paragraph);
         Record("M(" + std::to_string(x) + "," + std::to_string(y) + "," +
                std::to_string(leftMargin) + "," + std::to_string(height) + ")" +
@@ -203,7 +177,7 @@ public:
     }
     void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
                            bool isLast) override {
-        const int32_t half = Metrics().lineThickness / 2;
+        const int32_t half = m_metrics.lineThickness / 2;
         if (!isLast) Paint(x, y + height - half, width, half, 3u << 28);
         Record("S(" + Box(x, y, width, height) + "," + (isLast ? "last" : "-") + ")");
     }
@@ -219,19 +193,20 @@ public:
         m_selected = false;
         Apply();
     }
-    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style) override {
-        if (style == m_style && InSelection() == m_selected) return;
+    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style, bool selected) override {
+        if (style == m_style && selected == m_selected) return;
         m_style = style;
-        m_selected = InSelection();
+        m_selected = selected;
         Apply();
     }
-    void ApplyParagraphStyle(uint32_t style, int32_t indent) override {
-        if (style == m_paragraph && indent == m_indent && InSelection() == m_selected) return;
+    void ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) override {
+        if (style == m_paragraph && indent == m_indent && selected == m_selected) return;
         m_paragraph = style;
         m_indent = indent;
-        m_selected = InSelection();
+        m_selected = selected;
         Apply();
     }
+    [[nodiscard]] const LayoutMetrics& Metrics() const noexcept override { return m_metrics; }
     int32_t CharWidth(char32_t character) override {
         if (character == 0x200B || (character >= 0x0300 && character <= 0x036F)) return 0;
         if (character >= 0xD800 && character <= 0xDFFF) return 0;
@@ -239,25 +214,15 @@ public:
     }
 
 private:
-    static std::string Box(int32_t x, int32_t y, int32_t w, int32_t h) {
-        return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
-               std::to_string(h);
-    }
     static std::string Rgb(Color c) {
         return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
     }
-    void Paint(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t value) {
-        if (canvas != nullptr) canvas->Fill(x, y - scrollTop, width, height, value);
-    }
-    void Record(std::string call) {
-        if (recording) calls.push_back(std::move(call));
-    }
-
     static FontMeasures Measure(const FontRequest& font) {
         const int32_t descent = (font.cellHeight + 1) / 5;
         return {font.cellHeight - descent, descent, font.fixedWidth ? 2 : 0, kCharWidth};
     }
-    // Looks are cached as the window caches its styles, so that layout costs what it costs there.
+    // Looks are cached as the editor's surface caches its styles, so that layout costs what it
+    // costs there.
     static constexpr size_t kLooksPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
     struct CachedLook {
         bool valid = false;
@@ -278,7 +243,7 @@ private:
                              printing, Measure)};
         m_text = cached.look.text;
         m_background = cached.look.background;
-        SetMetrics(cached.look.metrics);
+        m_metrics = cached.look.metrics;
     }
 
     NoteEditEngine::CharacterStyle m_style;
@@ -287,7 +252,71 @@ private:
     bool m_selected = false;
     Color m_text = kBlack;
     Color m_background = kWhite;
+    LayoutMetrics m_metrics;
     std::array<CachedLook, NoteEditEngine::kParagraphStyleCount * kLooksPerParagraph> m_looks;
+};
+
+// A window of clientHeight scrolled to scrollTop, showing `view` on `surface`: it scrolls as the
+// editor does, records the fill below the notes ("F(...)") and counts caret updates.
+class CTestWindow : public INoteWindow {
+public:
+    CTestWindow(CNoteView& view, CTestSurface& surface) : m_view(view), m_surface(surface) {}
+
+    int32_t clientHeight = 400;
+    int32_t scrollTop = 0;
+    int32_t scrollExtent = 0;
+    int caretUpdates = 0;
+    Point caret;
+
+    void ScrollToNote(int32_t top) override {
+        if (m_view.TreeHeight() > clientHeight) scrollTop = top;
+    }
+    void BeginUpdate() override {}
+    void UpdateScrollSizes(int32_t treeHeight) override { scrollExtent = treeHeight; }
+    VisibleBand BeginPaint() override {
+        m_surface.canvasTop = scrollTop;
+        return {scrollTop, clientHeight};
+    }
+    void EndPaint() override {
+        const int32_t bottom = scrollTop + clientHeight;
+        const int32_t treeHeight = m_view.TreeHeight();
+        if (bottom <= treeHeight) return;
+        m_surface.Paint(0, treeHeight, m_view.ViewWidth(), bottom - treeHeight,
+                        treeHeight > 0 ? 0 : CTestCanvas::kGrey);
+        m_surface.Record("F(" +
+                         CTestSurface::Box(0, treeHeight, m_view.ViewWidth(), bottom - treeHeight) +
+                         "," + (treeHeight > 0 ? "white" : "grey") + ")");
+    }
+    void UpdateCaret(bool scroll) override {
+        ++caretUpdates;
+        if (!m_view.HasNotes()) return;
+        const CaretGeometry geometry = m_view.CaretGeometryOf(m_view.Active());
+        caret = geometry.point;
+        if (!scroll) return;
+        const int32_t top = caret.y - geometry.spaceAbove;
+        const int32_t bottom = caret.y + geometry.textHeight + geometry.spaceBelow;
+        if (top < scrollTop) {
+            scrollTop = top;
+        } else if (bottom > scrollTop + clientHeight) {
+            scrollTop = bottom - clientHeight;
+        }
+    }
+
+private:
+    CNoteView& m_view;
+    CTestSurface& m_surface;
+};
+
+// A view with a test surface and a test window of its own. It derives from both, so that tests
+// reach the recording and the window's state on the view itself.
+class CTestNoteView final : public CTestSurface, public CTestWindow, public CNoteView {
+public:
+    CTestNoteView()
+        : CTestWindow(*this, *this),
+          CNoteView(static_cast<CTestSurface&>(*this), static_cast<CTestWindow*>(this)) {}
+
+    using CNoteView::Metrics;
+    using CNoteView::ScrollToNote;
 };
 
 }  // namespace NoteLayoutEngine::TestSupport

@@ -134,7 +134,7 @@ protected:
     // The notes the editor shows, in order, as their text.
     std::string Shown() {
         std::string out;
-        for (const CNoteDocument* note : editor->ShownNotes())
+        for (const CNoteDocument* note : editor->View().ShownNotes())
             out += Dump(*note);
         return out;
     }
@@ -337,8 +337,8 @@ TEST_F(IndexViewTest, EmptyRenameFollowsTheTitleAgain) {
     EXPECT_NE(TestSupport::ReadBytes(folder / "index.xml").find("username=\"Fixed name\""),
               std::string::npos);
     // Edits no longer rename it.
-    CNoteDocument* note = editor->ShownNotes()[0];
-    editor->SetCaret(note->End(), false, true);
+    CNoteDocument* note = editor->View().ShownNotes()[0];
+    editor->View().SetCaret(note->End(), false, true);
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "X");
     EXPECT_EQ(view->RecordOf(alpha).username, u"Fixed name");
@@ -360,8 +360,8 @@ TEST_F(IndexViewTest, EmptyRenameFollowsTheTitleAgain) {
 TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     Load(kThreeLevels);
     SelectOnly({"2", "5"});
-    CNoteDocument* beta = editor->ShownNotes()[0];
-    editor->SetCaret(beta->End(), false, true);
+    CNoteDocument* beta = editor->View().ShownNotes()[0];
+    editor->View().SetCaret(beta->End(), false, true);
     ASSERT_TRUE(FocusReally(*editor));
     QTest::keyClicks(editor, "!");
     ASSERT_EQ(view->RecordOf(view->ActiveItem()).id, u"2");
@@ -372,8 +372,8 @@ TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     EXPECT_TRUE(Item("2")->isExpanded());
     EXPECT_TRUE(view->IsSelected(static_cast<const QTreeWidgetItem*>(Item("2"))));
     // The same documents, with the edit, still shown; the active item is the moved one.
-    ASSERT_EQ(editor->ShownNotes().size(), 2u);
-    EXPECT_EQ(editor->ShownNotes()[0], beta);
+    ASSERT_EQ(editor->View().ShownNotes().size(), 2u);
+    EXPECT_EQ(editor->View().ShownNotes()[0], beta);
     EXPECT_EQ(Shown(), "¶Beta!¶Epsilon");
     EXPECT_EQ(view->ActiveItem(), Item("2"));
     EXPECT_TRUE(Item("2")->font(0).bold());
@@ -385,13 +385,13 @@ TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
 TEST_F(IndexViewTest, NoteBecameCurrentMakesTheActiveItemBoldAndTheSaveTimerSaves) {
     Load(kThreeLevels);
     SelectOnly({"1", "5"});
-    CNoteDocument* epsilon = editor->ShownNotes()[1];
-    editor->SetCaret(epsilon->End(), false, true);
+    CNoteDocument* epsilon = editor->View().ShownNotes()[1];
+    editor->View().SetCaret(epsilon->End(), false, true);
     EXPECT_EQ(view->ActiveItem(), Item("5"));
     EXPECT_TRUE(Item("5")->font(0).bold());
     EXPECT_TRUE(view->RecordOf(Item("5")).isactive);
     EXPECT_EQ(view->Caret(), Item("5"));
-    editor->SetCaret(editor->ShownNotes()[0]->End(), false, true);
+    editor->View().SetCaret(editor->View().ShownNotes()[0]->End(), false, true);
     EXPECT_FALSE(Item("5")->font(0).bold());
     EXPECT_FALSE(view->RecordOf(Item("5")).isactive);
     EXPECT_TRUE(Item("1")->font(0).bold());
@@ -514,8 +514,8 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
 
     // Ctrl+arrow onto a selected item, or a click on one, shows its note at the editor's caret.
     SelectOnly({"1", "5"});
-    const auto caretNote = [this] { return Dump(*editor->Active().Document()); };
-    editor->SetCaret(editor->ShownNotes()[1]->End(), false, true);
+    const auto caretNote = [this] { return Dump(*editor->View().Active().Document()); };
+    editor->View().SetCaret(editor->View().ShownNotes()[1]->End(), false, true);
     view->SetCaret(Item("2"));
     QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
     EXPECT_EQ(view->Caret(), Item("1"));

@@ -148,7 +148,7 @@ protected:
         panes = std::make_unique<TestSupport::CSessionPanes>(window, settings, picker, status);
         view = panes->view;
         editor = panes->editor;
-        pane = new CSearchPane(panes->session, *view, *editor, *editor, &window);
+        pane = new CSearchPane(panes->session, *view, *editor, editor->View(), &window);
         QObject::connect(editor, &CNoteScrollView::commandStatesChanged, pane,
                          &CSearchPane::NotesEdited);
         layout->addWidget(pane);
@@ -217,7 +217,7 @@ protected:
         std::vector<std::string> rows;
         // What the editor shows is what the user sees of those notes.
         std::map<std::u16string, const CNoteDocument*> shown;
-        for (const CNoteDocument* note : editor->ShownNotes())
+        for (const CNoteDocument* note : editor->View().ShownNotes())
             shown[panes->session.Tree().Record(panes->session.Manager()->FindItem(note)).id] = note;
         for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
             const std::u16string& id = view->RecordOf(*it).id;
@@ -271,7 +271,7 @@ protected:
     void TypeIntoNote(QTreeWidgetItem* item, const QString& text) {
         view->SelectOnly(item, SelectCause::Mouse);
         editor->setFocus();
-        editor->SetCaret(editor->ShownNotes().front()->End(), false, true);
+        editor->View().SetCaret(editor->View().ShownNotes().front()->End(), false, true);
         QTest::keyClicks(editor, text);
     }
 
@@ -419,11 +419,11 @@ TEST_F(SearchPaneTest, ActivatingAResultShowsThatNoteAloneWithTheMatchSelected) 
     QTest::keyClick(&pane->List(), Qt::Key_Return);
 
     EXPECT_EQ(view->SelectedList(), std::vector<QTreeWidgetItem*>{ItemOf(u"2")});
-    ASSERT_EQ(editor->ShownNotes().size(), 1u);
-    CNoteDocument* shown = editor->ShownNotes().front();
+    ASSERT_EQ(editor->View().ShownNotes().size(), 1u);
+    CNoteDocument* shown = editor->View().ShownNotes().front();
     // "Recipes\npour the " is 17 code units: the match is elements 18 to 22.
-    EXPECT_EQ(shown->index(editor->Anchor().Iterator()), 17u);
-    EXPECT_EQ(shown->index(editor->Active().Iterator()), 22u);
+    EXPECT_EQ(shown->index(editor->View().Anchor().Iterator()), 17u);
+    EXPECT_EQ(shown->index(editor->View().Active().Iterator()), 22u);
     EXPECT_EQ(QApplication::focusWidget(), editor);
 
     // Escape in the pane hands the focus back to the editor.

@@ -1,0 +1,215 @@
+#include "editor/PainterSurface.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <vector>
+
+using NoteEditEngine::CharacterStyle;
+
+namespace {
+
+QColor ToQColor(NoteLayoutEngine::Color colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+}  // namespace
+
+CPainterSurface::CPainterSurface(NoteLayoutEngine::TextSize size, bool printing)
+    : m_size(size), m_printing(printing) {
+    ResetStyle();
+}
+
+// --- Style application ---
+
+const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
+                                                             CharacterStyle character,
+                                                             bool selected) {
+    if (paragraph >= NoteEditEngine::kParagraphStyleCount) paragraph = NoteEditEngine::kNormal;
+    std::unique_ptr<StyleState>& slot =
+        m_states[paragraph * kStatesPerParagraph + character.Word() * 2 + (selected ? 1 : 0)];
+    if (slot) return *slot;
+    auto fontOf = [this](const NoteLayoutEngine::FontRequest& request) -> CFontEntry& {
+        return m_fonts.Get(request.fixedWidth, request.cellHeight, request.bold, request.italic);
+    };
+    const NoteLayoutEngine::StyleLook look = NoteLayoutEngine::LookOf(
+        paragraph, character, selected, NoteLayoutEngine::TextScaleOf(m_size, m_printing),
+        m_printing, [&fontOf](const NoteLayoutEngine::FontRequest& request) {
+            const CFontEntry& font = fontOf(request);
+            return NoteLayoutEngine::FontMeasures{font.Ascent(), font.Descent(),
+                                                  font.ExternalLeading(), font.AverageCharWidth()};
+        });
+    auto state = std::make_unique<StyleState>();
+    state->font = &fontOf(look.font);
+    state->text = ToQColor(look.text);
+    state->background = ToQColor(look.background);
+    state->metrics = look.metrics;
+    slot = std::move(state);
+    return *slot;
+}
+
+void CPainterSurface::SetTextSize(NoteLayoutEngine::TextSize size) {
+    m_size = size;
+    for (auto& state : m_states)
+        state.reset();
+    ResetStyle();
+}
+
+void CPainterSurface::Apply() {
+    m_state = &StateFor(m_paragraphStyle, m_characterStyle, m_selected);
+}
+
+void CPainterSurface::ResetStyle() {
+    m_characterStyle = {};
+    m_paragraphStyle = NoteEditEngine::kNormal;
+    m_indent = 0;
+    m_selected = false;
+    Apply();
+}
+
+void CPainterSurface::ApplyCharacterStyle(CharacterStyle style, bool selected) {
+    if (style == m_characterStyle && selected == m_selected) return;
+    m_characterStyle = style;
+    m_selected = selected;
+    Apply();
+}
+
+void CPainterSurface::ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) {
+    if (style == m_paragraphStyle && indent == m_indent && selected == m_selected) return;
+    m_paragraphStyle = style;
+    m_indent = indent;
+    m_selected = selected;
+    Apply();
+}
+
+// --- Drawing ---
+
+void CPainterSurface::AddDirty(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return;
+    m_dirty |= QRect(x, y, width, height);
+}
+
+void CPainterSurface::FillRect(int32_t x, int32_t y, int32_t width, int32_t height,
+                               const QColor& colour) {
+    if (width <= 0 || height <= 0) return;
+    if (m_painter != nullptr) {
+        m_painter->fillRect(QRect(x, y, width, height), colour);
+    } else {
+        AddDirty(x, y, width, height);
+    }
+}
+
+int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y) {
+    CFontEntry& font = *m_state->font;
+    const bool painting = m_painter != nullptr;
+    // A character the face lacks: drawn on its own through the fallback faces.
+    struct Fallback {
+        int32_t x;
+        size_t index;
+        size_t units;
+    };
+    std::vector<Fallback> fallbacks;
+    m_glyphs.clear();
+    m_glyphPositions.clear();
+    // Every character stands at the sum of the whole widths before it, where the layout measured
+    // it; the face's own fractional advances would drift away from the layout along the run.
+    int32_t width = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        char32_t character = unit;
+        size_t units = 1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1])) {
+            character = QChar::surrogateToUcs4(unit, text[i + 1]);
+            units = 2;
+        }
+        const int32_t advance = font.CharWidth(character);
+        if (painting && unit != u' ') {
+            const quint32 glyph = units == 1 ? font.Glyph(unit) : 0;
+            if (glyph != 0) {
+                m_glyphs.append(glyph);
+                m_glyphPositions.append(QPointF(width, 0));
+            } else {
+                fallbacks.push_back({width, i, units});
+            }
+        }
+        width += advance;
+        i += units - 1;
+    }
+    const int32_t height = Metrics().lineHeight;
+    if (!painting) {
+        AddDirty(x, y, width, height);
+        return width;
+    }
+    m_painter->fillRect(QRect(x, y, width, height), m_state->background);
+    m_painter->setPen(m_state->text);
+    const QPointF baseline(x, y + Metrics().ascent);
+    if (!m_glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(font.RawFont());
+        run.setGlyphIndexes(m_glyphs);
+        run.setPositions(m_glyphPositions);
+        m_painter->drawGlyphRun(baseline, run);
+    }
+    if (!fallbacks.empty()) {
+        m_painter->setFont(font.Font());
+        for (const Fallback& fallback : fallbacks)
+            m_painter->drawText(baseline + QPointF(fallback.x, 0),
+                                QString::fromUtf16(text.data() + fallback.index,
+                                                   static_cast<qsizetype>(fallback.units)));
+    }
+    return width;
+}
+
+void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {
+    using namespace NoteEditEngine;
+    if (!IsListStyle(m_paragraphStyle)) return;
+    const int32_t u = Metrics().markerUnit;
+    const int32_t t = Metrics().lineThickness;
+    if (m_painter == nullptr) {
+        AddDirty(x - 2 * u, y + (height - u) / 2, u + 1, u + 1);
+        return;
+    }
+    QPainter& painter = *m_painter;
+    const QColor black = ToQColor(NoteLayoutEngine::kBlack);
+    const QRect box(QPoint(x - 2 * u, y + (height - u) / 2), QPoint(x - u, y + (height + u) / 2));
+    const QRect bar(QPoint(x - 2 * u, y + (height - t) / 2), QPoint(x - u, y + (height + t) / 2));
+    switch (m_paragraphStyle) {
+        case kUncheckedList:
+        case kCheckedList: {
+            const QColor fill = m_paragraphStyle == kCheckedList ? black
+                                : m_printing                     ? QColor(192, 192, 192)
+                                             : ToQColor(NoteLayoutEngine::kWhite);
+            painter.save();
+            painter.setPen(QPen(black, m_printing ? 10 : 1));
+            painter.setBrush(fill);
+            const qreal corner = u * 10 / 13 / 2.0;
+            painter.drawRoundedRect(box.adjusted(0, 0, -1, -1), corner, corner);
+            painter.restore();
+            break;
+        }
+        case kPositiveList:
+        case kOrderedList:
+            painter.fillRect(bar, black);
+            painter.fillRect(QRect(QPoint(x - 2 * u + (u - t) / 2, y + (height - u) / 2),
+                                   QPoint(x - 2 * u + (u + t) / 2, y + (height + u) / 2)),
+                             black);
+            break;
+        case kNegativeList:
+            painter.fillRect(bar, black);
+            break;
+        default:
+            break;
+    }
+}
+
+void CPainterSurface::DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                                        bool isLast) {
+    if (isLast) return;
+    const int32_t half = Metrics().lineThickness / 2;
+    FillRect(x, y + height - half, width, half,
+             m_printing ? ToQColor(NoteLayoutEngine::kBlack) : QColor(192, 192, 192));
+}
+
+void CPainterSurface::EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) {
+    FillRect(x, y, width, height, ToQColor(NoteLayoutEngine::kWhite));
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QRect>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "editor/FontCache.h"
+#include "layout/StyleTable.h"
+#include "layout/Surface.h"
+#include "model/Styles.h"
+
+class QPainter;
+
+// The note view's surface on Qt: draws with a QPainter and measures with the fonts of its cache,
+// in the screen's look or the printing look (black text, unselected, ten times the units). Without
+// a painter nothing is drawn: what would be painted is collected as a dirty rectangle, so that a
+// window repaints just that inside its paint event.
+class CPainterSurface final : public NoteLayoutEngine::ISurface {
+public:
+    // The drawing state that one combination of styles gives: font, colours and metrics.
+    struct StyleState {
+        CFontEntry* font = nullptr;
+        QColor text;
+        QColor background;
+        NoteLayoutEngine::LayoutMetrics metrics;
+    };
+
+    CPainterSurface(NoteLayoutEngine::TextSize size, bool printing);
+    CPainterSurface(const CPainterSurface&) = delete;
+    CPainterSurface& operator=(const CPainterSurface&) = delete;
+
+    // Draws on `painter` from now on (borrowed; null: only collect dirty rectangles).
+    void SetPainter(QPainter* painter) noexcept { m_painter = painter; }
+    [[nodiscard]] bool IsPainting() const noexcept { return m_painter != nullptr; }
+    // The union of what was drawn without a painter since ClearDirty.
+    [[nodiscard]] const QRect& Dirty() const noexcept { return m_dirty; }
+    void ClearDirty() noexcept { m_dirty = QRect(); }
+    // Changes the text size; every style is looked up afresh and the default style is current.
+    void SetTextSize(NoteLayoutEngine::TextSize size);
+    // Fills a rectangle with a colour (or marks it dirty).
+    void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
+    // The state of a combination of styles at the current text size; lives until the text size
+    // changes.
+    [[nodiscard]] const StyleState& StateFor(uint32_t paragraph,
+                                             NoteEditEngine::CharacterStyle character,
+                                             bool selected);
+
+    void ResetStyle() override;
+    void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style, bool selected) override;
+    void ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) override;
+    [[nodiscard]] const NoteLayoutEngine::LayoutMetrics& Metrics() const noexcept override {
+        return m_state->metrics;
+    }
+    [[nodiscard]] int32_t CharWidth(char32_t character) override {
+        return m_state->font->CharWidth(character);
+    }
+    int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override;
+    void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override;
+    void DrawNoteHeader(int32_t, int32_t, int32_t, int32_t, bool) override {}
+    void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                           bool isLast) override;
+    void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
+
+private:
+    // One cached state per paragraph style, character style and selected flag.
+    static constexpr size_t kStatesPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
+    static constexpr size_t kStateCount =
+        NoteEditEngine::kParagraphStyleCount * kStatesPerParagraph;
+
+    void Apply();
+    void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
+
+    QPainter* m_painter = nullptr;
+    QRect m_dirty;
+    NoteLayoutEngine::TextSize m_size;
+    bool m_printing;
+    NoteEditEngine::CharacterStyle m_characterStyle;
+    uint32_t m_paragraphStyle = NoteEditEngine::kNormal;
+    int32_t m_indent = 0;
+    bool m_selected = false;
+    const StyleState* m_state = nullptr;
+    CFontCache m_fonts;
+    std::array<std::unique_ptr<StyleState>, kStateCount> m_states;
+    // Kept between runs so that drawing a run allocates nothing.
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_glyphPositions;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "layout/LayoutTypes.h"
+#include "model/Styles.h"
+
+namespace NoteLayoutEngine {
+
+// What a note view draws on and measures with: a screen, a printer's page, a recording for tests.
+// The surface holds a current style (paragraph style and indent, character style, selected or
+// not); measuring and drawing use its font and colours, and its metrics are what the glyphs lay
+// out with. Coordinates are the view's tree coordinates in units of the surface; where they land
+// on a device is the surface owner's business.
+class ISurface {
+public:
+    virtual ~ISurface() = default;
+
+    // Makes Normal at indent 0, no character style and not selected the current style.
+    virtual void ResetStyle() = 0;
+    // Makes the character style current, drawn selected or not; nothing when neither changed.
+    virtual void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style, bool selected) = 0;
+    // Makes the paragraph style and indent current with the selected flag; nothing when none of
+    // them changed. An unknown style looks like Normal.
+    virtual void ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) = 0;
+    // The layout metrics of the current style; valid until the next style change.
+    [[nodiscard]] virtual const LayoutMetrics& Metrics() const noexcept = 0;
+    // The width of one character in the current style: a code unit of the basic plane or, for a
+    // surrogate pair, its code point; 0 for what the font cannot show (a lone surrogate among
+    // them).
+    [[nodiscard]] virtual int32_t CharWidth(char32_t character) = 0;
+
+    // Draws the text with its top-left corner at (x, y) in the current style's font and colours,
+    // each character at the sum of CharWidth of those before it; returns that sum.
+    virtual int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) = 0;
+    // The marker of the current paragraph style (nothing for a style that is no list) left of the
+    // text that starts at (x, y) and is `height` tall; leftMargin is the room the row left for it.
+    virtual void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) = 0;
+    // The band above a note's text (isFirst: the top note's).
+    virtual void DrawNoteHeader(int32_t x, int32_t y, int32_t width, int32_t height,
+                                bool isFirst) = 0;
+    // The band below a note's text, which holds the bar between notes unless isLast.
+    virtual void DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int32_t height,
+                                   bool isLast) = 0;
+    // Fills the rectangle with the background of text.
+    virtual void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+};
+
+}  // namespace NoteLayoutEngine
