@@ -12,11 +12,11 @@
 
 #include "app/AboutBox.h"
 #include "app/ExportSet.h"
+#include "base/Utf8.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/TreeListing.h"
-#include "storage/Utf8.h"
 #include "ui/ProfileSettings.h"
 
 namespace CommandLine {
@@ -70,7 +70,7 @@ void Print(std::FILE* stream, const std::string& text) {
 }
 
 std::string Utf8(const std::u16string& text) {
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 std::string PathText(const std::filesystem::path& path) {
@@ -206,7 +206,7 @@ int RunOptions(const Options& options, int& argc, char** argv, std::FILE* out, s
 
 int Export(const Options& options, std::FILE* err) {
     namespace fs = std::filesystem;
-    std::u16string folderText = NoteStorage::Utf8ToUtf16(options.notesFolder);
+    std::u16string folderText = NoteBase::Utf8ToUtf16(options.notesFolder);
     if (folderText.empty()) {
         CQtProfileSettings settings;
         folderText = NoteTreeEngine::GetNotesFolder(settings);
@@ -229,7 +229,7 @@ int Export(const Options& options, std::FILE* err) {
         return kFailure;
     }
     NoteTreeEngine::CTreeListing tree;
-    if (!tree.ReadTreeText(false, NoteStorage::Utf8ToUtf16(bytes))) {
+    if (!tree.ReadTreeText(false, NoteBase::Utf8ToUtf16(bytes))) {
         Print(err, "jotwell: '" + PathText(indexPath) + "' is no tree of notes\n");
         return kFailure;
     }

@@ -5,9 +5,9 @@
 #include <system_error>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "storage/ClipboardFormats.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 
@@ -241,7 +241,7 @@ bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesyste
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     NoteStorage::CFileSystem& fs = m_store.Files();
-    const std::string stem = NoteStorage::Utf16ToUtf8(unsaved.record.id) + "-" +
+    const std::string stem = NoteBase::Utf16ToUtf8(unsaved.record.id) + "-" +
                              std::to_string(static_cast<long long>(std::time(nullptr)));
     path = folder / (stem + ".xml");
     for (int serial = 2; fs.Exists(path) && serial < 1000; ++serial)
@@ -249,7 +249,7 @@ bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesyste
     if (fs.Exists(path)) return false;
     std::u16string text;
     NoteStorage::WriteNoteFileText(*unsaved.document, text);
-    return NoteStorage::ReplaceFileContents(fs, path, NoteStorage::Utf16ToUtf8(text));
+    return NoteStorage::ReplaceFileContents(fs, path, NoteBase::Utf16ToUtf8(text));
 }
 
 std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/DocumentManager.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/NotesFolderStore.h"
 #include "storage/SavePolicy.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
@@ -36,7 +36,7 @@ using Fault = CFaultyFileSystem::Fault;
 std::string NoteFileBytes(const char* content) {
     std::u16string text;
     NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
@@ -152,7 +152,7 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     ASSERT_EQ(names.size(), 5u);
     const auto renamed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
         return n != "1000000000000001.xml" &&
-               IsValidNoteId(NoteStorage::Utf8ToUtf16(n.substr(0, n.size() - 4)));
+               IsValidNoteId(NoteBase::Utf8ToUtf16(n.substr(0, n.size() - 4)));
     });
     ASSERT_NE(renamed, names.end());
     EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");

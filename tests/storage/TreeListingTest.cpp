@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/TreeListing.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -19,12 +19,12 @@ std::string Item(const char* id, const char* name) {
 // "name:depth" for each entry, space separated.
 std::string Listing(const std::string& text, bool* read = nullptr) {
     CTreeListing listing;
-    const bool wasRead = listing.ReadTreeText(false, NoteStorage::Utf8ToUtf16(text));
+    const bool wasRead = listing.ReadTreeText(false, NoteBase::Utf8ToUtf16(text));
     if (read != nullptr) *read = wasRead;
     std::string out;
     for (const CTreeListing::Entry& entry : listing.Entries())
-        out += NoteStorage::Utf16ToUtf8(entry.record.username) + ":" + std::to_string(entry.depth) +
-               " ";
+        out +=
+            NoteBase::Utf16ToUtf8(entry.record.username) + ":" + std::to_string(entry.depth) + " ";
     return out;
 }
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/DocumentManager.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreePane.h"
-#include "storage/Utf8.h"
 
 namespace TestSupport {
 
@@ -151,7 +151,7 @@ public:
             }
             if (!first && out.back() != '(') out += ' ';
             first = false;
-            out += NoteStorage::Utf16ToUtf8(node.label);
+            out += NoteBase::Utf16ToUtf8(node.label);
             if (node.selected) out += '*';
             if (node.expanded) out += '+';
             if (!node.children.empty()) out += '(';
