@@ -17,7 +17,7 @@
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/TreeListing.h"
-#include "ui/ProfileSettings.h"
+#include "ui/QtProfileSettings.h"
 
 namespace CommandLine {
 

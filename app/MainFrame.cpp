@@ -25,6 +25,7 @@
 #include "tree/SearchPane.h"
 #include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
+#include "ui/Settings.h"
 
 using namespace CommandIds;
 
@@ -107,7 +108,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     m_tree->SetCommandRouter([this](int id) { RouteCommand(id); });
     m_searchPane = new CSearchPane(*m_tree, *m_editor, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_searchPane);
-    WindowState::RestoreDock(*m_searchPane);
+    WindowState::RestoreDock(*m_searchPane, Settings::kSearchPaneVisible);
     m_export = std::make_unique<CExportCommand>(*this, *m_tree);
 
     statusBar()->addWidget(m_statusPane, 1);
@@ -179,7 +180,7 @@ void CMainFrame::SaveState() {
     WindowState::SaveWindow(*this);
     WindowState::SaveSplitter(*m_splitter);
     WindowState::SaveBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
-    WindowState::SaveDock(*m_searchPane);
+    WindowState::SaveDock(*m_searchPane, Settings::kSearchPaneVisible);
 }
 
 void CMainFrame::Exit() {

@@ -12,7 +12,7 @@
 #include "commands/CommandIds.h"
 #include "editor/FindDialog.h"
 #include "model/NoteUndoHistory.h"
-#include "ui/ProfileSettings.h"
+#include "ui/Settings.h"
 #include "ui/StatusText.h"
 
 using NoteEditEngine::CharacterStyle;
@@ -46,9 +46,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent) : QAbstractScrollArea(parent) 
     // Every pixel is painted by the pane itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
-    const int stored =
-        ProfileSettings::ReadInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"), 2);
-    m_textScale = NoteEditor::kFirstTextSizeCommand + stored;
+    m_textScale = NoteEditor::kFirstTextSizeCommand + Settings::Read(Settings::kTextScale);
     if (m_textScale < NoteEditor::kFirstTextSizeCommand ||
         m_textScale > NoteEditor::kLastTextSizeCommand)
         m_textScale = NoteEditor::kMediumTextSizeCommand;
@@ -175,8 +173,7 @@ void CNoteScrollView::SetTextScale(int command) {
     InvalidateStyleStates();
     ResetStyle();
     Relayout(true);
-    ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
-                              command - NoteEditor::kFirstTextSizeCommand);
+    Settings::Write(Settings::kTextScale, command - NoteEditor::kFirstTextSizeCommand);
     emit commandStatesChanged();
 }
 

@@ -9,11 +9,11 @@
 namespace NoteTreeEngine {
 
 std::u16string GetNotesFolder(CProfileSettings& settings) {
-    return settings.GetProfileString(kNotesFolderSection, kNotesFolderEntry);
+    return settings.ReadNotesFolder();
 }
 
 void SetNotesFolder(CProfileSettings& settings, std::u16string_view path) {
-    settings.WriteProfileString(kNotesFolderSection, kNotesFolderEntry, path);
+    settings.WriteNotesFolder(path);
 }
 
 std::u16string ChooseNotesFolder(CFolderPicker& picker, std::u16string_view prompt) {

@@ -106,7 +106,7 @@ TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) 
     TestSupport::CFakeSettings settings;
     EXPECT_EQ(GetNotesFolder(settings), u"");
     SetNotesFolder(settings, u"/home/u/Notes");
-    EXPECT_EQ(settings.values.at(u"NoteStore/NoteStorePath"), u"/home/u/Notes");
+    EXPECT_EQ(settings.notesFolder, u"/home/u/Notes");
     EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
 
     TestSupport::CFakePicker picker;
