@@ -54,6 +54,8 @@ public:
     virtual void SyncFolder(const std::filesystem::path& folder) = 0;
     // The names of the entries of a folder; empty when it cannot be listed.
     virtual std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) = 0;
+    // Creates a folder and the folders above it that are missing. True when it exists afterwards.
+    virtual bool CreateFolders(const std::filesystem::path& folder) = 0;
 
     // What tells a temporary file that a crash left from one still being written: this
     // machine's name (empty when unknown), this process's id, and whether a process of this

@@ -164,6 +164,12 @@ public:
         return names;
     }
 
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        return !error && std::filesystem::is_directory(folder, error);
+    }
+
     std::string HostName() override {
 #if defined(_WIN32)
         return {};

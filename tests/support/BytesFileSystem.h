@@ -44,6 +44,7 @@ public:
     std::vector<std::filesystem::path> ListFolder(const std::filesystem::path&) override {
         return {};
     }
+    bool CreateFolders(const std::filesystem::path&) override { return false; }
     std::string HostName() override { return {}; }
     int64_t ProcessId() override { return 1; }
     bool IsProcessRunning(int64_t) override { return false; }

@@ -22,7 +22,7 @@ public:
     // kill would end it (for a forked child).
     enum class Fault {
         None,
-        CreateFails,
+        CreateFails,  // of a file or a folder
         DiskFullMidWrite,
         SyncFails,  // every byte written, then flushing them to the disk fails
         KilledMidWrite,
@@ -57,6 +57,9 @@ public:
         }
         const bool written = m_real.WriteNewFile(path, bytes, perms);
         return written && fault != Fault::SyncFails;
+    }
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        return FaultFor(folder) != Fault::CreateFails && m_real.CreateFolders(folder);
     }
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (FaultFor(to) == Fault::ReplaceFails) return false;

@@ -40,6 +40,9 @@ public:
     std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
         return m_real.ListFolder(folder);
     }
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        return m_real.CreateFolders(folder);
+    }
     std::string HostName() override { return m_real.HostName(); }
     int64_t ProcessId() override { return m_real.ProcessId(); }
     bool IsProcessRunning(int64_t processId) override { return m_real.IsProcessRunning(processId); }
