@@ -12,12 +12,12 @@
 
 #include "app/AboutBox.h"
 #include "app/ExportSet.h"
+#include "base/Utf8.h"
 #include "session/NoteSession.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
-#include "ui/ProfileSettings.h"
+#include "ui/QtProfileSettings.h"
 
 namespace CommandLine {
 
@@ -77,7 +77,7 @@ void Print(std::FILE* stream, const std::string& text) {
 }
 
 std::string Utf8(const std::u16string& text) {
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 std::string PathText(const std::filesystem::path& path) {
@@ -213,7 +213,7 @@ int RunOptions(const Options& options, int& argc, char** argv, std::FILE* out, s
 
 int Export(const Options& options, std::FILE* err) {
     namespace fs = std::filesystem;
-    std::u16string folderText = NoteStorage::Utf8ToUtf16(options.notesFolder);
+    std::u16string folderText = NoteBase::Utf8ToUtf16(options.notesFolder);
     if (folderText.empty()) {
         CQtProfileSettings settings;
         folderText = NoteTreeEngine::GetNotesFolder(settings);

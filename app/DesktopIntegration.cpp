@@ -1,11 +1,10 @@
 #include "app/DesktopIntegration.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <filesystem>
+#include <string>
 
 #include "app/DataFolder.h"
 
@@ -13,25 +12,23 @@ namespace DesktopIntegration {
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+std::filesystem::path ToPath(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
 }
 
-// Writes `bytes` unless the file already holds them; true when it was written.
-bool WriteIfChanged(const QString& path, const QByteArray& bytes) {
-    if (QFile::exists(path) && ReadAll(path) == bytes) return false;
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    QFile file(path + QStringLiteral(".new"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written) {
-        file.remove();
-        return false;
-    }
-    QFile::remove(path);
-    return file.rename(path);
+// The file's bytes; empty when it cannot be read.
+std::string ReadAll(NoteStorage::CFileSystem& fs, const QString& path) {
+    std::string bytes;
+    return fs.ReadWhole(ToPath(path), bytes) ? bytes : std::string();
+}
+
+// Replaces the file with `bytes` unless it already holds them; true when it was written.
+bool WriteIfChanged(NoteStorage::CFileSystem& fs, const QString& path, const std::string& bytes) {
+    const std::filesystem::path file = ToPath(path);
+    std::string old;
+    if (fs.ReadWhole(file, old) && old == bytes) return false;
+    return fs.CreateFolders(file.parent_path()) &&
+           NoteStorage::ReplaceFileContents(fs, file, bytes);
 }
 
 bool StartHelper(const QString& program, const QString& folder) {
@@ -62,24 +59,25 @@ QString DesktopEntry(const QString& templateText, const QString& programPath) {
     return entry;
 }
 
-CResult Install(const QString& programPath, const QString& dataFolder) {
+CResult Install(NoteStorage::CFileSystem& fs, const QString& programPath,
+                const QString& dataFolder) {
     CResult result;
     const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (home.isEmpty()) return result;
     const QString templateText =
-        QString::fromUtf8(ReadAll(dataFolder + QStringLiteral("/jotwell.desktop.in")));
-    const QByteArray mime = ReadAll(dataFolder + QStringLiteral("/jotwell-mime.xml"));
-    const QByteArray icon = ReadAll(dataFolder + QStringLiteral("/icons/jotwell.svg"));
+        QString::fromStdString(ReadAll(fs, dataFolder + QStringLiteral("/jotwell.desktop.in")));
+    const std::string mime = ReadAll(fs, dataFolder + QStringLiteral("/jotwell-mime.xml"));
+    const std::string icon = ReadAll(fs, dataFolder + QStringLiteral("/icons/jotwell.svg"));
 
     const QString entryPath = home + QStringLiteral("/applications/jotwell.desktop");
     const QString mimePath = home + QStringLiteral("/mime/packages/jotwell-mime.xml");
     const QString iconPath = home + QStringLiteral("/icons/hicolor/scalable/apps/jotwell.svg");
     // Without its template or package nothing sensible can be written.
     if (!templateText.isEmpty() &&
-        WriteIfChanged(entryPath, DesktopEntry(templateText, programPath).toUtf8()))
+        WriteIfChanged(fs, entryPath, DesktopEntry(templateText, programPath).toStdString()))
         result.written << entryPath;
-    if (!mime.isEmpty() && WriteIfChanged(mimePath, mime)) result.written << mimePath;
-    if (!icon.isEmpty() && WriteIfChanged(iconPath, icon)) result.written << iconPath;
+    if (!mime.empty() && WriteIfChanged(fs, mimePath, mime)) result.written << mimePath;
+    if (!icon.empty() && WriteIfChanged(fs, iconPath, icon)) result.written << iconPath;
 
     if (result.written.contains(mimePath) &&
         StartHelper(QStringLiteral("update-mime-database"), home + QStringLiteral("/mime")))
@@ -93,5 +91,6 @@ CResult Install(const QString& programPath, const QString& dataFolder) {
 }  // namespace DesktopIntegration
 
 void InstallDesktopIntegration() {
-    DesktopIntegration::Install(QCoreApplication::applicationFilePath(), DataFolder::Path());
+    DesktopIntegration::Install(NoteStorage::FileSystem(), QCoreApplication::applicationFilePath(),
+                                DataFolder::Path());
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "storage/FileSystem.h"
+
 // Makes the desktop know the program for this user: a desktop entry that starts the program as
 // it is installed now, the MIME type of folder files (*.jwf) and the program's icon, in the
 // user's data folder (XDG_DATA_HOME). Runs at every start and never stops it: every failure is
@@ -15,9 +17,10 @@ struct CResult {
     QStringList helpersStarted;  // database update programs started (detached)
 };
 
-// Writes what differs from what is there and starts the desktop's database updates for the
-// folders that changed, when those programs exist.
-CResult Install(const QString& programPath, const QString& dataFolder);
+// Writes what differs from what is there, each file replaced whole through `fs`, and starts the
+// desktop's database updates for the folders that changed, when those programs exist.
+CResult Install(NoteStorage::CFileSystem& fs, const QString& programPath,
+                const QString& dataFolder);
 
 // The Exec line's program: quoted and escaped so that any path survives the desktop entry's
 // own escaping.

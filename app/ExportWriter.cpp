@@ -7,12 +7,12 @@
 #include <cctype>
 #include <filesystem>
 
+#include "base/Utf8.h"
 #include "editor/PrintLayout.h"
 #include "editor/TextScale.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteExport.h"
 #include "storage/PdfOutline.h"
-#include "storage/Utf8.h"
 
 namespace ExportWriter {
 
@@ -79,7 +79,7 @@ std::optional<std::string> Render(const CExportSet& notes, Format format, QStrin
     } else {
         NoteStorage::WriteMarkdownExport(notes.Notes(), text);
     }
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 bool Write(const CExportSet& notes, Format format, const QString& path, QString& error) {

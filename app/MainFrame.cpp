@@ -27,6 +27,7 @@
 #include "ui/MessageBox.h"
 #include "ui/QtPrompts.h"
 #include "ui/QtSaveTimer.h"
+#include "ui/Settings.h"
 #include "ui/WaitCursor.h"
 
 using namespace CommandIds;
@@ -124,7 +125,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     connect(m_editor, &CNoteScrollView::commandStatesChanged, m_searchPane,
             &CSearchPane::NotesEdited);
     addDockWidget(Qt::LeftDockWidgetArea, m_searchPane);
-    WindowState::RestoreDock(*m_searchPane);
+    WindowState::RestoreDock(*m_searchPane, Settings::kSearchPaneVisible);
     m_export = std::make_unique<CExportCommand>(*this, *m_session);
 
     statusBar()->addWidget(m_statusPane, 1);
@@ -203,7 +204,7 @@ void CMainFrame::SaveState() {
     WindowState::SaveWindow(*this);
     WindowState::SaveSplitter(*m_splitter);
     WindowState::SaveBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
-    WindowState::SaveDock(*m_searchPane);
+    WindowState::SaveDock(*m_searchPane, Settings::kSearchPaneVisible);
 }
 
 void CMainFrame::Exit() {

@@ -6,15 +6,11 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "ui/ProfileSettings.h"
+#include "ui/Settings.h"
 
 namespace WindowState {
 
 namespace {
-
-const QString kWindowSection = QStringLiteral("WindowState");
-const QString kSplitterSection = QStringLiteral("SplitterState");
-const QString kBarSection = QStringLiteral("ToolbarState");
 
 int ShowState(const QWidget& window) {
     if (!window.isVisible()) return kHidden;
@@ -71,25 +67,23 @@ void SaveWindow(const QWidget& window) {
                           ? kRestoreToMaximized
                           : 0;
     const QRect rect = NormalRect(window);
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("Flags"), flags);
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("ShowCmd"), state);
+    Settings::Write(Settings::kWindowFlags, flags);
+    Settings::Write(Settings::kWindowShowCmd, state);
     // Right and bottom lie just outside the rectangle.
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("X1"), rect.left());
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("Y1"), rect.top());
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("X2"), rect.left() + rect.width());
-    ProfileSettings::WriteInt(kWindowSection, QStringLiteral("Y2"), rect.top() + rect.height());
+    Settings::Write(Settings::kWindowLeft, rect.left());
+    Settings::Write(Settings::kWindowTop, rect.top());
+    Settings::Write(Settings::kWindowRight, rect.left() + rect.width());
+    Settings::Write(Settings::kWindowBottom, rect.top() + rect.height());
 }
 
 void RestoreWindow(QWidget& window, bool trayAvailable) {
     const QRect current = NormalRect(window);
-    const int x1 = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("x1"), current.left());
-    const int y1 = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("y1"), current.top());
-    const int x2 = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("x2"),
-                                            current.left() + current.width());
-    const int y2 = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("y2"),
-                                            current.top() + current.height());
-    const int state = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("showCmd"), kNormal);
-    const int flags = ProfileSettings::ReadInt(kWindowSection, QStringLiteral("flags"), 0);
+    const int x1 = Settings::Read(Settings::kWindowLeft, current.left());
+    const int y1 = Settings::Read(Settings::kWindowTop, current.top());
+    const int x2 = Settings::Read(Settings::kWindowRight, current.left() + current.width());
+    const int y2 = Settings::Read(Settings::kWindowBottom, current.top() + current.height());
+    const int state = Settings::Read(Settings::kWindowShowCmd);
+    const int flags = Settings::Read(Settings::kWindowFlags);
     // A rectangle stored inside out or empty is no placement.
     if (x2 > x1 && y2 > y1)
         window.setGeometry(Reachable(QRect(x1, y1, x2 - x1, y2 - y1), ScreenRects()));
@@ -118,53 +112,41 @@ void RestoreWindow(QWidget& window, bool trayAvailable) {
 void SaveSplitter(const QSplitter& splitter) {
     if (splitter.count() < 2) return;
     const QList<int> sizes = splitter.sizes();
-    ProfileSettings::WriteInt(kSplitterSection, QStringLiteral("LeftWidth"), sizes[0]);
-    ProfileSettings::WriteInt(kSplitterSection, QStringLiteral("LeftMinWidth"),
-                              splitter.widget(0)->minimumWidth());
-    ProfileSettings::WriteInt(kSplitterSection, QStringLiteral("RightWidth"), sizes[1]);
-    ProfileSettings::WriteInt(kSplitterSection, QStringLiteral("RightMinWidth"),
-                              splitter.widget(1)->minimumWidth());
+    Settings::Write(Settings::kLeftWidth, sizes[0]);
+    Settings::Write(Settings::kLeftMinWidth, splitter.widget(0)->minimumWidth());
+    Settings::Write(Settings::kRightWidth, sizes[1]);
+    Settings::Write(Settings::kRightMinWidth, splitter.widget(1)->minimumWidth());
 }
 
 void RestoreSplitter(QSplitter& splitter, int clientWidth) {
     if (splitter.count() < 2) return;
-    const auto read = [](const char* name, int fallback) {
-        // A negative width is no width.
-        return std::max(0,
-                        ProfileSettings::ReadInt(kSplitterSection, QLatin1String(name), fallback));
-    };
-    const int left = read("LeftWidth", clientWidth * 30 / 100);
-    const int right = read("RightWidth", clientWidth * 70 / 100);
-    splitter.widget(0)->setMinimumWidth(read("LeftMinWidth", 50));
-    splitter.widget(1)->setMinimumWidth(read("RightMinWidth", 50));
+    // A negative width is no width.
+    const int left = std::max(0, Settings::Read(Settings::kLeftWidth, clientWidth * 30 / 100));
+    const int right = std::max(0, Settings::Read(Settings::kRightWidth, clientWidth * 70 / 100));
+    splitter.widget(0)->setMinimumWidth(std::max(0, Settings::Read(Settings::kLeftMinWidth)));
+    splitter.widget(1)->setMinimumWidth(std::max(0, Settings::Read(Settings::kRightMinWidth)));
     splitter.setSizes({left, right});
 }
 
 void SaveBars(const QWidget& standard, const QWidget& style, const QWidget& status) {
     // Asked of the bar itself, not of its window: a window hidden in the tray keeps its bars.
-    ProfileSettings::WriteInt(kBarSection, QStringLiteral("StandardVisible"),
-                              standard.isHidden() ? 0 : 1);
-    ProfileSettings::WriteInt(kBarSection, QStringLiteral("StyleVisible"),
-                              style.isHidden() ? 0 : 1);
-    ProfileSettings::WriteInt(kBarSection, QStringLiteral("StatusVisible"),
-                              status.isHidden() ? 0 : 1);
+    Settings::Write(Settings::kStandardBarVisible, standard.isHidden() ? 0 : 1);
+    Settings::Write(Settings::kStyleBarVisible, style.isHidden() ? 0 : 1);
+    Settings::Write(Settings::kStatusBarVisible, status.isHidden() ? 0 : 1);
 }
 
 void RestoreBars(QWidget& standard, QWidget& style, QWidget& status) {
-    standard.setVisible(
-        ProfileSettings::ReadInt(kBarSection, QStringLiteral("StandardVisible"), 1));
-    style.setVisible(ProfileSettings::ReadInt(kBarSection, QStringLiteral("StyleVisible"), 1));
-    status.setVisible(ProfileSettings::ReadInt(kBarSection, QStringLiteral("StatusVisible"), 1));
+    standard.setVisible(Settings::Read(Settings::kStandardBarVisible));
+    style.setVisible(Settings::Read(Settings::kStyleBarVisible));
+    status.setVisible(Settings::Read(Settings::kStatusBarVisible));
 }
 
-void SaveDock(const QWidget& dock) {
-    ProfileSettings::WriteInt(kBarSection, dock.objectName() + QStringLiteral("Visible"),
-                              dock.isHidden() ? 0 : 1);
+void SaveDock(const QWidget& dock, const Settings::IntKey& shown) {
+    Settings::Write(shown, dock.isHidden() ? 0 : 1);
 }
 
-void RestoreDock(QWidget& dock) {
-    dock.setVisible(
-        ProfileSettings::ReadInt(kBarSection, dock.objectName() + QStringLiteral("Visible"), 0));
+void RestoreDock(QWidget& dock, const Settings::IntKey& shown) {
+    dock.setVisible(Settings::Read(shown));
 }
 
 }  // namespace WindowState

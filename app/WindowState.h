@@ -3,15 +3,15 @@
 #include <QList>
 #include <QRect>
 
+#include "ui/Settings.h"
+
 class QSplitter;
 class QWidget;
 
-// The main window's placement, splitter widths and bar visibility in the user's settings, under
-// the sections "WindowState", "SplitterState" and "ToolbarState"; values are read back without
-// regard to the case of their names.
+// The main window's placement, splitter widths and bar visibility in the user's settings.
 namespace WindowState {
 
-// Show states as stored.
+// Show states as stored (Settings::kWindowShowCmd).
 inline constexpr int kHidden = 0;
 inline constexpr int kNormal = 1;
 inline constexpr int kMinimized = 2;
@@ -21,8 +21,8 @@ inline constexpr int kRestoreToMaximized = 2;
 // How much of a window must stay on a screen to be reached: a standard icon.
 inline constexpr int kReachableSize = 32;
 
-// Writes Flags, ShowCmd and X1, Y1, X2, Y2 (left, top, right, bottom of the normal rectangle).
-// A window that is not visible (hidden in the tray) is stored with the show state 0.
+// Writes the flags, the show state and the normal rectangle. A window that is not visible (hidden
+// in the tray) is stored with the show state 0.
 void SaveWindow(const QWidget& window);
 // Applies the stored placement (the window's own where nothing is stored) and shows the window
 // in the stored state. Stored hidden, it stays hidden, unless there is no tray to come back from;
@@ -33,20 +33,18 @@ void RestoreWindow(QWidget& window, bool trayAvailable);
 // lies on one of `screens`; unchanged when it already does.
 [[nodiscard]] QRect Reachable(const QRect& rect, const QList<QRect>& screens);
 
-// LeftWidth, LeftMinWidth, RightWidth, RightMinWidth of a splitter with two panes.
+// The widths and minimum widths of a splitter with two panes.
 void SaveSplitter(const QSplitter& splitter);
-// Stored widths, by default 30 % and 70 % of `clientWidth` and minimum widths of 50.
+// Stored widths, by default 30 % and 70 % of `clientWidth`.
 void RestoreSplitter(QSplitter& splitter, int clientWidth);
 
-// StandardVisible, StyleVisible and StatusVisible: whether each bar is shown in its window,
-// also while the window itself is hidden.
+// Whether each bar is shown in its window, also while the window itself is hidden.
 void SaveBars(const QWidget& standard, const QWidget& style, const QWidget& status);
-// Shows or hides each bar; shown where nothing is stored.
+// Shows or hides each bar as stored.
 void RestoreBars(QWidget& standard, QWidget& style, QWidget& status);
 
-// "<object name>Visible" in "ToolbarState": whether a docked pane is shown; hidden where nothing
-// is stored.
-void SaveDock(const QWidget& dock);
-void RestoreDock(QWidget& dock);
+// Whether a docked pane is shown, under its key.
+void SaveDock(const QWidget& dock, const Settings::IntKey& shown);
+void RestoreDock(QWidget& dock, const Settings::IntKey& shown);
 
 }  // namespace WindowState

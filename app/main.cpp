@@ -11,7 +11,8 @@
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
 #include "editor/NoteScrollView.h"
-#include "ui/ProfileSettings.h"
+#include "ui/QtProfileSettings.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ int main(int argc, char** argv) {
         return code;
     QApplication application(argc, argv);
     if (DataFolder::HandlePrintOption(QApplication::arguments())) return 0;
-    QApplication::setOrganizationName(QStringLiteral("OrvaneInc"));
-    QApplication::setApplicationName(QStringLiteral("Jotwell"));
+    QApplication::setOrganizationName(QLatin1String(Settings::kOrganization));
+    QApplication::setApplicationName(QLatin1String(Settings::kApplication));
     // The frame lives on in the tray with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.

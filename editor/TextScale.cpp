@@ -1,13 +1,11 @@
 #include "editor/TextScale.h"
 
-#include "ui/ProfileSettings.h"
+#include "ui/Settings.h"
 
 namespace NoteEditor {
 
 NoteLayoutEngine::TextSize StoredTextSize() {
-    const int stored =
-        ProfileSettings::ReadInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
-                                 static_cast<int>(NoteLayoutEngine::TextSize::kMedium));
+    const int stored = Settings::Read(Settings::kTextScale);
     // Compared before any arithmetic: the settings file may hold any number.
     if (stored < 0 || stored >= NoteLayoutEngine::kTextSizeCount)
         return NoteLayoutEngine::TextSize::kMedium;
@@ -15,8 +13,7 @@ NoteLayoutEngine::TextSize StoredTextSize() {
 }
 
 void StoreTextSize(NoteLayoutEngine::TextSize size) {
-    ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
-                              static_cast<int>(size));
+    Settings::Write(Settings::kTextScale, static_cast<int>(size));
 }
 
 }  // namespace NoteEditor

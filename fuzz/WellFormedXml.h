@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "storage/Utf8.h"
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 namespace FuzzSupport {
@@ -18,8 +19,7 @@ namespace FuzzSupport {
 inline bool HasOnlyXmlCharacters(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (NoteStorage::IsHighSurrogate(c) && i + 1 < text.size() &&
-            NoteStorage::IsLowSurrogate(text[i + 1])) {
+        if (NoteBase::CodePointLength(text, i) == 2) {
             ++i;
         } else if (!NoteStorage::IsXmlCharacter(c)) {
             return false;
@@ -30,7 +30,7 @@ inline bool HasOnlyXmlCharacters(std::u16string_view text) {
 
 inline bool IsWellFormedXml(std::u16string_view text, bool fragment) {
     if (!HasOnlyXmlCharacters(text)) return false;
-    std::string bytes = NoteStorage::Utf16ToUtf8(text);
+    std::string bytes = NoteBase::Utf16ToUtf8(text);
     if (fragment) bytes = "<fragment>" + bytes + "</fragment>";
     xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8",
                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "fuzz/WellFormedXml.h"
 #include "model/Clock.h"
 #include "model/NoteDocument.h"
@@ -23,7 +24,6 @@
 #include "model/NoteElement.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 using namespace NoteEditEngine;
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CNotePosition p = doc.FromIndex(data[0] % sizeBefore);
     const uint32_t at = p.Index();
     const std::u16string text =
-        Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+        NoteBase::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
 
     CountingObserver observer;
     doc.AddObserver(&observer);

@@ -13,12 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "fuzz/WellFormedXml.h"
 #include "model/NoteDocument.h"
 #include "model/NoteElement.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 using namespace NoteEditEngine;
@@ -53,11 +54,11 @@ std::u16string Describe(const CNoteDocument& doc, bool markStyles) {
         if (inPair) {
             style = pairStyle;  // c is the low half that the previous element paired with
             inPair = false;
-        } else if (IsHighSurrogate(c)) {
+        } else if (NoteBase::IsHighSurrogate(c)) {
             auto next = it;
             ++next;
             const CNoteCharacter* low = next != doc.end() ? AsCharacter(*next) : nullptr;
-            inPair = low != nullptr && IsLowSurrogate(low->CodeUnit());
+            inPair = low != nullptr && NoteBase::IsLowSurrogate(low->CodeUnit());
             pairStyle = style;
             if (!inPair) c = kReplacementCharacter;
         } else if (!IsXmlCharacter(c)) {
@@ -103,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 512 * 1024) return 0;
 
     const std::u16string text =
-        Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+        NoteBase::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
     CNoteDocument first;
     first.SetCreated(11);
     first.SetModified(22);

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/Utf8.h"
 #include "fuzz/WellFormedXml.h"
 #include "storage/FileHandler.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/NoteTreeSupport.h"
@@ -30,7 +30,7 @@ std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteSt
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string text =
-        NoteStorage::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+        NoteBase::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
 
     TestSupport::CFakePrompts prompts;
 

@@ -10,9 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "storage/Utf8.h"
-
-using namespace NoteStorage;
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 
 namespace {
 
@@ -58,31 +57,15 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-bool HasUnpairedSurrogate(std::u16string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return true;
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return true;
-        }
-    }
-    return false;
-}
-
+// The text with every unpaired surrogate as U+FFFD.
 std::u16string WithoutUnpairedSurrogates(std::u16string_view text) {
     std::u16string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            out.push_back(c);
+        if (NoteBase::CodePointLength(text, i) == 2) {
+            out.push_back(text[i]);
             out.push_back(text[++i]);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            out.push_back(0xFFFD);
         } else {
-            out.push_back(c);
+            out.push_back(NoteBase::IsSurrogate(text[i]) ? u'\uFFFD' : text[i]);
         }
     }
     return out;
@@ -93,12 +76,12 @@ std::u16string WithoutUnpairedSurrogates(std::u16string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    const std::u16string decoded = Utf8ToUtf16(bytes);
-    if (HasUnpairedSurrogate(decoded)) Fail("decoding made an unpaired surrogate");
+    const std::u16string decoded = NoteBase::Utf8ToUtf16(bytes);
+    if (WithoutUnpairedSurrogates(decoded) != decoded) Fail("decoding made an unpaired surrogate");
     if (decoded.size() > bytes.size()) Fail("more code units than bytes");
-    const std::string encoded = Utf16ToUtf8(decoded);
+    const std::string encoded = NoteBase::Utf16ToUtf8(decoded);
     if (!IsValidUtf8(encoded)) Fail("encoding is not valid UTF-8");
-    if (Utf8ToUtf16(encoded) != decoded) Fail("decode(encode(decode(x))) != decode(x)");
+    if (NoteBase::Utf8ToUtf16(encoded) != decoded) Fail("decode(encode(decode(x))) != decode(x)");
     const bool valid = IsValidUtf8(bytes);
     if (valid && encoded != bytes) Fail("valid UTF-8 changed on the round trip");
     const bool replaced = decoded.find(u'\uFFFD') != std::u16string::npos;
@@ -113,9 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string units;
     for (size_t i = 0; i + 1 < size; i += 2)
         units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
-    const std::string unitsEncoded = Utf16ToUtf8(units);
+    const std::string unitsEncoded = NoteBase::Utf16ToUtf8(units);
     if (!IsValidUtf8(unitsEncoded)) Fail("encoding of code units is not valid UTF-8");
-    if (Utf8ToUtf16(unitsEncoded) != WithoutUnpairedSurrogates(units)) {
+    if (NoteBase::Utf8ToUtf16(unitsEncoded) != WithoutUnpairedSurrogates(units)) {
         Fail("code units do not come back");
     }
     return 0;

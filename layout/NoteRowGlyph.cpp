@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "base/Utf8Encoder.h"
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
@@ -26,15 +27,15 @@ char16_t CodeOf(const NoteEditEngine::CNoteElement* element) noexcept {
 char32_t TakeCharacter(ElementIterator& at, const ElementIterator& listEnd, int32_t& elements) {
     const char16_t code = CodeOf(*at);
     elements = 1;
-    if (!NoteEditEngine::IsHighSurrogate(code)) return code;
+    if (!NoteBase::IsHighSurrogate(code)) return code;
     ElementIterator low = at;
     ++low;
     if (low == listEnd) return code;
     const char16_t lowCode = CodeOf(*low);
-    if (!NoteEditEngine::IsLowSurrogate(lowCode)) return code;
+    if (!NoteBase::IsLowSurrogate(lowCode)) return code;
     at = low;
     elements = 2;
-    return 0x10000 + ((char32_t{code} - 0xD800) << 10) + (lowCode - 0xDC00);
+    return NoteBase::CombineSurrogates(code, lowCode);
 }
 
 }  // namespace

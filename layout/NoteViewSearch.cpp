@@ -1,7 +1,7 @@
 // Find and replace over the shown notes.
-#include <cwctype>
 #include <string>
 
+#include "base/CaseFolding.h"
 #include "layout/NoteView.h"
 #include "model/NoteUndoHistory.h"
 
@@ -13,12 +13,6 @@ using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ElementIterator;
 
 namespace {
-
-char16_t Lower(char16_t c) {
-    // Surrogate halves are not characters on their own; leave them be.
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
-}
 
 bool IsWordElement(const NoteEditEngine::CNoteElement* element) {
     const NoteEditEngine::CNoteCharacter* character = AsCharacter(element);
@@ -33,7 +27,7 @@ bool CNoteView::SearchNote(CNoteDocument* note, const CNotePosition& from, std::
     std::u16string pattern(text);
     if (!matchCase)
         for (char16_t& c : pattern)
-            c = Lower(c);
+            c = NoteBase::LowerCodeUnit(c);
     const ElementIterator listEnd = note->end();
     for (ElementIterator at = from.Iterator(); at != listEnd; ++at) {
         ElementIterator it = at;
@@ -43,7 +37,8 @@ bool CNoteView::SearchNote(CNoteDocument* note, const CNotePosition& from, std::
             if (it == listEnd) return false;  // fewer elements left than the text has
             const NoteEditEngine::CNoteCharacter* character = AsCharacter(*it);
             if (character == nullptr) break;  // a paragraph mark never matches
-            const char16_t c = matchCase ? character->CodeUnit() : Lower(character->CodeUnit());
+            const char16_t c =
+                matchCase ? character->CodeUnit() : NoteBase::LowerCodeUnit(character->CodeUnit());
             if (c != pattern[matched]) break;
             ++matched;
         }

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cwctype>
 
+#include "base/Utf16.h"
 #include "model/Clock.h"
 #include "model/NoteUndoHistory.h"
 
@@ -19,7 +20,7 @@ std::atomic<uint64_t> changeCounter{0};
 
 bool IsWhiteSpace(char16_t c) noexcept {
     // Surrogates are halves of characters, never spaces on their own.
-    if (c >= 0xD800 && c <= 0xDFFF) return false;
+    if (NoteBase::IsSurrogate(c)) return false;
     return std::iswspace(static_cast<wint_t>(c)) != 0;
 }
 
@@ -306,7 +307,7 @@ void CNoteDocument::Backspace(CNotePosition& p) {
     }
     // A surrogate pair goes as one character; both removals merge into one undo step.
     if (p.IsInsidePair()) p.StepRight();
-    const bool pair = IsLowSurrogate(p.CodeUnitAt()) && p.Before().IsInsidePair();
+    const bool pair = NoteBase::IsLowSurrogate(p.CodeUnitAt()) && p.Before().IsInsidePair();
     DeleteBackward(p);
     if (pair) DeleteBackward(p);
 }

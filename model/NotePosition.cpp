@@ -1,5 +1,6 @@
 #include "model/NotePosition.h"
 
+#include "base/Utf16.h"
 #include "model/NoteDocument.h"
 
 namespace NoteEditEngine {
@@ -75,12 +76,12 @@ char16_t CNotePosition::CodeUnitAt() const noexcept {
 }
 
 bool CNotePosition::IsInsidePair() const noexcept {
-    if (!IsHighSurrogate(CodeUnitAt())) return false;
+    if (!NoteBase::IsHighSurrogate(CodeUnitAt())) return false;
     ElementIterator next = m_element;
     ++next;
     if (next == List().end()) return false;
     const CNoteCharacter* character = AsCharacter(*next);
-    return character != nullptr && IsLowSurrogate(character->CodeUnit());
+    return character != nullptr && NoteBase::IsLowSurrogate(character->CodeUnit());
 }
 
 void CNotePosition::StepLeft() noexcept {

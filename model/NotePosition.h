@@ -112,13 +112,6 @@ private:
     CharacterStyle m_typing;
 };
 
-[[nodiscard]] constexpr bool IsHighSurrogate(char16_t c) noexcept {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-[[nodiscard]] constexpr bool IsLowSurrogate(char16_t c) noexcept {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 // Digits, letters, underscore, grave accent, the apostrophe and every code unit from 127 up.
 [[nodiscard]] constexpr bool IsWordCharacter(char16_t c) noexcept {
     if (c == u'\'') return true;

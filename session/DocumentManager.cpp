@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "storage/ClipboardFormats.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 
@@ -243,7 +243,7 @@ bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesyste
     if (folder.empty()) return false;
     NoteStorage::CFileSystem& fs = m_store.Files();
     if (!fs.CreateFolders(folder)) return false;
-    const std::string stem = NoteStorage::Utf16ToUtf8(unsaved.record.id) + "-" +
+    const std::string stem = NoteBase::Utf16ToUtf8(unsaved.record.id) + "-" +
                              std::to_string(static_cast<long long>(std::time(nullptr)));
     path = folder / (stem + ".xml");
     for (int serial = 2; fs.Exists(path) && serial < 1000; ++serial)
@@ -251,7 +251,7 @@ bool CDocumentManager::WriteRecoveryFile(const CUnsaved& unsaved, std::filesyste
     if (fs.Exists(path)) return false;
     std::u16string text;
     NoteStorage::WriteNoteFileText(*unsaved.document, text);
-    return NoteStorage::ReplaceFileContents(fs, path, NoteStorage::Utf16ToUtf8(text));
+    return NoteStorage::ReplaceFileContents(fs, path, NoteBase::Utf16ToUtf8(text));
 }
 
 std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>

@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteStore.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 
@@ -194,7 +194,7 @@ bool CNoteSession::DeleteSelected() {
     const std::u16string question =
         count == 1 ? std::u16string(u"Are you sure you want to delete this note?")
                    : u"Are you sure you want to delete these " +
-                         NoteStorage::Utf8ToUtf16(std::to_string(count)) + u" notes?";
+                         NoteBase::Utf8ToUtf16(std::to_string(count)) + u" notes?";
     if (!m_prompts.AskYesNo(question, kDeleteCaption)) return false;
     while (!m_tree.Selection().empty())
         DeleteSubtree(m_tree.Selection().front());

@@ -5,12 +5,12 @@
 #include <optional>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteElement.h"
 #include "model/Styles.h"
 #include "storage/ContentWalk.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
@@ -272,7 +272,7 @@ void WriteHtml(std::u16string& out, const CNotePosition& a, const CNotePosition&
 }
 
 std::string HtmlFormatBlock(std::u16string_view htmlFragment) {
-    const std::string fragment = Utf16ToUtf8(htmlFragment);
+    const std::string fragment = NoteBase::Utf16ToUtf8(htmlFragment);
     const size_t blockSize = kHtmlFormatHeader.size() + fragment.size() + kHtmlFormatTrailer.size();
     if (blockSize > kMaxBlockSize) return {};
     std::string block;

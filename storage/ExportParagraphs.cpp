@@ -3,6 +3,8 @@
 #include <array>
 #include <cwctype>
 
+#include "base/CaseFolding.h"
+#include "base/Utf16.h"
 #include "model/NoteElement.h"
 #include "storage/XmlPrimitives.h"
 
@@ -48,9 +50,7 @@ bool IsLinkCharacter(char16_t c) noexcept {
 bool StartsWithNoCase(std::u16string_view text, size_t at, std::u16string_view prefix) noexcept {
     if (text.size() - at < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        char16_t c = text[at + i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c != prefix[i]) return false;
+        if (NoteBase::LowerAscii(text[at + i]) != prefix[i]) return false;
     }
     return true;
 }
@@ -94,7 +94,7 @@ size_t LinkEnd(std::u16string_view text, size_t begin, size_t prefixSize) {
 
 bool IsLetterOrDigit(char16_t c) noexcept {
     if (c < 0x80) return IsAsciiAlnum(c);
-    return !IsHighSurrogate(c) && !IsLowSurrogate(c) && std::iswalnum(static_cast<wint_t>(c)) != 0;
+    return !NoteBase::IsSurrogate(c) && std::iswalnum(static_cast<wint_t>(c)) != 0;
 }
 
 bool TextLink::HasScheme(std::u16string_view text) const noexcept {
@@ -105,13 +105,13 @@ std::u16string ExportableText(std::u16string_view text) {
     std::u16string out(text);
     for (size_t i = 0; i < out.size(); ++i) {
         const char16_t c = out[i];
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            const char32_t full = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        if (NoteBase::CodePointLength(text, i) == 2) {
+            const char32_t full = NoteBase::CombineSurrogates(c, text[i + 1]);
             if (IsNoncharacter(full)) out[i] = out[i + 1] = kReplacementCharacter;
             ++i;
         } else if (c == u'\t' || c == u'\n' || c == u'\r') {
             out[i] = u' ';
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || !IsExportable(c)) {
+        } else if (NoteBase::IsSurrogate(c) || !IsExportable(c)) {
             out[i] = kReplacementCharacter;
         }
     }
@@ -156,7 +156,8 @@ std::vector<ExportParagraph> ReadExportParagraphs(const NoteEditEngine::CNoteDoc
         paragraph.text = ExportableText(paragraph.text);
         // Markup between the halves of a pair would break the character in two.
         for (size_t i = 1; i < paragraph.text.size(); ++i) {
-            if (IsLowSurrogate(paragraph.text[i]) && IsHighSurrogate(paragraph.text[i - 1]))
+            if (NoteBase::IsLowSurrogate(paragraph.text[i]) &&
+                NoteBase::IsHighSurrogate(paragraph.text[i - 1]))
                 paragraph.styles[i] = paragraph.styles[i - 1];
         }
     }

@@ -3,13 +3,14 @@
 #include <array>
 #include <utility>
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "model/Clock.h"
 #include "model/NoteDocumentObserver.h"
 #include "model/NoteElement.h"
 #include "model/NoteUndoHistory.h"
 #include "model/Styles.h"
 #include "storage/ContentWalk.h"
-#include "storage/Utf8.h"
 
 namespace NoteStorage {
 
@@ -99,7 +100,7 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
         [&](const NoteEditEngine::CNoteCharacter& character) {
             const char16_t c = character.CodeUnit();
             if (pendingHigh != 0) {
-                if (IsLowSurrogate(c)) {
+                if (NoteBase::IsLowSurrogate(c)) {
                     // The pair is one character: it keeps the style of its first half, as no
                     // markup may split it.
                     out.push_back(pendingHigh);
@@ -117,9 +118,9 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
             // below ">"; surrogates need their neighbour.
             if (c > u'>' && c < 0xD800) {
                 out.push_back(c);
-            } else if (IsHighSurrogate(c)) {
+            } else if (NoteBase::IsHighSurrogate(c)) {
                 pendingHigh = c;
-            } else if (IsLowSurrogate(c)) {
+            } else if (NoteBase::IsLowSurrogate(c)) {
                 out.push_back(kReplacementCharacter);
             } else {
                 AppendEscapedChar(c, out);
@@ -293,10 +294,9 @@ public:
                 const char32_t c = ReadCharacter(m_text, m_cursor);
                 if (c > 0xFFFF) {
                     // A reference beyond the Basic Multilingual Plane: one element per half.
-                    std::u16string pair;
-                    AppendCodePoint(c, pair);
-                    for (const char16_t unit : pair)
-                        m_sink.Character(unit, m_typing);
+                    const NoteBase::SurrogatePair pair = NoteBase::SplitSurrogates(c);
+                    m_sink.Character(pair.high, m_typing);
+                    m_sink.Character(pair.low, m_typing);
                 } else {
                     m_sink.Character(static_cast<char16_t>(c), m_typing);
                 }
@@ -415,7 +415,7 @@ NoteFileRead LoadNoteFile(CFileSystem& fs, const std::filesystem::path& path,
     if (!fs.ReadWhole(path, raw)) {
         return fs.Exists(path) ? NoteFileRead::Unreadable : NoteFileRead::Missing;
     }
-    const std::u16string text = Utf8ToUtf16(raw);
+    const std::u16string text = NoteBase::Utf8ToUtf16(raw);
     // A file cut short (a sync half done, a crash of another program) would read as a note
     // missing its end, and saving that back would make the loss permanent.
     if (text.size() >= npos || text.rfind(u"</note>") == std::u16string::npos) {

@@ -1,8 +1,9 @@
 #include "storage/NoteSearchText.h"
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "model/NoteElement.h"
 #include "model/Styles.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
@@ -69,7 +70,7 @@ private:
                 i = m_cursor;
                 if (read > 0xFFFF) {
                     // Both halves of a pair are surrogates: never white space.
-                    AppendCodePoint(read, m_out);
+                    NoteBase::AppendUtf16(m_out, read);
                 } else {
                     Append(static_cast<char16_t>(read));
                 }
@@ -136,7 +137,7 @@ private:
 }  // namespace
 
 bool ExtractSearchText(std::string_view fileBytes, std::u16string& out) {
-    const std::u16string text = Utf8ToUtf16(fileBytes);
+    const std::u16string text = NoteBase::Utf8ToUtf16(fileBytes);
     if (text.size() >= npos || text.rfind(u"</note>") == std::u16string::npos) return false;
     Cursor cursor = 0;
     SkipToElement(text, cursor);

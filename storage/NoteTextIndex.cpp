@@ -3,24 +3,18 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <cwctype>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "base/CaseFolding.h"
+#include "base/Utf16.h"
 #include "model/NotePosition.h"
-#include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
 
 namespace {
-
-// As the find dialog lowers a code unit: surrogate halves are left be.
-char16_t Lower(char16_t c) noexcept {
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
-}
 
 std::u16string Lowered(std::u16string_view text, const std::vector<char16_t>& lower) {
     std::u16string out(text.size(), u'\0');
@@ -118,13 +112,13 @@ void FillLine(std::basic_string_view<Char> text, SearchHit& hit) {
         end = std::max(matchEnd, std::min(paragraphEnd, start + kLineLength));
         // Near the paragraph's end the line takes more of the text in front instead.
         if (end - start < kLineLength) start = std::max(paragraphStart, end - kLineLength);
-        if (start > paragraphStart && IsLowSurrogate(Unit(text[start])) &&
-            IsHighSurrogate(Unit(text[start - 1]))) {
+        if (start > paragraphStart && NoteBase::IsLowSurrogate(Unit(text[start])) &&
+            NoteBase::IsHighSurrogate(Unit(text[start - 1]))) {
             ++start;
             if (start > hit.offset) start = hit.offset;
         }
-        if (end < paragraphEnd && IsLowSurrogate(Unit(text[end])) &&
-            IsHighSurrogate(Unit(text[end - 1]))) {
+        if (end < paragraphEnd && NoteBase::IsLowSurrogate(Unit(text[end])) &&
+            NoteBase::IsHighSurrogate(Unit(text[end - 1]))) {
             ++end;
         }
     }
@@ -154,10 +148,7 @@ std::string Narrowed(std::u16string_view text) {
 
 }  // namespace
 
-CNoteTextIndex::CNoteTextIndex() : m_lower(0x10000) {
-    for (size_t c = 0; c < m_lower.size(); ++c)
-        m_lower[c] = Lower(static_cast<char16_t>(c));
-}
+CNoteTextIndex::CNoteTextIndex() : m_lower(NoteBase::LowerCaseTable()) {}
 
 void CNoteTextIndex::Set(std::u16string noteId, std::u16string text) {
     // One pass makes both byte forms; most notes are all below 256 and keep them. A form that

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/TreeItemRecord.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 
 std::u16string GetNotesFolder(CProfileSettings& settings) {
-    return settings.GetProfileString(kNotesFolderSection, kNotesFolderEntry);
+    return settings.ReadNotesFolder();
 }
 
 void SetNotesFolder(CProfileSettings& settings, std::u16string_view path) {
-    settings.WriteProfileString(kNotesFolderSection, kNotesFolderEntry, path);
+    settings.WriteNotesFolder(path);
 }
 
 std::u16string ChooseNotesFolder(CFolderPicker& picker, std::u16string_view prompt) {
@@ -42,12 +42,12 @@ size_t CopyStartUpNotes(NoteStorage::CFileSystem& fs, const std::filesystem::pat
         if (fs.Exists(target)) {
             const std::string stem = file.substr(0, file.size() - 4);
             if (file == "index.xml") continue;  // an index is never replaced nor doubled
-            if (IsValidNoteId(NoteStorage::Utf8ToUtf16(stem))) {
+            if (IsValidNoteId(NoteBase::Utf8ToUtf16(stem))) {
                 // Another note: a fresh identifier, so it comes in as an orphan of its own.
                 CTreeItemRecord record;
                 for (int attempt = 0; attempt < 100 && fs.Exists(target); ++attempt) {
                     NewNoteId(record);
-                    target = to / (NoteStorage::Utf16ToUtf8(record.id) + ".xml");
+                    target = to / (NoteBase::Utf16ToUtf8(record.id) + ".xml");
                 }
             } else {
                 for (int serial = 2; serial < 1000 && fs.Exists(target); ++serial)

@@ -10,9 +10,6 @@
 
 namespace NoteTreeEngine {
 
-// Where the notes folder's location is kept in the profile.
-inline constexpr std::u16string_view kNotesFolderSection = u"NoteStore";
-inline constexpr std::u16string_view kNotesFolderEntry = u"NoteStorePath";
 inline constexpr std::u16string_view kChooseFolderCaption = u"Select Folder";
 inline constexpr std::u16string_view kChooseFolderPrompt =
     u"Please select a folder for your notes.";

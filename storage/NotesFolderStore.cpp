@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
@@ -48,7 +48,7 @@ bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
     NoteStorage::WriteNoteFileText(document, text);
     for (int attempt = 0; attempt < kMaxCreateAttempts; ++attempt) {
         if (IsValidNoteId(record.id) && !NoteFileExists(NoteFilePath(record))) {
-            const std::string bytes = NoteStorage::Utf16ToUtf8(text);
+            const std::string bytes = NoteBase::Utf16ToUtf8(text);
             if (!NoteStorage::ReplaceFileContents(m_fs, NoteFilePath(record), bytes)) return false;
             Remember(record, m_fs.Stamp(NoteFilePath(record)), bytes);
             return true;
@@ -119,7 +119,7 @@ NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
     std::u16string text;
     text.reserve(size_t{2} * document.size());
     NoteStorage::WriteNoteFileText(document, text);
-    const std::string bytes = NoteStorage::Utf16ToUtf8(text);
+    const std::string bytes = NoteBase::Utf16ToUtf8(text);
     if (!NoteStorage::ReplaceFileContents(m_fs, path, bytes)) return NoteSave::Failed;
     Remember(record, m_fs.Stamp(path), bytes);
     return NoteSave::Saved;
@@ -145,7 +145,7 @@ size_t CNotesFolderStore::AdoptOrphanNotes(CTreePane& pane) {
     for (const std::filesystem::path& name : m_fs.ListFolder(m_folder)) {
         const std::string file = name.filename().string();
         if (file.size() <= 4 || !file.ends_with(".xml")) continue;
-        const std::u16string id = NoteStorage::Utf8ToUtf16(file.substr(0, file.size() - 4));
+        const std::u16string id = NoteBase::Utf8ToUtf16(file.substr(0, file.size() - 4));
         if (!IsValidNoteId(id) || named.contains(id)) continue;
         if (!m_fs.Stamp(m_folder / name)) continue;  // a folder or a dangling link
         orphans.push_back(id);

@@ -143,12 +143,6 @@ public:
         return status.type() != std::filesystem::file_type::not_found;
     }
 
-    bool CreateFolders(const std::filesystem::path& folder) override {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        return std::filesystem::is_directory(folder, error);
-    }
-
     void SyncFolder(const std::filesystem::path& folder) override {
 #if !defined(_WIN32)
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -168,6 +162,12 @@ public:
             names.push_back(it->path().filename());
         }
         return names;
+    }
+
+    bool CreateFolders(const std::filesystem::path& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        return !error && std::filesystem::is_directory(folder, error);
     }
 
     std::string HostName() override {

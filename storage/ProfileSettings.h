@@ -11,11 +11,9 @@ class CProfileSettings {
 public:
     virtual ~CProfileSettings() = default;
 
-    // The stored string, "" when the entry is missing.
-    [[nodiscard]] virtual std::u16string GetProfileString(std::u16string_view section,
-                                                          std::u16string_view entry) = 0;
-    virtual void WriteProfileString(std::u16string_view section, std::u16string_view entry,
-                                    std::u16string_view value) = 0;
+    // The stored notes folder, "" when none is stored.
+    [[nodiscard]] virtual std::u16string ReadNotesFolder() = 0;
+    virtual void WriteNotesFolder(std::u16string_view path) = 0;
     // A folder of the user's own data area for notes that could not be written to their files
     // when the program had to end; it need not exist yet.
     [[nodiscard]] virtual std::filesystem::path RecoveryFolder() = 0;

@@ -4,8 +4,8 @@
 #include <random>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "model/Clock.h"
-#include "storage/Utf8.h"
 
 namespace NoteTreeEngine {
 
@@ -172,7 +172,7 @@ std::u16string PathText(const std::filesystem::path& path) {
     return std::u16string(native.begin(), native.end());
 #else
     // path::u16string() throws on bytes that are not UTF-8; a message must not.
-    return NoteStorage::Utf8ToUtf16(path.native());
+    return NoteBase::Utf8ToUtf16(path.native());
 #endif
 }
 

@@ -6,8 +6,9 @@
 #include <optional>
 #include <utility>
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "storage/FileSystem.h"
-#include "storage/Utf8.h"
 
 namespace NoteStorage {
 
@@ -70,12 +71,12 @@ std::optional<NumericReference> ScanNumericReference(std::u16string_view text) n
 
 bool IsXmlSpace(char16_t c) noexcept {
     if (c == u' ' || (c >= 9 && c <= 13)) return true;
-    if (c < 0x80 || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (c < 0x80 || NoteBase::IsSurrogate(c)) return false;
     return std::iswspace(static_cast<wint_t>(c)) != 0;
 }
 
 void AppendEscapedChar(char16_t c, std::u16string& out) {
-    if (!IsXmlCharacter(c) && !IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+    if (!IsXmlCharacter(c) && !NoteBase::IsSurrogate(c)) {
         out.push_back(kReplacementCharacter);
         return;
     }
@@ -104,25 +105,15 @@ void AppendEscapedChar(char16_t c, std::u16string& out) {
 void AppendEscapedString(std::u16string_view text, std::u16string& out) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        if (NoteBase::CodePointLength(text, i) == 2) {
             out.push_back(c);
             out.push_back(text[++i]);
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+        } else if (NoteBase::IsSurrogate(c)) {
             out.push_back(kReplacementCharacter);
         } else {
             AppendEscapedChar(c, out);
         }
     }
-}
-
-void AppendCodePoint(char32_t c, std::u16string& out) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<char16_t>(c));
-        return;
-    }
-    c -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
 }
 
 void AppendXmlHeader(std::u16string& out) {
@@ -149,7 +140,7 @@ void AppendDecimal(int32_t value, std::u16string& out) {
 }
 
 bool WriteUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string_view text) {
-    return ReplaceFileContents(fs, path, Utf16ToUtf8(text));
+    return ReplaceFileContents(fs, path, NoteBase::Utf16ToUtf8(text));
 }
 
 bool WriteUtf8File(const std::filesystem::path& path, std::u16string_view text) {
@@ -163,7 +154,7 @@ bool ReadUtf8File(const std::filesystem::path& path, std::u16string& text) {
 bool ReadUtf8File(CFileSystem& fs, const std::filesystem::path& path, std::u16string& text) {
     std::string bytes;
     if (!fs.ReadWhole(path, bytes)) return false;
-    text = Utf8ToUtf16(bytes);
+    text = NoteBase::Utf8ToUtf16(bytes);
     return true;
 }
 
@@ -222,7 +213,7 @@ std::u16string ReadAttributeValue(std::u16string_view text, Cursor& cursor) {
     }
     ++cursor;
     while (!AtEnd(text, cursor) && text[cursor] != u'<' && text[cursor] != quote) {
-        AppendCodePoint(ReadCharacter(text, cursor), value);
+        NoteBase::AppendUtf16(value, ReadCharacter(text, cursor));
     }
     // Past the closing quote, or past the "<" the value ran into.
     if (!AtEnd(text, cursor)) ++cursor;

@@ -22,12 +22,6 @@ inline constexpr Cursor npos = 0xFFFFFFFFu;
 
 inline constexpr char16_t kReplacementCharacter = 0xFFFD;
 
-[[nodiscard]] constexpr bool IsHighSurrogate(char32_t c) noexcept {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-[[nodiscard]] constexpr bool IsLowSurrogate(char32_t c) noexcept {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 // A character XML 1.0 allows in a document.
 [[nodiscard]] constexpr bool IsXmlCharacter(char32_t c) noexcept {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
@@ -41,8 +35,6 @@ inline constexpr char16_t kReplacementCharacter = 0xFFFD;
 void AppendEscapedChar(char16_t c, std::u16string& out);
 // As AppendEscapedChar for each code unit; a surrogate that is not half of a pair becomes U+FFFD.
 void AppendEscapedString(std::u16string_view text, std::u16string& out);
-// Appends a character as one code unit or, above U+FFFF, as a surrogate pair.
-void AppendCodePoint(char32_t c, std::u16string& out);
 // The declaration and the two comment lines every file starts with.
 void AppendXmlHeader(std::u16string& out);
 void AppendDecimal(int32_t value, std::u16string& out);
@@ -77,8 +69,8 @@ std::u16string ReadAttributeValue(std::u16string_view text, Cursor& cursor);
 int32_t ReadAttributeInt(std::u16string_view text, Cursor& cursor);
 // One character: a code unit of the text, or what an entity names. The five named entities give
 // their character; "&#NNN;" and "&#xHH;" the character they number, or U+FFFD when that is no
-// XML character (the result may lie above U+FFFF: append it with AppendCodePoint). An "&" that
-// starts none of these is the character "&", and reading goes on after it.
+// XML character (the result may lie above U+FFFF: append it with NoteBase::AppendUtf16). An "&"
+// that starts none of these is the character "&", and reading goes on after it.
 char32_t ReadCharacter(std::u16string_view text, Cursor& cursor);
 // Consumes through the next ">"; false at the end.
 bool SkipPastTagEnd(std::u16string_view text, Cursor& cursor);

@@ -6,12 +6,12 @@
 #include <string>
 #include <utility>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
 #include "storage/NoteFile.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreeTranslator.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 
 namespace StartUpNotes {
@@ -146,7 +146,7 @@ constexpr std::array<CInlineMark, 3> kInlineMarks = {{
 }};
 
 [[noreturn]] void Malformed(std::u16string_view line, const char* why) {
-    throw std::invalid_argument(std::string(why) + ": " + NoteStorage::Utf16ToUtf8(line));
+    throw std::invalid_argument(std::string(why) + ": " + NoteBase::Utf16ToUtf8(line));
 }
 
 void AppendLine(std::u16string_view line, std::u16string& out) {
@@ -259,7 +259,7 @@ std::vector<CGeneratedFile> BuildStartUpNotes() {
             throw std::invalid_argument("a tour note did not read back");
 
         std::u16string id = u"1767225600";
-        const std::u16string number = NoteStorage::Utf8ToUtf16(std::to_string(++serial));
+        const std::u16string number = NoteBase::Utf8ToUtf16(std::to_string(++serial));
         id += std::u16string(6 - number.size(), u'0') + number;
         NoteTreeEngine::CTreeItemRecord record(id);
         record.username = NoteTreeEngine::NoteTitle(document);
@@ -276,12 +276,12 @@ std::vector<CGeneratedFile> BuildStartUpNotes() {
 
         std::u16string file;
         NoteStorage::WriteNoteFileText(document, file);
-        notes.push_back({NoteStorage::Utf16ToUtf8(id) + ".xml", NoteStorage::Utf16ToUtf8(file)});
+        notes.push_back({NoteBase::Utf16ToUtf8(id) + ".xml", NoteBase::Utf16ToUtf8(file)});
     }
 
     std::u16string index;
     CTourTreeWriter(std::move(items)).WriteTreeText(false, index);
-    std::vector<CGeneratedFile> files{{"index.xml", NoteStorage::Utf16ToUtf8(index)}};
+    std::vector<CGeneratedFile> files{{"index.xml", NoteBase::Utf16ToUtf8(index)}};
     files.insert(files.end(), notes.begin(), notes.end());
     return files;
 }

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/DocumentManager.h"
 #include "session/SavePolicy.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -42,7 +42,7 @@ void WriteFolder(const std::filesystem::path& folder, int notes, size_t bytes) {
     document.InsertPlainText(end, line.substr(0, bytes));
     std::u16string text;
     NoteStorage::WriteNoteFileText(document, text);
-    const std::string note = NoteStorage::Utf16ToUtf8(text);
+    const std::string note = NoteBase::Utf16ToUtf8(text);
     std::string index = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
     for (int i = 0; i < notes; ++i) {
         const std::string id = std::to_string(1700000000000000LL + i);

@@ -10,11 +10,11 @@
 #include <random>
 #include <string>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNoteView.h"
@@ -104,7 +104,7 @@ void BM_LoadNote(benchmark::State& state) {
         auto doc = MakeNote(static_cast<size_t>(state.range(0)));
         elements = doc->size();
         const std::u16string text = FileText(*doc);
-        fileBytes = Utf16ToUtf8(text).size();
+        fileBytes = NoteBase::Utf16ToUtf8(text).size();
         if (!WriteUtf8File(path, text)) state.SkipWithError("cannot write the note file");
     }
     for (auto _ : state) {
@@ -130,7 +130,7 @@ void BM_SaveNote(benchmark::State& state) {
         WriteNoteFileText(*doc, text);
         if (!WriteUtf8File(path, text)) state.SkipWithError("cannot write the note file");
     }
-    const size_t fileBytes = Utf16ToUtf8(FileText(*doc)).size();
+    const size_t fileBytes = NoteBase::Utf16ToUtf8(FileText(*doc)).size();
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileBytes));
     state.counters["file_bytes"] = static_cast<double>(fileBytes);
 }
@@ -138,9 +138,9 @@ void BM_SaveNote(benchmark::State& state) {
 // The parts of a load, to see where the time goes: decoding and parsing alone.
 void BM_DecodeNote(benchmark::State& state) {
     auto doc = MakeNote(static_cast<size_t>(state.range(0)));
-    const std::string bytes = Utf16ToUtf8(FileText(*doc));
+    const std::string bytes = NoteBase::Utf16ToUtf8(FileText(*doc));
     for (auto _ : state) {
-        std::u16string text = Utf8ToUtf16(bytes);
+        std::u16string text = NoteBase::Utf8ToUtf16(bytes);
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));

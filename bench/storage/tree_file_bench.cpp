@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Utf8.h"
 #include "storage/FileHandler.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeNoteStore.h"
 #include "tests/support/FakePrompts.h"

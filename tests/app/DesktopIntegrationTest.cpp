@@ -8,6 +8,7 @@
 
 #include "app/DataFolder.h"
 #include "app/DesktopIntegration.h"
+#include "tests/support/FaultyFileSystem.h"
 
 namespace {
 
@@ -88,13 +89,15 @@ TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
 
 TEST(DesktopIntegration, WritesWhatDiffersAndStartsTheUpdates) {
     CTemporaryDesktop desktop;
+    TestSupport::CFaultyFileSystem fs;
     const QString data = QStringLiteral(JOTWELL_SOURCE_DATA);
     const QString entry = desktop.Home() + QStringLiteral("/applications/jotwell.desktop");
     const QString mime = desktop.Home() + QStringLiteral("/mime/packages/jotwell-mime.xml");
     const QString icon =
         desktop.Home() + QStringLiteral("/icons/hicolor/scalable/apps/jotwell.svg");
 
-    auto result = DesktopIntegration::Install(QStringLiteral("/opt/jot well/bin/jotwell"), data);
+    auto result =
+        DesktopIntegration::Install(fs, QStringLiteral("/opt/jot well/bin/jotwell"), data);
     EXPECT_EQ(result.written, (QStringList{entry, mime, icon}));
     EXPECT_EQ(result.helpersStarted, (QStringList{QStringLiteral("update-mime-database"),
                                                   QStringLiteral("update-desktop-database")}));
@@ -104,25 +107,46 @@ TEST(DesktopIntegration, WritesWhatDiffersAndStartsTheUpdates) {
     EXPECT_EQ(Read(icon), Read(data + QStringLiteral("/icons/jotwell.svg")));
 
     // The same program again changes nothing; a moved program rewrites only its entry.
-    result = DesktopIntegration::Install(QStringLiteral("/opt/jot well/bin/jotwell"), data);
+    result = DesktopIntegration::Install(fs, QStringLiteral("/opt/jot well/bin/jotwell"), data);
     EXPECT_TRUE(result.written.isEmpty());
     EXPECT_TRUE(result.helpersStarted.isEmpty());
-    result = DesktopIntegration::Install(QStringLiteral("/usr/local/bin/jotwell"), data);
+    result = DesktopIntegration::Install(fs, QStringLiteral("/usr/local/bin/jotwell"), data);
     EXPECT_EQ(result.written, QStringList{entry});
     EXPECT_EQ(result.helpersStarted, QStringList{QStringLiteral("update-desktop-database")});
     EXPECT_TRUE(Read(entry).contains("\nExec=\"/usr/local/bin/jotwell\" %f\n"));
 }
 
-TEST(DesktopIntegration, FailuresAreIgnored) {
+TEST(DesktopIntegration, FailuresAreIgnoredAndLeaveTheFilesThere) {
+    using Fault = TestSupport::CFaultyFileSystem::Fault;
     CTemporaryDesktop desktop;
-    // The user's data folder is a file, and the data folder has nothing: no write can succeed.
+    TestSupport::CFaultyFileSystem fs;
+    const QString data = QStringLiteral(JOTWELL_SOURCE_DATA);
+    const QString applications = desktop.Home() + QStringLiteral("/applications");
+    // Nothing to install from, or no folder to install into.
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"),
+                                            QStringLiteral("/nonexistent"))
+                    .written.isEmpty());
+    fs.SetFault(Fault::CreateFails);
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
+                    .written.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(applications));
+    fs.SetFault(Fault::None);
     Write(desktop.Home(), "not a folder");
-    auto result = DesktopIntegration::Install(QStringLiteral("/usr/bin/jotwell"),
-                                              QStringLiteral(JOTWELL_SOURCE_DATA));
-    EXPECT_TRUE(result.written.isEmpty());
-    EXPECT_TRUE(result.helpersStarted.isEmpty());
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
+                    .written.isEmpty());
     QFile::remove(desktop.Home());
-    result = DesktopIntegration::Install(QStringLiteral("/usr/bin/jotwell"),
-                                         QStringLiteral("/nonexistent"));
-    EXPECT_TRUE(result.written.isEmpty());
+
+    ASSERT_EQ(
+        DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data).written.size(),
+        3);
+    const QByteArray entry = Read(applications + QStringLiteral("/jotwell.desktop"));
+    for (const Fault fault : TestSupport::CFaultyFileSystem::kWriteFaults) {
+        fs.SetFault(fault);
+        const auto result = DesktopIntegration::Install(fs, QStringLiteral("/moved/jotwell"), data);
+        EXPECT_TRUE(result.written.isEmpty() && result.helpersStarted.isEmpty());
+        // The old entry whole, and no temporary file beside it.
+        EXPECT_EQ(Read(applications + QStringLiteral("/jotwell.desktop")), entry);
+        EXPECT_EQ(QDir(applications).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("jotwell.desktop")});
+    }
 }

@@ -106,7 +106,7 @@ protected:
         }
         std::u16string out;
         NoteStorage::WriteMarkdownExport(notes, out);
-        return NoteStorage::Utf16ToUtf8(out);
+        return NoteBase::Utf16ToUtf8(out);
     }
 
     TestSupport::CTempFolder folder;

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "session/NoteSession.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteExport.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
 
@@ -84,20 +84,20 @@ struct CFolderNotes {
     [[nodiscard]] std::string Html() const {
         std::u16string out;
         NoteStorage::WriteHtmlExport(notes, out);
-        return NoteStorage::Utf16ToUtf8(out);
+        return NoteBase::Utf16ToUtf8(out);
     }
     [[nodiscard]] std::string Markdown() const {
         std::u16string out;
         NoteStorage::WriteMarkdownExport(notes, out);
-        return NoteStorage::Utf16ToUtf8(out);
+        return NoteBase::Utf16ToUtf8(out);
     }
     // The outline a PDF of these notes should have, pages left out: "title" lines indented by
     // depth.
     [[nodiscard]] std::string Outline() const {
         std::string out;
         for (const auto& note : notes)
-            out += std::string(size_t(note.depth) * 2, ' ') + NoteStorage::Utf16ToUtf8(note.title) +
-                   "\n";
+            out +=
+                std::string(size_t(note.depth) * 2, ' ') + NoteBase::Utf16ToUtf8(note.title) + "\n";
         return out;
     }
 };

@@ -128,7 +128,7 @@ TEST_F(JotwellAppTest, FirstRunWelcomesPicksAFolderAndCopiesTheStartUpNotesIntoA
         TestSupport::CTempFolder folder;
         for (const auto& [name, bytes] : test.before)
             TestSupport::WriteBytes(folder / name, bytes);
-        settings.values.clear();
+        settings.notesFolder.clear();
         messages.clear();
         picker.asked.clear();
         picker.answer = test.cancel ? std::u16string() : folder.Path().u16string();
@@ -176,7 +176,7 @@ TEST_F(JotwellAppTest, AFolderDeletedSinceTheLastRunIsOfferedForCreationThenPick
         SCOPED_TRACE(test.name);
         TestSupport::CTempFolder parent;
         const fs::path gone = parent / "gone" / "notes";
-        settings.values.clear();
+        settings.notesFolder.clear();
         NoteTreeEngine::SetNotesFolder(settings, gone.u16string());
         messages.clear();
         picker.asked.clear();

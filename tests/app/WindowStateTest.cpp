@@ -1,4 +1,5 @@
-// The main window's state in the settings: names, case, reachability, the tray and the split.
+// The settings store and the main window's state in it: names, case, defaults, reachability, the
+// tray and the split.
 #include <gtest/gtest.h>
 
 #include <QMainWindow>
@@ -10,27 +11,28 @@
 #include <memory>
 
 #include "app/WindowState.h"
+#include "ui/Settings.h"
 
 namespace {
 
-QSettings Settings() {
+QSettings Store() {
     return QSettings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
 }
 
 void ClearSettings() {
-    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    QSettings settings = Store();
     for (const char* section : {"WindowState", "SplitterState", "ToolbarState"})
         settings.remove(QLatin1String(section));
 }
 
 QStringList Keys(const char* section) {
-    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    QSettings settings = Store();
     settings.beginGroup(QLatin1String(section));
     return settings.childKeys();
 }
 
 int Value(const char* section, const char* name) {
-    QSettings settings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
+    QSettings settings = Store();
     settings.beginGroup(QLatin1String(section));
     return settings.value(QLatin1String(name), -999).toInt();
 }
@@ -90,7 +92,7 @@ TEST(WindowState, WrittenUnderTheirNamesAndReadBackInAnyCase) {
     // Names as other versions wrote them, in other cases.
     ClearSettings();
     {
-        QSettings settings = Settings();
+        QSettings settings = Store();
         settings.setValue(QStringLiteral("WindowState/x1"), 40);
         settings.setValue(QStringLiteral("WindowState/y1"), 50);
         settings.setValue(QStringLiteral("WindowState/X2"), 440);
@@ -132,7 +134,7 @@ TEST(WindowState, PlacesOffEveryScreenArePulledBack) {
 
     ClearSettings();
     {
-        QSettings settings = Settings();
+        QSettings settings = Store();
         settings.setValue(QStringLiteral("WindowState/X1"), 100000);
         settings.setValue(QStringLiteral("WindowState/Y1"), 100000);
         settings.setValue(QStringLiteral("WindowState/X2"), 100400);
@@ -176,4 +178,23 @@ TEST(WindowState, DefaultSplitIsThirtySeventy) {
     EXPECT_EQ(frame.splitter->sizes(), (QList<int>{300, 700}));
     EXPECT_EQ(frame.splitter->widget(0)->minimumWidth(), 50);
     EXPECT_EQ(frame.splitter->widget(1)->minimumWidth(), 50);
+}
+
+TEST(Settings, MissingOrBadValuesGiveTheDefaultAndWritesKeepTheStoredSpelling) {
+    {
+        QSettings settings = Store();
+        settings.remove(QStringLiteral("TextFormatting"));
+        settings.remove(QStringLiteral("NoteStore"));
+    }
+    EXPECT_EQ(Settings::Read(Settings::kTextScale), Settings::kTextScale.defaultValue);
+    EXPECT_EQ(Settings::Read(Settings::kNotesFolder), u"");
+    Store().setValue(QStringLiteral("TextFormatting/scale"), QStringLiteral("big"));
+    EXPECT_EQ(Settings::Read(Settings::kTextScale), Settings::kTextScale.defaultValue);
+    Settings::Write(Settings::kTextScale, 4);
+    EXPECT_EQ(Keys("TextFormatting"), QStringList{"scale"});
+    EXPECT_EQ(Settings::Read(Settings::kTextScale), 4);
+    Settings::Write(Settings::kNotesFolder, u"/home/u/Notes \u00e4");
+    EXPECT_EQ(Store().value(QStringLiteral("NoteStore/NoteStorePath")),
+              QStringLiteral("/home/u/Notes \u00e4"));
+    EXPECT_EQ(Settings::Read(Settings::kNotesFolder), u"/home/u/Notes \u00e4");
 }

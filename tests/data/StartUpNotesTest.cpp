@@ -6,13 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteElement.h"
 #include "session/DocumentManager.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/NoteTreeSupport.h"
@@ -61,7 +61,7 @@ TEST(StartUpNotesTest, ACopiedFolderLoadsWithEveryNoteAndNoOrphan) {
     std::set<std::string> named;
     for (const TreeItem item : items) {
         const NoteTreeEngine::CTreeItemRecord& record = pane.Record(item);
-        const std::string id = NoteStorage::Utf16ToUtf8(record.id);
+        const std::string id = NoteBase::Utf16ToUtf8(record.id);
         EXPECT_TRUE(NoteTreeEngine::IsValidNoteId(record.id)) << id;
         EXPECT_TRUE(named.insert(id + ".xml").second) << "two items name " << id;
         CNoteDocument document;
@@ -100,8 +100,7 @@ TEST(StartUpNotesTest, TheTourUsesEveryStyleAndNestedIndents) {
         if (file.name == "index.xml") continue;
         CNoteDocument document;
         NoteStorage::Cursor cursor = 0;
-        ASSERT_TRUE(
-            NoteStorage::ReadNoteXml(document, NoteStorage::Utf8ToUtf16(file.bytes), cursor));
+        ASSERT_TRUE(NoteStorage::ReadNoteXml(document, NoteBase::Utf8ToUtf16(file.bytes), cursor));
         for (auto it = document.begin(); it != document.end(); ++it) {
             characterStyles |= (*it)->Style().Word();
             if (const auto* mark = AsParagraph(*it)) {
@@ -126,7 +125,7 @@ TEST(StartUpNotesTest, TourLinesBecomeContentMarkup) {
         {u"| x\n__y__", u"<fixwidth>x</fixwidth><paragraph><link>y</link></paragraph>"},
     };
     for (const auto& [lines, markup] : cases)
-        EXPECT_EQ(StartUpNotes::TourContentXml(lines), markup) << NoteStorage::Utf16ToUtf8(lines);
+        EXPECT_EQ(StartUpNotes::TourContentXml(lines), markup) << NoteBase::Utf16ToUtf8(lines);
     // A style left on would run on into the next paragraphs.
     for (const std::u16string_view bad : {u"**open", u"a\n==b", u">x", u">>>>>>>>>>>>>>> deep"})
         EXPECT_THROW((void)StartUpNotes::TourContentXml(bad), std::invalid_argument);

@@ -23,7 +23,7 @@
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 #include "ui/MessageBox.h"
-#include "ui/ProfileSettings.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -298,8 +298,7 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
                  {-1, TextSize::kMedium},      {5, TextSize::kMedium},
                  {INT_MAX, TextSize::kMedium}, {INT_MIN, TextSize::kMedium}};
     for (const auto& c : cases) {
-        ProfileSettings::WriteInt(QStringLiteral("TextFormatting"), QStringLiteral("Scale"),
-                                  c.stored);
+        Settings::Write(Settings::kTextScale, c.stored);
         EXPECT_EQ(NoteEditor::StoredTextSize(), c.read) << c.stored;
         EXPECT_EQ(NoteEditor::TextSizeOf(CNoteScrollView().TextScaleCommand()), c.read);
     }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/DocumentManager.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -58,11 +58,11 @@ struct CManagerFixture {
         std::unique_ptr<CNoteDocument> document = MakeDocument(content);
         document->SetModified(modified);
         CTreeItemRecord record;
-        record.username = NoteStorage::Utf8ToUtf16(content).substr(1);
+        record.username = NoteBase::Utf8ToUtf16(content).substr(1);
         record.modified = modified;
         std::u16string text;
         NoteStorage::WriteNoteFileText(*document, text);
-        WriteBytes(store.NoteFilePath(record), NoteStorage::Utf16ToUtf8(text));
+        WriteBytes(store.NoteFilePath(record), NoteBase::Utf16ToUtf8(text));
         return Add(pane, kRootItem, record);
     }
     std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
@@ -297,7 +297,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     const auto writeElsewhere = [&](TreeItem item, const char* content) {
         std::u16string text;
         NoteStorage::WriteNoteFileText(*MakeDocument(content), text);
-        WriteBytes(f.PathOf(item), NoteStorage::Utf16ToUtf8(text) + "\n");
+        WriteBytes(f.PathOf(item), NoteBase::Utf16ToUtf8(text) + "\n");
     };
     writeElsewhere(quiet, "\u00B6from the other machine");
     writeElsewhere(busy, "\u00B6theirs");

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/NoteSession.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace NoteStorage {
@@ -24,12 +24,12 @@ using NoteEditEngine::TestSupport::MakeDocument;
 std::string Plain(const CNotePosition& start, const CNotePosition& end) {
     std::u16string out;
     WritePlainText(out, start, end);
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 std::string Html(const CNotePosition& start, const CNotePosition& end) {
     std::u16string out;
     WriteHtml(out, start, end);
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 std::u16string Xml(const CNotePosition& start, const CNotePosition& end) {
     std::u16string out;
@@ -39,7 +39,7 @@ std::u16string Xml(const CNotePosition& start, const CNotePosition& end) {
 std::string Selection(std::u16string_view rendering, const std::vector<SelectionPart>& parts) {
     std::u16string out;
     EXPECT_TRUE(WriteSelectionText(rendering, parts, out));
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 
 class ClipboardFormatsTest : public ::testing::Test {
@@ -169,7 +169,7 @@ TEST_F(ClipboardFormatsTest, SelectionOverTwoNotes) {
 
     CNoteDocument target;
     CNotePosition caret = target.Start();
-    ASSERT_TRUE(InsertClipboardText(caret, Utf8ToUtf16(xml), kRenderingXml));
+    ASSERT_TRUE(InsertClipboardText(caret, NoteBase::Utf8ToUtf16(xml), kRenderingXml));
     EXPECT_EQ(Dump(target), "¶a2¶[1,0]b1");
 
     // A whole later note, and the first note's part reversed.
@@ -210,7 +210,7 @@ TEST_F(ClipboardFormatsTest, HtmlFormatOffsetsCountUtf8Bytes) {
          {std::u16string_view(u"<p style=\"\">plain ascii</p>"),
           std::u16string_view(u"<p style=\"\">caf\u00e9 \u20ac \U0001F600</p>"),
           std::u16string_view(u"")}) {
-        const std::string utf8 = Utf16ToUtf8(fragment);
+        const std::string utf8 = NoteBase::Utf16ToUtf8(fragment);
         const std::string block = HtmlFormatBlock(fragment);
         const HtmlFormatOffsets offsets = ParseOffsets(block);
         EXPECT_EQ(offsets.startHtml, 97);

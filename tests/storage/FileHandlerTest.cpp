@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakeNoteStore.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FaultyFileSystem.h"
@@ -180,7 +180,7 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
 TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName) {
     CNotesFolder f;
     const TreeItem item = Add(f.pane, kRootItem, Named(u"gone"));
-    const std::string id = NoteStorage::Utf16ToUtf8(f.pane.Record(item).id);
+    const std::string id = NoteBase::Utf16ToUtf8(f.pane.Record(item).id);
     Write(f.pane, f.prompts, f.store, true);
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
     EXPECT_EQ(f.prompts.Messages()[0].text,
@@ -218,7 +218,7 @@ TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
     std::u16string again;
     CFileHandler(other.pane, other.store, other.prompts, other.pane.Children(kRootItem))
         .WriteTreeText(true, again);
-    EXPECT_EQ(NoteStorage::Utf16ToUtf8(again), golden);
+    EXPECT_EQ(NoteBase::Utf16ToUtf8(again), golden);
 }
 
 TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlone) {

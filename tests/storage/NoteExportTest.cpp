@@ -11,11 +11,12 @@
 
 #include <sys/wait.h>
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteElement.h"
 #include "storage/ExportParagraphs.h"
 #include "storage/NoteExport.h"
-#include "storage/Utf8.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
 
@@ -30,12 +31,12 @@ using NoteEditEngine::TestSupport::Utf16;
 std::string Markdown(const std::vector<ExportNote>& notes) {
     std::u16string out;
     WriteMarkdownExport(notes, out);
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 std::string Html(const std::vector<ExportNote>& notes) {
     std::u16string out;
     WriteHtmlExport(notes, out);
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 // What the HTML holds between <body> and </body>.
 std::string HtmlBody(const std::vector<ExportNote>& notes) {
@@ -271,7 +272,7 @@ TEST_F(NoteExportTest, FindLinks) {
         std::vector<std::u16string> found;
         for (const TextLink& link : FindLinks(text))
             found.emplace_back(text.substr(link.begin, link.end - link.begin));
-        EXPECT_EQ(found, c.links) << Utf16ToUtf8(text);
+        EXPECT_EQ(found, c.links) << NoteBase::Utf16ToUtf8(text);
     }
 }
 
@@ -317,10 +318,9 @@ std::u16string Readable(std::u16string_view text) {
     std::u16string out(text);
     for (size_t i = 0; i < out.size(); ++i) {
         const char16_t c = out[i];
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+        if (NoteBase::CodePointLength(out, i) == 2) {
             ++i;
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xD800 && c <= 0xDFFF) ||
+        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || NoteBase::IsSurrogate(c) ||
                    c == 0xFFFE || c == 0xFFFF) {
             out[i] = 0xFFFD;
         }
@@ -348,7 +348,7 @@ std::string Runs(const std::u16string& text, const std::vector<CharacterStyle>& 
         out += c;
     }
     if (!current.empty()) out += u"{}";
-    return Utf16ToUtf8(out);
+    return NoteBase::Utf16ToUtf8(out);
 }
 
 std::string Heading(int32_t level, const std::string& runs) {
@@ -397,7 +397,7 @@ std::string ExpectedStructure(const std::vector<TestNote>& notes) {
             } else if (style == 9) {
                 if (p == 0 || paragraphs[p - 1].style != 9) out += "C\n";
                 out += ">" + std::string(static_cast<size_t>(paragraph.indent) * 4, ' ') +
-                       Utf16ToUtf8(Readable(paragraph.text)) + "\n";
+                       NoteBase::Utf16ToUtf8(Readable(paragraph.text)) + "\n";
             } else if (style >= 1 && style <= 3) {
                 out += Heading(note.depth + 1 + static_cast<int32_t>(style),
                                Runs(paragraph.text, paragraph.styles));
@@ -453,7 +453,7 @@ std::vector<std::string> ReadBack(const std::string& mode,
             notes.push_back({note.title, note.depth, note.document.get()});
         std::u16string text;
         write(notes, text);
-        exported.push_back(Utf16ToUtf8(text));
+        exported.push_back(NoteBase::Utf16ToUtf8(text));
         const std::filesystem::path path = folder / ("notes" + std::to_string(k));
         TestSupport::WriteBytes(path, exported.back());
         command += " " + path.string();

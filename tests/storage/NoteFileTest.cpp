@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -32,7 +33,7 @@ constexpr int32_t kCreated = 1717000000;
 const std::filesystem::path kNotes = std::filesystem::path(JOTWELL_TEST_DATA) / "notes";
 
 std::string Utf8(std::u16string_view text) {
-    return Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 std::u16string FileText(CNoteDocument& doc) {
@@ -99,11 +100,11 @@ TEST_F(NoteFileTest, EmptyNoteMatchesGoldenFileAndReadsBackAsOneEmptyParagraph) 
               std::string::npos);
 
     m_clock.Set(kCreated + 500);
-    auto read = ReadNote(Utf8ToUtf16(bytes));
+    auto read = ReadNote(NoteBase::Utf8ToUtf16(bytes));
     EXPECT_EQ(Dump(*read), "¶");
     EXPECT_EQ(read->Created(), kCreated);
     EXPECT_EQ(read->Modified(), kCreated);
-    EXPECT_EQ(FileText(*read), Utf8ToUtf16(bytes));
+    EXPECT_EQ(FileText(*read), NoteBase::Utf8ToUtf16(bytes));
 }
 
 TEST_F(NoteFileTest, EveryStyleMatchesGoldenFileAndRoundTrips) {
@@ -113,7 +114,7 @@ TEST_F(NoteFileTest, EveryStyleMatchesGoldenFileAndRoundTrips) {
     ExpectGolden("every_style.xml", bytes);
 
     // Code 4 has no name of its own to read back: "listordered" is the legacy Negative List.
-    auto read = ReadNote(Utf8ToUtf16(TestSupport::ReadBytes(kNotes / "every_style.xml")));
+    auto read = ReadNote(NoteBase::Utf8ToUtf16(TestSupport::ReadBytes(kNotes / "every_style.xml")));
     std::string expected(kEveryStyle);
     expected.replace(expected.find("[4,1]"), 5, "[8,1]");
     EXPECT_EQ(Dump(*read), Dump(*MakeDocument(expected)));
@@ -259,9 +260,9 @@ TEST_F(NoteFileTest, EveryNoteWrittenIsWellFormedXml) {
                                        static_cast<int32_t>(rng() % 15));
             } else {
                 size_t k = rng() % alphabet.size();
-                if (k > 0 && alphabet[k] >= 0xDC00 && alphabet[k] <= 0xDFFF) --k;
+                if (k > 0 && NoteBase::IsLowSurrogate(alphabet[k])) --k;
                 doc.InsertCharacter(p, alphabet[k]);
-                if (alphabet[k] >= 0xD800 && alphabet[k] <= 0xDBFF) {
+                if (NoteBase::IsHighSurrogate(alphabet[k])) {
                     doc.InsertCharacter(p, alphabet[k + 1]);
                 }
             }
@@ -427,7 +428,7 @@ TEST_F(NoteFileTest, LoadingInOneGoGivesWhatReadingElementByElementGives) {
     // Into a document that holds only its first mark the reader builds the content in one go;
     // element by element gives the same elements, position, modified time and undo history.
     const std::string golden = TestSupport::ReadBytes(kNotes / "every_style.xml");
-    const std::u16string note = Utf8ToUtf16(golden.substr(golden.find("<note")));
+    const std::u16string note = NoteBase::Utf8ToUtf16(golden.substr(golden.find("<note")));
     const std::u16string content = note.substr(note.find(u'>') + 1);
     const std::u16string samples[] = {
         content,

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/NoteSearchText.h"
-#include "storage/Utf8.h"
 #include "tests/support/BytesFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
 
@@ -175,7 +175,7 @@ TEST_F(NoteSearchTextTest, DamagedRandomNotesGiveWhatTheNoteReaderGives) {
         }
         std::u16string written;
         WriteNoteFileText(doc, written);
-        const std::string whole = Utf16ToUtf8(written);
+        const std::string whole = NoteBase::Utf16ToUtf8(written);
         // The undamaged file first.
         const std::optional<std::u16string> undamaged = Reference(whole);
         ASSERT_TRUE(undamaged.has_value());

@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/NoteTextLoader.h"
-#include "storage/Utf8.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -102,7 +102,7 @@ protected:
         std::u16string file;
         WriteNoteFileText(doc, file);
         const std::filesystem::path path = folder / (id + ".jwf");
-        TestSupport::WriteBytes(path, Utf16ToUtf8(file));
+        TestSupport::WriteBytes(path, NoteBase::Utf16ToUtf8(file));
         return {Utf16(id), path};
     }
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/DocumentManager.h"
 #include "session/SavePolicy.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakePrompts.h"
@@ -40,7 +40,7 @@ using Fault = CFaultyFileSystem::Fault;
 std::string NoteFileBytes(const char* content) {
     std::u16string text;
     NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
@@ -111,7 +111,7 @@ TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) 
     TestSupport::CFakeSettings settings;
     EXPECT_EQ(GetNotesFolder(settings), u"");
     SetNotesFolder(settings, u"/home/u/Notes");
-    EXPECT_EQ(settings.values.at(u"NoteStore/NoteStorePath"), u"/home/u/Notes");
+    EXPECT_EQ(settings.notesFolder, u"/home/u/Notes");
     EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
 
     TestSupport::CFakePicker picker;
@@ -157,7 +157,7 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     ASSERT_EQ(names.size(), 5u);
     const auto renamed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
         return n != "1000000000000001.xml" &&
-               IsValidNoteId(NoteStorage::Utf8ToUtf16(n.substr(0, n.size() - 4)));
+               IsValidNoteId(NoteBase::Utf8ToUtf16(n.substr(0, n.size() - 4)));
     });
     ASSERT_NE(renamed, names.end());
     EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Utf8.h"
 #include "storage/FileHandler.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreeTranslator.h"
-#include "storage/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeNoteStore.h"
 #include "tests/support/FakePrompts.h"
@@ -34,7 +34,7 @@ const std::u16string kHeader =
     u"<!-- Do not alter this file by hand. -->\n";
 
 std::string Utf8(std::u16string_view text) {
-    return NoteStorage::Utf16ToUtf8(text);
+    return NoteBase::Utf16ToUtf8(text);
 }
 
 CTreeItemRecord ReadItem(std::u16string_view attributes) {

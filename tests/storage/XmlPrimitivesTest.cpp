@@ -2,10 +2,10 @@
 
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <string>
 
-#include "storage/Utf8.h"
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TempFolder.h"
@@ -31,7 +31,7 @@ TEST(XmlWritingTest, EscapesTheFiveSpecialsAndReplacesWhatXmlForbids) {
     for (const auto& c : cases) {
         std::u16string out;
         AppendEscapedString(c.in, out);
-        EXPECT_EQ(out, c.out) << Utf16ToUtf8(c.in);
+        EXPECT_EQ(out, c.out) << NoteBase::Utf16ToUtf8(c.in);
     }
 }
 
@@ -60,7 +60,7 @@ std::u16string ReadText(std::u16string_view text) {
     Cursor cursor = 0;
     std::u16string read;
     while (IsTextAt(text, cursor))
-        AppendCodePoint(ReadCharacter(text, cursor), read);
+        NoteBase::AppendUtf16(read, ReadCharacter(text, cursor));
     return read;
 }
 
@@ -83,7 +83,7 @@ TEST(XmlReadingTest, EntitiesNamedNumericAndBare) {
         {u"x&", u"x&"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ReadText(c.text), c.read) << Utf16ToUtf8(c.text);
+        EXPECT_EQ(ReadText(c.text), c.read) << NoteBase::Utf16ToUtf8(c.text);
     }
 
     // A bare "&" inside an attribute value no longer ends the tag's reading.
@@ -190,52 +190,6 @@ TEST(XmlReadingTest, EveryReaderStopsAtTheEndAndAtNpos) {
     Cursor cursor = 0;
     EXPECT_FALSE(SkipToElement(u"abc<", cursor));  // "<" as the last code unit starts nothing
     EXPECT_EQ(cursor, 4u);
-}
-
-TEST(Utf8Test, RoundTripsEveryPlane) {
-    const std::u16string text = u"a\u00e9\u20ac\U0001F600z";
-    const std::string bytes = Utf16ToUtf8(text);
-    EXPECT_EQ(bytes, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z");
-    EXPECT_EQ(Utf8ToUtf16(bytes), text);
-}
-
-TEST(Utf8Test, IllFormedBytesBecomeReplacementCharacters) {
-    // Stray continuation, overlong, encoded surrogate, above U+10FFFF, truncated at the end.
-    EXPECT_EQ(Utf8ToUtf16("a\x80"
-                          "b"),
-              u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("x\xE2\x82"), u"x\uFFFD");
-    // A broken sequence does not swallow the byte that broke it.
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x82<"), u"\uFFFD<");
-    // Unpaired surrogates are written as U+FFFD.
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800}) + u"x"), "\xEF\xBF\xBDx");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xDC00})), "\xEF\xBF\xBD");
-}
-
-TEST(Utf8Test, LongAsciiRunsDecodeAsByteByByte) {
-    // Split before every ASCII byte, no piece holds a run of ASCII: each is decoded a byte at a
-    // time, and since an ASCII byte always starts afresh the pieces must join to the whole.
-    std::mt19937 rng(99);
-    const std::string_view pieces[] = {"abcdefgh",         "xyz",  "<p>",  "\xC3\xA9", "\xE2\x82",
-                                       "\xF0\x9F\x98\x80", "\x80", "\xFF", "\xED\xA0"};
-    for (int round = 0; round < 300; ++round) {
-        std::string bytes;
-        const int count = static_cast<int>(rng() % 12);
-        for (int i = 0; i < count; ++i)
-            bytes += pieces[rng() % std::size(pieces)];
-        std::u16string joined;
-        size_t start = 0;
-        for (size_t i = 1; i <= bytes.size(); ++i) {
-            if (i == bytes.size() || static_cast<unsigned char>(bytes[i]) < 0x80) {
-                joined += Utf8ToUtf16(std::string_view(bytes).substr(start, i - start));
-                start = i;
-            }
-        }
-        ASSERT_EQ(Utf8ToUtf16(bytes), joined) << bytes;
-    }
 }
 
 TEST(Utf8FileTest, WritesWithoutByteOrderMarkAndReadsBack) {

@@ -22,7 +22,7 @@ public:
     // kill would end it (for a forked child).
     enum class Fault {
         None,
-        CreateFails,
+        CreateFails,  // of a file or a folder
         DiskFullMidWrite,
         SyncFails,  // every byte written, then flushing them to the disk fails
         KilledMidWrite,

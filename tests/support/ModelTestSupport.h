@@ -18,7 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Utf8Encoder.h"
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "model/Clock.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
@@ -49,6 +50,8 @@ protected:
     }
 };
 
+// UTF-8 read leniently: the three bytes of a lone surrogate (as AppendUtf8 writes it) give that
+// half, so that tests can write one.
 inline std::u16string Utf16(std::string_view utf8) {
     std::u16string out;
     for (size_t i = 0; i < utf8.size();) {
@@ -59,12 +62,7 @@ inline std::u16string Utf16(std::string_view utf8) {
             c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         }
         i += static_cast<size_t>(extra) + 1;
-        if (c >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
+        NoteBase::AppendUtf16(out, c);
     }
     return out;
 }

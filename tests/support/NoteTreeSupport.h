@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/NoteTree.h"
-#include "storage/Utf8.h"
 
 namespace TestSupport {
 
@@ -32,7 +32,7 @@ inline std::string Dump(NoteTreeEngine::CNoteTree& tree) {
         }
         const TreeItem item = items[next++];
         if (!out.empty() && out.back() != '(') out += ' ';
-        out += NoteStorage::Utf16ToUtf8(tree.Title(item));
+        out += NoteBase::Utf16ToUtf8(tree.Title(item));
         if (tree.IsSelected(item)) out += '*';
         if (tree.IsExpanded(item)) out += '+';
         if (tree.ChildCount(item) == 0) continue;

@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Utf16.h"
 #include "layout/LayoutTypes.h"
 #include "layout/NoteView.h"
 #include "layout/NoteWindow.h"
@@ -153,9 +154,7 @@ public:
         // A surrogate pair is one character: one cell, painted with its first half.
         int32_t characters = 0;
         for (size_t i = 0; i < text.size(); ++i) {
-            if (i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
-                text[i - 1] <= 0xDBFF)
-                continue;
+            if (i > 0 && NoteBase::CodePointLength(text, i - 1) == 2) continue;
             const uint32_t cell = (1u << 28) | (m_paragraph << 20) | (m_selected ? 1u << 19 : 0) |
                                   (m_style.Word() << 16) | text[i];
             Paint(x + characters * kCharWidth, y, kCharWidth, m_metrics.lineHeight, cell);
@@ -209,7 +208,7 @@ public:
     [[nodiscard]] const LayoutMetrics& Metrics() const noexcept override { return m_metrics; }
     int32_t CharWidth(char32_t character) override {
         if (character == 0x200B || (character >= 0x0300 && character <= 0x036F)) return 0;
-        if (character >= 0xD800 && character <= 0xDFFF) return 0;
+        if (NoteBase::IsSurrogate(character)) return 0;
         return kCharWidth;
     }
 

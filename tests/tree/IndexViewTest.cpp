@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -322,7 +322,7 @@ TEST_F(IndexViewTest, NewNoteFromTheEditorAddsAndFromTheTreeReplaces) {
     EXPECT_EQ(Shown(), "¶");
     EXPECT_EQ(Tree(), "n1(n2(n3),Delta,unnamed),n5(unnamed)");
     // The index names the new notes at once.
-    EXPECT_NE(TestSupport::ReadBytes(folder / "index.xml").find(NoteStorage::Utf16ToUtf8(created)),
+    EXPECT_NE(TestSupport::ReadBytes(folder / "index.xml").find(NoteBase::Utf16ToUtf8(created)),
               std::string::npos);
 }
 

@@ -10,18 +10,18 @@
 #include <QListView>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
-#include <cwctype>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/CaseFolding.h"
+#include "base/Utf8.h"
 #include "editor/NoteScrollView.h"
 #include "model/NotePosition.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -101,11 +101,6 @@ void WriteNote(const std::filesystem::path& path, std::string_view text) {
     ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
 }
 
-char16_t Lower(char16_t c) {
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    return char16_t(std::towlower(wint_t(c)));
-}
-
 // The text the user sees, element by element: a mark is a line break.
 std::u16string TextOf(const CNoteDocument& document) {
     std::u16string text;
@@ -125,7 +120,9 @@ size_t FirstMatch(const std::u16string& text, const std::u16string& pattern,
         for (size_t i = 0; i < pattern.size() && same; ++i) {
             const char16_t a = text[at + i];
             const char16_t b = pattern[i];
-            same = a != u'\n' && (options.matchCase ? a == b : Lower(a) == Lower(b));
+            same = a != u'\n' &&
+                   (options.matchCase ? a == b
+                                      : NoteBase::LowerCodeUnit(a) == NoteBase::LowerCodeUnit(b));
         }
         if (!same) continue;
         const size_t end = at + pattern.size();
@@ -201,7 +198,7 @@ protected:
         if (pane->RefreshTimer().isActive()) pane->OnRefreshTimer();
         std::vector<std::string> rows;
         for (const CSearchResultModel::Row& row : pane->Results().Rows()) {
-            rows.push_back(NoteStorage::Utf16ToUtf8(row.result.hit.noteId) + "@" +
+            rows.push_back(NoteBase::Utf16ToUtf8(row.result.hit.noteId) + "@" +
                            std::to_string(row.result.hit.offset));
             // The line shows the match where it is.
             const std::u16string line = row.line.toStdU16String();
@@ -236,7 +233,7 @@ protected:
             }
             const size_t at = FirstMatch(text, pattern, options);
             if (at != std::u16string::npos)
-                rows.push_back(NoteStorage::Utf16ToUtf8(id) + "@" + std::to_string(at));
+                rows.push_back(NoteBase::Utf16ToUtf8(id) + "@" + std::to_string(at));
         }
         return rows;
     }
@@ -346,7 +343,7 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
         const std::u16string& id = view->RecordOf(*it).id;
         if (IsUsedLater(*it) || id.size() != 4) continue;
-        if (std::filesystem::exists(folder / (NoteStorage::Utf16ToUtf8(id) + ".xml"))) {
+        if (std::filesystem::exists(folder / (NoteBase::Utf16ToUtf8(id) + ".xml"))) {
             withFile.push_back(id);
         } else {
             withoutFile = id;
@@ -355,7 +352,7 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     ASSERT_GE(withFile.size(), 2u);
     ASSERT_FALSE(withoutFile.empty());
     const auto path = [this](const std::u16string& id) {
-        return folder / (NoteStorage::Utf16ToUtf8(id) + ".xml");
+        return folder / (NoteBase::Utf16ToUtf8(id) + ".xml");
     };
     WriteNote(path(withFile[0]), "¶wombat apple WOMBAT");
     std::filesystem::remove(path(withFile[1]));

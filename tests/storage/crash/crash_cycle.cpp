@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "session/DocumentManager.h"
 #include "session/SavePolicy.h"
 #include "session/ViewShownNotes.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/Utf8.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -91,8 +91,7 @@ public:
         if (!SaveNote(store, pane.Record(items[note]), note, next)) _exit(6);
         progress.done[note] = next;
         if (step % 5 == 0) {
-            pane.Record(items[note]).username =
-                NoteStorage::Utf8ToUtf16("n" + std::to_string(step));
+            pane.Record(items[note]).username = NoteBase::Utf8ToUtf16("n" + std::to_string(step));
             pane.UpdateItem(items[note]);
             if (!policy.SaveTree()) _exit(7);
         }
@@ -155,7 +154,7 @@ void WriteFolder(const std::filesystem::path& folder) {
         const std::string id = std::to_string(kFirstId + note);
         // Not through the atomic write: its once-per-process clean-up of crashed writes' files
         // would be inherited by every forked child and never run there.
-        TestSupport::WriteBytes(folder / (id + ".xml"), NoteStorage::Utf16ToUtf8(text));
+        TestSupport::WriteBytes(folder / (id + ".xml"), NoteBase::Utf16ToUtf8(text));
         index += "<item id=\"" + id + "\" username=\"n\"></item>\n";
     }
     TestSupport::WriteBytes(folder / "index.xml", index + "</tree>");

@@ -1,13 +1,60 @@
-#include "storage/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
 
-namespace NoteStorage {
+#include "base/Utf16.h"
+
+namespace NoteBase {
 
 namespace {
+
+// Internal, so that the text loop below inlines it as the file writer always did.
+void Append(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 constexpr char16_t kReplacement = 0xFFFD;
+
 }  // namespace
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+    Append(out, codePoint);
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (CodePointLength(text, i) == 2) {
+            Append(out, CombineSurrogates(c, text[i + 1]));
+            ++i;
+        } else if (IsSurrogate(c)) {
+            Append(out, kReplacement);
+        } else {
+            Append(out, c);
+        }
+    }
+    return out;
+}
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {
     // Never more code units than bytes: written through a pointer into room made up front, and
@@ -74,9 +121,9 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
             continue;
         }
         if (cp >= 0x10000) {
-            cp -= 0x10000;
-            *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-            *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            const SurrogatePair pair = SplitSurrogates(cp);
+            *o++ = pair.high;
+            *o++ = pair.low;
         } else {
             *o++ = static_cast<char16_t>(cp);
         }
@@ -86,4 +133,4 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
     return out;
 }
 
-}  // namespace NoteStorage
+}  // namespace NoteBase

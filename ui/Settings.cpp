@@ -1,0 +1,53 @@
+#include "ui/Settings.h"
+
+#include <QSettings>
+
+namespace Settings {
+
+namespace {
+
+// A value is read and rewritten under the spelling already stored, whatever its case.
+QString StoredName(const QSettings& settings, const char* name) {
+    const QString wanted = QLatin1String(name);
+    for (const QString& key : settings.childKeys())
+        if (key.compare(wanted, Qt::CaseInsensitive) == 0) return key;
+    return wanted;
+}
+
+QVariant Value(const char* section, const char* name) {
+    QSettings settings{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    settings.beginGroup(QLatin1String(section));
+    return settings.value(StoredName(settings, name));
+}
+
+void SetValue(const char* section, const char* name, const QVariant& value) {
+    QSettings settings{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    settings.beginGroup(QLatin1String(section));
+    settings.setValue(StoredName(settings, name), value);
+}
+
+}  // namespace
+
+int Read(const IntKey& key) {
+    return Read(key, key.defaultValue);
+}
+
+int Read(const IntKey& key, int defaultValue) {
+    bool ok = false;
+    const int value = Value(key.section, key.name).toInt(&ok);
+    return ok ? value : defaultValue;
+}
+
+std::u16string Read(const TextKey& key) {
+    return Value(key.section, key.name).toString().toStdU16String();
+}
+
+void Write(const IntKey& key, int value) {
+    SetValue(key.section, key.name, value);
+}
+
+void Write(const TextKey& key, std::u16string_view value) {
+    SetValue(key.section, key.name, QString::fromUtf16(value.data(), qsizetype(value.size())));
+}
+
+}  // namespace Settings
