@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 
 set(qt_free model layout storage commands)
 set(allowed_model)
-set(allowed_commands)
+set(allowed_commands model)
 set(allowed_layout model)
 set(allowed_storage model layout)
 set(allowed_editor model layout storage commands)

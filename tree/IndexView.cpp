@@ -10,7 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/NoteScrollView.h"
 #include "tree/NoteItemText.h"

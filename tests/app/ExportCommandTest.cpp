@@ -15,7 +15,7 @@
 #include "app/ExportCommand.h"
 #include "app/ExportSet.h"
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/app/ExportTestSupport.h"
