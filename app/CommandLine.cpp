@@ -84,6 +84,26 @@ std::string PathText(const std::filesystem::path& path) {
     return Utf8(NoteTreeEngine::PathText(path));
 }
 
+// The export formats' names: every one ("html, markdown, md or pdf"), or with `grouped` each
+// format's others in brackets after its first ("html, markdown (or md) or pdf").
+std::string FormatNames(bool grouped) {
+    std::vector<std::string> choices;
+    for (const ExportWriter::FormatRow& row : ExportWriter::Formats()) {
+        for (const std::string_view name : row.names) {
+            if (name.empty()) continue;
+            if (grouped && name != row.names[0]) {
+                choices.back() += " (or " + std::string(name) + ")";
+            } else {
+                choices.emplace_back(name);
+            }
+        }
+    }
+    std::string text;
+    for (size_t i = 0; i < choices.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+    return text;
+}
+
 }  // namespace
 
 Options Parse(const std::vector<std::string>& arguments) {
@@ -146,7 +166,7 @@ Options Parse(const std::vector<std::string>& arguments) {
         return options;
     }
     const std::optional<ExportWriter::Format> known = ExportWriter::FormatNamed(format);
-    if (!known) return Error("unknown export format '" + format + "' (html, markdown, md or pdf)");
+    if (!known) return Error("unknown export format '" + format + "' (" + FormatNames(false) + ")");
     if (options.output.empty()) return Error("--export needs --output FILE");
     if (!loose.empty()) return Error("unexpected argument '" + loose.front() + "'");
     options.format = *known;
@@ -162,7 +182,9 @@ std::string Usage() {
            "imports the folder file FILE.jwf when one is named.\n"
            "\n"
            "  --export FORMAT      export every note of the notes folder, in tree order, as\n"
-           "                       html, markdown (or md) or pdf, without opening a window\n"
+           "                       " +
+           FormatNames(true) +
+           ", without opening a window\n"
            "  --output FILE        the file to write\n"
            "  --notes-folder DIR   the notes folder to export (default: the one the program\n"
            "                       uses); nothing in it is changed\n"

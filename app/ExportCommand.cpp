@@ -13,28 +13,6 @@
 #include "ui/MessageBox.h"
 #include "ui/WaitCursor.h"
 
-namespace {
-
-struct FormatFilter {
-    ExportWriter::Format format;
-    const char* filter;
-    const char* extensions[2];
-};
-
-constexpr FormatFilter kFilters[] = {
-    {ExportWriter::Format::Html, CExportCommand::kHtmlFilter, {"html", "htm"}},
-    {ExportWriter::Format::Markdown, CExportCommand::kMarkdownFilter, {"md", "markdown"}},
-    {ExportWriter::Format::Pdf, CExportCommand::kPdfFilter, {"pdf", "pdf"}},
-};
-
-const FormatFilter& FilterOf(ExportWriter::Format format) {
-    for (const FormatFilter& filter : kFilters)
-        if (filter.format == format) return filter;
-    return kFilters[0];
-}
-
-}  // namespace
-
 CExportCommand::CExportCommand(QWidget& parent, NoteTreeEngine::CNoteSession& session)
     : m_parent(parent), m_session(session), m_picker(&CExportCommand::PickWithDialog) {}
 
@@ -109,12 +87,14 @@ void CExportCommand::Run() {
 CExportCommand::Target CExportCommand::TargetFor(const QString& path,
                                                  ExportWriter::Format filterFormat) {
     const QString suffix = QFileInfo(path).suffix();
-    for (const FormatFilter& filter : kFilters)
-        for (const char* extension : filter.extensions)
-            if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0)
-                return {path, filter.format};
-    return {path + QLatin1Char('.') + QLatin1String(FilterOf(filterFormat).extensions[0]),
-            filterFormat};
+    for (const ExportWriter::FormatRow& row : ExportWriter::Formats())
+        for (const std::string_view extension : row.extensions)
+            if (!extension.empty() &&
+                suffix.compare(QLatin1String(extension.data(), extension.size()),
+                               Qt::CaseInsensitive) == 0)
+                return {path, row.format};
+    const std::string_view added = ExportWriter::RowOf(filterFormat).extensions[0];
+    return {path + QLatin1Char('.') + QLatin1String(added.data(), added.size()), filterFormat};
 }
 
 std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* parent) {
@@ -125,23 +105,26 @@ std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* pa
     dialog.setDirectory(lastFolder.isEmpty()
                             ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                             : lastFolder);
+    const auto suffixOf = [](const ExportWriter::FormatRow& row) {
+        return QLatin1String(row.extensions[0].data(), row.extensions[0].size());
+    };
     QStringList filters;
-    for (const FormatFilter& filter : kFilters)
-        filters << QString::fromLatin1(filter.filter);
+    for (const ExportWriter::FormatRow& row : ExportWriter::Formats())
+        filters << ExportWriter::DialogFilter(row);
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(QLatin1String(kFilters[0].extensions[0]));
+    dialog.setDefaultSuffix(suffixOf(ExportWriter::Formats().front()));
     // The suffix the dialog adds, and the name whose replacement it confirms, follow the filter.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog](const QString& name) {
-                         for (const FormatFilter& filter : kFilters)
-                             if (name == QLatin1String(filter.filter))
-                                 dialog.setDefaultSuffix(QLatin1String(filter.extensions[0]));
+                     [&dialog, suffixOf](const QString& name) {
+                         for (const ExportWriter::FormatRow& row : ExportWriter::Formats())
+                             if (name == ExportWriter::DialogFilter(row))
+                                 dialog.setDefaultSuffix(suffixOf(row));
                      });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    ExportWriter::Format format = ExportWriter::Format::Html;
+    ExportWriter::Format format = ExportWriter::Formats().front().format;
     const QString chosen = dialog.selectedNameFilter();
-    for (const FormatFilter& filter : kFilters)
-        if (chosen == QLatin1String(filter.filter)) format = filter.format;
+    for (const ExportWriter::FormatRow& row : ExportWriter::Formats())
+        if (chosen == ExportWriter::DialogFilter(row)) format = row.format;
     const Target target = TargetFor(dialog.selectedFiles().front(), format);
     lastFolder = QFileInfo(target.path).absolutePath();
     return target;

@@ -12,9 +12,9 @@
 class CExportSet;
 class QWidget;
 
-// The Export command: the selected notes, each with its subtree, in tree order, to one HTML,
-// Markdown or PDF file that the user names. Notes shown in the editor go out as they are now,
-// unsaved changes included; the others are read from their files.
+// The Export command: the selected notes, each with its subtree, in tree order, to one file of
+// an export format (ExportWriter::Formats()) that the user names. Notes shown in the editor go out
+// as they are now, unsaved changes included; the others are read from their files.
 class CExportCommand {
 public:
     struct Target {
@@ -23,10 +23,6 @@ public:
     };
     // Asks the user for the file; none when cancelled. Tests put their own in.
     using FilePicker = std::function<std::optional<Target>(QWidget* parent)>;
-
-    static constexpr const char* kHtmlFilter = "HTML (*.html *.htm)";
-    static constexpr const char* kMarkdownFilter = "Markdown (*.md *.markdown)";
-    static constexpr const char* kPdfFilter = "PDF (*.pdf)";
 
     // Both borrowed; they outlive the command.
     CExportCommand(QWidget& parent, NoteTreeEngine::CNoteSession& session);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cctype>
@@ -59,27 +60,57 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     return pdf;
 }
 
+// The text formats, from the storage writers.
+template <void (*write)(const std::vector<NoteStorage::ExportNote>&, std::u16string&)>
+std::optional<std::string> RenderText(const CExportSet& notes, QString& /*error*/) {
+    std::u16string text;
+    write(notes.Notes(), text);
+    return NoteBase::Utf16ToUtf8(text);
+}
+
+constexpr FormatRow kFormats[] = {
+    {Format::Html, "HTML", {"html"}, {"html", "htm"}, RenderText<NoteStorage::WriteHtmlExport>},
+    {Format::Markdown,
+     "Markdown",
+     {"markdown", "md"},
+     {"md", "markdown"},
+     RenderText<NoteStorage::WriteMarkdownExport>},
+    {Format::Pdf, "PDF", {"pdf"}, {"pdf"}, RenderPdf},
+};
+
 }  // namespace
+
+std::span<const FormatRow> Formats() noexcept {
+    return kFormats;
+}
+
+const FormatRow& RowOf(Format format) noexcept {
+    for (const FormatRow& row : kFormats)
+        if (row.format == format) return row;
+    return kFormats[0];
+}
+
+QString DialogFilter(const FormatRow& row) {
+    QStringList patterns;
+    for (const std::string_view extension : row.extensions)
+        if (!extension.empty())
+            patterns << QStringLiteral("*.") + QLatin1String(extension.data(), extension.size());
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(row.label.data(), row.label.size()),
+                                         patterns.join(QLatin1Char(' ')));
+}
 
 std::optional<Format> FormatNamed(std::string_view name) {
     std::string lower(name);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "html") return Format::Html;
-    if (lower == "markdown" || lower == "md") return Format::Markdown;
-    if (lower == "pdf") return Format::Pdf;
+    for (const FormatRow& row : kFormats)
+        if (!lower.empty() && std::ranges::find(row.names, lower) != row.names.end())
+            return row.format;
     return std::nullopt;
 }
 
 std::optional<std::string> Render(const CExportSet& notes, Format format, QString& error) {
-    if (format == Format::Pdf) return RenderPdf(notes, error);
-    std::u16string text;
-    if (format == Format::Html) {
-        NoteStorage::WriteHtmlExport(notes.Notes(), text);
-    } else {
-        NoteStorage::WriteMarkdownExport(notes.Notes(), text);
-    }
-    return NoteBase::Utf16ToUtf8(text);
+    return RowOf(format).render(notes, error);
 }
 
 bool Write(const CExportSet& notes, Format format, const QString& path, QString& error) {

@@ -17,7 +17,7 @@
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
 #include "app/WindowState.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
@@ -34,46 +34,13 @@ using namespace CommandIds;
 
 namespace {
 
-struct ToolIcon {
-    int id;
-    const char* themeName;  // the desktop theme's icon, "" where no theme icon fits
-    const char* file;       // ours, in the data folder's icons/toolbar
-};
-
-constexpr ToolIcon kToolIcons[] = {
-    {kNewNote, "document-new", "new-note"},
-    {kNewSubnote, "", "new-subnote"},
-    {kDeleteNote, "edit-delete", "delete"},
-    {kPrintDirect, "document-print", "print"},
-    {kPrintPreview, "document-print-preview", "print-preview"},
-    {kCut, "edit-cut", "cut"},
-    {kCopy, "edit-copy", "copy"},
-    {kPaste, "edit-paste", "paste"},
-    {kUndo, "edit-undo", "undo"},
-    {kRedo, "edit-redo", "redo"},
-    {kHeader1, "", "header-1"},
-    {kHeader2, "", "header-2"},
-    {kHeader3, "", "header-3"},
-    {kUncheckedList, "", "unchecked-list"},
-    {kCheckedList, "", "checked-list"},
-    {kNegativeList, "", "negative-list"},
-    {kPositiveList, "", "positive-list"},
-    {kFixedWidth, "", "fixed-width"},
-    {kIndent, "format-indent-more", "indent"},
-    {kOutdent, "format-indent-less", "outdent"},
-    {kStrong, "format-text-bold", "strong"},
-    {kComment, "", "comment"},
-    {kHighlight, "", "highlight"},
-};
-
-QIcon ToolbarIcon(int id) {
-    for (const ToolIcon& icon : kToolIcons) {
-        if (icon.id != id) continue;
-        QIcon own(DataFolder::Path() + QStringLiteral("/icons/toolbar/") +
-                  QLatin1String(icon.file) + QStringLiteral(".svg"));
-        return *icon.themeName == 0 ? own : QIcon::fromTheme(QLatin1String(icon.themeName), own);
-    }
-    return {};
+QIcon ToolbarIcon(const Commands::Command& command) {
+    QIcon own(DataFolder::Path() + QStringLiteral("/icons/toolbar/") +
+              QString::fromUtf8(command.icon.data(), qsizetype(command.icon.size())) +
+              QStringLiteral(".svg"));
+    if (command.themeIcon.empty()) return own;
+    return QIcon::fromTheme(
+        QString::fromUtf8(command.themeIcon.data(), qsizetype(command.themeIcon.size())), own);
 }
 
 }  // namespace
@@ -339,7 +306,8 @@ QToolBar* CMainFrame::BuildToolbar(const QString& name, std::span<const int> ite
             continue;
         }
         QAction* action = AddCommand(nullptr, *command);
-        QAction* tool = toolbar->addAction(ToolbarIcon(id), NoteEditor::PlainLabelOf(*command));
+        QAction* tool =
+            toolbar->addAction(ToolbarIcon(*command), NoteEditor::PlainLabelOf(*command));
         tool->setToolTip(NoteEditor::PlainLabelOf(*command));
         tool->setStatusTip(action->statusTip());
         tool->setCheckable(action->isCheckable());

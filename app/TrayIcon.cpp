@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 
 bool IsTrayAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();

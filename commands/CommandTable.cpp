@@ -1,8 +1,10 @@
 #include "commands/CommandTable.h"
 
 #include <algorithm>
+#include <array>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
+#include "model/StyleDescriptors.h"
 
 namespace Commands {
 
@@ -16,7 +18,7 @@ constexpr int kAccelerator = 2;
 
 constexpr Command Row(int id, std::string_view label, std::string_view statusTip,
                       std::array<std::string_view, kMaxShortcuts> shortcuts, Target target,
-                      int flags = 0, std::string_view toolText = {}) {
+                      int flags = 0, std::string_view icon = {}, std::string_view themeIcon = {}) {
     return Command{id,
                    label,
                    statusTip,
@@ -24,18 +26,20 @@ constexpr Command Row(int id, std::string_view label, std::string_view statusTip
                    target,
                    (flags & kCheckable) != 0,
                    (flags & kAccelerator) != 0,
-                   toolText};
+                   icon,
+                   themeIcon};
 }
 
 // Insert, Delete and F3 act with Ctrl held or not, so their rows list both forms.
-constexpr Command kCommands[] = {
+constexpr Command kOtherCommands[] = {
     // Notes. Del belongs to the tree pane's own keys: in the editor it deletes text.
     Row(kNewNote, "&New Note", "Add a note after the current one", {"Ctrl+N"}, Tree, kAccelerator,
-        "New"),
+        "new-note", "document-new"),
     Row(kNewSubnote, "New &Subnote", "Add a note under the current one", {"Ctrl+Shift+N"}, Tree,
-        kAccelerator, "Sub"),
+        kAccelerator, "new-subnote"),
     Row(kRename, "&Rename", "Rename the current note", {"F2"}, Tree, kAccelerator),
-    Row(kDeleteNote, "&Delete", "Delete the selected notes", {"Del"}, Tree, 0, "Del"),
+    Row(kDeleteNote, "&Delete", "Delete the selected notes", {"Del"}, Tree, 0, "delete",
+        "edit-delete"),
     Row(kSetNotesFolder, "Set Notes &Folder...", "Choose the folder that holds the notes", {},
         Tree),
     // Ctrl+Shift+F is Find and Replace's, so the search over all notes takes Ctrl+Alt+F.
@@ -54,16 +58,17 @@ constexpr Command kCommands[] = {
 
     // Edit.
     Row(kUndo, "&Undo", "Undo the last change", {"Ctrl+Z", "Alt+Backspace"}, Editor, kAccelerator,
-        "Undo"),
-    Row(kRedo, "&Redo", "Redo the change last undone", {"Ctrl+Y"}, Editor, kAccelerator, "Redo"),
+        "undo", "edit-undo"),
+    Row(kRedo, "&Redo", "Redo the change last undone", {"Ctrl+Y"}, Editor, kAccelerator, "redo",
+        "edit-redo"),
     Row(kCut, "Cu&t", "Cut the selection to the clipboard",
-        {"Ctrl+X", "Shift+Del", "Ctrl+Shift+Del"}, Editor, 0, "Cut"),
+        {"Ctrl+X", "Shift+Del", "Ctrl+Shift+Del"}, Editor, 0, "cut", "edit-cut"),
     Row(kCopy, "&Copy", "Copy the selection to the clipboard", {"Ctrl+C", "Ctrl+Ins"}, Editor, 0,
-        "Copy"),
+        "copy", "edit-copy"),
     Row(kCopyTextOnly, "Copy Te&xt Only", "Copy the selection to the clipboard as plain text",
         {"Ctrl+Shift+C"}, Editor),
     Row(kPaste, "&Paste", "Insert the clipboard's content",
-        {"Ctrl+V", "Shift+Ins", "Ctrl+Shift+Ins"}, Editor, 0, "Paste"),
+        {"Ctrl+V", "Shift+Ins", "Ctrl+Shift+Ins"}, Editor, 0, "paste", "edit-paste"),
     Row(kSelectAll, "Select &All", "Select all the notes shown", {"Ctrl+A"}, Editor, kAccelerator),
     Row(kFind, "&Find...", "Find text in the notes shown", {"Ctrl+F"}, Editor),
     Row(kFindNext, "Find &Next", "Find the next place of the text searched for",
@@ -72,9 +77,10 @@ constexpr Command kCommands[] = {
     Row(kPrint, "&Print...", "Print the notes shown", {"Ctrl+P", "Ctrl+Shift+F12"}, Editor,
         kAccelerator),
     Row(kPrintDirect, "Print &Directly", "Print the notes shown without asking", {}, Editor, 0,
-        "Print"),
+        "print", "document-print"),
     Row(kPrintPreview, "Print Pre&view", "Show the pages as they will be printed",
-        {"Ctrl+Shift+P", "Ctrl+F2"}, Editor, kAccelerator, "Preview"),
+        {"Ctrl+Shift+P", "Ctrl+F2"}, Editor, kAccelerator, "print-preview",
+        "document-print-preview"),
 
     // View.
     Row(kStandardToolbar, "S&tandard Toolbar", "Show or hide the standard toolbar", {}, Frame,
@@ -88,28 +94,11 @@ constexpr Command kCommands[] = {
     Row(kTextSizeSmallest, "Sm&allest", "Show the text at its smallest size", {}, Editor,
         kCheckable),
 
-    // Styles.
-    Row(kNormal, "&Normal", "Make the paragraphs normal text", {"Ctrl+Space"}, Editor, kCheckable),
-    Row(kHeader1, "Header &1", "Toggle Header 1", {"Ctrl+1"}, Editor, kCheckable, "H1"),
-    Row(kHeader2, "Header &2", "Toggle Header 2", {"Ctrl+2"}, Editor, kCheckable, "H2"),
-    Row(kHeader3, "Header &3", "Toggle Header 3", {"Ctrl+3"}, Editor, kCheckable, "H3"),
-    Row(kUncheckedList, "&Unchecked List", "Toggle the unchecked list", {"Ctrl+4"}, Editor,
-        kCheckable, "\u2610"),
-    Row(kCheckedList, "&Checked List", "Toggle the checked list", {"Ctrl+5"}, Editor, kCheckable,
-        "\u2611"),
-    Row(kNegativeList, "Ne&gative List", "Toggle the negative list", {"Ctrl+6"}, Editor, kCheckable,
-        "\u2212"),
-    Row(kPositiveList, "&Positive List", "Toggle the positive list", {"Ctrl+7"}, Editor, kCheckable,
-        "+"),
-    Row(kFixedWidth, "&Fixed Width", "Toggle fixed-width text", {"Ctrl+0"}, Editor, kCheckable,
-        "Fx"),
+    // Styles: indenting; the styles' own commands are their rows'.
     Row(kIndent, "&Indent", "Indent the paragraphs one level", {"Ctrl+M", "Tab"}, Editor, 0,
-        "\u21E5"),
+        "indent", "format-indent-more"),
     Row(kOutdent, "&Outdent", "Outdent the paragraphs one level", {"Ctrl+Shift+M", "Shift+Tab"},
-        Editor, 0, "\u21E4"),
-    Row(kStrong, "&Strong", "Toggle strong text", {"Ctrl+B"}, Editor, kCheckable, "B"),
-    Row(kHighlight, "&Highlight", "Toggle highlighted text", {"Ctrl+J"}, Editor, kCheckable, "Hi"),
-    Row(kComment, "Co&mment", "Toggle comment text", {"Ctrl+I"}, Editor, kCheckable, "I"),
+        Editor, 0, "outdent", "format-indent-less"),
 
     // Help.
     Row(kHelpContents, "&Help Contents", "Open the help at its contents", {"F1"}, Frame,
@@ -134,22 +123,85 @@ constexpr int kEditMenu[] = {kUndo,         kRedo,     kSeparator,  kCut,       
 constexpr int kViewMenu[] = {kStandardToolbar, kStyleToolbar, kStatusBar};
 constexpr int kTextSizeMenu[] = {kTextSizeLargest, kTextSizeLarger, kTextSizeMedium,
                                  kTextSizeSmaller, kTextSizeSmallest};
-// The paragraph styles, indenting and character styles: the Styles menu and the context menu.
-constexpr int kStyleItems[] = {
-    kNormal,      kHeader1,      kHeader2,      kHeader3,    kSeparator, kUncheckedList,
-    kCheckedList, kNegativeList, kPositiveList, kFixedWidth, kSeparator, kIndent,
-    kOutdent,     kSeparator,    kStrong,       kHighlight,  kComment};
-constexpr int kStyleToolbarItems[] = {
-    kHeader1,      kHeader2,      kHeader3,   kSeparator,  kUncheckedList, kCheckedList,
-    kNegativeList, kPositiveList, kSeparator, kFixedWidth, kSeparator,     kOutdent,
-    kIndent,       kSeparator,    kStrong,    kComment,    kHighlight};
+constexpr Command StyleRow(const NoteEditEngine::StyleCommand& style) {
+    return Row(style.id, style.label, style.statusTip, {style.key}, Editor, kCheckable, style.icon,
+               style.themeIcon);
+}
+
+// Every style that has a command: the paragraph styles, then the character styles.
+template <typename Visit>
+constexpr void ForEachStyleCommand(Visit visit) {
+    for (const auto& style : NoteEditEngine::kParagraphStyles)
+        if (style.command.id != 0) visit(style.command);
+    for (const auto& style : NoteEditEngine::kCharacterStyles)
+        if (style.command.id != 0) visit(style.command);
+}
+
+constexpr size_t kStyleCommandCount = [] {
+    size_t count = 0;
+    ForEachStyleCommand([&](const NoteEditEngine::StyleCommand&) { ++count; });
+    return count;
+}();
+
+constexpr auto kCommands = [] {
+    std::array<Command, std::size(kOtherCommands) + kStyleCommandCount> all{};
+    auto next = std::copy(std::begin(kOtherCommands), std::end(kOtherCommands), all.begin());
+    ForEachStyleCommand(
+        [&](const NoteEditEngine::StyleCommand& style) { *next++ = StyleRow(style); });
+    return all;
+}();
+
+// A menu's or toolbar's items, put together at compile time.
+struct ItemList {
+    std::array<int, 64> items{};
+    size_t size = 0;
+    constexpr void Add(int id) { items[size++] = id; }
+    [[nodiscard]] constexpr std::span<const int> Items() const { return {items.data(), size}; }
+};
+
+// Adds the commands of the styles that have a place (StyleCommand::menuPlace or toolbarPlace),
+// in the order of their places, with a separator wherever the places skip a number.
+template <typename Styles>
+constexpr void AddPlaced(ItemList& list, const Styles& styles,
+                         int NoteEditEngine::StyleCommand::*place) {
+    for (int last = 0;;) {
+        const NoteEditEngine::StyleCommand* next = nullptr;
+        for (const auto& style : styles) {
+            const int at = style.command.*place;
+            if (at > last && (next == nullptr || at < next->*place)) next = &style.command;
+        }
+        if (next == nullptr) return;
+        if (last != 0 && next->*place > last + 1) list.Add(kSeparator);
+        list.Add(next->id);
+        last = next->*place;
+    }
+}
+
+// The paragraph styles, indenting and the character styles.
+constexpr ItemList StyleItems(int NoteEditEngine::StyleCommand::*place,
+                              std::array<int, 2> indenting) {
+    ItemList list;
+    AddPlaced(list, NoteEditEngine::kParagraphStyles, place);
+    for (const int id : {kSeparator, indenting[0], indenting[1], kSeparator})
+        list.Add(id);
+    AddPlaced(list, NoteEditEngine::kCharacterStyles, place);
+    return list;
+}
+
+// The Styles menu, which the context menu repeats, and the style toolbar.
+constexpr ItemList kStyleItems =
+    StyleItems(&NoteEditEngine::StyleCommand::menuPlace, {kIndent, kOutdent});
+constexpr ItemList kStyleToolbarItems =
+    StyleItems(&NoteEditEngine::StyleCommand::toolbarPlace, {kOutdent, kIndent});
 
 constexpr int kHelpMenu[] = {kHelpContents, kHelpIndex, kHelpSearch, kSeparator, kAbout};
 
-constexpr Menu kMainMenus[] = {
-    {"&Note", kNoParent, kNoteMenu},     {"&Edit", kNoParent, kEditMenu},
-    {"&View", kNoParent, kViewMenu},     {"&Text Size", 2, kTextSizeMenu},
-    {"&Styles", kNoParent, kStyleItems}, {"&Help", kNoParent, kHelpMenu}};
+constexpr Menu kMainMenus[] = {{"&Note", kNoParent, kNoteMenu},
+                               {"&Edit", kNoParent, kEditMenu},
+                               {"&View", kNoParent, kViewMenu},
+                               {"&Text Size", 2, kTextSizeMenu},
+                               {"&Styles", kNoParent, kStyleItems.Items()},
+                               {"&Help", kNoParent, kHelpMenu}};
 
 }  // namespace
 
@@ -158,19 +210,19 @@ std::span<const Command> AllCommands() noexcept {
 }
 
 const Command* FindCommand(int id) noexcept {
-    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+    const auto found = std::find_if(kCommands.begin(), kCommands.end(),
                                     [id](const Command& command) { return command.id == id; });
-    return found == std::end(kCommands) ? nullptr : &*found;
+    return found == kCommands.end() ? nullptr : &*found;
 }
 
 std::span<const Menu> MainMenus() noexcept {
     return kMainMenus;
 }
 std::span<const int> StyleToolbar() noexcept {
-    return kStyleToolbarItems;
+    return kStyleToolbarItems.Items();
 }
 std::span<const int> EditorContextMenu() noexcept {
-    return kStyleItems;
+    return kStyleItems.Items();
 }
 std::span<const int> StandardToolbar() noexcept {
     return kStandardToolbarItems;

@@ -9,7 +9,8 @@
 // The program's commands, one row each: everything that menus, toolbars, accelerators, the
 // context menu and the key handlers need to show and bind a command. The state and the handling
 // belong to the target named in the row (see CommandTarget.h); adding a command is adding a row
-// here and a case to its target.
+// here and a case to its target. The style commands come from the styles' own rows
+// (model/StyleDescriptors.h), with their places in the Styles menu and the style toolbar.
 
 namespace Commands {
 
@@ -31,7 +32,10 @@ struct Command {
     // The frame binds the keys window-wide so that they work whichever pane has the focus; the
     // other keys belong to their pane's own key handling and menus only name them.
     bool accelerator = false;
-    std::string_view toolText;  // the face of its toolbar button
+    // Its toolbar button's picture: data/icons/toolbar/<icon>.svg, or the desktop theme's icon
+    // of that name where there is one.
+    std::string_view icon;
+    std::string_view themeIcon;
 };
 
 // A place in a menu or toolbar that holds a line instead of a command.

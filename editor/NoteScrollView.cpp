@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/FindDialog.h"
 #include "model/NoteUndoHistory.h"
 #include "ui/StatusText.h"

@@ -11,7 +11,7 @@
 #include <QWheelEvent>
 #include <iterator>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/ClipboardCommands.h"
 #include "editor/FindDialog.h"
 #include "editor/NavigationCommands.h"
@@ -23,51 +23,10 @@
 #include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
 
-using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNotePosition;
 using NoteEditor::NavigationKey;
 
 namespace {
-
-// The paragraph style that each style command sets or toggles.
-int ParagraphStyleOfCommand(int id) {
-    using namespace NoteEditEngine;
-    switch (id) {
-        case CommandIds::kNormal:
-            return kNormal;
-        case CommandIds::kHeader1:
-            return kHeader1;
-        case CommandIds::kHeader2:
-            return kHeader2;
-        case CommandIds::kHeader3:
-            return kHeader3;
-        case CommandIds::kPositiveList:
-            return kPositiveList;
-        case CommandIds::kNegativeList:
-            return kNegativeList;
-        case CommandIds::kUncheckedList:
-            return kUncheckedList;
-        case CommandIds::kCheckedList:
-            return kCheckedList;
-        case CommandIds::kFixedWidth:
-            return kFixedWidth;
-        default:
-            return -1;
-    }
-}
-
-int CharacterBitOfCommand(int id) {
-    switch (id) {
-        case CommandIds::kStrong:
-            return CharacterStyle::kStrong;
-        case CommandIds::kHighlight:
-            return CharacterStyle::kHighlight;
-        case CommandIds::kComment:
-            return CharacterStyle::kComment;
-        default:
-            return -1;
-    }
-}
 
 QString HtmlDocument(const std::u16string& fragment) {
     return QStringLiteral(
@@ -86,16 +45,12 @@ bool CNoteScrollView::OnCommand(int id) {
         SetTextScale(id);
         return true;
     }
-    const int paragraphStyle = ParagraphStyleOfCommand(id);
+    const int paragraphStyle = NoteEditEngine::ParagraphStyleOfCommand(id);
     if (paragraphStyle >= 0) {
-        if (id == CommandIds::kNormal) {
-            NoteEditor::SetParagraphStyle(m_view, NoteEditEngine::kNormal);
-        } else {
-            NoteEditor::ToggleParagraphStyle(m_view, static_cast<uint32_t>(paragraphStyle));
-        }
+        NoteEditor::ToggleParagraphStyle(m_view, static_cast<uint32_t>(paragraphStyle));
         return true;
     }
-    const int bit = CharacterBitOfCommand(id);
+    const int bit = NoteEditEngine::CharacterStyleOfCommand(id);
     if (bit >= 0) {
         NoteEditor::ToggleCharacterStyle(m_view, bit);
         return true;
@@ -163,14 +118,14 @@ CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
         state.checked = id == m_textScale;
         return state;
     }
-    const int paragraphStyle = ParagraphStyleOfCommand(id);
+    const int paragraphStyle = NoteEditEngine::ParagraphStyleOfCommand(id);
     if (paragraphStyle >= 0) {
         state.enabled = editing;
         state.checked =
             editing && NoteEditor::CurrentParagraphStyle(m_view) == uint32_t(paragraphStyle);
         return state;
     }
-    const int bit = CharacterBitOfCommand(id);
+    const int bit = NoteEditEngine::CharacterStyleOfCommand(id);
     if (bit >= 0) {
         state.enabled = editing;
         state.checked = editing && m_view.Active().TypingStyle().Test(bit);
@@ -328,16 +283,14 @@ bool CNoteScrollView::HandleStyleKey(int key, bool shift, bool alt) {
             NoteEditor::CycleHeader(m_view, key == Qt::Key_Right);
         return key == Qt::Key_Left || key == Qt::Key_Right;
     }
+    // Shift with a character style's key: that style over the caret's whole paragraph.
+    const int bit = NoteEditEngine::CharacterStyleOfCommand(
+        shift ? NoteEditor::CommandOfKey({key, true, false, false}, Commands::Target::Editor) : 0);
+    if (bit >= 0) {
+        NoteEditor::ToggleCharacterStyleOnParagraph(m_view, bit);
+        return true;
+    }
     switch (key) {
-        case Qt::Key_B:
-        case Qt::Key_J:
-        case Qt::Key_I:
-            if (!shift) return false;
-            NoteEditor::ToggleCharacterStyleOnParagraph(
-                m_view, key == Qt::Key_B   ? CharacterStyle::kStrong
-                        : key == Qt::Key_J ? CharacterStyle::kHighlight
-                                           : CharacterStyle::kComment);
-            return true;
         case Qt::Key_H:
             NoteEditor::CycleHeader(m_view, !shift);
             return true;

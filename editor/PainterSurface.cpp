@@ -173,10 +173,11 @@ void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*
     const QColor black = ToQColor(NoteLayoutEngine::kBlack);
     const QRect box(QPoint(x - 2 * u, y + (height - u) / 2), QPoint(x - u, y + (height + u) / 2));
     const QRect bar(QPoint(x - 2 * u, y + (height - t) / 2), QPoint(x - u, y + (height + t) / 2));
-    switch (m_paragraphStyle) {
-        case kUncheckedList:
-        case kCheckedList: {
-            const QColor fill = m_paragraphStyle == kCheckedList ? black
+    const ListMarker marker = ParagraphStyleOf(m_paragraphStyle).marker;
+    switch (marker) {
+        case ListMarker::kEmptyBox:
+        case ListMarker::kFilledBox: {
+            const QColor fill = marker == ListMarker::kFilledBox ? black
                                 : m_printing                     ? QColor(192, 192, 192)
                                              : ToQColor(NoteLayoutEngine::kWhite);
             painter.save();
@@ -187,17 +188,16 @@ void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*
             painter.restore();
             break;
         }
-        case kPositiveList:
-        case kOrderedList:
+        case ListMarker::kPlus:
             painter.fillRect(bar, black);
             painter.fillRect(QRect(QPoint(x - 2 * u + (u - t) / 2, y + (height - u) / 2),
                                    QPoint(x - 2 * u + (u + t) / 2, y + (height + u) / 2)),
                              black);
             break;
-        case kNegativeList:
+        case ListMarker::kMinus:
             painter.fillRect(bar, black);
             break;
-        default:
+        case ListMarker::kNone:
             break;
     }
 }

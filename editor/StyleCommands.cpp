@@ -1,5 +1,6 @@
 #include "editor/StyleCommands.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -88,6 +89,23 @@ void ApplyStyle(CNoteView& view, uint32_t style) {
     });
 }
 
+// The style after (or before) `current` among the styles of a cycle in the order of the Styles
+// menu, round; from a style outside the cycle, the first (or the last).
+uint32_t NextInCycle(uint32_t current, bool forward, bool (*inCycle)(uint32_t code)) {
+    std::vector<uint32_t> cycle;
+    for (uint32_t code = 0; code < NoteEditEngine::kParagraphStyleCount; ++code) {
+        if (NoteEditEngine::kParagraphStyles[code].command.menuPlace > 0 && inCycle(code))
+            cycle.push_back(code);
+    }
+    std::sort(cycle.begin(), cycle.end(), [](uint32_t a, uint32_t b) {
+        return NoteEditEngine::kParagraphStyles[a].command.menuPlace <
+               NoteEditEngine::kParagraphStyles[b].command.menuPlace;
+    });
+    if (!forward) std::reverse(cycle.begin(), cycle.end());
+    const auto at = std::find(cycle.begin(), cycle.end(), current);
+    return at == cycle.end() || at + 1 == cycle.end() ? cycle.front() : *(at + 1);
+}
+
 }  // namespace
 
 uint32_t CurrentParagraphStyle(const CNoteView& view) {
@@ -99,41 +117,12 @@ uint32_t CurrentParagraphStyle(const CNoteView& view) {
     return view.CaretParagraphFormat().Style();
 }
 
-uint32_t NextHeaderStyle(uint32_t current, bool forward) noexcept {
-    using namespace NoteEditEngine;
-    if (forward) return current == kHeader1 ? kHeader2 : current == kHeader2 ? kHeader3 : kHeader1;
-    return current == kHeader2 ? kHeader1 : current == kHeader3 ? kHeader2 : kHeader3;
+uint32_t NextHeaderStyle(uint32_t current, bool forward) {
+    return NextInCycle(current, forward, NoteEditEngine::IsHeaderStyle);
 }
 
-uint32_t NextListStyle(uint32_t current, bool forward) noexcept {
-    using namespace NoteEditEngine;
-    if (forward) {
-        switch (current) {
-            case kUncheckedList:
-                return kCheckedList;
-            case kCheckedList:
-                return kNegativeList;
-            case kNegativeList:
-                return kPositiveList;
-            default:
-                return kUncheckedList;
-        }
-    }
-    switch (current) {
-        case kCheckedList:
-            return kUncheckedList;
-        case kPositiveList:
-            return kNegativeList;
-        case kNegativeList:
-            return kCheckedList;
-        default:
-            return kPositiveList;
-    }
-}
-
-void SetParagraphStyle(CNoteView& view, uint32_t style) {
-    CStyleChange bracket;
-    ApplyStyle(view, style);
+uint32_t NextListStyle(uint32_t current, bool forward) {
+    return NextInCycle(current, forward, NoteEditEngine::IsListStyle);
 }
 
 void ToggleParagraphStyle(CNoteView& view, uint32_t style) {

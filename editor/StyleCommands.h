@@ -12,9 +12,8 @@ namespace NoteEditor {
 // that a forward selection ending right at a paragraph start speaks for the paragraph before it.
 [[nodiscard]] uint32_t CurrentParagraphStyle(const NoteLayoutEngine::CNoteView& view);
 
-// Sets the style on every touched paragraph (no toggle).
-void SetParagraphStyle(NoteLayoutEngine::CNoteView& view, uint32_t style);
-// Normal when the current style is already `style`, else `style`.
+// Normal when the current style is already `style`, else `style`, on every touched paragraph; so
+// Normal itself is always set.
 void ToggleParagraphStyle(NoteLayoutEngine::CNoteView& view, uint32_t style);
 void CycleHeader(NoteLayoutEngine::CNoteView& view, bool forward);
 void CycleList(NoteLayoutEngine::CNoteView& view, bool forward);
@@ -22,9 +21,11 @@ void CycleList(NoteLayoutEngine::CNoteView& view, bool forward);
 void Indent(NoteLayoutEngine::CNoteView& view);
 void Outdent(NoteLayoutEngine::CNoteView& view);
 
-// The cycles' next style for a current style.
-[[nodiscard]] uint32_t NextHeaderStyle(uint32_t current, bool forward) noexcept;
-[[nodiscard]] uint32_t NextListStyle(uint32_t current, bool forward) noexcept;
+// The cycles' next style for a current style: the header styles, or the list styles that have a
+// command, in the order of the Styles menu and round; a style outside the cycle goes to its first
+// style (forward) or its last.
+[[nodiscard]] uint32_t NextHeaderStyle(uint32_t current, bool forward);
+[[nodiscard]] uint32_t NextListStyle(uint32_t current, bool forward);
 
 // Toggles a character style bit (CharacterStyle::kStrong...) on the selection and in the caret's
 // typing style.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "layout/StyleTable.h"
 
 namespace NoteEditor {

@@ -31,12 +31,10 @@ struct Color {
     friend constexpr bool operator==(const Color&, const Color&) noexcept = default;
 };
 
-// The colours of the rendering rules; the window picks them when it applies a style.
+// The colours of the rendering rules besides the styles' own (model/StyleDescriptors.h); the
+// window picks them when it applies a style.
 inline constexpr Color kBlack{0, 0, 0};
 inline constexpr Color kWhite{255, 255, 255};
-inline constexpr Color kHeaderText{80, 80, 150};
-inline constexpr Color kHighlightBackground{250, 250, 160};
-inline constexpr Color kCommentText{90, 90, 90};
 inline constexpr Color kEmptyViewBackground{230, 230, 230};
 
 struct Margins {

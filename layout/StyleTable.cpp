@@ -9,9 +9,6 @@ namespace NoteLayoutEngine {
 namespace {
 
 // Sizes before scaling, in screen pixels at Medium.
-constexpr int32_t kBodyCell = 16;
-constexpr int32_t kHeader1Cell = 24;
-constexpr int32_t kHeader2Cell = 20;
 constexpr int32_t kIndentColumns = 4;
 constexpr Margins kViewMargins{0, 10, 15, 15};
 constexpr Margins kNoteMargins{20, 20, 0, 0};
@@ -27,38 +24,8 @@ constexpr std::array<TextScale, kTextSizeCount> kScreenScales{{
     {85, 5, 1},
 }};
 
-// The font and spacing a paragraph style adds to the body text's, before scaling.
-struct ParagraphLook {
-    int32_t cell = kBodyCell;
-    bool fixedWidth = false;
-    bool bold = false;
-    int32_t above = 0;
-    int32_t below = 0;
-};
-
-ParagraphLook ParagraphLookOf(uint32_t paragraph) noexcept {
-    using namespace NoteEditEngine;
-    ParagraphLook look;
-    switch (paragraph) {
-        case kNormal:
-            look.above = look.below = 3;
-            break;
-        case kHeader1:
-            look.cell = kHeader1Cell, look.bold = true, look.above = 20, look.below = 3;
-            break;
-        case kHeader2:
-            look.cell = kHeader2Cell, look.bold = true, look.above = 15, look.below = 2;
-            break;
-        case kHeader3:
-            look.bold = true, look.above = 10, look.below = 1;
-            break;
-        case kFixedWidth:
-            look.fixedWidth = true;
-            break;
-        default:
-            break;
-    }
-    return look;
+constexpr Color ColorOf(NoteEditEngine::StyleColor color) noexcept {
+    return {color.red, color.green, color.blue};
 }
 
 Margins ScaledMargins(const Margins& margins, const TextScale& scale) noexcept {
@@ -81,22 +48,27 @@ TextScale TextScaleOf(TextSize size, bool printing) noexcept {
 StyleLook LookOf(uint32_t paragraph, CharacterStyle character, bool selected,
                  const TextScale& scale, bool printing, const MeasureFont& measure) {
     using namespace NoteEditEngine;
-    if (paragraph >= kParagraphStyleCount) paragraph = kNormal;
-    const ParagraphLook base = ParagraphLookOf(paragraph);
+    const ParagraphStyleDescriptor& style = ParagraphStyleOf(paragraph);
     StyleLook look;
-    look.font = {base.fixedWidth, Scaled(base.cell, scale),
-                 base.bold || character.Test(CharacterStyle::kStrong),
-                 character.Test(CharacterStyle::kComment)};
-    // Headers print black; a comment keeps its grey on paper too.
-    if (IsHeaderStyle(paragraph) && !printing) look.text = kHeaderText;
-    if (character.Test(CharacterStyle::kHighlight)) look.background = kHighlightBackground;
-    if (look.font.italic) look.text = kCommentText;
+    look.font = {style.fixedWidth, Scaled(style.cellHeight, scale), style.bold, false};
+    // Headers print black; the character styles' colours go on paper too.
+    if (!printing) look.text = ColorOf(style.text);
+    for (int bit = 0; bit < CharacterStyle::kFlagCount; ++bit) {
+        if (!character.Test(bit)) continue;
+        const CharacterStyleDescriptor& flag = kCharacterStyles[bit];
+        look.font.bold = look.font.bold || flag.bold;
+        look.font.italic = look.font.italic || flag.italic;
+        if (flag.text) look.text = ColorOf(*flag.text);
+        if (flag.background) look.background = ColorOf(*flag.background);
+    }
     if (selected && !printing) {
         look.text = look.text.Inverted();
         look.background = look.background.Inverted();
     }
     const FontMeasures font = measure(look.font);
-    const FontMeasures indentFont = measure({true, Scaled(kBodyCell, scale), false, false});
+    // The indent unit is four widths of the fixed-width body font, whatever the style's font.
+    const FontMeasures indentFont =
+        measure({true, Scaled(ParagraphStyleOf(kFixedWidth).cellHeight, scale), false, false});
     LayoutMetrics& metrics = look.metrics;
     metrics.lineHeight = font.ascent + font.descent;
     metrics.ascent = font.ascent;
@@ -104,7 +76,8 @@ StyleLook LookOf(uint32_t paragraph, CharacterStyle character, bool selected,
     metrics.indentUnit = kIndentColumns * indentFont.averageWidth;
     metrics.viewMargins = ScaledMargins(kViewMargins, scale);
     metrics.noteMargins = ScaledMargins(kNoteMargins, scale);
-    metrics.paragraphSpacing = {Scaled(base.above, scale), Scaled(base.below, scale), 0, 0};
+    metrics.paragraphSpacing = {Scaled(style.spaceAbove, scale), Scaled(style.spaceBelow, scale), 0,
+                                0};
     metrics.rowMargins = {0, font.externalLeading,
                           IsListStyle(paragraph) ? kListMarginUnits * scale.markerUnit : 0, 0};
     metrics.markerUnit = scale.markerUnit;

@@ -1,18 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
+#include "model/StyleDescriptors.h"
+
 namespace NoteEditEngine {
 
-// The three character styles, as flags in the low bits of one word. Every other bit stays 0.
+// The character styles, as flags in the low bits of one word, by their rows in kCharacterStyles.
+// Every other bit stays 0.
 class CharacterStyle {
 public:
     static constexpr int kStrong = 0;
     static constexpr int kHighlight = 1;
-    static constexpr int kComment = 2;  // stored as "link"
-    static constexpr int kFlagCount = 3;
+    static constexpr int kComment = 2;
+    static constexpr int kFlagCount = static_cast<int>(std::size(kCharacterStyles));
     static constexpr uint32_t kMask = (1u << kFlagCount) - 1;
 
     constexpr CharacterStyle() noexcept = default;
@@ -36,8 +40,8 @@ private:
     uint32_t m_word = 0;
 };
 
-// Paragraph style codes. 4 is a list style that no command sets and no file produces; it is kept
-// so that every code keeps its meaning.
+// Paragraph style codes: the rows of kParagraphStyles. 4 is a list style that no command sets and
+// no file produces; it is kept so that every code keeps its meaning.
 enum ParagraphStyle : uint32_t {
     kNormal = 0,
     kHeader1 = 1,
@@ -50,13 +54,13 @@ enum ParagraphStyle : uint32_t {
     kNegativeList = 8,
     kFixedWidth = 9,
 };
-inline constexpr uint32_t kParagraphStyleCount = 10;
+inline constexpr uint32_t kParagraphStyleCount = std::size(kParagraphStyles);
 
 [[nodiscard]] constexpr bool IsHeaderStyle(uint32_t style) noexcept {
-    return style >= kHeader1 && style <= kHeader3;
+    return ParagraphStyleOf(style).headerLevel > 0;
 }
 [[nodiscard]] constexpr bool IsListStyle(uint32_t style) noexcept {
-    return style >= kOrderedList && style <= kNegativeList;
+    return ParagraphStyleOf(style).marker != ListMarker::kNone;
 }
 
 // Indent levels run from 0 to 14: fourteen levels above the base level.
@@ -88,13 +92,10 @@ private:
     int32_t m_indent = 0;
 };
 
-// The names under which paragraph styles are stored in note files and in the styled clipboard.
-// Returns an empty view for a code outside 0..9.
-[[nodiscard]] std::string_view ParagraphStyleName(uint32_t style) noexcept;
-// The code for a stored name, including the legacy names "listbullet" (5) and "listordered" (8).
+// The code for a name stored in note files and the styled clipboard, including the legacy names
+// "listbullet" (5) and "listordered" (8). Names are exact.
 [[nodiscard]] std::optional<uint32_t> ParagraphStyleFromName(std::u16string_view name) noexcept;
-
-// Stored names of the character styles by bit: "strong", "highlight", "link".
-[[nodiscard]] std::string_view CharacterStyleName(int bit) noexcept;
+// The bit for a stored character style name, or none.
+[[nodiscard]] std::optional<int> CharacterStyleFromName(std::u16string_view name) noexcept;
 
 }  // namespace NoteEditEngine

@@ -1,6 +1,5 @@
 #include "storage/ClipboardFormats.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -58,32 +57,16 @@ struct HtmlTag {
     std::u16string_view style;
 };
 
-constexpr std::u16string_view kHeaderColour = u"color:rgb(80,80,150);";
-constexpr std::u16string_view kSquare = u"list-style-type:square;";
-
-constexpr std::array<HtmlTag, NoteEditEngine::kParagraphStyleCount> kParagraphTags = {{
-    {u"p", u""},
-    {u"h1", kHeaderColour},
-    {u"h2", kHeaderColour},
-    {u"h3", kHeaderColour},
-    {u"li", u""},
-    {u"li", u"list-style-type:circle;"},
-    {u"li", u"list-style-type:disc;"},
-    {u"li", kSquare},
-    {u"li", kSquare},
-    {u"pre", u""},
-}};
-
-constexpr std::array<HtmlTag, CharacterStyle::kFlagCount> kCharacterTags = {{
-    {u"strong", u""},
-    {u"u", u"background:rgb(250,250,160);text-decoration:none;"},
-    {u"em", u""},
-}};
-
-const HtmlTag& ParagraphTag(uint32_t style) noexcept {
+HtmlTag ParagraphTag(uint32_t style) noexcept {
     // The model holds no other code; should one appear it is written as Normal, never as a
     // nameless element.
-    return style < kParagraphTags.size() ? kParagraphTags[style] : kParagraphTags[0];
+    const NoteEditEngine::ParagraphStyleDescriptor& row = NoteEditEngine::ParagraphStyleOf(style);
+    return {row.clipTag, row.clipStyle};
+}
+
+HtmlTag CharacterTag(int flag) noexcept {
+    const NoteEditEngine::CharacterStyleDescriptor& row = NoteEditEngine::kCharacterStyles[flag];
+    return {row.clipTag, row.clipStyle};
 }
 
 void AppendStartTag(const HtmlTag& tag, int32_t indent, std::u16string& out) {
@@ -107,8 +90,8 @@ void AppendEndTag(const HtmlTag& tag, std::u16string& out) {
 
 void AppendHtmlTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
     AppendStyleTransition(
-        from, to, [&](int flag) { AppendEndTag(kCharacterTags[static_cast<size_t>(flag)], out); },
-        [&](int flag) { AppendStartTag(kCharacterTags[static_cast<size_t>(flag)], 0, out); });
+        from, to, [&](int flag) { AppendEndTag(CharacterTag(flag), out); },
+        [&](int flag) { AppendStartTag(CharacterTag(flag), 0, out); });
 }
 
 void AppendFixedWidthIndent(int32_t indent, std::u16string& out) {
@@ -219,11 +202,9 @@ std::optional<Rendering> RenderingFromName(std::u16string_view name) noexcept {
 void WriteXmlInFirstParagraph(std::u16string& out, const CNotePosition& start,
                               const CNotePosition& end) {
     const NoteEditEngine::ParagraphFormat format = start.ParagraphFormatOf();
-    std::string_view name = NoteEditEngine::ParagraphStyleName(format.Style());
-    if (name.empty()) name = NoteEditEngine::ParagraphStyleName(NoteEditEngine::kNormal);
-    const std::u16string wideName(name.begin(), name.end());
+    const std::u16string_view name = NoteEditEngine::ParagraphStyleOf(format.Style()).storedName;
     out.push_back(u'<');
-    out.append(wideName);
+    out.append(name);
     if (format.Indent() != 0) {
         out.append(u" indent='");
         AppendDecimal(format.Indent(), out);
@@ -232,7 +213,7 @@ void WriteXmlInFirstParagraph(std::u16string& out, const CNotePosition& start,
     out.push_back(u'>');
     WriteContentXml(out, start, end);
     out.append(u"</");
-    out.append(wideName);
+    out.append(name);
     out.push_back(u'>');
 }
 

@@ -52,12 +52,11 @@ Side Classify(char16_t c) noexcept {
 enum class Context { kBlock, kHeading };
 
 constexpr int kStrong = CharacterStyle::kStrong;
-constexpr int kComment = CharacterStyle::kComment;
-constexpr int kHighlight = CharacterStyle::kHighlight;
 constexpr size_t kNone = static_cast<size_t>(-1);
 
-// One stretch of a character style: its opening and closing are written either as delimiters
-// ("**", "*") or, where CommonMark would not read the delimiters back as this stretch, as raw HTML.
+// One stretch of a character style: its opening and closing are written either as its delimiter
+// ("**", "*") or, where it has none or CommonMark would not read the delimiters back as this
+// stretch, as raw HTML.
 struct Span {
     int flag = 0;
     bool html = false;
@@ -71,6 +70,10 @@ struct Token {
     size_t span = 0;
     std::u16string literal;
 };
+
+std::u16string_view Delimiter(int flag) noexcept {
+    return NoteEditEngine::kCharacterStyles[flag].markdownDelimiter;
+}
 
 class CInlineWriter {
 public:
@@ -114,9 +117,9 @@ public:
     }
 
 private:
-    // A stretch of Strong or Comment that starts or ends on a space cannot be delimited (CommonMark
-    // does not open "** x" or close "x **"), so spaces keep those two flags only between two
-    // characters that both have them and with no link bracket beside them. The look of a space
+    // A delimited stretch (Strong, Comment) that starts or ends on a space cannot be written
+    // (CommonMark does not open "** x" or close "x **"), so spaces keep those flags only between
+    // two characters that both have them and with no link bracket beside them. The look of a space
     // does not change by it; Highlight, which paints spaces, is written as HTML and keeps them.
     void MoveSpacesOutOfEmphasis() {
         const size_t n = m_text.size();
@@ -128,7 +131,8 @@ private:
             size_t end = begin;
             while (end < n && IsMarkdownSpace(m_text[end]))
                 ++end;
-            for (const int flag : {kStrong, kComment}) {
+            for (int flag = 0; flag < CharacterStyle::kFlagCount; ++flag) {
+                if (Delimiter(flag).empty()) continue;
                 const bool keep = begin > 0 && end < n && m_styles[begin - 1].Test(flag) &&
                                   m_styles[end].Test(flag) && !m_bracketAt[begin] &&
                                   !m_bracketAt[end];
@@ -171,7 +175,7 @@ private:
                 },
                 [&](int flag) {
                     openSpan[static_cast<size_t>(flag)] = m_spans.size();
-                    m_spans.push_back({flag, flag == kHighlight, point, point});
+                    m_spans.push_back({flag, Delimiter(flag).empty(), point, point});
                     tokens.push_back({Token::kOpen, m_spans.size() - 1, {}});
                 });
             current = to;
@@ -307,13 +311,11 @@ private:
         }
         const Span& span = m_spans[token.span];
         if (!span.html) {
-            out.append(span.flag == kStrong ? u"**" : u"*");
+            out.append(Delimiter(span.flag));
             return;
         }
-        static constexpr std::array<std::u16string_view, CharacterStyle::kFlagCount> kTags = {
-            u"strong", u"mark", u"em"};
         out.append(token.kind == Token::kClose ? u"</" : u"<");
-        out.append(kTags[static_cast<size_t>(span.flag)]);
+        out.append(NoteEditEngine::kCharacterStyles[span.flag].exportTag);
         out.push_back(u'>');
     }
 
@@ -434,10 +436,10 @@ private:
     }
 
     void WriteParagraph(const ExportParagraph& paragraph, int32_t depth) {
-        if (NoteEditEngine::IsHeaderStyle(paragraph.style)) {
+        if (const int32_t header = NoteEditEngine::ParagraphStyleOf(paragraph.style).headerLevel;
+            header > 0) {
             StartBlock(false);
-            AppendHeadingMarker(HeadingLevel(depth, static_cast<int32_t>(paragraph.style)),
-                                paragraph.text.empty());
+            AppendHeadingMarker(HeadingLevel(depth, header), paragraph.text.empty());
             AppendInline(paragraph, Context::kHeading, m_out);
             m_out.push_back(u'\n');
             return;
@@ -500,24 +502,14 @@ private:
     }
 
     void WriteItemText(const ExportParagraph& paragraph) {
-        const bool task = paragraph.style == NoteEditEngine::kUncheckedList ||
-                          paragraph.style == NoteEditEngine::kCheckedList;
-        if (task) {
-            m_out.append(paragraph.style == NoteEditEngine::kCheckedList ? u"[x] " : u"[ ] ");
-        } else if (paragraph.style == NoteEditEngine::kNegativeList) {
-            m_out.append(u"\\- ");
-        } else {
-            // The plus that the editor shows (Ordered List shows it too).
-            m_out.append(u"\\+ ");
+        const NoteEditEngine::ParagraphStyleDescriptor& style =
+            NoteEditEngine::ParagraphStyleOf(paragraph.style);
+        if (paragraph.text.empty()) {
+            m_out.append(style.markdownEmptyItem);
+            return;
         }
-        if (!paragraph.text.empty()) {
-            AppendInline(paragraph, Context::kBlock, m_out);
-        } else if (task) {
-            // "[ ]" with nothing after it is no task for the reader; an empty comment keeps it one.
-            m_out.append(u"<!-- -->");
-        } else {
-            m_out.pop_back();
-        }
+        m_out.append(style.markdownItem);
+        AppendInline(paragraph, Context::kBlock, m_out);
     }
 
     std::u16string& m_out;

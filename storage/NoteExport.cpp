@@ -1,7 +1,6 @@
 #include "storage/NoteExport.h"
 
 #include <algorithm>
-#include <array>
 
 #include "storage/ContentWalk.h"
 #include "storage/ExportParagraphs.h"
@@ -36,9 +35,6 @@ constexpr std::u16string_view kStyleSheet =
 
 constexpr std::u16string_view kDefaultTitle = u"Jotwell notes";
 
-constexpr std::array<std::u16string_view, CharacterStyle::kFlagCount> kCharacterTags = {
-    u"strong", u"mark", u"em"};
-
 constexpr int32_t kMaxHeadingLevel = 6;
 
 int32_t HeadingLevel(int32_t depth, int32_t below) {
@@ -70,12 +66,12 @@ void AppendInline(const ExportParagraph& paragraph, std::u16string& out) {
             current, to,
             [&](int flag) {
                 out.append(u"</");
-                out.append(kCharacterTags[static_cast<size_t>(flag)]);
+                out.append(NoteEditEngine::kCharacterStyles[flag].exportTag);
                 out.push_back(u'>');
             },
             [&](int flag) {
                 out.push_back(u'<');
-                out.append(kCharacterTags[static_cast<size_t>(flag)]);
+                out.append(NoteEditEngine::kCharacterStyles[flag].exportTag);
                 out.push_back(u'>');
             });
         current = to;
@@ -99,25 +95,13 @@ void AppendInline(const ExportParagraph& paragraph, std::u16string& out) {
     transition(CharacterStyle{});
 }
 
-constexpr std::u16string_view ListClass(uint32_t style) {
-    switch (style) {
-        case NoteEditEngine::kUncheckedList:
-            return u"unchecked";
-        case NoteEditEngine::kCheckedList:
-            return u"checked";
-        case NoteEditEngine::kNegativeList:
-            return u"negative";
-        default:  // Ordered List shows the plus on screen
-            return u"positive";
-    }
-}
-
 void AppendListItemStart(const ExportParagraph& paragraph, std::u16string& out) {
+    const NoteEditEngine::ParagraphStyleDescriptor& style =
+        NoteEditEngine::ParagraphStyleOf(paragraph.style);
     out.append(u"<li class=\"");
-    out.append(ListClass(paragraph.style));
+    out.append(style.exportClass);
     out.append(u"\">");
-    if (paragraph.style == NoteEditEngine::kUncheckedList) out.append(u"\u2610 ");
-    if (paragraph.style == NoteEditEngine::kCheckedList) out.append(u"\u2611 ");
+    out.append(style.htmlItemStart);
     AppendInline(paragraph, out);
 }
 
@@ -169,14 +153,14 @@ void AppendFixedWidth(const std::vector<ExportParagraph>& paragraphs, size_t fir
 }
 
 void AppendBlock(const ExportParagraph& paragraph, int32_t depth, std::u16string& out) {
+    const NoteEditEngine::ParagraphStyleDescriptor& style =
+        NoteEditEngine::ParagraphStyleOf(paragraph.style);
     std::u16string tag = u"p";
     std::u16string_view cssClass;
-    if (NoteEditEngine::IsHeaderStyle(paragraph.style)) {
-        const int32_t header = static_cast<int32_t>(paragraph.style);
+    if (style.headerLevel > 0) {
         tag = u"h";
-        tag.push_back(static_cast<char16_t>(u'0' + HeadingLevel(depth, header)));
-        cssClass = std::array<std::u16string_view, 3>{u"header1", u"header2",
-                                                      u"header3"}[static_cast<size_t>(header - 1)];
+        tag.push_back(static_cast<char16_t>(u'0' + HeadingLevel(depth, style.headerLevel)));
+        cssClass = style.exportClass;
     }
     out.push_back(u'<');
     out.append(tag);

@@ -1,6 +1,5 @@
 #include "storage/NoteFile.h"
 
-#include <array>
 #include <utility>
 
 #include "base/Utf16.h"
@@ -24,26 +23,26 @@ using NoteEditEngine::ElementIterator;
 
 namespace {
 
-// Element names as wide text, so that writing is a plain append.
-constexpr std::array<std::u16string_view, NoteEditEngine::kParagraphStyleCount> kParagraphNames = {
-    u"paragraph",     u"header1",     u"header2",      u"header3",      u"listordered",
-    u"listunchecked", u"listchecked", u"listpositive", u"listnegative", u"fixwidth",
-};
-constexpr std::array<std::u16string_view, CharacterStyle::kFlagCount> kOpenTags = {
-    u"<strong>", u"<highlight>", u"<link>"};
-constexpr std::array<std::u16string_view, CharacterStyle::kFlagCount> kCloseTags = {
-    u"</strong>", u"</highlight>", u"</link>"};
-
 std::u16string_view ParagraphName(uint32_t style) noexcept {
-    // The model never holds another code; should one appear, it is written as Normal rather than
-    // as a nameless tag.
-    return style < kParagraphNames.size() ? kParagraphNames[style] : kParagraphNames[0];
+    // The model never holds an unknown code; should one appear, it is written as Normal rather
+    // than as a nameless tag.
+    return NoteEditEngine::ParagraphStyleOf(style).storedName;
 }
 
 void AppendTransition(CharacterStyle from, CharacterStyle to, std::u16string& out) {
+    const auto name = [](int flag) { return NoteEditEngine::kCharacterStyles[flag].storedName; };
     AppendStyleTransition(
-        from, to, [&](int flag) { out.append(kCloseTags[static_cast<size_t>(flag)]); },
-        [&](int flag) { out.append(kOpenTags[static_cast<size_t>(flag)]); });
+        from, to,
+        [&](int flag) {
+            out.append(u"</");
+            out.append(name(flag));
+            out.push_back(u'>');
+        },
+        [&](int flag) {
+            out.push_back(u'<');
+            out.append(name(flag));
+            out.push_back(u'>');
+        });
 }
 
 void AppendParagraphOpen(const CNoteParagraph& mark, std::u16string& out) {
@@ -148,14 +147,6 @@ void WriteNoteFileText(CNoteDocument& document, std::u16string& out) {
 }
 
 namespace {
-
-// The character style flag for a stored name, or -1.
-int CharacterFlagFromName(std::u16string_view name) noexcept {
-    if (name == u"strong") return CharacterStyle::kStrong;
-    if (name == u"highlight") return CharacterStyle::kHighlight;
-    if (name == u"link") return CharacterStyle::kComment;
-    return -1;
-}
 
 // Reads every attribute of a paragraph start tag; only "indent" counts.
 int32_t ReadParagraphIndent(std::u16string_view text, Cursor& cursor) {
@@ -321,11 +312,11 @@ private:
         const std::u16string_view bare = std::u16string_view(name).substr(closing ? 1 : 0);
         if (const auto style = NoteEditEngine::ParagraphStyleFromName(bare)) {
             if (!closing) OpenParagraph(*style, ReadParagraphIndent(m_text, m_cursor));
-        } else if (const int flag = CharacterFlagFromName(bare); flag >= 0) {
+        } else if (const auto flag = NoteEditEngine::CharacterStyleFromName(bare)) {
             if (closing) {
-                m_typing.Clear(flag);
+                m_typing.Clear(*flag);
             } else {
-                m_typing.Set(flag);
+                m_typing.Set(*flag);
             }
         } else if (closing && bare == u"note") {
             SkipPastTagEnd(m_text, m_cursor);

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "tree/NoteItemText.h"
 #include "tree/NoteTreeItem.h"

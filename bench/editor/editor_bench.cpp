@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"

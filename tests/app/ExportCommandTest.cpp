@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
@@ -15,7 +17,7 @@
 #include "app/ExportCommand.h"
 #include "app/ExportSet.h"
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/app/ExportTestSupport.h"
@@ -227,6 +229,33 @@ TEST(ExportCommandNames, TheTypedExtensionOrTheFiltersDecidesTheFormat) {
         EXPECT_EQ(target.path.toStdString(), c.expected);
         EXPECT_EQ(target.format, c.format) << c.path;
     }
+}
+
+// Every format is known by each of its names in any case and offered with each extension, in
+// the dialog and in the help page, which is kept by hand.
+TEST(ExportCommandNames, EveryFormatByItsNamesAndExtensions) {
+    using ExportWriter::Formats;
+    QFile page(QStringLiteral(JOTWELL_HELP_PAGES "/export.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(page.readAll());
+    for (const ExportWriter::FormatRow& row : ExportWriter::Formats()) {
+        const QString filter = ExportWriter::DialogFilter(row);
+        for (const std::string_view name : row.names) {
+            if (name.empty()) continue;
+            const QString text = QString::fromLatin1(name.data(), qsizetype(name.size()));
+            EXPECT_EQ(ExportWriter::FormatNamed(text.toUpper().toStdString()), row.format);
+            EXPECT_TRUE(help.contains(QRegularExpression("\\b" + text + "\\b"))) << name;
+        }
+        for (const std::string_view extension : row.extensions) {
+            if (extension.empty()) continue;
+            const QString text = QString::fromLatin1(extension.data(), qsizetype(extension.size()));
+            EXPECT_TRUE(filter.contains("*." + text)) << filter.toStdString();
+            EXPECT_TRUE(help.contains("<tt>." + text + "</tt>")) << extension;
+            EXPECT_EQ(CExportCommand::TargetFor("/a/n." + text, Formats().front().format).format,
+                      row.format);
+        }
+    }
+    EXPECT_EQ(ExportWriter::FormatNamed(""), std::nullopt);
 }
 
 // The page each bookmark opens is the page on which its note's first row is printed: the page

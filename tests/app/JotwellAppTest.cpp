@@ -20,7 +20,7 @@
 #include "app/HelpWindow.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeFolderPicker.h"

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "app/TrayIcon.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 
 TEST(TrayIcon, MenuItemsEmitTheirSignals) {
     CTrayIcon tray;

@@ -1,12 +1,15 @@
 // The command table as every menu, toolbar and key handler reads it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "commands/CommandTable.h"
+#include "model/StyleDescriptors.h"
 
 namespace {
 
@@ -74,14 +77,34 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
         EXPECT_EQ(inMenuBar.count(id), 1u) << id;
         EXPECT_NE(FindCommand(id), nullptr) << id;
     }
-    for (const int id : StyleToolbar()) {
-        if (id == kSeparator) continue;
-        EXPECT_FALSE(FindCommand(id)->toolText.empty()) << id;
+    // Every button has a picture of ours, whatever the desktop's theme offers.
+    for (const auto toolbar : {StyleToolbar(), StandardToolbar()}) {
+        for (const int id : toolbar) {
+            if (id == kSeparator) continue;
+            const std::string icon(FindCommand(id)->icon);
+            EXPECT_TRUE(std::filesystem::is_regular_file(
+                std::filesystem::path(JOTWELL_SOURCE_DATA) / "icons/toolbar" / (icon + ".svg")))
+                << id << " " << icon;
+        }
     }
-    for (const int id : StandardToolbar()) {
-        if (id == kSeparator) continue;
-        EXPECT_FALSE(FindCommand(id)->toolText.empty()) << id;
-    }
+}
+
+// Every style that has a command is a checkable editor command in the Styles menu, the context
+// menu and, with a toolbar place, on the style toolbar.
+TEST(CommandTableTest, EveryStyleCommandIsOffered) {
+    const auto check = [](const NoteEditEngine::StyleCommand& style) {
+        if (style.id == 0) return;
+        const Command* command = FindCommand(style.id);
+        ASSERT_NE(command, nullptr) << style.label;
+        EXPECT_TRUE(command->checkable && command->target == Target::Editor) << style.label;
+        EXPECT_EQ(std::ranges::count(EditorContextMenu(), style.id), 1) << style.label;
+        EXPECT_EQ(std::ranges::count(StyleToolbar(), style.id), style.toolbarPlace > 0 ? 1 : 0)
+            << style.label;
+    };
+    for (const auto& style : NoteEditEngine::kParagraphStyles)
+        check(style.command);
+    for (const auto& style : NoteEditEngine::kCharacterStyles)
+        check(style.command);
 }
 
 TEST(CommandTableTest, MenuTextShowsTheFirstKeyAndTooltipsNoMnemonic) {

@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/FindDialog.h"
 #include "editor/NoteScrollView.h"

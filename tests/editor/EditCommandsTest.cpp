@@ -123,17 +123,17 @@ TEST_F(EditCommandsTest, ParagraphTogglesAndCycles) {
     ToggleParagraphStyle(view, 2);
     EXPECT_EQ(Dump(*note), "¶[2,0]Title¶body");
 
-    SetParagraphStyle(view, 0);
+    ToggleParagraphStyle(view, 0);  // Normal is always set
     const uint32_t forward[] = {1, 2, 3, 1};
     for (uint32_t expected : forward) {
         CycleHeader(view, true);
         EXPECT_EQ(CurrentParagraphStyle(view), expected);
     }
-    SetParagraphStyle(view, 0);
+    ToggleParagraphStyle(view, 0);  // Normal is always set
     CycleHeader(view, false);
     EXPECT_EQ(CurrentParagraphStyle(view), 3u);
 
-    SetParagraphStyle(view, 0);
+    ToggleParagraphStyle(view, 0);  // Normal is always set
     const uint32_t lists[] = {5, 6, 8, 7, 5};
     for (uint32_t expected : lists) {
         CycleList(view, true);

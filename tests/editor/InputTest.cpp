@@ -17,7 +17,7 @@
 #include <QWheelEvent>
 
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "model/NoteUndoHistory.h"
 #include "tests/editor/FrameTestSupport.h"

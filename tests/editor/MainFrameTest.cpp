@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "app/MainFrame.h"
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"

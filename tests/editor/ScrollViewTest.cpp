@@ -15,7 +15,7 @@
 #include <QTest>
 #include <climits>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "model/BlockPool.h"
 #include "model/NoteUndoHistory.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "commands/CommandIds.h"
+#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "model/NoteUndoHistory.h"

@@ -38,22 +38,19 @@ TEST(StyleClassesTest, HeadersAndListsByCode) {
 }
 
 TEST(StyleNamesTest, StoredNamesAndLegacyNames) {
-    EXPECT_EQ(ParagraphStyleName(kNormal), "paragraph");
-    EXPECT_EQ(ParagraphStyleName(kNegativeList), "listnegative");
-    EXPECT_EQ(ParagraphStyleName(kFixedWidth), "fixwidth");
-    EXPECT_EQ(ParagraphStyleName(10), "");
-    EXPECT_EQ(ParagraphStyleFromName(u"listchecked"), kCheckedList);
     EXPECT_EQ(ParagraphStyleFromName(u"listbullet"), kUncheckedList);
     EXPECT_EQ(ParagraphStyleFromName(u"listordered"), kNegativeList);
     EXPECT_EQ(ParagraphStyleFromName(u"Paragraph"), std::nullopt);  // names are exact
     EXPECT_EQ(ParagraphStyleFromName(u""), std::nullopt);
-    // Every other stored name reads back as its own code.
+    EXPECT_EQ(CharacterStyleFromName(u"comment"), std::nullopt);  // Comment is stored as "link"
+    // An unknown code is written as Normal; every other stored name reads back as its own code.
+    EXPECT_EQ(&ParagraphStyleOf(kParagraphStyleCount), &ParagraphStyleOf(kNormal));
     for (uint32_t code = 0; code < kParagraphStyleCount; ++code) {
         if (code == kOrderedList) continue;
-        const std::string_view name = ParagraphStyleName(code);
-        EXPECT_EQ(ParagraphStyleFromName(std::u16string(name.begin(), name.end())), code);
+        EXPECT_EQ(ParagraphStyleFromName(ParagraphStyleOf(code).storedName), code);
     }
-    EXPECT_EQ(CharacterStyleName(CharacterStyle::kComment), "link");
+    for (int bit = 0; bit < CharacterStyle::kFlagCount; ++bit)
+        EXPECT_EQ(CharacterStyleFromName(kCharacterStyles[bit].storedName), bit);
 }
 
 TEST(CharacterStyleTest, FlagsByBitOnly) {

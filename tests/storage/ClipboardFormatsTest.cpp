@@ -271,6 +271,25 @@ TEST_F(ClipboardFormatsTest, XmlCopyAndPasteRoundTrip) {
     EXPECT_EQ(caret, target.End());
 }
 
+// Every style's row reads back through the clipboard's own format: each paragraph style (but the
+// one no file yields) and each character style alone.
+TEST_F(ClipboardFormatsTest, EveryStyleRoundTripsThroughTheXmlFormat) {
+    std::string text;
+    for (uint32_t code = 0; code < NoteEditEngine::kParagraphStyleCount; ++code) {
+        if (code == NoteEditEngine::kOrderedList) continue;
+        text += "¶[" + std::to_string(code) + ",1]p";
+        for (int bit = 0; bit < NoteEditEngine::CharacterStyle::kFlagCount; ++bit)
+            text += "{" + std::to_string(1 << bit) + "}c{0}";
+    }
+    auto source = MakeDocument(text.c_str());
+    std::u16string xml;
+    ASSERT_TRUE(WriteSelectionText(kRenderingXml, {{{source->Start(), source->End()}}}, xml));
+    CNoteDocument target;
+    CNotePosition caret = target.Start();
+    ASSERT_TRUE(InsertClipboardText(caret, xml, kRenderingXml));
+    EXPECT_EQ(Dump(target), Dump(*source));
+}
+
 TEST_F(ClipboardFormatsTest, PrivateFormatBytes) {
     EXPECT_EQ(PrivateClipText(std::string_view()), u"");
     EXPECT_EQ(PrivateClipText(std::string_view("a", 1)), u"");
