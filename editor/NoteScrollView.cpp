@@ -388,7 +388,7 @@ void CNoteScrollView::ScrollToNote(CNoteDocument* note) {
 
 void CNoteScrollView::UpdateCaret(bool scroll) {
     if (m_printing) return;
-    const QRect before = CaretRect();
+    const QRect beforeTreeRect = m_caretTreeRect;
     const QRect preeditBefore = m_preeditTreeRect;
     m_caretTreeRect = QRect();
     m_preeditTreeRect = QRect();
@@ -425,6 +425,8 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
         m_caretOn = true;
         if (QApplication::activePopupWidget() == nullptr) m_caretTimer.start();
     }
+    // The old bar's pixels moved with any scroll above, so they are looked for where it left them.
+    const QRect before = beforeTreeRect.translated(0, -ScrollTop());
     const QRect after = CaretRect();
     if (before != after) {
         if (!before.isEmpty()) viewport()->update(before);
