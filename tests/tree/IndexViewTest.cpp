@@ -473,7 +473,7 @@ TEST_F(IndexViewTest, TreeFilesOfTheWrongKindOrUnreadableChangeNothing) {
     const struct {
         std::string name;
         const char* message;
-    } cases[] = {{"notes.txt", " is not an Jotwell tree file"},
+    } cases[] = {{"notes.txt", " is not a Jotwell tree file"},
                  {"broken.jwf", "JWF file could not be read"}};
     for (const auto& test : cases) {
         messages.clear();
