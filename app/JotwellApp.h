@@ -22,7 +22,7 @@ class CJotwellApp final : public QObject {
 public:
     static constexpr const char* kWelcome =
         "Welcome to Jotwell!\nBefore you can start using the program you have to select a folder "
-        "for your notes.\nAn empty folder in \"My Documents\" or equivalent is recommended.";
+        "for your notes.\nAn empty folder in \"Documents\" or equivalent is recommended.";
     static constexpr const char* kNoFolderChosen =
         "You have not chosen a folder for your notes.\nJust restart the program if you want to "
         "do it at a later time.";

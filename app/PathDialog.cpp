@@ -58,7 +58,10 @@ CPathDialog::CPathDialog(const QString& caption, const QString& prompt, const QS
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("pathEdit"));
     m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // Dot folders stay out of the way unless the folder to start from lies inside one.
+    const bool hidden = initialPath.contains(QLatin1String("/."));
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot |
+                       (hidden ? QDir::Hidden : QDir::Filters()));
     m_model->setRootPath(QStringLiteral("/"));
     m_tree = new QTreeView(this);
     m_tree->setModel(m_model);
@@ -93,7 +96,7 @@ void CPathDialog::SelectInitialPath() {
     m_path.clear();
     m_edit->clear();
     OkButton()->setEnabled(false);
-    const QString start = m_initialPath.isEmpty() ? QDir::currentPath() : m_initialPath;
+    const QString start = m_initialPath.isEmpty() ? QDir::homePath() : m_initialPath;
     const QString existing = NearestExistingFolder(start);
     if (!existing.isEmpty()) {
         const QModelIndex index = m_model->index(existing);

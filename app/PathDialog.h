@@ -25,7 +25,8 @@ class CPathDialog final : public QDialog, public NoteTreeEngine::CFolderPicker {
 public:
     // `initialPath` is selected in the tree when it exists; a suggestion that does not exist yet
     // is typed into the edit box (its nearest existing folder selected), so that Enter takes it.
-    // Without one the current directory is selected.
+    // Without one the home folder is selected. Dot folders are listed only when `initialPath`
+    // lies inside one.
     CPathDialog(const QString& caption, const QString& prompt, const QString& initialPath = {},
                 QWidget* parent = nullptr);
     ~CPathDialog() override;

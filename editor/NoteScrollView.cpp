@@ -163,7 +163,7 @@ void CNoteScrollView::ScrollToNote(int32_t top) {
 }
 
 void CNoteScrollView::UpdateCaret(bool scroll) {
-    const QRect before = CaretRect();
+    const QRect beforeTreeRect = m_caretTreeRect;
     const QRect preeditBefore = m_preeditTreeRect;
     m_caretTreeRect = QRect();
     m_preeditTreeRect = QRect();
@@ -200,6 +200,8 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
         m_caretOn = true;
         if (QApplication::activePopupWidget() == nullptr) m_caretTimer.start();
     }
+    // The old bar's pixels moved with any scroll above, so they are looked for where it left them.
+    const QRect before = beforeTreeRect.translated(0, -ScrollTop());
     const QRect after = CaretRect();
     if (before != after) {
         if (!before.isEmpty()) viewport()->update(before);

@@ -139,7 +139,11 @@ int32_t CNoteView::MovePage(int32_t clientHeight, bool down, bool extend) {
     const Point from = PointOf(m_active);
     const int32_t step = clientHeight * 12 / 15;
     const int32_t y = from.y + TextHeight(m_active) / 2 + (down ? step : -step);
-    CNotePosition p = HitTest(m_preferredX, y);
+    // On the last (first) row of all, the hit test at the preferred x would take the caret back
+    // off the end (start) it went to the press before.
+    const RowLocation location = LocateRow(m_active);
+    const bool edgeRow = location.row != nullptr && AdjacentRow(location.row, down) == nullptr;
+    CNotePosition p = edgeRow ? m_active : HitTest(m_preferredX, y);
     const int32_t scroll = PointOf(p).y - from.y;
     if (p == m_active) p = down ? m_active.DocumentEnd() : m_active.DocumentStart();
     SetCaret(p, extend, false);

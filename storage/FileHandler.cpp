@@ -84,9 +84,9 @@ void CFileHandler::EndItem() {
 void CFileHandler::StoreNote(TreeItem item, NoteEditEngine::CNoteDocument& document) {
     CTreeItemRecord& record = m_pane.Record(item);
     if (!m_store.CreateEmptyNoteFile(record)) {
-        m_messages.ShowMessageBox(kNoteNotCreatedMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotCreatedMessage, MessageIcon::Warning, kMessageCaption);
     } else if (!m_store.SaveNoteDocument(record, document)) {
-        m_messages.ShowMessageBox(kNoteNotSavedMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotSavedMessage, MessageIcon::Warning, kMessageCaption);
     }
     m_idsRead.insert(record.id);
 }
@@ -137,7 +137,7 @@ void CFileHandler::WriteNote(CTreeItemRecord& record, std::u16string& out) {
     }
     std::unique_ptr<NoteEditEngine::CNoteDocument> document = m_store.LoadNoteDocument(record);
     if (!document) {
-        m_messages.ShowMessageBox(kNoteNotReadMessage, MessageIcon::None, kMessageCaption);
+        m_messages.ShowMessageBox(kNoteNotReadMessage, MessageIcon::Warning, kMessageCaption);
         document = std::make_unique<NoteEditEngine::CNoteDocument>();
     }
     NoteStorage::WriteNoteXml(*document, out);
@@ -154,7 +154,7 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
     if (NoteStorage::ReadUtf8File(fs, indexPath, text) && handler.ReadTreeText(false, text)) {
         return true;
     }
-    messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::None, kMessageCaption);
+    messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }
 

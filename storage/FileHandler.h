@@ -20,7 +20,7 @@ inline constexpr std::u16string_view kTreeFileNotReadMessage =
     u"The tree (index) file could not be read.\nA new tree file will be created";
 inline constexpr std::u16string_view kTreeFileNotWrittenMessage = u"Tree file could not be written";
 // Follows the path.
-inline constexpr std::u16string_view kNotAFolderFileMessage = u" is not an Jotwell tree file";
+inline constexpr std::u16string_view kNotAFolderFileMessage = u" is not a Jotwell tree file";
 inline constexpr std::u16string_view kFolderFileNotReadMessage = u"JWF file could not be read";
 inline constexpr std::u16string_view kNoteNotCreatedMessage = u"Document file could not be created";
 inline constexpr std::u16string_view kNoteNotSavedMessage = u"Document file could not be saved";

@@ -403,16 +403,21 @@ void CIndexView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    CDragAndDropTreeView::keyPressEvent(event);
     const int key = event->key();
+    if (!IsBandActive() && ((key == Qt::Key_E && !press.ctrl && !press.alt) ||
+                            (event->modifiers().testFlag(Qt::KeypadModifier) &&
+                             (key == Qt::Key_5 || key == Qt::Key_Clear)))) {
+        // The caret goes with what type-ahead selects; only without a match does it go home.
+        RenameTimer().stop();
+        if (!SelectByFirstLetter(event->text()) && FirstRootItem() != nullptr)
+            SetCaret(FirstRootItem());
+        return;
+    }
+    CDragAndDropTreeView::keyPressEvent(event);
     if ((key == Qt::Key_Up || key == Qt::Key_Down) && press.ctrl && !press.shift) {
         QTreeWidgetItem* caret = Caret();
         if (caret != nullptr && IsLoaded() &&
             IsSelected(static_cast<const QTreeWidgetItem*>(caret)))
             m_session.ShowItem(Handle(caret));
-    } else if ((key == Qt::Key_E && !press.ctrl && !press.alt) ||
-               (event->modifiers().testFlag(Qt::KeypadModifier) &&
-                (key == Qt::Key_5 || key == Qt::Key_Clear))) {
-        if (QTreeWidgetItem* first = FirstRootItem()) SetCaret(first);
     }
 }

@@ -149,8 +149,10 @@ void CMultiTreeView::SelectOnly(QTreeWidgetItem* item, SelectCause cause) {
 void CMultiTreeView::SetCaret(QTreeWidgetItem* item) {
     const QTreeWidgetItem* first = FirstRootItem();
     const QRect firstBefore = first ? visualItemRect(first) : QRect();
-    // Qt's selection is off, so moving the current item changes no item's mark.
+    // Qt's selection is off, so moving the current item changes no item's mark. Qt scrolls to
+    // it only with its auto-scroll on, which the drag and drop view turns off.
     setCurrentItem(item);
+    if (item) scrollToItem(item);
     if (!m_anchor) m_anchor = item;
     if (m_bandActive) UpdateBand(CursorPos(), FollowScroll(firstBefore));
 }
@@ -213,13 +215,18 @@ void CMultiTreeView::DeselectDescendants(QTreeWidgetItem* item, SelectCause caus
 
 void CMultiTreeView::ToggleExpansion(QTreeWidgetItem* item) {
     if (!item) return;
-    if (IsExpanded(item)) {
-        DeselectDescendants(item, SelectCause::Mouse);
-        if (IsAncestor(Caret(), item)) SetCaret(item);
-        item->setExpanded(false);
-    } else {
+    if (IsExpanded(item))
+        Collapse(item, SelectCause::Mouse);
+    else
         item->setExpanded(true);
-    }
+}
+
+void CMultiTreeView::Collapse(QTreeWidgetItem* item, SelectCause cause) {
+    DeselectDescendants(item, cause);
+    // Checked after the deselections: a derived view may move the caret while reacting to them
+    // (to the note that then holds the editor's caret, say), possibly into the subtree.
+    if (IsAncestor(Caret(), item)) SetCaret(item);
+    item->setExpanded(false);
 }
 
 bool CMultiTreeView::IsAncestor(const QTreeWidgetItem* item, const QTreeWidgetItem* candidate) {

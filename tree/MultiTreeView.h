@@ -67,9 +67,11 @@ public:
     void ExtendRange(QTreeWidgetItem* from, QTreeWidgetItem* to, SelectCause cause, bool select);
     // Deselects every selected descendant, children before their parent's next sibling.
     void DeselectDescendants(QTreeWidgetItem* item, SelectCause cause);
-    // Collapses an expanded item (deselecting its descendants and pulling the caret out of its
-    // subtree first) or expands a collapsed one.
+    // Collapses an expanded item (as Collapse, cause Mouse) or expands a collapsed one.
     void ToggleExpansion(QTreeWidgetItem* item);
+    // Deselects the item's descendants, pulls the caret out of its subtree onto it, then
+    // collapses it.
+    void Collapse(QTreeWidgetItem* item, SelectCause cause);
     // True when `candidate` is a parent, grandparent, ... of `item`.
     [[nodiscard]] static bool IsAncestor(const QTreeWidgetItem* item,
                                          const QTreeWidgetItem* candidate);
@@ -128,10 +130,12 @@ public:
     [[nodiscard]] bool IsIndexSelected(const QModelIndex& index) const;
     // The visible items, top to bottom.
     [[nodiscard]] std::vector<QTreeWidgetItem*> VisibleItems() const;
-    // Type-ahead: selects the next visible item whose label starts with the text's first
-    // character (Qt's own search would move the current item). Keys the tree has no use for are
-    // ignored, so that they reach the window.
+    // Type-ahead, as SelectByFirstLetter (Qt's own search would move the current item).
     void keyboardSearch(const QString& search) override;
+    // Selects only the next visible item after the caret (wrapping round, the caret's own item
+    // last) whose label starts with the text's first character. False when none does, or the
+    // text is no search (empty, a space or a control character).
+    bool SelectByFirstLetter(const QString& text);
 
 protected:
     // An item entered or left the selection. The base does nothing.

@@ -414,8 +414,7 @@ void CMultiTreeView::KeyOnCaret(QKeyEvent* event, QTreeWidgetItem* caret) {
     switch (event->key()) {
         case Qt::Key_Left:
             if (IsExpanded(caret)) {
-                DeselectDescendants(caret, SelectCause::Keyboard);
-                caret->setExpanded(false);
+                Collapse(caret, SelectCause::Keyboard);
             } else if (caret->parent()) {
                 SelectOnly(caret->parent(), SelectCause::Keyboard);
             }
@@ -459,8 +458,7 @@ void CMultiTreeView::KeyOnCaret(QKeyEvent* event, QTreeWidgetItem* caret) {
             return;
         case Qt::Key_Minus:
             if (!keypad) break;
-            DeselectDescendants(caret, SelectCause::Keyboard);
-            caret->setExpanded(false);
+            Collapse(caret, SelectCause::Keyboard);
             return;
         case Qt::Key_Plus:
             if (!keypad) break;
@@ -495,10 +493,14 @@ void CMultiTreeView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMultiTreeView::keyboardSearch(const QString& search) {
-    if (!IsSearchText(search)) return;
+    SelectByFirstLetter(search);
+}
+
+bool CMultiTreeView::SelectByFirstLetter(const QString& search) {
+    if (!IsSearchText(search)) return false;
     const QString wanted = search.left(1).toLower();
     QTreeWidgetItem* reference = Caret() ? Caret() : FirstRootItem();
-    if (!reference) return;
+    if (!reference) return false;
     const std::vector<QTreeWidgetItem*> visible = VisibleItems();
     const auto at = std::find(visible.begin(), visible.end(), reference);
     const std::size_t start =
@@ -508,9 +510,10 @@ void CMultiTreeView::keyboardSearch(const QString& search) {
         QTreeWidgetItem* item = visible[(start + step) % visible.size()];
         if (item->text(0).left(1).toLower() == wanted) {
             SelectOnly(item, SelectCause::Keyboard);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 // --- Focus, size and painting

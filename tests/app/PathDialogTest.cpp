@@ -101,6 +101,28 @@ TEST(PathDialog, RefusedPathsKeepTheDialogOpen) {
     EXPECT_FALSE(QDir(temp.path() + QStringLiteral("/declined")).exists());
 }
 
+TEST(PathDialog, StartsAtHomeAndListsDotFoldersOnlyFromInsideOne) {
+    QTemporaryDir temp;
+    for (const char* sub : {"shown", ".hidden/inner"})
+        QDir(temp.path()).mkpath(QString::fromLatin1(sub));
+    EXPECT_EQ(CPathDialog(QStringLiteral("Select Folder"), QStringLiteral("Pick")).Edit()->text(),
+              QDir::homePath());
+    const struct {
+        QString start;
+        int listed;  // folders shown in the temporary folder
+    } cases[] = {{temp.path(), 1}, {temp.path() + QStringLiteral("/.hidden/inner"), 2}};
+    for (const auto& c : cases) {
+        CPathDialog dialog(QStringLiteral("Select Folder"), QStringLiteral("Pick"), c.start);
+        auto* model = qobject_cast<QFileSystemModel*>(dialog.Tree()->model());
+        ASSERT_NE(model, nullptr);
+        const QModelIndex folder = model->index(temp.path());
+        model->fetchMore(folder);
+        // The model reads folders on its own thread and reports when one is in.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(folder) >= c.listed; }));
+        EXPECT_EQ(model->rowCount(folder), c.listed) << c.start.toStdString();
+    }
+}
+
 TEST(PathDialog, PickFolderGivesTheFolderOrNothing) {
     QTemporaryDir temp;
     CPathDialog dialog(QStringLiteral("Select Folder"), QStringLiteral("Pick"), temp.path());

@@ -131,7 +131,7 @@ TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
     EXPECT_EQ(Shown(frame), "¶Text");
     ASSERT_FALSE(messages.empty());
     EXPECT_TRUE(
-        messages.back().endsWith(QStringLiteral("missing.txt is not an Jotwell tree file")));
+        messages.back().endsWith(QStringLiteral("missing.txt is not a Jotwell tree file")));
 }
 
 }  // namespace

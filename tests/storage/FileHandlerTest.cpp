@@ -287,7 +287,7 @@ TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
     EXPECT_EQ(Read(pane, prompts, store, folder, true), "Trip & plans+(Day 1) unnamed");
     ASSERT_EQ(prompts.Messages().size(), 3u);
     EXPECT_EQ(prompts.Messages()[2].text, u"Document file could not be saved");
-    EXPECT_EQ(prompts.Messages()[2].icon, MessageIcon::None);
+    EXPECT_EQ(prompts.Messages()[2].icon, MessageIcon::Warning);
 }
 
 TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
@@ -320,7 +320,7 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     ASSERT_EQ(f.prompts.Messages().size(), 2u);
     EXPECT_EQ(f.prompts.Messages()[1].text,
               u"The tree (index) file could not be read.\nA new tree file will be created");
-    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::None);
+    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
 
     // A failed save leaves the old file.
     Add(f.pane, kRootItem, Named(u"n"));
@@ -337,7 +337,7 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     // Folder files: the wrong extension, and one that cannot be read.
     EXPECT_FALSE(
         OpenFolderFile(f.fs, f.pane, f.store, f.prompts, "/tmp/notes.xml", kRootItem, kLastItem));
-    EXPECT_EQ(f.prompts.Messages().back().text, u"/tmp/notes.xml is not an Jotwell tree file");
+    EXPECT_EQ(f.prompts.Messages().back().text, u"/tmp/notes.xml is not a Jotwell tree file");
     EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "none.jwf", kRootItem,
                                 kLastItem));

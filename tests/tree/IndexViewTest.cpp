@@ -473,7 +473,7 @@ TEST_F(IndexViewTest, TreeFilesOfTheWrongKindOrUnreadableChangeNothing) {
     const struct {
         std::string name;
         const char* message;
-    } cases[] = {{"notes.txt", " is not an Jotwell tree file"},
+    } cases[] = {{"notes.txt", " is not a Jotwell tree file"},
                  {"broken.jwf", "JWF file could not be read"}};
     for (const auto& test : cases) {
         messages.clear();
@@ -546,6 +546,87 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
                                    "Modified: Mon Feb 11 02:03:55 1980"));
     QTest::mouseMove(view->viewport(), QPoint(5, view->viewport()->height() - 3));
     EXPECT_EQ(line, QStringLiteral("For Help, press F1"));
+}
+
+// The caret after the keys: it follows what they select, never sits on a hidden or deleted
+// item, and is always in view.
+TEST_F(IndexViewTest, TheKeyboardCaretStaysOnAVisibleItemInView) {
+    std::vector<Node> nodes = {{1, "0", "¶Omega"}};
+    nodes.insert(nodes.end(), kThreeLevels.begin(), kThreeLevels.end());
+    nodes.push_back({2, "6", "¶Zeta"});
+    for (int id = 7; id < 40; ++id)
+        nodes.push_back({1, std::to_string(id), "¶Note"});
+    const auto id = [this](QTreeWidgetItem* item) {
+        return item == nullptr ? std::string("-")
+                               : QString::fromStdU16String(view->RecordOf(item).id).toStdString();
+    };
+    const struct {
+        std::vector<const char*> clicks;  // the first plain, the others with Ctrl
+        std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+        const char* caret;
+        const char* selected;
+    } cases[] = {
+        {{"1"}, {{Qt::Key_End, {}}}, "39", "39"},
+        {{"1"}, {{Qt::Key_End, Qt::ControlModifier}}, "39", "1"},
+        {{"39"}, {{Qt::Key_Home, {}}}, "0", "0"},
+        {{"39"},
+         {{Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_Home, Qt::ControlModifier}},
+         "0",
+         "39"},
+        // Collapsing a parent of two selected children by key pulls the caret out.
+        {{"2", "4"},
+         {{Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Minus, Qt::KeypadModifier}},
+         "1",
+         ""},
+        {{"2", "4"},
+         {{Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Up, Qt::ControlModifier},
+          {Qt::Key_Left, {}},
+          {Qt::Key_Right, {}}},
+         "1",
+         ""},
+        // "E" finds Epsilon; the caret goes with the selection. Without a match it goes home.
+        {{"5"}, {{Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_E, {}}}, "5", "5"},
+        {{"5"}, {{Qt::Key_5, Qt::KeypadModifier}}, "0", "5"},
+        // Deleting a parent with its selected child: the item above the subtree.
+        {{"5", "6"}, {{Qt::Key_Delete, {}}}, "4", ""},
+        {{"6", "5"}, {{Qt::Key_Delete, {}}}, "4", ""},
+        {{"2", "3"}, {{Qt::Key_Delete, {}}}, "1", ""},
+        {{"3", "2"}, {{Qt::Key_Delete, {}}}, "1", ""},
+        {{"1", "3"}, {{Qt::Key_Delete, {}}}, "0", ""},
+        {{"3", "1"}, {{Qt::Key_Delete, {}}}, "0", ""},
+        {{"1", "2"}, {{Qt::Key_Delete, {}}}, "0", ""},
+        {{"2", "1"}, {{Qt::Key_Delete, {}}}, "0", ""},
+    };
+    for (const auto& test : cases) {
+        view->UnloadTree();
+        Load(nodes);
+        view->resize(200, 150);
+        ASSERT_TRUE(FocusReally(*view));
+        const std::string name = "case " + std::to_string(&test - cases);
+        for (const char* clicked : test.clicks) {
+            view->scrollToItem(Item(clicked));
+            QTest::mouseClick(view->viewport(), Qt::LeftButton,
+                              clicked == test.clicks.front() ? Qt::NoModifier : Qt::ControlModifier,
+                              view->LabelRect(Item(clicked)).center());
+        }
+        for (const auto& [key, modifiers] : test.keys)
+            QTest::keyClick(view, key, modifiers);
+        QTreeWidgetItem* caret = view->Caret();
+        EXPECT_EQ(id(caret), test.caret) << name;
+        std::string selected;
+        for (QTreeWidgetItem* item : view->SelectedList())
+            selected += (selected.empty() ? "" : " ") + id(item);
+        EXPECT_EQ(selected, test.selected) << name;
+        ASSERT_NE(caret, nullptr) << name;
+        for (QTreeWidgetItem* parent = caret->parent(); parent; parent = parent->parent())
+            EXPECT_TRUE(parent->isExpanded()) << name;
+        EXPECT_TRUE(view->viewport()->rect().contains(view->visualItemRect(caret))) << name;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// What the pane's incremental painting leaves in the window (the backing store, with the pixels
+// that scrolling moved) must be what a full repaint paints, caret included, after every scroll,
+// caret move and change of the notes shown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QScreen>
+#include <QTest>
+#include <QWheelEvent>
+#include <functional>
+#include <string>
+
+#include "editor/NoteScrollView.h"
+#include "tests/support/ModelTestSupport.h"
+
+namespace {
+
+using NoteEditEngine::CNoteDocument;
+using NoteEditEngine::TestSupport::MakeDocument;
+
+class RepaintTest : public ::testing::Test {
+protected:
+    // The caret does not blink between what was painted and the repaint it is compared with.
+    static void SetUpTestSuite() { QApplication::setCursorFlashTime(100000000); }
+
+    void SetUp() override {
+        view.resize(480, 320);
+        view.SetClickClock([this] { return now += 1000; });
+        std::string text;
+        for (int i = 0; i < 60; ++i)
+            text += "¶line " + std::to_string(i) + " of the long note";
+        Add(text, nullptr);
+        view.show();
+        view.activateWindow();
+        view.setFocus(Qt::OtherFocusReason);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        for (auto& note : notes)
+            if (view.View().NoteIndex(note.get()) >= 0) view.View().RemoveNote(note.get());
+    }
+    CNoteDocument* Add(const std::string& text, CNoteDocument* after) {
+        notes.push_back(MakeDocument(text));
+        view.View().AddNote(notes.back().get(), after);
+        return notes.back().get();
+    }
+    void Wheel(int steps) {
+        const QPointF at(100, 100);
+        QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120 * steps),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+    }
+    // The viewport as the window shows it, and as a full repaint paints it.
+    QImage Shown() {
+        QApplication::processEvents();
+        const QRect port(view.viewport()->mapTo(&view, QPoint()), view.viewport()->size());
+        return view.screen()
+            ->grabWindow(view.winId())
+            .toImage()
+            .copy(port)
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    QImage Repainted() {
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    std::vector<std::unique_ptr<CNoteDocument>> notes;
+    int64_t now = 100000;
+    CNoteScrollView view;
+};
+
+TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
+    ASSERT_TRUE(view.hasFocus());
+    const auto key = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        return [this, key, modifiers] { QTest::keyClick(&view, key, modifiers); };
+    };
+    const auto click = [this](int y) {
+        return [this, y] { QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, y}); };
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } steps[] = {
+        {"wheel down", [this] { Wheel(3); }},
+        {"click", click(60)},
+        {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
+        {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
+        {"wheel up", [this] { Wheel(-4); }},
+        {"click", click(40)},
+        {"Page Up", key(Qt::Key_PageUp)},
+        {"Page Down", key(Qt::Key_PageDown)},
+        {"Page Down", key(Qt::Key_PageDown)},
+        {"Down", key(Qt::Key_Down)},
+        {"note added in front", [this] { Add("¶a new note¶two lines", nullptr); }},
+        {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
+        {"wheel up", [this] { Wheel(-2); }},
+        {"note added at the end", [this] { Add("¶the last note", notes[0].get()); }},
+        {"first note removed", [this] { view.View().RemoveNote(notes[1].get()); }},
+        {"Page Up", key(Qt::Key_PageUp)},
+        {"wheel down", [this] { Wheel(2); }},
+        {"click", click(250)},
+        {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(Shown(), Repainted()) << step.what << " at step " << &step - steps;
+        EXPECT_TRUE(view.CaretBlinkOn()) << step.what;
+    }
+}
+
+}  // namespace
+
+// Once on the last row, Page Down goes to the end and stays there; Page Up likewise at the top.
+TEST_F(RepaintTest, PageMovesStopAtTheEnds) {
+    for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 100});
+        const auto atEnd = [&] {
+            return view.View().Active() ==
+                   (key == Qt::Key_PageDown ? notes[0]->End() : notes[0]->Start());
+        };
+        int presses = 0;
+        for (; presses < 20 && !atEnd(); ++presses)
+            QTest::keyClick(&view, key);
+        ASSERT_TRUE(atEnd()) << key;
+        for (int again = 0; again < 2; ++again) {
+            QTest::keyClick(&view, key);
+            EXPECT_TRUE(atEnd()) << key << " pressed again";
+        }
+    }
+}
