@@ -130,8 +130,7 @@ TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
     tree.Select(tree.topLevelItem(2), SelectCause::Mouse);
     EXPECT_EQ(Shown(frame), "¶Text");
     ASSERT_FALSE(messages.empty());
-    EXPECT_TRUE(
-        messages.back().endsWith(QStringLiteral("missing.txt is not a Jotwell tree file")));
+    EXPECT_TRUE(messages.back().endsWith(QStringLiteral("missing.txt is not a Jotwell tree file")));
 }
 
 }  // namespace
