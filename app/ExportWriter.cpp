@@ -8,12 +8,12 @@
 #include <cctype>
 #include <filesystem>
 
+#include "app/PdfOutline.h"
 #include "base/Utf8.h"
 #include "editor/PrintLayout.h"
 #include "editor/TextScale.h"
 #include "storage/FileSystem.h"
 #include "storage/NoteExport.h"
-#include "storage/PdfOutline.h"
 
 namespace ExportWriter {
 
@@ -50,10 +50,10 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     }
     const QByteArray bytes = written.readAll();
     std::string pdf(bytes.constData(), size_t(bytes.size()));
-    std::vector<NoteStorage::PdfBookmark> bookmarks;
+    std::vector<PdfBookmark> bookmarks;
     for (size_t i = 0; i < documents.size(); ++i)
         bookmarks.push_back({notes.Notes()[i].title, notes.Notes()[i].depth, firstPages[i]});
-    if (!NoteStorage::AddPdfOutline(pdf, bookmarks)) {
+    if (!AddPdfOutline(pdf, bookmarks)) {
         error = QStringLiteral("The bookmarks could not be added to the PDF.");
         return std::nullopt;
     }

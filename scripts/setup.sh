@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # SVG icons (tree and toolbars), drawn sharp at any scale
   qt6-svg-dev libqt6svg6
+  # the PDF export's bookmarks
+  libqpdf-dev
   # independent readers of the exports in the tests: CommonMark, HTML5 and PDF
   cmark-gfm python3-html5lib qpdf
   # metric-compatible faces for "Arial" and "Courier New"
