@@ -18,7 +18,7 @@
 namespace {
 
 std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteStore& store,
-                        bool withNotes) {
+                        NoteTreeEngine::CMessages& prompts, bool withNotes) {
     NoteTreeEngine::CFileHandler writer(pane, store, prompts,
                                         pane.Children(NoteTreeEngine::kRootItem));
     std::u16string text;
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         NoteTreeEngine::CFileHandler reader(pane, store, prompts);
         reader.ReadTreeText(true, text);
     }
-    const std::u16string folderFile = WriteAll(pane, store, true);
-    const std::u16string index = WriteAll(pane, store, false);
+    const std::u16string folderFile = WriteAll(pane, store, prompts, true);
+    const std::u16string index = WriteAll(pane, store, prompts, false);
     if (!FuzzSupport::IsWellFormedXml(folderFile, false) ||
         !FuzzSupport::IsWellFormedXml(index, false)) {
         __builtin_trap();
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         NoteTreeEngine::CFileHandler reader(again, againStore, prompts);
         if (!reader.ReadTreeText(false, index)) __builtin_trap();
     }
-    if (again.Size() != pane.Size() || WriteAll(again, againStore, false) != index) {
+    if (again.Size() != pane.Size() || WriteAll(again, againStore, prompts, false) != index) {
         __builtin_trap();
     }
     return 0;
