@@ -48,10 +48,6 @@ public:
     [[nodiscard]] std::filesystem::path IndexPath() const;
 
 private:
-    struct CSeen {
-        NoteStorage::CFileStamp stamp;
-        uint64_t hash = 0;
-    };
     // Renames index.xml to index.xml.<reason>-<time>, never over an existing file.
     bool SetIndexAside(const char* reason);
     [[nodiscard]] bool IndexChangedOnDisk();
@@ -63,7 +59,7 @@ private:
     CMessages& m_messages;
     CSaveTimer& m_timer;
     bool m_loaded = false;
-    std::optional<CSeen> m_indexSeen;
+    std::optional<uint64_t> m_indexHash;  // of index.xml as last read or written here
 };
 
 }  // namespace NoteTreeEngine

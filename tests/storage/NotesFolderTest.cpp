@@ -281,6 +281,18 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
     f.fs.SetFault(Fault::None);
     EXPECT_TRUE(f.policy.SaveTree());
     EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+
+    // Theirs of the same size with the time kept (cp -p) is theirs all the same.
+    const auto time = std::filesystem::last_write_time(f.folder / "index.xml");
+    std::string same = ReadBytes(f.folder / "index.xml");
+    same[same.find("id=\"11\"") + 5] = '3';
+    WriteBytes(f.folder / "index.xml", same);
+    std::filesystem::last_write_time(f.folder / "index.xml", time);
+    EXPECT_TRUE(f.policy.SaveTree());
+    kept = 0;
+    for (const std::string& name : FileNames(f.folder.Path()))
+        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == same;
+    EXPECT_EQ(kept, 1u);
 }
 
 TEST(SavePolicyTest, TheTimerSavesTheTreeThenTheNotesFiveMinutesAfterTheLastCaretMove) {
