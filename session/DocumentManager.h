@@ -110,6 +110,8 @@ private:
     enum class SaveResult { Saved, Failed, Conflict };
 
     [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
+    // True when the note's file is gone: a shown note is then written as if changed.
+    [[nodiscard]] bool IsRemovedOnDisk(const CTreeItemRecord& record) const;
     // Saves an entry's changed document. On a conflict ours goes to a new note after the item
     // and, with takeTheirs (the note stays shown), the entry takes the disk's version.
     SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
