@@ -222,10 +222,12 @@ bool CDocumentManager::Close() {
     while (!m_entries.empty())
         UnloadEntry(m_entries.begin());
     SaveAll();
+    m_recovered = 0;
     bool allKept = true;
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
         std::filesystem::path path;
         if (WriteRecoveryFile(*unsaved, path)) {
+            ++m_recovered;
             m_prompts.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
                                      MessageIcon::Warning, kMessageCaption);
         } else if (!m_prompts.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {

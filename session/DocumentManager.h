@@ -74,6 +74,8 @@ public:
     // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
     [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
     [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
+    // How many notes the last Close wrote to recovery files.
+    [[nodiscard]] size_t RecoveredCount() const noexcept { return m_recovered; }
     // Every note held in memory, shown or kept unsaved, with its identifier: their text is newer
     // than (or equal to) their files'. Borrowed; valid until the manager changes.
     [[nodiscard]] std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>
@@ -135,6 +137,7 @@ private:
     std::unordered_map<const NoteEditEngine::CNoteDocument*, std::u16string> m_byDocument;
     std::vector<CUnsaved> m_unsaved;
     bool m_treeChanged = false;
+    size_t m_recovered = 0;
 };
 
 }  // namespace NoteTreeEngine
