@@ -313,6 +313,7 @@ void CDocumentManager::OnElementsChanged(const NoteEditEngine::CNotePosition& po
     if (id == m_byDocument.end()) return;
     CEntry& entry = m_entries.at(id->second);
     entry.edited = true;
+    m_edited = true;
     m_pane.RefreshItem(entry.item, *entry.document);
 }
 

@@ -83,6 +83,8 @@ public:
     // True once when items were added (conflicting copies) since the last call: the index is
     // to be saved again.
     [[nodiscard]] bool TakeTreeChanged() noexcept { return std::exchange(m_treeChanged, false); }
+    // True once when a loaded note was edited since the last call.
+    [[nodiscard]] bool TakeEdited() noexcept { return std::exchange(m_edited, false); }
 
     // --- Observer slots ---
     void OnElementsRemoving(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
@@ -137,6 +139,7 @@ private:
     std::unordered_map<const NoteEditEngine::CNoteDocument*, std::u16string> m_byDocument;
     std::vector<CUnsaved> m_unsaved;
     bool m_treeChanged = false;
+    bool m_edited = false;
     size_t m_recovered = 0;
 };
 

@@ -76,11 +76,15 @@ bool CSavePolicy::SaveTree() {
 }
 
 void CSavePolicy::OnCaretMoved() {
-    m_timer.Start(kSaveDelayMs);
+    if (m_changeDue) return;
+    m_changeDue = m_manager.TakeEdited();
+    m_timer.Start(m_changeDue ? kChangeSaveDelayMs : kSaveDelayMs);
 }
 
 void CSavePolicy::OnSaveTimer() {
     m_timer.Stop();
+    m_changeDue = false;
+    (void)m_manager.TakeEdited();  // what this saves
     SaveTree();
     m_manager.SaveAll();
     // Conflicting copies added items.
@@ -98,6 +102,7 @@ void CSavePolicy::OnTreeChanged() {
 
 bool CSavePolicy::Close() {
     m_timer.Stop();
+    m_changeDue = false;
     SaveTree();
     const bool kept = m_manager.Close();
     if (m_manager.TakeTreeChanged()) SaveTree();
