@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <iostream>
 
 #include "app/AboutBox.h"
 #include "app/DataFolder.h"
@@ -117,16 +118,12 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     // The lock keys are read from every key event the program gets.
     qApp->installEventFilter(this);
     // The desktop session ending: the state and the notes are saved while the session manager
-    // waits; the program then ends as on Exit.
+    // waits, asking nobody; the program then ends as on Exit.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
         SaveState();
-        {
-            CWaitCursor wait;
-            m_session->OnSaveTimer();
-        }
-        (void)m_session->SaveTree();
+        m_session->EndUnattended(std::cerr);
         // The session's quit closes every window first; the frame must then let go. Should the
-        // session go on after all, a later close box ends the program with everything saved.
+        // session go on after all, a later close box ends the program.
         m_sessionEnding = true;
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CMainFrame::EndSession);
@@ -185,7 +182,9 @@ void CMainFrame::Exit() {
 void CMainFrame::EndSession() {
     if (m_ended) return;
     SaveState();
-    (void)m_tree->UnloadTree();
+    // What cannot be saved goes to recovery files before the kill that follows a termination
+    // signal; nothing waits for an answer.
+    m_session->EndUnattended(std::cerr);
     m_ended = true;
     emit Ended();
 }

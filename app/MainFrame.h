@@ -61,7 +61,7 @@ public:
     // signal Ended). Nothing happens when a note that could not be written is kept by the user.
     void Exit();
     // The end of the desktop session or a termination signal: as Exit, but the program ends
-    // regardless.
+    // regardless and asks nothing (messages go to stderr, unsaved notes to recovery files).
     void EndSession();
     void SaveState();
     // Close: hides the window in the tray, or minimises it where the desktop has no tray.

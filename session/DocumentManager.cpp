@@ -52,6 +52,11 @@ CDocumentManager::~CDocumentManager() {
     }
 }
 
+bool CDocumentManager::IsRemovedOnDisk(const CTreeItemRecord& record) const {
+    // Removed elsewhere while shown here: written back rather than lost.
+    return !m_store.NoteFileExists(m_store.NoteFilePath(record));
+}
+
 bool CDocumentManager::IsChanged(const CEntry& entry) noexcept {
     // The flag catches an edit in the same second as the last save, which the time cannot.
     return entry.edited || entry.document->Modified() != entry.savedStamp;
@@ -102,8 +107,8 @@ void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator fo
     m_shown.HideNote(entry.document.get());
     entry.document->RemoveObserver(this);
     m_byDocument.erase(entry.document.get());
-    if (IsChanged(entry)) {
-        const CTreeItemRecord& record = m_pane.Record(entry.item);
+    const CTreeItemRecord& record = m_pane.Record(entry.item);
+    if (IsChanged(entry) || IsRemovedOnDisk(record)) {
         if (SaveEntry(record, entry, false) == SaveResult::Failed) {
             if (!entry.failed) {
                 m_prompts.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
@@ -189,7 +194,7 @@ void CDocumentManager::SwapDocument(CEntry& entry,
 bool CDocumentManager::SaveAll() {
     for (auto& [id, entry] : m_entries) {
         CTreeItemRecord& record = m_pane.Record(entry.item);
-        if (IsChanged(entry)) {
+        if (IsChanged(entry) || IsRemovedOnDisk(record)) {
             if (SaveEntry(record, entry, true) == SaveResult::Failed && !entry.failed) {
                 // Once: a timer save that keeps failing must not interrupt the user every time.
                 entry.failed = true;
@@ -197,12 +202,8 @@ bool CDocumentManager::SaveAll() {
                                          kMessageCaption);
             }
         } else if (m_store.ChangedOnDisk(record)) {
-            if (!m_store.NoteFileExists(m_store.NoteFilePath(record))) {
-                // Removed elsewhere while shown here: written back rather than lost.
-                entry.edited = true;
-            } else if (auto theirs = m_store.LoadNoteDocument(record)) {
+            if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));
-            }
         }
     }
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
@@ -221,10 +222,12 @@ bool CDocumentManager::Close() {
     while (!m_entries.empty())
         UnloadEntry(m_entries.begin());
     SaveAll();
+    m_recovered = 0;
     bool allKept = true;
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
         std::filesystem::path path;
         if (WriteRecoveryFile(*unsaved, path)) {
+            ++m_recovered;
             m_prompts.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
                                      MessageIcon::Warning, kMessageCaption);
         } else if (!m_prompts.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {
@@ -310,6 +313,7 @@ void CDocumentManager::OnElementsChanged(const NoteEditEngine::CNotePosition& po
     if (id == m_byDocument.end()) return;
     CEntry& entry = m_entries.at(id->second);
     entry.edited = true;
+    m_edited = true;
     m_pane.RefreshItem(entry.item, *entry.document);
 }
 

@@ -74,6 +74,8 @@ public:
     // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
     [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
     [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
+    // How many notes the last Close wrote to recovery files.
+    [[nodiscard]] size_t RecoveredCount() const noexcept { return m_recovered; }
     // Every note held in memory, shown or kept unsaved, with its identifier: their text is newer
     // than (or equal to) their files'. Borrowed; valid until the manager changes.
     [[nodiscard]] std::vector<std::pair<std::u16string_view, const NoteEditEngine::CNoteDocument*>>
@@ -81,6 +83,8 @@ public:
     // True once when items were added (conflicting copies) since the last call: the index is
     // to be saved again.
     [[nodiscard]] bool TakeTreeChanged() noexcept { return std::exchange(m_treeChanged, false); }
+    // True once when a loaded note was edited since the last call.
+    [[nodiscard]] bool TakeEdited() noexcept { return std::exchange(m_edited, false); }
 
     // --- Observer slots ---
     void OnElementsRemoving(const NoteEditEngine::CNotePosition& position, uint32_t count) override;
@@ -110,6 +114,8 @@ private:
     enum class SaveResult { Saved, Failed, Conflict };
 
     [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
+    // True when the note's file is gone: a shown note is then written as if changed.
+    [[nodiscard]] bool IsRemovedOnDisk(const CTreeItemRecord& record) const;
     // Saves an entry's changed document. On a conflict ours goes to a new note after the item
     // and, with takeTheirs (the note stays shown), the entry takes the disk's version.
     SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
@@ -133,6 +139,8 @@ private:
     std::unordered_map<const NoteEditEngine::CNoteDocument*, std::u16string> m_byDocument;
     std::vector<CUnsaved> m_unsaved;
     bool m_treeChanged = false;
+    bool m_edited = false;
+    size_t m_recovered = 0;
 };
 
 }  // namespace NoteTreeEngine

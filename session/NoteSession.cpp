@@ -67,6 +67,16 @@ bool CNoteSession::LoadTree() {
     const bool read = m_policy->LoadTree();
     if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
     m_search.Start(m_store->Folder(), m_manager.get());
+    if (const int recovered = m_settings.ReadRecoveredAtEnd(); recovered > 0) {
+        m_settings.WriteRecoveredAtEnd(0);
+        const std::u16string count = NoteBase::Utf8ToUtf16(std::to_string(recovered));
+        m_prompts.ShowMessageBox(
+            count +
+                (recovered == 1 ? u" note could not be saved last time; it is in "
+                                : u" notes could not be saved last time; they are in ") +
+                PathText(m_settings.RecoveryFolder()),
+            MessageIcon::Warning, kMessageCaption);
+    }
     return read;
 }
 
@@ -92,6 +102,18 @@ void CNoteSession::Close() {
     // Nothing more can be done for a note kept unsaved: the program ends.
     (void)m_policy->Close();
     Reset();
+}
+
+void CNoteSession::EndUnattended(std::ostream& log) {
+    if (!m_policy) return;
+    m_prompts.LogTo(&log);
+    (void)m_policy->Close();
+    if (const size_t recovered = m_manager->RecoveredCount(); recovered > 0) {
+        m_settings.WriteRecoveredAtEnd(m_settings.ReadRecoveredAtEnd() +
+                                       static_cast<int>(recovered));
+    }
+    Reset();
+    m_prompts.LogTo(nullptr);
 }
 
 void CNoteSession::Reset() {

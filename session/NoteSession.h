@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "session/Prompts.h"
 #include "session/SavePolicy.h"
 #include "session/SaveTimer.h"
+#include "session/SessionPrompts.h"
 #include "session/ShownNotes.h"
 #include "storage/FileSystem.h"
 #include "storage/NotesFolderStore.h"
@@ -64,8 +66,9 @@ public:
     [[nodiscard]] std::filesystem::path NotesFolder() const;
 
     // --- The tree of the notes folder
-    // Loads the tree of the stored notes folder (a shown-notes editor must be set). False when
-    // no folder is stored or its index could not be read (a new tree of its notes is then
+    // Loads the tree of the stored notes folder (a shown-notes editor must be set), then tells
+    // of the notes that went to recovery files when the program last ended unattended. False
+    // when no folder is stored or its index could not be read (a new tree of its notes is then
     // written).
     bool LoadTree();
     // Writes index.xml (once a tree was loaded); false, after the message, when that failed.
@@ -76,6 +79,11 @@ public:
     bool UnloadTree();
     // Saves what can be saved and empties the tree, whatever the user's answers.
     void Close();
+    // The program ends now and waits for nobody (a termination signal, the desktop session
+    // ending): saves what can be saved, writes every note that cannot be to a recovery file,
+    // tells `log` what the user would have been told, keeps for the next LoadTree how many notes
+    // went to recovery files, and empties the tree.
+    void EndUnattended(std::ostream& log);
     // Imports a tree file under `parent` after `after`. False, after a message, when it is no
     // tree file or cannot be read.
     bool OpenTreeFile(const std::filesystem::path& path, TreeItem parent, TreeItem after);
@@ -123,7 +131,7 @@ private:
     void DeleteSubtree(TreeItem top);
     void Reset();
 
-    CPrompts& m_prompts;
+    CSessionPrompts m_prompts;
     CProfileSettings& m_settings;
     CStatusLine& m_status;
     CSaveTimer& m_timer;

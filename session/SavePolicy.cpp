@@ -16,25 +16,19 @@ std::filesystem::path CSavePolicy::IndexPath() const {
 }
 
 void CSavePolicy::RememberIndex() {
-    NoteStorage::CFileSystem& fs = m_store.Files();
-    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
     std::string bytes;
-    if (!stamp || !fs.ReadWhole(IndexPath(), bytes)) {
-        m_indexSeen.reset();
-        return;
-    }
-    m_indexSeen = CSeen{*stamp, NoteStorage::ContentHash(bytes)};
+    m_indexHash.reset();
+    if (m_store.Files().ReadWhole(IndexPath(), bytes))
+        m_indexHash = NoteStorage::ContentHash(bytes);
 }
 
 bool CSavePolicy::IndexChangedOnDisk() {
     NoteStorage::CFileSystem& fs = m_store.Files();
-    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
-    if (!stamp) return false;       // gone: nothing to lose by writing ours
-    if (!m_indexSeen) return true;  // one appeared that we never read
-    if (*stamp == m_indexSeen->stamp) return false;
+    if (!fs.Stamp(IndexPath())) return false;  // gone: nothing to lose by writing ours
+    if (!m_indexHash) return true;             // one appeared that we never read
+    // By the bytes: a copy can keep the size and the time.
     std::string bytes;
-    return !fs.ReadWhole(IndexPath(), bytes) ||
-           NoteStorage::ContentHash(bytes) != m_indexSeen->hash;
+    return !fs.ReadWhole(IndexPath(), bytes) || NoteStorage::ContentHash(bytes) != *m_indexHash;
 }
 
 bool CSavePolicy::SetIndexAside(const char* reason) {
@@ -46,19 +40,18 @@ bool CSavePolicy::SetIndexAside(const char* reason) {
         aside = m_store.Folder() / (stem + "-" + std::to_string(serial));
     if (fs.Exists(aside) || !fs.Replace(IndexPath(), aside)) return false;
     fs.SyncFolder(m_store.Folder());
-    m_indexSeen.reset();
+    m_indexHash.reset();
     return true;
 }
 
 bool CSavePolicy::LoadTree() {
     NoteStorage::CFileSystem& fs = m_store.Files();
-    const std::optional<NoteStorage::CFileStamp> stamp = fs.Stamp(IndexPath());
     std::string bytes;
-    if (stamp) (void)fs.ReadWhole(IndexPath(), bytes);
+    const bool present = fs.ReadWhole(IndexPath(), bytes);
     const bool read = LoadIndexFile(fs, m_pane, m_manager, m_messages, IndexPath());
     m_loaded = true;
-    if (read && stamp) {
-        m_indexSeen = CSeen{*stamp, NoteStorage::ContentHash(bytes)};
+    if (read && present) {
+        m_indexHash = NoteStorage::ContentHash(bytes);
     } else if (fs.Exists(IndexPath()) && !SetIndexAside("unreadable")) {
         // Kept where it is rather than written over; the tree is not saved this run.
         m_loaded = false;
@@ -83,11 +76,15 @@ bool CSavePolicy::SaveTree() {
 }
 
 void CSavePolicy::OnCaretMoved() {
-    m_timer.Start(kSaveDelayMs);
+    if (m_changeDue) return;
+    m_changeDue = m_manager.TakeEdited();
+    m_timer.Start(m_changeDue ? kChangeSaveDelayMs : kSaveDelayMs);
 }
 
 void CSavePolicy::OnSaveTimer() {
     m_timer.Stop();
+    m_changeDue = false;
+    (void)m_manager.TakeEdited();  // what this saves
     SaveTree();
     m_manager.SaveAll();
     // Conflicting copies added items.
@@ -105,6 +102,7 @@ void CSavePolicy::OnTreeChanged() {
 
 bool CSavePolicy::Close() {
     m_timer.Stop();
+    m_changeDue = false;
     SaveTree();
     const bool kept = m_manager.Close();
     if (m_manager.TakeTreeChanged()) SaveTree();

@@ -18,12 +18,15 @@ namespace NoteTreeEngine {
 //   the save timer fires               index.xml, then every changed note
 //   the tree changed (new, rename...)  index.xml
 //   the tree is unloaded               index.xml, then every loaded or unsaved note
-// The timer restarts at every caret move and stops when it fires. index.xml is guarded like a
-// note: a damaged one, or one someone else changed since we read it, is renamed aside (never
-// over an earlier one) and its notes come back as orphans; they are adopted after every load.
+// The timer fires five minutes after the last caret move, or 30 s after the first change not
+// saved yet, whichever comes first: caret moves and further typing do not put a due change off.
+// index.xml is guarded like a note: a damaged one, or one someone else changed since we read it, is
+// renamed aside (never over an earlier one) and its notes come back as orphans; they are adopted
+// after every load.
 class CSavePolicy {
 public:
     static constexpr int32_t kSaveDelayMs = 300000;
+    static constexpr int32_t kChangeSaveDelayMs = 30000;
 
     // All borrowed.
     CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
@@ -37,6 +40,8 @@ public:
     // Writes index.xml (once a tree was loaded). False, after the message, when that failed.
     bool SaveTree();
 
+    // Called after every caret move, which follows every edit: cheap, it only (re)starts the
+    // timer; the save runs when the timer fires.
     void OnCaretMoved();
     void OnSaveTimer();
     void OnItemDeselected(TreeItem item);
@@ -48,10 +53,6 @@ public:
     [[nodiscard]] std::filesystem::path IndexPath() const;
 
 private:
-    struct CSeen {
-        NoteStorage::CFileStamp stamp;
-        uint64_t hash = 0;
-    };
     // Renames index.xml to index.xml.<reason>-<time>, never over an existing file.
     bool SetIndexAside(const char* reason);
     [[nodiscard]] bool IndexChangedOnDisk();
@@ -63,7 +64,8 @@ private:
     CMessages& m_messages;
     CSaveTimer& m_timer;
     bool m_loaded = false;
-    std::optional<CSeen> m_indexSeen;
+    bool m_changeDue = false;             // the timer runs for a change not saved yet
+    std::optional<uint64_t> m_indexHash;  // of index.xml as last read or written here
 };
 
 }  // namespace NoteTreeEngine

@@ -32,14 +32,8 @@ bool CNotesFolderStore::NoteFileExists(const std::filesystem::path& path) const 
     return m_fs.Exists(path);
 }
 
-void CNotesFolderStore::Remember(const CTreeItemRecord& record,
-                                 const std::optional<NoteStorage::CFileStamp>& stamp,
-                                 std::string_view bytes) {
-    if (!stamp) {
-        m_seen.erase(record.id);
-        return;
-    }
-    m_seen[record.id] = {*stamp, NoteStorage::ContentHash(bytes), NoteFilePath(record)};
+void CNotesFolderStore::Remember(const CTreeItemRecord& record, std::string_view bytes) {
+    m_seen[record.id] = {NoteStorage::ContentHash(bytes), NoteFilePath(record)};
 }
 
 bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
@@ -50,7 +44,7 @@ bool CNotesFolderStore::CreateEmptyNoteFile(CTreeItemRecord& record) {
         if (IsValidNoteId(record.id) && !NoteFileExists(NoteFilePath(record))) {
             const std::string bytes = NoteBase::Utf16ToUtf8(text);
             if (!NoteStorage::ReplaceFileContents(m_fs, NoteFilePath(record), bytes)) return false;
-            Remember(record, m_fs.Stamp(NoteFilePath(record)), bytes);
+            Remember(record, bytes);
             return true;
         }
         NewNoteId(record);
@@ -63,8 +57,6 @@ std::unique_ptr<NoteEditEngine::CNoteDocument> CNotesFolderStore::LoadNoteDocume
     if (!IsValidNoteId(record.id)) return nullptr;
     auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
     std::string bytes;
-    // Taken before reading: a change made while we read then shows as a change later.
-    std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(NoteFilePath(record));
     NoteStorage::NoteFileRead read =
         NoteStorage::LoadNoteFile(m_fs, NoteFilePath(record), *document, &bytes);
     if (read == NoteStorage::NoteFileRead::Missing) {
@@ -75,7 +67,6 @@ std::unique_ptr<NoteEditEngine::CNoteDocument> CNotesFolderStore::LoadNoteDocume
         // The empty content must not rename the note.
         record.isfixed = true;
         if (!CreateEmptyNoteFile(record)) return nullptr;
-        stamp = m_fs.Stamp(NoteFilePath(record));
         read = NoteStorage::LoadNoteFile(m_fs, NoteFilePath(record), *document, &bytes);
     }
     if (read != NoteStorage::NoteFileRead::Read) {
@@ -83,7 +74,7 @@ std::unique_ptr<NoteEditEngine::CNoteDocument> CNotesFolderStore::LoadNoteDocume
         m_seen.erase(record.id);
         return nullptr;
     }
-    Remember(record, stamp, bytes);
+    Remember(record, bytes);
     return document;
 }
 
@@ -95,15 +86,12 @@ bool CNotesFolderStore::SaveNoteDocument(const CTreeItemRecord& record,
 bool CNotesFolderStore::ChangedOnDisk(const CTreeItemRecord& record) {
     const auto seen = m_seen.find(record.id);
     if (seen == m_seen.end()) return false;
-    const std::optional<NoteStorage::CFileStamp> stamp = m_fs.Stamp(seen->second.path);
-    if (!stamp) return true;  // removed or replaced by something that is no file
-    if (*stamp == seen->second.stamp) return false;
-    // Touched but not changed (a sync tool restoring times) is no change.
+    if (!m_fs.Stamp(seen->second.path)) return true;  // removed or replaced by no file
+    // The bytes alone decide: a copy can keep the size and the time (cp -p, rsync -t), and a
+    // file merely touched is no change.
     std::string bytes;
-    if (!m_fs.ReadWhole(seen->second.path, bytes)) return true;
-    if (NoteStorage::ContentHash(bytes) != seen->second.hash) return true;
-    seen->second.stamp = *stamp;
-    return false;
+    return !m_fs.ReadWhole(seen->second.path, bytes) ||
+           NoteStorage::ContentHash(bytes) != seen->second.hash;
 }
 
 NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
@@ -121,7 +109,7 @@ NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
     NoteStorage::WriteNoteFileText(document, text);
     const std::string bytes = NoteBase::Utf16ToUtf8(text);
     if (!NoteStorage::ReplaceFileContents(m_fs, path, bytes)) return NoteSave::Failed;
-    Remember(record, m_fs.Stamp(path), bytes);
+    Remember(record, bytes);
     return NoteSave::Saved;
 }
 

@@ -59,8 +59,8 @@ public:
     bool SaveNoteDocument(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
     // The same, telling why nothing was written.
     NoteSave SaveNote(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
-    // True when the record's note file differs from what was last read or written here (its
-    // size, time and bytes); false when it is the same or was never seen.
+    // True when the record's note file holds other bytes than were last read or written here, or
+    // is gone; false when it holds the same or was never seen. Its time and size do not count.
     [[nodiscard]] bool ChangedOnDisk(const CTreeItemRecord& record);
     // Removes the record's note file; false when it could not be removed.
     bool DeleteNoteFile(const CTreeItemRecord& record);
@@ -71,12 +71,10 @@ public:
 
 private:
     struct CSeen {
-        NoteStorage::CFileStamp stamp;
         uint64_t hash = 0;
         std::filesystem::path path;  // kept: SaveAll checks every loaded note's file
     };
-    void Remember(const CTreeItemRecord& record,
-                  const std::optional<NoteStorage::CFileStamp>& stamp, std::string_view bytes);
+    void Remember(const CTreeItemRecord& record, std::string_view bytes);
 
     std::filesystem::path m_folder;
     CMessages& m_messages;

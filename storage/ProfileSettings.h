@@ -17,6 +17,10 @@ public:
     // A folder of the user's own data area for notes that could not be written to their files
     // when the program had to end; it need not exist yet.
     [[nodiscard]] virtual std::filesystem::path RecoveryFolder() = 0;
+    // How many notes went to recovery files when the program last had to end without asking
+    // anyone; 0 when none did, or once the user was told.
+    [[nodiscard]] virtual int ReadRecoveredAtEnd() = 0;
+    virtual void WriteRecoveredAtEnd(int count) = 0;
 };
 
 }  // namespace NoteTreeEngine

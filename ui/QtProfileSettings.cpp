@@ -17,3 +17,11 @@ std::filesystem::path CQtProfileSettings::RecoveryFolder() {
     if (data.isEmpty()) return {};
     return std::filesystem::path(data.toStdU16String()) / "Recovered notes";
 }
+
+int CQtProfileSettings::ReadRecoveredAtEnd() {
+    return Settings::Read(Settings::kRecoveredAtEnd);
+}
+
+void CQtProfileSettings::WriteRecoveredAtEnd(int count) {
+    Settings::Write(Settings::kRecoveredAtEnd, count);
+}

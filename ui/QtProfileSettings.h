@@ -13,4 +13,6 @@ public:
     void WriteNotesFolder(std::u16string_view path) override;
     // "Recovered notes" in the user's data folder of the program.
     [[nodiscard]] std::filesystem::path RecoveryFolder() override;
+    [[nodiscard]] int ReadRecoveredAtEnd() override;
+    void WriteRecoveredAtEnd(int count) override;
 };

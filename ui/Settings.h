@@ -32,6 +32,8 @@ struct TextKey {
 
 // The notes folder.
 inline constexpr TextKey kNotesFolder{"NoteStore", "NoteStorePath"};
+// How many notes went to recovery files when the program last ended without asking (0: none).
+inline constexpr IntKey kRecoveredAtEnd{"NoteStore", "RecoveredAtEnd", 0};
 // The editor's text size, 0 (smallest) to 4.
 inline constexpr IntKey kTextScale{"TextFormatting", "Scale", 2};
 // The main window: 2 in Flags brings a minimised window back maximised; ShowCmd 0 hidden,

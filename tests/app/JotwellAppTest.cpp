@@ -15,6 +15,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/AboutBox.h"
 #include "app/HelpWindow.h"
@@ -363,43 +366,70 @@ TEST_F(JotwellAppTest, F6AndShiftF6MoveTheFocusBetweenThePanes) {
 }
 
 // The real program, stopped by SIGTERM the way a service manager or the session stops it: it ends
-// as Exit does, with the window state and the tree written.
-TEST(JotwellProcessTest, SigtermEndsTheProgramAsExitDoes) {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QString notes = home.filePath(QStringLiteral("Notes"));
-    ASSERT_TRUE(QDir().mkpath(notes));
-    TestSupport::WriteBytes(fs::path(notes.toStdString()) / "1.xml", kMine);
-    WriteIndex(fs::path(notes.toStdString()), {1});
-    const QString config = home.filePath(QStringLiteral("config"));
-    {
-        QSettings stored(config + QStringLiteral("/OrvaneInc/Jotwell.conf"), QSettings::IniFormat);
-        stored.setValue(QStringLiteral("NoteStore/NoteStorePath"), notes);
+// as Exit does, with the window state and the tree written. With the notes folder gone (a file
+// in its place) it asks nobody: the shown note goes to a recovery file, stderr says so, and the
+// count is kept for the next start.
+TEST(JotwellProcessTest, SigtermEndsTheProgramAsExitDoesAndWaitsForNobody) {
+    for (const bool folderGone : {false, true}) {
+        SCOPED_TRACE(folderGone ? "folder gone" : "folder kept");
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        const QString notes = home.filePath(QStringLiteral("Notes"));
+        ASSERT_TRUE(QDir().mkpath(notes));
+        TestSupport::WriteBytes(fs::path(notes.toStdString()) / "1.xml", kMine);
+        WriteIndex(fs::path(notes.toStdString()), {1});
+        std::string index = TestSupport::ReadBytes(fs::path(notes.toStdString()) / "index.xml");
+        index.replace(index.find("isselected=\"false\""), 18, "isselected=\"true\"");
+        TestSupport::WriteBytes(fs::path(notes.toStdString()) / "index.xml", index);
+        const QString config = home.filePath(QStringLiteral("config"));
+        const QString conf = config + QStringLiteral("/OrvaneInc/Jotwell.conf");
+        QSettings(conf, QSettings::IniFormat)
+            .setValue(QStringLiteral("NoteStore/NoteStorePath"), notes);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("TMPDIR"), home.path());
+        environment.insert(QStringLiteral("JOTWELL_ANNOUNCE_SHOWN"), QStringLiteral("1"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(JOTWELL_PROGRAM), {});
+        QByteArray said;
+        while (!said.contains("shown\n") && program.waitForReadyRead(20000))
+            said += program.readAllStandardOutput();
+        ASSERT_TRUE(said.contains("shown\n")) << program.readAllStandardError().toStdString();
+        if (folderGone) {
+            ASSERT_TRUE(QDir(notes).removeRecursively());
+            TestSupport::WriteBytes(fs::path(notes.toStdString()), "no folder");
+        } else {
+            // The tree was written at start-up; only the end writes it again.
+            ASSERT_TRUE(QFile::remove(notes + QStringLiteral("/index.xml")));
+        }
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        QSettings stored(conf, QSettings::IniFormat);
+        EXPECT_TRUE(stored.contains(QStringLiteral("WindowState/ShowCmd")));
+        EXPECT_TRUE(stored.contains(QStringLiteral("SplitterState/LeftWidth")));
+        EXPECT_EQ(stored.value(QStringLiteral("NoteStore/RecoveredAtEnd"), 0).toInt(),
+                  folderGone ? 1 : 0);
+        std::vector<std::string> recovered;
+        std::error_code none;
+        for (const auto& entry : fs::recursive_directory_iterator(
+                 home.filePath(QStringLiteral("data")).toStdString(), none))
+            if (entry.path().parent_path().filename() == "Recovered notes")
+                recovered.push_back(TestSupport::ReadBytes(entry.path()));
+        if (!folderGone) {
+            EXPECT_TRUE(QFile::exists(notes + QStringLiteral("/index.xml")));
+            EXPECT_TRUE(recovered.empty());
+            continue;
+        }
+        ASSERT_EQ(recovered.size(), 1u);
+        EXPECT_NE(recovered[0].find("Mine"), std::string::npos);
+        EXPECT_TRUE(program.readAllStandardError().contains("Its text was written to"));
     }
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("TMPDIR"), home.path());
-    environment.insert(QStringLiteral("JOTWELL_ANNOUNCE_SHOWN"), QStringLiteral("1"));
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(JOTWELL_PROGRAM), {});
-    QByteArray said;
-    while (!said.contains("shown\n") && program.waitForReadyRead(20000))
-        said += program.readAllStandardOutput();
-    ASSERT_TRUE(said.contains("shown\n")) << program.readAllStandardError().toStdString();
-    // The tree was written at start-up; only the end writes it again.
-    ASSERT_TRUE(QFile::remove(notes + QStringLiteral("/index.xml")));
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(20000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_TRUE(QFile::exists(notes + QStringLiteral("/index.xml")));
-    QSettings stored(config + QStringLiteral("/OrvaneInc/Jotwell.conf"), QSettings::IniFormat);
-    EXPECT_TRUE(stored.contains(QStringLiteral("WindowState/ShowCmd")));
-    EXPECT_TRUE(stored.contains(QStringLiteral("SplitterState/LeftWidth")));
 }
 
 }  // namespace

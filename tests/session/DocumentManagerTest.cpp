@@ -327,13 +327,35 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6theirs again");  // ours
     EXPECT_EQ(f.pane.Children(kRootItem).size(), 5u);
 
-    // A shown note removed elsewhere is written back, not recreated empty.
-    std::filesystem::remove(f.PathOf(quiet));
-    f.manager.SaveAll();
+    // A shown note removed elsewhere is written back, not recreated empty: by the timer, and
+    // at the end (Exit, a termination signal, the desktop session's end).
+    for (const bool atTheEnd : {false, true}) {
+        std::filesystem::remove(f.PathOf(quiet));
+        EXPECT_TRUE(atTheEnd ? f.manager.Close() : f.manager.SaveAll());
+        EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine") << atTheEnd;
+    }
     EXPECT_TRUE(f.Messages().empty());
+}
+
+// An outside change that keeps the size and the time (cp -p, rsync -t, touch -r) is a change.
+TEST(DocumentManagerTest, AChangeKeepingSizeAndTimeIsNeverOverwritten) {
+    CManagerFixture f;
+    const TreeItem edited = f.AddNote("\u00B6ours1");
+    const TreeItem quiet = f.AddNote("\u00B6quiet1");
+    f.manager.LoadItem(edited, TreeItem::None);
+    f.manager.LoadItem(quiet, edited);
+    for (const TreeItem item : {edited, quiet}) {
+        const auto time = std::filesystem::last_write_time(f.PathOf(item));
+        std::string bytes = ReadBytes(f.PathOf(item));
+        bytes[bytes.find("1</")] = '2';
+        WriteBytes(f.PathOf(item), bytes);
+        std::filesystem::last_write_time(f.PathOf(item), time);
+    }
+    f.Type(edited, u"!");
     f.manager.SaveAll();
-    EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine");
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_EQ(f.OnDisk(edited), "\u00B6ours2");
+    EXPECT_EQ(f.pane.Title(f.pane.Children(kRootItem)[1]), u"ours1! (conflicting copy)");
+    EXPECT_EQ(Dump(*f.manager.FindDocument(quiet)), "\u00B6quiet2");
 }
 
 TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {

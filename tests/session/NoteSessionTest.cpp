@@ -3,16 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/Utf8.h"
 #include "session/NoteSession.h"
 #include "session/ViewShownNotes.h"
+#include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
@@ -72,6 +75,63 @@ TEST(NoteSessionTest, ReadingATreeWritesNothingAndKeepsTheShape) {
         EXPECT_EQ(read ? Dump(tree) : "-", c.expected) << c.what;
         EXPECT_EQ(Snapshot(folder.Path()), before) << c.what;
     }
+}
+
+struct CIdleTimer final : CSaveTimer {
+    void Start(int32_t) override {}
+    void Stop() override {}
+};
+
+// A termination signal or the desktop session's end with the notes folder unwritable: nobody is
+// asked, the note goes to a recovery file, the log says where, and the next start tells, once.
+TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextStart) {
+    using Fault = TestSupport::CFaultyFileSystem::Fault;
+    const TestSupport::CTempFolder folder;
+    const TestSupport::CTempFolder data;
+    std::u16string text;
+    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument("\u00B6one"), text);
+    TestSupport::WriteBytes(folder / "1.xml", NoteBase::Utf16ToUtf8(text));
+    TestSupport::WriteBytes(folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
+    TestSupport::CFakePrompts prompts;
+    TestSupport::CFakeSettings settings(data / "Recovered");
+    settings.notesFolder = folder.Path().u16string();
+    TestSupport::CFakeStatusLine status;
+    CIdleTimer timer;
+    TestSupport::CFaultyFileSystem fs;
+    NoteLayoutEngine::TestSupport::CTestNoteView view;
+    CViewShownNotes shown(view);
+    std::ostringstream log;
+    {
+        CNoteSession session(prompts, settings, status, timer, fs);
+        session.SetShownNotes(&shown);
+        ASSERT_TRUE(session.LoadTree());
+        ASSERT_EQ(view.ShownNotes().size(), 1u);
+        NoteEditEngine::CNotePosition end = view.ShownNotes()[0]->End();
+        view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+        fs.SetFault(Fault::ReplaceFails, folder.Path());
+        session.EndUnattended(log);
+        EXPECT_FALSE(session.IsLoaded());
+    }
+    EXPECT_TRUE(prompts.Messages().empty());
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(data / "Recovered"), {}), 1);
+    const std::filesystem::path recovered =
+        std::filesystem::directory_iterator(data / "Recovered")->path();
+    NoteEditEngine::CNoteDocument note;
+    ASSERT_EQ(NoteStorage::LoadNoteFile(fs, recovered, note), NoteStorage::NoteFileRead::Read);
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_NE(log.str().find("Its text was written to " + recovered.string()), std::string::npos)
+        << log.str();
+    EXPECT_EQ(settings.recoveredAtEnd, 1);
+
+    fs.SetFault(Fault::None);
+    for (int start = 0; start < 2; ++start) {
+        CNoteSession session(prompts, settings, status, timer, fs);
+        session.SetShownNotes(&shown);
+        EXPECT_TRUE(session.LoadTree());
+    }
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
+                                          PathText(data / "Recovered")});
 }
 
 }  // namespace

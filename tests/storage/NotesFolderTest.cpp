@@ -95,16 +95,16 @@ TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
     EXPECT_TRUE(prompts.Messages().empty());
 }
 
+// A timer on a clock the test moves.
 struct CFakeTimer final : CSaveTimer {
     void Start(int32_t milliseconds) override {
         running = true;
-        interval = milliseconds;
-        ++starts;
+        due = now + milliseconds;
     }
     void Stop() override { running = false; }
     bool running = false;
-    int32_t interval = 0;
-    int starts = 0;
+    int64_t now = 0;
+    int64_t due = 0;
 };
 
 TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) {
@@ -281,33 +281,63 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
     f.fs.SetFault(Fault::None);
     EXPECT_TRUE(f.policy.SaveTree());
     EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+
+    // Theirs of the same size with the time kept (cp -p) is theirs all the same.
+    const auto time = std::filesystem::last_write_time(f.folder / "index.xml");
+    std::string same = ReadBytes(f.folder / "index.xml");
+    same[same.find("id=\"11\"") + 5] = '3';
+    WriteBytes(f.folder / "index.xml", same);
+    std::filesystem::last_write_time(f.folder / "index.xml", time);
+    EXPECT_TRUE(f.policy.SaveTree());
+    kept = 0;
+    for (const std::string& name : FileNames(f.folder.Path()))
+        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == same;
+    EXPECT_EQ(kept, 1u);
 }
 
-TEST(SavePolicyTest, TheTimerSavesTheTreeThenTheNotesFiveMinutesAfterTheLastCaretMove) {
+// Steady typing reaches the disk at most 30 s after its first unsaved change, however long it
+// goes on; caret moves alone save the tree five minutes after the last of them.
+TEST(SavePolicyTest, TheTimerSavesChangesWithin30SecondsAndTheTreeFiveMinutesAfterTheCaret) {
     CFolderFixture f;
     f.WriteNote("11", "\u00B6one");
     f.WriteIndex({"11"});
     ASSERT_TRUE(f.policy.LoadTree());
     const TreeItem item = f.pane.ItemsInOrder()[0];
     f.manager.LoadItem(item, TreeItem::None);
-    for (int edit = 0; edit < 10; ++edit) {
+    const auto runUntil = [&](int64_t ms) {
+        f.timer.now = ms;
+        if (f.timer.running && f.timer.due <= ms) f.policy.OnSaveTimer();
+    };
+    const auto typedOnDisk = [&] {
+        const std::string bytes = ReadBytes(f.folder / "11.xml");
+        const size_t from = bytes.find(">one") + 4;
+        return static_cast<int>(bytes.find_first_not_of('x', from) - from);
+    };
+    // A key a second for two minutes; a crash at any moment loses at most the last 30 s.
+    for (int second = 0; second < 120; ++second) {
+        runUntil(second * 1000);
+        ASSERT_GE(typedOnDisk(), second - 30) << second;
         NoteEditEngine::CNotePosition end = f.manager.FindDocument(item)->End();
         f.manager.FindDocument(item)->InsertPlainText(end, u"x");
         f.policy.OnCaretMoved();
     }
-    EXPECT_EQ(f.fs.replaced, 0);
-    EXPECT_TRUE(f.timer.running);
-    EXPECT_EQ(f.timer.interval, 300000);
-    EXPECT_EQ(f.timer.starts, 10);
-    f.policy.OnSaveTimer();
+    runUntil(150000);
+    EXPECT_EQ(typedOnDisk(), 120);
     EXPECT_FALSE(f.timer.running);
-    EXPECT_EQ(f.fs.replaced, 2);  // index.xml, then the note
+
+    // Ten minutes of caret moves without an edit, then none: only then is the tree saved.
+    const int written = f.fs.replaced;
+    for (int second = 0; second < 600; ++second) {
+        runUntil(200000 + second * 1000);
+        f.policy.OnCaretMoved();
+    }
+    EXPECT_EQ(f.fs.replaced, written);
+    runUntil(200000 + 599000 + CSavePolicy::kSaveDelayMs);
+    EXPECT_EQ(f.fs.replaced, written + 1);  // index.xml; the note is saved already
     f.policy.OnItemDeselected(item);
-    EXPECT_EQ(f.fs.replaced, 2);  // saved already
     f.policy.OnTreeChanged();
-    EXPECT_EQ(f.fs.replaced, 3);
     EXPECT_TRUE(f.policy.Close());
-    EXPECT_EQ(f.fs.replaced, 4);
+    EXPECT_EQ(f.fs.replaced, written + 3);
 }
 
 }  // namespace

@@ -18,8 +18,11 @@ public:
     std::u16string ReadNotesFolder() override { return notesFolder; }
     void WriteNotesFolder(std::u16string_view path) override { notesFolder = path; }
     std::filesystem::path RecoveryFolder() override { return m_recoveryFolder; }
+    int ReadRecoveredAtEnd() override { return recoveredAtEnd; }
+    void WriteRecoveredAtEnd(int count) override { recoveredAtEnd = count; }
 
     std::u16string notesFolder;
+    int recoveredAtEnd = 0;
 
 private:
     std::filesystem::path m_recoveryFolder;
