@@ -21,8 +21,13 @@ bool IsBlank(char16_t c) noexcept {
 }  // namespace
 
 std::u16string NoteTitle(NoteEditEngine::CNoteDocument& document) {
+    // Only the start of the first line matters: one character past the cut tells whether the
+    // line is longer, so a keystroke in a long note costs a few dozen elements, not the note.
+    constexpr uint32_t kEnough = kTitleLength + 1;
     std::u16string text;
-    NoteStorage::WritePlainText(text, document.Start(), document.End());
+    NoteStorage::WritePlainText(
+        text, document.Start(),
+        document.size() > kEnough ? document.FromIndex(kEnough) : document.End());
     std::u16string_view line = text;
     line = line.substr(0, line.find(u"\r\n"));
     const bool longer = line.size() > kTitleLength;
