@@ -154,7 +154,10 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
     if (NoteStorage::ReadUtf8File(fs, indexPath, text) && handler.ReadTreeText(false, text)) {
         return true;
     }
-    messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    // A folder with no index yet simply gets one; the message is for a file that is there.
+    if (fs.Exists(indexPath)) {
+        messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    }
     return false;
 }
 

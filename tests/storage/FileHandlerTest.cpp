@@ -313,14 +313,15 @@ TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
 
 TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     CNotesFolder f;
-    // No index file, and one that holds no tree.
+    // No index file yet is no fault; one that holds no tree is.
     EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+    EXPECT_TRUE(f.prompts.Messages().empty());
     WriteBytes(f.folder / "index.xml", "");
     EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
-    ASSERT_EQ(f.prompts.Messages().size(), 2u);
-    EXPECT_EQ(f.prompts.Messages()[1].text,
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    EXPECT_EQ(f.prompts.Messages()[0].text,
               u"The tree (index) file could not be read.\nA new tree file will be created");
-    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
 
     // A failed save leaves the old file.
     Add(f.pane, kRootItem, Named(u"n"));
