@@ -74,5 +74,49 @@ TEST(NoteSessionTest, ReadingATreeWritesNothingAndKeepsTheShape) {
     }
 }
 
+// A session on a real notes folder, the editor played by the test view.
+struct CSessionFolder {
+    CSessionFolder() {
+        settings.notesFolder = folder.Path().u16string();
+        session.SetShownNotes(&shown);
+    }
+    TestSupport::CTempFolder folder;
+    TestSupport::CFakePrompts prompts;
+    TestSupport::CFakeSettings settings;
+    TestSupport::CFakeStatusLine status;
+    struct CNoTimer final : CSaveTimer {
+        void Start(int32_t) override {}
+        void Stop() override {}
+    } timer;
+    NoteLayoutEngine::TestSupport::CTestNoteView view;
+    CViewShownNotes shown{view};
+    CNoteSession session{prompts, settings, status, timer, NoteStorage::FileSystem()};
+};
+
+TEST(NoteSessionTest, AFileThatIsNoNoteIsNeitherAdoptedNorDeleted) {
+    const std::string note = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
+    const std::string svg = "<?xml version=\"1.0\"?>\n<svg><g></g></svg>";
+    for (const size_t notesDeleted : {0, 1}) {
+        CSessionFolder f;
+        TestSupport::WriteBytes(f.folder / "11.xml", note);
+        TestSupport::WriteBytes(f.folder / "22.xml", note);
+        TestSupport::WriteBytes(f.folder / "20240101.xml", svg);
+        f.session.LoadTree();
+        ASSERT_EQ(f.session.Tree().Size(), 2u);  // 11 and 22
+        // Another program puts its file in the place of a note while the session runs.
+        TestSupport::WriteBytes(f.folder / "22.xml", svg);
+        const std::vector<TreeItem> items = f.session.Tree().ItemsInOrder();
+        for (size_t i = 1 - notesDeleted; i < 2; ++i)
+            f.session.Tree().Select(items[i]);
+        ASSERT_TRUE(f.session.DeleteSelected());
+        const std::u16string question = f.prompts.Messages().back().text;
+        EXPECT_NE(question.find(u'\n'), std::u16string::npos) << "says that a file stays";
+        EXPECT_EQ(f.session.Tree().Size(), 1 - notesDeleted);
+        EXPECT_EQ(std::filesystem::exists(f.folder / "11.xml"), notesDeleted == 0);
+        EXPECT_EQ(TestSupport::ReadBytes(f.folder / "22.xml"), svg);
+        EXPECT_EQ(TestSupport::ReadBytes(f.folder / "20240101.xml"), svg);
+    }
+}
+
 }  // namespace
 }  // namespace NoteTreeEngine
