@@ -159,7 +159,15 @@ size_t CNotesFolderStore::AdoptOrphanNotes(CTreePane& pane) {
         if (file.size() <= 4 || !file.ends_with(".xml")) continue;
         const std::u16string id = NoteBase::Utf8ToUtf16(file.substr(0, file.size() - 4));
         if (!IsValidNoteId(id) || named.contains(id)) continue;
-        if (!m_fs.Stamp(m_folder / name)) continue;  // a folder or a dangling link
+        if (!m_fs.Stamp(m_folder / name)) continue;  // no regular file, or a dangling link
+        // A link out of the folder would make a note of whatever file it names, and saving
+        // would write there.
+        std::filesystem::path target;
+        if (!m_fs.ResolveLinks(m_folder / name, target) ||
+            target.lexically_normal().parent_path() !=
+                (m_folder / name).lexically_normal().parent_path()) {
+            continue;
+        }
         if (ReadAsNote(m_fs, m_folder / name) != NoteStorage::NoteFileRead::Read) continue;
         orphans.push_back(id);
     }

@@ -70,7 +70,8 @@ public:
     bool DeleteNoteFile(const CTreeItemRecord& record);
     // Adds a root-level item "Orphan note" for every note file of the folder whose identifier no
     // item of the tree has. Only names of digits + ".xml" that read as notes count, so index.xml
-    // and anything else is never adopted. Returns how many were adopted.
+    // and anything else is never adopted, nor a link out of the folder. Returns how many were
+    // adopted.
     size_t AdoptOrphanNotes(CTreePane& pane);
 
 private:
