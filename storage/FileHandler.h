@@ -83,7 +83,8 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath);
 // Imports a folder file under `parent` after `after`. False, after a warning, when the path does
-// not end in ".jwf" (in any case), or the file cannot be read or holds no tree.
+// not end in ".jwf" (in any case), or the file cannot be read or holds no whole tree (the
+// warning kFolderFileNotReadMessage then tells why on a line of its own); nothing is read then.
 bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                     CMessages& messages, const std::filesystem::path& path, TreeItem parent,
                     TreeItem after);

@@ -342,9 +342,26 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "none.jwf", kRootItem,
                                 kLastItem));
-    EXPECT_EQ(f.prompts.Messages().back().text, u"JWF file could not be read");
+    EXPECT_TRUE(f.prompts.Messages().back().text.starts_with(u"JWF file could not be read\n"));
     EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.pane.Size(), 1u);
+}
+
+TEST(FolderFileTest, AFileCutShortIsRefusedWholeAndChangesNothing) {
+    const std::string whole = ReadBytes(kGoldenFolderFile);
+    const size_t end = whole.rfind("</tree>");
+    for (const size_t cut : {end + 7, end + 6, end, whole.find("</item>\n<item"),
+                             whole.find(">Day 1<") + 3, whole.find("\" isfixed")}) {
+        CNotesFolder f;
+        Add(f.pane, kRootItem, Named(u"kept"));
+        WriteBytes(f.folder / "cut.jwf", whole.substr(0, cut));
+        const bool read = OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "cut.jwf",
+                                         kRootItem, kLastItem);
+        EXPECT_EQ(read, cut == end + 7) << cut;
+        EXPECT_EQ(f.pane.Size(), read ? 4u : 1u) << cut;
+        EXPECT_EQ(f.Files().size(), read ? 4u : 1u) << cut;  // the file and its three notes
+        EXPECT_EQ(f.prompts.Messages().size(), read ? 0u : 1u) << cut;
+    }
 }
 
 }  // namespace
