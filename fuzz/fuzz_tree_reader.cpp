@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a folder file (tree with embedded notes) into an in-memory tree pane
 // and note store, then writes the tree back with and without notes, both well-formed XML. As an
-// oracle, the index text written from the read tree must read and write back to the very same
-// text.
+// oracle, the index text written from the read tree must read whole and write back to the very
+// same text, and checking a text must find what reading it finds.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TestSupport::CFakeNoteStore store;
     {
         NoteTreeEngine::CFileHandler reader(pane, store, prompts);
-        reader.ReadTreeText(true, text);
+        // The check that guards an import finds what the read finds.
+        if (reader.ReadTreeText(true, text) != NoteTreeEngine::CTreeTranslator::CheckTreeText(text))
+            __builtin_trap();
     }
     const std::u16string folderFile = WriteAll(pane, store, prompts, true);
     const std::u16string index = WriteAll(pane, store, prompts, false);
@@ -51,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TestSupport::CFakeNoteStore againStore;
     {
         NoteTreeEngine::CFileHandler reader(again, againStore, prompts);
-        if (!reader.ReadTreeText(false, index)) __builtin_trap();
+        if (reader.ReadTreeText(false, index) != NoteTreeEngine::TreeRead::Whole) __builtin_trap();
     }
     if (again.Size() != pane.Size() || WriteAll(again, againStore, prompts, false) != index) {
         __builtin_trap();

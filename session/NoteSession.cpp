@@ -1,5 +1,6 @@
 #include "session/NoteSession.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -195,28 +196,41 @@ void CNoteSession::FollowTitle(TreeItem item) {
     SaveTree();
 }
 
-size_t CNoteSession::CountSelectedSubtrees() const {
-    size_t count = 0;
+std::vector<TreeItem> CNoteSession::SelectedSubtreeItems() const {
+    std::vector<TreeItem> items;
     for (const TreeItem top : m_tree.TopMostSelected()) {
         std::vector<TreeItem> pending{top};
         while (!pending.empty()) {
             const TreeItem item = pending.back();
             pending.pop_back();
-            ++count;
+            items.push_back(item);
             for (const TreeItem child : m_tree.Children(item))
                 pending.push_back(child);
         }
     }
-    return count;
+    return items;
 }
 
 bool CNoteSession::DeleteSelected() {
     if (m_tree.Selection().empty() || !m_manager) return false;
-    const size_t count = CountSelectedSubtrees();
-    const std::u16string question =
-        count == 1 ? std::u16string(u"Are you sure you want to delete this note?")
-                   : u"Are you sure you want to delete these " +
-                         NoteBase::Utf8ToUtf16(std::to_string(count)) + u" notes?";
+    const std::vector<TreeItem> items = SelectedSubtreeItems();
+    const size_t kept =
+        static_cast<size_t>(std::count_if(items.begin(), items.end(), [&](TreeItem item) {
+            return !m_store->MayRemoveNoteFile(m_tree.Record(item));
+        }));
+    const auto number = [](size_t n) { return NoteBase::Utf8ToUtf16(std::to_string(n)); };
+    std::u16string question =
+        items.size() == 1
+            ? std::u16string(u"Are you sure you want to delete this note?")
+            : u"Are you sure you want to delete these " + number(items.size()) + u" notes?";
+    if (kept > 0) {
+        question += items.size() == 1
+                        ? std::u16string(
+                              u"\nIts file could not be read as a note and stays in the notes "
+                              u"folder.")
+                        : u"\nThe files of " + number(kept) +
+                              u" of them could not be read as notes and stay in the notes folder.";
+    }
     if (!m_prompts.AskYesNo(question, kDeleteCaption)) return false;
     while (!m_tree.Selection().empty())
         DeleteSubtree(m_tree.Selection().front());
@@ -243,7 +257,7 @@ void CNoteSession::DeleteSubtree(TreeItem top) {
         stack.pop_back();
         if (m_tree.Active() == done) m_tree.SetActive(TreeItem::None);
         m_tree.Deselect(done);
-        // A file that cannot be removed is left; the note leaves the tree all the same.
+        // A file that cannot be removed, or holds no note, is left; the item goes all the same.
         (void)m_store->DeleteNoteFile(m_tree.Record(done));
     }
     m_tree.Remove(top);

@@ -104,10 +104,8 @@ public:
     void Rename(TreeItem item, std::u16string_view name);
     // The item's name follows its note's first line again.
     void FollowTitle(TreeItem item);
-    // The number of items in the subtrees of the top-most selected items.
-    [[nodiscard]] size_t CountSelectedSubtrees() const;
-    // Asks, then deletes the selected subtrees and their note files. False when nothing was
-    // selected or the user said no.
+    // Asks, then deletes the selected subtrees and their note files; a file that is no note
+    // stays, and the question says so. False when nothing was selected or the user said no.
     bool DeleteSelected();
     // The items with their subtrees go under `parent` after `after` (see CNoteTree::Move).
     void MoveItems(const std::vector<TreeItem>& items, TreeItem parent, TreeItem after);
@@ -127,6 +125,8 @@ private:
     // Loads and shows the item's note in tree order among the notes shown, and refreshes it.
     void ShowNoteOf(TreeItem item);
     void DeselectAll();
+    // The items of the subtrees of the top-most selected items.
+    [[nodiscard]] std::vector<TreeItem> SelectedSubtreeItems() const;
     // Deselects and deletes the subtree, removing the note files.
     void DeleteSubtree(TreeItem top);
     void Reset();

@@ -15,6 +15,22 @@ namespace {
 // against existing files still holds then.
 constexpr int kMaxIdRedraws = 1000;
 
+// Reads a tree file's text: empty when it was read, else why not, as a line for the user.
+std::u16string_view ReadTreeFileText(NoteStorage::CFileSystem& fs,
+                                     const std::filesystem::path& path, std::u16string& text) {
+    if (NoteStorage::ReadUtf8File(fs, path, text)) return {};
+    if (!fs.Exists(path)) return u"The file does not exist.";
+    if (!fs.Stamp(path)) return u"It is not a regular file.";
+    return u"It cannot be read.";
+}
+
+// Why a tree text that was read is refused; empty when it is whole.
+std::u16string_view Problem(TreeRead read) {
+    if (read == TreeRead::Whole) return {};
+    return read == TreeRead::NotATree ? u"It holds no tree of notes."
+                                      : u"It is cut short or damaged: its tree does not end.";
+}
+
 }  // namespace
 
 CFileHandler::CFileHandler(CTreePane& pane, CNoteStore& store, CMessages& messages)
@@ -151,10 +167,14 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
     // A file that holds no tree (empty, or garbled) counts as unreadable: read as an empty tree,
     // it would be written back empty and every note would drop out of the tree for good, while
     // the caller's new tree adopts the notes of the folder.
-    if (NoteStorage::ReadUtf8File(fs, indexPath, text) && handler.ReadTreeText(false, text)) {
+    if (NoteStorage::ReadUtf8File(fs, indexPath, text) &&
+        handler.ReadTreeText(false, text) != TreeRead::NotATree) {
         return true;
     }
-    messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    // A folder with no index yet simply gets one; the message is for a file that is there.
+    if (fs.Exists(indexPath)) {
+        messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    }
     return false;
 }
 
@@ -175,10 +195,19 @@ bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& s
         return false;
     }
     std::u16string text;
-    CFileHandler handler(pane, store, messages);
-    handler.SetInsertionPoint(parent, after);
-    if (NoteStorage::ReadUtf8File(fs, path, text) && handler.ReadTreeText(true, text)) return true;
-    messages.ShowMessageBox(kFolderFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+    std::u16string_view problem = ReadTreeFileText(fs, path, text);
+    // Checked whole before anything goes into the tree or the notes folder: a file that is cut
+    // short is refused, not imported in part.
+    if (problem.empty()) problem = Problem(CTreeTranslator::CheckTreeText(text));
+    if (problem.empty()) {
+        CFileHandler handler(pane, store, messages);
+        handler.SetInsertionPoint(parent, after);
+        (void)handler.ReadTreeText(true, text);
+        return true;
+    }
+    messages.ShowMessageBox(
+        std::u16string(kFolderFileNotReadMessage) + u"\n" + std::u16string(problem),
+        MessageIcon::Warning, kMessageCaption);
     return false;
 }
 

@@ -73,9 +73,9 @@ private:
     std::unordered_set<std::u16string> m_idsRead;
 };
 
-// Reads the index file of the notes folder into the root level, first. False, after the message
-// kTreeFileNotReadMessage, when it cannot be read or is not a tree file at all: the caller then
-// starts a new tree.
+// Reads the index file of the notes folder into the root level, first. False when there is none,
+// and, after the message kTreeFileNotReadMessage, when it cannot be read or is not a tree file at
+// all: the caller then starts a new tree.
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath);
 // Writes all top-level items and their subtrees to the index file. False, after the warning
@@ -83,7 +83,8 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath);
 // Imports a folder file under `parent` after `after`. False, after a warning, when the path does
-// not end in ".jwf" (in any case), or the file cannot be read or holds no tree.
+// not end in ".jwf" (in any case), or the file cannot be read or holds no whole tree (the
+// warning kFolderFileNotReadMessage then tells why on a line of its own); nothing is read then.
 bool OpenFolderFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                     CMessages& messages, const std::filesystem::path& path, TreeItem parent,
                     TreeItem after);

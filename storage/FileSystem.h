@@ -44,9 +44,10 @@ public:
     virtual bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Removes a file; false when it could not be removed (a missing file counts as removed).
     virtual bool Remove(const std::filesystem::path& path) = 0;
-    // Reads a whole file. False when it cannot be opened or read.
+    // Reads a whole regular file (or the one a link leads to), never waiting for a writer. False
+    // when it is anything else (a FIFO, a device, a socket) or cannot be opened or read.
     virtual bool ReadWhole(const std::filesystem::path& path, std::string& bytes) = 0;
-    // The size and modification time of a file; none when there is no such file.
+    // The size and modification time of a regular file; none when there is no such file.
     virtual std::optional<CFileStamp> Stamp(const std::filesystem::path& path) = 0;
     // True when anything of that name exists, and when that cannot be told.
     virtual bool Exists(const std::filesystem::path& path) = 0;

@@ -22,7 +22,7 @@ constexpr auto kBatchTime = std::chrono::milliseconds(20);
 }  // namespace
 
 // The worker calls only CFileSystem::Stamp and ReadWhole. On the real file system both use
-// nothing but their arguments and locals (stat, a local ifstream, std::filesystem queries), so
+// nothing but their arguments and locals (stat, a local descriptor, std::filesystem queries), so
 // they may run beside the user-interface thread's own file operations.
 struct CNoteTextLoader::CState {
     struct Job {

@@ -18,6 +18,12 @@ namespace {
 // case that its file exists, so running out means the folder cannot be examined at all.
 constexpr int kMaxCreateAttempts = 100;
 
+NoteStorage::NoteFileRead ReadAsNote(NoteStorage::CFileSystem& fs,
+                                     const std::filesystem::path& path) {
+    NoteEditEngine::CNoteDocument scratch;
+    return NoteStorage::LoadNoteFile(fs, path, scratch);
+}
+
 }  // namespace
 
 CNotesFolderStore::CNotesFolderStore(std::filesystem::path folder, CMessages& messages,
@@ -113,8 +119,14 @@ NoteSave CNotesFolderStore::SaveNote(const CTreeItemRecord& record,
     return NoteSave::Saved;
 }
 
-bool CNotesFolderStore::DeleteNoteFile(const CTreeItemRecord& record) {
+bool CNotesFolderStore::MayRemoveNoteFile(const CTreeItemRecord& record) {
     if (!IsValidNoteId(record.id)) return false;
+    const NoteStorage::NoteFileRead read = ReadAsNote(m_fs, NoteFilePath(record));
+    return read == NoteStorage::NoteFileRead::Read || read == NoteStorage::NoteFileRead::Missing;
+}
+
+bool CNotesFolderStore::DeleteNoteFile(const CTreeItemRecord& record) {
+    if (!MayRemoveNoteFile(record)) return false;
     m_seen.erase(record.id);
     return m_fs.Remove(NoteFilePath(record));
 }
@@ -135,7 +147,16 @@ size_t CNotesFolderStore::AdoptOrphanNotes(CTreePane& pane) {
         if (file.size() <= 4 || !file.ends_with(".xml")) continue;
         const std::u16string id = NoteBase::Utf8ToUtf16(file.substr(0, file.size() - 4));
         if (!IsValidNoteId(id) || named.contains(id)) continue;
-        if (!m_fs.Stamp(m_folder / name)) continue;  // a folder or a dangling link
+        if (!m_fs.Stamp(m_folder / name)) continue;  // no regular file, or a dangling link
+        // A link out of the folder would make a note of whatever file it names, and saving
+        // would write there.
+        std::filesystem::path target;
+        if (!m_fs.ResolveLinks(m_folder / name, target) ||
+            target.lexically_normal().parent_path() !=
+                (m_folder / name).lexically_normal().parent_path()) {
+            continue;
+        }
+        if (ReadAsNote(m_fs, m_folder / name) != NoteStorage::NoteFileRead::Read) continue;
         orphans.push_back(id);
     }
     std::sort(orphans.begin(), orphans.end());

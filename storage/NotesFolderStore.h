@@ -62,11 +62,16 @@ public:
     // True when the record's note file holds other bytes than were last read or written here, or
     // is gone; false when it holds the same or was never seen. Its time and size do not count.
     [[nodiscard]] bool ChangedOnDisk(const CTreeItemRecord& record);
-    // Removes the record's note file; false when it could not be removed.
+    // True when the record's note file reads as a note, or there is none. Anything else there
+    // (another program's file, one cut short or unreadable) may be someone's only copy of it.
+    [[nodiscard]] bool MayRemoveNoteFile(const CTreeItemRecord& record);
+    // Removes the record's note file; false when it could not be removed or may not be
+    // (MayRemoveNoteFile), the file then left as it is.
     bool DeleteNoteFile(const CTreeItemRecord& record);
     // Adds a root-level item "Orphan note" for every note file of the folder whose identifier no
-    // item of the tree has. Only names of digits + ".xml" count, so index.xml and anything else
-    // is never adopted. Returns how many were adopted.
+    // item of the tree has. Only names of digits + ".xml" that read as notes count, so index.xml
+    // and anything else is never adopted, nor a link out of the folder. Returns how many were
+    // adopted.
     size_t AdoptOrphanNotes(CTreePane& pane);
 
 private:

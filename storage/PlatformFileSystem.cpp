@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "storage/FileSystem.h"
@@ -100,18 +101,36 @@ public:
     }
 
     bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
+        std::string data;
+#if defined(_WIN32)
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) return false;
         std::ifstream in(path, std::ios::binary);
         if (!in) return false;
-        std::error_code error;
-        if (std::filesystem::is_directory(path, error)) return false;
-        std::string data;
-        const auto size = std::filesystem::file_size(path, error);
-        if (!error) data.reserve(static_cast<size_t>(size));
-        char chunk[65536];
-        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-            data.append(chunk, static_cast<size_t>(in.gcount()));
-        }
+        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad()) return false;
+#else
+        // Only a regular file (or a link to one), opened without blocking: a FIFO would wait for
+        // a writer forever, and a device or a socket holds nobody's notes.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return false;
+        bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+        if (ok) data.reserve(static_cast<size_t>(info.st_size));
+        char chunk[65536];
+        while (ok) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) {
+                ok = got == 0;
+                break;
+            }
+            data.append(chunk, static_cast<size_t>(got));
+        }
+        ::close(fd);
+        if (!ok) return false;
+#endif
         bytes = std::move(data);
         return true;
     }

@@ -23,9 +23,18 @@ private:
 
 }  // namespace
 
-bool CTreeTranslator::ReadTreeText(bool withNotes, std::u16string_view text) {
+TreeRead CTreeTranslator::ReadTreeText(bool withNotes, std::u16string_view text) {
+    const CReadScope scope(m_readingWithNotes, withNotes);
+    return Walk(this, text);
+}
+
+TreeRead CTreeTranslator::CheckTreeText(std::u16string_view text) {
+    return Walk(nullptr, text);
+}
+
+TreeRead CTreeTranslator::Walk(CTreeTranslator* slots, std::u16string_view text) {
     // The scanners' cursor is 32 bits wide; a longer text could not be walked to its end.
-    if (text.size() >= npos) return false;
+    if (text.size() >= npos) return TreeRead::NotATree;
 
     Cursor cursor = 0;
     SkipToElement(text, cursor);
@@ -38,39 +47,42 @@ bool CTreeTranslator::ReadTreeText(bool withNotes, std::u16string_view text) {
         }
     }
     SkipPastTagEnd(text, cursor);
-    if (root != u"tree") return false;
+    if (root != u"tree") return TreeRead::NotATree;
 
-    const CReadScope scope(m_readingWithNotes, withNotes);
     // Items begun and not yet ended. A stray "/item" must not close an item the text did not
-    // open (the parent a folder file is dropped under), and items a truncated text leaves open
+    // open (the parent a folder file is dropped under), and items a damaged text leaves open
     // still get their state applied at the end.
     size_t openItems = 0;
+    bool whole = false;
+    bool stray = false;
     while (cursor < text.size()) {
         if (!SkipToElement(text, cursor)) break;
         const std::u16string name = ReadElementName(text, cursor);
         if (name == u"item") {
             const CTreeItemRecord record = ReadItemAttributes(text, cursor);
-            BeginItem(record);
+            if (slots != nullptr) slots->BeginItem(record);
             ++openItems;
             SkipPastTagEnd(text, cursor);
         } else if (name == u"/item") {
+            stray = stray || openItems == 0;
             if (openItems > 0) {
-                EndItem();
+                if (slots != nullptr) slots->EndItem();
                 --openItems;
             }
             SkipPastTagEnd(text, cursor);
         } else if (name == u"note") {
+            // A note the text cuts runs to its end, so that "</tree>" is never reached.
             NoteEditEngine::CNoteDocument document;
             ReadNoteAttributesAndContent(document, text, cursor);
-            if (withNotes) NoteContent(document);
+            if (slots != nullptr && slots->m_readingWithNotes) slots->NoteContent(document);
         } else {
-            SkipPastTagEnd(text, cursor);
+            whole = name == u"/tree" && openItems == 0 && !stray && SkipPastTagEnd(text, cursor);
             break;
         }
     }
-    for (; openItems > 0; --openItems)
-        EndItem();
-    return true;
+    for (; slots != nullptr && openItems > 0; --openItems)
+        slots->EndItem();
+    return whole ? TreeRead::Whole : TreeRead::CutShort;
 }
 
 void CTreeTranslator::WriteTreeText(bool withNotes, std::u16string& out) {
@@ -78,14 +90,6 @@ void CTreeTranslator::WriteTreeText(bool withNotes, std::u16string& out) {
     out += u"<tree version=\"1.0\">\n";
     WriteItems(withNotes, out);
     out += u"</tree>";
-}
-
-bool CTreeTranslator::ReadTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
-                                   const std::filesystem::path& path) {
-    std::u16string text;
-    if (!ReadUtf8File(fs, path, text) || text.size() >= npos) return false;
-    ReadTreeText(withNotes, text);
-    return true;
 }
 
 bool CTreeTranslator::WriteTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,

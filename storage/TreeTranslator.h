@@ -10,6 +10,13 @@
 
 namespace NoteTreeEngine {
 
+// How far a tree text could be read.
+enum class TreeRead {
+    Whole,     // to its "</tree>", every item and note in it closed
+    CutShort,  // a tree file, but not well-formed to its end: what came before the fault was read
+    NotATree   // its root element is no "tree" (or it is too long to walk): nothing was read
+};
+
 // The reading and writing engine of the tree file ("index.xml") and of the folder file (".jwf",
 // the same with each note embedded). Reading turns the file into calls of the slots; writing asks
 // WriteItems for the item blocks between the tree tags.
@@ -22,14 +29,13 @@ public:
     // Reads a tree text, calling the slots for its items (and, with notes, for their notes).
     // Reads nothing unless the root element is "tree"; stops at the first element that is none
     // of "item", "/item" and "note". Every item begun is ended, even when the text leaves it
-    // open, and a "/item" with no item of this text open is ignored. True when the root element
-    // was "tree" (the text is a tree file at all).
-    bool ReadTreeText(bool withNotes, std::u16string_view text);
+    // open, and a "/item" with no item of this text open is ignored (and makes the text not
+    // Whole).
+    TreeRead ReadTreeText(bool withNotes, std::u16string_view text);
+    // What ReadTreeText would give for the text, calling no slot.
+    [[nodiscard]] static TreeRead CheckTreeText(std::u16string_view text);
     // Appends the whole file text: header, tree start tag, WriteItems, tree end tag.
     void WriteTreeText(bool withNotes, std::u16string& out);
-    // False when the file cannot be read (or is too long to address); otherwise reads it.
-    bool ReadTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
-                      const std::filesystem::path& path);
     // Writes the file in one atomic replacement; false on failure, the old file intact.
     bool WriteTreeFile(NoteStorage::CFileSystem& fs, bool withNotes,
                        const std::filesystem::path& path);
@@ -53,6 +59,9 @@ protected:
     [[nodiscard]] bool ReadingWithNotes() const noexcept { return m_readingWithNotes; }
 
 private:
+    // The one walk over a tree text; calls the slots of `slots` unless it is null.
+    static TreeRead Walk(CTreeTranslator* slots, std::u16string_view text);
+
     bool m_readingWithNotes = false;
 };
 

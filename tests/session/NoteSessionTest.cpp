@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "base/Utf8.h"
 #include "session/NoteSession.h"
 #include "session/ViewShownNotes.h"
@@ -132,6 +134,81 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
                                           PathText(data / "Recovered")});
+}
+
+// A session on a real notes folder, the editor played by the test view.
+struct CSessionFolder {
+    CSessionFolder() {
+        settings.notesFolder = folder.Path().u16string();
+        session.SetShownNotes(&shown);
+    }
+    TestSupport::CTempFolder folder;
+    TestSupport::CFakePrompts prompts;
+    TestSupport::CFakeSettings settings;
+    TestSupport::CFakeStatusLine status;
+    struct CNoTimer final : CSaveTimer {
+        void Start(int32_t) override {}
+        void Stop() override {}
+    } timer;
+    NoteLayoutEngine::TestSupport::CTestNoteView view;
+    CViewShownNotes shown{view};
+    CNoteSession session{prompts, settings, status, timer, NoteStorage::FileSystem()};
+};
+
+const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
+
+TEST(NoteSessionTest, AFileThatIsNoNoteIsNeitherAdoptedNorDeleted) {
+    const std::string& note = kNote;
+    const std::string svg = "<?xml version=\"1.0\"?>\n<svg><g></g></svg>";
+    for (const size_t notesDeleted : {0, 1}) {
+        CSessionFolder f;
+        TestSupport::WriteBytes(f.folder / "11.xml", note);
+        TestSupport::WriteBytes(f.folder / "22.xml", note);
+        TestSupport::WriteBytes(f.folder / "20240101.xml", svg);
+        f.session.LoadTree();
+        ASSERT_EQ(f.session.Tree().Size(), 2u);  // 11 and 22
+        // Another program puts its file in the place of a note while the session runs.
+        TestSupport::WriteBytes(f.folder / "22.xml", svg);
+        const std::vector<TreeItem> items = f.session.Tree().ItemsInOrder();
+        for (size_t i = 1 - notesDeleted; i < 2; ++i)
+            f.session.Tree().Select(items[i]);
+        ASSERT_TRUE(f.session.DeleteSelected());
+        const std::u16string question = f.prompts.Messages().back().text;
+        EXPECT_NE(question.find(u'\n'), std::u16string::npos) << "says that a file stays";
+        EXPECT_EQ(f.session.Tree().Size(), 1 - notesDeleted);
+        EXPECT_EQ(std::filesystem::exists(f.folder / "11.xml"), notesDeleted == 0);
+        EXPECT_EQ(TestSupport::ReadBytes(f.folder / "22.xml"), svg);
+        EXPECT_EQ(TestSupport::ReadBytes(f.folder / "20240101.xml"), svg);
+    }
+}
+
+TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
+    const TestSupport::CTempFolder outside;
+    TestSupport::WriteBytes(outside / "1.xml", kNote);
+    for (const bool indexIsFifo : {false, true}) {
+        CSessionFolder f;
+        const auto fifo = [&](const char* name) {
+            return ::mkfifo((f.folder / name).c_str(), 0600);
+        };
+        if (indexIsFifo) {
+            ASSERT_EQ(fifo("index.xml"), 0);
+        } else {
+            TestSupport::WriteBytes(f.folder / "index.xml",
+                                    kHead + Item("11", "A") + "</item></tree>");
+        }
+        ASSERT_EQ(fifo("11.xml") | fifo("22.xml"), 0);
+        TestSupport::WriteBytes(f.folder / "55.xml", kNote);
+        std::filesystem::create_symlink(outside / "1.xml", f.folder / "33.xml");
+        std::filesystem::create_symlink("/dev/null", f.folder / "44.xml");
+        std::filesystem::create_symlink("55.xml", f.folder / "66.xml");
+        EXPECT_EQ(f.session.LoadTree(), !indexIsFifo);
+        std::u16string ids;
+        for (const TreeItem item : f.session.Tree().ItemsInOrder())
+            ids += f.session.Tree().Record(item).id + u" ";
+        EXPECT_EQ(ids, indexIsFifo ? u"55 66 " : u"11 55 66 ");
+        // The index, or the note, that could not be read.
+        EXPECT_EQ(f.prompts.Messages().size(), 1u);
+    }
 }
 
 }  // namespace

@@ -313,14 +313,15 @@ TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
 
 TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     CNotesFolder f;
-    // No index file, and one that holds no tree.
+    // No index file yet is no fault; one that holds no tree is.
     EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+    EXPECT_TRUE(f.prompts.Messages().empty());
     WriteBytes(f.folder / "index.xml", "");
     EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
-    ASSERT_EQ(f.prompts.Messages().size(), 2u);
-    EXPECT_EQ(f.prompts.Messages()[1].text,
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    EXPECT_EQ(f.prompts.Messages()[0].text,
               u"The tree (index) file could not be read.\nA new tree file will be created");
-    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
 
     // A failed save leaves the old file.
     Add(f.pane, kRootItem, Named(u"n"));
@@ -341,9 +342,26 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "none.jwf", kRootItem,
                                 kLastItem));
-    EXPECT_EQ(f.prompts.Messages().back().text, u"JWF file could not be read");
+    EXPECT_TRUE(f.prompts.Messages().back().text.starts_with(u"JWF file could not be read\n"));
     EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.pane.Size(), 1u);
+}
+
+TEST(FolderFileTest, AFileCutShortIsRefusedWholeAndChangesNothing) {
+    const std::string whole = ReadBytes(kGoldenFolderFile);
+    const size_t end = whole.rfind("</tree>");
+    for (const size_t cut : {end + 7, end + 6, end, whole.find("</item>\n<item"),
+                             whole.find(">Day 1<") + 3, whole.find("\" isfixed")}) {
+        CNotesFolder f;
+        Add(f.pane, kRootItem, Named(u"kept"));
+        WriteBytes(f.folder / "cut.jwf", whole.substr(0, cut));
+        const bool read = OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "cut.jwf",
+                                         kRootItem, kLastItem);
+        EXPECT_EQ(read, cut == end + 7) << cut;
+        EXPECT_EQ(f.pane.Size(), read ? 4u : 1u) << cut;
+        EXPECT_EQ(f.Files().size(), read ? 4u : 1u) << cut;  // the file and its three notes
+        EXPECT_EQ(f.prompts.Messages().size(), read ? 0u : 1u) << cut;
+    }
 }
 
 }  // namespace

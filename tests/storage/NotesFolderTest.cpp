@@ -219,6 +219,15 @@ TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
     EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
 }
 
+TEST(SavePolicyTest, AFolderWithoutIndexGetsOneOfItsNotesSilently) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6one");
+    EXPECT_FALSE(f.policy.LoadTree());
+    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
+    EXPECT_TRUE(f.prompts.Messages().empty());
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+}
+
 TEST(SavePolicyTest, AnUnreadableIndexIsSetAsideNeverOverwritten) {
     CFolderFixture f;
     f.WriteNote("11", "\u00B6one");

@@ -180,7 +180,17 @@ TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp"), "<a&amp>");
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><note><paragraph>x"), "<a>");
 
-    // Every prefix of a real folder file reads without fault.
+    // Only a tree that ends, every item in it closed once, is whole.
+    const std::pair<std::u16string_view, TreeRead> wholes[] = {
+        {u"<tree><item></item></tree>", TreeRead::Whole},
+        {u"<tree><item></tree>", TreeRead::CutShort},
+        {u"<tree></item><item></item></tree>", TreeRead::CutShort},
+        {u"<tree><item></item></tree", TreeRead::CutShort},
+        {u"<note></note>", TreeRead::NotATree}};
+    for (const auto& [text, expected] : wholes)
+        EXPECT_EQ(CTreeTranslator::CheckTreeText(text), expected) << Utf8(text);
+
+    // Every prefix of a real folder file reads without fault, and only the whole file is whole.
     std::u16string folder;
     ASSERT_TRUE(NoteStorage::ReadUtf8File(kTreeData / "folder.jwf", folder));
     for (size_t n = 0; n <= folder.size(); ++n) {
@@ -188,8 +198,11 @@ TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
         CNoteTree pane;
         CFakeNoteStore store;
         CFileHandler handler(pane, store, prompts);
-        handler.ReadTreeText(true, std::u16string_view(folder).substr(0, n));
+        const std::u16string_view prefix = std::u16string_view(folder).substr(0, n);
+        const TreeRead read = handler.ReadTreeText(true, prefix);
         ASSERT_LE(pane.Size(), 3u);
+        ASSERT_EQ(read == TreeRead::Whole, prefix.ends_with(u"</tree>")) << n;
+        ASSERT_EQ(CTreeTranslator::CheckTreeText(prefix), read) << n;
     }
 
     // A very long name survives whole.

@@ -480,7 +480,7 @@ TEST_F(IndexViewTest, TreeFilesOfTheWrongKindOrUnreadableChangeNothing) {
         const QString path = QString::fromStdString((folder / test.name).string());
         EXPECT_FALSE(view->OpenTreeFile(path));
         ASSERT_EQ(messages.size(), 1u) << test.name;
-        EXPECT_TRUE(messages[0].endsWith(QString::fromLatin1(test.message))) << test.name;
+        EXPECT_TRUE(messages[0].contains(QString::fromLatin1(test.message))) << test.name;
         EXPECT_EQ(Tree(), "n1(n2(n3),n4),n5");
     }
 }
