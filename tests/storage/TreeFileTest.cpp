@@ -171,13 +171,15 @@ TEST(TreeTextTest, StructureOfWhatIsRead) {
 }
 
 TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
-    // A missing closing quote, "<" as the last character, a value running into a tag.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"open"), "<open>");
+    // A tag cut in a value (its identifier could be cut too), "<" as the last character, a value
+    // running into a tag.
+    EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"></item><item username=\"open"), "<a>");
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><"), "<a>");
-    // The rest of a broken tag reads as its attributes, up to a ">".
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a<item username=\"b\"></item>"), "<a>");
+    // The rest of a broken tag reads as its attributes, up to a ">": here past the last one, so
+    // the tag never ends.
+    EXPECT_EQ(ReadLog(u"<tree><item username=\"a<item username=\"b\"></item>"), "");
     // An "&" with no ";" is the character itself, and the name goes on.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp"), "<a&amp>");
+    EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp\">"), "<a&amp>");
     EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><note><paragraph>x"), "<a>");
 
     // Only a tree that ends, every item in it closed once, is whole.
