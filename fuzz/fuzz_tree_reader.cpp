@@ -19,6 +19,7 @@ namespace {
 
 std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteStore& store,
                         bool withNotes) {
+    TestSupport::CFakePrompts prompts;
     NoteTreeEngine::CFileHandler writer(pane, store, prompts,
                                         pane.Children(NoteTreeEngine::kRootItem));
     std::u16string text;
