@@ -98,12 +98,11 @@ struct CSessionFolder {
 const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
 
 TEST(NoteSessionTest, AFileThatIsNoNoteIsNeitherAdoptedNorDeleted) {
-    const std::string& note = kNote;
     const std::string svg = "<?xml version=\"1.0\"?>\n<svg><g></g></svg>";
     for (const size_t notesDeleted : {0, 1}) {
         CSessionFolder f;
-        TestSupport::WriteBytes(f.folder / "11.xml", note);
-        TestSupport::WriteBytes(f.folder / "22.xml", note);
+        TestSupport::WriteBytes(f.folder / "11.xml", kNote);
+        TestSupport::WriteBytes(f.folder / "22.xml", kNote);
         TestSupport::WriteBytes(f.folder / "20240101.xml", svg);
         f.session.LoadTree();
         ASSERT_EQ(f.session.Tree().Size(), 2u);  // 11 and 22
