@@ -18,7 +18,8 @@
 namespace {
 
 std::u16string WriteAll(NoteTreeEngine::CTreePane& pane, NoteTreeEngine::CNoteStore& store,
-                        NoteTreeEngine::CMessages& prompts, bool withNotes) {
+                        bool withNotes) {
+    TestSupport::CFakePrompts prompts;
     NoteTreeEngine::CFileHandler writer(pane, store, prompts,
                                         pane.Children(NoteTreeEngine::kRootItem));
     std::u16string text;
@@ -42,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (reader.ReadTreeText(true, text) != NoteTreeEngine::CTreeTranslator::CheckTreeText(text))
             __builtin_trap();
     }
-    const std::u16string folderFile = WriteAll(pane, store, prompts, true);
-    const std::u16string index = WriteAll(pane, store, prompts, false);
+    const std::u16string folderFile = WriteAll(pane, store, true);
+    const std::u16string index = WriteAll(pane, store, false);
     if (!FuzzSupport::IsWellFormedXml(folderFile, false) ||
         !FuzzSupport::IsWellFormedXml(index, false)) {
         __builtin_trap();
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         NoteTreeEngine::CFileHandler reader(again, againStore, prompts);
         if (reader.ReadTreeText(false, index) != NoteTreeEngine::TreeRead::Whole) __builtin_trap();
     }
-    if (again.Size() != pane.Size() || WriteAll(again, againStore, prompts, false) != index) {
+    if (again.Size() != pane.Size() || WriteAll(again, againStore, false) != index) {
         __builtin_trap();
     }
     return 0;

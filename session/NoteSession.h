@@ -49,7 +49,7 @@ public:
     CNoteSession& operator=(const CNoteSession&) = delete;
 
     // Reads the index of `folder` into `tree` and writes nothing, whatever it holds: no note
-    // file is read, created or adopted. False, after the message, when it is no tree file.
+    // file is read, created or adopted. False, after the message, when it is no whole tree file.
     static bool ReadTree(const std::filesystem::path& folder, CNoteTree& tree, CMessages& messages,
                          NoteStorage::CFileSystem& files);
 

@@ -34,8 +34,9 @@ public:
     CSavePolicy(const CSavePolicy&) = delete;
     CSavePolicy& operator=(const CSavePolicy&) = delete;
 
-    // Reads index.xml into the empty tree and adopts the orphan notes. An unreadable index is
-    // renamed aside and a new one written. False when the index could not be read.
+    // Reads index.xml into the empty tree and adopts the orphan notes. An unreadable or cut-short
+    // index is renamed aside (the items read before the cut keep their places) and a new one
+    // written. False when the index could not be read whole.
     bool LoadTree();
     // Writes index.xml (once a tree was loaded). False, after the message, when that failed.
     bool SaveTree();

@@ -162,18 +162,22 @@ void CFileHandler::WriteNote(CTreeItemRecord& record, std::u16string& out) {
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath) {
     std::u16string text;
-    CFileHandler handler(pane, store, messages);
-    handler.SetInsertionPoint(kRootItem, kFirstItem);
-    // A file that holds no tree (empty, or garbled) counts as unreadable: read as an empty tree,
-    // it would be written back empty and every note would drop out of the tree for good, while
-    // the caller's new tree adopts the notes of the folder.
-    if (NoteStorage::ReadUtf8File(fs, indexPath, text) &&
-        handler.ReadTreeText(false, text) != TreeRead::NotATree) {
-        return true;
+    std::u16string_view problem = ReadTreeFileText(fs, indexPath, text);
+    if (problem.empty()) {
+        CFileHandler handler(pane, store, messages);
+        handler.SetInsertionPoint(kRootItem, kFirstItem);
+        // A file that holds no tree (empty, or garbled) counts as unreadable: read as an empty
+        // tree, it would be written back empty and every note would drop out of the tree for
+        // good, while the caller's new tree adopts the notes of the folder. One cut short
+        // keeps the items read before the cut in their places, and the rest come as orphans.
+        problem = Problem(handler.ReadTreeText(false, text));
+        if (problem.empty()) return true;
     }
     // A folder with no index yet simply gets one; the message is for a file that is there.
     if (fs.Exists(indexPath)) {
-        messages.ShowMessageBox(kTreeFileNotReadMessage, MessageIcon::Warning, kMessageCaption);
+        messages.ShowMessageBox(
+            std::u16string(kTreeFileNotReadMessage) + u"\n" + std::u16string(problem),
+            MessageIcon::Warning, kMessageCaption);
     }
     return false;
 }

@@ -74,8 +74,9 @@ private:
 };
 
 // Reads the index file of the notes folder into the root level, first. False when there is none,
-// and, after the message kTreeFileNotReadMessage, when it cannot be read or is not a tree file at
-// all: the caller then starts a new tree.
+// and, after the message kTreeFileNotReadMessage with a line telling why, when it cannot be read,
+// holds no tree, or is cut short (the items read before the cut are then in the tree): the caller
+// then sets it aside and writes a new one.
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath);
 // Writes all top-level items and their subtrees to the index file. False, after the warning

@@ -60,9 +60,10 @@ TreeRead CTreeTranslator::Walk(CTreeTranslator* slots, std::u16string_view text)
         const std::u16string name = ReadElementName(text, cursor);
         if (name == u"item") {
             const CTreeItemRecord record = ReadItemAttributes(text, cursor);
+            // A tag the text cuts may hold a cut identifier, naming some other note's file.
+            if (!SkipPastTagEnd(text, cursor)) break;
             if (slots != nullptr) slots->BeginItem(record);
             ++openItems;
-            SkipPastTagEnd(text, cursor);
         } else if (name == u"/item") {
             stray = stray || openItems == 0;
             if (openItems > 0) {

@@ -28,9 +28,9 @@ public:
 
     // Reads a tree text, calling the slots for its items (and, with notes, for their notes).
     // Reads nothing unless the root element is "tree"; stops at the first element that is none
-    // of "item", "/item" and "note". Every item begun is ended, even when the text leaves it
-    // open, and a "/item" with no item of this text open is ignored (and makes the text not
-    // Whole).
+    // of "item", "/item" and "note", and before an item tag that the text cuts. Every item begun
+    // is ended, even when the text leaves it open, and a "/item" with no item of this text open
+    // is ignored (and makes the text not Whole).
     TreeRead ReadTreeText(bool withNotes, std::u16string_view text);
     // What ReadTreeText would give for the text, calling no slot.
     [[nodiscard]] static TreeRead CheckTreeText(std::u16string_view text);

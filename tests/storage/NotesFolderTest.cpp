@@ -250,6 +250,32 @@ TEST(SavePolicyTest, AnUnreadableIndexIsSetAsideNeverOverwritten) {
     EXPECT_EQ(FileNames(g.folder.Path()).size(), 3u);
 }
 
+TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
+    const std::string index =
+        "<tree>\n<item id=\"11\" username=\"One\"><item id=\"22\" "
+        "username=\"Two\"></item></item><item id=\"33\" username=\"Three\">"
+        "</item></tree>";
+    const std::pair<const char*, const char*> cases[] = {{"33", "One(Two) Orphan note"},
+                                                         {"<item id=\"33", "One(Two) Orphan note"},
+                                                         {"</tree>", "One(Two) Three"}};
+    for (const auto& [cut, expected] : cases) {
+        CFolderFixture f;
+        for (const char* id : {"11", "22", "33"})
+            f.WriteNote(id, "\u00B6x");
+        const std::string bytes = index.substr(0, index.find(cut) + 1);
+        WriteBytes(f.folder / "index.xml", bytes);
+        EXPECT_FALSE(f.policy.LoadTree()) << cut;
+        EXPECT_EQ(Dump(f.pane), expected) << cut;
+        EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"})) << cut;
+        EXPECT_EQ(f.prompts.Messages().size(), 1u) << cut;
+        size_t aside = 0;
+        for (const std::string& name : FileNames(f.folder.Path()))
+            aside +=
+                name.starts_with("index.xml.unreadable-") && ReadBytes(f.folder / name) == bytes;
+        EXPECT_EQ(aside, 1u) << cut;
+    }
+}
+
 TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
     CFolderFixture f;
     f.WriteNote("11", "\u00B6one");

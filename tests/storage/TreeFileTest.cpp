@@ -171,24 +171,30 @@ TEST(TreeTextTest, StructureOfWhatIsRead) {
 }
 
 TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
-    // A missing closing quote, "<" as the last character, a value running into a tag.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"open"), "<open>");
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><"), "<a>");
-    // The rest of a broken tag reads as its attributes, up to a ">".
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a<item username=\"b\"></item>"), "<a>");
-    // An "&" with no ";" is the character itself, and the name goes on.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a&amp"), "<a&amp>");
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><note><paragraph>x"), "<a>");
-
     // Only a tree that ends, every item in it closed once, is whole.
-    const std::pair<std::u16string_view, TreeRead> wholes[] = {
-        {u"<tree><item></item></tree>", TreeRead::Whole},
-        {u"<tree><item></tree>", TreeRead::CutShort},
-        {u"<tree></item><item></item></tree>", TreeRead::CutShort},
-        {u"<tree><item></item></tree", TreeRead::CutShort},
-        {u"<note></note>", TreeRead::NotATree}};
-    for (const auto& [text, expected] : wholes)
-        EXPECT_EQ(CTreeTranslator::CheckTreeText(text), expected) << Utf8(text);
+    const struct {
+        std::u16string_view text;
+        const char* log;
+        TreeRead read;
+    } cases[] = {
+        // A tag cut in a value (its identifier could be cut too), "<" as the last character.
+        {u"<tree><item username=\"a\"></item><item username=\"open", "<a>", TreeRead::CutShort},
+        {u"<tree><item username=\"a\"><", "<a>", TreeRead::CutShort},
+        // The rest of a broken tag reads as its attributes, up to a ">": here past the last one.
+        {u"<tree><item username=\"a<item username=\"b\"></item>", "", TreeRead::CutShort},
+        // An "&" with no ";" is the character itself, and the name goes on.
+        {u"<tree><item username=\"a&amp\"></item></tree>", "<a&amp>", TreeRead::Whole},
+        {u"<tree><item username=\"a\"><note><paragraph>x</item></tree>", "<a>", TreeRead::CutShort},
+        {u"<tree><item></tree>", "<>", TreeRead::CutShort},
+        {u"<tree></item><item></item></tree>", "<>", TreeRead::CutShort},
+        {u"<tree><item></item></tree", "<>", TreeRead::CutShort},
+        {u"<note></note>", "", TreeRead::NotATree}};
+    for (const auto& c : cases) {
+        CRecordingTranslator translator;
+        EXPECT_EQ(translator.ReadTreeText(false, c.text), c.read) << Utf8(c.text);
+        EXPECT_EQ(translator.log, c.log) << Utf8(c.text);
+        EXPECT_EQ(CTreeTranslator::CheckTreeText(c.text), c.read) << Utf8(c.text);
+    }
 
     // Every prefix of a real folder file reads without fault, and only the whole file is whole.
     std::u16string folder;
