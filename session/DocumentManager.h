@@ -73,7 +73,6 @@ public:
     [[nodiscard]] TreeItem FindItem(const NoteEditEngine::CNoteDocument* document) const;
     // Notes not saved: loaded ones whose last save failed, and unloaded ones kept in memory.
     [[nodiscard]] std::vector<std::u16string> UnsavedNoteNames() const;
-    [[nodiscard]] size_t LoadedCount() const noexcept { return m_entries.size(); }
     // How many notes the last Close wrote to recovery files.
     [[nodiscard]] size_t RecoveredCount() const noexcept { return m_recovered; }
     // Every note held in memory, shown or kept unsaved, with its identifier: their text is newer

@@ -64,6 +64,21 @@ void CNoteTree::Tell(Call call) {
         call(*m_observers[i]);
 }
 
+template <typename Visit>
+void CNoteTree::WalkInOrder(Visit visit) const {
+    // With a stack of its own: a tree file may nest deeper than the call stack would go.
+    std::vector<std::pair<const CNode*, size_t>> stack{{m_root.get(), 0}};
+    while (!stack.empty()) {
+        auto& [node, next] = stack.back();
+        if (next == node->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const CNode* child = node->children[next++].get();
+        if (visit(*child)) stack.emplace_back(child, 0);  // invalidates `node` and `next`
+    }
+}
+
 CNoteTree::CNode& CNoteTree::Node(TreeItem item) const {
     return *reinterpret_cast<CNode*>(static_cast<std::uintptr_t>(item));
 }
@@ -225,17 +240,10 @@ void CNoteTree::SetActive(TreeItem item) {
 std::vector<TreeItem> CNoteTree::ItemsInOrder() const {
     std::vector<TreeItem> items;
     items.reserve(m_size);
-    std::vector<std::pair<const CNode*, size_t>> stack{{m_root.get(), 0}};
-    while (!stack.empty()) {
-        auto& [node, next] = stack.back();
-        if (next == node->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const CNode* child = node->children[next++].get();
-        items.push_back(Handle(child));
-        stack.emplace_back(child, 0);  // invalidates `node` and `next`
-    }
+    WalkInOrder([&](const CNode& node) {
+        items.push_back(Handle(&node));
+        return true;
+    });
     return items;
 }
 
@@ -267,21 +275,11 @@ TreeItem CNoteTree::PreviousSelected(TreeItem item) const {
 std::vector<TreeItem> CNoteTree::TopMostSelected() const {
     std::vector<TreeItem> top;
     if (m_selection.empty()) return top;
-    std::vector<std::pair<const CNode*, size_t>> stack{{m_root.get(), 0}};
-    while (!stack.empty()) {
-        auto& [node, next] = stack.back();
-        if (next == node->children.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const CNode* child = node->children[next++].get();
+    WalkInOrder([&](const CNode& node) {
         // A selected item's subtree goes with it.
-        if (child->selected) {
-            top.push_back(Handle(child));
-        } else {
-            stack.emplace_back(child, 0);
-        }
-    }
+        if (node.selected) top.push_back(Handle(&node));
+        return !node.selected;
+    });
     return top;
 }
 

@@ -106,6 +106,9 @@ private:
     void Forget(CNode& node);
     template <typename Call>
     void Tell(Call call);
+    // Every item in tree order; `visit(node)` returns whether to go into its children.
+    template <typename Visit>
+    void WalkInOrder(Visit visit) const;
 
     std::unique_ptr<CNode> m_root;
     size_t m_size = 0;
