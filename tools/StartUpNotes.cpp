@@ -113,8 +113,10 @@ Drag notes out of the tree onto your desktop or into a folder, and Jotwell write
 Drop a .jwf file onto the tree, or open it with Jotwell, and its notes join your tree where you dropped them. It is an easy way to hand notes to a friend or to another notes folder.)"},
     {1,
      uR"(## Where your notes live
-Your notes live in the notes folder you chose at the first start. Each note is one file named by a long number, like 1767225600000001.xml, and **index.xml** beside them holds the tree.
-You never need to save: Jotwell saves a note when you leave it, everything five minutes after you last typed, and all of it when you exit.
+Your notes live in the notes folder you chose at the first start. Each note is one file named by a long number, like 1767225600000001.xml, and **index.xml** beside them holds the tree. Back up that folder and you have backed up every note.
+You never need to save: Jotwell saves a change within 30 seconds, a note when you leave it, and everything when you exit. A note that cannot be written goes to a recovery file, and Note > Recovered Notes... brings it back.
+Other programs may change the folder while Jotwell runs. A note changed on disk is shown anew; if you had changed it too, your version is kept beside it as a **conflicting copy**, with its own icon and the date in its name.
+To have your notes on several machines, let a sync tool keep the notes folder in step. When a note was changed on two machines at once, the sync tool keeps the other version as a file of its own: Jotwell shows it next to the note as a conflicting copy. Compare the two, keep what you want in one, and delete the other.
 Note > Set Notes Folder... switches to another folder. A folder without an index.xml shows its note files as new notes.
 Closing the window (**Ctrl+W**) keeps Jotwell in the system tray: click its icon to come back. **Ctrl+Shift+W**, or Exit in the tray icon's menu, ends it.)"},
 };
