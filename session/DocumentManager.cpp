@@ -7,6 +7,7 @@
 #include "base/Utf8.h"
 #include "storage/ClipboardFormats.h"
 #include "storage/NoteFile.h"
+#include "storage/SyncConflicts.h"
 
 namespace NoteTreeEngine {
 
@@ -161,7 +162,7 @@ bool CDocumentManager::SaveConflictingCopy(TreeItem item, const CTreeItemRecord&
                                            NoteEditEngine::CNoteDocument& document) {
     CTreeItemRecord copy = record;
     NewNoteId(copy);
-    copy.username = NoteTitle(document) + std::u16string(kConflictSuffix);
+    copy.username = NoteTitle(document) + ConflictLabel(std::time(nullptr));
     copy.isfixed = true;
     copy.isselected = false;
     copy.isactive = false;

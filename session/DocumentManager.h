@@ -35,7 +35,6 @@ inline constexpr std::u16string_view kNoteDiscardQuestion =
     u"changes?";
 // Followed by the names of the notes, separated by ", ".
 inline constexpr std::u16string_view kUnsavedStatusPrefix = u"Not saved: ";
-inline constexpr std::u16string_view kConflictSuffix = u" (conflicting copy)";
 
 // The note's title: its first paragraph's text, at most 50 characters with "..." when longer,
 // blanks, tabs and line feeds removed at both ends; "unnamed" when that leaves nothing.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "session/DocumentManager.h"
+#include "storage/SyncConflicts.h"
 
 namespace NoteTreeEngine {
 
@@ -119,7 +120,7 @@ TreeItem CNoteTree::InsertItem(TreeItem parent, TreeItem after, const CTreeItemR
     node->parent = &parentNode;
     node->indexHint = index;
     node->title = record.username;
-    node->iconIndex = IconIndexForSize(record.size);
+    node->iconIndex = IconOf(*node);
     CNode* added = node.get();
     parentNode.children.insert(parentNode.children.begin() + std::ptrdiff_t(index),
                                std::move(node));
@@ -137,10 +138,14 @@ const CTreeItemRecord& CNoteTree::Record(TreeItem item) const {
     return Node(item).record;
 }
 
+int CNoteTree::IconOf(const CNode& node) {
+    if (IsConflictCopyName(node.record.username)) return kConflictIcon;
+    return IconIndexForSize(node.record.size) + (node.children.empty() ? 0 : kChildrenIcon);
+}
+
 void CNoteTree::UpdateItem(TreeItem item) {
     CNode& node = Node(item);
-    const int icon =
-        IconIndexForSize(node.record.size) + (node.children.empty() ? 0 : kChildrenIcon);
+    const int icon = IconOf(node);
     if (node.title == node.record.username && node.iconIndex == icon) return;
     node.title = node.record.username;
     node.iconIndex = icon;
@@ -148,8 +153,7 @@ void CNoteTree::UpdateItem(TreeItem item) {
 }
 
 void CNoteTree::UpdateIcon(CNode& node) {
-    const int icon =
-        IconIndexForSize(node.record.size) + (node.children.empty() ? 0 : kChildrenIcon);
+    const int icon = IconOf(node);
     if (icon == node.iconIndex) return;
     node.iconIndex = icon;
     Tell([&](CNoteTreeObserver& observer) { observer.OnItemChanged(Handle(&node)); });

@@ -23,9 +23,11 @@ namespace NoteTreeEngine {
 class CNoteTree final : public CTreePane {
 public:
     // The icon of an item without children by its note's size in characters: empty, small,
-    // medium, large, huge (0..4). An item with children shows the same plus kChildrenIcon.
+    // medium, large, huge (0..4). An item with children shows the same plus kChildrenIcon. A
+    // conflicting copy (IsConflictCopyName) shows kConflictIcon, with children or without.
     [[nodiscard]] static int IconIndexForSize(int32_t size) noexcept;
     static constexpr int kChildrenIcon = 8;
+    static constexpr int kConflictIcon = 5;
 
     CNoteTree();
     ~CNoteTree() override;
@@ -102,6 +104,7 @@ private:
     [[nodiscard]] static TreeItem Handle(const CNode* node) noexcept;
     // Where `after` says among the parent's children.
     [[nodiscard]] size_t InsertionIndex(const CNode& parent, TreeItem after) const;
+    [[nodiscard]] static int IconOf(const CNode& node);
     void UpdateIcon(CNode& node);
     void Forget(CNode& node);
     template <typename Call>

@@ -1,13 +1,40 @@
 #include "session/SavePolicy.h"
 
+#include <algorithm>
 #include <ctime>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
+#include "session/NoteSession.h"
 #include "storage/FileHandler.h"
 
 namespace NoteTreeEngine {
 
-CSavePolicy::CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
+namespace {
+
+// Reading theirs tells nobody: what could not be read is set aside, and the user told so once.
+class CQuietMessages final : public CMessages {
+public:
+    void ShowMessageBox(std::u16string_view, MessageIcon, std::u16string_view) override {}
+};
+
+IndexOutline OutlineOf(const CNoteTree& tree) {
+    IndexOutline outline;
+    std::unordered_map<TreeItem, size_t> depths;
+    for (const TreeItem item : tree.ItemsInOrder()) {
+        const TreeItem parent = tree.Parent(item);
+        const size_t depth = parent == kRootItem ? 0 : depths[parent] + 1;
+        depths[item] = depth;
+        outline.push_back({tree.Record(item), depth});
+    }
+    return outline;
+}
+
+}  // namespace
+
+CSavePolicy::CSavePolicy(CNoteTree& pane, CDocumentManager& manager, CNotesFolderStore& store,
                          CMessages& messages, CSaveTimer& timer)
     : m_pane(pane), m_manager(manager), m_store(store), m_messages(messages), m_timer(timer) {}
 
@@ -20,6 +47,7 @@ void CSavePolicy::RememberIndex() {
     m_indexHash.reset();
     if (m_store.Files().ReadWhole(IndexPath(), bytes))
         m_indexHash = NoteStorage::ContentHash(bytes);
+    m_base = OutlineOf(m_pane);
 }
 
 bool CSavePolicy::IndexChangedOnDisk() {
@@ -31,17 +59,107 @@ bool CSavePolicy::IndexChangedOnDisk() {
     return !fs.ReadWhole(IndexPath(), bytes) || NoteStorage::ContentHash(bytes) != *m_indexHash;
 }
 
-bool CSavePolicy::SetIndexAside(const char* reason) {
+std::filesystem::path CSavePolicy::SetIndexAside(const char* reason) {
     NoteStorage::CFileSystem& fs = m_store.Files();
     const std::string stem = "index.xml." + std::string(reason) + "-" +
                              std::to_string(static_cast<long long>(std::time(nullptr)));
     std::filesystem::path aside = m_store.Folder() / stem;
     for (int serial = 2; fs.Exists(aside) && serial < 1000; ++serial)
         aside = m_store.Folder() / (stem + "-" + std::to_string(serial));
-    if (fs.Exists(aside) || !fs.Replace(IndexPath(), aside)) return false;
+    if (fs.Exists(aside) || !fs.Replace(IndexPath(), aside)) return {};
     fs.SyncFolder(m_store.Folder());
     m_indexHash.reset();
-    return true;
+    return aside;
+}
+
+CSavePolicy::Theirs CSavePolicy::TakeTheirs() {
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    std::string bytes;
+    const bool present = fs.ReadWhole(IndexPath(), bytes);
+    CNoteTree read;
+    CQuietMessages quiet;
+    const bool whole = present && CNoteSession::ReadTree(m_store.Folder(), read, quiet, fs);
+    const IndexOutline theirs = OutlineOf(read);
+    const IndexOutline ours = OutlineOf(m_pane);
+    if (whole && SameStructure(ours, m_base)) {
+        ApplyOutline(theirs);
+        m_base = theirs;
+        m_indexHash = NoteStorage::ContentHash(bytes);
+        return Theirs::Read;
+    }
+    // Theirs changed only what is selected or expanded, or made the changes ours made.
+    if (whole && (SameStructure(theirs, m_base) || SameStructure(theirs, ours)))
+        return Theirs::ToWrite;
+    const std::filesystem::path aside = SetIndexAside("changed");
+    if (aside.empty()) return Theirs::Failed;
+    if (whole) {
+        ApplyOutline(MergeIndex(m_base, ours, theirs));
+    } else {
+        m_store.AdoptOrphanNotes(m_pane);  // the notes only theirs named still show up
+    }
+    const std::u16string folder = PathText(m_store.Folder());
+    const std::u16string kept = PathText(aside.filename());
+    m_messages.ShowMessageBox(
+        whole ? u"Another program changed the notes tree in " + folder +
+                    u" while you changed it here; both were merged, and the other program's "
+                    u"version was kept as " +
+                    kept + u"."
+              : u"Another program changed the notes tree in " + folder +
+                    u" and it could not be read; it was kept as " + kept + u".",
+        MessageIcon::Warning, kMessageCaption);
+    return Theirs::ToWrite;
+}
+
+void CSavePolicy::ApplyOutline(const IndexOutline& target) {
+    m_applying = true;
+    std::unordered_map<std::u16string, TreeItem> byId;
+    for (const TreeItem item : m_pane.ItemsInOrder())
+        byId.emplace(m_pane.Record(item).id, item);
+    std::unordered_set<TreeItem> placed;
+    std::vector<TreeItem> last;  // by depth, the item placed last on the path to the current one
+    for (const CIndexEntry& entry : target) {
+        const size_t depth = std::min(entry.depth, last.size());
+        const TreeItem parent = depth == 0 ? kRootItem : last[depth - 1];
+        const TreeItem after = last.size() > depth ? last[depth] : kFirstItem;
+        const auto found = byId.find(entry.record.id);
+        TreeItem item = found == byId.end() ? TreeItem::None : found->second;
+        if (placed.contains(item)) continue;  // a second item of one note
+        if (item != TreeItem::None) {
+            CTreeItemRecord& record = m_pane.Record(item);
+            record.username = entry.record.username;
+            record.isfixed = entry.record.isfixed;
+            const bool inPlace =
+                m_pane.Parent(item) == parent &&
+                m_pane.IndexOf(item) == (after == kFirstItem ? 0 : m_pane.IndexOf(after) + 1);
+            if (!inPlace) m_pane.Move({item}, parent, after);
+        } else {
+            CTreeItemRecord record = entry.record;
+            record.isselected = false;
+            record.isactive = false;
+            item = m_pane.InsertItem(parent, after, record);
+            m_pane.SetExpanded(item, record.isexpanded);
+        }
+        m_pane.UpdateItem(item);
+        placed.insert(item);
+        last.resize(depth);
+        last.push_back(item);
+    }
+    std::vector<TreeItem> gone;
+    for (const TreeItem item : m_pane.ItemsInOrder()) {
+        if (placed.contains(item)) continue;
+        gone.push_back(item);
+        if (m_pane.Active() == item) m_pane.SetActive(TreeItem::None);
+        m_pane.Deselect(item);
+    }
+    for (const TreeItem item : gone)
+        m_manager.UnloadItem(item);  // saved, even when its file went with theirs
+    // Children first; an item added meanwhile (a conflicting copy of a note unloaded) stays.
+    for (auto item = gone.rbegin(); item != gone.rend(); ++item) {
+        const std::vector<TreeItem> kept = m_pane.Children(*item);
+        if (!kept.empty()) m_pane.Move(kept, m_pane.Parent(*item), *item);
+        m_pane.Remove(*item);
+    }
+    m_applying = false;
 }
 
 bool CSavePolicy::LoadTree() {
@@ -52,7 +170,8 @@ bool CSavePolicy::LoadTree() {
     m_loaded = true;
     if (read && present) {
         m_indexHash = NoteStorage::ContentHash(bytes);
-    } else if (fs.Exists(IndexPath()) && !SetIndexAside("unreadable")) {
+        m_base = OutlineOf(m_pane);
+    } else if (fs.Exists(IndexPath()) && SetIndexAside("unreadable").empty()) {
         // Kept where it is rather than written over; the tree is not saved this run.
         m_loaded = false;
     }
@@ -66,9 +185,16 @@ bool CSavePolicy::LoadTree() {
 bool CSavePolicy::SaveTree() {
     if (!m_loaded) return true;
     if (IndexChangedOnDisk()) {
-        // Theirs is kept aside; its notes join ours before ours is written.
-        if (!SetIndexAside("changed")) return false;
-        m_store.AdoptOrphanNotes(m_pane);
+        switch (TakeTheirs()) {
+            case Theirs::Read:
+                // Unless unloading a note it removed made a conflicting copy.
+                if (!m_manager.TakeTreeChanged()) return true;
+                break;
+            case Theirs::Failed:
+                return false;
+            case Theirs::ToWrite:
+                break;
+        }
     }
     if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, m_messages, IndexPath())) return false;
     RememberIndex();
@@ -93,7 +219,8 @@ void CSavePolicy::OnSaveTimer() {
 
 void CSavePolicy::OnItemDeselected(TreeItem item) {
     m_manager.UnloadItem(item);
-    if (m_manager.TakeTreeChanged()) SaveTree();
+    // While theirs is being read in, the save that reads it writes what this added.
+    if (!m_applying && m_manager.TakeTreeChanged()) SaveTree();
 }
 
 void CSavePolicy::OnTreeChanged() {

@@ -5,11 +5,12 @@
 #include <optional>
 
 #include "session/DocumentManager.h"
+#include "session/IndexMerge.h"
+#include "session/NoteTree.h"
 #include "session/SaveTimer.h"
 #include "storage/FileSystem.h"
 #include "storage/Messages.h"
 #include "storage/NotesFolderStore.h"
-#include "storage/TreePane.h"
 
 namespace NoteTreeEngine {
 
@@ -20,16 +21,18 @@ namespace NoteTreeEngine {
 //   the tree is unloaded               index.xml, then every loaded or unsaved note
 // The timer fires five minutes after the last caret move, or 30 s after the first change not
 // saved yet, whichever comes first: caret moves and further typing do not put a due change off.
-// index.xml is guarded like a note: a damaged one, or one someone else changed since we read it, is
-// renamed aside (never over an earlier one) and its notes come back as orphans; they are adopted
-// after every load.
+// index.xml is guarded like a note. A damaged one is renamed aside (never over an earlier one)
+// and its notes come back as orphans, which are adopted after every load. One someone else
+// changed since we read it is read into the tree instead of writing ours, when ours kept its
+// structure since (items, places, names); when both changed, theirs is renamed aside and merged
+// into ours (MergeIndex), and the user is told.
 class CSavePolicy {
 public:
     static constexpr int32_t kSaveDelayMs = 300000;
     static constexpr int32_t kChangeSaveDelayMs = 30000;
 
     // All borrowed.
-    CSavePolicy(CTreePane& pane, CDocumentManager& manager, CNotesFolderStore& store,
+    CSavePolicy(CNoteTree& pane, CDocumentManager& manager, CNotesFolderStore& store,
                 CMessages& messages, CSaveTimer& timer);
     CSavePolicy(const CSavePolicy&) = delete;
     CSavePolicy& operator=(const CSavePolicy&) = delete;
@@ -54,19 +57,32 @@ public:
     [[nodiscard]] std::filesystem::path IndexPath() const;
 
 private:
-    // Renames index.xml to index.xml.<reason>-<time>, never over an existing file.
-    bool SetIndexAside(const char* reason);
+    enum class Theirs { Read, ToWrite, Failed };
+
+    // Renames index.xml to index.xml.<reason>-<time>, never over an existing file. The new
+    // path; empty when it could not be renamed.
+    std::filesystem::path SetIndexAside(const char* reason);
     [[nodiscard]] bool IndexChangedOnDisk();
     void RememberIndex();
+    // index.xml changed on disk: Read when the tree now holds theirs and ours need not be
+    // written; ToWrite when ours, theirs merged in and theirs set aside, is to be written;
+    // Failed when theirs could not be set aside.
+    Theirs TakeTheirs();
+    // Makes the tree the outline: items kept by identifier (with their selection and expansion,
+    // their notes still shown), moved and renamed where it says, new ones inserted, the rest
+    // unloaded and removed. Their note files stay.
+    void ApplyOutline(const IndexOutline& target);
 
-    CTreePane& m_pane;
+    CNoteTree& m_pane;
     CDocumentManager& m_manager;
     CNotesFolderStore& m_store;
     CMessages& m_messages;
     CSaveTimer& m_timer;
     bool m_loaded = false;
     bool m_changeDue = false;             // the timer runs for a change not saved yet
+    bool m_applying = false;              // the tree is being made theirs
     std::optional<uint64_t> m_indexHash;  // of index.xml as last read or written here
+    IndexOutline m_base;                  // the tree of index.xml as last read or written here
 };
 
 }  // namespace NoteTreeEngine

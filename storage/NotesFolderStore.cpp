@@ -1,13 +1,15 @@
 #include "storage/NotesFolderStore.h"
 
 #include <algorithm>
+#include <ctime>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "base/Utf8.h"
 #include "storage/NoteFile.h"
+#include "storage/SyncConflicts.h"
 #include "storage/XmlPrimitives.h"
 
 namespace NoteTreeEngine {
@@ -22,6 +24,22 @@ NoteStorage::NoteFileRead ReadAsNote(NoteStorage::CFileSystem& fs,
                                      const std::filesystem::path& path) {
     NoteEditEngine::CNoteDocument scratch;
     return NoteStorage::LoadNoteFile(fs, path, scratch);
+}
+
+// A file of the folder that may become a note of the tree: a regular file (or, with
+// `linkAllowed`, a link to one in the same folder) that reads as a note.
+bool IsAdoptable(NoteStorage::CFileSystem& fs, const std::filesystem::path& path,
+                 bool linkAllowed) {
+    if (!fs.Stamp(path)) return false;  // no regular file, or a dangling link
+    // A link out of the folder would make a note of whatever file it names, and saving would
+    // write there.
+    std::filesystem::path target;
+    if (!fs.ResolveLinks(path, target) ||
+        target.lexically_normal().parent_path() != path.lexically_normal().parent_path() ||
+        (!linkAllowed && target != path)) {
+        return false;
+    }
+    return ReadAsNote(fs, path) == NoteStorage::NoteFileRead::Read;
 }
 
 }  // namespace
@@ -132,40 +150,80 @@ bool CNotesFolderStore::DeleteNoteFile(const CTreeItemRecord& record) {
 }
 
 size_t CNotesFolderStore::AdoptOrphanNotes(CTreePane& pane) {
-    std::unordered_set<std::u16string> named;
+    std::unordered_map<std::u16string, TreeItem> named;
     std::vector<TreeItem> stack = pane.Children(kRootItem);
     while (!stack.empty()) {
         const TreeItem item = stack.back();
         stack.pop_back();
-        named.insert(pane.Record(item).id);
+        named.emplace(pane.Record(item).id, item);
         for (TreeItem child : pane.Children(item))
             stack.push_back(child);
     }
     std::vector<std::u16string> orphans;
+    // A sync tool's copy of a note, by file name, with the identifier of that note.
+    std::vector<std::pair<std::filesystem::path, std::u16string>> conflicts;
     for (const std::filesystem::path& name : m_fs.ListFolder(m_folder)) {
         const std::string file = name.filename().string();
-        if (file.size() <= 4 || !file.ends_with(".xml")) continue;
-        const std::u16string id = NoteBase::Utf8ToUtf16(file.substr(0, file.size() - 4));
-        if (!IsValidNoteId(id) || named.contains(id)) continue;
-        if (!m_fs.Stamp(m_folder / name)) continue;  // no regular file, or a dangling link
-        // A link out of the folder would make a note of whatever file it names, and saving
-        // would write there.
-        std::filesystem::path target;
-        if (!m_fs.ResolveLinks(m_folder / name, target) ||
-            target.lexically_normal().parent_path() !=
-                (m_folder / name).lexically_normal().parent_path()) {
-            continue;
+        const std::optional<std::u16string> owner = SyncConflictNoteId(file);
+        std::u16string id;
+        if (!owner) {
+            if (file.size() <= 4 || !file.ends_with(".xml")) continue;
+            id = NoteBase::Utf8ToUtf16(file.substr(0, file.size() - 4));
+            if (!IsValidNoteId(id) || named.contains(id)) continue;
         }
-        if (ReadAsNote(m_fs, m_folder / name) != NoteStorage::NoteFileRead::Read) continue;
-        orphans.push_back(id);
+        // A conflict file becomes a note of its own: a link would share another note's file.
+        if (!IsAdoptable(m_fs, m_folder / name, !owner)) continue;
+        if (owner) {
+            conflicts.emplace_back(name.filename(), *owner);
+        } else {
+            orphans.push_back(id);
+        }
     }
     std::sort(orphans.begin(), orphans.end());
     for (const std::u16string& id : orphans) {
         CTreeItemRecord record(id);
         record.username = u"Orphan note";
-        pane.UpdateItem(pane.InsertItem(kRootItem, kLastItem, record));
+        const TreeItem item = pane.InsertItem(kRootItem, kLastItem, record);
+        pane.UpdateItem(item);
+        named.emplace(id, item);
     }
-    return orphans.size();
+    std::sort(conflicts.begin(), conflicts.end());
+    size_t adopted = orphans.size();
+    for (const auto& [file, ownerId] : conflicts) {
+        // Each after the one before of the same note, so that they keep the order of their names.
+        const auto owner = named.find(ownerId);
+        const TreeItem item = AdoptConflictFile(
+            pane, m_folder / file, owner == named.end() ? TreeItem::None : owner->second);
+        if (item == TreeItem::None) continue;
+        if (owner != named.end()) owner->second = item;
+        ++adopted;
+    }
+    return adopted;
+}
+
+TreeItem CNotesFolderStore::AdoptConflictFile(CTreePane& pane, const std::filesystem::path& file,
+                                              TreeItem after) {
+    // Under a name of ours the sync tool sees an ordinary note, and the next adoption does not
+    // find it again.
+    CTreeItemRecord record;
+    for (int attempt = 0; attempt < kMaxCreateAttempts && NoteFileExists(NoteFilePath(record));
+         ++attempt) {
+        NewNoteId(record);
+    }
+    const std::filesystem::path path = NoteFilePath(record);
+    if (NoteFileExists(path) || !m_fs.Replace(file, path)) return TreeItem::None;
+    m_fs.SyncFolder(m_folder);
+    const TreeItem item = after == TreeItem::None
+                              ? pane.InsertItem(kRootItem, kLastItem, record)
+                              : pane.InsertItem(pane.Parent(after), after, record);
+    NoteEditEngine::CNoteDocument document;
+    if (NoteStorage::LoadNoteFile(m_fs, path, document) == NoteStorage::NoteFileRead::Read)
+        pane.RefreshItem(item, document);  // its title, size and times
+    CTreeItemRecord& adopted = pane.Record(item);
+    adopted.username += ConflictLabel(std::time(nullptr));
+    adopted.isfixed = true;
+    pane.UpdateItem(item);
+    return item;
 }
 
 }  // namespace NoteTreeEngine

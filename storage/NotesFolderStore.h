@@ -70,8 +70,10 @@ public:
     bool DeleteNoteFile(const CTreeItemRecord& record);
     // Adds a root-level item "Orphan note" for every note file of the folder whose identifier no
     // item of the tree has. Only names of digits + ".xml" that read as notes count, so index.xml
-    // and anything else is never adopted, nor a link out of the folder. Returns how many were
-    // adopted.
+    // and anything else is never adopted, nor a link out of the folder. A sync tool's conflict
+    // file (SyncConflictNoteId) that reads as a note is renamed to a note file of its own and
+    // gets an item, named by its title and the conflict label, right after its note's item (at
+    // the end of the root level when the tree has none). Returns how many were adopted.
     size_t AdoptOrphanNotes(CTreePane& pane);
 
 private:
@@ -80,6 +82,9 @@ private:
         std::filesystem::path path;  // kept: SaveAll checks every loaded note's file
     };
     void Remember(const CTreeItemRecord& record, std::string_view bytes);
+    // Renames a sync tool's conflict file to a free note file name and inserts its item after
+    // `after` (None: last at the root level). None when it could not be renamed.
+    TreeItem AdoptConflictFile(CTreePane& pane, const std::filesystem::path& file, TreeItem after);
 
     std::filesystem::path m_folder;
     CMessages& m_messages;

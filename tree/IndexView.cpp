@@ -32,7 +32,7 @@ CIndexView::CIndexView(NoteTreeEngine::CNoteSession& session, QWidget* parent)
     // The column fits the labels in view: measuring the first thousand rows at every label change
     // made a selection of a thousand notes measure a million labels.
     header()->setResizeContentsPrecision(0);
-    for (const int index : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12})
+    for (const int index : {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12})
         m_icons[size_t(index)] = QIcon(QStringLiteral(":/icons/tree/note%1.svg").arg(index));
     // The user opens and closes items here; the tree keeps it for the index file.
     connect(this, &QTreeWidget::itemExpanded, this,

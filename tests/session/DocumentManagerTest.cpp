@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
+#include "storage/SyncConflicts.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/FakeStatusLine.h"
@@ -313,7 +315,9 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
     ASSERT_EQ(roots.size(), 4u);
     EXPECT_EQ(roots[3], last);
-    EXPECT_EQ(f.pane.Title(roots[2]), u"busy ours (conflicting copy)");
+    // Dated, with an icon of its own; the day of the save is today's.
+    EXPECT_EQ(f.pane.Title(roots[2]), u"busy ours" + ConflictLabel(std::time(nullptr)));
+    EXPECT_EQ(f.pane.IconIndex(roots[2]), CNoteTree::kConflictIcon);
     EXPECT_EQ(f.OnDisk(roots[2]), "\u00B6busy ours");
     EXPECT_TRUE(f.manager.TakeTreeChanged());
 
@@ -354,7 +358,8 @@ TEST(DocumentManagerTest, AChangeKeepingSizeAndTimeIsNeverOverwritten) {
     f.Type(edited, u"!");
     f.manager.SaveAll();
     EXPECT_EQ(f.OnDisk(edited), "\u00B6ours2");
-    EXPECT_EQ(f.pane.Title(f.pane.Children(kRootItem)[1]), u"ours1! (conflicting copy)");
+    EXPECT_EQ(f.pane.Title(f.pane.Children(kRootItem)[1]),
+              u"ours1!" + ConflictLabel(std::time(nullptr)));
     EXPECT_EQ(Dump(*f.manager.FindDocument(quiet)), "\u00B6quiet2");
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -8,11 +9,13 @@
 
 #include "base/Utf8.h"
 #include "session/DocumentManager.h"
+#include "session/NoteSession.h"
 #include "session/SavePolicy.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "storage/NotesFolderStore.h"
+#include "storage/SyncConflicts.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakePrompts.h"
@@ -276,58 +279,108 @@ TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
     }
 }
 
-TEST(SavePolicyTest, AnIndexChangedByOthersIsSetAsideAndItsNotesAdopted) {
+std::vector<std::string> SetAside(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const std::string& name : FileNames(folder))
+        if (name.starts_with("index.xml.changed-")) names.push_back(name);
+    return names;
+}
+
+TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     CFolderFixture f;
-    f.WriteNote("11", "\u00B6one");
-    f.WriteNote("22", "\u00B6two");
-    f.WriteIndex({"11"});
-    // Adoption writes the index; then the other machine writes its own.
-    std::filesystem::remove(f.folder / "22.xml");
+    for (const char* id : {"11", "22", "33", "44"})
+        f.WriteNote(id, "\u00B6x");
+    f.WriteIndex({"11", "22", "33", "44"});
     ASSERT_TRUE(f.policy.LoadTree());
-    f.WriteNote("22", "\u00B6two");
-    f.WriteIndex({"22", "11"});
-    const std::string theirs = ReadBytes(f.folder / "index.xml");
-    ASSERT_TRUE(f.policy.SaveTree());
-    EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
-    size_t aside = 0;
-    for (const std::string& name : FileNames(f.folder.Path())) {
-        if (!name.starts_with("index.xml.changed-")) continue;
-        ++aside;
-        EXPECT_EQ(ReadBytes(f.folder / name), theirs);
+    const TreeItem shown = f.pane.ItemsInOrder()[0];
+    const TreeItem gone = f.pane.ItemsInOrder()[2];
+    const auto written = [&] {
+        CNoteTree tree;
+        EXPECT_TRUE(CNoteSession::ReadTree(f.folder.Path(), tree, f.prompts, f.fs));
+        return Dump(tree);
+    };
+    for (const TreeItem item : {shown, gone}) {
+        f.manager.LoadItem(item, TreeItem::None);
+        f.pane.Select(item);
     }
-    EXPECT_EQ(aside, 1u);
-    // Ours, written by us, is not set aside again.
-    ASSERT_TRUE(f.policy.SaveTree());
-    EXPECT_EQ(FileNames(f.folder.Path()).size(), 4u);
+
+    // Ours kept its structure: theirs is read, even the same size at the same time (cp -p).
+    const auto time = std::filesystem::last_write_time(f.folder / "index.xml");
+    std::string theirs = ReadBytes(f.folder / "index.xml");
+    const std::string from = "\"22\" username=\"n22";
+    theirs.replace(theirs.find(from), from.size(), "\"55\" username=\"n55");
+    WriteBytes(f.folder / "index.xml", theirs);
+    std::filesystem::last_write_time(f.folder / "index.xml", time);
+    EXPECT_TRUE(f.policy.SaveTree());
+    EXPECT_EQ(Dump(f.pane), "n11* n55 n33* n44");
+    EXPECT_EQ(ReadBytes(f.folder / "index.xml"), theirs);
+    EXPECT_NE(f.manager.FindDocument(shown), nullptr);
+    // A shown note whose item theirs removed leaves the editor; its file stays.
+    f.WriteIndex({"44", "11"});
+    EXPECT_TRUE(f.policy.SaveTree());
+    EXPECT_EQ(f.manager.HeldNotes().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(f.folder / "33.xml"));
+    EXPECT_TRUE(f.policy.Close());
+    EXPECT_EQ(written(), "n44 n11*");
+    EXPECT_TRUE(SetAside(f.folder.Path()).empty());
+    EXPECT_TRUE(f.prompts.Messages().empty());
+
+    // Both changed: merged, theirs set aside, the user told once.
+    f.pane.Record(shown).username = u"mine";
+    f.pane.Record(shown).isfixed = true;
+    WriteBytes(f.folder / "index.xml",
+               "<tree><item id=\"66\" username=\"new\"><item id=\"77\" username=\"sub\">"
+               "</item></item><item id=\"44\" username=\"renamed\"></item></tree>");
+    theirs = ReadBytes(f.folder / "index.xml");
+    EXPECT_TRUE(f.policy.SaveTree());
+    EXPECT_EQ(written(), "new(sub) renamed mine*");
+    ASSERT_EQ(SetAside(f.folder.Path()).size(), 1u);
+    EXPECT_EQ(ReadBytes(f.folder / SetAside(f.folder.Path())[0]), theirs);
+    ASSERT_EQ(f.prompts.Messages().size(), 1u);
+    const std::string told = NoteBase::Utf16ToUtf8(f.prompts.Messages()[0].text);
+    EXPECT_NE(told.find(f.folder.Path().string()), std::string::npos) << told;
+    EXPECT_NE(told.find(SetAside(f.folder.Path())[0]), std::string::npos) << told;
 
     // When theirs cannot be set aside, ours is not written over it; when ours cannot be
     // written, theirs is safe aside and ours is written at the next save.
-    f.WriteIndex({"22"});
+    f.pane.Record(shown).username = u"mine again";
+    f.WriteIndex({"44"});
     const std::string later = ReadBytes(f.folder / "index.xml");
     f.fs.SetFault(Fault::ReplaceFails);
     EXPECT_FALSE(f.policy.SaveTree());
     EXPECT_EQ(ReadBytes(f.folder / "index.xml"), later);
     f.fs.SetFault(Fault::CreateFails);
     EXPECT_FALSE(f.policy.SaveTree());
-    size_t kept = 0;
-    for (const std::string& name : FileNames(f.folder.Path()))
-        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == later;
-    EXPECT_EQ(kept, 1u);
     f.fs.SetFault(Fault::None);
     EXPECT_TRUE(f.policy.SaveTree());
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+    EXPECT_EQ(SetAside(f.folder.Path()).size(), 2u);
+    EXPECT_EQ(written(), "new(sub) n44 mine again*");  // their rename of 44 back
+}
 
-    // Theirs of the same size with the time kept (cp -p) is theirs all the same.
-    const auto time = std::filesystem::last_write_time(f.folder / "index.xml");
-    std::string same = ReadBytes(f.folder / "index.xml");
-    same[same.find("id=\"11\"") + 5] = '3';
-    WriteBytes(f.folder / "index.xml", same);
-    std::filesystem::last_write_time(f.folder / "index.xml", time);
-    EXPECT_TRUE(f.policy.SaveTree());
-    kept = 0;
-    for (const std::string& name : FileNames(f.folder.Path()))
-        kept += name.starts_with("index.xml.changed-") && ReadBytes(f.folder / name) == same;
-    EXPECT_EQ(kept, 1u);
+TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
+    CFolderFixture f;
+    f.WriteNote("11", "\u00B6one");
+    f.WriteNote("22", "\u00B6two");
+    f.WriteIndex({"11", "22"});
+    const std::string conflict = "11.sync-conflict-20240229-134501-ABC2DEF.xml";
+    const std::string other = NoteFileBytes("\u00B6one elsewhere");
+    WriteBytes(f.folder / conflict, other);
+    WriteBytes(f.folder / "22 (conflicted copy 2024-02-29 134501).xml", "not a note");
+    ASSERT_TRUE(f.policy.LoadTree());
+    const std::vector<TreeItem> items = f.pane.ItemsInOrder();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(f.pane.Title(items[1]), u"one elsewhere" + ConflictLabel(std::time(nullptr)));
+    EXPECT_EQ(f.pane.IconIndex(items[1]), CNoteTree::kConflictIcon);
+    EXPECT_FALSE(std::filesystem::exists(f.folder / conflict));
+    EXPECT_EQ(ReadBytes(f.store.NoteFilePath(f.pane.Record(items[1]))), other);
+    EXPECT_EQ(FileNames(f.folder.Path()).size(), 5u);  // the file that is no note stays
+
+    const std::vector<std::u16string> ids = f.Ids();
+    EXPECT_TRUE(f.policy.Close());
+    f.pane.Clear();
+    CSavePolicy again{f.pane, f.manager, f.store, f.prompts, f.timer};
+    ASSERT_TRUE(again.LoadTree());
+    EXPECT_EQ(f.Ids(), ids);
 }
 
 // Steady typing reaches the disk at most 30 s after its first unsaved change, however long it
