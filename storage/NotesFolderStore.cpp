@@ -32,11 +32,12 @@ bool IsAdoptable(NoteStorage::CFileSystem& fs, const std::filesystem::path& path
                  bool linkAllowed) {
     if (!fs.Stamp(path)) return false;  // no regular file, or a dangling link
     // A link out of the folder would make a note of whatever file it names, and saving would
-    // write there.
+    // write there; a link to another note file of the folder would give that note two items.
     std::filesystem::path target;
     if (!fs.ResolveLinks(path, target) ||
         target.lexically_normal().parent_path() != path.lexically_normal().parent_path() ||
-        (!linkAllowed && target != path)) {
+        (target != path && (!linkAllowed || (target.extension() == ".xml" &&
+                                             IsValidNoteId(target.stem().u16string()))))) {
         return false;
     }
     return ReadAsNote(fs, path) == NoteStorage::NoteFileRead::Read;

@@ -199,12 +199,16 @@ TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
         TestSupport::WriteBytes(f.folder / "55.xml", kNote);
         std::filesystem::create_symlink(outside / "1.xml", f.folder / "33.xml");
         std::filesystem::create_symlink("/dev/null", f.folder / "44.xml");
+        // A link to another note would give it two items; one to a file of another name is the
+        // note of that file.
         std::filesystem::create_symlink("55.xml", f.folder / "66.xml");
+        TestSupport::WriteBytes(f.folder / "mine.xml", kNote);
+        std::filesystem::create_symlink("mine.xml", f.folder / "77.xml");
         EXPECT_EQ(f.session.LoadTree(), !indexIsFifo);
         std::u16string ids;
         for (const TreeItem item : f.session.Tree().ItemsInOrder())
             ids += f.session.Tree().Record(item).id + u" ";
-        EXPECT_EQ(ids, indexIsFifo ? u"55 66 " : u"11 55 66 ");
+        EXPECT_EQ(ids, indexIsFifo ? u"55 77 " : u"11 55 77 ");
         // The index, or the note, that could not be read.
         EXPECT_EQ(f.prompts.Messages().size(), 1u);
     }
