@@ -26,6 +26,7 @@
 #include "tree/SearchPane.h"
 #include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
+#include "ui/QtFolderWatch.h"
 #include "ui/QtPrompts.h"
 #include "ui/QtSaveTimer.h"
 #include "ui/Settings.h"
@@ -70,6 +71,14 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     });
     m_session = std::make_unique<NoteTreeEngine::CNoteSession>(
         *m_prompts, settings, *this, *m_saveTimer, NoteStorage::FileSystem());
+    m_folderWatch = std::make_unique<CQtFolderWatch>([this] { m_session->OnDiskChanged(); });
+    m_session->SetFolderWatch(m_folderWatch.get());
+    // Another program may have changed the notes, or removed their folder, while this one was in
+    // the background; the search index looks again on the same signal.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive) m_session->OnActivated();
+            });
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_tree = new CIndexView(*m_session, m_splitter);
     m_tree->setMinimumWidth(50);

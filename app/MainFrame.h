@@ -20,6 +20,7 @@
 class CExportCommand;
 class CHelpWindow;
 class CQtPrompts;
+class CQtFolderWatch;
 class CQtSaveTimer;
 class CIndexView;
 class CNoteScrollView;
@@ -87,6 +88,8 @@ public:
     [[nodiscard]] NoteTreeEngine::CNoteSession& Session() noexcept { return *m_session; }
     // The save timer, reachable so that tests see it run and fire it themselves.
     [[nodiscard]] CQtSaveTimer& SaveTimer() noexcept { return *m_saveTimer; }
+    // The watch on the notes folder and the shown notes, reachable so that tests await it.
+    [[nodiscard]] CQtFolderWatch& FolderWatch() noexcept { return *m_folderWatch; }
     [[nodiscard]] CSearchPane& SearchPane() noexcept { return *m_searchPane; }
     [[nodiscard]] QAction* Action(int id) const;
     // The button of a toolbar for a command, or null.
@@ -126,6 +129,7 @@ private:
     // The notes session and what it talks to; the session goes first.
     std::unique_ptr<CQtPrompts> m_prompts;
     std::unique_ptr<CQtSaveTimer> m_saveTimer;
+    std::unique_ptr<CQtFolderWatch> m_folderWatch;
     std::unique_ptr<NoteTreeEngine::CViewShownNotes> m_shownNotes;
     std::unique_ptr<NoteTreeEngine::CNoteSession> m_session;
     QSplitter* m_splitter = nullptr;

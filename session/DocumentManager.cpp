@@ -1,5 +1,6 @@
 #include "session/DocumentManager.h"
 
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <utility>
@@ -19,7 +20,17 @@ bool IsBlank(char16_t c) noexcept {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
+// The note as the tree names it.
+std::u16string NameOf(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document) {
+    return record.username.empty() ? NoteTitle(document) : record.username;
+}
+
 }  // namespace
+
+std::u16string NoteNotSavedText(std::u16string_view name, std::u16string_view reason) {
+    return u"The note \"" + std::u16string(name) + u"\" could not be saved: " +
+           std::u16string(reason) + u".";
+}
 
 std::u16string NoteTitle(NoteEditEngine::CNoteDocument& document) {
     // Only the start of the first line matters: one character past the cut tells whether the
@@ -116,11 +127,8 @@ void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator fo
     const CTreeItemRecord& record = m_pane.Record(entry.item);
     if (IsChanged(entry) || IsRemovedOnDisk(record)) {
         if (SaveEntry(record, entry, false) == SaveResult::Failed) {
-            if (!entry.failed) {
-                m_prompts.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
-                                         kMessageCaption);
-            }
-            m_unsaved.push_back({record, std::move(entry.document)});
+            ReportFailedSave(record, entry);
+            m_unsaved.push_back({record, std::move(entry.document), m_failure});
         }
     }
     m_entries.erase(found);
@@ -130,6 +138,7 @@ void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator fo
 CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& record,
                                                          CEntry& entry, bool takeTheirs) {
     NoteEditEngine::CNoteDocument& document = *entry.document;
+    (void)m_store.Files().TakeError();  // this save's reason, not an older one's
     switch (m_store.SaveNote(record, document)) {
         case NoteSave::Saved:
             // Only now: a stamp set before the write would hide a failed save from every
@@ -141,11 +150,17 @@ CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& 
         case NoteSave::ChangedOnDisk:
             break;
         case NoteSave::Failed:
+            m_failure = ReasonText(m_store.Files().TakeError());
+            return SaveResult::Failed;
         case NoteSave::NotOurs:
+            m_failure = kNotOursReason;
             return SaveResult::Failed;
     }
     // Both changed: ours becomes a note of its own, theirs stays under the identifier.
-    if (!SaveConflictingCopy(entry.item, record, document)) return SaveResult::Failed;
+    if (!SaveConflictingCopy(entry.item, record, document)) {
+        m_failure = ReasonText(m_store.Files().TakeError());
+        return SaveResult::Failed;
+    }
     std::unique_ptr<NoteEditEngine::CNoteDocument> theirs;
     if (takeTheirs) theirs = m_store.LoadNoteDocument(m_pane.Record(entry.item));
     if (theirs) {
@@ -184,9 +199,8 @@ void CDocumentManager::SwapDocument(CEntry& entry,
     NoteEditEngine::CNoteDocument* old = entry.document.get();
     const std::u16string id = m_byDocument[old];
     fresh->AddObserver(this);
-    // Right after the old one, then the old one goes: the same place in the editor.
-    m_shown.ShowNote(fresh.get(), old);
-    m_shown.HideNote(old);
+    // The same place in the editor, the caret at the same place in the note.
+    m_shown.ReplaceNote(old, fresh.get());
     old->RemoveObserver(this);
     m_byDocument.erase(old);
     m_byDocument[fresh.get()] = id;
@@ -201,27 +215,72 @@ bool CDocumentManager::SaveAll() {
     for (auto& [id, entry] : m_entries) {
         CTreeItemRecord& record = m_pane.Record(entry.item);
         if (IsChanged(entry) || IsRemovedOnDisk(record)) {
-            if (SaveEntry(record, entry, true) == SaveResult::Failed && !entry.failed) {
-                // Once: a timer save that keeps failing must not interrupt the user every time.
-                entry.failed = true;
-                m_prompts.ShowMessageBox(kNoteKeptUnsavedMessage, MessageIcon::Warning,
-                                         kMessageCaption);
-            }
+            if (SaveEntry(record, entry, true) == SaveResult::Failed)
+                ReportFailedSave(record, entry);
         } else if (m_store.ChangedOnDisk(record)) {
             if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));
         }
     }
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
+        (void)m_store.Files().TakeError();
         const NoteSave saved = m_store.SaveNote(unsaved->record, *unsaved->document);
         const bool kept =
             saved == NoteSave::Saved ||
             (saved == NoteSave::ChangedOnDisk &&
              SaveConflictingCopy(TreeItem::None, unsaved->record, *unsaved->document));
+        if (!kept) {
+            unsaved->reason = saved == NoteSave::NotOurs ? std::u16string(kNotOursReason)
+                                                         : ReasonText(m_store.Files().TakeError());
+        }
         unsaved = kept ? m_unsaved.erase(unsaved) : unsaved + 1;
     }
     ReportUnsaved();
     return UnsavedNoteNames().empty();
+}
+
+void CDocumentManager::ReportFailedSave(const CTreeItemRecord& record, CEntry& entry) {
+    // Once: a timer save that keeps failing must not interrupt the user every time.
+    if (entry.failed) return;
+    entry.failed = true;
+    m_prompts.ShowMessageBox(NoteNotSavedText(NameOf(record, *entry.document), m_failure) +
+                                 std::u16string(kNoteKeptUnsavedMessage),
+                             MessageIcon::Warning, kMessageCaption);
+}
+
+void CDocumentManager::ReloadChangedNotes() {
+    for (auto& [id, entry] : m_entries) {
+        CTreeItemRecord& record = m_pane.Record(entry.item);
+        if (!m_store.ChangedOnDisk(record)) continue;
+        // A file still being written, or one that holds no note, must not make ours forget the
+        // file it knew; a removed one is written back by the next save.
+        NoteEditEngine::CNoteDocument scratch;
+        if (NoteStorage::LoadNoteFile(m_store.Files(), m_store.NoteFilePath(record), scratch) !=
+            NoteStorage::NoteFileRead::Read) {
+            continue;
+        }
+        if (!IsChanged(entry)) {
+            if (auto theirs = m_store.LoadNoteDocument(record))
+                SwapDocument(entry, std::move(theirs));
+            continue;
+        }
+        const SaveResult saved = SaveEntry(record, entry, true);
+        if (saved == SaveResult::Failed) {
+            ReportFailedSave(record, entry);
+            continue;
+        }
+        if (saved != SaveResult::Conflict) continue;
+        // The copy went right after the note.
+        const std::vector<TreeItem> siblings = m_pane.Children(m_pane.Parent(entry.item));
+        const auto note = std::find(siblings.begin(), siblings.end(), entry.item);
+        if (note == siblings.end() || note + 1 == siblings.end()) continue;
+        m_prompts.ShowMessageBox(
+            u"The note \"" + m_pane.Record(entry.item).username +
+                u"\" was changed by another program while it held changes not saved here.\nIt "
+                u"now shows the other program's version; your changes are in the new note \"" +
+                m_pane.Record(*(note + 1)).username + u"\".",
+            MessageIcon::Warning, kMessageCaption);
+    }
 }
 
 bool CDocumentManager::Close() {
@@ -232,11 +291,15 @@ bool CDocumentManager::Close() {
     bool allKept = true;
     for (auto unsaved = m_unsaved.begin(); unsaved != m_unsaved.end();) {
         std::filesystem::path path;
+        const std::u16string notSaved =
+            NoteNotSavedText(NameOf(unsaved->record, *unsaved->document), unsaved->reason);
         if (WriteRecoveryFile(*unsaved, path)) {
             ++m_recovered;
-            m_prompts.ShowMessageBox(std::u16string(kNoteRecoveredMessage) + PathText(path),
-                                     MessageIcon::Warning, kMessageCaption);
-        } else if (!m_prompts.AskYesNo(kNoteDiscardQuestion, kMessageCaption)) {
+            m_prompts.ShowMessageBox(
+                notSaved + std::u16string(kNoteRecoveredMessage) + PathText(path),
+                MessageIcon::Warning, kMessageCaption);
+        } else if (!m_prompts.AskYesNo(notSaved + std::u16string(kNoteDiscardQuestion),
+                                       kMessageCaption)) {
             allKept = false;
             ++unsaved;
             continue;

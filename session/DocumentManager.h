@@ -25,16 +25,21 @@ namespace NoteTreeEngine {
 
 // The messages of the document manager, exactly as the user sees them (caption "Jotwell").
 inline constexpr std::u16string_view kNoteNotOpenedMessage = u"Document file could not be opened";
+// A failed save is told as NoteNotSavedText(name, reason) followed by one of these.
 inline constexpr std::u16string_view kNoteKeptUnsavedMessage =
-    u"Document could not be saved.\nThe changes are kept and will be saved again";
+    u"\nThe changes are kept and will be saved again.";
 // Followed by the recovery file's path.
-inline constexpr std::u16string_view kNoteRecoveredMessage =
-    u"Document could not be saved.\nIts text was written to ";
+inline constexpr std::u16string_view kNoteRecoveredMessage = u"\nIts text was written to ";
 inline constexpr std::u16string_view kNoteDiscardQuestion =
-    u"Document could not be saved, and no copy of it could be written anywhere.\nDiscard its "
-    u"changes?";
+    u"\nNo copy of it could be written anywhere. Discard its changes?";
+// Why a note is not saved over a file that was never read as a note here.
+inline constexpr std::u16string_view kNotOursReason =
+    u"the file in its place is not a note this program read";
 // Followed by the names of the notes, separated by ", ".
 inline constexpr std::u16string_view kUnsavedStatusPrefix = u"Not saved: ";
+
+// "The note "<name>" could not be saved: <reason>."
+[[nodiscard]] std::u16string NoteNotSavedText(std::u16string_view name, std::u16string_view reason);
 
 // The note's title: its first paragraph's text, at most 50 characters with "..." when longer,
 // blanks, tabs and line feeds removed at both ends; "unnamed" when that leaves nothing.
@@ -63,6 +68,11 @@ public:
     // Saves every changed note, loaded or kept unsaved; takes the disk's version of every
     // unchanged loaded note that someone else changed. False when a note stays unsaved.
     bool SaveAll();
+    // Follows changes other programs made to the files of the loaded notes: a note without
+    // changes of ours is read again in place, one with changes gets its conflicting copy at once
+    // and the user is told of both. Files that are gone, or do not read as a note (yet), wait for
+    // the next save.
+    void ReloadChangedNotes();
     // Unloads every loaded note, then writes each note still unsaved to its file, else to a
     // recovery file, else asks whether to discard it. False when the user keeps a note that
     // could not be written anywhere (the program should not end then).
@@ -108,14 +118,16 @@ private:
     struct CUnsaved {
         CTreeItemRecord record;  // a copy: the item may be gone
         std::unique_ptr<NoteEditEngine::CNoteDocument> document;
+        std::u16string reason;  // why its latest save failed
     };
     enum class SaveResult { Saved, Failed, Conflict };
 
     [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
     // True when the note's file is gone: a shown note is then written as if changed.
     [[nodiscard]] bool IsRemovedOnDisk(const CTreeItemRecord& record) const;
-    // Saves an entry's changed document. On a conflict ours goes to a new note after the item
-    // and, with takeTheirs (the note stays shown), the entry takes the disk's version.
+    // Saves an entry's changed document; on failure m_failure says why. On a conflict ours goes to
+    // a new note after the item and, with takeTheirs (the note stays shown), the entry takes the
+    // disk's version.
     SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
     // Puts `fresh` in the editor where the entry's document is, and makes it the entry's.
     void SwapDocument(CEntry& entry, std::unique_ptr<NoteEditEngine::CNoteDocument> fresh);
@@ -124,6 +136,8 @@ private:
                              NoteEditEngine::CNoteDocument& document);
     [[nodiscard]] bool WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path);
     void UnloadEntry(std::map<std::u16string, CEntry>::iterator entry);
+    // Tells, once until a save succeeds again, that the entry's note is kept unsaved.
+    void ReportFailedSave(const CTreeItemRecord& record, CEntry& entry);
     void ReportUnsaved();
 
     CTreePane& m_pane;
@@ -139,6 +153,7 @@ private:
     bool m_treeChanged = false;
     bool m_edited = false;
     size_t m_recovered = 0;
+    std::u16string m_failure;  // why the latest SaveEntry failed
 };
 
 }  // namespace NoteTreeEngine

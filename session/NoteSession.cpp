@@ -27,6 +27,13 @@ public:
     void ShowItem(TreeItem) override {}
 };
 
+// Hidden, and no note's name: nothing that lists the folder takes it for a note.
+constexpr const char* kWriteProbeName = ".jotwell-write-check";
+
+std::u16string FolderText(const std::filesystem::path& folder) {
+    return u"The notes folder " + PathText(folder);
+}
+
 }  // namespace
 
 CNoteSession::CNoteSession(CPrompts& prompts, CProfileSettings& settings, CStatusLine& status,
@@ -65,7 +72,10 @@ bool CNoteSession::LoadTree() {
     m_manager = std::make_unique<CDocumentManager>(m_tree, *m_shown, *m_store, m_prompts,
                                                    m_settings, m_status);
     m_policy = std::make_unique<CSavePolicy>(m_tree, *m_manager, *m_store, m_prompts, m_timer);
+    CheckWritable();
+    m_goneFolderTold = false;
     const bool read = m_policy->LoadTree();
+    WatchFolder(true);
     if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
     m_search.Start(m_store->Folder(), m_manager.get());
     if (const int recovered = m_settings.ReadRecoveredAtEnd(); recovered > 0) {
@@ -119,6 +129,7 @@ void CNoteSession::EndUnattended(std::ostream& log) {
 
 void CNoteSession::Reset() {
     DeselectAll();
+    WatchFolder(false);
     m_tree.SetActive(TreeItem::None);
     m_timer.Stop();
     m_policy.reset();
@@ -281,7 +292,105 @@ void CNoteSession::NoteBecameCurrent(NoteEditEngine::CNoteDocument* document) {
 }
 
 void CNoteSession::OnSaveTimer() {
-    if (m_policy) m_policy->OnSaveTimer();
+    if (!m_policy) return;
+    if (!m_askingAboutFolder && !FolderIsThere()) AskAboutGoneFolder();
+    if (!m_policy) return;
+    if (m_askingAboutFolder || !FolderIsThere()) {
+        // Put off, not dropped: the user decides where the notes go.
+        m_timer.Start(CSavePolicy::kChangeSaveDelayMs);
+        return;
+    }
+    m_policy->OnSaveTimer();
+}
+
+std::filesystem::path CNoteSession::NotePath(TreeItem item) const {
+    return m_store->NoteFilePath(m_tree.Record(item));
+}
+
+void CNoteSession::WatchFolder(bool on) {
+    if (m_watch == nullptr || !m_store) return;
+    std::filesystem::path folder = m_store->Folder().lexically_normal();
+    if (!folder.has_filename()) folder = folder.parent_path();  // a trailing separator
+    for (const std::filesystem::path& path : {folder, folder.parent_path()}) {
+        if (on) {
+            m_watch->Watch(path);
+        } else {
+            m_watch->Unwatch(path);
+        }
+    }
+}
+
+bool CNoteSession::FolderIsThere() {
+    // "." resolves only inside a folder: a file put in the folder's place counts as gone, a
+    // folder that cannot be examined as there.
+    return m_files.Exists(m_store->Folder() / ".");
+}
+
+void CNoteSession::CheckWritable() {
+    const std::filesystem::path probe = m_store->Folder() / kWriteProbeName;
+    (void)m_files.TakeError();
+    if (NoteStorage::ReplaceFileContents(m_files, probe, "")) {
+        (void)m_files.Remove(probe);
+        return;
+    }
+    m_prompts.ShowMessageBox(FolderText(m_store->Folder()) + u" cannot be written: " +
+                                 ReasonText(m_files.TakeError()) +
+                                 u".\nChanges will not be saved until it can be written, or "
+                                 u"another notes folder is set (Note > Set Notes Folder).",
+                             MessageIcon::Warning, kMessageCaption);
+}
+
+void CNoteSession::OnDiskChanged() {
+    if (!m_policy || m_askingAboutFolder) return;
+    if (!FolderIsThere()) {
+        AskAboutGoneFolder();
+        return;
+    }
+    m_goneFolderTold = false;
+    m_manager->ReloadChangedNotes();
+    if (m_manager->TakeTreeChanged()) SaveTree();
+}
+
+void CNoteSession::OnActivated() {
+    if (!m_askingAboutFolder) m_goneFolderTold = false;
+    OnDiskChanged();
+}
+
+void CNoteSession::AskAboutGoneFolder() {
+    if (m_goneFolderTold) return;
+    m_goneFolderTold = true;
+    m_askingAboutFolder = true;
+    const bool create = m_prompts.AskYesNo(
+        FolderText(m_store->Folder()) +
+            u" is gone: another program removed or moved it.\nThe notes shown and those not "
+            u"saved yet are still held here.\n\nCreate the folder again and write the notes to "
+            u"it? No chooses another notes folder.",
+        kMessageCaption);
+    // The program may have ended while the question was open.
+    if (m_policy && create) {
+        RecreateFolder();
+    } else if (m_policy) {
+        if (const std::u16string other = ChooseOtherNotesFolder(); !other.empty())
+            (void)SwitchNotesFolder(other);
+    }
+    m_askingAboutFolder = false;
+}
+
+void CNoteSession::RecreateFolder() {
+    (void)m_files.TakeError();
+    if (!m_files.CreateFolders(m_store->Folder())) {
+        m_prompts.ShowMessageBox(FolderText(m_store->Folder()) + u" could not be created: " +
+                                     ReasonText(m_files.TakeError()) + u".",
+                                 MessageIcon::Warning, kMessageCaption);
+        return;
+    }
+    // A folder without files: the tree and every note held are written as the timer writes
+    // them, each missing file anew.
+    m_policy->OnSaveTimer();
+    WatchFolder(true);
+    if (m_watch != nullptr)
+        for (const TreeItem item : m_tree.Selection())
+            m_watch->Watch(NotePath(item));
 }
 
 void CNoteSession::ShowNoteOf(TreeItem item) {
@@ -292,9 +401,13 @@ void CNoteSession::ShowNoteOf(TreeItem item) {
 
 void CNoteSession::OnSelectionChanged(TreeItem item, bool selected) {
     if (selected) {
-        if (m_manager) ShowNoteOf(item);
+        if (!m_manager) return;
+        ShowNoteOf(item);
+        if (m_watch != nullptr && m_manager->FindDocument(item) != nullptr)
+            m_watch->Watch(NotePath(item));
     } else if (m_policy) {
         m_policy->OnItemDeselected(item);
+        if (m_watch != nullptr) m_watch->Unwatch(NotePath(item));
     }
 }
 

@@ -17,6 +17,7 @@
 
 #include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
+#include "session/FolderWatch.h"
 #include "session/NoteSearchIndex.h"
 #include "session/NoteTree.h"
 #include "session/NoteTreeObserver.h"
@@ -55,6 +56,9 @@ public:
 
     // The editor that shows the selected notes; borrowed, set before LoadTree.
     void SetShownNotes(CShownNotes* shown) noexcept { m_shown = shown; }
+    // What watches the notes folder, its parent and the shown notes' files for other programs'
+    // changes; borrowed, set before LoadTree. Without one, only OnActivated looks at the disk.
+    void SetFolderWatch(CFolderWatch* watch) noexcept { m_watch = watch; }
 
     [[nodiscard]] CNoteTree& Tree() noexcept { return m_tree; }
     [[nodiscard]] CNoteSearchIndex& Search() noexcept { return m_search; }
@@ -67,7 +71,8 @@ public:
 
     // --- The tree of the notes folder
     // Loads the tree of the stored notes folder (a shown-notes editor must be set), then tells
-    // of the notes that went to recovery files when the program last ended unattended. False
+    // of the notes that went to recovery files when the program last ended unattended, and
+    // whether the folder cannot be written (a probe file is created and removed). False
     // when no folder is stored or its index could not be read (a new tree of its notes is then
     // written).
     bool LoadTree();
@@ -116,7 +121,17 @@ public:
     // The editor's caret is in `document` (or none): its item becomes the active item and the
     // save timer restarts.
     void NoteBecameCurrent(NoteEditEngine::CNoteDocument* document);
+    // Writes nothing while the notes folder is gone: the user is asked first.
     void OnSaveTimer();
+
+    // --- Other programs' changes
+    // Something watched changed on disk. Shown notes changed elsewhere follow (see
+    // CDocumentManager::ReloadChangedNotes). A notes folder that is gone is told once, with the
+    // choice of creating it again, with the tree and every note held here, or of choosing
+    // another folder; nothing is written before the user answers, and nothing held is dropped.
+    void OnDiskChanged();
+    // The program became active: the same, and a folder still gone is told again.
+    void OnActivated();
 
     // --- CNoteTreeObserver: the selection loads and unloads the notes.
     void OnSelectionChanged(TreeItem item, bool selected) override;
@@ -130,6 +145,14 @@ private:
     // Deselects and deletes the subtree, removing the note files.
     void DeleteSubtree(TreeItem top);
     void Reset();
+    // The notes folder, its parent (which tells when the folder goes) and the shown notes' files.
+    void WatchFolder(bool on);
+    [[nodiscard]] std::filesystem::path NotePath(TreeItem item) const;
+    [[nodiscard]] bool FolderIsThere();
+    // Says once, before the user types, when the notes folder cannot be written.
+    void CheckWritable();
+    void AskAboutGoneFolder();
+    void RecreateFolder();
 
     CSessionPrompts m_prompts;
     CProfileSettings& m_settings;
@@ -137,6 +160,9 @@ private:
     CSaveTimer& m_timer;
     NoteStorage::CFileSystem& m_files;
     CShownNotes* m_shown = nullptr;
+    CFolderWatch* m_watch = nullptr;
+    bool m_goneFolderTold = false;  // the user was asked about the folder since it went
+    bool m_askingAboutFolder = false;
     CNoteTree m_tree;
     CNoteSearchIndex m_search;
     // One set per notes folder, in this order of creation (and the reverse of destruction).

@@ -14,6 +14,10 @@ public:
     virtual void ShowNote(NoteEditEngine::CNoteDocument* document,
                           NoteEditEngine::CNoteDocument* after) = 0;
     virtual void HideNote(NoteEditEngine::CNoteDocument* document) = 0;
+    // Shows `fresh` where the shown `old` is and hides `old`. A caret or selection end in `old`
+    // goes to the same index of `fresh`, or to its end when that is shorter.
+    virtual void ReplaceNote(NoteEditEngine::CNoteDocument* old,
+                             NoteEditEngine::CNoteDocument* fresh) = 0;
     // Scrolls to the shown document (null: nothing) and puts the caret at its start.
     virtual void ScrollToNote(NoteEditEngine::CNoteDocument* document) = 0;
 };

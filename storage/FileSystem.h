@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace NoteStorage {
@@ -64,6 +65,11 @@ public:
     virtual std::string HostName() = 0;
     virtual int64_t ProcessId() = 0;
     virtual bool IsProcessRunning(int64_t processId) = 0;
+
+    // Why the latest call of this thread that failed did fail ("Permission denied", "No space left
+    // on device"), and forgets it; empty when none failed since the last call, or the file system
+    // cannot tell.
+    [[nodiscard]] virtual std::error_code TakeError() { return {}; }
 };
 
 // The real file system, for callers that are handed none (the store, the document manager and

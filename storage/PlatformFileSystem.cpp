@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "storage/FileSystem.h"
 
@@ -21,6 +22,18 @@ namespace NoteStorage {
 
 namespace {
 
+// Per thread: the search index reads on a worker of its own.
+thread_local std::error_code t_error;
+
+bool Failed(std::error_code error) {
+    t_error = error;
+    return false;
+}
+
+bool FailedWithErrno() {
+    return Failed({errno, std::generic_category()});
+}
+
 class CPlatformFileSystem final : public CFileSystem {
 public:
     bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
@@ -30,13 +43,13 @@ public:
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
-        return static_cast<bool>(out);
+        return out ? true : Failed(std::make_error_code(std::errc::io_error));
 #else
         // Private until it has the mode it is to keep: no one else may read a 0600 note's text
         // through its temporary file.
         const int fd =
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, perms ? 0600 : 0644);
-        if (fd < 0) return false;
+        if (fd < 0) return FailedWithErrno();
         // Exactly the old mode, whatever the umask. Best effort: some mounted file systems keep
         // no modes and refuse, and that must not stop a save.
         if (perms) {
@@ -44,20 +57,20 @@ public:
         }
         const char* data = bytes.data();
         size_t left = bytes.size();
-        bool ok = true;
+        int error = 0;  // the first failure's
         while (left > 0) {
             const ssize_t written = ::write(fd, data, left);
             if (written < 0) {
                 if (errno == EINTR) continue;
-                ok = false;
+                error = errno;
                 break;
             }
             data += written;
             left -= static_cast<size_t>(written);
         }
-        if (ok && ::fsync(fd) != 0) ok = false;
-        if (::close(fd) != 0) ok = false;
-        return ok;
+        if (error == 0 && ::fsync(fd) != 0) error = errno;
+        if (::close(fd) != 0 && error == 0) error = errno;
+        return error == 0 ? true : Failed({error, std::generic_category()});
 #endif
     }
 
@@ -82,22 +95,22 @@ public:
                 return true;
             }
             const std::filesystem::path link = std::filesystem::read_symlink(current, error);
-            if (error) return false;
+            if (error) return Failed(error);
             current = link.is_absolute() ? link : current.parent_path() / link;
         }
-        return false;
+        return Failed(std::make_error_code(std::errc::too_many_symbolic_link_levels));
     }
 
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
         std::error_code error;
         std::filesystem::rename(from, to, error);
-        return !error;
+        return !error || Failed(error);
     }
 
     bool Remove(const std::filesystem::path& path) override {
         std::error_code error;
         std::filesystem::remove(path, error);
-        return !error;
+        return !error || Failed(error);
     }
 
     bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
@@ -113,9 +126,11 @@ public:
         // Only a regular file (or a link to one), opened without blocking: a FIFO would wait for
         // a writer forever, and a device or a socket holds nobody's notes.
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+        if (::stat(path.c_str(), &info) != 0) return FailedWithErrno();
+        if (!S_ISREG(info.st_mode))
+            return Failed(std::make_error_code(std::errc::invalid_argument));
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) return false;
+        if (fd < 0) return FailedWithErrno();
         bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
         if (ok) data.reserve(static_cast<size_t>(info.st_size));
         char chunk[65536];
@@ -123,7 +138,7 @@ public:
             const ssize_t got = ::read(fd, chunk, sizeof chunk);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) {
-                ok = got == 0;
+                ok = got == 0 || FailedWithErrno();
                 break;
             }
             data.append(chunk, static_cast<size_t>(got));
@@ -186,7 +201,13 @@ public:
     bool CreateFolders(const std::filesystem::path& folder) override {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
-        return !error && std::filesystem::is_directory(folder, error);
+        if (error) return Failed(error);
+        return std::filesystem::is_directory(folder, error) ||
+               Failed(error ? error : std::make_error_code(std::errc::not_a_directory));
+    }
+
+    std::error_code TakeError() override {
+        return std::exchange(t_error, {});
     }
 
     std::string HostName() override {

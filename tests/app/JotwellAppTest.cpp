@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
@@ -28,9 +29,11 @@
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
+#include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "ui/MessageBox.h"
+#include "ui/QtFolderWatch.h"
 
 namespace {
 
@@ -239,6 +242,26 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWi
     emit app->Frame()->Tray().NewNoteRequested();
     EXPECT_TRUE(app->Frame()->isVisible());
     EXPECT_EQ(tree.topLevelItemCount(), 4);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+}
+
+// Another program rewrites the shown note while the window runs: the watch reports it and the
+// editor shows the new text, asking nothing.
+TEST_F(JotwellAppTest, ANoteRewrittenOnDiskIsShownAnew) {
+    std::string index = TestSupport::ReadBytes(notes / "index.xml");
+    index.replace(index.find("isselected=\"false\""), 18, "isselected=\"true\"");
+    TestSupport::WriteBytes(notes / "index.xml", index);
+    NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
+    auto app = MakeApp();
+    ASSERT_EQ(app->Start({QStringLiteral("jotwell")}), Result::Running);
+    const NoteLayoutEngine::CNoteView& view = app->Frame()->Editor().View();
+    QSignalSpy changed(&app->Frame()->FolderWatch().Watcher(), &QFileSystemWatcher::fileChanged);
+    std::string theirs = kMine;
+    theirs.replace(theirs.find("Mine"), 4, "Theirs");
+    TestSupport::WriteBytes(notes / "1.xml", theirs);
+    ASSERT_TRUE(changed.wait(10000));
+    ASSERT_EQ(view.ShownNotes().size(), 1u);
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*view.ShownNotes()[0]), "\u00B6Theirs");
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 }
 

@@ -164,14 +164,17 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
 }
 
 // Every step of a write failing in turn, on every save path: the note stays in memory, the user
-// is told it is kept, the old file stays, no file is left that could pass for a note, and the
-// next save writes it.
+// is told which note is kept and why, the old file stays, no file is left that could pass for a
+// note, and the next save writes it.
 TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
     enum class Path { Unload, Timer, OverAChangeOnDisk };
-    std::vector<Fault> faults(std::begin(CFaultyFileSystem::kWriteFaults),
-                              std::end(CFaultyFileSystem::kWriteFaults));
+    const std::pair<Fault, std::u16string> faults[] = {
+        {Fault::CreateFails, u"Permission denied"},
+        {Fault::DiskFullMidWrite, u"No space left on device"},
+        {Fault::SyncFails, u"Input/output error"},
+        {Fault::ReplaceFails, u"Permission denied"}};
     for (Path path : {Path::Unload, Path::Timer, Path::OverAChangeOnDisk}) {
-        for (Fault fault : faults) {
+        for (const auto& [fault, reason] : faults) {
             SCOPED_TRACE(static_cast<int>(path) * 100 + static_cast<int>(fault));
             CManagerFixture f;
             const TreeItem item = f.AddNote("\u00B6old");
@@ -191,8 +194,8 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
             }
             EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
             EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
-                                        u"Document could not be saved.\nThe changes are kept and "
-                                        u"will be saved again"});
+                                        u"The note \"old typed\" could not be saved: " + reason +
+                                        u".\nThe changes are kept and will be saved again."});
             EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
             for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
@@ -229,7 +232,8 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     EXPECT_TRUE(f.manager.Close());
     ASSERT_EQ(f.prompts.Messages().size(), 2u);
     const std::u16string& text = f.prompts.Messages()[1].text;
-    const std::u16string prefix = u"Document could not be saved.\nIts text was written to ";
+    const std::u16string prefix =
+        u"The note \"old typed\" could not be saved: Permission denied.\nIts text was written to ";
     ASSERT_EQ(text.substr(0, prefix.size()), prefix);
     CNoteDocument recovered;
     EXPECT_EQ(NoteStorage::LoadNoteFile(f.fs, std::filesystem::path(text.substr(prefix.size())),
@@ -246,8 +250,8 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     g.prompts.answerYes = false;
     EXPECT_FALSE(g.manager.Close());
     EXPECT_EQ(g.prompts.Messages().back().text,
-              u"Document could not be saved, and no copy of it could be written anywhere.\n"
-              u"Discard its changes?");
+              u"The note \"other!\" could not be saved: Permission denied.\nNo copy of it could be "
+              u"written anywhere. Discard its changes?");
     EXPECT_EQ(g.status.text, u"Not saved: other!");
     g.prompts.answerYes = true;
     EXPECT_TRUE(g.manager.Close());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,11 +137,19 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
                                           PathText(data / "Recovered")});
 }
 
-// A session on a real notes folder, the editor played by the test view.
+// A session on a real notes folder, the editor played by the test view, the watch on disk by a
+// set of paths.
 struct CSessionFolder {
     CSessionFolder() {
         settings.notesFolder = folder.Path().u16string();
         session.SetShownNotes(&shown);
+        session.SetFolderWatch(&watch);
+    }
+    // Writes a note file of `content` (model notation), as another program would.
+    void WriteNote(const char* name, const char* content) {
+        std::u16string text;
+        NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
+        TestSupport::WriteBytes(folder / name, NoteBase::Utf16ToUtf8(text));
     }
     TestSupport::CTempFolder folder;
     TestSupport::CFakePrompts prompts;
@@ -150,9 +159,15 @@ struct CSessionFolder {
         void Start(int32_t) override {}
         void Stop() override {}
     } timer;
+    struct CPathWatch final : CFolderWatch {
+        void Watch(const std::filesystem::path& path) override { paths.insert(path); }
+        void Unwatch(const std::filesystem::path& path) override { paths.erase(path); }
+        std::set<std::filesystem::path> paths;
+    } watch;
+    TestSupport::CFaultyFileSystem fs;
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     CViewShownNotes shown{view};
-    CNoteSession session{prompts, settings, status, timer, NoteStorage::FileSystem()};
+    CNoteSession session{prompts, settings, status, timer, fs};
 };
 
 const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
@@ -212,6 +227,102 @@ TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
         // The index, or the note, that could not be read.
         EXPECT_EQ(f.prompts.Messages().size(), 1u);
     }
+}
+
+// Shown notes follow their files: one unchanged here is read again with the caret kept (or at
+// its end when shorter), one changed here too gets its conflicting copy at once and one message,
+// and our own saves change nothing.
+TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
+    CSessionFolder f;
+    f.WriteNote("1.xml", "\u00B6first");
+    f.WriteNote("2.xml", "\u00B6second");
+    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "first") + "</item>" +
+                                                        Item("2", "second") + "</item></tree>");
+    ASSERT_TRUE(f.session.LoadTree());
+    ASSERT_EQ(f.view.ShownNotes().size(), 2u);
+    EXPECT_EQ(f.watch.paths,
+              (std::set<std::filesystem::path>{f.folder.Path().parent_path(), f.folder.Path(),
+                                               f.folder / "1.xml", f.folder / "2.xml"}));
+    const struct {
+        const char* theirs;
+        uint32_t caret;
+        bool atEnd;
+    } reloads[] = {{"\u00B6first, longer", 4, false}, {"\u00B6f", 5, true}};
+    for (const auto& reload : reloads) {
+        NoteEditEngine::CNoteDocument* shown = f.view.ShownNotes()[0];
+        f.view.SetCaret(shown->FromIndex(reload.caret), false, true);
+        f.WriteNote("1.xml", reload.theirs);
+        f.session.OnDiskChanged();
+        shown = f.view.ShownNotes()[0];
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*shown), reload.theirs);
+        EXPECT_EQ(f.view.Active(), reload.atEnd ? shown->End() : shown->FromIndex(reload.caret));
+    }
+    NoteEditEngine::CNoteDocument* ours = f.view.ShownNotes()[1];
+    NoteEditEngine::CNotePosition end = ours->End();
+    ours->InsertPlainText(end, u" typed");
+    f.session.OnSaveTimer();
+    f.session.OnDiskChanged();
+    EXPECT_EQ(f.view.ShownNotes()[1], ours);
+    EXPECT_TRUE(f.prompts.Messages().empty());
+
+    ours->InsertPlainText(end, u" again");
+    f.WriteNote("2.xml", "\u00B6theirs");
+    f.session.OnDiskChanged();
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*f.view.ShownNotes()[1]), "\u00B6theirs");
+    const std::vector<TreeItem> items = f.session.Tree().ItemsInOrder();
+    ASSERT_EQ(items.size(), 3u);
+    const std::u16string copy = f.session.Tree().Title(items[2]);
+    EXPECT_NE(copy.find(u"second typed again"), std::u16string::npos);
+    ASSERT_EQ(f.prompts.Texts().size(), 1u);
+    for (const std::u16string& name : {std::u16string(u"\"theirs\""), u"\"" + copy + u"\""})
+        EXPECT_NE(f.prompts.Texts()[0].find(name), std::u16string::npos);
+}
+
+// The notes folder removed while the program runs: the user is asked once and nothing is
+// written until they agree to have it made again, then it holds the tree and the typed text.
+TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAgrees) {
+    CSessionFolder f;
+    f.WriteNote("1.xml", "\u00B6one");
+    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
+    ASSERT_TRUE(f.session.LoadTree());
+    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
+    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    std::filesystem::remove_all(f.folder.Path());
+    f.prompts.answerYes = false;  // and the picker is cancelled
+    f.session.OnDiskChanged();
+    f.session.OnSaveTimer();
+    f.session.OnDiskChanged();
+    ASSERT_EQ(f.prompts.Texts().size(), 1u);
+    EXPECT_NE(f.prompts.Texts()[0].find(PathText(f.folder.Path())), std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(f.folder.Path()));
+    EXPECT_EQ(f.prompts.asked.size(), 1u) << "another folder was offered";
+
+    f.prompts.answerYes = true;
+    f.session.OnActivated();
+    EXPECT_EQ(f.prompts.Texts().size(), 2u);
+    NoteEditEngine::CNoteDocument note;
+    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, f.folder / "1.xml", note),
+              NoteStorage::NoteFileRead::Read);
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    CNoteTree tree;
+    EXPECT_TRUE(CNoteSession::ReadTree(f.folder.Path(), tree, f.prompts, f.fs));
+    EXPECT_EQ(tree.Size(), 1u);
+    EXPECT_EQ(f.prompts.Texts().size(), 2u);
+}
+
+// A folder that cannot be written is told once at the start, with the system's reason (a
+// writable one is not: see above).
+TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
+    CSessionFolder f;
+    TestSupport::WriteBytes(f.folder / "index.xml", kHead + "</tree>");
+    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
+    f.session.LoadTree();
+    EXPECT_EQ(f.prompts.Texts(), std::vector<std::u16string>{
+                                     u"The notes folder " + PathText(f.folder.Path()) +
+                                     u" cannot be written: Permission denied.\nChanges will not "
+                                     u"be saved until it can be written, or another notes folder "
+                                     u"is set (Note > Set Notes Folder)."});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
 }
 
 }  // namespace

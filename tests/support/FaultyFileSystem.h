@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -48,37 +49,49 @@ public:
     bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
                       std::optional<std::filesystem::perms> perms) override {
         const Fault fault = FaultFor(path);
-        if (fault == Fault::CreateFails) return false;
+        if (fault == Fault::CreateFails) return Failed(std::errc::permission_denied);
         if (fault == Fault::DiskFullMidWrite || fault == Fault::KilledMidWrite) {
             // Half the bytes reach the disk, then the write fails.
             m_real.WriteNewFile(path, bytes.substr(0, bytes.size() / 2), perms);
             if (fault == Fault::KilledMidWrite) std::raise(SIGKILL);
-            return false;
+            return Failed(std::errc::no_space_on_device);
         }
         const bool written = m_real.WriteNewFile(path, bytes, perms);
-        return written && fault != Fault::SyncFails;
+        return written && (fault != Fault::SyncFails || Failed(std::errc::io_error));
     }
     bool CreateFolders(const std::filesystem::path& folder) override {
-        return FaultFor(folder) != Fault::CreateFails && m_real.CreateFolders(folder);
+        if (FaultFor(folder) == Fault::CreateFails) return Failed(std::errc::permission_denied);
+        return m_real.CreateFolders(folder);
     }
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        if (FaultFor(to) == Fault::ReplaceFails) return false;
+        if (FaultFor(to) == Fault::ReplaceFails) return Failed(std::errc::permission_denied);
         if (!m_real.Replace(from, to)) return false;
         ++replaced;
         return true;
     }
     bool Remove(const std::filesystem::path& path) override {
-        if (FaultFor(path) == Fault::RemoveFails) return false;
+        if (FaultFor(path) == Fault::RemoveFails) return Failed(std::errc::permission_denied);
         return m_real.Remove(path);
     }
     bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
-        if (FaultFor(path) == Fault::ReadFails) return false;
+        if (FaultFor(path) == Fault::ReadFails) return Failed(std::errc::io_error);
         return m_real.ReadWhole(path, bytes);
+    }
+    // The injected fault's reason as the system would give it, else the real one.
+    std::error_code TakeError() override {
+        const std::error_code real = m_real.TakeError();
+        const std::error_code injected = std::exchange(t_injected, {});
+        return injected ? injected : real;
     }
 
     int replaced = 0;  // files written whole
 
 private:
+    bool Failed(std::errc error) {
+        (void)m_real.TakeError();  // an older real failure is not this one's reason
+        t_injected = std::make_error_code(error);
+        return false;
+    }
     Fault FaultFor(const std::filesystem::path& path) const {
         if (!m_only.empty() && path.parent_path() != m_only) return Fault::None;
         return m_fault;
@@ -86,6 +99,8 @@ private:
 
     Fault m_fault;
     std::filesystem::path m_only;
+    // Per thread, as the platform keeps it.
+    static inline thread_local std::error_code t_injected;
 };
 
 }  // namespace TestSupport

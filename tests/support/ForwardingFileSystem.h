@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "storage/FileSystem.h"
@@ -46,6 +47,7 @@ public:
     std::string HostName() override { return m_real.HostName(); }
     int64_t ProcessId() override { return m_real.ProcessId(); }
     bool IsProcessRunning(int64_t processId) override { return m_real.IsProcessRunning(processId); }
+    std::error_code TakeError() override { return m_real.TakeError(); }
 
 protected:
     NoteStorage::CFileSystem& m_real = NoteStorage::FileSystem();
