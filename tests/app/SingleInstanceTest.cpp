@@ -7,8 +7,10 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <memory>
@@ -93,6 +95,19 @@ QByteArray Header(char kind, quint32 length) {
     header[0] = kind;
     qToBigEndian(length, header.data() + 1);
     return header;
+}
+
+// A save request from another thread, while this one's event loop serves it.
+CSingleInstance::SaveResult AskToSave(const QString& key, int timeoutMs) {
+    CSingleInstance::SaveResult result{};
+    std::unique_ptr<QThread> asker(
+        QThread::create([&] { result = CSingleInstance::AskToSave(key, timeoutMs); }));
+    QEventLoop loop;
+    QObject::connect(asker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    asker->start();
+    loop.exec();
+    asker->wait();
+    return result;
 }
 
 }  // namespace
@@ -221,4 +236,32 @@ TEST(SingleInstance, BadClientsAreDroppedAndSplitFramesJoined) {
     ASSERT_TRUE(Spin([&] { return client.bytesAvailable() > 0; }));
     EXPECT_EQ(client.readAll(), QByteArray("K"));
     EXPECT_EQ(opened, QStringList{QStringLiteral("/x/y.jwf!")});
+}
+
+TEST(SingleInstance, ASaveRequestIsAnsweredWithWhetherEverythingWasWritten) {
+    using Result = CSingleInstance::SaveResult;
+    const struct {
+        const char* what;
+        int saves;  // what the handler returns: -1 no handler, 0 something unsaved, 1 all saved
+        Result expected;
+    } rows[] = {{"no handler", -1, Result::Saved},
+                {"saved", 1, Result::Saved},
+                {"left unsaved", 0, Result::NotSaved}};
+    for (const auto& row : rows) {
+        CSingleInstance first(UniqueKey());
+        ASSERT_TRUE(first.Listen()) << row.what;
+        int asked = 0;
+        if (row.saves >= 0)
+            first.SetSaveHandler([&] {
+                ++asked;
+                return row.saves == 1;
+            });
+        EXPECT_EQ(AskToSave(first.Key(), 5000), row.expected) << row.what;
+        EXPECT_EQ(asked, row.saves >= 0 ? 1 : 0) << row.what;
+    }
+    EXPECT_EQ(AskToSave(UniqueKey(), 5000), Result::NotRunning);
+    // An instance that takes the connection and never answers.
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(UniqueKey()));
+    EXPECT_EQ(AskToSave(silent.serverName(), 100), Result::NoAnswer);
 }
