@@ -131,9 +131,12 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
         session.SetShownNotes(&shown);
         EXPECT_TRUE(session.LoadTree());
     }
+    const std::u16string waiting =
+        u"1 recovered note is waiting: Note > Recovered Notes... brings it back.";
     EXPECT_EQ(prompts.Texts(),
-              std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
-                                          PathText(data / "Recovered")});
+              (std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
+                                               PathText(data / "Recovered") + u"\n" + waiting,
+                                           waiting}));
 }
 
 // A session on a real notes folder, the editor played by the test view.
@@ -143,8 +146,10 @@ struct CSessionFolder {
         session.SetShownNotes(&shown);
     }
     TestSupport::CTempFolder folder;
+    TestSupport::CTempFolder recovery;
     TestSupport::CFakePrompts prompts;
-    TestSupport::CFakeSettings settings;
+    TestSupport::CFakeSettings settings{recovery.Path()};
+    TestSupport::CFaultyFileSystem fs;
     TestSupport::CFakeStatusLine status;
     struct CNoTimer final : CSaveTimer {
         void Start(int32_t) override {}
@@ -152,7 +157,7 @@ struct CSessionFolder {
     } timer;
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     CViewShownNotes shown{view};
-    CNoteSession session{prompts, settings, status, timer, NoteStorage::FileSystem()};
+    CNoteSession session{prompts, settings, status, timer, fs};
 };
 
 const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
@@ -208,6 +213,65 @@ TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
         // The index, or the note, that could not be read.
         EXPECT_EQ(f.prompts.Messages().size(), 1u);
     }
+}
+
+std::string NoteWith(const char* text, int modified) {
+    return "<note created=\"1\" modified=\"" + std::to_string(modified) + "\"><paragraph>" + text +
+           "</paragraph></note>";
+}
+
+// Recovered notes come back after the active item, selected, and leave the recovery folder once
+// written; a file that is no note, one outside the folder and one that cannot be written stay.
+TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
+    CSessionFolder f;
+    TestSupport::WriteBytes(f.folder / "index.xml",
+                            kHead +
+                                "<item id=\"11\" username=\"A\"></item><item id=\"22\" "
+                                "username=\"B\"></item></tree>");
+    TestSupport::WriteBytes(f.folder / "11.xml", kNote);
+    TestSupport::WriteBytes(f.folder / "22.xml", kNote);
+    TestSupport::WriteBytes(f.recovery / "5-1.xml", NoteWith("Older", 100));
+    TestSupport::WriteBytes(f.recovery / "6-1.xml", NoteWith("Newer", 200));
+    TestSupport::WriteBytes(f.recovery / "7-1.xml", "<svg/>");
+    TestSupport::WriteBytes(f.recovery / ".7-1.xml.jwtmp-host-1", "half");
+    ASSERT_TRUE(f.session.LoadTree());
+    ASSERT_TRUE(f.session.LoadTree());
+    EXPECT_EQ(f.prompts.Texts(),
+              std::vector<std::u16string>{u"2 recovered notes are waiting: Note > Recovered "
+                                          u"Notes... brings them back."});
+    std::string listed;
+    for (const CRecoveredNote& note : f.session.RecoveredNotes())
+        listed += note.path.filename().string() + ":" + NoteBase::Utf16ToUtf8(note.title) + ":" +
+                  std::to_string(note.modified) + (note.readable ? " " : "! ");
+    EXPECT_EQ(listed, "6-1.xml:Newer:200 5-1.xml:Older:100 7-1.xml:7-1.xml:0! ");
+
+    f.session.Tree().SetActive(f.session.Tree().Children(kRootItem)[0]);
+    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
+    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "5-1.xml"}), 0u);
+    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::None);
+    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "6-1.xml", f.recovery / "7-1.xml",
+                                              f.folder / "22.xml", f.recovery / "5-1.xml"}),
+              2u);
+    EXPECT_EQ(Dump(f.session.Tree()), "A Newer* Older* B");
+    EXPECT_EQ(f.prompts.Messages().size(), 3u);
+    EXPECT_NE(f.prompts.Texts().back().find(u": 7-1.xml, 22.xml"), std::u16string::npos);
+    EXPECT_TRUE(std::filesystem::exists(f.folder / "22.xml"));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(f.recovery.Path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".7-1.xml.jwtmp-host-1", "7-1.xml"}));
+    EXPECT_TRUE(f.session.HasRecoveredNotes());
+
+    // Written as notes of the folder, and named by its index, before anything else happens.
+    CNoteTree reread;
+    ASSERT_TRUE(CNoteSession::ReadTree(f.folder.Path(), reread, f.prompts, f.fs));
+    EXPECT_EQ(Dump(reread), "A Newer* Older* B");
+    NoteEditEngine::CNoteDocument note;
+    const std::filesystem::path newer =
+        NoteFilePath(f.folder.Path(), reread.Record(reread.Children(kRootItem)[1]));
+    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, newer, note), NoteStorage::NoteFileRead::Read);
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6Newer");
 }
 
 }  // namespace
