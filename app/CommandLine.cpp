@@ -256,20 +256,13 @@ int Export(const Options& options, std::FILE* err) {
     // A running instance holds what was typed since its last save: it writes that first.
     const QString key = options.instanceKey.empty() ? CSingleInstance::DefaultKey()
                                                     : QString::fromStdString(options.instanceKey);
-    switch (CSingleInstance::AskToSave(key, kSaveAnswerMs)) {
-        case CSingleInstance::SaveResult::NotRunning:
-        case CSingleInstance::SaveResult::Saved:
-            break;
-        case CSingleInstance::SaveResult::NotSaved:
-            Print(err,
-                  "jotwell: warning: the running program could not save every note; the export "
-                  "has what is on disk\n");
-            break;
-        case CSingleInstance::SaveResult::NoAnswer:
-            Print(err,
-                  "jotwell: warning: the running program did not answer; the export has what is "
-                  "on disk\n");
-            break;
+    using SaveResult = CSingleInstance::SaveResult;
+    if (const SaveResult saved = CSingleInstance::AskToSave(key, kSaveAnswerMs);
+        saved == SaveResult::NotSaved || saved == SaveResult::NoAnswer) {
+        Print(err,
+              std::string("jotwell: warning: the running program ") +
+                  (saved == SaveResult::NoAnswer ? "did not answer" : "could not save every note") +
+                  "; the export has what is on disk\n");
     }
     std::u16string folderText = NoteBase::Utf8ToUtf16(options.notesFolder);
     if (folderText.empty()) {

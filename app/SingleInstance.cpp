@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QtEndian>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -26,6 +27,19 @@ QByteArray Frame(char kind, const QByteArray& payload = {}) {
     frame[0] = kind;
     qToBigEndian(static_cast<quint32>(payload.size()), frame.data() + 1);
     return frame + payload;
+}
+
+// Sends a request and waits for the first instance's one-byte answer; none when it does not come
+// by the deadline.
+std::optional<char> Answer(QLocalSocket& socket, const QByteArray& request,
+                           QDeadlineTimer deadline) {
+    socket.write(request);
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return std::nullopt;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(int(deadline.remainingTime()))) return std::nullopt;
+    char answer = 0;
+    return socket.getChar(&answer) ? std::optional<char>(answer) : std::nullopt;
 }
 
 }  // namespace
@@ -63,19 +77,12 @@ CSingleInstance::HandOverResult CSingleInstance::HandOver(const QString& path, i
     if (!socket.waitForConnected(timeoutMs)) return HandOverResult::FirstStarting;
     QByteArray message = Frame(kOpen);
     if (!path.isEmpty()) message += Frame(kPath, path.toUtf8());
-    message += Frame(kEnd);
-    socket.write(message);
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(timeoutMs)) return HandOverResult::Failed;
-    while (socket.bytesAvailable() < 1)
-        if (!socket.waitForReadyRead(timeoutMs)) return HandOverResult::Failed;
-    char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken ? HandOverResult::Delivered
-                                                       : HandOverResult::Failed;
+    return Answer(socket, message + Frame(kEnd), QDeadlineTimer(timeoutMs)) == kTaken
+               ? HandOverResult::Delivered
+               : HandOverResult::Failed;
 }
 
 CSingleInstance::SaveResult CSingleInstance::AskToSave(const QString& key, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(key);
     if (!socket.waitForConnected(timeoutMs)) {
@@ -85,13 +92,8 @@ CSingleInstance::SaveResult CSingleInstance::AskToSave(const QString& key, int t
                    ? SaveResult::NotRunning
                    : SaveResult::NoAnswer;
     }
-    socket.write(Frame(kSave) + Frame(kEnd));
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return SaveResult::NoAnswer;
-    while (socket.bytesAvailable() < 1)
-        if (!socket.waitForReadyRead(int(deadline.remainingTime()))) return SaveResult::NoAnswer;
-    char answer = 0;
-    if (!socket.getChar(&answer)) return SaveResult::NoAnswer;
+    const std::optional<char> answer =
+        Answer(socket, Frame(kSave) + Frame(kEnd), QDeadlineTimer(timeoutMs));
     if (answer == kTaken) return SaveResult::Saved;
     return answer == kNotSaved ? SaveResult::NotSaved : SaveResult::NoAnswer;
 }

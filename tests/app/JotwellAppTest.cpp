@@ -262,11 +262,9 @@ TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
     ASSERT_EQ(TestSupport::ReadBytes(notes / "1.xml").find("typed"), std::string::npos);
 
     TestSupport::CTempFolder output;
-    CommandLine::Options options;
-    options.action = CommandLine::Action::Export;
-    options.format = ExportWriter::Format::Markdown;
-    options.output = (output / "out.md").string();
-    options.notesFolder = notes.Path().string();
+    CommandLine::Options options =
+        CommandLine::Parse({"jotwell", "--export=md", "--output", (output / "out.md").string(),
+                            "--notes-folder", notes.Path().string()});
     options.instanceKey = app->Instance()->Key().toStdString();
     std::FILE* err = std::tmpfile();
     ASSERT_NE(err, nullptr);
@@ -282,7 +280,6 @@ TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
     EXPECT_EQ(std::ftell(err), 0) << "nothing said on stderr";
     std::fclose(err);
     EXPECT_NE(TestSupport::ReadBytes(output / "out.md").find("Mine typed"), std::string::npos);
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 }
 
 int Value(const char* section, const char* name) {

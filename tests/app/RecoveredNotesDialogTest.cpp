@@ -17,7 +17,7 @@
 
 namespace {
 
-TEST(RecoveredNotesTest, TheCommandIsEnabledWhileTheRecoveryFolderHoldsANote) {
+TEST(RecoveredNotesTest, TheCommandFollowsTheFolderAndOnlyNotesCanBeChosenInListOrder) {
     TestSupport::CTempFolder notes;
     TestSupport::CTempFolder recovery;
     TestSupport::CFakeSettings settings(recovery.Path());
@@ -25,22 +25,15 @@ TEST(RecoveredNotesTest, TheCommandIsEnabledWhileTheRecoveryFolderHoldsANote) {
     NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
     CMainFrame frame(settings, picker);
     frame.LoadTree();
-    const auto enabled = [&] {
+    for (const bool held : {false, true}) {
+        if (held) TestSupport::WriteBytes(recovery / "1-1.xml", "not even a note");
         frame.UpdateCommandStates();
-        return frame.Action(CommandIds::kRecoveredNotes)->isEnabled();
-    };
-    EXPECT_FALSE(enabled());
-    TestSupport::WriteBytes(recovery / "1-1.xml", "not even a note");
-    EXPECT_TRUE(enabled());
-}
+        EXPECT_EQ(frame.Action(CommandIds::kRecoveredNotes)->isEnabled(), held);
+    }
 
-TEST(RecoveredNotesTest, OnlyReadableNotesCanBeChosenAndComeInListOrder) {
-    const std::vector<NoteTreeEngine::CRecoveredNote> notes = {
-        {"/r/2.xml", u"Second", 200, true},
-        {"/r/9.xml", u"9.xml", 0, false},
-        {"/r/1.xml", u"First", 100, true},
-    };
-    CRecoveredNotesDialog dialog(notes);
+    CRecoveredNotesDialog dialog({{"/r/2.xml", u"Second", 200, true},
+                                  {"/r/9.xml", u"9.xml", 0, false},
+                                  {"/r/1.xml", u"First", 100, true}});
     EXPECT_FALSE(dialog.BringBackButton().isEnabled());
     QTest::keyClick(&dialog.List(), Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(dialog.BringBackButton().isEnabled());
