@@ -11,7 +11,9 @@
 #include <string_view>
 
 #include "app/AboutBox.h"
+#include "app/DataFolder.h"
 #include "app/ExportSet.h"
+#include "app/SingleInstance.h"
 #include "base/Utf8.h"
 #include "session/NoteSession.h"
 #include "storage/FileSystem.h"
@@ -112,6 +114,7 @@ Options Parse(const std::vector<std::string>& arguments) {
     std::string format;
     bool help = false;
     bool version = false;
+    bool printDataFolder = false;
     std::vector<std::string> loose;  // arguments that are no option
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -144,8 +147,8 @@ Options Parse(const std::vector<std::string>& arguments) {
             } else {
                 options.notesFolder = value;
             }
-        } else if (doubleDash && name == "print-data-folder") {
-            // The program answers it once started.
+        } else if (argument == "--print-data-folder") {
+            printDataFolder = true;
         } else if (IsToolkitOption(name)) {
             if (TakesValue(name) && equals == std::string::npos) ++i;
         } else {
@@ -163,6 +166,10 @@ Options Parse(const std::vector<std::string>& arguments) {
     if (!exportAsked) {
         if (!options.output.empty() || !options.notesFolder.empty())
             return Error("--output and --notes-folder belong to --export");
+        if (printDataFolder) options.action = Action::PrintDataFolder;
+        const auto named = std::ranges::find_if(
+            loose, [](const std::string& argument) { return argument.front() != '-'; });
+        if (named != loose.end()) options.path = *named;
         return options;
     }
     const std::optional<ExportWriter::Format> known = ExportWriter::FormatNamed(format);
@@ -191,6 +198,12 @@ std::string Usage() {
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
+           "While the program runs, the export first asks it to save what was typed and waits\n"
+           "for that, at most " +
+           std::to_string(kSaveAnswerMs / 1000) +
+           " seconds; when it does not answer, the export has what is on disk\n"
+           "and says so.\n"
+           "\n"
            "Exit status: 0 on success, 1 when the export failed, 2 for a wrong command line.\n";
 }
 
@@ -212,6 +225,11 @@ int RunOptions(const Options& options, int& argc, char** argv, std::FILE* out, s
         case Action::Version:
             Print(out, VersionText() + "\n");
             return 0;
+        case Action::PrintDataFolder: {
+            // The data folder is found beside the program; no window system is needed for that.
+            QCoreApplication core(argc, argv);
+            return DataFolder::HandlePrintOption(QCoreApplication::arguments()) ? 0 : kFailure;
+        }
         case Action::Error:
             Print(err,
                   "jotwell: " + options.error + "\nTry 'jotwell --help' for more information.\n");
@@ -235,6 +253,17 @@ int RunOptions(const Options& options, int& argc, char** argv, std::FILE* out, s
 
 int Export(const Options& options, std::FILE* err) {
     namespace fs = std::filesystem;
+    // A running instance holds what was typed since its last save: it writes that first.
+    const QString key = options.instanceKey.empty() ? CSingleInstance::DefaultKey()
+                                                    : QString::fromStdString(options.instanceKey);
+    using SaveResult = CSingleInstance::SaveResult;
+    if (const SaveResult saved = CSingleInstance::AskToSave(key, kSaveAnswerMs);
+        saved == SaveResult::NotSaved || saved == SaveResult::NoAnswer) {
+        Print(err,
+              std::string("jotwell: warning: the running program ") +
+                  (saved == SaveResult::NoAnswer ? "did not answer" : "could not save every note") +
+                  "; the export has what is on disk\n");
+    }
     std::u16string folderText = NoteBase::Utf8ToUtf16(options.notesFolder);
     if (folderText.empty()) {
         CQtProfileSettings settings;

@@ -16,6 +16,7 @@
 #include "storage/NotesFolderSettings.h"
 #include "tree/IndexView.h"
 #include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -45,10 +46,12 @@ private:
     QWidget* m_parent = nullptr;
 };
 
-CJotwellApp::CJotwellApp(NoteTreeEngine::CProfileSettings& settings, COptions options)
+CJotwellApp::CJotwellApp(NoteTreeEngine::CProfileSettings& settings, COptions options,
+                         std::unique_ptr<CSingleInstance> instance)
     : m_settings(settings),
       m_options(std::move(options)),
-      m_dialogPicker(std::make_unique<CDialogPicker>(settings)) {
+      m_dialogPicker(std::make_unique<CDialogPicker>(settings)),
+      m_instance(std::move(instance)) {
     if (m_options.startUpNotes.isEmpty())
         m_options.startUpNotes = DataFolder::Path() + QStringLiteral("/startup");
     if (!m_options.integrateDesktop) m_options.integrateDesktop = InstallDesktopIntegration;
@@ -75,7 +78,7 @@ QString CJotwellApp::SuggestedFolder() {
 
 CJotwellApp::Result CJotwellApp::Start(const QStringList& arguments) {
     // A later start hands its path to the running instance and shows nothing.
-    m_instance = std::make_unique<CSingleInstance>(m_options.instanceKey);
+    if (!m_instance) m_instance = std::make_unique<CSingleInstance>(m_options.instanceKey);
     if (!m_instance->IsFirst()) {
         // The running instance has a working folder of its own.
         QString path = PathArgument(arguments);
@@ -101,6 +104,7 @@ CJotwellApp::Result CJotwellApp::Start(const QStringList& arguments) {
             [this] { CTrayIcon::ShowFromTray(m_frame.get()); });
     connect(m_instance.get(), &CSingleInstance::OpenPathRequested, this,
             &CJotwellApp::OpenHandedPath);
+    m_instance->SetSaveHandler([this] { return SaveEverything(); });
     if (m_options.handleTerminationSignals) {
         auto* termination = new CTerminationSignals(this);
         connect(termination, &CTerminationSignals::Received, m_frame.get(),
@@ -142,6 +146,17 @@ bool CJotwellApp::CheckFolder() {
     }
     NoteTreeEngine::SetNotesFolder(m_settings, chosen);
     return true;
+}
+
+bool CJotwellApp::SaveEverything() {
+    NoteTreeEngine::CNoteSession& session = m_frame->Session();
+    NoteTreeEngine::CDocumentManager* manager = session.Manager();
+    if (manager == nullptr) return true;
+    CWaitCursor wait;
+    const bool tree = session.SaveTree();
+    const bool notes = manager->SaveAll();
+    // A conflicting copy of a note is a new item, which the tree file must name too.
+    return tree && notes && (!manager->TakeTreeChanged() || session.SaveTree());
 }
 
 void CJotwellApp::OpenHandedPath(const QString& path) {

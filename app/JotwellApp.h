@@ -45,7 +45,10 @@ public:
         NoFolder,    // the user chose no notes folder: end
     };
 
-    CJotwellApp(NoteTreeEngine::CProfileSettings& settings, COptions options);
+    // `instance`: the lock this process took already, in which case options.instanceKey is
+    // not used; null for Start to take it.
+    CJotwellApp(NoteTreeEngine::CProfileSettings& settings, COptions options,
+                std::unique_ptr<CSingleInstance> instance = nullptr);
     ~CJotwellApp() override;
 
     // The whole start-up sequence on the program's arguments (the first is the program).
@@ -66,6 +69,9 @@ private:
     bool ChooseFirstFolder();
     bool CheckFolder();
     void OpenHandedPath(const QString& path);
+    // A save asked for from outside (an export): the tree and every changed note. True when
+    // everything was written.
+    bool SaveEverything();
 
     NoteTreeEngine::CProfileSettings& m_settings;
     COptions m_options;

@@ -17,6 +17,7 @@
 #include "app/ExportCommand.h"
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
+#include "app/RecoveredNotesDialog.h"
 #include "app/WindowState.h"
 #include "base/CommandIds.h"
 #include "commands/CommandTable.h"
@@ -375,6 +376,12 @@ bool CMainFrame::OnCommand(int id) {
         m_searchPane->ShowAndFocus();
     } else if (id == kExport) {
         m_export->Run();
+    } else if (id == kRecoveredNotes) {
+        CRecoveredNotesDialog dialog(m_session->RecoveredNotes(), this);
+        if (dialog.exec() == QDialog::Accepted) {
+            CWaitCursor wait;
+            m_session->ImportRecoveredNotes(dialog.Chosen());
+        }
     } else {
         return false;
     }
@@ -392,6 +399,10 @@ Commands::CommandState CMainFrame::QueryCommandState(int id) {
     } else if (id == kExport) {
         state.handled = true;
         state.enabled = m_export->IsEnabled();
+        return state;
+    } else if (id == kRecoveredNotes) {
+        state.handled = true;
+        state.enabled = m_session->IsLoaded() && m_session->HasRecoveredNotes();
         return state;
     } else if (id != kCloseToTray && id != kExit && id != kOpen && id != kNewNoteFromTray &&
                id != kHelpContents && id != kHelpIndex && id != kHelpSearch && id != kAbout &&

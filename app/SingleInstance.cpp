@@ -1,10 +1,12 @@
 #include "app/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QtEndian>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -14,8 +16,10 @@ namespace {
 
 constexpr char kOpen = 'O';
 constexpr char kPath = 'P';
+constexpr char kSave = 'S';
 constexpr char kEnd = 'E';
 constexpr char kTaken = 'K';
+constexpr char kNotSaved = 'F';
 constexpr qsizetype kHeaderBytes = 5;
 
 QByteArray Frame(char kind, const QByteArray& payload = {}) {
@@ -23,6 +27,19 @@ QByteArray Frame(char kind, const QByteArray& payload = {}) {
     frame[0] = kind;
     qToBigEndian(static_cast<quint32>(payload.size()), frame.data() + 1);
     return frame + payload;
+}
+
+// Sends a request and waits for the first instance's one-byte answer; none when it does not come
+// by the deadline.
+std::optional<char> Answer(QLocalSocket& socket, const QByteArray& request,
+                           QDeadlineTimer deadline) {
+    socket.write(request);
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return std::nullopt;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(int(deadline.remainingTime()))) return std::nullopt;
+    char answer = 0;
+    return socket.getChar(&answer) ? std::optional<char>(answer) : std::nullopt;
 }
 
 }  // namespace
@@ -60,15 +77,25 @@ CSingleInstance::HandOverResult CSingleInstance::HandOver(const QString& path, i
     if (!socket.waitForConnected(timeoutMs)) return HandOverResult::FirstStarting;
     QByteArray message = Frame(kOpen);
     if (!path.isEmpty()) message += Frame(kPath, path.toUtf8());
-    message += Frame(kEnd);
-    socket.write(message);
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(timeoutMs)) return HandOverResult::Failed;
-    while (socket.bytesAvailable() < 1)
-        if (!socket.waitForReadyRead(timeoutMs)) return HandOverResult::Failed;
-    char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken ? HandOverResult::Delivered
-                                                       : HandOverResult::Failed;
+    return Answer(socket, message + Frame(kEnd), QDeadlineTimer(timeoutMs)) == kTaken
+               ? HandOverResult::Delivered
+               : HandOverResult::Failed;
+}
+
+CSingleInstance::SaveResult CSingleInstance::AskToSave(const QString& key, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(key);
+    if (!socket.waitForConnected(timeoutMs)) {
+        const QLocalSocket::LocalSocketError error = socket.error();
+        return error == QLocalSocket::ServerNotFoundError ||
+                       error == QLocalSocket::ConnectionRefusedError
+                   ? SaveResult::NotRunning
+                   : SaveResult::NoAnswer;
+    }
+    const std::optional<char> answer =
+        Answer(socket, Frame(kSave) + Frame(kEnd), QDeadlineTimer(timeoutMs));
+    if (answer == kTaken) return SaveResult::Saved;
+    return answer == kNotSaved ? SaveResult::NotSaved : SaveResult::NoAnswer;
 }
 
 bool CSingleInstance::Listen() {
@@ -103,8 +130,8 @@ void CSingleInstance::OnReadyRead(QLocalSocket* socket) {
         if (connection.buffer.size() < kHeaderBytes) return;
         const char kind = connection.buffer[0];
         const quint32 length = qFromBigEndian<quint32>(connection.buffer.constData() + 1);
-        if ((kind != kOpen && kind != kPath && kind != kEnd) || length > kMaxFrameBytes ||
-            ++connection.frames > kMaxFrames) {
+        if ((kind != kOpen && kind != kPath && kind != kSave && kind != kEnd) ||
+            length > kMaxFrameBytes || ++connection.frames > kMaxFrames) {
             Drop(socket);
             return;
         }
@@ -117,17 +144,26 @@ void CSingleInstance::OnReadyRead(QLocalSocket* socket) {
         const QByteArray payload = connection.buffer.mid(kHeaderBytes, length);
         connection.buffer.remove(0, frameBytes);
         if (kind == kEnd) {
-            socket->write(&kTaken, 1);
+            const bool forward = connection.forward;
+            const QStringList paths = std::move(connection.paths);
+            socket->write(connection.unsaved ? &kNotSaved : &kTaken, 1);
             socket->flush();
             socket->disconnectFromServer();
+            // The later start may end now; an import does not keep it waiting.
+            if (forward) emit BringForwardRequested();
+            for (const QString& path : paths)
+                emit OpenPathRequested(path);
             return;
         }
-        // A handler may run a nested event loop in which this connection ends; the loop's
-        // first lines look it up again.
-        if (kind == kOpen)
-            emit BringForwardRequested();
-        else
-            emit OpenPathRequested(QString::fromUtf8(payload));
+        if (kind == kOpen) {
+            connection.forward = true;
+        } else if (kind == kPath) {
+            connection.paths << QString::fromUtf8(payload);
+        } else if (m_save && !m_save()) {
+            // The save may run a nested event loop in which this connection ends.
+            const auto asked = m_connections.find(socket);
+            if (alive && asked != m_connections.end()) asked->second.unsaved = true;
+        }
     }
 }
 

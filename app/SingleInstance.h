@@ -4,7 +4,9 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -14,12 +16,15 @@ class QLocalSocket;
 // Keeps the program to one instance per user. The first start holds a per-user lock for its whole
 // run and, once it is ready, listens on a per-user local socket; a later start connects, asks it
 // to come forward and open a path, waits until both were taken, and ends. A lock or socket left
-// by a crashed first instance does not stop the next start.
+// by a crashed first instance does not stop the next start. Neither the lock nor a later start's
+// hand-over needs more than a QCoreApplication, so a later start never loads the window system.
 //
 // On the socket every message is a frame: one kind byte ('O' come forward, 'P' open the UTF-8
-// path that follows, 'E' end), a 4-byte big-endian length and that many bytes. The first answers
-// 'K' after the end frame. A frame over the size cap, an unknown kind or a connection that stays
-// incomplete for a whole sweep interval is dropped, so no client can hang the first instance.
+// path that follows, 'S' save everything, 'E' end), a 4-byte big-endian length and that many
+// bytes. The first answers after the end frame: 'K' when everything asked was done, 'F' when a
+// save left something unsaved. A frame over the size cap, an unknown kind or a connection that
+// stays incomplete for a whole sweep interval is dropped, so no client can hang the first
+// instance.
 class CSingleInstance final : public QObject {
     Q_OBJECT
 
@@ -28,6 +33,12 @@ public:
         Delivered,      // the first instance took the request and the path
         FirstStarting,  // an instance runs but does not listen yet; nothing was handed over
         Failed,         // the first instance did not answer in time
+    };
+    enum class SaveResult {
+        NotRunning,  // nobody listens: no instance, or one still starting with nothing typed yet
+        Saved,       // the running instance wrote the tree and every changed note
+        NotSaved,    // it answered, but something stayed unsaved
+        NoAnswer,    // it did not answer in time
     };
 
     static constexpr qint64 kMaxFrameBytes = 64 * 1024;
@@ -50,8 +61,16 @@ public:
     [[nodiscard]] bool IsFirst() const noexcept { return m_first; }
 
     // A later start: asks the first instance to come forward and, when `path` is not empty, to
-    // open it; returns once the first has taken both, or after `timeoutMs`.
+    // open it; returns once the first has taken both (it acts on them after answering), or after
+    // `timeoutMs`.
     [[nodiscard]] HandOverResult HandOver(const QString& path, int timeoutMs = 5000);
+
+    // Asks the instance listening on `key` to save everything, and waits at most `timeoutMs` for
+    // its answer. Needs no instance of its own: it takes no lock.
+    [[nodiscard]] static SaveResult AskToSave(const QString& key, int timeoutMs);
+    // What the first instance runs for a save request; true when everything was written. Without
+    // one a save request is answered as done.
+    void SetSaveHandler(std::function<bool()> save) { m_save = std::move(save); }
 
     // The first instance, once its window and notes folder are ready: starts taking requests. A
     // socket file left by a crashed instance is removed first. False when it cannot listen.
@@ -71,6 +90,10 @@ private:
         QByteArray buffer;
         int frames = 0;
         bool seenBySweep = false;
+        bool unsaved = false;  // a save it asked for left something unsaved
+        // What it asked for, done once it was answered.
+        bool forward = false;
+        QStringList paths;
     };
 
     void OnNewConnection();
@@ -83,4 +106,5 @@ private:
     std::unique_ptr<QLocalServer> m_server;
     std::map<QLocalSocket*, Connection> m_connections;
     QTimer m_sweepTimer;
+    std::function<bool()> m_save;
 };

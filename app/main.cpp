@@ -1,15 +1,18 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/DataFolder.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
+#include "app/SingleInstance.h"
 #include "editor/NoteScrollView.h"
 #include "ui/QtProfileSettings.h"
 #include "ui/Settings.h"
@@ -52,10 +55,20 @@ int main(int argc, char** argv) {
         CommandLine::Parse(std::vector<std::string>(argv, argv + argc));
     if (const int code = CommandLine::RunOptions(options, argc, argv, stdout, stderr); code >= 0)
         return code;
+    // Set before the lock is taken, which records the program's name.
+    QCoreApplication::setOrganizationName(QLatin1String(Settings::kOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(Settings::kApplication));
+    // A later start hands over and ends before the window system and the fonts are loaded, which
+    // are most of a start.
+    auto instance = std::make_unique<CSingleInstance>();
+    if (!instance->IsFirst()) {
+        QCoreApplication core(argc, argv);
+        // The running instance has a working folder of its own.
+        const QString path = QString::fromLocal8Bit(options.path);
+        (void)instance->HandOver(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
+        return 0;
+    }
     QApplication application(argc, argv);
-    if (DataFolder::HandlePrintOption(QApplication::arguments())) return 0;
-    QApplication::setOrganizationName(QLatin1String(Settings::kOrganization));
-    QApplication::setApplicationName(QLatin1String(Settings::kApplication));
     // The frame lives on in the tray with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.
@@ -63,7 +76,7 @@ int main(int argc, char** argv) {
     CQtProfileSettings settings;
     CJotwellApp::COptions appOptions;
     appOptions.handleTerminationSignals = true;
-    CJotwellApp app(settings, std::move(appOptions));
+    CJotwellApp app(settings, std::move(appOptions), std::move(instance));
     if (app.Start(QApplication::arguments()) != CJotwellApp::Result::Running) return 0;
     const bool exit = qEnvironmentVariableIntValue("JOTWELL_EXIT_AFTER_SHOWN") == 1;
     CAnnounceShown announce(*app.Frame(), exit);

@@ -22,6 +22,8 @@ inline constexpr int kNewNoteFromTray = 32894;
 // Searching every note of the folder, and exporting notes to other formats.
 inline constexpr int kFindInAllNotes = 32902;
 inline constexpr int kExport = 32903;
+// The notes that could not be saved when the program last had to end, brought back.
+inline constexpr int kRecoveredNotes = 32904;
 // Moving the keyboard focus between the tree and the editor.
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;

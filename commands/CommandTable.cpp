@@ -46,6 +46,8 @@ constexpr Command kOtherCommands[] = {
     Row(kFindInAllNotes, "F&ind in All Notes...", "Search the text of every note", {"Ctrl+Alt+F"},
         Frame, kAccelerator),
     Row(kExport, "&Export...", "Save the selected notes as HTML, Markdown or PDF", {}, Frame),
+    Row(kRecoveredNotes, "Rec&overed Notes...",
+        "Bring back notes that could not be saved when Jotwell last ended", {}, Frame),
     Row(kCloseToTray, "&Close", "Hide the window in the tray; Jotwell keeps running", {"Ctrl+W"},
         Frame, kAccelerator),
     Row(kExit, "E&xit", "Save everything and end Jotwell", {"Ctrl+Shift+W"}, Frame, kAccelerator),
@@ -108,10 +110,10 @@ constexpr Command kOtherCommands[] = {
     Row(kAbout, "&About Jotwell", "Show the program's version", {}, Frame),
 };
 
-constexpr int kNoteMenu[] = {kNewNote,   kNewSubnote,     kRename,    kDeleteNote,
-                             kSeparator, kFindInAllNotes, kExport,    kSeparator,
-                             kPrint,     kPrintPreview,   kSeparator, kSetNotesFolder,
-                             kSeparator, kCloseToTray,    kExit};
+constexpr int kNoteMenu[] = {kNewNote,        kNewSubnote,     kRename,       kDeleteNote,
+                             kSeparator,      kFindInAllNotes, kExport,       kRecoveredNotes,
+                             kSeparator,      kPrint,          kPrintPreview, kSeparator,
+                             kSetNotesFolder, kSeparator,      kCloseToTray,  kExit};
 // Its Print button prints without asking, as a button has always done.
 constexpr int kStandardToolbarItems[] = {
     kNewNote, kNewSubnote, kDeleteNote, kSeparator, kPrintDirect, kPrintPreview, kSeparator,

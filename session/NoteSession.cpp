@@ -6,6 +6,7 @@
 
 #include "base/Utf8.h"
 #include "storage/FileHandler.h"
+#include "storage/NoteFile.h"
 #include "storage/NoteStore.h"
 #include "storage/NotesFolderSettings.h"
 
@@ -32,6 +33,16 @@ constexpr const char* kWriteProbeName = ".jotwell-write-check";
 
 std::u16string FolderText(const std::filesystem::path& folder) {
     return u"The notes folder " + PathText(folder);
+}
+
+// What the recovery folder holds besides notes (a write's temporary file) is none of ours.
+bool IsRecoveryFileName(const std::filesystem::path& name) {
+    const std::string file = name.filename().string();
+    return file.size() > 4 && file.ends_with(".xml") && !file.starts_with(".");
+}
+
+std::u16string Number(size_t n) {
+    return NoteBase::Utf8ToUtf16(std::to_string(n));
 }
 
 }  // namespace
@@ -78,16 +89,26 @@ bool CNoteSession::LoadTree() {
     WatchFolder(true);
     if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
     m_search.Start(m_store->Folder(), m_manager.get());
+    std::u16string told;
     if (const int recovered = m_settings.ReadRecoveredAtEnd(); recovered > 0) {
         m_settings.WriteRecoveredAtEnd(0);
-        const std::u16string count = NoteBase::Utf8ToUtf16(std::to_string(recovered));
-        m_prompts.ShowMessageBox(
-            count +
-                (recovered == 1 ? u" note could not be saved last time; it is in "
-                                : u" notes could not be saved last time; they are in ") +
-                PathText(m_settings.RecoveryFolder()),
-            MessageIcon::Warning, kMessageCaption);
+        told = Number(size_t(recovered)) +
+               (recovered == 1 ? u" note could not be saved last time; it is in "
+                               : u" notes could not be saved last time; they are in ") +
+               PathText(m_settings.RecoveryFolder());
     }
+    if (!std::exchange(m_toldRecovered, true)) {
+        const std::vector<CRecoveredNote> notes = RecoveredNotes();
+        const auto waiting = size_t(std::count_if(notes.begin(), notes.end(),
+                                                  [](const auto& note) { return note.readable; }));
+        if (waiting > 0)
+            told += (told.empty() ? u"" : u"\n") + Number(waiting) +
+                    (waiting == 1 ? u" recovered note is waiting: Note > Recovered Notes... "
+                                    u"brings it back."
+                                  : u" recovered notes are waiting: Note > Recovered Notes... "
+                                    u"brings them back.");
+    }
+    if (!told.empty()) m_prompts.ShowMessageBox(told, MessageIcon::Warning, kMessageCaption);
     return read;
 }
 
@@ -280,6 +301,83 @@ void CNoteSession::MoveItems(const std::vector<TreeItem>& items, TreeItem parent
 
 void CNoteSession::ShowItem(TreeItem item) {
     if (m_manager) m_manager->ShowItem(item);
+}
+
+std::vector<CRecoveredNote> CNoteSession::RecoveredNotes() {
+    std::vector<CRecoveredNote> notes;
+    const std::filesystem::path folder = m_settings.RecoveryFolder();
+    if (folder.empty()) return notes;
+    for (const std::filesystem::path& name : m_files.ListFolder(folder)) {
+        if (!IsRecoveryFileName(name)) continue;
+        CRecoveredNote note{folder / name, PathText(name)};
+        NoteEditEngine::CNoteDocument document;
+        if (NoteStorage::LoadNoteFile(m_files, note.path, document) ==
+            NoteStorage::NoteFileRead::Read) {
+            note.readable = true;
+            note.title = NoteTitle(document);
+            note.modified = document.Modified();
+        }
+        notes.push_back(std::move(note));
+    }
+    std::sort(notes.begin(), notes.end(), [](const CRecoveredNote& a, const CRecoveredNote& b) {
+        return a.modified != b.modified ? a.modified > b.modified : a.path < b.path;
+    });
+    return notes;
+}
+
+bool CNoteSession::HasRecoveredNotes() {
+    const std::filesystem::path folder = m_settings.RecoveryFolder();
+    if (folder.empty()) return false;
+    const std::vector<std::filesystem::path> names = m_files.ListFolder(folder);
+    return std::any_of(names.begin(), names.end(), IsRecoveryFileName);
+}
+
+size_t CNoteSession::ImportRecoveredNotes(const std::vector<std::filesystem::path>& paths) {
+    if (!m_manager) return 0;
+    const std::filesystem::path folder = m_settings.RecoveryFolder();
+    const TreeItem active = m_tree.Active();
+    const TreeItem parent = active == TreeItem::None ? kRootItem : m_tree.Parent(active);
+    TreeItem after = active == TreeItem::None ? kLastItem : active;
+    std::vector<TreeItem> added;
+    std::u16string left;
+    for (const std::filesystem::path& path : paths) {
+        // Nothing outside the recovery folder is ever read as a recovered note, or removed.
+        NoteEditEngine::CNoteDocument document;
+        CTreeItemRecord record;
+        const bool read =
+            !folder.empty() && path.parent_path() == folder && IsRecoveryFileName(path) &&
+            NoteStorage::LoadNoteFile(m_files, path, document) == NoteStorage::NoteFileRead::Read;
+        if (!read || !m_store->CreateEmptyNoteFile(record)) {
+            left += (left.empty() ? u"" : u", ") + PathText(path.filename());
+            continue;
+        }
+        if (!m_store->SaveNoteDocument(record, document)) {
+            (void)m_store->DeleteNoteFile(record);
+            left += (left.empty() ? u"" : u", ") + PathText(path.filename());
+            continue;
+        }
+        after = m_tree.InsertItem(parent, after, record);
+        m_tree.RefreshItem(after, document);
+        added.push_back(after);
+        // Safe in the notes folder now: the recovery copy may go.
+        (void)m_files.Remove(path);
+    }
+    if (!added.empty()) {
+        DeselectAll();
+        if (parent != kRootItem) m_tree.Expand(parent);
+        for (const TreeItem item : added)
+            m_tree.Select(item);
+        m_tree.SetCaret(added.front());
+        // The editor shows only these now: its caret is in one of them.
+        m_tree.SetActive(added.front());
+        m_manager->ShowItem(added.front());
+        SaveTree();
+    }
+    if (!left.empty())
+        m_prompts.ShowMessageBox(u"These recovered notes could not be brought back and stay in " +
+                                     PathText(folder) + u": " + left,
+                                 MessageIcon::Warning, kMessageCaption);
+    return added.size();
 }
 
 void CNoteSession::NoteBecameCurrent(NoteEditEngine::CNoteDocument* document) {

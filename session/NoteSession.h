@@ -9,6 +9,7 @@
 //  - test it in tests/session on the real tree, and drive it from the Qt side in tests/tree.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -34,6 +35,14 @@
 namespace NoteTreeEngine {
 
 inline constexpr std::u16string_view kDeleteCaption = u"Warning";
+
+// A file of the recovery folder: a note that could not be saved when the program last had to end.
+struct CRecoveredNote {
+    std::filesystem::path path;
+    std::u16string title;   // the note's title; the file's name when it is no note
+    int32_t modified = 0;   // the note's last change, seconds since 1970; 0 when it is no note
+    bool readable = false;  // it reads as a note and can be brought back
+};
 
 // The notes of one notes folder at work: the note tree, the note files, the notes loaded for the
 // editor, when everything is saved, and the search index. The tree's selection drives the
@@ -71,8 +80,9 @@ public:
 
     // --- The tree of the notes folder
     // Loads the tree of the stored notes folder (a shown-notes editor must be set), then tells
-    // of the notes that went to recovery files when the program last ended unattended, and
-    // whether the folder cannot be written (a probe file is created and removed). False
+    // of the notes that went to recovery files when the program last ended unattended, whether
+    // the folder cannot be written (a probe file is created and removed) and, at the first load
+    // of a run, of the recovered notes waiting to be brought back. False
     // when no folder is stored or its index could not be read (a new tree of its notes is then
     // written).
     bool LoadTree();
@@ -116,6 +126,18 @@ public:
     void MoveItems(const std::vector<TreeItem>& items, TreeItem parent, TreeItem after);
     // Scrolls the editor to the item's note, when it is shown.
     void ShowItem(TreeItem item);
+
+    // --- Recovered notes, kept in the recovery folder until they are brought back
+    // The recovery folder's note files, readable or not, the latest changed first.
+    [[nodiscard]] std::vector<CRecoveredNote> RecoveredNotes();
+    // True when the recovery folder holds a note file; reads none of them.
+    [[nodiscard]] bool HasRecoveredNotes();
+    // Brings the recovered notes of `paths` (files of RecoveredNotes()) back as new notes after
+    // the active item (at the end without one), in the order given, and selects them alone. Each
+    // file is removed once its note is written in the notes folder; one that is no note, or
+    // whose note could not be written, stays where it is and the user is told. Returns how many
+    // came back.
+    size_t ImportRecoveredNotes(const std::vector<std::filesystem::path>& paths);
 
     // --- The editor and the clock
     // The editor's caret is in `document` (or none): its item becomes the active item and the
@@ -169,6 +191,8 @@ private:
     std::unique_ptr<CNotesFolderStore> m_store;
     std::unique_ptr<CDocumentManager> m_manager;
     std::unique_ptr<CSavePolicy> m_policy;
+    // The recovered notes waiting were told of: once per run, not at every LoadTree.
+    bool m_toldRecovered = false;
 };
 
 }  // namespace NoteTreeEngine

@@ -1,5 +1,6 @@
 // A second start of the program handing its path over to the running first one, from its start
-// to its exit; beside it the bare start of the same program, which shows what the hand-over adds.
+// to its exit; beside it the bare start of a first instance up to its application object, which a
+// second start no longer makes.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -42,7 +43,7 @@ BENCHMARK(SecondStartHandsOver)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BareStart(benchmark::State& state) {
     for (auto _ : state) {
         QProcess probe;
-        probe.start(kProbe, {});  // no key: it ends right after creating its application object
+        probe.start(kProbe, {});  // no key: it ends right after creating its QApplication
         probe.waitForFinished(10000);
     }
 }

@@ -94,6 +94,8 @@ TEST_F(CommandLineTest, HelpVersionAndEveryErrorEndWithTheirCodeAndMessage) {
         {{"--help"}, 0, "Usage: jotwell [FILE.jwf]\n", ""},
         {{"-h", "--export", "pdf"}, 0, "--notes-folder DIR", ""},
         {{"--version"}, 0, "jotwell 1.11\n", ""},
+        {{"--print-data-folder"}, 0, std::string(JOTWELL_SOURCE_DATA) + "\n", ""},
+        {{"--print-data-folder=x"}, 2, "", "jotwell: unknown option '--print-data-folder'\n"},
         {{"--frobnicate"}, 2, "", "jotwell: unknown option '--frobnicate'\n"},
         {{"--export=html", "--output", out, "-q"}, 2, "", "jotwell: unknown option '-q'\n"},
         {{"--export"}, 2, "", "jotwell: option '--export' needs a value\n"},

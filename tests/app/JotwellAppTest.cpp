@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,14 +14,18 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/AboutBox.h"
+#include "app/CommandLine.h"
 #include "app/HelpWindow.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
@@ -263,6 +268,41 @@ TEST_F(JotwellAppTest, ANoteRewrittenOnDiskIsShownAnew) {
     ASSERT_EQ(view.ShownNotes().size(), 1u);
     EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*view.ShownNotes()[0]), "\u00B6Theirs");
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+}
+
+// The command-line export, run beside the program as another process would, finds the program's
+// unsaved typing in the notes folder: the program saved it when asked.
+TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
+    NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
+    auto app = MakeApp();
+    ASSERT_EQ(app->Start({QStringLiteral("jotwell")}), Result::Running);
+    CIndexView& tree = app->Frame()->Tree();
+    tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
+    CNoteScrollView& editor = app->Frame()->Editor();
+    editor.setFocus();
+    QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&editor, " typed");
+    ASSERT_EQ(TestSupport::ReadBytes(notes / "1.xml").find("typed"), std::string::npos);
+
+    TestSupport::CTempFolder output;
+    CommandLine::Options options =
+        CommandLine::Parse({"jotwell", "--export=md", "--output", (output / "out.md").string(),
+                            "--notes-folder", notes.Path().string()});
+    options.instanceKey = app->Instance()->Key().toStdString();
+    std::FILE* err = std::tmpfile();
+    ASSERT_NE(err, nullptr);
+    int code = -1;
+    std::unique_ptr<QThread> exporter(
+        QThread::create([&] { code = CommandLine::Export(options, err); }));
+    QEventLoop loop;
+    QObject::connect(exporter.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    exporter->start();
+    loop.exec();
+    exporter->wait();
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(std::ftell(err), 0) << "nothing said on stderr";
+    std::fclose(err);
+    EXPECT_NE(TestSupport::ReadBytes(output / "out.md").find("Mine typed"), std::string::npos);
 }
 
 int Value(const char* section, const char* name) {

@@ -7,8 +7,10 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <memory>
@@ -93,6 +95,19 @@ QByteArray Header(char kind, quint32 length) {
     header[0] = kind;
     qToBigEndian(length, header.data() + 1);
     return header;
+}
+
+// A save request from another thread, while this one's event loop serves it.
+CSingleInstance::SaveResult AskToSave(const QString& key, int timeoutMs) {
+    CSingleInstance::SaveResult result{};
+    std::unique_ptr<QThread> asker(
+        QThread::create([&] { result = CSingleInstance::AskToSave(key, timeoutMs); }));
+    QEventLoop loop;
+    QObject::connect(asker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    asker->start();
+    loop.exec();
+    asker->wait();
+    return result;
 }
 
 }  // namespace
@@ -221,4 +236,20 @@ TEST(SingleInstance, BadClientsAreDroppedAndSplitFramesJoined) {
     ASSERT_TRUE(Spin([&] { return client.bytesAvailable() > 0; }));
     EXPECT_EQ(client.readAll(), QByteArray("K"));
     EXPECT_EQ(opened, QStringList{QStringLiteral("/x/y.jwf!")});
+}
+
+TEST(SingleInstance, ASaveRequestIsAnsweredWithWhetherEverythingWasWritten) {
+    using Result = CSingleInstance::SaveResult;
+    CSingleInstance first(UniqueKey());
+    ASSERT_TRUE(first.Listen());
+    int asked = 0;
+    first.SetSaveHandler([&] { return ++asked > 1; });
+    EXPECT_EQ(AskToSave(first.Key(), 5000), Result::NotSaved);
+    EXPECT_EQ(AskToSave(first.Key(), 5000), Result::Saved);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(AskToSave(UniqueKey(), 5000), Result::NotRunning);
+    // An instance that takes the connection and never answers.
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(UniqueKey()));
+    EXPECT_EQ(AskToSave(silent.serverName(), 100), Result::NoAnswer);
 }

@@ -5,6 +5,8 @@
 // --wait: the first instance listens only after a line arrives on its standard input.
 #include <unistd.h>
 #include <QApplication>
+#include <QByteArrayView>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cstdio>
@@ -22,15 +24,19 @@ void Say(const QString& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QStringList arguments = QApplication::arguments();
-    if (arguments.size() < 2) return 2;
-    const QString key = arguments[1];
-    const bool wait = arguments.size() > 2 && arguments[2] == QLatin1String("--wait");
-    const QString path = arguments.value(wait ? 3 : 2);
+    if (argc < 2) {
+        // The bare start of a first instance, for comparison.
+        QApplication application(argc, argv);
+        return 2;
+    }
+    const QString key = QString::fromLocal8Bit(argv[1]);
+    const bool wait = argc > 2 && QByteArrayView(argv[2]) == "--wait";
+    const QString path = QString::fromLocal8Bit(argc > (wait ? 3 : 2) ? argv[wait ? 3 : 2] : "");
 
+    // As the program does: the lock first, the window system only for the first instance.
     CSingleInstance instance(key);
     if (!instance.IsFirst()) {
+        QCoreApplication core(argc, argv);
         switch (instance.HandOver(path)) {
             case CSingleInstance::HandOverResult::Delivered:
                 Say(QStringLiteral("delivered"));
@@ -44,6 +50,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    QApplication application(argc, argv);
     QObject::connect(&instance, &CSingleInstance::BringForwardRequested,
                      [] { Say(QStringLiteral("forward")); });
     QObject::connect(&instance, &CSingleInstance::OpenPathRequested,

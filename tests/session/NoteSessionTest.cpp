@@ -132,9 +132,12 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
         session.SetShownNotes(&shown);
         EXPECT_TRUE(session.LoadTree());
     }
+    const std::u16string waiting =
+        u"1 recovered note is waiting: Note > Recovered Notes... brings it back.";
     EXPECT_EQ(prompts.Texts(),
-              std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
-                                          PathText(data / "Recovered")});
+              (std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
+                                               PathText(data / "Recovered") + u"\n" + waiting,
+                                           waiting}));
 }
 
 // A session on a real notes folder, the editor played by the test view, the watch on disk by a
@@ -152,8 +155,10 @@ struct CSessionFolder {
         TestSupport::WriteBytes(folder / name, NoteBase::Utf16ToUtf8(text));
     }
     TestSupport::CTempFolder folder;
+    TestSupport::CTempFolder recovery;
     TestSupport::CFakePrompts prompts;
-    TestSupport::CFakeSettings settings;
+    TestSupport::CFakeSettings settings{recovery.Path()};
+    TestSupport::CFaultyFileSystem fs;
     TestSupport::CFakeStatusLine status;
     struct CNoTimer final : CSaveTimer {
         void Start(int32_t) override {}
@@ -164,7 +169,6 @@ struct CSessionFolder {
         void Unwatch(const std::filesystem::path& path) override { paths.erase(path); }
         std::set<std::filesystem::path> paths;
     } watch;
-    TestSupport::CFaultyFileSystem fs;
     NoteLayoutEngine::TestSupport::CTestNoteView view;
     CViewShownNotes shown{view};
     CNoteSession session{prompts, settings, status, timer, fs};
@@ -323,6 +327,52 @@ TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
                                      u"be saved until it can be written, or another notes folder "
                                      u"is set (Note > Set Notes Folder)."});
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
+}
+
+// Recovered notes come back after the active item, selected, and leave the recovery folder once
+// written; a file that is no note, one outside the folder and one that cannot be written stay.
+TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
+    CSessionFolder f;
+    TestSupport::WriteBytes(f.folder / "index.xml",
+                            kHead +
+                                "<item id=\"11\" username=\"A\"></item>"
+                                "<item id=\"22\" username=\"B\"></item></tree>");
+    TestSupport::WriteBytes(f.folder / "11.xml", kNote);
+    TestSupport::WriteBytes(f.folder / "22.xml", kNote);
+    TestSupport::WriteBytes(f.recovery / "5-1.xml",
+                            "<note modified=\"9\"><paragraph>Older</paragraph></note>");
+    TestSupport::WriteBytes(f.recovery / "6-1.xml",
+                            "<note modified=\"99\"><paragraph>New</paragraph></note>");
+    TestSupport::WriteBytes(f.recovery / "7-1.xml", "<svg/>");
+    TestSupport::WriteBytes(f.recovery / ".7-1.xml.jwtmp-host-1", "half");
+    ASSERT_TRUE(f.session.LoadTree());
+    ASSERT_TRUE(f.session.LoadTree());
+    EXPECT_EQ(f.prompts.Texts(),
+              std::vector<std::u16string>{u"2 recovered notes are waiting: Note > Recovered "
+                                          u"Notes... brings them back."});
+    std::string listed;
+    for (const CRecoveredNote& note : f.session.RecoveredNotes())
+        listed += note.path.filename().string() + ":" + NoteBase::Utf16ToUtf8(note.title) + ":" +
+                  std::to_string(note.modified) + (note.readable ? " " : "! ");
+    EXPECT_EQ(listed, "6-1.xml:New:99 5-1.xml:Older:9 7-1.xml:7-1.xml:0! ");
+
+    f.session.Tree().SetActive(f.session.Tree().Children(kRootItem)[0]);
+    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
+    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "5-1.xml"}), 0u);
+    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::None);
+    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "6-1.xml", f.recovery / "7-1.xml",
+                                              f.folder / "22.xml", f.recovery / "5-1.xml"}),
+              2u);
+    EXPECT_EQ(Dump(f.session.Tree()), "A New* Older* B");
+    EXPECT_EQ(f.prompts.Messages().size(), 3u);
+    EXPECT_NE(f.prompts.Texts().back().find(u": 7-1.xml, 22.xml"), std::u16string::npos);
+    for (const char* name : {"5-1.xml", "6-1.xml", "7-1.xml"})
+        EXPECT_EQ(std::filesystem::exists(f.recovery / name), name[0] == '7') << name;
+    EXPECT_TRUE(std::filesystem::exists(f.folder / "22.xml"));
+    const TreeItem older = f.session.Tree().Children(kRootItem)[2];
+    const std::filesystem::path file =
+        NoteFilePath(f.folder.Path(), f.session.Tree().Record(older));
+    EXPECT_NE(TestSupport::ReadBytes(file).find("Older"), std::string::npos);
 }
 
 }  // namespace
