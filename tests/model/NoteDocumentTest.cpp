@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -295,17 +296,58 @@ TEST_F(NoteDocumentTest, DeleteRangeThroughALaterMarkKeepsThatParagraphsFormat) 
     EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(9,2)");
 }
 
-TEST_F(NoteDocumentTest, SetCharacterStyleRecordsOldAndNew) {
-    auto doc = Watched("¶abc");
-    CNotePosition p = doc->FromIndex(2);
-    doc->SetCharacterStyle(p, CharacterStyle{1});
-    EXPECT_EQ(Dump(*doc), "¶a{1}b{0}c");
-    EXPECT_EQ(observer.Take(), "changed(1,1)");
-    const CNoteUndoHistory& history = doc->UndoHistory();
-    EXPECT_EQ(DescribeSteps(history), "run(2,2)");
-    ASSERT_EQ(history.CloneCount(), 2u);
-    EXPECT_EQ(history.Clone(0).Style(), CharacterStyle{0});
-    EXPECT_EQ(history.Clone(1).Style(), CharacterStyle{1});
+// A range takes the masked bits in place, is told once and is kept as the old styles' runs.
+TEST_F(NoteDocumentTest, SetCharacterStylesKeepsRunsNotCopies) {
+    struct Case {
+        const char* before;
+        int64_t from;
+        uint32_t n;
+        uint32_t style, mask;
+        const char* after;
+        const char* steps;  // "" when nothing changed: no step, no notification
+        size_t runs;
+    };
+    const Case cases[] = {
+        {"¶abc", 1, 1, 1, 7, "¶a{1}b{0}c", "run(2,1)", 1},
+        // Strong on mixed text: one run per old style, marks included.
+        {"¶a{2}bc{0}d¶e{3}f", 0, 7, 1, 1, "¶{1}a{3}bc{1}d¶e{3}f", "run(1,7)", 4},
+        {"¶{1}ab{3}c", 0, 3, 0, 1, "¶{1}{0}ab{2}c", "run(1,3)", 2},
+        // Cut at the end; a range already so records and tells nothing.
+        {"¶ab", 1, 100, 2, 2, "¶a{2}b", "run(2,1)", 1},
+        {"¶{1}ab", 0, 2, 1, 1, "¶{1}ab", "", 0},
+        {"¶ab", 2, 5, 1, 7, "¶ab", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        auto doc = Watched(c.before);
+        doc->SetCharacterStyles(doc->FromIndex(c.from), c.n, CharacterStyle(c.style),
+                                CharacterStyle(c.mask));
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.after)));
+        const CNoteUndoHistory& history = doc->UndoHistory();
+        EXPECT_EQ(DescribeSteps(history), c.steps);
+        EXPECT_EQ(history.CloneCount(), 0u);
+        EXPECT_EQ(history.RunCount(), c.runs);
+        const uint32_t n = std::min<uint32_t>(c.n, doc->size() - 1 - c.from);
+        const std::string told =
+            "changed(" + std::to_string(c.from) + "," + std::to_string(n) + ")";
+        EXPECT_EQ(observer.Take(), c.runs == 0 ? "" : told);
+        if (c.runs == 0) continue;
+        EXPECT_EQ(IndexOf(UndoIn(*doc).caret), c.from + n);
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.before)));
+        EXPECT_EQ(IndexOf(RedoIn(*doc).caret), c.from + n);
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.after)));
+        EXPECT_EQ(observer.Take(), told + " " + told);
+    }
+}
+
+// A hundred thousand characters in three styles are three runs.
+TEST_F(NoteDocumentTest, StylingALargeRangeKeepsMemoryPerRun) {
+    auto doc = MakeDocument("¶" + std::string(30000, 'a') + "{1}" + std::string(40000, 'b') +
+                            "{0}" + std::string(30000, 'c'));
+    doc->SetCharacterStyles(doc->Start(), doc->size(), CharacterStyle(2), CharacterStyle(2));
+    EXPECT_EQ(doc->UndoHistory().CloneCount(), 0u);
+    EXPECT_EQ(doc->UndoHistory().RunCount(), 3u);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(1,100000)");
 }
 
 TEST_F(NoteDocumentTest, SetParagraphFormatCoversTheParagraphAndSkipsTheCurrentValue) {
