@@ -189,9 +189,7 @@ void CNoteDocument::DeleteRange(CNotePosition& p, uint32_t n) {
 void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, CharacterStyle style,
                                        CharacterStyle mask) {
     n = std::min(n, size() - 1 - p.Index());
-    // The old styles are kept as runs, and only when they will be recorded: a large range of
-    // few styles costs a few runs, not a copy of every element.
-    const bool recording = !m_undo->IsSuspended();
+    // Runs, not copies: a large range of few styles is recorded in a few words.
     std::vector<StyleRun> oldRuns;
     bool changed = false;
     try {
@@ -199,13 +197,8 @@ void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, Chara
         for (uint32_t i = 0; i < n; ++i) {
             CNoteElement* element = *++it;
             const CharacterStyle old = element->Style();
-            if (recording) {
-                if (!oldRuns.empty() && oldRuns.back().style == old) {
-                    ++oldRuns.back().length;
-                } else {
-                    oldRuns.push_back({1, old});
-                }
-            }
+            if (oldRuns.empty() || oldRuns.back().style != old) oldRuns.push_back({0, old});
+            ++oldRuns.back().length;
             element->SetStyle(MaskedStyle(old, style, mask));
             changed = changed || element->Style() != old;
         }

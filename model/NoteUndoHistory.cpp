@@ -323,15 +323,12 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
 
 void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex) {
     CNoteDocument& doc = m_document;
-    ElementIterator it = doc.select(step.position);
     // The recorded format is copied back into the mark in place rather than swapping in a new
     // object: the mark keeps its identity, so nothing that refers to it goes stale.
-    for (uint32_t i = 0; i + 1 < step.count && it != doc.end(); i += 2, ++it) {
-        const CNoteParagraph* from =
-            AsParagraph(m_changes[step.first + i + static_cast<uint32_t>(pairIndex)].get());
-        CNoteParagraph* to = AsParagraph(*it);
-        if (from != nullptr && to != nullptr) to->SetFormat(from->Format());
-    }
+    const ElementIterator it = doc.select(step.position);
+    const CNoteElement* copy = m_changes[step.first + static_cast<uint32_t>(pairIndex)].get();
+    if (it != doc.end() && IsParagraph(*it) && IsParagraph(copy))
+        AsParagraph(*it)->SetFormat(AsParagraph(copy)->Format());
     const CNotePosition mark = doc.FromIndex(step.position);
     doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
 }

@@ -41,8 +41,6 @@ enum UndoKind : uint32_t {
 struct StyleRun {
     uint32_t length;
     CharacterStyle style;
-
-    friend bool operator==(const StyleRun&, const StyleRun&) = default;
 };
 
 // `old` with the bits of `mask` taken from `style`.
