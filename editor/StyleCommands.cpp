@@ -160,40 +160,15 @@ void ToggleCharacterStyle(CNoteView& view, int bit) {
     if (!view.HasNotes()) return;
     CStyleChange bracket;
     const bool on = !view.Active().TypingStyle().Test(bit);
-    std::vector<ChangedRange> changed;
-    {
-        NoteEditEngine::CNotificationsOff quiet;
-        for (const SelectionPart& part : view.SelectionParts()) {
-            const uint32_t count = part.end.Index() - part.start.Index();
-            CNotePosition p = part.start;
-            bool any = false;
-            for (uint32_t k = 0; k < count; ++k) {
-                p.StepRight();
-                CharacterStyle style = p.StyleAt();
-                const CharacterStyle before = style;
-                if (on) {
-                    style.Set(bit);
-                } else {
-                    style.Clear(bit);
-                }
-                if (style != before) {
-                    p.Document()->SetCharacterStyle(p, style);
-                    any = true;
-                }
-            }
-            if (any) changed.push_back({part.start, count});
-        }
+    CharacterStyle mask;
+    mask.Set(bit);
+    const CharacterStyle style = on ? mask : CharacterStyle{};
+    for (const SelectionPart& part : view.SelectionParts()) {
+        part.start.Document()->SetCharacterStyles(part.start, part.end.Index() - part.start.Index(),
+                                                  style, mask);
     }
-    for (ChangedRange& range : changed)
-        range.start.Document()->NotifyChanged(range.start, range.count);
     CNotePosition active = view.Active();
-    CharacterStyle typing = active.TypingStyle();
-    if (on) {
-        typing.Set(bit);
-    } else {
-        typing.Clear(bit);
-    }
-    active.SetTypingStyle(typing);
+    active.SetTypingStyle(NoteEditEngine::MaskedStyle(active.TypingStyle(), style, mask));
     view.SetSelection(view.Anchor(), active, false);
 }
 

@@ -186,13 +186,35 @@ void CNoteDocument::DeleteRange(CNotePosition& p, uint32_t n) {
     NotifyChanged(p, 1);
 }
 
-void CNoteDocument::SetCharacterStyle(CNotePosition& p, CharacterStyle style) {
+void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, CharacterStyle style,
+                                       CharacterStyle mask) {
+    n = std::min(n, size() - 1 - p.Index());
+    // Runs, not copies: a large range of few styles is recorded in a few words.
+    std::vector<StyleRun> oldRuns;
+    bool changed = false;
+    try {
+        ElementIterator it = p.Iterator();
+        for (uint32_t i = 0; i < n; ++i) {
+            CNoteElement* element = *++it;
+            const CharacterStyle old = element->Style();
+            if (oldRuns.empty() || oldRuns.back().style != old) oldRuns.push_back({0, old});
+            ++oldRuns.back().length;
+            element->SetStyle(MaskedStyle(old, style, mask));
+            changed = changed || element->Style() != old;
+        }
+        if (!changed) return;
+        m_undo->RecordStyleChange(p.Index() + 1, oldRuns, style, mask);
+    } catch (...) {
+        // Out of memory half-way: the elements take back the styles they had.
+        ElementIterator it = p.Iterator();
+        for (const StyleRun& run : oldRuns) {
+            for (uint32_t i = 0; i < run.length; ++i)
+                (*++it)->SetStyle(run.style);
+        }
+        throw;
+    }
     Touch();
-    CNoteElement* element = p.Element();
-    const CharacterStyle oldStyle = element->Style();
-    element->SetStyle(style);
-    m_undo->RecordRunReplacement(p.Iterator(), oldStyle);
-    NotifyChanged(p.Before(), 1);
+    NotifyChanged(p, n);
 }
 
 void CNoteDocument::SetParagraphFormat(CNotePosition& p, uint32_t style, int32_t indent) {

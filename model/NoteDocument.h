@@ -89,8 +89,15 @@ public:
     // Removes up to n elements after p. A range from a paragraph start through a later paragraph
     // mark leaves the surviving text in that later paragraph's format.
     void DeleteRange(CNotePosition& p, uint32_t n);
-    // Restyles the element held by p.
-    void SetCharacterStyle(CNotePosition& p, CharacterStyle style);
+    // Gives up to n elements after p (as many as there are) the bits of `mask` from `style`,
+    // in place: one undo step keeping the old styles as runs, one notification (p, n). Nothing
+    // at all when no style changes.
+    void SetCharacterStyles(const CNotePosition& p, uint32_t n, CharacterStyle style,
+                            CharacterStyle mask = CharacterStyle(CharacterStyle::kMask));
+    // Restyles the element held by p; the first mark, which is after no place, stays.
+    void SetCharacterStyle(CNotePosition& p, CharacterStyle style) {
+        if (!p.IsAtStart()) SetCharacterStyles(p.Before(), 1, style);
+    }
     // Gives p's paragraph a new format (indent stored as given: callers clamp). Setting the
     // current format does nothing at all.
     void SetParagraphFormat(CNotePosition& p, uint32_t style, int32_t indent);

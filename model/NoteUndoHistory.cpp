@@ -14,6 +14,9 @@ struct UndoState {
     std::u16string currentAction;
     std::u16string lastAction;
     std::vector<CNoteUndoHistory*> live;
+    // Set by every undo: until then no history holds redo steps, and records skip the walk over
+    // every live history.
+    bool redoPending = false;
 };
 
 UndoState& State() {
@@ -41,8 +44,10 @@ const std::u16string& LastActionName() noexcept {
 }
 
 void DiscardRedoEverywhere() noexcept {
-    for (CNoteUndoHistory* history : State().live)
+    UndoState& state = State();
+    for (CNoteUndoHistory* history : state.live)
         history->DiscardRedo();
+    state.redoPending = false;
 }
 
 CNoteUndoHistory::CNoteUndoHistory(CNoteDocument& document) : m_document(document) {
@@ -57,13 +62,14 @@ CNoteUndoHistory::~CNoteUndoHistory() {
 void CNoteUndoHistory::DiscardRedo() noexcept {
     if (m_done >= m_steps.size()) return;
     m_changes.resize(m_steps[m_done].first);
+    m_runs.resize(m_steps[m_done].runs);
     m_steps.resize(m_done);
 }
 
 bool CNoteUndoHistory::BeginRecord() {
     if (m_suspend > 0) return false;
-    DiscardRedoEverywhere();
     UndoState& state = State();
+    if (state.redoPending) DiscardRedoEverywhere();
     // Compared before assigning: a long run of records under one name copies nothing.
     if (state.currentAction.empty() || state.currentAction != state.lastAction) {
         ++state.counter;
@@ -135,70 +141,74 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
     const auto firstClone = static_cast<uint32_t>(m_changes.size());
     appendClones();
     try {
-        m_steps.push_back(UndoStep{group, kind, 0, firstClone, position, n});
+        PushStep(kind, position, n, firstClone);
     } catch (...) {
         m_changes.resize(firstClone);
         throw;
     }
+}
+
+void CNoteUndoHistory::PushStep(uint32_t kind, uint32_t position, uint32_t count,
+                                uint32_t firstClone) {
+    m_steps.push_back(UndoStep{State().counter,
+                               kind,
+                               0,
+                               firstClone,
+                               position,
+                               count,
+                               static_cast<uint32_t>(m_runs.size()),
+                               {},
+                               {}});
     ++m_done;
 }
 
 void CNoteUndoHistory::RecordParagraphReplacement(ElementIterator element,
                                                   const CNoteElement& old) {
-    RecordReplacement(kParagraphReplacement, element, old);
-}
-
-void CNoteUndoHistory::RecordRunReplacement(ElementIterator element, const CNoteElement& old) {
-    RecordReplacement(kRunReplacement, element, old);
-}
-
-void CNoteUndoHistory::RecordRunReplacement(ElementIterator element, CharacterStyle oldStyle) {
-    // The old copy is the element as it is now with its former style: one clone fewer than
-    // copying the element before restyling it.
-    ElementPtr old((*element)->Clone());
-    old->SetStyle(oldStyle);
-    RecordReplacement(kRunReplacement, element, old.release());
-}
-
-void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
-                                         const CNoteElement& old) {
-    if (m_suspend > 0) return;
-    RecordReplacement(kind, element, old.Clone());
-}
-
-void CNoteUndoHistory::RecordReplacement(uint32_t kind, ElementIterator element,
-                                         CNoteElement* oldClone) {
-    ElementPtr owned(oldClone);
     if (!BeginRecord()) return;
     const uint32_t position = m_document.index(element);
-    const uint32_t group = State().counter;
     // Out of memory half-way, the history is left as it was.
+    ElementPtr oldClone(old.Clone());
     ElementPtr current((*element)->Clone());
-    const size_t before = m_changes.size();
+    const auto before = static_cast<uint32_t>(m_changes.size());
     try {
-        m_changes.push_back(std::move(owned));
+        m_changes.push_back(std::move(oldClone));
         m_changes.push_back(std::move(current));
+        PushStep(kParagraphReplacement, position, 2, before);
     } catch (...) {
         m_changes.resize(before);
         throw;
     }
-    if (kind == kRunReplacement && m_done > 0) {
-        UndoStep& last = m_steps[m_done - 1];
-        // The next element of a run being restyled.
-        if (last.group == group && last.kind == kRunReplacement && last.backward == 0 &&
-            last.position + last.count / 2 == position) {
-            last.count += 2;
+}
+
+void CNoteUndoHistory::RecordStyleChange(uint32_t position, std::span<const StyleRun> oldRuns,
+                                         CharacterStyle style, CharacterStyle mask) {
+    if (oldRuns.empty() || !BeginRecord()) return;
+    uint32_t count = 0;
+    for (const StyleRun& run : oldRuns)
+        count += run.length;
+    const size_t before = m_runs.size();
+    UndoStep* last = m_done > 0 ? &m_steps[m_done - 1] : nullptr;
+    // The next elements of a range restyled element by element: the step grows.
+    const bool extend = last != nullptr && last->group == State().counter &&
+                        last->kind == kStyleChange && last->style == style && last->mask == mask &&
+                        last->position + last->count == position;
+    const bool merge = extend && m_runs.back().style == oldRuns.front().style;
+    try {
+        m_runs.insert(m_runs.end(), oldRuns.begin() + (merge ? 1 : 0), oldRuns.end());
+        if (extend) {
+            if (merge) m_runs[before - 1].length += oldRuns.front().length;
+            last->count += count;
             return;
         }
-    }
-    try {
-        m_steps.push_back(
-            UndoStep{group, kind, 0, static_cast<uint32_t>(m_changes.size() - 2), position, 2});
+        PushStep(kStyleChange, position, count, static_cast<uint32_t>(m_changes.size()));
     } catch (...) {
-        m_changes.resize(before);
+        m_runs.resize(before);
         throw;
     }
-    ++m_done;
+    UndoStep& step = m_steps.back();
+    step.runs = static_cast<uint32_t>(before);
+    step.style = style;
+    step.mask = mask;
 }
 
 uint32_t CNoteUndoHistory::LastDoneGroup() const noexcept {
@@ -213,6 +223,7 @@ CNotePosition CNoteUndoHistory::Undo(uint32_t group) {
     CNotePosition result;
     if (m_done == 0) return result;
     if (group == 0) group = LastDoneGroup();
+    State().redoPending = true;
     CSuspendRecording suspend(*this);
     while (m_done > 0 && m_steps[m_done - 1].group >= group) {
         // Copied: undoing never touches the step list, but the copy keeps that obvious.
@@ -262,8 +273,11 @@ void CNoteUndoHistory::UndoStepAt(const UndoStep& step, CNotePosition& result) {
             result = doc.FromIndex(int64_t{step.position} + step.count - 1);
             break;
         }
+        case kParagraphReplacement:
+            ApplyReplacement(step, 0);
+            break;
         default:
-            ApplyReplacement(step, 0, result);
+            ApplyStyleChange(step, false, result);
             break;
     }
 }
@@ -298,40 +312,38 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
             result = p;
             break;
         }
+        case kParagraphReplacement:
+            ApplyReplacement(step, 1);
+            break;
         default:
-            ApplyReplacement(step, 1, result);
+            ApplyStyleChange(step, true, result);
             break;
     }
 }
 
-void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex,
-                                        CNotePosition& result) {
+void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex) {
     CNoteDocument& doc = m_document;
-    const uint32_t pairs = step.count / 2;
+    // The recorded format is copied back into the mark in place rather than swapping in a new
+    // object: the mark keeps its identity, so nothing that refers to it goes stale.
+    const ElementIterator it = doc.select(step.position);
+    const CNoteElement* copy = m_changes[step.first + static_cast<uint32_t>(pairIndex)].get();
+    if (it != doc.end() && IsParagraph(*it) && IsParagraph(copy))
+        AsParagraph(*it)->SetFormat(AsParagraph(copy)->Format());
+    const CNotePosition mark = doc.FromIndex(step.position);
+    doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
+}
+
+void CNoteUndoHistory::ApplyStyleChange(const UndoStep& step, bool redo, CNotePosition& result) {
+    CNoteDocument& doc = m_document;
     ElementIterator it = doc.select(step.position);
-    // The recorded fields are copied back into the elements in place rather than swapping in
-    // new objects: the elements keep their identity, so nothing that refers to them goes stale.
-    for (uint32_t i = 0; i < pairs && it != doc.end(); ++i, ++it) {
-        const CNoteElement& copy =
-            *m_changes[step.first + 2 * i + static_cast<uint32_t>(pairIndex)];
-        if (step.kind == kParagraphReplacement) {
-            const CNoteParagraph* from = AsParagraph(&copy);
-            CNoteParagraph* to = AsParagraph(*it);
-            if (from != nullptr && to != nullptr) to->SetFormat(from->Format());
-        } else {
-            (*it)->SetStyle(copy.Style());
-            if (const CNoteParagraph* from = AsParagraph(&copy)) {
-                if (CNoteParagraph* to = AsParagraph(*it)) to->SetFormat(from->Format());
-            }
-        }
+    uint32_t left = step.count;
+    for (size_t r = step.runs; left > 0 && it != doc.end() && r < m_runs.size(); ++r) {
+        const StyleRun& run = m_runs[r];
+        for (uint32_t i = 0; i < run.length && left > 0 && it != doc.end(); ++i, --left, ++it)
+            (*it)->SetStyle(redo ? MaskedStyle(run.style, step.style, step.mask) : run.style);
     }
-    if (step.kind == kParagraphReplacement) {
-        const CNotePosition mark = doc.FromIndex(step.position);
-        doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
-        return;
-    }
-    doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), pairs);
-    result = doc.FromIndex(int64_t{step.position} + pairs - 1);
+    doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
+    result = doc.FromIndex(int64_t{step.position} + step.count - 1);
 }
 
 namespace {

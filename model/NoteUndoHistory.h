@@ -13,15 +13,19 @@ namespace NoteEditEngine {
 
 class CNoteDocument;
 
-// One recorded change. Kinds: 0 insertion, 1 deletion, 2 paragraph replacement, 3 run
-// replacement.
+// One recorded change. Kinds: 0 insertion, 1 deletion, 2 paragraph replacement, 3 character
+// styles of a range.
 struct UndoStep {
     uint32_t group;
     uint32_t kind;
     uint32_t backward;  // low byte 1: a deletion run that grew towards the start (Backspace)
     uint32_t first;     // index in the history's clones of the step's first clone
     uint32_t position;  // element index of the first element concerned
-    uint32_t count;     // kinds 0, 1: elements; kinds 2, 3: clones (two per replaced element)
+    uint32_t count;     // kinds 0, 1, 3: elements; kind 2: clones (two per replaced element)
+    uint32_t runs;      // index in the history's style runs of the step's first run
+    // Kind 3: the bits of `mask` in each element's style were taken from `style`.
+    CharacterStyle style;
+    CharacterStyle mask;
 
     friend bool operator==(const UndoStep&, const UndoStep&) = default;
 };
@@ -30,8 +34,20 @@ enum UndoKind : uint32_t {
     kInsertion = 0,
     kDeletion = 1,
     kParagraphReplacement = 2,
-    kRunReplacement = 3,
+    kStyleChange = 3,
 };
+
+// Consecutive elements that had one character style.
+struct StyleRun {
+    uint32_t length;
+    CharacterStyle style;
+};
+
+// `old` with the bits of `mask` taken from `style`.
+[[nodiscard]] constexpr CharacterStyle MaskedStyle(CharacterStyle old, CharacterStyle style,
+                                                   CharacterStyle mask) noexcept {
+    return CharacterStyle((old.Word() & ~mask.Word()) | (style.Word() & mask.Word()));
+}
 
 // --- Process-wide undo state (single-threaded, unlocked) ---
 
@@ -44,7 +60,7 @@ void StartNewUndoGroup() noexcept;
 void SetCurrentActionName(std::u16string_view name);
 [[nodiscard]] const std::u16string& CurrentActionName() noexcept;
 [[nodiscard]] const std::u16string& LastActionName() noexcept;
-// Drops every history's redo steps, as any new record does.
+// Drops every history's redo steps, as the first record after an undo does.
 void DiscardRedoEverywhere() noexcept;
 
 // Names the current action for a scope and clears the name when the scope ends.
@@ -79,9 +95,11 @@ public:
     void RecordDeletion(ElementIterator first, uint32_t n);
     // After the change: `old` is a copy of the element before it, `element` is it now.
     void RecordParagraphReplacement(ElementIterator element, const CNoteElement& old);
-    void RecordRunReplacement(ElementIterator element, const CNoteElement& old);
-    // The same after only the character style changed, from oldStyle.
-    void RecordRunReplacement(ElementIterator element, CharacterStyle oldStyle);
+    // After the elements from index `position` took the bits of `mask` from `style`: oldRuns are
+    // their styles before, their lengths summing to at least one. Extends the last step when it
+    // made the same change in this group up to `position`.
+    void RecordStyleChange(uint32_t position, std::span<const StyleRun> oldRuns,
+                           CharacterStyle style, CharacterStyle mask);
 
     // Group of the last applied step, or 0.
     [[nodiscard]] uint32_t LastDoneGroup() const noexcept;
@@ -101,25 +119,28 @@ public:
     [[nodiscard]] uint32_t Done() const noexcept { return m_done; }
     [[nodiscard]] size_t CloneCount() const noexcept { return m_changes.size(); }
     [[nodiscard]] const CNoteElement& Clone(size_t i) const noexcept { return *m_changes[i]; }
+    [[nodiscard]] size_t RunCount() const noexcept { return m_runs.size(); }
 
 private:
     friend void DiscardRedoEverywhere() noexcept;
 
-    // The common start of every record: discards redo everywhere, decides the group and returns
-    // false when recording is suspended.
+    // The common start of every record: discards redo everywhere after an undo, decides the
+    // group and returns false when recording is suspended.
     bool BeginRecord();
     void RecordRun(uint32_t kind, ElementIterator first, uint32_t n);
-    void RecordReplacement(uint32_t kind, ElementIterator element, const CNoteElement& old);
-    // Takes ownership of oldClone.
-    void RecordReplacement(uint32_t kind, ElementIterator element, CNoteElement* oldClone);
+    // Appends a step of this group over what the history holds now.
+    void PushStep(uint32_t kind, uint32_t position, uint32_t count, uint32_t firstClone);
     void DiscardRedo() noexcept;
 
     void UndoStepAt(const UndoStep& step, CNotePosition& result);
     void RedoStepAt(const UndoStep& step, CNotePosition& result);
-    // Applies the old (pairIndex 0) or new (1) copies of a replacement step.
-    void ApplyReplacement(const UndoStep& step, int pairIndex, CNotePosition& result);
+    // Gives the paragraph marks of a replacement step their old (pairIndex 0) or new (1) formats.
+    void ApplyReplacement(const UndoStep& step, int pairIndex);
+    // Gives the elements of a style step their old styles, or the new ones.
+    void ApplyStyleChange(const UndoStep& step, bool redo, CNotePosition& result);
 
     std::vector<ElementPtr> m_changes;
+    std::vector<StyleRun> m_runs;
     std::vector<UndoStep> m_steps;
     uint32_t m_done = 0;
     uint32_t m_suspend = 0;

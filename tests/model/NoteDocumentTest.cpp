@@ -295,17 +295,55 @@ TEST_F(NoteDocumentTest, DeleteRangeThroughALaterMarkKeepsThatParagraphsFormat) 
     EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(9,2)");
 }
 
-TEST_F(NoteDocumentTest, SetCharacterStyleRecordsOldAndNew) {
-    auto doc = Watched("¶abc");
-    CNotePosition p = doc->FromIndex(2);
-    doc->SetCharacterStyle(p, CharacterStyle{1});
-    EXPECT_EQ(Dump(*doc), "¶a{1}b{0}c");
-    EXPECT_EQ(observer.Take(), "changed(1,1)");
-    const CNoteUndoHistory& history = doc->UndoHistory();
-    EXPECT_EQ(DescribeSteps(history), "run(2,2)");
-    ASSERT_EQ(history.CloneCount(), 2u);
-    EXPECT_EQ(history.Clone(0).Style(), CharacterStyle{0});
-    EXPECT_EQ(history.Clone(1).Style(), CharacterStyle{1});
+// A range takes the masked bits in place, is told once and is kept as its old styles' runs;
+// undo and redo replay them, told once each.
+TEST_F(NoteDocumentTest, SetCharacterStylesKeepsRunsNotCopies) {
+    struct Case {
+        const char* before;
+        int64_t from;
+        uint32_t n, style, mask;
+        const char* after;
+        const char* told;  // "": nothing changed, nothing recorded
+        size_t runs;
+        int64_t caret;  // after undo and redo: the last element restyled
+    };
+    const Case cases[] = {
+        {"¶abc", 1, 1, 1, 7, "¶a{1}b{0}c", "changed(1,1)", 1, 2},
+        // Strong on mixed text: one run per old style, marks included.
+        {"¶a{2}bc{0}d¶e{3}f", 0, 7, 1, 1, "¶{1}a{3}bc{1}d¶e{3}f", "changed(0,7)", 4, 7},
+        {"¶{1}ab{3}c", 0, 3, 0, 1, "¶ab{2}c", "changed(0,3)", 2, 3},
+        // Cut at the end; a range already so is no change.
+        {"¶ab", 1, 100, 2, 2, "¶a{2}b", "changed(1,1)", 1, 2},
+        {"¶{1}ab", 0, 2, 1, 1, "¶{1}ab", "", 0, 0},
+        {"¶ab", 2, 5, 1, 7, "¶ab", "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        auto doc = Watched(c.before);
+        doc->SetCharacterStyles(doc->FromIndex(c.from), c.n, CharacterStyle(c.style),
+                                CharacterStyle(c.mask));
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.after)));
+        EXPECT_EQ(observer.Take(), c.told);
+        EXPECT_EQ(doc->UndoHistory().Steps().size(), c.runs == 0 ? 0u : 1u);
+        EXPECT_EQ(doc->UndoHistory().CloneCount(), 0u);
+        EXPECT_EQ(doc->UndoHistory().RunCount(), c.runs);
+        if (c.runs == 0) continue;
+        EXPECT_EQ(IndexOf(UndoIn(*doc).caret), c.caret);
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.before)));
+        EXPECT_EQ(IndexOf(RedoIn(*doc).caret), c.caret);
+        EXPECT_EQ(Dump(*doc), Dump(*MakeDocument(c.after)));
+        EXPECT_EQ(observer.Take(), std::string(c.told) + " " + c.told);
+    }
+}
+
+// A hundred thousand characters in three styles are three runs.
+TEST_F(NoteDocumentTest, StylingALargeRangeKeepsMemoryPerRun) {
+    auto doc = MakeDocument("¶" + std::string(30000, 'a') + "{1}" + std::string(40000, 'b') +
+                            "{0}" + std::string(30000, 'c'));
+    doc->SetCharacterStyles(doc->Start(), doc->size(), CharacterStyle(2), CharacterStyle(2));
+    EXPECT_EQ(doc->UndoHistory().CloneCount(), 0u);
+    EXPECT_EQ(doc->UndoHistory().RunCount(), 3u);
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(1,100000)");
 }
 
 TEST_F(NoteDocumentTest, SetParagraphFormatCoversTheParagraphAndSkipsTheCurrentValue) {

@@ -103,8 +103,9 @@ TEST_F(UndoHistoryTest, BackspacesAndDeletesGrowOneStep) {
     EXPECT_EQ(Dump(*doc), "¶a");
 }
 
+// Element by element, a range grows one step while the change stays the same.
 TEST_F(UndoHistoryTest, StylingARunIsOneStep) {
-    auto doc = MakeDocument("¶abcdefg");
+    auto doc = MakeDocument("¶abc{2}defg");
     RecordingObserver observer;
     doc->AddObserver(&observer);
     {
@@ -114,14 +115,15 @@ TEST_F(UndoHistoryTest, StylingARunIsOneStep) {
             doc->SetCharacterStyle(p, CharacterStyle{1});
         }
     }
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{0}g");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(2,10)");
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{2}g");
+    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(2,5)");
+    EXPECT_EQ(doc->UndoHistory().RunCount(), 2u);
     observer.Take();
     EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 6);
-    EXPECT_EQ(Dump(*doc), "¶abcdefg");
+    EXPECT_EQ(Dump(*doc), "¶abc{2}defg");
     EXPECT_EQ(observer.Take(), "changed(1,5)");
     RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{0}g");
+    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{2}g");
 }
 
 TEST_F(UndoHistoryTest, GroupsFollowActionNames) {
@@ -286,6 +288,32 @@ std::string RandomDocumentText(std::mt19937& rng) {
     return text;
 }
 
+// One to three ranges restyled one after the other with one change, each checked against the
+// styles before it: the masked bits change inside the range only.
+void StyleRanges(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
+    // Few changes, so that consecutive ones repeat often and steps grow.
+    const CharacterStyle style(static_cast<uint32_t>(Pick(rng, 2)));
+    const CharacterStyle mask(Pick(rng, 2) == 0 ? 1u : 7u);
+    for (int repeat = Pick(rng, 3); repeat >= 0; --repeat) {
+        std::vector<CharacterStyle> expected;
+        for (ElementIterator it = doc.begin(); it != doc.end(); ++it)
+            expected.push_back((*it)->Style());
+        const auto n = static_cast<uint32_t>(Pick(rng, 8));
+        for (uint32_t i = p.Index() + 1; i < expected.size() && i <= p.Index() + n; ++i) {
+            // Mask 7 is the whole style, mask 1 Strong alone.
+            if (mask.Word() == 7) expected[i] = style;
+            if (mask.Word() == 1)
+                expected[i] = CharacterStyle((expected[i].Word() & ~1u) | style.Word());
+        }
+        doc.SetCharacterStyles(p, n, style, mask);
+        size_t i = 0;
+        for (ElementIterator it = doc.begin(); it != doc.end(); ++it, ++i)
+            EXPECT_EQ((*it)->Style(), expected[i]) << i;
+        for (uint32_t k = 0; k < n; ++k)
+            p.StepRight();
+    }
+}
+
 // One edit through a primitive or a keyboard rule; returns a letter for the failure log.
 char RandomEdit(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
     static constexpr std::u16string_view kPastes[] = {u"a\tb", u"\tx",      u"x\r\ny", u"\n",
@@ -309,9 +337,7 @@ char RandomEdit(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
             doc.DeleteRange(p, static_cast<uint32_t>(Pick(rng, 6)));
             return 'r';
         case 6:
-            // Moving on after each restyle lets runs form.
-            doc.SetCharacterStyle(p, CharacterStyle(static_cast<uint32_t>(Pick(rng, 8))));
-            p.StepRight();
+            StyleRanges(doc, p, rng);
             return 's';
         case 7:
             doc.SetParagraphFormat(p, static_cast<uint32_t>(Pick(rng, 10)), Pick(rng, 15));
