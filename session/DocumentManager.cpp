@@ -74,6 +74,20 @@ bool CDocumentManager::IsRemovedOnDisk(const CTreeItemRecord& record) const {
     return !m_store.NoteFileExists(m_store.NoteFilePath(record));
 }
 
+bool CDocumentManager::TheirsReadable(const CTreeItemRecord& record) {
+    if (!m_store.ChangedOnDisk(record)) return false;
+    NoteEditEngine::CNoteDocument scratch;
+    return NoteStorage::LoadNoteFile(m_store.Files(), m_store.NoteFilePath(record), scratch) ==
+           NoteStorage::NoteFileRead::Read;
+}
+
+bool CDocumentManager::IsSpoiltOnDisk(const CTreeItemRecord& record) {
+    if (IsRemovedOnDisk(record) || !m_store.ChangedOnDisk(record)) return false;
+    NoteEditEngine::CNoteDocument scratch;
+    return NoteStorage::LoadNoteFile(m_store.Files(), m_store.NoteFilePath(record), scratch) !=
+           NoteStorage::NoteFileRead::Read;
+}
+
 bool CDocumentManager::IsChanged(const CEntry& entry) noexcept {
     // The flag catches an edit in the same second as the last save, which the time cannot.
     return entry.edited || entry.document->Modified() != entry.savedStamp;
@@ -130,6 +144,10 @@ void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator fo
             ReportFailedSave(record, entry);
             m_unsaved.push_back({record, std::move(entry.document), m_failure});
         }
+    } else if (IsSpoiltOnDisk(record) &&
+               !SaveConflictingCopy(entry.item, record, *entry.document)) {
+        // Their file stays as it is; ours is kept for the next save, or a recovery file.
+        m_unsaved.push_back({record, std::move(entry.document), std::u16string(kNotOursReason)});
     }
     m_entries.erase(found);
     ReportUnsaved();
@@ -217,7 +235,7 @@ bool CDocumentManager::SaveAll() {
         if (IsChanged(entry) || IsRemovedOnDisk(record)) {
             if (SaveEntry(record, entry, true) == SaveResult::Failed)
                 ReportFailedSave(record, entry);
-        } else if (m_store.ChangedOnDisk(record)) {
+        } else if (TheirsReadable(record)) {
             if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));
         }
@@ -251,14 +269,8 @@ void CDocumentManager::ReportFailedSave(const CTreeItemRecord& record, CEntry& e
 void CDocumentManager::ReloadChangedNotes() {
     for (auto& [id, entry] : m_entries) {
         CTreeItemRecord& record = m_pane.Record(entry.item);
-        if (!m_store.ChangedOnDisk(record)) continue;
-        // A file still being written, or one that holds no note, must not make ours forget the
-        // file it knew; a removed one is written back by the next save.
-        NoteEditEngine::CNoteDocument scratch;
-        if (NoteStorage::LoadNoteFile(m_store.Files(), m_store.NoteFilePath(record), scratch) !=
-            NoteStorage::NoteFileRead::Read) {
-            continue;
-        }
+        // A removed or spoilt file is dealt with by the next save.
+        if (!TheirsReadable(record)) continue;
         if (!IsChanged(entry)) {
             if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));

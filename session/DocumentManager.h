@@ -125,6 +125,13 @@ private:
     [[nodiscard]] static bool IsChanged(const CEntry& entry) noexcept;
     // True when the note's file is gone: a shown note is then written as if changed.
     [[nodiscard]] bool IsRemovedOnDisk(const CTreeItemRecord& record) const;
+    // True when someone else changed the note's file and it reads as a whole note. A file gone,
+    // still being written or holding no note is not taken: the store keeps knowing the file as
+    // it was, so that ours is never written over it.
+    [[nodiscard]] bool TheirsReadable(const CTreeItemRecord& record);
+    // True when someone else turned the note's file into something that reads as no note (cut
+    // short, overwritten): the text held here is then the only whole copy of the note.
+    [[nodiscard]] bool IsSpoiltOnDisk(const CTreeItemRecord& record);
     // Saves an entry's changed document; on failure m_failure says why. On a conflict ours goes to
     // a new note after the item and, with takeTheirs (the note stays shown), the entry takes the
     // disk's version.

@@ -343,6 +343,19 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
         EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine") << atTheEnd;
     }
     EXPECT_TRUE(f.Messages().empty());
+
+    // Cut short elsewhere while shown and unchanged here: the timer leaves both as they are,
+    // and ours, the only whole copy left, becomes a conflicting copy when it leaves the editor.
+    f.manager.LoadItem(quiet, TreeItem::None);
+    const std::string cut = ReadBytes(f.PathOf(quiet)).substr(0, 60);
+    WriteBytes(f.PathOf(quiet), cut);
+    f.manager.SaveAll();
+    EXPECT_EQ(Dump(*f.view.ShownNotes()[0]), "\u00B6from the other machine");
+    const size_t items = f.pane.Children(kRootItem).size();
+    f.manager.UnloadItem(quiet);
+    EXPECT_EQ(ReadBytes(f.PathOf(quiet)), cut);
+    ASSERT_EQ(f.pane.Children(kRootItem).size(), items + 1);
+    EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[1]), "\u00B6from the other machine");
 }
 
 // An outside change that keeps the size and the time (cp -p, rsync -t, touch -r) is a change.
