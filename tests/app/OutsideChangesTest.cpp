@@ -284,11 +284,10 @@ TEST_F(OutsideChangesTest, NoWordTypedOrWrittenIsLostWhateverOtherProgramsDo) {
         seen = everything;
     }
     Lock(folder, false);
-            NoteFiles().size());
-            app->Frame()->RouteCommand(CommandIds::kExit);
-            const std::string onDisk = Everything(false);
-            for (const std::string& word : live)
-                EXPECT_NE(onDisk.find(word), std::string::npos) << word << " lost at Exit";
+    app->Frame()->RouteCommand(CommandIds::kExit);
+    const std::string onDisk = Everything(false);
+    for (const std::string& word : live)
+        EXPECT_NE(onDisk.find(word), std::string::npos) << word << " lost at Exit";
 }
 
 }  // namespace
