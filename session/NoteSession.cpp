@@ -446,7 +446,11 @@ void CNoteSession::OnDiskChanged() {
     }
     m_goneFolderTold = false;
     m_manager->ReloadChangedNotes();
-    if (m_manager->TakeTreeChanged()) SaveTree();
+    // Their index first, so that a note it names is not adopted as an orphan of ours; then the
+    // notes and sync tools' conflict files that arrived on their own. Nothing is written when
+    // nothing changed: our own write is an event too.
+    if (m_policy->IndexChangedOnDisk()) SaveTree();
+    if (m_store->AdoptOrphanNotes(m_tree) > 0 || m_manager->TakeTreeChanged()) SaveTree();
 }
 
 void CNoteSession::OnActivated() {

@@ -53,6 +53,8 @@ public:
     // The tree is unloaded: saves everything. False when a note could not
     // be written anywhere and the user kept it.
     bool Close();
+    // True when index.xml holds other bytes than were last read or written here.
+    [[nodiscard]] bool IndexChangedOnDisk();
 
     [[nodiscard]] std::filesystem::path IndexPath() const;
 
@@ -62,7 +64,6 @@ private:
     // Renames index.xml to index.xml.<reason>-<time>, never over an existing file. The new
     // path; empty when it could not be renamed.
     std::filesystem::path SetIndexAside(const char* reason);
-    [[nodiscard]] bool IndexChangedOnDisk();
     void RememberIndex();
     // index.xml changed on disk: Read when the tree now holds theirs and ours need not be
     // written; ToWrite when ours, theirs merged in and theirs set aside, is to be written;

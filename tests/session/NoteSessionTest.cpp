@@ -280,6 +280,18 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
     ASSERT_EQ(f.prompts.Texts().size(), 1u);
     for (const std::u16string& name : {std::u16string(u"\"theirs\""), u"\"" + copy + u"\""})
         EXPECT_NE(f.prompts.Texts()[0].find(name), std::u16string::npos);
+
+    // A sync tool's version of note 1 and a note of another machine arrive while it runs.
+    f.WriteNote("1.sync-conflict-20261207-143908-ABCDEFG.xml", "\u00B6first, elsewhere");
+    f.WriteNote("3.xml", "\u00B6third");
+    f.session.OnDiskChanged();
+    const std::vector<TreeItem> now = f.session.Tree().ItemsInOrder();
+    ASSERT_EQ(now.size(), 5u);
+    EXPECT_EQ(f.session.Tree().IconIndex(now[1]), CNoteTree::kConflictIcon);
+    EXPECT_EQ(f.session.Tree().Record(now[4]).id, u"3");
+    EXPECT_FALSE(std::filesystem::exists(f.folder / "1.sync-conflict-20261207-143908-ABCDEFG.xml"));
+    f.session.OnDiskChanged();
+    EXPECT_EQ(f.session.Tree().Size(), 5u);
 }
 
 // The notes folder removed while the program runs: the user is asked once and nothing is
