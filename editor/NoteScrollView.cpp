@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "base/CommandIds.h"
 #include "editor/FindDialog.h"
@@ -122,16 +124,26 @@ void CNoteScrollView::paintEvent(QPaintEvent* event) {
     const int32_t top = ScrollTop();
     painter.translate(0, -top);
     m_surface.SetPainter(&painter);
-    m_paintTop = top + event->rect().top();
-    m_paintBottom = top + event->rect().bottom() + 1;
-    m_view.RedrawAll();
-    m_surface.SetPainter(nullptr);
-    // Beyond the laid-out width (only while the width is not yet known).
+    // A scroll exposes a strip while the caret's old and new bars lie elsewhere: each band of
+    // the region is drawn on its own rather than everything between them.
+    std::vector<std::pair<int32_t, int32_t>> bands;
+    for (const QRect& rect : event->region())
+        bands.emplace_back(top + rect.top(), top + rect.bottom() + 1);
+    std::sort(bands.begin(), bands.end());
     const int32_t viewWidth = m_view.ViewWidth();
-    if (viewport()->width() > viewWidth && m_view.HasNotes())
-        painter.fillRect(QRect(viewWidth, m_paintTop, viewport()->width() - viewWidth,
-                               m_paintBottom - m_paintTop),
-                         Qt::white);
+    for (size_t i = 0; i < bands.size();) {
+        m_paintTop = bands[i].first;
+        m_paintBottom = bands[i].second;
+        for (++i; i < bands.size() && bands[i].first <= m_paintBottom; ++i)
+            m_paintBottom = std::max(m_paintBottom, bands[i].second);
+        m_view.RedrawAll();
+        // Beyond the laid-out width (only while the width is not yet known).
+        if (viewport()->width() > viewWidth && m_view.HasNotes())
+            painter.fillRect(QRect(viewWidth, m_paintTop, viewport()->width() - viewWidth,
+                                   m_paintBottom - m_paintTop),
+                             Qt::white);
+    }
+    m_surface.SetPainter(nullptr);
     if (!m_preedit.isEmpty()) DrawPreedit(painter);
     if (!m_caretTreeRect.isEmpty() && m_caretOn) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);

@@ -2,7 +2,7 @@
 
 #include <QGlyphRun>
 #include <QPainter>
-#include <vector>
+#include <cmath>
 
 using NoteEditEngine::CharacterStyle;
 
@@ -49,6 +49,7 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
 
 void CPainterSurface::SetTextSize(NoteLayoutEngine::TextSize size) {
     m_size = size;
+    m_runs.Clear();
     for (auto& state : m_states)
         state.reset();
     ResetStyle();
@@ -98,16 +99,9 @@ void CPainterSurface::FillRect(int32_t x, int32_t y, int32_t width, int32_t heig
     }
 }
 
-int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y) {
+int32_t CPainterSurface::ShapeRun(std::u16string_view text, bool collect) {
     CFontEntry& font = *m_state->font;
-    const bool painting = m_painter != nullptr;
-    // A character the face lacks: drawn on its own through the fallback faces.
-    struct Fallback {
-        int32_t x;
-        size_t index;
-        size_t units;
-    };
-    std::vector<Fallback> fallbacks;
+    m_fallbacks.clear();
     m_glyphs.clear();
     m_glyphPositions.clear();
     // Every character stands at the sum of the whole widths before it, where the layout measured
@@ -123,40 +117,87 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
             units = 2;
         }
         const int32_t advance = font.CharWidth(character);
-        if (painting && unit != u' ') {
+        if (collect && unit != u' ') {
             const quint32 glyph = units == 1 ? font.Glyph(unit) : 0;
             if (glyph != 0) {
                 m_glyphs.append(glyph);
                 m_glyphPositions.append(QPointF(width, 0));
             } else {
-                fallbacks.push_back({width, i, units});
+                m_fallbacks.push_back({width, i, units});
             }
         }
         width += advance;
         i += units - 1;
     }
-    const int32_t height = Metrics().lineHeight;
-    if (!painting) {
-        AddDirty(x, y, width, height);
-        return width;
-    }
-    m_painter->fillRect(QRect(x, y, width, height), m_state->background);
-    m_painter->setPen(m_state->text);
-    const QPointF baseline(x, y + Metrics().ascent);
+    return width;
+}
+
+void CPainterSurface::PaintShaped(QPainter& painter, std::u16string_view text, QPoint at,
+                                  int32_t width) {
+    CFontEntry& font = *m_state->font;
+    painter.fillRect(QRect(at.x(), at.y(), width, Metrics().lineHeight), m_state->background);
+    painter.setPen(m_state->text);
+    const QPointF baseline(at.x(), at.y() + Metrics().ascent);
     if (!m_glyphs.isEmpty()) {
         QGlyphRun run;
         run.setRawFont(font.RawFont());
         run.setGlyphIndexes(m_glyphs);
         run.setPositions(m_glyphPositions);
-        m_painter->drawGlyphRun(baseline, run);
+        painter.drawGlyphRun(baseline, run);
     }
-    if (!fallbacks.empty()) {
-        m_painter->setFont(font.Font());
-        for (const Fallback& fallback : fallbacks)
-            m_painter->drawText(baseline + QPointF(fallback.x, 0),
-                                QString::fromUtf16(text.data() + fallback.index,
-                                                   static_cast<qsizetype>(fallback.units)));
+    if (!m_fallbacks.empty()) {
+        painter.setFont(font.Font());
+        for (const Fallback& fallback : m_fallbacks)
+            painter.drawText(baseline + QPointF(fallback.x, 0),
+                             QString::fromUtf16(text.data() + fallback.index,
+                                                static_cast<qsizetype>(fallback.units)));
     }
+}
+
+bool CPainterSurface::Cacheable() {
+    // Only whole-pixel moves keep a blit identical to drawing in place; printing scales.
+    const QTransform& transform = m_painter->worldTransform();
+    if (m_printing || transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy()) || m_state->background.alpha() != 255)
+        return false;
+    const qreal ratio = m_painter->device()->devicePixelRatio();
+    if (ratio != m_runsRatio) {
+        m_runs.Clear();
+        m_runsRatio = ratio;
+    }
+    return true;
+}
+
+int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y) {
+    if (m_painter == nullptr) {
+        const int32_t width = ShapeRun(text, false);
+        AddDirty(x, y, width, Metrics().lineHeight);
+        return width;
+    }
+    const bool cacheable = Cacheable();
+    if (cacheable) {
+        if (const CGlyphRunCache::Run* run = m_runs.Find(m_state, text)) {
+            m_painter->drawImage(QPoint(x, y), run->image);
+            return run->width;
+        }
+    }
+    const int32_t width = ShapeRun(text, true);
+    if (!cacheable || width <= 0) {
+        PaintShaped(*m_painter, text, QPoint(x, y), width);
+        return width;
+    }
+    // Glyphs that overhang the run's box are cut at its edges, wherever the run is drawn.
+    CGlyphRunCache::Run run;
+    run.width = width;
+    run.image = QImage(QSize(width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
+    run.image.setDevicePixelRatio(m_runsRatio);
+    {
+        QPainter painter(&run.image);
+        PaintShaped(painter, text, QPoint(0, 0), width);
+    }
+    m_painter->drawImage(QPoint(x, y), run.image);
+    m_runs.Insert(m_state, text, std::move(run));
     return width;
 }
 

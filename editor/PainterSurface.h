@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "editor/FontCache.h"
+#include "editor/GlyphRunCache.h"
 #include "layout/StyleTable.h"
 #include "layout/Surface.h"
 #include "model/Styles.h"
@@ -19,7 +21,8 @@ class QPainter;
 // The note view's surface on Qt: draws with a QPainter and measures with the fonts of its cache,
 // in the screen's look or the printing look (black text, unselected, ten times the units). Without
 // a painter nothing is drawn: what would be painted is collected as a dirty rectangle, so that a
-// window repaints just that inside its paint event.
+// window repaints just that inside its paint event. On the screen, runs once drawn are kept as
+// images and blitted when drawn again.
 class CPainterSurface final : public NoteLayoutEngine::ISurface {
 public:
     // The drawing state that one combination of styles gives: font, colours and metrics.
@@ -74,6 +77,13 @@ private:
 
     void Apply();
     void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
+    // Lays the run out in the current state: its width, and with `collect` its glyphs and the
+    // characters the face lacks, in m_glyphs, m_glyphPositions and m_fallbacks.
+    int32_t ShapeRun(std::u16string_view text, bool collect);
+    // Paints the run ShapeRun collected, its box's top-left corner at `at`.
+    void PaintShaped(QPainter& painter, std::u16string_view text, QPoint at, int32_t width);
+    // May the run be drawn from (and kept in) the cache with the current painter?
+    [[nodiscard]] bool Cacheable();
 
     QPainter* m_painter = nullptr;
     QRect m_dirty;
@@ -86,7 +96,18 @@ private:
     const StyleState* m_state = nullptr;
     CFontCache m_fonts;
     std::array<std::unique_ptr<StyleState>, kStateCount> m_states;
+    // A character the face lacks: drawn on its own through the fallback faces.
+    struct Fallback {
+        int32_t x;
+        size_t index;
+        size_t units;
+    };
     // Kept between runs so that drawing a run allocates nothing.
     QList<quint32> m_glyphs;
     QList<QPointF> m_glyphPositions;
+    std::vector<Fallback> m_fallbacks;
+    // Rasterised runs keyed by the state drawn in, so emptied with m_states; valid for one device
+    // pixel ratio.
+    CGlyphRunCache m_runs;
+    qreal m_runsRatio = 1;
 };

@@ -101,11 +101,48 @@ TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
         {"wheel down", [this] { Wheel(2); }},
         {"click", click(250)},
         {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
+        {"Shift+Page Down", key(Qt::Key_PageDown, Qt::ShiftModifier)},
+        {"wheel down over the selection", [this] { Wheel(1); }},
+        {"Page Up", key(Qt::Key_PageUp)},
+        {"Shift+Down", key(Qt::Key_Down, Qt::ShiftModifier)},
+        {"wheel up", [this] { Wheel(-1); }},
     };
     for (const auto& step : steps) {
         step.act();
         EXPECT_EQ(Shown(), Repainted()) << step.what << " at step " << &step - steps;
         EXPECT_TRUE(view.CaretBlinkOn()) << step.what;
+    }
+}
+
+// A row drawn before is drawn anew once its text or selection changes, also when scrolled away
+// and back, and looks as it did once the change is undone.
+TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 60});
+    QTest::keyClick(&view, Qt::Key_Home);
+    const struct {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Qt::Key undo;
+    } changes[] = {
+        {"typing", Qt::Key_X, {}, Qt::Key_Backspace},
+        {"selecting a whole row", Qt::Key_Down, Qt::ShiftModifier, Qt::Key_Up},
+    };
+    for (const auto& change : changes) {
+        const QImage before = Shown();
+        QTest::keyClick(&view, change.key, change.modifiers);
+        Wheel(2);
+        Wheel(-2);
+        const QImage changed = Shown();
+        // More changed than the caret's old and new bars.
+        int differing = 0;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                differing += before.pixel(x, y) != changed.pixel(x, y);
+        EXPECT_GT(differing, 4 * view.CaretRect().height()) << change.what;
+        EXPECT_EQ(changed, Repainted()) << change.what;
+        QTest::keyClick(&view, change.undo, change.modifiers);
+        EXPECT_EQ(Shown(), before) << change.what;
     }
 }
 
