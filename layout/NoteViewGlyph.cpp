@@ -20,11 +20,8 @@ void CNoteViewGlyph::Dump(std::string& text) const {
 }
 
 CNoteDocumentGlyph* CNoteViewGlyph::GlyphOf(const CNoteDocument* note) const {
-    for (CNoteGlyph* child = FirstChild(); child != nullptr; child = child->NextSibling()) {
-        auto* documentGlyph = static_cast<CNoteDocumentGlyph*>(child);
-        if (documentGlyph->Document() == note) return documentGlyph;
-    }
-    return nullptr;
+    const auto found = m_glyphs.find(note);
+    return found != m_glyphs.end() ? found->second : nullptr;
 }
 
 CNoteGlyph* CNoteViewGlyph::FindChild(const CNotePosition& position) const {
@@ -63,13 +60,8 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
             place = place->NextSibling();
             continue;
         }
-        CNoteGlyph* found = nullptr;
-        for (CNoteGlyph* g = place; g != nullptr; g = g->NextSibling()) {
-            if (static_cast<CNoteDocumentGlyph*>(g)->Document() == note) {
-                found = g;
-                break;
-            }
-        }
+        // The notes before `place` are distinct and in order already: a kept glyph lies after.
+        CNoteGlyph* found = GlyphOf(note);
         if (found != nullptr) {
             // Moved up into place: unlinked and relinked whole, its layout kept.
             m_length -= found->Length();
@@ -79,6 +71,7 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
         } else {
             CNoteGlyph* added =
                 InsertChild(place, std::make_unique<CNoteDocumentGlyph>(m_view, this, note));
+            m_glyphs[note] = static_cast<CNoteDocumentGlyph*>(added);
             bool aligned = false;
             m_view->Surface().ResetStyle();
             added->Reflow(note->Start(), kWholeRange, m_width - m_margins.left - m_margins.right,
@@ -87,6 +80,7 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
     }
     while (place != nullptr) {
         CNoteGlyph* next = place->NextSibling();
+        m_glyphs.erase(static_cast<CNoteDocumentGlyph*>(place)->Document());
         DeleteChild(place);
         place = next;
     }
