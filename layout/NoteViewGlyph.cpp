@@ -1,6 +1,7 @@
 #include "layout/NoteViewGlyph.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "layout/NoteDocumentGlyph.h"
 #include "layout/NoteView.h"
@@ -54,6 +55,17 @@ std::unique_ptr<CNoteGlyph> CNoteViewGlyph::CreateSibling(CNoteGlyph* /*parent*/
 
 void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
     TakeViewMargins();
+    // Glyphs of notes no longer shown go first, so that hiding one note moves no other glyph.
+    const std::unordered_set<const CNoteDocument*> kept(shown.begin(), shown.end());
+    for (CNoteGlyph* child = FirstChild(); child != nullptr;) {
+        CNoteGlyph* next = child->NextSibling();
+        const CNoteDocument* note = static_cast<CNoteDocumentGlyph*>(child)->Document();
+        if (!kept.contains(note)) {
+            m_glyphs.erase(note);
+            DeleteChild(child);
+        }
+        child = next;
+    }
     CNoteGlyph* place = FirstChild();
     for (CNoteDocument* note : shown) {
         if (place != nullptr && static_cast<CNoteDocumentGlyph*>(place)->Document() == note) {
@@ -77,12 +89,6 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
             added->Reflow(note->Start(), kWholeRange, m_width - m_margins.left - m_margins.right,
                           aligned);
         }
-    }
-    while (place != nullptr) {
-        CNoteGlyph* next = place->NextSibling();
-        m_glyphs.erase(static_cast<CNoteDocumentGlyph*>(place)->Document());
-        DeleteChild(place);
-        place = next;
     }
     // With nothing shown the tree has no height at all, so the whole window paints grey.
     if (shown.empty()) SetMargins({});
