@@ -56,15 +56,20 @@ std::unique_ptr<CNoteGlyph> CNoteViewGlyph::CreateSibling(CNoteGlyph* /*parent*/
 void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
     TakeViewMargins();
     // Glyphs of notes no longer shown go first, so that hiding one note moves no other glyph.
-    const std::unordered_set<const CNoteDocument*> kept(shown.begin(), shown.end());
-    for (CNoteGlyph* child = FirstChild(); child != nullptr;) {
-        CNoteGlyph* next = child->NextSibling();
-        const CNoteDocument* note = static_cast<CNoteDocumentGlyph*>(child)->Document();
-        if (!kept.contains(note)) {
-            m_glyphs.erase(note);
-            DeleteChild(child);
+    const auto glyphsKept = std::count_if(shown.begin(), shown.end(), [this](CNoteDocument* note) {
+        return GlyphOf(note) != nullptr;
+    });
+    if (static_cast<size_t>(glyphsKept) < m_children.Size()) {
+        const std::unordered_set<const CNoteDocument*> kept(shown.begin(), shown.end());
+        for (CNoteGlyph* child = FirstChild(); child != nullptr;) {
+            CNoteGlyph* next = child->NextSibling();
+            const CNoteDocument* note = static_cast<CNoteDocumentGlyph*>(child)->Document();
+            if (!kept.contains(note)) {
+                m_glyphs.erase(note);
+                DeleteChild(child);
+            }
+            child = next;
         }
-        child = next;
     }
     CNoteGlyph* place = FirstChild();
     for (CNoteDocument* note : shown) {
