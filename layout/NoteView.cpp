@@ -72,10 +72,9 @@ bool CNoteView::StepForward(CNotePosition& position) const noexcept {
         position.StepRight();
         return true;
     }
-    const CNoteDocumentGlyph* glyph = m_viewGlyph->GlyphOf(position.Document());
-    const CNoteGlyph* next = glyph != nullptr ? glyph->NextSibling() : nullptr;
-    if (next == nullptr) return false;
-    position = static_cast<const CNoteDocumentGlyph*>(next)->Document()->Start();
+    const int index = NoteIndex(position.Document());
+    if (index < 0 || index + 1 >= static_cast<int>(m_shown.size())) return false;
+    position = m_shown[static_cast<size_t>(index) + 1]->Start();
     return true;
 }
 
@@ -85,10 +84,9 @@ bool CNoteView::StepBackward(CNotePosition& position) const noexcept {
         position.StepLeft();
         return true;
     }
-    const CNoteDocumentGlyph* glyph = m_viewGlyph->GlyphOf(position.Document());
-    const CNoteGlyph* previous = glyph != nullptr ? glyph->PreviousSibling() : nullptr;
-    if (previous == nullptr) return false;
-    position = static_cast<const CNoteDocumentGlyph*>(previous)->Document()->End();
+    const int index = NoteIndex(position.Document());
+    if (index <= 0) return false;
+    position = m_shown[static_cast<size_t>(index) - 1]->End();
     return true;
 }
 
