@@ -1,5 +1,7 @@
 #include "layout/GlyphChildList.h"
 
+#include <initializer_list>
+
 #include "layout/NoteGlyph.h"
 
 namespace NoteLayoutEngine {
@@ -84,15 +86,14 @@ CNoteGlyph* CGlyphChildList::Previous(const CNoteGlyph* child) noexcept {
 }
 
 void CGlyphChildList::Recompute(CNoteGlyph* node) noexcept {
+    node->m_sumCount = 1;
     node->m_sumLength = node->m_length;
     node->m_sumHeight = node->m_height;
-    if (node->m_treeLeft != nullptr) {
-        node->m_sumLength += node->m_treeLeft->m_sumLength;
-        node->m_sumHeight += node->m_treeLeft->m_sumHeight;
-    }
-    if (node->m_treeRight != nullptr) {
-        node->m_sumLength += node->m_treeRight->m_sumLength;
-        node->m_sumHeight += node->m_treeRight->m_sumHeight;
+    for (const CNoteGlyph* side : {node->m_treeLeft, node->m_treeRight}) {
+        if (side == nullptr) continue;
+        node->m_sumCount += side->m_sumCount;
+        node->m_sumLength += side->m_sumLength;
+        node->m_sumHeight += side->m_sumHeight;
     }
 }
 
@@ -220,13 +221,24 @@ CNoteGlyph* CGlyphChildList::FindByY(int64_t y) const noexcept {
     return nullptr;
 }
 
-int64_t CGlyphChildList::HeightAbove(const CNoteGlyph* child) noexcept {
-    int64_t above = child->m_treeLeft != nullptr ? child->m_treeLeft->m_sumHeight : 0;
+CGlyphChildList::Prefix CGlyphChildList::Before(const CNoteGlyph* child) noexcept {
+    Prefix prefix;
+    const auto addSubtree = [&prefix](const CNoteGlyph* node) {
+        if (node == nullptr) return;
+        prefix.count += node->m_sumCount;
+        prefix.length += node->m_sumLength;
+        prefix.height += node->m_sumHeight;
+    };
+    addSubtree(child->m_treeLeft);
     for (const CNoteGlyph* node = child; node->m_treeParent != nullptr; node = node->m_treeParent) {
         const CNoteGlyph* parent = node->m_treeParent;
-        if (parent->m_treeRight == node) above += parent->m_sumHeight - node->m_sumHeight;
+        if (parent->m_treeRight != node) continue;
+        addSubtree(parent->m_treeLeft);
+        ++prefix.count;
+        prefix.length += parent->m_length;
+        prefix.height += parent->m_height;
     }
-    return above;
+    return prefix;
 }
 
 int64_t CGlyphChildList::TotalLength() const noexcept {

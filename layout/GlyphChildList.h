@@ -9,9 +9,10 @@ namespace NoteLayoutEngine {
 class CNoteGlyph;
 
 // The ordered, owned children of one glyph. Kept as a treap threaded through the children
-// themselves, with the element count and height summed per subtree, so that the child holding an
-// element offset or a y coordinate, and a child's own offset and y, are found in logarithmic time
-// even for a note of many thousand paragraphs. Next and Previous give the sibling-list view.
+// themselves, with the number of children, their element count and their height summed per
+// subtree, so that the child holding an element offset or a y coordinate, and a child's own rank,
+// offset and y, are found in logarithmic time even for a note of many thousand paragraphs or a
+// view of many thousand notes. Next and Previous give the sibling-list view.
 class CGlyphChildList {
 public:
     CGlyphChildList() = default;
@@ -39,8 +40,13 @@ public:
     [[nodiscard]] CNoteGlyph* FindByOffset(int64_t offset) const noexcept;
     // The first child whose band [top, top + height) holds y; the last child when none does.
     [[nodiscard]] CNoteGlyph* FindByY(int64_t y) const noexcept;
-    // Summed heights of the children before `child`.
-    [[nodiscard]] static int64_t HeightAbove(const CNoteGlyph* child) noexcept;
+    // What the children before a child add up to: their number, lengths and heights.
+    struct Prefix {
+        int64_t count = 0;
+        int64_t length = 0;
+        int64_t height = 0;
+    };
+    [[nodiscard]] static Prefix Before(const CNoteGlyph* child) noexcept;
     [[nodiscard]] int64_t TotalLength() const noexcept;
 
 private:

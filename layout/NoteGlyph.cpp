@@ -14,7 +14,7 @@ CNoteGlyph::CNoteGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePosition&
 CNoteGlyph::~CNoteGlyph() = default;
 
 int32_t CNoteGlyph::HeightAbove(const CNoteGlyph* child) const noexcept {
-    return static_cast<int32_t>(CGlyphChildList::HeightAbove(child));
+    return static_cast<int32_t>(CGlyphChildList::Before(child).height);
 }
 
 int32_t CNoteGlyph::AbsoluteTop() const noexcept {

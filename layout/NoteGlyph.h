@@ -140,6 +140,7 @@ private:
     CNoteGlyph* m_treeRight = nullptr;
     CNoteGlyph* m_treeParent = nullptr;
     uint32_t m_priority = 0;
+    int64_t m_sumCount = 0;
     int64_t m_sumLength = 0;
     int64_t m_sumHeight = 0;
 };

@@ -49,19 +49,21 @@ CNoteView::~CNoteView() {
 // --- Positions across notes ---
 
 int CNoteView::NoteIndex(const CNoteDocument* note) const noexcept {
-    for (size_t i = 0; i < m_shown.size(); ++i)
-        if (m_shown[i] == note) return static_cast<int>(i);
-    return -1;
+    const CNoteDocumentGlyph* glyph = m_viewGlyph->GlyphOf(note);
+    return glyph != nullptr ? static_cast<int>(CGlyphChildList::Before(glyph).count) : -1;
 }
 
 int64_t CNoteView::GlobalIndex(const CNotePosition& position) const noexcept {
     if (position.IsNull()) return -1;
-    int64_t before = 0;
-    for (const CNoteDocument* note : m_shown) {
-        if (note == position.Document()) break;
-        before += note->size();
-    }
-    return before + position.Index();
+    // A note's glyph covers all its elements but the leading mark: each note before adds its
+    // glyph's length and one. A note not shown counts as after all of them.
+    const CNoteDocumentGlyph* glyph = m_viewGlyph->GlyphOf(position.Document());
+    const CGlyphChildList& notes = m_viewGlyph->Children();
+    const CGlyphChildList::Prefix before =
+        glyph != nullptr
+            ? CGlyphChildList::Before(glyph)
+            : CGlyphChildList::Prefix{static_cast<int64_t>(notes.Size()), notes.TotalLength(), 0};
+    return before.length + before.count + position.Index();
 }
 
 bool CNoteView::StepForward(CNotePosition& position) const noexcept {

@@ -1,6 +1,7 @@
 #include "layout/NoteViewGlyph.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "layout/NoteDocumentGlyph.h"
 #include "layout/NoteView.h"
@@ -20,11 +21,8 @@ void CNoteViewGlyph::Dump(std::string& text) const {
 }
 
 CNoteDocumentGlyph* CNoteViewGlyph::GlyphOf(const CNoteDocument* note) const {
-    for (CNoteGlyph* child = FirstChild(); child != nullptr; child = child->NextSibling()) {
-        auto* documentGlyph = static_cast<CNoteDocumentGlyph*>(child);
-        if (documentGlyph->Document() == note) return documentGlyph;
-    }
-    return nullptr;
+    const auto found = m_glyphs.find(note);
+    return found != m_glyphs.end() ? found->second : nullptr;
 }
 
 CNoteGlyph* CNoteViewGlyph::FindChild(const CNotePosition& position) const {
@@ -57,19 +55,30 @@ std::unique_ptr<CNoteGlyph> CNoteViewGlyph::CreateSibling(CNoteGlyph* /*parent*/
 
 void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
     TakeViewMargins();
+    // Glyphs of notes no longer shown go first, so that hiding one note moves no other glyph.
+    const auto glyphsKept = std::count_if(shown.begin(), shown.end(), [this](CNoteDocument* note) {
+        return GlyphOf(note) != nullptr;
+    });
+    if (static_cast<size_t>(glyphsKept) < m_children.Size()) {
+        const std::unordered_set<const CNoteDocument*> kept(shown.begin(), shown.end());
+        for (CNoteGlyph* child = FirstChild(); child != nullptr;) {
+            CNoteGlyph* next = child->NextSibling();
+            const CNoteDocument* note = static_cast<CNoteDocumentGlyph*>(child)->Document();
+            if (!kept.contains(note)) {
+                m_glyphs.erase(note);
+                DeleteChild(child);
+            }
+            child = next;
+        }
+    }
     CNoteGlyph* place = FirstChild();
     for (CNoteDocument* note : shown) {
         if (place != nullptr && static_cast<CNoteDocumentGlyph*>(place)->Document() == note) {
             place = place->NextSibling();
             continue;
         }
-        CNoteGlyph* found = nullptr;
-        for (CNoteGlyph* g = place; g != nullptr; g = g->NextSibling()) {
-            if (static_cast<CNoteDocumentGlyph*>(g)->Document() == note) {
-                found = g;
-                break;
-            }
-        }
+        // The notes before `place` are distinct and in order already: a kept glyph lies after.
+        CNoteGlyph* found = GlyphOf(note);
         if (found != nullptr) {
             // Moved up into place: unlinked and relinked whole, its layout kept.
             m_length -= found->Length();
@@ -79,16 +88,12 @@ void CNoteViewGlyph::Synchronise(const std::vector<CNoteDocument*>& shown) {
         } else {
             CNoteGlyph* added =
                 InsertChild(place, std::make_unique<CNoteDocumentGlyph>(m_view, this, note));
+            m_glyphs[note] = static_cast<CNoteDocumentGlyph*>(added);
             bool aligned = false;
             m_view->Surface().ResetStyle();
             added->Reflow(note->Start(), kWholeRange, m_width - m_margins.left - m_margins.right,
                           aligned);
         }
-    }
-    while (place != nullptr) {
-        CNoteGlyph* next = place->NextSibling();
-        DeleteChild(place);
-        place = next;
     }
     // With nothing shown the tree has no height at all, so the whole window paints grey.
     if (shown.empty()) SetMargins({});

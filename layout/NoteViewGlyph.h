@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "layout/NoteGlyph.h"
@@ -27,6 +28,7 @@ public:
     // The document glyph of the position's note, or null when that note is not shown.
     [[nodiscard]] CNoteGlyph* FindChild(
         const NoteEditEngine::CNotePosition& position) const override;
+    // The document glyph of a shown note, null for any other; constant time.
     [[nodiscard]] CNoteDocumentGlyph* GlyphOf(const NoteEditEngine::CNoteDocument* note) const;
 
     // Draws run on from one note into the next across the next note's leading mark, which is a
@@ -38,6 +40,10 @@ public:
     void Synchronise(const std::vector<NoteEditEngine::CNoteDocument*>& shown);
     // Takes the view margins and width from the metrics and the view.
     void TakeViewMargins();
+
+private:
+    // Every child by its note, so that a change in one note finds its glyph without a walk.
+    std::unordered_map<const NoteEditEngine::CNoteDocument*, CNoteDocumentGlyph*> m_glyphs;
 };
 
 }  // namespace NoteLayoutEngine

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "layout/NoteView.h"
 #include "model/NoteDocument.h"
@@ -170,6 +171,48 @@ BENCHMARK(BM_Keystroke)
     ->Arg(1'000'000)
     ->Arg(5'000'000)
     ->Unit(benchmark::kMicrosecond);
+
+// The same typing in the middle of the 5 MB note with `range(0)` small notes shown around it
+// (half above, half below): a keystroke must not cost a walk over the shown notes.
+void BM_KeystrokeWithNotesShown(benchmark::State& state) {
+    UseLocale();
+    CNoteDocument& big = Note(5'000'000);
+    const auto count = static_cast<size_t>(state.range(0));
+    std::vector<std::unique_ptr<CNoteDocument>> small;
+    for (size_t i = 0; i < count; ++i)
+        small.push_back(MakeRealisticNote(200));
+    CTestNoteView view;
+    view.recording = false;
+    view.clientHeight = 800;
+    view.SetWidth(kViewWidth, false);
+    CNoteDocument* last = nullptr;
+    for (size_t i = 0; i <= count; ++i) {
+        CNoteDocument* note = i == count / 2 ? &big : small[i < count / 2 ? i : i - 1].get();
+        view.AddNote(note, last);
+        last = note;
+    }
+    CNotePosition middle = big.FromIndex(big.size() / 2);
+    while (middle.ElementIsParagraph())
+        middle.StepRight();
+    view.SetCaret(middle, false, true);
+    int64_t k = 0;
+    for (auto _ : state) {
+        CNotePosition p = view.Active();
+        if ((k++ / 32) % 2 == 0) {
+            NoteEditEngine::CActionScope action(u"enter_text");
+            big.InsertCharacter(p, u'x');
+        } else {
+            NoteEditEngine::CActionScope action(u"delete_key");
+            big.Backspace(p);
+        }
+        view.SetCaret(p, false, true);
+    }
+    for (const auto& note : small)
+        view.RemoveNote(note.get());
+    view.RemoveNote(&big);
+    state.counters["shown"] = double(count + 1);
+}
+BENCHMARK(BM_KeystrokeWithNotesShown)->Arg(0)->Arg(300)->Arg(3'000)->Unit(benchmark::kMicrosecond);
 
 // One paragraph of `length` characters of words, so that rows break at spaces.
 std::unique_ptr<CNoteDocument> MakeOneParagraph(int64_t length) {

@@ -1,7 +1,10 @@
 // The incrementally maintained tree must always equal a tree laid out from scratch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
@@ -15,33 +18,50 @@ using NoteEditEngine::CNotePosition;
 
 class IncrementalLayoutTest : public LayoutTest {
 protected:
-    // The layout of the shown notes made afresh by a second view of the same width.
-    std::string FreshLayout() {
+    // The view's tree must equal one laid out afresh by a second view of the same width, and
+    // every note's rank, global index and top must follow from the notes themselves.
+    void ExpectFresh(const std::string& step) {
         CTestNoteView fresh;
         fresh.recording = false;
         fresh.SetWidth(view.ViewWidth(), false);
         for (CNoteDocument* note : view.ShownNotes())
             fresh.AddNote(note, fresh.ShownNotes().empty() ? nullptr : fresh.ShownNotes().back());
-        return fresh.Dump() + " " + DetailedDump(fresh);
-    }
-    void ExpectFresh(const std::string& step) {
-        ASSERT_EQ(view.Dump() + " " + DetailedDump(view), FreshLayout()) << "after " << step;
+        ASSERT_EQ(view.Dump() + " " + DetailedDump(view), fresh.Dump() + " " + DetailedDump(fresh))
+            << "after " << step;
         ASSERT_EQ(view.scrollExtent, view.TreeHeight());
+        const std::vector<CNoteDocument*>& shown = view.ShownNotes();
+        int64_t before = 0;
+        for (size_t k = 0; k < shown.size(); ++k) {
+            CNoteDocument* note = shown[k];
+            ASSERT_EQ(view.NoteIndex(note), static_cast<int>(k)) << "after " << step;
+            ASSERT_EQ(view.GlobalIndex(note->End()), before + note->size() - 1) << "after " << step;
+            ASSERT_EQ(view.PointOf(note->Start()).y, fresh.PointOf(note->Start()).y);
+            before += note->size();
+        }
     }
 };
 
+struct RandomEditCase {
+    uint32_t seed;
+    int extraNotes;  // small notes shown after the two edited at first
+};
+
 class RandomEditTest : public IncrementalLayoutTest,
-                       public ::testing::WithParamInterface<uint32_t> {};
+                       public ::testing::WithParamInterface<RandomEditCase> {};
 
 TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
     view.recording = false;
     SetColumns(7);
-    CNoteDocument* notes[] = {Show("¶ab cd¶[5,1]list item¶"), Show("¶[1,0]Head¶x")};
-    std::mt19937 random(GetParam());
+    std::vector<CNoteDocument*> notes = {Show("¶ab cd¶[5,1]list item¶"), Show("¶[1,0]Head¶x")};
+    for (int k = 0; k < GetParam().extraNotes; ++k)
+        notes.push_back(Show(k % 3 == 0 ? "¶a b¶c" : "¶[1,0]x"));
+    std::mt19937 random(GetParam().seed);
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
     const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
-    for (int step = 0; step < 3000; ++step) {
-        CNoteDocument* note = notes[pick(2)];
+    // Every step is checked against a fresh layout of all notes: fewer steps with more notes.
+    const int steps = std::max(200, 6000 / static_cast<int>(notes.size()));
+    for (int step = 0; step < steps; ++step) {
+        CNoteDocument* note = notes[pick(static_cast<uint32_t>(notes.size()))];
         CNotePosition p = note->FromIndex(pick(note->size()));
         std::string what;
         switch (pick(10)) {
@@ -93,7 +113,10 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest, ::testing::Values(12345u, 777u, 4242u, 9u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest,
+                         ::testing::Values(RandomEditCase{12345u, 0}, RandomEditCase{777u, 0},
+                                           RandomEditCase{4242u, 0}, RandomEditCase{9u, 0},
+                                           RandomEditCase{31u, 40}, RandomEditCase{2026u, 150}));
 
 class RandomRepaintTest : public LayoutTest, public ::testing::WithParamInterface<uint32_t> {};
 
