@@ -1,0 +1,133 @@
+// Opening a large note as a whole process, as a user meets it: the real program started on a
+// notes folder whose selected note is 1 MB or 5 MB, from its start to its editor's first paint
+// and on to its exit; beside it, in the same run and interleaved, a bare QTextEdit program
+// opening the same text. Both run under the offscreen platform. The time shown is ours, start to
+// exit; the counters give the first paint of both, Qt's time, the ratio (above 1: ahead) and the
+// peak resident memory of both once shown.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "bench/app/LargeNotes.h"
+
+namespace {
+
+QProcessEnvironment Environment(const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("TMPDIR"), home);
+    return environment;
+}
+
+struct Run {
+    double shown = 0;  // seconds from the start to the first paint
+    double ended = 0;  // seconds from the start to the exit
+    double peakMegabytes = 0;
+    bool ok = false;
+};
+
+// The peak resident set of a running process, from the kernel's status file; 0 where there is
+// none.
+double PeakMegabytes(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+    return 0;
+}
+
+// Starts `program` and waits for it to say "shown". A program told to stay is measured and then
+// terminated; else it is awaited until it ends by itself.
+Run Start(const QString& program, const QStringList& arguments,
+          const QProcessEnvironment& environment, bool stay) {
+    Run run;
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    QByteArray said;
+    while (!said.contains("shown\n") && process.waitForReadyRead(60000))
+        said += process.readAllStandardOutput();
+    run.shown = double(timer.nsecsElapsed()) / 1e9;
+    if (!said.contains("shown\n")) {
+        process.kill();
+        process.waitForFinished(10000);
+        return run;
+    }
+    if (stay) {
+        run.peakMegabytes = PeakMegabytes(process.processId());
+        process.terminate();
+    }
+    run.ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    run.ended = double(timer.nsecsElapsed()) / 1e9;
+    return run;
+}
+
+void OpenLargeNote(benchmark::State& state) {
+    QTemporaryDir home;
+    const std::filesystem::path notes = home.filePath(QStringLiteral("Notes")).toStdString();
+    std::filesystem::create_directories(notes);
+    LargeNotes::Write(notes.parent_path() / "shown.txt",
+                      LargeNotes::WriteFolder(notes, int(state.range(0))));
+    QSettings(home.filePath(QStringLiteral("config/OrvaneInc/Jotwell.conf")), QSettings::IniFormat)
+        .setValue(QStringLiteral("NoteStore/NoteStorePath"), QString::fromStdString(notes));
+    const QProcessEnvironment environment = Environment(home.path());
+    QProcessEnvironment ours = environment;
+    ours.insert(QStringLiteral("JOTWELL_EXIT_AFTER_SHOWN"), QStringLiteral("1"));
+    const QString jotwell = QStringLiteral(JOTWELL_PROGRAM);
+    const QString plain = QStringLiteral(QTEXTEDIT_OPEN_PROGRAM);
+    const QStringList text = {home.filePath(QStringLiteral("shown.txt"))};
+    Run oursTotal;
+    Run theirsTotal;
+    for (auto _ : state) {
+        const Run mine = Start(jotwell, {}, ours, false);
+        const Run theirs = Start(plain, text, environment, false);
+        if (!mine.ok || !theirs.ok) {
+            state.SkipWithError("a program did not show its window and end");
+            return;
+        }
+        state.SetIterationTime(mine.ended);
+        oursTotal.shown += mine.shown;
+        oursTotal.ended += mine.ended;
+        theirsTotal.shown += theirs.shown;
+        theirsTotal.ended += theirs.ended;
+    }
+    // Memory once more, each program kept alive after its first paint.
+    QProcessEnvironment oursStaying = environment;
+    oursStaying.insert(QStringLiteral("JOTWELL_ANNOUNCE_SHOWN"), QStringLiteral("1"));
+    QProcessEnvironment theirsStaying = environment;
+    theirsStaying.insert(QStringLiteral("QTEXTEDIT_OPEN_STAY"), QStringLiteral("1"));
+    const double n = double(state.iterations());
+    state.counters["shown_ms"] = 1000 * oursTotal.shown / n;
+    state.counters["qtextedit_shown_ms"] = 1000 * theirsTotal.shown / n;
+    state.counters["qtextedit_ms"] = 1000 * theirsTotal.ended / n;
+    state.counters["qtextedit/ours"] = theirsTotal.ended / oursTotal.ended;
+    state.counters["peak_MB"] = Start(jotwell, {}, oursStaying, true).peakMegabytes;
+    state.counters["qtextedit_peak_MB"] = Start(plain, text, theirsStaying, true).peakMegabytes;
+}
+BENCHMARK(OpenLargeNote)
+    ->Arg(1)
+    ->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
