@@ -64,9 +64,10 @@ CNoteSession::~CNoteSession() {
 }
 
 bool CNoteSession::ReadTree(const std::filesystem::path& folder, CNoteTree& tree,
-                            CMessages& messages, NoteStorage::CFileSystem& files) {
+                            CMessages& messages, NoteStorage::CFileSystem& files,
+                            const std::filesystem::path& indexName) {
     CNoNotes notes;
-    return LoadIndexFile(files, tree, notes, messages, folder / "index.xml");
+    return LoadIndexFile(files, tree, notes, messages, folder / indexName.filename());
 }
 
 std::filesystem::path CNoteSession::NotesFolder() const {
@@ -450,7 +451,8 @@ void CNoteSession::OnDiskChanged() {
     // notes and sync tools' conflict files that arrived on their own. Nothing is written when
     // nothing changed: our own write is an event too.
     if (m_policy->IndexChangedOnDisk()) SaveTree();
-    if (m_store->AdoptOrphanNotes(m_tree) > 0 || m_manager->TakeTreeChanged()) SaveTree();
+    const size_t merged = m_policy->MergeIndexConflicts();
+    if (merged + m_store->AdoptOrphanNotes(m_tree) > 0 || m_manager->TakeTreeChanged()) SaveTree();
 }
 
 void CNoteSession::OnActivated() {

@@ -60,8 +60,10 @@ public:
 
     // Reads the index of `folder` into `tree` and writes nothing, whatever it holds: no note
     // file is read, created or adopted. False, after the message, when it is no whole tree file.
+    // `indexName` names another tree file of the folder to read instead.
     static bool ReadTree(const std::filesystem::path& folder, CNoteTree& tree, CMessages& messages,
-                         NoteStorage::CFileSystem& files);
+                         NoteStorage::CFileSystem& files,
+                         const std::filesystem::path& indexName = "index.xml");
 
     // The editor that shows the selected notes; borrowed, set before LoadTree.
     void SetShownNotes(CShownNotes* shown) noexcept { m_shown = shown; }

@@ -9,6 +9,7 @@
 
 #include "session/NoteSession.h"
 #include "storage/FileHandler.h"
+#include "storage/SyncConflicts.h"
 
 namespace NoteTreeEngine {
 
@@ -59,17 +60,60 @@ bool CSavePolicy::IndexChangedOnDisk() {
     return !fs.ReadWhole(IndexPath(), bytes) || NoteStorage::ContentHash(bytes) != *m_indexHash;
 }
 
-std::filesystem::path CSavePolicy::SetIndexAside(const char* reason) {
+std::filesystem::path CSavePolicy::SetIndexAside(const char* reason,
+                                                 const std::filesystem::path& from) {
     NoteStorage::CFileSystem& fs = m_store.Files();
     const std::string stem = "index.xml." + std::string(reason) + "-" +
                              std::to_string(static_cast<long long>(std::time(nullptr)));
     std::filesystem::path aside = m_store.Folder() / stem;
     for (int serial = 2; fs.Exists(aside) && serial < 1000; ++serial)
         aside = m_store.Folder() / (stem + "-" + std::to_string(serial));
-    if (fs.Exists(aside) || !fs.Replace(IndexPath(), aside)) return {};
+    if (fs.Exists(aside) || !fs.Replace(from.empty() ? IndexPath() : from, aside)) return {};
     fs.SyncFolder(m_store.Folder());
-    m_indexHash.reset();
+    if (from.empty()) m_indexHash.reset();
     return aside;
+}
+
+size_t CSavePolicy::MergeIndexConflicts() {
+    if (!m_loaded) return 0;
+    NoteStorage::CFileSystem& fs = m_store.Files();
+    size_t merged = 0;
+    for (const std::filesystem::path& entry : fs.ListFolder(m_store.Folder())) {
+        const std::filesystem::path name = entry.filename();
+        if (!IsIndexSyncConflict(name.string())) continue;
+        CNoteTree read;
+        CQuietMessages quiet;
+        // One cut short is left for the sync tool to finish.
+        if (!CNoteSession::ReadTree(m_store.Folder(), read, quiet, fs, name)) continue;
+        const std::filesystem::path aside = SetIndexAside("sync-conflict", m_store.Folder() / name);
+        if (aside.empty()) continue;
+        // Another machine's tree from before the two met, older or newer than ours: its new
+        // notes come in, and a name typed there where ours still follows the text; nothing of
+        // ours goes.
+        const IndexOutline ours = OutlineOf(m_pane);
+        IndexOutline other = OutlineOf(read);
+        std::unordered_map<std::u16string, const CTreeItemRecord*> ourRecords;
+        for (const CIndexEntry& entry : ours)
+            ourRecords.emplace(entry.record.id, &entry.record);
+        for (CIndexEntry& entry : other) {
+            const auto found = ourRecords.find(entry.record.id);
+            if (found == ourRecords.end() || (entry.record.isfixed && !found->second->isfixed))
+                continue;
+            entry.record.username = found->second->username;
+            entry.record.isfixed = found->second->isfixed;
+        }
+        ApplyOutline(MergeIndex(ours, ours, other));
+        ++merged;
+        m_messages.ShowMessageBox(
+            u"A sync tool kept another machine's version of the notes "
+            u"tree in " +
+                PathText(m_store.Folder()) +
+                u"; its new notes and names were merged into this one, "
+                u"and the file was kept as " +
+                PathText(aside.filename()) + u".",
+            MessageIcon::Warning, kMessageCaption);
+    }
+    return merged;
 }
 
 CSavePolicy::Theirs CSavePolicy::TakeTheirs() {
@@ -177,8 +221,9 @@ bool CSavePolicy::LoadTree() {
     }
     // Notes the index does not name (another machine's index, an older backup, a damage) show
     // up rather than stay hidden for good.
+    const size_t merged = MergeIndexConflicts();
     const size_t adopted = m_store.AdoptOrphanNotes(m_pane);
-    if ((!read || adopted > 0) && m_loaded) SaveTree();
+    if ((!read || merged + adopted > 0) && m_loaded) SaveTree();
     return read;
 }
 

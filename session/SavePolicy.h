@@ -55,15 +55,20 @@ public:
     bool Close();
     // True when index.xml holds other bytes than were last read or written here.
     [[nodiscard]] bool IndexChangedOnDisk();
+    // Merges into the tree every sync tool's conflict file of index.xml (IsIndexSyncConflict)
+    // that reads whole: its new items, and its typed names where ours follow the text; renames
+    // each aside (index.xml.sync-conflict-<time>) and tells the user once per file.
+    // Returns how many were merged; the caller saves the tree.
+    size_t MergeIndexConflicts();
 
     [[nodiscard]] std::filesystem::path IndexPath() const;
 
 private:
     enum class Theirs { Read, ToWrite, Failed };
 
-    // Renames index.xml to index.xml.<reason>-<time>, never over an existing file. The new
-    // path; empty when it could not be renamed.
-    std::filesystem::path SetIndexAside(const char* reason);
+    // Renames `from` (index.xml by default) to index.xml.<reason>-<time>, never over an existing
+    // file; the new path, empty when that failed.
+    std::filesystem::path SetIndexAside(const char* reason, const std::filesystem::path& from = {});
     void RememberIndex();
     // index.xml changed on disk: Read when the tree now holds theirs and ours need not be
     // written; ToWrite when ours, theirs merged in and theirs set aside, is to be written;

@@ -12,12 +12,14 @@ namespace {
 constexpr std::u16string_view kConflictWords = u" (conflicting copy";
 
 // How sync tools name the other side of a note both machines changed. The first group is the
-// note's identifier; no pattern lets a separator or a parenthesis into a free part of the name.
+// note's identifier, or "index" for the tree; no pattern lets a separator or a parenthesis into a
+// free part of the name.
 const std::array<std::regex, 3>& SyncConflictPatterns() {
     static const std::array<std::regex, 3> patterns = {
-        std::regex(R"(([0-9]+)\.sync-conflict-[0-9]{8}-[0-9]{6}-[A-Z0-9]+\.xml)"),
-        std::regex(R"(([0-9]+) \(conflicted copy [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{6}\)\.xml)"),
-        std::regex(R"(([0-9]+) \([^/\\()]+'s conflicted copy )"
+        std::regex(R"(([0-9]+|index)\.sync-conflict-[0-9]{8}-[0-9]{6}-[A-Z0-9]+\.xml)"),
+        std::regex(
+            R"(([0-9]+|index) \(conflicted copy [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{6}\)\.xml)"),
+        std::regex(R"(([0-9]+|index) \([^/\\()]+'s conflicted copy )"
                    R"([0-9]{4}-[0-9]{2}-[0-9]{2}( \([0-9]+\))?\)\.xml)"),
     };
     return patterns;
@@ -25,6 +27,19 @@ const std::array<std::regex, 3>& SyncConflictPatterns() {
 
 bool IsDigit(char16_t c) noexcept {
     return c >= u'0' && c <= u'9';
+}
+
+// What a sync tool's conflict file belongs to: a note's identifier or "index"; none for any other
+// name.
+std::optional<std::u16string> SyncConflictStem(std::string_view fileName) {
+    // Longer than any file name a folder can hold: nothing to match.
+    if (fileName.size() > 1024) return std::nullopt;
+    std::cmatch match;
+    for (const std::regex& pattern : SyncConflictPatterns()) {
+        if (std::regex_match(fileName.data(), fileName.data() + fileName.size(), match, pattern))
+            return std::u16string(match[1].first, match[1].second);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -56,16 +71,13 @@ bool IsConflictCopyName(std::u16string_view name) noexcept {
 }
 
 std::optional<std::u16string> SyncConflictNoteId(std::string_view fileName) {
-    // Longer than any file name a folder can hold: nothing to match.
-    if (fileName.size() > 1024) return std::nullopt;
-    std::cmatch match;
-    for (const std::regex& pattern : SyncConflictPatterns()) {
-        if (!std::regex_match(fileName.data(), fileName.data() + fileName.size(), match, pattern))
-            continue;
-        const std::u16string id(match[1].first, match[1].second);
-        if (IsValidNoteId(id)) return id;
-    }
+    std::optional<std::u16string> stem = SyncConflictStem(fileName);
+    if (stem && IsValidNoteId(*stem)) return stem;
     return std::nullopt;
+}
+
+bool IsIndexSyncConflict(std::string_view fileName) {
+    return SyncConflictStem(fileName) == u"index";
 }
 
 }  // namespace NoteTreeEngine

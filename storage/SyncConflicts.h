@@ -21,4 +21,8 @@ namespace NoteTreeEngine {
 // None for any other name, and for an identifier that is not a valid one.
 [[nodiscard]] std::optional<std::u16string> SyncConflictNoteId(std::string_view fileName);
 
+// True for a sync tool's conflict file of the tree: a name as above with "index" in place of the
+// identifier ("index.sync-conflict-<date>-<time>-<device>.xml" and the others).
+[[nodiscard]] bool IsIndexSyncConflict(std::string_view fileName);
+
 }  // namespace NoteTreeEngine

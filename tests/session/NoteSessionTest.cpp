@@ -341,6 +341,48 @@ TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
 }
 
+// A sync tool's copy of the tree from another machine, found at the start or while running: its
+// new notes and names come in, nothing of ours goes, and it is merged once.
+TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
+    CSessionFolder f;
+    // Items in a tree file, none selected: their names are what the tree shows.
+    // A name typed by the user (fixed) is marked "!".
+    const auto items = [](std::initializer_list<std::pair<const char*, std::string>> list) {
+        std::string text = kHead;
+        for (const auto& [id, name] : list) {
+            const bool fixed = name.ends_with('!');
+            std::string item = Item(id, name.substr(0, name.size() - fixed).c_str()) + "</item>";
+            const std::string from = R"(isfixed="false" isselected="true" isactive="true")";
+            item.replace(item.find(from), from.size(),
+                         std::string(R"(isfixed=")") + (fixed ? "true" : "false") +
+                             R"(" isselected="false" isactive="false")");
+            text += item;
+        }
+        return text + "</tree>";
+    };
+    for (const char* id : {"1", "2"})
+        TestSupport::WriteBytes(f.folder / (std::string(id) + ".xml"), kNote);
+    TestSupport::WriteBytes(f.folder / "index.xml", items({{"1", "one"}}));
+    TestSupport::WriteBytes(f.folder / "index.sync-conflict-20261207-162302-ABCDEFG.xml",
+                            items({{"1", "one on B!"}, {"2", "two"}}));
+    ASSERT_TRUE(f.session.LoadTree());
+    EXPECT_EQ(Dump(f.session.Tree()), "one on B two");
+    TestSupport::WriteBytes(f.folder / "3.xml", kNote);
+    TestSupport::WriteBytes(f.folder / "index (Ann's conflicted copy 2026-12-07).xml",
+                            items({{"1", "one"}, {"2", "two"}, {"3", "three"}}));
+    f.session.OnDiskChanged();
+    f.session.OnDiskChanged();
+    EXPECT_EQ(Dump(f.session.Tree()), "one on B two three");
+    EXPECT_EQ(f.prompts.Messages().size(), 2u);
+    size_t aside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_FALSE(name.starts_with("index ") || name.starts_with("index.sync")) << name;
+        aside += name.starts_with("index.xml.sync-conflict-");
+    }
+    EXPECT_EQ(aside, 2u);
+}
+
 // Recovered notes come back after the active item, selected, and leave the recovery folder once
 // written; a file that is no note, one outside the folder and one that cannot be written stay.
 TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
