@@ -215,7 +215,7 @@ TEST_F(OutsideChangesTest, NoWordTypedOrWrittenIsLostWhateverOtherProgramsDo) {
         log.push_back(std::to_string(round) + ": " + std::to_string(action) + " " +
                       file.filename().string());
         if (log.size() > 12) log.erase(log.begin());
-        if (action >= 3 && action <= 16) Lock(folder, false);  // the outsider unlocks it first
+        if (action >= 9 && action <= 16) Lock(folder, false);  // the outsider unlocks it first
         if (action < 6) {
             Type();
         } else if (action < 8) {
@@ -250,7 +250,7 @@ TEST_F(OutsideChangesTest, NoWordTypedOrWrittenIsLostWhateverOtherProgramsDo) {
                 if (!fs::exists(file)) return;
                 const std::string whole = TestSupport::ReadBytes(file);
                 fs::resize_file(file, whole.size() / 2);
-                m_cutFrom[file] = whole;
+                m_cutFrom.emplace(file, whole);  // a second cut keeps the first whole text
             });
         } else if (action < 15) {  // a sync tool keeps the other machine's version beside it
             const std::string word = NewWord();
