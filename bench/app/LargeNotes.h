@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QProcessEnvironment>
+#include <QString>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +115,17 @@ inline std::string WriteFolder(const std::filesystem::path& folder, int megabyte
     }
     WriteIndex(folder, items);
     return shown;
+}
+
+// The environment of a program started on a home folder of its own, offscreen.
+inline QProcessEnvironment Environment(const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("TMPDIR"), home);
+    return environment;
 }
 
 }  // namespace LargeNotes

@@ -18,16 +18,6 @@
 
 namespace {
 
-QProcessEnvironment Environment(const QString& home) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    environment.insert(QStringLiteral("TMPDIR"), home);
-    return environment;
-}
-
 struct Run {
     double shown = 0;  // seconds from the start to the first paint
     double ended = 0;  // seconds from the start to the exit
@@ -81,7 +71,7 @@ void OpenLargeNote(benchmark::State& state) {
                       LargeNotes::WriteFolder(notes, int(state.range(0))));
     QSettings(home.filePath(QStringLiteral("config/OrvaneInc/Jotwell.conf")), QSettings::IniFormat)
         .setValue(QStringLiteral("NoteStore/NoteStorePath"), QString::fromStdString(notes));
-    const QProcessEnvironment environment = Environment(home.path());
+    const QProcessEnvironment environment = LargeNotes::Environment(home.path());
     QProcessEnvironment ours = environment;
     ours.insert(QStringLiteral("JOTWELL_EXIT_AFTER_SHOWN"), QStringLiteral("1"));
     const QString jotwell = QStringLiteral(JOTWELL_PROGRAM);

@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "bench/app/LargeNotes.h"
+
 namespace {
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -44,20 +46,10 @@ void MakeHome(const QString& home, int count, int selected) {
     settings.setValue(QStringLiteral("NoteStore/NoteStorePath"), notes);
 }
 
-QProcessEnvironment Environment(const QString& home) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    environment.insert(QStringLiteral("TMPDIR"), home);
-    return environment;
-}
-
 void StartToShown(benchmark::State& state) {
     QTemporaryDir home;
     MakeHome(home.path(), 1000, 10);
-    QProcessEnvironment environment = Environment(home.path());
+    QProcessEnvironment environment = LargeNotes::Environment(home.path());
     environment.insert(QStringLiteral("JOTWELL_EXIT_AFTER_SHOWN"), QStringLiteral("1"));
     for (auto _ : state) {
         QProcess program;
@@ -92,7 +84,7 @@ void SecondStartHandsOver(benchmark::State& state) {
               "isselected=\"false\" isactive=\"false\" isexpanded=\"false\" size=\"4\" "
               "created=\"0\" modified=\"0\">\n<note version=\"1.0\" created=\"0\" "
               "modified=\"0\"><paragraph>Text</paragraph></note>\n</item>\n</tree>\n");
-    QProcessEnvironment environment = Environment(home.path());
+    QProcessEnvironment environment = LargeNotes::Environment(home.path());
     QProcess first;
     QProcessEnvironment announcing = environment;
     announcing.insert(QStringLiteral("JOTWELL_ANNOUNCE_SHOWN"), QStringLiteral("1"));

@@ -136,17 +136,8 @@ void BM_RelayoutForWidth(benchmark::State& state) {
 }
 BENCHMARK(BM_RelayoutForWidth)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
-// Typing in the middle of the note: insert, undo record, relayout, repaint of the changed rows and
-// the caret. Every 32 characters typed are taken back by 32 Backspaces, so the paragraph stays
-// as long as it was; both count as keystrokes.
-void BM_Keystroke(benchmark::State& state) {
-    UseLocale();
-    CNoteDocument& note = Note(state.range(0));
-    CTestNoteView view;
-    view.recording = false;
-    view.clientHeight = 800;
-    view.SetWidth(kViewWidth, false);
-    view.AddNote(&note, nullptr);
+// Types in the middle of `note`, shown in `view`: 32 characters in, 32 out, each a keystroke.
+void TypeInTheMiddle(benchmark::State& state, CTestNoteView& view, CNoteDocument& note) {
     CNotePosition middle = note.FromIndex(note.size() / 2);
     while (middle.ElementIsParagraph())
         middle.StepRight();
@@ -163,6 +154,20 @@ void BM_Keystroke(benchmark::State& state) {
         }
         view.SetCaret(p, false, true);
     }
+}
+
+// Typing in the middle of the note: insert, undo record, relayout, repaint of the changed rows and
+// the caret. Every 32 characters typed are taken back by 32 Backspaces, so the paragraph stays
+// as long as it was; both count as keystrokes.
+void BM_Keystroke(benchmark::State& state) {
+    UseLocale();
+    CNoteDocument& note = Note(state.range(0));
+    CTestNoteView view;
+    view.recording = false;
+    view.clientHeight = 800;
+    view.SetWidth(kViewWidth, false);
+    view.AddNote(&note, nullptr);
+    TypeInTheMiddle(state, view, note);
     view.RemoveNote(&note);
     state.SetItemsProcessed(state.iterations());
 }
@@ -191,22 +196,7 @@ void BM_KeystrokeWithNotesShown(benchmark::State& state) {
         view.AddNote(note, last);
         last = note;
     }
-    CNotePosition middle = big.FromIndex(big.size() / 2);
-    while (middle.ElementIsParagraph())
-        middle.StepRight();
-    view.SetCaret(middle, false, true);
-    int64_t k = 0;
-    for (auto _ : state) {
-        CNotePosition p = view.Active();
-        if ((k++ / 32) % 2 == 0) {
-            NoteEditEngine::CActionScope action(u"enter_text");
-            big.InsertCharacter(p, u'x');
-        } else {
-            NoteEditEngine::CActionScope action(u"delete_key");
-            big.Backspace(p);
-        }
-        view.SetCaret(p, false, true);
-    }
+    TypeInTheMiddle(state, view, big);
     for (const auto& note : small)
         view.RemoveNote(note.get());
     view.RemoveNote(&big);

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,7 +13,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
@@ -32,6 +30,7 @@
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
+#include "tests/support/BesideEventLoop.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
@@ -292,13 +291,7 @@ TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
     std::FILE* err = std::tmpfile();
     ASSERT_NE(err, nullptr);
     int code = -1;
-    std::unique_ptr<QThread> exporter(
-        QThread::create([&] { code = CommandLine::Export(options, err); }));
-    QEventLoop loop;
-    QObject::connect(exporter.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    exporter->start();
-    loop.exec();
-    exporter->wait();
+    TestSupport::RunBesideEventLoop([&] { code = CommandLine::Export(options, err); });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(std::ftell(err), 0) << "nothing said on stderr";
     std::fclose(err);

@@ -10,12 +10,13 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <memory>
 
 #include "app/SingleInstance.h"
+
+#include "tests/support/BesideEventLoop.h"
 
 namespace {
 
@@ -100,13 +101,7 @@ QByteArray Header(char kind, quint32 length) {
 // A save request from another thread, while this one's event loop serves it.
 CSingleInstance::SaveResult AskToSave(const QString& key, int timeoutMs) {
     CSingleInstance::SaveResult result{};
-    std::unique_ptr<QThread> asker(
-        QThread::create([&] { result = CSingleInstance::AskToSave(key, timeoutMs); }));
-    QEventLoop loop;
-    QObject::connect(asker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    asker->start();
-    loop.exec();
-    asker->wait();
+    TestSupport::RunBesideEventLoop([&] { result = CSingleInstance::AskToSave(key, timeoutMs); });
     return result;
 }
 
