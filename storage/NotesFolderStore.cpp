@@ -110,7 +110,8 @@ bool CNotesFolderStore::SaveNoteDocument(const CTreeItemRecord& record,
 
 bool CNotesFolderStore::ChangedOnDisk(const CTreeItemRecord& record) {
     const auto seen = m_seen.find(record.id);
-    if (seen == m_seen.end()) return false;
+    // A file there that was never read here, or could not be read last time, is not ours.
+    if (seen == m_seen.end()) return m_fs.Exists(NoteFilePath(record));
     if (!m_fs.Stamp(seen->second.path)) return true;  // removed or replaced by no file
     // The bytes alone decide: a copy can keep the size and the time (cp -p, rsync -t), and a
     // file merely touched is no change.

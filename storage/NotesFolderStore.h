@@ -59,8 +59,9 @@ public:
     bool SaveNoteDocument(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
     // The same, telling why nothing was written.
     NoteSave SaveNote(const CTreeItemRecord& record, NoteEditEngine::CNoteDocument& document);
-    // True when the record's note file holds other bytes than were last read or written here, or
-    // is gone; false when it holds the same or was never seen. Its time and size do not count.
+    // True when the record's note file holds other bytes than were last read or written here, is
+    // gone, or exists though none was read here (unreadable when last loaded, or new); false when
+    // it holds the same, or neither was seen nor exists. Its time and size do not count.
     [[nodiscard]] bool ChangedOnDisk(const CTreeItemRecord& record);
     // True when the record's note file reads as a note, or there is none. Anything else there
     // (another program's file, one cut short or unreadable) may be someone's only copy of it.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <iterator>
@@ -356,6 +357,23 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     EXPECT_EQ(ReadBytes(f.PathOf(quiet)), cut);
     ASSERT_EQ(f.pane.Children(kRootItem).size(), items + 1);
     EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[1]), "\u00B6from the other machine");
+
+    // Changed here too: the timer's copy keeps ours. Should that copy be cut short as well,
+    // ours still leaves the editor as a copy of its own.
+    f.manager.LoadItem(last, TreeItem::None);
+    f.Type(last, u" typed");
+    const auto cutShort = [&](TreeItem item) {
+        WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)).substr(0, 60));
+    };
+    cutShort(last);
+    f.manager.SaveAll();
+    const auto after = [&](TreeItem item) {
+        const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
+        return *(std::find(roots.begin(), roots.end(), item) + 1);
+    };
+    cutShort(after(last));
+    f.manager.UnloadItem(last);
+    EXPECT_EQ(f.OnDisk(after(last)), "\u00B6last typed");
 }
 
 // An outside change that keeps the size and the time (cp -p, rsync -t, touch -r) is a change.
