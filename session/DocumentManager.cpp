@@ -144,8 +144,9 @@ void CDocumentManager::UnloadEntry(std::map<std::u16string, CEntry>::iterator fo
             ReportFailedSave(record, entry);
             m_unsaved.push_back({record, std::move(entry.document), m_failure});
         }
-    } else if (IsSpoiltOnDisk(record) &&
-               !SaveConflictingCopy(entry.item, record, *entry.document)) {
+    } else if (entry.keptIn ? !KeepOnlyCopy(entry, record)
+                            : IsSpoiltOnDisk(record) &&
+                                  !SaveConflictingCopy(entry.item, record, *entry.document)) {
         // Their file stays as it is; ours is kept for the next save, or a recovery file.
         m_unsaved.push_back({record, std::move(entry.document), std::u16string(kNotOursReason)});
     }
@@ -164,6 +165,7 @@ CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& 
             entry.savedStamp = document.Modified();
             entry.edited = false;
             entry.failed = false;
+            entry.keptIn.reset();
             return SaveResult::Saved;
         case NoteSave::ChangedOnDisk:
             break;
@@ -175,7 +177,8 @@ CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& 
             return SaveResult::Failed;
     }
     // Both changed: ours becomes a note of its own, theirs stays under the identifier.
-    if (!SaveConflictingCopy(entry.item, record, document)) {
+    CTreeItemRecord copy;
+    if (!SaveConflictingCopy(entry.item, record, document, &copy)) {
         m_failure = ReasonText(m_store.Files().TakeError());
         return SaveResult::Failed;
     }
@@ -184,15 +187,25 @@ CDocumentManager::SaveResult CDocumentManager::SaveEntry(const CTreeItemRecord& 
     if (theirs) {
         SwapDocument(entry, std::move(theirs));
     } else {
-        // Theirs is no note we can show; ours is safe in the copy.
+        // Theirs is no note we can show; ours is safe in the copy, while the copy lasts.
         entry.savedStamp = document.Modified();
         entry.edited = false;
+        entry.keptIn = copy;
     }
     return SaveResult::Conflict;
 }
 
+bool CDocumentManager::KeepOnlyCopy(CEntry& entry, const CTreeItemRecord& record) {
+    if (!entry.keptIn || !m_store.ChangedOnDisk(*entry.keptIn)) return true;
+    CTreeItemRecord copy;
+    if (!SaveConflictingCopy(entry.item, record, *entry.document, &copy)) return false;
+    entry.keptIn = copy;
+    return true;
+}
+
 bool CDocumentManager::SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
-                                           NoteEditEngine::CNoteDocument& document) {
+                                           NoteEditEngine::CNoteDocument& document,
+                                           CTreeItemRecord* saved) {
     CTreeItemRecord copy = record;
     NewNoteId(copy);
     copy.username = NoteTitle(document) + ConflictLabel(std::time(nullptr));
@@ -209,6 +222,7 @@ bool CDocumentManager::SaveConflictingCopy(TreeItem item, const CTreeItemRecord&
                                   : m_pane.InsertItem(kRootItem, kLastItem, copy);
     m_pane.UpdateItem(added);
     m_treeChanged = true;
+    if (saved != nullptr) *saved = copy;
     return true;
 }
 
@@ -226,6 +240,7 @@ void CDocumentManager::SwapDocument(CEntry& entry,
     entry.savedStamp = entry.document->Modified();
     entry.edited = false;
     entry.failed = false;
+    entry.keptIn.reset();
     m_pane.RefreshItem(entry.item, *entry.document);
 }
 
@@ -235,7 +250,7 @@ bool CDocumentManager::SaveAll() {
         if (IsChanged(entry) || IsRemovedOnDisk(record)) {
             if (SaveEntry(record, entry, true) == SaveResult::Failed)
                 ReportFailedSave(record, entry);
-        } else if (TheirsReadable(record)) {
+        } else if (TheirsReadable(record) && KeepOnlyCopy(entry, record)) {
             if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));
         }
@@ -272,6 +287,7 @@ void CDocumentManager::ReloadChangedNotes() {
         // A removed or spoilt file is dealt with by the next save.
         if (!TheirsReadable(record)) continue;
         if (!IsChanged(entry)) {
+            if (!KeepOnlyCopy(entry, record)) continue;
             if (auto theirs = m_store.LoadNoteDocument(record))
                 SwapDocument(entry, std::move(theirs));
             continue;

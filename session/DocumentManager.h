@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -114,6 +115,9 @@ private:
         int32_t savedStamp = 0;  // the document's modified time when it last matched its file
         bool edited = false;     // changed since it last matched its file
         bool failed = false;     // its last save failed and the user was told
+        // Set while the document, unchanged since, is kept only in a conflicting copy (theirs
+        // held no note to show): safe while that copy's file stays as written.
+        std::optional<CTreeItemRecord> keptIn;
     };
     struct CUnsaved {
         CTreeItemRecord record;  // a copy: the item may be gone
@@ -138,9 +142,14 @@ private:
     SaveResult SaveEntry(const CTreeItemRecord& record, CEntry& entry, bool takeTheirs);
     // Puts `fresh` in the editor where the entry's document is, and makes it the entry's.
     void SwapDocument(CEntry& entry, std::unique_ptr<NoteEditEngine::CNoteDocument> fresh);
-    // Writes ours as a new note placed right after `item`; false when that failed.
+    // Writes ours as a new note placed right after `item`; false when that failed. `copy`, when
+    // given, receives the new note's record.
     bool SaveConflictingCopy(TreeItem item, const CTreeItemRecord& record,
-                             NoteEditEngine::CNoteDocument& document);
+                             NoteEditEngine::CNoteDocument& document,
+                             CTreeItemRecord* copy = nullptr);
+    // Before the entry's document leaves: when it was kept only in a conflicting copy that has
+    // since been changed or removed elsewhere, it becomes a copy again. False when that failed.
+    [[nodiscard]] bool KeepOnlyCopy(CEntry& entry, const CTreeItemRecord& record);
     [[nodiscard]] bool WriteRecoveryFile(const CUnsaved& unsaved, std::filesystem::path& path);
     void UnloadEntry(std::map<std::u16string, CEntry>::iterator entry);
     // Tells, once until a save succeeds again, that the entry's note is kept unsaved.

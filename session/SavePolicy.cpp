@@ -43,14 +43,6 @@ std::filesystem::path CSavePolicy::IndexPath() const {
     return m_store.Folder() / "index.xml";
 }
 
-void CSavePolicy::RememberIndex() {
-    std::string bytes;
-    m_indexHash.reset();
-    if (m_store.Files().ReadWhole(IndexPath(), bytes))
-        m_indexHash = NoteStorage::ContentHash(bytes);
-    m_base = OutlineOf(m_pane);
-}
-
 bool CSavePolicy::IndexChangedOnDisk() {
     NoteStorage::CFileSystem& fs = m_store.Files();
     if (!fs.Stamp(IndexPath())) return false;  // gone: nothing to lose by writing ours
@@ -229,6 +221,8 @@ bool CSavePolicy::LoadTree() {
 
 bool CSavePolicy::SaveTree() {
     if (!m_loaded) return true;
+    // What the file holds, when known: m_indexHash unless another program wrote it since.
+    bool known = m_store.Files().Exists(IndexPath());
     if (IndexChangedOnDisk()) {
         switch (TakeTheirs()) {
             case Theirs::Read:
@@ -238,11 +232,15 @@ bool CSavePolicy::SaveTree() {
             case Theirs::Failed:
                 return false;
             case Theirs::ToWrite:
+                known = false;
                 break;
         }
     }
-    if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, m_messages, IndexPath())) return false;
-    RememberIndex();
+    std::optional<uint64_t> onDisk = known ? m_indexHash : std::nullopt;
+    if (!SaveIndexFile(m_store.Files(), m_pane, m_manager, m_messages, IndexPath(), &onDisk))
+        return false;
+    m_indexHash = onDisk;
+    m_base = OutlineOf(m_pane);
     return true;
 }
 

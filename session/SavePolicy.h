@@ -69,7 +69,6 @@ private:
     // Renames `from` (index.xml by default) to index.xml.<reason>-<time>, never over an existing
     // file; the new path, empty when that failed.
     std::filesystem::path SetIndexAside(const char* reason, const std::filesystem::path& from = {});
-    void RememberIndex();
     // index.xml changed on disk: Read when the tree now holds theirs and ours need not be
     // written; ToWrite when ours, theirs merged in and theirs set aside, is to be written;
     // Failed when theirs could not be set aside.

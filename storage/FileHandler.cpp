@@ -183,9 +183,19 @@ bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& st
 }
 
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   CMessages& messages, const std::filesystem::path& indexPath) {
+                   CMessages& messages, const std::filesystem::path& indexPath,
+                   std::optional<uint64_t>* onDisk) {
     CFileHandler handler(pane, store, messages, pane.Children(kRootItem));
-    if (handler.WriteTreeFile(fs, false, indexPath)) return true;
+    std::u16string text;
+    handler.WriteTreeText(false, text);
+    const std::string bytes = NoteBase::Utf16ToUtf8(text);
+    const uint64_t hash = NoteStorage::ContentHash(bytes);
+    // The same bytes again would only wake every sync tool and backup watching the folder.
+    if (onDisk != nullptr && *onDisk == hash) return true;
+    if (NoteStorage::ReplaceFileContents(fs, indexPath, bytes)) {
+        if (onDisk != nullptr) *onDisk = hash;
+        return true;
+    }
     messages.ShowMessageBox(kTreeFileNotWrittenMessage, MessageIcon::Warning, kMessageCaption);
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -80,9 +81,12 @@ private:
 bool LoadIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
                    CMessages& messages, const std::filesystem::path& indexPath);
 // Writes all top-level items and their subtrees to the index file. False, after the warning
-// kTreeFileNotWrittenMessage, when it cannot be written; the old file is then intact.
+// kTreeFileNotWrittenMessage, when it cannot be written; the old file is then intact. `onDisk`,
+// when given, is the content hash of what the file holds now: the same bytes are not written
+// again, and after a write it holds the new bytes' hash.
 bool SaveIndexFile(NoteStorage::CFileSystem& fs, CTreePane& pane, CNoteStore& store,
-                   CMessages& messages, const std::filesystem::path& indexPath);
+                   CMessages& messages, const std::filesystem::path& indexPath,
+                   std::optional<uint64_t>* onDisk = nullptr);
 // Imports a folder file under `parent` after `after`. False, after a warning, when the path does
 // not end in ".jwf" (in any case), or the file cannot be read or holds no whole tree (the
 // warning kFolderFileNotReadMessage then tells why on a line of its own); nothing is read then.

@@ -358,22 +358,33 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     ASSERT_EQ(f.pane.Children(kRootItem).size(), items + 1);
     EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[1]), "\u00B6from the other machine");
 
-    // Changed here too: the timer's copy keeps ours. Should that copy be cut short as well,
-    // ours still leaves the editor as a copy of its own.
-    f.manager.LoadItem(last, TreeItem::None);
-    f.Type(last, u" typed");
+    // Changed here too, and theirs no note: the timer's copy keeps ours. Should that copy be cut
+    // short or removed elsewhere, ours becomes a copy again before it leaves the editor, whether
+    // unloaded or replaced by a whole version of theirs.
     const auto cutShort = [&](TreeItem item) {
         WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)).substr(0, 60));
     };
-    cutShort(last);
-    f.manager.SaveAll();
     const auto after = [&](TreeItem item) {
         const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
         return *(std::find(roots.begin(), roots.end(), item) + 1);
     };
-    cutShort(after(last));
-    f.manager.UnloadItem(last);
-    EXPECT_EQ(f.OnDisk(after(last)), "\u00B6last typed");
+    for (const bool reload : {false, true}) {
+        const TreeItem item = f.AddNote(reload ? "\u00B6second" : "\u00B6first");
+        f.manager.LoadItem(item, TreeItem::None);
+        f.Type(item, u" typed");
+        cutShort(item);
+        f.manager.SaveAll();
+        if (reload) {
+            std::filesystem::remove(f.PathOf(after(item)));
+            writeElsewhere(item, "\u00B6theirs whole");
+            f.manager.SaveAll();
+            EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6theirs whole");
+        } else {
+            cutShort(after(item));
+            f.manager.UnloadItem(item);
+        }
+        EXPECT_EQ(f.OnDisk(after(item)), reload ? "\u00B6second typed" : "\u00B6first typed");
+    }
 }
 
 // An outside change that keeps the size and the time (cp -p, rsync -t, touch -r) is a change.

@@ -244,6 +244,12 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
                                                         Item("2", "second") + "</item></tree>");
     ASSERT_TRUE(f.session.LoadTree());
     ASSERT_EQ(f.view.ShownNotes().size(), 2u);
+    // Nothing changed, nothing written: a sync tool watching the folder sees no write.
+    f.session.OnSaveTimer();
+    const std::vector<std::string> saved = Snapshot(f.folder.Path());
+    f.session.OnSaveTimer();
+    f.session.OnDiskChanged();
+    EXPECT_EQ(Snapshot(f.folder.Path()), saved);
     EXPECT_EQ(f.watch.paths,
               (std::set<std::filesystem::path>{f.folder.Path().parent_path(), f.folder.Path(),
                                                f.folder / "1.xml", f.folder / "2.xml"}));
