@@ -57,6 +57,10 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (m_hasFocus && now != nullptr && now != this && !BorrowsFocus(now)) LoseFocus();
     });
+    m_layoutTimer.setSingleShot(true);
+    m_layoutTimer.setInterval(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, &CNoteScrollView::OnLayoutTimer);
+    m_view.SetLazyLayout(viewport()->height());
     m_view.SetWidth(viewport()->width(), false);
 }
 
@@ -162,7 +166,25 @@ void CNoteScrollView::UpdateScrollSizes(int32_t treeHeight) {
 }
 
 void CNoteScrollView::scrollContentsBy(int dx, int dy) {
-    viewport()->scroll(dx, dy);
+    if (!m_shifting) viewport()->scroll(dx, dy);
+}
+
+void CNoteScrollView::LayoutPending() {
+    if (!m_layoutTimer.isActive()) m_layoutTimer.start();
+}
+
+void CNoteScrollView::OnLayoutTimer() {
+    // About a frame's worth of layout, so that keys and paints wait no longer than that.
+    constexpr int64_t kSliceElements = 100000;
+    const int32_t top = ScrollTop();
+    const int32_t shift = m_view.LayoutSlice(kSliceElements, top, viewport()->height());
+    if (shift != 0) {
+        m_shifting = true;
+        verticalScrollBar()->setValue(top + shift);
+        m_shifting = false;
+        UpdateCaret(false);
+    }
+    if (m_view.HasPendingLayout()) m_layoutTimer.start();
 }
 
 void CNoteScrollView::ScrollBy(int32_t dy) {
@@ -236,6 +258,7 @@ void CNoteScrollView::OnCaretTimer() {
 
 void CNoteScrollView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    m_view.SetLazyLayout(viewport()->height());
     m_view.SetWidth(viewport()->width(), true);
     UpdateScrollSizes(m_view.TreeHeight());
 }

@@ -57,6 +57,9 @@ public:
 
     // The blink timer's handler, public so that tests step the blink without waiting.
     void OnCaretTimer();
+    // Lays out a slice of what the view left pending and comes back while anything is left; the
+    // layout timer's handler, public so that tests drive the slices.
+    void OnLayoutTimer();
     // Replaces the clock of click counting (milliseconds), for tests.
     void SetClickClock(std::function<int64_t()> clock) { m_clickClock = std::move(clock); }
 
@@ -111,6 +114,7 @@ private:
     NoteLayoutEngine::VisibleBand BeginPaint() override;
     void EndPaint() override;
     void UpdateCaret(bool scroll) override;
+    void LayoutPending() override;
 
     void SetTextScale(int command);
     void UpdateStatusText();
@@ -153,4 +157,8 @@ private:
     int m_wheelPixels = 0;
     std::unique_ptr<CFindDialog> m_findDialog;
     QMetaObject::Connection m_focusWatch;
+    // Runs layout slices between events; while a slice moves the text above the window, the
+    // scroll follows without moving pixels.
+    QTimer m_layoutTimer;
+    bool m_shifting = false;
 };

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <iterator>
+#include <optional>
 
 #include "base/CommandIds.h"
 #include "editor/ClipboardCommands.h"
@@ -22,6 +23,7 @@
 #include "storage/ClipboardFormats.h"
 #include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 using NoteEditEngine::CNotePosition;
 using NoteEditor::NavigationKey;
@@ -212,6 +214,12 @@ void CNoteScrollView::PasteFromClipboard() {
                 offer.plainText = data->text().toStdU16String();
             }
         }
+        // A million characters take the text model alone about a third of a second.
+        constexpr size_t kBusyPaste = 1000000;
+        std::optional<CWaitCursor> busy;
+        if ((offer.plainText && offer.plainText->size() > kBusyPaste) ||
+            (offer.privateBytes && offer.privateBytes->size() > kBusyPaste))
+            busy.emplace();
         pasted = NoteEditor::Paste(m_view, offer);
     } catch (const std::bad_alloc&) {
         // Copying the clipboard's content ran out of memory before anything was changed.

@@ -1,6 +1,7 @@
 #include "layout/NoteDocumentGlyph.h"
 
 #include "layout/NoteParagraphGlyph.h"
+#include "layout/NotePendingGlyph.h"
 #include "layout/NoteView.h"
 
 namespace NoteLayoutEngine {
@@ -39,6 +40,11 @@ CNotePosition CNoteDocumentGlyph::Reflow(const CNotePosition& position, int64_t 
 void CNoteDocumentGlyph::KeepTrailingParagraph(int32_t width) {
     const CNotePosition last = m_document->End();
     CNoteGlyph* trailing = LastChild();
+    if (trailing->Length() == 0 && dynamic_cast<CNotePendingGlyph*>(trailing) != nullptr) {
+        // What it stood for was removed.
+        DeleteChild(trailing);
+        trailing = LastChild();
+    }
     const int32_t inner = width - m_margins.left - m_margins.right;
     if (last.ElementIsParagraph()) {
         // The empty last paragraph gets a glyph of its own, on which the caret can stand.
@@ -49,6 +55,43 @@ void CNoteDocumentGlyph::KeepTrailingParagraph(int32_t width) {
     } else if (trailing->Length() == 0 && trailing != FirstChild()) {
         DeleteChild(trailing);
     }
+}
+
+std::unique_ptr<CNoteGlyph> CNoteDocumentGlyph::DeferredChild(const CNotePosition& p,
+                                                              int64_t laidOut) {
+    const int64_t eager = m_view->EagerElements();
+    if (eager <= 0 || laidOut < eager) return nullptr;
+    return std::make_unique<CNotePendingGlyph>(m_view, this, p);
+}
+
+void CNoteDocumentGlyph::LayOutPending(CNotePendingGlyph* pending, const CNotePosition& from,
+                                       int64_t elements) {
+    TakeOutOfParent();
+    const CNotePosition start = pending->Start();
+    const CNotePosition end = pending->End();
+    const int32_t inner = m_width - m_margins.left - m_margins.right;
+    const bool keepsFront = IndexOf(from) > IndexOf(start);
+    if (keepsFront) pending->Cover(start, from);
+    CNoteGlyph* place = keepsFront ? pending->NextSibling() : pending;
+    CNotePosition p = from;
+    int64_t laidOut = 0;
+    while (IndexOf(p) < IndexOf(end) && laidOut < elements) {
+        CNoteGlyph* paragraph =
+            InsertChild(place, std::make_unique<CNoteParagraphGlyph>(m_view, this, p));
+        bool aligned = false;
+        p = paragraph->Reflow(p, kWholeRange, inner, aligned);
+        laidOut += paragraph->Length();
+    }
+    if (IndexOf(p) < IndexOf(end)) {
+        if (keepsFront) {
+            auto rest = std::make_unique<CNotePendingGlyph>(m_view, this, p);
+            pending = static_cast<CNotePendingGlyph*>(InsertChild(place, std::move(rest)));
+        }
+        pending->Cover(p, end);
+    } else if (!keepsFront) {
+        DeleteChild(pending);
+    }
+    PutBackIntoParent();
 }
 
 std::unique_ptr<CNoteGlyph> CNoteDocumentGlyph::CreateSibling(

@@ -193,20 +193,19 @@ CNotePosition CNoteGlyph::ReflowChildren(const CNotePosition& position, int64_t 
     while (!UnitFinished(p)) {
         if (aligned && laidOut >= count) return p;
         CNoteGlyph* next = child->NextSibling();
-        if (next == nullptr) {
-            next = InsertChild(nullptr, FirstChild()->CreateSibling(this, p));
-        } else if (next->m_start == p) {
-            if (laidOut >= count) {
-                // This child and all after it still hold: their starts and elements are as
-                // they were.
-                aligned = true;
-                return p;
-            }
-        } else if (IndexOf(next->m_start) < IndexOf(p)) {
+        if (next != nullptr && next->m_start == p && laidOut >= count) {
+            // This child and all after it still hold: their starts and elements are as they were.
+            aligned = true;
+            return p;
+        }
+        if (next != nullptr && IndexOf(next->m_start) < IndexOf(p)) {
             // Its elements went to the children laid out before it.
             DeleteChild(next);
             continue;
-        } else {
+        }
+        if (std::unique_ptr<CNoteGlyph> deferred = DeferredChild(p, laidOut)) {
+            next = InsertChild(next, std::move(deferred));
+        } else if (next == nullptr || !(next->m_start == p)) {
             next = InsertChild(next, FirstChild()->CreateSibling(this, p));
         }
         p = next->Reflow(p, std::max<int64_t>(0, count - laidOut), inner, aligned);

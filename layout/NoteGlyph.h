@@ -92,6 +92,12 @@ protected:
                                                  int64_t count, int32_t width, bool& aligned);
     // True when p, the end of the child laid out last, ends the unit being re-laid out.
     [[nodiscard]] virtual bool UnitFinished(const NoteEditEngine::CNotePosition& p) const;
+    // The child that stands for everything from p on when the relayout, `laidOut` elements in,
+    // is to stop laying out (a note's paragraphs left for later); null to go on.
+    [[nodiscard]] virtual std::unique_ptr<CNoteGlyph> DeferredChild(
+        const NoteEditEngine::CNotePosition& /*p*/, int64_t /*laidOut*/) {
+        return nullptr;
+    }
 
     // The children a draw of `count` elements after position reaches: the first and the last,
     // and the band between the first's top and the last's bottom (relative to this glyph).

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "layout/NoteDocumentGlyph.h"
+#include "layout/NotePendingGlyph.h"
 #include "layout/NoteRowGlyph.h"
 #include "layout/NoteViewGlyph.h"
 #include "model/NoteUndoHistory.h"
@@ -44,6 +45,8 @@ CNoteView::~CNoteView() {
     // A view must not stay behind as the observer of a note that outlives it.
     for (CNoteDocument* note : m_shown)
         note->RemoveObserver(this);
+    // Pending glyphs sign off from the view as they go.
+    m_viewGlyph.reset();
 }
 
 // --- Positions across notes ---
@@ -144,11 +147,13 @@ void CNoteView::UpdateSelectionFlag(const CNotePosition& position) noexcept {
 // --- Geometry ---
 
 CNotePosition CNoteView::HitTest(int32_t x, int32_t y) {
+    EnsureLaidOutAtY(y);
     m_surface.ResetStyle();
     return m_viewGlyph->HitTest(x, y);
 }
 
 Point CNoteView::PointOf(const CNotePosition& position) {
+    EnsureLaidOutAt(position);
     m_surface.ResetStyle();
     return m_viewGlyph->PointOf(position);
 }
@@ -164,6 +169,7 @@ std::string CNoteView::Dump() const {
 }
 
 RowLocation CNoteView::LocateRow(const CNotePosition& position) {
+    EnsureLaidOutAt(position);
     RowLocation location;
     CNoteGlyph* glyph = m_viewGlyph.get();
     while (glyph != nullptr && !glyph->Children().Empty()) {
@@ -368,6 +374,7 @@ void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count)
 }
 
 void CNoteView::Relayout(bool redraw) {
+    UpdateEstimates();
     m_surface.ResetStyle();
     m_inSelection = false;
     m_window.BeginUpdate();
@@ -391,6 +398,7 @@ void CNoteView::SetWidth(int32_t width, bool redraw) {
 }
 
 void CNoteView::Synchronise() {
+    UpdateEstimates();
     m_window.BeginUpdate();
     m_surface.ResetStyle();
     m_inSelection = false;
@@ -441,6 +449,122 @@ void CNoteView::RemoveNote(CNoteDocument* note) {
     TakeCaretFormat();
     Synchronise();
     m_window.UpdateCaret(true);
+}
+
+// --- Layout in slices ---
+
+void CNoteView::SetLazyLayout(int32_t screenHeight) {
+    m_lazyScreen = std::max(0, screenHeight);
+    UpdateEstimates();
+}
+
+void CNoteView::UpdateEstimates() {
+    m_surface.ResetStyle();
+    const LayoutMetrics& metrics = Metrics();
+    m_estimateLineHeight = std::max(1, metrics.lineHeight + metrics.rowMargins.bottom);
+    const int32_t textWidth = m_viewWidth - metrics.viewMargins.left - metrics.viewMargins.right -
+                              metrics.noteMargins.left - metrics.noteMargins.right;
+    m_estimateCharsPerRow = std::max(1, textWidth / std::max(1, m_surface.CharWidth(u'n')));
+    const int64_t rows =
+        m_lazyScreen > 0 ? 2 * int64_t{m_lazyScreen} / m_estimateLineHeight + 1 : 0;
+    m_eagerElements = rows * m_estimateCharsPerRow;
+}
+
+int32_t CNoteView::EstimatedHeight(int64_t elements) const noexcept {
+    const int64_t rows = elements / m_estimateCharsPerRow + 1;
+    return static_cast<int32_t>(std::min<int64_t>(rows * m_estimateLineHeight, kWholeRange / 4));
+}
+
+void CNoteView::PendingAdded(CNotePendingGlyph* pending) {
+    m_pending.push_back(pending);
+    m_window.LayoutPending();
+}
+
+void CNoteView::PendingRemoved(CNotePendingGlyph* pending) noexcept {
+    std::erase(m_pending, pending);
+}
+
+CNotePendingGlyph* CNoteView::FirstPending() const {
+    CNotePendingGlyph* first = nullptr;
+    int64_t firstAt = 0;
+    for (CNotePendingGlyph* pending : m_pending) {
+        const int64_t at = GlobalIndex(pending->Start());
+        if (first == nullptr || at < firstAt) {
+            first = pending;
+            firstAt = at;
+        }
+    }
+    return first;
+}
+
+void CNoteView::LayOutPending(CNotePendingGlyph* pending, const CNotePosition& from,
+                              int64_t elements) {
+    const bool selected = m_inSelection;
+    m_surface.ResetStyle();
+    m_inSelection = false;
+    const int32_t before = TreeHeight();
+    static_cast<CNoteDocumentGlyph*>(pending->Parent())->LayOutPending(pending, from, elements);
+    m_window.UpdateScrollSizes(TreeHeight());
+    NoteHeightChange(before);
+    m_inSelection = selected;
+}
+
+int32_t CNoteView::LayoutSlice(int64_t elements, int32_t top, int32_t height) {
+    CNotePendingGlyph* pending = FirstPending();
+    if (pending == nullptr) return 0;
+    const int32_t pendingTop = pending->AbsoluteTop();
+    const int32_t pendingBottom = pendingTop + pending->Height();
+    const int32_t before = TreeHeight();
+    m_window.BeginUpdate();
+    LayOutPending(pending, pending->Start(), std::max<int64_t>(elements, 1));
+    if (pendingBottom <= top) return TreeHeight() - before;
+    if (pendingTop < top + height) RedrawAll();
+    return 0;
+}
+
+void CNoteView::FinishLayout() {
+    while (HasPendingLayout())
+        static_cast<void>(LayoutSlice(kWholeRange, 0, 0));
+}
+
+void CNoteView::EnsureLaidOutAt(const CNotePosition& position) {
+    if (m_pending.empty() || position.IsNull()) return;
+    CNoteDocumentGlyph* note = m_viewGlyph->GlyphOf(position.Document());
+    if (note == nullptr) return;
+    // A screen's worth before it too: the caret's window shows what lies above the caret.
+    while (auto* pending = dynamic_cast<CNotePendingGlyph*>(note->FindChild(position))) {
+        const int64_t at =
+            std::max(IndexOf(pending->Start()), IndexOf(position) - m_eagerElements / 2);
+        const CNotePosition from = position.Document()->FromIndex(at).ParagraphOf();
+        LayOutPending(pending, from,
+                      IndexOf(position) - IndexOf(from) + std::max<int64_t>(m_eagerElements, 1));
+    }
+}
+
+void CNoteView::EnsureLaidOutAtY(int32_t y) {
+    while (!m_pending.empty()) {
+        const CNoteGlyph& root = *m_viewGlyph;
+        if (root.Children().Empty()) return;
+        const Margins& margins = root.GetMargins();
+        const int32_t inRoot = std::clamp(
+            y - margins.top, 0, std::max(0, root.Height() - margins.top - margins.bottom - 1));
+        const CNoteGlyph* note = root.Children().FindByY(inRoot);
+        const int32_t noteTop = margins.top + root.HeightAbove(note) + note->GetMargins().top;
+        CNoteGlyph* child = note->Children().FindByY(std::max(0, y - noteTop));
+        auto* pending = dynamic_cast<CNotePendingGlyph*>(child);
+        if (pending == nullptr) return;
+        const int32_t offset = y - noteTop - note->HeightAbove(child);
+        CNotePosition from = pending->Start();
+        if (offset > 2 * m_lazyScreen && pending->Height() > 0) {
+            // Far below its top (the scroll bar dragged): where the estimate puts y.
+            const int64_t index =
+                IndexOf(from) + int64_t{pending->Length()} * offset / pending->Height();
+            from = from.Document()
+                       ->FromIndex(std::min(index, IndexOf(from) + pending->Length() - 1))
+                       .ParagraphOf();
+        }
+        LayOutPending(pending, from, std::max<int64_t>(m_eagerElements, 1));
+    }
 }
 
 // --- Editing through the view ---

@@ -18,6 +18,7 @@ namespace NoteLayoutEngine {
 
 class CNoteViewGlyph;
 class CNoteRowGlyph;
+class CNotePendingGlyph;
 
 // One part of a selection: the selected range inside one shown note.
 struct SelectionPart {
@@ -89,6 +90,32 @@ public:
     // Shows a note right after `after` (at the front when `after` is not shown).
     void AddNote(NoteEditEngine::CNoteDocument* note, NoteEditEngine::CNoteDocument* after);
     void RemoveNote(NoteEditEngine::CNoteDocument* note);
+
+    // --- Layout in slices ---
+
+    // With a window `screenHeight` tall (0: none), a relayout lays out about two screens of text
+    // and leaves the rest pending, for LayoutSlice and for what needs it first: a point, a
+    // position or a paint there lays it out on demand. 0 lays out everything at once.
+    void SetLazyLayout(int32_t screenHeight);
+    [[nodiscard]] bool HasPendingLayout() const noexcept { return !m_pending.empty(); }
+    // Lays out about `elements` more of the first pending part; when it lay above the window
+    // band [top, top + height) returns how far the content there moved down (the window scrolls
+    // as far to keep its place), else repaints what it changed in the band and returns 0.
+    int32_t LayoutSlice(int64_t elements, int32_t top, int32_t height);
+    // Lays out everything pending.
+    void FinishLayout();
+    // Lays out the pending paragraphs that hold position (and about a screen around it), or
+    // those at tree y: from the pending part's top when that is near, else where y falls by the
+    // estimate (a drag of the scroll bar far down).
+    void EnsureLaidOutAt(const NoteEditEngine::CNotePosition& position);
+    void EnsureLaidOutAtY(int32_t y);
+    // How much a relayout lays out before leaving the rest pending; 0 for all.
+    [[nodiscard]] int64_t EagerElements() const noexcept { return m_eagerElements; }
+    // The height guessed for `elements` not laid out yet.
+    [[nodiscard]] int32_t EstimatedHeight(int64_t elements) const noexcept;
+    // Kept by the pending glyphs themselves.
+    void PendingAdded(CNotePendingGlyph* pending);
+    void PendingRemoved(CNotePendingGlyph* pending) noexcept;
 
     // --- Caret moves (extend: Shift held) ---
 
@@ -217,6 +244,11 @@ public:
 
 private:
     void TakeCaretFormat() noexcept;
+    void UpdateEstimates();
+    [[nodiscard]] CNotePendingGlyph* FirstPending() const;
+    // Lays out part of `pending` from `from` (a paragraph start in it); keeps sizes and flags.
+    void LayOutPending(CNotePendingGlyph* pending, const NoteEditEngine::CNotePosition& from,
+                       int64_t elements);
     void NoteHeightChange(int32_t before) noexcept;
     void Synchronise();
     [[nodiscard]] NoteEditEngine::CNotePosition FirstOfAll() const noexcept;
@@ -242,6 +274,13 @@ private:
     std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
     std::vector<NoteEditEngine::CNoteDocument*> m_shown;
     uint64_t m_changeCount = 0;
+    // Layout in slices: the window's height (0: eager), what a relayout lays out at once, the
+    // metrics of height estimates, and the pending parts of the tree.
+    int32_t m_lazyScreen = 0;
+    int64_t m_eagerElements = 0;
+    int32_t m_estimateLineHeight = 0;
+    int32_t m_estimateCharsPerRow = 1;
+    std::vector<CNotePendingGlyph*> m_pending;
 };
 
 }  // namespace NoteLayoutEngine

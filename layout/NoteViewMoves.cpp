@@ -1,5 +1,6 @@
 // The caret moves of the view: characters, words, rows, paragraphs, pages and selections.
 #include "layout/NoteDocumentGlyph.h"
+#include "layout/NotePendingGlyph.h"
 #include "layout/NoteRowGlyph.h"
 #include "layout/NoteView.h"
 #include "layout/NoteViewGlyph.h"
@@ -80,6 +81,14 @@ void CNoteView::MoveRow(bool down, bool extend) {
     const RowLocation location = LocateRow(m_active);
     if (location.row == nullptr) return;
     CNoteGlyph* target = AdjacentRow(location.row, down);
+    if (const auto* pending = dynamic_cast<const CNotePendingGlyph*>(target)) {
+        // The next row is not laid out yet: lay out its side of the pending part, then look again.
+        const CNotePosition start = pending->Start();
+        EnsureLaidOutAt(down ? start
+                             : start.Document()->FromIndex(IndexOf(start) + pending->Length() - 1));
+        MoveRow(down, extend);
+        return;
+    }
     CNotePosition p;
     if (target == nullptr) {
         p = down ? m_active.DocumentEnd() : m_active.DocumentStart();

@@ -29,6 +29,9 @@ public:
     virtual void EndPaint() = 0;
     // Places the caret at the view's active position; with scroll, brings it into view.
     virtual void UpdateCaret(bool scroll) = 0;
+    // Parts of the layout were left pending: the window runs CNoteView::LayoutSlice between
+    // events until none is left. A window that never does leaves them to be laid out on demand.
+    virtual void LayoutPending() {}
 };
 
 }  // namespace NoteLayoutEngine

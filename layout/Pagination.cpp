@@ -43,6 +43,7 @@ bool IsLastOfAll(const CNoteView& view, const CNotePosition& p) {
 std::vector<PageRange> Paginate(CNoteView& view, int32_t printableHeight) {
     std::vector<PageRange> pages;
     if (!view.HasNotes()) return pages;
+    view.FinishLayout();
     CNotePosition current = view.ShownNotes().front()->Start();
     while (!IsLastOfAll(view, current)) {
         PageRange page{current, PageEnd(view, current, printableHeight)};

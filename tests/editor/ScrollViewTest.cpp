@@ -396,3 +396,36 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
 }
 
 }  // namespace
+
+// A large paste lays out what the window shows and leaves the rest to slices run between
+// events; the caret stays on screen while the text above it settles, and the slices end in the
+// layout a full one makes.
+TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFullLayout) {
+    CNoteDocument* note = Show("¶first¶last");
+    view.View().SetCaret(note->FromIndex(6), false, true);
+    QString text;
+    for (int k = 0; k < 3000; ++k)
+        text += QStringLiteral("paragraph %1 of words that wrap on a narrow pane\n").arg(k);
+    QGuiApplication::clipboard()->setText(text);
+    view.OnCommand(CommandIds::kPaste);
+    ASSERT_TRUE(view.View().HasPendingLayout());
+    const auto caretShown = [this] {
+        const int32_t y = view.View().PointOf(view.View().Active()).y - view.ScrollTop();
+        return y >= 0 && y < view.viewport()->height();
+    };
+    EXPECT_TRUE(caretShown());
+    int slices = 0;
+    for (; view.View().HasPendingLayout() && slices < 1000; ++slices) {
+        view.OnLayoutTimer();
+        ASSERT_TRUE(caretShown()) << "after slice " << slices;
+    }
+    EXPECT_GT(slices, 1);
+    CNoteScrollView fresh;
+    fresh.resize(view.size());
+    fresh.View().AddNote(note, nullptr);
+    fresh.View().FinishLayout();
+    EXPECT_EQ(view.View().Dump(), fresh.View().Dump());
+    EXPECT_EQ(view.View().TreeHeight(), fresh.View().TreeHeight());
+    EXPECT_EQ(view.verticalScrollBar()->maximum(),
+              view.View().TreeHeight() - view.viewport()->height());
+}

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "layout/NoteRowGlyph.h"
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
 
@@ -41,6 +43,54 @@ protected:
     }
 };
 
+// One random edit of `note` (or an undo or redo over the view); returns its name.
+template <typename Pick>
+std::string RandomEdit(CNoteView& view, CNoteDocument* note, Pick& pick) {
+    static const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
+    CNotePosition p = note->FromIndex(pick(note->size()));
+    std::string what;
+    switch (pick(10)) {
+        case 0:
+        case 1:
+        case 2:
+            what = "insert";
+            NoteEditEngine::SetCurrentActionName(u"enter_text");
+            note->InsertCharacter(p, alphabet[pick(10)]);
+            break;
+        case 3:
+            what = "break";
+            note->InsertParagraphBreak(p);
+            break;
+        case 4:
+            what = "backspace";
+            note->DeleteBackward(p);
+            break;
+        case 5:
+            what = "delete range";
+            note->DeleteRange(p, pick(12));
+            break;
+        case 6:
+            what = "character style";
+            if (!p.IsAtStart()) note->SetCharacterStyle(p, CharacterStyle(pick(8)));
+            break;
+        case 7:
+            what = "paragraph format";
+            note->SetParagraphFormat(p, pick(10), static_cast<int32_t>(pick(3)));
+            break;
+        case 8:
+            what = "undo";
+            view.Undo();
+            break;
+        default:
+            what = "redo";
+            view.Redo();
+            break;
+    }
+    NoteEditEngine::SetCurrentActionName(u"");
+    if (pick(7) == 0) NoteEditEngine::StartNewUndoGroup();
+    return what;
+}
+
 struct RandomEditCase {
     uint32_t seed;
     int extraNotes;  // small notes shown after the two edited at first
@@ -57,52 +107,11 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
         notes.push_back(Show(k % 3 == 0 ? "¶a b¶c" : "¶[1,0]x"));
     std::mt19937 random(GetParam().seed);
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
-    const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
     // Every step is checked against a fresh layout of all notes: fewer steps with more notes.
     const int steps = std::max(200, 6000 / static_cast<int>(notes.size()));
     for (int step = 0; step < steps; ++step) {
         CNoteDocument* note = notes[pick(static_cast<uint32_t>(notes.size()))];
-        CNotePosition p = note->FromIndex(pick(note->size()));
-        std::string what;
-        switch (pick(10)) {
-            case 0:
-            case 1:
-            case 2:
-                what = "insert";
-                NoteEditEngine::SetCurrentActionName(u"enter_text");
-                note->InsertCharacter(p, alphabet[pick(10)]);
-                break;
-            case 3:
-                what = "break";
-                note->InsertParagraphBreak(p);
-                break;
-            case 4:
-                what = "backspace";
-                note->DeleteBackward(p);
-                break;
-            case 5:
-                what = "delete range";
-                note->DeleteRange(p, pick(12));
-                break;
-            case 6:
-                what = "character style";
-                if (!p.IsAtStart()) note->SetCharacterStyle(p, CharacterStyle(pick(8)));
-                break;
-            case 7:
-                what = "paragraph format";
-                note->SetParagraphFormat(p, pick(10), static_cast<int32_t>(pick(3)));
-                break;
-            case 8:
-                what = "undo";
-                view.Undo();
-                break;
-            default:
-                what = "redo";
-                view.Redo();
-                break;
-        }
-        NoteEditEngine::SetCurrentActionName(u"");
-        if (pick(7) == 0) NoteEditEngine::StartNewUndoGroup();
+        const std::string what = RandomEdit(view, note, pick);
         ExpectFresh(what + " at step " + std::to_string(step));
         if (HasFatalFailure()) return;
         if (note->size() > 120) {
@@ -112,6 +121,95 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
         }
     }
 }
+
+// Where the row holding a position starts and how long it is.
+std::pair<int64_t, int32_t> RowOf(CNoteView& view, const CNotePosition& p) {
+    const RowLocation location = view.LocateRow(p);
+    if (location.row == nullptr) return {-1, 0};
+    return {location.row->Start().Index(), location.row->Length()};
+}
+
+class PartLayoutTest : public IncrementalLayoutTest,
+                       public ::testing::WithParamInterface<uint32_t> {};
+
+// Notes laid out in part: edits, caret moves, hit tests and slices land in and around what is
+// pending; the caret's row is always the one a full layout has, and once the layout is finished
+// the tree is the one a full layout makes.
+TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
+    view.recording = false;
+    view.clientHeight = 48;
+    view.SetLazyLayout(view.clientHeight);
+    SetColumns(7);
+    std::string text;
+    for (int k = 0; k < 40; ++k)
+        text += k % 9 == 4 ? "¶[1,0]Head line" : "¶ab cd efghij k lm";
+    std::vector<CNoteDocument*> notes = {Show(text), Show(text), Show("¶x")};
+    std::mt19937 random(GetParam());
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    int pendingSteps = 0;
+    for (int step = 0; step < 600; ++step) {
+        const std::string at = " at step " + std::to_string(step);
+        pendingSteps += view.HasPendingLayout() ? 1 : 0;
+        CNoteDocument* note = notes[pick(3)];
+        switch (pick(5)) {
+            case 0:
+            case 1:
+                static_cast<void>(RandomEdit(view, note, pick));
+                break;
+            case 2: {
+                switch (pick(6)) {
+                    case 0:
+                        view.MoveRowDown(false);
+                        break;
+                    case 1:
+                        view.MoveRowUp(false);
+                        break;
+                    case 2:
+                        view.scrollTop += view.MovePageDown(view.clientHeight, false);
+                        break;
+                    case 3:
+                        view.MoveEndOfAll(false);
+                        break;
+                    case 4:
+                        view.SetCaret(note->FromIndex(pick(note->size())), false, true);
+                        break;
+                    default:
+                        view.SetCaret(view.HitTest(pick(80), pick(view.TreeHeight() + 1)), false,
+                                      true);
+                }
+                CTestNoteView fresh;
+                fresh.recording = false;
+                fresh.SetWidth(view.ViewWidth(), false);
+                for (CNoteDocument* shown : view.ShownNotes())
+                    fresh.AddNote(shown,
+                                  fresh.ShownNotes().empty() ? nullptr : fresh.ShownNotes().back());
+                ASSERT_EQ(RowOf(view, view.Active()), RowOf(fresh, view.Active())) << "move" << at;
+                break;
+            }
+            case 3:
+                view.scrollTop += view.LayoutSlice(pick(60) + 1, view.scrollTop, view.clientHeight);
+                break;
+            default:
+                if (pick(8) != 0) break;
+                view.FinishLayout();
+                ExpectFresh("finish" + at);
+                view.Relayout(false);
+        }
+        std::string ignored;
+        DetailedDump(view.Root(), ignored);
+        ASSERT_EQ(view.scrollExtent, view.TreeHeight()) << at;
+        if (HasFailure()) return;
+        if (note->size() > 900) {
+            CNotePosition start = note->Start();
+            note->DeleteRange(start, 300);
+        }
+    }
+    EXPECT_GT(pendingSteps, 200);
+    view.FinishLayout();
+    ExpectFresh("the end");
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, PartLayoutTest, ::testing::Values(5u, 77u, 2024u));
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest,
                          ::testing::Values(RandomEditCase{12345u, 0}, RandomEditCase{777u, 0},
