@@ -413,7 +413,9 @@ TEST(SavePolicyTest, TheTimerSavesChangesWithin30SecondsAndTheTreeFiveMinutesAft
     EXPECT_EQ(typedOnDisk(), 120);
     EXPECT_FALSE(f.timer.running);
 
-    // Ten minutes of caret moves without an edit, then none: only then is the tree saved.
+    // Ten minutes of caret moves without an edit, then none: only then is the tree saved, and
+    // only what changed is written.
+    f.pane.Record(item).username = u"renamed";
     const int written = f.fs.replaced;
     for (int second = 0; second < 600; ++second) {
         runUntil(200000 + second * 1000);
@@ -424,8 +426,10 @@ TEST(SavePolicyTest, TheTimerSavesChangesWithin30SecondsAndTheTreeFiveMinutesAft
     EXPECT_EQ(f.fs.replaced, written + 1);  // index.xml; the note is saved already
     f.policy.OnItemDeselected(item);
     f.policy.OnTreeChanged();
+    EXPECT_EQ(f.fs.replaced, written + 1);
+    f.pane.Record(item).username = u"renamed again";
     EXPECT_TRUE(f.policy.Close());
-    EXPECT_EQ(f.fs.replaced, written + 3);
+    EXPECT_EQ(f.fs.replaced, written + 2);
 }
 
 }  // namespace
