@@ -9,6 +9,7 @@
 #include "layout/LayoutTypes.h"
 #include "layout/NoteWindow.h"
 #include "layout/Surface.h"
+#include "layout/TextMarks.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
 #include "model/NotePosition.h"
@@ -177,6 +178,8 @@ public:
     // The metrics of the surface's current style.
     [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_surface.Metrics(); }
     [[nodiscard]] ISurface& Surface() const noexcept { return m_surface; }
+    // The links and misspelt words the rows mark.
+    [[nodiscard]] CTextMarks& Marks() noexcept { return m_marks; }
     [[nodiscard]] bool InSelection() const noexcept { return m_inSelection; }
     [[nodiscard]] const CNoteViewGlyph& Root() const noexcept { return *m_viewGlyph; }
     [[nodiscard]] std::string Dump() const;
@@ -242,6 +245,7 @@ private:
     std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
     std::vector<NoteEditEngine::CNoteDocument*> m_shown;
     uint64_t m_changeCount = 0;
+    CTextMarks m_marks;
 };
 
 }  // namespace NoteLayoutEngine
