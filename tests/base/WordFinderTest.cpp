@@ -48,14 +48,6 @@ TEST(WordFinderTest, LinksEndBeforeSentencePunctuationAndUnopenedBrackets) {
         FindLinks);
 }
 
-TEST(WordFinderTest, TargetsOfAddressesWithoutSchemeGoToTheWeb) {
-    const std::u16string text = u"see www.x.org and mailto:a@b.c";
-    const std::vector<TextSpan> links = FindLinks(text);
-    ASSERT_EQ(links.size(), 2u);
-    EXPECT_EQ(LinkTarget(text, links[0]), u"http://www.x.org");
-    EXPECT_EQ(LinkTarget(text, links[1]), u"mailto:a@b.c");
-}
-
 TEST(WordFinderTest, WordsSkipAddressesDigitsAndNames) {
     ExpectFound(
         {

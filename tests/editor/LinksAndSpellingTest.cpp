@@ -67,9 +67,9 @@ TEST_F(LinksAndSpellingTest, CtrlClickOnALinkOpensItsAddressAndNothingElseDoes) 
     EXPECT_EQ(view.View().Active(), note->FromIndex(39));  // elsewhere Ctrl+click is a click
 
     QSignalSpy status(&view, &CNoteScrollView::statusTextChanged);
-    const auto hover = [this, &status](QPoint point) {
-        QMouseEvent move(QEvent::MouseMove, point, view.viewport()->mapToGlobal(point),
-                         Qt::NoButton, Qt::NoButton, Qt::ControlModifier);
+    const auto hover = [this, &status](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::ControlModifier);
         QApplication::sendEvent(view.viewport(), &move);
         return status.isEmpty() ? QString() : status.last().at(0).toString();
     };
@@ -133,22 +133,18 @@ TEST_F(LinksAndSpellingTest, TheWavyLineLiesUnderTheMisspeltWordOnly) {
     NoteEditEngine::CNoteDocument* note = Show("¶cat wsa cat");
     view.View().SetCaret(note->FromIndex(0), false, false);
     const QImage image = Grab();
-    const auto redIn = [&image](int left, int right, int top, int bottom) {
+    const int left = PointBefore(note, 4).x() - 1;
+    const int right = PointBefore(note, 7).x() - 1;
+    const int top = PointBefore(note, 4).y() - 4;
+    const auto redIn = [&](int from, int to) {
         int red = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x) {
-                const QColor c = image.pixelColor(x, y);
-                red += c.red() > 150 && c.green() < 100 && c.blue() < 100 ? 1 : 0;
-            }
+        for (int y = top; y < top + view.View().TextHeight(note->FromIndex(4)); ++y)
+            for (int x = from; x < to; ++x)
+                red += image.pixelColor(x, y).red() - image.pixelColor(x, y).green() > 100;
         return red;
     };
-    const NoteLayoutEngine::Point start = view.View().PointOf(note->FromIndex(4));
-    const NoteLayoutEngine::Point end = view.View().PointOf(note->FromIndex(7));
-    const int top = start.y - view.ScrollTop();
-    const int bottom = top + view.View().TextHeight(note->FromIndex(4));
-    EXPECT_GT(redIn(start.x, end.x, top, bottom), (end.x - start.x) / 2);
-    EXPECT_EQ(redIn(0, start.x, top, bottom), 0);
-    EXPECT_EQ(redIn(end.x + 1, image.width(), top, bottom), 0);
+    EXPECT_GT(redIn(left, right), (right - left) / 2);
+    EXPECT_EQ(redIn(0, left) + redIn(right + 1, image.width()), 0);
 }
 
 }  // namespace

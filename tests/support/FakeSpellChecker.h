@@ -24,8 +24,7 @@ public:
     std::vector<std::u16string> Suggestions(std::u16string_view word, size_t count) override {
         std::vector<std::u16string> out;
         for (const std::u16string& known : m_words)
-            if (out.size() < count && !word.empty() && known.front() == word.front())
-                out.push_back(known);
+            if (out.size() < count && known.front() == word.front()) out.push_back(known);
         return out;
     }
 
