@@ -138,16 +138,17 @@ private:
     [[nodiscard]] const CPainterSurface::StyleState& CaretState();
     void DrawPreedit(QPainter& painter);
     // --- Links and spelling (NoteScrollViewMarks.cpp) ---
-    // The link whose text lies under a point of the viewport.
-    [[nodiscard]] std::optional<NoteLayoutEngine::MarkedSpan> LinkAt(QPoint point);
+    // The link or misspelt word whose text lies under a point of the viewport.
+    [[nodiscard]] std::optional<NoteLayoutEngine::MarkedSpan> MarkAt(
+        QPoint point, NoteLayoutEngine::TextMark mark);
     // The link under the pointer shows its address in the status bar, and the hand while Ctrl is
     // held; false when there is none.
     bool ShowLinkAt(QPoint point, bool ctrl);
     // Opens the link under the point; false when there is none.
     bool OpenLinkAt(QPoint point);
-    // Puts the suggestions, Add to Dictionary and Ignore for the misspelt word at the place
-    // first in the menu.
-    void AddSpellingItems(QMenu& menu, const NoteEditEngine::CNotePosition& place);
+    // Puts the suggestions, Add to Dictionary and Ignore for the misspelt word under the point
+    // (none: at the caret) first in the menu.
+    void AddSpellingItems(QMenu& menu, std::optional<QPoint> point);
     void Copy(bool textOnly);
     void Cut();
     void PasteFromClipboard();

@@ -464,8 +464,6 @@ std::unique_ptr<QMenu> CNoteScrollView::ContextMenuAt(std::optional<QPoint> poin
         action->setChecked(state.checked);
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
-    if (m_view.HasNotes())
-        AddSpellingItems(
-            *menu, point ? m_view.HitTest(point->x(), point->y() + ScrollTop()) : m_view.Active());
+    if (m_view.HasNotes()) AddSpellingItems(*menu, point);
     return menu;
 }

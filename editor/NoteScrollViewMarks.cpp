@@ -11,12 +11,12 @@ using NoteEditEngine::CNotePosition;
 using NoteLayoutEngine::MarkedSpan;
 using NoteLayoutEngine::TextMark;
 
-std::optional<MarkedSpan> CNoteScrollView::LinkAt(QPoint point) {
+std::optional<MarkedSpan> CNoteScrollView::MarkAt(QPoint point, TextMark mark) {
     if (!m_view.HasNotes()) return std::nullopt;
     const int32_t y = point.y() + ScrollTop();
     const CNotePosition place = m_view.HitTest(point.x(), y);
     std::optional<MarkedSpan> span = m_view.Marks().SpanAt(place);
-    if (!span || span->mark != TextMark::kLink) return std::nullopt;
+    if (!span || span->mark != mark) return std::nullopt;
     // The nearest place may lie at the end of a row whose text stops well left of the pointer,
     // or above the pointer below the last row.
     const NoteLayoutEngine::CaretGeometry at = m_view.CaretGeometryOf(place);
@@ -32,7 +32,7 @@ std::optional<MarkedSpan> CNoteScrollView::LinkAt(QPoint point) {
 }
 
 bool CNoteScrollView::ShowLinkAt(QPoint point, bool ctrl) {
-    const std::optional<MarkedSpan> link = LinkAt(point);
+    const std::optional<MarkedSpan> link = MarkAt(point, TextMark::kLink);
     viewport()->setCursor(link && ctrl ? Qt::PointingHandCursor : Qt::IBeamCursor);
     if (!link) return false;
     emit statusTextChanged(QString::fromStdU16String(link->target) +
@@ -41,7 +41,7 @@ bool CNoteScrollView::ShowLinkAt(QPoint point, bool ctrl) {
 }
 
 bool CNoteScrollView::OpenLinkAt(QPoint point) {
-    const std::optional<MarkedSpan> link = LinkAt(point);
+    const std::optional<MarkedSpan> link = MarkAt(point, TextMark::kLink);
     if (!link) return false;
     // Only web and mail addresses are ever found, so nothing else can be opened from a note.
     const QUrl url(QString::fromStdU16String(link->target), QUrl::TolerantMode);
@@ -50,8 +50,9 @@ bool CNoteScrollView::OpenLinkAt(QPoint point) {
     return true;
 }
 
-void CNoteScrollView::AddSpellingItems(QMenu& menu, const CNotePosition& place) {
-    const std::optional<MarkedSpan> word = m_view.Marks().SpanAt(place);
+void CNoteScrollView::AddSpellingItems(QMenu& menu, std::optional<QPoint> point) {
+    std::optional<MarkedSpan> word =
+        point ? MarkAt(*point, TextMark::kMisspelt) : m_view.Marks().SpanAt(m_view.Active());
     if (!word || word->mark != TextMark::kMisspelt) return;
     QAction* const first = menu.actions().isEmpty() ? nullptr : menu.actions().front();
     // The menu is modal, but a position outlives an edit only while the text stays as it was.
