@@ -59,10 +59,6 @@ TEST_F(TextMarksTest, TheWordAtTheCaretWaitsUntilTheCaretLeavesIt) {
     EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat \"", "R(47,20)\"wsa\"~"}));
     view.Marks().Accept(u"wsa");
     EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
-    view.Marks().SetChecker(nullptr);
-    view.Marks().Accept(u"x");
-    Show("¶wsa");
-    EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\"", "R(15,79)\"wsa\""}));
 }
 
 TEST_F(TextMarksTest, WordsAndLinksBrokenOverRowsAreJudgedWhole) {
