@@ -37,11 +37,12 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     printer.setOutputFileName(file);
     printer.setDocName(QStringLiteral("Jotwell"));
     std::vector<int> firstPages;
+    std::vector<CPrintLayout::Link> printedLinks;
     bool printed = false;
     {
         // A layout of its own: the editor's caret, scroll and layout stay as they are.
         CPrintLayout layout(documents, NoteEditor::StoredTextSize(), printer);
-        printed = layout.Print(printer, nullptr, &firstPages);
+        printed = layout.Print(printer, nullptr, &firstPages, &printedLinks);
     }
     QFile written(file);
     if (!printed || firstPages.size() != documents.size() || !written.open(QIODevice::ReadOnly)) {
@@ -53,7 +54,11 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     std::vector<PdfBookmark> bookmarks;
     for (size_t i = 0; i < documents.size(); ++i)
         bookmarks.push_back({notes.Notes()[i].title, notes.Notes()[i].depth, firstPages[i]});
-    if (!AddPdfOutline(pdf, bookmarks)) {
+    std::vector<PdfLink> links;
+    for (const CPrintLayout::Link& link : printedLinks)
+        links.push_back({link.page, link.box.left(), link.box.top(), link.box.width(),
+                         link.box.height(), link.target.toStdString()});
+    if (!AddPdfOutline(pdf, bookmarks, links)) {
         error = QStringLiteral("The bookmarks could not be added to the PDF.");
         return std::nullopt;
     }

@@ -120,6 +120,8 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     // The lock keys may have changed while another program had the keyboard.
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
+    m_editor->Spelling().UseInstalledDictionaries();
+    m_editor->Spelling().AttachMenu(Action(kCheckSpelling), Action(kSpellingLanguage));
     m_standardToolbar = BuildToolbar(QStringLiteral("Standard"), Commands::StandardToolbar());
     m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), Commands::StyleToolbar());
     WindowState::RestoreBars(*m_standardToolbar, *m_styleToolbar, *statusBar());

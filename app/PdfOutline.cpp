@@ -3,6 +3,7 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <algorithm>
@@ -18,7 +19,38 @@ namespace {
 
 // The PDF rewritten with the outline; empty when a bookmark names a page that is not there.
 // Throws what qpdf throws on a file it cannot read.
-std::string WithOutline(const std::string& pdf, const std::vector<PdfBookmark>& bookmarks) {
+// Adds each link to its page's annotations, its box turned to the page's own coordinates (the
+// origin at the bottom left of the media box).
+void AddLinks(QPDF& document, const std::vector<QPDFObjectHandle>& pages,
+              const std::vector<PdfLink>& links) {
+    for (const PdfLink& link : links) {
+        QPDFObjectHandle page = pages[static_cast<size_t>(link.page)];
+        const QPDFObjectHandle::Rectangle media =
+            QPDFPageObjectHelper(page).getMediaBox().getArrayAsRectangle();
+        const double left = media.llx + link.left;
+        const double bottom = media.ury - link.top - link.height;
+        QPDFObjectHandle action = QPDFObjectHandle::newDictionary();
+        action.replaceKey("/S", QPDFObjectHandle::newName("/URI"));
+        action.replaceKey("/URI", QPDFObjectHandle::newString(link.target));
+        QPDFObjectHandle annotation =
+            document.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        annotation.replaceKey("/Type", QPDFObjectHandle::newName("/Annot"));
+        annotation.replaceKey("/Subtype", QPDFObjectHandle::newName("/Link"));
+        annotation.replaceKey("/Rect", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(
+                                           left, bottom, left + link.width, bottom + link.height)));
+        annotation.replaceKey("/Border",
+                              QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(0),
+                                                          QPDFObjectHandle::newInteger(0),
+                                                          QPDFObjectHandle::newInteger(0)}));
+        annotation.replaceKey("/A", action);
+        if (!page.getKey("/Annots").isArray())
+            page.replaceKey("/Annots", QPDFObjectHandle::newArray());
+        page.getKey("/Annots").appendItem(annotation);
+    }
+}
+
+std::string WithOutline(const std::string& pdf, const std::vector<PdfBookmark>& bookmarks,
+                        const std::vector<PdfLink>& links) {
     QPDF document;
     // A damaged file is refused rather than rebuilt by guesswork, and quietly: the caller reports.
     document.setAttemptRecovery(false);
@@ -27,6 +59,9 @@ std::string WithOutline(const std::string& pdf, const std::vector<PdfBookmark>& 
     const std::vector<QPDFObjectHandle> pages = document.getAllPages();
     for (const PdfBookmark& bookmark : bookmarks)
         if (bookmark.page < 0 || static_cast<size_t>(bookmark.page) >= pages.size()) return {};
+    for (const PdfLink& link : links)
+        if (link.page < 0 || static_cast<size_t>(link.page) >= pages.size()) return {};
+    AddLinks(document, pages, links);
 
     // items[0] is the outline root, then one item per bookmark; `open` holds the indices of the
     // chain from the root to the last bookmark, the ancestors of the next one.
@@ -64,9 +99,11 @@ std::string WithOutline(const std::string& pdf, const std::vector<PdfBookmark>& 
     for (size_t i = 0; i < items.size(); ++i)
         if (descendants[i] > 0)
             items[i].replaceKey("/Count", QPDFObjectHandle::newInteger(descendants[i]));
-    QPDFObjectHandle catalog = document.getRoot();
-    catalog.replaceKey("/Outlines", items[0]);
-    catalog.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+    if (!bookmarks.empty()) {
+        QPDFObjectHandle catalog = document.getRoot();
+        catalog.replaceKey("/Outlines", items[0]);
+        catalog.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+    }
 
     QPDFWriter writer(document);
     writer.setOutputMemory();
@@ -81,11 +118,12 @@ std::string WithOutline(const std::string& pdf, const std::vector<PdfBookmark>& 
 
 }  // namespace
 
-bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks) {
-    if (bookmarks.empty()) return true;
+bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks,
+                   const std::vector<PdfLink>& links) {
+    if (bookmarks.empty() && links.empty()) return true;
     std::string written;
     try {
-        written = WithOutline(pdf, bookmarks);
+        written = WithOutline(pdf, bookmarks, links);
     } catch (const std::exception&) {
         return false;
     }

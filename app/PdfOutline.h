@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Bookmarks (the outline) for the PDF export, on libqpdf. Qt-free, so that the fuzz build drives
-// it too.
+// Bookmarks (the outline) and links for the PDF export, on libqpdf. Qt-free, so that the fuzz build
+// drives it too.
 namespace ExportWriter {
 
 // One bookmark: its title, its depth (0 at the top; a depth more than one below the bookmark
@@ -16,11 +16,24 @@ struct PdfBookmark {
     int32_t page = 0;
 };
 
+// A web or mail address on a page: its box in points from the paper's top-left corner, the page
+// (0-based) and where it leads.
+struct PdfLink {
+    int32_t page = 0;
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    std::string target;  // UTF-8
+};
+
 // Rewrites `pdf` with the outline: one bookmark per entry, nested by depth, each opening its
-// page, an outline already there replaced; the reader opens with the bookmarks shown. Streams are
-// copied as they are and the same input gives the same bytes. False, with `pdf` unchanged, when
-// it cannot be read (a damaged file is refused, not repaired) or a bookmark names a page that is
-// not there. No bookmarks: true, nothing changed.
-bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks);
+// page, an outline already there replaced; the reader opens with the bookmarks shown. Each link
+// becomes a link annotation of its page that opens its address. Streams are copied as they are
+// and the same input gives the same bytes. False, with `pdf` unchanged, when it cannot be read (a
+// damaged file is refused, not repaired) or a bookmark or link names a page that is not there. No
+// bookmarks and no links: true, nothing changed.
+bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks,
+                   const std::vector<PdfLink>& links = {});
 
 }  // namespace ExportWriter

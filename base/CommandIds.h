@@ -24,6 +24,9 @@ inline constexpr int kFindInAllNotes = 32902;
 inline constexpr int kExport = 32903;
 // The notes that could not be saved when the program last had to end, brought back.
 inline constexpr int kRecoveredNotes = 32904;
+// Spell checking on and off, and the submenu of its languages.
+inline constexpr int kCheckSpelling = 32905;
+inline constexpr int kSpellingLanguage = 32906;
 // Moving the keyboard focus between the tree and the editor.
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;

@@ -89,6 +89,9 @@ constexpr Command kOtherCommands[] = {
         kCheckable),
     Row(kStyleToolbar, "St&yle Toolbar", "Show or hide the style toolbar", {}, Frame, kCheckable),
     Row(kStatusBar, "&Status Bar", "Show or hide the status bar", {}, Frame, kCheckable),
+    Row(kCheckSpelling, "Check S&pelling", "Underline misspelt words", {}, Editor, kCheckable),
+    Row(kSpellingLanguage, "Spelling &Language", "Choose the language whose spelling is checked",
+        {}, Editor),
     Row(kTextSizeLargest, "Lar&gest", "Show the text at its largest size", {}, Editor, kCheckable),
     Row(kTextSizeLarger, "&Larger", "Show the text larger", {}, Editor, kCheckable),
     Row(kTextSizeMedium, "&Medium", "Show the text at its usual size", {}, Editor, kCheckable),
@@ -122,7 +125,8 @@ constexpr int kTreeContextItems[] = {kNewNote, kNewSubnote, kSeparator, kRename,
 constexpr int kEditMenu[] = {kUndo,         kRedo,     kSeparator,  kCut,       kCopy,
                              kCopyTextOnly, kPaste,    kSeparator,  kSelectAll, kSeparator,
                              kFind,         kFindNext, kFindReplace};
-constexpr int kViewMenu[] = {kStandardToolbar, kStyleToolbar, kStatusBar};
+constexpr int kViewMenu[] = {kStandardToolbar, kStyleToolbar,  kStatusBar,
+                             kSeparator,       kCheckSpelling, kSpellingLanguage};
 constexpr int kTextSizeMenu[] = {kTextSizeLargest, kTextSizeLarger, kTextSizeMedium,
                                  kTextSizeSmaller, kTextSizeSmallest};
 constexpr Command StyleRow(const NoteEditEngine::StyleCommand& style) {

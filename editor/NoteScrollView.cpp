@@ -35,7 +35,8 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
       m_textScale(NoteEditor::kFirstTextSizeCommand +
                   static_cast<int>(NoteEditor::StoredTextSize())),
       m_surface(NoteEditor::TextSizeOf(m_textScale), false),
-      m_view(m_surface, this) {
+      m_view(m_surface, this),
+      m_spelling(m_view.Marks()) {
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -62,6 +63,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
     connect(&m_layoutTimer, &QTimer::timeout, this, &CNoteScrollView::OnLayoutTimer);
     m_view.SetLazyLayout(viewport()->height());
     m_view.SetWidth(viewport()->width(), false);
+    connect(&m_spelling, &CSpelling::marksChanged, this, [this] { m_view.RedrawAll(); });
 }
 
 CNoteScrollView::~CNoteScrollView() {
@@ -238,7 +240,11 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
     const QRect before = beforeTreeRect.translated(0, -ScrollTop());
     const QRect after = CaretRect();
     if (before != after) {
-        if (!before.isEmpty()) viewport()->update(before);
+        // The word the caret leaves is checked now: its whole line is drawn again.
+        if (!before.isEmpty())
+            viewport()->update(m_view.Marks().Checker() == nullptr
+                                   ? before
+                                   : QRect(0, before.y(), viewport()->width(), before.height()));
         if (!after.isEmpty()) viewport()->update(after);
     }
     if (preeditBefore != m_preeditTreeRect || !m_preedit.isEmpty()) {

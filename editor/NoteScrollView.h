@@ -6,18 +6,22 @@
 #include <QRect>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "commands/CommandTarget.h"
 #include "editor/ClickCounter.h"
 #include "editor/PainterSurface.h"
+#include "editor/Spelling.h"
 #include "editor/TextScale.h"
 #include "layout/NoteView.h"
 #include "layout/NoteWindow.h"
 
+class QMenu;
 class QPrintDialog;
 class QPainter;
 class QPrinter;
@@ -60,6 +64,12 @@ public:
     // Lays out a slice of what the view left pending and comes back while anything is left; the
     // layout timer's handler, public so that tests drive the slices.
     void OnLayoutTimer();
+    [[nodiscard]] CSpelling& Spelling() noexcept { return m_spelling; }
+    // The context menu for a point of the viewport (none: for the caret, as the keyboard asks):
+    // the spelling of the misspelt word there, then the styles.
+    [[nodiscard]] std::unique_ptr<QMenu> ContextMenuAt(std::optional<QPoint> point);
+    // Replaces what opens a link on Ctrl+click (the desktop's handler), for tests.
+    void SetLinkOpener(std::function<void(const QUrl&)> opener) { m_openLink = std::move(opener); }
     // Replaces the clock of click counting (milliseconds), for tests.
     void SetClickClock(std::function<int64_t()> clock) { m_clickClock = std::move(clock); }
 
@@ -95,6 +105,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -130,6 +141,18 @@ private:
     void ReplaceAroundCaret(int start, int length);
     [[nodiscard]] const CPainterSurface::StyleState& CaretState();
     void DrawPreedit(QPainter& painter);
+    // --- Links and spelling (NoteScrollViewMarks.cpp) ---
+    // The link or misspelt word whose text lies under a point of the viewport.
+    [[nodiscard]] std::optional<NoteLayoutEngine::MarkedSpan> MarkAt(
+        QPoint point, NoteLayoutEngine::TextMark mark);
+    // The link under the pointer shows its address in the status bar, and the hand while Ctrl is
+    // held; false when there is none.
+    bool ShowLinkAt(QPoint point, bool ctrl);
+    // Opens the link under the point; false when there is none.
+    bool OpenLinkAt(QPoint point);
+    // Puts the suggestions, Add to Dictionary and Ignore for the misspelt word under the point
+    // (none: at the caret) first in the menu.
+    void AddSpellingItems(QMenu& menu, std::optional<QPoint> point);
     void Copy(bool textOnly);
     void Cut();
     void PasteFromClipboard();
@@ -161,4 +184,6 @@ private:
     // scroll follows without moving pixels.
     QTimer m_layoutTimer;
     bool m_shifting = false;
+    CSpelling m_spelling;
+    std::function<void(const QUrl&)> m_openLink;
 };

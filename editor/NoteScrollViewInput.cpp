@@ -105,6 +105,11 @@ bool CNoteScrollView::OnCommand(int id) {
         case CommandIds::kPrintPreview:
             PrintPreview();
             return true;
+        case CommandIds::kCheckSpelling:
+            m_spelling.SetOn(!m_spelling.IsOn());
+            return true;
+        case CommandIds::kSpellingLanguage:  // its submenu chooses
+            return true;
         default:
             return false;
     }
@@ -163,6 +168,11 @@ CNoteScrollView::CommandState CNoteScrollView::QueryCommandState(int id) {
             break;
         case CommandIds::kRedo:
             state.enabled = editing && m_view.CanRedo();
+            break;
+        case CommandIds::kCheckSpelling:
+        case CommandIds::kSpellingLanguage:
+            state.enabled = m_spelling.IsAvailable();
+            state.checked = id == CommandIds::kCheckSpelling && m_spelling.IsOn();
             break;
         default:
             state.handled = false;
@@ -232,7 +242,14 @@ void CNoteScrollView::PasteFromClipboard() {
 // --- Keys ---
 
 void CNoteScrollView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Control)
+        ShowLinkAt(viewport()->mapFromGlobal(QCursor::pos()), true);
     if (!m_view.HasNotes() || !HandleEditingKey(event)) QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CNoteScrollView::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Control) viewport()->setCursor(Qt::IBeamCursor);
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 bool CNoteScrollView::HandleEditingKey(QKeyEvent* event) {
@@ -359,6 +376,10 @@ void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
     }
     NoteEditEngine::StartNewUndoGroup();
     const QPoint point = event->position().toPoint();
+    // Ctrl+click opens a link and leaves the caret where it is.
+    if ((event->modifiers() & Qt::ControlModifier) && event->type() == QEvent::MouseButtonPress &&
+        OpenLinkAt(point))
+        return;
     switch (
         m_clicks.Press(m_clickClock(), point.x(), point.y(), QApplication::doubleClickInterval())) {
         case CClickCounter::Click::Triple:
@@ -387,7 +408,8 @@ void CNoteScrollView::mouseMoveEvent(QMouseEvent* event) {
         const QPoint point = event->position().toPoint();
         m_view.SetCaret(m_view.HitTest(point.x(), point.y() + ScrollTop()), true, true);
     }
-    UpdateStatusText();
+    if (!ShowLinkAt(event->position().toPoint(), event->modifiers() & Qt::ControlModifier))
+        UpdateStatusText();
 }
 
 namespace {
@@ -429,19 +451,27 @@ void CNoteScrollView::wheelEvent(QWheelEvent* event) {
 }
 
 void CNoteScrollView::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
+    const std::unique_ptr<QMenu> menu = ContextMenuAt(event->reason() == QContextMenuEvent::Mouse
+                                                          ? std::optional<QPoint>(event->pos())
+                                                          : std::nullopt);
+    menu->exec(event->globalPos());
+}
+
+std::unique_ptr<QMenu> CNoteScrollView::ContextMenuAt(std::optional<QPoint> point) {
+    auto menu = std::make_unique<QMenu>(this);
     for (const int id : Commands::EditorContextMenu()) {
         const Commands::Command* command = Commands::FindCommand(id);
         if (command == nullptr) {
-            menu.addSeparator();
+            menu->addSeparator();
             continue;
         }
-        QAction* action = menu.addAction(NoteEditor::MenuTextOf(*command));
+        QAction* action = menu->addAction(NoteEditor::MenuTextOf(*command));
         const CommandState state = QueryCommandState(id);
         action->setEnabled(state.enabled);
         action->setCheckable(state.checked);
         action->setChecked(state.checked);
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
-    menu.exec(event->globalPos());
+    if (m_view.HasNotes()) AddSpellingItems(*menu, point);
+    return menu;
 }

@@ -1,7 +1,10 @@
 #include "editor/PainterSurface.h"
 
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
 #include <cmath>
 
 using NoteEditEngine::CharacterStyle;
@@ -23,10 +26,15 @@ CPainterSurface::CPainterSurface(NoteLayoutEngine::TextSize size, bool printing)
 
 const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
                                                              CharacterStyle character,
-                                                             bool selected) {
+                                                             bool selected,
+                                                             NoteLayoutEngine::TextMark mark) {
     if (paragraph >= NoteEditEngine::kParagraphStyleCount) paragraph = NoteEditEngine::kNormal;
+    // A printout shows no spelling.
+    if (m_printing && mark == NoteLayoutEngine::TextMark::kMisspelt)
+        mark = NoteLayoutEngine::TextMark::kNone;
     std::unique_ptr<StyleState>& slot =
-        m_states[paragraph * kStatesPerParagraph + character.Word() * 2 + (selected ? 1 : 0)];
+        m_states[paragraph * kStatesPerParagraph +
+                 (character.Word() * 2 + (selected ? 1 : 0)) * kMarks + static_cast<size_t>(mark)];
     if (slot) return *slot;
     auto fontOf = [this](const NoteLayoutEngine::FontRequest& request) -> CFontEntry& {
         return m_fonts.Get(request.fixedWidth, request.cellHeight, request.bold, request.italic);
@@ -43,6 +51,10 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
     state->text = ToQColor(look.text);
     state->background = ToQColor(look.background);
     state->metrics = look.metrics;
+    state->mark = mark;
+    // Links take the desktop's link colour on screen, unless selected; printed, they stay black.
+    if (mark == NoteLayoutEngine::TextMark::kLink && !selected && !m_printing)
+        state->text = QGuiApplication::palette().color(QPalette::Link);
     slot = std::move(state);
     return *slot;
 }
@@ -56,10 +68,11 @@ void CPainterSurface::SetTextSize(NoteLayoutEngine::TextSize size) {
 }
 
 void CPainterSurface::Apply() {
-    m_state = &StateFor(m_paragraphStyle, m_characterStyle, m_selected);
+    m_state = &StateFor(m_paragraphStyle, m_characterStyle, m_selected, m_mark);
 }
 
 void CPainterSurface::ResetStyle() {
+    m_mark = NoteLayoutEngine::TextMark::kNone;
     m_characterStyle = {};
     m_paragraphStyle = NoteEditEngine::kNormal;
     m_indent = 0;
@@ -79,6 +92,13 @@ void CPainterSurface::ApplyParagraphStyle(uint32_t style, int32_t indent, bool s
     m_paragraphStyle = style;
     m_indent = indent;
     m_selected = selected;
+    Apply();
+}
+
+void CPainterSurface::ApplyTextMark(NoteLayoutEngine::TextMark mark, std::u16string_view target) {
+    if (m_printing) m_target = QString::fromUtf16(target.data(), qsizetype(target.size()));
+    if (mark == m_mark) return;
+    m_mark = mark;
     Apply();
 }
 
@@ -152,6 +172,24 @@ void CPainterSurface::PaintShaped(QPainter& painter, std::u16string_view text, Q
                              QString::fromUtf16(text.data() + fallback.index,
                                                 static_cast<qsizetype>(fallback.units)));
     }
+    // Marks lie in the descent, inside the run's box, so a cached run holds them.
+    const int32_t thickness = std::max(1, Metrics().lineThickness / 2);
+    const int32_t underY = at.y() + Metrics().ascent + thickness;
+    if (m_state->mark == NoteLayoutEngine::TextMark::kLink) {
+        painter.fillRect(QRect(at.x(), underY, width, thickness), m_state->text);
+    } else if (m_state->mark == NoteLayoutEngine::TextMark::kMisspelt) {
+        // A wave of period 4 and height 2 per unit of thickness.
+        const qreal step = 2.0 * thickness;
+        QPainterPath wave(QPointF(at.x(), underY + step));
+        for (qreal x = at.x(); x < at.x() + width; x += step)
+            wave.lineTo(x + step,
+                        underY + (static_cast<int64_t>((x - at.x()) / step) % 2 == 0 ? 0.0 : step));
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(QRect(at.x(), at.y(), width, Metrics().lineHeight));
+        painter.strokePath(wave, QPen(QColor(230, 0, 0), thickness));
+        painter.restore();
+    }
 }
 
 bool CPainterSurface::Cacheable() {
@@ -175,6 +213,10 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
         AddDirty(x, y, width, Metrics().lineHeight);
         return width;
     }
+    if (m_printing && m_mark == NoteLayoutEngine::TextMark::kLink)
+        m_printedLinks.push_back({m_painter->transform().mapRect(
+                                      QRectF(x, y, ShapeRun(text, false), Metrics().lineHeight)),
+                                  m_target});
     const bool cacheable = Cacheable();
     if (cacheable) {
         if (const CGlyphRunCache::Run* run = m_runs.Find(m_state, text)) {

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -31,6 +33,12 @@ public:
         QColor text;
         QColor background;
         NoteLayoutEngine::LayoutMetrics metrics;
+        NoteLayoutEngine::TextMark mark = NoteLayoutEngine::TextMark::kNone;
+    };
+    // A link drawn while printing: its box in the painter's logical units and its address.
+    struct PrintedLink {
+        QRectF box;
+        QString target;
     };
 
     CPainterSurface(NoteLayoutEngine::TextSize size, bool printing);
@@ -47,15 +55,18 @@ public:
     void SetTextSize(NoteLayoutEngine::TextSize size);
     // Fills a rectangle with a colour (or marks it dirty).
     void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
-    // The state of a combination of styles at the current text size; lives until the text size
-    // changes.
-    [[nodiscard]] const StyleState& StateFor(uint32_t paragraph,
-                                             NoteEditEngine::CharacterStyle character,
-                                             bool selected);
+    // The state of a combination of styles and a mark at the current text size; lives until the
+    // text size changes.
+    [[nodiscard]] const StyleState& StateFor(
+        uint32_t paragraph, NoteEditEngine::CharacterStyle character, bool selected,
+        NoteLayoutEngine::TextMark mark = NoteLayoutEngine::TextMark::kNone);
+    // The links drawn on a printer since the last call, and forgets them.
+    [[nodiscard]] std::vector<PrintedLink> TakePrintedLinks() { return std::move(m_printedLinks); }
 
     void ResetStyle() override;
     void ApplyCharacterStyle(NoteEditEngine::CharacterStyle style, bool selected) override;
     void ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) override;
+    void ApplyTextMark(NoteLayoutEngine::TextMark mark, std::u16string_view target) override;
     [[nodiscard]] const NoteLayoutEngine::LayoutMetrics& Metrics() const noexcept override {
         return m_state->metrics;
     }
@@ -70,8 +81,10 @@ public:
     void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
 
 private:
-    // One cached state per paragraph style, character style and selected flag.
-    static constexpr size_t kStatesPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
+    // One cached state per paragraph style, character style, selected flag and mark.
+    static constexpr size_t kMarks = 3;
+    static constexpr size_t kStatesPerParagraph =
+        (NoteEditEngine::CharacterStyle::kMask + 1) * 2 * kMarks;
     static constexpr size_t kStateCount =
         NoteEditEngine::kParagraphStyleCount * kStatesPerParagraph;
 
@@ -93,6 +106,9 @@ private:
     uint32_t m_paragraphStyle = NoteEditEngine::kNormal;
     int32_t m_indent = 0;
     bool m_selected = false;
+    NoteLayoutEngine::TextMark m_mark = NoteLayoutEngine::TextMark::kNone;
+    QString m_target;
+    std::vector<PrintedLink> m_printedLinks;
     const StyleState* m_state = nullptr;
     CFontCache m_fonts;
     std::array<std::unique_ptr<StyleState>, kStateCount> m_states;

@@ -19,9 +19,11 @@ CPrintLayout::CPrintLayout(const std::vector<NoteEditEngine::CNoteDocument*>& no
     m_pages = NoteLayoutEngine::Paginate(m_view, m_geometry.printableHeight);
 }
 
-bool CPrintLayout::Print(QPrinter& printer, int* pages, std::vector<int>* notePages) {
+bool CPrintLayout::Print(QPrinter& printer, int* pages, std::vector<int>* notePages,
+                         std::vector<Link>* links) {
     if (pages != nullptr) *pages = 0;
     if (notePages != nullptr) notePages->clear();
+    if (links != nullptr) links->clear();
     if (!m_view.HasNotes()) return false;
     QPainter painter;
     if (!painter.begin(&printer)) return false;
@@ -58,6 +60,17 @@ bool CPrintLayout::Print(QPrinter& printer, int* pages, std::vector<int>* notePa
         m_view.Redraw(range.start, m_view.Distance(range.start, range.end), true);
         m_surface.SetPainter(nullptr);
         painter.restore();
+        // The page's units (1/40 mm) span the printable area, which sits at the paper's margins.
+        const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+        const qreal sx = area.width() / m_geometry.pageWidth;
+        const qreal sy = area.height() / m_geometry.pageHeight;
+        for (CPainterSurface::PrintedLink& link : m_surface.TakePrintedLinks())
+            if (links != nullptr)
+                links->push_back(
+                    {page - first,
+                     QRectF(area.left() + link.box.left() * sx, area.top() + link.box.top() * sy,
+                            link.box.width() * sx, link.box.height() * sy),
+                     std::move(link.target)});
     }
     const bool written = painter.end();
     if (pages != nullptr) *pages = std::max(0, last - first + 1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRectF>
+#include <QString>
 #include <vector>
 
 #include "editor/PainterSurface.h"
@@ -23,11 +25,20 @@ public:
     CPrintLayout& operator=(const CPrintLayout&) = delete;
 
     [[nodiscard]] int PageCount() const noexcept { return static_cast<int>(m_pages.size()); }
+    // A link printed: the page (0-based, of the pages printed), its box in points from the
+    // paper's top-left corner, and its address.
+    struct Link {
+        int page = 0;
+        QRectF box;
+        QString target;
+    };
+
     // Prints the pages chosen on the printer (its page range, else all) on the printer this
     // layout was made for; false when there are no notes or the printer cannot be opened or
-    // written. The number printed goes to `pages`, and the page (0-based, of all pages) on which
-    // each note starts to `notePages`.
-    bool Print(QPrinter& printer, int* pages = nullptr, std::vector<int>* notePages = nullptr);
+    // written. The number printed goes to `pages`, the page (0-based, of all pages) on which
+    // each note starts to `notePages`, and the links printed to `links`.
+    bool Print(QPrinter& printer, int* pages = nullptr, std::vector<int>* notePages = nullptr,
+               std::vector<Link>* links = nullptr);
 
 private:
     CPainterSurface m_surface;

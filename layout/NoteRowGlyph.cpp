@@ -220,6 +220,13 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         surface.DrawListMarker(textX, textY, m_margins.left,
                                m_height - m_margins.top - m_margins.bottom);
 
+    // Code and tables are no prose: their words are not checked.
+    const bool prose =
+        AsParagraph(m_parent->Start().Element())->Format().Style() != NoteEditEngine::kFixedWidth;
+    const std::vector<RowMark>& marks =
+        m_view->Marks().MarksOf(m_start, m_length, prose, m_view->Active());
+    size_t nextMark = 0;
+    const RowMark* runMark = nullptr;
     std::u16string run;
     bool runSelected = m_view->InSelection();
     CNotePosition before = m_start;
@@ -230,12 +237,20 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         m_view->UpdateSelectionFlag(before);
         const NoteEditEngine::CNoteElement* element = *next;
         const bool selected = m_view->InSelection();
-        if (element->Style() != runStyle || selected != runSelected) {
+        while (nextMark < marks.size() && marks[nextMark].end <= k)
+            ++nextMark;
+        const RowMark* mark =
+            nextMark < marks.size() && marks[nextMark].begin <= k ? &marks[nextMark] : nullptr;
+        if (element->Style() != runStyle || selected != runSelected || mark != runMark) {
             if (!run.empty()) textX += surface.DrawRun(run, textX, textY);
             run.clear();
             runStyle = element->Style();
             runSelected = selected;
             m_view->ApplyCharacterStyle(runStyle);
+            if (mark != runMark)
+                surface.ApplyTextMark(mark != nullptr ? mark->mark : TextMark::kNone,
+                                      mark != nullptr ? mark->target : std::u16string_view());
+            runMark = mark;
         }
         // A surrogate pair goes into the run whole, in the style of its first half.
         const ElementIterator high = next;
@@ -259,6 +274,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         before = CNotePosition(m_start.Document(), it, (*it)->Style());
     }
     if (!run.empty()) surface.DrawRun(run, textX, textY);
+    if (runMark != nullptr) surface.ApplyTextMark(TextMark::kNone, {});
 }
 
 int64_t CNoteRowGlyph::RemoveElements(const CNotePosition& position, int64_t /*count*/) {

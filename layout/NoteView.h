@@ -9,6 +9,7 @@
 #include "layout/LayoutTypes.h"
 #include "layout/NoteWindow.h"
 #include "layout/Surface.h"
+#include "layout/TextMarks.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
 #include "model/NotePosition.h"
@@ -204,6 +205,8 @@ public:
     // The metrics of the surface's current style.
     [[nodiscard]] const LayoutMetrics& Metrics() const noexcept { return m_surface.Metrics(); }
     [[nodiscard]] ISurface& Surface() const noexcept { return m_surface; }
+    // The links and misspelt words the rows mark.
+    [[nodiscard]] CTextMarks& Marks() noexcept { return m_marks; }
     [[nodiscard]] bool InSelection() const noexcept { return m_inSelection; }
     [[nodiscard]] const CNoteViewGlyph& Root() const noexcept { return *m_viewGlyph; }
     [[nodiscard]] std::string Dump() const;
@@ -281,6 +284,7 @@ private:
     int32_t m_estimateLineHeight = 0;
     int32_t m_estimateCharsPerRow = 1;
     std::vector<CNotePendingGlyph*> m_pending;
+    CTextMarks m_marks;
 };
 
 }  // namespace NoteLayoutEngine

@@ -8,6 +8,9 @@
 
 namespace NoteLayoutEngine {
 
+// What a run of text is marked as besides its styles: a web or mail address, or a misspelt word.
+enum class TextMark : uint8_t { kNone, kLink, kMisspelt };
+
 // What a note view draws on and measures with: a screen, a printer's page, a recording for tests.
 // The surface holds a current style (paragraph style and indent, character style, selected or
 // not); measuring and drawing use its font and colours, and its metrics are what the glyphs lay
@@ -26,6 +29,9 @@ public:
     virtual void ApplyParagraphStyle(uint32_t style, int32_t indent, bool selected) = 0;
     // The layout metrics of the current style; valid until the next style change.
     [[nodiscard]] virtual const LayoutMetrics& Metrics() const noexcept = 0;
+    // Marks the runs drawn from now on: a link's colour and underline, or a wavy line under a
+    // misspelt word; `target` is a link's address. A surface that shows no marks ignores it.
+    virtual void ApplyTextMark(TextMark /*mark*/, std::u16string_view /*target*/) {}
     // The width of one character in the current style: a code unit of the basic plane or, for a
     // surrogate pair, its code point; 0 for what the font cannot show (a lone surrogate among
     // them).

@@ -14,8 +14,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # SVG icons (tree and toolbars), drawn sharp at any scale
   qt6-svg-dev libqt6svg6
-  # the PDF export's bookmarks
+  # the PDF export's bookmarks and links
   libqpdf-dev
+  # spell checking: the speller and the American English dictionary (other hunspell-* packages
+  # add their languages)
+  libhunspell-dev hunspell-en-us
   # independent readers of the exports in the tests: CommonMark, HTML5 and PDF
   cmark-gfm python3-html5lib qpdf
   # metric-compatible faces for "Arial" and "Courier New"

@@ -1,9 +1,5 @@
 #include "storage/ExportParagraphs.h"
 
-#include <array>
-#include <cwctype>
-
-#include "base/CaseFolding.h"
 #include "base/Utf16.h"
 #include "model/NoteElement.h"
 #include "storage/XmlPrimitives.h"
@@ -24,82 +20,7 @@ constexpr bool IsExportable(char32_t c) noexcept {
     return IsXmlCharacter(c) && !(c >= 0x7F && c <= 0x9F) && !IsNoncharacter(c);
 }
 
-bool IsAsciiAlnum(char16_t c) noexcept {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool IsLinkCharacter(char16_t c) noexcept {
-    if (c >= 0x80) return IsLetterOrDigit(c);
-    if (c <= 0x20 || c == 0x7F) return false;
-    switch (c) {
-        case u'"':
-        case u'<':
-        case u'>':
-        case u'`':
-        case u'\\':
-        case u'{':
-        case u'}':
-        case u'|':
-        case u'^':
-            return false;
-        default:
-            return true;
-    }
-}
-
-bool StartsWithNoCase(std::u16string_view text, size_t at, std::u16string_view prefix) noexcept {
-    if (text.size() - at < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (NoteBase::LowerAscii(text[at + i]) != prefix[i]) return false;
-    }
-    return true;
-}
-
-constexpr std::array<std::u16string_view, 4> kLinkPrefixes = {u"http://", u"https://", u"mailto:",
-                                                              u"www."};
-
-// Where a link that starts at `begin` with a prefix of `prefixSize` ends, or `begin` for none.
-size_t LinkEnd(std::u16string_view text, size_t begin, size_t prefixSize) {
-    size_t end = begin + prefixSize;
-    while (end < text.size() && IsLinkCharacter(text[end]))
-        ++end;
-    // Sentence punctuation after an address is not part of it; a closing bracket is when it
-    // closes one inside the address ("https://en.example.org/wiki/A_(b)").
-    while (end > begin + prefixSize) {
-        const char16_t last = text[end - 1];
-        if (std::u16string_view(u".,:;!?'*_~").find(last) != std::u16string_view::npos) {
-            --end;
-            continue;
-        }
-        const char16_t open = last == u')' ? u'(' : last == u']' ? u'[' : 0;
-        if (open == 0) break;
-        const std::u16string_view inside = text.substr(begin, end - begin);
-        size_t opens = 0;
-        size_t closes = 0;
-        for (const char16_t c : inside) {
-            opens += c == open ? 1 : 0;
-            closes += c == last ? 1 : 0;
-        }
-        if (closes <= opens) break;
-        --end;
-    }
-    const std::u16string_view rest = text.substr(begin + prefixSize, end - begin - prefixSize);
-    for (const char16_t c : rest) {
-        if (IsLetterOrDigit(c)) return end;
-    }
-    return begin;
-}
-
 }  // namespace
-
-bool IsLetterOrDigit(char16_t c) noexcept {
-    if (c < 0x80) return IsAsciiAlnum(c);
-    return !NoteBase::IsSurrogate(c) && std::iswalnum(static_cast<wint_t>(c)) != 0;
-}
-
-bool TextLink::HasScheme(std::u16string_view text) const noexcept {
-    return !StartsWithNoCase(text, begin, u"www.");
-}
 
 std::u16string ExportableText(std::u16string_view text) {
     std::u16string out(text);
@@ -116,23 +37,6 @@ std::u16string ExportableText(std::u16string_view text) {
         }
     }
     return out;
-}
-
-std::vector<TextLink> FindLinks(std::u16string_view text) {
-    std::vector<TextLink> links;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (i > 0 && IsLetterOrDigit(text[i - 1])) continue;
-        for (const std::u16string_view prefix : kLinkPrefixes) {
-            if (!StartsWithNoCase(text, i, prefix)) continue;
-            const size_t end = LinkEnd(text, i, prefix.size());
-            if (end != i) {
-                links.push_back({i, end});
-                i = end - 1;
-            }
-            break;
-        }
-    }
-    return links;
 }
 
 std::vector<ExportParagraph> ReadExportParagraphs(const NoteEditEngine::CNoteDocument* document) {

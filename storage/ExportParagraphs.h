@@ -12,8 +12,7 @@
 namespace NoteStorage {
 
 // What the HTML and Markdown exporters share: a note's paragraphs read out of its document as
-// plain strings with a style per code unit, the text made safe for other programs, and the links
-// found in it.
+// plain strings with a style per code unit, and the text made safe for other programs.
 
 // One paragraph: its format and its text with the character style of every code unit.
 struct ExportParagraph {
@@ -62,24 +61,5 @@ void DropTitleParagraph(std::vector<ExportParagraph>& paragraphs, std::u16string
 // surrogates that are not half of a pair. Tab, line feed and carriage return, which the model
 // never holds in a character, become spaces, so no exported line is broken by one. Same length.
 [[nodiscard]] std::u16string ExportableText(std::u16string_view text);
-
-// A letter or digit: ASCII ones, and beyond ASCII what the runtime's wide-character
-// classification calls alphanumeric (surrogates are neither).
-[[nodiscard]] bool IsLetterOrDigit(char16_t c) noexcept;
-
-// A web or mail address in a paragraph's text: [begin, end) in code units.
-struct TextLink {
-    size_t begin = 0;
-    size_t end = 0;
-    // "www." addresses have no scheme; a link to them goes to "http://" + the text.
-    [[nodiscard]] bool HasScheme(std::u16string_view text) const noexcept;
-};
-
-// The addresses in the text, in order, not overlapping: "http://", "https://", "mailto:" (any
-// case) or "www." at the start of the text or after a code unit that is not a letter or digit,
-// followed by at least one letter or digit, running to the next space, control, quote, angle
-// bracket, backtick, backslash or brace, and then without the punctuation that usually ends a
-// sentence (".,:;!?'*_~", and a closing bracket or parenthesis that has no opening one inside).
-[[nodiscard]] std::vector<TextLink> FindLinks(std::u16string_view text);
 
 }  // namespace NoteStorage

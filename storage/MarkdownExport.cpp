@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/WordFinder.h"
 #include "storage/ContentWalk.h"
 #include "storage/ExportParagraphs.h"
 #include "storage/NoteExport.h"
@@ -43,7 +44,7 @@ enum class Side { kSpace, kPunctuation, kWord, kOther };
 Side Classify(char16_t c) noexcept {
     if (c == u' ') return Side::kSpace;
     if (IsAsciiPunctuation(c)) return Side::kPunctuation;
-    if (IsLetterOrDigit(c)) return Side::kWord;
+    if (NoteBase::IsLetterOrDigit(c)) return Side::kWord;
     return Side::kOther;
 }
 
@@ -80,12 +81,12 @@ public:
     CInlineWriter(const ExportParagraph& paragraph, Context context, bool withLinks)
         : m_text(paragraph.text), m_styles(paragraph.styles), m_context(context) {
         m_styles.resize(m_text.size());
-        if (withLinks) m_links = FindLinks(m_text);
+        if (withLinks) m_links = NoteBase::FindLinks(m_text);
         // Addresses hold no spaces, so moving spaces out of emphasis below keeps these choices.
         m_autolinkEnd.assign(m_text.size() + 1, 0);
         m_autolinkEnds.assign(m_text.size() + 1, false);
         m_bracketAt.assign(m_text.size() + 1, false);
-        for (const TextLink& link : m_links) {
+        for (const NoteBase::TextSpan& link : m_links) {
             if (IsAutolink(link)) {
                 m_autolinkEnd[link.begin] = link.end;
                 m_autolinkEnds[link.end] = true;
@@ -150,8 +151,8 @@ private:
 
     // An address becomes an autolink "<...>" when it has a scheme, one style throughout, and no
     // "&" (an autolink decodes entities and takes no escapes); otherwise an inline link.
-    [[nodiscard]] bool IsAutolink(const TextLink& link) const {
-        if (!link.HasScheme(m_text)) return false;
+    [[nodiscard]] bool IsAutolink(const NoteBase::TextSpan& link) const {
+        if (!NoteBase::LinkHasScheme(m_text, link)) return false;
         for (size_t i = link.begin; i < link.end; ++i) {
             if (m_text[i] == u'&' || m_styles[i] != m_styles[link.begin]) return false;
         }
@@ -186,11 +187,11 @@ private:
             std::vector<Token>& tokens = m_points[p];
             // Emphasis cannot cross a link's brackets: it closes before each and reopens after.
             if (next < m_links.size() && m_links[next].end == p) {
-                const TextLink& link = m_links[next++];
+                const NoteBase::TextSpan& link = m_links[next++];
                 if (m_autolinkEnd[link.begin] == 0) {
                     transition(tokens, CharacterStyle{});
                     std::u16string literal = u"](<";
-                    if (!link.HasScheme(m_text)) literal.append(u"http://");
+                    if (!NoteBase::LinkHasScheme(m_text, link)) literal.append(u"http://");
                     for (size_t i = link.begin; i < link.end; ++i) {
                         // Readers differ on "\\&" in a destination; all decode the entity.
                         if (m_text[i] == u'&') {
@@ -340,7 +341,7 @@ private:
             case u'&':
                 // Only where it could start an entity ("&amp;", "&#32;").
                 return i + 1 < m_text.size() &&
-                       (m_text[i + 1] == u'#' || IsLetterOrDigit(m_text[i + 1]));
+                       (m_text[i + 1] == u'#' || NoteBase::IsLetterOrDigit(m_text[i + 1]));
             case u'#':
                 return m_context == Context::kHeading || i == 0;
             case u'!':
@@ -372,7 +373,7 @@ private:
     const std::u16string& m_text;
     std::vector<CharacterStyle> m_styles;
     Context m_context;
-    std::vector<TextLink> m_links;
+    std::vector<NoteBase::TextSpan> m_links;
     std::vector<size_t> m_autolinkEnd;  // by character: where an autolink starting there ends
     std::vector<bool> m_autolinkEnds;   // by point: an autolink ends there
     std::vector<bool> m_bracketAt;      // by point: an inline link's bracket stands there

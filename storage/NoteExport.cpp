@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/WordFinder.h"
 #include "storage/ContentWalk.h"
 #include "storage/ExportParagraphs.h"
 #include "storage/XmlPrimitives.h"
@@ -58,7 +59,7 @@ void AppendMargin(int32_t levels, std::u16string& out) {
 // whole elements.
 void AppendInline(const ExportParagraph& paragraph, std::u16string& out) {
     const std::u16string& text = paragraph.text;
-    const std::vector<TextLink> links = FindLinks(text);
+    const std::vector<NoteBase::TextSpan> links = NoteBase::FindLinks(text);
     auto link = links.begin();
     CharacterStyle current;
     auto transition = [&](CharacterStyle to) {
@@ -80,7 +81,7 @@ void AppendInline(const ExportParagraph& paragraph, std::u16string& out) {
         if (link != links.end() && link->begin == i) {
             transition(CharacterStyle{});
             out.append(u"<a href=\"");
-            if (!link->HasScheme(text)) out.append(u"http://");
+            if (!NoteBase::LinkHasScheme(text, *link)) out.append(u"http://");
             AppendText(std::u16string_view(text).substr(link->begin, link->end - link->begin), out);
             out.append(u"\">");
         }

@@ -36,6 +36,9 @@ inline constexpr TextKey kNotesFolder{"NoteStore", "NoteStorePath"};
 inline constexpr IntKey kRecoveredAtEnd{"NoteStore", "RecoveredAtEnd", 0};
 // The editor's text size, 0 (smallest) to 4.
 inline constexpr IntKey kTextScale{"TextFormatting", "Scale", 2};
+// Spell checking on (1) or off (0), and the language of its dictionary (by default the locale's).
+inline constexpr IntKey kCheckSpelling{"TextFormatting", "CheckSpelling", 1};
+inline constexpr TextKey kSpellingLanguage{"TextFormatting", "SpellingLanguage"};
 // The main window: 2 in Flags brings a minimised window back maximised; ShowCmd 0 hidden,
 // 1 normal, 2 minimised, 3 maximised; X1, Y1, X2, Y2 the normal rectangle's left, top, right and
 // bottom (by default the window's own, given where it is read).

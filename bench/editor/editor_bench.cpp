@@ -1,8 +1,8 @@
 // The editor pane against Qt's QTextEdit holding the same text, in the same run, under the
 // offscreen platform: a keystroke in the middle (key event, edit, relayout, repaint of the rows
-// that changed), a page scroll, opening the note (layout included) and select all + Strong + undo.
-// Run with QT_QPA_PLATFORM=offscreen; the ratios are printed as counters ("ours/qt" in the Qt rows
-// compare with the row of the same operation above).
+// that changed; also with spelling checked), a page scroll, opening the note (layout included) and
+// select all + Strong + undo. Run with QT_QPA_PLATFORM=offscreen; the ratios are printed as
+// counters ("ours/qt" in the Qt rows compare with the row of the same operation above).
 #include <benchmark/benchmark.h>
 
 #include <QAbstractTextDocumentLayout>
@@ -18,6 +18,7 @@
 #include "editor/NoteScrollView.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
+#include "ui/HunspellChecker.h"
 
 namespace {
 
@@ -83,6 +84,24 @@ void PutCaretInTheMiddle(Ours& ours) {
 
 void BM_OursKeystroke(benchmark::State& state) {
     Ours ours(Text(state.range(0)));
+    PutCaretInTheMiddle(ours);
+    for (auto _ : state) {
+        QTest::keyClick(&ours.view, Qt::Key_X);
+        QApplication::processEvents();
+    }
+}
+
+// The same keystroke with spelling checked in the installed American English dictionary: the
+// rows on screen are checked when they are first painted, then a keystroke costs the verdicts of
+// the words of its row, kept from before, and the dictionary's answer for the word being typed.
+void BM_OursKeystrokeSpelling(benchmark::State& state) {
+    Ours ours(Text(state.range(0)));
+    ours.view.Spelling().UseDictionaries({QStringLiteral("en_US")}, &CHunspellChecker::Open, {});
+    ours.view.Spelling().SetOn(true);
+    if (ours.view.View().Marks().Checker() == nullptr) {
+        state.SkipWithError("no en_US dictionary (hunspell-en-us) is installed");
+        return;
+    }
     PutCaretInTheMiddle(ours);
     for (auto _ : state) {
         QTest::keyClick(&ours.view, Qt::Key_X);
@@ -179,6 +198,7 @@ void BM_QtSelectAllStrongUndo(benchmark::State& state) {
 }
 
 BENCHMARK(BM_OursKeystroke)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OursKeystrokeSpelling)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtKeystroke)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OursPageScroll)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtPageScroll)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);

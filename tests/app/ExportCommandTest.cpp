@@ -304,4 +304,50 @@ TEST(PdfExportTest, EachBookmarkOpensThePageWhereItsNoteStarts) {
     EXPECT_EQ(TestSupport::QpdfOutline(folder / "all.pdf"), expected);
 }
 
+// Every address becomes a link annotation over its text on the page where it is printed; an
+// address broken over two rows is one link per row.
+TEST(PdfExportTest, AddressesBecomeLinksOnTheirPages) {
+    TestSupport::CTempFolder folder;
+    auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
+    std::u16string text = u"Links\nsee https://example.org/a and (www.x.org).";
+    for (int i = 0; i < 150; ++i)  // pages of them
+        text += u"\nLine of the body";
+    text += u"\nmailto:me@x.org, " + std::u16string(80, u'w') + u" http://y.z/" +
+            std::u16string(150, u'q');
+    auto position = document->Start();
+    document->InsertPlainText(position, text);
+    CExportSet notes;
+    notes.AddOwned(u"Links", 0, std::move(document));
+    QString error;
+    const auto pdf = ExportWriter::Render(notes, ExportWriter::Format::Pdf, error);
+    ASSERT_TRUE(pdf) << error.toStdString();
+    WriteBytes(folder / "links.pdf", *pdf);
+    EXPECT_TRUE(TestSupport::QpdfChecks(folder / "links.pdf"));
+    // Page, address and whether the box lies on the page, per annotation.
+    const std::string script =
+        "import json,sys\n"
+        "j=json.load(sys.stdin); objs=j['qpdf'][1]\n"
+        "def val(x): return objs['obj:'+x]['value'] if isinstance(x,str) and x.endswith(' R') "
+        "else x\n"
+        "for n,page in enumerate(j['pages'],1):\n"
+        "    p=val(page['object']); box=val(p['/MediaBox'])\n"
+        "    for a in val(p.get('/Annots',[])):\n"
+        "        a=val(a); r=[float(v) for v in val(a['/Rect'])]\n"
+        "        ok=box[0]<=r[0]<r[2]<=box[2] and box[1]<=r[1]<r[3]<=box[3]\n"
+        "        print(n, val(val(a['/A'])['/URI'])[2:], 'on' if ok else 'off')\n";
+    int status = 0;
+    const std::string links =
+        TestSupport::RunCommand("/usr/bin/qpdf --json=2 '" + (folder / "links.pdf").string() +
+                                    "' | /usr/bin/python3 -c \"" + script + "\"",
+                                status);
+    // The last line is on the last page.
+    const std::string last = std::to_string(
+        std::stoi("0" + TestSupport::RunCommand(
+                            "/usr/bin/qpdf --show-npages '" + (folder / "links.pdf").string() + "'",
+                            status)));
+    const std::string far = last + " http://y.z/" + std::string(150, 'q') + " on\n";
+    EXPECT_EQ(links, "1 https://example.org/a on\n1 http://www.x.org on\n" + last +
+                         " mailto:me@x.org on\n" + far + far);
+}
+
 }  // namespace

@@ -250,32 +250,6 @@ TEST_F(NoteExportTest, SurrogatePairsStayWhole) {
               "<p>x\xF0\x9F\x98\x80y\xEF\xBF\xBD\xEF\xBF\xBD</p>\n</section>\n");
 }
 
-TEST_F(NoteExportTest, FindLinks) {
-    struct Case {
-        const char16_t* text;
-        std::vector<std::u16string> links;
-    };
-    const Case cases[] = {
-        {u"http://a.b", {u"http://a.b"}},
-        {u"HTTPS://A.B/c", {u"HTTPS://A.B/c"}},
-        {u"go to www.x.org.", {u"www.x.org"}},
-        {u"(see https://en.x.org/wiki/A_(b)).", {u"https://en.x.org/wiki/A_(b)"}},
-        {u"[http://a.b/c]", {u"http://a.b/c"}},
-        {u"mailto:me@x.org, http://a.b;", {u"mailto:me@x.org", u"http://a.b"}},
-        {u"<http://a.b>\"http://c.d\"", {u"http://a.b", u"http://c.d"}},
-        {u"xhttp://a.b www. http:// http://.. 1www.a.b", {}},
-        {u"http://a.b/\u00fcber x", {u"http://a.b/\u00fcber"}},
-        {u"http://a.b\u00a0x", {u"http://a.b"}},
-    };
-    for (const Case& c : cases) {
-        const std::u16string_view text = c.text;
-        std::vector<std::u16string> found;
-        for (const TextLink& link : FindLinks(text))
-            found.emplace_back(text.substr(link.begin, link.end - link.begin));
-        EXPECT_EQ(found, c.links) << NoteBase::Utf16ToUtf8(text);
-    }
-}
-
 // --- Read back by independent parsers ---
 
 // A paragraph as the tests build it, and what it must read back as.

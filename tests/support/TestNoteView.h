@@ -12,6 +12,7 @@
 //
 // Draw calls are recorded as short strings:
 //   R(x,y)"text"       a run; "*" after it when selected, "s<word>" for a character style,
+//                      "~" when misspelt, "@<address>" for a link,
 //                      "fg=r,g,b bg=r,g,b" only through Colours()
 //   E(x,y,w,h)         EraseRect (empty rectangles are not recorded)
 //   M(x,y,lm,h)<style> DrawListMarker for a list style
@@ -148,6 +149,8 @@ public:
             "R(" + std::to_string(x) + "," + std::to_string(y) + ")\"" + Narrow(text) + "\"";
         if (m_selected) call += "*";
         if (m_style.Word() != 0) call += "s" + std::to_string(m_style.Word());
+        if (m_mark == TextMark::kMisspelt) call += "~";
+        if (m_mark == TextMark::kLink) call += "@" + Narrow(m_target);
         Record(call);
         if (recording)
             colours.push_back(Narrow(text) + " fg=" + Rgb(m_text) + " bg=" + Rgb(m_background));
@@ -179,6 +182,10 @@ public:
         const int32_t half = m_metrics.lineThickness / 2;
         if (!isLast) Paint(x, y + height - half, width, half, 3u << 28);
         Record("S(" + Box(x, y, width, height) + "," + (isLast ? "last" : "-") + ")");
+    }
+    void ApplyTextMark(TextMark mark, std::u16string_view target) override {
+        m_mark = mark;
+        m_target = target;
     }
     void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) override {
         if (width <= 0 || height <= 0) return;
@@ -246,6 +253,8 @@ private:
     }
 
     NoteEditEngine::CharacterStyle m_style;
+    TextMark m_mark = TextMark::kNone;
+    std::u16string m_target;
     uint32_t m_paragraph = NoteEditEngine::kNormal;
     int32_t m_indent = 0;
     bool m_selected = false;

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "layout/SpellChecker.h"
+#include "layout/TextMarks.h"
+
+class QAction;
+class QMenu;
+
+// The editor's spell checking: on or off and the language (both kept in the settings), the
+// dictionary of that language, and the user's own words, which a personal word list (one word a
+// line) keeps from one run to the next. Words ignored are accepted until the program ends. It
+// hands the dictionary to the view's marks and tells its owner when what is marked changed.
+class CSpelling final : public QObject {
+    Q_OBJECT
+
+public:
+    // Opens the dictionary of a language; null when it cannot be opened.
+    using Opener =
+        std::function<std::unique_ptr<NoteLayoutEngine::ISpellChecker>(const QString& language)>;
+
+    // Marks misspelt words through `marks` (borrowed; it outlives this). Nothing is checked
+    // before UseDictionaries.
+    CSpelling(NoteLayoutEngine::CTextMarks& marks, QObject* parent = nullptr);
+    ~CSpelling() override;
+
+    // The platform's dictionaries and the personal word list in the user's data folder; the
+    // dictionary opens once the event loop runs. Nothing when dictionaries were given already.
+    void UseInstalledDictionaries();
+    // The languages offered, the way to open them and the personal word list's file; opens the
+    // stored language (else the locale's) at once when checking is on.
+    void UseDictionaries(QStringList languages, Opener opener, std::filesystem::path personalWords);
+
+    [[nodiscard]] bool IsAvailable() const noexcept { return !m_languages.isEmpty(); }
+    [[nodiscard]] bool IsOn() const noexcept { return m_on; }
+    [[nodiscard]] const QStringList& Languages() const noexcept { return m_languages; }
+    // The language checked in: the one chosen, else the locale's, else American English, else
+    // the first one; empty when none is installed.
+    [[nodiscard]] QString Language() const;
+    // Turns checking on or off and keeps the choice in the settings.
+    void SetOn(bool on);
+    // Checks in this language from now on and keeps the choice.
+    void SetLanguage(const QString& language);
+    // At most five words the word may have been meant as, the likeliest first.
+    [[nodiscard]] std::vector<std::u16string> Suggestions(std::u16string_view word);
+    // Accepts the word from now on, and in later runs (false: the list could not be written; the
+    // word is accepted in this run all the same).
+    bool AddToDictionary(std::u16string_view word);
+    // Accepts the word until the program ends.
+    void Ignore(std::u16string_view word);
+    // Gives the menu command of the languages its submenu, and both commands the tip that says
+    // what to install when no dictionary is.
+    void AttachMenu(QAction* checkSpelling, QAction* languages);
+
+signals:
+    // What the marks say may have changed: the text shown is to be drawn again.
+    void marksChanged();
+
+private:
+    void Configure(QStringList languages, Opener opener, std::filesystem::path personalWords);
+    // Opens the dictionary checking needs now, if another, and hands it to the marks.
+    void Reopen();
+
+    NoteLayoutEngine::CTextMarks& m_marks;
+    QStringList m_languages;
+    Opener m_opener;
+    std::filesystem::path m_personalWords;
+    std::unique_ptr<NoteLayoutEngine::ISpellChecker> m_dictionary;
+    QString m_openLanguage;
+    bool m_on = false;
+    QMenu* m_languageMenu = nullptr;
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "layout/SpellChecker.h"
+#include "layout/Surface.h"
+#include "model/NotePosition.h"
+
+namespace NoteLayoutEngine {
+
+// A marked piece of a row: elements [begin, end) counted from the row's first element.
+struct RowMark {
+    int32_t begin = 0;
+    int32_t end = 0;
+    TextMark mark = TextMark::kNone;
+    std::u16string target;  // a link's address
+};
+
+// A link or a misspelt word around a place: its first place, its length in elements, its text
+// and, for a link, its address.
+struct MarkedSpan {
+    TextMark mark = TextMark::kNone;
+    NoteEditEngine::CNotePosition start;
+    int32_t length = 0;
+    std::u16string text;
+    std::u16string target;
+};
+
+// What a view marks in the text it draws: the web and mail addresses always, and the misspelt
+// words while it has a spell checker. Words are found in the whole stretch of text around a
+// row, so a word or an address broken over rows is judged whole. The checker's verdicts are kept
+// per word, so a row redrawn costs a lookup per word, not a dictionary search.
+class CTextMarks {
+public:
+    CTextMarks() = default;
+    CTextMarks(const CTextMarks&) = delete;
+    CTextMarks& operator=(const CTextMarks&) = delete;
+
+    // Checks spelling with `checker` (borrowed; null: no word is marked) and forgets earlier
+    // verdicts.
+    void SetChecker(ISpellChecker* checker);
+    [[nodiscard]] ISpellChecker* Checker() const noexcept { return m_checker; }
+    // The word is never marked again, whatever the checker says.
+    void Accept(std::u16string_view word);
+    // Is the word marked as misspelt? False without a checker.
+    [[nodiscard]] bool IsMisspelt(std::u16string_view word);
+    // The marks of the `length` elements after `start` (a row; a paragraph mark ends it), in
+    // order; misspelt words only when `checkSpelling`, and never the word that `caret` is in or
+    // touches. Valid until the next call.
+    const std::vector<RowMark>& MarksOf(const NoteEditEngine::CNotePosition& start, int32_t length,
+                                        bool checkSpelling,
+                                        const NoteEditEngine::CNotePosition& caret);
+    // The link, else the misspelt word, that holds the place or ends at it; none elsewhere.
+    [[nodiscard]] std::optional<MarkedSpan> SpanAt(const NoteEditEngine::CNotePosition& position);
+
+private:
+    // Reads the text around `length` elements after `start` into m_text, from where the word
+    // holding start begins to where the one holding the last element ends (at most kReach
+    // elements either way); returns the index in m_text of the first element after start.
+    size_t Gather(const NoteEditEngine::CNotePosition& start, int32_t length,
+                  const NoteEditEngine::CNotePosition& caret, size_t& caretAt,
+                  NoteEditEngine::ElementIterator& beforeText);
+
+    ISpellChecker* m_checker = nullptr;
+    std::unordered_set<std::u16string> m_accepted;
+    std::unordered_map<std::u16string, bool> m_verdicts;
+    std::u16string m_text;
+    std::vector<RowMark> m_marks;
+};
+
+}  // namespace NoteLayoutEngine

@@ -1,0 +1,106 @@
+// Links and misspelt words as the rows draw them, and as a place finds them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/FakeSpellChecker.h"
+#include "tests/support/LayoutTestSupport.h"
+
+namespace NoteLayoutEngine::TestSupport {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class TextMarksTest : public LayoutTest {
+protected:
+    void SetUp() override {
+        LayoutTest::SetUp();
+        SetColumns(40);
+        view.Marks().SetChecker(&checker);
+    }
+    Calls Runs() {
+        view.Take();
+        view.RedrawAll();
+        return view.TakeOnly("R");
+    }
+
+    CFakeSpellChecker checker{{u"the", u"cat", u"was", u"here", u"see", u"now", u"code", u"or"}};
+};
+
+TEST_F(TextMarksTest, MisspeltWordsAndLinksAreMarkedWhereTheyStand) {
+    NoteEditEngine::CNoteDocument* note =
+        Show("¶the caat wsa here¶[9,0]teh code¶see http://wrng.example/x, now");
+    view.SetCaret(note->FromIndex(0), false, false);  // before "the": touches no wrong word
+    EXPECT_EQ(Runs(), (Calls{
+                          "R(15,20)\"the \"",
+                          "R(47,20)\"caat\"~",
+                          "R(79,20)\" \"",
+                          "R(87,20)\"wsa\"~",
+                          "R(111,20)\" here \"",
+                          // Fixed Width: code, never checked.
+                          "R(15,39)\"teh code \"",
+                          "R(15,60)\"see \"",
+                          "R(47,60)\"http://wrng.example/x\"@http://wrng.example/x",
+                          "R(215,60)\", now\"",
+                      }));
+    // Verdicts are kept: drawing again asks the dictionary nothing.
+    const int asked = checker.questions;
+    Runs();
+    EXPECT_EQ(checker.questions, asked);
+}
+
+TEST_F(TextMarksTest, TheWordAtTheCaretWaitsUntilTheCaretLeavesIt) {
+    NoteEditEngine::CNoteDocument* note = Show("¶cat wsa");
+    view.SetCaret(note->FromIndex(7), false, false);  // just typed "wsa"
+    EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
+    view.SetCaret(note->FromIndex(4), false, false);  // before it: still in it
+    EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
+    view.SetCaret(note->FromIndex(3), false, false);
+    EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat \"", "R(47,20)\"wsa\"~"}));
+    view.Marks().Accept(u"wsa");
+    EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
+}
+
+TEST_F(TextMarksTest, WordsAndLinksBrokenOverRowsAreJudgedWhole) {
+    SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶abcdefghijkl http://a.b/cdefghij");
+    view.SetCaret(note->FromIndex(13), false, false);
+    EXPECT_EQ(Runs(), (Calls{
+                          "R(15,20)\"abcdefghij\"~",
+                          "R(15,36)\"kl\"~",
+                          "R(31,36)\" \"",
+                          "R(15,52)\"http://a.b\"@http://a.b/cdefghij",
+                          "R(15,68)\"/cdefghij\"@http://a.b/cdefghij",
+                      }));
+}
+
+TEST_F(TextMarksTest, APlaceFindsTheLinkOrMisspeltWordThatHoldsIt) {
+    NoteEditEngine::CNoteDocument* note = Show("¶see www.x.org or caat.");
+    const struct {
+        int64_t index;
+        TextMark mark;
+        int64_t start;
+        std::u16string text;
+        std::u16string target;
+    } cases[] = {
+        {1, TextMark::kNone, 0, u"", u""},                            // in a right word
+        {4, TextMark::kLink, 4, u"www.x.org", u"http://www.x.org"},   // at its start
+        {10, TextMark::kLink, 4, u"www.x.org", u"http://www.x.org"},  // inside
+        {13, TextMark::kLink, 4, u"www.x.org", u"http://www.x.org"},  // at its end
+        {14, TextMark::kNone, 0, u"", u""},
+        {21, TextMark::kMisspelt, 17, u"caat", u""},
+    };
+    for (const auto& c : cases) {
+        const std::optional<MarkedSpan> span = view.Marks().SpanAt(note->FromIndex(c.index));
+        ASSERT_EQ(span.has_value(), c.mark != TextMark::kNone) << c.index;
+        if (!span) continue;
+        EXPECT_EQ(span->mark, c.mark) << c.index;
+        EXPECT_EQ(span->start, note->FromIndex(c.start)) << c.index;
+        EXPECT_EQ(span->text, c.text);
+        EXPECT_EQ(span->length, static_cast<int32_t>(c.text.size()));
+        EXPECT_EQ(span->target, c.target);
+    }
+}
+
+}  // namespace
+}  // namespace NoteLayoutEngine::TestSupport
