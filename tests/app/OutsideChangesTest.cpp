@@ -134,14 +134,16 @@ protected:
     // text instead of its own (a note rewritten whole), only those it does not hold otherwise.
     template <typename Change>
     void Outside(const fs::path& file, bool programKeepsItsText, Change change) {
-        // A file cut short and then written whole is one write to the file seen half-way (as
-        // a copy in place is): the text before the cut was theirs to replace.
+        // A file cut short or removed and then written whole is one write to the file seen
+        // half-way (as a copy in place, or a sync tool's removal and new file, is): the text
+        // it held before was theirs to replace.
         std::string before = file.empty()       ? Everything(false)
                              : fs::exists(file) ? TestSupport::ReadBytes(file)
                                                 : "";
-        if (const auto cut = m_cutFrom.find(file); cut != m_cutFrom.end()) {
-            if (!programKeepsItsText) before += cut->second;
-            m_cutFrom.erase(cut);
+        if (const auto held = m_wholeBefore.find(file);
+            !programKeepsItsText && held != m_wholeBefore.end()) {
+            before += held->second;
+            m_wholeBefore.erase(held);
         }
         change();
         const std::string after = Everything(programKeepsItsText);
@@ -185,7 +187,7 @@ protected:
     std::set<std::string> live;
     std::mt19937 m_random{static_cast<unsigned>(FromEnvironment("JOTWELL_OUTSIDE_SEED", 1))};
     int m_words = 0;
-    std::map<fs::path, std::string> m_cutFrom;  // what a file held before it was cut short
+    std::map<fs::path, std::string> m_wholeBefore;  // what a file held before a cut or removal
 };
 
 TEST_F(OutsideChangesTest, NoWordTypedOrWrittenIsLostWhateverOtherProgramsDo) {
@@ -244,13 +246,16 @@ TEST_F(OutsideChangesTest, NoWordTypedOrWrittenIsLostWhateverOtherProgramsDo) {
                 live.insert(word);
             });
         } else if (action < 13) {
-            Outside(file, true, [&] { fs::remove(file); });
+            Outside(file, true, [&] {
+                if (fs::exists(file)) m_wholeBefore[file] += TestSupport::ReadBytes(file);
+                fs::remove(file);
+            });
         } else if (action < 14) {
             Outside(file, true, [&] {
                 if (!fs::exists(file)) return;
                 const std::string whole = TestSupport::ReadBytes(file);
                 fs::resize_file(file, whole.size() / 2);
-                m_cutFrom.emplace(file, whole);  // a second cut keeps the first whole text
+                m_wholeBefore[file] += whole;
             });
         } else if (action < 15) {  // a sync tool keeps the other machine's version beside it
             const std::string word = NewWord();
