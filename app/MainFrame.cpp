@@ -72,7 +72,8 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     });
     m_session = std::make_unique<NoteTreeEngine::CNoteSession>(
         *m_prompts, settings, *this, *m_saveTimer, NoteStorage::FileSystem());
-    m_folderWatch = std::make_unique<CQtFolderWatch>([this] { m_session->OnDiskChanged(); });
+    m_folderWatch = std::make_unique<CQtFolderWatch>(
+        [this](const std::filesystem::path& changed) { m_session->OnDiskChanged(changed); });
     m_session->SetFolderWatch(m_folderWatch.get());
     // Another program may have changed the notes, or removed their folder, while this one was in
     // the background; the search index looks again on the same signal.
