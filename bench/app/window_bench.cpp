@@ -151,6 +151,15 @@ void Keystroke(benchmark::State& state) {
         state.SkipWithError("the keys did not reach the note");
 }
 
+// The repaint that ends every step, alone: the part of a keystroke that no saving elsewhere
+// removes.
+void Repaint(benchmark::State& state) {
+    Window window(state);
+    if (!Ready(state, window)) return;
+    Compare(
+        state, window, [&] { Paint(window.ours->Editor()); }, [&] { Paint(window.theirs->edit); });
+}
+
 void PageScroll(benchmark::State& state) {
     Window window(state);
     if (!Ready(state, window)) return;
@@ -229,6 +238,12 @@ void SelectAllStrongUndo(benchmark::State& state) {
 // Arguments: the selected note's megabytes, further 1 KB notes shown before it.
 BENCHMARK(Keystroke)
     ->Args({1, 0})
+    ->Args({5, 0})
+    ->Args({5, 3000})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(100);
+BENCHMARK(Repaint)
     ->Args({5, 0})
     ->Args({5, 3000})
     ->Unit(benchmark::kMicrosecond)
