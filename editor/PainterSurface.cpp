@@ -250,11 +250,13 @@ CGlyphRunCache::Run CPainterSurface::Compose(std::u16string_view text) {
     run.image = QImage(QSize(width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
     run.image.setDevicePixelRatio(m_runsRatio);
     // The same format and a whole pixel ratio: the words' lines are copied side by side.
+    uchar* const lines = run.image.bits();
+    const qsizetype stride = run.image.bytesPerLine();
     int x = 0;
     for (const CGlyphRunCache::Run& word : words) {
         const int pixels = std::min(word.image.width(), run.image.width() - x);
         for (int y = 0; y < run.image.height() && pixels > 0; ++y)
-            std::memcpy(reinterpret_cast<QRgb*>(run.image.scanLine(y)) + x,
+            std::memcpy(reinterpret_cast<QRgb*>(lines + y * stride) + x,
                         word.image.constScanLine(y), size_t(pixels) * sizeof(QRgb));
         x += word.image.width();
     }
