@@ -31,6 +31,7 @@
 #include "ui/QtPrompts.h"
 #include "ui/QtSaveTimer.h"
 #include "ui/Settings.h"
+#include "ui/StatusPane.h"
 #include "ui/WaitCursor.h"
 
 using namespace CommandIds;
@@ -56,7 +57,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
                        NoteTreeEngine::CFolderPicker& picker, QWidget* parent)
     : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Jotwell"));
-    m_statusPane = new QLabel(QString::fromLatin1(kIdlePrompt), this);
+    m_statusPane = new CStatusPane(QString::fromLatin1(kIdlePrompt), this);
     m_unsavedPane = new QLabel(this);
     m_capsPane = new QLabel(this);
     m_numPane = new QLabel(this);
@@ -72,7 +73,8 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     });
     m_session = std::make_unique<NoteTreeEngine::CNoteSession>(
         *m_prompts, settings, *this, *m_saveTimer, NoteStorage::FileSystem());
-    m_folderWatch = std::make_unique<CQtFolderWatch>([this] { m_session->OnDiskChanged(); });
+    m_folderWatch = std::make_unique<CQtFolderWatch>(
+        [this](const std::filesystem::path& changed) { m_session->OnDiskChanged(changed); });
     m_session->SetFolderWatch(m_folderWatch.get());
     // Another program may have changed the notes, or removed their folder, while this one was in
     // the background; the search index looks again on the same signal.
@@ -112,8 +114,8 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     statusBar()->addPermanentWidget(m_numPane);
     ShowLockStates(false, false);
     UpdateLockStates();
-    connect(m_editor, &CNoteScrollView::statusTextChanged, m_statusPane, &QLabel::setText);
-    connect(m_tree, &CIndexView::statusTextChanged, m_statusPane, &QLabel::setText);
+    connect(m_editor, &CNoteScrollView::statusTextChanged, m_statusPane, &CStatusPane::SetText);
+    connect(m_tree, &CIndexView::statusTextChanged, m_statusPane, &CStatusPane::SetText);
     connect(m_editor, &CNoteScrollView::commandStatesChanged, this,
             &CMainFrame::ScheduleStateUpdate);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::ScheduleStateUpdate);
@@ -339,7 +341,7 @@ QAction* CMainFrame::ToolButton(int id) const {
 }
 
 QString CMainFrame::StatusText() const {
-    return m_statusPane->text();
+    return m_statusPane->Text();
 }
 
 QString CMainFrame::UnsavedText() const {

@@ -25,6 +25,7 @@ class CQtSaveTimer;
 class CIndexView;
 class CNoteScrollView;
 class CSearchPane;
+class CStatusPane;
 namespace Commands {
 struct Command;
 }
@@ -139,7 +140,7 @@ private:
     CSearchPane* m_searchPane = nullptr;
     QToolBar* m_standardToolbar = nullptr;
     QToolBar* m_styleToolbar = nullptr;
-    QLabel* m_statusPane = nullptr;
+    CStatusPane* m_statusPane = nullptr;
     QLabel* m_unsavedPane = nullptr;
     QLabel* m_capsPane = nullptr;
     QLabel* m_numPane = nullptr;

@@ -17,6 +17,7 @@ public:
     struct Run {
         QImage image;  // the run's box: its background and glyphs, nothing outside it
         int32_t width = 0;
+        bool inkInside = false;  // no glyph reached beyond the box: it may stand beside others
     };
 
     explicit CGlyphRunCache(int64_t byteBudget = int64_t{32} << 20, size_t maxRuns = 4096)

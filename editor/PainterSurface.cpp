@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using NoteEditEngine::CharacterStyle;
 
@@ -224,23 +226,85 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
             return run->width;
         }
     }
-    const int32_t width = ShapeRun(text, true);
-    if (!cacheable || width <= 0) {
+    if (!cacheable || ShapeRun(text, false) <= 0) {
+        const int32_t width = ShapeRun(text, true);
         PaintShaped(*m_painter, text, QPoint(x, y), width);
         return width;
     }
-    // Glyphs that overhang the run's box are cut at its edges, wherever the run is drawn.
-    CGlyphRunCache::Run run;
-    run.width = width;
-    run.image = QImage(QSize(width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
-    run.image.setDevicePixelRatio(m_runsRatio);
-    {
-        QPainter painter(&run.image);
-        PaintShaped(painter, text, QPoint(0, 0), width);
-    }
+    CGlyphRunCache::Run run = Compose(text);
     m_painter->drawImage(QPoint(x, y), run.image);
+    const int32_t width = run.width;
     m_runs.Insert(m_state, text, std::move(run));
     return width;
+}
+
+CGlyphRunCache::Run CPainterSurface::Rasterise(std::u16string_view text) {
+    CGlyphRunCache::Run run;
+    run.width = ShapeRun(text, true);
+    const int32_t height = Metrics().lineHeight;
+    // Drawn with a margin, to see whether a glyph reaches beyond the box; the box alone is kept,
+    // so glyphs that overhang it are cut at its edges wherever the run is drawn.
+    const bool whole = m_runsRatio == std::floor(m_runsRatio);
+    const int32_t margin = whole ? height : 0;
+    QImage drawn(QSize(run.width + 2 * margin, height) * m_runsRatio, QImage::Format_RGB32);
+    drawn.setDevicePixelRatio(m_runsRatio);
+    drawn.fill(m_state->background);
+    {
+        QPainter painter(&drawn);
+        PaintShaped(painter, text, QPoint(margin, 0), run.width);
+    }
+    const int left = static_cast<int>(margin * m_runsRatio);
+    const int right = static_cast<int>((margin + run.width) * m_runsRatio);
+    const QRgb background = m_state->background.rgb();
+    run.inkInside = whole;
+    for (int y = 0; run.inkInside && y < drawn.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
+        for (int x = 0; x < drawn.width(); x = x + 1 == left ? right : x + 1)
+            run.inkInside = run.inkInside && line[x] == background;
+    }
+    run.image = drawn.copy(left, 0, right - left, drawn.height());
+    run.image.setDevicePixelRatio(m_runsRatio);
+    return run;
+}
+
+CGlyphRunCache::Run CPainterSurface::Compose(std::u16string_view text) {
+    // Words repeat far more often than rows: a row not seen before is put together from the
+    // images of its words (each with the spaces after it), found in the cache or rasterised and
+    // kept. That is the row drawn whole as long as no word's ink reaches beyond its box. A wavy
+    // underline is one wave along the run, not one per word.
+    if (m_state->mark == NoteLayoutEngine::TextMark::kMisspelt) return Rasterise(text);
+    std::vector<CGlyphRunCache::Run> words;
+    int32_t width = 0;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = std::min(text.find(u' ', from), text.size());
+        end = std::min(text.find_first_not_of(u' ', end), text.size());
+        if (from == 0 && end == text.size()) break;
+        const std::u16string_view word = text.substr(from, end - from);
+        const CGlyphRunCache::Run* found = m_runs.Find(m_state, word);
+        words.push_back(found != nullptr ? *found : Rasterise(word));
+        if (found == nullptr) m_runs.Insert(m_state, word, words.back());
+        if (!words.back().inkInside) break;
+        width += words.back().width;
+        from = end;
+    }
+    if (words.empty() || !words.back().inkInside) return Rasterise(text);
+    CGlyphRunCache::Run run;
+    run.width = width;
+    run.inkInside = true;
+    run.image = QImage(QSize(width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
+    run.image.setDevicePixelRatio(m_runsRatio);
+    // The same format and a whole pixel ratio: the words' lines are copied side by side.
+    uchar* const lines = run.image.bits();
+    const qsizetype stride = run.image.bytesPerLine();
+    int x = 0;
+    for (const CGlyphRunCache::Run& word : words) {
+        const int pixels = std::min(word.image.width(), run.image.width() - x);
+        for (int y = 0; y < run.image.height() && pixels > 0; ++y)
+            std::memcpy(reinterpret_cast<QRgb*>(lines + y * stride) + x,
+                        word.image.constScanLine(y), size_t(pixels) * sizeof(QRgb));
+        x += word.image.width();
+    }
+    return run;
 }
 
 void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {

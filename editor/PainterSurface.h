@@ -97,6 +97,10 @@ private:
     void PaintShaped(QPainter& painter, std::u16string_view text, QPoint at, int32_t width);
     // May the run be drawn from (and kept in) the cache with the current painter?
     [[nodiscard]] bool Cacheable();
+    // The run rasterised on its own as a cache image.
+    [[nodiscard]] CGlyphRunCache::Run Rasterise(std::u16string_view text);
+    // The run as a cache image, put together from the images of its words where it can be.
+    [[nodiscard]] CGlyphRunCache::Run Compose(std::u16string_view text);
 
     QPainter* m_painter = nullptr;
     QRect m_dirty;

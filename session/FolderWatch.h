@@ -6,8 +6,8 @@ namespace NoteTreeEngine {
 
 // The session's watch on files and folders that other programs may change while it runs. The
 // program's implementation uses the platform's change notifications; when anything watched
-// changes, its owner calls the session's OnDiskChanged. Tests record the paths and call it
-// themselves.
+// changes, its owner calls the session's OnDiskChanged with the path watched. Tests record the
+// paths and call it themselves.
 class CFolderWatch {
 public:
     virtual ~CFolderWatch() = default;

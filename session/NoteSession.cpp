@@ -406,10 +406,15 @@ std::filesystem::path CNoteSession::NotePath(TreeItem item) const {
     return m_store->NoteFilePath(m_tree.Record(item));
 }
 
-void CNoteSession::WatchFolder(bool on) {
-    if (m_watch == nullptr || !m_store) return;
+std::filesystem::path CNoteSession::WatchedFolder() const {
     std::filesystem::path folder = m_store->Folder().lexically_normal();
     if (!folder.has_filename()) folder = folder.parent_path();  // a trailing separator
+    return folder;
+}
+
+void CNoteSession::WatchFolder(bool on) {
+    if (m_watch == nullptr || !m_store) return;
+    const std::filesystem::path folder = WatchedFolder();
     for (const std::filesystem::path& path : {folder, folder.parent_path()}) {
         if (on) {
             m_watch->Watch(path);
@@ -439,13 +444,16 @@ void CNoteSession::CheckWritable() {
                              MessageIcon::Warning, kMessageCaption);
 }
 
-void CNoteSession::OnDiskChanged() {
+void CNoteSession::OnDiskChanged(const std::filesystem::path& changed) {
     if (!m_policy || m_askingAboutFolder) return;
     if (!FolderIsThere()) {
         AskAboutGoneFolder();
         return;
     }
     m_goneFolderTold = false;
+    // The parent holds other programs' files (a home or a temporary folder is busy): their
+    // changes are no reason to read every shown note again.
+    if (!changed.empty() && changed == WatchedFolder().parent_path()) return;
     m_manager->ReloadChangedNotes();
     // Their index first, so that a note it names is not adopted as an orphan of ours; then the
     // notes and sync tools' conflict files that arrived on their own. Nothing is written when

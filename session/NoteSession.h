@@ -149,11 +149,12 @@ public:
     void OnSaveTimer();
 
     // --- Other programs' changes
-    // Something watched changed on disk. Shown notes changed elsewhere follow (see
-    // CDocumentManager::ReloadChangedNotes). A notes folder that is gone is told once, with the
-    // choice of creating it again, with the tree and every note held here, or of choosing
-    // another folder; nothing is written before the user answers, and nothing held is dropped.
-    void OnDiskChanged();
+    // Something watched changed on disk: `changed`, or anything when empty. Shown notes changed
+    // elsewhere follow (see CDocumentManager::ReloadChangedNotes). A notes folder that is gone is
+    // told once, with the choice of creating it again, with the tree and every note held here,
+    // or of choosing another folder; nothing is written before the user answers, and nothing
+    // held is dropped. A change of the folder's parent only tells whether the folder is there.
+    void OnDiskChanged(const std::filesystem::path& changed = {});
     // The program became active: the same, and a folder still gone is told again.
     void OnActivated();
 
@@ -171,6 +172,8 @@ private:
     void Reset();
     // The notes folder, its parent (which tells when the folder goes) and the shown notes' files.
     void WatchFolder(bool on);
+    // The notes folder as watched (no trailing separator); its parent_path() is watched too.
+    [[nodiscard]] std::filesystem::path WatchedFolder() const;
     [[nodiscard]] std::filesystem::path NotePath(TreeItem item) const;
     [[nodiscard]] bool FolderIsThere();
     // Says once, before the user types, when the notes folder cannot be written.

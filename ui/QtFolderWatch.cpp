@@ -12,15 +12,16 @@ QString ToQString(const std::filesystem::path& path) {
 
 }  // namespace
 
-CQtFolderWatch::CQtFolderWatch(std::function<void()> changed) : m_changed(std::move(changed)) {
+CQtFolderWatch::CQtFolderWatch(std::function<void(const std::filesystem::path&)> changed)
+    : m_changed(std::move(changed)) {
     // The file at a path may be another one now: its watch is renewed.
     QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_watcher,
                      [this](const QString& name) {
                          m_watcher.removePath(name);
-                         OnChanged();
+                         OnChanged(name);
                      });
     QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
-                     [this] { OnChanged(); });
+                     [this](const QString& name) { OnChanged(name); });
 }
 
 void CQtFolderWatch::Watch(const std::filesystem::path& path) {
@@ -38,10 +39,10 @@ void CQtFolderWatch::Unwatch(const std::filesystem::path& path) {
         m_watcher.removePath(name);
 }
 
-void CQtFolderWatch::OnChanged() {
+void CQtFolderWatch::OnChanged(const QString& name) {
     const QStringList watched = m_watcher.files() + m_watcher.directories();
     const QSet<QString> present(watched.begin(), watched.end());
     for (const QString& name : std::as_const(m_wanted))
         if (!present.contains(name) && QFileInfo::exists(name)) m_watcher.addPath(name);
-    m_changed();
+    m_changed(std::filesystem::path(name.toStdU16String()));
 }

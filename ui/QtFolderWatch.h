@@ -8,13 +8,14 @@
 
 #include "session/FolderWatch.h"
 
-// The session's watch on a QFileSystemWatcher; `changed` runs after every change it reports. A
+// The session's watch on a QFileSystemWatcher; `changed` runs with the watched path after every
+// change it reports. A
 // file replaced by a rename (as editors and sync tools save) or removed drops out of the
 // watcher, and a folder that goes takes its watch along: every report first watches again each
 // wanted path that exists. Tests await the watcher's signals through Watcher().
 class CQtFolderWatch final : public NoteTreeEngine::CFolderWatch {
 public:
-    explicit CQtFolderWatch(std::function<void()> changed);
+    explicit CQtFolderWatch(std::function<void(const std::filesystem::path&)> changed);
     CQtFolderWatch(const CQtFolderWatch&) = delete;
     CQtFolderWatch& operator=(const CQtFolderWatch&) = delete;
 
@@ -23,9 +24,9 @@ public:
     [[nodiscard]] QFileSystemWatcher& Watcher() noexcept { return m_watcher; }
 
 private:
-    void OnChanged();
+    void OnChanged(const QString& name);
 
-    std::function<void()> m_changed;
+    std::function<void(const std::filesystem::path&)> m_changed;
     QFileSystemWatcher m_watcher;
     QSet<QString> m_wanted;
 };

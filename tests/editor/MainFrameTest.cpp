@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/MainFrame.h"
@@ -100,7 +101,11 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     NoteEditEngine::CNoteDocument* first = frame.Editor().View().ShownNotes()[0];
     frame.Editor().View().SetCaret(first->End(), false, true);
     frame.Editor().setFocus();
+    // The status bar follows the typing without growing with its text.
+    const QSize bar = frame.statusBar()->sizeHint();
     QTest::keyClicks(&frame.Editor(), " edited");
+    EXPECT_TRUE(frame.StatusText().startsWith(QStringLiteral("Size: 12 characters - Created: ")));
+    EXPECT_EQ(frame.statusBar()->sizeHint(), bar);
     QSignalSpy ended(&frame, &CMainFrame::Ended);
     frame.Exit();
     EXPECT_EQ(ended.count(), 1);

@@ -166,3 +166,24 @@ TEST_F(RepaintTest, PageMovesStopAtTheEnds) {
         }
     }
 }
+
+// A row not seen before is put together from the images of its words where no glyph's ink
+// crosses between them: it must look as the same row drawn whole (words joined by no-break
+// spaces, which are never split), whether its words are plain or overhang their boxes.
+TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
+    view.View().RemoveNote(notes[0].get());
+    Add("¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
+        "¶fjord jazz, of jelly¶fjord\u00A0jazz,\u00A0of\u00A0jelly¶",
+        nullptr);
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    const QImage shown = Repainted();
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    const QRect first = view.CaretRect();
+    QTest::keyClick(&view, Qt::Key_Down);
+    const int row = view.CaretRect().top() - first.top();
+    ASSERT_GT(row, 0);
+    for (const int pair : {0, 2}) {
+        const QRect whole(0, first.top() + (pair + 1) * row, shown.width(), row);
+        EXPECT_EQ(shown.copy(whole.translated(0, -row)), shown.copy(whole)) << "pair " << pair;
+    }
+}

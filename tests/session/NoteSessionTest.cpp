@@ -262,7 +262,10 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
         NoteEditEngine::CNoteDocument* shown = f.view.ShownNotes()[0];
         f.view.SetCaret(shown->FromIndex(reload.caret), false, true);
         f.WriteNote("1.xml", reload.theirs);
-        f.session.OnDiskChanged();
+        // Other programs' files beside the folder are no reason to read the notes again.
+        f.session.OnDiskChanged(f.folder.Path().parent_path());
+        EXPECT_EQ(f.view.ShownNotes()[0], shown);
+        f.session.OnDiskChanged(f.folder / "1.xml");
         shown = f.view.ShownNotes()[0];
         EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*shown), reload.theirs);
         EXPECT_EQ(f.view.Active(), reload.atEnd ? shown->End() : shown->FromIndex(reload.caret));
@@ -311,7 +314,7 @@ TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAg
     f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
     std::filesystem::remove_all(f.folder.Path());
     f.prompts.answerYes = false;  // and the picker is cancelled
-    f.session.OnDiskChanged();
+    f.session.OnDiskChanged(f.folder.Path().parent_path());
     f.session.OnSaveTimer();
     f.session.OnDiskChanged();
     ASSERT_EQ(f.prompts.Texts().size(), 1u);
