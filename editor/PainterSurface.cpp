@@ -33,11 +33,13 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
     };
     const NoteLayoutEngine::StyleLook look = NoteLayoutEngine::LookOf(
         paragraph, character, selected, NoteLayoutEngine::TextScaleOf(m_size, m_printing),
-        m_printing, [&fontOf](const NoteLayoutEngine::FontRequest& request) {
+        m_printing,
+        [&fontOf](const NoteLayoutEngine::FontRequest& request) {
             const CFontEntry& font = fontOf(request);
             return NoteLayoutEngine::FontMeasures{font.Ascent(), font.Descent(),
                                                   font.ExternalLeading(), font.AverageCharWidth()};
-        });
+        },
+        m_palette);
     auto state = std::make_unique<StyleState>();
     state->font = &fontOf(look.font);
     state->text = ToQColor(look.text);
@@ -49,6 +51,34 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
 
 void CPainterSurface::SetTextSize(NoteLayoutEngine::TextSize size) {
     m_size = size;
+    ForgetStates();
+}
+
+void CPainterSurface::SetPalette(const QPalette& palette) {
+    if (m_printing) return;
+    auto colour = [&palette](QPalette::ColorRole role) {
+        const QColor c = palette.color(QPalette::Active, role);
+        return NoteLayoutEngine::Color{static_cast<uint8_t>(c.red()),
+                                       static_cast<uint8_t>(c.green()),
+                                       static_cast<uint8_t>(c.blue())};
+    };
+    const NoteLayoutEngine::Palette taken{colour(QPalette::Text), colour(QPalette::Base),
+                                          colour(QPalette::Highlight),
+                                          colour(QPalette::HighlightedText)};
+    if (taken == m_palette) return;
+    m_palette = taken;
+    ForgetStates();
+}
+
+QColor CPainterSurface::Base() const {
+    return ToQColor(m_palette.base);
+}
+
+QColor CPainterSurface::EmptyView() const {
+    return ToQColor(m_palette.EmptyView());
+}
+
+void CPainterSurface::ForgetStates() {
     m_runs.Clear();
     for (auto& state : m_states)
         state.reset();
@@ -211,7 +241,7 @@ void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*
         return;
     }
     QPainter& painter = *m_painter;
-    const QColor black = ToQColor(NoteLayoutEngine::kBlack);
+    const QColor black = ToQColor(m_palette.text);
     const QRect box(QPoint(x - 2 * u, y + (height - u) / 2), QPoint(x - u, y + (height + u) / 2));
     const QRect bar(QPoint(x - 2 * u, y + (height - t) / 2), QPoint(x - u, y + (height + t) / 2));
     const ListMarker marker = ParagraphStyleOf(m_paragraphStyle).marker;
@@ -220,7 +250,7 @@ void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*
         case ListMarker::kFilledBox: {
             const QColor fill = marker == ListMarker::kFilledBox ? black
                                 : m_printing                     ? QColor(192, 192, 192)
-                                             : ToQColor(NoteLayoutEngine::kWhite);
+                                                                 : Base();
             painter.save();
             painter.setPen(QPen(black, m_printing ? 10 : 1));
             painter.setBrush(fill);
@@ -248,9 +278,9 @@ void CPainterSurface::DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int
     if (isLast) return;
     const int32_t half = Metrics().lineThickness / 2;
     FillRect(x, y + height - half, width, half,
-             m_printing ? ToQColor(NoteLayoutEngine::kBlack) : QColor(192, 192, 192));
+             m_printing ? ToQColor(m_palette.text) : ToQColor(m_palette.Separator()));
 }
 
 void CPainterSurface::EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-    FillRect(x, y, width, height, ToQColor(NoteLayoutEngine::kWhite));
+    FillRect(x, y, width, height, Base());
 }

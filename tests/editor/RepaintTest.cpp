@@ -166,3 +166,20 @@ TEST_F(RepaintTest, PageMovesStopAtTheEnds) {
         }
     }
 }
+
+// A palette changed while the program runs (the desktop turning dark and back) repaints the
+// window in its colours.
+TEST_F(RepaintTest, APaletteChangeRepaintsInItsColours) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(20, 20, 24));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    for (const QPalette& palette : {dark, light}) {
+        QApplication::setPalette(palette);
+        // The widgets hear of it through a posted event, which posts the repaint.
+        QApplication::processEvents();
+        const QImage shown = Shown();
+        EXPECT_EQ(shown.pixelColor(shown.width() - 4, 4), palette.color(QPalette::Base));
+        EXPECT_EQ(shown, Repainted());
+    }
+}

@@ -261,30 +261,59 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
     }
     view.OnCommand(CommandIds::kTextSizeMedium);
     view.View().SetSelection(first->FromIndex(17), first->FromIndex(20), true);
-    const QImage image = Grab();
-    // The header's text in its colour.
-    const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
-    EXPECT_TRUE(HasColour(image, QRect(header.x, header.y, 60, 20), QColor(80, 80, 150), 30));
-    // The selected "pla" of the last paragraph: white text on black.
-    const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
-    EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), Qt::black));
-    EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), Qt::black));
-    // The checked box is filled black, the unchecked one white inside a black frame.
-    const int u = view.View().Metrics().markerUnit;
-    const NoteLayoutEngine::Point done = view.View().PointOf(first->FromIndex(7));
-    const int doneMiddle = done.y + view.View().TextHeight(first->FromIndex(7)) / 2;
-    EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), Qt::black));
-    const NoteLayoutEngine::Point open = view.View().PointOf(first->FromIndex(12));
-    const int openMiddle = open.y + view.View().TextHeight(first->FromIndex(12)) / 2;
-    EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), Qt::white));
-    EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), Qt::black));
-    // The grey bar at the very bottom of the first note's margin.
-    const int bar =
-        view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
-    EXPECT_EQ(image.pixelColor(100, bar), QColor(192, 192, 192));
-    EXPECT_EQ(image.pixelColor(100, bar - 2), QColor(Qt::white));
-    // Below the notes, white.
-    EXPECT_EQ(image.pixelColor(100, image.height() - 2), QColor(Qt::white));
+    QPalette dark = view.palette();
+    dark.setColor(QPalette::Text, QColor(225, 225, 225));
+    dark.setColor(QPalette::Base, QColor(30, 30, 34));
+    dark.setColor(QPalette::Highlight, QColor(20, 90, 60));
+    dark.setColor(QPalette::HighlightedText, QColor(240, 240, 200));
+    for (const QPalette& palette : {view.palette(), dark}) {
+        view.setPalette(palette);
+        const QImage image = Grab();
+        const QColor base = palette.color(QPalette::Base);
+        const QColor text = palette.color(QPalette::Text);
+        SCOPED_TRACE(base.name().toStdString());
+        auto contrast = [](const QColor& a, const QColor& b) {
+            return NoteLayoutEngine::ContrastRatio(
+                {uint8_t(a.red()), uint8_t(a.green()), uint8_t(a.blue())},
+                {uint8_t(b.red()), uint8_t(b.green()), uint8_t(b.blue())});
+        };
+        // The header's ink reads on the base and is not the text's colour.
+        const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
+        double best = 1;
+        QColor ink = base;
+        for (int y = header.y; y < header.y + 20; ++y)
+            for (int x = header.x; x < header.x + 60; ++x)
+                if (const double c = contrast(image.pixelColor(x, y), base); c > best) {
+                    best = c;
+                    ink = image.pixelColor(x, y);
+                }
+        EXPECT_GE(best, NoteLayoutEngine::kReadableContrast);
+        EXPECT_GT(std::abs(ink.blue() - ink.red()), 30) << ink.name().toStdString();
+        // The selected "pla" of the last paragraph: on the palette's highlight.
+        const QColor highlight = palette.color(QPalette::Highlight);
+        const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
+        EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), highlight));
+        EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), highlight));
+        // The checked box is filled with the text's colour, the unchecked one with the base
+        // inside a frame of it.
+        const int u = view.View().Metrics().markerUnit;
+        const NoteLayoutEngine::Point done = view.View().PointOf(first->FromIndex(7));
+        const int doneMiddle = done.y + view.View().TextHeight(first->FromIndex(7)) / 2;
+        EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), text));
+        const NoteLayoutEngine::Point open = view.View().PointOf(first->FromIndex(12));
+        const int openMiddle = open.y + view.View().TextHeight(first->FromIndex(12)) / 2;
+        EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), base));
+        EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), text));
+        // The bar at the very bottom of the first note's margin, between base and text.
+        const int bar =
+            view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
+        const QColor barColour = image.pixelColor(100, bar);
+        EXPECT_GT(contrast(barColour, base), 1.3);
+        EXPECT_GT(contrast(barColour, text), 2);
+        EXPECT_EQ(image.pixelColor(100, bar - 2), base);
+        // Below the notes, the base.
+        EXPECT_EQ(image.pixelColor(100, image.height() - 2), base);
+    }
 }
 
 // The settings file may hold any number; what is out of range is Medium, and a new pane starts
