@@ -67,6 +67,12 @@ TextScale TextScaleOf(TextSize size, bool printing) noexcept {
     return scale;
 }
 
+Rect CheckBoxOf(int32_t x, int32_t y, int32_t height, const LayoutMetrics& metrics) noexcept {
+    const int32_t u = metrics.markerUnit;
+    const int32_t side = u * 3 / 2 + 1;
+    return {x - u / 3 - side, y + (height - side) / 2, side, side};
+}
+
 double ContrastRatio(Color a, Color b) noexcept {
     const double la = Luminance(a);
     const double lb = Luminance(b);

@@ -62,6 +62,12 @@ struct StyleLook {
     LayoutMetrics metrics;
 };
 
+// The check box of a checklist paragraph whose first row's text starts at (x, y) and is `height`
+// tall: a square in the row's left margin, a third of a marker unit clear of the text and
+// centred on the line.
+[[nodiscard]] Rect CheckBoxOf(int32_t x, int32_t y, int32_t height,
+                              const LayoutMetrics& metrics) noexcept;
+
 // The contrast ratio of two colours by their relative luminance: 1 (the same) to 21 (black and
 // white).
 [[nodiscard]] double ContrastRatio(Color a, Color b) noexcept;

@@ -17,6 +17,7 @@
 
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
+#include "layout/StyleTable.h"
 #include "model/BlockPool.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
@@ -294,16 +295,18 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
         const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
         EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), highlight));
         EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), highlight));
-        // The checked box is filled with the text's colour, the unchecked one with the base
-        // inside a frame of it.
-        const int u = view.View().Metrics().markerUnit;
-        const NoteLayoutEngine::Point done = view.View().PointOf(first->FromIndex(7));
-        const int doneMiddle = done.y + view.View().TextHeight(first->FromIndex(7)) / 2;
-        EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), text));
-        const NoteLayoutEngine::Point open = view.View().PointOf(first->FromIndex(12));
-        const int openMiddle = open.y + view.View().TextHeight(first->FromIndex(12)) / 2;
-        EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), base));
-        EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), text));
+        // Both boxes: a frame in the text's colour around the base; only the checked one holds
+        // a tick.
+        for (const uint32_t index : {7u, 12u}) {
+            const NoteLayoutEngine::Point at = view.View().PointOf(first->FromIndex(index));
+            const NoteLayoutEngine::Rect box = NoteLayoutEngine::CheckBoxOf(
+                at.x, at.y, view.View().TextHeight(first->FromIndex(index)), view.View().Metrics());
+            const QRect inside = QRect(box.x, box.y, box.width, box.height).adjusted(2, 2, -2, -2);
+            EXPECT_EQ(image.pixelColor(box.x, box.y + box.height / 2), text) << index;
+            EXPECT_EQ(image.pixelColor(box.x + box.width - 1, box.y + 1), text) << index;
+            EXPECT_TRUE(HasColour(image, inside, base)) << index;
+            EXPECT_EQ(HasColour(image, inside, text, 60), index == 7) << index;
+        }
         // The bar at the very bottom of the first note's margin, between base and text.
         const int bar =
             view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
@@ -313,6 +316,37 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
         EXPECT_EQ(image.pixelColor(100, bar - 2), base);
         // Below the notes, the base.
         EXPECT_EQ(image.pixelColor(100, image.height() - 2), base);
+    }
+}
+
+// A click on a check box ticks it or clears it as one undo step; a click beside it or on the text
+// only places the caret.
+TEST_F(ScrollViewTest, AClickOnACheckBoxTogglesIt) {
+    CNoteDocument* note = Show("¶[5,0]open¶[6,0]done¶plain");
+    const auto boxMiddle = [&](uint32_t index) {
+        const NoteLayoutEngine::Point at = view.View().PointOf(note->FromIndex(index));
+        const NoteLayoutEngine::Rect box = NoteLayoutEngine::CheckBoxOf(
+            at.x, at.y, view.View().TextHeight(note->FromIndex(index)), view.View().Metrics());
+        return QPoint(box.x + box.width / 2, box.y + box.height / 2 - view.ScrollTop());
+    };
+    const struct {
+        QPoint point;
+        const char* after;
+    } clicks[] = {
+        {boxMiddle(0), "¶[6,0]open¶[6,0]done¶plain"},
+        {boxMiddle(5), "¶[5,0]open¶[5,0]done¶plain"},
+        {boxMiddle(5) + QPoint(0, 2 * view.View().Metrics().markerUnit),
+         "¶[5,0]open¶[6,0]done¶plain"},
+        {PointBefore(note, 1), "¶[5,0]open¶[6,0]done¶plain"},
+        {boxMiddle(10), "¶[5,0]open¶[6,0]done¶plain"},
+    };
+    const std::string original = Dump(*note);
+    for (const auto& click : clicks) {
+        Press(click.point);
+        EXPECT_EQ(Dump(*note), click.after) << click.point.x() << "," << click.point.y();
+        if (click.after == original) continue;
+        view.OnCommand(CommandIds::kUndo);
+        EXPECT_EQ(Dump(*note), original);
     }
 }
 
