@@ -173,7 +173,6 @@ TEST_F(RepaintTest, APaletteChangeRepaintsInItsColours) {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
     dark.setColor(QPalette::Base, QColor(20, 20, 24));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
     for (const QPalette& palette : {dark, light}) {
         QApplication::setPalette(palette);
         // The widgets hear of it through a posted event, which posts the repaint.

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
+#include <string>
+#include <utility>
 
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
@@ -273,23 +275,19 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
         const QColor base = palette.color(QPalette::Base);
         const QColor text = palette.color(QPalette::Text);
         SCOPED_TRACE(base.name().toStdString());
-        auto contrast = [](const QColor& a, const QColor& b) {
+        auto contrast = [&base](const QColor& c) {
             return NoteLayoutEngine::ContrastRatio(
-                {uint8_t(a.red()), uint8_t(a.green()), uint8_t(a.blue())},
-                {uint8_t(b.red()), uint8_t(b.green()), uint8_t(b.blue())});
+                {uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())},
+                {uint8_t(base.red()), uint8_t(base.green()), uint8_t(base.blue())});
         };
-        // The header's ink reads on the base and is not the text's colour.
+        // The header's ink reads on the base and is bluish, not the text's colour.
         const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
-        double best = 1;
         QColor ink = base;
         for (int y = header.y; y < header.y + 20; ++y)
             for (int x = header.x; x < header.x + 60; ++x)
-                if (const double c = contrast(image.pixelColor(x, y), base); c > best) {
-                    best = c;
-                    ink = image.pixelColor(x, y);
-                }
-        EXPECT_GE(best, NoteLayoutEngine::kReadableContrast);
-        EXPECT_GT(std::abs(ink.blue() - ink.red()), 30) << ink.name().toStdString();
+                if (contrast(image.pixelColor(x, y)) > contrast(ink)) ink = image.pixelColor(x, y);
+        EXPECT_GE(contrast(ink), NoteLayoutEngine::kReadableContrast);
+        EXPECT_GT(ink.blue() - ink.red(), 30) << ink.name().toStdString();
         // The selected "pla" of the last paragraph: on the palette's highlight.
         const QColor highlight = palette.color(QPalette::Highlight);
         const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
@@ -303,16 +301,13 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
                 at.x, at.y, view.View().TextHeight(first->FromIndex(index)), view.View().Metrics());
             const QRect inside = QRect(box.x, box.y, box.width, box.height).adjusted(2, 2, -2, -2);
             EXPECT_EQ(image.pixelColor(box.x, box.y + box.height / 2), text) << index;
-            EXPECT_EQ(image.pixelColor(box.x + box.width - 1, box.y + 1), text) << index;
             EXPECT_TRUE(HasColour(image, inside, base)) << index;
             EXPECT_EQ(HasColour(image, inside, text, 60), index == 7) << index;
         }
         // The bar at the very bottom of the first note's margin, between base and text.
         const int bar =
             view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
-        const QColor barColour = image.pixelColor(100, bar);
-        EXPECT_GT(contrast(barColour, base), 1.3);
-        EXPECT_GT(contrast(barColour, text), 2);
+        EXPECT_GT(contrast(image.pixelColor(100, bar)), 1.3);
         EXPECT_EQ(image.pixelColor(100, bar - 2), base);
         // Below the notes, the base.
         EXPECT_EQ(image.pixelColor(100, image.height() - 2), base);

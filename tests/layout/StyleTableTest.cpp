@@ -109,12 +109,7 @@ TEST(StyleTableTest, CharacterStylesSelectionAndPrinting) {
             EXPECT_EQ(styled.font.cellHeight, look(paragraph, 0, false, false).font.cellHeight);
             EXPECT_EQ(look(paragraph, 0, false, true).text, kBlack);
         }
-        EXPECT_EQ(look(NoteEditEngine::kNormal, 0, false, false).text, palette.text);
         EXPECT_EQ(look(NoteEditEngine::kNormal, 0, false, false).background, palette.base);
-        EXPECT_NE(look(NoteEditEngine::kNormal, 1u << CharacterStyle::kHighlight, false, false)
-                      .background,
-                  palette.base);
-        EXPECT_NE(look(NoteEditEngine::kHeader1, 0, false, false).text, palette.text);
     }
     const auto stored = NoteEditEngine::kHeaderColor;
     EXPECT_EQ(Look(NoteEditEngine::kHeader1).text, (Color{stored.red, stored.green, stored.blue}));
