@@ -17,10 +17,6 @@
 
 namespace {
 
-QColor ToQColor(NoteLayoutEngine::Color colour) {
-    return QColor(colour.red, colour.green, colour.blue);
-}
-
 // A menu (a popup, or the menu bar in keyboard mode) borrows the keyboard while it is open; the
 // pane keeps its focus for editing, so that the menu's own commands stay enabled.
 bool BorrowsFocus(const QWidget* widget) {
@@ -61,6 +57,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
     m_layoutTimer.setSingleShot(true);
     m_layoutTimer.setInterval(0);
     connect(&m_layoutTimer, &QTimer::timeout, this, &CNoteScrollView::OnLayoutTimer);
+    m_surface.SetPalette(palette());
     m_view.SetLazyLayout(viewport()->height());
     m_view.SetWidth(viewport()->width(), false);
     connect(&m_spelling, &CSpelling::marksChanged, this, [this] { m_view.RedrawAll(); });
@@ -116,10 +113,9 @@ void CNoteScrollView::EndPaint() {
     const int32_t treeHeight = m_view.TreeHeight();
     if (m_paintBottom > treeHeight) {
         const int32_t width = std::max(m_view.ViewWidth(), viewport()->width());
-        m_surface.FillRect(0, treeHeight, width, m_paintBottom - treeHeight,
-                           m_view.HasNotes() && treeHeight > 0
-                               ? ToQColor(NoteLayoutEngine::kWhite)
-                               : ToQColor(NoteLayoutEngine::kEmptyViewBackground));
+        m_surface.FillRect(
+            0, treeHeight, width, m_paintBottom - treeHeight,
+            m_view.HasNotes() && treeHeight > 0 ? m_surface.Base() : m_surface.EmptyView());
     }
     if (!m_surface.IsPainting() && !m_surface.Dirty().isEmpty())
         viewport()->update(m_surface.Dirty().translated(0, -ScrollTop()));
@@ -147,7 +143,7 @@ void CNoteScrollView::paintEvent(QPaintEvent* event) {
         if (viewport()->width() > viewWidth && m_view.HasNotes())
             painter.fillRect(QRect(viewWidth, m_paintTop, viewport()->width() - viewWidth,
                                    m_paintBottom - m_paintTop),
-                             Qt::white);
+                             m_surface.Base());
     }
     m_surface.SetPainter(nullptr);
     if (!m_preedit.isEmpty()) DrawPreedit(painter);
@@ -267,6 +263,15 @@ void CNoteScrollView::resizeEvent(QResizeEvent* event) {
     m_view.SetLazyLayout(viewport()->height());
     m_view.SetWidth(viewport()->width(), true);
     UpdateScrollSizes(m_view.TreeHeight());
+}
+
+void CNoteScrollView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    // A desktop that switches between light and dark while the program runs.
+    if (event->type() == QEvent::PaletteChange) {
+        m_surface.SetPalette(palette());
+        viewport()->update();
+    }
 }
 
 void CNoteScrollView::focusInEvent(QFocusEvent* event) {

@@ -380,6 +380,14 @@ void CNoteScrollView::mousePressEvent(QMouseEvent* event) {
     if ((event->modifiers() & Qt::ControlModifier) && event->type() == QEvent::MouseButtonPress &&
         OpenLinkAt(point))
         return;
+    // A plain click on a check box ticks it or clears it, however quickly it follows another.
+    if ((event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) == 0) {
+        const CNotePosition box = m_view.CheckBoxAt(point.x(), point.y() + ScrollTop());
+        if (!box.IsNull()) {
+            NoteEditor::ToggleCheckBox(m_view, box);
+            return;
+        }
+    }
     switch (
         m_clicks.Press(m_clickClock(), point.x(), point.y(), QApplication::doubleClickInterval())) {
         case CClickCounter::Click::Triple:

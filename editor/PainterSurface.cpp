@@ -43,11 +43,13 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
     };
     const NoteLayoutEngine::StyleLook look = NoteLayoutEngine::LookOf(
         paragraph, character, selected, NoteLayoutEngine::TextScaleOf(m_size, m_printing),
-        m_printing, [&fontOf](const NoteLayoutEngine::FontRequest& request) {
+        m_printing,
+        [&fontOf](const NoteLayoutEngine::FontRequest& request) {
             const CFontEntry& font = fontOf(request);
             return NoteLayoutEngine::FontMeasures{font.Ascent(), font.Descent(),
                                                   font.ExternalLeading(), font.AverageCharWidth()};
-        });
+        },
+        m_palette);
     auto state = std::make_unique<StyleState>();
     state->font = &fontOf(look.font);
     state->text = ToQColor(look.text);
@@ -63,6 +65,34 @@ const CPainterSurface::StyleState& CPainterSurface::StateFor(uint32_t paragraph,
 
 void CPainterSurface::SetTextSize(NoteLayoutEngine::TextSize size) {
     m_size = size;
+    ForgetStates();
+}
+
+void CPainterSurface::SetPalette(const QPalette& palette) {
+    if (m_printing) return;
+    auto colour = [&palette](QPalette::ColorRole role) {
+        const QColor c = palette.color(QPalette::Active, role);
+        return NoteLayoutEngine::Color{static_cast<uint8_t>(c.red()),
+                                       static_cast<uint8_t>(c.green()),
+                                       static_cast<uint8_t>(c.blue())};
+    };
+    const NoteLayoutEngine::Palette taken{colour(QPalette::Text), colour(QPalette::Base),
+                                          colour(QPalette::Highlight),
+                                          colour(QPalette::HighlightedText)};
+    if (taken == m_palette) return;
+    m_palette = taken;
+    ForgetStates();
+}
+
+QColor CPainterSurface::Base() const {
+    return ToQColor(m_palette.base);
+}
+
+QColor CPainterSurface::EmptyView() const {
+    return ToQColor(m_palette.EmptyView());
+}
+
+void CPainterSurface::ForgetStates() {
     m_runs.Clear();
     for (auto& state : m_states)
         state.reset();
@@ -312,37 +342,50 @@ void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*
     if (!IsListStyle(m_paragraphStyle)) return;
     const int32_t u = Metrics().markerUnit;
     const int32_t t = Metrics().lineThickness;
+    const ListMarker marker = ParagraphStyleOf(m_paragraphStyle).marker;
+    const bool box = marker == ListMarker::kEmptyBox || marker == ListMarker::kFilledBox;
+    const NoteLayoutEngine::Rect square = NoteLayoutEngine::CheckBoxOf(x, y, height, Metrics());
+    const QRect boxRect(square.x, square.y, square.width, square.height);
     if (m_painter == nullptr) {
-        AddDirty(x - 2 * u, y + (height - u) / 2, u + 1, u + 1);
+        if (box) {
+            AddDirty(square.x, square.y, square.width, square.height);
+        } else {
+            AddDirty(x - 2 * u, y + (height - u) / 2, u + 1, u + 1);
+        }
         return;
     }
     QPainter& painter = *m_painter;
-    const QColor black = ToQColor(NoteLayoutEngine::kBlack);
-    const QRect box(QPoint(x - 2 * u, y + (height - u) / 2), QPoint(x - u, y + (height + u) / 2));
+    const QColor ink = ToQColor(m_palette.text);
     const QRect bar(QPoint(x - 2 * u, y + (height - t) / 2), QPoint(x - u, y + (height + t) / 2));
-    const ListMarker marker = ParagraphStyleOf(m_paragraphStyle).marker;
     switch (marker) {
         case ListMarker::kEmptyBox:
         case ListMarker::kFilledBox: {
-            const QColor fill = marker == ListMarker::kFilledBox ? black
-                                : m_printing                     ? QColor(192, 192, 192)
-                                             : ToQColor(NoteLayoutEngine::kWhite);
+            // Opaque and square, so that drawing it again over itself changes no pixel.
+            const int32_t frame = std::max(1, t / 2);
+            painter.fillRect(boxRect, ink);
+            painter.fillRect(boxRect.adjusted(frame, frame, -frame, -frame), Base());
+            if (marker == ListMarker::kEmptyBox) break;
             painter.save();
-            painter.setPen(QPen(black, m_printing ? 10 : 1));
-            painter.setBrush(fill);
-            const qreal corner = u * 10 / 13 / 2.0;
-            painter.drawRoundedRect(box.adjusted(0, 0, -1, -1), corner, corner);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setClipRect(boxRect.adjusted(frame, frame, -frame, -frame));
+            painter.setPen(QPen(ink, std::max<qreal>(1.5, t * 0.9), Qt::SolidLine, Qt::RoundCap,
+                                Qt::RoundJoin));
+            const QRectF r(boxRect);
+            const QPointF tick[] = {r.topLeft() + QPointF(r.width() * 0.22, r.height() * 0.5),
+                                    r.topLeft() + QPointF(r.width() * 0.42, r.height() * 0.72),
+                                    r.topLeft() + QPointF(r.width() * 0.78, r.height() * 0.28)};
+            painter.drawPolyline(tick, 3);
             painter.restore();
             break;
         }
         case ListMarker::kPlus:
-            painter.fillRect(bar, black);
+            painter.fillRect(bar, ink);
             painter.fillRect(QRect(QPoint(x - 2 * u + (u - t) / 2, y + (height - u) / 2),
                                    QPoint(x - 2 * u + (u + t) / 2, y + (height + u) / 2)),
-                             black);
+                             ink);
             break;
         case ListMarker::kMinus:
-            painter.fillRect(bar, black);
+            painter.fillRect(bar, ink);
             break;
         case ListMarker::kNone:
             break;
@@ -354,9 +397,9 @@ void CPainterSurface::DrawNoteSeparator(int32_t x, int32_t y, int32_t width, int
     if (isLast) return;
     const int32_t half = Metrics().lineThickness / 2;
     FillRect(x, y + height - half, width, half,
-             m_printing ? ToQColor(NoteLayoutEngine::kBlack) : QColor(192, 192, 192));
+             m_printing ? ToQColor(m_palette.text) : ToQColor(m_palette.Separator()));
 }
 
 void CPainterSurface::EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-    FillRect(x, y, width, height, ToQColor(NoteLayoutEngine::kWhite));
+    FillRect(x, y, width, height, Base());
 }

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QPalette>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
@@ -53,6 +54,12 @@ public:
     void ClearDirty() noexcept { m_dirty = QRect(); }
     // Changes the text size; every style is looked up afresh and the default style is current.
     void SetTextSize(NoteLayoutEngine::TextSize size);
+    // Takes the text colours of the desktop's palette (its active group); every style is looked
+    // up afresh. A printing surface keeps the default colours.
+    void SetPalette(const QPalette& palette);
+    // The ground of text, and of the view where it shows no note.
+    [[nodiscard]] QColor Base() const;
+    [[nodiscard]] QColor EmptyView() const;
     // Fills a rectangle with a colour (or marks it dirty).
     void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const QColor& colour);
     // The state of a combination of styles and a mark at the current text size; lives until the
@@ -89,6 +96,8 @@ private:
         NoteEditEngine::kParagraphStyleCount * kStatesPerParagraph;
 
     void Apply();
+    // Forgets every state and cached run; the default style is current.
+    void ForgetStates();
     void AddDirty(int32_t x, int32_t y, int32_t width, int32_t height);
     // Lays the run out in the current state: its width, and with `collect` its glyphs and the
     // characters the face lacks, in m_glyphs, m_glyphPositions and m_fallbacks.
@@ -106,6 +115,7 @@ private:
     QRect m_dirty;
     NoteLayoutEngine::TextSize m_size;
     bool m_printing;
+    NoteLayoutEngine::Palette m_palette;
     NoteEditEngine::CharacterStyle m_characterStyle;
     uint32_t m_paragraphStyle = NoteEditEngine::kNormal;
     int32_t m_indent = 0;

@@ -117,6 +117,15 @@ uint32_t CurrentParagraphStyle(const CNoteView& view) {
     return view.CaretParagraphFormat().Style();
 }
 
+void ToggleCheckBox(CNoteView& view, const CNotePosition& mark) {
+    const uint32_t style = mark.ParagraphFormatOf().Style();
+    if (style != NoteEditEngine::kUncheckedList && style != NoteEditEngine::kCheckedList) return;
+    view.SetCaret(mark, false, true);
+    CStyleChange change;
+    ApplyStyle(view, style == NoteEditEngine::kCheckedList ? NoteEditEngine::kUncheckedList
+                                                           : NoteEditEngine::kCheckedList);
+}
+
 uint32_t NextHeaderStyle(uint32_t current, bool forward) {
     return NextInCycle(current, forward, NoteEditEngine::IsHeaderStyle);
 }

@@ -15,6 +15,9 @@ namespace NoteEditor {
 // Normal when the current style is already `style`, else `style`, on every touched paragraph; so
 // Normal itself is always set.
 void ToggleParagraphStyle(NoteLayoutEngine::CNoteView& view, uint32_t style);
+// Puts the caret at the start of the checklist paragraph whose mark is given and turns it from
+// unchecked to checked or back; nothing for another paragraph.
+void ToggleCheckBox(NoteLayoutEngine::CNoteView& view, const NoteEditEngine::CNotePosition& mark);
 void CycleHeader(NoteLayoutEngine::CNoteView& view, bool forward);
 void CycleList(NoteLayoutEngine::CNoteView& view, bool forward);
 // Indent +1 (-1) on every touched paragraph, within 0..14.

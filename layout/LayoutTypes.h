@@ -24,18 +24,31 @@ struct Color {
     uint8_t red = 0;
     uint8_t green = 0;
     uint8_t blue = 0;
-    [[nodiscard]] constexpr Color Inverted() const noexcept {
-        return {static_cast<uint8_t>(255 - red), static_cast<uint8_t>(255 - green),
-                static_cast<uint8_t>(255 - blue)};
+    // `percent` of the way from this colour to `other`, each channel rounded.
+    [[nodiscard]] constexpr Color MixedWith(Color other, int32_t percent) const noexcept {
+        auto mix = [percent](uint8_t a, uint8_t b) {
+            return static_cast<uint8_t>((a * (100 - percent) + b * percent + 50) / 100);
+        };
+        return {mix(red, other.red), mix(green, other.green), mix(blue, other.blue)};
     }
     friend constexpr bool operator==(const Color&, const Color&) noexcept = default;
 };
 
-// The colours of the rendering rules besides the styles' own (model/StyleDescriptors.h); the
-// window picks them when it applies a style.
 inline constexpr Color kBlack{0, 0, 0};
 inline constexpr Color kWhite{255, 255, 255};
-inline constexpr Color kEmptyViewBackground{230, 230, 230};
+
+// The desktop's colours for text, which the styles' own (model/StyleDescriptors.h) are fitted to:
+// the text and its background, and the selection's. Paper is always the default.
+struct Palette {
+    Color text = kBlack;
+    Color base = kWhite;
+    Color highlight{48, 140, 198};
+    Color highlightedText = kWhite;
+    // The bar between notes and the ground of an empty view lie between base and text.
+    [[nodiscard]] constexpr Color Separator() const noexcept { return base.MixedWith(text, 25); }
+    [[nodiscard]] constexpr Color EmptyView() const noexcept { return base.MixedWith(text, 10); }
+    friend constexpr bool operator==(const Palette&, const Palette&) noexcept = default;
+};
 
 struct Margins {
     int32_t top = 0;

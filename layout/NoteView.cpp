@@ -6,6 +6,7 @@
 #include "layout/NotePendingGlyph.h"
 #include "layout/NoteRowGlyph.h"
 #include "layout/NoteViewGlyph.h"
+#include "layout/StyleTable.h"
 #include "model/NoteUndoHistory.h"
 
 namespace NoteLayoutEngine {
@@ -150,6 +151,24 @@ CNotePosition CNoteView::HitTest(int32_t x, int32_t y) {
     EnsureLaidOutAtY(y);
     m_surface.ResetStyle();
     return m_viewGlyph->HitTest(x, y);
+}
+
+CNotePosition CNoteView::CheckBoxAt(int32_t x, int32_t y) {
+    if (!HasNotes()) return {};
+    const RowLocation location = LocateRow(HitTest(x, y));
+    const CNoteRowGlyph* row = location.row;
+    if (row == nullptr || !row->IsFirstRow()) return {};
+    const CNotePosition mark = row->Start().ParagraphOf();
+    const uint32_t style = mark.ParagraphFormatOf().Style();
+    if (style != NoteEditEngine::kUncheckedList && style != NoteEditEngine::kCheckedList) return {};
+    m_surface.ApplyParagraphStyle(style, mark.ParagraphFormatOf().Indent(), false);
+    const Margins& margins = row->GetMargins();
+    const Rect box = CheckBoxOf(location.x + margins.left, location.y + margins.top,
+                                row->Height() - margins.top - margins.bottom, Metrics());
+    // A pixel of slack around so small a target.
+    const bool inside =
+        x >= box.x - 1 && x <= box.x + box.width && y >= box.y - 1 && y <= box.y + box.height;
+    return inside ? mark : CNotePosition();
 }
 
 Point CNoteView::PointOf(const CNotePosition& position) {

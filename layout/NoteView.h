@@ -82,6 +82,9 @@ public:
                       const NoteEditEngine::CNotePosition& active, bool rememberX);
     [[nodiscard]] NoteEditEngine::CNotePosition HitTest(int32_t x, int32_t y);
     [[nodiscard]] Point PointOf(const NoteEditEngine::CNotePosition& position);
+    // The mark of the checklist paragraph whose check box holds tree point (x, y); null when the
+    // point is on no check box.
+    [[nodiscard]] NoteEditEngine::CNotePosition CheckBoxAt(int32_t x, int32_t y);
     // Paints count elements after position (clipped to the visible band unless whole).
     void Redraw(const NoteEditEngine::CNotePosition& position, int64_t count, bool whole);
     // Repaints every shown note, clipped to the visible band.

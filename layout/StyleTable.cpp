@@ -1,6 +1,9 @@
 #include "layout/StyleTable.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <optional>
 
 using NoteEditEngine::CharacterStyle;
 
@@ -28,6 +31,25 @@ constexpr Color ColorOf(NoteEditEngine::StyleColor color) noexcept {
     return {color.red, color.green, color.blue};
 }
 
+double Luminance(Color colour) noexcept {
+    auto linear = [](uint8_t channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) +
+           0.0722 * linear(colour.blue);
+}
+
+// The first of `from`, moved toward `to` a tenth at a time, that `reads` accepts; `to` at last.
+template <typename Reads>
+Color FirstReadable(Color from, Color to, Reads reads) {
+    for (int32_t percent = 0; percent < 100; percent += 10) {
+        const Color mixed = from.MixedWith(to, percent);
+        if (reads(mixed)) return mixed;
+    }
+    return to;
+}
+
 Margins ScaledMargins(const Margins& margins, const TextScale& scale) noexcept {
     return {Scaled(margins.top, scale), Scaled(margins.bottom, scale), Scaled(margins.left, scale),
             Scaled(margins.right, scale)};
@@ -45,25 +67,53 @@ TextScale TextScaleOf(TextSize size, bool printing) noexcept {
     return scale;
 }
 
+Rect CheckBoxOf(int32_t x, int32_t y, int32_t height, const LayoutMetrics& metrics) noexcept {
+    const int32_t u = metrics.markerUnit;
+    const int32_t side = u * 3 / 2 + 1;
+    return {x - u / 3 - side, y + (height - side) / 2, side, side};
+}
+
+double ContrastRatio(Color a, Color b) noexcept {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 StyleLook LookOf(uint32_t paragraph, CharacterStyle character, bool selected,
-                 const TextScale& scale, bool printing, const MeasureFont& measure) {
+                 const TextScale& scale, bool printing, const MeasureFont& measure,
+                 const Palette& screen) {
     using namespace NoteEditEngine;
+    const Palette& palette = printing ? Palette{} : screen;
     const ParagraphStyleDescriptor& style = ParagraphStyleOf(paragraph);
     StyleLook look;
     look.font = {style.fixedWidth, Scaled(style.cellHeight, scale), style.bold, false};
-    // Headers print black; the character styles' colours go on paper too.
-    if (!printing) look.text = ColorOf(style.text);
+    look.text = palette.text;
+    look.background = palette.base;
+    // Headers print black; the character styles' colours go on paper too. Normal text has the
+    // palette's own colour.
+    std::optional<Color> text;
+    if (!printing && style.text != StyleColor{}) text = ColorOf(style.text);
     for (int bit = 0; bit < CharacterStyle::kFlagCount; ++bit) {
         if (!character.Test(bit)) continue;
         const CharacterStyleDescriptor& flag = kCharacterStyles[bit];
         look.font.bold = look.font.bold || flag.bold;
         look.font.italic = look.font.italic || flag.italic;
-        if (flag.text) look.text = ColorOf(*flag.text);
-        if (flag.background) look.background = ColorOf(*flag.background);
+        if (flag.text) text = ColorOf(*flag.text);
+        if (flag.background) {
+            look.background =
+                FirstReadable(ColorOf(*flag.background), palette.base, [&](Color background) {
+                    return ContrastRatio(palette.text, background) >= kReadableContrast;
+                });
+        }
+    }
+    if (text) {
+        look.text = FirstReadable(*text, palette.text, [&](Color colour) {
+            return ContrastRatio(colour, look.background) >= kReadableContrast;
+        });
     }
     if (selected && !printing) {
-        look.text = look.text.Inverted();
-        look.background = look.background.Inverted();
+        look.text = palette.highlightedText;
+        look.background = palette.highlight;
     }
     const FontMeasures font = measure(look.font);
     // The indent unit is four widths of the fixed-width body font, whatever the style's font.

@@ -62,12 +62,26 @@ struct StyleLook {
     LayoutMetrics metrics;
 };
 
+// The check box of a checklist paragraph whose first row's text starts at (x, y) and is `height`
+// tall: a square in the row's left margin, a third of a marker unit clear of the text and
+// centred on the line.
+[[nodiscard]] Rect CheckBoxOf(int32_t x, int32_t y, int32_t height,
+                              const LayoutMetrics& metrics) noexcept;
+
+// The contrast ratio of two colours by their relative luminance: 1 (the same) to 21 (black and
+// white).
+[[nodiscard]] double ContrastRatio(Color a, Color b) noexcept;
+// The ratio below which text counts as hard to read.
+inline constexpr double kReadableContrast = 4.5;
+
 // The look of text in `paragraph` style (an unknown style is Normal) with the character style,
-// selected or not, at the scale; measure is asked for the style's font and for the fixed-width
-// font whose average width gives the indent unit. Printing keeps text black (comments grey) and
-// never inverts a selection.
+// selected or not, at the scale, on the palette; measure is asked for the style's font and for
+// the fixed-width font whose average width gives the indent unit. A style's colour that would not
+// read on the palette moves toward the palette's text (a background toward its base) until it
+// does. Selected text is the palette's highlighted text on its highlight. Printing uses the
+// default palette, keeps text black (comments grey) and shows no selection.
 [[nodiscard]] StyleLook LookOf(uint32_t paragraph, NoteEditEngine::CharacterStyle character,
                                bool selected, const TextScale& scale, bool printing,
-                               const MeasureFont& measure);
+                               const MeasureFont& measure, const Palette& palette = {});
 
 }  // namespace NoteLayoutEngine

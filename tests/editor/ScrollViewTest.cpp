@@ -14,9 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
+#include <string>
+#include <utility>
 
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
+#include "layout/StyleTable.h"
 #include "model/BlockPool.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
@@ -261,30 +264,85 @@ TEST_F(ScrollViewTest, RenderedViewShowsHeadersSelectionMarkersAndSeparator) {
     }
     view.OnCommand(CommandIds::kTextSizeMedium);
     view.View().SetSelection(first->FromIndex(17), first->FromIndex(20), true);
-    const QImage image = Grab();
-    // The header's text in its colour.
-    const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
-    EXPECT_TRUE(HasColour(image, QRect(header.x, header.y, 60, 20), QColor(80, 80, 150), 30));
-    // The selected "pla" of the last paragraph: white text on black.
-    const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
-    EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), Qt::black));
-    EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), Qt::black));
-    // The checked box is filled black, the unchecked one white inside a black frame.
-    const int u = view.View().Metrics().markerUnit;
-    const NoteLayoutEngine::Point done = view.View().PointOf(first->FromIndex(7));
-    const int doneMiddle = done.y + view.View().TextHeight(first->FromIndex(7)) / 2;
-    EXPECT_TRUE(HasColour(image, QRect(done.x - 2 * u + 2, doneMiddle - 1, 2, 2), Qt::black));
-    const NoteLayoutEngine::Point open = view.View().PointOf(first->FromIndex(12));
-    const int openMiddle = open.y + view.View().TextHeight(first->FromIndex(12)) / 2;
-    EXPECT_TRUE(HasColour(image, QRect(open.x - 2 * u + u / 2, openMiddle, 1, 1), Qt::white));
-    EXPECT_FALSE(HasColour(image, QRect(open.x - 3 * u, openMiddle - u, u / 2, 2 * u), Qt::black));
-    // The grey bar at the very bottom of the first note's margin.
-    const int bar =
-        view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
-    EXPECT_EQ(image.pixelColor(100, bar), QColor(192, 192, 192));
-    EXPECT_EQ(image.pixelColor(100, bar - 2), QColor(Qt::white));
-    // Below the notes, white.
-    EXPECT_EQ(image.pixelColor(100, image.height() - 2), QColor(Qt::white));
+    QPalette dark = view.palette();
+    dark.setColor(QPalette::Text, QColor(225, 225, 225));
+    dark.setColor(QPalette::Base, QColor(30, 30, 34));
+    dark.setColor(QPalette::Highlight, QColor(20, 90, 60));
+    dark.setColor(QPalette::HighlightedText, QColor(240, 240, 200));
+    for (const QPalette& palette : {view.palette(), dark}) {
+        view.setPalette(palette);
+        const QImage image = Grab();
+        const QColor base = palette.color(QPalette::Base);
+        const QColor text = palette.color(QPalette::Text);
+        SCOPED_TRACE(base.name().toStdString());
+        auto contrast = [&base](const QColor& c) {
+            return NoteLayoutEngine::ContrastRatio(
+                {uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())},
+                {uint8_t(base.red()), uint8_t(base.green()), uint8_t(base.blue())});
+        };
+        // The header's ink reads on the base and is bluish, not the text's colour.
+        const NoteLayoutEngine::Point header = view.View().PointOf(first->FromIndex(0));
+        QColor ink = base;
+        for (int y = header.y; y < header.y + 20; ++y)
+            for (int x = header.x; x < header.x + 60; ++x)
+                if (contrast(image.pixelColor(x, y)) > contrast(ink)) ink = image.pixelColor(x, y);
+        EXPECT_GE(contrast(ink), NoteLayoutEngine::kReadableContrast);
+        EXPECT_GT(ink.blue() - ink.red(), 30) << ink.name().toStdString();
+        // The selected "pla" of the last paragraph: on the palette's highlight.
+        const QColor highlight = palette.color(QPalette::Highlight);
+        const NoteLayoutEngine::Point selected = view.View().PointOf(first->FromIndex(17));
+        EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), highlight));
+        EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), highlight));
+        // Both boxes: a frame in the text's colour around the base; only the checked one holds
+        // a tick.
+        for (const uint32_t index : {7u, 12u}) {
+            const NoteLayoutEngine::Point at = view.View().PointOf(first->FromIndex(index));
+            const NoteLayoutEngine::Rect box = NoteLayoutEngine::CheckBoxOf(
+                at.x, at.y, view.View().TextHeight(first->FromIndex(index)), view.View().Metrics());
+            const QRect inside = QRect(box.x, box.y, box.width, box.height).adjusted(2, 2, -2, -2);
+            EXPECT_EQ(image.pixelColor(box.x, box.y + box.height / 2), text) << index;
+            EXPECT_TRUE(HasColour(image, inside, base)) << index;
+            EXPECT_EQ(HasColour(image, inside, text, 60), index == 7) << index;
+        }
+        // The bar at the very bottom of the first note's margin, between base and text.
+        const int bar =
+            view.View().PointOf(second->Start()).y - view.View().SpaceAbove(second->Start()) - 1;
+        EXPECT_GT(contrast(image.pixelColor(100, bar)), 1.3);
+        EXPECT_EQ(image.pixelColor(100, bar - 2), base);
+        // Below the notes, the base.
+        EXPECT_EQ(image.pixelColor(100, image.height() - 2), base);
+    }
+}
+
+// A click on a check box ticks it or clears it as one undo step; a click beside it or on the text
+// only places the caret.
+TEST_F(ScrollViewTest, AClickOnACheckBoxTogglesIt) {
+    CNoteDocument* note = Show("¶[5,0]open¶[6,0]done¶plain");
+    const auto boxMiddle = [&](uint32_t index) {
+        const NoteLayoutEngine::Point at = view.View().PointOf(note->FromIndex(index));
+        const NoteLayoutEngine::Rect box = NoteLayoutEngine::CheckBoxOf(
+            at.x, at.y, view.View().TextHeight(note->FromIndex(index)), view.View().Metrics());
+        return QPoint(box.x + box.width / 2, box.y + box.height / 2 - view.ScrollTop());
+    };
+    const struct {
+        QPoint point;
+        const char* after;
+    } clicks[] = {
+        {boxMiddle(0), "¶[6,0]open¶[6,0]done¶plain"},
+        {boxMiddle(5), "¶[5,0]open¶[5,0]done¶plain"},
+        {boxMiddle(5) + QPoint(0, 2 * view.View().Metrics().markerUnit),
+         "¶[5,0]open¶[6,0]done¶plain"},
+        {PointBefore(note, 1), "¶[5,0]open¶[6,0]done¶plain"},
+        {boxMiddle(10), "¶[5,0]open¶[6,0]done¶plain"},
+    };
+    const std::string original = Dump(*note);
+    for (const auto& click : clicks) {
+        Press(click.point);
+        EXPECT_EQ(Dump(*note), click.after) << click.point.x() << "," << click.point.y();
+        if (click.after == original) continue;
+        view.OnCommand(CommandIds::kUndo);
+        EXPECT_EQ(Dump(*note), original);
+    }
 }
 
 // The settings file may hold any number; what is out of range is Medium, and a new pane starts

@@ -57,10 +57,9 @@ bool IsInk(QRgb pixel, const QColor& background) {
     return ColourDistance(pixel, background) > 150;
 }
 
-QColor BackgroundOf(CharacterStyle style, bool selected) {
-    QColor colour = style.Test(CharacterStyle::kHighlight) ? QColor(250, 250, 160) : Qt::white;
-    if (selected) colour = QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
-    return colour;
+QColor BackgroundOf(const QWidget& view, CharacterStyle style, bool selected) {
+    if (selected) return view.palette().color(QPalette::Highlight);
+    return style.Test(CharacterStyle::kHighlight) ? QColor(250, 250, 160) : Qt::white;
 }
 
 // Where a run's characters stand by the layout: the first and last of them that leave ink.
@@ -117,7 +116,7 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
                 expected.first = std::max(expected.first, left);
                 expected.last = std::min(expected.last, scanEnd - 1);
             }
-            const QColor background = BackgroundOf(style, selected);
+            const QColor background = BackgroundOf(view, style, selected);
             const int32_t top = view.View().PointOf(runStart).y - view.ScrollTop();
             RunInk measured;
             for (int32_t x = left; x < scanEnd; ++x) {

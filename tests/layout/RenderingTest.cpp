@@ -71,12 +71,13 @@ TEST_F(RenderingTest, SelectionIntoTheNextParagraphPaintsASelectedSpaceCell) {
               (Calls{"R(15,20)\"a\"", "R(23,20)\"b \"*", "R(15,42)\"c\"*", "R(23,42)\"d\""}));
 }
 
-TEST_F(RenderingTest, SelectedColoursAreInvertedOnScreenOnly) {
+TEST_F(RenderingTest, SelectionShowsThePaletteHighlightOnScreenOnly) {
     CNoteDocument* note = Show("¶a{2}b");
     view.SelectAll();
     view.Take();
     view.RedrawAll();
-    EXPECT_EQ(view.colours, (Calls{"a fg=255,255,255 bg=0,0,0", "b fg=255,255,255 bg=5,5,95"}));
+    EXPECT_EQ(view.colours,
+              (Calls{"a fg=255,255,255 bg=48,140,198", "b fg=255,255,255 bg=48,140,198"}));
     view.printing = true;
     view.Take();
     view.Redraw(note->Start(), 2, true);

@@ -20,6 +20,10 @@ FontMeasures Measure(const FontRequest& font) {
             font.fixedWidth ? 9 : 7};
 }
 
+bool SameLook(const StyleLook& a, const StyleLook& b) {
+    return a.font == b.font && a.text == b.text && a.background == b.background;
+}
+
 StyleLook Look(uint32_t paragraph, uint32_t character = 0, bool selected = false,
                TextSize size = TextSize::kMedium, bool printing = false) {
     return LookOf(paragraph, CharacterStyle(character), selected, TextScaleOf(size, printing),
@@ -73,27 +77,44 @@ TEST(StyleTableTest, MetricsComeFromTheMeasuredFont) {
               Look(NoteEditEngine::kNormal).metrics.paragraphSpacing);
 }
 
-// Character styles add to any paragraph's look; selection inverts the colours on screen only;
-// paper keeps the character styles' colours but prints every paragraph's text black.
+constexpr Palette kDark{{230, 230, 230}, {35, 35, 35}, {90, 120, 200}, {255, 255, 255}};
+
+// Character styles add to any paragraph's look; on a light and on a dark palette every style's
+// text reads on its background, and the light one keeps the styles' own colours; selection is
+// the palette's highlight on screen only; paper keeps the character styles' colours on the
+// default palette but prints every paragraph's text black.
 TEST(StyleTableTest, CharacterStylesSelectionAndPrinting) {
     const uint32_t all = CharacterStyle::kMask;
-    for (uint32_t paragraph = 0; paragraph < kParagraphStyleCount; ++paragraph) {
-        SCOPED_TRACE(paragraph);
-        const StyleLook plain = Look(paragraph);
-        const StyleLook styled = Look(paragraph, all);
-        EXPECT_TRUE(styled.font.bold && styled.font.italic);
-        EXPECT_EQ(styled.font.cellHeight, plain.font.cellHeight);
-        const StyleLook selected = Look(paragraph, all, true);
-        EXPECT_EQ(selected.text, styled.text.Inverted());
-        EXPECT_EQ(selected.background, styled.background.Inverted());
-        EXPECT_EQ(Look(paragraph, 0, true, TextSize::kMedium, true).text, kBlack);
-        const StyleLook printed = Look(paragraph, all, true, TextSize::kMedium, true);
-        EXPECT_EQ(printed.text, styled.text);
-        EXPECT_EQ(printed.background, styled.background);
+    for (const Palette& palette : {Palette{}, kDark}) {
+        SCOPED_TRACE(palette.base.red);
+        auto look = [&](uint32_t paragraph, uint32_t character, bool selected, bool printing) {
+            return LookOf(paragraph, CharacterStyle(character), selected,
+                          TextScaleOf(TextSize::kMedium, printing), printing, Measure, palette);
+        };
+        for (uint32_t paragraph = 0; paragraph < kParagraphStyleCount; ++paragraph) {
+            SCOPED_TRACE(paragraph);
+            for (uint32_t character = 0; character <= all; ++character) {
+                const StyleLook styled = look(paragraph, character, false, false);
+                EXPECT_GE(ContrastRatio(styled.text, styled.background), kReadableContrast)
+                    << character;
+                const StyleLook selected = look(paragraph, character, true, false);
+                EXPECT_EQ(selected.text, palette.highlightedText);
+                EXPECT_EQ(selected.background, palette.highlight);
+                const StyleLook printed = look(paragraph, character, true, true);
+                EXPECT_TRUE(
+                    SameLook(printed, Look(paragraph, character, false, TextSize::kMedium, true)));
+            }
+            const StyleLook styled = look(paragraph, all, false, false);
+            EXPECT_TRUE(styled.font.bold && styled.font.italic);
+            EXPECT_EQ(styled.font.cellHeight, look(paragraph, 0, false, false).font.cellHeight);
+            EXPECT_EQ(look(paragraph, 0, false, true).text, kBlack);
+        }
+        EXPECT_EQ(look(NoteEditEngine::kNormal, 0, false, false).background, palette.base);
     }
-    EXPECT_EQ(Look(NoteEditEngine::kNormal).background, kWhite);
-    EXPECT_NE(Look(NoteEditEngine::kNormal, 1u << CharacterStyle::kHighlight).background, kWhite);
-    EXPECT_NE(Look(NoteEditEngine::kHeader1).text, kBlack);
+    const auto stored = NoteEditEngine::kHeaderColor;
+    EXPECT_EQ(Look(NoteEditEngine::kHeader1).text, (Color{stored.red, stored.green, stored.blue}));
+    EXPECT_DOUBLE_EQ(ContrastRatio(kBlack, kWhite), 21);
+    EXPECT_DOUBLE_EQ(ContrastRatio(kDark.base, kDark.base), 1);
 }
 
 TEST(StyleTableTest, AsksForTheStyleFontAndTheIndentFontOnly) {
