@@ -65,6 +65,10 @@ struct Ours {
             if (note == nullptr || shown->size() > note->size()) note = shown;
         if (note != nullptr)
             Editor().View().SetCaret(note->FromIndex(note->size() / 2), false, true);
+        // The rest of the note is laid out in slices after the first paint, as Qt's is: finished
+        // here, so that the steps measure typing and not what follows the opening.
+        while (Editor().View().HasPendingLayout())
+            Editor().OnLayoutTimer();
         Paint(Editor());
     }
     CMainFrame& Frame() { return *app->Frame(); }
