@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Translatable.h"
+
 // Command identifiers shared by menus, toolbars, accelerators and handlers, with the numbers the
 // program has always used (they also name the resources of the same ids).
 
@@ -76,6 +78,6 @@ inline constexpr int kHelpSearch = 32898;
 inline constexpr int kAbout = 57664;
 
 // The idle prompt of the status bar.
-inline constexpr const char* kIdlePrompt = "For Help, press F1";
+inline constexpr const char* kIdlePrompt = JW_TRANSLATE_NOOP("Status", "For Help, press F1");
 
 }  // namespace CommandIds
