@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 
 CAboutBox::CAboutBox(const QIcon& icon, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Jotwell"));
+    setWindowTitle(tr("About Jotwell"));
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("icon"));
     picture->setPixmap(icon.pixmap(32, 32));
-    auto* version = new QLabel(QString::fromLatin1(kVersionLine), this);
+    auto* version = new QLabel(tr(kVersionLine), this);
     version->setObjectName(QStringLiteral("version"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

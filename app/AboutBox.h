@@ -7,7 +7,8 @@ class CAboutBox final : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr const char* kVersionLine = "Jotwell Version 1.11";
+    static constexpr const char* kVersionLine =
+        QT_TRANSLATE_NOOP("CAboutBox", "Jotwell Version 1.11");
 
     explicit CAboutBox(const QIcon& icon, QWidget* parent = nullptr);
 };

@@ -1,5 +1,6 @@
 #include "app/ExportCommand.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -67,7 +68,8 @@ void CExportCommand::Run() {
     }
     if (!written) {
         MessageBox::Show(&m_parent,
-                         QStringLiteral("The notes could not be exported to \"%1\".\n%2")
+                         QCoreApplication::translate(
+                             "CExportCommand", "The notes could not be exported to \"%1\".\n%2")
                              .arg(QDir::toNativeSeparators(target->path), error),
                          QMessageBox::Warning);
         return;
@@ -76,11 +78,13 @@ void CExportCommand::Run() {
         QStringList titles;
         for (const std::u16string& title : unreadable)
             titles << QString::fromStdU16String(title);
-        MessageBox::Show(&m_parent,
-                         QStringLiteral("These notes could not be read and were exported empty: "
-                                        "%1")
-                             .arg(titles.join(QStringLiteral(", "))),
-                         QMessageBox::Warning);
+        MessageBox::Show(
+            &m_parent,
+            QCoreApplication::translate("CExportCommand",
+                                        "These notes could not be read and were exported empty: %1",
+                                        nullptr, int(titles.size()))
+                .arg(titles.join(QStringLiteral(", "))),
+            QMessageBox::Warning);
     }
 }
 
@@ -100,7 +104,7 @@ CExportCommand::Target CExportCommand::TargetFor(const QString& path,
 std::optional<CExportCommand::Target> CExportCommand::PickWithDialog(QWidget* parent) {
     // The folder of the last export in this session, else the user's documents.
     static QString lastFolder;
-    QFileDialog dialog(parent, QStringLiteral("Export"));
+    QFileDialog dialog(parent, QCoreApplication::translate("CExportCommand", "Export"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDirectory(lastFolder.isEmpty()
                             ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)

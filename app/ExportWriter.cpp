@@ -1,5 +1,6 @@
 #include "app/ExportWriter.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPrinter>
 #include <QStringList>
@@ -22,13 +23,14 @@ namespace {
 std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     const std::vector<NoteEditEngine::CNoteDocument*>& documents = notes.Documents();
     if (documents.empty()) {
-        error = QStringLiteral("There are no notes to export.");
+        error = QCoreApplication::translate("ExportWriter", "There are no notes to export.");
         return std::nullopt;
     }
     // Qt's printer writes only to a file; the PDF is finished in memory and written once.
     const QTemporaryDir folder;
     if (!folder.isValid()) {
-        error = QStringLiteral("No temporary file could be made for the PDF.");
+        error = QCoreApplication::translate("ExportWriter",
+                                            "No temporary file could be made for the PDF.");
         return std::nullopt;
     }
     const QString file = folder.filePath(QStringLiteral("export.pdf"));
@@ -46,7 +48,7 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     }
     QFile written(file);
     if (!printed || firstPages.size() != documents.size() || !written.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The PDF could not be made.");
+        error = QCoreApplication::translate("ExportWriter", "The PDF could not be made.");
         return std::nullopt;
     }
     const QByteArray bytes = written.readAll();
@@ -59,7 +61,8 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
         links.push_back({link.page, link.box.left(), link.box.top(), link.box.width(),
                          link.box.height(), link.target.toStdString()});
     if (!AddPdfOutline(pdf, bookmarks, links)) {
-        error = QStringLiteral("The bookmarks could not be added to the PDF.");
+        error = QCoreApplication::translate("ExportWriter",
+                                            "The bookmarks could not be added to the PDF.");
         return std::nullopt;
     }
     return pdf;
@@ -122,7 +125,8 @@ bool Write(const CExportSet& notes, Format format, const QString& path, QString&
     const std::optional<std::string> bytes = Render(notes, format, error);
     if (!bytes) return false;
     if (!NoteStorage::ReplaceFileContents(std::filesystem::path(path.toStdU16String()), *bytes)) {
-        error = QStringLiteral("The file \"%1\" could not be written.").arg(path);
+        error = QCoreApplication::translate("ExportWriter", "The file \"%1\" could not be written.")
+                    .arg(path);
         return false;
     }
     return true;

@@ -119,11 +119,10 @@ CJotwellApp::Result CJotwellApp::Start(const QStringList& arguments) {
 }
 
 bool CJotwellApp::ChooseFirstFolder() {
-    MessageBox::Show(m_frame.get(), QString::fromLatin1(kWelcome), QMessageBox::Information);
+    MessageBox::Show(m_frame.get(), tr(kWelcome), QMessageBox::Information);
     const std::u16string folder = NoteTreeEngine::ChooseNotesFolder(*m_options.picker);
     if (folder.empty()) {
-        MessageBox::Show(m_frame.get(), QString::fromLatin1(kNoFolderChosen),
-                         QMessageBox::Information);
+        MessageBox::Show(m_frame.get(), tr(kNoFolderChosen), QMessageBox::Information);
         return false;
     }
     NoteTreeEngine::SetNotesFolder(m_settings, folder);
@@ -140,8 +139,7 @@ bool CJotwellApp::CheckFolder() {
         return true;
     const std::u16string chosen = NoteTreeEngine::ChooseNotesFolder(*m_options.picker);
     if (chosen.empty()) {
-        MessageBox::Show(m_frame.get(), QString::fromLatin1(kNoFolderChosen),
-                         QMessageBox::Information);
+        MessageBox::Show(m_frame.get(), tr(kNoFolderChosen), QMessageBox::Information);
         return false;
     }
     NoteTreeEngine::SetNotesFolder(m_settings, chosen);

@@ -20,12 +20,14 @@ class CJotwellApp final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr const char* kWelcome =
+    static constexpr const char* kWelcome = QT_TRANSLATE_NOOP(
+        "CJotwellApp",
         "Welcome to Jotwell!\nBefore you can start using the program you have to select a folder "
-        "for your notes.\nAn empty folder in \"Documents\" or equivalent is recommended.";
-    static constexpr const char* kNoFolderChosen =
+        "for your notes.\nAn empty folder in \"Documents\" or equivalent is recommended.");
+    static constexpr const char* kNoFolderChosen = QT_TRANSLATE_NOOP(
+        "CJotwellApp",
         "You have not chosen a folder for your notes.\nJust restart the program if you want to "
-        "do it at a later time.";
+        "do it at a later time.");
 
     struct COptions {
         QString instanceKey = CSingleInstance::DefaultKey();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <iostream>
 
 #include "app/AboutBox.h"
@@ -57,13 +59,17 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
                        NoteTreeEngine::CFolderPicker& picker, QWidget* parent)
     : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Jotwell"));
-    m_statusPane = new CStatusPane(QString::fromLatin1(kIdlePrompt), this);
+    m_statusPane = new CStatusPane(QCoreApplication::translate("Status", kIdlePrompt), this);
     m_unsavedPane = new QLabel(this);
     m_capsPane = new QLabel(this);
     m_numPane = new QLabel(this);
     for (QLabel* pane : {m_capsPane, m_numPane}) {
-        // Room for the text while off, so the bar does not jump.
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral(" CAPS ")));
+        // Room for the text while off, so the bar does not jump, whatever the language's words.
+        const QFontMetrics metrics = pane->fontMetrics();
+        pane->setMinimumWidth(
+            std::max({metrics.horizontalAdvance(QStringLiteral(" CAPS ")),
+                      metrics.horizontalAdvance(tr("CAP") + QStringLiteral("  ")),
+                      metrics.horizontalAdvance(tr("NUM") + QStringLiteral("  "))}));
         pane->setAlignment(Qt::AlignCenter);
     }
     m_prompts = std::make_unique<CQtPrompts>(this, picker);
@@ -124,8 +130,9 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     BuildMenus();
     m_editor->Spelling().UseInstalledDictionaries();
     m_editor->Spelling().AttachMenu(Action(kCheckSpelling), Action(kSpellingLanguage));
-    m_standardToolbar = BuildToolbar(QStringLiteral("Standard"), Commands::StandardToolbar());
-    m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), Commands::StyleToolbar());
+    m_standardToolbar =
+        BuildToolbar(QStringLiteral("Standard"), tr("Standard"), Commands::StandardToolbar());
+    m_styleToolbar = BuildToolbar(QStringLiteral("Styles"), tr("Styles"), Commands::StyleToolbar());
     WindowState::RestoreBars(*m_standardToolbar, *m_styleToolbar, *statusBar());
     WindowState::RestoreSplitter(*m_splitter, width());
     CreateTray();
@@ -221,8 +228,8 @@ QString CMainFrame::NumLockText() const {
 }
 
 void CMainFrame::ShowLockStates(bool capsLock, bool numLock) {
-    m_capsPane->setText(capsLock ? QStringLiteral("CAP") : QString());
-    m_numPane->setText(numLock ? QStringLiteral("NUM") : QString());
+    m_capsPane->setText(capsLock ? tr("CAP") : QString());
+    m_numPane->setText(numLock ? tr("NUM") : QString());
 }
 
 void CMainFrame::UpdateLockStates() {
@@ -271,11 +278,11 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const Commands::Command& command) {
     if (action == nullptr) {
         // Accelerators are bound here, window-wide; other keys belong to their pane and the
         // menu only names them.
-        action = new QAction(command.accelerator ? QString::fromUtf8(command.label)
-                                                 : NoteEditor::MenuTextOf(command),
-                             this);
+        action = new QAction(
+            command.accelerator ? NoteEditor::LabelOf(command) : NoteEditor::MenuTextOf(command),
+            this);
         if (command.accelerator) action->setShortcuts(NoteEditor::KeySequencesOf(command));
-        action->setStatusTip(QString::fromUtf8(command.statusTip));
+        action->setStatusTip(NoteEditor::StatusTipOf(command));
         action->setCheckable(command.checkable);
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         m_actions[id] = action;
@@ -287,7 +294,7 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const Commands::Command& command) {
 void CMainFrame::BuildMenus() {
     std::vector<QMenu*> menus;
     for (const Commands::Menu& layout : Commands::MainMenus()) {
-        const QString title = QString::fromUtf8(layout.title);
+        const QString title = NoteEditor::TitleOf(layout);
         QMenu* menu = layout.parent == Commands::kNoParent
                           ? menuBar()->addMenu(title)
                           : menus[size_t(layout.parent)]->addMenu(title);
@@ -307,8 +314,9 @@ void CMainFrame::BuildMenus() {
             addAction(AddCommand(nullptr, command));
 }
 
-QToolBar* CMainFrame::BuildToolbar(const QString& name, std::span<const int> items) {
-    QToolBar* toolbar = addToolBar(name);
+QToolBar* CMainFrame::BuildToolbar(const QString& name, const QString& title,
+                                   std::span<const int> items) {
+    QToolBar* toolbar = addToolBar(title);
     toolbar->setObjectName(name + QStringLiteral("Toolbar"));
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     toolbar->setIconSize(QSize(16, 16));

@@ -121,7 +121,8 @@ private:
     // editor alone; the others to the active pane, the frame, then the other pane.
     [[nodiscard]] std::array<Commands::ICommandTarget*, 3> CommandRoute(int id);
     void BuildMenus();
-    QToolBar* BuildToolbar(const QString& name, std::span<const int> items);
+    // `name` names the toolbar in the stored window state; `title` is what the user reads.
+    QToolBar* BuildToolbar(const QString& name, const QString& title, std::span<const int> items);
     void ScheduleStateUpdate();
     void CreateTray();
     void ShowHelp(int id);

@@ -11,9 +11,9 @@
 CRecoveredNotesDialog::CRecoveredNotesDialog(
     const std::vector<NoteTreeEngine::CRecoveredNote>& notes, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Recovered Notes"));
-    auto* label = new QLabel(QStringLiteral("These notes could not be saved when Jotwell last "
-                                            "ended. Choose the ones to bring back into the tree."),
+    setWindowTitle(tr("Recovered Notes"));
+    auto* label = new QLabel(tr("These notes could not be saved when Jotwell last "
+                                "ended. Choose the ones to bring back into the tree."),
                              this);
     label->setWordWrap(true);
     m_list = new QListWidget(this);
@@ -23,14 +23,14 @@ CRecoveredNotesDialog::CRecoveredNotesDialog(
         const QString when = note.readable
                                  ? QLocale().toString(QDateTime::fromSecsSinceEpoch(note.modified),
                                                       QLocale::ShortFormat)
-                                 : QStringLiteral("cannot be read as a note");
-        auto* row = new QListWidgetItem(title + QStringLiteral(" \u2014 ") + when, m_list);
+                                 : tr("cannot be read as a note");
+        auto* row = new QListWidgetItem(tr("%1 \u2014 %2").arg(title, when), m_list);
         // A file that is no note stays listed, so that nobody wonders where it went.
         if (!note.readable) row->setFlags(Qt::NoItemFlags);
         m_paths.push_back(note.path);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    m_bringBack = buttons->addButton(QStringLiteral("&Bring Back"), QDialogButtonBox::AcceptRole);
+    m_bringBack = buttons->addButton(tr("&Bring Back"), QDialogButtonBox::AcceptRole);
     m_bringBack->setEnabled(false);
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { m_bringBack->setEnabled(!m_list->selectedItems().isEmpty()); });

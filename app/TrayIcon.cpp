@@ -11,11 +11,11 @@ bool IsTrayAvailable() {
 }
 
 CTrayIcon::CTrayIcon(QObject* parent) : QObject(parent), m_menu(std::make_unique<QMenu>()) {
-    QAction* open = AddItem(QStringLiteral("Open"), CommandIds::kOpen, &CTrayIcon::OpenRequested);
+    QAction* open = AddItem(tr("Open"), CommandIds::kOpen, &CTrayIcon::OpenRequested);
     m_menu->setDefaultAction(open);
     m_menu->addSeparator();
-    AddItem(QStringLiteral("New Note"), CommandIds::kNewNoteFromTray, &CTrayIcon::NewNoteRequested);
-    AddItem(QStringLiteral("Exit"), CommandIds::kExit, &CTrayIcon::ExitRequested);
+    AddItem(tr("New Note"), CommandIds::kNewNoteFromTray, &CTrayIcon::NewNoteRequested);
+    AddItem(tr("Exit"), CommandIds::kExit, &CTrayIcon::ExitRequested);
     m_icon.setContextMenu(m_menu.get());
     connect(&m_icon, &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
 }

@@ -22,27 +22,29 @@ public:
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
 
-const QString kNotFound = QStringLiteral("The specified text was not found.");
+QString NotFoundText() {
+    return CFindDialog::tr("The specified text was not found.");
+}
 
 }  // namespace
 
 CFindDialog::CFindDialog(NoteLayoutEngine::CNoteView& view, QWidget* parent)
     : QDialog(parent), m_logic(view) {
-    setWindowTitle(QStringLiteral("Find & Replace"));
+    setWindowTitle(tr("Find & Replace"));
     setModal(false);
     m_findWhat = new QLineEdit(this);
     m_replaceWith = new QLineEdit(this);
-    auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    auto* findLabel = new QLabel(tr("Fi&nd what:"), this);
     findLabel->setBuddy(m_findWhat);
-    m_replaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
+    m_replaceLabel = new QLabel(tr("Re&place with:"), this);
     m_replaceLabel->setBuddy(m_replaceWith);
-    m_wholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
-    m_matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
-    m_findNext = new QPushButton(QStringLiteral("&Find Next"), this);
+    m_wholeWord = new QCheckBox(tr("Match &whole word only"), this);
+    m_matchCase = new QCheckBox(tr("Match &case"), this);
+    m_findNext = new QPushButton(tr("&Find Next"), this);
     m_findNext->setDefault(true);
-    m_replace = new QPushButton(QStringLiteral("&Replace"), this);
-    m_replaceAll = new QPushButton(QStringLiteral("Replace &All"), this);
-    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_replace = new QPushButton(tr("&Replace"), this);
+    m_replaceAll = new QPushButton(tr("Replace &All"), this);
+    m_close = new QPushButton(tr("Close"), this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(findLabel, 0, 0);
@@ -91,7 +93,7 @@ void CFindDialog::UpdateButtons() {
 
 void CFindDialog::SetLayout(bool find) {
     m_findLayout = find;
-    setWindowTitle(find ? QStringLiteral("Find") : QStringLiteral("Find and Replace"));
+    setWindowTitle(find ? tr("Find") : tr("Find and Replace"));
     m_replace->setVisible(!find);
     m_replaceAll->setVisible(!find);
     m_replaceWith->setVisible(!find);
@@ -125,10 +127,10 @@ void CFindDialog::FindNext() {
     switch (m_logic.FindNext(m_findWhat->text().toStdU16String(), m_matchCase->isChecked(),
                              m_wholeWord->isChecked())) {
         case CFindReplace::Outcome::NoSearchText:
-            MessageBox::Show(this, QStringLiteral("Please specify what to search for."));
+            MessageBox::Show(this, tr("Please specify what to search for."));
             break;
         case CFindReplace::Outcome::NotFound:
-            MessageBox::Show(this, kNotFound);
+            MessageBox::Show(this, NotFoundText());
             break;
         case CFindReplace::Outcome::Found:
             break;
@@ -140,9 +142,9 @@ void CFindDialog::ReplaceOne() {
                                             m_replaceWith->text().toStdU16String(),
                                             m_matchCase->isChecked(), m_wholeWord->isChecked());
     if (outcome == CFindReplace::Outcome::NoSearchText) {
-        MessageBox::Show(this, QStringLiteral("Please specify what to search for."));
+        MessageBox::Show(this, tr("Please specify what to search for."));
     } else if (outcome == CFindReplace::Outcome::NotFound) {
-        MessageBox::Show(this, kNotFound);
+        MessageBox::Show(this, NotFoundText());
     }
 }
 
@@ -152,14 +154,13 @@ void CFindDialog::ReplaceAll() {
                                          m_replaceWith->text().toStdU16String(),
                                          m_matchCase->isChecked(), m_wholeWord->isChecked());
     if (count < 0) {
-        MessageBox::Show(this, QStringLiteral("Please specify what to search for."));
+        MessageBox::Show(this, tr("Please specify what to search for."));
     } else if (count == 0) {
-        MessageBox::Show(this, kNotFound);
+        MessageBox::Show(this, NotFoundText());
     } else if (count == 1) {
-        MessageBox::Show(this,
-                         QStringLiteral("The specified text was found and replaced one time."));
+        MessageBox::Show(this, tr("The specified text was found and replaced one time."));
     } else {
-        MessageBox::Show(
-            this, QStringLiteral("The specified text was found and replaced %1 times.").arg(count));
+        MessageBox::Show(this,
+                         tr("The specified text was found and replaced %n times.", nullptr, count));
     }
 }

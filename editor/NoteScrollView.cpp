@@ -79,7 +79,7 @@ QRect CNoteScrollView::CaretRect() const {
 
 QString CNoteScrollView::StatusText() const {
     if (!m_view.HasNotes() || m_view.Active().IsNull())
-        return QString::fromLatin1(CommandIds::kIdlePrompt);
+        return QCoreApplication::translate("Status", CommandIds::kIdlePrompt);
     return QString::fromStdString(NoteEditor::NoteStatusText(*m_view.Active().Document()));
 }
 

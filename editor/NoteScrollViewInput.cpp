@@ -235,7 +235,7 @@ void CNoteScrollView::PasteFromClipboard() {
         // Copying the clipboard's content ran out of memory before anything was changed.
     }
     if (!pasted)
-        MessageBox::Show(this, QStringLiteral("The clipboard's content is too large to be pasted."),
+        MessageBox::Show(this, tr("The clipboard's content is too large to be pasted."),
                          QMessageBox::Warning);
 }
 

@@ -35,8 +35,8 @@ bool CNoteScrollView::ShowLinkAt(QPoint point, bool ctrl) {
     const std::optional<MarkedSpan> link = MarkAt(point, TextMark::kLink);
     viewport()->setCursor(link && ctrl ? Qt::PointingHandCursor : Qt::IBeamCursor);
     if (!link) return false;
-    emit statusTextChanged(QString::fromStdU16String(link->target) +
-                           QStringLiteral(" (Ctrl+click to open)"));
+    emit statusTextChanged(
+        tr("%1 (Ctrl+click to open)").arg(QString::fromStdU16String(link->target)));
     return true;
 }
 
@@ -79,14 +79,14 @@ void CNoteScrollView::AddSpellingItems(QMenu& menu, std::optional<QPoint> point)
         bold.setBold(true);
         action->setFont(bold);
     }
-    if (suggestions.empty()) add(QStringLiteral("(No Suggestions)"), [] {})->setEnabled(false);
-    add(QStringLiteral("Add to Dictionary"), [this, word] {
+    if (suggestions.empty()) add(tr("(No Suggestions)"), [] {})->setEnabled(false);
+    add(tr("Add to Dictionary"), [this, word] {
         if (!m_spelling.AddToDictionary(word->text))
             MessageBox::Show(this,
-                             QStringLiteral("The word could not be saved in the personal word "
-                                            "list; it is accepted until Jotwell ends."),
+                             tr("The word could not be saved in the personal word "
+                                "list; it is accepted until Jotwell ends."),
                              QMessageBox::Warning);
     });
-    add(QStringLiteral("Ignore"), [this, word] { m_spelling.Ignore(word->text); });
+    add(tr("Ignore"), [this, word] { m_spelling.Ignore(word->text); });
     menu.insertSeparator(first);
 }

@@ -32,9 +32,8 @@ void CNoteScrollView::PrintAndReport(QPrinter& printer) {
     const QString file = printer.outputFileName();
     MessageBox::Show(this,
                      file.isEmpty()
-                         ? QStringLiteral("The notes could not be printed: the printer could not "
-                                          "be opened.")
-                         : QStringLiteral("The notes could not be printed to \"%1\".").arg(file),
+                         ? tr("The notes could not be printed: the printer could not be opened.")
+                         : tr("The notes could not be printed to \"%1\".").arg(file),
                      QMessageBox::Warning);
 }
 

@@ -128,9 +128,9 @@ void CSpelling::Ignore(std::u16string_view word) {
 void CSpelling::AttachMenu(QAction* checkSpelling, QAction* languages) {
     if (checkSpelling == nullptr || languages == nullptr) return;
     if (!IsAvailable()) {
-        const QString tip = QStringLiteral(
-            "No dictionary is installed: install one (the package hunspell-en-us, for example) "
-            "to check spelling");
+        const QString tip =
+            tr("No dictionary is installed: install one (the package hunspell-en-us, for example) "
+               "to check spelling");
         for (QAction* action : {checkSpelling, languages}) {
             action->setStatusTip(tip);
             action->setToolTip(tip);

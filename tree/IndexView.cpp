@@ -391,7 +391,7 @@ void CIndexView::mouseMoveEvent(QMouseEvent* event) {
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     emit statusTextChanged(item != nullptr
                                ? QString::fromStdString(NoteItemText::InfoText(RecordOf(item)))
-                               : QString::fromLatin1(kIdleText));
+                               : QCoreApplication::translate("Status", kIdleText));
     CDragAndDropTreeView::mouseMoveEvent(event);
 }
 

@@ -26,7 +26,7 @@ class CIndexView final : public CDragAndDropTreeView,
     Q_OBJECT
 
 public:
-    static constexpr const char* kIdleText = "For Help, press F1";
+    static constexpr const char* kIdleText = QT_TRANSLATE_NOOP("Status", "For Help, press F1");
 
     // Borrowed; the session outlives the view.
     explicit CIndexView(NoteTreeEngine::CNoteSession& session, QWidget* parent = nullptr);

@@ -5,9 +5,7 @@
 namespace NoteItemText {
 
 std::string InfoText(const NoteTreeEngine::CTreeItemRecord& record) {
-    return "Size: " + std::to_string(record.size) +
-           " characters - Created: " + NoteEditor::FormatNoteTime(record.created) +
-           " - Modified: " + NoteEditor::FormatNoteTime(record.modified);
+    return NoteEditor::NoteInfoText(record.size, record.created, record.modified);
 }
 
 }  // namespace NoteItemText

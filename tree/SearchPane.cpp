@@ -173,7 +173,7 @@ void CSearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
 
 CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree, QWidget& editor,
                          NoteLayoutEngine::CNoteView& editorView, QWidget* parent)
-    : QDockWidget(QStringLiteral("Find in All Notes"), parent),
+    : QDockWidget(tr("Find in All Notes"), parent),
       m_session(session),
       m_tree(tree),
       m_editor(editor),
@@ -182,10 +182,10 @@ CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree
     setObjectName(QStringLiteral("SearchPane"));
     auto* contents = new QWidget(this);
     m_box = new QLineEdit(contents);
-    m_box->setPlaceholderText(QStringLiteral("Text to find in every note"));
+    m_box->setPlaceholderText(tr("Text to find in every note"));
     m_box->setClearButtonEnabled(true);
-    m_matchCase = new QCheckBox(QStringLiteral("Match &case"), contents);
-    m_wholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), contents);
+    m_matchCase = new QCheckBox(tr("Match &case"), contents);
+    m_wholeWord = new QCheckBox(tr("Match &whole word only"), contents);
     m_list = new QListView(contents);
     m_list->setModel(&m_model);
     m_list->setItemDelegate(new CSearchResultDelegate(m_list));
@@ -235,13 +235,15 @@ CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree
 }
 
 QString CSearchPane::CountText(size_t count) {
-    if (count == 0) return QStringLiteral("No notes");
-    if (count == 1) return QStringLiteral("1 note");
-    return Grouped(count) + QStringLiteral(" notes");
+    if (count == 0) return tr("No notes");
+    if (count == 1) return tr("1 note");
+    // The count picks the plural form where a language has several; the digits are grouped.
+    //: Two notes or more; %1 is the number with its digits grouped ("12,345")
+    return tr("%1 notes", nullptr, int(std::min<size_t>(count, INT_MAX))).arg(Grouped(count));
 }
 
 QString CSearchPane::ProgressText(size_t done, size_t queued) {
-    return QStringLiteral("Indexing notes: %1 of %2").arg(Grouped(done), Grouped(queued));
+    return tr("Indexing notes: %1 of %2").arg(Grouped(done), Grouped(queued));
 }
 
 QString CSearchPane::CountLabel() const {

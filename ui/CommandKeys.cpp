@@ -1,5 +1,7 @@
 #include "ui/CommandKeys.h"
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <array>
@@ -12,6 +14,12 @@ QKeySequence SequenceOf(std::string_view portable) {
     return QKeySequence::fromString(
         QString::fromLatin1(portable.data(), qsizetype(portable.size())),
         QKeySequence::PortableText);
+}
+
+// A text of the command table, marked there for the catalogue under this context.
+QString Translated(std::string_view text) {
+    const QByteArray source(text.data(), qsizetype(text.size()));
+    return QCoreApplication::translate("Commands", source.constData());
 }
 
 // Every key of every command, by target; built once from the table.
@@ -67,12 +75,28 @@ QList<QKeySequence> KeySequencesOf(const Commands::Command& command) {
     return keys;
 }
 
+QString LabelOf(const Commands::Command& command) {
+    return Translated(command.label);
+}
+
+QString StatusTipOf(const Commands::Command& command) {
+    return Translated(command.statusTip);
+}
+
+QString TitleOf(const Commands::Menu& menu) {
+    return Translated(menu.title);
+}
+
 QString MenuTextOf(const Commands::Command& command) {
-    return QString::fromUtf8(Commands::MenuText(command));
+    QString text = LabelOf(command);
+    if (!command.shortcuts[0].empty())
+        text += QLatin1Char('\t') + QString::fromLatin1(command.shortcuts[0].data(),
+                                                        qsizetype(command.shortcuts[0].size()));
+    return text;
 }
 
 QString PlainLabelOf(const Commands::Command& command) {
-    return QString::fromUtf8(Commands::PlainLabel(command));
+    return LabelOf(command).remove(QLatin1Char('&'));
 }
 
 }  // namespace NoteEditor

@@ -30,8 +30,13 @@ struct KeyPress {
 
 // A command's keys, as the frame binds its accelerators.
 [[nodiscard]] QList<QKeySequence> KeySequencesOf(const Commands::Command& command);
+// The table's texts as the user reads them, in the user's language where the catalogue has them.
+[[nodiscard]] QString LabelOf(const Commands::Command& command);
+[[nodiscard]] QString StatusTipOf(const Commands::Command& command);
+[[nodiscard]] QString TitleOf(const Commands::Menu& menu);
 // The menu entry of a command whose keys the menu does not bind: the label and its first key.
 [[nodiscard]] QString MenuTextOf(const Commands::Command& command);
+// The label without its mnemonic marks, for tooltips.
 [[nodiscard]] QString PlainLabelOf(const Commands::Command& command);
 
 }  // namespace NoteEditor

@@ -1,5 +1,9 @@
 #include "ui/StatusText.h"
 
+#include <QCoreApplication>
+#include <QString>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -22,9 +26,17 @@ std::string FormatNoteTime(int32_t seconds) {
 
 std::string NoteStatusText(const NoteEditEngine::CNoteDocument& note) {
     const size_t size = note.size() > 0 ? note.size() - 1 : 0;
-    return "Size: " + std::to_string(size) +
-           " characters - Created: " + FormatNoteTime(note.Created()) +
-           " - Modified: " + FormatNoteTime(note.Modified());
+    return NoteInfoText(size, note.Created(), note.Modified());
+}
+
+std::string NoteInfoText(int64_t size, int32_t created, int32_t modified) {
+    // The size picks the plural form where a language has several.
+    const int count = int(std::clamp<int64_t>(size, 0, INT_MAX));
+    return QCoreApplication::translate("Status", "Size: %1 characters - Created: %2 - Modified: %3",
+                                       nullptr, count)
+        .arg(QString::number(qlonglong(size)), QString::fromStdString(FormatNoteTime(created)),
+             QString::fromStdString(FormatNoteTime(modified)))
+        .toStdString();
 }
 
 }  // namespace NoteEditor
