@@ -13,6 +13,7 @@
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "editor/NoteScrollView.h"
 #include "ui/QtProfileSettings.h"
 #include "ui/Settings.h"
@@ -73,6 +74,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.
     std::setlocale(LC_ALL, "");
+    // The texts too, where there is a catalogue for the language.
+    Translations::Install();
     CQtProfileSettings settings;
     CJotwellApp::COptions appOptions;
     appOptions.handleTerminationSignals = true;

@@ -14,7 +14,8 @@ endif()
 set(data "${PREFIX}/share/jotwell")
 foreach(file bin/jotwell share/applications/jotwell.desktop share/mime/packages/jotwell-mime.xml
     share/icons/hicolor/scalable/apps/jotwell.svg share/jotwell/icons/jotwell.svg
-    share/jotwell/jotwell.desktop.in share/jotwell/jotwell-mime.xml)
+    share/jotwell/jotwell.desktop.in share/jotwell/jotwell-mime.xml
+    share/jotwell/translations/jotwell_en.qm)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()

@@ -12,6 +12,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils libxml2-dev
   # Qt 6 widgets, printing, local sockets, QTest
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # lupdate and lrelease: the message catalogues, extracted from the sources and compiled by the
+  # build (Qt's CMake module for them, in qt6-tools-dev, would bring Designer and Help too)
+  qt6-l10n-tools
   # SVG icons (tree and toolbars), drawn sharp at any scale
   qt6-svg-dev libqt6svg6
   # the PDF export's bookmarks and links
