@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/Translatable.h"
+
 namespace PathCheck {
 
 namespace {
@@ -15,11 +17,18 @@ bool IsEdgeCharacter(char16_t c) noexcept {
     return c == u'\t' || c == u' ' || c == u'.';
 }
 
-std::u16string FolderMessage(std::u16string_view path, std::u16string_view tail) {
-    std::u16string text = u"The folder:\n\n";
-    text += path;
-    text += u"\n\n";
-    text += tail;
+// The question and the errors, with %1 for the path.
+constexpr const char* kCreateQuestion = JW_TRANSLATE_NOOP(
+    "PathCheck", "The folder:\n\n%1\n\ndoes not exist. Do you want the folder to be created?");
+constexpr const char* kInvalidMessage =
+    JW_TRANSLATE_NOOP("PathCheck", "The folder:\n\n%1\n\nis invalid. Please reenter.");
+constexpr const char* kCannotCreateMessage =
+    JW_TRANSLATE_NOOP("PathCheck", "The folder:\n\n%1\n\ncan not be created. Please double check.");
+
+// The path in place of the first %1 only, so that a path holding "%1" stays as it is.
+std::u16string WithPath(std::u16string text, std::u16string_view path) {
+    const size_t at = text.find(u"%1");
+    if (at != std::u16string::npos) text.replace(at, 2, path);
     return text;
 }
 
@@ -66,30 +75,31 @@ TouchResult Touch(std::u16string_view path, bool checkOnly) {
 }
 
 std::u16string CreateQuestion(std::u16string_view path) {
-    return FolderMessage(path, u"does not exist. Do you want the folder to be created?");
+    return WithPath(NoteBase::Utf8ToUtf16(kCreateQuestion), path);
 }
 
 std::u16string InvalidMessage(std::u16string_view path) {
-    return FolderMessage(path, u"is invalid. Please reenter.");
+    return WithPath(NoteBase::Utf8ToUtf16(kInvalidMessage), path);
 }
 
 std::u16string CannotCreateMessage(std::u16string_view path) {
-    return FolderMessage(path, u"can not be created. Please double check.");
+    return WithPath(NoteBase::Utf8ToUtf16(kCannotCreateMessage), path);
 }
 
 EnsureResult MakeSurePathExists(std::u16string_view path, CPathQuestions& questions) {
     TouchResult result = Touch(path, true);
     if (result == TouchResult::Good) {
         if (FolderExists(path)) return EnsureResult::Exists;
-        if (!questions.Ask(CreateQuestion(path))) return EnsureResult::Declined;
+        if (!questions.Ask(WithPath(questions.Translate(kCreateQuestion), path)))
+            return EnsureResult::Declined;
         result = Touch(path, false);
         if (result == TouchResult::Good) return EnsureResult::Exists;
     }
     if (result == TouchResult::Invalid) {
-        questions.ShowError(InvalidMessage(path));
+        questions.ShowError(WithPath(questions.Translate(kInvalidMessage), path));
         return EnsureResult::Invalid;
     }
-    questions.ShowError(CannotCreateMessage(path));
+    questions.ShowError(WithPath(questions.Translate(kCannotCreateMessage), path));
     return EnsureResult::CannotCreate;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Utf8.h"
+
 // The folder picker's checks on a typed or stored folder path, free of Qt so that they can be
 // tested as tables. Paths are absolute from "/"; the component name rules are stricter than the
 // file system's, so that a notes folder also makes sense on other systems.
@@ -35,6 +37,11 @@ public:
     [[nodiscard]] virtual bool Ask(std::u16string_view text) = 0;
     // Tells the user about an error.
     virtual void ShowError(std::u16string_view text) = 0;
+    // A text of these checks in the user's language: `text` is the English source in UTF-8,
+    // with %1 where the path goes. English unless overridden.
+    [[nodiscard]] virtual std::u16string Translate(const char* text) {
+        return NoteBase::Utf8ToUtf16(text);
+    }
 };
 
 // The texts of the question and the two errors for `path`.

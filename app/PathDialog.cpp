@@ -1,5 +1,6 @@
 #include "app/PathDialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +27,9 @@ public:
     }
     void ShowError(std::u16string_view text) override {
         MessageBox::Show(m_parent, ToQString(text), QMessageBox::Warning);
+    }
+    std::u16string Translate(const char* text) override {
+        return QCoreApplication::translate("PathCheck", text).toStdU16String();
     }
 
 private:

@@ -783,6 +783,33 @@ Just restart the program if you want to do it at a later time.</source>
     </message>
 </context>
 <context>
+    <name>PathCheck</name>
+    <message>
+        <source>The folder:
+
+%1
+
+does not exist. Do you want the folder to be created?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder:
+
+%1
+
+is invalid. Please reenter.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder:
+
+%1
+
+can not be created. Please double check.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Status</name>
     <message>
         <source>For Help, press F1</source>

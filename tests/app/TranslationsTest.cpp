@@ -8,12 +8,14 @@
 #include <QMenu>
 #include <QTranslator>
 
+#include "app/PathDialog.h"
 #include "app/Translations.h"
 #include "app/TrayIcon.h"
 #include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "tree/SearchPane.h"
 #include "ui/CommandKeys.h"
+#include "ui/MessageBox.h"
 
 namespace {
 
@@ -36,6 +38,12 @@ TEST_F(TranslationsTest, CatalogueOfTheLanguageTranslatesTablesWidgetsAndPlurals
     EXPECT_EQ(NoteEditor::TitleOf(Commands::MainMenus()[0]), QStringLiteral("&Notatka"));
     const CTrayIcon tray;
     EXPECT_EQ(tray.Menu()->actions().value(0)->text(), QStringLiteral("Otwórz"));
+    // The path checks, without Qt, ask the dialog for their texts.
+    QStringList shown;
+    MessageBox::SetSink([&](const QString& text) { shown << text; });
+    (void)CPathDialog::MakeSurePathExists(QStringLiteral("relative/%1"), nullptr);
+    MessageBox::SetSink({});
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Folder relative/%1 jest nieprawidłowy.")});
     // Polish has three forms: one, a few (2-4, 22-24, but not 12-14) and many.
     const struct {
         size_t count;

@@ -13,6 +13,17 @@
     </message>
 </context>
 <context>
+    <name>PathCheck</name>
+    <message>
+        <source>The folder:
+
+%1
+
+is invalid. Please reenter.</source>
+        <translation>Folder %1 jest nieprawidłowy.</translation>
+    </message>
+</context>
+<context>
     <name>CTrayIcon</name>
     <message>
         <source>Open</source>
