@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 #include "tree/IndexView.h"
 
