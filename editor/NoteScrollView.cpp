@@ -12,6 +12,7 @@
 
 #include "base/CommandIds.h"
 #include "editor/FindDialog.h"
+#include "editor/NoteAccessible.h"
 #include "model/NoteUndoHistory.h"
 #include "ui/StatusText.h"
 
@@ -33,6 +34,8 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
       m_surface(NoteEditor::TextSizeOf(m_textScale), false),
       m_view(m_surface, this),
       m_spelling(m_view.Marks()) {
+    CNoteAccessible::Install();
+    setAccessibleName(tr("Note text"));
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -161,6 +164,8 @@ void CNoteScrollView::UpdateScrollSizes(int32_t treeHeight) {
     bar->setPageStep(std::max(1, clientHeight * 12 / 15));
     bar->setSingleStep(std::max(1, clientHeight / 15));
     bar->setRange(0, std::max(0, treeHeight - clientHeight));
+    // Every change of a shown note's text ends here, also where the caret stays.
+    CNoteAccessible::Follow(this);
 }
 
 void CNoteScrollView::scrollContentsBy(int dx, int dy) {
@@ -251,6 +256,8 @@ void CNoteScrollView::UpdateCaret(bool scroll) {
     UpdateStatusText();
     emit commandStatesChanged();
     if (m_hasFocus && hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    // Every move of the caret or the selection ends here, and so does every edit at the caret.
+    CNoteAccessible::Follow(this);
 }
 
 void CNoteScrollView::OnCaretTimer() {

@@ -29,6 +29,7 @@ QString ToQString(std::u16string_view text) {
 CIndexView::CIndexView(NoteTreeEngine::CNoteSession& session, QWidget* parent)
     : CDragAndDropTreeView(parent), m_session(session), m_tree(session.Tree()) {
     setMouseTracking(true);
+    setAccessibleName(tr("Notes"));
     // The column fits the labels in view: measuring the first thousand rows at every label change
     // made a selection of a thousand notes measure a million labels.
     header()->setResizeContentsPrecision(0);

@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QStringList>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -185,6 +186,11 @@ CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree
     m_box = new QLineEdit(contents);
     m_box->setPlaceholderText(tr("Text to find in every note"));
     m_box->setClearButtonEnabled(true);
+    // A screen reader names a field by its label, and this one has only the placeholder.
+    m_box->setAccessibleName(tr("Text to find"));
+    // The clear button shows an icon only.
+    for (QToolButton* clear : m_box->findChildren<QToolButton*>())
+        clear->setAccessibleName(tr("Clear the text to find"));
     m_matchCase = new QCheckBox(tr("Match &case"), contents);
     m_wholeWord = new QCheckBox(tr("Match &whole word only"), contents);
     m_list = new QListView(contents);
@@ -194,6 +200,7 @@ CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setAccessibleName(tr("Notes found"));
     m_count = new QLabel(contents);
     m_progress = new QLabel(contents);
     m_progress->hide();
