@@ -37,7 +37,7 @@ void Tell(QAccessibleEvent& event) {
     if (sink != nullptr) {
         sink(&event);
     } else {
-        Tell(event);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -113,6 +113,12 @@ void CNoteAccessible::Install() {
         return true;
     }();
     (void)installed;
+}
+
+void CNoteAccessible::Forget(CNoteScrollView* pane) {
+    const auto made = Made().constFind(pane);
+    if (made != Made().constEnd())
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(*made));
 }
 
 void CNoteAccessible::SetEventSink(QAccessible::UpdateHandler handler) {

@@ -26,6 +26,9 @@ public:
     // or removed, notes shown or hidden, the caret, the selection. Costs nothing while no
     // assistive technology is active or none has asked about the pane yet.
     static void Follow(CNoteScrollView* pane);
+    // Drops the pane's interface while the pane goes, before its view does: what Qt asks about
+    // it later, while its base classes go, a plain widget's interface answers.
+    static void Forget(CNoteScrollView* pane);
     // Sends the events to `handler` instead of Qt's bridge (null: to the bridge again), for tests:
     // the offscreen platform has no bridge, and Qt drops every event while none is active.
     static void SetEventSink(QAccessible::UpdateHandler handler);

@@ -67,6 +67,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
 }
 
 CNoteScrollView::~CNoteScrollView() {
+    CNoteAccessible::Forget(this);
     // The base class may still move the focus while it goes; the pane is no longer whole then.
     disconnect(m_focusWatch);
     m_findDialog.reset();
