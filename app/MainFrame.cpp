@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 #include <iostream>
 
@@ -320,6 +321,9 @@ QToolBar* CMainFrame::BuildToolbar(const QString& name, const QString& title,
     toolbar->setObjectName(name + QStringLiteral("Toolbar"));
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     toolbar->setIconSize(QSize(16, 16));
+    // The button that shows the tools a narrow window leaves out has an arrow and no text.
+    for (QToolButton* more : toolbar->findChildren<QToolButton*>())
+        more->setAccessibleName(tr("More Tools"));
     for (const int id : items) {
         const Commands::Command* command = Commands::FindCommand(id);
         if (command == nullptr) {

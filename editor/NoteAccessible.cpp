@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -128,12 +129,20 @@ void CNoteAccessible::SetEventSink(QAccessible::UpdateHandler handler) {
 void CNoteAccessible::Follow(CNoteScrollView* pane) {
     const auto made = Made().constFind(pane);
     if (made == Made().constEnd()) return;
-    if (Listening()) {
-        (*made)->Report();
-    } else {
+    CNoteAccessible& accessible = **made;
+    if (!Listening()) {
         // Nobody to tell: what a later listener is told starts from what it finds.
-        (*made)->m_toldCurrent = false;
+        accessible.m_toldCurrent = false;
+        return;
     }
+    if (accessible.m_reportDue) return;
+    accessible.m_reportDue = true;
+    // Told once the event that changed things is over: an edit of many steps (a paste, a Replace
+    // All, a deletion that first moves the caret) is one change, and the text is read once.
+    QTimer::singleShot(0, pane, [pane] {
+        const auto due = Made().constFind(pane);
+        if (due != Made().constEnd()) (*due)->Report();
+    });
 }
 
 CNoteScrollView& CNoteAccessible::Pane() const {
@@ -142,14 +151,21 @@ CNoteScrollView& CNoteAccessible::Pane() const {
 
 // --- Telling what changed ---
 
-void CNoteAccessible::Snapshot() {
+CShownNotesText& CNoteAccessible::Shown() const {
+    // What a listener reads first is what the changes after it are told against.
+    if (!m_toldCurrent && Listening()) Snapshot();
+    return m_text;
+}
+
+void CNoteAccessible::Snapshot() const {
+    m_toldCurrent = true;
     m_toldText = m_text.Text();
     m_toldCaret = cursorPosition();
     selection(0, &m_toldSelection.first, &m_toldSelection.second);
-    m_toldCurrent = true;
 }
 
 void CNoteAccessible::Report() {
+    m_reportDue = false;
     if (!m_toldCurrent) {
         SyncChildren();
         Snapshot();
@@ -159,7 +175,7 @@ void CNoteAccessible::Report() {
         QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
         Tell(reorder);
     }
-    const QString now = m_text.Text();
+    const QString now = Shown().Text();
     if (now.constData() != m_toldText.constData()) {
         // What lies between the common start and the common end changed; a text rebuilt for a
         // change of styles alone has none.
@@ -259,7 +275,7 @@ int CNoteAccessible::indexOfChild(const QAccessibleInterface* child) const {
 QAccessibleInterface* CNoteAccessible::childAt(int x, int y) const {
     const int offset = offsetAtPoint(QPoint(x, y));
     if (offset < 0) return nullptr;
-    const CNoteDocument* note = m_text.PositionAt(offset).Document();
+    const CNoteDocument* note = Shown().PositionAt(offset).Document();
     SyncChildren();
     for (const auto& [shown, id] : m_children)
         if (shown == note) return QAccessible::accessibleInterface(id);
@@ -295,7 +311,7 @@ QRect CNoteAccessible::ToScreen(int32_t x, int32_t treeY, int32_t width, int32_t
 // --- Text ---
 
 CNotePosition CNoteAccessible::PlaceAt(int offset, bool after) const {
-    CNotePosition place = m_text.PositionAt(offset);
+    CNotePosition place = Shown().PositionAt(offset);
     if (!place.IsNull() && place.IsInsidePair()) {
         if (after) {
             place.StepRight();
@@ -310,8 +326,8 @@ void CNoteAccessible::selection(int selectionIndex, int* startOffset, int* endOf
     const CNoteView& view = Pane().View();
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || !view.HasSelection()) return;
-    *startOffset = m_text.OffsetOf(view.SelectionStart());
-    *endOffset = m_text.OffsetOf(view.SelectionEnd());
+    *startOffset = Shown().OffsetOf(view.SelectionStart());
+    *endOffset = Shown().OffsetOf(view.SelectionEnd());
 }
 
 int CNoteAccessible::selectionCount() const {
@@ -339,7 +355,7 @@ void CNoteAccessible::setSelection(int selectionIndex, int startOffset, int endO
 }
 
 int CNoteAccessible::cursorPosition() const {
-    return std::max(0, m_text.OffsetOf(Pane().View().Active()));
+    return std::max(0, Shown().OffsetOf(Pane().View().Active()));
 }
 
 void CNoteAccessible::setCursorPosition(int position) {
@@ -350,18 +366,18 @@ void CNoteAccessible::setCursorPosition(int position) {
 }
 
 QString CNoteAccessible::text(int startOffset, int endOffset) const {
-    const QString& all = m_text.Text();
+    const QString& all = Shown().Text();
     if (endOffset < 0 || endOffset > all.size()) endOffset = static_cast<int>(all.size());
     startOffset = std::clamp(startOffset, 0, endOffset);
     return all.mid(startOffset, endOffset - startOffset);
 }
 
 int CNoteAccessible::characterCount() const {
-    return m_text.Length();
+    return Shown().Length();
 }
 
 std::pair<int, int> CNoteAccessible::UnitAt(int offset, QAccessible::TextBoundaryType kind) const {
-    const QString& all = m_text.Text();
+    const QString& all = Shown().Text();
     // Every paragraph, the last one too, ends in a line feed.
     const int start = offset == 0 ? 0 : static_cast<int>(all.lastIndexOf(u'\n', offset - 1)) + 1;
     const int feed = static_cast<int>(all.indexOf(u'\n', offset));
@@ -389,14 +405,14 @@ std::pair<int, int> CNoteAccessible::UnitAt(int offset, QAccessible::TextBoundar
 
 std::pair<int, int> CNoteAccessible::RowAt(int offset, int paragraphStart, int paragraphEnd) const {
     CNoteView& view = Pane().View();
-    const int32_t y = view.CaretGeometryOf(m_text.PositionAt(offset)).point.y;
-    int start = m_text.OffsetOf(view.HitTest(0, y));
+    const int32_t y = view.CaretGeometryOf(Shown().PositionAt(offset)).point.y;
+    int start = Shown().OffsetOf(view.HitTest(0, y));
     // The far right of a row hits the place before its last element (the space it wrapped at,
     // or the line feed of its paragraph).
-    int end = m_text.OffsetOf(view.HitTest(std::numeric_limits<int32_t>::max() / 2, y)) + 1;
+    int end = Shown().OffsetOf(view.HitTest(std::numeric_limits<int32_t>::max() / 2, y)) + 1;
     if (start < paragraphStart || start > offset) start = paragraphStart;
     if (end <= offset || end > paragraphEnd) end = paragraphEnd;
-    if (end < paragraphEnd && m_text.PositionAt(end).IsInsidePair()) ++end;
+    if (end < paragraphEnd && Shown().PositionAt(end).IsInsidePair()) ++end;
     return {start, end};
 }
 
@@ -441,13 +457,13 @@ QString CNoteAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryTy
 }
 
 QRect CNoteAccessible::characterRect(int offset) const {
-    const QString& all = m_text.Text();
+    const QString& all = Shown().Text();
     if (offset < 0 || offset >= all.size()) return {};
     CNoteView& view = Pane().View();
-    const CaretGeometry at = view.CaretGeometryOf(m_text.PositionAt(offset));
+    const CaretGeometry at = view.CaretGeometryOf(Shown().PositionAt(offset));
     int32_t width = 0;
     if (all[offset] != u'\n') {
-        const NoteLayoutEngine::Point next = view.PointOf(m_text.PositionAt(offset + 1));
+        const NoteLayoutEngine::Point next = view.PointOf(Shown().PositionAt(offset + 1));
         if (next.y == at.point.y) width = next.x - at.point.x;
     }
     // A line feed, or the character a row wrapped after: a narrow box where it stands.
@@ -459,16 +475,16 @@ int CNoteAccessible::offsetAtPoint(const QPoint& point) const {
     CNoteScrollView& pane = Pane();
     const QPoint local = pane.viewport()->mapFromGlobal(point);
     if (!pane.View().HasNotes() || !pane.viewport()->rect().contains(local)) return -1;
-    return m_text.OffsetOf(pane.View().HitTest(local.x(), local.y() + pane.ScrollTop()));
+    return Shown().OffsetOf(pane.View().HitTest(local.x(), local.y() + pane.ScrollTop()));
 }
 
 void CNoteAccessible::scrollToSubstring(int startIndex, int endIndex) {
     CNoteScrollView& pane = Pane();
     CNoteView& view = pane.View();
     if (!view.HasNotes()) return;
-    const CaretGeometry first = view.CaretGeometryOf(m_text.PositionAt(startIndex));
+    const CaretGeometry first = view.CaretGeometryOf(Shown().PositionAt(startIndex));
     const CaretGeometry last =
-        view.CaretGeometryOf(m_text.PositionAt(std::max(startIndex, endIndex)));
+        view.CaretGeometryOf(Shown().PositionAt(std::max(startIndex, endIndex)));
     const int32_t top = first.point.y - first.spaceAbove;
     const int32_t bottom = last.point.y + last.textHeight + last.spaceBelow;
     const int32_t height = pane.viewport()->height();

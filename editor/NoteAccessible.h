@@ -22,9 +22,9 @@ public:
 
     // Lets assistive technology ask for the editor panes through this interface.
     static void Install();
-    // Tells assistive technology what changed in the pane since it was last told: text inserted
-    // or removed, notes shown or hidden, the caret, the selection. Costs nothing while no
-    // assistive technology is active or none has asked about the pane yet.
+    // Tells assistive technology, once the current event is handled, what changed in the pane
+    // since it was last told: text inserted or removed, notes shown or hidden, the caret, the
+    // selection. Costs nothing while no assistive technology is active.
     static void Follow(CNoteScrollView* pane);
     // Drops the pane's interface while the pane goes, before its view does: what Qt asks about
     // it later, while its base classes go, a plain widget's interface answers.
@@ -88,15 +88,18 @@ private:
     [[nodiscard]] QRect ToScreen(int32_t x, int32_t treeY, int32_t width, int32_t height) const;
     // Makes the children those of the notes shown now; true when they changed.
     bool SyncChildren() const;
-    void Snapshot();
+    // The text, taking what a listener reads first as what it was told.
+    [[nodiscard]] CShownNotesText& Shown() const;
+    void Snapshot() const;
     void Report();
 
     mutable CShownNotesText m_text;
     // The shown notes and the ids of their children.
     mutable std::vector<std::pair<NoteEditEngine::CNoteDocument*, QAccessible::Id>> m_children;
-    // What assistive technology was told last; not current while nobody listened.
-    bool m_toldCurrent = false;
-    QString m_toldText;
-    int m_toldCaret = -1;
-    std::pair<int, int> m_toldSelection{-1, -1};
+    bool m_reportDue = false;
+    // What assistive technology was told last (or read first); not current while nobody listened.
+    mutable bool m_toldCurrent = false;
+    mutable QString m_toldText;
+    mutable int m_toldCaret = -1;
+    mutable std::pair<int, int> m_toldSelection{-1, -1};
 };

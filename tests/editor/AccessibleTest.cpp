@@ -7,7 +7,6 @@
 #include <QFocusEvent>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <vector>
@@ -151,7 +150,7 @@ TEST_F(AccessibleTest, TypingClicksAndShiftMovesAreTold) {
     const auto key = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         return [this, key, modifiers] { QTest::keyClick(&view, key, modifiers); };
     };
-    // An action, where the caret ends, and what the pane tells of it.
+    // An action, where the caret ends, and what the pane tells of it, in order.
     const struct {
         std::function<void()> act;
         int caret;
@@ -167,14 +166,14 @@ TEST_F(AccessibleTest, TypingClicksAndShiftMovesAreTold) {
          5,
          {{kMoved, 5, ""}, {QAccessible::TextSelectionChanged, 4, "5"}}},
     };
+    // The pane tells of a change once the event that made it is handled.
+    QApplication::processEvents();
     for (size_t i = 0; i < std::size(steps); ++i) {
         events.clear();
         steps[i].act();
+        QApplication::processEvents();
         EXPECT_EQ(Text()->cursorPosition(), steps[i].caret) << i;
-        std::sort(events.begin(), events.end());
-        std::vector<Told> expected = steps[i].told;
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(events, expected) << i;
+        EXPECT_EQ(events, steps[i].told) << i;
         now += 1000;
     }
     EXPECT_EQ(Text()->text(0, -1), "xa\ncd\n");
@@ -217,8 +216,7 @@ TEST(AccessibleNamesTest, EveryControlOfTheWindowHasAName) {
     CMainFrame& frame = shown.frame;
     std::vector<QWidget*> controls = {&frame.Editor(), static_cast<QWidget*>(&frame.Tree())};
     for (QToolButton* button : frame.findChildren<QToolButton*>())
-        if (button->defaultAction() != nullptr && button->parentWidget()->inherits("QToolBar"))
-            controls.push_back(button);
+        if (button->parentWidget()->inherits("QToolBar")) controls.push_back(button);
     ASSERT_GT(controls.size(), 10u);
     for (QWidget* control : frame.SearchPane().findChildren<QWidget*>())
         if (control->inherits("QLineEdit") || control->inherits("QAbstractButton") ||
