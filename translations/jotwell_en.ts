@@ -145,6 +145,13 @@
     </message>
 </context>
 <context>
+    <name>CIndexView</name>
+    <message>
+        <source>Notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CJotwellApp</name>
     <message>
         <source>Welcome to Jotwell!
@@ -174,6 +181,10 @@ Just restart the program if you want to do it at a later time.</source>
     </message>
     <message>
         <source>Styles</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>More Tools</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -209,6 +220,10 @@ Just restart the program if you want to do it at a later time.</source>
     </message>
     <message>
         <source>The notes could not be printed to &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Note text</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -271,6 +286,18 @@ Just restart the program if you want to do it at a later time.</source>
     </message>
     <message>
         <source>Indexing notes: %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text to find</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear the text to find</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notes found</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
