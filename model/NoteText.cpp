@@ -20,9 +20,9 @@ uint32_t MarksIn(const Piece* piece) noexcept {
 std::atomic<size_t> allocations{0};
 std::atomic<size_t> allocationLimit{SIZE_MAX};
 
-void CountAllocation() {
-    if (allocations.load(std::memory_order_relaxed) >=
-        allocationLimit.load(std::memory_order_relaxed))
+void CountAllocation(bool limited = true) {
+    if (limited && allocations.load(std::memory_order_relaxed) >=
+                       allocationLimit.load(std::memory_order_relaxed))
         throw std::bad_alloc();
     allocations.fetch_add(1, std::memory_order_relaxed);
 }
@@ -252,8 +252,8 @@ size_t CNoteText::BytesUsed() const noexcept {
 // --- The treap ---
 
 Piece* CNoteText::NewPiece(uint32_t start, uint32_t length, CharacterStyle style, bool mark,
-                           ParagraphFormat format) {
-    CountAllocation();
+                           ParagraphFormat format, bool growth) {
+    CountAllocation(growth);
     Piece* piece = nullptr;
     try {
         piece = new Piece;
@@ -372,7 +372,7 @@ Piece* CNoteText::SplitAt(Piece* piece, uint32_t offset) {
     if (offset == 0) return piece;
     if (offset >= piece->length) return Next(piece);
     Piece* rest = NewPiece(piece->start + offset, piece->length - offset, piece->style, false,
-                           ParagraphFormat{});
+                           ParagraphFormat{}, false);
     piece->length = offset;
     for (Piece* up = piece; up != nullptr; up = up->parent)
         up->units -= rest->length;
@@ -452,7 +452,7 @@ void CNoteText::InsertRuns(uint32_t after, std::span<const TextRun> runs) {
     assert(piece != nullptr);
     if (after + 1 != piece->start + piece->length) SplitAt(piece, after + 1 - piece->start);
     for (const TextRun& run : runs) {
-        Piece* next = NewPiece(run.start, run.length, run.style, run.mark, run.format);
+        Piece* next = NewPiece(run.start, run.length, run.style, run.mark, run.format, false);
         LinkAfter(piece, next);
         piece = next;
     }

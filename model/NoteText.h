@@ -118,8 +118,10 @@ public:
     // The store's units and pieces in bytes, for the memory benchmark.
     [[nodiscard]] size_t BytesUsed() const noexcept;
 
-    // Pieces and store blocks of every text in the process, and a limit beyond which making
-    // more fails with std::bad_alloc: tests run out of memory at every step with it.
+    // Pieces and store blocks of every text in the process, and a limit beyond which storing new
+    // units fails with std::bad_alloc: tests run out of memory at every step of an insertion with
+    // it. Splits and undo's relinking are not limited, so that a failed insertion can be taken
+    // back.
     [[nodiscard]] static size_t AllocationsInUse() noexcept;
     static void SetAllocationLimit(size_t limit) noexcept;
 
@@ -127,8 +129,10 @@ private:
     // Makes a piece boundary before element `offset` of the piece; returns the piece that starts
     // there (null past the end).
     Piece* SplitAt(Piece* piece, uint32_t offset);
+    // `growth`: the piece holds new units, so the allocation limit applies; splitting a piece or
+    // linking removed units back in (as undo does) only restores what the text held.
     Piece* NewPiece(uint32_t start, uint32_t length, CharacterStyle style, bool mark,
-                    ParagraphFormat format);
+                    ParagraphFormat format, bool growth = true);
     void LinkAfter(Piece* after, Piece* piece);
     void Unlink(Piece* piece) noexcept;
     void AddUnits(Piece* piece, uint32_t delta) noexcept;
