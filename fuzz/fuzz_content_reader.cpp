@@ -21,7 +21,7 @@
 #include "model/Clock.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/XmlPrimitives.h"
@@ -39,15 +39,14 @@ namespace {
 std::u16string Describe(const CNoteDocument& doc) {
     std::u16string out;
     for (auto it = doc.begin(); it != doc.end(); ++it) {
-        const CNoteElement* element = *it;
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
+        if (it.IsParagraph()) {
             out.push_back(u'\u00B6');
-            out.push_back(static_cast<char16_t>(mark->Format().Style()));
-            out.push_back(static_cast<char16_t>(mark->Format().Indent()));
+            out.push_back(static_cast<char16_t>(it.Format().Style()));
+            out.push_back(static_cast<char16_t>(it.Format().Indent()));
         } else {
-            out.push_back(AsCharacter(element)->CodeUnit());
+            out.push_back(it.CodeUnit());
         }
-        out.push_back(static_cast<char16_t>(element->Style().Word()));
+        out.push_back(static_cast<char16_t>(it.Style().Word()));
     }
     return out;
 }
@@ -101,7 +100,7 @@ struct Snapshot {
     uint32_t typing;
     int32_t modified;
     std::vector<UndoStep> steps;
-    std::u16string clones;
+    std::u16string recorded;
 
     friend bool operator==(const Snapshot&, const Snapshot&) = default;
 };
@@ -126,11 +125,18 @@ Snapshot ReadFresh(const std::u16string& text, uint32_t typing, Reader read) {
                       doc.Modified(),
                       doc.UndoHistory().Steps(),
                       {}};
-    for (size_t i = 0; i < doc.UndoHistory().CloneCount(); ++i) {
-        const CNoteElement& clone = doc.UndoHistory().Clone(i);
-        snapshot.clones.push_back(clone.IsParagraph() ? u'\u00B6'
-                                                      : AsCharacter(&clone)->CodeUnit());
-        snapshot.clones.push_back(static_cast<char16_t>(clone.Style().Word()));
+    // Unit by unit: where the runs split depends on how the store was filled.
+    for (size_t i = 0; i < doc.UndoHistory().TextRunCount(); ++i) {
+        const TextRun& run = doc.UndoHistory().TextRunAt(i);
+        if (run.length == 0) {
+            snapshot.recorded.push_back(u'\u00B6');
+            snapshot.recorded.push_back(static_cast<char16_t>(run.format.Style()));
+            snapshot.recorded.push_back(static_cast<char16_t>(run.format.Indent()));
+        }
+        for (uint32_t k = 0; k < run.length; ++k) {
+            snapshot.recorded.push_back(run.mark ? u'\u00B6' : doc.Text().UnitAt(run.start + k));
+            snapshot.recorded.push_back(static_cast<char16_t>(run.style.Word()));
+        }
     }
     // Group numbers differ from run to run; what counts is that they are shared alike.
     const uint32_t firstGroup = snapshot.steps.empty() ? 0 : snapshot.steps.front().group;

@@ -17,7 +17,7 @@
 #include "base/Utf8.h"
 #include "fuzz/WellFormedXml.h"
 #include "model/NoteDocument.h"
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/XmlPrimitives.h"
@@ -40,25 +40,24 @@ std::u16string Describe(const CNoteDocument& doc, bool markStyles) {
     char16_t pairStyle = 0;
     bool inPair = false;
     for (auto it = doc.begin(); it != doc.end(); ++it) {
-        const CNoteElement* element = *it;
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
+        if (it.IsParagraph()) {
             out.push_back(u'\u00B6');
-            out.push_back(static_cast<char16_t>(mark->Format().Style()));
-            out.push_back(static_cast<char16_t>(mark->Format().Indent()));
-            out.push_back(static_cast<char16_t>(markStyles ? mark->Style().Word() : 0));
+            out.push_back(static_cast<char16_t>(it.Format().Style()));
+            out.push_back(static_cast<char16_t>(it.Format().Indent()));
+            out.push_back(static_cast<char16_t>(markStyles ? it.Style().Word() : 0));
             inPair = false;
             continue;
         }
-        char16_t c = AsCharacter(element)->CodeUnit();
-        char16_t style = static_cast<char16_t>(element->Style().Word());
+        char16_t c = it.CodeUnit();
+        char16_t style = static_cast<char16_t>(it.Style().Word());
         if (inPair) {
             style = pairStyle;  // c is the low half that the previous element paired with
             inPair = false;
         } else if (NoteBase::IsHighSurrogate(c)) {
             auto next = it;
             ++next;
-            const CNoteCharacter* low = next != doc.end() ? AsCharacter(*next) : nullptr;
-            inPair = low != nullptr && NoteBase::IsLowSurrogate(low->CodeUnit());
+            inPair = next != doc.end() && !next.IsParagraph() &&
+                     NoteBase::IsLowSurrogate(next.CodeUnit());
             pairStyle = style;
             if (!inPair) c = kReplacementCharacter;
         } else if (!IsXmlCharacter(c)) {
@@ -72,18 +71,16 @@ std::u16string Describe(const CNoteDocument& doc, bool markStyles) {
 }
 
 void CheckInvariants(const CNoteDocument& doc) {
-    if (doc.size() == 0 || !(*doc.begin())->IsParagraph()) Fail("no leading paragraph mark");
+    if (doc.size() == 0 || !doc.begin().IsParagraph()) Fail("no leading paragraph mark");
     for (auto it = doc.begin(); it != doc.end(); ++it) {
-        const CNoteElement* element = *it;
-        if ((element->Style().Word() & ~CharacterStyle::kMask) != 0) Fail("stray style bits");
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
-            if (mark->Format().Style() >= kParagraphStyleCount) Fail("style out of range");
-            if (mark->Format().Indent() < 0 || mark->Format().Indent() > kMaxIndent) {
-                Fail("indent out of range");
-            }
-            if (mark->Format().Style() == kOrderedList) Fail("code 4 read from a file");
+        if ((it.Style().Word() & ~CharacterStyle::kMask) != 0) Fail("stray style bits");
+        if (it.IsParagraph()) {
+            const ParagraphFormat format = it.Format();
+            if (format.Style() >= kParagraphStyleCount) Fail("style out of range");
+            if (format.Indent() < 0 || format.Indent() > kMaxIndent) Fail("indent out of range");
+            if (format.Style() == kOrderedList) Fail("code 4 read from a file");
         } else {
-            const char16_t c = AsCharacter(element)->CodeUnit();
+            const char16_t c = it.CodeUnit();
             if (c != u' ' && c < 0x80 && IsXmlSpace(c)) Fail("white space kept");
         }
     }

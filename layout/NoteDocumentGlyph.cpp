@@ -28,7 +28,7 @@ CNotePosition CNoteDocumentGlyph::Reflow(const CNotePosition& position, int64_t 
                                          int32_t width, bool& aligned) {
     TakeOutOfParent();
     const NoteEditEngine::ParagraphFormat format =
-        NoteEditEngine::AsParagraph(m_start.Element())->Format();
+        m_start.MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
     SetMargins(m_view->Metrics().noteMargins);
     const CNotePosition end = ReflowChildren(position, count, width, aligned);

@@ -23,7 +23,7 @@ CNotePosition CNoteParagraphGlyph::Reflow(const CNotePosition& position, int64_t
                                           int32_t width, bool& aligned) {
     TakeOutOfParent();
     const NoteEditEngine::ParagraphFormat format =
-        NoteEditEngine::AsParagraph(m_start.Element())->Format();
+        m_start.MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
     const LayoutMetrics& metrics = m_view->Metrics();
     const Margins& spacing = metrics.paragraphSpacing;

@@ -8,8 +8,6 @@
 
 namespace NoteLayoutEngine {
 
-using NoteEditEngine::AsCharacter;
-using NoteEditEngine::AsParagraph;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ElementIterator;
 
@@ -17,21 +15,16 @@ namespace {
 
 constexpr char16_t kSubstitute = u'?';
 
-char16_t CodeOf(const NoteEditEngine::CNoteElement* element) noexcept {
-    const NoteEditEngine::CNoteCharacter* character = AsCharacter(element);
-    return character != nullptr ? character->CodeUnit() : char16_t{0};
-}
-
 // The character that begins with the element at `at` (0 for a paragraph mark). A surrogate pair
 // is one character of two elements: `at` then moves onto its low half and `elements` is 2.
 char32_t TakeCharacter(ElementIterator& at, const ElementIterator& listEnd, int32_t& elements) {
-    const char16_t code = CodeOf(*at);
+    const char16_t code = at.CodeUnit();
     elements = 1;
     if (!NoteBase::IsHighSurrogate(code)) return code;
     ElementIterator low = at;
     ++low;
     if (low == listEnd) return code;
-    const char16_t lowCode = CodeOf(*low);
+    const char16_t lowCode = low.CodeUnit();
     if (!NoteBase::IsLowSurrogate(lowCode)) return code;
     at = low;
     elements = 2;
@@ -45,7 +38,7 @@ CNoteRowGlyph::CNoteRowGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePos
 
 void CNoteRowGlyph::ApplyParagraphStyle() const {
     const NoteEditEngine::ParagraphFormat format =
-        AsParagraph(m_parent->Start().Element())->Format();
+        m_parent->Start().MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
 }
 
@@ -77,8 +70,8 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
         ElementIterator next = it;
         ++next;
         if (next == listEnd) break;
-        const NoteEditEngine::CNoteElement* element = *next;
-        m_view->ApplyCharacterStyle(element->Style());
+        const ElementIterator element = next;
+        m_view->ApplyCharacterStyle(element.Style());
         int32_t elements = 1;
         const char32_t code = TakeCharacter(next, listEnd, elements);
         if (code != 0) total += MeasuredWidth(code);
@@ -106,7 +99,7 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
         }
         it = next;
         // A paragraph mark ends the paragraph and so the row.
-        if (element->IsParagraph()) break;
+        if (element.IsParagraph()) break;
     }
     ElementIterator end = it;
     if (overflow) {
@@ -122,7 +115,7 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
     m_width = width;
     m_height = m_view->Metrics().lineHeight + m_margins.top + m_margins.bottom;
     PutBackIntoParent();
-    return {m_start.Document(), end, (*end)->Style()};
+    return {m_start.Document(), end, end.Style()};
 }
 
 CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
@@ -134,8 +127,8 @@ CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
     int64_t total = 0;
     for (int32_t k = 0; k < m_length; ++k) {
         ++it;
-        const NoteEditEngine::CNoteElement* element = *it;
-        if (element->IsParagraph()) break;
+        const ElementIterator element = it;
+        if (element.IsParagraph()) break;
         int32_t elements = 1;
         const char32_t code = TakeCharacter(it, listEnd, elements);
         k += elements - 1;
@@ -146,13 +139,13 @@ CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
             ++after;
             if (after != listEnd) break;
         }
-        m_view->ApplyCharacterStyle(element->Style());
+        m_view->ApplyCharacterStyle(element.Style());
         const int32_t width = MeasuredWidth(code);
         if (x < total + width / 2) break;
         answer = it;
         total += width;
     }
-    return {m_start.Document(), answer, (*answer)->Style()};
+    return {m_start.Document(), answer, answer.Style()};
 }
 
 Point CNoteRowGlyph::PointOf(const CNotePosition& position) {
@@ -164,8 +157,8 @@ Point CNoteRowGlyph::PointOf(const CNotePosition& position) {
     for (int32_t k = 0; k < m_length && !(it == target); ++k) {
         ++it;
         const ElementIterator first = it;
-        const NoteEditEngine::CNoteElement* element = *it;
-        m_view->ApplyCharacterStyle(element->Style());
+        const ElementIterator element = it;
+        m_view->ApplyCharacterStyle(element.Style());
         int32_t elements = 1;
         const char32_t code = TakeCharacter(it, listEnd, elements);
         k += elements - 1;
@@ -181,8 +174,8 @@ void CNoteRowGlyph::Dump(std::string& text) const {
     ElementIterator it = m_start.Iterator();
     for (int32_t k = 0; k < m_length; ++k) {
         ++it;
-        const char16_t code = CodeOf(*it);
-        if ((*it)->IsParagraph()) {
+        const char16_t code = it.CodeUnit();
+        if (it.IsParagraph()) {
             text += "\u00A7";
         } else {
             // Code unit by code unit: the dump shows how a pair is stored.
@@ -204,7 +197,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     if (m_length > 0) {
         ElementIterator first = it;
         ++first;
-        runStyle = (*first)->Style();
+        runStyle = first.Style();
     }
     m_view->ApplyCharacterStyle(runStyle);
 
@@ -222,7 +215,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
 
     // Code and tables are no prose: their words are not checked.
     const bool prose =
-        AsParagraph(m_parent->Start().Element())->Format().Style() != NoteEditEngine::kFixedWidth;
+        m_parent->Start().MarkFormat().Style() != NoteEditEngine::kFixedWidth;
     const std::vector<RowMark>& marks =
         m_view->Marks().MarksOf(m_start, m_length, prose, m_view->Active());
     size_t nextMark = 0;
@@ -235,16 +228,16 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         ElementIterator next = it;
         ++next;
         m_view->UpdateSelectionFlag(before);
-        const NoteEditEngine::CNoteElement* element = *next;
+        const ElementIterator element = next;
         const bool selected = m_view->InSelection();
         while (nextMark < marks.size() && marks[nextMark].end <= k)
             ++nextMark;
         const RowMark* mark =
             nextMark < marks.size() && marks[nextMark].begin <= k ? &marks[nextMark] : nullptr;
-        if (element->Style() != runStyle || selected != runSelected || mark != runMark) {
+        if (element.Style() != runStyle || selected != runSelected || mark != runMark) {
             if (!run.empty()) textX += surface.DrawRun(run, textX, textY);
             run.clear();
-            runStyle = element->Style();
+            runStyle = element.Style();
             runSelected = selected;
             m_view->ApplyCharacterStyle(runStyle);
             if (mark != runMark)
@@ -256,22 +249,22 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         const ElementIterator high = next;
         int32_t elements = 1;
         const char32_t code = TakeCharacter(next, listEnd, elements);
-        if (element->IsParagraph()) {
+        if (element.IsParagraph()) {
             run += u' ';
         } else if (surface.CharWidth(code) == 0) {
             run += kSubstitute;
         } else if (elements == 2) {
-            run += CodeOf(element);
-            run += CodeOf(*next);
+            run += element.CodeUnit();
+            run += next.CodeUnit();
         } else {
             run += static_cast<char16_t>(code);
         }
         if (elements == 2) {
             k += 1;
-            m_view->UpdateSelectionFlag(CNotePosition(m_start.Document(), high, element->Style()));
+            m_view->UpdateSelectionFlag(CNotePosition(m_start.Document(), high, element.Style()));
         }
         it = next;
-        before = CNotePosition(m_start.Document(), it, (*it)->Style());
+        before = CNotePosition(m_start.Document(), it, it.Style());
     }
     if (!run.empty()) surface.DrawRun(run, textX, textY);
     if (runMark != nullptr) surface.ApplyTextMark(TextMark::kNone, {});

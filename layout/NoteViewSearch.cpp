@@ -7,16 +7,14 @@
 
 namespace NoteLayoutEngine {
 
-using NoteEditEngine::AsCharacter;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ElementIterator;
 
 namespace {
 
-bool IsWordElement(const NoteEditEngine::CNoteElement* element) {
-    const NoteEditEngine::CNoteCharacter* character = AsCharacter(element);
-    return character != nullptr && NoteEditEngine::IsWordCharacter(character->CodeUnit());
+bool IsWordElement(const ElementIterator& element) {
+    return !element.IsParagraph() && NoteEditEngine::IsWordCharacter(element.CodeUnit());
 }
 
 }  // namespace
@@ -35,10 +33,8 @@ bool CNoteView::SearchNote(CNoteDocument* note, const CNotePosition& from, std::
         while (matched < pattern.size()) {
             ++it;
             if (it == listEnd) return false;  // fewer elements left than the text has
-            const NoteEditEngine::CNoteCharacter* character = AsCharacter(*it);
-            if (character == nullptr) break;  // a paragraph mark never matches
-            const char16_t c =
-                matchCase ? character->CodeUnit() : NoteBase::LowerCodeUnit(character->CodeUnit());
+            if (it.IsParagraph()) break;  // a paragraph mark never matches
+            const char16_t c = matchCase ? it.CodeUnit() : NoteBase::LowerCodeUnit(it.CodeUnit());
             if (c != pattern[matched]) break;
             ++matched;
         }
@@ -46,10 +42,10 @@ bool CNoteView::SearchNote(CNoteDocument* note, const CNotePosition& from, std::
         if (wholeWord) {
             ElementIterator after = it;
             ++after;
-            if (IsWordElement(*at) || (after != listEnd && IsWordElement(*after))) continue;
+            if (IsWordElement(at) || (after != listEnd && IsWordElement(after))) continue;
         }
-        start = CNotePosition(note, at, (*at)->Style());
-        end = CNotePosition(note, it, (*it)->Style());
+        start = CNotePosition(note, at, at.Style());
+        end = CNotePosition(note, it, it.Style());
         return true;
     }
     return false;

@@ -5,7 +5,6 @@
 
 #include "base/WordFinder.h"
 #include "model/NoteDocument.h"
-#include "model/NoteElement.h"
 
 namespace NoteLayoutEngine {
 
@@ -20,14 +19,12 @@ constexpr int32_t kReach = 2048;
 constexpr size_t kMaxVerdicts = 200000;
 
 // Is the element a character that words and addresses can run through (no space, no mark)?
-bool RunsThrough(const NoteEditEngine::CNoteElement* element) {
-    const NoteEditEngine::CNoteCharacter* character = NoteEditEngine::AsCharacter(element);
-    return character != nullptr && std::iswspace(static_cast<wint_t>(character->CodeUnit())) == 0;
+bool RunsThrough(const ElementIterator& element) {
+    return !element.IsParagraph() && std::iswspace(static_cast<wint_t>(element.CodeUnit())) == 0;
 }
 
-char16_t TextOf(const NoteEditEngine::CNoteElement* element) {
-    const NoteEditEngine::CNoteCharacter* character = NoteEditEngine::AsCharacter(element);
-    return character != nullptr ? character->CodeUnit() : u' ';
+char16_t TextOf(const ElementIterator& element) {
+    return element.IsParagraph() ? u' ' : element.CodeUnit();
 }
 
 }  // namespace
@@ -61,7 +58,7 @@ size_t CTextMarks::Gather(const CNotePosition& start, int32_t length, const CNot
     // mark, which no word runs through.
     beforeText = start.Iterator();
     size_t rowAt = 0;
-    while (rowAt < kReach && beforeText != first && RunsThrough(*beforeText)) {
+    while (rowAt < kReach && beforeText != first && RunsThrough(beforeText)) {
         --beforeText;
         ++rowAt;
     }
@@ -73,11 +70,11 @@ size_t CTextMarks::Gather(const CNotePosition& start, int32_t length, const CNot
     const size_t rowEnd = rowAt + static_cast<size_t>(std::max(length, 0));
     for (++it; it != last; ++it) {
         const size_t index = m_text.size();
-        if (index >= rowEnd && (index >= rowEnd + kReach || !RunsThrough(*it))) break;
-        m_text.push_back(TextOf(*it));
+        if (index >= rowEnd && (index >= rowEnd + kReach || !RunsThrough(it))) break;
+        m_text.push_back(TextOf(it));
         if (it == caretElement) caretAt = index + 1;
         // A paragraph ends the text, and with it the row.
-        if ((*it)->IsParagraph()) break;
+        if (it.IsParagraph()) break;
     }
     return rowAt;
 }
@@ -145,7 +142,7 @@ std::optional<MarkedSpan> CTextMarks::SpanAt(const CNotePosition& position) {
     ElementIterator it = beforeText;
     for (size_t i = 0; i < span.begin; ++i)
         ++it;
-    found.start = CNotePosition(position.Document(), it, (*it)->Style());
+    found.start = CNotePosition(position.Document(), it, it.Style());
     return found;
 }
 

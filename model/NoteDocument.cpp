@@ -27,16 +27,15 @@ bool IsWhiteSpace(char16_t c) noexcept {
 }  // namespace
 
 CNoteDocument::CNoteDocument()
-    : m_undo(std::make_unique<CNoteUndoHistory>(*this)),
+    : m_text(CharacterStyle{}, ParagraphFormat{}),
+      m_undo(std::make_unique<CNoteUndoHistory>(*this)),
       m_created(CurrentTime()),
       m_modified(m_created) {
-    m_elements.push_back(new CNoteParagraph(CharacterStyle{}, ParagraphFormat{}));
     Restamp();
 }
 
 CNoteDocument::~CNoteDocument() {
     m_undo.reset();
-    m_elements.ClearFromBack([](CNoteElement* element) { delete element; });
     m_observers.clear();
 }
 
@@ -52,7 +51,7 @@ void CNoteDocument::RemoveObserver(CNoteDocumentObserver* observer) noexcept {
 }
 
 CNotePosition CNoteDocument::Start() noexcept {
-    return CNotePosition(this, begin(), (*begin())->Style()).DocumentStart();
+    return CNotePosition(this, begin(), begin().Style()).DocumentStart();
 }
 
 CNotePosition CNoteDocument::End() noexcept {
@@ -63,7 +62,7 @@ CNotePosition CNoteDocument::FromIndex(int64_t index) noexcept {
     if (index <= 0) return Start();
     if (index >= int64_t{size()}) return End();
     const ElementIterator it = select(static_cast<uint32_t>(index));
-    return {this, it, (*it)->Style()};
+    return {this, it, it.Style()};
 }
 
 void CNoteDocument::NotifyRemoving(const CNotePosition& position, uint32_t count) {
@@ -93,59 +92,52 @@ void CNoteDocument::Touch() noexcept {
     m_modified = CurrentTime();
 }
 
-ElementIterator CNoteDocument::LinkAfter(ElementIterator after, ElementPtr element) {
-    ElementIterator it = m_elements.insert_after(after, element.get());
-    element.release();
-    return it;
-}
-
-ElementIterator CNoteDocument::LinkBefore(ElementIterator before, ElementPtr element) {
-    ElementIterator it = m_elements.insert(before, element.get());
-    element.release();
-    return it;
-}
-
-ElementIterator CNoteDocument::AppendLoaded(ElementIterator last, ElementPtr element) {
-    // The last element has no right child, so the node links straight under it.
-    assert(m_elements.is_last(last));
+void CNoteDocument::AppendLoadedText(std::u16string_view units, CharacterStyle style) {
     Restamp();
-    return LinkAfter(last, std::move(element));
+    m_text.AppendText(units, style);
 }
 
-ElementIterator CNoteDocument::Destroy(ElementIterator element) noexcept {
-    CNoteElement* doomed = *element;
-    ElementIterator next = m_elements.erase(element);
-    delete doomed;
-    return next;
+void CNoteDocument::AppendLoadedMark(CharacterStyle style, ParagraphFormat format) {
+    Restamp();
+    m_text.AppendMark(style, format);
+}
+
+void CNoteDocument::SetLoadedFormat(const CNotePosition& mark, ParagraphFormat format) {
+    Restamp();
+    m_text.SetFormat(mark.Held(), format);
+}
+
+void CNoteDocument::SetLoadedMark(const CNotePosition& mark, CharacterStyle style,
+                                  ParagraphFormat format) {
+    Restamp();
+    m_text.SetFormat(mark.Held(), format);
+    m_text.SetStyle(mark.Held(), style);
 }
 
 void CNoteDocument::InsertCharacter(CNotePosition& p, char16_t codeUnit) {
     if (IsWhiteSpace(codeUnit)) codeUnit = u' ';
     Touch();
-    const ElementIterator added =
-        LinkAfter(p.Iterator(), ElementPtr(new CNoteCharacter(p.TypingStyle(), codeUnit)));
-    p = CNotePosition(this, added, p.TypingStyle());
-    m_undo->RecordInsertion(added, 1);
+    p.MoveTo(m_text.InsertText(p.HeldUnit(), {&codeUnit, 1}, p.TypingStyle()));
+    m_undo->RecordInsertion(p.Index(), 1);
     NotifyChanged(p.Before(), 1);
 }
 
 void CNoteDocument::InsertParagraphBreak(CNotePosition& p) {
     Touch();
-    auto* mark = AsParagraph(p.ParagraphOf().Element())->Clone();
-    mark->SetStyle(p.TypingStyle());
-    const ElementIterator added = LinkAfter(p.Iterator(), ElementPtr(mark));
-    p = CNotePosition(this, added, p.TypingStyle());
-    m_undo->RecordInsertion(added, 1);
+    const ParagraphFormat format = p.ParagraphFormatOf();
+    p.MoveTo(m_text.InsertMark(p.HeldUnit(), p.TypingStyle(), format));
+    m_undo->RecordInsertion(p.Index(), 1);
     NotifyChanged(p.Before(), 1);
 }
 
 void CNoteDocument::DeleteBackward(CNotePosition& p) {
     if (p.IsAtStart()) return;
     Touch();
-    m_undo->RecordDeletion(p.Iterator(), 1);
+    const uint32_t index = p.Index();
+    m_undo->RecordDeletion(index, 1);
     const CNotePosition before = p.Before();
     NotifyRemoving(before, 1);
-    Destroy(p.Iterator());
+    m_text.Remove(index, 1);
     p = before;
     NotifyChanged(p, 1);
 }
@@ -153,63 +145,55 @@ void CNoteDocument::DeleteBackward(CNotePosition& p) {
 void CNoteDocument::DeleteForward(CNotePosition& p) {
     if (p.IsAtEnd()) return;
     Touch();
-    ElementIterator next = p.Iterator();
-    ++next;
-    m_undo->RecordDeletion(next, 1);
+    const uint32_t index = p.Index() + 1;
+    m_undo->RecordDeletion(index, 1);
     NotifyRemoving(p, 1);
-    Destroy(next);
+    m_text.Remove(index, 1);
     NotifyChanged(p, 1);
 }
 
 void CNoteDocument::DeleteRange(CNotePosition& p, uint32_t n) {
-    const uint32_t after = size() - 1 - p.Index();
-    n = std::min(n, after);
+    const uint32_t at = p.Index();
+    n = std::min(n, size() - 1 - at);
     if (n == 0) return;
     Touch();
-    ElementIterator it = p.Iterator();
-    ++it;
-    m_undo->RecordDeletion(it, n);
+    m_undo->RecordDeletion(at + 1, n);
     NotifyRemoving(p, n);
-    CNoteParagraph* startMark = AsParagraph(p.Element());
-    for (uint32_t i = 0; i < n; ++i) {
-        if (i + 1 == n && startMark != nullptr) {
-            // From a paragraph start through a later mark: the text that survives belongs to the
-            // later paragraph, so it keeps that paragraph's format.
-            if (const CNoteParagraph* lastMark = AsParagraph(*it)) {
-                const CNoteParagraph old(*startMark);
-                startMark->SetFormat(lastMark->Format());
-                m_undo->RecordParagraphReplacement(p.Iterator(), old);
-            }
+    if (p.ElementIsParagraph()) {
+        // From a paragraph start through a later mark: the text that survives belongs to the
+        // later paragraph, so it keeps that paragraph's format.
+        const ElementIterator last = select(at + n);
+        if (last.IsParagraph()) {
+            const ParagraphFormat old = p.MarkFormat();
+            m_text.SetFormat(p.Held(), last.Format());
+            m_undo->RecordParagraphReplacement(at, old, last.Format());
         }
-        it = Destroy(it);
     }
+    m_text.Remove(at + 1, n);
     NotifyChanged(p, 1);
 }
 
 void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, CharacterStyle style,
                                        CharacterStyle mask) {
-    n = std::min(n, size() - 1 - p.Index());
+    const uint32_t first = p.Index() + 1;
+    n = std::min(n, size() - first);
     // Runs, not copies: a large range of few styles is recorded in a few words.
     std::vector<StyleRun> oldRuns;
-    bool changed = false;
-    try {
-        ElementIterator it = p.Iterator();
-        for (uint32_t i = 0; i < n; ++i) {
-            CNoteElement* element = *++it;
-            const CharacterStyle old = element->Style();
+    const bool changed =
+        m_text.Restyle(first, n, [&](CharacterStyle old, uint32_t length) {
             if (oldRuns.empty() || oldRuns.back().style != old) oldRuns.push_back({0, old});
-            ++oldRuns.back().length;
-            element->SetStyle(MaskedStyle(old, style, mask));
-            changed = changed || element->Style() != old;
-        }
-        if (!changed) return;
-        m_undo->RecordStyleChange(p.Index() + 1, oldRuns, style, mask);
+            oldRuns.back().length += length;
+            return MaskedStyle(old, style, mask);
+        });
+    if (!changed) return;
+    try {
+        m_undo->RecordStyleChange(first, oldRuns, style, mask);
     } catch (...) {
-        // Out of memory half-way: the elements take back the styles they had.
-        ElementIterator it = p.Iterator();
+        // Out of memory: the elements take back the styles they had.
+        uint32_t at = first;
         for (const StyleRun& run : oldRuns) {
-            for (uint32_t i = 0; i < run.length; ++i)
-                (*++it)->SetStyle(run.style);
+            m_text.Restyle(at, run.length, [&](CharacterStyle, uint32_t) { return run.style; });
+            at += run.length;
         }
         throw;
     }
@@ -219,31 +203,41 @@ void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, Chara
 
 void CNoteDocument::SetParagraphFormat(CNotePosition& p, uint32_t style, int32_t indent) {
     const CNotePosition markPlace = p.ParagraphOf();
-    CNoteParagraph* mark = AsParagraph(markPlace.Element());
     ParagraphFormat format;
     format.SetStyle(style);
     format.SetIndent(indent);
     // The caller clamps; a stored indent is always within range all the same.
-    if (mark->Format() == format) return;
+    const ParagraphFormat old = markPlace.MarkFormat();
+    if (old == format) return;
     Touch();
-    const CNoteParagraph old(*mark);
-    mark->SetFormat(format);
-    m_undo->RecordParagraphReplacement(markPlace.Iterator(), old);
+    m_text.SetFormat(markPlace.Held(), format);
+    m_undo->RecordParagraphReplacement(markPlace.Index(), old, format);
     NotifyChanged(markPlace, ParagraphElementCount(markPlace));
 }
 
 void CNoteDocument::InsertPlainText(CNotePosition& p, std::u16string_view text, size_t startIndex) {
     const CNotePosition s = p;
-    const CNoteParagraph oldMark(*AsParagraph(p.ParagraphOf().Element()));
-    const int32_t baseIndent = oldMark.Format().Indent();
+    const CNotePosition startMark = p.ParagraphOf();
+    const ParagraphFormat oldFormat = startMark.MarkFormat();
+    const int32_t baseIndent = oldFormat.Indent();
     uint32_t k = 0;
     {
         CSuspendRecording suspend(*m_undo);
         CNotificationsOff quiet;
+        // Characters are gathered and stored a run at a time.
+        std::u16string pending;
+        auto flush = [&] {
+            if (pending.empty()) return;
+            const uint32_t first = m_text.InsertText(p.HeldUnit(), pending, p.TypingStyle());
+            p.MoveTo(first + static_cast<uint32_t>(pending.size()) - 1);
+            k += static_cast<uint32_t>(pending.size());
+            pending.clear();
+        };
         auto breakAtBaseIndent = [&] {
-            InsertParagraphBreak(p);
-            CNoteParagraph* mark = AsParagraph(p.Element());
-            mark->SetFormat(ParagraphFormat(mark->Format().Style(), baseIndent));
+            flush();
+            const ParagraphFormat format = p.ParagraphFormatOf();
+            p.MoveTo(m_text.InsertMark(p.HeldUnit(), p.TypingStyle(),
+                                       ParagraphFormat(format.Style(), baseIndent)));
             ++k;
         };
         for (size_t i = startIndex; i < text.size(); ++i) {
@@ -259,30 +253,27 @@ void CNoteDocument::InsertPlainText(CNotePosition& p, std::u16string_view text, 
                 case 13:
                     break;
                 case 9:
+                    flush();
                     if (k == 0 && !p.ElementIsParagraph()) breakAtBaseIndent();
                     if (p.ElementIsParagraph()) {
                         // A leading tab of a line is one more indent level.
-                        CNoteParagraph* mark = AsParagraph(p.Element());
-                        ParagraphFormat format = mark->Format();
+                        ParagraphFormat format = p.MarkFormat();
                         format.IncrementIndent();
-                        mark->SetFormat(format);
+                        m_text.SetFormat(p.Held(), format);
                     } else {
-                        InsertCharacter(p, u' ');
-                        ++k;
+                        pending.push_back(u' ');
                     }
                     break;
                 default:
-                    InsertCharacter(p, c < 32 ? u' ' : c);
-                    ++k;
+                    pending.push_back(c < 32 || IsWhiteSpace(c) ? u' ' : c);
                     break;
             }
         }
+        flush();
     }
     Touch();
-    ElementIterator first = s.Iterator();
-    ++first;
-    m_undo->RecordParagraphReplacement(s.ParagraphOf().Iterator(), oldMark);
-    m_undo->RecordInsertion(first, k);
+    m_undo->RecordParagraphReplacement(startMark.Index(), oldFormat, startMark.MarkFormat());
+    m_undo->RecordInsertion(s.Index() + 1, k);
     NotifyChanged(s, k);
 }
 
@@ -340,8 +331,8 @@ void CNoteDocument::DeleteKey(CNotePosition& p) {
         ++next;
         ElementIterator afterNext = next;
         ++afterNext;
-        if ((*next)->IsParagraph() && afterNext != end() && !(*afterNext)->IsParagraph()) {
-            const ParagraphFormat nextFormat = AsParagraph(*next)->Format();
+        if (next.IsParagraph() && afterNext != end() && !afterNext.IsParagraph()) {
+            const ParagraphFormat nextFormat = next.Format();
             if (nextFormat != p.ParagraphFormatOf()) {
                 StartNewUndoGroup();
                 {

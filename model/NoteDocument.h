@@ -6,24 +6,25 @@
 #include <vector>
 
 #include "model/NoteDocumentObserver.h"
-#include "model/NoteElement.h"
 #include "model/NotePosition.h"
+#include "model/NoteText.h"
 #include "model/Styles.h"
 
 namespace NoteEditEngine {
 
 class CNoteUndoHistory;
 
-// The text of one note: a sequence of elements that always starts with a paragraph mark, its undo
-// history, its observers and its created and modified times.
+// The text of one note: a sequence of elements (paragraph marks and UTF-16 code units) that always
+// starts with a paragraph mark, its undo history, its observers and its created and modified
+// times.
 //
 // Every editing primitive edits at a position of this document and moves it; it sets the
 // modified time, records an undo step (unless recording is suspended) and, while
 // NotificationsEnabled is on, tells every observer. An operation that does not apply does
 // nothing and reports nothing.
 //
-// The element list is the document's own: others read it through the members below, and only
-// the primitives (and AppendLoaded, for readers filling a new document) change it.
+// The text is the document's own: others read it through the members below, and only the
+// primitives (and the loading members, for readers filling a new document) change it.
 class CNoteDocument {
 public:
     // One empty Normal paragraph; created and modified are now.
@@ -56,15 +57,19 @@ public:
 
     // --- The elements, read-only ---
 
-    [[nodiscard]] const ElementList& Elements() const noexcept { return m_elements; }
-    [[nodiscard]] ElementIterator begin() const noexcept { return m_elements.begin(); }
-    [[nodiscard]] ElementIterator end() const noexcept { return m_elements.end(); }
-    [[nodiscard]] uint32_t size() const noexcept { return m_elements.size(); }
+    [[nodiscard]] const CNoteText& Text() const noexcept { return m_text; }
+    [[nodiscard]] ElementIterator begin() const noexcept { return {&m_text, m_text.First(), 0}; }
+    [[nodiscard]] ElementIterator end() const noexcept { return {&m_text, nullptr, 0}; }
+    [[nodiscard]] uint32_t size() const noexcept { return m_text.Size(); }
     [[nodiscard]] uint32_t index(const ElementIterator& it) const noexcept {
-        return m_elements.index(it);
+        return it.piece() != nullptr ? m_text.Rank(it.piece()) + it.offset() : size();
     }
     // The element at index i, logarithmic; end() when i is not below the size.
-    [[nodiscard]] ElementIterator select(uint32_t i) const noexcept { return m_elements.select(i); }
+    [[nodiscard]] ElementIterator select(uint32_t i) const noexcept {
+        uint32_t offset = 0;
+        Piece* piece = m_text.Find(i, offset);
+        return {&m_text, piece, offset};
+    }
 
     // --- Positions ---
 
@@ -106,10 +111,14 @@ public:
     // returns and a few other controls vanish. One summary notification.
     void InsertPlainText(CNotePosition& p, std::u16string_view text, size_t startIndex = 0);
 
-    // Loading: links an owned element in after `last`, which must be the last element, with none
-    // of the per-edit work (no time stamp, no undo record, no notification). For readers that
-    // fill a document nobody shows yet; returns the new last element.
-    ElementIterator AppendLoaded(ElementIterator last, ElementPtr element);
+    // Loading, for readers that fill a document nobody shows yet (or with recording suspended
+    // and notifications off): none of the per-edit work (no time stamp, no undo record, no
+    // notification). Text is appended as given: the caller stores white space as insertion does.
+    void AppendLoadedText(std::u16string_view units, CharacterStyle style);
+    void AppendLoadedMark(CharacterStyle style, ParagraphFormat format);
+    // Gives the mark held by `mark` a format (and a style), likewise quietly.
+    void SetLoadedFormat(const CNotePosition& mark, ParagraphFormat format);
+    void SetLoadedMark(const CNotePosition& mark, CharacterStyle style, ParagraphFormat format);
 
     // --- Composite rules of the keyboard ---
 
@@ -135,13 +144,7 @@ private:
 
     void Touch() noexcept;
     void Restamp() noexcept;
-    // Links an owned element in and returns its place; no record, no notification.
-    ElementIterator LinkAfter(ElementIterator after, ElementPtr element);
-    ElementIterator LinkBefore(ElementIterator before, ElementPtr element);
-    // Unlinks and destroys; returns the follower.
-    ElementIterator Destroy(ElementIterator element) noexcept;
-
-    ElementList m_elements;  // first, so that it outlives the undo history
+    CNoteText m_text;  // first, so that it outlives the undo history
     std::unique_ptr<CNoteUndoHistory> m_undo;
     std::vector<CNoteDocumentObserver*> m_observers;  // sorted by identity
     int32_t m_created = 0;

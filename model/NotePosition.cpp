@@ -7,45 +7,80 @@ namespace NoteEditEngine {
 
 CNotePosition::CNotePosition(CNoteDocument* document, ElementIterator element,
                              CharacterStyle typing) noexcept
-    : m_document(document), m_element(element), m_typing(typing) {}
+    : m_document(document), m_typing(typing) {
+    if (element.piece() == nullptr) --element;  // end() stands for the last element
+    Hold(element.piece(), element.Unit());
+}
 
-const ElementList& CNotePosition::List() const noexcept {
-    return m_document->Elements();
+const CNoteText& CNotePosition::Text() const noexcept {
+    return m_document->Text();
+}
+
+void CNotePosition::Hold(Piece* piece, uint32_t unit) noexcept {
+    m_unit = unit;
+    m_piece = piece;
+    m_epoch = Text().Epoch();
+}
+
+Piece* CNotePosition::Held() const noexcept {
+    const CNoteText& text = Text();
+    if (m_piece == nullptr || m_epoch != text.Epoch()) {
+        m_piece = text.PieceOf(m_unit);
+        m_epoch = text.Epoch();
+        if (m_piece == nullptr) {
+            // Whoever held a removed element missed its removing notification; the document
+            // start is a place that exists.
+            m_piece = text.First();
+            const_cast<CNotePosition*>(this)->m_unit = m_piece->start;
+        }
+    }
+    return m_piece;
+}
+
+ElementIterator CNotePosition::Iterator() const noexcept {
+    Piece* piece = Held();
+    return {&Text(), piece, m_unit - piece->start};
 }
 
 uint32_t CNotePosition::Index() const noexcept {
-    return List().index(m_element);
+    Piece* piece = Held();
+    return Text().Rank(piece) + (m_unit - piece->start);
 }
 
 CNotePosition CNotePosition::DocumentStart() const noexcept {
-    CNotePosition start(m_document, List().begin(), m_typing);
-    ElementIterator second = start.m_element;
+    CNotePosition start = *this;
+    Piece* first = Text().First();
+    start.Hold(first, first->start);
+    ElementIterator second(&Text(), first, 0);
     ++second;
-    if (second != List().end()) start.m_typing = (*second)->Style();
+    if (second.piece() != nullptr) start.m_typing = second.Style();
     return start;
 }
 
 CNotePosition CNotePosition::DocumentEnd() const noexcept {
-    const ElementIterator last(List().Last(), &List());
-    return {m_document, last, (*last)->Style()};
+    CNotePosition end = *this;
+    Piece* last = Text().Last();
+    end.Hold(last, last->start + last->length - 1);
+    end.m_typing = last->style;
+    return end;
 }
 
-// Through the mark counts of the tree: a walk back over a long paragraph would cost every
-// keystroke time in proportion to the paragraph's length.
 CNotePosition CNotePosition::ParagraphOf() const noexcept {
-    // The first element is a mark, so there always is one.
-    ElementList::Node* mark = List().MarkAtOrBefore(m_element.node());
-    return {m_document, {mark, &List()}, m_typing};
+    CNotePosition mark = *this;
+    Piece* piece = Text().MarkAtOrBefore(Held());
+    mark.Hold(piece, piece->start);
+    return mark;
 }
 
 ParagraphFormat CNotePosition::ParagraphFormatOf() const noexcept {
-    return AsParagraph(ParagraphOf().Element())->Format();
+    return Text().MarkAtOrBefore(Held())->format;
 }
 
 CNotePosition CNotePosition::ParagraphEnd() const noexcept {
     CNotePosition end = *this;
-    const ElementList::Node* nextMark = List().MarkAfter(m_element.node());
-    end.m_element = {nextMark != nullptr ? List().Previous(nextMark) : List().Last(), &List()};
+    const Piece* nextMark = Text().MarkAfter(Held());
+    Piece* last = nextMark != nullptr ? CNoteText::Previous(nextMark) : Text().Last();
+    end.Hold(last, last->start + last->length - 1);
     return end;
 }
 
@@ -55,45 +90,55 @@ CNotePosition CNotePosition::Before() const noexcept {
     return before;
 }
 
-// Through the predecessor rather than begin(): begin() walks down from the root every time.
 bool CNotePosition::IsAtStart() const noexcept {
-    return List().Previous(m_element.node()) == nullptr;
+    const Piece* piece = Held();
+    return m_unit == piece->start && CNoteText::Previous(piece) == nullptr;
 }
 
 bool CNotePosition::IsAtEnd() const noexcept {
-    return List().is_last(m_element);
+    const Piece* piece = Held();
+    return m_unit + 1 == piece->start + piece->length && CNoteText::Next(piece) == nullptr;
 }
 
 bool CNotePosition::IsAtParagraphEnd() const noexcept {
-    ElementIterator next = m_element;
-    ++next;
-    return next == List().end() || (*next)->IsParagraph();
+    const Piece* piece = Held();
+    if (m_unit + 1 < piece->start + piece->length) return false;
+    const Piece* next = CNoteText::Next(piece);
+    return next == nullptr || next->mark;
 }
 
 char16_t CNotePosition::CodeUnitAt() const noexcept {
-    const CNoteCharacter* character = AsCharacter(Element());
-    return character != nullptr ? character->CodeUnit() : char16_t{0};
+    const Piece* piece = Held();
+    return piece->mark ? char16_t{0} : Text().UnitAt(m_unit);
 }
 
 bool CNotePosition::IsInsidePair() const noexcept {
     if (!NoteBase::IsHighSurrogate(CodeUnitAt())) return false;
-    ElementIterator next = m_element;
+    ElementIterator next = Iterator();
     ++next;
-    if (next == List().end()) return false;
-    const CNoteCharacter* character = AsCharacter(*next);
-    return character != nullptr && NoteBase::IsLowSurrogate(character->CodeUnit());
+    return next.piece() != nullptr && !next.IsParagraph() &&
+           NoteBase::IsLowSurrogate(next.CodeUnit());
 }
 
 void CNotePosition::StepLeft() noexcept {
-    m_typing = Element()->Style();
-    if (auto* previous = List().Previous(m_element.node())) m_element = {previous, &List()};
+    Piece* piece = Held();
+    m_typing = piece->style;
+    if (m_unit > piece->start) {
+        --m_unit;
+    } else if (Piece* previous = CNoteText::Previous(piece)) {
+        Hold(previous, previous->start + previous->length - 1);
+    }
 }
 
 void CNotePosition::StepRight() noexcept {
-    ElementIterator next = m_element;
-    ++next;
-    if (next != List().end()) m_element = next;
-    m_typing = Element()->Style();
+    Piece* piece = Held();
+    if (m_unit + 1 < piece->start + piece->length) {
+        ++m_unit;
+    } else if (Piece* next = CNoteText::Next(piece)) {
+        Hold(next, next->start);
+        piece = next;
+    }
+    m_typing = piece->style;
 }
 
 namespace {

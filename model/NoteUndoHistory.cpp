@@ -61,7 +61,7 @@ CNoteUndoHistory::~CNoteUndoHistory() {
 
 void CNoteUndoHistory::DiscardRedo() noexcept {
     if (m_done >= m_steps.size()) return;
-    m_changes.resize(m_steps[m_done].first);
+    m_texts.resize(m_steps[m_done].first);
     m_runs.resize(m_steps[m_done].runs);
     m_steps.resize(m_done);
 }
@@ -78,31 +78,31 @@ bool CNoteUndoHistory::BeginRecord() {
     return true;
 }
 
-void CNoteUndoHistory::RecordInsertion(ElementIterator first, uint32_t n) {
+void CNoteUndoHistory::RecordInsertion(uint32_t first, uint32_t n) {
     RecordRun(kInsertion, first, n);
 }
 
-void CNoteUndoHistory::RecordDeletion(ElementIterator first, uint32_t n) {
+void CNoteUndoHistory::RecordDeletion(uint32_t first, uint32_t n) {
     RecordRun(kDeletion, first, n);
 }
 
-void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t n) {
+void CNoteUndoHistory::RecordRun(uint32_t kind, uint32_t position, uint32_t n) {
     if (!BeginRecord()) return;
-    const uint32_t position = m_document.index(first);
     if (n == 0) return;
     const uint32_t group = State().counter;
     UndoStep* last =
         m_done > 0 && m_steps[m_done - 1].group == group ? &m_steps[m_done - 1] : nullptr;
+    const CNoteText& text = m_document.m_text;
 
     // Out of memory half-way, the history is left as it was.
-    auto appendClones = [&] {
-        const size_t before = m_changes.size();
+    auto appendRuns = [&](size_t joinFrom) {
+        const size_t before = m_texts.size();
+        const TextRun lastRun = before > 0 ? m_texts.back() : TextRun{};
         try {
-            ElementIterator it = first;
-            for (uint32_t i = 0; i < n; ++i, ++it)
-                m_changes.emplace_back(ElementPtr((*it)->Clone()));
+            text.RunsOf(position, n, m_texts, joinFrom);
         } catch (...) {
-            m_changes.resize(before);
+            m_texts.resize(before);
+            if (before > 0) m_texts.back() = lastRun;
             throw;
         }
     };
@@ -112,48 +112,58 @@ void CNoteUndoHistory::RecordRun(uint32_t kind, ElementIterator first, uint32_t 
         if (last->kind == kind && last->backward == 0 &&
             (kind == kDeletion ? last->position == position
                                : last->position + last->count == position)) {
-            appendClones();
+            appendRuns(last->first);
             last->count += n;
             return;
         }
         // Backspace over the character just typed: the typing step shrinks instead.
         if (last->kind == kInsertion && last->backward == 0 && kind == kDeletion && n == 1 &&
             position + 1 == last->position + last->count) {
-            m_changes.pop_back();
+            if (--m_texts.back().length == 0) m_texts.pop_back();
             if (--last->count == 0) {
                 m_steps.pop_back();
                 --m_done;
             }
             return;
         }
-        // Backspace again: the run grows towards the start and its clones go in reverse.
+        // Backspace again: the run grows towards the start and its runs go in reverse.
         if (last->kind == kDeletion && kind == kDeletion && n == 1 &&
             ((last->count == 1 && last->backward == 0) ||
              (last->backward != 0 && last->count > 1)) &&
             position + 1 == last->position) {
-            appendClones();
+            uint32_t offset = 0;
+            const Piece* piece = text.Find(position, offset);
+            const uint32_t unit = piece->start + offset;
+            TextRun& back = m_texts.back();
+            if (!piece->mark && !back.mark && back.style == piece->style &&
+                unit + 1 == back.start && (back.start & (CNoteText::kBlockSize - 1)) != 0) {
+                --back.start;
+                ++back.length;
+            } else {
+                m_texts.push_back({unit, 1, piece->style, piece->format, piece->mark});
+            }
             ++last->count;
             --last->position;
             last->backward = 1;
             return;
         }
     }
-    const auto firstClone = static_cast<uint32_t>(m_changes.size());
-    appendClones();
+    const auto firstRun = static_cast<uint32_t>(m_texts.size());
+    appendRuns(firstRun);
     try {
-        PushStep(kind, position, n, firstClone);
+        PushStep(kind, position, n, firstRun);
     } catch (...) {
-        m_changes.resize(firstClone);
+        m_texts.resize(firstRun);
         throw;
     }
 }
 
 void CNoteUndoHistory::PushStep(uint32_t kind, uint32_t position, uint32_t count,
-                                uint32_t firstClone) {
+                                uint32_t firstRun) {
     m_steps.push_back(UndoStep{State().counter,
                                kind,
                                0,
-                               firstClone,
+                               firstRun,
                                position,
                                count,
                                static_cast<uint32_t>(m_runs.size()),
@@ -162,22 +172,29 @@ void CNoteUndoHistory::PushStep(uint32_t kind, uint32_t position, uint32_t count
     ++m_done;
 }
 
-void CNoteUndoHistory::RecordParagraphReplacement(ElementIterator element,
-                                                  const CNoteElement& old) {
+void CNoteUndoHistory::RecordParagraphReplacement(uint32_t mark, ParagraphFormat old,
+                                                  ParagraphFormat now) {
     if (!BeginRecord()) return;
-    const uint32_t position = m_document.index(element);
-    // Out of memory half-way, the history is left as it was.
-    ElementPtr oldClone(old.Clone());
-    ElementPtr current((*element)->Clone());
-    const auto before = static_cast<uint32_t>(m_changes.size());
+    const auto before = static_cast<uint32_t>(m_texts.size());
     try {
-        m_changes.push_back(std::move(oldClone));
-        m_changes.push_back(std::move(current));
-        PushStep(kParagraphReplacement, position, 2, before);
+        m_texts.push_back({0, 0, {}, old, true});
+        m_texts.push_back({0, 0, {}, now, true});
+        PushStep(kParagraphReplacement, mark, 2, before);
     } catch (...) {
-        m_changes.resize(before);
+        m_texts.resize(before);
         throw;
     }
+}
+
+std::vector<TextRun> CNoteUndoHistory::RunsOfStep(const UndoStep& step) const {
+    std::vector<TextRun> runs;
+    uint32_t left = step.count;
+    for (size_t i = step.first; left > 0 && i < m_texts.size(); ++i) {
+        runs.push_back(m_texts[i]);
+        left -= std::min(left, m_texts[i].length);
+    }
+    if (step.backward != 0) std::reverse(runs.begin(), runs.end());
+    return runs;
 }
 
 void CNoteUndoHistory::RecordStyleChange(uint32_t position, std::span<const StyleRun> oldRuns,
@@ -200,7 +217,7 @@ void CNoteUndoHistory::RecordStyleChange(uint32_t position, std::span<const Styl
             last->count += count;
             return;
         }
-        PushStep(kStyleChange, position, count, static_cast<uint32_t>(m_changes.size()));
+        PushStep(kStyleChange, position, count, static_cast<uint32_t>(m_texts.size()));
     } catch (...) {
         m_runs.resize(before);
         throw;
@@ -258,21 +275,9 @@ void CNoteUndoHistory::UndoStepAt(const UndoStep& step, CNotePosition& result) {
             result = p;
             break;
         }
-        case kDeletion: {
-            ElementIterator at = doc.select(step.position);  // end() when the run was last
-            for (uint32_t i = 0; i < step.count; ++i) {
-                ElementPtr clone(m_changes[step.first + i]->Clone());
-                if (step.backward != 0) {
-                    // Clones run in reverse order: each goes in front of the one before.
-                    at = doc.LinkBefore(at, std::move(clone));
-                } else {
-                    doc.LinkBefore(at, std::move(clone));
-                }
-            }
-            doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
-            result = doc.FromIndex(int64_t{step.position} + step.count - 1);
+        case kDeletion:
+            Relink(step, result);
             break;
-        }
         case kParagraphReplacement:
             ApplyReplacement(step, 0);
             break;
@@ -285,15 +290,9 @@ void CNoteUndoHistory::UndoStepAt(const UndoStep& step, CNotePosition& result) {
 void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
     CNoteDocument& doc = m_document;
     switch (step.kind) {
-        case kInsertion: {
-            ElementIterator at = doc.select(step.position);
-            for (uint32_t i = 0; i < step.count; ++i) {
-                doc.LinkBefore(at, ElementPtr(m_changes[step.first + i]->Clone()));
-            }
-            doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
-            result = doc.FromIndex(int64_t{step.position} + step.count - 1);
+        case kInsertion:
+            Relink(step, result);
             break;
-        }
         case kDeletion: {
             // A plain removal, not DeleteRange: its rule that moves a later mark's format onto
             // p's paragraph would also fire for a redone join into an empty paragraph, which kept
@@ -303,10 +302,7 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
             const uint32_t count = std::min(step.count, doc.size() - 1 - p.Index());
             if (count > 0) {
                 doc.NotifyRemoving(p, count);
-                ElementIterator it = p.Iterator();
-                ++it;
-                for (uint32_t i = 0; i < count; ++i)
-                    it = doc.Destroy(it);
+                doc.m_text.Remove(p.Index() + 1, count);
                 doc.NotifyChanged(p, 1);
             }
             result = p;
@@ -321,26 +317,38 @@ void CNoteUndoHistory::RedoStepAt(const UndoStep& step, CNotePosition& result) {
     }
 }
 
+void CNoteUndoHistory::Relink(const UndoStep& step, CNotePosition& result) {
+    CNoteDocument& doc = m_document;
+    // The same units come back, with their numbers: no text is copied.
+    const std::vector<TextRun> runs = RunsOfStep(step);
+    const uint32_t after = doc.select(std::min(step.position, doc.size()) - 1).Unit();
+    doc.m_text.InsertRuns(after, runs);
+    doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
+    result = doc.FromIndex(int64_t{step.position} + step.count - 1);
+}
+
 void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex) {
     CNoteDocument& doc = m_document;
-    // The recorded format is copied back into the mark in place rather than swapping in a new
-    // object: the mark keeps its identity, so nothing that refers to it goes stale.
+    // The recorded format is copied back into the mark in place: the mark keeps its identity,
+    // so nothing that refers to it goes stale.
     const ElementIterator it = doc.select(step.position);
-    const CNoteElement* copy = m_changes[step.first + static_cast<uint32_t>(pairIndex)].get();
-    if (it != doc.end() && IsParagraph(*it) && IsParagraph(copy))
-        AsParagraph(*it)->SetFormat(AsParagraph(copy)->Format());
+    if (it != doc.end() && it.IsParagraph())
+        doc.m_text.SetFormat(it.piece(), m_texts[step.first + static_cast<uint32_t>(pairIndex)].format);
     const CNotePosition mark = doc.FromIndex(step.position);
     doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
 }
 
 void CNoteUndoHistory::ApplyStyleChange(const UndoStep& step, bool redo, CNotePosition& result) {
     CNoteDocument& doc = m_document;
-    ElementIterator it = doc.select(step.position);
-    uint32_t left = step.count;
-    for (size_t r = step.runs; left > 0 && it != doc.end() && r < m_runs.size(); ++r) {
+    uint32_t at = step.position;
+    uint32_t left = std::min(step.count, doc.size() > at ? doc.size() - at : 0);
+    for (size_t r = step.runs; left > 0 && r < m_runs.size(); ++r) {
         const StyleRun& run = m_runs[r];
-        for (uint32_t i = 0; i < run.length && left > 0 && it != doc.end(); ++i, --left, ++it)
-            (*it)->SetStyle(redo ? MaskedStyle(run.style, step.style, step.mask) : run.style);
+        const uint32_t n = std::min(run.length, left);
+        const CharacterStyle style = redo ? MaskedStyle(run.style, step.style, step.mask) : run.style;
+        doc.m_text.Restyle(at, n, [style](CharacterStyle, uint32_t) { return style; });
+        at += n;
+        left -= n;
     }
     doc.NotifyChanged(doc.FromIndex(int64_t{step.position} - 1), step.count);
     result = doc.FromIndex(int64_t{step.position} + step.count - 1);

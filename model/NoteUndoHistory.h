@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model/NoteElement.h"
 #include "model/NotePosition.h"
+#include "model/NoteText.h"
 
 namespace NoteEditEngine {
 
@@ -19,9 +19,9 @@ struct UndoStep {
     uint32_t group;
     uint32_t kind;
     uint32_t backward;  // low byte 1: a deletion run that grew towards the start (Backspace)
-    uint32_t first;     // index in the history's clones of the step's first clone
+    uint32_t first;     // index in the history's text runs of the step's first run
     uint32_t position;  // element index of the first element concerned
-    uint32_t count;     // kinds 0, 1, 3: elements; kind 2: clones (two per replaced element)
+    uint32_t count;     // kinds 0, 1, 3: elements; kind 2: 2 (the old and the new format)
     uint32_t runs;      // index in the history's style runs of the step's first run
     // Kind 3: the bits of `mask` in each element's style were taken from `style`.
     CharacterStyle style;
@@ -72,8 +72,10 @@ public:
     CActionScope& operator=(const CActionScope&) = delete;
 };
 
-// The undo history of one document: clones of what changed and the steps over them. Steps hold
-// element indices, not pointers, so they survive removal and re-creation of elements.
+// The undo history of one document: the steps, the runs of text they inserted or removed (unit
+// numbers of the document's unit store, which keeps removed units, so a step costs a few words
+// whatever its length) and the old styles of restyled ranges as runs. Steps hold element
+// indices, so they survive removal and re-creation of elements.
 class CNoteUndoHistory {
 public:
     // Joins the process-wide list of live histories.
@@ -89,12 +91,12 @@ public:
     }
     [[nodiscard]] bool IsSuspended() const noexcept { return m_suspend > 0; }
 
-    // After inserting n elements starting at `first`.
-    void RecordInsertion(ElementIterator first, uint32_t n);
-    // Before deleting n elements starting at `first`.
-    void RecordDeletion(ElementIterator first, uint32_t n);
-    // After the change: `old` is a copy of the element before it, `element` is it now.
-    void RecordParagraphReplacement(ElementIterator element, const CNoteElement& old);
+    // After inserting n elements starting at element index `first`.
+    void RecordInsertion(uint32_t first, uint32_t n);
+    // Before deleting n elements starting at element index `first`.
+    void RecordDeletion(uint32_t first, uint32_t n);
+    // After the mark at element index `mark` changed its format from `old` to `now`.
+    void RecordParagraphReplacement(uint32_t mark, ParagraphFormat old, ParagraphFormat now);
     // After the elements from index `position` took the bits of `mask` from `style`: oldRuns are
     // their styles before, their lengths summing to at least one. Extends the last step when it
     // made the same change in this group up to `position`.
@@ -117,8 +119,8 @@ public:
 
     [[nodiscard]] const std::vector<UndoStep>& Steps() const noexcept { return m_steps; }
     [[nodiscard]] uint32_t Done() const noexcept { return m_done; }
-    [[nodiscard]] size_t CloneCount() const noexcept { return m_changes.size(); }
-    [[nodiscard]] const CNoteElement& Clone(size_t i) const noexcept { return *m_changes[i]; }
+    [[nodiscard]] size_t TextRunCount() const noexcept { return m_texts.size(); }
+    [[nodiscard]] const TextRun& TextRunAt(size_t i) const noexcept { return m_texts[i]; }
     [[nodiscard]] size_t RunCount() const noexcept { return m_runs.size(); }
 
 private:
@@ -127,19 +129,23 @@ private:
     // The common start of every record: discards redo everywhere after an undo, decides the
     // group and returns false when recording is suspended.
     bool BeginRecord();
-    void RecordRun(uint32_t kind, ElementIterator first, uint32_t n);
+    void RecordRun(uint32_t kind, uint32_t position, uint32_t n);
+    // The text runs of an insertion or deletion step, in document order.
+    [[nodiscard]] std::vector<TextRun> RunsOfStep(const UndoStep& step) const;
     // Appends a step of this group over what the history holds now.
-    void PushStep(uint32_t kind, uint32_t position, uint32_t count, uint32_t firstClone);
+    void PushStep(uint32_t kind, uint32_t position, uint32_t count, uint32_t firstRun);
     void DiscardRedo() noexcept;
 
     void UndoStepAt(const UndoStep& step, CNotePosition& result);
     void RedoStepAt(const UndoStep& step, CNotePosition& result);
+    // Links the runs of an insertion (redo) or deletion (undo) step back in.
+    void Relink(const UndoStep& step, CNotePosition& result);
     // Gives the paragraph marks of a replacement step their old (pairIndex 0) or new (1) formats.
     void ApplyReplacement(const UndoStep& step, int pairIndex);
     // Gives the elements of a style step their old styles, or the new ones.
     void ApplyStyleChange(const UndoStep& step, bool redo, CNotePosition& result);
 
-    std::vector<ElementPtr> m_changes;
+    std::vector<TextRun> m_texts;
     std::vector<StyleRun> m_runs;
     std::vector<UndoStep> m_steps;
     uint32_t m_done = 0;

@@ -6,7 +6,6 @@
 
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
-#include "model/NoteElement.h"
 #include "model/Styles.h"
 #include "storage/ContentWalk.h"
 #include "storage/NoteFile.h"
@@ -14,12 +13,8 @@
 
 namespace NoteStorage {
 
-using NoteEditEngine::AsCharacter;
-using NoteEditEngine::AsParagraph;
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::CNoteElement;
-using NoteEditEngine::CNoteParagraph;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ElementIterator;
 using NoteEditEngine::kFixedWidth;
@@ -100,7 +95,7 @@ void AppendFixedWidthIndent(int32_t indent, std::u16string& out) {
 
 bool IsEmptyParagraph(const CNoteDocument& document, ElementIterator mark) noexcept {
     ++mark;
-    return mark == document.end() || (*mark)->IsParagraph();
+    return mark == document.end() || mark.IsParagraph();
 }
 
 // The HTML walk over an ordered range. forceStartMark writes the paragraph element of a start
@@ -113,7 +108,7 @@ void WriteHtmlRange(std::u16string& out, const CNotePosition& start, const CNote
     CharacterStyle current;
     WalkContentRange(
         start, end, forceStartMark,
-        [&](const NoteEditEngine::CNoteParagraph& mark, ElementIterator it) {
+        [&](const ElementIterator& mark) {
             const uint32_t style = mark.Format().Style();
             const int32_t indent = mark.Format().Indent();
             if (paragraphOpen && openStyle == kFixedWidth && style == kFixedWidth) {
@@ -129,7 +124,7 @@ void WriteHtmlRange(std::u16string& out, const CNotePosition& start, const CNote
             if (paragraphOpen) AppendEndTag(ParagraphTag(openStyle), out);
             paragraphOpen = false;
             AppendStartTag(ParagraphTag(style), indent, out);
-            if (style != kFixedWidth && IsEmptyParagraph(document, it)) {
+            if (style != kFixedWidth && IsEmptyParagraph(document, mark)) {
                 // An empty element would collapse to nothing in the receiver.
                 out.append(u"&nbsp;");
                 AppendEndTag(ParagraphTag(style), out);
@@ -141,7 +136,7 @@ void WriteHtmlRange(std::u16string& out, const CNotePosition& start, const CNote
             current = mark.Style();
             AppendHtmlTransition(CharacterStyle{}, current, out);
         },
-        [&](const NoteEditEngine::CNoteCharacter& character) {
+        [&](const ElementIterator& character) {
             AppendHtmlTransition(current, character.Style(), out);
             current = character.Style();
             AppendEscapedChar(Displayable(character.CodeUnit()), out);
@@ -223,23 +218,22 @@ void WritePlainText(std::u16string& out, const CNotePosition& a, const CNotePosi
     CNotePosition start;
     CNotePosition end;
     if (!OrderRange(a, b, start, end)) return;
-    auto appendTabs = [&out](const CNoteParagraph& mark) {
-        if (mark.Format().Style() == kFixedWidth) {
-            out.append(static_cast<size_t>(NoteEditEngine::ClampIndent(mark.Format().Indent())),
-                       u'\t');
+    auto appendTabs = [&out](NoteEditEngine::ParagraphFormat format) {
+        if (format.Style() == kFixedWidth) {
+            out.append(static_cast<size_t>(NoteEditEngine::ClampIndent(format.Indent())), u'\t');
         }
     };
     // An empty range holds no paragraph, so it gets no tabs either.
     if (!(start == end)) {
-        if (const CNoteParagraph* mark = AsParagraph(start.Element())) appendTabs(*mark);
+        if (start.ElementIsParagraph()) appendTabs(start.MarkFormat());
         const ElementIterator last = end.Iterator();
         for (ElementIterator it = start.Iterator(); it != last;) {
             ++it;
-            if (const CNoteParagraph* mark = AsParagraph(*it)) {
+            if (it.IsParagraph()) {
                 out.append(u"\r\n");
-                appendTabs(*mark);
+                appendTabs(it.Format());
             } else {
-                out.push_back(Displayable(AsCharacter(*it)->CodeUnit()));
+                out.push_back(Displayable(it.CodeUnit()));
             }
         }
     }

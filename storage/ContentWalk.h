@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/NoteElement.h"
 #include "model/NotePosition.h"
 #include "model/Styles.h"
 
@@ -10,8 +9,8 @@ namespace NoteStorage {
 // elements of the range are written, and the nesting rule of character style transitions. Each
 // writer supplies what it appends.
 
-// Calls onMark(mark, iterator) for every paragraph mark that opens an element and
-// onCharacter(character) for every character of the ordered range from `start` to `end`: the
+// Calls onMark(iterator) for every paragraph mark that opens an element and
+// onCharacter(iterator) for every character of the ordered range from `start` to `end`: the
 // elements after the start position through the one at the end position, plus the mark at the
 // start position itself. Marks are left out where they would open nothing the range holds: the
 // mark at the end position (unless the range runs to the document's last position, so a whole
@@ -29,10 +28,10 @@ void WalkContentRange(const NoteEditEngine::CNotePosition& start,
     for (NoteEditEngine::ElementIterator it = first;; ++it) {
         const bool atStart = it == first;
         const bool atEnd = it == last;
-        if (const NoteEditEngine::CNoteParagraph* mark = NoteEditEngine::AsParagraph(*it)) {
-            if (atStart ? writeStartMark : (!atEnd || endIsLast)) onMark(*mark, it);
+        if (it.IsParagraph()) {
+            if (atStart ? writeStartMark : (!atEnd || endIsLast)) onMark(it);
         } else if (!atStart) {
-            onCharacter(*NoteEditEngine::AsCharacter(*it));
+            onCharacter(it);
         }
         if (atEnd) break;
     }

@@ -1,13 +1,10 @@
 #include "storage/ExportParagraphs.h"
 
 #include "base/Utf16.h"
-#include "model/NoteElement.h"
 #include "storage/XmlPrimitives.h"
 
 namespace NoteStorage {
 
-using NoteEditEngine::AsCharacter;
-using NoteEditEngine::AsParagraph;
 
 namespace {
 
@@ -43,17 +40,17 @@ std::vector<ExportParagraph> ReadExportParagraphs(const NoteEditEngine::CNoteDoc
     std::vector<ExportParagraph> paragraphs;
     if (document == nullptr) return paragraphs;
     for (auto it = document->begin(); it != document->end(); ++it) {
-        if (const NoteEditEngine::CNoteParagraph* mark = AsParagraph(*it)) {
+        if (it.IsParagraph()) {
             ExportParagraph& paragraph = paragraphs.emplace_back();
-            const uint32_t style = mark->Format().Style();
+            const uint32_t style = it.Format().Style();
             paragraph.style =
                 style < NoteEditEngine::kParagraphStyleCount ? style : NoteEditEngine::kNormal;
-            paragraph.indent = NoteEditEngine::ClampIndent(mark->Format().Indent());
-        } else if (const NoteEditEngine::CNoteCharacter* character = AsCharacter(*it)) {
+            paragraph.indent = NoteEditEngine::ClampIndent(it.Format().Indent());
+        } else {
             // A document always starts with a mark; should one not, its text still goes out.
             if (paragraphs.empty()) paragraphs.emplace_back();
-            paragraphs.back().text.push_back(character->CodeUnit());
-            paragraphs.back().styles.push_back(character->Style());
+            paragraphs.back().text.push_back(it.CodeUnit());
+            paragraphs.back().styles.push_back(it.Style());
         }
     }
     for (ExportParagraph& paragraph : paragraphs) {

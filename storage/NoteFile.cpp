@@ -6,18 +6,14 @@
 #include "base/Utf8.h"
 #include "model/Clock.h"
 #include "model/NoteDocumentObserver.h"
-#include "model/NoteElement.h"
 #include "model/NoteUndoHistory.h"
 #include "model/Styles.h"
 #include "storage/ContentWalk.h"
 
 namespace NoteStorage {
 
-using NoteEditEngine::AsParagraph;
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::CNoteElement;
-using NoteEditEngine::CNoteParagraph;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ElementIterator;
 
@@ -45,10 +41,10 @@ void AppendTransition(CharacterStyle from, CharacterStyle to, std::u16string& ou
         });
 }
 
-void AppendParagraphOpen(const CNoteParagraph& mark, std::u16string& out) {
+void AppendParagraphOpen(NoteEditEngine::ParagraphFormat format, std::u16string& out) {
     out.push_back(u'<');
-    out.append(ParagraphName(mark.Format().Style()));
-    if (const int32_t indent = mark.Format().Indent(); indent != 0) {
+    out.append(ParagraphName(format.Style()));
+    if (const int32_t indent = format.Indent(); indent != 0) {
         out.append(u" indent='");
         AppendDecimal(indent, out);
         out.push_back(u'\'');
@@ -83,20 +79,20 @@ void WriteContentXml(std::u16string& out, const CNotePosition& startIn,
     };
     WalkContentRange(
         start, end, false,
-        [&](const CNoteParagraph& mark, ElementIterator) {
+        [&](const ElementIterator& mark) {
             flushPending();
             // Every character element closes before the paragraph element does. Bare text in
             // front of the first paragraph element is closed the same way, so that its styles do
             // not leak into the paragraphs when the markup is read back.
             AppendTransition(current, CharacterStyle{}, out);
             if (paragraphOpen) AppendParagraphClose(openStyle, out);
-            AppendParagraphOpen(mark, out);
+            AppendParagraphOpen(mark.Format(), out);
             paragraphOpen = true;
             openStyle = mark.Format().Style();
             current = mark.Style();
             AppendTransition(CharacterStyle{}, current, out);
         },
-        [&](const NoteEditEngine::CNoteCharacter& character) {
+        [&](const ElementIterator& character) {
             const char16_t c = character.CodeUnit();
             if (pendingHigh != 0) {
                 if (NoteBase::IsLowSurrogate(c)) {
@@ -187,18 +183,19 @@ public:
         m_insertion.SetTypingStyle(style);
         m_doc.InsertParagraphBreak(m_insertion);
         ++m_inserted;
-        AsParagraph(m_insertion.Element())->SetFormat(format);
+        m_doc.SetLoadedFormat(m_insertion, format);
     }
     // The paragraph the insertion stands at the start of takes the format; a new break carrying
     // its former format goes after it and trails behind everything inserted from now on.
     void TakeOver(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
         m_insertion.SetTypingStyle(style);
-        const ElementIterator held = m_insertion.Iterator();
+        const CNotePosition held(m_insertion);
         m_doc.InsertParagraphBreak(m_insertion);
         ++m_inserted;
         m_hasTrailingBreak = true;
-        AsParagraph(*held)->SetFormat(format);
-        m_insertion = CNotePosition(&m_doc, held, style);
+        m_doc.SetLoadedFormat(held, format);
+        m_insertion = held;
+        m_insertion.SetTypingStyle(style);
     }
     uint32_t Finish(CharacterStyle style) {
         m_insertion.SetTypingStyle(style);
@@ -222,7 +219,7 @@ private:
 };
 
 // Builds the content of a document that holds nothing but its first mark, the insertion standing
-// on it: every element is appended straight after the last one, with none of the per-insertion
+// on it: text is appended a run at a time after the last element, with none of the per-insertion
 // work of the primitives (time stamp, undo record, notification, the walks to find the paragraph
 // mark and the place before the caret). The result is what the insertion sink gives there: the
 // trailing break of TakeOver would end at the end of the document and be deleted again, so it is
@@ -231,36 +228,44 @@ private:
 class CBulkSink {
 public:
     explicit CBulkSink(CNotePosition& insertion)
-        : m_doc(*insertion.Document()), m_insertion(insertion), m_last(insertion.Iterator()) {}
+        : m_doc(*insertion.Document()), m_insertion(insertion) {}
 
     void Character(char16_t c, CharacterStyle style) {
+        if (style != m_runStyle) Flush();
+        m_runStyle = style;
         // Stored as the document's character insertion stores it.
-        Append(NoteEditEngine::ElementPtr(
-            new NoteEditEngine::CNoteCharacter(style, IsXmlSpace(c) ? u' ' : c)));
+        m_run.push_back(IsXmlSpace(c) ? u' ' : c);
     }
     void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
-        Append(NoteEditEngine::ElementPtr(new CNoteParagraph(style, format)));
+        Flush();
+        m_doc.AppendLoadedMark(style, format);
+        ++m_inserted;
     }
     void TakeOver(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
-        AsParagraph(m_insertion.Element())->SetFormat(format);
+        m_doc.SetLoadedFormat(m_insertion, format);
         m_tookOver = true;
         m_trailingStyle = style;
     }
     uint32_t Finish(CharacterStyle style) {
+        Flush();
         if (m_tookOver || m_inserted > 0) m_doc.SetModified(NoteEditEngine::CurrentTime());
-        m_insertion = CNotePosition(&m_doc, m_last, m_tookOver ? m_trailingStyle : style);
+        m_insertion = m_doc.End();
+        m_insertion.SetTypingStyle(m_tookOver ? m_trailingStyle : style);
         return m_inserted;
     }
 
 private:
-    void Append(NoteEditEngine::ElementPtr element) {
-        m_last = m_doc.AppendLoaded(m_last, std::move(element));
-        ++m_inserted;
+    void Flush() {
+        if (m_run.empty()) return;
+        m_doc.AppendLoadedText(m_run, m_runStyle);
+        m_inserted += static_cast<uint32_t>(m_run.size());
+        m_run.clear();
     }
 
     CNoteDocument& m_doc;
     CNotePosition& m_insertion;
-    ElementIterator m_last;
+    std::u16string m_run;
+    CharacterStyle m_runStyle;
     uint32_t m_inserted = 0;
     bool m_tookOver = false;
     CharacterStyle m_trailingStyle;
@@ -351,7 +356,7 @@ void ReadContent(CNotePosition& insertion, std::u16string_view text, Cursor& cur
     NoteEditEngine::CNoteUndoHistory& history = doc.UndoHistory();
     const CNotePosition start = insertion;
     const CNotePosition startMark = start.ParagraphOf();
-    const CNoteParagraph oldMark(*AsParagraph(startMark.Element()));
+    const NoteEditEngine::ParagraphFormat oldFormat = startMark.MarkFormat();
     const CharacterStyle typing = insertion.TypingStyle();
     const bool atParagraphStart = insertion.ElementIsParagraph();
     uint32_t inserted = 0;
@@ -366,15 +371,13 @@ void ReadContent(CNotePosition& insertion, std::u16string_view text, Cursor& cur
             inserted = CContentParser(sink, text, cursor, typing, atParagraphStart).Run();
         }
     }
-    const bool formatChanged = AsParagraph(startMark.Element())->Format() != oldMark.Format();
+    const bool formatChanged = startMark.MarkFormat() != oldFormat;
     if (inserted == 0 && !formatChanged) return;
     if (!history.IsSuspended()) {
         // One change, as a paste records it: the format of the paragraph the insertion began
         // in, then the inserted run.
-        ElementIterator first = start.Iterator();
-        ++first;
-        history.RecordParagraphReplacement(startMark.Iterator(), oldMark);
-        history.RecordInsertion(first, inserted);
+        history.RecordParagraphReplacement(startMark.Index(), oldFormat, startMark.MarkFormat());
+        history.RecordInsertion(start.Index() + 1, inserted);
     }
     doc.NotifyChanged(start, inserted);
 }
@@ -423,11 +426,10 @@ void ReadNoteAttributesAndContent(CNoteDocument& document, std::u16string_view t
     NoteEditEngine::CSuspendRecording suspend(document.UndoHistory());
     if (document.size() > 1) {
         // Emptied as by repeated Delete from the start: the first mark keeps its own format.
-        CNoteParagraph* first = AsParagraph(*document.begin());
-        const NoteEditEngine::ParagraphFormat format = first->Format();
         CNotePosition start = document.Start();
+        const NoteEditEngine::ParagraphFormat format = start.MarkFormat();
         document.DeleteRange(start, document.size() - 1);
-        first->SetFormat(format);
+        document.SetLoadedFormat(start, format);
     }
     while (HasMoreAttributes(text, cursor)) {
         const std::u16string name = ReadAttributeName(text, cursor);

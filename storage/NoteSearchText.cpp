@@ -2,7 +2,7 @@
 
 #include "base/Utf16.h"
 #include "base/Utf8.h"
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "model/Styles.h"
 #include "storage/XmlPrimitives.h"
 
@@ -12,12 +12,14 @@ void AppendSearchText(const NoteEditEngine::CNoteDocument& document, std::u16str
     out.reserve(out.size() + document.size() - 1);
     auto it = document.begin();
     for (++it; it != document.end(); ++it) {
-        const NoteEditEngine::CNoteElement* element = *it;
-        if (const NoteEditEngine::CNoteCharacter* character =
-                NoteEditEngine::AsCharacter(element)) {
-            out.push_back(character->CodeUnit());
-        } else {
+        if (it.IsParagraph()) {
             out.push_back(u'\n');
+        } else {
+            // A run of one piece at a time.
+            const uint32_t n = it.RunLength();
+            out.append(document.Text().UnitsOf(it.piece()).substr(it.offset(), n));
+            for (uint32_t k = 1; k < n; ++k)
+                ++it;
         }
     }
 }

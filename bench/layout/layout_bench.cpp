@@ -18,9 +18,7 @@
 namespace {
 
 using NoteEditEngine::CharacterStyle;
-using NoteEditEngine::CNoteCharacter;
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::CNoteParagraph;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::ParagraphFormat;
 using NoteLayoutEngine::TestSupport::CTestNoteView;
@@ -28,8 +26,8 @@ using NoteLayoutEngine::TestSupport::CTestNoteView;
 constexpr int32_t kViewWidth = 30 + 100 * 8;  // rows of about 100 characters
 
 // Appends as the note reader does when it loads a file.
-void Append(CNoteDocument& note, NoteEditEngine::CNoteElement* element) {
-    note.AppendLoaded(std::prev(note.end()), NoteEditEngine::ElementPtr(element));
+void Append(CNoteDocument& note, char16_t c, CharacterStyle style = {}) {
+    note.AppendLoadedText({&c, 1}, style);
 }
 
 // Paragraphs of 40 to 400 characters of words, with a header every so often, checklist items and
@@ -54,10 +52,10 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
             length = pick(20, 120);
         }
         if (first) {
-            static_cast<CNoteParagraph*>(*note->begin())->SetFormat(format);
+            note->SetLoadedFormat(note->Start(), format);
             first = false;
         } else {
-            Append(*note, new CNoteParagraph(CharacterStyle{}, format));
+            note->AppendLoadedMark(CharacterStyle{}, format);
         }
         ++written;
         int inWord = 0;
@@ -69,7 +67,7 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
                 if (pick(0, 30) == 0) bold = !bold;
                 c = i == 0 ? static_cast<char16_t>(u'A' + pick(0, 25)) : u' ';
                 if (i > 0) {
-                    Append(*note, new CNoteCharacter(CharacterStyle{}, c));
+                    Append(*note, c);
                     ++written;
                     continue;
                 }
@@ -77,7 +75,7 @@ std::unique_ptr<CNoteDocument> MakeRealisticNote(int64_t bytes) {
                 c = static_cast<char16_t>(u'a' + pick(0, 25));
                 --inWord;
             }
-            Append(*note, new CNoteCharacter(CharacterStyle(bold ? 1u : 0u), c));
+            Append(*note, c, CharacterStyle(bold ? 1u : 0u));
             ++written;
         }
     }
@@ -210,9 +208,7 @@ std::unique_ptr<CNoteDocument> MakeOneParagraph(int64_t length) {
     std::mt19937 random(7);
     for (int64_t i = 0; i < length; ++i) {
         const bool space = i % 8 == 7;
-        Append(*note,
-               new CNoteCharacter(CharacterStyle{},
-                                  space ? u' ' : static_cast<char16_t>(u'a' + random() % 26)));
+        Append(*note, space ? u' ' : static_cast<char16_t>(u'a' + random() % 26));
     }
     return note;
 }

@@ -156,14 +156,12 @@ void BM_OpenOneParagraphNote(benchmark::State& state) {
     {
         auto doc = std::make_unique<CNoteDocument>();
         std::mt19937 rng(11);
-        NoteEditEngine::ElementIterator last = doc->begin();
+        std::u16string text;
         for (int64_t i = 0; i < state.range(0); ++i) {
             const bool space = i % 8 == 7;
-            last = doc->AppendLoaded(
-                last,
-                NoteEditEngine::ElementPtr(new CNoteCharacter(
-                    CharacterStyle{}, space ? u' ' : static_cast<char16_t>(u'a' + rng() % 26))));
+            text.push_back(space ? u' ' : static_cast<char16_t>(u'a' + rng() % 26));
         }
+        doc->AppendLoadedText(text, CharacterStyle{});
         elements = doc->size();
         if (!WriteUtf8File(path, FileText(*doc))) state.SkipWithError("cannot write the note file");
     }

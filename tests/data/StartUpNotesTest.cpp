@@ -8,7 +8,7 @@
 
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"
@@ -21,7 +21,6 @@
 
 namespace {
 
-using NoteEditEngine::AsParagraph;
 using NoteEditEngine::CNoteDocument;
 using NoteTreeEngine::TreeItem;
 
@@ -102,10 +101,10 @@ TEST(StartUpNotesTest, TheTourUsesEveryStyleAndNestedIndents) {
         NoteStorage::Cursor cursor = 0;
         ASSERT_TRUE(NoteStorage::ReadNoteXml(document, NoteBase::Utf8ToUtf16(file.bytes), cursor));
         for (auto it = document.begin(); it != document.end(); ++it) {
-            characterStyles |= (*it)->Style().Word();
-            if (const auto* mark = AsParagraph(*it)) {
-                paragraphStyles.insert(mark->Format().Style());
-                deepest = std::max(deepest, mark->Format().Indent());
+            characterStyles |= it.Style().Word();
+            if (it.IsParagraph()) {
+                paragraphStyles.insert(it.Format().Style());
+                deepest = std::max(deepest, it.Format().Indent());
             }
         }
     }

@@ -8,7 +8,7 @@
 #include "editor/NavigationCommands.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
-#include "model/BlockPool.h"
+#include "model/NoteText.h"
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
 
@@ -311,7 +311,7 @@ TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
                   {{styled->privateBytes, std::nullopt}, 7, 11},
                   {{std::nullopt, std::u16string(u"x\ny")}, 3, 3}};
     struct LiftLimit {
-        ~LiftLimit() { NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX); }
+        ~LiftLimit() { NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX); }
     } lift;
     for (const auto& paste : pastes) {
         for (size_t spare = 0;; ++spare) {
@@ -322,13 +322,13 @@ TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
             const auto& history = note->UndoHistory();
             const std::vector<NoteEditEngine::UndoStep> steps = history.Steps();
             const uint32_t done = history.Done();
-            const size_t clones = history.CloneCount();
+            const size_t runs = history.TextRunCount();
             const int32_t modified = note->Modified();
-            NoteEditEngine::CBlockPool::SetTotalBlockLimit(
-                NoteEditEngine::CBlockPool::TotalBlocksInUse() + spare);
+            NoteEditEngine::CNoteText::SetAllocationLimit(
+                NoteEditEngine::CNoteText::AllocationsInUse() + spare);
             clock.Set(++second);
             const bool pasted = Paste(view, paste.offer);
-            NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+            NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX);
             if (pasted) {
                 EXPECT_NE(Dump(*note), text);
                 view.Undo();
@@ -341,7 +341,7 @@ TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
             EXPECT_EQ(Dump(*source), sourceText);
             EXPECT_EQ(history.Steps(), steps) << spare;
             EXPECT_EQ(history.Done(), done);
-            EXPECT_EQ(history.CloneCount(), clones);
+            EXPECT_EQ(history.TextRunCount(), runs);
             EXPECT_EQ(note->Modified(), modified);
             EXPECT_EQ(view.Anchor(), note->FromIndex(paste.from));
             EXPECT_EQ(view.Active(), note->FromIndex(paste.to));

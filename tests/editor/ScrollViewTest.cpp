@@ -20,7 +20,7 @@
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "layout/StyleTable.h"
-#include "model/BlockPool.h"
+#include "model/NoteText.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
@@ -166,13 +166,13 @@ TEST_F(ScrollViewTest, ClipboardRoundTripsAndTextFromOutside) {
 TEST_F(ScrollViewTest, APasteTooLargeForMemorySaysSoAndChangesNothing) {
     CNoteDocument* note = Show("¶keep");
     Key(Qt::Key_End);
-    QGuiApplication::clipboard()->setText(QString(3000, QChar(u'y')));
+    // More than one block of the text's store: the paste must make a new one.
+    QGuiApplication::clipboard()->setText(QString(10000, QChar(u'y')));
     std::vector<QString> messages;
     MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
-    NoteEditEngine::CBlockPool::SetTotalBlockLimit(NoteEditEngine::CBlockPool::TotalBlocksInUse() +
-                                                   1000);
+    NoteEditEngine::CNoteText::SetAllocationLimit(NoteEditEngine::CNoteText::AllocationsInUse());
     Key(Qt::Key_V, Qt::ControlModifier);
-    NoteEditEngine::CBlockPool::SetTotalBlockLimit(SIZE_MAX);
+    NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX);
     MessageBox::SetSink({});
     EXPECT_EQ(Dump(*note), "¶keep");
     ASSERT_EQ(messages.size(), 1u);

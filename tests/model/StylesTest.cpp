@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "model/Styles.h"
 
 namespace NoteEditEngine {
@@ -25,9 +25,6 @@ TEST(ParagraphFormatTest, IndentIsClampedByEverySetter) {
 TEST(ParagraphFormatTest, EqualityIgnoresTheMarksCharacterStyle) {
     EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kUncheckedList, 3));
     EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kCheckedList, 2));
-    CNoteParagraph plain(CharacterStyle{}, ParagraphFormat(kHeader1, 1));
-    CNoteParagraph strong(CharacterStyle{1}, ParagraphFormat(kHeader1, 1));
-    EXPECT_EQ(plain.Format(), strong.Format());
 }
 
 TEST(StyleClassesTest, HeadersAndListsByCode) {
@@ -63,22 +60,6 @@ TEST(CharacterStyleTest, FlagsByBitOnly) {
     EXPECT_FALSE(style.Test(CharacterStyle::kStrong));
     EXPECT_TRUE(style.Test(CharacterStyle::kComment));
     EXPECT_EQ(CharacterStyle(0xFFu).Word(), 7u);
-}
-
-TEST(ElementTest, CloneCopiesEveryFieldIntoADistinctObject) {
-    CNoteParagraph mark(CharacterStyle{2}, ParagraphFormat(kCheckedList, 3));
-    ElementPtr copy(mark.Clone());
-    ASSERT_NE(copy.get(), &mark);
-    ASSERT_TRUE(copy->IsParagraph());
-    EXPECT_EQ(AsParagraph(copy.get())->Format(), ParagraphFormat(kCheckedList, 3));
-    EXPECT_EQ(copy->Style(), CharacterStyle{2});
-
-    CNoteCharacter* character = new CNoteCharacter(CharacterStyle{1}, u'x');
-    ElementPtr owned(character);
-    ElementPtr characterCopy(character->Clone());
-    EXPECT_FALSE(characterCopy->IsParagraph());
-    EXPECT_EQ(AsCharacter(characterCopy.get())->CodeUnit(), u'x');
-    EXPECT_EQ(characterCopy->Style(), CharacterStyle{1});
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ TEST_F(UndoHistoryTest, BackspaceOverFreshTypingShrinksTheTypingStep) {
     Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 2);
     EXPECT_EQ(Dump(*doc), "¶axb");
     EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,1)");
-    EXPECT_EQ(doc->UndoHistory().CloneCount(), 1u);
+    ASSERT_EQ(doc->UndoHistory().TextRunCount(), 1u);
+    EXPECT_EQ(doc->UndoHistory().TextRunAt(0).length, 1u);
 
     // Removing the last typed character removes the step itself.
     Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
@@ -82,9 +83,9 @@ TEST_F(UndoHistoryTest, BackspacesAndDeletesGrowOneStep) {
     EXPECT_EQ(Dump(*doc), "¶a");
     const CNoteUndoHistory& history = doc->UndoHistory();
     EXPECT_EQ(DescribeSteps(history), "del<(2,3)");
-    ASSERT_EQ(history.CloneCount(), 3u);
-    EXPECT_EQ(AsCharacter(&history.Clone(0))->CodeUnit(), u'd');  // newest deletion last
-    EXPECT_EQ(AsCharacter(&history.Clone(2))->CodeUnit(), u'b');
+    // Neighbouring units of one style: one run, whichever way the deletion grew.
+    ASSERT_EQ(history.TextRunCount(), 1u);
+    EXPECT_EQ(history.TextRunAt(0).length, 3u);
     observer.Take();
     EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 4);
     EXPECT_EQ(Dump(*doc), "¶a{1}bcd");
@@ -242,7 +243,7 @@ TEST_F(UndoHistoryTest, ARecordInAnyDocumentDiscardsRedoEverywhere) {
     Type(*b, pb, u"y");
     EXPECT_FALSE(a->UndoHistory().CanRedo());
     EXPECT_TRUE(a->UndoHistory().Steps().empty());
-    EXPECT_EQ(a->UndoHistory().CloneCount(), 0u);
+    EXPECT_EQ(a->UndoHistory().TextRunCount(), 0u);
 }
 
 // A join into an empty paragraph keeps the empty one's format; its redo must too.
@@ -297,7 +298,7 @@ void StyleRanges(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
     for (int repeat = Pick(rng, 3); repeat >= 0; --repeat) {
         std::vector<CharacterStyle> expected;
         for (ElementIterator it = doc.begin(); it != doc.end(); ++it)
-            expected.push_back((*it)->Style());
+            expected.push_back(it.Style());
         const auto n = static_cast<uint32_t>(Pick(rng, 8));
         for (uint32_t i = p.Index() + 1; i < expected.size() && i <= p.Index() + n; ++i) {
             // Mask 7 is the whole style, mask 1 Strong alone.
@@ -308,7 +309,7 @@ void StyleRanges(CNoteDocument& doc, CNotePosition& p, std::mt19937& rng) {
         doc.SetCharacterStyles(p, n, style, mask);
         size_t i = 0;
         for (ElementIterator it = doc.begin(); it != doc.end(); ++it, ++i)
-            EXPECT_EQ((*it)->Style(), expected[i]) << i;
+            EXPECT_EQ(it.Style(), expected[i]) << i;
         for (uint32_t k = 0; k < n; ++k)
             p.StepRight();
     }

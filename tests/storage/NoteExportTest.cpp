@@ -14,7 +14,7 @@
 #include "base/Utf16.h"
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
-#include "model/NoteElement.h"
+#include "model/NoteDocument.h"
 #include "storage/ExportParagraphs.h"
 #include "storage/NoteExport.h"
 #include "tests/support/ModelTestSupport.h"
@@ -268,21 +268,16 @@ struct TestNote {
 
 std::unique_ptr<CNoteDocument> BuildDocument(const std::vector<TestParagraph>& paragraphs) {
     auto document = std::make_unique<CNoteDocument>();
-    NoteEditEngine::ElementIterator last = document->begin();
     for (size_t p = 0; p < paragraphs.size(); ++p) {
         const TestParagraph& paragraph = paragraphs[p];
         const NoteEditEngine::ParagraphFormat format(paragraph.style, paragraph.indent);
         if (p == 0) {
-            NoteEditEngine::AsParagraph(*document->begin())->SetFormat(format);
+            document->SetLoadedFormat(document->Start(), format);
         } else {
-            last = document->AppendLoaded(
-                last, NoteEditEngine::ElementPtr(new NoteEditEngine::CNoteParagraph({}, format)));
+            document->AppendLoadedMark({}, format);
         }
-        for (size_t i = 0; i < paragraph.text.size(); ++i) {
-            last = document->AppendLoaded(
-                last, NoteEditEngine::ElementPtr(new NoteEditEngine::CNoteCharacter(
-                          paragraph.styles[i], paragraph.text[i])));
-        }
+        for (size_t i = 0; i < paragraph.text.size(); ++i)
+            document->AppendLoadedText({&paragraph.text[i], 1}, paragraph.styles[i]);
     }
     return document;
 }

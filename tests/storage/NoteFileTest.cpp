@@ -462,7 +462,7 @@ TEST_F(NoteFileTest, LoadingInOneGoGivesWhatReadingElementByElementGives) {
                                      std::to_string(doc.Modified()) + " cursor " +
                                      std::to_string(cursor) + " " +
                                      NoteEditEngine::TestSupport::DescribeSteps(doc.UndoHistory()) +
-                                     " clones " + std::to_string(doc.UndoHistory().CloneCount());
+                                     " runs " + std::to_string(doc.UndoHistory().TextRunCount());
             }
             EXPECT_EQ(results[0], results[1]) << Utf8(text) << (recording ? " recording" : "");
         }

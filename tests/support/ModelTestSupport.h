@@ -23,7 +23,6 @@
 #include "model/Clock.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
-#include "model/NoteElement.h"
 #include "model/NoteUndoHistory.h"
 #include "model/Styles.h"
 
@@ -84,7 +83,6 @@ inline void Fill(CNoteDocument& doc, std::string_view text) {
     ASSERT_EQ(doc.size(), 1u);
     CharacterStyle style;
     bool first = true;
-    ElementIterator last = doc.begin();
     for (size_t i = 0; i < units.size(); ++i) {
         const char16_t c = units[i];
         if (c == u'{') {
@@ -103,17 +101,15 @@ inline void Fill(CNoteDocument& doc, std::string_view text) {
                 i = close;
             }
             if (first) {
-                CNoteParagraph* mark = AsParagraph(*doc.begin());
-                mark->SetFormat(format);
-                mark->SetStyle(style);
+                doc.SetLoadedMark(doc.Start(), style, format);
                 first = false;
             } else {
-                last = doc.AppendLoaded(last, ElementPtr(new CNoteParagraph(style, format)));
+                doc.AppendLoadedMark(style, format);
             }
         } else {
             ASSERT_FALSE(first) << "a document starts with a paragraph mark";
             if (c == u'\\' && i + 1 < units.size()) ++i;
-            last = doc.AppendLoaded(last, ElementPtr(new CNoteCharacter(style, units[i])));
+            doc.AppendLoadedText(std::u16string_view(&units[i], 1), style);
         }
     }
     ASSERT_FALSE(first) << "a document starts with a paragraph mark";
@@ -131,20 +127,19 @@ inline std::string Dump(const CNoteDocument& doc) {
     std::string out;
     CharacterStyle style;
     for (auto it = doc.begin(); it != doc.end(); ++it) {
-        const CNoteElement* element = *it;
-        if (element->Style() != style) {
-            style = element->Style();
+        if (it.Style() != style) {
+            style = it.Style();
             out += "{" + std::to_string(style.Word()) + "}";
         }
-        if (const CNoteParagraph* mark = AsParagraph(element)) {
+        if (it.IsParagraph()) {
             out += "\u00B6";
-            const ParagraphFormat format = mark->Format();
+            const ParagraphFormat format = it.Format();
             if (format != ParagraphFormat()) {
                 out += "[" + std::to_string(format.Style()) + "," +
                        std::to_string(format.Indent()) + "]";
             }
         } else {
-            const char16_t c = AsCharacter(element)->CodeUnit();
+            const char16_t c = it.CodeUnit();
             if (c == u'\\' || c == u'{' || c == u'[' || c == kMarkSign) out.push_back('\\');
             // Each code unit on its own, so lone surrogates survive a round trip through Utf16.
             NoteBase::AppendUtf8(out, c);

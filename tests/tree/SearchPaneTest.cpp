@@ -106,8 +106,7 @@ std::u16string TextOf(const CNoteDocument& document) {
     std::u16string text;
     for (auto it = document.begin(); it != document.end(); ++it) {
         if (it == document.begin()) continue;
-        const auto* character = NoteEditEngine::AsCharacter(*it);
-        text += character != nullptr ? character->CodeUnit() : u'\n';
+        text += it.IsParagraph() ? u'\n' : it.CodeUnit();
     }
     return text;
 }
