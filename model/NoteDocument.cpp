@@ -179,12 +179,11 @@ void CNoteDocument::SetCharacterStyles(const CNotePosition& p, uint32_t n, Chara
     n = std::min(n, size() - first);
     // Runs, not copies: a large range of few styles is recorded in a few words.
     std::vector<StyleRun> oldRuns;
-    const bool changed =
-        m_text.Restyle(first, n, [&](CharacterStyle old, uint32_t length) {
-            if (oldRuns.empty() || oldRuns.back().style != old) oldRuns.push_back({0, old});
-            oldRuns.back().length += length;
-            return MaskedStyle(old, style, mask);
-        });
+    const bool changed = m_text.Restyle(first, n, [&](CharacterStyle old, uint32_t length) {
+        if (oldRuns.empty() || oldRuns.back().style != old) oldRuns.push_back({0, old});
+        oldRuns.back().length += length;
+        return MaskedStyle(old, style, mask);
+    });
     if (!changed) return;
     try {
         m_undo->RecordStyleChange(first, oldRuns, style, mask);

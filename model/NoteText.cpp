@@ -31,20 +31,15 @@ void ReleaseAllocations(size_t n) noexcept {
     allocations.fetch_sub(n, std::memory_order_relaxed);
 }
 
-// Frees a subtree without recursion, so that no tree shape can exhaust the stack.
-void FreeSubtree(Piece* piece) noexcept {
-    while (piece != nullptr) {
-        if (piece->left != nullptr) {
-            Piece* left = piece->left;
-            piece->left = left->right;
-            left->right = piece;
-            piece = left;
-        } else {
-            Piece* right = piece->right;
-            delete piece;
-            piece = right;
-        }
-    }
+constexpr size_t kSlabPieces = 256;
+
+// The treap's heap order: addresses mixed into numbers that look random against the text order.
+uint32_t Priority(const Piece* piece) noexcept {
+    uint64_t x = reinterpret_cast<uintptr_t>(piece);
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    return static_cast<uint32_t>(x);
 }
 
 }  // namespace
@@ -54,8 +49,27 @@ CNoteText::CNoteText(CharacterStyle markStyle, ParagraphFormat format) {
 }
 
 CNoteText::~CNoteText() {
-    FreeSubtree(m_root);
     ReleaseAllocations(m_pieces + m_blocks.size());
+}
+
+Piece* CNoteText::Allocate() {
+    if (m_free != nullptr) {
+        Piece* piece = m_free;
+        m_free = piece->left;
+        *piece = Piece{};
+        return piece;
+    }
+    if (m_slabs.empty() || m_slabUsed == kSlabPieces) {
+        m_slabs.reserve(m_slabs.size() + 1);
+        m_slabs.push_back(std::make_unique<Piece[]>(kSlabPieces));
+        m_slabUsed = 0;
+    }
+    return &m_slabs.back()[m_slabUsed++];
+}
+
+void CNoteText::Free(Piece* piece) noexcept {
+    piece->left = m_free;
+    m_free = piece;
 }
 
 size_t CNoteText::AllocationsInUse() noexcept {
@@ -244,7 +258,7 @@ void CNoteText::Unregister(Piece* piece) noexcept {
 
 size_t CNoteText::BytesUsed() const noexcept {
     size_t bytes = m_blocks.size() * (kBlockSize * sizeof(char16_t) + sizeof(m_blocks[0]));
-    bytes += m_pieces * (sizeof(Piece) + sizeof(Piece*));
+    bytes += m_slabs.size() * kSlabPieces * sizeof(Piece) + m_pieces * sizeof(Piece*);
     bytes += m_directory.size() * sizeof(m_directory[0]);
     return bytes;
 }
@@ -256,7 +270,7 @@ Piece* CNoteText::NewPiece(uint32_t start, uint32_t length, CharacterStyle style
     CountAllocation(growth);
     Piece* piece = nullptr;
     try {
-        piece = new Piece;
+        piece = Allocate();
     } catch (...) {
         ReleaseAllocations(1);
         throw;
@@ -266,16 +280,11 @@ Piece* CNoteText::NewPiece(uint32_t start, uint32_t length, CharacterStyle style
     piece->style = style;
     piece->format = format;
     piece->mark = mark;
-    // xorshift: a fixed sequence keeps runs reproducible.
-    m_seed ^= m_seed << 13;
-    m_seed ^= m_seed >> 17;
-    m_seed ^= m_seed << 5;
-    piece->priority = m_seed;
     Update(piece);
     try {
         Register(piece);
     } catch (...) {
-        delete piece;
+        Free(piece);
         ReleaseAllocations(1);
         throw;
     }
@@ -337,16 +346,16 @@ void CNoteText::LinkAfter(Piece* after, Piece* piece) {
         up->units += piece->length;
         up->marks += piece->mark ? 1u : 0u;
     }
-    while (piece->parent != nullptr && piece->parent->priority < piece->priority)
+    while (piece->parent != nullptr && Priority(piece->parent) < Priority(piece))
         RotateUp(piece);
 }
 
 void CNoteText::Unlink(Piece* piece) noexcept {
     // Down to a leaf by rotating the child of higher priority above it, then cut.
     while (piece->left != nullptr || piece->right != nullptr) {
-        Piece* child = piece->left == nullptr    ? piece->right
-                       : piece->right == nullptr ? piece->left
-                       : piece->left->priority > piece->right->priority ? piece->left
+        Piece* child = piece->left == nullptr                           ? piece->right
+                       : piece->right == nullptr                        ? piece->left
+                       : Priority(piece->left) > Priority(piece->right) ? piece->left
                                                                         : piece->right;
         RotateUp(child);
     }
@@ -364,7 +373,7 @@ void CNoteText::Unlink(Piece* piece) noexcept {
     --m_pieces;
     ReleaseAllocations(1);
     ++m_epoch;
-    delete piece;
+    Free(piece);
 }
 
 Piece* CNoteText::SplitAt(Piece* piece, uint32_t offset) {
@@ -467,8 +476,7 @@ void CNoteText::RunsOf(uint32_t index, uint32_t count, std::vector<TextRun>& out
         const uint32_t start = piece->start + offset;
         TextRun* last = out.size() > joinFrom ? &out.back() : nullptr;
         if (last != nullptr && !last->mark && !piece->mark && last->style == piece->style &&
-            last->start + last->length == start &&
-            (start & (kBlockSize - 1)) != 0) {
+            last->start + last->length == start && (start & (kBlockSize - 1)) != 0) {
             last->length += n;
         } else {
             out.push_back({start, n, piece->style, piece->format, piece->mark});

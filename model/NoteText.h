@@ -12,7 +12,8 @@ namespace NoteEditEngine {
 
 // One run of a note's text, as a node of the text's piece tree: `length` consecutive units of the
 // unit store from `start`, all of one character style; or one paragraph mark (length 1) with its
-// format. A piece never reaches across a block of the unit store.
+// format. A piece never reaches across a block of the unit store. Its heap order in the treap is
+// a hash of its address, so it stores none.
 struct Piece {
     Piece* parent = nullptr;
     Piece* left = nullptr;
@@ -21,7 +22,6 @@ struct Piece {
     uint32_t marks = 0;  // paragraph marks in the subtree
     uint32_t start = 0;
     uint32_t length = 0;
-    uint32_t priority = 0;  // heap order of the treap
     CharacterStyle style;
     ParagraphFormat format;  // marks only
     bool mark = false;
@@ -104,8 +104,7 @@ public:
     void InsertRuns(uint32_t after, std::span<const TextRun> runs);
     // The runs of `count` elements starting at element `index`, appended to out; runs of
     // neighbouring units of one style are joined, also with the entries of out from `joinFrom`.
-    void RunsOf(uint32_t index, uint32_t count, std::vector<TextRun>& out,
-                size_t joinFrom) const;
+    void RunsOf(uint32_t index, uint32_t count, std::vector<TextRun>& out, size_t joinFrom) const;
     // Removes `count` elements starting at element `index`.
     void Remove(uint32_t index, uint32_t count);
     // Gives `count` elements from element `index` the styles of `restyle(old)`; appends the old
@@ -134,6 +133,8 @@ private:
     Piece* NewPiece(uint32_t start, uint32_t length, CharacterStyle style, bool mark,
                     ParagraphFormat format, bool growth = true);
     void LinkAfter(Piece* after, Piece* piece);
+    Piece* Allocate();
+    void Free(Piece* piece) noexcept;
     void Unlink(Piece* piece) noexcept;
     void AddUnits(Piece* piece, uint32_t delta) noexcept;
     void RotateUp(Piece* piece) noexcept;
@@ -152,8 +153,11 @@ private:
     uint32_t m_end = 0;  // the next unit number
     Piece* m_root = nullptr;
     uint64_t m_epoch = 0;
-    uint32_t m_seed = 0x9E3779B9u;
     size_t m_pieces = 0;
+    // Pieces are carved from slabs: a heap block each would cost a quarter more.
+    std::vector<std::unique_ptr<Piece[]>> m_slabs;
+    size_t m_slabUsed = 0;
+    Piece* m_free = nullptr;  // linked through `left`
 };
 
 template <typename Change>

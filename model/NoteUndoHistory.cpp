@@ -333,7 +333,8 @@ void CNoteUndoHistory::ApplyReplacement(const UndoStep& step, int pairIndex) {
     // so nothing that refers to it goes stale.
     const ElementIterator it = doc.select(step.position);
     if (it != doc.end() && it.IsParagraph())
-        doc.m_text.SetFormat(it.piece(), m_texts[step.first + static_cast<uint32_t>(pairIndex)].format);
+        doc.m_text.SetFormat(it.piece(),
+                             m_texts[step.first + static_cast<uint32_t>(pairIndex)].format);
     const CNotePosition mark = doc.FromIndex(step.position);
     doc.NotifyChanged(mark, doc.ParagraphElementCount(mark));
 }
@@ -345,7 +346,8 @@ void CNoteUndoHistory::ApplyStyleChange(const UndoStep& step, bool redo, CNotePo
     for (size_t r = step.runs; left > 0 && r < m_runs.size(); ++r) {
         const StyleRun& run = m_runs[r];
         const uint32_t n = std::min(run.length, left);
-        const CharacterStyle style = redo ? MaskedStyle(run.style, step.style, step.mask) : run.style;
+        const CharacterStyle style =
+            redo ? MaskedStyle(run.style, step.style, step.mask) : run.style;
         doc.m_text.Restyle(at, n, [style](CharacterStyle, uint32_t) { return style; });
         at += n;
         left -= n;
