@@ -57,6 +57,20 @@ inline std::vector<Paragraph> MakeParagraphs(size_t bytes, unsigned seed = 1) {
     return paragraphs;
 }
 
+// `count` paragraphs of about a million characters each, as a log or a pasted dump has them.
+inline std::vector<Paragraph> MakeLongParagraphs(int count) {
+    std::vector<Paragraph> paragraphs;
+    for (int i = 0; i < count; ++i) {
+        std::string text;
+        for (const Paragraph& piece : MakeParagraphs(1000 * 1000, 50 + unsigned(i))) {
+            if (!text.empty()) text += ' ';
+            text += piece.text;
+        }
+        paragraphs.push_back({"paragraph", std::move(text)});
+    }
+    return paragraphs;
+}
+
 // One line per paragraph.
 inline std::string PlainText(const std::vector<Paragraph>& paragraphs) {
     std::string text;
@@ -98,11 +112,17 @@ inline void WriteIndex(const std::filesystem::path& folder, const std::string& i
 }
 
 // A folder of a 1 MB and a 5 MB note, the one of `megabytes` selected, and `small` further
-// selected notes of about 1 KB before it. Returns the plain text of every selected note, in the
-// order the editor shows them.
+// selected notes of about 1 KB before it; for 50 and more, one note of that many paragraphs of a
+// megabyte each. Returns the plain text of every selected note, in the order the editor shows
+// them.
 inline std::string WriteFolder(const std::filesystem::path& folder, int megabytes, int small = 0) {
     std::string items;
     std::string shown;
+    if (megabytes >= 50) {
+        const auto paragraphs = MakeLongParagraphs(megabytes);
+        WriteIndex(folder, WriteNote(folder, megabytes, paragraphs, true, true));
+        return PlainText(paragraphs);
+    }
     for (int i = 0; i < small; ++i) {
         const auto paragraphs = MakeParagraphs(1000, 100 + i);
         items += WriteNote(folder, 100 + i, paragraphs, true, false);

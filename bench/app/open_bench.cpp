@@ -108,6 +108,7 @@ void OpenLargeNote(benchmark::State& state) {
 BENCHMARK(OpenLargeNote)
     ->Arg(1)
     ->Arg(5)
+    ->Arg(50)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(5);
