@@ -16,13 +16,13 @@ class ElementIterator {
 public:
     ElementIterator() noexcept = default;
     ElementIterator(const CNoteText* text, Piece* piece, uint32_t offset) noexcept
-        : m_text(text), m_piece(piece), m_offset(offset) {}
+        : m_text(text), m_piece(piece), m_offset(offset) {
+        Enter();
+    }
 
     [[nodiscard]] bool IsParagraph() const noexcept { return m_piece->mark; }
     // The character's code unit, or 0 at a paragraph mark.
-    [[nodiscard]] char16_t CodeUnit() const noexcept {
-        return m_piece->mark ? char16_t{0} : m_text->UnitAt(m_piece->start + m_offset);
-    }
+    [[nodiscard]] char16_t CodeUnit() const noexcept { return m_units[m_offset]; }
     [[nodiscard]] CharacterStyle Style() const noexcept { return m_piece->style; }
     // The format of a paragraph mark.
     [[nodiscard]] ParagraphFormat Format() const noexcept { return m_piece->format; }
@@ -36,6 +36,7 @@ public:
         if (++m_offset == m_piece->length) {
             m_piece = CNoteText::Next(m_piece);
             m_offset = 0;
+            Enter();
         }
         return *this;
     }
@@ -43,11 +44,13 @@ public:
         if (m_piece == nullptr) {
             m_piece = m_text->Last();
             m_offset = m_piece->length - 1;
+            Enter();
         } else if (m_offset > 0) {
             --m_offset;
         } else {
             m_piece = CNoteText::Previous(m_piece);
             m_offset = m_piece != nullptr ? m_piece->length - 1 : 0;
+            Enter();
         }
         return *this;
     }
@@ -58,8 +61,16 @@ public:
     }
 
 private:
+    // The piece's units, read without going through the store for every element; a mark reads
+    // as the 0 below.
+    void Enter() noexcept {
+        static constexpr char16_t kMarkUnit[1] = {0};
+        m_units = m_piece == nullptr || m_piece->mark ? kMarkUnit : m_text->UnitsOf(m_piece).data();
+    }
+
     const CNoteText* m_text = nullptr;
     Piece* m_piece = nullptr;
+    const char16_t* m_units = nullptr;
     uint32_t m_offset = 0;
 };
 
