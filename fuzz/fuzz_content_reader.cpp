@@ -21,7 +21,6 @@
 #include "model/Clock.h"
 #include "model/NoteDocument.h"
 #include "model/NoteDocumentObserver.h"
-#include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/XmlPrimitives.h"

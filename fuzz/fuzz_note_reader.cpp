@@ -17,7 +17,6 @@
 #include "base/Utf8.h"
 #include "fuzz/WellFormedXml.h"
 #include "model/NoteDocument.h"
-#include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/XmlPrimitives.h"

@@ -27,8 +27,7 @@ void CNoteDocumentGlyph::DrawFrame(int32_t x, int32_t y, const Band& band) {
 CNotePosition CNoteDocumentGlyph::Reflow(const CNotePosition& position, int64_t count,
                                          int32_t width, bool& aligned) {
     TakeOutOfParent();
-    const NoteEditEngine::ParagraphFormat format =
-        m_start.MarkFormat();
+    const NoteEditEngine::ParagraphFormat format = m_start.MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
     SetMargins(m_view->Metrics().noteMargins);
     const CNotePosition end = ReflowChildren(position, count, width, aligned);

@@ -22,8 +22,7 @@ void CNoteParagraphGlyph::Dump(std::string& text) const {
 CNotePosition CNoteParagraphGlyph::Reflow(const CNotePosition& position, int64_t count,
                                           int32_t width, bool& aligned) {
     TakeOutOfParent();
-    const NoteEditEngine::ParagraphFormat format =
-        m_start.MarkFormat();
+    const NoteEditEngine::ParagraphFormat format = m_start.MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
     const LayoutMetrics& metrics = m_view->Metrics();
     const Margins& spacing = metrics.paragraphSpacing;

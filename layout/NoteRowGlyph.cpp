@@ -37,8 +37,7 @@ CNoteRowGlyph::CNoteRowGlyph(CNoteView* view, CNoteGlyph* parent, const CNotePos
     : CNoteGlyph(view, parent, start) {}
 
 void CNoteRowGlyph::ApplyParagraphStyle() const {
-    const NoteEditEngine::ParagraphFormat format =
-        m_parent->Start().MarkFormat();
+    const NoteEditEngine::ParagraphFormat format = m_parent->Start().MarkFormat();
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
 }
 
@@ -214,8 +213,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
                                m_height - m_margins.top - m_margins.bottom);
 
     // Code and tables are no prose: their words are not checked.
-    const bool prose =
-        m_parent->Start().MarkFormat().Style() != NoteEditEngine::kFixedWidth;
+    const bool prose = m_parent->Start().MarkFormat().Style() != NoteEditEngine::kFixedWidth;
     const std::vector<RowMark>& marks =
         m_view->Marks().MarksOf(m_start, m_length, prose, m_view->Active());
     size_t nextMark = 0;

@@ -33,7 +33,7 @@ bool CNoteView::SearchNote(CNoteDocument* note, const CNotePosition& from, std::
         while (matched < pattern.size()) {
             ++it;
             if (it == listEnd) return false;  // fewer elements left than the text has
-            if (it.IsParagraph()) break;  // a paragraph mark never matches
+            if (it.IsParagraph()) break;      // a paragraph mark never matches
             const char16_t c = matchCase ? it.CodeUnit() : NoteBase::LowerCodeUnit(it.CodeUnit());
             if (c != pattern[matched]) break;
             ++matched;

@@ -5,7 +5,6 @@
 
 namespace NoteStorage {
 
-
 namespace {
 
 constexpr bool IsNoncharacter(char32_t c) noexcept {

@@ -226,7 +226,11 @@ void BM_MemoryPerCharacter(benchmark::State& state) {
 }  // namespace
 
 // First, before other benchmarks leave freed memory behind.
-BENCHMARK(BM_MemoryPerCharacter)->Arg(1000000)->Arg(5000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerCharacter)
+    ->Arg(1000000)
+    ->Arg(5000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertCharacter)->Arg(10000)->Arg(100000)->Arg(1000000);
 BENCHMARK(BM_EraseCharacter)->Arg(10000)->Arg(100000)->Arg(1000000);
 BENCHMARK(BM_Index<MiddlePlaces>)->Arg(10000)->Arg(100000)->Arg(1000000);

@@ -8,7 +8,6 @@
 
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
-#include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
 #include "storage/FileHandler.h"
 #include "storage/NoteFile.h"

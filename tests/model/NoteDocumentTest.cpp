@@ -592,9 +592,7 @@ const StampCase kEdits[] = {
          EXPECT_NE(doc.ChangeStamp(), styled);
      }},
     {"append loaded",
-     [](CNoteDocument& doc, CNotePosition&) {
-         doc.AppendLoadedText(u"z", CharacterStyle{});
-     }},
+     [](CNoteDocument& doc, CNotePosition&) { doc.AppendLoadedText(u"z", CharacterStyle{}); }},
 };
 
 TEST_F(NoteDocumentTest, EveryEditChangesTheStampAndReadingDoesNot) {

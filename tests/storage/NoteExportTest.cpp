@@ -14,7 +14,6 @@
 #include "base/Utf16.h"
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
-#include "model/NoteDocument.h"
 #include "storage/ExportParagraphs.h"
 #include "storage/NoteExport.h"
 #include "tests/support/ModelTestSupport.h"
