@@ -20,6 +20,7 @@ void CNotePosition::Hold(Piece* piece, uint32_t unit) noexcept {
     m_unit = unit;
     m_piece = piece;
     m_epoch = Text().Epoch();
+    m_indexShape = kStale;
 }
 
 Piece* CNotePosition::Held() const noexcept {
@@ -32,6 +33,7 @@ Piece* CNotePosition::Held() const noexcept {
             // start is a place that exists.
             m_piece = text.First();
             const_cast<CNotePosition*>(this)->m_unit = m_piece->start;
+            m_indexShape = kStale;
         }
     }
     return m_piece;
@@ -43,8 +45,12 @@ ElementIterator CNotePosition::Iterator() const noexcept {
 }
 
 uint32_t CNotePosition::Index() const noexcept {
+    const CNoteText& text = Text();
+    if (m_indexShape == text.Shape()) return m_index;
     Piece* piece = Held();
-    return Text().Rank(piece) + (m_unit - piece->start);
+    m_index = text.Rank(piece) + (m_unit - piece->start);
+    m_indexShape = text.Shape();
+    return m_index;
 }
 
 CNotePosition CNotePosition::DocumentStart() const noexcept {
@@ -125,6 +131,7 @@ void CNotePosition::StepLeft() noexcept {
     m_typing = piece->style;
     if (m_unit > piece->start) {
         --m_unit;
+        if (m_indexShape != kStale) --m_index;
     } else if (Piece* previous = CNoteText::Previous(piece)) {
         Hold(previous, previous->start + previous->length - 1);
     }
@@ -134,6 +141,7 @@ void CNotePosition::StepRight() noexcept {
     Piece* piece = Held();
     if (m_unit + 1 < piece->start + piece->length) {
         ++m_unit;
+        if (m_indexShape != kStale) ++m_index;
     } else if (Piece* next = CNoteText::Next(piece)) {
         Hold(next, next->start);
         piece = next;

@@ -169,6 +169,7 @@ private:
     void MoveTo(uint32_t unit) noexcept {
         m_unit = unit;
         m_piece = nullptr;
+        m_indexShape = kStale;
     }
     // The piece holding the element, found again after the text's pieces changed. A removed
     // element gives the document's first piece.
@@ -180,6 +181,11 @@ private:
     CharacterStyle m_typing;
     mutable Piece* m_piece = nullptr;
     mutable uint64_t m_epoch = 0;
+    // The index last found, while the text keeps the shape it had then: layout compares the
+    // same positions many times between two edits.
+    static constexpr uint64_t kStale = UINT64_MAX;
+    mutable uint32_t m_index = 0;
+    mutable uint64_t m_indexShape = kStale;
 };
 
 // Digits, letters, underscore, grave accent, the apostrophe and every code unit from 127 up.

@@ -293,6 +293,7 @@ Piece* CNoteText::NewPiece(uint32_t start, uint32_t length, CharacterStyle style
 }
 
 void CNoteText::AddUnits(Piece* piece, uint32_t delta) noexcept {
+    ++m_shape;
     for (; piece != nullptr; piece = piece->parent)
         piece->units += delta;
 }
@@ -323,6 +324,7 @@ void CNoteText::RotateUp(Piece* piece) noexcept {
 }
 
 void CNoteText::LinkAfter(Piece* after, Piece* piece) {
+    ++m_shape;
     if (after == nullptr) {
         // Before everything: the leftmost place.
         if (m_root == nullptr) {
@@ -351,6 +353,7 @@ void CNoteText::LinkAfter(Piece* after, Piece* piece) {
 }
 
 void CNoteText::Unlink(Piece* piece) noexcept {
+    ++m_shape;
     // Down to a leaf by rotating the child of higher priority above it, then cut.
     while (piece->left != nullptr || piece->right != nullptr) {
         Piece* child = piece->left == nullptr                           ? piece->right

@@ -74,6 +74,9 @@ public:
     // number stays the one to use while it is unchanged. Growing a piece or adding new ones
     // leaves it.
     [[nodiscard]] uint64_t Epoch() const noexcept { return m_epoch; }
+    // Changes whenever an element may have moved to another index (anything inserted or
+    // removed), so that an index found for a unit stays right while it is unchanged.
+    [[nodiscard]] uint64_t Shape() const noexcept { return m_shape; }
 
     // --- The tree ---
 
@@ -153,6 +156,7 @@ private:
     uint32_t m_end = 0;  // the next unit number
     Piece* m_root = nullptr;
     uint64_t m_epoch = 0;
+    uint64_t m_shape = 0;
     size_t m_pieces = 0;
     // Pieces are carved from slabs: a heap block each would cost a quarter more.
     std::vector<std::unique_ptr<Piece[]>> m_slabs;
