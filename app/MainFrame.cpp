@@ -129,7 +129,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     // The lock keys may have changed while another program had the keyboard.
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
-    m_editor->Spelling().UseInstalledDictionaries();
+    m_editor->Spelling().UseInstalledDictionaries(m_editor->viewport());
     m_editor->Spelling().AttachMenu(Action(kCheckSpelling), Action(kSpellingLanguage));
     m_standardToolbar =
         BuildToolbar(QStringLiteral("Standard"), tr("Standard"), Commands::StandardToolbar());

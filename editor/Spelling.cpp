@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QStandardPaths>
@@ -25,14 +26,28 @@ CSpelling::~CSpelling() {
     m_marks.SetChecker(nullptr);
 }
 
-void CSpelling::UseInstalledDictionaries() {
+void CSpelling::UseInstalledDictionaries(QWidget* paintedFirst) {
     if (m_opener) return;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     Configure(CHunspellChecker::InstalledLanguages(), &CHunspellChecker::Open,
               data.isEmpty() ? std::filesystem::path()
                              : std::filesystem::path(data.toStdU16String()) / "personal-words.txt");
     // A dictionary takes a while to read: the window shows first.
-    QTimer::singleShot(0, this, &CSpelling::Reopen);
+    if (paintedFirst != nullptr) {
+        m_openAfterPaintOf = paintedFirst;
+        paintedFirst->installEventFilter(this);
+    } else {
+        QTimer::singleShot(0, this, &CSpelling::Reopen);
+    }
+}
+
+bool CSpelling::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_openAfterPaintOf && event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        m_openAfterPaintOf = nullptr;
+        QTimer::singleShot(0, this, &CSpelling::Reopen);
+    }
+    return false;
 }
 
 void CSpelling::UseDictionaries(QStringList languages, Opener opener,

@@ -13,6 +13,9 @@
 #include "layout/SpellChecker.h"
 #include "layout/TextMarks.h"
 
+class QEvent;
+class QWidget;
+
 class QAction;
 class QMenu;
 
@@ -34,8 +37,10 @@ public:
     ~CSpelling() override;
 
     // The platform's dictionaries and the personal word list in the user's data folder; the
-    // dictionary opens once the event loop runs. Nothing when dictionaries were given already.
-    void UseInstalledDictionaries();
+    // dictionary opens once `paintedFirst` has been painted (reading it takes a while, and the
+    // window shows first), or once the event loop runs when it is null. Nothing when dictionaries
+    // were given already.
+    void UseInstalledDictionaries(QWidget* paintedFirst = nullptr);
     // The languages offered, the way to open them and the personal word list's file; opens the
     // stored language (else the locale's) at once when checking is on.
     void UseDictionaries(QStringList languages, Opener opener, std::filesystem::path personalWords);
@@ -55,6 +60,9 @@ public:
     // Accepts the word from now on, and in later runs (false: the list could not be written; the
     // word is accepted in this run all the same).
     bool AddToDictionary(std::u16string_view word);
+    // Opens the dictionary once the widget named to UseInstalledDictionaries is painted.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Accepts the word until the program ends.
     void Ignore(std::u16string_view word);
     // Gives the menu command of the languages its submenu, and both commands the tip that says
@@ -66,6 +74,7 @@ signals:
     void marksChanged();
 
 private:
+    QObject* m_openAfterPaintOf = nullptr;
     void Configure(QStringList languages, Opener opener, std::filesystem::path personalWords);
     // Opens the dictionary checking needs now, if another, and hands it to the marks.
     void Reopen();
