@@ -222,10 +222,12 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     bool runSelected = m_view->InSelection();
     CNotePosition before = m_start;
     const ElementIterator listEnd = m_start.Document()->end();
+    // Without a selection no element is selected: no place needs following.
+    const bool selecting = m_view->HasSelection();
     for (int32_t k = 0; k < m_length; ++k) {
         ElementIterator next = it;
         ++next;
-        m_view->UpdateSelectionFlag(before);
+        if (selecting) m_view->UpdateSelectionFlag(before);
         const ElementIterator element = next;
         const bool selected = m_view->InSelection();
         while (nextMark < marks.size() && marks[nextMark].end <= k)
@@ -259,10 +261,12 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
         }
         if (elements == 2) {
             k += 1;
-            m_view->UpdateSelectionFlag(CNotePosition(m_start.Document(), high, element.Style()));
+            if (selecting)
+                m_view->UpdateSelectionFlag(
+                    CNotePosition(m_start.Document(), high, element.Style()));
         }
         it = next;
-        before = CNotePosition(m_start.Document(), it, it.Style());
+        if (selecting) before = CNotePosition(m_start.Document(), it, it.Style());
     }
     if (!run.empty()) surface.DrawRun(run, textX, textY);
     if (runMark != nullptr) surface.ApplyTextMark(TextMark::kNone, {});
