@@ -157,7 +157,6 @@ public:
 
 private:
     friend class CNoteDocument;
-    friend class CNoteUndoHistory;
 
     [[nodiscard]] const CNoteText& Text() const noexcept;
     // The number of the unit held, found again if need be.

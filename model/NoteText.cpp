@@ -256,13 +256,6 @@ void CNoteText::Unregister(Piece* piece) noexcept {
     if (it != pieces.end() && *it == piece) pieces.erase(it);
 }
 
-size_t CNoteText::BytesUsed() const noexcept {
-    size_t bytes = m_blocks.size() * (kBlockSize * sizeof(char16_t) + sizeof(m_blocks[0]));
-    bytes += m_slabs.size() * kSlabPieces * sizeof(Piece) + m_pieces * sizeof(Piece*);
-    bytes += m_directory.size() * sizeof(m_directory[0]);
-    return bytes;
-}
-
 // --- The treap ---
 
 Piece* CNoteText::NewPiece(uint32_t start, uint32_t length, CharacterStyle style, bool mark,

@@ -117,9 +117,6 @@ public:
     void SetFormat(Piece* mark, ParagraphFormat format) noexcept { mark->format = format; }
     void SetStyle(Piece* piece, CharacterStyle style) noexcept { piece->style = style; }
 
-    // The store's units and pieces in bytes, for the memory benchmark.
-    [[nodiscard]] size_t BytesUsed() const noexcept;
-
     // Pieces and store blocks of every text in the process, and a limit beyond which storing new
     // units fails with std::bad_alloc: tests run out of memory at every step of an insertion with
     // it. Splits and undo's relinking are not limited, so that a failed insertion can be taken
