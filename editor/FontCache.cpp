@@ -64,6 +64,17 @@ int32_t CFontEntry::MeasurePair(char32_t c) {
     return width;
 }
 
+int32_t CFontEntry::ClusterWidth(std::u16string_view cluster) {
+    std::u16string key(cluster);
+    const auto found = m_clusterWidths.find(key);
+    if (found != m_clusterWidths.end()) return found->second;
+    const int32_t width = std::clamp(m_metrics.horizontalAdvance(QString::fromUtf16(
+                                         cluster.data(), static_cast<qsizetype>(cluster.size()))),
+                                     0, 32767);
+    m_clusterWidths.emplace(std::move(key), width);
+    return width;
+}
+
 quint32 CFontEntry::LookUpGlyph(char16_t c) {
     std::unique_ptr<GlyphPage>& page = m_glyphPages[c >> 8];
     if (!page) {

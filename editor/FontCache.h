@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 // The fonts of the editor, one per face, cell height, weight and slant, each with its metrics and
@@ -37,6 +39,9 @@ public:
         }
         return Measure(static_cast<char16_t>(c));
     }
+    // The advance of a grapheme cluster of several code points, shaped whole with the faces
+    // that hold its characters.
+    [[nodiscard]] int32_t ClusterWidth(std::u16string_view cluster);
     // The glyph of a basic-plane character in the font's own face; 0 when the face lacks it and
     // the character must come from a fallback face.
     [[nodiscard]] quint32 Glyph(char16_t c) {
@@ -67,6 +72,7 @@ private:
     int32_t m_averageWidth = 0;
     std::array<std::unique_ptr<Page>, 256> m_pages;
     std::unordered_map<char32_t, int32_t> m_pairWidths;
+    std::unordered_map<std::u16string, int32_t> m_clusterWidths;
     QRawFont m_rawFont;
     std::array<std::unique_ptr<GlyphPage>, 256> m_glyphPages;
 };

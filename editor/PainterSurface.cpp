@@ -9,9 +9,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/Graphemes.h"
+
 using NoteEditEngine::CharacterStyle;
 
 namespace {
+
+// Below the combining marks a code unit followed by another such is a cluster of its own.
+constexpr char16_t kFirstJoining = 0x300;
 
 QColor ToQColor(NoteLayoutEngine::Color colour) {
     return QColor(colour.red, colour.green, colour.blue);
@@ -156,30 +161,31 @@ int32_t CPainterSurface::ShapeRun(std::u16string_view text, bool collect) {
     m_fallbacks.clear();
     m_glyphs.clear();
     m_glyphPositions.clear();
-    // Every character stands at the sum of the whole widths before it, where the layout measured
+    // Every cluster stands at the sum of the whole widths before it, where the layout measured
     // it; the face's own fractional advances would drift away from the layout along the run.
     int32_t width = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size();) {
         const char16_t unit = text[i];
-        char32_t character = unit;
-        size_t units = 1;
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text[i + 1])) {
-            character = QChar::surrogateToUcs4(unit, text[i + 1]);
-            units = 2;
+        size_t end = i + 1;
+        int32_t advance = 0;
+        if (unit < kFirstJoining && (end == text.size() || text[end] < kFirstJoining)) {
+            advance = font.CharWidth(unit);
+        } else {
+            end = NoteBase::ClusterEnd(text, i);
+            advance = NoteLayoutEngine::MeasureCluster(*this, text.substr(i, end - i)).width;
         }
-        const int32_t advance = font.CharWidth(character);
         if (collect && unit != u' ') {
-            const quint32 glyph = units == 1 ? font.Glyph(unit) : 0;
+            // A cluster of several code units is drawn by text shaping, with its fallback faces.
+            const quint32 glyph = end == i + 1 ? font.Glyph(unit) : 0;
             if (glyph != 0) {
                 m_glyphs.append(glyph);
                 m_glyphPositions.append(QPointF(width, 0));
             } else {
-                m_fallbacks.push_back({width, i, units});
+                m_fallbacks.push_back({width, i, end - i});
             }
         }
         width += advance;
-        i += units - 1;
+        i = end;
     }
     return width;
 }
@@ -308,6 +314,9 @@ CGlyphRunCache::Run CPainterSurface::Compose(std::u16string_view text) {
     for (size_t from = 0; from < text.size();) {
         size_t end = std::min(text.find(u' ', from), text.size());
         end = std::min(text.find_first_not_of(u' ', end), text.size());
+        // A mark after a space sits on that space: the two are one cluster, in one word.
+        if (end < text.size() && end > from && text[end] >= kFirstJoining)
+            end = NoteBase::ClusterEnd(text, end - 1);
         if (from == 0 && end == text.size()) break;
         const std::u16string_view word = text.substr(from, end - from);
         const CGlyphRunCache::Run* found = m_runs.Find(m_state, word);

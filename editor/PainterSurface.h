@@ -80,6 +80,9 @@ public:
     [[nodiscard]] int32_t CharWidth(char32_t character) override {
         return m_state->font->CharWidth(character);
     }
+    [[nodiscard]] int32_t ClusterWidth(std::u16string_view cluster) override {
+        return m_state->font->ClusterWidth(cluster);
+    }
     int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) override;
     void DrawListMarker(int32_t x, int32_t y, int32_t leftMargin, int32_t height) override;
     void DrawNoteHeader(int32_t, int32_t, int32_t, int32_t, bool) override {}

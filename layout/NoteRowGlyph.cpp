@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Graphemes.h"
 #include "base/Utf16.h"
 #include "base/Utf8.h"
 #include "layout/NoteView.h"
@@ -13,22 +14,50 @@ using NoteEditEngine::ElementIterator;
 
 namespace {
 
-constexpr char16_t kSubstitute = u'?';
+// Below the combining marks nothing joins the code point before it.
+constexpr char16_t kFirstJoining = 0x300;
 
-// The character that begins with the element at `at` (0 for a paragraph mark). A surrogate pair
-// is one character of two elements: `at` then moves onto its low half and `elements` is 2.
-char32_t TakeCharacter(ElementIterator& at, const ElementIterator& listEnd, int32_t& elements) {
-    const char16_t code = at.CodeUnit();
-    elements = 1;
-    if (!NoteBase::IsHighSurrogate(code)) return code;
-    ElementIterator low = at;
-    ++low;
-    if (low == listEnd) return code;
-    const char16_t lowCode = low.CodeUnit();
-    if (!NoteBase::IsLowSurrogate(lowCode)) return code;
-    at = low;
-    elements = 2;
-    return NoteBase::CombineSurrogates(code, lowCode);
+// The grapheme cluster that begins with the element at `at`, at most `limit` elements: its code
+// units go into `units` and `at` moves onto its last element. A paragraph mark is a cluster of
+// its own with no units. Returns the cluster's count of elements.
+int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd, std::u16string& units,
+                    int32_t limit = INT32_MAX) {
+    units.clear();
+    if (at.IsParagraph()) return 1;
+    NoteBase::CGraphemeBreaker breaker;
+    ElementIterator next = at;
+    for (;;) {
+        char32_t code = next.CodeUnit();
+        ElementIterator last = next;
+        if (NoteBase::IsHighSurrogate(code)) {
+            ElementIterator low = next;
+            ++low;
+            if (low != listEnd && !low.IsParagraph() && NoteBase::IsLowSurrogate(low.CodeUnit())) {
+                code = NoteBase::CombineSurrogates(next.CodeUnit(), low.CodeUnit());
+                last = low;
+            }
+        }
+        const int32_t codeUnits = last == next ? 1 : 2;
+        if (!units.empty()) {
+            if (units.back() < kFirstJoining && code < kFirstJoining) break;
+            if (static_cast<int32_t>(units.size()) + codeUnits > limit) break;
+        }
+        if (breaker.BreakBefore(code) && !units.empty()) break;
+        units += next.CodeUnit();
+        if (codeUnits == 2) units += last.CodeUnit();
+        at = last;
+        next = last;
+        ++next;
+        if (next == listEnd || next.IsParagraph()) break;
+    }
+    return static_cast<int32_t>(units.size());
+}
+
+// Is `target` one of the `count` elements from `first` on?
+bool IsAmong(ElementIterator first, int32_t count, const ElementIterator& target) {
+    for (int32_t k = 0; k < count; ++k, ++first)
+        if (first == target) return true;
+    return false;
 }
 
 }  // namespace
@@ -41,9 +70,8 @@ void CNoteRowGlyph::ApplyParagraphStyle() const {
     m_view->ApplyParagraphStyle(format.Style(), format.Indent());
 }
 
-int32_t CNoteRowGlyph::MeasuredWidth(char32_t code) const {
-    const int32_t width = m_view->Surface().CharWidth(code);
-    return width != 0 ? width : m_view->Surface().CharWidth(kSubstitute);
+int32_t CNoteRowGlyph::MeasuredWidth(std::u16string_view cluster) const {
+    return MeasureCluster(m_view->Surface(), cluster).width;
 }
 
 CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /*count*/,
@@ -65,22 +93,23 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
     int32_t breakCount = 0;
     bool breakSeen = false;
     bool overflow = false;
+    std::u16string cluster;
     for (;;) {
         ElementIterator next = it;
         ++next;
         if (next == listEnd) break;
         const ElementIterator element = next;
         m_view->ApplyCharacterStyle(element.Style());
-        int32_t elements = 1;
-        const char32_t code = TakeCharacter(next, listEnd, elements);
-        if (code != 0) total += MeasuredWidth(code);
+        const int32_t elements = TakeCluster(next, listEnd, cluster);
+        if (!cluster.empty()) total += MeasuredWidth(cluster);
         examined += elements;
         if (examined == elements) {
             breakAt = next;
             breakTotal = total;
             breakCount = examined;
         }
-        if (code != u' ' && code != 0) {
+        const bool space = cluster.size() == 1 && cluster[0] == u' ';
+        if (!space && !cluster.empty()) {
             if (total > available) {
                 overflow = true;
                 break;
@@ -105,7 +134,9 @@ CNotePosition CNoteRowGlyph::Reflow(const CNotePosition& /*position*/, int64_t /
         end = breakAt;
         m_length = breakCount;
         m_textWidth = static_cast<int32_t>(breakTotal);
-        m_lookahead = examined - breakCount;
+        // One element more: the end of the last cluster looked at was found by reading the
+        // element after it, which a mark typed there would have joined.
+        m_lookahead = examined - breakCount + 1;
     } else {
         m_lookahead = 0;
         m_length = examined;
@@ -124,13 +155,12 @@ CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
     ElementIterator answer = m_start.Iterator();
     ElementIterator it = answer;
     int64_t total = 0;
+    std::u16string cluster;
     for (int32_t k = 0; k < m_length; ++k) {
         ++it;
         const ElementIterator element = it;
         if (element.IsParagraph()) break;
-        int32_t elements = 1;
-        const char32_t code = TakeCharacter(it, listEnd, elements);
-        k += elements - 1;
+        k += TakeCluster(it, listEnd, cluster, m_length - k) - 1;
         if (k >= m_length - 1) {
             // Never after the space (or the split word's last character) at which a row wrapped,
             // unless the row ends the note.
@@ -139,7 +169,7 @@ CNotePosition CNoteRowGlyph::HitTest(int32_t x, int32_t /*y*/) {
             if (after != listEnd) break;
         }
         m_view->ApplyCharacterStyle(element.Style());
-        const int32_t width = MeasuredWidth(code);
+        const int32_t width = MeasuredWidth(cluster);
         if (x < total + width / 2) break;
         answer = it;
         total += width;
@@ -153,17 +183,16 @@ Point CNoteRowGlyph::PointOf(const CNotePosition& position) {
     ElementIterator it = m_start.Iterator();
     const ElementIterator target = position.Iterator();
     const ElementIterator listEnd = m_start.Document()->end();
+    std::u16string cluster;
     for (int32_t k = 0; k < m_length && !(it == target); ++k) {
         ++it;
         const ElementIterator first = it;
-        const ElementIterator element = it;
-        m_view->ApplyCharacterStyle(element.Style());
-        int32_t elements = 1;
-        const char32_t code = TakeCharacter(it, listEnd, elements);
+        m_view->ApplyCharacterStyle(first.Style());
+        const int32_t elements = TakeCluster(it, listEnd, cluster, m_length - k);
         k += elements - 1;
-        if (code != 0) total += MeasuredWidth(code);
-        // A place between the halves of a pair has no slot of its own: after the pair.
-        if (first == target) break;
+        if (!cluster.empty()) total += MeasuredWidth(cluster);
+        // A place inside a cluster has no slot of its own: after the cluster.
+        if (elements > 1 && IsAmong(first, elements - 1, target)) break;
     }
     return {m_margins.left + static_cast<int32_t>(total), m_margins.top};
 }
@@ -222,6 +251,7 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     bool runSelected = m_view->InSelection();
     CNotePosition before = m_start;
     const ElementIterator listEnd = m_start.Document()->end();
+    std::u16string cluster;
     // Without a selection no element is selected: no place needs following.
     const bool selecting = m_view->HasSelection();
     for (int32_t k = 0; k < m_length; ++k) {
@@ -245,28 +275,32 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
                                       mark != nullptr ? mark->target : std::u16string_view());
             runMark = mark;
         }
-        // A surrogate pair goes into the run whole, in the style of its first half.
-        const ElementIterator high = next;
-        int32_t elements = 1;
-        const char32_t code = TakeCharacter(next, listEnd, elements);
+        // A cluster goes into the run whole, in the style of its first element.
+        const int32_t elements = TakeCluster(next, listEnd, cluster, m_length - k);
+        bool substitute = false;
         if (element.IsParagraph()) {
             run += u' ';
-        } else if (surface.CharWidth(code) == 0) {
-            run += kSubstitute;
-        } else if (elements == 2) {
-            run += element.CodeUnit();
-            run += next.CodeUnit();
+        } else if (MeasureCluster(surface, cluster).substitute) {
+            run += kSubstituteCharacter;
+            substitute = true;
         } else {
-            run += static_cast<char16_t>(code);
+            run += cluster;
         }
-        if (elements == 2) {
-            k += 1;
-            if (selecting)
+        if (selecting) {
+            // The caret or the anchor may still stand inside it; the flag follows from there on.
+            ElementIterator inner = element;
+            for (int32_t e = 1; e < elements; ++e, ++inner)
                 m_view->UpdateSelectionFlag(
-                    CNotePosition(m_start.Document(), high, element.Style()));
+                    CNotePosition(m_start.Document(), inner, inner.Style()));
         }
+        k += elements - 1;
         it = next;
         if (selecting) before = CNotePosition(m_start.Document(), it, it.Style());
+        // What follows a "?" must not join it in the surface's reading of the run.
+        if (substitute) {
+            textX += surface.DrawRun(run, textX, textY);
+            run.clear();
+        }
     }
     if (!run.empty()) surface.DrawRun(run, textX, textY);
     if (runMark != nullptr) surface.ApplyTextMark(TextMark::kNone, {});

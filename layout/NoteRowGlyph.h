@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,9 +40,8 @@ public:
 
 private:
     void ApplyParagraphStyle() const;
-    // The character's width (a code unit, or a pair's code point), or that of "?" when the font
-    // has none for it.
-    [[nodiscard]] int32_t MeasuredWidth(char32_t code) const;
+    // The cluster's width in the current style, or that of "?" when the font has none for it.
+    [[nodiscard]] int32_t MeasuredWidth(std::u16string_view cluster) const;
 
     int32_t m_textWidth = 0;
     int32_t m_lookahead = 0;

@@ -4,6 +4,7 @@
 #include "layout/NoteRowGlyph.h"
 #include "layout/NoteView.h"
 #include "layout/NoteViewGlyph.h"
+#include "model/Clusters.h"
 
 namespace NoteLayoutEngine {
 
@@ -31,8 +32,9 @@ void CNoteView::MoveCharacterLeft(bool extend) {
     if (!HasNotes()) return;
     CNotePosition p = m_active;
     StepBackward(p);
-    // A surrogate pair is one character: no caret between its halves.
-    if (p.IsInsidePair()) StepBackward(p);
+    // A cluster is one character: no caret inside it.
+    while (NoteEditEngine::IsInsideCluster(p))
+        StepBackward(p);
     SetCaret(p, extend, true);
 }
 
@@ -40,7 +42,8 @@ void CNoteView::MoveCharacterRight(bool extend) {
     if (!HasNotes()) return;
     CNotePosition p = m_active;
     StepForward(p);
-    if (p.IsInsidePair()) StepForward(p);
+    while (NoteEditEngine::IsInsideCluster(p))
+        StepForward(p);
     SetCaret(p, extend, true);
 }
 

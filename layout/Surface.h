@@ -36,9 +36,13 @@ public:
     // surrogate pair, its code point; 0 for what the font cannot show (a lone surrogate among
     // them).
     [[nodiscard]] virtual int32_t CharWidth(char32_t character) = 0;
+    // The width of a grapheme cluster (a letter with its marks, a flag, a joined emoji) as the
+    // current font shapes it; by default the sum of its characters' widths.
+    [[nodiscard]] virtual int32_t ClusterWidth(std::u16string_view cluster);
 
     // Draws the text with its top-left corner at (x, y) in the current style's font and colours,
-    // each character at the sum of CharWidth of those before it; returns that sum.
+    // each grapheme cluster shaped whole at the sum of the widths (MeasureCluster) of those
+    // before it; returns that sum.
     virtual int32_t DrawRun(std::u16string_view text, int32_t x, int32_t y) = 0;
     // The marker of the current paragraph style (nothing for a style that is no list) left of the
     // text that starts at (x, y) and is `height` tall; leftMargin is the room the row left for it.
@@ -52,5 +56,15 @@ public:
     // Fills the rectangle with the background of text.
     virtual void EraseRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 };
+
+// How a grapheme cluster is laid out and drawn in the surface's current style. A single character
+// takes CharWidth; a cluster of several, or a lone mark, is shaped whole. What still has no width
+// (an invisible control, a lone surrogate) shows as "?" and takes its width.
+struct ClusterMeasure {
+    int32_t width = 0;
+    bool substitute = false;
+};
+[[nodiscard]] ClusterMeasure MeasureCluster(ISurface& surface, std::u16string_view cluster);
+inline constexpr char16_t kSubstituteCharacter = u'?';
 
 }  // namespace NoteLayoutEngine

@@ -7,6 +7,7 @@
 
 #include "base/Utf16.h"
 #include "model/Clock.h"
+#include "model/Clusters.h"
 #include "model/NoteUndoHistory.h"
 
 namespace NoteEditEngine {
@@ -317,11 +318,12 @@ void CNoteDocument::Backspace(CNotePosition& p) {
             return;
         }
     }
-    // A surrogate pair goes as one character; both removals merge into one undo step.
-    if (p.IsInsidePair()) p.StepRight();
-    const bool pair = NoteBase::IsLowSurrogate(p.CodeUnitAt()) && p.Before().IsInsidePair();
-    DeleteBackward(p);
-    if (pair) DeleteBackward(p);
+    // A cluster (a surrogate pair, a letter with its marks, a joined emoji) goes whole; its
+    // removals merge into one undo step.
+    p = ClusterEnd(p);
+    const int64_t units = std::max<int64_t>(1, Distance(ClusterStart(p.Before()), p));
+    for (int64_t k = 0; k < units; ++k)
+        DeleteBackward(p);
 }
 
 void CNoteDocument::DeleteKey(CNotePosition& p) {
@@ -344,12 +346,12 @@ void CNoteDocument::DeleteKey(CNotePosition& p) {
             }
         }
     }
-    if (p.IsInsidePair()) p.StepLeft();
+    p = ClusterStart(p);
     CNotePosition next = p;
     next.StepRight();
-    const bool pair = !p.IsAtEnd() && next.IsInsidePair();
-    DeleteForward(p);
-    if (pair) DeleteForward(p);
+    const int64_t units = std::max<int64_t>(1, Distance(p, ClusterEnd(next)));
+    for (int64_t k = 0; k < units; ++k)
+        DeleteForward(p);
 }
 
 }  // namespace NoteEditEngine

@@ -26,6 +26,8 @@ packages=(
   cmark-gfm python3-html5lib qpdf
   # metric-compatible faces for "Arial" and "Courier New"
   fonts-liberation2 fontconfig
+  # emoji, joined and flags, as a desktop shows them
+  fonts-noto-color-emoji
 )
 
 missing=()

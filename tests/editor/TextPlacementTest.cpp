@@ -1,6 +1,6 @@
 // The pane's pixels against its layout: every run's ink lies where the layout put its characters,
-// at every text size, with mixed styles and a selection; and characters outside the basic plane
-// are measured as one character each.
+// at every text size, with mixed styles and a selection; and a cluster of several code units (an
+// emoji, a flag, a letter with marks) is measured and drawn as one.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,10 +9,15 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "base/CommandIds.h"
+#include "base/Graphemes.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "model/NoteUndoHistory.h"
@@ -146,41 +151,90 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
 
 // U+1F600 comes from a fallback face: measured as one character with that face's advance, and
 // drawn as that face draws it alone at the place the layout gives it.
-TEST_F(TextPlacementTest, ACharacterOutsideTheBasicPlaneIsMeasuredAndDrawnAsOne) {
-    CNoteDocument* shown = Show("¶a😀b");
-    const QString face = QString::fromUtf8("😀");
-    const QFont font = view.FontFor(NoteEditEngine::kNormal, CharacterStyle());
-    const QFontMetrics metrics(font);
-    const NoteLayoutEngine::Point at = view.View().PointOf(shown->FromIndex(1));
-    const int32_t width = view.View().PointOf(shown->FromIndex(3)).x - at.x;
-    ASSERT_GT(metrics.horizontalAdvance(face), 0);
-    EXPECT_EQ(width, metrics.horizontalAdvance(face));
-    EXPECT_EQ(view.View().PointOf(shown->End()).x - at.x, width + metrics.horizontalAdvance(u'b'));
+// A character outside the basic plane, a family joined from three emoji, a flag and a letter with
+// two combining marks: each is one caret step, as wide as the font shapes it, and drawn as
+// QTextLayout draws it.
+TEST_F(TextPlacementTest, AClusterIsOneStepMeasuredAndDrawnAsTheFontShapesIt) {
+    const char* const clusters[] = {"😀", "👩\u200D👩\u200D👧", "🇫🇷", "e\u0301\u0302"};
+    for (const char* cluster : clusters) {
+        const QString face = QString::fromUtf8(cluster);
+        CNoteDocument* shown = Show(std::string("¶a") + cluster + "b");
+        const QFont font = view.FontFor(NoteEditEngine::kNormal, CharacterStyle());
+        const QFontMetrics metrics(font);
+        view.View().SetCaret(shown->FromIndex(1), false, true);
+        view.View().MoveCharacterRight(false);
+        ASSERT_EQ(view.View().Active().Index(), 1 + face.size()) << cluster;
+        const NoteLayoutEngine::Point at = view.View().PointOf(shown->FromIndex(1));
+        const int32_t width = view.View().PointOf(view.View().Active()).x - at.x;
+        ASSERT_GT(width, 0) << cluster;
+        EXPECT_EQ(width, metrics.horizontalAdvance(face)) << cluster;
 
-    const QImage shot = view.viewport()
-                            ->grab()
-                            .toImage()
-                            .copy(at.x, at.y - view.ScrollTop(), width, metrics.height())
-                            .convertToFormat(QImage::Format_RGB32);
-    QImage alone(width, metrics.height(), QImage::Format_RGB32);
-    alone.fill(Qt::white);
-    {
-        QPainter painter(&alone);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QPointF(0, metrics.ascent()), face);
-    }
-    int differing = 0;
-    int ink = 0;
-    for (int y = 0; y < alone.height(); ++y)
-        for (int x = 0; x < alone.width(); ++x) {
-            if (ColourDistance(shot.pixel(x, y), QColor(alone.pixel(x, y))) >= 24) ++differing;
-            if (ColourDistance(QColor(Qt::white).rgb(), QColor(alone.pixel(x, y))) >= 24) ++ink;
+        view.View().SetCaret(shown->Start(), false, true);
+        const QImage shot = view.viewport()
+                                ->grab()
+                                .toImage()
+                                .copy(at.x, at.y - view.ScrollTop(), width, metrics.height())
+                                .convertToFormat(QImage::Format_RGB32);
+        QImage alone(width, metrics.height(), QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        {
+            QTextLayout layout(face, font);
+            layout.beginLayout();
+            const QTextLine line = layout.createLine();
+            layout.endLayout();
+            QPainter painter(&alone);
+            painter.setPen(Qt::black);
+            // The editor's baselines stand on whole pixels.
+            layout.draw(&painter, QPointF(0, metrics.ascent() - line.ascent()));
         }
-    // Antialiasing may round an edge pixel differently; "??" or a shifted glyph differs in far
-    // more than the few pixels allowed here.
-    ASSERT_GT(ink, 20);
-    EXPECT_LE(differing, ink / 20) << differing << " of " << ink;
+        int differing = 0;
+        int ink = 0;
+        for (int y = 0; y < alone.height(); ++y)
+            for (int x = 0; x < alone.width(); ++x) {
+                if (ColourDistance(shot.pixel(x, y), QColor(alone.pixel(x, y))) >= 24) ++differing;
+                if (ColourDistance(QColor(Qt::white).rgb(), QColor(alone.pixel(x, y))) >= 24) ++ink;
+            }
+        // Antialiasing may round an edge pixel differently; "?", a glyph per code point or a
+        // shifted glyph differs in far more than the few pixels allowed here.
+        ASSERT_GT(ink, 20) << cluster;
+        EXPECT_LE(differing, ink / 20) << cluster << ": " << differing << " of " << ink;
+        view.View().RemoveNote(shown);
+        note.reset();
+    }
+}
+
+// The editor's own cluster boundaries against Qt's, over random strings of what joins and what
+// does not.
+TEST(ClusterBoundaryTest, BoundariesAreQtsOnRandomText) {
+    // Qt also breaks where the script changes and splits a flag after an emoji, so each text
+    // keeps to one script, and flags keep to letters.
+    const std::vector<std::u16string_view> scripts[] = {
+        {u"a", u" ", u"\u0301", u"\u200D", u"\uFE0F", u"👩", u"👧", u"🏽", u"❤"},
+        {u"a", u" ", u"\u0301", u"🇫🇷"},
+        {u"\u1100", u"\u1161", u"\u11A8", u"가", u"각", u" ", u"\u200D"},
+        {u"क", u"ष", u"कि", u"क्", u"कँ", u"क्ष", u" "},
+        {u"ก", u"กำ", u"กิ", u"กิ่", u"ก่", u" "},
+    };
+    std::mt19937 random(2026);
+    for (int round = 0; round < 2000; ++round) {
+        const std::vector<std::u16string_view>& pieces = scripts[round % std::size(scripts)];
+        // Starting on a letter: Qt splits a lone run of marks its own way.
+        std::u16string text(pieces.front());
+        const size_t length = 1 + random() % 8;
+        for (size_t k = 0; k < length; ++k)
+            text += pieces[random() % pieces.size()];
+        const QString qtext = QString::fromStdU16String(text);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, qtext);
+        std::vector<qsizetype> theirs;
+        while (finder.toNextBoundary() != -1)
+            theirs.push_back(finder.position());
+        std::vector<qsizetype> ours;
+        for (size_t at = 0; at < text.size();) {
+            at = NoteBase::ClusterEnd(text, at);
+            ours.push_back(static_cast<qsizetype>(at));
+        }
+        ASSERT_EQ(ours, theirs) << qtext.toStdString();
+    }
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ protected:
 // One random edit of `note` (or an undo or redo over the view); returns its name.
 template <typename Pick>
 std::string RandomEdit(CNoteView& view, CNoteDocument* note, Pick& pick) {
-    static const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
+    static const char16_t alphabet[] =
+        u"ab\u0301 \u2764xy\u200D\u200Bq";  // ten, with a mark and a joiner
     CNotePosition p = note->FromIndex(pick(note->size()));
     std::string what;
     switch (pick(10)) {
@@ -231,7 +232,7 @@ TEST_P(RandomRepaintTest, IncrementalRedrawsLeaveWhatAFullRepaintPaints) {
     view.RedrawAll();
     std::mt19937 random(GetParam());
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
-    const char16_t alphabet[] = u"abc  xyz\u200Bq";  // ten characters
+    const char16_t alphabet[] = u"ab\u0301 \u2764xy\u200D\u200Bq";  // ten, with a mark and a joiner
     const std::u16string_view pastes[] = {u"ab cd", u"x\ny z", u"\tq r", u"long wordy text"};
     // The editor's commands: an edit at the caret replaces a selection.
     auto edit = [&](const char16_t* action, bool replaces, auto&& change) {

@@ -506,7 +506,9 @@ TEST_F(NoteDocumentTest, DeleteKeyFromAnEmptyParagraphKeepsTheNextFormat) {
 }
 
 // "😀" (U+1F600) is two elements, a surrogate pair; "\xED\xA0\xBD" is its high half alone.
-TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeASurrogatePairWhole) {
+// "e\xCC\x81\xCC\x82" is e with two combining marks, "👩\xE2\x80\x8D👧" a joined emoji of
+// five elements and "🇫🇷" a flag of four.
+TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeAClusterWhole) {
     struct Case {
         const char* text;
         int64_t caret;
@@ -530,6 +532,21 @@ TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeASurrogatePairWhole) {
          "b",
          1, &CNoteDocument::DeleteKey, "¶ab", 1},
         {"¶😀\xED\xB8\x80", 3, &CNoteDocument::Backspace, "¶😀", 2},
+        {"¶ae\xCC\x81\xCC\x82"
+         "b",
+         4, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶ae\xCC\x81\xCC\x82"
+         "b",
+         1, &CNoteDocument::DeleteKey, "¶ab", 1},
+        {"¶ae\xCC\x81\xCC\x82"
+         "b",
+         3, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶a👩\xE2\x80\x8D👧b", 6, &CNoteDocument::Backspace, "¶ab", 1},
+        {"¶a👩\xE2\x80\x8D👧b", 4, &CNoteDocument::DeleteKey, "¶ab", 1},
+        // Regional indicators pair from the paragraph's start.
+        {"¶🇫🇷🇫🇷", 8, &CNoteDocument::Backspace, "¶🇫🇷", 4},
+        {"¶🇫🇷🇫🇷", 4, &CNoteDocument::DeleteKey, "¶🇫🇷", 4},
+        {"¶🇫🇷🇫🇷", 6, &CNoteDocument::Backspace, "¶🇫🇷", 4},
     };
     for (const Case& c : cases) {
         uint32_t caret = 0;

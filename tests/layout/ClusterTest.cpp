@@ -1,6 +1,6 @@
-// Characters outside the basic plane: a surrogate pair is two elements but one character on
-// screen, measured, drawn, hit and stepped over whole. "😀" is U+1F600; "\xED\xA0\xBD" is a lone
-// high half.
+// Characters of several elements: a surrogate pair, a letter with combining marks, a joined emoji
+// or a flag is one character on screen, measured, drawn, hit and stepped over whole. "😀" is
+// U+1F600; "\xED\xA0\xBD" is a lone high half.
 #include <gtest/gtest.h>
 
 #include "tests/support/LayoutTestSupport.h"
@@ -17,9 +17,9 @@ std::string Units(std::string_view utf8) {
     return Narrow(Utf16(utf8));
 }
 
-class SurrogatePairTest : public LayoutTest {};
+class ClusterTest : public LayoutTest {};
 
-TEST_F(SurrogatePairTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
+TEST_F(ClusterTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
     struct Case {
         int32_t width;
         const char* text;
@@ -47,7 +47,7 @@ TEST_F(SurrogatePairTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
     EXPECT_EQ(view.PointOf(note->End()).x, 15 + 32);
 }
 
-TEST_F(SurrogatePairTest, HitTestsLandBeforeOrAfterThePairNeverBetween) {
+TEST_F(ClusterTest, HitTestsLandBeforeOrAfterThePairNeverBetween) {
     SetColumns(2);
     CNoteDocument* note = Show("¶a😀b");
     ASSERT_EQ(view.Dump(), Units("{[a😀][b]}"));
@@ -69,7 +69,7 @@ TEST_F(SurrogatePairTest, HitTestsLandBeforeOrAfterThePairNeverBetween) {
 }
 
 // "¶a😀b 😀😀¶x": a 1, the first pair 2-3, b 4, the space 5, the pairs 6-7 and 8-9, x 11.
-TEST_F(SurrogatePairTest, CaretMovesAndSelectionsStepOverThePairWhole) {
+TEST_F(ClusterTest, CaretMovesAndSelectionsStepOverThePairWhole) {
     view.recording = false;
     SetColumns(20);
     CNoteDocument* note = Show("¶a😀b 😀😀¶x");
@@ -103,7 +103,7 @@ TEST_F(SurrogatePairTest, CaretMovesAndSelectionsStepOverThePairWhole) {
     EXPECT_EQ(view.Active().Index(), 9u);
 }
 
-TEST_F(SurrogatePairTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
+TEST_F(ClusterTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
     SetColumns(20);
     CNoteDocument* note = Show("¶a😀b\xED\xB8\x80{1}c");
     view.SetSelection(note->FromIndex(1), note->FromIndex(3), false);
@@ -119,6 +119,56 @@ TEST_F(SurrogatePairTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute)
     const Calls runs = view.TakeOnly("R");
     EXPECT_EQ(runs.back(), "R(23,79)\"x\"s1");
     EXPECT_EQ(runs[runs.size() - 2], Units("R(15,79)\"😀\""));
+}
+
+// e with two marks (2-4), a woman and a girl joined (6-10) and two flags (11-14, 15-18); the
+// surface gives a mark no width and a joiner one.
+constexpr const char* kClusters =
+    "¶ae\xCC\x81\xCC\x82"
+    "b👩\xE2\x80\x8D👧🇫🇷🇫🇷x";
+
+TEST_F(ClusterTest, ClustersAreMeasuredDrawnHitAndSteppedOverWhole) {
+    const struct {
+        int32_t columns;
+        const char* rows;
+    } breaks[] = {
+        {20,
+         "{[ae\xCC\x81\xCC\x82"
+         "b👩\xE2\x80\x8D👧🇫🇷🇫🇷x]}"},
+        {3,
+         "{[ae\xCC\x81\xCC\x82"
+         "b][👩\xE2\x80\x8D👧][🇫🇷][🇫🇷x]}"},
+    };
+    for (const auto& b : breaks) {
+        SetColumns(b.columns);
+        CNoteDocument* note = Show(kClusters);
+        EXPECT_EQ(view.Dump(), Units(b.rows)) << b.columns;
+        view.RemoveNote(note);
+    }
+    SetColumns(20);
+    CNoteDocument* note = Show(kClusters);
+    const uint32_t stops[] = {0, 1, 4, 5, 10, 14, 18, 19};
+    const int32_t xs[] = {15, 23, 31, 39, 63, 79, 95, 103};
+    view.recording = false;
+    for (size_t k = 1; k < std::size(stops); ++k) {
+        view.SetCaret(note->FromIndex(stops[k - 1]), false, true);
+        view.MoveCharacterRight(false);
+        EXPECT_EQ(view.Active().Index(), stops[k]);
+        view.MoveCharacterLeft(false);
+        EXPECT_EQ(view.Active().Index(), stops[k - 1]);
+        EXPECT_EQ(view.PointOf(note->FromIndex(stops[k])).x, xs[k]);
+        // A place inside a cluster stands after it; a click never lands inside one.
+        if (stops[k] - stops[k - 1] > 1) {
+            EXPECT_EQ(view.PointOf(note->FromIndex(stops[k] - 1)).x, xs[k]);
+        }
+        EXPECT_EQ(view.HitTest(xs[k - 1] + (xs[k] - xs[k - 1]) / 2 - 1, 20).Index(), stops[k - 1]);
+        EXPECT_EQ(view.HitTest(xs[k - 1] + (xs[k] - xs[k - 1]) / 2 + 1, 20).Index(), stops[k]);
+    }
+    view.recording = true;
+    view.Take();
+    view.RedrawAll();
+    EXPECT_EQ(view.TakeOnly("R"),
+              (Calls{Units(std::string("R(15,20)\"") + (kClusters + 2) + "\"")}));
 }
 
 }  // namespace
