@@ -17,13 +17,9 @@ namespace {
 // Below the combining marks nothing joins the code point before it.
 constexpr char16_t kFirstJoining = 0x300;
 
-// The grapheme cluster that begins with the element at `at`, at most `limit` elements: its code
-// units go into `units` and `at` moves onto its last element. A paragraph mark is a cluster of
-// its own with no units. Returns the cluster's count of elements.
-int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd, std::u16string& units,
-                    int32_t limit = INT32_MAX) {
-    units.clear();
-    if (at.IsParagraph()) return 1;
+// TakeCluster past its common case, by the segmentation rules.
+int32_t TakeLongerCluster(ElementIterator& at, const ElementIterator& listEnd,
+                          std::u16string& units, int32_t limit) {
     NoteBase::CGraphemeBreaker breaker;
     ElementIterator next = at;
     for (;;) {
@@ -53,6 +49,26 @@ int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd, std::u1
     return static_cast<int32_t>(units.size());
 }
 
+// The grapheme cluster that begins with the element at `at`, at most `limit` elements: its code
+// units go into `units` and `at` moves onto its last element. A paragraph mark is a cluster of
+// its own with no units. Returns the cluster's count of elements. Most text is a code unit below
+// the marks with another such (or nothing) after it, taken without the rules.
+inline int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd,
+                           std::u16string& units, int32_t limit = INT32_MAX) {
+    units.clear();
+    if (at.IsParagraph()) return 1;
+    const char16_t first = at.CodeUnit();
+    if (first < kFirstJoining) {
+        ElementIterator after = at;
+        ++after;
+        if (after == listEnd || after.IsParagraph() || after.CodeUnit() < kFirstJoining) {
+            units.push_back(first);
+            return 1;
+        }
+    }
+    return TakeLongerCluster(at, listEnd, units, limit);
+}
+
 // Is `target` one of the `count` elements from `first` on?
 bool IsAmong(ElementIterator first, int32_t count, const ElementIterator& target) {
     for (int32_t k = 0; k < count; ++k, ++first)
@@ -71,6 +87,10 @@ void CNoteRowGlyph::ApplyParagraphStyle() const {
 }
 
 int32_t CNoteRowGlyph::MeasuredWidth(std::u16string_view cluster) const {
+    if (cluster.size() == 1 && cluster[0] < kFirstJoining) {
+        const int32_t width = m_view->Surface().CharWidth(cluster[0]);
+        if (width != 0) return width;
+    }
     return MeasureCluster(m_view->Surface(), cluster).width;
 }
 
