@@ -88,7 +88,9 @@ QString CNoteScrollView::StatusText() const {
 }
 
 void CNoteScrollView::UpdateStatusText() {
-    emit statusTextChanged(StatusText());
+    // Long layout keeps the status bar for its progress until it ends.
+    emit statusTextChanged(
+        m_layoutPercent >= 0 ? tr("Laying out the notes: %1%").arg(m_layoutPercent) : StatusText());
 }
 
 // --- Text size ---
@@ -180,6 +182,10 @@ void CNoteScrollView::LayoutPending() {
 void CNoteScrollView::OnLayoutTimer() {
     // About a frame's worth of layout, so that keys and paints wait no longer than that.
     constexpr int64_t kSliceElements = 100000;
+    if (!m_layoutClock.isValid()) {
+        m_layoutClock.start();
+        m_layoutTotal = std::max<int64_t>(1, m_view.PendingElements());
+    }
     const int32_t top = ScrollTop();
     const int32_t shift = m_view.LayoutSlice(kSliceElements, top, viewport()->height());
     if (shift != 0) {
@@ -188,7 +194,27 @@ void CNoteScrollView::OnLayoutTimer() {
         m_shifting = false;
         UpdateCaret(false);
     }
-    if (m_view.HasPendingLayout()) m_layoutTimer.start();
+    if (m_view.HasPendingLayout()) {
+        m_layoutTimer.start();
+        ShowLayoutProgress();
+        return;
+    }
+    m_layoutClock.invalidate();
+    if (m_layoutPercent >= 0) {
+        m_layoutPercent = -1;
+        UpdateStatusText();
+    }
+}
+
+void CNoteScrollView::ShowLayoutProgress() {
+    if (m_layoutClock.elapsed() < m_layoutProgressAfter.count()) return;
+    // More may have been added to the pending text since the slices began (a paste).
+    const int64_t left = m_view.PendingElements();
+    m_layoutTotal = std::max(m_layoutTotal, left);
+    const int percent = static_cast<int>(100 * (m_layoutTotal - left) / m_layoutTotal);
+    if (percent == m_layoutPercent) return;
+    m_layoutPercent = percent;
+    UpdateStatusText();
 }
 
 void CNoteScrollView::ScrollBy(int32_t dy) {

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVariant>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,8 +63,12 @@ public:
     // The blink timer's handler, public so that tests step the blink without waiting.
     void OnCaretTimer();
     // Lays out a slice of what the view left pending and comes back while anything is left; the
-    // layout timer's handler, public so that tests drive the slices.
+    // layout timer's handler, public so that tests drive the slices. Once the slices have run
+    // for `progressAfter` (2 s), the status bar shows how far they are.
     void OnLayoutTimer();
+    void SetLayoutProgressDelay(std::chrono::milliseconds progressAfter) {
+        m_layoutProgressAfter = progressAfter;
+    }
     [[nodiscard]] CSpelling& Spelling() noexcept { return m_spelling; }
     // The context menu for a point of the viewport (none: for the caret, as the keyboard asks):
     // the spelling of the misspelt word there, then the styles.
@@ -130,6 +135,7 @@ private:
 
     void SetTextScale(int command);
     void UpdateStatusText();
+    void ShowLayoutProgress();
     void LoseFocus();
     void ScrollBy(int32_t dy);
     bool HandleEditingKey(QKeyEvent* event);
@@ -185,6 +191,11 @@ private:
     // scroll follows without moving pixels.
     QTimer m_layoutTimer;
     bool m_shifting = false;
+    // Since the slices began, and how much was pending then; the progress shown, if any.
+    QElapsedTimer m_layoutClock;
+    int64_t m_layoutTotal = 0;
+    int m_layoutPercent = -1;
+    std::chrono::milliseconds m_layoutProgressAfter{2000};
     CSpelling m_spelling;
     std::function<void(const QUrl&)> m_openLink;
 };

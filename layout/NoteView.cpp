@@ -499,6 +499,13 @@ void CNoteView::PendingAdded(CNotePendingGlyph* pending) {
     m_window.LayoutPending();
 }
 
+int64_t CNoteView::PendingElements() const noexcept {
+    int64_t elements = 0;
+    for (const CNotePendingGlyph* pending : m_pending)
+        elements += pending->Length();
+    return elements;
+}
+
 void CNoteView::PendingRemoved(CNotePendingGlyph* pending) noexcept {
     std::erase(m_pending, pending);
 }

@@ -102,6 +102,8 @@ public:
     // position or a paint there lays it out on demand. 0 lays out everything at once.
     void SetLazyLayout(int32_t screenHeight);
     [[nodiscard]] bool HasPendingLayout() const noexcept { return !m_pending.empty(); }
+    // How many elements are left pending.
+    [[nodiscard]] int64_t PendingElements() const noexcept;
     // Lays out about `elements` more of the first pending part; when it lay above the window
     // band [top, top + height) returns how far the content there moved down (the window scrolls
     // as far to keep its place), else repaints what it changed in the band and returns 0.

@@ -226,6 +226,10 @@ Just restart the program if you want to do it at a later time.</source>
         <source>Note text</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Laying out the notes: %1%</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CRecoveredNotesDialog</name>

@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
@@ -472,12 +473,31 @@ TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFull
         return y >= 0 && y < view.viewport()->height();
     };
     EXPECT_TRUE(caretShown());
+    // Slices that run long show their progress, then give the status back.
+    view.SetLayoutProgressDelay(std::chrono::milliseconds(0));
+    QSignalSpy status(&view, &CNoteScrollView::statusTextChanged);
     int slices = 0;
     for (; view.View().HasPendingLayout() && slices < 1000; ++slices) {
         view.OnLayoutTimer();
         ASSERT_TRUE(caretShown()) << "after slice " << slices;
     }
     EXPECT_GT(slices, 1);
+    ASSERT_GE(status.size(), 2);
+    int percent = -1;
+    qsizetype first = 0;
+    while (first < status.size() && !status[first][0].toString().endsWith(u'%'))
+        ++first;
+    ASSERT_LT(first + 1, status.size());
+    for (qsizetype k = first; k + 1 < status.size(); ++k) {
+        const QString shown = status[k][0].toString();
+        const qsizetype at = shown.lastIndexOf(u' ');
+        ASSERT_TRUE(shown.endsWith(u'%')) << shown.toStdString();
+        const int next = shown.mid(at + 1).chopped(1).toInt();
+        EXPECT_GE(next, percent);
+        EXPECT_LT(next, 100);
+        percent = next;
+    }
+    EXPECT_EQ(status.back()[0].toString(), view.StatusText());
     CNoteScrollView fresh;
     fresh.resize(view.size());
     fresh.View().AddNote(note, nullptr);
