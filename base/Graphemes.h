@@ -55,6 +55,12 @@ private:
 // with such a boundary before it is a safe place to start a breaker.
 [[nodiscard]] bool IsBoundaryWhateverBefore(char32_t before, char32_t after) noexcept;
 
+// A boundary between two code units told without the rules: below the combining marks nothing
+// joins the unit before it, and only a carriage return joins the one after it (a line feed).
+[[nodiscard]] constexpr bool IsPlainBoundary(char16_t before, char16_t after) noexcept {
+    return before < 0x300 && before != u'\r' && after < 0x300;
+}
+
 // The end of the cluster that starts at `from` (a boundary, below text.size()), in code units.
 // A surrogate pair is one code point; a lone half is a cluster of its own.
 [[nodiscard]] size_t ClusterEnd(std::u16string_view text, size_t from) noexcept;

@@ -168,7 +168,8 @@ int32_t CPainterSurface::ShapeRun(std::u16string_view text, bool collect) {
         const char16_t unit = text[i];
         size_t end = i + 1;
         int32_t advance = 0;
-        if (unit < kFirstJoining && (end == text.size() || text[end] < kFirstJoining)) {
+        if (unit < kFirstJoining &&
+            (end == text.size() || NoteBase::IsPlainBoundary(unit, text[end]))) {
             advance = font.CharWidth(unit);
         } else {
             end = NoteBase::ClusterEnd(text, i);

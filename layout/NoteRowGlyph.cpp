@@ -35,7 +35,7 @@ int32_t TakeLongerCluster(ElementIterator& at, const ElementIterator& listEnd,
         }
         const int32_t codeUnits = last == next ? 1 : 2;
         if (!units.empty()) {
-            if (units.back() < kFirstJoining && code < kFirstJoining) break;
+            if (code < 0x10000 && NoteBase::IsPlainBoundary(units.back(), char16_t(code))) break;
             if (static_cast<int32_t>(units.size()) + codeUnits > limit) break;
         }
         if (breaker.BreakBefore(code) && !units.empty()) break;
@@ -61,7 +61,8 @@ inline int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd,
     if (first < kFirstJoining) {
         ElementIterator after = at;
         ++after;
-        if (after == listEnd || after.IsParagraph() || after.CodeUnit() < kFirstJoining) {
+        if (after == listEnd || after.IsParagraph() ||
+            NoteBase::IsPlainBoundary(first, after.CodeUnit())) {
             units.push_back(first);
             return 1;
         }

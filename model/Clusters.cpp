@@ -9,9 +9,6 @@ namespace NoteEditEngine {
 
 namespace {
 
-// Below the combining marks nothing joins what precedes it, and nothing there is a prepended
-// mark, a joiner or a regional indicator that joins what follows.
-constexpr char16_t kFirstJoining = 0x300;
 // Far enough back for any cluster a font can show; past it a pathological run of marks is cut.
 constexpr size_t kLookBack = 64;
 
@@ -49,7 +46,7 @@ bool IsInsideCluster(const CNotePosition& place) noexcept {
     ++next;
     if (next.piece() == nullptr || next.IsParagraph()) return false;
     const char16_t last = at.CodeUnit();
-    if (last < kFirstJoining && next.CodeUnit() < kFirstJoining) return false;
+    if (NoteBase::IsPlainBoundary(last, next.CodeUnit())) return false;
     if (NoteBase::IsHighSurrogate(last) && NoteBase::IsLowSurrogate(next.CodeUnit())) return true;
     const char32_t after = CodePointStartingAt(next);
 
