@@ -40,6 +40,8 @@ protected:
             ASSERT_EQ(view.PointOf(note->Start()).y, fresh.PointOf(note->Start()).y);
             before += note->size();
         }
+        ASSERT_EQ(view.CanUndo(), NoteEditEngine::CanUndo(shown)) << "after " << step;
+        ASSERT_EQ(view.CanRedo(), NoteEditEngine::CanRedo(shown)) << "after " << step;
     }
 };
 
@@ -119,6 +121,24 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
             note->DeleteRange(start, 60);
             ExpectFresh("trim");
         }
+        // What the view cannot see happen to the histories: redo dropped everywhere, an undo of
+        // one note's own history, a note hidden and shown again.
+        switch (pick(40)) {
+            case 0:
+                NoteEditEngine::DiscardRedoEverywhere();
+                break;
+            case 1:
+                note->UndoHistory().Undo();
+                break;
+            case 2:
+                view.RemoveNote(note);
+                view.AddNote(note, notes[pick(static_cast<uint32_t>(notes.size()))]);
+                break;
+            default:
+                continue;
+        }
+        ExpectFresh("history step " + std::to_string(step));
+        if (HasFatalFailure()) return;
     }
 }
 
