@@ -1,7 +1,9 @@
 // Links and misspelt words as the rows draw them, and as a place finds them.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <tuple>
 
 #include "tests/support/FakeSpellChecker.h"
 #include "tests/support/LayoutTestSupport.h"
@@ -99,6 +101,61 @@ TEST_F(TextMarksTest, APlaceFindsTheLinkOrMisspeltWordThatHoldsIt) {
         EXPECT_EQ(span->text, c.text);
         EXPECT_EQ(span->length, static_cast<int32_t>(c.text.size()));
         EXPECT_EQ(span->target, c.target);
+    }
+}
+
+// Marks are kept per row read: after random edits, caret moves and accepted words, every row's
+// marks are those a new set of marks, which keeps nothing yet, finds.
+TEST_F(TextMarksTest, KeptMarksAreThoseFoundAfresh) {
+    NoteEditEngine::CNoteDocument* note = Show("¶the caat wsa¶see http://a.b/c now");
+    std::mt19937 random(2026);
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    std::vector<std::u16string> accepted;
+    const auto rows = [](const std::vector<RowMark>& marks) {
+        std::vector<std::tuple<int32_t, int32_t, TextMark, std::u16string>> list;
+        for (const RowMark& mark : marks)
+            list.emplace_back(mark.begin, mark.end, mark.mark, mark.target);
+        return list;
+    };
+    for (int step = 0; step < 300; ++step) {
+        NoteEditEngine::CNotePosition p = note->FromIndex(pick(note->size()));
+        switch (pick(8)) {
+            case 0:
+                note->DeleteRange(p, pick(3));
+                break;
+            case 1:
+                note->InsertParagraphBreak(p);
+                break;
+            case 2:
+                accepted.emplace_back(pick(2) == 0 ? u"caat" : u"tsa");
+                view.Marks().Accept(accepted.back());
+                break;
+            default:
+                note->InsertCharacter(p, u"acst. /:hw"[pick(10)]);
+        }
+        if (note->size() > 60) {
+            p = note->Start();
+            note->DeleteRange(p, 20);
+        }
+        const NoteEditEngine::CNotePosition caret = note->FromIndex(pick(note->size()));
+        const bool spelling = pick(4) != 0;
+        for (int64_t at = 0; at + 1 < note->size(); ++at) {
+            const NoteEditEngine::CNotePosition start = note->FromIndex(at);
+            const int32_t most = 1 + static_cast<int32_t>(pick(6));
+            int32_t length = 0;
+            for (NoteEditEngine::CNotePosition q = start; length < most && !q.IsAtEnd();) {
+                q.StepRight();
+                ++length;
+                if (q.ElementIsParagraph()) break;
+            }
+            CTextMarks fresh;
+            fresh.SetChecker(&checker);
+            for (const std::u16string& word : accepted)
+                fresh.Accept(word);
+            ASSERT_EQ(rows(view.Marks().MarksOf(start, length, spelling, caret)),
+                      rows(fresh.MarksOf(start, length, spelling, caret)))
+                << "step " << step << " at " << at;
+        }
     }
 }
 
