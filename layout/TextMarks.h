@@ -21,6 +21,7 @@ struct RowMark {
     int32_t end = 0;
     TextMark mark = TextMark::kNone;
     std::u16string target;  // a link's address
+    friend bool operator==(const RowMark&, const RowMark&) = default;
 };
 
 // A link or a misspelt word around a place: its first place, its length in elements, its text

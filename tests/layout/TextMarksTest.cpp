@@ -3,7 +3,6 @@
 
 #include <random>
 #include <string>
-#include <tuple>
 
 #include "tests/support/FakeSpellChecker.h"
 #include "tests/support/LayoutTestSupport.h"
@@ -105,55 +104,37 @@ TEST_F(TextMarksTest, APlaceFindsTheLinkOrMisspeltWordThatHoldsIt) {
 }
 
 // Marks are kept per row read: after random edits, caret moves and accepted words, every row's
-// marks are those a new set of marks, which keeps nothing yet, finds.
+// marks are those that marks keeping nothing yet find.
 TEST_F(TextMarksTest, KeptMarksAreThoseFoundAfresh) {
     NoteEditEngine::CNoteDocument* note = Show("¶the caat wsa¶see http://a.b/c now");
     std::mt19937 random(2026);
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
     std::vector<std::u16string> accepted;
-    const auto rows = [](const std::vector<RowMark>& marks) {
-        std::vector<std::tuple<int32_t, int32_t, TextMark, std::u16string>> list;
-        for (const RowMark& mark : marks)
-            list.emplace_back(mark.begin, mark.end, mark.mark, mark.target);
-        return list;
-    };
     for (int step = 0; step < 300; ++step) {
         NoteEditEngine::CNotePosition p = note->FromIndex(pick(note->size()));
-        switch (pick(8)) {
-            case 0:
-                note->DeleteRange(p, pick(3));
-                break;
-            case 1:
-                note->InsertParagraphBreak(p);
-                break;
-            case 2:
-                accepted.emplace_back(pick(2) == 0 ? u"caat" : u"tsa");
-                view.Marks().Accept(accepted.back());
-                break;
-            default:
-                note->InsertCharacter(p, u"acst. /:hw"[pick(10)]);
+        if (pick(8) == 0) view.Marks().Accept(accepted.emplace_back(pick(2) ? u"caat" : u"tsa"));
+        if (const uint32_t c = pick(11); c == 10) {
+            note->InsertParagraphBreak(p);
+        } else {
+            note->InsertCharacter(p, u"acst. /:hw"[c]);
         }
-        if (note->size() > 60) {
-            p = note->Start();
-            note->DeleteRange(p, 20);
-        }
+        if (note->size() > 40) note->DeleteRange(p = note->Start(), 10);
         const NoteEditEngine::CNotePosition caret = note->FromIndex(pick(note->size()));
         const bool spelling = pick(4) != 0;
         for (int64_t at = 0; at + 1 < note->size(); ++at) {
             const NoteEditEngine::CNotePosition start = note->FromIndex(at);
             const int32_t most = 1 + static_cast<int32_t>(pick(6));
             int32_t length = 0;
-            for (NoteEditEngine::CNotePosition q = start; length < most && !q.IsAtEnd();) {
+            for (auto q = start; length < most && !q.IsAtEnd();) {
                 q.StepRight();
-                ++length;
-                if (q.ElementIsParagraph()) break;
+                if (++length, q.ElementIsParagraph()) break;
             }
             CTextMarks fresh;
             fresh.SetChecker(&checker);
             for (const std::u16string& word : accepted)
                 fresh.Accept(word);
-            ASSERT_EQ(rows(view.Marks().MarksOf(start, length, spelling, caret)),
-                      rows(fresh.MarksOf(start, length, spelling, caret)))
+            ASSERT_EQ(view.Marks().MarksOf(start, length, spelling, caret),
+                      fresh.MarksOf(start, length, spelling, caret))
                 << "step " << step << " at " << at;
         }
     }
