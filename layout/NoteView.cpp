@@ -357,6 +357,7 @@ void CNoteView::NoteHeightChange(int32_t before) noexcept {
 
 void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count) {
     ++m_changeCount;
+    NoteHistoryMayGrow(position.Document());
     if (m_active.Document() == position.Document()) {
         const int64_t distance = IndexOf(m_active) - IndexOf(position);
         if (distance >= 1 && distance <= count) SetCaret(position, HasSelection(), false);
@@ -372,6 +373,7 @@ void CNoteView::OnElementsRemoving(const CNotePosition& position, uint32_t count
 
 void CNoteView::OnElementsChanged(const CNotePosition& position, uint32_t count) {
     ++m_changeCount;
+    NoteHistoryMayGrow(position.Document());
     TakeCaretFormat();
     m_surface.ResetStyle();
     m_inSelection = false;
@@ -417,6 +419,8 @@ void CNoteView::SetWidth(int32_t width, bool redraw) {
 }
 
 void CNoteView::Synchronise() {
+    // A note shown anew brings its history along; a hidden one must not stay a witness.
+    ForgetHistoryAbility();
     UpdateEstimates();
     m_window.BeginUpdate();
     m_surface.ResetStyle();
@@ -600,21 +604,63 @@ void CNoteView::PlaceAfterUndo(const CNotePosition& caret) {
 }
 
 void CNoteView::Undo() {
+    ForgetHistoryAbility();
     const NoteEditEngine::ShownUndoResult result = NoteEditEngine::UndoShown(m_shown);
     if (result.applied) PlaceAfterUndo(result.caret);
 }
 
 void CNoteView::Redo() {
+    ForgetHistoryAbility();
     const NoteEditEngine::ShownUndoResult result = NoteEditEngine::RedoShown(m_shown);
     if (result.applied) PlaceAfterUndo(result.caret);
 }
 
 bool CNoteView::CanUndo() const noexcept {
-    return NoteEditEngine::CanUndo(m_shown);
+    return AnyShownCan(m_canUndo, false);
 }
 
 bool CNoteView::CanRedo() const noexcept {
-    return NoteEditEngine::CanRedo(m_shown);
+    return AnyShownCan(m_canRedo, true);
+}
+
+bool CNoteView::AnyShownCan(ShownHistoryAbility& ability, bool redo) const noexcept {
+    const auto can = [redo](const CNoteDocument* note) {
+        return redo ? note->UndoHistory().CanRedo() : note->UndoHistory().CanUndo();
+    };
+    if (ability.witness != nullptr && can(ability.witness)) return true;
+    CNoteDocument* found = nullptr;
+    if (ability.witness == nullptr && ability.noneBut) {
+        const auto able = std::find_if(ability.changed.begin(), ability.changed.end(), can);
+        if (able != ability.changed.end()) found = *able;
+    } else {
+        const auto able = std::find_if(m_shown.begin(), m_shown.end(), can);
+        if (able != m_shown.end()) found = *able;
+    }
+    ability.witness = found;
+    ability.noneBut = found == nullptr;
+    ability.changed.clear();
+    return found != nullptr;
+}
+
+void CNoteView::NoteHistoryMayGrow(CNoteDocument* note) {
+    // Bounded: a view whose abilities nobody asks for looks at all notes once, when asked.
+    constexpr size_t kMaxChanged = 16;
+    for (ShownHistoryAbility* ability : {&m_canUndo, &m_canRedo}) {
+        if (!ability->noneBut ||
+            std::ranges::find(ability->changed, note) != ability->changed.end())
+            continue;
+        if (ability->changed.size() < kMaxChanged) {
+            ability->changed.push_back(note);
+        } else {
+            ability->noneBut = false;
+            ability->changed.clear();
+        }
+    }
+}
+
+void CNoteView::ForgetHistoryAbility() noexcept {
+    m_canUndo = {};
+    m_canRedo = {};
 }
 
 void CNoteView::EditAtCaret(const std::function<void(CNotePosition&)>& edit) {

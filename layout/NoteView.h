@@ -268,6 +268,21 @@ private:
                     std::u16string_view text, bool matchCase, bool wholeWord,
                     NoteEditEngine::CNotePosition& start, NoteEditEngine::CNotePosition& end);
 
+    // Whether some shown note can undo (or redo), asked after every keystroke: kept so that the
+    // answer costs no walk over the shown notes. A history gains steps to undo or redo only
+    // through a change its note reports, or through the view's own undo and redo; it may lose
+    // them silently (redo is dropped everywhere at once), which a kept witness is checked for.
+    struct ShownHistoryAbility {
+        // A shown note found able; rechecked before it is trusted.
+        NoteEditEngine::CNoteDocument* witness = nullptr;
+        // No shown note was able when last looked at, but for those changed since.
+        bool noneBut = false;
+        std::vector<NoteEditEngine::CNoteDocument*> changed;
+    };
+    [[nodiscard]] bool AnyShownCan(ShownHistoryAbility& ability, bool redo) const noexcept;
+    void NoteHistoryMayGrow(NoteEditEngine::CNoteDocument* note);
+    void ForgetHistoryAbility() noexcept;
+
     ISurface& m_surface;
     INoteWindow& m_window;
     int32_t m_viewWidth = 0;
@@ -282,6 +297,8 @@ private:
     std::unique_ptr<CNoteViewGlyph> m_viewGlyph;
     std::vector<NoteEditEngine::CNoteDocument*> m_shown;
     uint64_t m_changeCount = 0;
+    mutable ShownHistoryAbility m_canUndo;
+    mutable ShownHistoryAbility m_canRedo;
     // Layout in slices: the window's height (0: eager), what a relayout lays out at once, the
     // metrics of height estimates, and the pending parts of the tree.
     int32_t m_lazyScreen = 0;

@@ -17,6 +17,8 @@ namespace {
 constexpr int32_t kReach = 2048;
 // The verdicts kept before they are all dropped: a bound on memory over a long session.
 constexpr size_t kMaxVerdicts = 200000;
+// The rows whose marks are kept: a few screens of them; past that all are dropped.
+constexpr size_t kMaxRowMarks = 4096;
 
 // Is the element a character that words and addresses can run through (no space, no mark)?
 bool RunsThrough(const ElementIterator& element) {
@@ -29,14 +31,28 @@ char16_t TextOf(const ElementIterator& element) {
 
 }  // namespace
 
+template <typename Text>
+size_t CTextMarks::RowKeyHash::operator()(const RowKey<Text>& key) const noexcept {
+    size_t hash = std::hash<std::u16string_view>()(key.text);
+    for (const size_t part : {key.rowAt, key.rowEnd, key.caretAt, size_t{key.checkSpelling}})
+        hash = hash * 1099511628211u ^ part;
+    return hash;
+}
+
+void CTextMarks::ForgetVerdicts() {
+    m_verdicts.clear();
+    m_rowMarks.clear();
+}
+
 void CTextMarks::SetChecker(ISpellChecker* checker) {
     m_checker = checker;
-    m_verdicts.clear();
+    ForgetVerdicts();
 }
 
 void CTextMarks::Accept(std::u16string_view word) {
     m_accepted.emplace(word);
     m_verdicts.erase(std::u16string(word));
+    m_rowMarks.clear();
 }
 
 bool CTextMarks::IsMisspelt(std::u16string_view word) {
@@ -44,7 +60,7 @@ bool CTextMarks::IsMisspelt(std::u16string_view word) {
     const std::u16string key(word);
     if (const auto found = m_verdicts.find(key); found != m_verdicts.end()) return found->second;
     const bool misspelt = !m_accepted.contains(key) && !m_checker->IsCorrect(word);
-    if (m_verdicts.size() >= kMaxVerdicts) m_verdicts.clear();
+    if (m_verdicts.size() >= kMaxVerdicts) ForgetVerdicts();
     m_verdicts.emplace(key, misspelt);
     return misspelt;
 }
@@ -87,6 +103,13 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
     ElementIterator beforeText;
     const size_t rowAt = Gather(start, length, caret, caretAt, beforeText);
     const size_t rowEnd = rowAt + static_cast<size_t>(length);
+    checkSpelling = checkSpelling && m_checker != nullptr;
+    // Only the spelling looks at the caret.
+    const RowKeyView key{m_text, rowAt, rowEnd, checkSpelling ? caretAt : SIZE_MAX, checkSpelling};
+    if (const auto kept = m_rowMarks.find(key); kept != m_rowMarks.end()) {
+        m_marks = kept->second;
+        return m_marks;
+    }
     const auto add = [&](const NoteBase::TextSpan& span, TextMark mark, std::u16string target) {
         const size_t begin = std::max(span.begin, rowAt);
         const size_t end = std::min(span.end, rowEnd);
@@ -96,7 +119,7 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
     };
     for (const NoteBase::TextSpan& link : NoteBase::FindLinks(m_text))
         add(link, TextMark::kLink, NoteBase::LinkTarget(m_text, link));
-    if (checkSpelling && m_checker != nullptr) {
+    if (checkSpelling) {
         const size_t links = m_marks.size();
         for (const NoteBase::TextSpan& word : NoteBase::FindWords(m_text)) {
             if (word.end <= rowAt || word.begin >= rowEnd) continue;
@@ -109,6 +132,10 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
             std::sort(m_marks.begin(), m_marks.end(),
                       [](const RowMark& a, const RowMark& b) { return a.begin < b.begin; });
     }
+    // The verdicts asked above may have dropped the kept marks: the key is stored after them.
+    if (m_rowMarks.size() >= kMaxRowMarks) m_rowMarks.clear();
+    m_rowMarks.emplace(StoredRowKey{m_text, key.rowAt, key.rowEnd, key.caretAt, checkSpelling},
+                       m_marks);
     return m_marks;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ struct RowMark {
     int32_t end = 0;
     TextMark mark = TextMark::kNone;
     std::u16string target;  // a link's address
+    friend bool operator==(const RowMark&, const RowMark&) = default;
 };
 
 // A link or a misspelt word around a place: its first place, its length in elements, its text
@@ -35,7 +37,8 @@ struct MarkedSpan {
 // What a view marks in the text it draws: the web and mail addresses always, and the misspelt
 // words while it has a spell checker. Words are found in the whole stretch of text around a
 // row, so a word or an address broken over rows is judged whole. The checker's verdicts are kept
-// per word, so a row redrawn costs a lookup per word, not a dictionary search.
+// per word, and the marks per stretch of text read, so a row redrawn unchanged costs reading its
+// text and one lookup, not a search for words and addresses.
 class CTextMarks {
 public:
     CTextMarks() = default;
@@ -67,9 +70,39 @@ private:
                   const NoteEditEngine::CNotePosition& caret, size_t& caretAt,
                   NoteEditEngine::ElementIterator& beforeText);
 
+    // What the marks of a row follow from: the text read around it, where the row lies in it,
+    // where the caret is in it (SIZE_MAX: elsewhere, or spelling not checked).
+    template <typename Text>
+    struct RowKey {
+        Text text;
+        size_t rowAt = 0;
+        size_t rowEnd = 0;
+        size_t caretAt = SIZE_MAX;
+        bool checkSpelling = false;
+    };
+    using StoredRowKey = RowKey<std::u16string>;
+    using RowKeyView = RowKey<std::u16string_view>;
+    struct RowKeyHash {
+        using is_transparent = void;
+        template <typename Text>
+        size_t operator()(const RowKey<Text>& key) const noexcept;
+    };
+    struct RowKeyEqual {
+        using is_transparent = void;
+        template <typename A, typename B>
+        bool operator()(const RowKey<A>& a, const RowKey<B>& b) const noexcept {
+            return a.rowAt == b.rowAt && a.rowEnd == b.rowEnd && a.caretAt == b.caretAt &&
+                   a.checkSpelling == b.checkSpelling &&
+                   std::u16string_view(a.text) == std::u16string_view(b.text);
+        }
+    };
+    // Drops the verdicts and the marks that follow from them.
+    void ForgetVerdicts();
+
     ISpellChecker* m_checker = nullptr;
     std::unordered_set<std::u16string> m_accepted;
     std::unordered_map<std::u16string, bool> m_verdicts;
+    std::unordered_map<StoredRowKey, std::vector<RowMark>, RowKeyHash, RowKeyEqual> m_rowMarks;
     std::u16string m_text;
     std::vector<RowMark> m_marks;
 };

@@ -40,6 +40,8 @@ protected:
             ASSERT_EQ(view.PointOf(note->Start()).y, fresh.PointOf(note->Start()).y);
             before += note->size();
         }
+        ASSERT_EQ(view.CanUndo(), NoteEditEngine::CanUndo(shown)) << "after " << step;
+        ASSERT_EQ(view.CanRedo(), NoteEditEngine::CanRedo(shown)) << "after " << step;
     }
 };
 
@@ -120,6 +122,15 @@ TEST_P(RandomEditTest, KeepsTheTreeEqualToAFreshLayout) {
             note->DeleteRange(start, 60);
             ExpectFresh("trim");
         }
+        // What the view cannot see happen to the histories: redo dropped everywhere, one note's
+        // own undo, a note hidden and shown again.
+        const uint32_t unseen = pick(40);
+        if (unseen == 0) NoteEditEngine::DiscardRedoEverywhere();
+        if (unseen == 1) note->UndoHistory().Undo();
+        if (unseen == 2) view.RemoveNote(note);
+        if (unseen == 2) view.AddNote(note, notes[pick(static_cast<uint32_t>(notes.size()))]);
+        if (unseen <= 2) ExpectFresh("unseen history change at step " + std::to_string(step));
+        if (HasFatalFailure()) return;
     }
 }
 

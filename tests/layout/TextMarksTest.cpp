@@ -1,6 +1,7 @@
 // Links and misspelt words as the rows draw them, and as a place finds them.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "tests/support/FakeSpellChecker.h"
@@ -99,6 +100,43 @@ TEST_F(TextMarksTest, APlaceFindsTheLinkOrMisspeltWordThatHoldsIt) {
         EXPECT_EQ(span->text, c.text);
         EXPECT_EQ(span->length, static_cast<int32_t>(c.text.size()));
         EXPECT_EQ(span->target, c.target);
+    }
+}
+
+// Marks are kept per row read: after random edits, caret moves and accepted words, every row's
+// marks are those that marks keeping nothing yet find.
+TEST_F(TextMarksTest, KeptMarksAreThoseFoundAfresh) {
+    NoteEditEngine::CNoteDocument* note = Show("¶the caat wsa¶see http://a.b/c now");
+    std::mt19937 random(2026);
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    std::vector<std::u16string> accepted;
+    for (int step = 0; step < 300; ++step) {
+        NoteEditEngine::CNotePosition p = note->FromIndex(pick(note->size()));
+        if (pick(8) == 0) view.Marks().Accept(accepted.emplace_back(pick(2) ? u"caat" : u"tsa"));
+        if (const uint32_t c = pick(11); c == 10) {
+            note->InsertParagraphBreak(p);
+        } else {
+            note->InsertCharacter(p, u"acst. /:hw"[c]);
+        }
+        if (note->size() > 40) note->DeleteRange(p = note->Start(), 10);
+        const NoteEditEngine::CNotePosition caret = note->FromIndex(pick(note->size()));
+        const bool spelling = pick(4) != 0;
+        for (int64_t at = 0; at + 1 < note->size(); ++at) {
+            const NoteEditEngine::CNotePosition start = note->FromIndex(at);
+            const int32_t most = 1 + static_cast<int32_t>(pick(6));
+            int32_t length = 0;
+            for (auto q = start; length < most && !q.IsAtEnd();) {
+                q.StepRight();
+                if (++length, q.ElementIsParagraph()) break;
+            }
+            CTextMarks fresh;
+            fresh.SetChecker(&checker);
+            for (const std::u16string& word : accepted)
+                fresh.Accept(word);
+            ASSERT_EQ(view.Marks().MarksOf(start, length, spelling, caret),
+                      fresh.MarksOf(start, length, spelling, caret))
+                << "step " << step << " at " << at;
+        }
     }
 }
 
