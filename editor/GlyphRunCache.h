@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 // Runs of text already rasterised, so that painting a row seen before is one image blit rather
 // than shaping and blending every glyph again. A run is keyed by its text and by the drawing state
@@ -32,10 +31,6 @@ public:
     // Holds the run (replacing one with the same key), dropping the least recently used ones
     // beyond the budget; a run larger than the whole budget is not held.
     void Insert(const void* state, std::u16string_view text, Run run);
-    // Whether the run was asked for before, since it was last forgotten; notes it if not. A run
-    // is worth rasterising and holding only when it comes back: a page scrolled into view once is
-    // drawn directly.
-    [[nodiscard]] bool SeenBefore(const void* state, std::u16string_view text);
     void Clear() noexcept;
     [[nodiscard]] size_t Size() const noexcept { return m_map.size(); }
     [[nodiscard]] int64_t Bytes() const noexcept { return m_bytes; }
@@ -58,6 +53,4 @@ private:
     Order m_order;
     // By hash; two keys of one hash share the slot, the later one winning.
     std::unordered_map<size_t, Order::iterator> m_map;
-    // Keys of runs asked for, forgotten all at once when they outgrow a few cachefuls.
-    std::unordered_set<size_t> m_seen;
 };

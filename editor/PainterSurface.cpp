@@ -263,7 +263,7 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
             return run->width;
         }
     }
-    if (!cacheable || !m_runs.SeenBefore(m_state, text) || ShapeRun(text, false) <= 0) {
+    if (!cacheable || ShapeRun(text, false) <= 0) {
         const int32_t width = ShapeRun(text, true);
         PaintShaped(*m_painter, text, QPoint(x, y), width);
         return width;
