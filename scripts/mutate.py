@@ -21,9 +21,10 @@ TESTS = {
     "commands": ["commands_tests", "editor_tests"],
 }
 DEFAULT_FOLDERS = ["model", "layout", "storage", "session", "editor", "tree"]
-# A mutant every run of the model tests must catch: text lengths all read as zero.
-SELF_CHECK = dict(id="self", folder="model", file="model/NoteText.cpp", line="13", op="const",
-                  original="    return piece != nullptr ? piece->units : 0;", mutated="    return 0;")
+# A mutant every run of the model tests must catch: a text's length reads through a null piece.
+SELF_CHECK = dict(id="self", folder="model", file="model/NoteText.cpp", line="13", op="cmp",
+                  original="    return piece != nullptr ? piece->units : 0;",
+                  mutated="    return piece == nullptr ? piece->units : 0;")
 FIELDS = ["id", "folder", "file", "line", "op", "original", "mutated"]
 
 CMP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
