@@ -25,9 +25,10 @@ DEFAULT_FOLDERS = ["model", "layout", "storage", "session", "editor", "tree"]
 SELF_CHECK = dict(id="self", folder="model", file="model/NoteText.cpp", line="13", op="cmp",
                   original="    return piece != nullptr ? piece->units : 0;",
                   mutated="    return piece == nullptr ? piece->units : 0;")
-UNUSED_OK = "".join(f'#pragma GCC diagnostic ignored "{w}"\n'
+WARNINGS_OK = "".join(f'#pragma GCC diagnostic ignored "{w}"\n'
                     for w in ["-Wunused", "-Wunused-parameter", "-Wunused-variable",
-                              "-Wunused-but-set-variable", "-Wunused-function", "-Wuninitialized"])
+                              "-Wunused-but-set-variable", "-Wunused-function", "-Wuninitialized",
+                              "-Wparentheses"])
 FIELDS = ["id", "folder", "file", "line", "op", "original", "mutated"]
 
 CMP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
@@ -322,9 +323,9 @@ def main():
             result = "stale"
         else:
             lines[n] = r["mutated"]
-            # A dropped statement may leave a name unused; under -Werror that alone would hide
-            # the mutant from the tests.
-            lines[0] = UNUSED_OK + lines[0]
+            # A dropped statement may leave a name unused, a swapped && mix with || unbracketed;
+            # under -Werror that alone would hide the mutant from the tests.
+            lines[0] = WARNINGS_OK + lines[0]
             try:
                 open(path, "w", encoding="utf-8").write("\n".join(lines))
                 progs = TESTS[r["folder"]][: 1 if a.own else 2]
