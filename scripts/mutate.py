@@ -30,6 +30,7 @@ WARNINGS_OK = "".join(f'#pragma GCC diagnostic ignored "{w}"\n'
                               "-Wunused-but-set-variable", "-Wunused-function", "-Wuninitialized",
                               "-Wparentheses"])
 FIELDS = ["id", "folder", "file", "line", "op", "original", "mutated"]
+RESULT_FIELDS = ["id", "folder", "result", "tests", "seconds"]
 
 CMP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 DECL_START = re.compile(r"^\s*(const |constexpr |static |auto\b|using |typedef |struct |class |"
@@ -217,6 +218,20 @@ def run_test(build, target, timeout):
             p.wait()
 
 
+def read_results(path):
+    return {r["id"]: r for r in (dict(zip(RESULT_FIELDS, l.rstrip("\n").split("\t")))
+                                 for l in open(path) if not l.startswith("#"))}
+
+
+def compare(results, against):
+    """The mutants the earlier results caught and these do not: what the tests lost."""
+    before = read_results(against)
+    lost = [r["id"] for r in results if r["result"] == "survived"
+            and before.get(r["id"], {}).get("result") == "killed"]
+    print(f"killed in {against}, survived now: {' '.join(lost) or 'none'}")
+    return not lost
+
+
 def summarize(results, out):
     table = defaultdict(Counter)
     for r in results:
@@ -224,7 +239,7 @@ def summarize(results, out):
         table["all"][r["result"]] += 1
     lines = [f"{'folder':9} {'run':>4} {'killed':>6} {'survived':>8} {'no-build':>8} {'stale':>5}"
              f" {'kill rate':>9}"]
-    for f in [k for k in table if k != "all"] + ["all"]:
+    for f in sorted(table, key=lambda k: (k == "all", k)):
         c = table[f]
         decided = c["killed"] + c["survived"]
         rate = f"{100 * c['killed'] / decided:.1f}%" if decided else "-"
@@ -252,6 +267,8 @@ def main():
     ap.add_argument("--rev", default="HEAD", help="commit whose tests are measured")
     ap.add_argument("--results", help="results table (default BUILD/mutate-results.tsv)")
     ap.add_argument("--resume", action="store_true", help="keep results already in the table")
+    ap.add_argument("--report", action="store_true", help="only summarize the results table")
+    ap.add_argument("--against", help="earlier results: list the mutants they killed and these do not")
     ap.add_argument("--own", action="store_true", help="only the folder's own test program")
     ap.add_argument("--timeout", type=int, default=120, help="most seconds per test program")
     ap.add_argument("--self-check", action="store_true", help="run one mutant that must be killed")
@@ -270,6 +287,10 @@ def main():
 
     src, build = a.build, os.path.join(a.build, "build")
     results_path = a.results or os.path.join(src, "mutate-results.tsv")
+    if a.report:
+        results = list(read_results(results_path).values())
+        summarize(results, None)
+        sys.exit(0 if not a.against or compare(results, a.against) else 1)
     rev = sh(["git", "-C", repo, "rev-parse", a.rev]).stdout.strip()
     if not os.path.isdir(src):
         sh(["git", "-C", repo, "worktree", "add", "--detach", src, rev], check=True)
@@ -287,11 +308,7 @@ def main():
         rows, a.own, a.resume, results_path = [SELF_CHECK], True, False, os.devnull
     if a.ids:
         rows = [r for r in rows if r["id"] in a.ids.split(",")]
-    done = {}
-    if a.resume and os.path.exists(results_path):
-        done = {r["id"]: r for r in (dict(zip(FIELDS[:2] + ["result", "tests", "seconds"],
-                                               l.rstrip("\n").split("\t")))
-                                     for l in open(results_path) if not l.startswith("#"))}
+    done = read_results(results_path) if a.resume and os.path.exists(results_path) else {}
     targets = sorted({t for r in rows for t in TESTS[r["folder"]][: 1 if a.own else 2]})
     print(f"commit {rev[:12]}; building and checking {' '.join(targets)} unmutated", flush=True)
     b = sh(["ninja", "-C", build, f"-j{a.j}"] + targets)
@@ -352,6 +369,8 @@ def main():
     if a.self_check:
         sys.exit(0 if results[0]["result"] == "killed" else "self-check: the mutant was not killed")
     summarize(results, os.path.splitext(results_path)[0] + "-summary.txt")
+    if a.against and not compare(results, a.against):
+        sys.exit(1)
 
 
 if __name__ == "__main__":
