@@ -509,6 +509,9 @@ TEST_F(NoteDocumentTest, DeleteKeyFromAnEmptyParagraphKeepsTheNextFormat) {
 // "e\xCC\x81\xCC\x82" is e with two combining marks, "👩\xE2\x80\x8D👧" a joined emoji of
 // five elements and "🇫🇷" a flag of four.
 TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeAClusterWhole) {
+    constexpr const char* kMarked =
+        "¶ae\xCC\x81\xCC\x82"
+        "b";
     struct Case {
         const char* text;
         int64_t caret;
@@ -532,15 +535,9 @@ TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeAClusterWhole) {
          "b",
          1, &CNoteDocument::DeleteKey, "¶ab", 1},
         {"¶😀\xED\xB8\x80", 3, &CNoteDocument::Backspace, "¶😀", 2},
-        {"¶ae\xCC\x81\xCC\x82"
-         "b",
-         4, &CNoteDocument::Backspace, "¶ab", 1},
-        {"¶ae\xCC\x81\xCC\x82"
-         "b",
-         1, &CNoteDocument::DeleteKey, "¶ab", 1},
-        {"¶ae\xCC\x81\xCC\x82"
-         "b",
-         3, &CNoteDocument::Backspace, "¶ab", 1},
+        {kMarked, 4, &CNoteDocument::Backspace, "¶ab", 1},
+        {kMarked, 1, &CNoteDocument::DeleteKey, "¶ab", 1},
+        {kMarked, 3, &CNoteDocument::Backspace, "¶ab", 1},
         {"¶a👩\xE2\x80\x8D👧b", 6, &CNoteDocument::Backspace, "¶ab", 1},
         {"¶a👩\xE2\x80\x8D👧b", 4, &CNoteDocument::DeleteKey, "¶ab", 1},
         // Regional indicators pair from the paragraph's start.
