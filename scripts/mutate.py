@@ -196,6 +196,13 @@ def read_tsv(path):
     return rows
 
 
+def moved_line(lines, n, original):
+    """The line of a mutant's site: where it was sampled, else the nearest line reading the same,
+    so that code added above a site does not lose it. None when the text is gone."""
+    same = [i for i, x in enumerate(lines) if x == original]
+    return min(same, key=lambda i: abs(i - n)) if same else None
+
+
 def sh(cmd, **kw):
     return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
 
@@ -334,9 +341,9 @@ def main():
         path = os.path.join(src, r["file"])
         text = open(path, encoding="utf-8").read()
         lines = text.split("\n")
-        n = int(r["line"]) - 1
+        n = moved_line(lines, int(r["line"]) - 1, r["original"])
         ran = []
-        if n >= len(lines) or lines[n] != r["original"]:
+        if n is None:
             result = "stale"
         else:
             lines[n] = r["mutated"]
