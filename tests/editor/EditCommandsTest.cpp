@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
 
 #include "editor/ClipboardCommands.h"
 #include "editor/FindReplace.h"
@@ -16,6 +20,7 @@ namespace {
 
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::TestSupport::Dump;
+using NoteLayoutEngine::CNoteView;
 using NoteLayoutEngine::TestSupport::LayoutTest;
 using namespace NoteEditor;
 
@@ -38,69 +43,111 @@ protected:
         for (char16_t c : text)
             TypeCharacter(view, c);
     }
+    // Shows these notes in place of those shown, the caret at the first one's start.
+    void ShowOnly(const std::vector<const char*>& texts) {
+        for (auto& note : m_notes)
+            view.RemoveNote(note.get());
+        m_notes.clear();
+        for (const char* text : texts)
+            Show(text);
+        view.SetCaret(m_notes.front()->Start(), false, true);
+    }
 };
 
-TEST_F(EditCommandsTest, TypingMergesUntilAMoveStartsANewStep) {
-    auto* note = Show("¶ab");
-    CaretAt(2);
-    Type(u"xyz");
-    EXPECT_EQ(Dump(*note), "¶abxyz");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶ab");
-
-    Type(u"x");
-    Navigate(view, NavigationKey::Left, false, false, 400);
-    Type(u"y");
-    EXPECT_EQ(Dump(*note), "¶abyx");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abx");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶ab");
+// Runs a script on one note: steps split by '|'. "@N" puts the caret after N elements, "[a,b]"
+// selects, "'text" types, a word presses a command, "=dump" checks the note, "^N" the caret and
+// "~N" the caret's paragraph style.
+void RunScript(CNoteView& view, std::string_view script) {
+    NoteEditEngine::CNoteDocument* note = view.ShownNotes().front();
+    const auto number = [](std::string_view s) { return uint32_t(std::stoul(std::string(s))); };
+    for (size_t at = 0; at <= script.size();) {
+        const size_t end = std::min(script.find('|', at), script.size());
+        const std::string_view step = script.substr(at, end - at);
+        at = end + 1;
+        SCOPED_TRACE(std::string(step));
+        const std::string_view rest = step.substr(1);
+        const std::map<std::string_view, std::function<void()>> commands = {
+            {"bs", [&] { Backspace(view); }},
+            {"del", [&] { DeleteKey(view); }},
+            {"enter", [&] { Enter(view); }},
+            {"undo", [&] { view.Undo(); }},
+            {"left", [&] { Navigate(view, NavigationKey::Left, false, false, 400); }},
+            {"shift+right", [&] { Navigate(view, NavigationKey::Right, false, true, 400); }},
+            {"indent", [&] { Indent(view); }},
+            {"outdent", [&] { Outdent(view); }},
+            {"h+", [&] { CycleHeader(view, true); }},
+            {"h-", [&] { CycleHeader(view, false); }},
+            {"l+", [&] { CycleList(view, true); }},
+            {"l-", [&] { CycleList(view, false); }},
+            {"strong", [&] { ToggleCharacterStyle(view, CharacterStyle::kStrong); }},
+            {"highlight", [&] { ToggleCharacterStyle(view, CharacterStyle::kHighlight); }},
+            {"comment-paragraph",
+             [&] { ToggleCharacterStyleOnParagraph(view, CharacterStyle::kComment); }},
+            {"none-undoable", [&] { EXPECT_FALSE(view.CanUndo()); }},
+            {"no-selection", [&] { EXPECT_FALSE(view.HasSelection()); }},
+        };
+        if (const auto command = commands.find(step); command != commands.end()) {
+            command->second();
+        } else if (step[0] == '@') {
+            view.SetCaret(note->FromIndex(number(rest)), false, true);
+        } else if (step[0] == '[') {
+            const size_t comma = step.find(',');
+            view.SetSelection(note->FromIndex(number(step.substr(1, comma - 1))),
+                              note->FromIndex(number(step.substr(comma + 1))), true);
+        } else if (step[0] == '\'') {
+            for (char16_t c : NoteEditEngine::TestSupport::Utf16(rest))
+                TypeCharacter(view, c);
+        } else if (step[0] == 'p') {
+            ToggleParagraphStyle(view, number(rest));
+        } else if (step[0] == '=') {
+            EXPECT_EQ(Dump(*note), rest);
+        } else if (step[0] == '^') {
+            EXPECT_EQ(view.Active().Index(), number(rest));
+        } else if (step[0] == '~') {
+            EXPECT_EQ(CurrentParagraphStyle(view), number(rest));
+        } else {
+            ADD_FAILURE() << "no such step";
+        }
+    }
 }
 
-TEST_F(EditCommandsTest, TypingReplacesTheSelectionInOneStep) {
-    auto* note = Show("¶hello world");
-    Select(0, 5);
-    Type(u"J");
-    EXPECT_EQ(Dump(*note), "¶J world");
-    EXPECT_FALSE(view.HasSelection());
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶hello world");
-}
-
-TEST_F(EditCommandsTest, EnterWithASelectionIsOneStep) {
-    auto* note = Show("¶abcdef");
-    Select(2, 4);
-    Enter(view);
-    EXPECT_EQ(Dump(*note), "¶ab¶ef");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abcdef");
-}
-
-TEST_F(EditCommandsTest, BackspacesMergeButDeletingASelectionStandsAlone) {
-    auto* note = Show("¶abcdef");
-    CaretAt(6);
-    Backspace(view);
-    Backspace(view);
-    EXPECT_EQ(Dump(*note), "¶abcd");
-    Select(0, 2);
-    Backspace(view);
-    EXPECT_EQ(Dump(*note), "¶cd");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abcd");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abcdef");
-}
-
-TEST_F(EditCommandsTest, DeletePressesMergeAndKeepTheCaret) {
-    auto* note = Show("¶abcdef");
-    CaretAt(0);
-    DeleteKey(view);
-    DeleteKey(view);
-    EXPECT_EQ(Dump(*note), "¶cdef");
-    EXPECT_EQ(view.Active().Index(), 0u);
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abcdef");
+// Which edits merge into one undo step, what commands do to the text, and their limits.
+TEST_F(EditCommandsTest, ScriptedEdits) {
+    const struct {
+        const char* note;
+        const char* script;
+    } cases[] = {
+        // Typing merges until a move starts a new step.
+        {"¶ab", "@2|'xyz|=¶abxyz|undo|=¶ab|'x|left|'y|=¶abyx|undo|=¶abx|undo|=¶ab"},
+        // Typing, Enter or Backspace over a selection is one step.
+        {"¶hello world", "[0,5]|'J|=¶J world|no-selection|undo|=¶hello world"},
+        {"¶abcdef", "[2,4]|enter|=¶ab¶ef|undo|=¶abcdef"},
+        {"¶abcdef", "@6|bs|bs|=¶abcd|[0,2]|bs|=¶cd|undo|=¶abcd|undo|=¶abcdef"},
+        {"¶abcdef", "@0|del|del|=¶cdef|^0|undo|=¶abcdef"},
+        // Paragraph styles toggle; headers and lists cycle both ways; each is a step.
+        {"¶[2,0]Title¶body", "@2|p2|=¶Title¶body|p2|=¶[2,0]Title¶body|p0|=¶Title¶body"},
+        {"¶x",
+         "h+|~1|h+|~2|h+|~3|h+|~1|p0|h-|~3|p0|l+|~5|l+|~6|l+|~8|l+|~7|l+|~5|l-|~7|l-|~8|"
+         "l-|~6|l-|~5|undo|~6"},
+        // A selection ending at a paragraph start leaves that paragraph alone.
+        {"¶one¶[1,0]two", "[0,4]|~0|p1|=¶[1,0]one¶[1,0]two"},
+        // Indents stay within 0..14 and record nothing at a limit.
+        {"¶a¶[0,14]b",
+         "@1|outdent|none-undoable|indent|=¶[0,1]a¶[0,14]b|@3|indent|undo|"
+         "=¶a¶[0,14]b|[0,3]|indent|=¶[0,1]a¶[0,14]b"},
+        // Character toggles: the typing style, the caret's paragraph, a selection.
+        {"¶ab cd¶ef",
+         "@2|strong|=¶ab cd¶ef|'X|=¶ab{1}X{0} cd¶ef|undo|@2|comment-paragraph|"
+         "=¶{4}ab cd{0}¶ef|no-selection|^2|[3,7]|highlight|=¶{4}ab {6}cd{2}¶e{0}f|"
+         "undo|=¶{4}ab cd{0}¶ef"},
+        // Arrows collapse a selection first.
+        {"¶abcdef", "[2,4]|left|^2|no-selection|[2,4]|shift+right|^5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        ShowOnly({c.note});
+        RunScript(view, c.script);
+    }
 }
 
 TEST_F(EditCommandsTest, DeletingASelectionKeepsTheTypingStyle) {
@@ -113,87 +160,6 @@ TEST_F(EditCommandsTest, DeletingASelectionKeepsTheTypingStyle) {
     EXPECT_EQ(view.Active().TypingStyle().Word(), 4u);
     Type(u"x");
     EXPECT_EQ(Dump(*note), "¶a{4}x{0}d");
-}
-
-TEST_F(EditCommandsTest, ParagraphTogglesAndCycles) {
-    auto* note = Show("¶[2,0]Title¶body");
-    CaretAt(2);
-    ToggleParagraphStyle(view, 2);
-    EXPECT_EQ(Dump(*note), "¶Title¶body");
-    ToggleParagraphStyle(view, 2);
-    EXPECT_EQ(Dump(*note), "¶[2,0]Title¶body");
-
-    ToggleParagraphStyle(view, 0);  // Normal is always set
-    const uint32_t forward[] = {1, 2, 3, 1};
-    for (uint32_t expected : forward) {
-        CycleHeader(view, true);
-        EXPECT_EQ(CurrentParagraphStyle(view), expected);
-    }
-    ToggleParagraphStyle(view, 0);  // Normal is always set
-    CycleHeader(view, false);
-    EXPECT_EQ(CurrentParagraphStyle(view), 3u);
-
-    ToggleParagraphStyle(view, 0);  // Normal is always set
-    const uint32_t lists[] = {5, 6, 8, 7, 5};
-    for (uint32_t expected : lists) {
-        CycleList(view, true);
-        EXPECT_EQ(CurrentParagraphStyle(view), expected);
-    }
-    const uint32_t backward[] = {7, 8, 6, 5};
-    for (uint32_t expected : backward) {
-        CycleList(view, false);
-        EXPECT_EQ(CurrentParagraphStyle(view), expected);
-    }
-    // Every style command is an undo step of its own.
-    view.Undo();
-    EXPECT_EQ(CurrentParagraphStyle(view), 6u);
-}
-
-TEST_F(EditCommandsTest, ASelectionEndingAtAParagraphStartDoesNotTouchThatParagraph) {
-    auto* note = Show("¶one¶[1,0]two");
-    Select(0, 4);  // from the note's start to just after the Header 1 mark
-    EXPECT_EQ(CurrentParagraphStyle(view), 0u);
-    ToggleParagraphStyle(view, 1);
-    EXPECT_EQ(Dump(*note), "¶[1,0]one¶[1,0]two");
-    EXPECT_TRUE(view.HasSelection());
-}
-
-TEST_F(EditCommandsTest, IndentAndOutdentStayWithinTheirRangeAndRecordNothingThere) {
-    auto* note = Show("¶a¶[0,14]b");
-    CaretAt(1);
-    Outdent(view);
-    EXPECT_FALSE(view.CanUndo());
-    Indent(view);
-    EXPECT_EQ(Dump(*note), "¶[0,1]a¶[0,14]b");
-    CaretAt(3);
-    const size_t steps = note->UndoHistory().Steps().size();
-    Indent(view);
-    EXPECT_EQ(note->UndoHistory().Steps().size(), steps);
-    Select(0, 3);
-    Indent(view);
-    EXPECT_EQ(Dump(*note), "¶[0,2]a¶[0,14]b");
-}
-
-TEST_F(EditCommandsTest, CharacterTogglesOnTypingStyleSelectionAndParagraph) {
-    auto* note = Show("¶ab cd¶ef");
-    CaretAt(2);
-    ToggleCharacterStyle(view, CharacterStyle::kStrong);
-    EXPECT_EQ(Dump(*note), "¶ab cd¶ef");
-    Type(u"X");
-    EXPECT_EQ(Dump(*note), "¶ab{1}X{0} cd¶ef");
-
-    view.Undo();
-    CaretAt(2);
-    ToggleCharacterStyleOnParagraph(view, CharacterStyle::kComment);
-    EXPECT_EQ(Dump(*note), "¶{4}ab cd{0}¶ef");
-    EXPECT_FALSE(view.HasSelection());
-    EXPECT_EQ(view.Active().Index(), 2u);
-
-    Select(3, 7);
-    ToggleCharacterStyle(view, CharacterStyle::kHighlight);
-    EXPECT_EQ(Dump(*note), "¶{4}ab {6}cd{2}¶e{0}f");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶{4}ab cd{0}¶ef");
 }
 
 TEST_F(EditCommandsTest, CharacterToggleAcrossNotesLeavesTheLeadingMarkAlone) {
@@ -233,18 +199,6 @@ TEST_F(EditCommandsTest, AltArrowsMoveBetweenNotes) {
     EXPECT_EQ(view.Anchor(), first->Start());
     MoveToNextNote(view, false);
     EXPECT_EQ(view.Active(), second->End());
-}
-
-TEST_F(EditCommandsTest, ArrowsCollapseASelectionFirst) {
-    Show("¶abcdef");
-    Select(2, 4);
-    Navigate(view, NavigationKey::Left, false, false, 400);
-    EXPECT_EQ(view.Active().Index(), 2u);
-    EXPECT_FALSE(view.HasSelection());
-    Select(2, 4);
-    Navigate(view, NavigationKey::Right, false, true, 400);
-    EXPECT_EQ(view.Active().Index(), 5u);
-    EXPECT_EQ(view.Anchor().Index(), 2u);
 }
 
 TEST_F(EditCommandsTest, ClipboardRoundTripKeepsStylesAndIndents) {
@@ -386,34 +340,33 @@ TEST_F(FindReplaceTest, ReplaceFirstFindsThenReplacesAndFindsTheNext) {
     EXPECT_EQ(view.Anchor().Index(), 4u);
 }
 
-TEST_F(FindReplaceTest, ReplaceAllCountsAndEachReplacementUndoesAlone) {
-    auto* note = Show("¶a x a¶a");
-    EXPECT_EQ(finder.ReplaceAll(u"a", u"bb", false, false), 3);
-    EXPECT_EQ(Dump(*note), "¶bb x bb¶bb");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶bb x bb¶a");
-    view.Undo();
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶a x a¶a");
-    EXPECT_EQ(finder.ReplaceAll(u"zzz", u"y", false, false), 0);
-    EXPECT_EQ(finder.ReplaceAll(u"", u"y", false, false), -1);
-}
-
-TEST_F(FindReplaceTest, ReplaceAllNeverReplacesItsOwnReplacements) {
-    auto* note = Show("¶note, note");
-    CaretAt(7);
-    EXPECT_EQ(finder.ReplaceAll(u"note", u"notes", false, false), 2);
-    EXPECT_EQ(Dump(*note), "¶notes, notes");
-    // The search text inside the replacement, not at its start.
-    auto* other = Show("¶a a a");
-    CaretAt(0, other);
-    EXPECT_EQ(finder.ReplaceAll(u"a", u"ba", false, false), 3);
-    EXPECT_EQ(Dump(*other), "¶ba ba ba");
-    // An empty replacement of adjacent occurrences removes them all.
-    auto* third = Show("¶ccc");
-    CaretAt(0, third);
-    EXPECT_EQ(finder.ReplaceAll(u"c", u"", false, false), 3);
-    EXPECT_EQ(Dump(*third), "¶");
+// Replace All counts what it replaced, never replaces its own replacements, and each
+// replacement undoes alone.
+TEST_F(FindReplaceTest, ReplaceAll) {
+    const struct {
+        const char *note, *find, *by;
+        uint32_t caret;
+        int count;
+        const char* after;
+    } cases[] = {{"¶a x a¶a", "a", "bb", 0, 3, "¶bb x bb¶bb"},
+                 {"¶note, note", "note", "notes", 7, 2, "¶notes, notes"},
+                 {"¶a a a", "a", "ba", 0, 3, "¶ba ba ba"},
+                 {"¶ccc", "c", "", 0, 3, "¶"},
+                 {"¶ccc", "zzz", "y", 0, 0, "¶ccc"},
+                 {"¶ccc", "", "y", 0, -1, "¶ccc"}};
+    for (const auto& c : cases) {
+        ShowOnly({c.note});
+        auto* note = m_notes.front().get();
+        CaretAt(c.caret, note);
+        EXPECT_EQ(finder.ReplaceAll(NoteEditEngine::TestSupport::Utf16(c.find),
+                                    NoteEditEngine::TestSupport::Utf16(c.by), false, false),
+                  c.count)
+            << c.note << " " << c.find;
+        EXPECT_EQ(Dump(*note), c.after);
+        for (int i = 0; i < c.count; ++i)
+            view.Undo();
+        EXPECT_EQ(Dump(*note), c.note);
+    }
 }
 
 TEST_F(FindReplaceTest, InitialSearchTextIsTheWordAtTheCaretOrAOneParagraphSelection) {
@@ -453,11 +406,7 @@ TEST_F(FindReplaceTest, ReplaceAllAfterTheTextChangedSearchesAfresh) {
                  {Change::EditInsideAndReselect, {"¶cat cat"}, 1, "¶caxt dog"},
                  {Change::RemoveMatchedNote, {"¶cat", "¶a cat"}, 1, "¶dog"}};
     for (const auto& c : cases) {
-        for (auto& note : m_notes)
-            view.RemoveNote(note.get());
-        m_notes.clear();
-        for (const char* text : c.notes)
-            Show(text);
+        ShowOnly(c.notes);
         CaretAt(0, m_notes.back().get());
         ASSERT_EQ(finder.FindNext(u"cat", true, false), CFindReplace::Outcome::Found);
         switch (c.change) {
