@@ -419,148 +419,62 @@ TEST_F(NoteDocumentTest, InsertPlainTextTurnsTabsAndLineBreaksIntoFormats) {
 
 // --- Keyboard rules ---
 
-// Runs one rule on a document made from `text` with the caret at `caret`.
-std::string AfterRule(const char* text, int64_t caret, void (CNoteDocument::*rule)(CNotePosition&),
-                      uint32_t* caretAfter = nullptr) {
-    auto doc = MakeDocument(text);
-    CNotePosition p = doc->FromIndex(caret);
-    ((*doc).*rule)(p);
-    if (caretAfter != nullptr) *caretAfter = p.Index();
-    return Dump(*doc);
-}
-
-TEST_F(NoteDocumentTest, EnterEndsHeadersIntoNormalAndEmptyListItemsIntoNormal) {
-    uint32_t caret = 0;
-    EXPECT_EQ(AfterRule("¶[2,1]Title", 5, &CNoteDocument::Enter, &caret), "¶[2,1]Title¶[0,1]");
-    EXPECT_EQ(caret, 6u);
-    EXPECT_EQ(AfterRule("¶[2,0]Title", 2, &CNoteDocument::Enter), "¶[2,0]Ti¶[2,0]tle");
-    EXPECT_EQ(AfterRule("¶[1,0]", 0, &CNoteDocument::Enter), "¶[1,0]¶");
-
-    EXPECT_EQ(AfterRule("¶[5,2]", 0, &CNoteDocument::Enter, &caret), "¶[0,2]");
-    EXPECT_EQ(caret, 0u);
-    EXPECT_EQ(AfterRule("¶a¶[7,0]¶b", 2, &CNoteDocument::Enter), "¶a¶¶b");
-    EXPECT_EQ(AfterRule("¶[6,1]done", 4, &CNoteDocument::Enter), "¶[6,1]done¶[6,1]");
-    EXPECT_EQ(AfterRule("¶[6,1]done", 0, &CNoteDocument::Enter), "¶[6,1]¶[6,1]done");
-
-    EXPECT_EQ(AfterRule("¶[9,0]code", 4, &CNoteDocument::Enter), "¶[9,0]code¶[9,0]");
-    EXPECT_EQ(AfterRule("¶", 0, &CNoteDocument::Enter), "¶¶");
-}
-
-TEST_F(NoteDocumentTest, BackspaceOutdentsThenLeavesTheListThenJoins) {
-    auto doc = MakeDocument("¶a¶[5,2]b");
-    CNotePosition p = doc->FromIndex(2);
-    const char* const states[] = {"¶a¶[5,2]b", "¶a¶[5,1]b", "¶a¶[5,0]b", "¶a¶b", "¶ab"};
-    for (int i = 1; i < 5; ++i) {
-        CActionScope action(u"enter_text");
-        doc->Backspace(p);
-        EXPECT_EQ(Dump(*doc), states[i]);
-    }
-    EXPECT_EQ(p.Index(), 1u);
-    // Each is an undo step of its own although all ran under one name.
-    for (int i = 3; i >= 0; --i) {
-        UndoIn(*doc);
-        EXPECT_EQ(Dump(*doc), states[i]);
-    }
-    EXPECT_EQ(AfterRule("¶[0,1]a", 0, &CNoteDocument::Backspace), "¶a");
-    EXPECT_EQ(AfterRule("¶[1,0]x¶[9,0]y", 2, &CNoteDocument::Backspace), "¶[1,0]xy");
-}
-
-TEST_F(NoteDocumentTest, BackspaceIntoAnEmptyParagraphKeepsTheCaretsFormat) {
-    auto doc = Watched("¶[1,0]¶[9,0]code");
-    CNotePosition p = doc->FromIndex(1);
-    {
-        CActionScope action(u"enter_text");
-        doc->Backspace(p);
-    }
-    EXPECT_EQ(Dump(*doc), "¶[9,0]code");
-    EXPECT_EQ(p.Index(), 0u);
-    EXPECT_EQ(observer.Take(), "removing(0,1) changed(0,1)");  // the format moves quietly
-    EXPECT_TRUE(NotificationsEnabled);
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]¶[9,0]code");
-    EXPECT_FALSE(doc->UndoHistory().CanUndo());
-
-    // An empty paragraph under the caret is simply removed.
-    EXPECT_EQ(AfterRule("¶[1,0]¶", 1, &CNoteDocument::Backspace), "¶[1,0]");
-}
-
-TEST_F(NoteDocumentTest, DeleteKeyFromAnEmptyParagraphKeepsTheNextFormat) {
-    auto doc = Watched("¶¶[2,0]Sub");
-    CNotePosition p = doc->Start();
-    {
-        CActionScope action(u"delete_key");
-        doc->DeleteKey(p);
-    }
-    EXPECT_EQ(Dump(*doc), "¶[2,0]Sub");
-    EXPECT_EQ(p.Index(), 0u);
-    EXPECT_EQ(observer.Take(), "removing(0,1) changed(0,1)");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶¶[2,0]Sub");
-    EXPECT_FALSE(doc->UndoHistory().CanUndo());
-
-    // Otherwise a plain delete forward.
-    EXPECT_EQ(AfterRule("¶[1,0]¶[2,0]", 0, &CNoteDocument::DeleteKey), "¶[1,0]");
-    EXPECT_EQ(AfterRule("¶[1,0]¶[2,0]¶x", 0, &CNoteDocument::DeleteKey), "¶[1,0]¶x");
-    EXPECT_EQ(AfterRule("¶[1,0]x¶[2,0]y", 1, &CNoteDocument::DeleteKey), "¶[1,0]xy");
-    EXPECT_EQ(AfterRule("¶[1,0]", 0, &CNoteDocument::DeleteKey), "¶[1,0]");
-}
-
 // "😀" (U+1F600) is two elements, a surrogate pair; "\xED\xA0\xBD" is its high half alone.
 // "e\xCC\x81\xCC\x82" is e with two combining marks, "👩\xE2\x80\x8D👧" a joined emoji of
 // five elements and "🇫🇷" a flag of four.
-TEST_F(NoteDocumentTest, BackspaceAndDeleteTakeAClusterWhole) {
-    constexpr const char* kMarked =
-        "¶ae\xCC\x81\xCC\x82"
-        "b";
-    struct Case {
-        const char* text;
-        int64_t caret;
-        void (CNoteDocument::*rule)(CNotePosition&);
-        const char* after;
-        uint32_t caretAfter;
-    };
-    const Case cases[] = {
-        {"¶a😀b", 3, &CNoteDocument::Backspace, "¶ab", 1},
-        {"¶a😀b", 1, &CNoteDocument::DeleteKey, "¶ab", 1},
-        {"¶😀😀", 4, &CNoteDocument::Backspace, "¶😀", 2},
-        {"¶😀😀", 0, &CNoteDocument::DeleteKey, "¶😀", 0},
-        // A caret left between the halves still removes the whole character.
-        {"¶a😀b", 2, &CNoteDocument::Backspace, "¶ab", 1},
-        {"¶a😀b", 2, &CNoteDocument::DeleteKey, "¶ab", 1},
-        // Lone halves are single elements.
+TEST_F(NoteDocumentTest, EnterBackspaceAndDelete) {
+    const struct {
+        const char *text, *script;
+    } cases[] = {
+        // Enter ends a header into Normal, an empty list item into Normal, else continues.
+        {"¶[2,1]Title", "@5|enter|=¶[2,1]Title¶[0,1]|^6"},
+        {"¶[2,0]Title", "@2|enter|=¶[2,0]Ti¶[2,0]tle"},
+        {"¶[1,0]", "enter|=¶[1,0]¶"},
+        {"¶[5,2]", "enter|=¶[0,2]|^0"},
+        {"¶a¶[7,0]¶b", "@2|enter|=¶a¶¶b"},
+        {"¶[6,1]done", "@4|enter|=¶[6,1]done¶[6,1]"},
+        {"¶[6,1]done", "enter|=¶[6,1]¶[6,1]done"},
+        {"¶[9,0]code", "@4|enter|=¶[9,0]code¶[9,0]"},
+        // Backspace outdents, then leaves the list, then joins; each an undo step of its own.
+        {"¶a¶[5,2]b",
+         "@2|bs|=¶a¶[5,1]b|bs|=¶a¶[5,0]b|bs|=¶a¶b|bs|=¶ab|^1|undo|=¶a¶b|undo|"
+         "=¶a¶[5,0]b|undo|=¶a¶[5,1]b|undo|=¶a¶[5,2]b"},
+        {"¶[0,1]a", "bs|=¶a"},
+        {"¶[1,0]x¶[9,0]y", "@2|bs|=¶[1,0]xy"},
+        // Into an empty paragraph the caret's format stays; an empty one under it goes.
+        {"¶[1,0]¶[9,0]code", "@1|bs|=¶[9,0]code|^0|undo|=¶[1,0]¶[9,0]code|no-undo"},
+        {"¶[1,0]¶", "@1|bs|=¶[1,0]"},
+        // Delete from an empty paragraph keeps the next one's format; otherwise deletes forward.
+        {"¶¶[2,0]Sub", "del|=¶[2,0]Sub|^0|undo|=¶¶[2,0]Sub|no-undo"},
+        {"¶[1,0]¶[2,0]", "del|=¶[1,0]"},
+        {"¶[1,0]¶[2,0]¶x", "del|=¶[1,0]¶x"},
+        {"¶[1,0]x¶[2,0]y", "@1|del|=¶[1,0]xy"},
+        {"¶[1,0]", "del|=¶[1,0]"},
+        // Both remove a cluster whole, also from a caret left inside it, in one undo step.
+        {"¶a😀b", "@3|bs|=¶ab|^1|undo|=¶a😀b"},
+        {"¶a😀b", "@1|del|=¶ab|^1"},
+        {"¶😀😀", "@4|bs|=¶😀|^2"},
+        {"¶😀😀", "del|=¶😀|^0"},
+        {"¶a😀b", "@2|bs|=¶ab|^1"},
+        {"¶a😀b", "@2|del|=¶ab|^1"},
         {"¶a\xED\xA0\xBD"
          "b",
-         2, &CNoteDocument::Backspace, "¶ab", 1},
+         "@2|bs|=¶ab|^1"},
         {"¶a\xED\xB8\x80"
          "b",
-         1, &CNoteDocument::DeleteKey, "¶ab", 1},
-        {"¶😀\xED\xB8\x80", 3, &CNoteDocument::Backspace, "¶😀", 2},
-        {kMarked, 4, &CNoteDocument::Backspace, "¶ab", 1},
-        {kMarked, 1, &CNoteDocument::DeleteKey, "¶ab", 1},
-        {kMarked, 3, &CNoteDocument::Backspace, "¶ab", 1},
-        {"¶a👩\xE2\x80\x8D👧b", 6, &CNoteDocument::Backspace, "¶ab", 1},
-        {"¶a👩\xE2\x80\x8D👧b", 4, &CNoteDocument::DeleteKey, "¶ab", 1},
+         "@1|del|=¶ab|^1"},
+        {"¶😀\xED\xB8\x80", "@3|bs|=¶😀|^2"},
+        {"¶ae\xCC\x81\xCC\x82"
+         "b",
+         "@4|bs|=¶ab|^1|undo|@1|del|=¶ab|undo|@3|bs|=¶ab|^1"},
+        {"¶a👩\xE2\x80\x8D👧b", "@6|bs|=¶ab|^1|undo|@4|del|=¶ab|^1"},
         // Regional indicators pair from the paragraph's start.
-        {"¶🇫🇷🇫🇷", 8, &CNoteDocument::Backspace, "¶🇫🇷", 4},
-        {"¶🇫🇷🇫🇷", 4, &CNoteDocument::DeleteKey, "¶🇫🇷", 4},
-        {"¶🇫🇷🇫🇷", 6, &CNoteDocument::Backspace, "¶🇫🇷", 4},
+        {"¶🇫🇷🇫🇷", "@8|bs|=¶🇫🇷|^4|undo|@4|del|=¶🇫🇷|^4|undo|@6|bs|=¶🇫🇷|^4"},
     };
-    for (const Case& c : cases) {
-        uint32_t caret = 0;
-        EXPECT_EQ(AfterRule(c.text, c.caret, c.rule, &caret), Dump(*MakeDocument(c.after)))
-            << c.text << " " << c.caret;
-        EXPECT_EQ(caret, c.caretAfter) << c.text << " " << c.caret;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        RunScript(*MakeDocument(c.text), c.script);
     }
-    // One keystroke, one undo step.
-    auto doc = MakeDocument("¶a😀");
-    CNotePosition p = doc->End();
-    {
-        CActionScope action(u"enter_text");
-        doc->Backspace(p);
-    }
-    EXPECT_EQ(Dump(*doc), "¶a");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), Dump(*MakeDocument("¶a😀")));
 }
 
 // --- Change stamp ---

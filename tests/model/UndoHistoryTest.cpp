@@ -18,113 +18,26 @@ using namespace TestSupport;
 
 using UndoHistoryTest = ModelTest;
 
-// Each keystroke is its own command: it names itself, edits and clears the name again.
-void Type(CNoteDocument& doc, CNotePosition& p, std::u16string_view text) {
-    for (char16_t c : text) {
-        CActionScope action(u"enter_text");
-        doc.InsertCharacter(p, c);
+// Which keystrokes merge into one undo step, and where undo and redo leave the caret.
+TEST_F(UndoHistoryTest, KeystrokesMergeIntoSteps) {
+    const struct {
+        const char *text, *script;
+    } cases[] = {
+        {"¶ab", "@1|'xyz|steps:ins(2,3)|undo|=¶ab|^1|no-undo|redo|^4|=¶axyzb"},
+        // Backspace over fresh typing shrinks its step, to nothing, then starts its own.
+        {"¶ab", "@1|'xyz|bs|bs|=¶axb|steps:ins(2,1)|runs:1|bs|steps:|bs|steps:del(1,1)|undo|=¶ab"},
+        // Neighbouring units of one style are one run, whichever way the deletion grew.
+        {"¶a{1}bcd", "@4|bs|bs|bs|=¶a|steps:del<(2,3)|runs:1|undo|^4|=¶a{1}bcd|redo|=¶a"},
+        {"¶a{1}bcd", "@1|del|del|del|=¶a|steps:del(2,3)|runs:1|undo|^4|=¶a{1}bcd|redo|=¶a"},
+        // A join into an empty paragraph keeps the empty one's format; its redo must too.
+        {"¶[1,0]¶", "@1|bs|=¶[1,0]|undo|=¶[1,0]¶|redo|=¶[1,0]"},
+        // An explicit new group splits a named run.
+        {"¶ab", "'x|group|'y|steps:ins(1,1) ins(2,1)|undo|=¶xab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        RunScript(*MakeDocument(c.text), c.script);
     }
-}
-
-void Press(CNoteDocument& doc, CNotePosition& p, void (CNoteDocument::*rule)(CNotePosition&),
-           std::u16string_view name, int times) {
-    for (int i = 0; i < times; ++i) {
-        CActionScope action(name);
-        (doc.*rule)(p);
-    }
-}
-
-TEST_F(UndoHistoryTest, TypingIsOneStepUndoneToWhereItBegan) {
-    auto doc = MakeDocument("¶ab");
-    RecordingObserver observer;
-    doc->AddObserver(&observer);
-    CNotePosition p = doc->FromIndex(1);
-    Type(*doc, p, u"xyz");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,3)");
-    observer.Take();
-
-    const ShownUndoResult undone = UndoIn(*doc);
-    EXPECT_TRUE(undone.applied);
-    EXPECT_EQ(Dump(*doc), "¶ab");
-    EXPECT_EQ(undone.caret.Document(), doc.get());
-    EXPECT_EQ(IndexOf(undone.caret), 1);
-    EXPECT_EQ(observer.Take(), "removing(1,3) changed(1,1)");
-    EXPECT_FALSE(doc->UndoHistory().CanUndo());
-    EXPECT_EQ(IndexOf(RedoIn(*doc).caret), 4);
-    EXPECT_EQ(Dump(*doc), "¶axyzb");
-    EXPECT_FALSE(doc->UndoHistory().CanRedo());
-}
-
-TEST_F(UndoHistoryTest, BackspaceOverFreshTypingShrinksTheTypingStep) {
-    auto doc = MakeDocument("¶ab");
-    CNotePosition p = doc->FromIndex(1);
-    Type(*doc, p, u"xyz");
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 2);
-    EXPECT_EQ(Dump(*doc), "¶axb");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,1)");
-    ASSERT_EQ(doc->UndoHistory().TextRunCount(), 1u);
-    EXPECT_EQ(doc->UndoHistory().TextRunAt(0).length, 1u);
-
-    // Removing the last typed character removes the step itself.
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
-    EXPECT_TRUE(doc->UndoHistory().Steps().empty());
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(1,1)");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶ab");
-}
-
-TEST_F(UndoHistoryTest, BackspacesAndDeletesGrowOneStep) {
-    auto doc = MakeDocument("¶a{1}bcd");
-    RecordingObserver observer;
-    doc->AddObserver(&observer);
-    CNotePosition p = doc->End();
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 3);
-    EXPECT_EQ(Dump(*doc), "¶a");
-    const CNoteUndoHistory& history = doc->UndoHistory();
-    EXPECT_EQ(DescribeSteps(history), "del<(2,3)");
-    // Neighbouring units of one style: one run, whichever way the deletion grew.
-    ASSERT_EQ(history.TextRunCount(), 1u);
-    EXPECT_EQ(history.TextRunAt(0).length, 3u);
-    observer.Take();
-    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 4);
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcd");
-    EXPECT_EQ(observer.Take(), "changed(1,3)");
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶a");
-
-    doc = MakeDocument("¶a{1}bcd");
-    p = doc->FromIndex(1);
-    Press(*doc, p, &CNoteDocument::DeleteKey, u"delete_key", 3);
-    EXPECT_EQ(Dump(*doc), "¶a");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(2,3)");
-    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 4);
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcd");
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶a");
-}
-
-// Element by element, a range grows one step while the change stays the same.
-TEST_F(UndoHistoryTest, StylingARunIsOneStep) {
-    auto doc = MakeDocument("¶abc{2}defg");
-    RecordingObserver observer;
-    doc->AddObserver(&observer);
-    {
-        CActionScope action(u"style_change");
-        for (int64_t i = 2; i <= 6; ++i) {
-            CNotePosition p = doc->FromIndex(i);
-            doc->SetCharacterStyle(p, CharacterStyle{1});
-        }
-    }
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{2}g");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(2,5)");
-    EXPECT_EQ(doc->UndoHistory().RunCount(), 2u);
-    observer.Take();
-    EXPECT_EQ(IndexOf(UndoIn(*doc).caret), 6);
-    EXPECT_EQ(Dump(*doc), "¶abc{2}defg");
-    EXPECT_EQ(observer.Take(), "changed(1,5)");
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶a{1}bcdef{2}g");
 }
 
 TEST_F(UndoHistoryTest, GroupsFollowActionNames) {
@@ -140,14 +53,6 @@ TEST_F(UndoHistoryTest, GroupsFollowActionNames) {
     EXPECT_LT(steps[1].group, steps[2].group);
     p = UndoIn(*doc).caret;
     EXPECT_EQ(Dump(*doc), "¶ab");
-
-    // An explicit new group splits a named run.
-    Type(*doc, p, u"cd");
-    StartNewUndoGroup();
-    Type(*doc, p, u"e");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(1,1) ins(2,1) ins(3,2) ins(5,1)");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶abcd");
 }
 
 TEST_F(UndoHistoryTest, UndoingOnlyFormatsLeavesTheCaretToTheCaller) {
@@ -183,7 +88,7 @@ TEST_F(UndoHistoryTest, UndoAndRedoStampTheModifiedTimeOnlyWhenTheyApply) {
 
     // A deletion: undoing it links the elements back without any editing primitive.
     CNotePosition p = doc->End();
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
+    doc->Backspace(p);
     clock.Set(300);
     UndoIn(*doc);
     EXPECT_EQ(doc->Modified(), 300);
@@ -209,7 +114,7 @@ TEST_F(UndoHistoryTest, OneActionOverSeveralDocumentsIsUndoneAsOne) {
     }
     StartNewUndoGroup();
     CNotePosition pa = a->End();
-    Type(*a, pa, u"Z");
+    a->InsertCharacter(pa, u'Z');
 
     UndoShown(shown);  // the latest group only
     EXPECT_EQ(Dump(*a), "¶Xone");
@@ -236,29 +141,20 @@ TEST_F(UndoHistoryTest, ARecordInAnyDocumentDiscardsRedoEverywhere) {
     auto a = MakeDocument("¶a");
     auto b = MakeDocument("¶b");
     CNotePosition pa = a->End();
-    Type(*a, pa, u"x");
+    a->InsertCharacter(pa, u'x');
     UndoIn(*a);
     EXPECT_TRUE(a->UndoHistory().CanRedo());
     CNotePosition pb = b->End();
-    Type(*b, pb, u"y");
+    b->InsertCharacter(pb, u'y');
     EXPECT_FALSE(a->UndoHistory().CanRedo());
     EXPECT_TRUE(a->UndoHistory().Steps().empty());
     EXPECT_EQ(a->UndoHistory().TextRunCount(), 0u);
 }
 
-// A join into an empty paragraph keeps the empty one's format; its redo must too.
+// Delete joining into an empty paragraph keeps the empty one's format; its redo must too.
 TEST_F(UndoHistoryTest, RedoOfAJoinIntoAnEmptyParagraphKeepsItsFormat) {
-    auto doc = MakeDocument("¶[1,0]¶");
-    CNotePosition p = doc->End();
-    Press(*doc, p, &CNoteDocument::Backspace, u"enter_text", 1);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]¶");
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]");
-
-    doc = MakeDocument("¶[1,0]¶x");
-    p = doc->Start();
+    auto doc = MakeDocument("¶[1,0]¶x");
+    CNotePosition p = doc->Start();
     doc->DeleteForward(p);
     EXPECT_EQ(Dump(*doc), "¶[1,0]x");
     UndoIn(*doc);

@@ -221,4 +221,52 @@ private:
     }
 };
 
+// Runs a script of edits on `doc`, steps split by '|': "@N" puts the caret after N elements,
+// "'text" types (one action per character), "bs", "del" (the Delete key), "enter", "undo",
+// "redo" and "group" (a new undo group) press what they name, "no-undo" checks there is nothing
+// to undo; "=text" checks the document
+// against compact text, "^N" the caret, "steps:..." the undo steps (DescribeSteps) and "runs:N"
+// how many text runs they keep.
+inline void RunScript(CNoteDocument& doc, std::string_view script) {
+    CNotePosition p = doc.Start();
+    for (size_t at = 0; at <= script.size();) {
+        const size_t end = std::min(script.find('|', at), script.size());
+        const std::string_view step = script.substr(at, end - at);
+        at = end + 1;
+        SCOPED_TRACE(std::string(step));
+        const std::string_view rest = step.substr(1);
+        if (step == "bs" || step == "enter") {
+            CActionScope action(u"enter_text");
+            step == "bs" ? doc.Backspace(p) : doc.Enter(p);
+        } else if (step == "del") {
+            CActionScope action(u"delete_key");
+            doc.DeleteKey(p);
+        } else if (step == "undo" || step == "redo") {
+            const CNotePosition caret = (step == "undo" ? UndoIn(doc) : RedoIn(doc)).caret;
+            if (!caret.IsNull()) p = caret;
+        } else if (step == "group") {
+            StartNewUndoGroup();
+        } else if (step == "no-undo") {
+            EXPECT_FALSE(doc.UndoHistory().CanUndo());
+        } else if (step[0] == '@') {
+            p = doc.FromIndex(std::stoll(std::string(rest)));
+        } else if (step[0] == '\'') {
+            for (char16_t c : Utf16(rest)) {
+                CActionScope action(u"enter_text");
+                doc.InsertCharacter(p, c);
+            }
+        } else if (step[0] == '=') {
+            EXPECT_EQ(Dump(doc), Dump(*MakeDocument(rest)));
+        } else if (step[0] == '^') {
+            EXPECT_EQ(p.Index(), std::stoul(std::string(rest)));
+        } else if (step.starts_with("steps:")) {
+            EXPECT_EQ(DescribeSteps(doc.UndoHistory()), step.substr(6));
+        } else if (step.starts_with("runs:")) {
+            EXPECT_EQ(doc.UndoHistory().TextRunCount(), std::stoul(std::string(step.substr(5))));
+        } else {
+            ADD_FAILURE() << "no such step";
+        }
+    }
+}
+
 }  // namespace NoteEditEngine::TestSupport
