@@ -350,30 +350,6 @@ TEST_F(IncrementalLayoutTest, WidthChangesAndNoteOrderChangesRelayCorrectly) {
     ExpectFresh("remove");
 }
 
-TEST_F(IncrementalLayoutTest, SelectionAcrossNotesDeletesAndUndoesAsOneGroup) {
-    view.recording = false;
-    SetColumns(10);
-    CNoteDocument* a = Show("¶first note text");
-    CNoteDocument* b = Show("¶second¶note");
-    view.SetSelection(a->FromIndex(6), b->FromIndex(3), true);
-    {
-        NoteEditEngine::CActionScope action(u"delete_selection");
-        view.DeleteSelection();
-    }
-    NoteEditEngine::StartNewUndoGroup();
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶first ");
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), "¶ond¶note");
-    EXPECT_EQ(view.Active(), a->FromIndex(6));
-    EXPECT_FALSE(view.HasSelection());
-    ExpectFresh("delete selection");
-    view.Undo();
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶first note text");
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*b), "¶second¶note");
-    ExpectFresh("undo");
-    // The caret goes where the last note undone (the second) put it: after its restored run.
-    EXPECT_EQ(view.Active(), b->FromIndex(3));
-}
-
 TEST_F(IncrementalLayoutTest, DeletingASelectionLeavesTheCaretAtItsStart) {
     view.recording = false;
     SetColumns(10);

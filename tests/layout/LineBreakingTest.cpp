@@ -11,32 +11,34 @@ using NoteEditEngine::CNotePosition;
 
 class LineBreakingTest : public LayoutTest {};
 
-TEST_F(LineBreakingTest, SpacesStayOnTheUpperRowAndWordsWrapWhole) {
-    SetColumns(8);
-    Show("¶hello world¶ab   cd");
-    EXPECT_EQ(view.Dump(), "{[hello ][world§]}{[ab   cd]}");
-    // The three spaces overflow a row of four but stay on it; the next row starts with "cd".
-    SetColumns(4);
-    EXPECT_EQ(view.Dump(), "{[hell][o ][worl][d§]}{[ab   ][cd]}");
-}
-
-TEST_F(LineBreakingTest, LongWordsSplitAtTheCharacterAndEveryRowTakesOneElement) {
-    SetColumns(4);
-    Show("¶abcdefghij xy");
-    EXPECT_EQ(view.Dump(), "{[abcd][efgh][ij ][xy]}");
-    // Narrower than one character: one element per row, and layout ends.
-    view.SetWidth(WidthForColumns(0) + 3, false);
-    EXPECT_EQ(view.Dump(), "{[a][b][c][d][e][f][g][h][i][j][ ][x][y]}");
-    // Narrower than the margins.
-    view.SetWidth(5, false);
-    EXPECT_EQ(view.Dump(), "{[a][b][c][d][e][f][g][h][i][j][ ][x][y]}");
+// Spaces stay on the upper row, even three overflowing a row of four; words wrap whole, or split
+// at the character when longer than a row; narrower than one character (or than the margins),
+// every row still takes one element; an empty note or last paragraph is one empty row.
+TEST_F(LineBreakingTest, RowsBreakAfterSpacesAndWithinLongWords) {
+    const struct {
+        int32_t width;
+        const char *text, *rows;
+    } cases[] = {
+        {WidthForColumns(8), "¶hello world¶ab   cd", "{[hello ][world§]}{[ab   cd]}"},
+        {WidthForColumns(4), "¶hello world¶ab   cd", "{[hell][o ][worl][d§]}{[ab   ][cd]}"},
+        {WidthForColumns(4), "¶abcdefghij xy", "{[abcd][efgh][ij ][xy]}"},
+        {WidthForColumns(0) + 3, "¶ab x", "{[a][b][ ][x]}"},
+        {5, "¶ab x", "{[a][b][ ][x]}"},
+        {WidthForColumns(2), "¶a\u200Bb", "{[a\u200B][b]}"},
+        {WidthForColumns(10), "¶", "{[]}"},
+        {WidthForColumns(10), "¶ab¶", "{[ab§]}{[]}"},
+    };
+    for (const auto& c : cases) {
+        view.SetWidth(c.width, false);
+        NoteEditEngine::CNoteDocument* note = Show(c.text);
+        EXPECT_EQ(view.Dump(), c.rows) << c.width;
+        view.RemoveNote(note);
+    }
 }
 
 TEST_F(LineBreakingTest, ZeroWidthCharactersTakeTheWidthOfTheSubstitute) {
-    SetColumns(2);
-    NoteEditEngine::CNoteDocument* note = Show("¶a\u200Bb");
-    EXPECT_EQ(view.Dump(), "{[a\u200B][b]}");
     SetColumns(10);
+    NoteEditEngine::CNoteDocument* note = Show("¶a\u200Bb");
     EXPECT_EQ(view.PointOf(note->End()).x, 15 + 3 * 8);
     // A click on the right half of the substitute lands after it.
     EXPECT_EQ(view.HitTest(15 + 8 + 5, 20).Index(), 2u);
@@ -46,7 +48,6 @@ TEST_F(LineBreakingTest, ZeroWidthCharactersTakeTheWidthOfTheSubstitute) {
 TEST_F(LineBreakingTest, EmptyNoteIsOneEmptyRowOfNormalHeight) {
     SetColumns(10);
     Show("¶");
-    EXPECT_EQ(view.Dump(), "{[]}");
     // Note margins 20 + 20, no paragraph spacing for the only (first and last) paragraph, a row of
     // 16, the view's bottom margin 10.
     EXPECT_EQ(view.TreeHeight(), 20 + 16 + 20 + 10);
@@ -56,7 +57,6 @@ TEST_F(LineBreakingTest, EmptyNoteIsOneEmptyRowOfNormalHeight) {
 TEST_F(LineBreakingTest, EmptyLastParagraphHasARowWithoutSpaceBelow) {
     SetColumns(10);
     NoteEditEngine::CNoteDocument* note = Show("¶ab¶");
-    EXPECT_EQ(view.Dump(), "{[ab§]}{[]}");
     // First paragraph: no space above, 3 below; the empty last one: 3 above, none below.
     EXPECT_EQ(view.TreeHeight(), 20 + (16 + 3) + (3 + 16) + 20 + 10);
     EXPECT_EQ(view.PointOf(note->End()), (Point{15, 20 + 19 + 3}));
@@ -126,11 +126,6 @@ TEST_F(LineBreakingTest, NotesStackWithTheirMargins) {
     view.RemoveNote(first);
     EXPECT_EQ(view.Dump(), "{[two]}");
     EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 10);
-}
-
-TEST_F(LineBreakingTest, OnlyTheViewMakesDocumentGlyphs) {
-    NoteEditEngine::CNoteDocument* note = Show("¶ab¶cd");
-    EXPECT_EQ(view.Root().FirstChild()->CreateSibling(nullptr, note->Start()), nullptr);
 }
 
 TEST_F(LineBreakingTest, CaretGeometryGivesPointHeightAndSpaceFromOneWalk) {
