@@ -207,16 +207,24 @@ def sh(cmd, **kw):
     return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
 
 
-def run_test(build, target, timeout):
-    """'pass', 'fail' or 'timeout' for one test program."""
+def run_test(build, target, timeout, failed=None):
+    """'pass', 'fail' or 'timeout' for one test program. With a list `failed`, the program runs
+    to its end and the names of its failing tests are added to the list."""
     folder = target.rsplit("_", 1)[0]
     cwd = os.path.join(build, "tests", folder)
-    env = dict(os.environ, GTEST_FAIL_FAST="1", GTEST_BRIEF="1", LC_ALL="C.UTF-8",
-               QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=os.path.join(cwd, "config"))
+    env = dict(os.environ, GTEST_BRIEF="1", LC_ALL="C.UTF-8", QT_QPA_PLATFORM="offscreen",
+               XDG_CONFIG_HOME=os.path.join(cwd, "config"))
+    if failed is None:
+        env["GTEST_FAIL_FAST"] = "1"
     p = subprocess.Popen([os.path.join(cwd, target)], cwd=cwd, env=env, start_new_session=True,
-                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                         stdout=subprocess.DEVNULL if failed is None else subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, text=True)
     try:
-        return "pass" if p.wait(timeout=timeout) == 0 else "fail"
+        out, _ = p.communicate(timeout=timeout)
+        if failed is not None:
+            failed += sorted({m for m in re.findall(r"^\[  FAILED  \] (\S+?)(?:,| \(|$)",
+                                                    out, re.M)})
+        return "pass" if p.returncode == 0 else "fail"
     except subprocess.TimeoutExpired:
         return "timeout"  # a mutant that hangs counts as caught
     finally:
@@ -279,6 +287,8 @@ def main():
     ap.add_argument("--own", action="store_true", help="only the folder's own test program")
     ap.add_argument("--timeout", type=int, default=120, help="most seconds per test program")
     ap.add_argument("--self-check", action="store_true", help="run one mutant that must be killed")
+    ap.add_argument("--who", help="run every test program to its end and write which tests"
+                    " catch each mutant to this file")
     ap.add_argument("-j", type=int, default=1)
     a = ap.parse_args()
 
@@ -331,6 +341,7 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
     mode = "a" if done else "w"
     out = open(results_path, mode, encoding="utf-8")
+    who = open(a.who, "a", encoding="utf-8") if a.who else None
     if not done:
         out.write(f"# commit {rev}\n#id\tfolder\tresult\ttests\tseconds\n")
     results = list(done.values())
@@ -359,9 +370,14 @@ def main():
                     result = "survived"
                     for t in progs:
                         ran.append(t)
-                        if run_test(build, t, limit[t]) != "pass":
+                        failed = [] if a.who else None
+                        if run_test(build, t, limit[t], failed) != "pass":
                             result = "killed"
-                            break
+                            if a.who:
+                                who.write(f"{r['id']}\t{t}\t{' '.join(failed) or '(hang)'}\n")
+                                who.flush()
+                            else:
+                                break
             finally:
                 open(path, "w", encoding="utf-8").write(text)
         secs = time.time() - t0
