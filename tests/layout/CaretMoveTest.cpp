@@ -1,6 +1,10 @@
 // Caret moves, the caret across edits and shown notes, undo placement.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
 
@@ -34,98 +38,63 @@ protected:
     CNoteDocument* b = nullptr;
 };
 
-TEST_F(CaretMoveTest, CharacterMovesCrossNotesAndStopAtTheEndsOfAll) {
-    Put(a, 14);
-    view.MoveCharacterRight(false);
-    EXPECT_EQ(Caret(), "B0");
-    view.MoveCharacterLeft(false);
-    EXPECT_EQ(Caret(), "A14");
-    Put(a, 0);
-    view.MoveCharacterLeft(true);
-    EXPECT_EQ(Caret(), "A0");
-    Put(b, 3);
-    view.MoveCharacterRight(false);
-    EXPECT_EQ(Caret(), "B3");
-}
-
-TEST_F(CaretMoveTest, WordMovesStopAtParagraphEnds) {
-    Put(a, 0);
-    view.MoveWordRight(false);
-    EXPECT_EQ(Caret(), "A6");
-    view.MoveWordRight(false);
-    EXPECT_EQ(Caret(), "A11");  // the end of "world": the paragraph end stops the move
-    view.MoveWordRight(false);
-    EXPECT_EQ(Caret(), "A12");  // at a paragraph end: one character on
-    view.MoveWordLeft(false);
-    EXPECT_EQ(Caret(), "A11");  // at a paragraph start: one character back
-    view.MoveWordLeft(false);
-    EXPECT_EQ(Caret(), "A6");
-    view.MoveWordLeft(false);
-    EXPECT_EQ(Caret(), "A0");
-    Put(a, 14);
-    view.MoveWordRight(false);
-    EXPECT_EQ(Caret(), "B0");
-}
-
-TEST_F(CaretMoveTest, RowMovesKeepThePreferredXAcrossRowsParagraphsAndNotes) {
+// From a place, moves one after another and where each leaves the caret. Character and word
+// moves cross notes and stop at the ends of all; word moves stop at paragraph ends; row moves
+// keep the preferred x across rows, paragraphs and notes and end at the first or last row's
+// end; row end stops before the wrapping space.
+TEST_F(CaretMoveTest, MovesFromPlaceToPlace) {
+    using V = CNoteView;
+    const auto right = &V::MoveCharacterRight, left = &V::MoveCharacterLeft;
+    const auto wordRight = &V::MoveWordRight, wordLeft = &V::MoveWordLeft;
+    const auto down = &V::MoveRowDown, up = &V::MoveRowUp;
+    const auto paragraphDown = &V::MoveParagraphDown, paragraphUp = &V::MoveParagraphUp;
+    const struct {
+        const char* from;
+        std::vector<std::pair<void (V::*)(bool), const char*>> moves;
+    } cases[] = {
+        {"A14", {{right, "B0"}, {left, "A14"}}},
+        {"A0", {{left, "A0"}}},
+        {"B3", {{right, "B3"}, {&V::MoveRowEnd, "B3"}}},
+        {"A0",
+         {{wordRight, "A6"},
+          {wordRight, "A11"},
+          {wordRight, "A12"},
+          {wordLeft, "A11"},
+          {wordLeft, "A6"},
+          {wordLeft, "A0"}}},
+        {"A14", {{wordRight, "B0"}}},
+        {"A3", {{down, "A9"}, {down, "A14"}, {down, "B3"}, {up, "A14"}, {up, "A9"}}},
+        {"B1", {{down, "B3"}}},
+        {"A2", {{up, "A0"}}},
+        {"A9", {{&V::MoveRowStart, "A6"}, {up, "A0"}}},
+        {"A2", {{&V::MoveRowEnd, "A5"}}},
+        {"A7", {{&V::MoveRowEnd, "A11"}}},
+        {"A14",
+         {{paragraphUp, "A12"},
+          {paragraphUp, "A0"},
+          {paragraphDown, "A12"},
+          {paragraphDown, "B0"},
+          {paragraphUp, "A12"},
+          {&V::MoveEndOfAll, "B3"}}},
+    };
+    for (const auto& c : cases) {
+        Put(c.from[0] == 'A' ? a : b, uint32_t(std::stoul(c.from + 1)));
+        for (const auto& [move, caret] : c.moves) {
+            (view.*move)(false);
+            EXPECT_EQ(Caret(), caret) << c.from;
+        }
+    }
+    // The goal: the x where the caret was put, and 0 after a move to the row's start.
     Put(a, 3);
+    view.MoveRowDown(false);
+    view.MoveRowUp(false);
     EXPECT_EQ(view.PreferredX(), 15 + 24);
-    view.MoveRowDown(false);
-    EXPECT_EQ(Caret(), "A9");
-    view.MoveRowDown(false);
-    EXPECT_EQ(Caret(), "A14");  // "ab" is shorter: its end
-    view.MoveRowDown(false);
-    EXPECT_EQ(Caret(), "B3");
-    view.MoveRowUp(false);
-    EXPECT_EQ(Caret(), "A14");
-    view.MoveRowUp(false);
-    EXPECT_EQ(Caret(), "A9");  // back near the same x
-    EXPECT_EQ(view.PreferredX(), 15 + 24);
-    // From the last row of all to the note's end, from the first to its start.
-    Put(b, 1);
-    view.MoveRowDown(false);
-    EXPECT_EQ(Caret(), "B3");
-    Put(a, 2);
-    view.MoveRowUp(false);
-    EXPECT_EQ(Caret(), "A0");
-}
-
-TEST_F(CaretMoveTest, RowStartMakesTheGoalZeroAndRowEndStopsBeforeTheWrappingSpace) {
-    Put(a, 9);
     view.MoveRowStart(false);
-    EXPECT_EQ(Caret(), "A6");  // the row's first character, not the paragraph's
     EXPECT_EQ(view.PreferredX(), 0);
-    view.MoveRowUp(false);
-    EXPECT_EQ(Caret(), "A0");
-    Put(a, 2);
-    view.MoveRowEnd(false);
-    EXPECT_EQ(Caret(), "A5");
-    Put(a, 7);
-    view.MoveRowEnd(false);
-    EXPECT_EQ(Caret(), "A11");
-    Put(b, 0);
-    view.MoveRowEnd(false);
-    EXPECT_EQ(Caret(), "B3");
-}
-
-TEST_F(CaretMoveTest, ParagraphMovesAndTheEndsOfAll) {
-    Put(a, 14);
-    view.MoveParagraphUp(false);
-    EXPECT_EQ(Caret(), "A12");
-    view.MoveParagraphUp(false);
-    EXPECT_EQ(Caret(), "A0");
-    view.MoveParagraphDown(false);
-    EXPECT_EQ(Caret(), "A12");
-    view.MoveParagraphDown(false);
-    EXPECT_EQ(Caret(), "B0");
-    Put(b, 0);
-    view.MoveParagraphUp(false);
-    EXPECT_EQ(Caret(), "A12");
-    view.MoveEndOfAll(false);
-    EXPECT_EQ(Caret(), "B3");
+    Put(b, 2);
     view.MoveStartOfAll(true);
     EXPECT_EQ(Caret(), "A0");
-    EXPECT_EQ(view.Anchor(), b->End());
+    EXPECT_EQ(view.Anchor(), b->FromIndex(2));
 }
 
 TEST_F(CaretMoveTest, SelectionsExtendCollapseAndSelectWholeUnits) {
