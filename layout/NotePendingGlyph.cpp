@@ -4,10 +4,33 @@
 
 #include "layout/NoteParagraphGlyph.h"
 #include "layout/NoteView.h"
+#include "model/NoteDocument.h"
+#include "model/NoteText.h"
 
 namespace NoteLayoutEngine {
 
 using NoteEditEngine::CNotePosition;
+
+namespace {
+
+uint32_t MarksIn(const NoteEditEngine::Piece* piece) {
+    return piece != nullptr ? piece->marks : 0;
+}
+
+// The paragraph marks among the first `index` elements of a note, from the piece tree's counts.
+int64_t MarksBefore(const NoteEditEngine::CNoteDocument& note, int64_t index) {
+    const NoteEditEngine::CNoteText& text = note.Text();
+    if (index >= int64_t{text.Size()}) return text.MarkCount();
+    uint32_t offset = 0;
+    const NoteEditEngine::Piece* piece = text.Find(static_cast<uint32_t>(index), offset);
+    uint32_t marks = MarksIn(piece->left);
+    for (; piece->parent != nullptr; piece = piece->parent)
+        if (piece->parent->right == piece)
+            marks += MarksIn(piece->parent->left) + (piece->parent->mark ? 1 : 0);
+    return marks;
+}
+
+}  // namespace
 
 CNotePendingGlyph::CNotePendingGlyph(CNoteView* view, CNoteGlyph* parent,
                                      const CNotePosition& start)
@@ -32,7 +55,9 @@ void CNotePendingGlyph::Cover(const CNotePosition& start, const CNotePosition& e
     TakeOutOfParent();
     m_start = start;
     m_length = static_cast<int32_t>(IndexOf(end) - IndexOf(start));
-    m_height = m_view->EstimatedHeight(m_length);
+    const NoteEditEngine::CNoteDocument& note = *m_start.Document();
+    m_height = m_view->EstimatedHeight(
+        m_length, MarksBefore(note, IndexOf(end)) - MarksBefore(note, IndexOf(start)));
     PutBackIntoParent();
 }
 

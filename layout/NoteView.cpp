@@ -488,14 +488,21 @@ void CNoteView::UpdateEstimates() {
     const int32_t textWidth = m_viewWidth - metrics.viewMargins.left - metrics.viewMargins.right -
                               metrics.noteMargins.left - metrics.noteMargins.right;
     m_estimateCharsPerRow = std::max(1, textWidth / std::max(1, m_surface.CharWidth(u'n')));
+    m_estimateSpacing = metrics.paragraphSpacing.top + metrics.paragraphSpacing.bottom;
     const int64_t rows =
         m_lazyScreen > 0 ? 2 * int64_t{m_lazyScreen} / m_estimateLineHeight + 1 : 0;
     m_eagerElements = rows * m_estimateCharsPerRow;
 }
 
-int32_t CNoteView::EstimatedHeight(int64_t elements) const noexcept {
-    const int64_t rows = elements / m_estimateCharsPerRow + 1;
-    return static_cast<int32_t>(std::min<int64_t>(rows * m_estimateLineHeight, kWholeRange / 4));
+int32_t CNoteView::EstimatedHeight(int64_t elements, int64_t paragraphs) const noexcept {
+    // Paragraphs of the mean length: each wraps into whole rows.
+    const int64_t rows =
+        paragraphs > 0 ? paragraphs * std::max<int64_t>(1, ((elements - paragraphs) / paragraphs +
+                                                            m_estimateCharsPerRow - 1) /
+                                                               m_estimateCharsPerRow)
+                       : elements / m_estimateCharsPerRow + 1;
+    return static_cast<int32_t>(std::min<int64_t>(
+        rows * m_estimateLineHeight + paragraphs * m_estimateSpacing, kWholeRange / 4));
 }
 
 void CNoteView::PendingAdded(CNotePendingGlyph* pending) {

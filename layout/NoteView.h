@@ -117,8 +117,9 @@ public:
     void EnsureLaidOutAtY(int32_t y);
     // How much a relayout lays out before leaving the rest pending; 0 for all.
     [[nodiscard]] int64_t EagerElements() const noexcept { return m_eagerElements; }
-    // The height guessed for `elements` not laid out yet.
-    [[nodiscard]] int32_t EstimatedHeight(int64_t elements) const noexcept;
+    // The height guessed for `elements` not laid out yet, `paragraphs` of them marks: rows of
+    // Normal text, each paragraph of the mean length, and the paragraphs' spacing.
+    [[nodiscard]] int32_t EstimatedHeight(int64_t elements, int64_t paragraphs) const noexcept;
     // Kept by the pending glyphs themselves.
     void PendingAdded(CNotePendingGlyph* pending);
     void PendingRemoved(CNotePendingGlyph* pending) noexcept;
@@ -305,6 +306,7 @@ private:
     int64_t m_eagerElements = 0;
     int32_t m_estimateLineHeight = 0;
     int32_t m_estimateCharsPerRow = 1;
+    int32_t m_estimateSpacing = 0;
     std::vector<CNotePendingGlyph*> m_pending;
     CTextMarks m_marks;
 };
