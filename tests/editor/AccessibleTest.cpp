@@ -207,6 +207,10 @@ TEST_F(AccessibleTest, EditsThroughTheInterfaceUndoLikeTyping) {
         view.OnCommand(CommandIds::kUndo);
         EXPECT_EQ(Text()->text(0, -1), kTwoNotesText) << c.text;
     }
+    // A selection made through the interface, backwards, is the pane's.
+    Text()->setSelection(0, 17, 4);
+    EXPECT_EQ(view.View().Anchor(), notes[1]->FromIndex(2));
+    EXPECT_EQ(view.View().Active(), notes[0]->FromIndex(4));
 }
 
 }  // namespace

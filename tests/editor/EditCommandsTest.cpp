@@ -70,6 +70,7 @@ void RunScript(CNoteView& view, std::string_view script) {
             {"bs", [&] { Backspace(view); }},
             {"del", [&] { DeleteKey(view); }},
             {"enter", [&] { Enter(view); }},
+            {"esc", [&] { Escape(view); }},
             {"undo", [&] { view.Undo(); }},
             {"left", [&] { Navigate(view, NavigationKey::Left, false, false, 400); }},
             {"shift+right", [&] { Navigate(view, NavigationKey::Right, false, true, 400); }},
@@ -140,8 +141,8 @@ TEST_F(EditCommandsTest, ScriptedEdits) {
          "@2|strong|=¶ab cd¶ef|'X|=¶ab{1}X{0} cd¶ef|undo|@2|comment-paragraph|"
          "=¶{4}ab cd{0}¶ef|no-selection|^2|[3,7]|highlight|=¶{4}ab {6}cd{2}¶e{0}f|"
          "undo|=¶{4}ab cd{0}¶ef"},
-        // Arrows collapse a selection first.
-        {"¶abcdef", "[2,4]|left|^2|no-selection|[2,4]|shift+right|^5"},
+        // Arrows collapse a selection first; Escape collapses it where its active end is.
+        {"¶abcdef", "[2,4]|left|^2|no-selection|[2,4]|shift+right|^5|esc|no-selection|^5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);

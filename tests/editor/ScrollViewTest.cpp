@@ -20,6 +20,7 @@
 
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
+#include "editor/TextScale.h"
 #include "layout/StyleTable.h"
 #include "model/NoteText.h"
 #include "model/NoteUndoHistory.h"
@@ -244,6 +245,16 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
     }
     NoteEditor::StoreTextSize(TextSize::kMedium);
     EXPECT_EQ(NoteEditor::StoredTextSize(), TextSize::kMedium);
+    // The menu ticks the size chosen, and only that one.
+    CNoteScrollView pane;
+    for (int chosen = NoteEditor::kFirstTextSizeCommand; chosen <= NoteEditor::kLastTextSizeCommand;
+         ++chosen) {
+        pane.OnCommand(chosen);
+        for (int id = NoteEditor::kFirstTextSizeCommand - 1;
+             id <= NoteEditor::kLastTextSizeCommand + 1; ++id)
+            EXPECT_EQ(pane.QueryCommandState(id).checked, id == chosen) << chosen << " " << id;
+    }
+    pane.OnCommand(NoteEditor::kMediumTextSizeCommand);
 }
 
 // --- Printing ---
