@@ -270,7 +270,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     repo = os.path.dirname(here)
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--sample", default=os.path.join(repo, "tests", "mutations.tsv"))
+    ap.add_argument("--sample", default=os.path.join(here, "mutations.tsv"))
     ap.add_argument("--pick", action="store_true", help="write a new sample instead of running")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--count", type=int, default=320)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Seeded mutation testing of the product code against the tests; see tests/README.md.
-#   scripts/mutate.sh                      run the stored sample (tests/mutations.tsv)
+#   scripts/mutate.sh                      run the stored sample (scripts/mutations.tsv)
 #   scripts/mutate.sh --resume             go on with a run that was cut short
 #   scripts/mutate.sh --only layout -j1    one folder's mutants
-#   scripts/mutate.sh --report --against tests/mutations-baseline.tsv
+#   scripts/mutate.sh --report --against scripts/mutations-baseline.tsv
 #                                          summary, and the mutants the baseline killed that live now
 #   scripts/mutate.sh --pick --seed 1 --count 320   write a new sample
 # Mutants are built and run in a scratch worktree (--build, default ../mutate-scratch), never here.
