@@ -187,6 +187,7 @@ void CMainFrame::OpenTreeFile(const QString& path) {
 }
 
 void CMainFrame::SaveState() {
+    Settings::CBatch batch;
     WindowState::SaveWindow(*this);
     WindowState::SaveSplitter(*m_splitter);
     WindowState::SaveBars(*m_standardToolbar, *m_styleToolbar, *statusBar());

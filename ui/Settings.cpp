@@ -1,10 +1,14 @@
 #include "ui/Settings.h"
 
 #include <QSettings>
+#include <optional>
 
 namespace Settings {
 
 namespace {
+
+// The file a batch holds open, if any.
+QSettings* batchFile = nullptr;
 
 // A value is read and rewritten under the spelling already stored, whatever its case.
 QString StoredName(const QSettings& settings, const char* name) {
@@ -14,16 +18,31 @@ QString StoredName(const QSettings& settings, const char* name) {
     return wanted;
 }
 
-QVariant Value(const char* section, const char* name) {
-    QSettings settings{QLatin1String(kOrganization), QLatin1String(kApplication)};
+// Runs `use` on the batch's file, else on one opened for the call.
+template <typename Use>
+auto WithFile(const char* section, Use use) {
+    std::optional<QSettings> own;
+    QSettings& settings = batchFile != nullptr ? *batchFile
+                                               : own.emplace(QLatin1String(kOrganization),
+                                                             QLatin1String(kApplication));
     settings.beginGroup(QLatin1String(section));
-    return settings.value(StoredName(settings, name));
+    struct EndGroup {
+        QSettings& settings;
+        ~EndGroup() { settings.endGroup(); }
+    } end{settings};
+    return use(settings);
+}
+
+QVariant Value(const char* section, const char* name) {
+    return WithFile(section, [name](QSettings& settings) {
+        return settings.value(StoredName(settings, name));
+    });
 }
 
 void SetValue(const char* section, const char* name, const QVariant& value) {
-    QSettings settings{QLatin1String(kOrganization), QLatin1String(kApplication)};
-    settings.beginGroup(QLatin1String(section));
-    settings.setValue(StoredName(settings, name), value);
+    WithFile(section, [name, &value](QSettings& settings) {
+        settings.setValue(StoredName(settings, name), value);
+    });
 }
 
 }  // namespace
@@ -48,6 +67,18 @@ void Write(const IntKey& key, int value) {
 
 void Write(const TextKey& key, std::u16string_view value) {
     SetValue(key.section, key.name, QString::fromUtf16(value.data(), qsizetype(value.size())));
+}
+
+CBatch::CBatch() {
+    if (batchFile != nullptr) return;
+    batchFile = new QSettings(QLatin1String(kOrganization), QLatin1String(kApplication));
+    m_outermost = true;
+}
+
+CBatch::~CBatch() {
+    if (!m_outermost) return;
+    delete batchFile;  // writes the file out
+    batchFile = nullptr;
 }
 
 }  // namespace Settings

@@ -69,4 +69,18 @@ inline constexpr IntKey kSearchPaneVisible{"ToolbarState", "SearchPaneVisible", 
 void Write(const IntKey& key, int value);
 void Write(const TextKey& key, std::u16string_view value);
 
+// While one lives, reads and writes share one open settings file, written out once when the
+// outermost ends: alone, every write rewrites and syncs the whole file, a dozen of them at exit.
+// For the user-interface thread only.
+class CBatch {
+public:
+    CBatch();
+    ~CBatch();
+    CBatch(const CBatch&) = delete;
+    CBatch& operator=(const CBatch&) = delete;
+
+private:
+    bool m_outermost = false;
+};
+
 }  // namespace Settings

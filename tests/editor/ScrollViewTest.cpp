@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -255,6 +256,32 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
             EXPECT_EQ(pane.QueryCommandState(id).checked, id == chosen) << chosen << " " << id;
     }
     pane.OnCommand(NoteEditor::kMediumTextSizeCommand);
+}
+
+// Values written in a batch read back at once and reach the file when the batch ends, in one
+// write of it; a write outside any batch reaches it at once.
+TEST(SettingsBatchTest, WritesReachTheFileOnceWhenTheBatchEnds) {
+    // The file's bytes, read past the settings' own cache (which a reader would write out).
+    const QString path =
+        QSettings{QLatin1String(Settings::kOrganization), QLatin1String(Settings::kApplication)}
+            .fileName();
+    const auto onDisk = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    Settings::Write(Settings::kWindowLeft, 1);
+    const QByteArray before = onDisk();
+    EXPECT_TRUE(before.contains("X1=1\n"));
+    {
+        Settings::CBatch batch;
+        Settings::CBatch inner;  // nested: the outer one writes
+        for (int value = 2; value <= 9; ++value) {
+            Settings::Write(Settings::kWindowLeft, value);
+            EXPECT_EQ(Settings::Read(Settings::kWindowLeft), value);
+        }
+        EXPECT_EQ(onDisk(), before);
+    }
+    EXPECT_TRUE(onDisk().contains("X1=9\n"));
 }
 
 // --- Printing ---
