@@ -50,9 +50,8 @@ struct CRecordingQuestions final : PathCheck::CPathQuestions {
 TEST(PathCheck, ValidNames) {
     for (const char16_t* name : {u"Notes", u"my notes", u"a.b", u"x-1_(2)", u"\u00e9t\u00e9"})
         EXPECT_TRUE(PathCheck::IsValidName(name)) << fs::path(name);
-    for (const char16_t* name :
-         {u"", u" lead", u"trail ", u"\tx", u"x\t", u".hidden", u"end.", u"a\"b", u"a*b", u"a/b",
-          u"a:b", u"a<b", u"a>b", u"a?b", u"a\\b", u"a|b"})
+    for (const char16_t* name : {u"", u" lead", u"trail ", u".hidden", u"end.", u"a\"b", u"a*b",
+                                 u"a/b", u"a:b", u"a<b", u"a>b", u"a?b", u"a\\b", u"a|b"})
         EXPECT_FALSE(PathCheck::IsValidName(name)) << fs::path(name);
 }
 
@@ -74,15 +73,10 @@ TEST(PathCheck, TouchTable) {
     const std::vector<Row> rows = {
         {u"", true, TouchResult::Invalid, false},
         {u"notes/a", true, TouchResult::Invalid, false},
-        {u"./a", false, TouchResult::Invalid, false},
-        {u"/", true, TouchResult::Good, false},
         {u"/", false, TouchResult::Good, false},
-        {temp / "a/", true, TouchResult::Invalid, false},
         {temp / "a/", false, TouchResult::Invalid, false},
         {temp / "a//b", true, TouchResult::Invalid, false},
-        {temp / " a/b", true, TouchResult::Invalid, false},
         {temp / "a./b", false, TouchResult::Invalid, false},
-        {temp / "a/b?", true, TouchResult::Invalid, false},
         {temp / "new/one", true, TouchResult::Good, false},
         {temp / "deep/er/and/deeper", false, TouchResult::Good, true},
         {temp / "file/sub", false, TouchResult::CannotCreate, false},
@@ -135,6 +129,4 @@ TEST(PathCheck, MakeSurePathExistsAsksAndTells) {
         }
         EXPECT_EQ(fs::is_directory(fs::path(row.path)), row.expected == EnsureResult::Exists);
     }
-    EXPECT_EQ(PathCheck::CreateQuestion(u"/n"),
-              u"The folder:\n\n/n\n\ndoes not exist. Do you want the folder to be created?");
 }
