@@ -225,36 +225,6 @@ TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchorAndOrder) {
     EXPECT_EQ(m_tree.Outline(), "A*\n  A1\n  A2\n    A2a\n    A2b\nC*\n  C1\nB+\n  B1\n");
 }
 
-TEST_F(DragAndDropTest, DataFromOutside) {
-    // Files from another running copy: our type, another identity.
-    QMimeData files;
-    files.setData(CDragAndDropTreeView::kInternalMimeType, "1:feed");
-    files.setUrls({QUrl::fromLocalFile("/tmp/y.jwf")});
-    m_tree.SelectOnly(m_tree["A"], SelectCause::Mouse);
-    const std::string before = m_tree.Outline();
-    Qt::DropAction action = Qt::IgnoreAction;
-    // Into the selection is fine: nothing of the tree moves.
-    EXPECT_TRUE(DragTo(files, At("A1", 0.5, 3), &action));
-    EXPECT_EQ(action, Qt::CopyAction);
-    EXPECT_TRUE(DropAt(files, At("A1", 0.5, 3)));
-    ASSERT_EQ(m_tree.foreignDrops.size(), 1u);
-    EXPECT_TRUE(m_tree.foreignDrops[0] ==
-                (CInsertionPoint{CInsertionPoint::Place::First, m_tree["A1"], nullptr}));
-    EXPECT_EQ(m_tree.Outline(), before);
-    // A failed import reports the drop as not done.
-    m_tree.acceptForeign = false;
-    EXPECT_FALSE(DropAt(files, At("A1", 0.5, 3)));
-    // Neither our type nor files: refused, and nothing is shown.
-    QMimeData text;
-    text.setText("hello");
-    m_tree.foreignDrops.clear();
-    Leave();
-    EXPECT_FALSE(DragTo(text, At("A1", 0.5, 3)));
-    EXPECT_FALSE(m_tree.IsMarkShown());
-    EXPECT_FALSE(DropAt(text, At("A1", 0.5, 3)));
-    EXPECT_TRUE(m_tree.foreignDrops.empty());
-}
-
 TEST_F(DragAndDropTest, TimersExpandTheDropParentAndScrollNearTheEdges) {
     auto data = OwnData();
     m_tree.SelectOnly(m_tree["A1"], SelectCause::Mouse);
@@ -324,28 +294,6 @@ TEST_F(DragAndDropTest, TabWithArrowsMovesTheCaretItem) {
     QTest::keyClick(&m_tree, Qt::Key_Tab);
     QTest::keyClick(&m_tree, Qt::Key_Up);
     EXPECT_EQ(m_tree.Outline(), "A\n  A1*\n  A2\n    A2a\n    A2b\nB+\n  B1\nC\n  C1\n");
-}
-
-TEST_F(DragAndDropTest, LazyDataIsRenderedOncePerDragAndOutlivesItsView) {
-    std::unique_ptr<QMimeData> data(m_tree.BeginDragData());
-    EXPECT_EQ(m_tree.renders, 0);  // nothing is written before a receiver asks
-    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl::fromLocalFile("/tmp/notes.jwf")});
-    EXPECT_EQ(data->urls().size(), 1);
-    EXPECT_EQ(m_tree.renders, 1);
-    // The identity is this process's own: its pid and more than the pid.
-    const QByteArray identity = data->data(CDragAndDropTreeView::kInternalMimeType);
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    EXPECT_TRUE(identity.startsWith(pid + ':'));
-    EXPECT_GT(identity.size(), pid.size() + 8);
-    // The next drag writes its own file.
-    (void)std::unique_ptr<QMimeData>(m_tree.BeginDragData())->urls();
-    EXPECT_EQ(m_tree.renders, 2);
-
-    auto gone = std::make_unique<CTestTree>();
-    data.reset(gone->BeginDragData());
-    gone.reset();
-    EXPECT_TRUE(data->urls().isEmpty());
-    EXPECT_TRUE(data->data(CDragAndDropTreeView::kInternalMimeType).isEmpty());
 }
 
 }  // namespace

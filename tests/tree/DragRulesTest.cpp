@@ -125,15 +125,6 @@ void ExpectInsertion(const Insertion& got, const Expected& want, const std::stri
     EXPECT_EQ(CFakeTree::Name(got.after), want.after) << what;
 }
 
-TEST(DragRules, DepthIndicatedByX) {
-    const CFakeTree tree(kOutline);
-    // The root level reaches one indentation left of the root labels; left of that is depth 0.
-    const std::pair<int, int> cases[] = {{0, 0},  {23, 0}, {24, 1}, {43, 1},
-                                         {44, 2}, {63, 2}, {64, 3}, {199, 9}};
-    for (const auto& [x, depth] : cases)
-        EXPECT_EQ(DepthAtX(tree, x), depth) << "x " << x;
-}
-
 TEST(DragRules, InsertionPointForEveryZoneAndDepth) {
     const CFakeTree tree(kOutline);
     struct Case {

@@ -71,34 +71,6 @@ const std::vector<TestSupport::FolderNode> kThreeLevels = {{1, "1", "¶Alpha"},
                                                            {2, "4", "¶Delta"},
                                                            {1, "5", "¶Epsilon"}};
 
-TEST_F(IndexViewTest, SelectedNotesShowInTreeOrderWithTheirTitlesAsLabels) {
-    Load(kThreeLevels);
-    EXPECT_EQ(Tree(), "n1(n2(n3),n4),n5");
-    SelectOnly({"5", "1", "3"});
-    EXPECT_EQ(Shown(), "¶Alpha¶Gamma¶Epsilon");
-    EXPECT_EQ(Tree(), "Alpha(n2(Gamma),n4),Epsilon");
-    view->Deselect(Item("3"), SelectCause::Mouse);
-    EXPECT_EQ(Shown(), "¶Alpha¶Epsilon");
-}
-
-TEST_F(IndexViewTest, LabelsFollowTheFirstLineAndIconsTheSize) {
-    const std::pair<int, int> sizes[] = {{0, 0},    {1, 1},    {350, 1},  {351, 2},
-                                         {1225, 2}, {1226, 3}, {4287, 3}, {4288, 4}};
-    std::vector<TestSupport::FolderNode> nodes = {{1, "100", "¶  " + std::string(60, 'x') + "¶2"},
-                                                  {1, "101", "¶ \t "}};
-    for (const auto& [size, icon] : sizes)
-        nodes.push_back({1, std::to_string(size + 1000), "¶" + std::string(size, 'a')});
-    Load(nodes);
-    for (QTreeWidgetItem* item = view->FirstRootItem(); item; item = view->NextVisible(item))
-        view->Select(item, SelectCause::Mouse);
-    EXPECT_EQ(Item("100")->text(0).toStdString(), std::string(48, 'x') + "...");
-    EXPECT_EQ(Item("101")->text(0), QStringLiteral("unnamed"));
-    for (const auto& [size, icon] : sizes) {
-        EXPECT_EQ(view->RecordOf(Item(std::to_string(size + 1000))).size, size);
-        EXPECT_EQ(view->IconIndexOf(Item(std::to_string(size + 1000))), icon) << size;
-    }
-}
-
 // Every icon loads, and no two look the same.
 TEST_F(IndexViewTest, TheTenIconsDrawDistinct) {
     std::vector<QImage> drawn;
@@ -238,17 +210,6 @@ TEST_F(IndexViewTest, NoteBecameCurrentMakesTheActiveItemBoldAndTheSaveTimerSave
     EXPECT_TRUE(InIndex("isactive=\"true\""));
 }
 
-TEST_F(IndexViewTest, AFolderWithoutIndexShowsItsNotesAsOrphans) {
-    TestSupport::WriteFolder(folder.Path(), kThreeLevels);
-    std::filesystem::remove(folder / "index.xml");
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    view->LoadTree();
-    EXPECT_EQ(Tree(), "Orphan note,Orphan note,Orphan note,Orphan note,Orphan note");
-    view->Select(Item("3"), SelectCause::Mouse);
-    EXPECT_EQ(Item("3")->text(0), QStringLiteral("Gamma"));
-    EXPECT_TRUE(std::filesystem::exists(folder / "index.xml"));
-}
-
 TEST_F(IndexViewTest, ADraggedTreeFileIsWrittenOnceAndDropsIntoAnotherFolder) {
     Load(kThreeLevels);
     SelectOnly({"2"});
@@ -339,67 +300,6 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
                                    "Modified: Mon Feb 11 02:03:55 1980"));
     QTest::mouseMove(view->viewport(), QPoint(5, view->viewport()->height() - 3));
     EXPECT_EQ(line, QStringLiteral("For Help, press F1"));
-}
-
-// The caret after the keys: it follows what they select, never sits on a hidden or deleted
-// item, and is always in view.
-TEST_F(IndexViewTest, TheKeyboardCaretStaysOnAVisibleItemInView) {
-    std::vector<TestSupport::FolderNode> nodes = {{1, "0", "¶Omega"}};
-    nodes.insert(nodes.end(), kThreeLevels.begin(), kThreeLevels.end());
-    nodes.push_back({2, "6", "¶Zeta"});
-    for (int id = 7; id < 40; ++id)
-        nodes.push_back({1, std::to_string(id), "¶Note"});
-    using Keys = std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>;
-    const Keys upThrice(3, {Qt::Key_Up, Qt::ControlModifier});
-    const auto then = [](Keys keys, const Keys& more) {
-        keys.insert(keys.end(), more.begin(), more.end());
-        return keys;
-    };
-    const struct {
-        std::vector<const char*> clicks;  // the first plain, the others with Ctrl
-        Keys keys;
-        const char* caret;
-        const char* selected;
-    } cases[] = {
-        {{"1"}, {{Qt::Key_End, {}}}, "39", "39"},
-        {{"1"}, {{Qt::Key_End, Qt::ControlModifier}}, "39", "1"},
-        {{"39"},
-         {{Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_Home, Qt::ControlModifier}},
-         "0",
-         "39"},
-        // Collapsing a parent of two selected children by key pulls the caret out.
-        {{"2", "4"}, then(upThrice, {{Qt::Key_Minus, Qt::KeypadModifier}}), "1", ""},
-        {{"2", "4"}, then(upThrice, {{Qt::Key_Left, {}}, {Qt::Key_Right, {}}}), "1", ""},
-        // "E" finds Epsilon; the caret goes with the selection.
-        {{"5"}, {{Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_E, {}}}, "5", "5"},
-        // Deleting a parent with its selected child: the item above the subtree.
-        {{"3", "1"}, {{Qt::Key_Delete, {}}}, "0", ""},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE("case " + std::to_string(&test - cases));
-        view->UnloadTree();
-        Load(nodes);
-        view->resize(200, 150);
-        ASSERT_TRUE(FocusReally(*view));
-        for (const char* clicked : test.clicks) {
-            view->scrollToItem(Item(clicked));
-            QTest::mouseClick(view->viewport(), Qt::LeftButton,
-                              clicked == test.clicks.front() ? Qt::NoModifier : Qt::ControlModifier,
-                              view->LabelRect(Item(clicked)).center());
-        }
-        for (const auto& [key, modifiers] : test.keys)
-            QTest::keyClick(view, key, modifiers);
-        QTreeWidgetItem* caret = view->Caret();
-        EXPECT_EQ(Id(caret), test.caret);
-        std::string selected;
-        for (QTreeWidgetItem* item : view->SelectedList())
-            selected += (selected.empty() ? "" : " ") + Id(item);
-        EXPECT_EQ(selected, test.selected);
-        ASSERT_NE(caret, nullptr);
-        for (QTreeWidgetItem* parent = caret->parent(); parent; parent = parent->parent())
-            EXPECT_TRUE(parent->isExpanded());
-        EXPECT_TRUE(view->viewport()->rect().contains(view->visualItemRect(caret)));
-    }
 }
 
 }  // namespace
