@@ -266,6 +266,11 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
         QTest::keyClick(view, key, modifiers);
         EXPECT_EQ(view->Caret(), Item("1"));
     }
+    // The keypad's other keys keep their own meaning.
+    view->SetCaret(Item("2"));
+    QTest::keyClick(view, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_FALSE(Item("2")->isExpanded());
+    EXPECT_EQ(view->Caret(), Item("2"));
 
     // Ctrl+arrow onto a selected item, or a click on one, shows its note at the editor's caret.
     SelectOnly({"1", "5"});
