@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>

@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <QtEndian>
-#include <memory>
 
 #include "app/SingleInstance.h"
 

@@ -8,7 +8,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <memory>
 
 #include "app/WindowState.h"
 #include "ui/Settings.h"
