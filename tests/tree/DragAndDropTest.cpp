@@ -1,14 +1,12 @@
 // The drag and drop tree driven through its real events: drag enter, move, leave and drop sent
-// to the viewport with the data a drag would carry, the keys with Tab held, and the lazy data of
-// a drag out. QDrag::exec runs a loop of its own, so a drag out is checked through its data.
+// to the viewport with the data a drag would carry. QDrag::exec runs a loop of its own, so the
+// drags start from the tree's own drag data.
 #include <gtest/gtest.h>
 
 #include <QDropEvent>
 #include <QImage>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTest>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <memory>
@@ -258,42 +256,6 @@ TEST_F(DragAndDropTest, TimersExpandTheDropParentAndScrollNearTheEdges) {
     EXPECT_TRUE(m_tree.DropPoint() == m_tree.InsertionPointAt({50, height - 5}));
     Leave();
     EXPECT_FALSE(m_tree.DragVerticalScrollTimer().isActive());
-}
-
-TEST_F(DragAndDropTest, TabWithArrowsMovesTheCaretItem) {
-    const struct {
-        const char* caret;
-        Qt::Key key;
-        const char* outline;
-    } cases[] = {
-        {"A2", Qt::Key_Up, "A\n  A2\n    A2a\n    A2b\n  A1\nB+\n  B1\nC\n  C1\n"},
-        {"A1", Qt::Key_Down, "A\n  A2\n    A2a\n    A2b\n  A1\nB+\n  B1\nC\n  C1\n"},
-        {"A2a", Qt::Key_Left, "A\n  A1\n  A2\n    A2b\n  A2a\nB+\n  B1\nC\n  C1\n"},
-        {"C", Qt::Key_Right, "A\n  A1\n  A2\n    A2a\n    A2b\nB\n  B1\n  C\n    C1\n"},
-        {"A1", Qt::Key_Right, kOutline},
-        {"A", Qt::Key_Up, kOutline},
-    };
-    // Another widget to take the focus, as Tab would give it away.
-    QLineEdit other(&m_tree);
-    other.show();
-    m_tree.setFocus();
-    for (const auto& c : cases) {
-        m_tree.Build(kOutline);
-        m_tree.SelectOnly(m_tree[c.caret], SelectCause::Keyboard);
-        QTest::keyPress(&m_tree, Qt::Key_Tab);
-        QTest::keyClick(&m_tree, c.key);
-        QTest::keyRelease(&m_tree, Qt::Key_Tab);
-        std::string want = c.outline;
-        want.insert(want.find(std::string(c.caret) + "\n") + std::string(c.caret).size(), "*");
-        EXPECT_EQ(m_tree.Outline(), want) << c.caret << " key " << c.key;
-        EXPECT_EQ(m_tree.Caret(), m_tree[c.caret]) << c.caret;
-    }
-    // Without Tab held the arrows are the base's again.
-    m_tree.Build(kOutline);
-    m_tree.SelectOnly(m_tree["A2"], SelectCause::Keyboard);
-    QTest::keyClick(&m_tree, Qt::Key_Tab);
-    QTest::keyClick(&m_tree, Qt::Key_Up);
-    EXPECT_EQ(m_tree.Outline(), "A\n  A1*\n  A2\n    A2a\n    A2b\nB+\n  B1\nC\n  C1\n");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <QDropEvent>
 #include <QImage>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -37,18 +36,6 @@ protected:
     }
     std::string Id(QTreeWidgetItem* item) {
         return item ? NoteBase::Utf16ToUtf8(view->RecordOf(item).id) : "-";
-    }
-    // Renames the caret item in the label editor, ended with the key; false without an editor.
-    bool Rename(const QString& text, Qt::Key key) {
-        view->Rename();
-        auto* line = view->findChild<QLineEdit*>();
-        if (line == nullptr || !line->isVisible()) return false;
-        line->setText(text);
-        QTest::keyClick(line, key);
-        // The delegate commits through a queued call; the focus goes back after the editor closed.
-        QApplication::processEvents();
-        QApplication::processEvents();
-        return true;
     }
     void SelectOnly(std::initializer_list<const char*> ids) {
         view->DeselectAll(SelectCause::Mouse);
@@ -145,29 +132,6 @@ TEST_F(IndexViewTest, NewNoteFromTheEditorAddsAndFromTheTreeReplaces) {
     EXPECT_EQ(view->IconIndexOf(Item("5")), NoteTreeEngine::CNoteTree::kChildrenIcon);
     // The index names the new notes at once.
     EXPECT_TRUE(InIndex(created));
-}
-
-TEST_F(IndexViewTest, EmptyRenameFollowsTheTitleAgain) {
-    Load(kThreeLevels);
-    SelectOnly({"1"});
-    view->SetCaret(Item("1"));
-    QTreeWidgetItem* alpha = Item("1");
-    EXPECT_TRUE(Rename(QStringLiteral("Fixed name"), Qt::Key_Return));
-    EXPECT_EQ(alpha->text(0), QStringLiteral("Fixed name"));
-    EXPECT_TRUE(InIndex("username=\"Fixed name\""));
-    // Edits no longer rename it.
-    TypeAtEndOf(0, "X");
-    EXPECT_EQ(view->RecordOf(alpha).username, u"Fixed name");
-    // Renamed from the editor: the editor gets the focus back.
-    EXPECT_TRUE(Rename(QString(), Qt::Key_Return));
-    EXPECT_EQ(QApplication::focusWidget(), editor);
-    EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaX"));
-    TypeAtEndOf(0, "Y");
-    EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaXY"));
-    // A cancelled edit changes nothing.
-    EXPECT_TRUE(Rename(QStringLiteral("Dropped"), Qt::Key_Escape));
-    EXPECT_EQ(alpha->text(0), QStringLiteral("AlphaXY"));
-    EXPECT_FALSE(view->RecordOf(alpha).isfixed);
 }
 
 TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {

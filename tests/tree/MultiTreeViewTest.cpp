@@ -1,11 +1,9 @@
 // The multi-selection tree driven by real mouse and key events: the selection, anchor, caret and
-// notifications after each step, the rubber band and its auto-scroll, the delayed rename, and
-// what the selected mark looks like with and without the focus.
+// notifications after each step, the rubber band, its auto-scroll and painting, and the delayed
+// rename.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QMenu>
-#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -381,33 +379,6 @@ TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
     QTest::keyClick(&m_view, Qt::Key_Escape);
     EXPECT_FALSE(m_view.IsBandActive());
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
-}
-
-// Keys the tree has no use for go on to the window; its own keys, Page Up and Down included,
-// stop at the tree; a band takes every key and ends on Escape or the right button.
-TEST_F(MultiTreeViewTest, KeysReachTheWindowUnlessTheTreeTakesThem) {
-    Act("click B");
-    const std::pair<Qt::Key, bool> keys[] = {{Qt::Key_PageDown, true},
-                                             {Qt::Key_Down, true},
-                                             {Qt::Key_Return, false},
-                                             {Qt::Key_F5, false},
-                                             {Qt::Key_Tab, false}};
-    for (const auto& [key, taken] : keys) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        press.setAccepted(true);
-        QApplication::sendEvent(&m_view, &press);
-        EXPECT_EQ(press.isAccepted(), taken) << key;
-    }
-    m_view.TakeNotes();
-    QTest::mousePress(Port(), Qt::LeftButton, Qt::ShiftModifier, RightOf("A"));
-    QTest::mouseMove(Port(), On("A1"));
-    ASSERT_TRUE(m_view.IsBandActive());
-    QTest::keyClick(&m_view, Qt::Key_Home);
-    QTest::mousePress(Port(), Qt::RightButton, {}, On("A1"));
-    EXPECT_FALSE(m_view.IsBandActive());
-    EXPECT_EQ(m_view.TakeNotes(), "+A1:1");
-    QTest::mouseMove(Port(), On("A2"));
-    EXPECT_EQ(m_view.TakeNotes(), "");
 }
 
 QImage Shown(QWidget& widget) {
