@@ -75,7 +75,6 @@ TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
         const char* path;
         const char* exec;
     } rows[] = {
-        {"/usr/bin/jotwell", R"("/usr/bin/jotwell")"},
         {"/opt/my apps/jotwell", R"("/opt/my apps/jotwell")"},
         {R"(/a"b/$x/`c`)", R"("/a\\"b/\\$x/\\`c\\`")"},
         {R"(/back\slash)", R"("/back\\\\slash")"},

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,16 +105,7 @@ struct CFolderNotes {
 
 // qpdf's outline lines ("title@page") without their pages.
 inline std::string WithoutPages(const std::string& outline) {
-    std::string out;
-    size_t start = 0;
-    while (start < outline.size()) {
-        const size_t end = outline.find('\n', start);
-        const std::string line = outline.substr(start, end - start);
-        out += line.substr(0, line.rfind('@')) + "\n";
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return out;
+    return std::regex_replace(outline, std::regex("@[0-9]+\n"), "\n");
 }
 
 }  // namespace ExportTest

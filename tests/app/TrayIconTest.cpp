@@ -8,50 +8,33 @@
 
 #include "app/TrayIcon.h"
 #include "base/CommandIds.h"
+#include "commands/CommandTable.h"
 
-TEST(TrayIcon, MenuItemsEmitTheirSignals) {
+// Every item is a command of the table and asks for exactly one thing; Open is the default.
+TEST(TrayIcon, EveryItemIsACommandThatTriggersOneRequest) {
     CTrayIcon tray;
     QSignalSpy open(&tray, &CTrayIcon::OpenRequested);
     QSignalSpy newNote(&tray, &CTrayIcon::NewNoteRequested);
     QSignalSpy exit(&tray, &CTrayIcon::ExitRequested);
-    const QList<QAction*> items = tray.Menu()->actions();
-    ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items[0]->text(), QStringLiteral("Open"));
-    EXPECT_EQ(tray.Menu()->defaultAction(), items[0]);
-    EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_EQ(items[2]->text(), QStringLiteral("New Note"));
-    EXPECT_EQ(items[3]->text(), QStringLiteral("Exit"));
-
-    const struct {
-        QAction* item;
-        int id;
-        QSignalSpy* spy;
-    } rows[] = {{items[0], CommandIds::kOpen, &open},
-                {items[2], CommandIds::kNewNoteFromTray, &newNote},
-                {items[3], CommandIds::kExit, &exit}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.item->data().toInt(), row.id);
-        row.item->trigger();
-        EXPECT_EQ(row.spy->count(), 1) << row.item->text().toStdString();
+    const auto requests = [&] { return open.count() + newNote.count() + exit.count(); };
+    int items = 0;
+    for (QAction* item : tray.Menu()->actions()) {
+        if (item->isSeparator()) continue;
+        ++items;
+        EXPECT_NE(Commands::FindCommand(item->data().toInt()), nullptr);
+        const int before = requests();
+        item->trigger();
+        EXPECT_EQ(requests(), before + 1) << item->text().toStdString();
     }
-    EXPECT_EQ(open.count() + newNote.count() + exit.count(), 3);
-}
+    EXPECT_EQ(open.count() * newNote.count() * exit.count(), 1) << items;
+    EXPECT_EQ(tray.Menu()->defaultAction()->data().toInt(), CommandIds::kOpen);
 
-TEST(TrayIcon, LeftAndDoubleClicksOpenOthersDoNot) {
-    CTrayIcon tray;
-    QSignalSpy open(&tray, &CTrayIcon::OpenRequested);
-    const struct {
-        QSystemTrayIcon::ActivationReason reason;
-        int opens;
-    } rows[] = {{QSystemTrayIcon::Trigger, 1},
-                {QSystemTrayIcon::DoubleClick, 1},
-                {QSystemTrayIcon::Context, 0},
-                {QSystemTrayIcon::MiddleClick, 0}};
-    for (const auto& row : rows) {
-        open.clear();
-        tray.OnActivated(row.reason);
-        EXPECT_EQ(open.count(), row.opens) << row.reason;
-    }
+    // A click or a double click opens; the context and middle buttons do not.
+    open.clear();
+    for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick,
+                              QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick})
+        tray.OnActivated(reason);
+    EXPECT_EQ(open.count(), 2);
 }
 
 TEST(TrayIcon, WindowGoesToTheTrayAndComesBackRestored) {
@@ -61,16 +44,12 @@ TEST(TrayIcon, WindowGoesToTheTrayAndComesBackRestored) {
     EXPECT_TRUE(window.isHidden());
     CTrayIcon::ShowFromTray(&window);
     EXPECT_TRUE(window.isVisible());
-
-    window.showMinimized();
-    ASSERT_TRUE(window.isMinimized());
-    CTrayIcon::ShowFromTray(&window);
-    EXPECT_FALSE(window.isMinimized());
-
-    // Minimised and then hidden: it comes back shown and restored.
-    window.showMinimized();
-    CTrayIcon::HideToTray(&window);
-    CTrayIcon::ShowFromTray(&window);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.isMinimized());
+    // Minimised, and minimised then hidden: it comes back shown and restored.
+    for (const bool hidden : {false, true}) {
+        window.showMinimized();
+        if (hidden) CTrayIcon::HideToTray(&window);
+        CTrayIcon::ShowFromTray(&window);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimized());
+    }
 }

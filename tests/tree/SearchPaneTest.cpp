@@ -3,34 +3,19 @@
 // before and after edits, deletions, new and imported notes and changes made on disk.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
 #include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "base/CaseFolding.h"
 #include "base/Utf8.h"
-#include "editor/NoteScrollView.h"
 #include "model/NotePosition.h"
 #include "storage/FileHandler.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderSettings.h"
-#include "tests/support/FakeFolderPicker.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/ModelTestSupport.h"
 #include "tests/support/SessionPanes.h"
-#include "tests/support/TempFolder.h"
-#include "tree/IndexView.h"
 #include "tree/SearchPane.h"
-#include "ui/MessageBox.h"
 
 namespace {
 
@@ -64,35 +49,14 @@ std::string RandomNote(std::mt19937& random) {
     return text;
 }
 
-std::string Attribute(const char* name, const std::string& value) {
-    return std::string(" ") + name + "=\"" + value + "\"";
-}
-
-// Writes `count` notes with random text and an index.xml that nests them (up to three deep,
-// parents expanded); the note of every ninth item has no file.
+// `count` notes with random text, nested up to three deep; every ninth item has no file.
 void WriteRandomFolder(const std::filesystem::path& folder, std::mt19937& random, int count) {
-    std::string index =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n";
-    int depth = 0;
-    for (int i = 1; i <= count; ++i) {
-        const int want = i == 1 ? 1 : 1 + int(random() % std::min(3, depth + 1));
-        for (; depth >= want; --depth)
-            index += "</item>\n";
-        const std::string id = std::to_string(1000 + i);
-        index += "<item" + Attribute("id", id) + Attribute("username", "n" + id) +
-                 Attribute("isfixed", "true") + Attribute("isselected", "false") +
-                 Attribute("isactive", "false") + Attribute("isexpanded", "true") +
-                 Attribute("size", "0") + Attribute("created", "0") + Attribute("modified", "0") +
-                 ">\n";
-        depth = want;
-        if (i % 9 == 0) continue;
-        std::u16string xml;
-        NoteStorage::WriteNoteFileText(*MakeDocument(RandomNote(random)), xml);
-        ASSERT_TRUE(NoteStorage::WriteUtf8File(folder / (id + ".xml"), xml));
+    std::vector<TestSupport::FolderNode> nodes;
+    for (int i = 1, depth = 0; i <= count; ++i) {
+        depth = i == 1 ? 1 : 1 + int(random() % std::min(3, depth + 1));
+        nodes.push_back({depth, std::to_string(1000 + i), i % 9 == 0 ? "" : RandomNote(random)});
     }
-    for (; depth > 0; --depth)
-        index += "</item>\n";
-    TestSupport::WriteBytes(folder / "index.xml", index + "</tree>\n");
+    TestSupport::WriteFolder(folder, nodes, true);
 }
 
 void WriteNote(const std::filesystem::path& path, std::string_view text) {
@@ -135,34 +99,24 @@ size_t FirstMatch(const std::u16string& text, const std::u16string& pattern,
     return std::u16string::npos;
 }
 
-class SearchPaneTest : public ::testing::Test {
+class SearchPaneTest : public TestSupport::CPanesTest {
 protected:
     void SetUp() override {
-        MessageBox::SetSink([this](const QString& text) { messages.push_back(text); });
-        MessageBox::SetQuestionSink([](const QString&, const QString&) { return true; });
-        auto* layout = new QHBoxLayout(&window);
-        panes = std::make_unique<TestSupport::CSessionPanes>(window, settings, picker, status);
-        view = panes->view;
-        editor = panes->editor;
+        CPanesTest::SetUp();
         pane = new CSearchPane(panes->session, *view, *editor, editor->View(), &window);
         QObject::connect(editor, &CNoteScrollView::commandStatesChanged, pane,
                          &CSearchPane::NotesEdited);
-        layout->addWidget(pane);
-        layout->addWidget(view);
-        layout->addWidget(editor);
-        window.resize(1000, 600);
-        window.show();
-        window.activateWindow();
+        layout->insertWidget(0, pane);
         QApplication::processEvents();
     }
     void TearDown() override {
         view->UnloadTree();
         delete pane;
-        panes.reset();
-        MessageBox::SetSink({});
-        MessageBox::SetQuestionSink({});
+        CPanesTest::TearDown();
     }
-    void Load() {
+    void LoadRandom(unsigned seed, int count) {
+        std::mt19937 random(seed);
+        WriteRandomFolder(folder.Path(), random, count);
         NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
         view->LoadTree();
         WaitForIndex();
@@ -178,11 +132,6 @@ protected:
             if (search.IsIdle()) return;
         }
         FAIL() << "the index never caught up";
-    }
-    QTreeWidgetItem* ItemOf(const std::u16string& id) {
-        for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it)
-            if (view->RecordOf(*it).id == id) return *it;
-        return nullptr;
     }
     // Runs a query as typed into the pane: "id@offset" per row.
     std::vector<std::string> PaneResults(const std::u16string& pattern,
@@ -271,26 +220,15 @@ protected:
         QTest::keyClicks(editor, text);
     }
 
-    TestSupport::CTempFolder folder;
-    TestSupport::CFakeSettings settings;
-    TestSupport::CFakePicker picker;
-    TestSupport::CFakeStatusLine status;
-    std::vector<QString> messages;
-    QWidget window;
-    std::unique_ptr<TestSupport::CSessionPanes> panes;
-    CIndexView* view = nullptr;
-    CNoteScrollView* editor = nullptr;
     CSearchPane* pane = nullptr;
 };
 
 TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAndChangesOnDisk) {
-    std::mt19937 random(20261207);
-    WriteRandomFolder(folder.Path(), random, 60);
-    Load();
+    LoadRandom(20261207, 60);
     ExpectPaneMatchesScan("first build");
 
     // Typed into a shown note and not saved: the text in memory is searched, not the file.
-    QTreeWidgetItem* typed = ItemOf(u"1003");
+    QTreeWidgetItem* typed = Item("1003");
     TypeIntoNote(typed, QStringLiteral(" zebra Zebra's wombat"));
     ExpectPaneMatchesScan("unsaved typing");
     // Typing goes on: a query run before is not a reason to keep the old text.
@@ -299,7 +237,7 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     // Typed into again with no query since, then it leaves the editor (saved) and another one
     // is typed into.
     QTest::keyClicks(editor, QStringLiteral(" data"));
-    TypeIntoNote(ItemOf(u"1020"), QStringLiteral(" quokkas"));
+    TypeIntoNote(Item("1020"), QStringLiteral(" quokkas"));
     ExpectPaneMatchesScan("after the first note was saved");
 
     // Deleted: the last root item with its subnotes, and a note without subnotes.
@@ -309,11 +247,9 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
         if ((*it)->childCount() == 0 && *it != last && (*it)->parent() != last && !IsUsedLater(*it))
             leaf = *it;
     ASSERT_NE(leaf, nullptr);
-    const std::u16string leafId = view->RecordOf(leaf).id;
     view->SelectOnly(last, SelectCause::Mouse);
     view->Select(leaf, SelectCause::Mouse);
     view->DeleteSelected();
-    ASSERT_EQ(ItemOf(leafId), nullptr);
     ExpectPaneMatchesScan("deleted");
 
     // New notes, typed into.
@@ -327,47 +263,35 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
 
     // A tree file of two notes imported: copies under new identifiers, with their text.
     const std::filesystem::path jwf = folder / "two.jwf";
-    {
-        ASSERT_TRUE(panes->session.WriteTreeFile(
-            {view->Handle(ItemOf(u"1005")), view->Handle(ItemOf(u"1011"))}, jwf));
-    }
-    const int before = view->topLevelItemCount();
+    ASSERT_TRUE(panes->session.WriteTreeFile(
+        {view->Handle(Item("1005")), view->Handle(Item("1011"))}, jwf));
     ASSERT_TRUE(view->OpenTreeFile(QString::fromStdU16String(jwf.u16string())));
-    ASSERT_GT(view->topLevelItemCount(), before);
     ExpectPaneMatchesScan("imported");
 
     // Changed by someone else: a note rewritten, one removed, one that had no file given one.
-    std::vector<std::u16string> withFile;
-    std::u16string withoutFile;
+    std::vector<std::filesystem::path> withFile;
+    std::filesystem::path withoutFile;
     for (QTreeWidgetItemIterator it(view); *it != nullptr; ++it) {
         const std::u16string& id = view->RecordOf(*it).id;
         if (IsUsedLater(*it) || id.size() != 4) continue;
-        if (std::filesystem::exists(folder / (NoteBase::Utf16ToUtf8(id) + ".xml"))) {
-            withFile.push_back(id);
-        } else {
-            withoutFile = id;
-        }
+        const auto path = folder / (NoteBase::Utf16ToUtf8(id) + ".xml");
+        (std::filesystem::exists(path) ? withFile.push_back(path) : void(withoutFile = path));
     }
     ASSERT_GE(withFile.size(), 2u);
     ASSERT_FALSE(withoutFile.empty());
-    const auto path = [this](const std::u16string& id) {
-        return folder / (NoteBase::Utf16ToUtf8(id) + ".xml");
-    };
-    WriteNote(path(withFile[0]), "¶wombat apple WOMBAT");
-    std::filesystem::remove(path(withFile[1]));
-    WriteNote(path(withoutFile), "¶a quokka naïve");
+    WriteNote(withFile[0], "¶wombat apple WOMBAT");
+    std::filesystem::remove(withFile[1]);
+    WriteNote(withoutFile, "¶a quokka naïve");
     pane->Search().OnRescanTimer();
     ExpectPaneMatchesScan("changed on disk");
 }
 
 // The results shown follow what is typed into a note, and a refresh that finds the same rows
-// leaves the row the user stands on.
-TEST_F(SearchPaneTest, TypingInTheEditorRefreshesTheResultsShown) {
-    std::mt19937 random(7);
-    WriteRandomFolder(folder.Path(), random, 8);
-    Load();
+// leaves the row the user stands on. Another notes folder replaces the index.
+TEST_F(SearchPaneTest, TypingAndAnotherFolderRefreshTheResultsShown) {
+    LoadRandom(7, 8);
     EXPECT_TRUE(PaneResults(u"kiwizz", {}).empty());
-    TypeIntoNote(ItemOf(u"1003"), QStringLiteral(" kiwizz"));
+    TypeIntoNote(Item("1003"), QStringLiteral(" kiwizz"));
     ASSERT_TRUE(pane->RefreshTimer().isActive());
     pane->OnRefreshTimer();
     ASSERT_EQ(pane->Results().Rows().size(), 1u);
@@ -375,13 +299,7 @@ TEST_F(SearchPaneTest, TypingInTheEditorRefreshesTheResultsShown) {
     QTest::keyClick(editor, Qt::Key_Left);
     pane->OnRefreshTimer();
     EXPECT_EQ(pane->List().currentIndex().row(), 0);
-}
 
-TEST_F(SearchPaneTest, AnotherNotesFolderReplacesTheIndex) {
-    std::mt19937 random(7);
-    WriteRandomFolder(folder.Path(), random, 20);
-    Load();
-    ASSERT_FALSE(PaneResults(u"a", {}).empty());
     TestSupport::CTempFolder other;
     WriteNote(other / "77.xml", "¶only wombat here");
     picker.answer = other.Path().u16string();
@@ -392,29 +310,21 @@ TEST_F(SearchPaneTest, AnotherNotesFolderReplacesTheIndex) {
 }
 
 TEST_F(SearchPaneTest, ActivatingAResultShowsThatNoteAloneWithTheMatchSelected) {
-    const char* const notes[][2] = {{"1", "¶Groceries¶milk and Bread"},
-                                    {"2", "¶Recipes¶pour the bread dough¶bake"},
-                                    {"3", "¶Nothing here"}};
-    std::string index = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
-    for (const auto& [id, text] : notes) {
-        WriteNote(folder / (std::string(id) + ".xml"), text);
-        index += "<item id=\"" + std::string(id) + "\" username=\"\"></item>\n";
-    }
-    TestSupport::WriteBytes(folder / "index.xml", index + "</tree>\n");
-    Load();
-    view->SelectOnly(ItemOf(u"1"), SelectCause::Mouse);
-    view->Select(ItemOf(u"3"), SelectCause::Mouse);
+    Load({{1, "1", "¶Groceries¶milk and Bread"},
+          {1, "2", "¶Recipes¶pour the bread dough¶bake"},
+          {1, "3", "¶Nothing here"}});
+    WaitForIndex();
+    view->SelectOnly(Item("1"), SelectCause::Mouse);
+    view->Select(Item("3"), SelectCause::Mouse);
 
     pane->Box().setFocus();
     QTest::keyClicks(&pane->Box(), QStringLiteral("BREAD"));
-    // Enter before the typing timer fired: the query runs first.
+    // Down before the typing timer fired: the query runs first.
     QTest::keyClick(&pane->Box(), Qt::Key_Down);
     ASSERT_EQ(pane->Results().rowCount(), 2);
-    EXPECT_EQ(pane->CountLabel(), QStringLiteral("2 notes"));
     QTest::keyClick(&pane->List(), Qt::Key_Down);
     QTest::keyClick(&pane->List(), Qt::Key_Return);
-
-    EXPECT_EQ(view->SelectedList(), std::vector<QTreeWidgetItem*>{ItemOf(u"2")});
+    EXPECT_EQ(view->SelectedList(), std::vector<QTreeWidgetItem*>{Item("2")});
     ASSERT_EQ(editor->View().ShownNotes().size(), 1u);
     CNoteDocument* shown = editor->View().ShownNotes().front();
     // "Recipes\npour the " is 17 code units: the match is elements 18 to 22.
@@ -422,39 +332,26 @@ TEST_F(SearchPaneTest, ActivatingAResultShowsThatNoteAloneWithTheMatchSelected) 
     EXPECT_EQ(shown->index(editor->View().Active().Iterator()), 22u);
     EXPECT_EQ(QApplication::focusWidget(), editor);
 
-    // Escape in the pane hands the focus back to the editor.
+    // Escape hands the focus back to the editor.
     pane->Box().setFocus();
     QTest::keyClick(&pane->Box(), Qt::Key_Escape);
     EXPECT_EQ(QApplication::focusWidget(), editor);
 }
 
 TEST_F(SearchPaneTest, CountAndProgressTexts) {
-    const struct {
-        size_t count;
-        const char* text;
-    } counts[] = {{0, "No notes"}, {1, "1 note"}, {3, "3 notes"}, {12345, "12,345 notes"}};
-    for (const auto& [count, text] : counts)
-        EXPECT_EQ(CSearchPane::CountText(count), QString::fromUtf8(text));
-    const struct {
-        size_t done, queued;
-        const char* text;
-    } progress[] = {{0, 7, "Indexing notes: 0 of 7"},
-                    {1234, 10000, "Indexing notes: 1,234 of 10,000"},
-                    {999, 1000000, "Indexing notes: 999 of 1,000,000"}};
-    for (const auto& [done, queued, text] : progress)
-        EXPECT_EQ(CSearchPane::ProgressText(done, queued), QString::fromUtf8(text));
+    EXPECT_EQ(CSearchPane::CountText(0), QStringLiteral("No notes"));
+    EXPECT_EQ(CSearchPane::CountText(12345), QStringLiteral("12,345 notes"));
+    EXPECT_EQ(CSearchPane::ProgressText(1234, 1000000),
+              QStringLiteral("Indexing notes: 1,234 of 1,000,000"));
 
     // While the first build runs the pane says so; once the index has everything it does not.
     std::mt19937 random(3);
     WriteRandomFolder(folder.Path(), random, 30);
     NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
     view->LoadTree();
-    EXPECT_TRUE(pane->ProgressLabel().startsWith(QStringLiteral("Indexing notes: ")))
-        << pane->ProgressLabel().toStdString();
+    EXPECT_TRUE(pane->ProgressLabel().startsWith(QStringLiteral("Indexing notes: ")));
     WaitForIndex();
     EXPECT_EQ(pane->ProgressLabel(), QString());
-    EXPECT_EQ(PaneResults(u"no such words", {}), std::vector<std::string>{});
-    EXPECT_EQ(pane->CountLabel(), QStringLiteral("No notes"));
 }
 
 }  // namespace

@@ -13,9 +13,10 @@
 
 namespace TreeTestSupport {
 
-// One item per line; two spaces of indent per level. Every parent ends up expanded.
+// One item per line; two spaces of indent per level. Every parent ends up expanded but those
+// marked with a trailing '+'.
 inline void BuildTree(QTreeWidget& tree, std::string_view outline) {
-    std::vector<QTreeWidgetItem*> parents;
+    std::vector<QTreeWidgetItem*> parents, collapsed;
     while (!outline.empty()) {
         const std::size_t end = std::min(outline.find('\n'), outline.size());
         std::string_view line = outline.substr(0, end);
@@ -24,12 +25,17 @@ inline void BuildTree(QTreeWidget& tree, std::string_view outline) {
         if (text == std::string_view::npos) continue;
         const std::size_t depth = text / 2;
         parents.resize(std::min(parents.size(), depth));
-        const QString label = QString::fromUtf8(line.substr(text));
+        QString label = QString::fromUtf8(line.substr(text));
+        const bool plus = label.endsWith('+');
+        if (plus) label.chop(1);
         QTreeWidgetItem* item = parents.empty() ? new QTreeWidgetItem(&tree, {label})
                                                 : new QTreeWidgetItem(parents.back(), {label});
         parents.push_back(item);
+        if (plus) collapsed.push_back(item);
     }
     tree.expandAll();
+    for (QTreeWidgetItem* item : collapsed)
+        item->setExpanded(false);
 }
 
 inline QTreeWidgetItem* Find(const QTreeWidget& tree, const QString& label) {
