@@ -31,24 +31,29 @@ namespace {
 // here must move the cursor exactly as the reader does, or the two part ways on odd input.
 class CSearchTextParser {
 public:
-    CSearchTextParser(std::u16string_view text, Cursor cursor, std::u16string& out)
-        : m_text(text), m_cursor(cursor), m_out(out) {}
+    CSearchTextParser(std::u16string_view text, Cursor cursor, std::u16string& out,
+                      const std::atomic<bool>* stop)
+        : m_text(text), m_cursor(cursor), m_out(out), m_stop(stop) {}
 
-    void Run() {
+    // False when stopped.
+    bool Run() {
         const size_t n = m_text.size();
         const char16_t* t = m_text.data();
-        while (m_cursor < n) {
+        for (uint32_t steps = 0; m_cursor < n; ++steps) {
+            if ((steps & 1023) == 0 && m_stop != nullptr && m_stop->load(std::memory_order_relaxed))
+                return false;
             const char16_t c = t[m_cursor];
             if (c != u'<') {
                 CopyText();
             } else if (IsTagAt(m_text, m_cursor)) {
-                if (!ReadTag()) return;
+                if (!ReadTag()) return true;
             } else {
                 // "<!", "<?" or a "<" at the very end.
                 ++m_cursor;
                 SkipPastTagEnd(m_text, m_cursor);
             }
         }
+        return true;
     }
 
 private:
@@ -133,12 +138,14 @@ private:
     std::u16string_view m_text;
     Cursor m_cursor;
     std::u16string& m_out;
+    const std::atomic<bool>* m_stop;
     bool m_insertedAny = false;
 };
 
 }  // namespace
 
-bool ExtractSearchText(std::string_view fileBytes, std::u16string& out) {
+bool ExtractSearchText(std::string_view fileBytes, std::u16string& out,
+                       const std::atomic<bool>* stop) {
     const std::u16string text = NoteBase::Utf8ToUtf16(fileBytes);
     if (text.size() >= npos || text.rfind(u"</note>") == std::u16string::npos) return false;
     Cursor cursor = 0;
@@ -150,7 +157,7 @@ bool ExtractSearchText(std::string_view fileBytes, std::u16string& out) {
     // text needs: an index keeps thousands of these.
     std::u16string built;
     built.reserve(cursor < text.size() ? text.size() - cursor : 0);
-    CSearchTextParser(text, cursor, built).Run();
+    if (!CSearchTextParser(text, cursor, built, stop).Run()) return false;
     out.append(built);
     return true;
 }

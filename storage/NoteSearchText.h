@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,7 +19,10 @@ void AppendSearchText(const NoteEditEngine::CNoteDocument& document, std::u16str
 
 // The same text straight from the bytes of a note file, without building a document: exactly what
 // AppendSearchText gives for the document that LoadNoteFile reads from these bytes. False (with
-// `out` unchanged) where LoadNoteFile would report NotANote. Terminates on every input.
-bool ExtractSearchText(std::string_view fileBytes, std::u16string& out);
+// `out` unchanged) where LoadNoteFile would report NotANote. Terminates on every input. A `stop`
+// set while it runs ends it early, also with false and `out` unchanged: a reader on another
+// thread is not waited for at exit.
+bool ExtractSearchText(std::string_view fileBytes, std::u16string& out,
+                       const std::atomic<bool>* stop = nullptr);
 
 }  // namespace NoteStorage

@@ -1,5 +1,6 @@
 #include "storage/NoteTextLoader.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -77,7 +78,7 @@ struct CNoteTextLoader::CState {
                 result->noteId = job.file.noteId;
                 std::string bytes;
                 result->missing = !stamp || !fs.ReadWhole(job.file.path, bytes) ||
-                                  !ExtractSearchText(bytes, result->text);
+                                  !ExtractSearchText(bytes, result->text, &quitting);
                 if (result->missing) result->text.clear();
             }
 
@@ -116,6 +117,8 @@ struct CNoteTextLoader::CState {
     uint64_t generation = 0;
     bool working = false;  // a job taken off the queue and its batch not announced yet
     bool stop = false;
+    // Set without the lock, so that a note being read gives up at once when the owner goes.
+    std::atomic<bool> quitting{false};
     std::thread worker;
 };
 
@@ -125,6 +128,7 @@ CNoteTextLoader::CNoteTextLoader(CFileSystem& fs, std::function<void()> ready)
 }
 
 CNoteTextLoader::~CNoteTextLoader() {
+    m_state->quitting = true;
     {
         std::lock_guard lock(m_state->mutex);
         m_state->stop = true;
