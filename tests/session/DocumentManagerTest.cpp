@@ -9,20 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
-#include "session/ViewShownNotes.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderStore.h"
 #include "storage/SyncConflicts.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -31,65 +19,12 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
 using TestSupport::Add;
-using TestSupport::CFakePrompts;
-using TestSupport::CFakeSettings;
-using TestSupport::CFakeStatusLine;
 using TestSupport::CFaultyFileSystem;
-using TestSupport::CTempFolder;
-using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-// A notes folder on disk, the manager over it, and the tree pane's part done by hand.
-struct CManagerFixture {
-    CTempFolder folder;
-    CTempFolder data;
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), prompts, fs};
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    CFakeSettings settings{data.Path() / "Recovered"};
-    CFakeStatusLine status;
-    NoteTreeEngine::CViewShownNotes shown{view};
-    CDocumentManager manager{pane, shown, store, prompts, settings, status};
-
-    // A note file holding `content` (model notation) and its root-level item, as the tree
-    // would have them: the record's modified time is the file's.
-    TreeItem AddNote(const char* content, int32_t modified = 1000) {
-        std::unique_ptr<CNoteDocument> document = MakeDocument(content);
-        document->SetModified(modified);
-        CTreeItemRecord record;
-        record.username = NoteBase::Utf8ToUtf16(content).substr(1);
-        record.modified = modified;
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*document, text);
-        WriteBytes(store.NoteFilePath(record), NoteBase::Utf16ToUtf8(text));
-        return Add(pane, kRootItem, record);
-    }
-    std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
-    // The note as its file holds it.
-    std::string OnDisk(TreeItem item) {
-        CNoteDocument document;
-        if (NoteStorage::LoadNoteFile(fs, PathOf(item), document) !=
-            NoteStorage::NoteFileRead::Read)
-            return "(no note)";
-        return Dump(document);
-    }
-    void Type(TreeItem item, std::u16string_view text) {
-        CNoteDocument* document = manager.FindDocument(item);
-        ASSERT_NE(document, nullptr);
-        NoteEditEngine::CNotePosition end = document->End();
-        document->InsertPlainText(end, text);
-    }
-    std::vector<std::u16string> Messages() const {
-        std::vector<std::u16string> texts;
-        for (const auto& message : prompts.Messages())
-            texts.push_back(message.text);
-        return texts;
-    }
-};
+using CManagerFixture = TestSupport::CNotesFolderFixture;
 
 TEST(DocumentManagerTest, ShowsNotesInOrderAndFindsThemBothWays) {
     CManagerFixture f;
@@ -131,7 +66,12 @@ TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     EXPECT_EQ(f.fs.replaced, 1);
     EXPECT_EQ(f.OnDisk(edited), "\u00B6old new");
     EXPECT_EQ(std::filesystem::last_write_time(f.PathOf(unchanged)), before);
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
+    // A file that cannot be read at unload, unchanged on disk, is no reason for a copy.
+    f.manager.LoadItem(unchanged, TreeItem::None);
+    f.fs.SetFault(Fault::ReadFails);
+    f.manager.UnloadItem(unchanged);
+    EXPECT_EQ(f.pane.Size(), 2u);
 }
 
 TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
@@ -194,9 +134,10 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
                 EXPECT_FALSE(f.manager.SaveAll());
             }
             EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
-            EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
-                                        u"The note \"old typed\" could not be saved: " + reason +
-                                        u".\nThe changes are kept and will be saved again."});
+            EXPECT_EQ(f.prompts.Texts(),
+                      std::vector<std::u16string>{
+                          u"The note \"old typed\" could not be saved: " + reason +
+                          u".\nThe changes are kept and will be saved again."});
             EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
             for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
@@ -259,19 +200,6 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     EXPECT_EQ(g.status.text, u"");
 }
 
-// A failed save must not count as saved: the unload after it writes the note.
-TEST(DocumentManagerTest, AFailedSaveAllLeavesTheNoteChanged) {
-    CManagerFixture f;
-    const TreeItem item = f.AddNote("\u00B6old");
-    f.manager.LoadItem(item, TreeItem::None);
-    f.Type(item, u" typed");
-    f.fs.SetFault(Fault::ReplaceFails);
-    EXPECT_FALSE(f.manager.SaveAll());
-    f.fs.SetFault(Fault::None);
-    f.manager.UnloadItem(item);
-    EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
-}
-
 // A timer save that keeps failing tells once; again only after a success and a new failure.
 TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
     CManagerFixture f;
@@ -330,7 +258,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     f.Type(busy, u" again");
     writeElsewhere(busy, "\u00B6theirs, later");
     f.manager.UnloadItem(busy);
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
     EXPECT_EQ(f.view.ShownNotes().size(), 1u);
     EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs, later");
     EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6theirs again");  // ours
@@ -343,7 +271,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
         EXPECT_TRUE(atTheEnd ? f.manager.Close() : f.manager.SaveAll());
         EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine") << atTheEnd;
     }
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
 
     // Cut short elsewhere while shown and unchanged here: the timer leaves both as they are,
     // and ours, the only whole copy left, becomes a conflicting copy when it leaves the editor.

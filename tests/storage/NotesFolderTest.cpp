@@ -7,25 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
 #include "session/NoteSession.h"
 #include "session/SavePolicy.h"
-#include "session/ViewShownNotes.h"
-#include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/NotesFolderStore.h"
 #include "storage/SyncConflicts.h"
-#include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -40,11 +28,8 @@ using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-std::string NoteFileBytes(const char* content) {
-    std::u16string text;
-    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
-    return NoteBase::Utf16ToUtf8(text);
-}
+using TestSupport::FileNames;
+using TestSupport::NoteFileBytes;
 
 TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
     const CTempFolder folder;
@@ -135,13 +120,6 @@ TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) 
     EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
 }
 
-std::set<std::string> FileNames(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     const CTempFolder startUp;
     const CTempFolder notes;
@@ -170,23 +148,10 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
 }
 
 // A notes folder with its tree pane, manager and save policy.
-struct CFolderFixture {
-    CTempFolder folder;
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), prompts, fs};
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    TestSupport::CFakeSettings settings;
-    TestSupport::CFakeStatusLine status;
-    NoteTreeEngine::CViewShownNotes shown{view};
-    CDocumentManager manager{pane, shown, store, prompts, settings, status};
+struct CFolderFixture : TestSupport::CNotesFolderFixture {
     CFakeTimer timer;
     CSavePolicy policy{pane, manager, store, prompts, timer};
 
-    void WriteNote(const char* id, const char* content) {
-        WriteBytes(folder / (std::string(id) + ".xml"), NoteFileBytes(content));
-    }
     void WriteIndex(std::initializer_list<const char*> ids) {
         std::string text = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
         for (const char* id : ids)
@@ -217,40 +182,35 @@ TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
     CNoteTree again;
     CNotesFolderStore store(f.folder.Path(), f.prompts, f.fs);
     EXPECT_EQ(store.AdoptOrphanNotes(again), 2u);  // 11 and 22 only
-    EXPECT_EQ(FileNames(f.folder.Path()).count("index.xml"), 1u);
-    EXPECT_EQ(FileNames(f.folder.Path()).size(), 7u);
+    EXPECT_EQ(f.Files().count("index.xml"), 1u);
+    EXPECT_EQ(f.Files().size(), 7u);
     EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
 }
 
-TEST(SavePolicyTest, AFolderWithoutIndexGetsOneOfItsNotesSilently) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6one");
-    EXPECT_FALSE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
-    EXPECT_TRUE(f.prompts.Messages().empty());
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
-}
+// No index is no fault; a damaged one is set aside, and so is a second one in the same second.
+TEST(SavePolicyTest, AMissingOrUnreadableIndexIsMadeFromTheNotesNeverOverwritten) {
+    for (const bool damaged : {false, true}) {
+        CFolderFixture f;
+        f.WriteNote("11", "\u00B6one");
+        if (damaged) WriteBytes(f.folder / "index.xml", "<tre damaged");
+        EXPECT_FALSE(f.policy.LoadTree());
+        EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
+        EXPECT_EQ(f.prompts.Messages().size(), damaged ? 1u : 0u);
+        EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
+        if (!damaged) continue;
+        std::vector<std::string> aside;
+        for (const std::string& name : f.Files())
+            if (name.starts_with("index.xml.unreadable-")) aside.push_back(name);
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(ReadBytes(f.folder / aside[0]), "<tre damaged");
 
-TEST(SavePolicyTest, AnUnreadableIndexIsSetAsideNeverOverwritten) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6one");
-    WriteBytes(f.folder / "index.xml", "<tre damaged");
-    EXPECT_FALSE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
-    std::vector<std::string> aside;
-    for (const std::string& name : FileNames(f.folder.Path()))
-        if (name.starts_with("index.xml.unreadable-")) aside.push_back(name);
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(ReadBytes(f.folder / aside[0]), "<tre damaged");
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
-
-    // A second damaged index in the same second keeps the first one aside too.
-    CFolderFixture g;
-    WriteBytes(g.folder / "index.xml", "second");
-    WriteBytes(g.folder / aside[0], "first");
-    EXPECT_FALSE(g.policy.LoadTree());
-    EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
-    EXPECT_EQ(FileNames(g.folder.Path()).size(), 3u);
+        CFolderFixture g;
+        WriteBytes(g.folder / "index.xml", "second");
+        WriteBytes(g.folder / aside[0], "first");
+        EXPECT_FALSE(g.policy.LoadTree());
+        EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
+        EXPECT_EQ(g.Files().size(), 3u);
+    }
 }
 
 TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
@@ -272,7 +232,7 @@ TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
         EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"})) << cut;
         EXPECT_EQ(f.prompts.Messages().size(), 1u) << cut;
         size_t aside = 0;
-        for (const std::string& name : FileNames(f.folder.Path()))
+        for (const std::string& name : f.Files())
             aside +=
                 name.starts_with("index.xml.unreadable-") && ReadBytes(f.folder / name) == bytes;
         EXPECT_EQ(aside, 1u) << cut;
@@ -373,7 +333,7 @@ TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
     EXPECT_EQ(f.pane.IconIndex(items[1]), CNoteTree::kConflictIcon);
     EXPECT_FALSE(std::filesystem::exists(f.folder / conflict));
     EXPECT_EQ(ReadBytes(f.store.NoteFilePath(f.pane.Record(items[1]))), other);
-    EXPECT_EQ(FileNames(f.folder.Path()).size(), 5u);  // the file that is no note stays
+    EXPECT_EQ(f.Files().size(), 5u);  // the file that is no note stays
 
     const std::vector<std::u16string> ids = f.Ids();
     EXPECT_TRUE(f.policy.Close());
@@ -381,6 +341,26 @@ TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
     CSavePolicy again{f.pane, f.manager, f.store, f.prompts, f.timer};
     ASSERT_TRUE(again.LoadTree());
     EXPECT_EQ(f.Ids(), ids);
+}
+
+// The name first drawn for a conflict file is taken: another is drawn.
+TEST(NotesFolderStoreTest, AConflictFileIsAdoptedUnderAFreeName) {
+    struct CFirstNameTaken final : TestSupport::CForwardingFileSystem {
+        bool Exists(const std::filesystem::path& path) override {
+            if (taken.empty() && path.stem().native().size() == 16) taken = path;
+            return path == taken || CForwardingFileSystem::Exists(path);
+        }
+        std::filesystem::path taken;
+    } fs;
+    const CTempFolder folder;
+    CFakePrompts prompts;
+    CNotesFolderStore store(folder.Path(), prompts, fs);
+    WriteBytes(folder / "11.xml", NoteFileBytes("\u00B6one"));
+    WriteBytes(folder / "11.sync-conflict-20240229-134501-ABC2DEF.xml", NoteFileBytes("\u00B6x"));
+    CNoteTree pane;
+    EXPECT_EQ(store.AdoptOrphanNotes(pane), 2u);
+    EXPECT_FALSE(fs.taken.empty());
+    EXPECT_EQ(pane.Size(), 2u);
 }
 
 // Steady typing reaches the disk at most 30 s after its first unsaved change, however long it
