@@ -439,8 +439,8 @@ TEST_F(PasteTest, PastesSplitAtElementsAndAreOneUndoChange) {
         {"¶[1,0]Title¶[6,2]item¶last", 6, "<paragraph>a</paragraph><header3>b</header3>",
          "¶[1,0]Title¶a¶[3,0]b¶[6,2]item¶last", 10},
         // At the document's end there is no trailing break.
-        {"¶ab¶", 3, "<listchecked>x</listchecked>", "¶ab¶[6,0]x", 5},
-        {"¶[1,0]ab", 1, "x<link>y</link>", "¶[1,0]ax{4}y{0}b", 4},
+        {"¶ab¶", 3, "<listchecked>x</listchecked>", "¶ab¶[6,0]x", 4},
+        {"¶[1,0]ab", 1, "x<link>y</link>", "¶[1,0]ax{4}y{0}b", 3},
         // What the content writer writes for whole lines pastes back the same.
         {"¶[1,0]Head¶[6,2]a{1}b{0}¶tail", 8,
          "<header1>Head</header1><listchecked indent='2'>a<strong>b</strong></listchecked>",
