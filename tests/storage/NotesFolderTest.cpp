@@ -31,56 +31,41 @@ using Fault = CFaultyFileSystem::Fault;
 using TestSupport::FileNames;
 using TestSupport::NoteFileBytes;
 
-TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
-    const CTempFolder folder;
-    const std::string note = NoteFileBytes("\u00B6hello");
-    std::filesystem::create_directory(folder / "dir.xml");
-    struct Case {
-        const char* name;
-        std::string bytes;
-        NoteFileRead expected;
-    };
-    const std::vector<Case> cases = {
-        {"note.xml", note, NoteFileRead::Read},
-        {"empty.xml", "", NoteFileRead::NotANote},
-        {"cut.xml", note.substr(0, note.size() - 12), NoteFileRead::NotANote},
-        {"foreign.xml", "<?xml version=\"1.0\"?><tree><note></note></tree>",
-         NoteFileRead::NotANote},
-        {"text.xml", "just words", NoteFileRead::NotANote},
-    };
-    for (const Case& c : cases) {
-        WriteBytes(folder / c.name, c.bytes);
-        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
-        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / c.name, *document), c.expected)
-            << c.name;
-        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
-                  c.expected == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before")
-            << c.name;
-    }
-    NoteEditEngine::CNoteDocument document;
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
-              NoteFileRead::Missing);
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "dir.xml", document),
-              NoteFileRead::Unreadable);
-    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
-    EXPECT_EQ(LoadNoteFile(failing, folder / "note.xml", document), NoteFileRead::Unreadable);
-}
-
-TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
+// What no note file holds is told apart, read into nothing, and never written over.
+TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
     const CTempFolder folder;
     CFakePrompts prompts;
-    CNoteTree pane;
     CNotesFolderStore store(folder.Path(), prompts, NoteStorage::FileSystem());
+    const std::string note = NoteFileBytes("\u00B6hello");
+    const std::pair<std::string, NoteFileRead> cases[] = {
+        {note, NoteFileRead::Read},
+        {"", NoteFileRead::NotANote},
+        {note.substr(0, note.size() - 12), NoteFileRead::NotANote},
+        {"<?xml version=\"1.0\"?><tree><note></note></tree>", NoteFileRead::NotANote},
+        {"<html>not ours</html>", NoteFileRead::NotANote},
+    };
     CTreeItemRecord record(u"1700000000000001");
-    for (const std::string& bytes : {std::string(), std::string("<note created=\"1\""),
-                                     std::string("<html>not ours</html>")}) {
-        WriteBytes(store.NoteFilePath(record), bytes);
+    const std::filesystem::path path = store.NoteFilePath(record);
+    for (const auto& [bytes, read] : cases) {
+        WriteBytes(path, bytes);
+        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
+        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), path, *document), read) << bytes;
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
+                  read == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before");
+        if (read == NoteFileRead::Read) continue;
         EXPECT_EQ(store.LoadNoteDocument(record), nullptr);
         NoteEditEngine::CNoteDocument empty;
         EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
-        EXPECT_EQ(ReadBytes(store.NoteFilePath(record)), bytes);
+        EXPECT_EQ(ReadBytes(path), bytes);
     }
     EXPECT_TRUE(prompts.Messages().empty());
+    NoteEditEngine::CNoteDocument document;
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
+              NoteFileRead::Missing);
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder.Path(), document),
+              NoteFileRead::Unreadable);
+    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
+    EXPECT_EQ(LoadNoteFile(failing, path, document), NoteFileRead::Unreadable);
 }
 
 // A timer on a clock the test moves.
@@ -95,21 +80,10 @@ struct CFakeTimer final : CSaveTimer {
     int64_t due = 0;
 };
 
-TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) {
+TEST(NotesFolderSettingsTest, AnotherFolderIsChosenOnlyWhenItIsAnother) {
     TestSupport::CFakeSettings settings;
-    EXPECT_EQ(GetNotesFolder(settings), u"");
     SetNotesFolder(settings, u"/home/u/Notes");
-    EXPECT_EQ(settings.notesFolder, u"/home/u/Notes");
-    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
-
     TestSupport::CFakePicker picker;
-    picker.answer = u"/chosen";
-    EXPECT_EQ(ChooseNotesFolder(picker), u"/chosen");
-    EXPECT_EQ(ChooseNotesFolder(picker, u"Where?"), u"/chosen");
-    EXPECT_EQ(picker.asked,
-              (std::vector<std::u16string>{u"Select Folder|Please select a folder for your notes.",
-                                           u"Select Folder|Where?"}));
-
     // The same folder again, or a cancel, changes nothing.
     for (const std::u16string answer : {u"/home/u/Notes", u""}) {
         picker.answer = answer;
