@@ -296,25 +296,6 @@ TEST_F(NoteFileTest, ContentReadsLeniently) {
     EXPECT_EQ(text.substr(cursor), u"\n<paragraph>b");
 }
 
-TEST_F(NoteFileTest, TextsThatHoldNoNoteLeaveTheDocumentAlone) {
-    const std::u16string tree = u"<?xml version=\"1.0\"?>\n<tree><note>x</note></tree>";
-    for (std::u16string_view text :
-         {std::u16string_view(), std::u16string_view(tree), std::u16string_view(u"no markup")}) {
-        auto doc = MakeDocument("¶[1,0]kept");
-        doc->SetCreated(1);
-        doc->SetModified(2);
-        Cursor cursor = 0;
-        EXPECT_FALSE(ReadNoteXml(*doc, text, cursor));
-        EXPECT_EQ(Dump(*doc), "¶[1,0]kept");
-        EXPECT_EQ(doc->Created(), 1);
-        EXPECT_EQ(doc->Modified(), 2);
-        // The cursor is left past the tag that was not a note.
-        if (text == tree) {
-            EXPECT_EQ(tree.substr(cursor, 6), u"<note>");
-        }
-    }
-}
-
 TEST_F(NoteFileTest, LoadingKeepsTheFilesTimesAndCannotBeUndone) {
     m_clock.Set(2000000000);
     auto doc = MakeDocument("¶[2,0]old text¶more");
@@ -336,16 +317,6 @@ TEST_F(NoteFileTest, LoadingKeepsTheFilesTimesAndCannotBeUndone) {
     // The emptying is one removal, the content one summary notification.
     EXPECT_EQ(observer.Take(), "removing(0,13) changed(0,1) changed(0,3)");
     doc->RemoveObserver(&observer);
-
-    // Loading through the tree file's entry point, cursor just after the name "note".
-    CNoteDocument fresh;
-    const std::u16string text = u"<note modified='77' created='66'>x</note>";
-    Cursor cursor = 5;
-    ReadNoteAttributesAndContent(fresh, text, cursor);
-    EXPECT_EQ(Dump(fresh), "¶x");
-    EXPECT_EQ(fresh.Created(), 66);
-    EXPECT_EQ(fresh.Modified(), 77);
-    EXPECT_EQ(cursor, text.size());
 }
 
 TEST_F(NoteFileTest, LoadingInOneGoGivesWhatReadingElementByElementGives) {

@@ -161,23 +161,43 @@ TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
     EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
 }
 
-// No index is no fault; a damaged one is set aside, and so is a second one in the same second.
-TEST(SavePolicyTest, AMissingOrUnreadableIndexIsMadeFromTheNotesNeverOverwritten) {
-    for (const bool damaged : {false, true}) {
-        CFolderFixture f;
-        f.WriteNote("11", "\u00B6one");
-        if (damaged) WriteBytes(f.folder / "index.xml", "<tre damaged");
-        EXPECT_FALSE(f.policy.LoadTree());
-        EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
-        EXPECT_EQ(f.prompts.Messages().size(), damaged ? 1u : 0u);
-        EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
-        if (!damaged) continue;
-        std::vector<std::string> aside;
-        for (const std::string& name : f.Files())
-            if (name.starts_with("index.xml.unreadable-")) aside.push_back(name);
-        ASSERT_EQ(aside.size(), 1u);
-        EXPECT_EQ(ReadBytes(f.folder / aside[0]), "<tre damaged");
+// Files of the folder whose names start so.
+std::vector<std::string> Named(const CFolderFixture& f, std::string_view prefix) {
+    std::vector<std::string> names;
+    for (const std::string& name : f.Files())
+        if (name.starts_with(prefix)) names.push_back(name);
+    return names;
+}
 
+// No index is no fault. A damaged one, or one cut short, is set aside, never overwritten, its
+// items keep their places and the notes it does not name come after them.
+TEST(SavePolicyTest, AMissingOrDamagedIndexIsSetAsideAndMadeAgain) {
+    const std::string index =
+        "<tree>\n<item id=\"11\" username=\"One\"><item id=\"22\" "
+        "username=\"Two\"></item></item><item id=\"33\" username=\"Three\">"
+        "</item></tree>";
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "Orphan note Orphan note Orphan note"},
+        {"<tre damaged", "Orphan note Orphan note Orphan note"},
+        {index.substr(0, index.find("33") + 1), "One(Two) Orphan note"},
+        {index.substr(0, index.find("<item id=\"33") + 1), "One(Two) Orphan note"},
+        {index.substr(0, index.find("</tree>") + 1), "One(Two) Three"}};
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(bytes);
+        CFolderFixture f;
+        for (const char* id : {"11", "22", "33"})
+            f.WriteNote(id, "\u00B6x");
+        if (!bytes.empty()) WriteBytes(f.folder / "index.xml", bytes);
+        EXPECT_FALSE(f.policy.LoadTree());
+        EXPECT_EQ(Dump(f.pane), expected);
+        EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"}));
+        EXPECT_EQ(f.prompts.Messages().size(), bytes.empty() ? 0u : 1u);
+        EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"33\""), std::string::npos);
+        const std::vector<std::string> aside = Named(f, "index.xml.unreadable-");
+        ASSERT_EQ(aside.size(), bytes.empty() ? 0u : 1u);
+        if (bytes.empty()) continue;
+        EXPECT_EQ(ReadBytes(f.folder / aside[0]), bytes);
+        // A second damaged index in the same second keeps the first one aside too.
         CFolderFixture g;
         WriteBytes(g.folder / "index.xml", "second");
         WriteBytes(g.folder / aside[0], "first");
@@ -185,39 +205,6 @@ TEST(SavePolicyTest, AMissingOrUnreadableIndexIsMadeFromTheNotesNeverOverwritten
         EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
         EXPECT_EQ(g.Files().size(), 3u);
     }
-}
-
-TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
-    const std::string index =
-        "<tree>\n<item id=\"11\" username=\"One\"><item id=\"22\" "
-        "username=\"Two\"></item></item><item id=\"33\" username=\"Three\">"
-        "</item></tree>";
-    const std::pair<const char*, const char*> cases[] = {{"33", "One(Two) Orphan note"},
-                                                         {"<item id=\"33", "One(Two) Orphan note"},
-                                                         {"</tree>", "One(Two) Three"}};
-    for (const auto& [cut, expected] : cases) {
-        CFolderFixture f;
-        for (const char* id : {"11", "22", "33"})
-            f.WriteNote(id, "\u00B6x");
-        const std::string bytes = index.substr(0, index.find(cut) + 1);
-        WriteBytes(f.folder / "index.xml", bytes);
-        EXPECT_FALSE(f.policy.LoadTree()) << cut;
-        EXPECT_EQ(Dump(f.pane), expected) << cut;
-        EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"})) << cut;
-        EXPECT_EQ(f.prompts.Messages().size(), 1u) << cut;
-        size_t aside = 0;
-        for (const std::string& name : f.Files())
-            aside +=
-                name.starts_with("index.xml.unreadable-") && ReadBytes(f.folder / name) == bytes;
-        EXPECT_EQ(aside, 1u) << cut;
-    }
-}
-
-std::vector<std::string> SetAside(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const std::string& name : FileNames(folder))
-        if (name.starts_with("index.xml.changed-")) names.push_back(name);
-    return names;
 }
 
 TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
@@ -256,7 +243,7 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     EXPECT_TRUE(std::filesystem::exists(f.folder / "33.xml"));
     EXPECT_TRUE(f.policy.Close());
     EXPECT_EQ(written(), "n44 n11*");
-    EXPECT_TRUE(SetAside(f.folder.Path()).empty());
+    EXPECT_TRUE(Named(f, "index.xml.changed-").empty());
     EXPECT_TRUE(f.prompts.Messages().empty());
 
     // Both changed: merged, theirs set aside, the user told once.
@@ -268,12 +255,12 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     theirs = ReadBytes(f.folder / "index.xml");
     EXPECT_TRUE(f.policy.SaveTree());
     EXPECT_EQ(written(), "new(sub) renamed mine*");
-    ASSERT_EQ(SetAside(f.folder.Path()).size(), 1u);
-    EXPECT_EQ(ReadBytes(f.folder / SetAside(f.folder.Path())[0]), theirs);
+    ASSERT_EQ(Named(f, "index.xml.changed-").size(), 1u);
+    EXPECT_EQ(ReadBytes(f.folder / Named(f, "index.xml.changed-")[0]), theirs);
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
     const std::string told = NoteBase::Utf16ToUtf8(f.prompts.Messages()[0].text);
     EXPECT_NE(told.find(f.folder.Path().string()), std::string::npos) << told;
-    EXPECT_NE(told.find(SetAside(f.folder.Path())[0]), std::string::npos) << told;
+    EXPECT_NE(told.find(Named(f, "index.xml.changed-")[0]), std::string::npos) << told;
 
     // When theirs cannot be set aside, ours is not written over it; when ours cannot be
     // written, theirs is safe aside and ours is written at the next save.
@@ -287,7 +274,7 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     EXPECT_FALSE(f.policy.SaveTree());
     f.fs.SetFault(Fault::None);
     EXPECT_TRUE(f.policy.SaveTree());
-    EXPECT_EQ(SetAside(f.folder.Path()).size(), 2u);
+    EXPECT_EQ(Named(f, "index.xml.changed-").size(), 2u);
     EXPECT_EQ(written(), "new(sub) n44 mine again*");  // their rename of 44 back
 }
 
