@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteSearchText.h"
 #include "storage/NoteTextIndex.h"
 #include "tests/support/LayoutTestSupport.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace NoteStorage {
 namespace {
@@ -21,24 +24,12 @@ using NoteEditEngine::CNotePosition;
 // The find dialog over one shown note is the reference: the first match from the note's start.
 class NoteTextIndexTest : public NoteLayoutEngine::TestSupport::LayoutTest {
 protected:
-    static std::unique_ptr<CNoteDocument> DocumentOf(std::u16string_view text) {
-        auto doc = std::make_unique<CNoteDocument>();
-        NoteEditEngine::CSuspendRecording suspend(doc->UndoHistory());
-        CNotePosition p = doc->Start();
-        for (const char16_t c : text) {
-            if (c == u'\n') {
-                doc->InsertParagraphBreak(p);
-            } else {
-                doc->InsertCharacter(p, c);
-            }
-        }
-        return doc;
-    }
-
     // Offset of the first match by the find dialog, or -1.
     long long FindDialogOffset(std::u16string_view text, std::u16string_view pattern,
                                SearchOptions options) {
-        auto doc = DocumentOf(text);
+        std::u16string compact = u"\u00B6" + std::u16string(text);
+        std::replace(compact.begin(), compact.end(), u'\n', u'\u00B6');
+        auto doc = NoteEditEngine::TestSupport::MakeDocument(NoteBase::Utf16ToUtf8(compact));
         view.AddNote(doc.get(), nullptr);
         CNotePosition start;
         CNotePosition end;
