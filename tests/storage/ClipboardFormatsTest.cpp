@@ -94,21 +94,6 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
     }
 }
 
-TEST_F(ClipboardFormatsTest, PastingAPieceIntoAHeaderKeepsTheHeader) {
-    auto source = MakeDocument("¶one {1}two{0}¶more");
-    std::u16string xml;
-    WriteContentXml(xml, source->FromIndex(0), source->FromIndex(7));
-    for (uint32_t at : {0u, 2u, 5u}) {
-        auto target = MakeDocument("¶[1,0]Title");
-        CNotePosition caret = target->FromIndex(at);
-        ASSERT_TRUE(InsertClipboardText(caret, xml, kRenderingXml));
-        const std::string rest = std::string("Title").substr(at);
-        EXPECT_EQ(Dump(*target), "¶[1,0]" + std::string("Title").substr(0, at) + "one {1}two" +
-                                     (rest.empty() ? "" : "{0}" + rest));
-        EXPECT_EQ(caret.Index(), at + 7);
-    }
-}
-
 TEST_F(ClipboardFormatsTest, SelectionOverTwoNotes) {
     auto a = MakeDocument("¶a1¶a2");
     auto b = MakeDocument("¶[1,0]b1¶b2");

@@ -1,18 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "base/Utf8.h"
 #include "storage/FileHandler.h"
 #include "storage/TreeItemRecord.h"
 #include "storage/TreeTranslator.h"
 #include "storage/XmlPrimitives.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
 #include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
@@ -20,7 +15,6 @@ namespace {
 
 using NoteEditEngine::TestSupport::PinnedClock;
 using NoteStorage::Cursor;
-using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
 using TestSupport::CFakePrompts;
 using TestSupport::CTempFolder;
@@ -232,36 +226,6 @@ TEST(TreeFileTest, GoldenIndexReadsAndWritesBackByteForByte) {
         SaveIndexFile(NoteStorage::FileSystem(), pane, store, prompts, folder / "index.xml"));
     EXPECT_EQ(TestSupport::ReadBytes(folder / "index.xml"),
               TestSupport::ReadBytes(kTreeData / "index.xml"));
-}
-
-// Whatever the writer makes of any text, control characters included, is well-formed XML for an
-// independent parser.
-TEST(TreeFileTest, WrittenFilesAreWellFormedXml) {
-    if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
-    TestSupport::CNotesFolderFixture f;
-    auto [folder, prompts, pane] = std::tie(f.folder, f.prompts, f.pane);
-    CFakeNoteStore store(f.store);
-    CTreeItemRecord record;
-    record.username = u"<b>&amp; \"quoted\" 'single' > caf\u00E9 \U0001F600\ttab";
-    ASSERT_TRUE(store.CreateEmptyNoteFile(record));
-    const TreeItem parent = Add(pane, kRootItem, record);
-    NoteEditEngine::CNoteDocument document;
-    NoteEditEngine::TestSupport::Fill(
-        document, "\u00B6[1,0]<Title> & \"x\"\x02\u00B6[6,3]{1}a'b{5}c\x7f\x1f");
-    ASSERT_TRUE(store.SaveNoteDocument(pane.Record(parent), document));
-    record = CTreeItemRecord();
-    record.username = u"child ]]> --\u0001\u001b\uffff";
-    ASSERT_TRUE(store.CreateEmptyNoteFile(record));
-    Add(pane, parent, record);
-
-    ASSERT_TRUE(
-        SaveIndexFile(NoteStorage::FileSystem(), pane, store, prompts, folder / "index.xml"));
-    ASSERT_TRUE(CFileHandler(pane, store, prompts, pane.Children(kRootItem))
-                    .WriteTreeFile(NoteStorage::FileSystem(), true, folder / "export.jwf"));
-    for (const char* name : {"index.xml", "export.jwf"}) {
-        const std::string command = "xmllint --noout '" + (folder / name).string() + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << name;
-    }
 }
 
 }  // namespace
