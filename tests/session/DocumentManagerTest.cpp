@@ -67,11 +67,6 @@ TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     EXPECT_EQ(f.OnDisk(edited), "\u00B6old new");
     EXPECT_EQ(std::filesystem::last_write_time(f.PathOf(unchanged)), before);
     EXPECT_TRUE(f.prompts.Texts().empty());
-    // A file that cannot be read at unload, unchanged on disk, is no reason for a copy.
-    f.manager.LoadItem(unchanged, TreeItem::None);
-    f.fs.SetFault(Fault::ReadFails);
-    f.manager.UnloadItem(unchanged);
-    EXPECT_EQ(f.pane.Size(), 2u);
 }
 
 TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
