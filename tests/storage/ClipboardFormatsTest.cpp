@@ -21,12 +21,6 @@ using NoteEditEngine::CNotePosition;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
 
-std::string Selection(std::u16string_view rendering, const std::vector<SelectionPart>& parts) {
-    std::u16string out;
-    EXPECT_TRUE(WriteSelectionText(rendering, parts, out));
-    return NoteBase::Utf16ToUtf8(out);
-}
-
 class ClipboardFormatsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,31 +88,6 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
     }
 }
 
-TEST_F(ClipboardFormatsTest, SelectionOverTwoNotes) {
-    auto a = MakeDocument("¶a1¶a2");
-    auto b = MakeDocument("¶[1,0]b1¶b2");
-    const std::vector<SelectionPart> parts = {{a->FromIndex(3), a->End()},
-                                              {b->Start(), b->FromIndex(2)}};
-    EXPECT_EQ(Selection(kRenderingUnicode, parts), "a2\r\nb1");
-    EXPECT_EQ(Selection(kRenderingHtml, parts),
-              "<p style=\"\">a2</p>\r\n<hr>\r\n<h1 style=\"color:rgb(80,80,150);\">b1</h1>");
-    // The second note's piece keeps its paragraph element, so a paste keeps the notes apart.
-    const std::string xml = Selection(kRenderingXml, parts);
-    EXPECT_EQ(xml, "<paragraph>a2</paragraph><header1>b1</header1>");
-    CNoteDocument target;
-    CNotePosition caret = target.Start();
-    ASSERT_TRUE(InsertClipboardText(caret, NoteBase::Utf8ToUtf16(xml), kRenderingXml));
-    EXPECT_EQ(Dump(target), "¶a2¶[1,0]b1");
-
-    // A whole later note, and the first note's part reversed.
-    const std::vector<SelectionPart> whole = {{a->End(), a->FromIndex(4)}, {b->Start(), b->End()}};
-    EXPECT_EQ(Selection(kRenderingXml, whole), "2<header1>b1</header1><paragraph>b2</paragraph>");
-    EXPECT_EQ(Selection(kRenderingUnicode, whole), "2\r\nb1\r\nb2\r\n");
-    std::u16string out = u"kept";
-    EXPECT_FALSE(WriteSelectionText(u"RTF", parts, out));
-    EXPECT_EQ(out, u"kept");
-}
-
 TEST_F(ClipboardFormatsTest, HtmlFormatOffsetsCountUtf8Bytes) {
     for (const std::u16string_view fragment :
          {u"<p style=\"\">plain ascii</p>"sv, u"<p style=\"\">caf\u00e9 \u20ac \U0001F600</p>"sv,
@@ -138,31 +107,6 @@ TEST_F(ClipboardFormatsTest, HtmlFormatOffsetsCountUtf8Bytes) {
         EXPECT_EQ(block.substr(126, 23 + utf8.size()), "<!--StartFragment -->\r\n" + utf8);
         EXPECT_EQ(block.substr(149 + utf8.size()), "<!--EndFragment-->\r\n</body>\r\n</html>");
     }
-}
-
-TEST_F(ClipboardFormatsTest, PlainTextPaste) {
-    // Letter, line feed, tab, letter into the middle of an indent-1 paragraph.
-    auto doc = MakeDocument("¶[0,1]xy¶z");
-    CNotePosition caret = doc->FromIndex(1);
-    ASSERT_TRUE(InsertClipboardText(caret, u"a\n\tb", kRenderingUnicode));
-    EXPECT_EQ(Dump(*doc), "¶[0,1]xa¶[0,2]by¶z");
-    EXPECT_EQ(caret.Index(), 4u);
-    // Carriage return and line feed pairs make one break each.
-    CNoteDocument pairs;
-    caret = pairs.Start();
-    ASSERT_TRUE(InsertClipboardText(caret, u"p\r\nq\r\n\r\nr", kRenderingUnicode));
-    EXPECT_EQ(Dump(pairs), "¶p¶q¶¶r");
-
-    // Empty text and unknown names insert nothing and record nothing.
-    CNoteDocument untouched;
-    caret = untouched.Start();
-    EXPECT_TRUE(InsertClipboardText(caret, u"", kRenderingUnicode));
-    EXPECT_TRUE(InsertClipboardText(caret, u"", kRenderingXml));
-    EXPECT_FALSE(InsertClipboardText(caret, u"text", kRenderingHtml));
-    EXPECT_EQ(Dump(untouched), "¶");
-    EXPECT_TRUE(untouched.UndoHistory().Steps().empty());
-    CNotePosition null;
-    EXPECT_FALSE(InsertClipboardText(null, u"text", kRenderingUnicode));
 }
 
 // Each paragraph style (but the one no file yields) and each character style alone reads back

@@ -16,7 +16,6 @@ using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
 using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
-using TestSupport::CTempFolder;
 using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
@@ -56,32 +55,6 @@ struct CNotesFolder : TestSupport::CNotesFolderFixture {
     }
 };
 
-TEST(FileHandlerReadTest, ItemsGoToTheInsertionPointInFileOrderWithTheirState) {
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFakeNoteStore store;
-    const TreeItem top = Add(pane, kRootItem, Named(u"top"));
-    const TreeItem first = Add(pane, top, Named(u"first"));
-    Add(pane, top, Named(u"last"));
-    const std::u16string text =
-        u"<tree><item username=\"a\" isexpanded=\"true\"><item username=\"a1\" isactive=\"true\">"
-        u"</item></item><item username=\"b\" isselected=\"true\"></item></tree>";
-    EXPECT_EQ(Read(pane, prompts, store, text, false, top, first), "top(first a+(a1*) b* last)");
-    const TreeItem active = pane.Children(pane.Children(top)[1])[0];
-    EXPECT_EQ(pane.Caret(), active);
-    EXPECT_EQ(store.shown, std::vector<TreeItem>{active});
-    // Selected in the order their items end: children before their parents' later siblings.
-    EXPECT_EQ(pane.Selection(), (std::vector<TreeItem>{active, pane.Children(top)[2]}));
-
-    // kFirstItem and kLastItem at the root.
-    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"x\"></item><item username=\"y\">",
-                   false, kRootItem, kFirstItem),
-              "x y top(first a+(a1*) b* last)");
-    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"z\"></item></tree>", false,
-                   kRootItem, kLastItem),
-              "x y top(first a+(a1*) b* last) z");
-}
-
 TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
     CFakePrompts prompts;
     CNoteTree pane;
@@ -94,37 +67,6 @@ TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
         EXPECT_TRUE(IsValidNoteId(*ids.insert(pane.Record(item).id).first));
     EXPECT_EQ(ids.size(), 3u);
     EXPECT_EQ(pane.Record(pane.ItemsInOrder()[0]).id, u"17");
-}
-
-TEST(FileHandlerWriteTest, RefreshesStateFromTheTreeAndKeepsItOnlyInTheIndex) {
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFakeNoteStore store;
-    CTreeItemRecord stale = Named(u"p");
-    stale.isexpanded = true;  // the tree says otherwise
-    const TreeItem parent = Add(pane, kRootItem, stale);
-    const TreeItem child = Add(pane, parent, Named(u"c"));
-    pane.Record(child).isactive = true;
-    pane.Select(child);
-    pane.Expand(child);
-    // Expanded as the tree shows it only once it has children.
-    EXPECT_FALSE(pane.IsExpanded(child));
-    Add(pane, child, Named(u"g"));
-
-    const std::u16string index = Write(pane, prompts, store, false);
-    EXPECT_FALSE(pane.Record(parent).isexpanded);
-    EXPECT_TRUE(pane.Record(child).isselected);
-    EXPECT_NE(index.find(u"username=\"c\" isfixed=\"false\" isselected=\"true\" isactive=\"true\""
-                         u" isexpanded=\"true\""),
-              std::u16string::npos);
-
-    // A folder file written from selected, active items reads back unselected and inactive.
-    const std::u16string folder = Write(pane, prompts, store, true);
-    CNoteTree imported;
-    CFakeNoteStore importStore;
-    EXPECT_EQ(Read(imported, prompts, importStore, folder, true), "p(c+(g))");
-    EXPECT_EQ(imported.Caret(), TreeItem::None);
-    EXPECT_TRUE(importStore.shown.empty());
 }
 
 TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes) {
@@ -150,16 +92,6 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
     // The unreadable note goes out empty.
     EXPECT_NE(out.find(u"\"><paragraph></paragraph></note>\n</item>\n</tree>"),
               std::u16string::npos);
-}
-
-TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName) {
-    CNotesFolder f;
-    const TreeItem item = Add(f.pane, kRootItem, Named(u"gone"));
-    const std::string id = NoteBase::Utf16ToUtf8(f.pane.Record(item).id);
-    Write(f.pane, f.prompts, f.notes, true);
-    EXPECT_EQ(f.prompts.Messages().size(), 1u);  // its text: DocumentManagerTest
-    EXPECT_TRUE(f.pane.Record(item).isfixed);
-    EXPECT_EQ(f.Files(), std::set<std::string>{id + ".xml"});
 }
 
 TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {

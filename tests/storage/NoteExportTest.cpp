@@ -107,69 +107,6 @@ TEST_F(NoteExportTest, EveryStyleAgainstExactOutput) {
     }
 }
 
-TEST_F(NoteExportTest, NotesNestAsTheTreeAndHeadingsStopAtSix) {
-    auto a = MakeDocument("¶[1,0]A");
-    auto b = MakeDocument("¶[3,0]B");
-    auto empty = MakeDocument("¶");
-    const std::vector<ExportNote> notes = {{u"Zero", 0, a.get()}, {u"One", 1, empty.get()},
-                                           {u"Two", 2, b.get()},  {u"One again", 1, nullptr},
-                                           {u"Deep", 5, b.get()}, {u"Next top", 0, empty.get()},
-                                           {u"", 0, empty.get()}};
-    EXPECT_EQ(Markdown(notes),
-              "# Zero\n\n## A\n\n## One\n\n\n### Two\n\n###### B\n\n## One again\n\n"
-              "###### Deep\n\n###### B\n\n# Next top\n\n\n#\n\n");
-    EXPECT_EQ(HtmlBody(notes),
-              "<section>\n<h1 class=\"title\">Zero</h1>\n<h2 class=\"header1\">A</h2>\n"
-              "<section>\n<h2 class=\"title\">One</h2>\n<p><br></p>\n"
-              "<section>\n<h3 class=\"title\">Two</h3>\n<h6 class=\"header3\">B</h6>\n"
-              "</section>\n</section>\n"
-              "<section>\n<h2 class=\"title\">One again</h2>\n"
-              "<section>\n<h6 class=\"title\">Deep</h6>\n<h6 class=\"header3\">B</h6>\n"
-              "</section>\n</section>\n</section>\n"
-              "<section>\n<h1 class=\"title\">Next top</h1>\n<p><br></p>\n</section>\n"
-              "<section>\n<h1 class=\"title\"></h1>\n<p><br></p>\n</section>\n");
-}
-
-TEST_F(NoteExportTest, HtmlDocumentIsSelfContained) {
-    auto document = MakeDocument("¶x");
-    struct Case {
-        std::vector<ExportNote> notes;
-        const char* title;
-    };
-    const Case cases[] = {
-        {{{u"<a & \"b\">", 0, document.get()}, {u"second", 1, document.get()}},
-         "<title>&lt;a &amp; &quot;b&quot;&gt;</title>"},
-        {{{u"", 0, document.get()}}, "<title>Jotwell notes</title>"},
-        {{}, "<title>Jotwell notes</title>"},
-    };
-    for (const Case& c : cases) {
-        const std::string html = Html(c.notes);
-        SCOPED_TRACE(html);
-        EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n", 0), 0u);
-        EXPECT_NE(html.find(c.title), std::string::npos);
-        EXPECT_EQ(html.find("src="), std::string::npos);
-        EXPECT_EQ(html.find("<link"), std::string::npos);
-        EXPECT_EQ(html.substr(html.size() - 16), "</body>\n</html>\n");
-    }
-    EXPECT_EQ(Markdown({}), "");
-}
-
-TEST_F(NoteExportTest, SurrogatePairsStayWhole) {
-    // A pair styled half and half, and lone halves.
-    CNoteDocument raw;
-    NoteEditEngine::CNotePosition at = raw.End();
-    for (const char16_t c : std::u16string(u"x\xD83D\xDE00y\xDE00\xD83D"))
-        raw.InsertCharacter(at, c);
-    // Split the pair's style by hand: the high half plain, the low half Strong.
-    NoteEditEngine::CNotePosition low = raw.FromIndex(3);
-    raw.SetCharacterStyle(low, CharacterStyle(1));
-    const std::vector<ExportNote> notes = {{u"T", 0, &raw}};
-    EXPECT_EQ(Markdown(notes), "# T\n\nx\xF0\x9F\x98\x80y\xEF\xBF\xBD\xEF\xBF\xBD\n");
-    EXPECT_EQ(HtmlBody(notes),
-              "<section>\n<h1 class=\"title\">T</h1>\n"
-              "<p>x\xF0\x9F\x98\x80y\xEF\xBF\xBD\xEF\xBF\xBD</p>\n</section>\n");
-}
-
 // --- Read back by independent parsers ---
 
 // A paragraph as the tests build it, and what it must read back as.

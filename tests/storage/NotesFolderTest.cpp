@@ -19,7 +19,6 @@ namespace NoteTreeEngine {
 namespace {
 
 using NoteStorage::NoteFileRead;
-using TestSupport::Add;
 using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
@@ -80,20 +79,6 @@ struct CFakeTimer final : CSaveTimer {
     int64_t due = 0;
 };
 
-TEST(NotesFolderSettingsTest, AnotherFolderIsChosenOnlyWhenItIsAnother) {
-    TestSupport::CFakeSettings settings;
-    SetNotesFolder(settings, u"/home/u/Notes");
-    TestSupport::CFakePicker picker;
-    // The same folder again, or a cancel, changes nothing.
-    for (const std::u16string answer : {u"/home/u/Notes", u""}) {
-        picker.answer = answer;
-        EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"");
-    }
-    picker.answer = u"/home/u/Notes/";
-    EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"/home/u/Notes/");
-    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
-}
-
 TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     const CTempFolder startUp;
     const CTempFolder notes;
@@ -139,27 +124,6 @@ struct CFolderFixture : TestSupport::CNotesFolderFixture {
         return ids;
     }
 };
-
-TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6named");
-    f.WriteNote("22", "\u00B6hidden by an older index");
-    f.WriteNote("abc", "\u00B6not an identifier");
-    f.WriteNote("INDEX", "\u00B6not a note");
-    WriteBytes(f.folder / "33.XML", "other case");
-    std::filesystem::create_directory(f.folder / "44.xml");
-    f.WriteIndex({"11"});
-    EXPECT_TRUE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
-    EXPECT_EQ(f.pane.Title(f.pane.ItemsInOrder()[1]), u"Orphan note");
-    // Adopted items reach the index at once; nothing is renamed aside.
-    CNoteTree again;
-    CNotesFolderStore store(f.folder.Path(), f.prompts, f.fs);
-    EXPECT_EQ(store.AdoptOrphanNotes(again), 2u);  // 11 and 22 only
-    EXPECT_EQ(f.Files().count("index.xml"), 1u);
-    EXPECT_EQ(f.Files().size(), 7u);
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
-}
 
 // Files of the folder whose names start so.
 std::vector<std::string> Named(const CFolderFixture& f, std::string_view prefix) {
@@ -346,8 +310,7 @@ TEST(SavePolicyTest, TheTimerSavesChangesWithin30SecondsAndTheTreeFiveMinutesAft
     for (int second = 0; second < 120; ++second) {
         runUntil(second * 1000);
         ASSERT_GE(typedOnDisk(), second - 30) << second;
-        NoteEditEngine::CNotePosition end = f.manager.FindDocument(item)->End();
-        f.manager.FindDocument(item)->InsertPlainText(end, u"x");
+        f.Type(item, u"x");
         f.policy.OnCaretMoved();
     }
     runUntil(150000);

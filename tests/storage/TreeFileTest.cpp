@@ -26,11 +26,6 @@ std::string Utf8(std::u16string_view text) {
     return NoteBase::Utf16ToUtf8(text);
 }
 
-CTreeItemRecord ReadItem(std::u16string_view attributes) {
-    Cursor cursor = 0;
-    return ReadItemAttributes(attributes, cursor);
-}
-
 // Logs the slots as "<name" for BeginItem, ">" for EndItem and "[text]" for a note's first
 // paragraph, so that the structure a text reads as is one string.
 class CRecordingTranslator final : public CTreeTranslator {
@@ -45,78 +40,6 @@ public:
     }
     std::string log;
 };
-
-std::string ReadLog(std::u16string_view text, bool withNotes = false) {
-    CRecordingTranslator translator;
-    translator.ReadTreeText(withNotes, text);
-    return translator.log;
-}
-
-TEST(NoteIdTest, TimeThenSixDigitsAndOnlyPlainDigitsNameAFile) {
-    const PinnedClock clock(1700000000);
-    const CTreeItemRecord first;
-    const CTreeItemRecord second;
-    ASSERT_EQ(first.id.size(), 16u);
-    EXPECT_EQ(first.id.substr(0, 10), u"1700000000");
-    EXPECT_EQ(second.id.substr(0, 10), u"1700000000");
-    EXPECT_NE(first.id, second.id);
-    for (std::u16string_view bad :
-         {u"", u"12/34", u"..", u"../1", u"12.5", u"12a", u"-5", u" 12", u"\uFF11"}) {
-        EXPECT_FALSE(IsValidNoteId(bad)) << Utf8(bad);
-    }
-    EXPECT_FALSE(IsValidNoteId(std::u16string(kMaxNoteIdLength + 1, u'1')));
-    EXPECT_TRUE(IsValidNoteId(u"0"));
-    EXPECT_TRUE(IsValidNoteId(std::u16string(kMaxNoteIdLength, u'9')));
-    EXPECT_TRUE(NoteFilePath("/notes", CTreeItemRecord(u"../x")).empty());
-    for (const char* name : {"/tmp/a.jwf", "/tmp/Notes.JWF", "x.JwF"})
-        EXPECT_TRUE(IsFolderFileName(name)) << name;
-    for (const char* name : {"/tmp/a.jwf.txt", "/tmp/ajwf", "jwf"})
-        EXPECT_FALSE(IsFolderFileName(name)) << name;
-}
-
-// Written as the golden files show; read leniently, and never with an identifier that is no
-// plain number.
-TEST(ItemAttributesTest, FlagsUnknownAttributesAndUnsafeIdentifiers) {
-    const CTreeItemRecord record = ReadItem(
-        u" isactive=\"true\" isselected=\"false\" isfixed=\"TRUE\" isexpanded='true' extra=\"x\""
-        u" size=\"12abc\" created=\"nope\" id=\"55\">");
-    EXPECT_TRUE(record.isactive);
-    EXPECT_TRUE(record.isselected);  // an active item is selected
-    EXPECT_FALSE(record.isfixed);
-    EXPECT_TRUE(record.isexpanded);
-    EXPECT_EQ(record.size, 12);
-    EXPECT_EQ(record.created, 0);
-    EXPECT_EQ(record.id, u"55");
-    const PinnedClock clock(1700000123);
-    for (std::u16string_view attributes :
-         {u" username=\"no id\">", u" id=\"\">", u" id=\"../../etc/passwd\">", u" id=\"/tmp/x\">",
-          u" id=\"..\">", u" id=\"12ab\">", u" id=\"1.5\">", u" id=\"C:\\x\">"}) {
-        EXPECT_EQ(ReadItem(attributes).id.substr(0, 10), u"1700000123") << Utf8(attributes);
-    }
-}
-
-TEST(TreeTextTest, StructureOfWhatIsRead) {
-    // Nesting in file order; a "note" reaches the slot only when reading with notes.
-    const std::u16string nested =
-        u"<tree version=\"1.0\"><item username=\"a\"><note><paragraph>x</paragraph></note>"
-        u"<item username=\"b\"></item><item username=\"c\"></item></item></tree>";
-    EXPECT_EQ(ReadLog(nested), "<a<b><c>>");
-    EXPECT_EQ(ReadLog(nested, true), "<a[\u00B6x]<b><c>>");
-
-    // The root must be "tree"; a note file is no tree.
-    EXPECT_EQ(ReadLog(u"<note><item username=\"a\"></item></note>"), "");
-    EXPECT_EQ(ReadLog(u""), "");
-    // Reading stops at the first element that is none of item, /item and note.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"></item><other/><item username=\"b\">"), "<a>");
-    // Unclosed items keep the following items as children and are ended at the end.
-    EXPECT_EQ(ReadLog(u"<tree><item username=\"a\"><item username=\"b\"></item>"
-                      u"<item username=\"c\">"),
-              "<a<b><c>>");
-    // A stray "/item" closes nothing that the text did not open.
-    EXPECT_EQ(ReadLog(u"<tree></item></item><item username=\"a\"></item></item>"
-                      u"<item username=\"b\"></item></tree>"),
-              "<a><b>");
-}
 
 TEST(TreeTextTest, MalformedTextsEndAndStayInBounds) {
     // Only a tree that ends, every item in it closed once, is whole.

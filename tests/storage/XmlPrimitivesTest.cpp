@@ -16,25 +16,6 @@ namespace {
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
 
-TEST(XmlWritingTest, EscapesTheFiveSpecialsAndReplacesWhatXmlForbids) {
-    const std::u16string high(1, char16_t{0xD83D});
-    const std::u16string low(1, char16_t{0xDE00});
-    const struct {
-        std::u16string in;
-        std::u16string out;
-    } cases[] = {
-        {u"\"&'<>\t\n\r\u00e9", u"&quot;&amp;&apos;&lt;&gt;\t\n\r\u00e9"},
-        {std::u16string(1, u'\0') + u"\u0001\u001f\ufffe\uffff", u"\ufffd\ufffd\ufffd\ufffd\ufffd"},
-        {high + low, high + low},  // a pair is one character
-        {u"a" + high + u"b" + low + low + high, u"a\ufffdb\ufffd\ufffd\ufffd"},  // halves alone
-    };
-    for (const auto& c : cases) {
-        std::u16string out;
-        AppendEscapedString(c.in, out);
-        EXPECT_EQ(out, c.out) << NoteBase::Utf16ToUtf8(c.in);
-    }
-}
-
 // Reads the text as character data up to its end or a "<".
 std::u16string ReadText(std::u16string_view text) {
     Cursor cursor = 0;
@@ -76,23 +57,6 @@ TEST(XmlReadingTest, EntitiesNamedNumericAndBare) {
     EXPECT_EQ(ReadAttributeValue(text, cursor), u"\U0001F600");
 }
 
-// Numbers as stream extraction reads them, clamped to the limits.
-TEST(XmlReadingTest, AttributeNumbers) {
-    const std::pair<std::u16string_view, int32_t> numbers[] = {
-        {u"  +17abc", 17},
-        {u"abc", 0},
-        {u"", 0},
-        {u"-", 0},
-        {u"99999999999999999999", std::numeric_limits<int32_t>::max()},
-        {u"-99999999999", std::numeric_limits<int32_t>::min()},
-    };
-    for (const auto& [value, number] : numbers) {
-        const std::u16string text = u"v=\"" + std::u16string(value) + u"\"";
-        Cursor cursor = 1;
-        EXPECT_EQ(ReadAttributeInt(text, cursor), number) << NoteBase::Utf16ToUtf8(value);
-    }
-}
-
 TEST(XmlReadingTest, EveryReaderStopsAtTheEndAndAtNpos) {
     const std::u16string_view texts[] = {u"",       u"<", u"<a", u"<a b", u"<a b=",
                                          u"<a b='", u"&", u"<!", u"<?"};
@@ -115,23 +79,6 @@ TEST(XmlReadingTest, EveryReaderStopsAtTheEndAndAtNpos) {
     Cursor cursor = 0;
     EXPECT_FALSE(SkipToElement(u"abc<", cursor));  // "<" as the last code unit starts nothing
     EXPECT_EQ(cursor, 4u);
-}
-
-TEST(Utf8FileTest, WritesWithoutByteOrderMarkAndReadsBack) {
-    CTempFolder folder;
-    const auto path = folder / "note.xml";
-    ASSERT_TRUE(WriteUtf8File(path, u"<a>\u00e9</a>\n"));
-    EXPECT_EQ(TestSupport::ReadBytes(path), "<a>\xC3\xA9</a>\n");
-    std::u16string text;
-    ASSERT_TRUE(ReadUtf8File(path, text));
-    EXPECT_EQ(text, u"<a>\u00e9</a>\n");
-    // A byte-order mark stays in the text; failures leave the text alone.
-    TestSupport::WriteBytes(path, "\xEF\xBB\xBF<note>");
-    ASSERT_TRUE(ReadUtf8File(path, text));
-    EXPECT_FALSE(ReadUtf8File(folder / "missing.xml", text));
-    EXPECT_FALSE(ReadUtf8File(folder.Path(), text));
-    EXPECT_EQ(text, u"\uFEFF<note>");
-    EXPECT_FALSE(WriteUtf8File(folder / "no" / "such.xml", u"x"));
 }
 
 TEST(Utf8FileTest, AFailedSaveLeavesTheOldFileAndNoLitter) {
