@@ -26,30 +26,6 @@ using Fault = CFaultyFileSystem::Fault;
 
 using CManagerFixture = TestSupport::CNotesFolderFixture;
 
-TEST(DocumentManagerTest, ShowsNotesInOrderAndFindsThemBothWays) {
-    CManagerFixture f;
-    const TreeItem a = f.AddNote("\u00B6a");
-    const TreeItem b = f.AddNote("\u00B6b");
-    const TreeItem c = f.AddNote("\u00B6c");
-    f.manager.LoadItem(a, TreeItem::None);
-    f.manager.LoadItem(c, a);
-    f.manager.LoadItem(b, a);
-    ASSERT_EQ(f.view.ShownNotes().size(), 3u);
-    EXPECT_EQ(Dump(*f.view.ShownNotes()[1]), "\u00B6b");
-    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[2]), c);
-    EXPECT_EQ(f.manager.FindItem(nullptr), TreeItem::None);
-
-    // Loading a loaded note again (a second item of the same note) only binds it to that item.
-    const TreeItem second = Add(f.pane, kRootItem, f.pane.Record(b));
-    f.manager.LoadItem(second, TreeItem::None);
-    EXPECT_EQ(f.view.ShownNotes().size(), 3u);
-    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[1]), second);
-
-    f.manager.UnloadItem(a);
-    EXPECT_EQ(f.manager.FindDocument(a), nullptr);
-    EXPECT_EQ(f.view.ShownNotes().size(), 2u);
-}
-
 TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     CManagerFixture f;
     // The file's time differs from the record's: still no edit, so no write.
@@ -325,23 +301,6 @@ TEST(DocumentManagerTest, AChangeKeepingSizeAndTimeIsNeverOverwritten) {
     EXPECT_EQ(f.pane.Title(f.pane.Children(kRootItem)[1]),
               u"ours1!" + ConflictLabel(std::time(nullptr)));
     EXPECT_EQ(Dump(*f.manager.FindDocument(quiet)), "\u00B6quiet2");
-}
-
-TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {
-    const std::string digits = "12345678901234567890123456789012345678901234567890";  // 50
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "unnamed"},
-        {"  \t ", "unnamed"},
-        {" Groceries \u00B6milk", "Groceries"},
-        {digits + "1", digits + "..."},
-        {digits, digits},
-        {digits + "\u00B6more", digits},
-        {" " + digits, digits.substr(0, 49) + "..."},
-        {std::string(51, ' ') + "x", "..."},
-    };
-    for (const auto& [content, title] : cases)
-        EXPECT_EQ(NoteTitle(*MakeDocument("\u00B6" + content)), NoteBase::Utf8ToUtf16(title))
-            << content;
 }
 
 // Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a

@@ -37,34 +37,6 @@ std::vector<std::string> Snapshot(const std::filesystem::path& folder) {
     return files;
 }
 
-TEST(NoteSessionTest, ReadingATreeWritesNothingAndKeepsTheShape) {
-    struct Case {
-        const char* what;
-        std::string text;
-        const char* expected;  // the tree's dump, after "-" when it is no whole tree
-    };
-    const std::vector<Case> cases = {
-        {"nested",
-         kHead + Item("1", "A") + Item("2", "B") + Item("3", "C") + "</item></item>" +
-             Item("4", "D") + "</item></item>" + Item("5", "E") + "</item></tree>",
-         "A*+(B*+(C*) D*) E*"},
-        {"left open at the end", kHead + Item("1", "A") + Item("2", "B"), "-A*+(B*)"},
-        {"no tree", "<note version=\"1.0\"></note>", "-"},
-    };
-    for (const Case& c : cases) {
-        // The items name notes whose files are missing: a session loading them would create them.
-        const TestSupport::CTempFolder folder;
-        TestSupport::WriteBytes(folder / "index.xml", c.text);
-        const std::vector<std::string> before = Snapshot(folder.Path());
-        TestSupport::CFakePrompts prompts;
-        CNoteTree tree;
-        const bool read =
-            CNoteSession::ReadTree(folder.Path(), tree, prompts, NoteStorage::FileSystem());
-        EXPECT_EQ((read ? "" : "-") + Dump(tree), c.expected) << c.what;
-        EXPECT_EQ(Snapshot(folder.Path()), before) << c.what;
-    }
-}
-
 // A session on a real notes folder, the editor played by the test view, the watch on disk by a
 // set of paths.
 struct CSessionFolder : TestSupport::CNotesFolderFixture {

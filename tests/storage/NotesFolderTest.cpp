@@ -259,6 +259,9 @@ TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
     EXPECT_FALSE(std::filesystem::exists(f.folder / conflict));
     EXPECT_EQ(ReadBytes(f.store.NoteFilePath(f.pane.Record(items[1]))), other);
     EXPECT_EQ(f.Files().size(), 5u);  // the file that is no note stays
+    // Adopted items reach the index at once.
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find(NoteBase::Utf16ToUtf8(f.Ids()[1])),
+              std::string::npos);
 
     const std::vector<std::u16string> ids = f.Ids();
     EXPECT_TRUE(f.policy.Close());
