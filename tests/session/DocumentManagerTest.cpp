@@ -9,20 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
-#include "session/ViewShownNotes.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderStore.h"
 #include "storage/SyncConflicts.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -31,89 +19,12 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
 using TestSupport::Add;
-using TestSupport::CFakePrompts;
-using TestSupport::CFakeSettings;
-using TestSupport::CFakeStatusLine;
 using TestSupport::CFaultyFileSystem;
-using TestSupport::CTempFolder;
-using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-// A notes folder on disk, the manager over it, and the tree pane's part done by hand.
-struct CManagerFixture {
-    CTempFolder folder;
-    CTempFolder data;
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), prompts, fs};
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    CFakeSettings settings{data.Path() / "Recovered"};
-    CFakeStatusLine status;
-    NoteTreeEngine::CViewShownNotes shown{view};
-    CDocumentManager manager{pane, shown, store, prompts, settings, status};
-
-    // A note file holding `content` (model notation) and its root-level item, as the tree
-    // would have them: the record's modified time is the file's.
-    TreeItem AddNote(const char* content, int32_t modified = 1000) {
-        std::unique_ptr<CNoteDocument> document = MakeDocument(content);
-        document->SetModified(modified);
-        CTreeItemRecord record;
-        record.username = NoteBase::Utf8ToUtf16(content).substr(1);
-        record.modified = modified;
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*document, text);
-        WriteBytes(store.NoteFilePath(record), NoteBase::Utf16ToUtf8(text));
-        return Add(pane, kRootItem, record);
-    }
-    std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
-    // The note as its file holds it.
-    std::string OnDisk(TreeItem item) {
-        CNoteDocument document;
-        if (NoteStorage::LoadNoteFile(fs, PathOf(item), document) !=
-            NoteStorage::NoteFileRead::Read)
-            return "(no note)";
-        return Dump(document);
-    }
-    void Type(TreeItem item, std::u16string_view text) {
-        CNoteDocument* document = manager.FindDocument(item);
-        ASSERT_NE(document, nullptr);
-        NoteEditEngine::CNotePosition end = document->End();
-        document->InsertPlainText(end, text);
-    }
-    std::vector<std::u16string> Messages() const {
-        std::vector<std::u16string> texts;
-        for (const auto& message : prompts.Messages())
-            texts.push_back(message.text);
-        return texts;
-    }
-};
-
-TEST(DocumentManagerTest, ShowsNotesInOrderAndFindsThemBothWays) {
-    CManagerFixture f;
-    const TreeItem a = f.AddNote("\u00B6a");
-    const TreeItem b = f.AddNote("\u00B6b");
-    const TreeItem c = f.AddNote("\u00B6c");
-    f.manager.LoadItem(a, TreeItem::None);
-    f.manager.LoadItem(c, a);
-    f.manager.LoadItem(b, a);
-    ASSERT_EQ(f.view.ShownNotes().size(), 3u);
-    EXPECT_EQ(Dump(*f.view.ShownNotes()[1]), "\u00B6b");
-    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[2]), c);
-    EXPECT_EQ(f.manager.FindItem(nullptr), TreeItem::None);
-
-    // Loading a loaded note again (a second item of the same note) only binds it to that item.
-    const TreeItem second = Add(f.pane, kRootItem, f.pane.Record(b));
-    f.manager.LoadItem(second, TreeItem::None);
-    EXPECT_EQ(f.view.ShownNotes().size(), 3u);
-    EXPECT_EQ(f.manager.FindItem(f.view.ShownNotes()[1]), second);
-
-    f.manager.UnloadItem(a);
-    EXPECT_EQ(f.manager.FindDocument(a), nullptr);
-    EXPECT_EQ(f.view.ShownNotes().size(), 2u);
-}
+using CManagerFixture = TestSupport::CNotesFolderFixture;
 
 TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     CManagerFixture f;
@@ -131,7 +42,7 @@ TEST(DocumentManagerTest, SavesAChangedNoteOnceAndAnUnchangedOneNever) {
     EXPECT_EQ(f.fs.replaced, 1);
     EXPECT_EQ(f.OnDisk(edited), "\u00B6old new");
     EXPECT_EQ(std::filesystem::last_write_time(f.PathOf(unchanged)), before);
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
 }
 
 TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
@@ -156,7 +67,6 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
         WriteBytes(f.PathOf(item), bytes);
         f.manager.LoadItem(item, TreeItem::None);
         EXPECT_EQ(f.prompts.Messages().back().text, u"Document file could not be opened");
-        EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
         EXPECT_EQ(f.manager.FindDocument(item), nullptr);
         f.manager.UnloadItem(item);
         f.manager.SaveAll();
@@ -194,10 +104,10 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
                 EXPECT_FALSE(f.manager.SaveAll());
             }
             EXPECT_EQ(ReadBytes(f.PathOf(item)), oldBytes);
-            EXPECT_EQ(f.Messages(), std::vector<std::u16string>{
-                                        u"The note \"old typed\" could not be saved: " + reason +
-                                        u".\nThe changes are kept and will be saved again."});
-            EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(f.prompts.Texts(),
+                      std::vector<std::u16string>{
+                          u"The note \"old typed\" could not be saved: " + reason +
+                          u".\nThe changes are kept and will be saved again."});
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
             for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
                 const std::string name = entry.path().filename().string();
@@ -259,19 +169,6 @@ TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides)
     EXPECT_EQ(g.status.text, u"");
 }
 
-// A failed save must not count as saved: the unload after it writes the note.
-TEST(DocumentManagerTest, AFailedSaveAllLeavesTheNoteChanged) {
-    CManagerFixture f;
-    const TreeItem item = f.AddNote("\u00B6old");
-    f.manager.LoadItem(item, TreeItem::None);
-    f.Type(item, u" typed");
-    f.fs.SetFault(Fault::ReplaceFails);
-    EXPECT_FALSE(f.manager.SaveAll());
-    f.fs.SetFault(Fault::None);
-    f.manager.UnloadItem(item);
-    EXPECT_EQ(f.OnDisk(item), "\u00B6old typed");
-}
-
 // A timer save that keeps failing tells once; again only after a success and a new failure.
 TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
     CManagerFixture f;
@@ -291,7 +188,6 @@ TEST(DocumentManagerTest, RepeatedFailuresAreReportedOnce) {
     EXPECT_EQ(saveAfterEdit(Fault::None), 1u);
     EXPECT_EQ(f.status.text, u"");
     EXPECT_EQ(saveAfterEdit(Fault::SyncFails), 2u);
-    EXPECT_EQ(f.prompts.Messages()[1].icon, MessageIcon::Warning);
 }
 
 TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
@@ -302,9 +198,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     f.manager.LoadItem(quiet, TreeItem::None);
     f.manager.LoadItem(busy, quiet);
     const auto writeElsewhere = [&](TreeItem item, const char* content) {
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*MakeDocument(content), text);
-        WriteBytes(f.PathOf(item), NoteBase::Utf16ToUtf8(text) + "\n");
+        WriteBytes(f.PathOf(item), TestSupport::NoteFileBytes(content) + "\n");
     };
     writeElsewhere(quiet, "\u00B6from the other machine");
     writeElsewhere(busy, "\u00B6theirs");
@@ -330,7 +224,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
     f.Type(busy, u" again");
     writeElsewhere(busy, "\u00B6theirs, later");
     f.manager.UnloadItem(busy);
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
     EXPECT_EQ(f.view.ShownNotes().size(), 1u);
     EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs, later");
     EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6theirs again");  // ours
@@ -343,7 +237,7 @@ TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
         EXPECT_TRUE(atTheEnd ? f.manager.Close() : f.manager.SaveAll());
         EXPECT_EQ(f.OnDisk(quiet), "\u00B6from the other machine") << atTheEnd;
     }
-    EXPECT_TRUE(f.Messages().empty());
+    EXPECT_TRUE(f.prompts.Texts().empty());
 
     // Cut short elsewhere while shown and unchanged here: the timer leaves both as they are,
     // and ours, the only whole copy left, becomes a conflicting copy when it leaves the editor.
@@ -407,28 +301,6 @@ TEST(DocumentManagerTest, AChangeKeepingSizeAndTimeIsNeverOverwritten) {
     EXPECT_EQ(f.pane.Title(f.pane.Children(kRootItem)[1]),
               u"ours1!" + ConflictLabel(std::time(nullptr)));
     EXPECT_EQ(Dump(*f.manager.FindDocument(quiet)), "\u00B6quiet2");
-}
-
-TEST(NoteTitleTest, FirstParagraphTrimmedAndShortened) {
-    const struct {
-        const char* content;
-        std::u16string title;
-    } cases[] = {
-        {"\u00B6", u"unnamed"},
-        {"\u00B6  \t ", u"unnamed"},
-        {"\u00B6 Groceries \u00B6milk", u"Groceries"},
-        {"\u00B6123456789012345678901234567890123456789012345678901",
-         u"12345678901234567890123456789012345678901234567890..."},
-        {"\u00B612345678901234567890123456789012345678901234567890",
-         u"12345678901234567890123456789012345678901234567890"},
-        {"\u00B612345678901234567890123456789012345678901234567890\u00B6more",
-         u"12345678901234567890123456789012345678901234567890"},
-        {"\u00B6 12345678901234567890123456789012345678901234567890",
-         u"1234567890123456789012345678901234567890123456789..."},
-        {"\u00B6                                                   x", u"..."},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(NoteTitle(*MakeDocument(c.content)), c.title) << c.content;
 }
 
 // Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a

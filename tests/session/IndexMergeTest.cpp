@@ -69,7 +69,7 @@ TEST(IndexMergeTest, TheirNewItemsAndNamesComeInAndNothingOfOursGoes) {
         {"ours removed stays removed", "1a 2b", "1a 5e", "1a 2x", "1a 5e"},
         {"ours kept selected", "1a 2b", "1a* 2b 5e", "1a 2b", "1a* 2b 5e"},
         {"no base: theirs all new", "", "1a", "2b 1c", "2b 1a"},
-        {"one of each identifier", "1a", "1a 5e", "1a 4d 4d(4d)", "1a 4d 5e"},
+        {"one of each identifier", "1a", "1a 5e 5e", "1a 4d 4d(4d)", "1a 4d 5e"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Format(MergeIndex(Parse(c.base), Parse(c.ours), Parse(c.theirs))), c.merged)

@@ -10,19 +10,8 @@
 
 #include <sys/stat.h>
 
-#include "base/Utf8.h"
 #include "session/NoteSession.h"
-#include "session/ViewShownNotes.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderSettings.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -48,118 +37,14 @@ std::vector<std::string> Snapshot(const std::filesystem::path& folder) {
     return files;
 }
 
-TEST(NoteSessionTest, ReadingATreeWritesNothingAndKeepsTheShape) {
-    struct Case {
-        const char* what;
-        std::string text;
-        const char* expected;  // the tree's dump, after "-" when it is no whole tree
-    };
-    const std::vector<Case> cases = {
-        {"nested",
-         kHead + Item("1", "A") + Item("2", "B") + Item("3", "C") + "</item></item>" +
-             Item("4", "D") + "</item></item>" + Item("5", "E") + "</item></tree>",
-         "A*+(B*+(C*) D*) E*"},
-        {"left open at the end", kHead + Item("1", "A") + Item("2", "B"), "-A*+(B*)"},
-        {"a stray end tag",
-         kHead + "</item>" + Item("1", "A") + "</item></item>" + Item("2", "B") + "</item></tree>",
-         "-A* B*"},
-        {"no items", kHead + "</tree>", ""},
-        {"no tree", "<note version=\"1.0\"></note>", "-"},
-    };
-    for (const Case& c : cases) {
-        // The items name notes whose files are missing: a session loading them would create them.
-        const TestSupport::CTempFolder folder;
-        TestSupport::WriteBytes(folder / "index.xml", c.text);
-        const std::vector<std::string> before = Snapshot(folder.Path());
-        TestSupport::CFakePrompts prompts;
-        CNoteTree tree;
-        const bool read =
-            CNoteSession::ReadTree(folder.Path(), tree, prompts, NoteStorage::FileSystem());
-        EXPECT_EQ((read ? "" : "-") + Dump(tree), c.expected) << c.what;
-        EXPECT_EQ(Snapshot(folder.Path()), before) << c.what;
-    }
-}
-
-struct CIdleTimer final : CSaveTimer {
-    void Start(int32_t) override {}
-    void Stop() override {}
-};
-
-// A termination signal or the desktop session's end with the notes folder unwritable: nobody is
-// asked, the note goes to a recovery file, the log says where, and the next start tells, once.
-TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextStart) {
-    using Fault = TestSupport::CFaultyFileSystem::Fault;
-    const TestSupport::CTempFolder folder;
-    const TestSupport::CTempFolder data;
-    std::u16string text;
-    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument("\u00B6one"), text);
-    TestSupport::WriteBytes(folder / "1.xml", NoteBase::Utf16ToUtf8(text));
-    TestSupport::WriteBytes(folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
-    TestSupport::CFakePrompts prompts;
-    TestSupport::CFakeSettings settings(data / "Recovered");
-    settings.notesFolder = folder.Path().u16string();
-    TestSupport::CFakeStatusLine status;
-    CIdleTimer timer;
-    TestSupport::CFaultyFileSystem fs;
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    CViewShownNotes shown(view);
-    std::ostringstream log;
-    {
-        CNoteSession session(prompts, settings, status, timer, fs);
-        session.SetShownNotes(&shown);
-        ASSERT_TRUE(session.LoadTree());
-        ASSERT_EQ(view.ShownNotes().size(), 1u);
-        NoteEditEngine::CNotePosition end = view.ShownNotes()[0]->End();
-        view.ShownNotes()[0]->InsertPlainText(end, u" typed");
-        fs.SetFault(Fault::ReplaceFails, folder.Path());
-        session.EndUnattended(log);
-        EXPECT_FALSE(session.IsLoaded());
-    }
-    EXPECT_TRUE(prompts.Messages().empty());
-    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(data / "Recovered"), {}), 1);
-    const std::filesystem::path recovered =
-        std::filesystem::directory_iterator(data / "Recovered")->path();
-    NoteEditEngine::CNoteDocument note;
-    ASSERT_EQ(NoteStorage::LoadNoteFile(fs, recovered, note), NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
-    EXPECT_NE(log.str().find("Its text was written to " + recovered.string()), std::string::npos)
-        << log.str();
-    EXPECT_EQ(settings.recoveredAtEnd, 1);
-
-    fs.SetFault(Fault::None);
-    for (int start = 0; start < 2; ++start) {
-        CNoteSession session(prompts, settings, status, timer, fs);
-        session.SetShownNotes(&shown);
-        EXPECT_TRUE(session.LoadTree());
-    }
-    const std::u16string waiting =
-        u"1 recovered note is waiting: Note > Recovered Notes... brings it back.";
-    EXPECT_EQ(prompts.Texts(),
-              (std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
-                                               PathText(data / "Recovered") + u"\n" + waiting,
-                                           waiting}));
-}
-
 // A session on a real notes folder, the editor played by the test view, the watch on disk by a
 // set of paths.
-struct CSessionFolder {
+struct CSessionFolder : TestSupport::CNotesFolderFixture {
     CSessionFolder() {
         settings.notesFolder = folder.Path().u16string();
         session.SetShownNotes(&shown);
         session.SetFolderWatch(&watch);
     }
-    // Writes a note file of `content` (model notation), as another program would.
-    void WriteNote(const char* name, const char* content) {
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
-        TestSupport::WriteBytes(folder / name, NoteBase::Utf16ToUtf8(text));
-    }
-    TestSupport::CTempFolder folder;
-    TestSupport::CTempFolder recovery;
-    TestSupport::CFakePrompts prompts;
-    TestSupport::CFakeSettings settings{recovery.Path()};
-    TestSupport::CFaultyFileSystem fs;
-    TestSupport::CFakeStatusLine status;
     struct CNoTimer final : CSaveTimer {
         void Start(int32_t) override {}
         void Stop() override {}
@@ -169,14 +54,54 @@ struct CSessionFolder {
         void Unwatch(const std::filesystem::path& path) override { paths.erase(path); }
         std::set<std::filesystem::path> paths;
     } watch;
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    CViewShownNotes shown{view};
     CNoteSession session{prompts, settings, status, timer, fs};
 };
 
+// A termination signal or the desktop session's end with the notes folder unwritable: nobody is
+// asked, the note goes to a recovery file, the log says where, and the next start tells, once.
+TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextStart) {
+    using Fault = TestSupport::CFaultyFileSystem::Fault;
+    CSessionFolder f;
+    f.WriteNote("1", "\u00B6one");
+    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
+    std::ostringstream log;
+    ASSERT_TRUE(f.session.LoadTree());
+    ASSERT_EQ(f.view.ShownNotes().size(), 1u);
+    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
+    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
+    f.session.EndUnattended(log);
+    EXPECT_FALSE(f.session.IsLoaded());
+    EXPECT_TRUE(f.prompts.Messages().empty());
+    const std::filesystem::path recovery = f.settings.RecoveryFolder();
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(recovery), {}), 1);
+    const std::filesystem::path recovered = std::filesystem::directory_iterator(recovery)->path();
+    NoteEditEngine::CNoteDocument note;
+    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, recovered, note), NoteStorage::NoteFileRead::Read);
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_NE(log.str().find("Its text was written to " + recovered.string()), std::string::npos)
+        << log.str();
+    EXPECT_EQ(f.settings.recoveredAtEnd, 1);
+
+    f.fs.SetFault(Fault::None);
+    for (int start = 0; start < 2; ++start) {
+        CNoteSession session(f.prompts, f.settings, f.status, f.timer, f.fs);
+        session.SetShownNotes(&f.shown);
+        EXPECT_TRUE(session.LoadTree());
+    }
+    const std::u16string waiting =
+        u"1 recovered note is waiting: Note > Recovered Notes... brings it back.";
+    EXPECT_EQ(f.prompts.Texts(),
+              (std::vector<std::u16string>{u"1 note could not be saved last time; it is in " +
+                                               PathText(recovery) + u"\n" + waiting,
+                                           waiting}));
+}
+
 const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
 
-TEST(NoteSessionTest, AFileThatIsNoNoteIsNeitherAdoptedNorDeleted) {
+// Items move as told; deleting takes the active item's part away only from the active item; a
+// file that is no note is neither adopted nor deleted.
+TEST(NoteSessionTest, MovedAndDeletedItemsAndAFileThatIsNoNote) {
     const std::string svg = "<?xml version=\"1.0\"?>\n<svg><g></g></svg>";
     for (const size_t notesDeleted : {0, 1}) {
         CSessionFolder f;
@@ -184,16 +109,21 @@ TEST(NoteSessionTest, AFileThatIsNoNoteIsNeitherAdoptedNorDeleted) {
         TestSupport::WriteBytes(f.folder / "22.xml", kNote);
         TestSupport::WriteBytes(f.folder / "20240101.xml", svg);
         f.session.LoadTree();
-        ASSERT_EQ(f.session.Tree().Size(), 2u);  // 11 and 22
+        CNoteTree& tree = f.session.Tree();
+        ASSERT_EQ(tree.Size(), 2u);  // 11 and 22
+        f.session.MoveItems({tree.ItemsInOrder()[1]}, kRootItem, kFirstItem);
+        const std::vector<TreeItem> items = tree.ItemsInOrder();
+        ASSERT_EQ(tree.Record(items[0]).id, u"22");
         // Another program puts its file in the place of a note while the session runs.
         TestSupport::WriteBytes(f.folder / "22.xml", svg);
-        const std::vector<TreeItem> items = f.session.Tree().ItemsInOrder();
-        for (size_t i = 1 - notesDeleted; i < 2; ++i)
-            f.session.Tree().Select(items[i]);
+        tree.SetActive(items[1]);
+        for (size_t i = 0; i < 1 + notesDeleted; ++i)
+            tree.Select(items[i]);
         ASSERT_TRUE(f.session.DeleteSelected());
+        EXPECT_EQ(tree.Active(), notesDeleted == 0 ? items[1] : TreeItem::None);
         const std::u16string question = f.prompts.Messages().back().text;
         EXPECT_NE(question.find(u'\n'), std::u16string::npos) << "says that a file stays";
-        EXPECT_EQ(f.session.Tree().Size(), 1 - notesDeleted);
+        EXPECT_EQ(tree.Size(), 1 - notesDeleted);
         EXPECT_EQ(std::filesystem::exists(f.folder / "11.xml"), notesDeleted == 0);
         EXPECT_EQ(TestSupport::ReadBytes(f.folder / "22.xml"), svg);
         EXPECT_EQ(TestSupport::ReadBytes(f.folder / "20240101.xml"), svg);
@@ -238,8 +168,8 @@ TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
 // and our own saves change nothing.
 TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
     CSessionFolder f;
-    f.WriteNote("1.xml", "\u00B6first");
-    f.WriteNote("2.xml", "\u00B6second");
+    f.WriteNote("1", "\u00B6first");
+    f.WriteNote("2", "\u00B6second");
     TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "first") + "</item>" +
                                                         Item("2", "second") + "</item></tree>");
     ASSERT_TRUE(f.session.LoadTree());
@@ -261,7 +191,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
     for (const auto& reload : reloads) {
         NoteEditEngine::CNoteDocument* shown = f.view.ShownNotes()[0];
         f.view.SetCaret(shown->FromIndex(reload.caret), false, true);
-        f.WriteNote("1.xml", reload.theirs);
+        f.WriteNote("1", reload.theirs);
         // Other programs' files beside the folder are no reason to read the notes again.
         f.session.OnDiskChanged(f.folder.Path().parent_path());
         EXPECT_EQ(f.view.ShownNotes()[0], shown);
@@ -279,7 +209,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
     EXPECT_TRUE(f.prompts.Messages().empty());
 
     ours->InsertPlainText(end, u" again");
-    f.WriteNote("2.xml", "\u00B6theirs");
+    f.WriteNote("2", "\u00B6theirs");
     f.session.OnDiskChanged();
     EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*f.view.ShownNotes()[1]), "\u00B6theirs");
     const std::vector<TreeItem> items = f.session.Tree().ItemsInOrder();
@@ -291,8 +221,8 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
         EXPECT_NE(f.prompts.Texts()[0].find(name), std::u16string::npos);
 
     // A sync tool's version of note 1 and a note of another machine arrive while it runs.
-    f.WriteNote("1.sync-conflict-20261207-143908-ABCDEFG.xml", "\u00B6first, elsewhere");
-    f.WriteNote("3.xml", "\u00B6third");
+    f.WriteNote("1.sync-conflict-20261207-143908-ABCDEFG", "\u00B6first, elsewhere");
+    f.WriteNote("3", "\u00B6third");
     f.session.OnDiskChanged();
     const std::vector<TreeItem> now = f.session.Tree().ItemsInOrder();
     ASSERT_EQ(now.size(), 5u);
@@ -307,7 +237,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
 // written until they agree to have it made again, then it holds the tree and the typed text.
 TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAgrees) {
     CSessionFolder f;
-    f.WriteNote("1.xml", "\u00B6one");
+    f.WriteNote("1", "\u00B6one");
     TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
     ASSERT_TRUE(f.session.LoadTree());
     NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
@@ -354,19 +284,13 @@ TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
 // new notes and names come in, nothing of ours goes, and it is merged once.
 TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
     CSessionFolder f;
-    // Items in a tree file, none selected: their names are what the tree shows.
-    // A name typed by the user (fixed) is marked "!".
-    const auto items = [](std::initializer_list<std::pair<const char*, std::string>> list) {
+    // Items in a tree file, none selected; "!" marks a name the user typed (fixed).
+    const auto items = [](std::initializer_list<std::pair<const char*, std::string_view>> list) {
         std::string text = kHead;
-        for (const auto& [id, name] : list) {
-            const bool fixed = name.ends_with('!');
-            std::string item = Item(id, name.substr(0, name.size() - fixed).c_str()) + "</item>";
-            const std::string from = R"(isfixed="false" isselected="true" isactive="true")";
-            item.replace(item.find(from), from.size(),
-                         std::string(R"(isfixed=")") + (fixed ? "true" : "false") +
-                             R"(" isselected="false" isactive="false")");
-            text += item;
-        }
+        for (const auto& [id, name] : list)
+            text += std::string("<item id=\"") + id + "\" username=\"" +
+                    std::string(name.substr(0, name.size() - name.ends_with('!'))) +
+                    "\" isfixed=\"" + (name.ends_with('!') ? "true" : "false") + "\"></item>";
         return text + "</tree>";
     };
     for (const char* id : {"1", "2"})
@@ -396,18 +320,19 @@ TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
 // written; a file that is no note, one outside the folder and one that cannot be written stay.
 TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
     CSessionFolder f;
+    std::filesystem::create_directories(f.settings.RecoveryFolder());
     TestSupport::WriteBytes(f.folder / "index.xml",
                             kHead +
                                 "<item id=\"11\" username=\"A\"></item>"
                                 "<item id=\"22\" username=\"B\"></item></tree>");
     TestSupport::WriteBytes(f.folder / "11.xml", kNote);
     TestSupport::WriteBytes(f.folder / "22.xml", kNote);
-    TestSupport::WriteBytes(f.recovery / "5-1.xml",
+    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "5-1.xml",
                             "<note modified=\"9\"><paragraph>Older</paragraph></note>");
-    TestSupport::WriteBytes(f.recovery / "6-1.xml",
+    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "6-1.xml",
                             "<note modified=\"99\"><paragraph>New</paragraph></note>");
-    TestSupport::WriteBytes(f.recovery / "7-1.xml", "<svg/>");
-    TestSupport::WriteBytes(f.recovery / ".7-1.xml.jwtmp-host-1", "half");
+    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "7-1.xml", "<svg/>");
+    TestSupport::WriteBytes(f.settings.RecoveryFolder() / ".7-1.xml.jwtmp-host-1", "half");
     ASSERT_TRUE(f.session.LoadTree());
     ASSERT_TRUE(f.session.LoadTree());
     EXPECT_EQ(f.prompts.Texts(),
@@ -421,16 +346,18 @@ TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecover
 
     f.session.Tree().SetActive(f.session.Tree().Children(kRootItem)[0]);
     f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
-    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "5-1.xml"}), 0u);
+    EXPECT_EQ(f.session.ImportRecoveredNotes({f.settings.RecoveryFolder() / "5-1.xml"}), 0u);
     f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::None);
-    EXPECT_EQ(f.session.ImportRecoveredNotes({f.recovery / "6-1.xml", f.recovery / "7-1.xml",
-                                              f.folder / "22.xml", f.recovery / "5-1.xml"}),
+    EXPECT_EQ(f.session.ImportRecoveredNotes(
+                  {f.settings.RecoveryFolder() / "6-1.xml", f.settings.RecoveryFolder() / "7-1.xml",
+                   f.folder / "22.xml", f.settings.RecoveryFolder() / "5-1.xml"}),
               2u);
     EXPECT_EQ(Dump(f.session.Tree()), "A New* Older* B");
     EXPECT_EQ(f.prompts.Messages().size(), 3u);
     EXPECT_NE(f.prompts.Texts().back().find(u": 7-1.xml, 22.xml"), std::u16string::npos);
     for (const char* name : {"5-1.xml", "6-1.xml", "7-1.xml"})
-        EXPECT_EQ(std::filesystem::exists(f.recovery / name), name[0] == '7') << name;
+        EXPECT_EQ(std::filesystem::exists(f.settings.RecoveryFolder() / name), name[0] == '7')
+            << name;
     EXPECT_TRUE(std::filesystem::exists(f.folder / "22.xml"));
     const TreeItem older = f.session.Tree().Children(kRootItem)[2];
     const std::filesystem::path file =

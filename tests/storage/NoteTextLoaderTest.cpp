@@ -10,38 +10,24 @@
 #include <thread>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "model/NoteDocument.h"
-#include "model/NoteUndoHistory.h"
-#include "storage/NoteFile.h"
 #include "storage/NoteTextLoader.h"
 #include "tests/support/ForwardingFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteStorage {
 namespace {
 
-using NoteEditEngine::CNoteDocument;
-using TestSupport::CTempFolder;
-using Clock = std::chrono::steady_clock;
+using Texts = std::map<std::u16string, std::u16string>;
 
-// Passes everything to the real file system; with the gate closed, a read waits until the test
-// opens it, so that work is queued behind it for sure. Counts the stamps taken.
+// The real file system; with the gate closed a read waits until the test opens it, so that work
+// is queued behind it for sure. Counts the stamps taken.
 class CGatedFileSystem final : public TestSupport::CForwardingFileSystem {
 public:
-    void Close() {
+    void SetOpen(bool open) {
         std::lock_guard lock(m_mutex);
-        m_open = false;
-    }
-    void Open() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_open = true;
-        }
+        m_open = open;
         m_changed.notify_all();
     }
-    // Waits until a read is held at the closed gate.
     void WaitForHeldRead() {
         std::unique_lock lock(m_mutex);
         ASSERT_TRUE(m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_held; }));
@@ -50,7 +36,6 @@ public:
         std::lock_guard lock(m_mutex);
         return m_stamps;
     }
-
     bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
         {
             std::unique_lock lock(m_mutex);
@@ -59,14 +44,14 @@ public:
             m_changed.wait(lock, [&] { return m_open; });
             m_held = false;
         }
-        return m_real.ReadWhole(path, bytes);
+        return CForwardingFileSystem::ReadWhole(path, bytes);
     }
     std::optional<CFileStamp> Stamp(const std::filesystem::path& path) override {
         {
             std::lock_guard lock(m_mutex);
             ++m_stamps;
         }
-        return m_real.Stamp(path);
+        return CForwardingFileSystem::Stamp(path);
     }
 
 private:
@@ -79,154 +64,115 @@ private:
 
 class NoteTextLoaderTest : public NoteEditEngine::TestSupport::ModelTest {
 protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        loader = std::make_unique<CNoteTextLoader>(fs, [this] {
-            {
-                std::lock_guard lock(mutex);
-                ++readyCalls;
-            }
-            readyCalled.notify_all();
-        });
+    // Note `id` holding `text` as one paragraph.
+    CNoteTextLoader::File WriteNote(const std::string& id, const std::string& text) {
+        TestSupport::WriteBytes(folder / (id + ".jwf"), TestSupport::NoteFileBytes("¶" + text));
+        return {NoteBase::Utf8ToUtf16(id), folder / (id + ".jwf")};
     }
-
-    // Writes note `id` holding `text` as one paragraph.
-    CNoteTextLoader::File WriteNote(const std::string& id, std::u16string_view text) {
-        CNoteDocument doc;
-        {
-            NoteEditEngine::CSuspendRecording suspend(doc.UndoHistory());
-            NoteEditEngine::CNotePosition p = doc.Start();
-            for (const char16_t c : text)
-                doc.InsertCharacter(p, c);
-        }
-        std::u16string file;
-        WriteNoteFileText(doc, file);
-        const std::filesystem::path path = folder / (id + ".jwf");
-        TestSupport::WriteBytes(path, NoteBase::Utf16ToUtf8(file));
-        return {Utf16(id), path};
-    }
-
-    static std::u16string Utf16(const std::string& ascii) {
-        return std::u16string(ascii.begin(), ascii.end());
-    }
-
     // Waits (on what `ready` signals, never on a clock) until the loader is idle, and takes what
     // it read: text by note, "-" for missing.
-    std::map<std::u16string, std::u16string> WaitAndTake() {
+    Texts WaitAndTake() {
         {
             std::unique_lock lock(mutex);
             EXPECT_TRUE(readyCalled.wait_for(lock, std::chrono::seconds(60),
                                              [&] { return loader->IsIdle(); }));
         }
-        std::map<std::u16string, std::u16string> out;
-        for (CNoteTextLoader::Result& result : loader->TakeResults()) {
+        Texts out;
+        for (CNoteTextLoader::Result& result : loader->TakeResults())
             out[result.noteId] = result.missing ? u"-" : result.text;
-        }
         return out;
     }
 
-    CTempFolder folder;
+    TestSupport::CTempFolder folder;
     CGatedFileSystem fs;
     std::mutex mutex;
     std::condition_variable readyCalled;
     int readyCalls = 0;
-    std::unique_ptr<CNoteTextLoader> loader;
+    std::unique_ptr<CNoteTextLoader> loader = std::make_unique<CNoteTextLoader>(fs, [this] {
+        {
+            std::lock_guard lock(mutex);
+            ++readyCalls;
+        }
+        readyCalled.notify_all();
+    });
 };
 
-TEST_F(NoteTextLoaderTest, LoadsManyFilesInBatchesAndMarksMissingOnes) {
+TEST_F(NoteTextLoaderTest, LoadsInBatchesAndRescanReadsOnlyWhatChangedOnDisk) {
     std::vector<CNoteTextLoader::File> files;
-    std::map<std::u16string, std::u16string> expected;
+    Texts expected;
     for (int i = 0; i < 300; ++i) {
-        const std::u16string text = u"note " + Utf16(std::to_string(i));
-        files.push_back(WriteNote(std::to_string(i), text));
-        expected[files.back().noteId] = text;
+        files.push_back(WriteNote(std::to_string(i), "note " + std::to_string(i)));
+        expected[files.back().noteId] = u"note " + NoteBase::Utf8ToUtf16(std::to_string(i));
     }
-    files.push_back({u"gone", folder / "gone.jwf"});
-    expected[u"gone"] = u"-";
+    // Missing, no note, a folder.
     TestSupport::WriteBytes(folder / "other.jwf", "<notes>not a note</notes>");
-    files.push_back({u"other", folder / "other.jwf"});
-    expected[u"other"] = u"-";
     std::filesystem::create_directory(folder / "dir.jwf");
-    files.push_back({u"dir", folder / "dir.jwf"});
-    expected[u"dir"] = u"-";
-
+    for (const char* name : {"gone", "other", "dir"}) {
+        files.push_back({NoteBase::Utf8ToUtf16(name), folder / (name + std::string(".jwf"))});
+        expected[files.back().noteId] = u"-";
+    }
     loader->Load(files);
     EXPECT_EQ(WaitAndTake(), expected);
     EXPECT_EQ(loader->Done(), files.size());
     EXPECT_EQ(loader->Queued(), files.size());
-    std::lock_guard lock(mutex);
-    EXPECT_GE(readyCalls, 1);
-    // Batches go by count and by time; a slow machine makes more of them, never one a note.
-    EXPECT_LT(readyCalls, static_cast<int>(files.size()) / 2)
-        << "the owner was woken for every note";
-}
-
-TEST_F(NoteTextLoaderTest, RescanReadsOnlyWhatChangedOnDisk) {
-    std::vector<CNoteTextLoader::File> files;
-    for (int i = 0; i < 20; ++i)
-        files.push_back(WriteNote(std::to_string(i), u"old " + Utf16(std::to_string(i))));
-    loader->Load(files);
-    ASSERT_EQ(WaitAndTake().size(), 20u);
+    {
+        std::lock_guard lock(mutex);
+        // Batches go by count and by time; a slow machine makes more, never one a note.
+        EXPECT_GE(readyCalls, 1);
+        EXPECT_LT(readyCalls, static_cast<int>(files.size()) / 2);
+    }
 
     // Nothing changed: nothing read again.
     loader->Rescan(files);
     EXPECT_TRUE(WaitAndTake().empty());
-    EXPECT_EQ(loader->Done(), 20u);
-
-    // Other bytes of another size; other bytes of the same size with only the time telling;
-    // a file deleted; a file that appeared.
-    WriteNote("3", u"changed three");
+    // Another size; the same size with only the time telling; deleted; appeared.
+    WriteNote("3", "changed three");
     const auto time4 = std::filesystem::last_write_time(files[4].path);
-    WriteNote("4", u"new 4");
+    WriteNote("4", "new 4");
     std::filesystem::last_write_time(files[4].path, time4 + std::chrono::seconds(5));
     std::filesystem::remove(files[7].path);
-    files.push_back(WriteNote("20", u"appeared"));
+    files.push_back(WriteNote("300", "appeared"));
     loader->Rescan(files);
-    const std::map<std::u16string, std::u16string> expected = {
-        {u"3", u"changed three"}, {u"4", u"new 4"}, {u"7", u"-"}, {u"20", u"appeared"}};
-    EXPECT_EQ(WaitAndTake(), expected);
+    EXPECT_EQ(
+        WaitAndTake(),
+        (Texts{{u"3", u"changed three"}, {u"4", u"new 4"}, {u"7", u"-"}, {u"300", u"appeared"}}));
     EXPECT_EQ(loader->Queued(), files.size());
-
-    // A vanished file is told once; it is told again when it comes back.
+    // A vanished file is told once, and again when it comes back.
     loader->Rescan(files);
     EXPECT_TRUE(WaitAndTake().empty());
-    WriteNote("7", u"back");
+    WriteNote("7", "back");
     loader->Rescan(files);
-    EXPECT_EQ(WaitAndTake(), (std::map<std::u16string, std::u16string>{{u"7", u"back"}}));
+    EXPECT_EQ(WaitAndTake(), (Texts{{u"7", u"back"}}));
 }
 
 TEST_F(NoteTextLoaderTest, ResetDropsQueuedWorkAndWhatWasRead) {
-    std::vector<CNoteTextLoader::File> files;
-    for (int i = 0; i < 50; ++i)
-        files.push_back(WriteNote(std::to_string(i), u"text"));
-    fs.Close();
+    const std::vector<CNoteTextLoader::File> files(50, WriteNote("1", "text"));
+    fs.SetOpen(false);
     loader->Load(files);
     fs.WaitForHeldRead();
     EXPECT_FALSE(loader->IsIdle());
     loader->Reset();
     const int stampsAtReset = fs.Stamps();
-    fs.Open();
+    fs.SetOpen(true);
     // The read in progress is dropped and nothing queued is read.
     EXPECT_TRUE(WaitAndTake().empty());
     EXPECT_EQ(fs.Stamps(), stampsAtReset);
     EXPECT_EQ(loader->Done(), 0u);
     EXPECT_EQ(loader->Queued(), 0u);
-
-    // Every file's last read was forgotten: a rescan reads them all.
+    // Every file's last read was forgotten: a rescan reads it again.
     loader->Rescan(files);
-    EXPECT_EQ(WaitAndTake().size(), files.size());
+    EXPECT_EQ(WaitAndTake().size(), 1u);
 }
 
 TEST_F(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
-    // So many files queued that reading them all takes far longer than the destructor needs
-    // to drop them, however the two threads are scheduled.
-    const CNoteTextLoader::File file = WriteNote("1", u"text");
-    const std::vector<CNoteTextLoader::File> files(20000, file);
-    fs.Close();
+    // So many queued that reading them all takes far longer than the destructor needs to drop
+    // them, however the two threads are scheduled.
+    const std::vector<CNoteTextLoader::File> files(20000, WriteNote("1", "text"));
+    fs.SetOpen(false);
     loader->Load(files);
     fs.WaitForHeldRead();
     // The gate opens while the destructor waits for the worker to finish its one read.
-    std::thread opener([&] { fs.Open(); });
+    std::thread opener([&] { fs.SetOpen(true); });
     loader.reset();
     opener.join();
     EXPECT_LT(fs.Stamps(), 20000);

@@ -7,31 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
 #include "session/NoteSession.h"
 #include "session/SavePolicy.h"
-#include "session/ViewShownNotes.h"
-#include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
-#include "storage/NotesFolderStore.h"
 #include "storage/SyncConflicts.h"
-#include "storage/XmlPrimitives.h"
 #include "tests/support/FakeFolderPicker.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteTreeEngine {
 namespace {
 
 using NoteStorage::NoteFileRead;
-using TestSupport::Add;
 using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
@@ -40,62 +27,44 @@ using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-std::string NoteFileBytes(const char* content) {
-    std::u16string text;
-    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(content), text);
-    return NoteBase::Utf16ToUtf8(text);
-}
+using TestSupport::FileNames;
+using TestSupport::NoteFileBytes;
 
-TEST(LoadNoteFileTest, TellsEachCaseAndChangesTheDocumentOnlyOnRead) {
-    const CTempFolder folder;
-    const std::string note = NoteFileBytes("\u00B6hello");
-    std::filesystem::create_directory(folder / "dir.xml");
-    struct Case {
-        const char* name;
-        std::string bytes;
-        NoteFileRead expected;
-    };
-    const std::vector<Case> cases = {
-        {"note.xml", note, NoteFileRead::Read},
-        {"empty.xml", "", NoteFileRead::NotANote},
-        {"cut.xml", note.substr(0, note.size() - 12), NoteFileRead::NotANote},
-        {"foreign.xml", "<?xml version=\"1.0\"?><tree><note></note></tree>",
-         NoteFileRead::NotANote},
-        {"text.xml", "just words", NoteFileRead::NotANote},
-    };
-    for (const Case& c : cases) {
-        WriteBytes(folder / c.name, c.bytes);
-        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
-        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / c.name, *document), c.expected)
-            << c.name;
-        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
-                  c.expected == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before")
-            << c.name;
-    }
-    NoteEditEngine::CNoteDocument document;
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
-              NoteFileRead::Missing);
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "dir.xml", document),
-              NoteFileRead::Unreadable);
-    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
-    EXPECT_EQ(LoadNoteFile(failing, folder / "note.xml", document), NoteFileRead::Unreadable);
-}
-
-TEST(NotesFolderStoreTest, AFileThatIsNoNoteIsNeverWrittenOver) {
+// What no note file holds is told apart, read into nothing, and never written over.
+TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
     const CTempFolder folder;
     CFakePrompts prompts;
-    CNoteTree pane;
     CNotesFolderStore store(folder.Path(), prompts, NoteStorage::FileSystem());
+    const std::string note = NoteFileBytes("\u00B6hello");
+    const std::pair<std::string, NoteFileRead> cases[] = {
+        {note, NoteFileRead::Read},
+        {"", NoteFileRead::NotANote},
+        {note.substr(0, note.size() - 12), NoteFileRead::NotANote},
+        {"<?xml version=\"1.0\"?><tree><note></note></tree>", NoteFileRead::NotANote},
+        {"<html>not ours</html>", NoteFileRead::NotANote},
+    };
     CTreeItemRecord record(u"1700000000000001");
-    for (const std::string& bytes : {std::string(), std::string("<note created=\"1\""),
-                                     std::string("<html>not ours</html>")}) {
-        WriteBytes(store.NoteFilePath(record), bytes);
+    const std::filesystem::path path = store.NoteFilePath(record);
+    for (const auto& [bytes, read] : cases) {
+        WriteBytes(path, bytes);
+        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
+        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), path, *document), read) << bytes;
+        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
+                  read == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before");
+        if (read == NoteFileRead::Read) continue;
         EXPECT_EQ(store.LoadNoteDocument(record), nullptr);
         NoteEditEngine::CNoteDocument empty;
         EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
-        EXPECT_EQ(ReadBytes(store.NoteFilePath(record)), bytes);
+        EXPECT_EQ(ReadBytes(path), bytes);
     }
     EXPECT_TRUE(prompts.Messages().empty());
+    NoteEditEngine::CNoteDocument document;
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
+              NoteFileRead::Missing);
+    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder.Path(), document),
+              NoteFileRead::Unreadable);
+    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
+    EXPECT_EQ(LoadNoteFile(failing, path, document), NoteFileRead::Unreadable);
 }
 
 // A timer on a clock the test moves.
@@ -109,38 +78,6 @@ struct CFakeTimer final : CSaveTimer {
     int64_t now = 0;
     int64_t due = 0;
 };
-
-TEST(NotesFolderSettingsTest, LocationIsKeptInTheProfileAndChosenWithThePicker) {
-    TestSupport::CFakeSettings settings;
-    EXPECT_EQ(GetNotesFolder(settings), u"");
-    SetNotesFolder(settings, u"/home/u/Notes");
-    EXPECT_EQ(settings.notesFolder, u"/home/u/Notes");
-    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
-
-    TestSupport::CFakePicker picker;
-    picker.answer = u"/chosen";
-    EXPECT_EQ(ChooseNotesFolder(picker), u"/chosen");
-    EXPECT_EQ(ChooseNotesFolder(picker, u"Where?"), u"/chosen");
-    EXPECT_EQ(picker.asked,
-              (std::vector<std::u16string>{u"Select Folder|Please select a folder for your notes.",
-                                           u"Select Folder|Where?"}));
-
-    // The same folder again, or a cancel, changes nothing.
-    for (const std::u16string answer : {u"/home/u/Notes", u""}) {
-        picker.answer = answer;
-        EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"");
-    }
-    picker.answer = u"/home/u/Notes/";
-    EXPECT_EQ(ChooseOtherNotesFolder(settings, picker), u"/home/u/Notes/");
-    EXPECT_EQ(GetNotesFolder(settings), u"/home/u/Notes");
-}
-
-std::set<std::string> FileNames(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
     const CTempFolder startUp;
@@ -170,23 +107,10 @@ TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
 }
 
 // A notes folder with its tree pane, manager and save policy.
-struct CFolderFixture {
-    CTempFolder folder;
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFaultyFileSystem fs;
-    CNotesFolderStore store{folder.Path(), prompts, fs};
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    TestSupport::CFakeSettings settings;
-    TestSupport::CFakeStatusLine status;
-    NoteTreeEngine::CViewShownNotes shown{view};
-    CDocumentManager manager{pane, shown, store, prompts, settings, status};
+struct CFolderFixture : TestSupport::CNotesFolderFixture {
     CFakeTimer timer;
     CSavePolicy policy{pane, manager, store, prompts, timer};
 
-    void WriteNote(const char* id, const char* content) {
-        WriteBytes(folder / (std::string(id) + ".xml"), NoteFileBytes(content));
-    }
     void WriteIndex(std::initializer_list<const char*> ids) {
         std::string text = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
         for (const char* id : ids)
@@ -201,89 +125,50 @@ struct CFolderFixture {
     }
 };
 
-TEST(SavePolicyTest, NotesTheIndexDoesNotNameAreAdoptedAfterEveryLoad) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6named");
-    f.WriteNote("22", "\u00B6hidden by an older index");
-    f.WriteNote("abc", "\u00B6not an identifier");
-    f.WriteNote("INDEX", "\u00B6not a note");
-    WriteBytes(f.folder / "33.XML", "other case");
-    std::filesystem::create_directory(f.folder / "44.xml");
-    f.WriteIndex({"11"});
-    EXPECT_TRUE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22"}));
-    EXPECT_EQ(f.pane.Title(f.pane.ItemsInOrder()[1]), u"Orphan note");
-    // Adopted items reach the index at once; nothing is renamed aside.
-    CNoteTree again;
-    CNotesFolderStore store(f.folder.Path(), f.prompts, f.fs);
-    EXPECT_EQ(store.AdoptOrphanNotes(again), 2u);  // 11 and 22 only
-    EXPECT_EQ(FileNames(f.folder.Path()).count("index.xml"), 1u);
-    EXPECT_EQ(FileNames(f.folder.Path()).size(), 7u);
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"22\""), std::string::npos);
+// Files of the folder whose names start so.
+std::vector<std::string> Named(const CFolderFixture& f, std::string_view prefix) {
+    std::vector<std::string> names;
+    for (const std::string& name : f.Files())
+        if (name.starts_with(prefix)) names.push_back(name);
+    return names;
 }
 
-TEST(SavePolicyTest, AFolderWithoutIndexGetsOneOfItsNotesSilently) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6one");
-    EXPECT_FALSE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
-    EXPECT_TRUE(f.prompts.Messages().empty());
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
-}
-
-TEST(SavePolicyTest, AnUnreadableIndexIsSetAsideNeverOverwritten) {
-    CFolderFixture f;
-    f.WriteNote("11", "\u00B6one");
-    WriteBytes(f.folder / "index.xml", "<tre damaged");
-    EXPECT_FALSE(f.policy.LoadTree());
-    EXPECT_EQ(f.Ids(), std::vector<std::u16string>{u"11"});
-    std::vector<std::string> aside;
-    for (const std::string& name : FileNames(f.folder.Path()))
-        if (name.starts_with("index.xml.unreadable-")) aside.push_back(name);
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(ReadBytes(f.folder / aside[0]), "<tre damaged");
-    EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"11\""), std::string::npos);
-
-    // A second damaged index in the same second keeps the first one aside too.
-    CFolderFixture g;
-    WriteBytes(g.folder / "index.xml", "second");
-    WriteBytes(g.folder / aside[0], "first");
-    EXPECT_FALSE(g.policy.LoadTree());
-    EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
-    EXPECT_EQ(FileNames(g.folder.Path()).size(), 3u);
-}
-
-TEST(SavePolicyTest, AnIndexCutShortIsSetAsideAndItsItemsKeepTheirPlaces) {
+// No index is no fault. A damaged one, or one cut short, is set aside, never overwritten, its
+// items keep their places and the notes it does not name come after them.
+TEST(SavePolicyTest, AMissingOrDamagedIndexIsSetAsideAndMadeAgain) {
     const std::string index =
         "<tree>\n<item id=\"11\" username=\"One\"><item id=\"22\" "
         "username=\"Two\"></item></item><item id=\"33\" username=\"Three\">"
         "</item></tree>";
-    const std::pair<const char*, const char*> cases[] = {{"33", "One(Two) Orphan note"},
-                                                         {"<item id=\"33", "One(Two) Orphan note"},
-                                                         {"</tree>", "One(Two) Three"}};
-    for (const auto& [cut, expected] : cases) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "Orphan note Orphan note Orphan note"},
+        {"<tre damaged", "Orphan note Orphan note Orphan note"},
+        {index.substr(0, index.find("33") + 1), "One(Two) Orphan note"},
+        {index.substr(0, index.find("<item id=\"33") + 1), "One(Two) Orphan note"},
+        {index.substr(0, index.find("</tree>") + 1), "One(Two) Three"}};
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(bytes);
         CFolderFixture f;
         for (const char* id : {"11", "22", "33"})
             f.WriteNote(id, "\u00B6x");
-        const std::string bytes = index.substr(0, index.find(cut) + 1);
-        WriteBytes(f.folder / "index.xml", bytes);
-        EXPECT_FALSE(f.policy.LoadTree()) << cut;
-        EXPECT_EQ(Dump(f.pane), expected) << cut;
-        EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"})) << cut;
-        EXPECT_EQ(f.prompts.Messages().size(), 1u) << cut;
-        size_t aside = 0;
-        for (const std::string& name : FileNames(f.folder.Path()))
-            aside +=
-                name.starts_with("index.xml.unreadable-") && ReadBytes(f.folder / name) == bytes;
-        EXPECT_EQ(aside, 1u) << cut;
+        if (!bytes.empty()) WriteBytes(f.folder / "index.xml", bytes);
+        EXPECT_FALSE(f.policy.LoadTree());
+        EXPECT_EQ(Dump(f.pane), expected);
+        EXPECT_EQ(f.Ids(), (std::vector<std::u16string>{u"11", u"22", u"33"}));
+        EXPECT_EQ(f.prompts.Messages().size(), bytes.empty() ? 0u : 1u);
+        EXPECT_NE(ReadBytes(f.folder / "index.xml").find("id=\"33\""), std::string::npos);
+        const std::vector<std::string> aside = Named(f, "index.xml.unreadable-");
+        ASSERT_EQ(aside.size(), bytes.empty() ? 0u : 1u);
+        if (bytes.empty()) continue;
+        EXPECT_EQ(ReadBytes(f.folder / aside[0]), bytes);
+        // A second damaged index in the same second keeps the first one aside too.
+        CFolderFixture g;
+        WriteBytes(g.folder / "index.xml", "second");
+        WriteBytes(g.folder / aside[0], "first");
+        EXPECT_FALSE(g.policy.LoadTree());
+        EXPECT_EQ(ReadBytes(g.folder / aside[0]), "first");
+        EXPECT_EQ(g.Files().size(), 3u);
     }
-}
-
-std::vector<std::string> SetAside(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const std::string& name : FileNames(folder))
-        if (name.starts_with("index.xml.changed-")) names.push_back(name);
-    return names;
 }
 
 TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
@@ -322,7 +207,7 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     EXPECT_TRUE(std::filesystem::exists(f.folder / "33.xml"));
     EXPECT_TRUE(f.policy.Close());
     EXPECT_EQ(written(), "n44 n11*");
-    EXPECT_TRUE(SetAside(f.folder.Path()).empty());
+    EXPECT_TRUE(Named(f, "index.xml.changed-").empty());
     EXPECT_TRUE(f.prompts.Messages().empty());
 
     // Both changed: merged, theirs set aside, the user told once.
@@ -334,12 +219,12 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     theirs = ReadBytes(f.folder / "index.xml");
     EXPECT_TRUE(f.policy.SaveTree());
     EXPECT_EQ(written(), "new(sub) renamed mine*");
-    ASSERT_EQ(SetAside(f.folder.Path()).size(), 1u);
-    EXPECT_EQ(ReadBytes(f.folder / SetAside(f.folder.Path())[0]), theirs);
+    ASSERT_EQ(Named(f, "index.xml.changed-").size(), 1u);
+    EXPECT_EQ(ReadBytes(f.folder / Named(f, "index.xml.changed-")[0]), theirs);
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
     const std::string told = NoteBase::Utf16ToUtf8(f.prompts.Messages()[0].text);
     EXPECT_NE(told.find(f.folder.Path().string()), std::string::npos) << told;
-    EXPECT_NE(told.find(SetAside(f.folder.Path())[0]), std::string::npos) << told;
+    EXPECT_NE(told.find(Named(f, "index.xml.changed-")[0]), std::string::npos) << told;
 
     // When theirs cannot be set aside, ours is not written over it; when ours cannot be
     // written, theirs is safe aside and ours is written at the next save.
@@ -353,7 +238,7 @@ TEST(SavePolicyTest, AnIndexChangedByOthersIsReadOrMergedNeverReverted) {
     EXPECT_FALSE(f.policy.SaveTree());
     f.fs.SetFault(Fault::None);
     EXPECT_TRUE(f.policy.SaveTree());
-    EXPECT_EQ(SetAside(f.folder.Path()).size(), 2u);
+    EXPECT_EQ(Named(f, "index.xml.changed-").size(), 2u);
     EXPECT_EQ(written(), "new(sub) n44 mine again*");  // their rename of 44 back
 }
 
@@ -373,7 +258,10 @@ TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
     EXPECT_EQ(f.pane.IconIndex(items[1]), CNoteTree::kConflictIcon);
     EXPECT_FALSE(std::filesystem::exists(f.folder / conflict));
     EXPECT_EQ(ReadBytes(f.store.NoteFilePath(f.pane.Record(items[1]))), other);
-    EXPECT_EQ(FileNames(f.folder.Path()).size(), 5u);  // the file that is no note stays
+    EXPECT_EQ(f.Files().size(), 5u);  // the file that is no note stays
+    // Adopted items reach the index at once.
+    EXPECT_NE(ReadBytes(f.folder / "index.xml").find(NoteBase::Utf16ToUtf8(f.Ids()[1])),
+              std::string::npos);
 
     const std::vector<std::u16string> ids = f.Ids();
     EXPECT_TRUE(f.policy.Close());
@@ -381,6 +269,26 @@ TEST(SavePolicyTest, ASyncToolsConflictFileBecomesACopyRightAfterItsNoteOnce) {
     CSavePolicy again{f.pane, f.manager, f.store, f.prompts, f.timer};
     ASSERT_TRUE(again.LoadTree());
     EXPECT_EQ(f.Ids(), ids);
+}
+
+// The name first drawn for a conflict file is taken: another is drawn.
+TEST(NotesFolderStoreTest, AConflictFileIsAdoptedUnderAFreeName) {
+    struct CFirstNameTaken final : TestSupport::CForwardingFileSystem {
+        bool Exists(const std::filesystem::path& path) override {
+            if (taken.empty() && path.stem().native().size() == 16) taken = path;
+            return path == taken || CForwardingFileSystem::Exists(path);
+        }
+        std::filesystem::path taken;
+    } fs;
+    const CTempFolder folder;
+    CFakePrompts prompts;
+    CNotesFolderStore store(folder.Path(), prompts, fs);
+    WriteBytes(folder / "11.xml", NoteFileBytes("\u00B6one"));
+    WriteBytes(folder / "11.sync-conflict-20240229-134501-ABC2DEF.xml", NoteFileBytes("\u00B6x"));
+    CNoteTree pane;
+    EXPECT_EQ(store.AdoptOrphanNotes(pane), 2u);
+    EXPECT_FALSE(fs.taken.empty());
+    EXPECT_EQ(pane.Size(), 2u);
 }
 
 // Steady typing reaches the disk at most 30 s after its first unsaved change, however long it
@@ -405,8 +313,7 @@ TEST(SavePolicyTest, TheTimerSavesChangesWithin30SecondsAndTheTreeFiveMinutesAft
     for (int second = 0; second < 120; ++second) {
         runUntil(second * 1000);
         ASSERT_GE(typedOnDisk(), second - 30) << second;
-        NoteEditEngine::CNotePosition end = f.manager.FindDocument(item)->End();
-        f.manager.FindDocument(item)->InsertPlainText(end, u"x");
+        f.Type(item, u"x");
         f.policy.OnCaretMoved();
     }
     runUntil(150000);

@@ -1,36 +1,25 @@
 #!/usr/bin/python3
-"""Reads exported notes back with independent parsers and prints what they hold, one block a line.
+"""Reads exported notes back with independent parsers and prints their blocks, one a line.
 
-    export_structure.py markdown FILE...   through cmark-gfm with its task-list extension
-    export_structure.py html FILE...       through html5lib's strict parser (any parse error fails)
+    export_structure.py markdown|html FILE...   (cmark-gfm with task lists; strict html5lib)
 
-For each file, the blocks in order, then a line "=====":
-    H<level>|<runs>             a heading
-    P|<runs>                    a paragraph that holds text
-    list                        the start of a list (not of a nested one)
-    L<depth> <marker>|<runs>    a list item; marker "[ ]", "[x]", "+" or "-"
-    C                           a code block, then one ">" line per line of it
-Runs are the text with "{flags}" where the character styles change (S strong, H highlight/mark,
-C comment/emphasis) and "{}" at the end if a style is still on; "\\", "{", "}", "[" and "]" of the
-text are escaped with a backslash; a link is "\\x02<runs>\\x03<destination>\\x04" (control characters,
-which no export holds). Strong and emphasis on spaces are not reported: Markdown cannot start or
-end them on a space.
-Exits 1 with a message on standard error when a file does not parse or holds something else.
+Per file the blocks, then "=====": "H<level>|<runs>", "P|<runs>" (a paragraph with text), "list"
+(a top-level list starts), "L<depth> <marker>|<runs>" (marker "[ ]", "[x]", "+" or "-"), "C" then
+">" and each line of a code block. Runs are the text with "{flags}" where the styles change (S
+strong, H highlight, C emphasis) and "{}" at the end if one is still on; "\\{}[]" escaped with a
+backslash; a link is its runs, once its destination is checked to be its text or "http://" and
+it. Strong and emphasis on spaces are not reported: Markdown cannot start or end them there.
+Exits 1 on what does not parse or fit.
 """
 
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
-FLAGS = "SHC"
-SPACES = (" ", "\u00a0")
-
 
 class Runs:
     def __init__(self, marker_chars=0):
-        self.parts = []
-        self.style = ""
-        self.marker = ""
+        self.parts, self.style, self.marker, self.plain = [], "", "", ""
         self.marker_chars = marker_chars  # leading characters that are the item's marker
 
     def add(self, text, flags):
@@ -39,16 +28,18 @@ class Runs:
                 self.marker += ch
                 self.marker_chars -= 1
                 continue
-            style = "".join(f for f in FLAGS if f in flags and (f == "H" or ch not in SPACES))
+            style = "".join(f for f in "SHC" if f in flags and (f == "H" or ch not in " \u00a0"))
             if style != self.style:
                 self.parts.append("{" + style + "}")
                 self.style = style
-            if ch in "\\{}[]":
-                self.parts.append("\\")
-            self.parts.append(ch)
+            self.parts.append("\\" + ch if ch in "\\{}[]" else ch)
+            self.plain += ch
 
-    def raw(self, text):
-        self.parts.append(text)
+    def link(self, destination, read_text):
+        start = len(self.plain)
+        read_text()
+        if destination not in (self.plain[start:], "http://" + self.plain[start:]):
+            fail("a link to %s on %s" % (destination, self.plain[start:]))
 
     def text(self):
         return "".join(self.parts) + ("{}" if self.style else "")
@@ -72,26 +63,17 @@ def name(e):
 def md_inline(e, runs, flags, raw_html):
     for c in e:
         t = name(c)
-        active = set(flags) | {f for f, n in raw_html.items() if n > 0}
         if t == "text":
-            runs.add(c.text or "", active)
-        elif t == "strong":
-            md_inline(c, runs, flags | {"S"}, raw_html)
-        elif t == "emph":
-            md_inline(c, runs, flags | {"C"}, raw_html)
+            runs.add(c.text or "", set(flags) | {f for f, n in raw_html.items() if n > 0})
+        elif t in ("strong", "emph"):
+            md_inline(c, runs, flags | {"S" if t == "strong" else "C"}, raw_html)
         elif t == "link":
-            runs.raw("\x02")
-            md_inline(c, runs, flags, raw_html)
-            runs.raw("\x03" + c.get("destination") + "\x04")
-        elif t == "html_inline":
-            tag = c.text or ""
-            if tag in HTML_TAGS:
-                flag, step = HTML_TAGS[tag]
-                raw_html[flag] = raw_html.get(flag, 0) + step
-            elif not tag.startswith("<!--"):
-                fail("unexpected raw HTML " + tag)
-        else:
-            fail("unexpected inline " + t)
+            runs.link(c.get("destination"), lambda: md_inline(c, runs, flags, raw_html))
+        elif t == "html_inline" and (c.text or "") in HTML_TAGS:
+            flag, step = HTML_TAGS[c.text]
+            raw_html[flag] = raw_html.get(flag, 0) + step
+        elif t != "html_inline" or not (c.text or "").startswith("<!--"):
+            fail("unexpected inline %s %s" % (t, c.text))
 
 
 def md_runs(e, marker_chars=0):
@@ -101,29 +83,24 @@ def md_runs(e, marker_chars=0):
 
 
 def md_item(item, depth, out):
-    t = name(item)
     children = list(item)
     paragraph = children[0] if children and name(children[0]) == "paragraph" else None
-    if t == "tasklist":
+    if name(item) == "tasklist":
         marker = "[x]" if item.get("completed") == "true" else "[ ]"
         text = md_runs(paragraph).text() if paragraph is not None else ""
     else:
         if paragraph is None:
             fail("a list item without its sign")
-        # "+ text": the sign, then the space after it
-        runs = md_runs(paragraph, 1)
-        marker = runs.marker
-        text = runs.text()
-        if text.startswith(" "):
-            text = text[1:]
+        runs = md_runs(paragraph, 1)  # "+ text": the sign, then the space after it
+        marker, text = runs.marker, runs.text()
+        text = text[1:] if text.startswith(" ") else text
     out.append("L%d %s|%s" % (depth, marker, text))
     for c in children:
-        if c is paragraph:
-            continue
-        if name(c) != "list":
-            fail("unexpected block in a list item: " + name(c))
-        for nested in c:
-            md_item(nested, depth + 1, out)
+        if c is not paragraph:
+            if name(c) != "list":
+                fail("unexpected block in a list item: " + name(c))
+            for nested in c:
+                md_item(nested, depth + 1, out)
 
 
 def markdown(path):
@@ -136,18 +113,14 @@ def markdown(path):
             out.append("H%s|%s" % (block.get("level"), md_runs(block).text()))
         elif t == "paragraph":
             text = md_runs(block).text()
-            if text:
-                out.append("P|" + text)
+            out += ["P|" + text] if text else []
         elif t == "code_block":
-            out.append("C")
-            out.extend(">" + line for line in (block.text or "").split("\n")[:-1])
+            out += ["C"] + [">" + line for line in (block.text or "").split("\n")[:-1]]
         elif t == "list":
             out.append("list")
             for item in block:
                 md_item(item, 0, out)
-        elif t == "html_block" and (block.text or "").startswith("<!--"):
-            pass
-        else:
+        elif t != "html_block" or not (block.text or "").startswith("<!--"):
             fail("unexpected block " + t)
     return out
 
@@ -159,59 +132,45 @@ MARKERS = {"unchecked": "[ ]", "checked": "[x]", "positive": "+", "negative": "-
 
 
 def html_inline(e, runs, flags):
-    def add(text):
-        # Line feeds only lay the markup out; the notes' text holds none.
-        runs.add((text or "").replace("\n", ""), flags)
-
-    add(e.text)
+    # Line feeds only lay the markup out; the notes' text holds none.
+    runs.add((e.text or "").replace("\n", ""), flags)
     for c in e:
-        if c.tag == "ul":
-            continue  # a nested list is read as items of its own
         if c.tag in HTML_FLAGS:
             html_inline(c, runs, flags | {HTML_FLAGS[c.tag]})
         elif c.tag == "a":
-            runs.raw("\x02")
-            html_inline(c, runs, flags)
-            runs.raw("\x03" + c.get("href") + "\x04")
-        elif c.tag != "br":
+            runs.link(c.get("href"), lambda: html_inline(c, runs, flags))
+        elif c.tag not in ("br", "ul"):  # a nested list is read as items of its own
             fail("unexpected element " + c.tag)
-        add(c.tail)
+        runs.add((c.tail or "").replace("\n", ""), flags)
 
 
 def html_item(li, depth, out):
-    if li.tag != "li":
-        fail("a list holds " + li.tag)
-    marker = MARKERS.get(li.get("class"))
+    marker = MARKERS.get(li.get("class")) if li.tag == "li" else None
     if marker is None:
-        fail("a list item of class %s" % li.get("class"))
+        fail("a list holds %s of class %s" % (li.tag, li.get("class")))
     task = marker.startswith("[")
     runs = Runs(2 if task else 0)  # the check mark and its space
     html_inline(li, runs, set())
     if task and runs.marker != ("\u2611 " if marker == "[x]" else "\u2610 "):
         fail("a check mark that does not match its class: " + runs.marker)
     out.append("L%d %s|%s" % (depth, marker, runs.text()))
-    for c in li:
-        if c.tag == "ul":
-            for nested in c:
-                html_item(nested, depth + 1, out)
+    for nested in (n for c in li if c.tag == "ul" for n in c):
+        html_item(nested, depth + 1, out)
 
 
 def html_blocks(parent, out):
     for c in parent:
+        runs = Runs()
         if c.tag == "section":
             html_blocks(c, out)
-        elif c.tag in ("h1", "h2", "h3", "h4", "h5", "h6"):
-            runs = Runs()
+        elif c.tag in ("h1", "h2", "h3", "h4", "h5", "h6", "p"):
             html_inline(c, runs, set())
-            out.append("H%s|%s" % (c.tag[1], runs.text()))
-        elif c.tag == "p":
-            runs = Runs()
-            html_inline(c, runs, set())
-            if runs.text():
+            if c.tag != "p":
+                out.append("H%s|%s" % (c.tag[1], runs.text()))
+            elif runs.text():
                 out.append("P|" + runs.text())
         elif c.tag == "pre":
-            out.append("C")
-            out.extend(">" + line for line in "".join(c.itertext()).split("\n"))
+            out += ["C"] + [">" + line for line in "".join(c.itertext()).split("\n")]
         elif c.tag == "ul":
             out.append("list")
             for li in c:
@@ -239,9 +198,7 @@ def main():
         except Exception as error:  # the parser's own errors included
             print("%s: %s: %s" % (path, type(error).__name__, error), file=sys.stderr)
             return 1
-        for line in lines:
-            print(line)
-        print("=====")
+        print("\n".join(lines + ["====="]))
     return 0
 
 
