@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -114,6 +115,20 @@ TEST_F(NoteSearchTextTest, DamagedRandomNotesGiveWhatTheNoteReaderGives) {
     }
     // The damage must leave most files readable, or the comparison says little.
     EXPECT_GT(notes, 1600u);
+}
+
+// Told to stop, a read of a long note gives up with nothing appended; not told, it reads it.
+TEST_F(NoteSearchTextTest, AStoppedReadAppendsNothing) {
+    std::string bytes = "<note version=\"1.0\">";
+    for (int i = 0; i < 5000; ++i)
+        bytes += "<paragraph>line</paragraph>";
+    bytes += "</note>";
+    for (const bool stop : {true, false}) {
+        const std::atomic<bool> stopped{stop};
+        std::u16string out = u"kept";
+        EXPECT_EQ(ExtractSearchText(bytes, out, &stopped), !stop);
+        EXPECT_EQ(out.size(), stop ? 4u : 4u + 5000 * 5 - 1);
+    }
 }
 
 }  // namespace
