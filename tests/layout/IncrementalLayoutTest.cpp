@@ -221,6 +221,33 @@ TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
     ExpectFresh("the end");
 }
 
+// With the window at the end of a long note, every slice lies above it: the window scrolls by
+// each slice's change of height, so that what it shows stays where it was.
+TEST_F(IncrementalLayoutTest, ASliceAboveTheWindowScrollsByItsChange) {
+    view.recording = false;
+    view.clientHeight = 48;
+    view.SetLazyLayout(view.clientHeight);
+    SetColumns(7);
+    std::string text;
+    for (int k = 0; k < 60; ++k)
+        text += "¶ab" + std::string(k % 5 * 7, 'x');
+    CNoteDocument* note = Show(text);
+    view.SetCaret(note->End(), false, true);
+    view.scrollTop = view.TreeHeight() - view.clientHeight;
+    const int32_t caretY = view.PointOf(note->End()).y - view.scrollTop;
+    int shifts = 0;
+    while (view.HasPendingLayout()) {
+        const int32_t before = view.TreeHeight();
+        const int32_t shift = view.LayoutSlice(10, view.scrollTop, view.clientHeight);
+        ASSERT_EQ(shift, view.TreeHeight() - before);
+        view.scrollTop += shift;
+        shifts += shift != 0 ? 1 : 0;
+        ASSERT_EQ(view.PointOf(note->End()).y - view.scrollTop, caretY);
+    }
+    EXPECT_GT(shifts, 0);
+    ExpectFresh("slices above the window");
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, PartLayoutTest, ::testing::Values(5u, 77u, 2024u));
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomEditTest,
