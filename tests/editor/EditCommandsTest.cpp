@@ -60,11 +60,7 @@ protected:
 void RunScript(CNoteView& view, std::string_view script) {
     NoteEditEngine::CNoteDocument* note = view.ShownNotes().front();
     const auto number = [](std::string_view s) { return uint32_t(std::stoul(std::string(s))); };
-    for (size_t at = 0; at <= script.size();) {
-        const size_t end = std::min(script.find('|', at), script.size());
-        const std::string_view step = script.substr(at, end - at);
-        at = end + 1;
-        SCOPED_TRACE(std::string(step));
+    NoteEditEngine::TestSupport::ForEachStep(script, [&](std::string_view step) {
         const std::string_view rest = step.substr(1);
         const std::map<std::string_view, std::function<void()>> commands = {
             {"bs", [&] { Backspace(view); }},
@@ -109,7 +105,7 @@ void RunScript(CNoteView& view, std::string_view script) {
         } else {
             ADD_FAILURE() << "no such step";
         }
-    }
+    });
 }
 
 // Which edits merge into one undo step, what commands do to the text, and their limits.

@@ -43,6 +43,13 @@ protected:
         ASSERT_EQ(view.CanUndo(), NoteEditEngine::CanUndo(shown)) << "after " << step;
         ASSERT_EQ(view.CanRedo(), NoteEditEngine::CanRedo(shown)) << "after " << step;
     }
+    // A window three rows high on rows of seven characters, laying out lazily.
+    void UseLazyWindow() {
+        view.recording = false;
+        view.clientHeight = 48;
+        view.SetLazyLayout(view.clientHeight);
+        SetColumns(7);
+    }
 };
 
 // One random edit of `note` (or an undo or redo over the view); returns its name.
@@ -148,10 +155,7 @@ class PartLayoutTest : public IncrementalLayoutTest,
 // pending; the caret's row is always the one a full layout has, and once the layout is finished
 // the tree is the one a full layout makes.
 TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
-    view.recording = false;
-    view.clientHeight = 48;
-    view.SetLazyLayout(view.clientHeight);
-    SetColumns(7);
+    UseLazyWindow();
     std::string text;
     for (int k = 0; k < 40; ++k)
         text += k % 9 == 4 ? "¶[1,0]Head line" : "¶ab cd efghij k lm";
@@ -224,10 +228,7 @@ TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
 // With the window at the end of a long note, every slice lies above it: the window scrolls by
 // each slice's change of height, so that what it shows stays where it was.
 TEST_F(IncrementalLayoutTest, ASliceAboveTheWindowScrollsByItsChange) {
-    view.recording = false;
-    view.clientHeight = 48;
-    view.SetLazyLayout(view.clientHeight);
-    SetColumns(7);
+    UseLazyWindow();
     std::string text;
     for (int k = 0; k < 60; ++k)
         text += "¶ab" + std::string(k % 5 * 7, 'x');

@@ -423,9 +423,7 @@ TEST_F(NoteDocumentTest, InsertPlainTextTurnsTabsAndLineBreaksIntoFormats) {
 // "e\xCC\x81\xCC\x82" is e with two combining marks, "👩\xE2\x80\x8D👧" a joined emoji of
 // five elements and "🇫🇷" a flag of four.
 TEST_F(NoteDocumentTest, EnterBackspaceAndDelete) {
-    const struct {
-        const char *text, *script;
-    } cases[] = {
+    const ScriptCase cases[] = {
         // Enter ends a header into Normal, an empty list item into Normal, else continues.
         {"¶[2,1]Title", "@5|enter|=¶[2,1]Title¶[0,1]|^6"},
         {"¶[2,0]Title", "@2|enter|=¶[2,0]Ti¶[2,0]tle"},
@@ -471,10 +469,7 @@ TEST_F(NoteDocumentTest, EnterBackspaceAndDelete) {
         // Regional indicators pair from the paragraph's start.
         {"¶🇫🇷🇫🇷", "@8|bs|=¶🇫🇷|^4|undo|@4|del|=¶🇫🇷|^4|undo|@6|bs|=¶🇫🇷|^4"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        RunScript(*MakeDocument(c.text), c.script);
-    }
+    RunScripts(cases);
 }
 
 // --- Change stamp ---

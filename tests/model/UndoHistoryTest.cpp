@@ -20,9 +20,7 @@ using UndoHistoryTest = ModelTest;
 
 // Which keystrokes merge into one undo step, and where undo and redo leave the caret.
 TEST_F(UndoHistoryTest, KeystrokesMergeIntoSteps) {
-    const struct {
-        const char *text, *script;
-    } cases[] = {
+    const ScriptCase cases[] = {
         {"¶ab", "@1|'xyz|steps:ins(2,3)|undo|=¶ab|^1|no-undo|redo|^4|=¶axyzb"},
         // Backspace over fresh typing shrinks its step, to nothing, then starts its own.
         {"¶ab", "@1|'xyz|bs|bs|=¶axb|steps:ins(2,1)|runs:1|bs|steps:|bs|steps:del(1,1)|undo|=¶ab"},
@@ -34,10 +32,7 @@ TEST_F(UndoHistoryTest, KeystrokesMergeIntoSteps) {
         // An explicit new group splits a named run.
         {"¶ab", "'x|group|'y|steps:ins(1,1) ins(2,1)|undo|=¶xab"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        RunScript(*MakeDocument(c.text), c.script);
-    }
+    RunScripts(cases);
 }
 
 TEST_F(UndoHistoryTest, GroupsFollowActionNames) {

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -221,19 +223,26 @@ private:
     }
 };
 
-// Runs a script of edits on `doc`, steps split by '|': "@N" puts the caret after N elements,
-// "'text" types (one action per character), "bs", "del" (the Delete key), "enter", "undo",
-// "redo" and "group" (a new undo group) press what they name, "no-undo" checks there is nothing
-// to undo; "=text" checks the document
-// against compact text, "^N" the caret, "steps:..." the undo steps (DescribeSteps) and "runs:N"
-// how many text runs they keep.
-inline void RunScript(CNoteDocument& doc, std::string_view script) {
-    CNotePosition p = doc.Start();
+// Calls `run` with each step of a script, steps split by '|', each traced in failures.
+template <typename Run>
+void ForEachStep(std::string_view script, Run run) {
     for (size_t at = 0; at <= script.size();) {
         const size_t end = std::min(script.find('|', at), script.size());
         const std::string_view step = script.substr(at, end - at);
         at = end + 1;
         SCOPED_TRACE(std::string(step));
+        run(step);
+    }
+}
+
+// Runs a script of edits on `doc`, steps split by '|': "@N" puts the caret after N elements,
+// "'text" types (one action per character), "bs", "del" (the Delete key), "enter", "undo",
+// "redo" and "group" (a new undo group) press what they name, "no-undo" checks there is nothing
+// to undo; "=text" checks the document against compact text, "^N" the caret, "steps:..." the undo
+// steps (DescribeSteps) and "runs:N" how many text runs they keep.
+inline void RunScript(CNoteDocument& doc, std::string_view script) {
+    CNotePosition p = doc.Start();
+    ForEachStep(script, [&](std::string_view step) {
         const std::string_view rest = step.substr(1);
         if (step == "bs" || step == "enter") {
             CActionScope action(u"enter_text");
@@ -266,6 +275,19 @@ inline void RunScript(CNoteDocument& doc, std::string_view script) {
         } else {
             ADD_FAILURE() << "no such step";
         }
+    });
+}
+
+// A document's compact text and a script to run on it.
+struct ScriptCase {
+    const char* text;
+    const char* script;
+};
+
+inline void RunScripts(std::span<const ScriptCase> cases) {
+    for (const ScriptCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        RunScript(*MakeDocument(c.text), c.script);
     }
 }
 
