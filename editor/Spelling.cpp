@@ -20,10 +20,14 @@ constexpr size_t kMaxSuggestions = 5;
 }  // namespace
 
 CSpelling::CSpelling(NoteLayoutEngine::CTextMarks& marks, QObject* parent)
-    : QObject(parent), m_marks(marks) {}
+    : QObject(parent), m_marks(marks) {
+    m_reader.setMaxThreadCount(1);
+}
 
 CSpelling::~CSpelling() {
     m_marks.SetChecker(nullptr);
+    Release(std::move(m_dictionary));
+    m_reader.waitForDone();
 }
 
 void CSpelling::UseInstalledDictionaries(QWidget* paintedFirst) {
@@ -31,7 +35,8 @@ void CSpelling::UseInstalledDictionaries(QWidget* paintedFirst) {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     Configure(CHunspellChecker::InstalledLanguages(), &CHunspellChecker::Open,
               data.isEmpty() ? std::filesystem::path()
-                             : std::filesystem::path(data.toStdU16String()) / "personal-words.txt");
+                             : std::filesystem::path(data.toStdU16String()) / "personal-words.txt",
+              Opening::kInBackground);
     // A dictionary takes a while to read: the window shows first.
     if (paintedFirst != nullptr) {
         m_openAfterPaintOf = paintedFirst;
@@ -51,13 +56,14 @@ bool CSpelling::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CSpelling::UseDictionaries(QStringList languages, Opener opener,
-                                std::filesystem::path personalWords) {
-    Configure(std::move(languages), std::move(opener), std::move(personalWords));
+                                std::filesystem::path personalWords, Opening opening) {
+    Configure(std::move(languages), std::move(opener), std::move(personalWords), opening);
     Reopen();
 }
 
-void CSpelling::Configure(QStringList languages, Opener opener,
-                          std::filesystem::path personalWords) {
+void CSpelling::Configure(QStringList languages, Opener opener, std::filesystem::path personalWords,
+                          Opening opening) {
+    m_opening = opening;
     m_languages = std::move(languages);
     m_opener = std::move(opener);
     m_personalWords = std::move(personalWords);
@@ -76,8 +82,10 @@ void CSpelling::Configure(QStringList languages, Opener opener,
     }
     m_on = Settings::Read(Settings::kCheckSpelling) != 0;
     m_openLanguage.clear();
-    m_dictionary.reset();
     m_marks.SetChecker(nullptr);
+    Release(std::move(m_dictionary));
+    ++m_generation;
+    m_reading = false;
 }
 
 QString CSpelling::Language() const {
@@ -95,13 +103,44 @@ QString CSpelling::Language() const {
 
 void CSpelling::Reopen() {
     const QString language = m_on ? Language() : QString();
-    if (language != m_openLanguage || (!language.isEmpty() && !m_dictionary)) {
+    // A dictionary that could not be opened is tried again; one being read is waited for.
+    if (language != m_openLanguage || (!language.isEmpty() && !m_dictionary && !m_reading)) {
         m_marks.SetChecker(nullptr);
-        m_dictionary = language.isEmpty() || !m_opener ? nullptr : m_opener(language);
+        Release(std::move(m_dictionary));
         m_openLanguage = language;
+        const uint64_t generation = ++m_generation;
+        m_reading = false;
+        if (!language.isEmpty() && m_opener && m_opening == Opening::kInBackground) {
+            m_reading = true;
+            m_reader.start([this, opener = m_opener, language, generation] {
+                Dictionary dictionary = opener(language);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, dictionary = std::move(dictionary)]() mutable {
+                        Opened(generation, std::move(dictionary));
+                    },
+                    Qt::QueuedConnection);
+            });
+        } else if (!language.isEmpty() && m_opener) {
+            m_dictionary = m_opener(language);
+        }
     }
     m_marks.SetChecker(m_on ? m_dictionary.get() : nullptr);
     emit marksChanged();
+}
+
+void CSpelling::Opened(uint64_t generation, Dictionary dictionary) {
+    if (generation != m_generation) return Release(std::move(dictionary));
+    m_reading = false;
+    m_dictionary = std::move(dictionary);
+    m_marks.SetChecker(m_on ? m_dictionary.get() : nullptr);
+    emit marksChanged();
+}
+
+void CSpelling::Release(Dictionary dictionary) {
+    if (!dictionary || m_opening == Opening::kAtOnce) return;
+    // The task holds the last reference, so the dictionary goes on the reading thread.
+    m_reader.start([dictionary = std::move(dictionary)] {});
 }
 
 void CSpelling::SetOn(bool on) {

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,19 +33,26 @@ public:
     using Opener =
         std::function<std::unique_ptr<NoteLayoutEngine::ISpellChecker>(const QString& language)>;
 
+    // Where a dictionary is read: on the caller's thread, or on a worker of this object's, so
+    // that the window answers while a large dictionary loads (words are not marked meanwhile).
+    enum class Opening { kAtOnce, kInBackground };
+
     // Marks misspelt words through `marks` (borrowed; it outlives this). Nothing is checked
     // before UseDictionaries.
     CSpelling(NoteLayoutEngine::CTextMarks& marks, QObject* parent = nullptr);
+    // Waits for a dictionary being read.
     ~CSpelling() override;
 
     // The platform's dictionaries and the personal word list in the user's data folder; the
-    // dictionary opens once `paintedFirst` has been painted (reading it takes a while, and the
-    // window shows first), or once the event loop runs when it is null. Nothing when dictionaries
-    // were given already.
+    // dictionary is read in the background once `paintedFirst` has been painted (the window
+    // shows first), or once the event loop runs when it is null. Nothing when dictionaries were
+    // given already.
     void UseInstalledDictionaries(QWidget* paintedFirst = nullptr);
     // The languages offered, the way to open them and the personal word list's file; opens the
-    // stored language (else the locale's) at once when checking is on.
-    void UseDictionaries(QStringList languages, Opener opener, std::filesystem::path personalWords);
+    // stored language (else the locale's) now when checking is on, or starts reading it.
+    // `opener` must be callable on any thread when the opening is in the background.
+    void UseDictionaries(QStringList languages, Opener opener, std::filesystem::path personalWords,
+                         Opening opening = Opening::kAtOnce);
 
     [[nodiscard]] bool IsAvailable() const noexcept { return !m_languages.isEmpty(); }
     [[nodiscard]] bool IsOn() const noexcept { return m_on; }
@@ -74,17 +83,34 @@ signals:
     void marksChanged();
 
 private:
+    using Dictionary = std::shared_ptr<NoteLayoutEngine::ISpellChecker>;
+
     QObject* m_openAfterPaintOf = nullptr;
-    void Configure(QStringList languages, Opener opener, std::filesystem::path personalWords);
-    // Opens the dictionary checking needs now, if another, and hands it to the marks.
+    void Configure(QStringList languages, Opener opener, std::filesystem::path personalWords,
+                   Opening opening);
+    // Opens the dictionary checking needs now, if another, and hands it to the marks (or starts
+    // reading it, and hands it over once read).
     void Reopen();
+    // A dictionary read in the background arrives; it is dropped when another was asked for since.
+    void Opened(uint64_t generation, Dictionary dictionary);
+    // Lets a dictionary go. Where dictionaries are read in the background they are also let go
+    // there: a dictionary library may keep tables shared by all its dictionaries, which their
+    // construction and destruction change, so both happen on one thread, one at a time.
+    void Release(Dictionary dictionary);
 
     NoteLayoutEngine::CTextMarks& m_marks;
     QStringList m_languages;
     Opener m_opener;
     std::filesystem::path m_personalWords;
-    std::unique_ptr<NoteLayoutEngine::ISpellChecker> m_dictionary;
+    Dictionary m_dictionary;
     QString m_openLanguage;
+    Opening m_opening = Opening::kAtOnce;
+    // Counts the dictionaries asked for; one read in the background is taken only if it is the
+    // last one asked for.
+    uint64_t m_generation = 0;
+    bool m_reading = false;
     bool m_on = false;
     QMenu* m_languageMenu = nullptr;
+    // Last: destroyed first, it waits for the dictionary being read before anything it reaches.
+    QThreadPool m_reader;
 };
