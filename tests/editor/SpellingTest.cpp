@@ -14,14 +14,15 @@ namespace {
 // Knows one word and counts the dictionaries let go.
 class COneWordChecker final : public NoteLayoutEngine::ISpellChecker {
 public:
-    COneWordChecker(std::u16string word, std::atomic<int>& gone)
-        : m_word(std::move(word)), m_gone(gone) {}
+    COneWordChecker(std::u16string known, std::atomic<int>& gone)
+        : word(std::move(known)), m_gone(gone) {}
     ~COneWordChecker() override { ++m_gone; }
-    bool IsCorrect(std::u16string_view word) override { return word == m_word; }
+    bool IsCorrect(std::u16string_view candidate) override { return candidate == word; }
     std::vector<std::u16string> Suggestions(std::u16string_view, size_t) override { return {}; }
 
+    const std::u16string word;
+
 private:
-    std::u16string m_word;
     std::atomic<int>& m_gone;
 };
 
@@ -39,16 +40,22 @@ TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
     };
     NoteLayoutEngine::CTextMarks marks;
     CSpelling spelling(marks);
+    spelling.SetOn(false);  // whatever an earlier run left in the settings
     spelling.UseDictionaries(QStringList{QStringLiteral("de_DE"), QStringLiteral("en_US")}, opener,
                              {}, CSpelling::Opening::kInBackground);
     spelling.SetLanguage(QStringLiteral("en_US"));
     spelling.SetOn(true);
     spelling.SetLanguage(QStringLiteral("de_DE"));
-    gates[QStringLiteral("en_US")].set_value();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return gone == 1; }, 10000));
     EXPECT_EQ(marks.Checker(), nullptr);
+    std::vector<std::u16string> used;
+    QObject::connect(&spelling, &CSpelling::marksChanged, [&] {
+        if (const auto* checker = dynamic_cast<COneWordChecker*>(marks.Checker()))
+            used.push_back(checker->word);
+    });
+    gates[QStringLiteral("en_US")].set_value();
     gates[QStringLiteral("de_DE")].set_value();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gone == 1 && marks.Checker() != nullptr; }, 10000));
+    EXPECT_EQ(used, std::vector<std::u16string>{u"haus"});
     EXPECT_FALSE(marks.IsMisspelt(u"haus"));
     EXPECT_TRUE(marks.IsMisspelt(u"house"));
 }
