@@ -84,7 +84,17 @@ void CNoteSearchIndex::Rebuild() {
     if (!m_tracking) return;
     WalkTree();
     m_building = true;
-    m_loader->Load(FilesOf(IndexedIds()));
+    // Notes held in memory are taken from there before every query: reading their files as well
+    // would parse the notes just opened, often the largest, a second time. An empty entry is
+    // taken at the next query, or has its file read once the note leaves memory.
+    std::vector<std::u16string> ids = IndexedIds();
+    if (m_manager != nullptr) {
+        for (const auto& [id, document] : m_manager->HeldNotes())
+            if (std::u16string key(id); m_order.contains(key))
+                m_held.emplace(std::move(key), CHeld{});
+        std::erase_if(ids, [this](const std::u16string& id) { return m_held.contains(id); });
+    }
+    m_loader->Load(FilesOf(ids));
     UpdateBuilding();
     ProgressChanged();
     IndexChanged();
