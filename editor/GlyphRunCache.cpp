@@ -34,7 +34,14 @@ void CGlyphRunCache::Insert(const void* state, std::u16string_view text, Run run
     m_bytes += bytes;
 }
 
+bool CGlyphRunCache::SeenBefore(const void* state, std::u16string_view text) {
+    // Bounded: a row seen once long ago is as good as new.
+    if (m_seen.size() >= 4 * m_maxRuns) m_seen.clear();
+    return !m_seen.insert(HashOf(state, text)).second;
+}
+
 void CGlyphRunCache::Clear() noexcept {
+    m_seen.clear();
     m_map.clear();
     m_order.clear();
     m_bytes = 0;

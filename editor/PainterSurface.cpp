@@ -268,7 +268,20 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
         PaintShaped(*m_painter, text, QPoint(x, y), width);
         return width;
     }
-    CGlyphRunCache::Run run = Compose(text);
+    // Words repeat far more often than rows. A row not drawn before is drawn from its words'
+    // images; only a row drawn again (the caret's, one scrolled back to) is joined into an image
+    // of its own and kept, which spares rows paged past once the copy and the fresh memory.
+    std::vector<CGlyphRunCache::Run> words;
+    const bool fromWords = WordsOf(text, words);
+    if (fromWords && !m_runs.SeenBefore(m_state, text)) {
+        int32_t at = x;
+        for (const CGlyphRunCache::Run& word : words) {
+            m_painter->drawImage(QPoint(at, y), word.image);
+            at += word.width;
+        }
+        return at - x;
+    }
+    CGlyphRunCache::Run run = fromWords ? Join(words) : Rasterise(text);
     m_painter->drawImage(QPoint(x, y), run.image);
     const int32_t width = run.width;
     m_runs.Insert(m_state, text, std::move(run));
@@ -304,34 +317,32 @@ CGlyphRunCache::Run CPainterSurface::Rasterise(std::u16string_view text) {
     return run;
 }
 
-CGlyphRunCache::Run CPainterSurface::Compose(std::u16string_view text) {
-    // Words repeat far more often than rows: a row not seen before is put together from the
-    // images of its words (each with the spaces after it), found in the cache or rasterised and
-    // kept. That is the row drawn whole as long as no word's ink reaches beyond its box. A wavy
-    // underline is one wave along the run, not one per word.
-    if (m_state->mark == NoteLayoutEngine::TextMark::kMisspelt) return Rasterise(text);
-    std::vector<CGlyphRunCache::Run> words;
-    int32_t width = 0;
+bool CPainterSurface::WordsOf(std::u16string_view text, std::vector<CGlyphRunCache::Run>& words) {
+    // The row looks as drawn whole as long as no word's ink reaches beyond its box.
+    if (m_state->mark == NoteLayoutEngine::TextMark::kMisspelt) return false;
     for (size_t from = 0; from < text.size();) {
         size_t end = std::min(text.find(u' ', from), text.size());
         end = std::min(text.find_first_not_of(u' ', end), text.size());
         // A mark after a space sits on that space: the two are one cluster, in one word.
         if (end < text.size() && end > from && text[end] >= kFirstJoining)
             end = NoteBase::ClusterEnd(text, end - 1);
-        if (from == 0 && end == text.size()) break;
+        if (from == 0 && end == text.size()) return false;
         const std::u16string_view word = text.substr(from, end - from);
         const CGlyphRunCache::Run* found = m_runs.Find(m_state, word);
         words.push_back(found != nullptr ? *found : Rasterise(word));
         if (found == nullptr) m_runs.Insert(m_state, word, words.back());
-        if (!words.back().inkInside) break;
-        width += words.back().width;
+        if (!words.back().inkInside) return false;
         from = end;
     }
-    if (words.empty() || !words.back().inkInside) return Rasterise(text);
+    return !words.empty();
+}
+
+CGlyphRunCache::Run CPainterSurface::Join(const std::vector<CGlyphRunCache::Run>& words) {
     CGlyphRunCache::Run run;
-    run.width = width;
+    for (const CGlyphRunCache::Run& word : words)
+        run.width += word.width;
     run.inkInside = true;
-    run.image = QImage(QSize(width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
+    run.image = QImage(QSize(run.width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
     run.image.setDevicePixelRatio(m_runsRatio);
     // The same format and a whole pixel ratio: the words' lines are copied side by side.
     uchar* const lines = run.image.bits();

@@ -111,8 +111,12 @@ private:
     [[nodiscard]] bool Cacheable();
     // The run rasterised on its own as a cache image.
     [[nodiscard]] CGlyphRunCache::Run Rasterise(std::u16string_view text);
-    // The run as a cache image, put together from the images of its words where it can be.
-    [[nodiscard]] CGlyphRunCache::Run Compose(std::u16string_view text);
+    // The images of the run's words (each with the spaces after it), found in the cache or
+    // rasterised and kept; false where the run is not to be put together from them: one word,
+    // a wavy underline (one wave along the run, not one per word), or ink beyond a word's box.
+    [[nodiscard]] bool WordsOf(std::u16string_view text, std::vector<CGlyphRunCache::Run>& words);
+    // The words' images side by side as one cache image.
+    [[nodiscard]] CGlyphRunCache::Run Join(const std::vector<CGlyphRunCache::Run>& words);
 
     QPainter* m_painter = nullptr;
     QRect m_dirty;

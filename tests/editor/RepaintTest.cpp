@@ -167,9 +167,9 @@ TEST_F(RepaintTest, PageMovesStopAtTheEnds) {
     }
 }
 
-// A row not seen before is put together from the images of its words where no glyph's ink
-// crosses between them: it must look as the same row drawn whole (words joined by no-break
-// spaces, which are never split), whether its words are plain or overhang their boxes.
+// A row is drawn from the images of its words where no glyph's ink crosses between them, and
+// joined into one image when drawn again: both must look as the same row drawn whole (words
+// joined by no-break spaces, which are never split), whether its words are plain or overhang.
 TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     view.View().RemoveNote(notes[0].get());
     Add("¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
@@ -177,6 +177,7 @@ TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
         nullptr);
     QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
     const QImage shown = Repainted();
+    EXPECT_EQ(Repainted(), shown);
     QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
     const QRect first = view.CaretRect();
     QTest::keyClick(&view, Qt::Key_Down);
