@@ -213,6 +213,14 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWi
     QSignalSpy ended(&frame, &CMainFrame::Ended);
     EXPECT_FALSE(frame.close());
     EXPECT_TRUE(frame.isMinimized());
+    // Brought forward when minimised, or hidden to the tray while minimised: shown restored.
+    for (const bool hidden : {false, true}) {
+        if (hidden) frame.showMinimized();
+        frame.SetHasTray(hidden);
+        if (hidden) frame.close();
+        emit app->Instance()->BringForwardRequested();
+        EXPECT_TRUE(frame.isVisible() && !frame.isMinimized()) << hidden;
+    }
     frame.RouteCommand(CommandIds::kCloseToTray);
     EXPECT_EQ(ended.count(), 0);
     frame.RouteCommand(CommandIds::kExit);
