@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,51 +83,40 @@ TEST_F(CommandLineTest, HelpVersionAndEveryErrorEndWithTheirCodeAndMessage) {
     WriteBytes(badIndex / "index.xml", ExportTest::NoteFile("<paragraph>x</paragraph>"));
     TestSupport::CTempFolder noNotes;
     WriteBytes(noNotes / "index.xml", "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n</tree>\n");
-    const std::string folder = notes.Path().string();
-    const std::string out = Out("x.html");
+    const std::string folder = " --notes-folder ";
+    // Arguments split at blanks; "O" stands for an output file, "F" for the notes folder.
     struct Case {
-        std::vector<std::string> arguments;
+        std::string arguments;
         int code;
         std::string stdoutHas;  // "" when nothing may be printed there
         std::string stderrHas;  // "" when nothing may be printed there
     };
     const std::vector<Case> cases = {
-        {{"--help"}, 0, "Usage: jotwell [FILE.jwf]\n", ""},
-        {{"--version"}, 0, "jotwell 1.11\n", ""},
-        {{"--print-data-folder"}, 0, std::string(JOTWELL_SOURCE_DATA) + "\n", ""},
-        {{"--frobnicate"}, 2, "", "'--frobnicate'"},
-        {{"--export"}, 2, "", "'--export'"},
-        {{"--export", "rtf", "--output", out}, 2, "", "'rtf'"},
-        {{"--export", "pdf", "--notes-folder", folder}, 2, "", "--output"},
-        {{"--output", out}, 2, "", "--export"},
-        {{"--export", "md", "--output", out, "--notes-folder", folder, "stray"}, 2, "", "'stray'"},
-        {{"--export", "html", "--output", out}, 1, "", "no notes folder"},
-        {{"--export", "html", "--output", out, "--notes-folder", folder + "/missing"},
-         1,
-         "",
-         "/missing'"},
-        {{"--export", "html", "--output", out, "--notes-folder", noIndex.Path().string()},
-         1,
-         "",
-         "index.xml'"},
-        {{"--export", "html", "--output", out, "--notes-folder", badIndex.Path().string()},
-         1,
-         "",
-         "index.xml'"},
-        {{"--export", "md", "--output", out, "--notes-folder", noNotes.Path().string()},
-         1,
-         "",
-         "' holds no notes"},
-        {{"--export", "pdf", "--output", Out("no/x.pdf"), "--notes-folder", folder},
-         1,
-         "",
-         Out("no/x.pdf")},
+        {"--help", 0, "Usage: jotwell [FILE.jwf]\n", ""},
+        {"--version", 0, "jotwell 1.11\n", ""},
+        {"--print-data-folder", 0, std::string(JOTWELL_SOURCE_DATA) + "\n", ""},
+        {"--frobnicate", 2, "", "'--frobnicate'"},
+        {"--export", 2, "", "'--export'"},
+        {"--export rtf --output O", 2, "", "'rtf'"},
+        {"--export pdf --notes-folder F", 2, "", "--output"},
+        {"--output O", 2, "", "--export"},
+        {"--export md --output O --notes-folder F stray", 2, "", "'stray'"},
+        {"--export html --output O", 1, "", "no notes folder"},
+        {"--export html --output O --notes-folder F/missing", 1, "", "/missing'"},
+        {"--export html --output O" + folder + noIndex.Path().string(), 1, "", "index.xml'"},
+        {"--export html --output O" + folder + badIndex.Path().string(), 1, "", "index.xml'"},
+        {"--export md --output O" + folder + noNotes.Path().string(), 1, "", "' holds no notes"},
+        {"--export pdf --output " + Out("no/x.pdf") + " --notes-folder F", 1, "", Out("no/x.pdf")},
     };
     for (const Case& c : cases) {
-        std::string line;
-        for (const std::string& argument : c.arguments)
-            line += argument + " ";
-        const Ran ran = Run(c.arguments);
+        const std::string& line = c.arguments;
+        std::vector<std::string> arguments;
+        std::istringstream words(line);
+        for (std::string word; words >> word;)
+            arguments.push_back(word == "O"             ? Out("x.html")
+                                : word.starts_with("F") ? notes.Path().string() + word.substr(1)
+                                                        : word);
+        const Ran ran = Run(arguments);
         EXPECT_EQ(ran.code, c.code) << line << ran.err;
         // Each stream holds what it should, or nothing.
         for (const auto& [got, want] : {std::pair{ran.out, c.stdoutHas}, {ran.err, c.stderrHas}})

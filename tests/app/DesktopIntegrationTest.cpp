@@ -86,14 +86,30 @@ TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
             << row.path;
 }
 
-TEST(DesktopIntegration, WritesWhatDiffersAndStartsTheUpdates) {
+// What differs is written and the updates started; failures are ignored and leave the files.
+TEST(DesktopIntegration, WritesWhatDiffersAndIgnoresFailures) {
+    using Fault = TestSupport::CFaultyFileSystem::Fault;
     CTemporaryDesktop desktop;
     TestSupport::CFaultyFileSystem fs;
     const QString data = QStringLiteral(JOTWELL_SOURCE_DATA);
-    const QString entry = desktop.Home() + QStringLiteral("/applications/jotwell.desktop");
+    const QString applications = desktop.Home() + QStringLiteral("/applications");
+    const QString entry = applications + QStringLiteral("/jotwell.desktop");
     const QString mime = desktop.Home() + QStringLiteral("/mime/packages/jotwell-mime.xml");
     const QString icon =
         desktop.Home() + QStringLiteral("/icons/hicolor/scalable/apps/jotwell.svg");
+    // Nothing to install from, or no folder to install into.
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"),
+                                            QStringLiteral("/nonexistent"))
+                    .written.isEmpty());
+    fs.SetFault(Fault::CreateFails);
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
+                    .written.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(applications));
+    fs.SetFault(Fault::None);
+    Write(desktop.Home(), "not a folder");
+    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
+                    .written.isEmpty());
+    QFile::remove(desktop.Home());
 
     auto result =
         DesktopIntegration::Install(fs, QStringLiteral("/opt/jot well/bin/jotwell"), data);
@@ -113,38 +129,14 @@ TEST(DesktopIntegration, WritesWhatDiffersAndStartsTheUpdates) {
     EXPECT_EQ(result.written, QStringList{entry});
     EXPECT_EQ(result.helpersStarted, QStringList{QStringLiteral("update-desktop-database")});
     EXPECT_TRUE(Read(entry).contains("\nExec=\"/usr/local/bin/jotwell\" %f\n"));
-}
 
-TEST(DesktopIntegration, FailuresAreIgnoredAndLeaveTheFilesThere) {
-    using Fault = TestSupport::CFaultyFileSystem::Fault;
-    CTemporaryDesktop desktop;
-    TestSupport::CFaultyFileSystem fs;
-    const QString data = QStringLiteral(JOTWELL_SOURCE_DATA);
-    const QString applications = desktop.Home() + QStringLiteral("/applications");
-    // Nothing to install from, or no folder to install into.
-    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"),
-                                            QStringLiteral("/nonexistent"))
-                    .written.isEmpty());
-    fs.SetFault(Fault::CreateFails);
-    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
-                    .written.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(applications));
-    fs.SetFault(Fault::None);
-    Write(desktop.Home(), "not a folder");
-    EXPECT_TRUE(DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data)
-                    .written.isEmpty());
-    QFile::remove(desktop.Home());
-
-    ASSERT_EQ(
-        DesktopIntegration::Install(fs, QStringLiteral("/usr/bin/jotwell"), data).written.size(),
-        3);
-    const QByteArray entry = Read(applications + QStringLiteral("/jotwell.desktop"));
+    const QByteArray written = Read(entry);
     for (const Fault fault : TestSupport::CFaultyFileSystem::kWriteFaults) {
         fs.SetFault(fault);
-        const auto result = DesktopIntegration::Install(fs, QStringLiteral("/moved/jotwell"), data);
+        result = DesktopIntegration::Install(fs, QStringLiteral("/moved/jotwell"), data);
         EXPECT_TRUE(result.written.isEmpty() && result.helpersStarted.isEmpty());
         // The old entry whole, and no temporary file beside it.
-        EXPECT_EQ(Read(applications + QStringLiteral("/jotwell.desktop")), entry);
+        EXPECT_EQ(Read(entry), written);
         EXPECT_EQ(QDir(applications).entryList(QDir::Files | QDir::Hidden),
                   QStringList{QStringLiteral("jotwell.desktop")});
     }

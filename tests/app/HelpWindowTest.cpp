@@ -47,7 +47,7 @@ void WritePage(const std::filesystem::path& path, const char* html) {
     file.write(html);
 }
 
-TEST(HelpPagesTest, EveryLinkReachesAPageAndAnchor) {
+TEST(HelpPagesTest, EveryLinkReachesAPageAndAnchorAndTheContentsEveryPage) {
     // The check itself catches a missing page, a missing anchor and a link to the outside.
     TestSupport::CTempFolder broken;
     WritePage(broken / "a.html",
@@ -61,9 +61,8 @@ TEST(HelpPagesTest, EveryLinkReachesAPageAndAnchor) {
               "a.html: leaves the help: http://example.org");
 
     EXPECT_EQ(BrokenLinks(kHelp), "");
-}
 
-TEST(HelpPagesTest, TheContentsReachEveryPage) {
+    // And the contents reach every page.
     QTextDocument contents;
     ASSERT_TRUE(HelpPages::Load(kHelp, QStringLiteral("contents.html"), contents));
     QSet<QString> linked{QStringLiteral("contents.html")};

@@ -206,6 +206,26 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWi
     EXPECT_TRUE(app->Frame()->isVisible());
     EXPECT_EQ(tree.topLevelItemCount(), 4);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+
+    // Without a tray, Close (the box, Ctrl+W) minimises; neither ends the program, Exit does.
+    CMainFrame& frame = *app->Frame();
+    frame.SetHasTray(false);
+    QSignalSpy ended(&frame, &CMainFrame::Ended);
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isMinimized());
+    // Brought forward when minimised, or hidden to the tray while minimised: shown restored.
+    for (const bool hidden : {false, true}) {
+        if (hidden) frame.showMinimized();
+        frame.SetHasTray(hidden);
+        if (hidden) frame.close();
+        emit app->Instance()->BringForwardRequested();
+        EXPECT_TRUE(frame.isVisible() && !frame.isMinimized()) << hidden;
+    }
+    frame.RouteCommand(CommandIds::kCloseToTray);
+    EXPECT_EQ(ended.count(), 0);
+    frame.RouteCommand(CommandIds::kExit);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(tree.topLevelItemCount(), 0);  // the tree left the window, written
 }
 
 // The command-line export, run beside the program as another process would, finds the program's
@@ -235,47 +255,6 @@ TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
     EXPECT_EQ(std::ftell(err), 0) << "nothing said on stderr";
     std::fclose(err);
     EXPECT_NE(TestSupport::ReadBytes(output / "out.md").find("Mine typed"), std::string::npos);
-}
-
-int Value(const char* section, const char* name) {
-    QSettings stored(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell"));
-    stored.beginGroup(QLatin1String(section));
-    return stored.value(QLatin1String(name), -999).toInt();
-}
-
-TEST_F(JotwellAppTest, CloseHidesToTheTrayOrMinimisesAndExitStoresWhatItLeft) {
-    const struct {
-        bool tray;
-        bool hidden;
-        bool minimized;
-        int showCmd;
-    } cases[] = {{true, true, false, 0}, {false, false, true, 2}};
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.tray ? "tray" : "no tray");
-        QSettings(QStringLiteral("OrvaneInc"), QStringLiteral("Jotwell")).clear();
-        NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
-        auto app = MakeApp();
-        ASSERT_EQ(app->Start({QStringLiteral("jotwell")}), Result::Running);
-        CMainFrame& frame = *app->Frame();
-        frame.SetHasTray(test.tray);
-        frame.Action(CommandIds::kStyleToolbar)->trigger();
-        QSignalSpy ended(&frame, &CMainFrame::Ended);
-        // The close box and Ctrl+W alike.
-        EXPECT_FALSE(frame.close());
-        EXPECT_EQ(frame.isHidden(), test.hidden);
-        EXPECT_EQ(frame.isMinimized(), test.minimized);
-        frame.RouteCommand(CommandIds::kCloseToTray);
-        EXPECT_EQ(ended.count(), 0);
-        // Nothing is stored on Close.
-        EXPECT_EQ(Value("WindowState", "ShowCmd"), -999);
-        frame.RouteCommand(CommandIds::kExit);
-        EXPECT_EQ(ended.count(), 1);
-        EXPECT_EQ(Value("WindowState", "ShowCmd"), test.showCmd);
-        EXPECT_EQ(Value("ToolbarState", "StyleVisible"), 0);
-        // Exit unloaded the tree: the index is on disk.
-        EXPECT_TRUE(fs::exists(notes / "index.xml"));
-        EXPECT_EQ(frame.Tree().topLevelItemCount(), 0);
-    }
 }
 
 // The real program, stopped by SIGTERM the way a service manager or the session stops it: it ends

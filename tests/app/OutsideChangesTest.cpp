@@ -1,9 +1,6 @@
-// The whole program against other programs changing its notes folder: random rounds of typing,
-// selecting and saving in the real window while the folder's files are rewritten, replaced with
-// their size and time kept, cut short, deleted, joined by a sync tool's conflict file, locked
-// and the folder itself deleted. Every word is unique. After every round each word ever typed or
-// written must still be in a note file, a recovery file or a note the program holds, unless the
-// outside change itself destroyed its last copy; after Exit it must be on disk.
+// The whole program against other programs changing its notes folder (tests/README.md): after
+// every random round each unique word typed or written is in a note file, a recovery file or a
+// held note, unless the outside change destroyed its last copy; after Exit it is on disk.
 //   JOTWELL_OUTSIDE_ROUNDS (default 100) and JOTWELL_OUTSIDE_SEED (default 1) set the run.
 #include <gtest/gtest.h>
 
@@ -47,9 +44,8 @@ std::string NoteBytes(const std::string& word) {
            word + "</paragraph></note>\n";
 }
 
-// Sets or clears the folder's immutable flag: a folder nobody may add to, rename in or remove
-// from, root included (the tests run as root, for whom permissions are no lock). False where the
-// file system has no such flag.
+// Sets or clears the folder's immutable flag, a lock even for root (the tests run as root); false
+// where the file system has no such flag.
 bool Lock(const fs::path& folder, bool locked) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return false;
@@ -129,14 +125,13 @@ protected:
         const size_t start = head == std::string::npos ? 1 : head + 2;
         return everything.substr(start, everything.find('\n', start) - start);
     }
-    // Runs an outside change of `file` (of the whole folder when empty) and forgets the words
-    // whose last copy on disk it destroyed: all of them when the program may take the new file's
-    // text instead of its own (a note rewritten whole), only those it does not hold otherwise.
+    // Runs an outside change of `file` (the whole folder when empty) and forgets the words whose
+    // last copy on disk it destroyed: all when the program may take the new file's text for its
+    // own (a note rewritten whole), else only those it does not hold.
     template <typename Change>
     void Outside(const fs::path& file, bool programKeepsItsText, Change change) {
-        // A file cut short or removed and then written whole is one write to the file seen
-        // half-way (as a copy in place, or a sync tool's removal and new file, is): the text
-        // it held before was theirs to replace.
+        // A file cut short or removed, then written whole, is one write seen half-way: what it
+        // held before was theirs to replace.
         std::string before = file.empty()       ? Everything(false)
                              : fs::exists(file) ? TestSupport::ReadBytes(file)
                                                 : "";

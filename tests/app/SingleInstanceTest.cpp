@@ -106,10 +106,14 @@ CSingleInstance::SaveResult AskToSave(const QString& key, int timeoutMs) {
 
 }  // namespace
 
-TEST(SingleInstance, SecondStartHandsOverAndEndsWithoutWindow) {
+TEST(SingleInstance, SecondStartHandsOverOnceTheFirstIsReadyAndACrashedOneIsNoObstacle) {
     const QString key = UniqueKey();
     const CKeyFiles keyFiles(key);
-    CProbe first({key});
+    CProbe first({key, QStringLiteral("--wait")});
+    ASSERT_TRUE(first.WaitFor(QStringLiteral("window")));
+    CProbe early({key, QStringLiteral("/early.jwf")});
+    EXPECT_EQ(early.Finish(), QStringList{QStringLiteral("first-starting")});
+    first.Process().write("ready\n");
     ASSERT_TRUE(first.WaitFor(QStringLiteral("listening")));
     // Longer than any fixed block, and not ASCII.
     const QString path = QStringLiteral("/tmp/") + QString(3000, QChar(0x00e9)) +
@@ -129,20 +133,6 @@ TEST(SingleInstance, SecondStartHandsOverAndEndsWithoutWindow) {
     EXPECT_EQ(two.Finish(), QStringList{QStringLiteral("delivered")});
     EXPECT_TRUE(first.WaitFor(QStringLiteral("open:/a/one.jwf")));
     EXPECT_TRUE(first.WaitFor(QStringLiteral("open:/b/two.jwf")));
-}
-
-TEST(SingleInstance, FirstListensOnlyWhenReadyAndACrashedOneIsNoObstacle) {
-    const QString key = UniqueKey();
-    const CKeyFiles keyFiles(key);
-    CProbe first({key, QStringLiteral("--wait")});
-    ASSERT_TRUE(first.WaitFor(QStringLiteral("window")));
-    CProbe early({key, QStringLiteral("/early.jwf")});
-    EXPECT_EQ(early.Finish(), QStringList{QStringLiteral("first-starting")});
-    first.Process().write("ready\n");
-    ASSERT_TRUE(first.WaitFor(QStringLiteral("listening")));
-    CProbe late({key, QStringLiteral("/late.jwf")});
-    EXPECT_EQ(late.Finish(), QStringList{QStringLiteral("delivered")});
-    EXPECT_TRUE(first.WaitFor(QStringLiteral("open:/late.jwf")));
 
     // Killed, it leaves its socket and lock file; the next start is first all the same.
     first.Process().kill();

@@ -1,10 +1,10 @@
-// The tray icon's menu, its click rules and the window's way to the tray and back.
+// The tray icon's menu and its click rules; the window's way to the tray and back is driven
+// through the program in JotwellAppTest.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QWidget>
 
 #include "app/TrayIcon.h"
 #include "base/CommandIds.h"
@@ -35,21 +35,4 @@ TEST(TrayIcon, EveryItemIsACommandThatTriggersOneRequest) {
                               QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick})
         tray.OnActivated(reason);
     EXPECT_EQ(open.count(), 2);
-}
-
-TEST(TrayIcon, WindowGoesToTheTrayAndComesBackRestored) {
-    QWidget window;
-    window.show();
-    CTrayIcon::HideToTray(&window);
-    EXPECT_TRUE(window.isHidden());
-    CTrayIcon::ShowFromTray(&window);
-    EXPECT_TRUE(window.isVisible());
-    // Minimised, and minimised then hidden: it comes back shown and restored.
-    for (const bool hidden : {false, true}) {
-        window.showMinimized();
-        if (hidden) CTrayIcon::HideToTray(&window);
-        CTrayIcon::ShowFromTray(&window);
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_FALSE(window.isMinimized());
-    }
 }

@@ -162,6 +162,9 @@ TEST(WindowState, ExitFromTheTrayStartsInTheTray) {
     CFrame noTray;
     noTray.Restore(false);
     EXPECT_TRUE(noTray.window.isVisible());
+    noTray.window.showMinimized();
+    noTray.Save();
+    EXPECT_EQ(Value("WindowState", "ShowCmd"), WindowState::kMinimized);
 }
 
 TEST(Settings, MissingOrBadValuesGiveTheDefaultAndWritesKeepTheStoredSpelling) {

@@ -18,13 +18,22 @@ namespace {
 
 using TestSupport::Dump;
 
-std::string Item(const char* id, const char* name) {
-    return std::string("<item id=\"") + id + "\" username=\"" + name +
-           "\" isfixed=\"false\" isselected=\"true\" isactive=\"true\" isexpanded=\"true\" "
-           "size=\"0\" created=\"0\" modified=\"0\">";
-}
+using Items = std::initializer_list<std::pair<const char*, std::string_view>>;
 
-const std::string kHead = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
+// A tree file of root items; a name ending in "*" is selected and active, in "!" fixed.
+std::string IndexText(Items items) {
+    std::string text = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
+    for (const auto& [id, name] : items) {
+        const bool selected = name.ends_with('*');
+        const bool fixed = name.ends_with('!');
+        const std::string flag = selected ? "true" : "false";
+        text += std::string("<item id=\"") + id + "\" username=\"" +
+                std::string(name.substr(0, name.size() - (selected || fixed))) + "\" isfixed=\"" +
+                (fixed ? "true" : "false") + "\" isselected=\"" + flag + "\" isactive=\"" + flag +
+                "\"></item>";
+    }
+    return text + "</tree>";
+}
 
 // Every file of the folder with its bytes and time, to tell that nothing was written.
 std::vector<std::string> Snapshot(const std::filesystem::path& folder) {
@@ -45,6 +54,9 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
         session.SetShownNotes(&shown);
         session.SetFolderWatch(&watch);
     }
+    void WriteIndex(Items items) {
+        TestSupport::WriteBytes(folder / "index.xml", IndexText(items));
+    }
     struct CNoTimer final : CSaveTimer {
         void Start(int32_t) override {}
         void Stop() override {}
@@ -63,7 +75,7 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
     using Fault = TestSupport::CFaultyFileSystem::Fault;
     CSessionFolder f;
     f.WriteNote("1", "\u00B6one");
-    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
+    f.WriteIndex({{"1", "one*"}});
     std::ostringstream log;
     ASSERT_TRUE(f.session.LoadTree());
     ASSERT_EQ(f.view.ShownNotes().size(), 1u);
@@ -141,8 +153,7 @@ TEST(NoteSessionTest, WhatIsNoRegularFileOfTheFolderIsRefusedWithoutWaiting) {
         if (indexIsFifo) {
             ASSERT_EQ(fifo("index.xml"), 0);
         } else {
-            TestSupport::WriteBytes(f.folder / "index.xml",
-                                    kHead + Item("11", "A") + "</item></tree>");
+            f.WriteIndex({{"11", "A*"}});
         }
         ASSERT_EQ(fifo("11.xml") | fifo("22.xml"), 0);
         TestSupport::WriteBytes(f.folder / "55.xml", kNote);
@@ -170,8 +181,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
     CSessionFolder f;
     f.WriteNote("1", "\u00B6first");
     f.WriteNote("2", "\u00B6second");
-    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "first") + "</item>" +
-                                                        Item("2", "second") + "</item></tree>");
+    f.WriteIndex({{"1", "first*"}, {"2", "second*"}});
     ASSERT_TRUE(f.session.LoadTree());
     ASSERT_EQ(f.view.ShownNotes().size(), 2u);
     // Nothing changed, nothing written: a sync tool watching the folder sees no write.
@@ -238,7 +248,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
 TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAgrees) {
     CSessionFolder f;
     f.WriteNote("1", "\u00B6one");
-    TestSupport::WriteBytes(f.folder / "index.xml", kHead + Item("1", "one") + "</item></tree>");
+    f.WriteIndex({{"1", "one*"}});
     ASSERT_TRUE(f.session.LoadTree());
     NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
     f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
@@ -269,7 +279,7 @@ TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAg
 // writable one is not: see above).
 TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
     CSessionFolder f;
-    TestSupport::WriteBytes(f.folder / "index.xml", kHead + "</tree>");
+    f.WriteIndex({});
     f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
     f.session.LoadTree();
     EXPECT_EQ(f.prompts.Texts(), std::vector<std::u16string>{
@@ -284,25 +294,16 @@ TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
 // new notes and names come in, nothing of ours goes, and it is merged once.
 TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
     CSessionFolder f;
-    // Items in a tree file, none selected; "!" marks a name the user typed (fixed).
-    const auto items = [](std::initializer_list<std::pair<const char*, std::string_view>> list) {
-        std::string text = kHead;
-        for (const auto& [id, name] : list)
-            text += std::string("<item id=\"") + id + "\" username=\"" +
-                    std::string(name.substr(0, name.size() - name.ends_with('!'))) +
-                    "\" isfixed=\"" + (name.ends_with('!') ? "true" : "false") + "\"></item>";
-        return text + "</tree>";
-    };
     for (const char* id : {"1", "2"})
         TestSupport::WriteBytes(f.folder / (std::string(id) + ".xml"), kNote);
-    TestSupport::WriteBytes(f.folder / "index.xml", items({{"1", "one"}}));
+    f.WriteIndex({{"1", "one"}});
     TestSupport::WriteBytes(f.folder / "index.sync-conflict-20261207-162302-ABCDEFG.xml",
-                            items({{"1", "one on B!"}, {"2", "two"}}));
+                            IndexText({{"1", "one on B!"}, {"2", "two"}}));
     ASSERT_TRUE(f.session.LoadTree());
     EXPECT_EQ(Dump(f.session.Tree()), "one on B two");
     TestSupport::WriteBytes(f.folder / "3.xml", kNote);
     TestSupport::WriteBytes(f.folder / "index (Ann's conflicted copy 2026-12-07).xml",
-                            items({{"1", "one"}, {"2", "two"}, {"3", "three"}}));
+                            IndexText({{"1", "one"}, {"2", "two"}, {"3", "three"}}));
     f.session.OnDiskChanged();
     f.session.OnDiskChanged();
     EXPECT_EQ(Dump(f.session.Tree()), "one on B two three");
@@ -321,10 +322,7 @@ TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
 TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
     CSessionFolder f;
     std::filesystem::create_directories(f.settings.RecoveryFolder());
-    TestSupport::WriteBytes(f.folder / "index.xml",
-                            kHead +
-                                "<item id=\"11\" username=\"A\"></item>"
-                                "<item id=\"22\" username=\"B\"></item></tree>");
+    f.WriteIndex({{"11", "A"}, {"22", "B"}});
     TestSupport::WriteBytes(f.folder / "11.xml", kNote);
     TestSupport::WriteBytes(f.folder / "22.xml", kNote);
     TestSupport::WriteBytes(f.settings.RecoveryFolder() / "5-1.xml",

@@ -114,24 +114,6 @@ TEST(FolderFileTest, GoldenFolderFileImportsAndExportsByteForByte) {
     EXPECT_EQ(ReadBytes(f.folder / "out.jwf"), golden);
 }
 
-TEST(FolderFileTest, NotesThatCollideAreStoredUnderNewIdsLeavingExistingFilesAlone) {
-    CNotesFolder f;
-    const std::filesystem::path existing = f.folder / "1700000011000002.xml";
-    WriteBytes(existing, "not to be touched");
-    // A capitalised extension is a folder file too.
-    const std::filesystem::path capital = f.folder / "Import.JWF";
-    std::filesystem::copy_file(kGoldenFolderFile, capital);
-
-    ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, capital, kRootItem, kFirstItem));
-    EXPECT_EQ(ReadBytes(existing), "not to be touched");
-    const std::vector<TreeItem> all = f.pane.ItemsInOrder();
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(f.pane.Record(all[0]).id, u"1700000010000001");
-    EXPECT_NE(f.pane.Record(all[1]).id, u"1700000011000002");
-    EXPECT_EQ(f.NoteText(all[1]), "\u00B6Day 1");
-    EXPECT_EQ(f.Files().size(), 5u);  // the folder file, the existing note, three new notes
-}
-
 TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
     CNotesFolder f;
     const TreeItem target = Add(f.pane, kRootItem, Named(u"target"));
@@ -243,8 +225,9 @@ TEST(FolderFileTest, AFileCutShortIsRefusedWholeAndChangesNothing) {
                              whole.find(">Day 1<") + 3, whole.find("\" isfixed")}) {
         CNotesFolder f;
         Add(f.pane, kRootItem, Named(u"kept"));
-        WriteBytes(f.folder / "cut.jwf", whole.substr(0, cut));
-        const bool read = OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "cut.jwf",
+        // A capitalised extension is a folder file too.
+        WriteBytes(f.folder / "Cut.JWF", whole.substr(0, cut));
+        const bool read = OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "Cut.JWF",
                                          kRootItem, kLastItem);
         EXPECT_EQ(read, cut == end + 7) << cut;
         EXPECT_EQ(f.pane.Size(), read ? 4u : 1u) << cut;
