@@ -1,4 +1,5 @@
-// The command logic on the test view: action names, undo groups, styles and their edge cases.
+// The command logic on the test view, as scripts of steps over one or more notes: action names,
+// undo groups, styles, the clipboard, find and replace, and their edge cases.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "editor/NavigationCommands.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
+#include "editor/ViewClipboard.h"
 #include "model/NoteText.h"
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
@@ -19,10 +21,12 @@
 namespace {
 
 using NoteEditEngine::CharacterStyle;
+using NoteEditEngine::CNotePosition;
 using NoteEditEngine::TestSupport::Dump;
-using NoteLayoutEngine::CNoteView;
+using NoteEditEngine::TestSupport::Utf16;
 using NoteLayoutEngine::TestSupport::LayoutTest;
 using namespace NoteEditor;
+using namespace std::string_view_literals;
 
 class EditCommandsTest : public LayoutTest {
 protected:
@@ -35,30 +39,55 @@ protected:
         if (note == nullptr) note = view.ShownNotes().front();
         view.SetCaret(note->FromIndex(index), false, true);
     }
-    void Select(uint32_t from, uint32_t to) {
-        NoteEditEngine::CNoteDocument* note = view.ShownNotes().front();
-        view.SetSelection(note->FromIndex(from), note->FromIndex(to), true);
-    }
     void Type(std::u16string_view text) {
         for (char16_t c : text)
             TypeCharacter(view, c);
     }
-    // Shows these notes in place of those shown, the caret at the first one's start.
-    void ShowOnly(const std::vector<const char*>& texts) {
+    // Shows the notes of `texts` (split at '§') in place of those shown, the caret at the start.
+    void ShowOnly(std::string_view texts) {
         for (auto& note : m_notes)
             view.RemoveNote(note.get());
         m_notes.clear();
-        for (const char* text : texts)
-            Show(text);
+        for (size_t at = 0; at <= texts.size();) {
+            const size_t end = std::min(texts.find("§", at), texts.size());
+            Show(texts.substr(at, end - at));
+            at = end + "§"sv.size();
+        }
         view.SetCaret(m_notes.front()->Start(), false, true);
     }
+    // "N": after N elements of the first note; "k.N": of note k.
+    CNotePosition At(std::string_view place) {
+        const size_t dot = place.find('.');
+        const size_t note = dot == std::string_view::npos ? 0 : std::stoul(std::string(place));
+        const std::string index(dot == std::string_view::npos ? place : place.substr(dot + 1));
+        return view.ShownNotes()[note]->FromIndex(uint32_t(std::stoul(index)));
+    }
+    std::string Name(const CNotePosition& p) {
+        const int note = view.NoteIndex(p.Document());
+        return (note > 0 ? std::to_string(note) + "." : "") + std::to_string(p.Index());
+    }
+    std::string Notes() {
+        std::string out;
+        for (const NoteEditEngine::CNoteDocument* note : view.ShownNotes())
+            out += (out.empty() ? "" : "§") + Dump(*note);
+        return out;
+    }
+    void RunScript(std::string_view script);
+
+    CFindReplace finder{view};
+    std::optional<ClipboardContent> clip;
+    std::u16string got;  // the last selection text rendered
 };
 
-// Runs a script on one note: steps split by '|'. "@N" puts the caret after N elements, "[a,b]"
-// selects, "'text" types, a word presses a command, "=dump" checks the note, "^N" the caret and
-// "~N" the caret's paragraph style.
-void RunScript(CNoteView& view, std::string_view script) {
-    NoteEditEngine::CNoteDocument* note = view.ShownNotes().front();
+// Steps split by '|'. Places are "N" (the first note) or "k.N" (note k). "@P" puts the caret at P,
+// "[P,Q]" selects, "'text" types, "paste'text" pastes plain text, a word presses a command;
+// "=dump" checks the notes (joined by '§'), "^P" the caret, "^P,Q" anchor and caret, "~N" the
+// caret's paragraph style, "clip=text" and "html~text" what the last cut or copy gave.
+// "?cw/text=outcome" finds (c: match case, w: whole words), ">c/text/by=outcome" replaces once,
+// "*c/text/by=count" replaces all; "init=text" checks the text Find starts with. "text:NAME"
+// renders the selection as NAME; "got=text" checks it, "got~a~b" finds a, then b in it;
+// "insert:NAME" inserts it as NAME, "insert:NAME'text" that text; "refuse:" expects a refusal.
+void EditCommandsTest::RunScript(std::string_view script) {
     const auto number = [](std::string_view s) { return uint32_t(std::stoul(std::string(s))); };
     NoteEditEngine::TestSupport::ForEachStep(script, [&](std::string_view step) {
         const std::string_view rest = step.substr(1);
@@ -68,8 +97,12 @@ void RunScript(CNoteView& view, std::string_view script) {
             {"enter", [&] { Enter(view); }},
             {"esc", [&] { Escape(view); }},
             {"undo", [&] { view.Undo(); }},
+            {"all", [&] { view.SelectAll(); }},
             {"left", [&] { Navigate(view, NavigationKey::Left, false, false, 400); }},
             {"shift+right", [&] { Navigate(view, NavigationKey::Right, false, true, 400); }},
+            {"note-start", [&] { MoveToNoteStart(view, false); }},
+            {"next-note", [&] { MoveToNextNote(view, false); }},
+            {"shift+next-note", [&] { MoveToNextNote(view, true); }},
             {"indent", [&] { Indent(view); }},
             {"outdent", [&] { Outdent(view); }},
             {"h+", [&] { CycleHeader(view, true); }},
@@ -80,39 +113,108 @@ void RunScript(CNoteView& view, std::string_view script) {
             {"highlight", [&] { ToggleCharacterStyle(view, CharacterStyle::kHighlight); }},
             {"comment-paragraph",
              [&] { ToggleCharacterStyleOnParagraph(view, CharacterStyle::kComment); }},
+            // The caret's typing style becomes Comment, the selection staying.
+            {"comment-typing",
+             [&] {
+                 CNotePosition caret = view.Active();
+                 caret.SetTypingStyle(CharacterStyle(4));
+                 view.SetSelection(view.Anchor(), caret, false);
+             }},
+            {"cut", [&] { clip = CutSelection(view); }},
+            {"copy", [&] { clip = CopySelection(view, false); }},
+            {"copy-text", [&] { clip = CopySelection(view, true); }},
+            {"paste",
+             [&] {
+                 ASSERT_TRUE(clip && Paste(view, {clip->privateBytes, {}}));
+             }},
+            {"no-clip", [&] { EXPECT_FALSE(clip); }},
+            {"remove-last",
+             [&] {
+                 view.RemoveNote(m_notes.back().get());
+                 m_notes.pop_back();
+             }},
             {"none-undoable", [&] { EXPECT_FALSE(view.CanUndo()); }},
             {"no-selection", [&] { EXPECT_FALSE(view.HasSelection()); }},
         };
+        const size_t comma = step.find(',');
+        const size_t equals = step.rfind('=');
         if (const auto command = commands.find(step); command != commands.end()) {
             command->second();
         } else if (step[0] == '@') {
-            view.SetCaret(note->FromIndex(number(rest)), false, true);
+            view.SetCaret(At(rest), false, true);
         } else if (step[0] == '[') {
-            const size_t comma = step.find(',');
-            view.SetSelection(note->FromIndex(number(step.substr(1, comma - 1))),
-                              note->FromIndex(number(step.substr(comma + 1))), true);
+            view.SetSelection(At(step.substr(1, comma - 1)),
+                              At(step.substr(comma + 1, step.size() - comma - 2)), true);
         } else if (step[0] == '\'') {
-            for (char16_t c : NoteEditEngine::TestSupport::Utf16(rest))
-                TypeCharacter(view, c);
+            Type(Utf16(rest));
+        } else if (step.starts_with("paste'")) {
+            Paste(view, {std::nullopt, Utf16(step.substr(6))});
         } else if (step[0] == 'p') {
             ToggleParagraphStyle(view, number(rest));
         } else if (step[0] == '=') {
-            EXPECT_EQ(Dump(*note), rest);
+            EXPECT_EQ(Notes(), rest);
         } else if (step[0] == '^') {
-            EXPECT_EQ(view.Active().Index(), number(rest));
+            EXPECT_EQ((comma == std::string_view::npos ? "" : Name(view.Anchor()) + ",") +
+                          Name(view.Active()),
+                      rest);
         } else if (step[0] == '~') {
             EXPECT_EQ(CurrentParagraphStyle(view), number(rest));
+        } else if (step.starts_with("clip=")) {
+            ASSERT_TRUE(clip);
+            EXPECT_EQ(clip->plainText, Utf16(step.substr(5)));
+        } else if (step.starts_with("html~")) {
+            ASSERT_TRUE(clip);
+            EXPECT_NE(clip->html.find(Utf16(step.substr(5))), std::u16string::npos);
+        } else if (step.starts_with("text:")) {
+            got.clear();
+            GetSelectionText(view, Utf16(step.substr(5)), got);
+        } else if (step.starts_with("got=")) {
+            EXPECT_EQ(got, Utf16(step.substr(4)));
+        } else if (step.starts_with("got~")) {
+            size_t from = 0;
+            for (size_t at = 4; at < step.size();) {
+                const size_t end = std::min(step.find('~', at), step.size());
+                from = got.find(Utf16(step.substr(at, end - at)), from);
+                EXPECT_NE(from, std::u16string::npos) << step.substr(at, end - at);
+                at = end + 1;
+            }
+        } else if (step.starts_with("insert:") || step.starts_with("refuse:")) {
+            const size_t quote = std::min(step.find('\''), step.size());
+            NoteEditEngine::CActionScope paste(u"paste");
+            EXPECT_EQ(InsertText(view, quote < step.size() ? Utf16(step.substr(quote + 1)) : got,
+                                 Utf16(step.substr(7, quote - 7))),
+                      step[0] == 'i');
+        } else if (step.starts_with("init=")) {
+            EXPECT_EQ(finder.InitialSearchText(), Utf16(step.substr(5)));
+        } else if (step[0] == '?' || step[0] == '>' || step[0] == '*') {
+            const size_t slash = step.find('/');
+            const std::string_view flags = step.substr(1, slash - 1);
+            const bool matchCase = flags.find('c') != std::string_view::npos;
+            const bool wholeWord = flags.find('w') != std::string_view::npos;
+            const std::string_view args = step.substr(slash + 1, equals - slash - 1);
+            const std::u16string text = Utf16(args.substr(0, args.find('/')));
+            const std::u16string by = Utf16(
+                args.find('/') == std::string_view::npos ? "" : args.substr(args.find('/') + 1));
+            static const char* const kOutcomes[] = {"found", "not-found", "no-text"};
+            const std::string got =
+                step[0] == '*'
+                    ? std::to_string(finder.ReplaceAll(text, by, matchCase, wholeWord))
+                    : kOutcomes[int(step[0] == '?'
+                                        ? finder.FindNext(text, matchCase, wholeWord)
+                                        : finder.ReplaceOne(text, by, matchCase, wholeWord))];
+            EXPECT_EQ(got, step.substr(equals + 1));
         } else {
             ADD_FAILURE() << "no such step";
         }
     });
 }
 
-// Which edits merge into one undo step, what commands do to the text, and their limits.
+// Which edits merge into one undo step, what commands, the clipboard and find and replace do to
+// the text, and their limits.
 TEST_F(EditCommandsTest, ScriptedEdits) {
     const struct {
-        const char* note;
-        const char* script;
+        std::string_view notes;
+        std::string_view script;
     } cases[] = {
         // Typing merges until a move starts a new step.
         {"¶ab", "@2|'xyz|=¶abxyz|undo|=¶ab|'x|left|'y|=¶abyx|undo|=¶abx|undo|=¶ab"},
@@ -121,6 +223,8 @@ TEST_F(EditCommandsTest, ScriptedEdits) {
         {"¶abcdef", "[2,4]|enter|=¶ab¶ef|undo|=¶abcdef"},
         {"¶abcdef", "@6|bs|bs|=¶abcd|[0,2]|bs|=¶cd|undo|=¶abcd|undo|=¶abcdef"},
         {"¶abcdef", "@0|del|del|=¶cdef|^0|undo|=¶abcdef"},
+        // Deleting a selection keeps the typing style the caret has.
+        {"¶a{1}bc{0}d", "[1,3]|comment-typing|bs|'x|=¶a{4}x{0}d"},
         // Paragraph styles toggle; headers and lists cycle both ways; each is a step.
         {"¶[2,0]Title¶body", "@2|p2|=¶Title¶body|p2|=¶[2,0]Title¶body|p0|=¶Title¶body"},
         {"¶x",
@@ -139,107 +243,59 @@ TEST_F(EditCommandsTest, ScriptedEdits) {
          "undo|=¶{4}ab cd{0}¶ef"},
         // Arrows collapse a selection first; Escape collapses it where its active end is.
         {"¶abcdef", "[2,4]|left|^2|no-selection|[2,4]|shift+right|^5|esc|no-selection|^5"},
+        // Across notes: a toggle leaves the leading mark alone, a deletion never joins them.
+        {"¶ab§¶cd", "[1,1.2]|strong|=¶a{1}b§¶{1}cd|undo|=¶ab§¶cd"},
+        {"¶abc§¶def", "[2,1.1]|del|=¶ab§¶ef|undo|=¶abc§¶def"},
+        // Alt+arrows: to the note's start, then the previous note's; to the next note.
+        {"¶abc§¶def", "@1.2|note-start|^1.0|note-start|^0|shift+next-note|^0,1.0|next-note|^1.3"},
+        // Copy keeps styles and indents and pastes after text as a paragraph of its own; Cut is
+        // one step and gives nothing without a selection.
+        {"¶[6,2]{1}done{0}¶plain§¶x",
+         "[0,10]|copy|clip=done\r\nplain\r\n|html~margin-left:4em;list-style-type:disc;|"
+         "@1.1|paste|=¶[6,2]{1}done{0}¶plain§¶x¶[6,2]{1}done{0}¶plain|undo|=¶[6,2]{1}done{0}"
+         "¶plain§¶x|"
+         "copy-text|no-clip"},
+        {"¶abcdef", "@3|cut|no-clip|=¶abcdef|[0,2]|cut|clip=ab|=¶cdef|undo|=¶abcdef"},
+        // The renderings: each note's part of a selection across notes; the XML of a note pastes
+        // with its styles, as one step; names not known, and an empty view, are refused.
+        {"¶[1,0]Title¶one§¶two¶three",
+         "[2,1.6]|text:HTML|got~tle~\r\n<hr>\r\n~th|text:UNICODE|got=tle\r\none\r\ntwo\r\nth|@2|"
+         "text:UNICODE|got="},
+        {"¶[6,2]ch{1}eck{0}¶plain§¶x",
+         "[0,11]|text:XML|@1.1|insert:XML|=¶[6,2]ch{1}eck{0}¶plain§¶x¶[6,2]ch{1}eck{0}¶plain|"
+         "^1.13|no-selection|undo|=¶[6,2]ch{1}eck{0}¶plain§¶x"},
+        {"¶ab", "@1|refuse:HTML'x|insert:UNICODE'1\t2|=¶a1 2b|^4|remove-last|refuse:UNICODE'x"},
+        // Plain text: line ends split paragraphs, tabs indent, a 0 ends the text.
+        {"¶[0,1]abcd",
+         "@2|paste'X\r\n\tY|=¶[0,1]abX¶[0,2]Ycd|^5|paste'Q\0R|=¶[0,1]abX¶[0,2]YQcd"sv},
+        // Find wraps over notes and honours case and whole words.
+        {"¶Note notes§¶a NOTE",
+         "@2|?/note=found|^5,9|?/note=found|^1.2,1.6|?/note=found|^0,4|?c/note=found|^5,9|"
+         "?cw/note=not-found|?cw/=no-text|?/te¶=not-found"},
+        // Replace first finds, then replaces and finds the next.
+        {"¶cat cat", "@0|>/cat/dog=found|=¶cat cat|>/cat/dog=found|=¶dog cat|^4,7"},
+        // Replace All counts, never replaces its own replacements, and each undoes alone.
+        {"¶a x a¶a", "*/a/bb=3|=¶bb x bb¶bb|undo|undo|undo|=¶a x a¶a"},
+        {"¶note, note", "@7|*/note/notes=2|=¶notes, notes|undo|undo|=¶note, note"},
+        {"¶a a a", "*/a/ba=3|=¶ba ba ba|undo|undo|undo|=¶a a a"},
+        {"¶ccc", "*/c/=3|=¶|undo|undo|undo|=¶ccc|*/zzz/y=0|*//y=-1|=¶ccc"},
+        // After an edit or the matched note leaving, Replace All searches afresh.
+        {"¶xcat cat", "?c/cat=found|all|del|*c/cat/dog=0|=¶"},
+        {"¶cat cat", "?c/cat=found|@2|'x|[0,4]|*c/cat/dog=1|=¶caxt dog"},
+        {"¶cat§¶a cat", "@1.0|?c/cat=found|remove-last|*c/cat/dog=1|=¶dog"},
+        // Find starts with the word at the caret (put at its start) or a one-paragraph
+        // selection; marks and an indent's tabs are no text to search for.
+        {"¶hello world¶next¶[9,2]fixed",
+         "@8|init=world|no-selection|^6|[2,4]|init=ll|[2,14]|init=|[17,22]|init=fixed|"
+         "[18,22]|init=ixed|[12,16]|init=next|@20|init=fixed|^17|?/fixed=found"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
-        ShowOnly({c.note});
-        RunScript(view, c.script);
+        ShowOnly(c.notes);
+        finder.ForgetLastMatch();
+        clip.reset();
+        RunScript(c.script);
     }
-}
-
-TEST_F(EditCommandsTest, DeletingASelectionKeepsTheTypingStyle) {
-    auto* note = Show("¶a{1}bc{0}d");
-    Select(1, 3);
-    NoteEditEngine::CNotePosition caret = view.Active();
-    caret.SetTypingStyle(CharacterStyle(4));
-    view.SetSelection(view.Anchor(), caret, false);
-    Backspace(view);
-    EXPECT_EQ(view.Active().TypingStyle().Word(), 4u);
-    Type(u"x");
-    EXPECT_EQ(Dump(*note), "¶a{4}x{0}d");
-}
-
-TEST_F(EditCommandsTest, CharacterToggleAcrossNotesLeavesTheLeadingMarkAlone) {
-    auto* first = Show("¶ab");
-    auto* second = Show("¶cd");
-    view.SetSelection(first->FromIndex(1), second->FromIndex(2), true);
-    ToggleCharacterStyle(view, CharacterStyle::kStrong);
-    EXPECT_EQ(Dump(*first), "¶a{1}b");
-    EXPECT_EQ(Dump(*second), "¶{1}cd");
-    view.Undo();
-    EXPECT_EQ(Dump(*first), "¶ab");
-    EXPECT_EQ(Dump(*second), "¶cd");
-}
-
-TEST_F(EditCommandsTest, SelectionDeletedAcrossNotesNeverJoinsThem) {
-    auto* first = Show("¶abc");
-    auto* second = Show("¶def");
-    view.SetSelection(first->FromIndex(2), second->FromIndex(1), true);
-    DeleteKey(view);
-    EXPECT_EQ(Dump(*first), "¶ab");
-    EXPECT_EQ(Dump(*second), "¶ef");
-    view.Undo();
-    EXPECT_EQ(Dump(*first), "¶abc");
-    EXPECT_EQ(Dump(*second), "¶def");
-}
-
-TEST_F(EditCommandsTest, AltArrowsMoveBetweenNotes) {
-    auto* first = Show("¶abc");
-    auto* second = Show("¶def");
-    CaretAt(2, second);
-    MoveToNoteStart(view, false);
-    EXPECT_EQ(view.Active(), second->Start());
-    MoveToNoteStart(view, false);
-    EXPECT_EQ(view.Active(), first->Start());
-    MoveToNextNote(view, true);
-    EXPECT_EQ(view.Active(), second->Start());
-    EXPECT_EQ(view.Anchor(), first->Start());
-    MoveToNextNote(view, false);
-    EXPECT_EQ(view.Active(), second->End());
-}
-
-TEST_F(EditCommandsTest, ClipboardRoundTripKeepsStylesAndIndents) {
-    auto* source = Show("¶[6,2]{1}done{0}¶plain");
-    view.SetSelection(source->Start(), source->End(), true);
-    const auto content = CopySelection(view, false);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(content->plainText, u"done\r\nplain\r\n");
-    EXPECT_NE(content->html.find(u"margin-left:4em;list-style-type:disc;"), std::u16string::npos);
-    auto* target = Show("¶x");
-    view.SetCaret(target->End(), false, true);
-    Paste(view, {content->privateBytes, std::nullopt});
-    // Pasted after text, the copied first paragraph starts a paragraph of its own.
-    EXPECT_EQ(Dump(*target), "¶x¶[6,2]{1}done{0}¶plain");
-    view.Undo();
-    EXPECT_EQ(Dump(*target), "¶x");
-
-    const auto textOnly = CopySelection(view, true);
-    EXPECT_FALSE(textOnly);  // the selection went with the paste
-}
-
-TEST_F(EditCommandsTest, PastingPlainTextWithLineEndsAndTabs) {
-    auto* note = Show("¶[0,1]abcd");
-    CaretAt(2);
-    Paste(view, {std::nullopt, std::u16string(u"X\r\n\tY")});
-    EXPECT_EQ(Dump(*note), "¶[0,1]abX¶[0,2]Ycd");
-    EXPECT_EQ(view.Active().Index(), 5u);
-    // A 0 ends the text as a terminated clipboard block would.
-    Paste(view, {std::nullopt, std::u16string(u"Q\0R", 3)});
-    EXPECT_EQ(Dump(*note), "¶[0,1]abX¶[0,2]YQcd");
-}
-
-TEST_F(EditCommandsTest, CutIsOneStepAndDoesNothingWithoutASelection) {
-    auto* note = Show("¶abcdef");
-    CaretAt(3);
-    EXPECT_FALSE(CutSelection(view));
-    EXPECT_EQ(Dump(*note), "¶abcdef");
-    Select(0, 2);
-    const auto content = CutSelection(view);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(content->plainText, u"ab");
-    EXPECT_EQ(Dump(*note), "¶cdef");
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶abcdef");
 }
 
 // Memory running out at any block allocation of a paste leaves the notes, their undo and the
@@ -301,130 +357,6 @@ TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
     }
     view.Undo();
     EXPECT_EQ(Dump(*note), "¶[5,1]keep {1}this{0} text");
-}
-
-// --- Find and replace ---
-
-class FindReplaceTest : public EditCommandsTest {
-protected:
-    CFindReplace finder{view};
-};
-
-TEST_F(FindReplaceTest, FindWrapsOverNotesAndHonoursCaseAndWords) {
-    auto* first = Show("¶Note notes");
-    auto* second = Show("¶a NOTE");
-    CaretAt(2, first);
-    EXPECT_EQ(finder.FindNext(u"note", false, false), CFindReplace::Outcome::Found);
-    EXPECT_EQ(view.Anchor(), first->FromIndex(5));
-    EXPECT_EQ(finder.FindNext(u"note", false, false), CFindReplace::Outcome::Found);
-    EXPECT_EQ(view.Anchor(), second->FromIndex(2));
-    EXPECT_EQ(finder.FindNext(u"note", false, false), CFindReplace::Outcome::Found);
-    EXPECT_EQ(view.Anchor(), first->FromIndex(0));
-    EXPECT_EQ(finder.FindNext(u"note", true, false), CFindReplace::Outcome::Found);
-    EXPECT_EQ(view.Anchor(), first->FromIndex(5));
-    EXPECT_EQ(finder.FindNext(u"note", true, true), CFindReplace::Outcome::NotFound);
-    EXPECT_EQ(finder.FindNext(u"", true, true), CFindReplace::Outcome::NoSearchText);
-    EXPECT_EQ(finder.FindNext(u"te¶", false, false), CFindReplace::Outcome::NotFound);
-}
-
-TEST_F(FindReplaceTest, ReplaceFirstFindsThenReplacesAndFindsTheNext) {
-    auto* note = Show("¶cat cat");
-    CaretAt(0);
-    EXPECT_EQ(finder.ReplaceOne(u"cat", u"dog", false, false), CFindReplace::Outcome::Found);
-    EXPECT_EQ(Dump(*note), "¶cat cat");
-    finder.ReplaceOne(u"cat", u"dog", false, false);
-    EXPECT_EQ(Dump(*note), "¶dog cat");
-    EXPECT_EQ(view.Anchor().Index(), 4u);
-}
-
-// Replace All counts what it replaced, never replaces its own replacements, and each
-// replacement undoes alone.
-TEST_F(FindReplaceTest, ReplaceAll) {
-    const struct {
-        const char *note, *find, *by;
-        uint32_t caret;
-        int count;
-        const char* after;
-    } cases[] = {{"¶a x a¶a", "a", "bb", 0, 3, "¶bb x bb¶bb"},
-                 {"¶note, note", "note", "notes", 7, 2, "¶notes, notes"},
-                 {"¶a a a", "a", "ba", 0, 3, "¶ba ba ba"},
-                 {"¶ccc", "c", "", 0, 3, "¶"},
-                 {"¶ccc", "zzz", "y", 0, 0, "¶ccc"},
-                 {"¶ccc", "", "y", 0, -1, "¶ccc"}};
-    for (const auto& c : cases) {
-        ShowOnly({c.note});
-        auto* note = m_notes.front().get();
-        CaretAt(c.caret, note);
-        EXPECT_EQ(finder.ReplaceAll(NoteEditEngine::TestSupport::Utf16(c.find),
-                                    NoteEditEngine::TestSupport::Utf16(c.by), false, false),
-                  c.count)
-            << c.note << " " << c.find;
-        EXPECT_EQ(Dump(*note), c.after);
-        for (int i = 0; i < c.count; ++i)
-            view.Undo();
-        EXPECT_EQ(Dump(*note), c.note);
-    }
-}
-
-TEST_F(FindReplaceTest, InitialSearchTextIsTheWordAtTheCaretOrAOneParagraphSelection) {
-    Show("¶hello world¶next¶[9,2]fixed");
-    CaretAt(8);
-    EXPECT_EQ(finder.InitialSearchText(), u"world");
-    EXPECT_FALSE(view.HasSelection());
-    EXPECT_EQ(view.Active().Index(), 6u);
-    // Paragraph marks and the tabs of an indent are no text to search for: the plain-text
-    // rendering adds them at the end of a note and before an indented fixed-width paragraph.
-    const struct {
-        uint32_t from, to;
-        std::u16string_view expected;
-    } selections[] = {
-        {2, 4, u"ll"}, {2, 14, u""}, {17, 22, u"fixed"}, {18, 22, u"ixed"}, {12, 16, u"next"}};
-    for (const auto& selection : selections) {
-        Select(selection.from, selection.to);
-        EXPECT_EQ(finder.InitialSearchText(), selection.expected) << selection.from;
-    }
-    // The word at the caret as the last word of the note.
-    CaretAt(20);
-    EXPECT_EQ(finder.InitialSearchText(), u"fixed");
-    EXPECT_EQ(view.Active().Index(), 17u);
-    EXPECT_EQ(finder.FindNext(u"fixed", false, false), CFindReplace::Outcome::Found);
-}
-
-// Find Next remembers the match; an edit or the note leaving the view before Replace All must not
-// leave it pointing at changed or destroyed text.
-TEST_F(FindReplaceTest, ReplaceAllAfterTheTextChangedSearchesAfresh) {
-    enum class Change { DeleteAll, EditInsideAndReselect, RemoveMatchedNote };
-    const struct {
-        Change change;
-        std::vector<const char*> notes;  // the match is found in the last one
-        int replaced;
-        const char* first;  // the first note afterwards
-    } cases[] = {{Change::DeleteAll, {"¶xcat cat"}, 0, "¶"},
-                 {Change::EditInsideAndReselect, {"¶cat cat"}, 1, "¶caxt dog"},
-                 {Change::RemoveMatchedNote, {"¶cat", "¶a cat"}, 1, "¶dog"}};
-    for (const auto& c : cases) {
-        ShowOnly(c.notes);
-        CaretAt(0, m_notes.back().get());
-        ASSERT_EQ(finder.FindNext(u"cat", true, false), CFindReplace::Outcome::Found);
-        switch (c.change) {
-            case Change::DeleteAll:
-                view.SelectAll();
-                DeleteKey(view);
-                break;
-            case Change::EditInsideAndReselect:
-                // The selection's ends are the matched elements again; the text between is not.
-                CaretAt(2);
-                Type(u"x");
-                Select(0, 4);
-                break;
-            case Change::RemoveMatchedNote:
-                view.RemoveNote(m_notes.back().get());
-                m_notes.pop_back();
-                break;
-        }
-        EXPECT_EQ(finder.ReplaceAll(u"cat", u"dog", true, false), c.replaced);
-        EXPECT_EQ(Dump(*m_notes.front()), c.first);
-    }
 }
 
 }  // namespace
