@@ -115,27 +115,4 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     EXPECT_NE(index.find("isselected=\"true\""), std::string::npos);
 }
 
-TEST_F(MainFrameTest, TreeFilesNamedAtStartUpAreImportedAtTheEnd) {
-    const std::string jwf =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<tree version=\"1.0\">\n"
-        "<item id=\"9\" username=\"Imported\" isfixed=\"true\" isselected=\"false\" "
-        "isactive=\"false\" isexpanded=\"false\" size=\"4\" created=\"0\" modified=\"0\">\n"
-        "<note version=\"1.0\" created=\"0\" modified=\"0\"><paragraph>Text</paragraph></note>\n"
-        "</item>\n</tree>\n";
-    TestSupport::CTempFolder elsewhere;
-    TestSupport::WriteBytes(elsewhere / "Shared.JWF", jwf);
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    CMainFrame frame(settings, picker);
-    frame.LoadTree();
-    frame.OpenTreeFile(QString::fromStdString((elsewhere / "Shared.JWF").string()));
-    frame.OpenTreeFile(QString::fromStdString((elsewhere / "missing.txt").string()));
-    CIndexView& tree = frame.Tree();
-    ASSERT_EQ(tree.topLevelItemCount(), 3);
-    EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Imported"));
-    tree.Select(tree.topLevelItem(2), SelectCause::Mouse);
-    EXPECT_EQ(Shown(frame), "¶Text");
-    ASSERT_FALSE(messages.empty());
-    EXPECT_TRUE(messages.back().endsWith(QStringLiteral("missing.txt is not a Jotwell tree file")));
-}
-
 }  // namespace

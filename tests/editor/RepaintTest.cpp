@@ -148,25 +148,6 @@ TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
 
 }  // namespace
 
-// Once on the last row, Page Down goes to the end and stays there; Page Up likewise at the top.
-TEST_F(RepaintTest, PageMovesStopAtTheEnds) {
-    for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 100});
-        const auto atEnd = [&] {
-            return view.View().Active() ==
-                   (key == Qt::Key_PageDown ? notes[0]->End() : notes[0]->Start());
-        };
-        int presses = 0;
-        for (; presses < 20 && !atEnd(); ++presses)
-            QTest::keyClick(&view, key);
-        ASSERT_TRUE(atEnd()) << key;
-        for (int again = 0; again < 2; ++again) {
-            QTest::keyClick(&view, key);
-            EXPECT_TRUE(atEnd()) << key << " pressed again";
-        }
-    }
-}
-
 // A row is drawn from the images of its words where no glyph's ink crosses between them, and
 // joined into one image when drawn again: both must look as the same row drawn whole (words
 // joined by no-break spaces, which are never split), whether its words are plain or overhang.

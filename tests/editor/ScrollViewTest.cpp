@@ -288,11 +288,8 @@ TEST(SettingsBatchTest, WritesReachTheFileOnceWhenTheBatchEnds) {
 
 int PdfPages(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray data = file.readAll();
-    return int(data.count("/Type /Page\n") + data.count("/Type /Page\r") +
-               data.count("/Type /Page ") + data.count("/Type /Page/") +
-               data.count("/Type /Page>"));
+    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return int(data.count("/Type /Page") - data.count("/Type /Pages"));
 }
 
 TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
@@ -379,21 +376,13 @@ TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFull
         ASSERT_EQ(caretY(), shownAt) << "after slice " << slices;
     }
     EXPECT_GT(slices, 1);
-    ASSERT_GE(status.size(), 2);
-    int percent = -1;
-    qsizetype first = 0;
-    while (first < status.size() && !status[first][0].toString().endsWith(u'%'))
-        ++first;
-    ASSERT_LT(first + 1, status.size());
-    for (qsizetype k = first; k + 1 < status.size(); ++k) {
-        const QString shown = status[k][0].toString();
-        const qsizetype at = shown.lastIndexOf(u' ');
-        ASSERT_TRUE(shown.endsWith(u'%')) << shown.toStdString();
-        const int next = shown.mid(at + 1).chopped(1).toInt();
-        EXPECT_GE(next, percent);
-        EXPECT_LT(next, 100);
-        percent = next;
-    }
+    // Percentages that never fall and stay below 100, then the status given back.
+    std::vector<int> percents;
+    for (const QList<QVariant>& shown : status)
+        if (const QString text = shown[0].toString(); text.endsWith(u'%'))
+            percents.push_back(text.mid(text.lastIndexOf(u' ') + 1).chopped(1).toInt());
+    ASSERT_GE(percents.size(), 1u);
+    EXPECT_TRUE(std::ranges::is_sorted(percents) && percents.back() < 100);
     EXPECT_EQ(status.back()[0].toString(), view.StatusText());
     // The same width: the pane's scroll bar took its share.
     CNoteScrollView fresh;
