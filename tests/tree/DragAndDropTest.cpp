@@ -168,33 +168,6 @@ TEST_F(DragAndDropTest, PointAndMarkOverTheWidget) {
     EXPECT_NE(m_tree.viewport()->grab().toImage().pixelColor(rects[0].center()), mark);
 }
 
-TEST_F(DragAndDropTest, DropsIntoTheSelectionAreRefused) {
-    m_tree.SelectOnly(m_tree["A2"], SelectCause::Mouse);
-    m_tree.Select(m_tree["C"], SelectCause::Mouse);
-    auto data = OwnData();
-    const struct {
-        const char* item;
-        double fraction;
-        int depth;
-        bool accepted;
-    } cases[] = {
-        {"A2", 0.5, 3, false},   // onto a selected item
-        {"A2a", 0.5, 4, false},  // inside a selected subtree
-        {"C1", 0.9, 3, false},   // after C1, inside selected C
-        {"A2", 0.9, 2, true},    // after A2, beside itself
-        {"B", 0.5, 2, true},
-    };
-    for (const auto& c : cases) {
-        Qt::DropAction action = Qt::IgnoreAction;
-        EXPECT_EQ(DragTo(*data, At(c.item, c.fraction, c.depth), &action), c.accepted) << c.item;
-        EXPECT_EQ(action, c.accepted ? Qt::MoveAction : action) << c.item;
-    }
-    const std::string before = m_tree.Outline();
-    EXPECT_FALSE(DropAt(*data, At("A2a", 0.5, 4)));
-    EXPECT_EQ(m_tree.Outline(), before);
-    EXPECT_TRUE(m_tree.foreignDrops.empty());
-}
-
 TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchorAndOrder) {
     m_tree["A2b"]->setExpanded(false);                    // childless: stays as it is
     m_tree.SelectOnly(m_tree["A2"], SelectCause::Mouse);  // caret and anchor
@@ -202,7 +175,17 @@ TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchorAndOrder) {
     m_tree.Select(m_tree["B"], SelectCause::Mouse);
     m_tree.SetCaret(m_tree["A2b"]);
     m_tree.log.clear();
-    ASSERT_TRUE(DropAt(*OwnData(), At("C", 0.5, 2)));
+    // Onto a selected item, inside a selected subtree, after an item of one: refused.
+    auto data = OwnData();
+    for (const QPoint point : {At("A2", 0.5, 3), At("A2b", 0.5, 4), At("A2b", 0.9, 3)})
+        EXPECT_FALSE(DragTo(*data, point)) << point.y();
+    Qt::DropAction action = Qt::IgnoreAction;
+    EXPECT_TRUE(DragTo(*data, At("A2", 0.9, 2), &action));  // after A2, beside itself
+    EXPECT_EQ(action, Qt::MoveAction);
+    EXPECT_FALSE(DropAt(*data, At("A2b", 0.5, 4)));
+    EXPECT_TRUE(m_tree.log.empty());
+    EXPECT_TRUE(m_tree.foreignDrops.empty());
+    ASSERT_TRUE(DropAt(*data, At("C", 0.5, 2)));
     EXPECT_EQ(m_tree.Outline(), "A\n  A1\nC\n  A2*\n    A2a*\n    A2b\n  B+*\n    B1\n  C1\n");
     // The items themselves move: no selection changes to report.
     EXPECT_EQ(m_tree.log, std::vector<std::string>{"move 2"});
