@@ -73,6 +73,7 @@ protected:
         return out;
     }
     void RunScript(std::string_view script);
+    void PasteShortOfMemory(const ClipboardOffer& offer);
 
     CFindReplace finder{view};
     std::optional<ClipboardContent> clip;
@@ -80,7 +81,9 @@ protected:
 };
 
 // Steps split by '|'. Places are "N" (the first note) or "k.N" (note k). "@P" puts the caret at P,
-// "[P,Q]" selects, "'text" types, "paste'text" pastes plain text, a word presses a command;
+// "[P,Q]" selects, "'text" types, "paste'text" pastes plain text
+// ("short-paste" and "short-paste'text" under every allocation limit that fails it, then with
+// enough memory, and undone), a word presses a command;
 // "=dump" checks the notes (joined by '§'), "^P" the caret, "^P,Q" anchor and caret, "~N" the
 // caret's paragraph style, "clip=text" and "html~text" what the last cut or copy gave.
 // "?cw/text=outcome" finds (c: match case, w: whole words), ">c/text/by=outcome" replaces once,
@@ -147,6 +150,10 @@ void EditCommandsTest::RunScript(std::string_view script) {
                               At(step.substr(comma + 1, step.size() - comma - 2)), true);
         } else if (step[0] == '\'') {
             Type(Utf16(rest));
+        } else if (step.starts_with("short-paste")) {
+            ASSERT_TRUE(clip || step.size() > 11);
+            PasteShortOfMemory(step.size() > 11 ? ClipboardOffer{{}, Utf16(step.substr(12))}
+                                                : ClipboardOffer{clip->privateBytes, {}});
         } else if (step.starts_with("paste'")) {
             Paste(view, {std::nullopt, Utf16(step.substr(6))});
         } else if (step[0] == 'p') {
@@ -209,6 +216,48 @@ void EditCommandsTest::RunScript(std::string_view script) {
     });
 }
 
+// Memory running out at any block allocation of a paste leaves the notes, their undo and the
+// selection as they were; given enough, the same paste goes through (and is undone here).
+void EditCommandsTest::PasteShortOfMemory(const ClipboardOffer& offer) {
+    // Every attempt runs at a later second, so a note stamped by the attempt shows.
+    NoteEditEngine::TestSupport::PinnedClock clock(1'000'000);
+    struct LiftLimit {
+        ~LiftLimit() { NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX); }
+    } lift;
+    const auto state = [this] {
+        std::string out = Notes() + " " + Name(view.Anchor()) + "," + Name(view.Active());
+        for (const NoteEditEngine::CNoteDocument* note : view.ShownNotes()) {
+            const auto& history = note->UndoHistory();
+            out += " " + std::to_string(history.Steps().size()) + "/" +
+                   std::to_string(history.Done()) + "/" + std::to_string(history.TextRunCount()) +
+                   "/" + std::to_string(note->Modified());
+        }
+        return out;
+    };
+    for (size_t spare = 0; spare < 1000; ++spare) {
+        const std::string notes = Notes();
+        const std::string before = state();
+        const std::vector<NoteEditEngine::UndoStep> steps =
+            view.Active().Document()->UndoHistory().Steps();
+        NoteEditEngine::CNoteText::SetAllocationLimit(
+            NoteEditEngine::CNoteText::AllocationsInUse() + spare);
+        clock.Set(1'000'001 + int32_t(spare));
+        const bool pasted = Paste(view, offer);
+        NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX);
+        if (pasted) {
+            EXPECT_NE(Notes(), notes);
+            view.Undo();
+            // A failed paste drops redo steps as any edit does; the next starts with none.
+            NoteEditEngine::DiscardRedoEverywhere();
+            return;
+        }
+        EXPECT_EQ(state(), before) << spare;
+        EXPECT_EQ(view.Active().Document()->UndoHistory().Steps(), steps) << spare;
+        EXPECT_FALSE(view.CanRedo());
+    }
+    ADD_FAILURE() << "no paste went through";
+}
+
 // Which edits merge into one undo step, what commands, the clipboard and find and replace do to
 // the text, and their limits.
 TEST_F(EditCommandsTest, ScriptedEdits) {
@@ -265,6 +314,11 @@ TEST_F(EditCommandsTest, ScriptedEdits) {
          "[0,11]|text:XML|@1.1|insert:XML|=¶[6,2]ch{1}eck{0}¶plain§¶x¶[6,2]ch{1}eck{0}¶plain|"
          "^1.13|no-selection|undo|=¶[6,2]ch{1}eck{0}¶plain§¶x"},
         {"¶ab", "@1|refuse:HTML'x|insert:UNICODE'1\t2|=¶a1 2b|^4|remove-last|refuse:UNICODE'x"},
+        // Short of memory a paste changes nothing: plain text and styled, over a selection.
+        {"¶[6,2]{1}done{0}¶plain§¶[5,1]keep {1}this{0} text",
+         "[0,10]|copy|@1.1|'!|[1.7,1.11]|short-paste'a\n\tb c\nd|[1.7,1.11]|short-paste|@1.3|"
+         "short-paste'x\ny|=¶[6,2]{1}done{0}¶plain§¶[5,1]k!eep {1}this{0} text|undo|"
+         "=¶[6,2]{1}done{0}¶plain§¶[5,1]keep {1}this{0} text"},
         // Plain text: line ends split paragraphs, tabs indent, a 0 ends the text.
         {"¶[0,1]abcd",
          "@2|paste'X\r\n\tY|=¶[0,1]abX¶[0,2]Ycd|^5|paste'Q\0R|=¶[0,1]abX¶[0,2]YQcd"sv},
@@ -296,67 +350,6 @@ TEST_F(EditCommandsTest, ScriptedEdits) {
         clip.reset();
         RunScript(c.script);
     }
-}
-
-// Memory running out at any block allocation of a paste leaves the notes, their undo and the
-// selection as they were; given enough, the same paste goes through.
-TEST_F(EditCommandsTest, PasteThatRunsOutOfMemoryChangesNothing) {
-    // Every attempt runs at a later second, so a note stamped by the attempt shows.
-    NoteEditEngine::TestSupport::PinnedClock clock(1'000'000);
-    int32_t second = 1'000'000;
-    auto* source = Show("¶[6,2]{1}done{0}¶plain");
-    view.SetSelection(source->Start(), source->End(), true);
-    const auto styled = CopySelection(view, false);
-    ASSERT_TRUE(styled);
-    auto* note = Show("¶[5,1]keep {1}this{0} text");
-    CaretAt(1, note);
-    Type(u"!");  // an undo step that must survive
-    const struct {
-        ClipboardOffer offer;
-        uint32_t from, to;  // the selection in `note`
-    } pastes[] = {{{std::nullopt, std::u16string(u"a\n\tb c\nd")}, 7, 11},
-                  {{styled->privateBytes, std::nullopt}, 7, 11},
-                  {{std::nullopt, std::u16string(u"x\ny")}, 3, 3}};
-    struct LiftLimit {
-        ~LiftLimit() { NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX); }
-    } lift;
-    for (const auto& paste : pastes) {
-        for (size_t spare = 0;; ++spare) {
-            ASSERT_LT(spare, 1000u);
-            view.SetSelection(note->FromIndex(paste.from), note->FromIndex(paste.to), true);
-            const std::string text = Dump(*note);
-            const std::string sourceText = Dump(*source);
-            const auto& history = note->UndoHistory();
-            const std::vector<NoteEditEngine::UndoStep> steps = history.Steps();
-            const uint32_t done = history.Done();
-            const size_t runs = history.TextRunCount();
-            const int32_t modified = note->Modified();
-            NoteEditEngine::CNoteText::SetAllocationLimit(
-                NoteEditEngine::CNoteText::AllocationsInUse() + spare);
-            clock.Set(++second);
-            const bool pasted = Paste(view, paste.offer);
-            NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX);
-            if (pasted) {
-                EXPECT_NE(Dump(*note), text);
-                view.Undo();
-                EXPECT_EQ(Dump(*note), text);
-                // A failed paste drops redo steps as any edit does; the next starts with none.
-                NoteEditEngine::DiscardRedoEverywhere();
-                break;
-            }
-            EXPECT_EQ(Dump(*note), text) << spare;
-            EXPECT_EQ(Dump(*source), sourceText);
-            EXPECT_EQ(history.Steps(), steps) << spare;
-            EXPECT_EQ(history.Done(), done);
-            EXPECT_EQ(history.TextRunCount(), runs);
-            EXPECT_EQ(note->Modified(), modified);
-            EXPECT_EQ(view.Anchor(), note->FromIndex(paste.from));
-            EXPECT_EQ(view.Active(), note->FromIndex(paste.to));
-            EXPECT_FALSE(view.CanRedo());
-        }
-    }
-    view.Undo();
-    EXPECT_EQ(Dump(*note), "¶[5,1]keep {1}this{0} text");
 }
 
 }  // namespace
