@@ -34,11 +34,6 @@ protected:
         LayoutTest::SetUp();
         SetColumns(40);
     }
-    // The caret after `index` elements of the first shown note.
-    void CaretAt(uint32_t index, NoteEditEngine::CNoteDocument* note = nullptr) {
-        if (note == nullptr) note = view.ShownNotes().front();
-        view.SetCaret(note->FromIndex(index), false, true);
-    }
     void Type(std::u16string_view text) {
         for (char16_t c : text)
             TypeCharacter(view, c);
@@ -81,15 +76,14 @@ protected:
 };
 
 // Steps split by '|'. Places are "N" (the first note) or "k.N" (note k). "@P" puts the caret at P,
-// "[P,Q]" selects, "'text" types, "paste'text" pastes plain text
-// ("short-paste" and "short-paste'text" under every allocation limit that fails it, then with
-// enough memory, and undone), a word presses a command;
-// "=dump" checks the notes (joined by '§'), "^P" the caret, "^P,Q" anchor and caret, "~N" the
-// caret's paragraph style, "clip=text" and "html~text" what the last cut or copy gave.
-// "?cw/text=outcome" finds (c: match case, w: whole words), ">c/text/by=outcome" replaces once,
-// "*c/text/by=count" replaces all; "init=text" checks the text Find starts with. "text:NAME"
-// renders the selection as NAME; "got=text" checks it, "got~a~b" finds a, then b in it;
-// "insert:NAME" inserts it as NAME, "insert:NAME'text" that text; "refuse:" expects a refusal.
+// "[P,Q]" selects, "'text" types, "paste'text" pastes plain text, a word presses a command;
+// "short-paste" and "short-paste'text" paste under every allocation limit that fails, then with
+// enough memory, and undo. "=dump" checks the notes (joined by '§'), "^P" the caret, "^P,Q"
+// anchor and caret, "~N" the caret's paragraph style, "clip=text" and "html~text" what the last
+// cut or copy gave. "?cw/text=outcome" finds (c: match case, w: whole words), ">c/text/by=outcome"
+// replaces once, "*c/text/by=count" replaces all; "init=text" checks the text Find starts with.
+// "text:NAME" renders the selection as NAME; "got=text" checks it, "got~a~b" finds a, then b in
+// it; "insert:NAME" inserts it as NAME, "insert:NAME'text" that text; "refuse:" expects refusal.
 void EditCommandsTest::RunScript(std::string_view script) {
     const auto number = [](std::string_view s) { return uint32_t(std::stoul(std::string(s))); };
     NoteEditEngine::TestSupport::ForEachStep(script, [&](std::string_view step) {
