@@ -11,11 +11,11 @@
 #include "app/MainFrame.h"
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
-#include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/editor/FrameTestSupport.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "ui/MessageBox.h"
@@ -23,13 +23,6 @@
 namespace {
 
 using NoteEditEngine::TestSupport::Dump;
-using NoteEditEngine::TestSupport::MakeDocument;
-
-void WriteNote(const std::filesystem::path& path, const char* text) {
-    std::u16string xml;
-    NoteStorage::WriteNoteFileText(*MakeDocument(text), xml);
-    ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
-}
 
 class MainFrameTest : public ::testing::Test {
 protected:
@@ -40,8 +33,8 @@ protected:
             return true;
         });
         // A folder without index: its notes come as orphans, in file order.
-        WriteNote(folder / "1.xml", "¶First");
-        WriteNote(folder / "2.xml", "¶Second");
+        TestSupport::WriteNote(folder / "1.xml", "¶First");
+        TestSupport::WriteNote(folder / "2.xml", "¶Second");
     }
     void TearDown() override {
         MessageBox::SetSink({});

@@ -8,11 +8,11 @@
 
 #include "app/MainFrame.h"
 #include "editor/NoteScrollView.h"
-#include "storage/NoteFile.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "tree/SearchPane.h"
@@ -23,9 +23,7 @@ namespace {
 TEST(SearchPaneFrameTest, CtrlAltFShowsThePaneWithTheBoxFocusedAndItsTextSelected) {
     MessageBox::SetSink([](const QString&) {});
     TestSupport::CTempFolder folder;
-    std::u16string xml;
-    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument("¶First"), xml);
-    ASSERT_TRUE(NoteStorage::WriteUtf8File(folder / "1.xml", xml));
+    TestSupport::WriteNote(folder / "1.xml", "¶First");
     TestSupport::CFakeSettings settings;
     TestSupport::CFakePicker picker;
     NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());

@@ -69,6 +69,13 @@ struct FolderNode {
     std::string text;
 };
 
+// Writes a note file holding the note made from compact text.
+inline void WriteNote(const std::filesystem::path& path, std::string_view text) {
+    std::u16string xml;
+    NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(text), xml);
+    ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
+}
+
 // Writes the notes and an index.xml that names them "n<id>", every item expanded.
 inline void WriteFolder(const std::filesystem::path& folder, const std::vector<FolderNode>& nodes,
                         bool fixed = false) {
@@ -80,10 +87,7 @@ inline void WriteFolder(const std::filesystem::path& folder, const std::vector<F
         index += "<item id=\"" + node.id + "\" username=\"n" + node.id + "\" isfixed=\"" +
                  (fixed ? "true" : "false") + "\" isexpanded=\"true\">\n";
         depth = node.depth;
-        if (node.text.empty()) continue;
-        std::u16string text;
-        NoteStorage::WriteNoteFileText(*NoteEditEngine::TestSupport::MakeDocument(node.text), text);
-        ASSERT_TRUE(NoteStorage::WriteUtf8File(folder / (node.id + ".xml"), text));
+        if (!node.text.empty()) WriteNote(folder / (node.id + ".xml"), node.text);
     }
     for (; depth > 0; --depth)
         index += "</item>\n";

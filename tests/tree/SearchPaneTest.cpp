@@ -20,7 +20,6 @@
 namespace {
 
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::TestSupport::MakeDocument;
 using NoteEditEngine::TestSupport::Utf16;
 
 // Mixed case, letters outside ASCII (one beyond the basic plane), apostrophes and underscores,
@@ -57,12 +56,6 @@ void WriteRandomFolder(const std::filesystem::path& folder, std::mt19937& random
         nodes.push_back({depth, std::to_string(1000 + i), i % 9 == 0 ? "" : RandomNote(random)});
     }
     TestSupport::WriteFolder(folder, nodes, true);
-}
-
-void WriteNote(const std::filesystem::path& path, std::string_view text) {
-    std::u16string xml;
-    NoteStorage::WriteNoteFileText(*MakeDocument(text), xml);
-    ASSERT_TRUE(NoteStorage::WriteUtf8File(path, xml));
 }
 
 // The text the user sees, element by element: a mark is a line break.
@@ -284,9 +277,9 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     }
     ASSERT_GE(withFile.size(), 2u);
     ASSERT_FALSE(withoutFile.empty());
-    WriteNote(withFile[0], "¶wombat apple WOMBAT");
+    TestSupport::WriteNote(withFile[0], "¶wombat apple WOMBAT");
     std::filesystem::remove(withFile[1]);
-    WriteNote(withoutFile, "¶a quokka naïve");
+    TestSupport::WriteNote(withoutFile, "¶a quokka naïve");
     pane->Search().OnRescanTimer();
     ExpectPaneMatchesScan("changed on disk");
 }
@@ -306,7 +299,7 @@ TEST_F(SearchPaneTest, TypingAndAnotherFolderRefreshTheResultsShown) {
     EXPECT_EQ(pane->List().currentIndex().row(), 0);
 
     TestSupport::CTempFolder other;
-    WriteNote(other / "77.xml", "¶only wombat here");
+    TestSupport::WriteNote(other / "77.xml", "¶only wombat here");
     picker.answer = other.Path().u16string();
     view->ChangeNotesFolder();
     WaitForIndex();
