@@ -76,13 +76,14 @@ TEST(NoteTextTest, RandomEditsKeepSequenceAndUnitNumbers) {
             uint32_t marks = 0;
             for (Piece* piece = text.First(); piece != nullptr; piece = CNoteText::Next(piece)) {
                 ASSERT_EQ(text.Rank(piece), index);
-                // Plain comparisons: an assertion per element made this the suite's slowest test.
+                // Plain comparisons, and a piece found from its first and last units only: an
+                // assertion and a look-up per element made this the suite's slowest test.
                 for (uint32_t k = 0; k < piece->length; ++k, ++index) {
                     const Element& e = model[index];
                     if (piece->start + k != e.unit || piece->mark != e.mark ||
                         piece->style.Word() != e.style ||
                         (!e.mark && text.UnitsOf(piece)[k] != e.code) ||
-                        text.PieceOf(e.unit) != piece)
+                        ((k == 0 || k + 1 == piece->length) && text.PieceOf(e.unit) != piece))
                         FAIL() << "element " << index << " at step " << step << ": unit "
                                << piece->start + k << " for " << e.unit << ", mark " << piece->mark
                                << ", style " << piece->style.Word() << " for " << e.style;
