@@ -63,6 +63,9 @@ void CSpelling::UseDictionaries(QStringList languages, Opener opener,
 
 void CSpelling::Configure(QStringList languages, Opener opener, std::filesystem::path personalWords,
                           Opening opening) {
+    // Let go on the thread that made it, before the way of opening changes.
+    m_openLanguage.clear();
+    Forget();
     m_opening = opening;
     m_languages = std::move(languages);
     m_opener = std::move(opener);
@@ -81,11 +84,6 @@ void CSpelling::Configure(QStringList languages, Opener opener, std::filesystem:
         }
     }
     m_on = Settings::Read(Settings::kCheckSpelling) != 0;
-    m_openLanguage.clear();
-    m_marks.SetChecker(nullptr);
-    Release(std::move(m_dictionary));
-    ++m_generation;
-    m_reading = false;
 }
 
 QString CSpelling::Language() const {
@@ -105,11 +103,9 @@ void CSpelling::Reopen() {
     const QString language = m_on ? Language() : QString();
     // A dictionary that could not be opened is tried again; one being read is waited for.
     if (language != m_openLanguage || (!language.isEmpty() && !m_dictionary && !m_reading)) {
-        m_marks.SetChecker(nullptr);
-        Release(std::move(m_dictionary));
+        Forget();
         m_openLanguage = language;
-        const uint64_t generation = ++m_generation;
-        m_reading = false;
+        const uint64_t generation = m_generation;
         if (!language.isEmpty() && m_opener && m_opening == Opening::kInBackground) {
             m_reading = true;
             m_reader.start([this, opener = m_opener, language, generation] {
@@ -135,6 +131,13 @@ void CSpelling::Opened(uint64_t generation, Dictionary dictionary) {
     m_dictionary = std::move(dictionary);
     m_marks.SetChecker(m_on ? m_dictionary.get() : nullptr);
     emit marksChanged();
+}
+
+void CSpelling::Forget() {
+    m_marks.SetChecker(nullptr);
+    Release(std::move(m_dictionary));
+    ++m_generation;
+    m_reading = false;
 }
 
 void CSpelling::Release(Dictionary dictionary) {

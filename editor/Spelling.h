@@ -91,6 +91,8 @@ private:
     // Opens the dictionary checking needs now, if another, and hands it to the marks (or starts
     // reading it, and hands it over once read).
     void Reopen();
+    // Drops the dictionary checked with, and the one being read when it arrives.
+    void Forget();
     // A dictionary read in the background arrives; it is dropped when another was asked for since.
     void Opened(uint64_t generation, Dictionary dictionary);
     // Lets a dictionary go. Where dictionaries are read in the background they are also let go
