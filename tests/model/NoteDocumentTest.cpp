@@ -171,109 +171,39 @@ TEST_F(NoteDocumentTest, WordMovesKeepApostrophesAndStopAtParagraphMarks) {
 
 // --- Editing primitives ---
 
-TEST_F(NoteDocumentTest, InsertCharacterStoresWhiteSpaceAsSpace) {
-    PinnedClock clock(100);
-    auto doc = Watched("¶ab");
-    doc->AddObserver(&observer);  // kept once
-    clock.Set(200);
-    CNotePosition p = doc->FromIndex(1);
-    p.SetTypingStyle(CharacterStyle{2});
-    doc->InsertCharacter(p, u'\t');
-    EXPECT_EQ(observer.Take(), "changed(1,1)");
-    EXPECT_EQ(p.Index(), 2u);
-    EXPECT_EQ(doc->Modified(), 200);
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(2,1)");
-
-    for (char16_t c : {u'\n', u'\r', u'\v', u'\f', u'\u2003'})
-        doc->InsertCharacter(p, c);
-    EXPECT_EQ(Dump(*doc), "¶a{2}      {0}b");
-    observer.Take();
-    doc->RemoveObserver(&observer);
-    doc->InsertCharacter(p, u'x');
-    EXPECT_EQ(observer.Take(), "");
-}
-
-TEST_F(NoteDocumentTest, ParagraphBreakClonesTheMarkInTheTypingStyle) {
-    auto doc = Watched("¶[5,2]abcd");
-    CNotePosition p = doc->FromIndex(2);
-    p.SetTypingStyle(CharacterStyle{4});
-    doc->InsertParagraphBreak(p);
-    EXPECT_EQ(Dump(*doc), "¶[5,2]ab{4}¶[5,2]{0}cd");
-    EXPECT_EQ(observer.Take(), "changed(2,1)");
-    EXPECT_EQ(p.Index(), 3u);
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(3,1)");
-}
-
-TEST_F(NoteDocumentTest, DeletingBeyondEitherEndDoesNothing) {
-    PinnedClock clock(100);
-    for (const char* text : {"¶", "¶ab"}) {
-        clock.Set(100);
-        auto doc = Watched(text);
-        clock.Set(200);
-        CNotePosition start = doc->Start();
-        doc->DeleteBackward(start);
-        CNotePosition end = doc->End();
-        doc->DeleteForward(end);
-        doc->DeleteRange(end, 5);
-        EXPECT_EQ(Dump(*doc), text);
-        EXPECT_EQ(start, doc->Start());
-        EXPECT_EQ(end, doc->End());
-        EXPECT_EQ(observer.Take(), "");
-        EXPECT_FALSE(doc->UndoHistory().CanUndo());
-        EXPECT_EQ(doc->Modified(), 100);
-    }
-}
-
-TEST_F(NoteDocumentTest, DeletingAMarkJoinsIntoTheFirstParagraphsFormat) {
-    // Backspace after the second mark, Delete before it.
-    for (const bool backward : {true, false}) {
-        auto doc = Watched("¶[1,0]ab¶[6,0]cd");
-        CNotePosition p = doc->FromIndex(backward ? 3 : 2);
-        backward ? doc->DeleteBackward(p) : doc->DeleteForward(p);
-        EXPECT_EQ(Dump(*doc), "¶[1,0]abcd");
-        EXPECT_EQ(observer.Take(), "removing(2,1) changed(2,1)");
-        EXPECT_EQ(p.Index(), 2u);
-        EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(3,1)");
-    }
-}
-
-TEST_F(NoteDocumentTest, DeleteRangeThroughALaterMarkKeepsThatParagraphsFormat) {
-    const char* const text = "¶[1,0]Title¶[6,0]done";  // the second mark is element 6
-    auto doc = Watched(text);
-    CNotePosition p = doc->Start();
-    {
-        CActionScope action(u"delete_selection");
-        doc->DeleteRange(p, 6);
-    }
-    EXPECT_EQ(Dump(*doc), "¶[6,0]done");
-    EXPECT_EQ(observer.Take(), "removing(0,6) changed(0,1)");
-    EXPECT_EQ(p.Index(), 0u);
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(1,6) par(0,2)");
-    UndoIn(*doc);
-    EXPECT_EQ(Dump(*doc), text);
-    EXPECT_EQ(observer.Take(), "changed(0,5) changed(0,6)");
-    EXPECT_FALSE(doc->UndoHistory().CanUndo());
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶[6,0]done");
-
-    // Not from a paragraph start, or not ending on the mark: the first paragraph's format stays.
-    doc = MakeDocument(text);
-    p = doc->FromIndex(3);
-    doc->DeleteRange(p, 4);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]Titone");
-    doc = MakeDocument(text);
-    p = doc->Start();
-    doc->DeleteRange(p, 7);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]one");
-
-    // The count is cut to what there is.
-    doc = Watched(text);
-    observer.Take();
-    p = doc->FromIndex(8);
-    doc->DeleteRange(p, 100);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]Title¶[6,0]do");
-    EXPECT_EQ(observer.Take(), "removing(8,2) changed(8,1)");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "del(9,2)");
+// The editing primitives at the caret: what they store, tell, record and stamp; beyond either
+// end they do nothing at all.
+TEST_F(NoteDocumentTest, EditingPrimitives) {
+    const ScriptCase cases[] = {
+        // White space is stored as a space, in the typing style.
+        {"¶ab",
+         "@1|{2}|time:200|'\t|told:changed(1,1)|^2|modified:200|steps:ins(2,1)|'\n\r\v\f\u2003|"
+         "=¶a{2}      {0}b|told:changed(2,1) changed(3,1) changed(4,1) changed(5,1) "
+         "changed(6,1)|unwatch|'x|told:"},
+        // A break clones the paragraph's mark in the typing style.
+        {"¶[5,2]abcd", "@2|{4}|break|=¶[5,2]ab{4}¶[5,2]{0}cd|told:changed(2,1)|^3|steps:ins(3,1)"},
+        {"¶", "time:200|back|^0|fwd|range:5|^0|=¶|told:|no-undo|modified:100"},
+        {"¶ab", "time:200|back|^0|@2|fwd|range:5|^2|=¶ab|told:|no-undo|modified:100"},
+        // Deleting a mark joins into the first paragraph's format.
+        {"¶[1,0]ab¶[6,0]cd",
+         "@3|back|=¶[1,0]abcd|told:removing(2,1) changed(2,1)|^2|steps:del(3,1)"},
+        {"¶[1,0]ab¶[6,0]cd",
+         "@2|fwd|=¶[1,0]abcd|told:removing(2,1) changed(2,1)|^2|steps:del(3,1)"},
+        // A range from a paragraph's start through a later mark keeps that paragraph's format;
+        // otherwise the first paragraph's stays. The count is cut to what there is.
+        {"¶[1,0]Title¶[6,0]done",
+         "range:6|=¶[6,0]done|told:removing(0,6) changed(0,1)|^0|steps:del(1,6) par(0,2)|undo|"
+         "=¶[1,0]Title¶[6,0]done|told:changed(0,5) changed(0,6)|no-undo|redo|=¶[6,0]done"},
+        {"¶[1,0]Title¶[6,0]done", "@3|range:4|=¶[1,0]Titone"},
+        {"¶[1,0]Title¶[6,0]done", "range:7|=¶[1,0]one"},
+        {"¶[1,0]Title¶[6,0]done",
+         "@8|range:100|=¶[1,0]Title¶[6,0]do|told:removing(8,2) changed(8,1)|steps:del(9,2)"},
+        // A paragraph format covers the paragraph; setting the current one does nothing.
+        {"¶x¶abc¶y",
+         "@4|time:200|fmt:6,2|=¶x¶[6,2]abc¶y|told:changed(2,4)|steps:par(2,2)|modified:200|"
+         "time:300|fmt:6,2|told:|steps:par(2,2)|modified:200"},
+    };
+    RunScripts(cases);
 }
 
 // A range takes the masked bits in place, is told once and is kept as its old styles' runs;
@@ -325,24 +255,6 @@ TEST_F(NoteDocumentTest, StylingALargeRangeKeepsMemoryPerRun) {
     EXPECT_EQ(doc->UndoHistory().TextRunCount(), 0u);
     EXPECT_EQ(doc->UndoHistory().RunCount(), 3u);
     EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(1,100000)");
-}
-
-TEST_F(NoteDocumentTest, SetParagraphFormatCoversTheParagraphAndSkipsTheCurrentValue) {
-    PinnedClock clock(100);
-    auto doc = Watched("¶x¶abc¶y");
-    clock.Set(200);
-    CNotePosition p = doc->FromIndex(4);
-    doc->SetParagraphFormat(p, kCheckedList, 2);
-    EXPECT_EQ(Dump(*doc), "¶x¶[6,2]abc¶y");
-    EXPECT_EQ(observer.Take(), "changed(2,4)");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "par(2,2)");
-    EXPECT_EQ(doc->Modified(), 200);
-
-    clock.Set(300);
-    doc->SetParagraphFormat(p, kCheckedList, 2);
-    EXPECT_EQ(observer.Take(), "");
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "par(2,2)");
-    EXPECT_EQ(doc->Modified(), 200);
 }
 
 TEST_F(NoteDocumentTest, NotificationsOffStillEditsAndRecords) {

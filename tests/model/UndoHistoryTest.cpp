@@ -29,6 +29,7 @@ TEST_F(UndoHistoryTest, KeystrokesMergeIntoSteps) {
         {"¶a{1}bcd", "@1|del|del|del|=¶a|steps:del(2,3)|runs:1|undo|^4|=¶a{1}bcd|redo|=¶a"},
         // A join into an empty paragraph keeps the empty one's format; its redo must too.
         {"¶[1,0]¶", "@1|bs|=¶[1,0]|undo|=¶[1,0]¶|redo|=¶[1,0]"},
+        {"¶[1,0]¶x", "fwd|=¶[1,0]x|undo|redo|=¶[1,0]x"},
         // An explicit new group splits a named run.
         {"¶ab", "'x|group|'y|steps:ins(1,1) ins(2,1)|undo|=¶xab"},
     };
@@ -144,17 +145,6 @@ TEST_F(UndoHistoryTest, ARecordInAnyDocumentDiscardsRedoEverywhere) {
     EXPECT_FALSE(a->UndoHistory().CanRedo());
     EXPECT_TRUE(a->UndoHistory().Steps().empty());
     EXPECT_EQ(a->UndoHistory().TextRunCount(), 0u);
-}
-
-// Delete joining into an empty paragraph keeps the empty one's format; its redo must too.
-TEST_F(UndoHistoryTest, RedoOfAJoinIntoAnEmptyParagraphKeepsItsFormat) {
-    auto doc = MakeDocument("¶[1,0]¶x");
-    CNotePosition p = doc->Start();
-    doc->DeleteForward(p);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]x");
-    UndoIn(*doc);
-    RedoIn(*doc);
-    EXPECT_EQ(Dump(*doc), "¶[1,0]x");
 }
 
 // --- Randomized: undo and redo against snapshots ---

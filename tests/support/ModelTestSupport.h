@@ -236,14 +236,20 @@ void ForEachStep(std::string_view script, Run run) {
 }
 
 // Runs a script of edits on `doc`, steps split by '|': "@N" puts the caret after N elements,
-// "'text" types (one action per character), "bs", "del" (the Delete key), "enter", "undo",
-// "redo" and "group" (a new undo group) press what they name, "no-undo" checks there is nothing
-// to undo; "=text" checks the document against compact text, "^N" the caret, "steps:..." the undo
-// steps (DescribeSteps) and "runs:N" how many text runs they keep.
-inline void RunScript(CNoteDocument& doc, std::string_view script) {
+// "{N}" sets its typing style; "'text" types (one action per character), "bs", "del" (the Delete
+// key), "enter", "undo", "redo" and "group" (a new undo group) press what they name; the editing
+// primitives "break", "back", "fwd", "range:N" and "fmt:style,indent" apply at the caret, outside
+// any action save "range" (a deleted selection); "time:N" sets the clock; "unwatch" stops the
+// observer. Checks: "=text" the document against compact text, "^N" the caret, "steps:..." the
+// undo steps (DescribeSteps), "runs:N" how many text runs they keep, "told:..." the notifications
+// since the last such check, "modified:N" the time stamp and "no-undo" that nothing is undone.
+inline void RunScript(CNoteDocument& doc, std::string_view script, PinnedClock& clock) {
+    RecordingObserver observer;
+    doc.AddObserver(&observer);
     CNotePosition p = doc.Start();
+    auto number = [](std::string_view digits) { return std::stoll(std::string(digits)); };
     ForEachStep(script, [&](std::string_view step) {
-        const std::string_view rest = step.substr(1);
+        const std::string_view rest = step.substr(step.find_first_of("@{'=^:") + 1);
         if (step == "bs" || step == "enter") {
             CActionScope action(u"enter_text");
             step == "bs" ? doc.Backspace(p) : doc.Enter(p);
@@ -255,10 +261,18 @@ inline void RunScript(CNoteDocument& doc, std::string_view script) {
             if (!caret.IsNull()) p = caret;
         } else if (step == "group") {
             StartNewUndoGroup();
+        } else if (step == "break") {
+            doc.InsertParagraphBreak(p);
+        } else if (step == "back" || step == "fwd") {
+            step == "back" ? doc.DeleteBackward(p) : doc.DeleteForward(p);
+        } else if (step == "unwatch") {
+            doc.RemoveObserver(&observer);
         } else if (step == "no-undo") {
             EXPECT_FALSE(doc.UndoHistory().CanUndo());
         } else if (step[0] == '@') {
-            p = doc.FromIndex(std::stoll(std::string(rest)));
+            p = doc.FromIndex(number(rest));
+        } else if (step[0] == '{') {
+            p.SetTypingStyle(CharacterStyle(static_cast<uint32_t>(number(rest))));
         } else if (step[0] == '\'') {
             for (char16_t c : Utf16(rest)) {
                 CActionScope action(u"enter_text");
@@ -267,15 +281,29 @@ inline void RunScript(CNoteDocument& doc, std::string_view script) {
         } else if (step[0] == '=') {
             EXPECT_EQ(Dump(doc), Dump(*MakeDocument(rest)));
         } else if (step[0] == '^') {
-            EXPECT_EQ(p.Index(), std::stoul(std::string(rest)));
+            EXPECT_EQ(p.Index(), number(rest));
+        } else if (step.starts_with("range:")) {
+            CActionScope action(u"delete_selection");
+            doc.DeleteRange(p, static_cast<uint32_t>(number(rest)));
+        } else if (step.starts_with("fmt:")) {
+            const size_t comma = rest.find(',');
+            doc.SetParagraphFormat(p, static_cast<uint32_t>(number(rest.substr(0, comma))),
+                                   static_cast<int32_t>(number(rest.substr(comma + 1))));
+        } else if (step.starts_with("time:")) {
+            clock.Set(static_cast<int32_t>(number(rest)));
+        } else if (step.starts_with("modified:")) {
+            EXPECT_EQ(doc.Modified(), number(rest));
+        } else if (step.starts_with("told:")) {
+            EXPECT_EQ(observer.Take(), rest);
         } else if (step.starts_with("steps:")) {
-            EXPECT_EQ(DescribeSteps(doc.UndoHistory()), step.substr(6));
+            EXPECT_EQ(DescribeSteps(doc.UndoHistory()), rest);
         } else if (step.starts_with("runs:")) {
-            EXPECT_EQ(doc.UndoHistory().TextRunCount(), std::stoul(std::string(step.substr(5))));
+            EXPECT_EQ(doc.UndoHistory().TextRunCount(), static_cast<size_t>(number(rest)));
         } else {
             ADD_FAILURE() << "no such step";
         }
     });
+    doc.RemoveObserver(&observer);
 }
 
 // A document's compact text and a script to run on it.
@@ -284,10 +312,12 @@ struct ScriptCase {
     const char* script;
 };
 
+// Each document is made at time 100, under a clock the script may move.
 inline void RunScripts(std::span<const ScriptCase> cases) {
     for (const ScriptCase& c : cases) {
         SCOPED_TRACE(c.text);
-        RunScript(*MakeDocument(c.text), c.script);
+        PinnedClock clock(100);
+        RunScript(*MakeDocument(c.text), c.script, clock);
     }
 }
 
