@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -23,12 +24,9 @@ protected:
     // The view's tree must equal one laid out afresh by a second view of the same width, and
     // every note's rank, global index and top must follow from the notes themselves.
     void ExpectFresh(const std::string& step) {
-        CTestNoteView fresh;
-        fresh.recording = false;
-        fresh.SetWidth(view.ViewWidth(), false);
-        for (CNoteDocument* note : view.ShownNotes())
-            fresh.AddNote(note, fresh.ShownNotes().empty() ? nullptr : fresh.ShownNotes().back());
-        ASSERT_EQ(view.Dump() + " " + DetailedDump(view), fresh.Dump() + " " + DetailedDump(fresh))
+        const std::unique_ptr<CTestNoteView> fresh = Fresh();
+        ASSERT_EQ(view.Dump() + " " + DetailedDump(view),
+                  fresh->Dump() + " " + DetailedDump(*fresh))
             << "after " << step;
         ASSERT_EQ(view.scrollExtent, view.TreeHeight());
         const std::vector<CNoteDocument*>& shown = view.ShownNotes();
@@ -37,11 +35,21 @@ protected:
             CNoteDocument* note = shown[k];
             ASSERT_EQ(view.NoteIndex(note), static_cast<int>(k)) << "after " << step;
             ASSERT_EQ(view.GlobalIndex(note->End()), before + note->size() - 1) << "after " << step;
-            ASSERT_EQ(view.PointOf(note->Start()).y, fresh.PointOf(note->Start()).y);
+            ASSERT_EQ(view.PointOf(note->Start()).y, fresh->PointOf(note->Start()).y);
             before += note->size();
         }
         ASSERT_EQ(view.CanUndo(), NoteEditEngine::CanUndo(shown)) << "after " << step;
         ASSERT_EQ(view.CanRedo(), NoteEditEngine::CanRedo(shown)) << "after " << step;
+    }
+    // A view of the same width showing the same notes, laid out from scratch.
+    std::unique_ptr<CTestNoteView> Fresh() const {
+        auto fresh = std::make_unique<CTestNoteView>();
+        fresh->recording = false;
+        fresh->SetWidth(view.ViewWidth(), false);
+        for (CNoteDocument* note : view.ShownNotes())
+            fresh->AddNote(note,
+                           fresh->ShownNotes().empty() ? nullptr : fresh->ShownNotes().back());
+        return fresh;
     }
     // A window three rows high on rows of seven characters, laying out lazily.
     void UseLazyWindow() {
@@ -193,13 +201,8 @@ TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
                         view.SetCaret(view.HitTest(pick(80), pick(view.TreeHeight() + 1)), false,
                                       true);
                 }
-                CTestNoteView fresh;
-                fresh.recording = false;
-                fresh.SetWidth(view.ViewWidth(), false);
-                for (CNoteDocument* shown : view.ShownNotes())
-                    fresh.AddNote(shown,
-                                  fresh.ShownNotes().empty() ? nullptr : fresh.ShownNotes().back());
-                ASSERT_EQ(RowOf(view, view.Active()), RowOf(fresh, view.Active())) << "move" << at;
+                ASSERT_EQ(RowOf(view, view.Active()), RowOf(*Fresh(), view.Active()))
+                    << "move" << at;
                 break;
             }
             case 3:
@@ -271,76 +274,59 @@ TEST_P(RandomRepaintTest, IncrementalRedrawsLeaveWhatAFullRepaintPaints) {
     view.RedrawAll();
     std::mt19937 random(GetParam());
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
-    const char16_t alphabet[] = u"ab\u0301 \u2764xy\u200D\u200Bq";  // ten, with a mark and a joiner
-    const std::u16string_view pastes[] = {u"ab cd", u"x\ny z", u"\tq r", u"long wordy text"};
-    // The editor's commands: an edit at the caret replaces a selection.
-    auto edit = [&](const char16_t* action, bool replaces, auto&& change) {
-        NoteEditEngine::CActionScope scope(action);
-        if (view.HasSelection()) {
-            view.DeleteSelection();
-            if (!replaces) return;
-        }
-        view.EditAtCaret(change);
+    // The editor's commands at the caret, each given a random number; one that replaces a
+    // selection types over it, the others only delete it.
+    static const struct {
+        const char* name;
+        const char16_t* action;
+        bool replaces;
+        void (*change)(CNotePosition& p, uint32_t r);
+    } kCommands[] = {
+        {"typing", u"enter_text", true,
+         [](CNotePosition& p, uint32_t r) {
+             p.Document()->InsertCharacter(p, u"ab\u0301 \u2764xy\u200D\u200Bq"[r % 10]);
+         }},
+        {"Enter", u"paragraph_break", true,
+         [](CNotePosition& p, uint32_t) { p.Document()->Enter(p); }},
+        {"Backspace", u"enter_text", false,
+         [](CNotePosition& p, uint32_t) { p.Document()->Backspace(p); }},
+        {"Delete", u"delete_key", false,
+         [](CNotePosition& p, uint32_t) { p.Document()->DeleteKey(p); }},
+        {"paste", u"paste", true,
+         [](CNotePosition& p, uint32_t r) {
+             const std::u16string_view pastes[] = {u"ab cd", u"x\ny z", u"\tq r",
+                                                   u"long wordy text"};
+             p.Document()->InsertPlainText(p, pastes[r % 4]);
+         }},
+        {"paragraph format", u"style_change", true,
+         [](CNotePosition& p, uint32_t r) {
+             p.Document()->SetParagraphFormat(p, r % 10, static_cast<int32_t>(r / 10 % 3));
+         }},
     };
     for (int step = 0; step < 1000; ++step) {
         CNoteDocument* note = notes[pick(2)];
         view.SetCaret(note->FromIndex(pick(note->size())), false, true);
         if (pick(4) == 0) view.SetCaret(note->FromIndex(pick(note->size())), true, true);
         std::string what;
-        switch (pick(12)) {
-            case 0:
-            case 1:
-            case 2:
-            case 3: {
-                what = "typing";
-                const char16_t c = alphabet[pick(10)];
-                edit(u"enter_text", true,
-                     [c](CNotePosition& p) { p.Document()->InsertCharacter(p, c); });
-                break;
+        const uint32_t kind = pick(12);
+        if (kind < 9) {
+            const auto& command = kCommands[kind < 4 ? 0 : kind - 3];
+            what = command.name;
+            const uint32_t r = pick(1000);
+            NoteEditEngine::CActionScope scope(command.action);
+            const bool selected = view.HasSelection();
+            if (selected) view.DeleteSelection();
+            if (command.replaces || !selected)
+                view.EditAtCaret([&](CNotePosition& p) { command.change(p, r); });
+        } else if (kind == 9) {
+            what = "character style";
+            if (!view.Active().IsAtStart()) {
+                CNotePosition p = view.Active();
+                note->SetCharacterStyle(p, CharacterStyle(pick(8)));
             }
-            case 4:
-                what = "Enter";
-                edit(u"paragraph_break", true, [](CNotePosition& p) { p.Document()->Enter(p); });
-                break;
-            case 5:
-                what = "Backspace";
-                edit(u"enter_text", false, [](CNotePosition& p) { p.Document()->Backspace(p); });
-                break;
-            case 6:
-                what = "Delete";
-                edit(u"delete_key", false, [](CNotePosition& p) { p.Document()->DeleteKey(p); });
-                break;
-            case 7: {
-                what = "paste";
-                const std::u16string_view text = pastes[pick(4)];
-                edit(u"paste", true,
-                     [text](CNotePosition& p) { p.Document()->InsertPlainText(p, text); });
-                break;
-            }
-            case 8: {
-                what = "paragraph format";
-                const uint32_t style = pick(10);
-                const auto indent = static_cast<int32_t>(pick(3));
-                edit(u"style_change", true, [style, indent](CNotePosition& p) {
-                    p.Document()->SetParagraphFormat(p, style, indent);
-                });
-                break;
-            }
-            case 9:
-                what = "character style";
-                if (!view.Active().IsAtStart()) {
-                    CNotePosition p = view.Active();
-                    note->SetCharacterStyle(p, CharacterStyle(pick(8)));
-                }
-                break;
-            case 10:
-                what = "undo";
-                view.Undo();
-                break;
-            default:
-                what = "redo";
-                view.Redo();
-                break;
+        } else {
+            what = kind == 10 ? "undo" : "redo";
+            kind == 10 ? view.Undo() : view.Redo();
         }
         if (pick(5) == 0) NoteEditEngine::StartNewUndoGroup();
         if (note->size() > 60) {

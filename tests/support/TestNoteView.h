@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "layout/LayoutTypes.h"
 #include "layout/NoteView.h"
 #include "layout/NoteWindow.h"
@@ -40,20 +41,11 @@
 
 namespace NoteLayoutEngine::TestSupport {
 
+// Each code unit on its own, so that a lone surrogate shows as its three bytes.
 inline std::string Narrow(std::u16string_view text) {
     std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (char16_t c : text)
+        NoteBase::AppendUtf8(out, c);
     return out;
 }
 
