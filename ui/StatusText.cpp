@@ -14,8 +14,10 @@ std::string FormatNoteTime(int32_t seconds) {
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::time_t time = seconds;
-    // One user-interface thread: the runtime's static result is not shared.
-    const std::tm* local = std::localtime(&time);
+    // localtime_r reads the time zone once; localtime looks at its file again on every call,
+    // which is every keystroke here.
+    std::tm buffer{};
+    const std::tm* local = localtime_r(&time, &buffer);
     if (local == nullptr) return "???";
     char text[64];
     std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", kDays[local->tm_wday % 7],
