@@ -107,7 +107,7 @@ void CNoteScrollView::SetTextScale(int command) {
 // --- Painting ---
 
 NoteLayoutEngine::VisibleBand CNoteScrollView::BeginPaint() {
-    if (!m_surface.IsPainting()) {
+    if (!m_surface.Paints()) {
         m_surface.ClearDirty();
         m_paintTop = ScrollTop();
         m_paintBottom = m_paintTop + viewport()->height();
@@ -123,7 +123,7 @@ void CNoteScrollView::EndPaint() {
             0, treeHeight, width, m_paintBottom - treeHeight,
             m_view.HasNotes() && treeHeight > 0 ? m_surface.Base() : m_surface.EmptyView());
     }
-    if (!m_surface.IsPainting() && !m_surface.Dirty().isEmpty())
+    if (!m_surface.Paints() && !m_surface.Dirty().isEmpty())
         viewport()->update(m_surface.Dirty().translated(0, -ScrollTop()));
 }
 

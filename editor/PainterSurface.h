@@ -48,7 +48,7 @@ public:
 
     // Draws on `painter` from now on (borrowed; null: only collect dirty rectangles).
     void SetPainter(QPainter* painter) noexcept { m_painter = painter; }
-    [[nodiscard]] bool IsPainting() const noexcept { return m_painter != nullptr; }
+    [[nodiscard]] bool Paints() const noexcept override { return m_painter != nullptr; }
     // The union of what was drawn without a painter since ClearDirty.
     [[nodiscard]] const QRect& Dirty() const noexcept { return m_dirty; }
     void ClearDirty() noexcept { m_dirty = QRect(); }

@@ -264,8 +264,10 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
 
     // Code and tables are no prose: their words are not checked.
     const bool prose = m_parent->Start().MarkFormat().Style() != NoteEditEngine::kFixedWidth;
+    static const std::vector<RowMark> kNoMarks;
     const std::vector<RowMark>& marks =
-        m_view->Marks().MarksOf(m_start, m_length, prose, m_view->Active());
+        surface.Paints() ? m_view->Marks().MarksOf(m_start, m_length, prose, m_view->Active())
+                         : kNoMarks;
     size_t nextMark = 0;
     const RowMark* runMark = nullptr;
     std::u16string run;

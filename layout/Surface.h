@@ -32,6 +32,9 @@ public:
     // Marks the runs drawn from now on: a link's colour and underline, or a wavy line under a
     // misspelt word; `target` is a link's address. A surface that shows no marks ignores it.
     virtual void ApplyTextMark(TextMark /*mark*/, std::u16string_view /*target*/) {}
+    // False while the surface only gathers where drawing would land, painting nothing: what
+    // changes no place (a run's marks) may then be left out.
+    [[nodiscard]] virtual bool Paints() const noexcept { return true; }
     // The width of one character in the current style: a code unit of the basic plane or, for a
     // surrogate pair, its code point; 0 for what the font cannot show (a lone surrogate among
     // them).

@@ -48,6 +48,12 @@ TEST_F(TextMarksTest, MisspeltWordsAndLinksAreMarkedWhereTheyStand) {
     const int asked = checker.questions;
     Runs();
     EXPECT_EQ(checker.questions, asked);
+    // Gathering where an edit lands looks for no marks: they change no place.
+    view.paints = false;
+    NoteEditEngine::CNotePosition p = note->FromIndex(6);
+    note->InsertCharacter(p, u'a');
+    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"the caaat wsa here \""}));
+    EXPECT_EQ(checker.questions, asked);
 }
 
 TEST_F(TextMarksTest, TheWordAtTheCaretWaitsUntilTheCaretLeavesIt) {

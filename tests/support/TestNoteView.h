@@ -104,6 +104,8 @@ public:
     bool printing = false;
     TextSize textSize = TextSize::kMedium;
     bool recording = true;
+    // False: the surface only gathers where drawing lands, as a window's outside painting does.
+    bool paints = true;
     // What was drawn since the last Take().
     std::vector<std::string> calls;
     // Runs with their colours, as "text fg=r,g,b bg=r,g,b".
@@ -204,6 +206,7 @@ public:
         m_selected = selected;
         Apply();
     }
+    [[nodiscard]] bool Paints() const noexcept override { return paints; }
     [[nodiscard]] const LayoutMetrics& Metrics() const noexcept override { return m_metrics; }
     int32_t CharWidth(char32_t character) override {
         if (character == 0x200B || (character >= 0x0300 && character <= 0x036F)) return 0;
