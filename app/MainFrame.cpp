@@ -240,9 +240,13 @@ void CMainFrame::UpdateLockStates() {
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        // The window system knows the state after the key; the event's mask only the one before.
-        const auto state = KeyboardLocks::Query().value_or(
-            KeyboardLocks::FromNativeModifiers(static_cast<QKeyEvent*>(event)->nativeModifiers()));
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // The event's mask holds the locks before the key, which only a lock key changes: the
+        // window system is asked after those alone, not with a round trip at every keystroke.
+        const bool lockKey = key->key() == Qt::Key_CapsLock || key->key() == Qt::Key_NumLock;
+        const auto state =
+            (lockKey ? KeyboardLocks::Query() : std::nullopt)
+                .value_or(KeyboardLocks::FromNativeModifiers(key->nativeModifiers()));
         ShowLockStates(state.capsLock, state.numLock);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -449,12 +453,17 @@ void CMainFrame::ScheduleStateUpdate() {
     m_stateUpdatePending = true;
     QTimer::singleShot(0, this, [this] {
         m_stateUpdatePending = false;
-        UpdateCommandStates();
+        UpdateStates(false);
     });
 }
 
 void CMainFrame::UpdateCommandStates() {
+    UpdateStates(true);
+}
+
+void CMainFrame::UpdateStates(bool readDisk) {
     for (auto& [id, action] : m_actions) {
+        if (!readDisk && id == kRecoveredNotes) continue;
         Commands::CommandState state;
         for (Commands::ICommandTarget* target : CommandRoute(id)) {
             if (target == nullptr) break;

@@ -124,6 +124,10 @@ private:
     // `name` names the toolbar in the stored window state; `title` is what the user reads.
     QToolBar* BuildToolbar(const QString& name, const QString& title, std::span<const int> items);
     void ScheduleStateUpdate();
+    // Sets every command's enabled and checked state. Without `readDisk` a command whose state
+    // is read from the disk (are there recovered notes?) keeps its own: it shows only in a menu,
+    // which reads it on opening, so that a keystroke lists no folder.
+    void UpdateStates(bool readDisk);
     void CreateTray();
     void ShowHelp(int id);
     void FocusOtherPane();

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -25,10 +26,14 @@ TEST(RecoveredNotesTest, TheCommandFollowsTheFolderAndOnlyNotesCanBeChosenInList
     NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
     CMainFrame frame(settings, picker);
     frame.LoadTree();
+    // The folder is read when the menu that holds the command opens.
+    QAction* command = frame.Action(CommandIds::kRecoveredNotes);
+    QMenu* menu = qobject_cast<QMenu*>(command->associatedObjects().value(0));
+    ASSERT_NE(menu, nullptr);
     for (const bool held : {false, true}) {
         if (held) TestSupport::WriteBytes(recovery / "1-1.xml", "not even a note");
-        frame.UpdateCommandStates();
-        EXPECT_EQ(frame.Action(CommandIds::kRecoveredNotes)->isEnabled(), held);
+        emit menu->aboutToShow();
+        EXPECT_EQ(command->isEnabled(), held);
     }
 
     CRecoveredNotesDialog dialog({{"/r/2.xml", u"Second", 200, true},
