@@ -39,7 +39,12 @@ QRect CStatusPane::DigitsRect(const QString& text, qsizetype from, qsizetype to)
     }
     // Digits of one width are not kerned, so what follows them stays where it was.
     if (m_digitWidth == 0) return {};
-    const qreal x = metrics.horizontalAdvance(text.left(from));
+    // The text before the digits is the same at every keystroke: measured once.
+    if (m_beforeWidth < 0 || m_before.size() != from || !text.startsWith(m_before)) {
+        m_before = text.left(from);
+        m_beforeWidth = metrics.horizontalAdvance(m_before);
+    }
+    const qreal x = m_beforeWidth;
     // Glyphs reach a little beyond their advances; a line's height covers that.
     const int margin = int(std::ceil(metrics.height()));
     return QRect(int(std::floor(x)) - margin, 0,
@@ -56,7 +61,11 @@ QSize CStatusPane::minimumSizeHint() const {
 
 void CStatusPane::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange) m_digitWidth = -1;
+    if (event->type() == QEvent::FontChange) {
+        m_digitWidth = -1;
+        m_before.clear();
+        m_beforeWidth = -1;
+    }
 }
 
 void CStatusPane::paintEvent(QPaintEvent*) {

@@ -36,4 +36,7 @@ private:
     QString m_text;
     // The width of a digit when all ten have it, else 0.
     qreal m_digitWidth = -1;
+    // The text before the digits last repainted, and its width.
+    QString m_before;
+    qreal m_beforeWidth = -1;
 };
