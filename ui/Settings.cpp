@@ -41,7 +41,12 @@ QVariant Value(const char* section, const char* name) {
 
 void SetValue(const char* section, const char* name, const QVariant& value) {
     WithFile(section, [name, &value](QSettings& settings) {
-        settings.setValue(StoredName(settings, name), value);
+        const QString stored = StoredName(settings, name);
+        // A value stored already is not written again: the file is then left alone, not
+        // rewritten and synced at every exit. The store gives back what it read as text.
+        if (settings.contains(stored) && settings.value(stored).toString() == value.toString())
+            return;
+        settings.setValue(stored, value);
     });
 }
 

@@ -1,6 +1,7 @@
 // The settings store and the main window's state in it: names, case, defaults, reachability, the
 // tray and the split.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QMainWindow>
 #include <QScreen>
@@ -184,4 +185,16 @@ TEST(Settings, MissingOrBadValuesGiveTheDefaultAndWritesKeepTheStoredSpelling) {
     EXPECT_EQ(Store().value(QStringLiteral("NoteStore/NoteStorePath")),
               QStringLiteral("/home/u/Notes \u00e4"));
     EXPECT_EQ(Settings::Read(Settings::kNotesFolder), u"/home/u/Notes \u00e4");
+    // Writing what is stored leaves the file alone (it is replaced whole when written).
+    const QString file = Store().fileName();
+    struct stat before {};
+    ASSERT_EQ(::stat(file.toLocal8Bit().constData(), &before), 0);
+    {
+        Settings::CBatch batch;
+        Settings::Write(Settings::kTextScale, 4);
+        Settings::Write(Settings::kNotesFolder, u"/home/u/Notes \u00e4");
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(file.toLocal8Bit().constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 }
