@@ -41,12 +41,6 @@ TEST_F(RenderingTest, PaintOrderErasesMarginsThenDrawsRowsThenTheNoteBands) {
                            }));
 }
 
-TEST_F(RenderingTest, EmptyViewIsGrey) {
-    view.Take();
-    view.RedrawAll();
-    EXPECT_EQ(view.Take(), (Calls{"F(0,0,110,400,grey)"}));
-}
-
 TEST_F(RenderingTest, RunsSplitAtStylesAndSelectionEnds) {
     CNoteDocument* note = Show("¶ab{1}cd{0}e");
     view.SetSelection(note->FromIndex(1), note->FromIndex(3), false);

@@ -1,4 +1,4 @@
-// Search over the shown notes, find and replace, page geometry and pagination.
+// Search over the shown notes, find and replace, and pagination.
 #include <gtest/gtest.h>
 
 #include "layout/Pagination.h"
@@ -76,17 +76,6 @@ TEST_F(SearchTest, FindSelectsAndReplaceOnlyTheUntouchedSelection) {
     view.Undo();
     EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*a), "¶Note one¶notes");
     EXPECT_EQ(view.Dump(), "{[Note one§]}{[notes]}|{[the NOTE]}");
-}
-
-TEST(PageGeometryTest, MarginsAndTextWidthFromThePrintableArea) {
-    const PageGeometry page = ComputePageGeometry(200.5, 287.0);
-    EXPECT_EQ(page.pageWidth, 8020);
-    EXPECT_EQ(page.pageHeight, 11480);
-    EXPECT_EQ(page.leftMargin, 641);
-    EXPECT_EQ(page.rightMargin, 401);
-    EXPECT_EQ(page.topMargin, 574);
-    EXPECT_EQ(page.textWidth, 8020 - 401 - 641);
-    EXPECT_EQ(page.printableHeight, 11480 - 2 * 574);
 }
 
 class PaginationTest : public LayoutTest {

@@ -130,15 +130,6 @@ TEST_F(NoteDocumentTest, LoadingAppendsSilentlyAndOnlyTheDocumentEditsItsList) {
     EXPECT_EQ(doc.End().ParagraphOf().ParagraphFormatOf(), ParagraphFormat(kHeader1, 0));
 }
 
-TEST_F(NoteDocumentTest, WordCharactersByCodeUnit) {
-    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
-        const bool punctuation =
-            (c >= 58 && c <= 64) || (c >= 91 && c <= 94) || (c >= 123 && c <= 126);
-        EXPECT_EQ(IsWordCharacter(static_cast<char16_t>(c)), (c >= 48 || c == 39) && !punctuation)
-            << c;
-    }
-}
-
 TEST_F(NoteDocumentTest, WordMovesKeepApostrophesAndStopAtParagraphMarks) {
     // 4 is the space before "don't" (5..9), 10 ':', 11 ' ', 12..17 "a_b`cé", 18 '!', 19 mark
     auto doc = MakeDocument("¶say {1}don't{0}: a_b`c\u00E9!¶x");

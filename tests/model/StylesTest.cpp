@@ -22,18 +22,6 @@ TEST(ParagraphFormatTest, IndentIsClampedByEverySetter) {
     EXPECT_EQ(ParagraphFormat(kNormal, 20).Indent(), 14);
 }
 
-TEST(ParagraphFormatTest, EqualityIgnoresTheMarksCharacterStyle) {
-    EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kUncheckedList, 3));
-    EXPECT_NE(ParagraphFormat(kUncheckedList, 2), ParagraphFormat(kCheckedList, 2));
-}
-
-TEST(StyleClassesTest, HeadersAndListsByCode) {
-    for (uint32_t code = 0; code < kParagraphStyleCount; ++code) {
-        EXPECT_EQ(IsHeaderStyle(code), code >= 1 && code <= 3) << code;
-        EXPECT_EQ(IsListStyle(code), code >= 4 && code <= 8) << code;
-    }
-}
-
 TEST(StyleNamesTest, StoredNamesAndLegacyNames) {
     EXPECT_EQ(ParagraphStyleFromName(u"listbullet"), kUncheckedList);
     EXPECT_EQ(ParagraphStyleFromName(u"listordered"), kNegativeList);
