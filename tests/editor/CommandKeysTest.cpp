@@ -1,27 +1,21 @@
-// The command table as the panes and the frame bind it: every key parses as written, every key
-// does in the pane what its command does, and every menu names the same key.
+// The command table as the pane binds it: every key does in the pane what its command does, and
+// the keys that are no commands keep their own handling.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
-#include "app/MainFrame.h"
 #include "base/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "editor/FindDialog.h"
 #include "editor/NoteScrollView.h"
 #include "editor/StyleCommands.h"
 #include "editor/TypingCommands.h"
-#include "tests/editor/FrameTestSupport.h"
 #include "tests/support/ModelTestSupport.h"
 #include "ui/CommandKeys.h"
 
@@ -31,20 +25,6 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::IndexOf;
 using NoteEditEngine::TestSupport::MakeDocument;
-
-TEST(CommandKeysTest, EveryKeyOfTheTableParsesAsWritten) {
-    for (const Commands::Command& command : Commands::AllCommands()) {
-        for (const std::string_view key : command.shortcuts) {
-            if (key.empty()) continue;
-            const QString text = QString::fromLatin1(key.data(), qsizetype(key.size()));
-            const QKeySequence sequence =
-                QKeySequence::fromString(text, QKeySequence::PortableText);
-            ASSERT_EQ(sequence.count(), 1) << key;
-            EXPECT_NE(sequence[0].key(), Qt::Key_unknown) << key;
-            EXPECT_EQ(sequence.toString(QKeySequence::PortableText), text);
-        }
-    }
-}
 
 // A pane with a note whose every command changes something: two undo steps of typing, one of
 // them undone, a header paragraph with an indent, the last typed character selected.
@@ -146,41 +126,6 @@ TEST(CommandKeysTest, KeysThatAreNoCommandsDoWhatTheyDid) {
         QApplication::sendEvent(&byKey.view, &press);
         EXPECT_EQ(byKey.State(), expected) << c.key << " " << c.modifiers.toInt();
     }
-}
-
-// The entries of a menu: texts, and empty strings for separators.
-QStringList Entries(const QMenu& menu) {
-    QStringList entries;
-    for (const QAction* action : menu.actions())
-        entries << (action->isSeparator() ? QString() : action->text());
-    return entries;
-}
-
-TEST(CommandKeysTest, TheContextMenuNamesWhatTheStylesMenuNames) {
-    CFrameWithNote shown;
-    CMainFrame& frame = shown.frame;
-    QStringList styles;
-    for (QAction* action : frame.menuBar()->actions())
-        if (action->text() == QStringLiteral("&Styles")) styles = Entries(*action->menu());
-    ASSERT_FALSE(styles.isEmpty());
-
-    // The menu runs its own loop; it is read and closed from there.
-    CNoteScrollView& editor = frame.Editor();
-    QStringList context;
-    QTimer reader;
-    reader.setSingleShot(true);
-    QObject::connect(&reader, &QTimer::timeout, &editor, [&editor, &context] {
-        QMenu* menu = editor.findChild<QMenu*>();
-        ASSERT_NE(menu, nullptr);
-        context = Entries(*menu);
-        menu->close();
-    });
-    reader.start(0);
-    // A right click reaches the pane through its viewport.
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
-                            editor.viewport()->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(editor.viewport(), &event);
-    EXPECT_EQ(context.join(u'|').toStdString(), styles.join(u'|').toStdString());
 }
 
 }  // namespace

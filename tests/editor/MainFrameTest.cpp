@@ -1,29 +1,37 @@
 // The main frame's wiring: the tree of the notes folder, commands reaching the tree whichever pane
-// has the focus, and Exit with everything saved.
+// has the focus, the edit commands while a menu is open, names for screen readers, and Exit with
+// everything saved.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/MainFrame.h"
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
-#include "tests/editor/FrameTestSupport.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/SessionPanes.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
+#include "tree/SearchPane.h"
 #include "ui/MessageBox.h"
 
 namespace {
 
 using NoteEditEngine::TestSupport::Dump;
 
+// The frame on a folder without index (its notes come as orphans, in file order), shown, with
+// messages and questions (answered yes) recorded.
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,15 +40,19 @@ protected:
             messages.push_back(text);
             return true;
         });
-        // A folder without index: its notes come as orphans, in file order.
         TestSupport::WriteNote(folder / "1.xml", "¶First");
         TestSupport::WriteNote(folder / "2.xml", "¶Second");
+        NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+        frame.LoadTree();
+        frame.show();
+        frame.activateWindow();
+        QApplication::processEvents();
     }
     void TearDown() override {
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
-    std::string Shown(CMainFrame& frame) {
+    std::string Shown() {
         std::string out;
         for (const NoteEditEngine::CNoteDocument* note : frame.Editor().View().ShownNotes())
             out += Dump(*note);
@@ -51,18 +63,13 @@ protected:
     TestSupport::CFakeSettings settings;
     TestSupport::CFakePicker picker;
     std::vector<QString> messages;
+    CMainFrame frame{settings, picker};
 };
 
 TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNotes) {
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    CMainFrame frame(settings, picker);
-    frame.LoadTree();
-    frame.show();
-    frame.activateWindow();
-    QApplication::processEvents();
     CIndexView& tree = frame.Tree();
     tree.Select(tree.topLevelItem(1), SelectCause::Mouse);
-    ASSERT_EQ(Shown(frame), "¶Second");
+    ASSERT_EQ(Shown(), "¶Second");
     frame.Editor().setFocus();
     QApplication::processEvents();
     ASSERT_FALSE(tree.IsTreeActive());
@@ -71,25 +78,19 @@ TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNot
     frame.ToolButton(CommandIds::kDeleteNote)->trigger();
     EXPECT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "2.xml"));
-    EXPECT_EQ(Shown(frame), "");
+    EXPECT_EQ(Shown(), "");
 
     // Ctrl+N typed in the editor reaches the tree too, and the editor takes the typing.
     tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
     frame.Editor().setFocus();
     QTest::keyClick(&frame.Editor(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(tree.topLevelItemCount(), 2);
-    EXPECT_EQ(Shown(frame), "¶First¶");
+    EXPECT_EQ(Shown(), "¶First¶");
     QTest::keyClicks(&frame.Editor(), "typed");
-    EXPECT_EQ(Shown(frame), "¶First¶typed");
+    EXPECT_EQ(Shown(), "¶First¶typed");
 }
 
 TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    CMainFrame frame(settings, picker);
-    frame.LoadTree();
-    frame.show();
-    frame.activateWindow();
-    QApplication::processEvents();
     frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
     NoteEditEngine::CNoteDocument* first = frame.Editor().View().ShownNotes()[0];
     frame.Editor().View().SetCaret(first->End(), false, true);
@@ -106,6 +107,70 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     const std::string index = TestSupport::ReadBytes(folder / "index.xml");
     EXPECT_NE(index.find("username=\"First edited\""), std::string::npos);
     EXPECT_NE(index.find("isselected=\"true\""), std::string::npos);
+}
+
+TEST_F(MainFrameTest, OpeningAMenuKeepsTheEditCommandsEnabled) {
+    frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
+    CNoteScrollView& editor = frame.Editor();
+    editor.setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), &editor);
+    QTest::keyClicks(&editor, "word");
+    QTest::keyClick(&editor, Qt::Key_Left, Qt::ShiftModifier);
+    frame.UpdateCommandStates();
+    static constexpr int kCommands[] = {
+        CommandIds::kUndo, CommandIds::kCut,    CommandIds::kCopy,    CommandIds::kPaste,
+        CommandIds::kFind, CommandIds::kStrong, CommandIds::kHeader1, CommandIds::kIndent};
+    for (const int id : kCommands)
+        ASSERT_TRUE(frame.Action(id)->isEnabled()) << id;
+
+    for (QAction* menuAction : frame.menuBar()->actions()) {
+        QMenu* menu = menuAction->menu();
+        menu->popup(frame.mapToGlobal(QPoint(20, 20)));
+        ASSERT_EQ(QApplication::activePopupWidget(), menu);
+        // Runs the deferred state update that the focus change asked for.
+        QApplication::processEvents();
+        EXPECT_TRUE(editor.HasFocusFlag()) << menuAction->text().toStdString();
+        for (const int id : kCommands)
+            EXPECT_TRUE(frame.Action(id)->isEnabled())
+                << menuAction->text().toStdString() << " " << id;
+        menu->hide();
+        QApplication::processEvents();
+    }
+    // Back from the menus the caret shows and blinks again.
+    EXPECT_FALSE(editor.CaretRect().isEmpty());
+    EXPECT_TRUE(editor.CaretBlinkOn());
+
+    // The menu bar in keyboard mode borrows the focus the same way; when the focus goes on from
+    // there, or straight from the pane, to another widget, the commands are disabled.
+    QLineEdit* other = new QLineEdit(&frame);
+    other->show();
+    for (QWidget* from : {static_cast<QWidget*>(frame.menuBar()), static_cast<QWidget*>(&editor)}) {
+        editor.setFocus(Qt::MouseFocusReason);
+        from->setFocus(Qt::MenuBarFocusReason);
+        QApplication::processEvents();
+        EXPECT_TRUE(frame.Action(CommandIds::kCut)->isEnabled());
+        other->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        EXPECT_FALSE(editor.HasFocusFlag());
+        EXPECT_FALSE(frame.Action(CommandIds::kCut)->isEnabled());
+    }
+}
+
+TEST_F(MainFrameTest, EveryControlOfTheWindowHasAName) {
+    std::vector<QWidget*> controls = {&frame.Editor(), static_cast<QWidget*>(&frame.Tree())};
+    for (QToolButton* button : frame.findChildren<QToolButton*>())
+        if (button->parentWidget()->inherits("QToolBar")) controls.push_back(button);
+    ASSERT_GT(controls.size(), 10u);
+    for (QWidget* control : frame.SearchPane().findChildren<QWidget*>())
+        if (control->inherits("QLineEdit") || control->inherits("QAbstractButton") ||
+            control->inherits("QAbstractItemView"))
+            controls.push_back(control);
+    for (QWidget* control : controls) {
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+            << control->metaObject()->className() << " " << control->toolTip().toStdString();
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QImage>
 #include <QPoint>
 #include <memory>
@@ -11,13 +13,16 @@
 #include "editor/NoteScrollView.h"
 #include "tests/support/ModelTestSupport.h"
 
-// A pane of 480 by 320 with a test clock for click counting, showing the notes made by `Show`
-// one after another; the notes leave the pane before they are destroyed.
+// A shown pane of 480 by 320, told it has the focus, with a test clock for click counting, showing
+// the notes made by `Show` one after another; the notes leave the pane before they are destroyed.
 class PaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
         view.resize(480, 320);
         view.SetClickClock([this] { return now; });
+        view.show();
+        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &focus);
     }
     void TearDown() override {
         for (auto& note : notes)

@@ -1,14 +1,16 @@
-// The editor pane itself, driven by QTest key and mouse events under the offscreen platform.
+// The editor pane itself, driven by key, mouse and input-method events under the offscreen
+// platform: the clipboard, clicks, pixels, text sizes, printing, large pastes, links and spelling.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
-#include <QFocusEvent>
 #include <QImage>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
@@ -16,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
+#include <fstream>
+#include <future>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -27,7 +32,9 @@
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
+#include "tests/support/FakeSpellChecker.h"
 #include "tests/support/ModelTestSupport.h"
+#include "tests/support/TempFolder.h"
 #include "ui/MessageBox.h"
 #include "ui/Settings.h"
 
@@ -36,14 +43,23 @@ namespace {
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
 using NoteEditEngine::TestSupport::MakeDocument;
+using NoteLayoutEngine::TestSupport::CFakeSpellChecker;
+
+const std::set<std::u16string> kWords = {u"see", u"the", u"cat", u"was", u"here", u"wax"};
+
+std::unique_ptr<NoteLayoutEngine::ISpellChecker> OpenFake(const QString&) {
+    return std::make_unique<CFakeSpellChecker>(kWords);
+}
 
 class ScrollViewTest : public PaneTest {
 protected:
     void SetUp() override {
         PaneTest::SetUp();
-        view.show();
-        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
-        QApplication::sendEvent(&view, &focus);
+        // The window active and the pane focused, as a click on the window would leave them.
+        view.activateWindow();
+        QApplication::processEvents();
+        view.setFocus(Qt::MouseFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), &view);
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view, key, modifiers);
@@ -53,6 +69,51 @@ protected:
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, modifiers, point);
         now += 100;
     }
+    // One press and release handed to the window as the display server delivers them: the
+    // window system, not the test, decides which press is a double click.
+    void Click(QPoint point) {
+        QWindow* window = view.windowHandle();
+        const QPointF local = view.viewport()->mapTo(&view, point);
+        const QPointF global = view.viewport()->mapToGlobal(point);
+        qt_handleMouseEvent(window, local, global, Qt::LeftButton, Qt::LeftButton,
+                            QEvent::MouseButtonPress, Qt::NoModifier, int(now));
+        qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::LeftButton,
+                            QEvent::MouseButtonRelease, Qt::NoModifier, int(now + 5));
+        now += 40;
+    }
+    void InputMethod(const QString& preedit, const QString& commit) {
+        QList<QInputMethodEvent::Attribute> attributes;
+        attributes.append({QInputMethodEvent::Cursor, int(preedit.size()), 1, QVariant()});
+        QInputMethodEvent event(preedit, attributes);
+        if (!commit.isEmpty()) event.setCommitString(commit);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+    }
+    // What the input method learns from the widget with the focus.
+    static QVariant Query(Qt::InputMethodQuery query) {
+        return QGuiApplication::inputMethod()->queryFocusObject(query, {});
+    }
+    // Spelling on, with a dictionary of kWords and a word list in `folder`; links open into
+    // `opened`.
+    void UseFakeDictionary() {
+        view.Spelling().UseDictionaries({QStringLiteral("en_US")}, OpenFake, folder / "words.txt");
+        view.Spelling().SetOn(true);
+        view.SetLinkOpener([this](const QUrl& url) { opened.push_back(url.toString()); });
+    }
+    // The menu's entries by text, separators as "-".
+    static QStringList Entries(QMenu& menu) {
+        QStringList out;
+        for (QAction* action : menu.actions())
+            out << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return out;
+    }
+    static void Trigger(QMenu& menu, const QString& text) {
+        for (QAction* action : menu.actions())
+            if (action->text() == text) return action->trigger();
+        ADD_FAILURE() << "no " << text.toStdString();
+    }
+
+    TestSupport::CTempFolder folder;
+    QStringList opened;
 };
 
 // Copy offers the private, HTML and plain forms; Copy Text the plain one only.
@@ -106,20 +167,60 @@ TEST_F(ScrollViewTest, ShiftClickExtendsAndDraggingSelectsAcrossNotes) {
     EXPECT_EQ(view.View().Active(), second->FromIndex(4));
 }
 
-TEST_F(ScrollViewTest, StatusTextAndCaretBlink) {
-    EXPECT_EQ(view.StatusText(), QStringLiteral("For Help, press F1"));
-    Show("¶");
-    EXPECT_TRUE(view.StatusText().startsWith(QStringLiteral("Size: 0 characters - Created: ")));
-    EXPECT_TRUE(view.StatusText().contains(QStringLiteral(" - Modified: ")));
-    EXPECT_FALSE(view.CaretRect().isEmpty());
-    const bool on = view.CaretBlinkOn();
-    view.OnCaretTimer();
-    EXPECT_NE(view.CaretBlinkOn(), on);
-    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+TEST_F(ScrollViewTest, DoubleClickSelectsTheWordAndATripleClickTheParagraph) {
+    CNoteDocument* note = Show("¶one two three¶second line");
+    const QPoint inTwo = PointBefore(note, 6);
+    Click(inTwo);
+    EXPECT_FALSE(view.View().HasSelection());
+    Click(inTwo);
+    EXPECT_EQ(view.View().Anchor().Index(), 4u);
+    EXPECT_EQ(view.View().Active().Index(), 7u);
+    Click(inTwo);
+    EXPECT_EQ(view.View().Anchor().Index(), 0u);
+    EXPECT_EQ(view.View().Active().Index(), 13u);
+    // A fourth click starts over.
+    Click(inTwo);
+    EXPECT_FALSE(view.View().HasSelection());
+}
+
+TEST_F(ScrollViewTest, InputMethodsComposeAtTheCaretAndCommitAsTyping) {
+    CNoteDocument* note = Show("¶caf");
+    view.View().SetCaret(note->End(), false, true);
+    // Input methods (and the compose table behind dead keys) serve only widgets that ask.
+    EXPECT_TRUE(Query(Qt::ImEnabled).toBool());
+    const QRect caret = view.CaretRect();
+    const QRect reported = Query(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(reported, caret.translated(view.viewport()->pos()));
+    EXPECT_EQ(Query(Qt::ImSurroundingText).toString(), QStringLiteral("caf"));
+    EXPECT_EQ(Query(Qt::ImCursorPosition).toInt(), 3);
+
+    const QImage before = Grab();
+    const QRect after(caret.right() + 2, caret.top(), 30, caret.height());
+    InputMethod(QStringLiteral("\u00B4e"), QString());
+    EXPECT_EQ(Dump(*note), "¶caf");
+    EXPECT_NE(Grab().copy(after), before.copy(after));
+    EXPECT_GT(Query(Qt::ImCursorRectangle).toRect().left(),
+              caret.translated(view.viewport()->pos()).left());
+
+    InputMethod(QString(), QStringLiteral("\u00E9"));
+    QTest::keyClicks(&view, "s");
+    InputMethod(QString(), QStringLiteral("\u4E2D\u6587"));
+    EXPECT_EQ(Dump(*note), "¶caf\u00E9s\u4E2D\u6587");
+    view.OnCommand(CommandIds::kUndo);
+    EXPECT_EQ(Dump(*note), "¶caf");
+    // Some input methods correct the word before the caret by replacing it.
+    QInputMethodEvent correction;
+    correction.setCommitString(QStringLiteral("cafe"), -3, 3);
+    QApplication::sendEvent(&view, &correction);
+    EXPECT_EQ(Dump(*note), "¶cafe");
+    view.OnCommand(CommandIds::kUndo);
+
+    // A composition in progress when the focus leaves is dropped from the screen.
+    InputMethod(QStringLiteral("\u00B4"), QString());
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QApplication::sendEvent(&view, &out);
-    EXPECT_TRUE(view.CaretRect().isEmpty());
-    EXPECT_FALSE(view.QueryCommandState(CommandIds::kStrong).enabled);
-    EXPECT_TRUE(view.QueryCommandState(CommandIds::kSelectAll).enabled);
+    EXPECT_EQ(Grab().copy(after), before.copy(after));
+    EXPECT_EQ(Dump(*note), "¶caf");
 }
 
 // --- Pixels ---
@@ -307,10 +408,6 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     const int count = view.PageCount(printer);
     ASSERT_GE(count, 4);
-    QPrintDialog dialog(&printer);
-    view.OfferPages(dialog, printer);
-    EXPECT_EQ(dialog.minPage(), 1);
-    EXPECT_EQ(dialog.maxPage(), count);
 
     // What the dialog leaves on the printer when pages are chosen; a range past the end is cut.
     const struct {
@@ -337,8 +434,6 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("The notes could not be printed")));
     EXPECT_EQ(screen(), before);
 }
-
-}  // namespace
 
 // A large paste lays out what the window shows and leaves the rest to slices run between
 // events; the caret stays where it is on screen while the text above it settles, and the slices
@@ -391,3 +486,105 @@ TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFull
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               view.View().TreeHeight() - view.viewport()->height());
 }
+
+TEST_F(ScrollViewTest, CtrlClickOnALinkOpensItsAddressAndNothingElseDoes) {
+    UseFakeDictionary();
+    NoteEditEngine::CNoteDocument* note = Show("¶see www.x.org/a, or (https://y.z/b_(c)).");
+    const QPoint onFirst = PointBefore(note, 7);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onFirst);
+    EXPECT_TRUE(opened.isEmpty());  // a plain click places the caret
+    EXPECT_EQ(view.View().Active(), note->FromIndex(7));
+    const auto ctrlClick = [this](QPoint point) {
+        now += 10000;  // no double click
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, point);
+    };
+    ctrlClick(onFirst);
+    ctrlClick(PointBefore(note, 30));
+    EXPECT_EQ(view.View().Active(), note->FromIndex(7));  // opening a link leaves the caret
+    ctrlClick(PointBefore(note, 2));
+    ctrlClick(PointBefore(note, 39));
+    EXPECT_EQ(opened, (QStringList{"http://www.x.org/a", "https://y.z/b_(c)"}));
+    EXPECT_EQ(view.View().Active(), note->FromIndex(39));  // elsewhere Ctrl+click is a click
+}
+
+TEST_F(ScrollViewTest, ASuggestionReplacesTheWordInOneUndoStep) {
+    UseFakeDictionary();
+    NoteEditEngine::CNoteDocument* note = Show("¶the cat wsa");
+    view.View().SetCaret(note->FromIndex(1), false, false);
+    std::unique_ptr<QMenu> menu = view.ContextMenuAt(PointBefore(note, 10));
+    const QStringList entries = Entries(*menu);
+    ASSERT_GE(entries.size(), 5);
+    EXPECT_EQ(entries.mid(0, 5), (QStringList{"was", "wax", "Add to Dictionary", "Ignore", "-"}));
+    Trigger(*menu, "was");
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*note), "¶the cat was");
+    view.View().Undo();
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*note), "¶the cat wsa");
+    // A right word, the blank right of a wrong one, and a word whose text changed since the menu
+    // opened get no spelling items.
+    EXPECT_EQ(Entries(*view.ContextMenuAt(PointBefore(note, 6))).front(), Entries(*menu).at(5));
+    EXPECT_FALSE(
+        Entries(*view.ContextMenuAt(QPoint(400, PointBefore(note, 10).y()))).contains("Ignore"));
+    menu = view.ContextMenuAt(PointBefore(note, 10));
+    view.View().SetCaret(note->FromIndex(1), false, false);
+    view.View().InsertTextAtCaret(u"x");
+    Trigger(*menu, "was");
+    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*note), "¶txhe cat wsa");
+}
+
+TEST_F(ScrollViewTest, AddedWordsPersistAndIgnoredOnesLastTheRun) {
+    UseFakeDictionary();
+    NoteEditEngine::CNoteDocument* note = Show("¶wsa teh");
+    view.View().SetCaret(note->FromIndex(0), false, false);
+    Trigger(*view.ContextMenuAt(PointBefore(note, 2)), "Add to Dictionary");
+    Trigger(*view.ContextMenuAt(PointBefore(note, 6)), "Ignore");
+    EXPECT_FALSE(Entries(*view.ContextMenuAt(PointBefore(note, 6))).contains("Ignore"));
+    std::ostringstream written;
+    written << std::ifstream(folder / "words.txt").rdbuf();
+    EXPECT_EQ(written.str(), "wsa\n");
+
+    NoteLayoutEngine::CTextMarks marks;
+    CSpelling later(marks);
+    later.UseDictionaries({QStringLiteral("en_US")}, OpenFake, folder / "words.txt");
+    EXPECT_FALSE(marks.IsMisspelt(u"wsa"));
+    EXPECT_TRUE(marks.IsMisspelt(u"teh"));
+    // Checking off: nothing is misspelt.
+    later.SetOn(false);
+    EXPECT_FALSE(marks.IsMisspelt(u"teh"));
+    EXPECT_TRUE(view.QueryCommandState(CommandIds::kCheckSpelling).checked);
+    view.OnCommand(CommandIds::kCheckSpelling);
+    EXPECT_FALSE(view.QueryCommandState(CommandIds::kCheckSpelling).checked);
+    EXPECT_FALSE(view.View().Marks().IsMisspelt(u"teh"));
+}
+
+// A dictionary read in the background: the caller goes on at once, and a dictionary asked for
+// while another was being read replaces it, which is dropped unused.
+TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    const auto opener = [released](const QString& language) {
+        // A reader that held its caller up would fail below rather than hang.
+        released.wait_for(std::chrono::seconds(10));
+        return std::make_unique<NoteLayoutEngine::TestSupport::CFakeSpellChecker>(
+            std::set<std::u16string>{language == QStringLiteral("de_DE") ? u"haus" : u"house"});
+    };
+    NoteLayoutEngine::CTextMarks marks;
+    CSpelling spelling(marks);
+    spelling.SetOn(false);  // whatever an earlier run left in the settings
+    spelling.UseDictionaries({QStringLiteral("de_DE"), QStringLiteral("en_US")}, opener, {},
+                             CSpelling::Opening::kInBackground);
+    spelling.SetLanguage(QStringLiteral("en_US"));
+    spelling.SetOn(true);
+    spelling.SetLanguage(QStringLiteral("de_DE"));
+    EXPECT_EQ(marks.Checker(), nullptr);
+    // Which dictionaries the marks were handed, in order.
+    std::vector<bool> german;
+    QObject::connect(&spelling, &CSpelling::marksChanged, [&] {
+        if (marks.Checker() != nullptr) german.push_back(!marks.IsMisspelt(u"haus"));
+    });
+    release.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
+    EXPECT_EQ(german, std::vector<bool>{true});
+    EXPECT_TRUE(marks.IsMisspelt(u"house"));
+}
+
+}  // namespace

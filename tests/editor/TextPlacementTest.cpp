@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
