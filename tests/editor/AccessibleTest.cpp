@@ -65,12 +65,12 @@ protected:
     std::vector<Told> events;
 };
 
-constexpr const char* kTwoNotes[] = {"¶one two. Three", "¶second note"};
 const QString kTwoNotesText = QStringLiteral("one two. Three\nsecond note\n");
 
-TEST_F(AccessibleTest, ReadsTheShownNotesAsOneTextWithANamedChildEach) {
-    for (const char* note : kTwoNotes)
-        Show(note);
+// The notes read as one text with a named child each; edits through the interface undo as typing.
+TEST_F(AccessibleTest, ReadsTheShownNotesAsOneTextAndEditsThemLikeTyping) {
+    Show("¶one two. Three");
+    Show("¶second note");
     ASSERT_NE(Text(), nullptr);
     EXPECT_EQ(Pane()->role(), QAccessible::EditableText);
     EXPECT_TRUE(Pane()->state().editable && Pane()->state().multiLine);
@@ -107,6 +107,29 @@ TEST_F(AccessibleTest, ReadsTheShownNotesAsOneTextWithANamedChildEach) {
         EXPECT_EQ(Text()->textBeforeOffset(c.offset, c.unit, &start, &end), c.before) << c.offset;
         EXPECT_EQ(Text()->textAfterOffset(c.offset, c.unit, &start, &end), c.after) << c.offset;
     }
+
+    QAccessibleEditableTextInterface* edit = Pane()->editableTextInterface();
+    ASSERT_NE(edit, nullptr);
+    const struct {
+        std::function<void()> act;
+        const char* text;
+    } edits[] = {
+        {[&] { edit->insertText(4, "X"); }, "one Xtwo. Three\nsecond note\n"},
+        {[&] { edit->deleteText(0, 4); }, "two. Three\nsecond note\n"},
+        {[&] { edit->replaceText(9, 14, "Four"); }, "one two. Four\nsecond note\n"},
+        // Notes never merge: across them only their characters go.
+        {[&] { edit->deleteText(13, 16); }, "one two. Thre\necond note\n"},
+    };
+    for (const auto& c : edits) {
+        c.act();
+        EXPECT_EQ(Text()->text(0, -1), c.text);
+        view.OnCommand(CommandIds::kUndo);
+        EXPECT_EQ(Text()->text(0, -1), kTwoNotesText) << c.text;
+    }
+    // A selection made through the interface, backwards, is the pane's.
+    Text()->setSelection(0, 17, 4);
+    EXPECT_EQ(view.View().Anchor(), notes[1]->FromIndex(2));
+    EXPECT_EQ(view.View().Active(), notes[0]->FromIndex(4));
 }
 
 TEST_F(AccessibleTest, LinesAreTheRowsOfAWrappedParagraph) {
@@ -175,33 +198,6 @@ TEST_F(AccessibleTest, TypingClicksAndShiftMovesAreTold) {
     const QRect caret = Text()->characterRect(Text()->cursorPosition());
     EXPECT_TRUE(QRect(view.mapToGlobal(QPoint(0, 0)), view.size()).contains(caret)) << caret.x();
     EXPECT_EQ(Text()->offsetAtPoint(caret.center()), Text()->cursorPosition());
-}
-
-TEST_F(AccessibleTest, EditsThroughTheInterfaceUndoLikeTyping) {
-    for (const char* note : kTwoNotes)
-        Show(note);
-    QAccessibleEditableTextInterface* edit = Pane()->editableTextInterface();
-    ASSERT_NE(edit, nullptr);
-    const struct {
-        std::function<void()> act;
-        const char* text;
-    } cases[] = {
-        {[&] { edit->insertText(4, "X"); }, "one Xtwo. Three\nsecond note\n"},
-        {[&] { edit->deleteText(0, 4); }, "two. Three\nsecond note\n"},
-        {[&] { edit->replaceText(9, 14, "Four"); }, "one two. Four\nsecond note\n"},
-        // Notes never merge: across them only their characters go.
-        {[&] { edit->deleteText(13, 16); }, "one two. Thre\necond note\n"},
-    };
-    for (const auto& c : cases) {
-        c.act();
-        EXPECT_EQ(Text()->text(0, -1), c.text);
-        view.OnCommand(CommandIds::kUndo);
-        EXPECT_EQ(Text()->text(0, -1), kTwoNotesText) << c.text;
-    }
-    // A selection made through the interface, backwards, is the pane's.
-    Text()->setSelection(0, 17, 4);
-    EXPECT_EQ(view.View().Anchor(), notes[1]->FromIndex(2));
-    EXPECT_EQ(view.View().Active(), notes[0]->FromIndex(4));
 }
 
 }  // namespace

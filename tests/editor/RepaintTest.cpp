@@ -169,19 +169,3 @@ TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
         EXPECT_EQ(shown.copy(whole.translated(0, -row)), shown.copy(whole)) << "pair " << pair;
     }
 }
-
-// A palette changed while the program runs (the desktop turning dark and back) repaints the
-// window in its colours.
-TEST_F(RepaintTest, APaletteChangeRepaintsInItsColours) {
-    const QPalette light = QApplication::palette();
-    QPalette dark = light;
-    dark.setColor(QPalette::Base, QColor(20, 20, 24));
-    for (const QPalette& palette : {dark, light}) {
-        QApplication::setPalette(palette);
-        // The widgets hear of it through a posted event, which posts the repaint.
-        QApplication::processEvents();
-        const QImage shown = Shown();
-        EXPECT_EQ(shown.pixelColor(shown.width() - 4, 4), palette.color(QPalette::Base));
-        EXPECT_EQ(shown, Repainted());
-    }
-}

@@ -1,5 +1,6 @@
 // The editor pane itself, driven by key, mouse and input-method events under the offscreen
-// platform: the clipboard, clicks, pixels, text sizes, printing, large pastes, links and spelling.
+// platform: the clipboard, clicks, pixels, text sizes, printing, large pastes, links, spelling and
+// the command keys.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,11 +10,11 @@
 #include <QImage>
 #include <QInputMethod>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +26,8 @@
 #include <utility>
 
 #include "base/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "editor/FindDialog.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "layout/StyleTable.h"
@@ -35,6 +38,7 @@
 #include "tests/support/FakeSpellChecker.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "ui/CommandKeys.h"
 #include "ui/MessageBox.h"
 #include "ui/Settings.h"
 
@@ -42,6 +46,7 @@ namespace {
 
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
+using NoteEditEngine::TestSupport::IndexOf;
 using NoteEditEngine::TestSupport::MakeDocument;
 using NoteLayoutEngine::TestSupport::CFakeSpellChecker;
 
@@ -353,32 +358,6 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
     pane.OnCommand(NoteEditor::kMediumTextSizeCommand);
 }
 
-// Values written in a batch read back at once and reach the file when the batch ends, in one
-// write of it; a write outside any batch reaches it at once.
-TEST(SettingsBatchTest, WritesReachTheFileOnceWhenTheBatchEnds) {
-    // The file's bytes, read past the settings' own cache (which a reader would write out).
-    const QString path =
-        QSettings{QLatin1String(Settings::kOrganization), QLatin1String(Settings::kApplication)}
-            .fileName();
-    const auto onDisk = [&path] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    Settings::Write(Settings::kWindowLeft, 1);
-    const QByteArray before = onDisk();
-    EXPECT_TRUE(before.contains("X1=1\n"));
-    {
-        Settings::CBatch batch;
-        Settings::CBatch inner;  // nested: the outer one writes
-        for (int value = 2; value <= 9; ++value) {
-            Settings::Write(Settings::kWindowLeft, value);
-            EXPECT_EQ(Settings::Read(Settings::kWindowLeft), value);
-        }
-        EXPECT_EQ(onDisk(), before);
-    }
-    EXPECT_TRUE(onDisk().contains("X1=9\n"));
-}
-
 // --- Printing ---
 
 int PdfPages(const QString& path) {
@@ -585,6 +564,67 @@ TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
     EXPECT_EQ(german, std::vector<bool>{true});
     EXPECT_TRUE(marks.IsMisspelt(u"house"));
+}
+
+// A pane with a note whose every command changes something: two undo steps of typing, one of
+// them undone, a header paragraph with an indent, the last typed character selected.
+struct Pane {
+    Pane() {
+        view.resize(480, 320);
+        view.show();
+        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &focus);
+        view.View().AddNote(note.get(), nullptr);
+        view.View().SetCaret(note->End(), false, true);
+        QTest::keyClicks(&view, "xy");
+        QTest::keyClick(&view, Qt::Key_Left);
+        QTest::keyClicks(&view, "z");
+        view.OnCommand(CommandIds::kUndo);
+        QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+        view.FindDialog().FindWhat().setText(QStringLiteral("first"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    }
+    ~Pane() {
+        view.FindDialog().hide();
+        view.View().RemoveNote(note.get());
+    }
+    std::string State() {
+        std::string state = Dump(*note) + " " + std::to_string(IndexOf(view.View().Anchor())) +
+                            "-" + std::to_string(IndexOf(view.View().Active())) + " " +
+                            QGuiApplication::clipboard()->text().toStdString();
+        for (const int id : {CommandIds::kStrong, CommandIds::kHighlight, CommandIds::kComment})
+            state += view.QueryCommandState(id).checked ? "+" : "-";
+        for (const int id : {CommandIds::kUndo, CommandIds::kRedo})
+            state += view.QueryCommandState(id).enabled ? "+" : "-";
+        if (view.FindDialog().isVisible())
+            state += view.FindDialog().IsFindLayout() ? " find" : " replace";
+        return state;
+    }
+
+    std::unique_ptr<CNoteDocument> note = MakeDocument("¶first line¶[2,1]second ");
+    CNoteScrollView view;
+};
+
+// The command table as the pane binds it: every key does in the pane what its command does.
+TEST(CommandKeysTest, EveryKeyOfAPaneCommandDoesWhatItsCommandDoes) {
+    // The print commands open modal dialogs; their keys are the frame's accelerators.
+    const int kModal[] = {CommandIds::kPrint, CommandIds::kPrintPreview};
+    for (const Commands::Command& command : Commands::AllCommands()) {
+        if (command.target != Commands::Target::Editor || std::ranges::count(kModal, command.id))
+            continue;
+        for (const QKeySequence& key : NoteEditor::KeySequencesOf(command)) {
+            Pane byCommand;
+            const std::string before = byCommand.State();
+            byCommand.view.OnCommand(command.id);
+            const std::string expected = byCommand.State();
+            EXPECT_NE(expected, before) << command.label;
+
+            Pane byKey;
+            QTest::keyClick(&byKey.view, key[0].key(), key[0].keyboardModifiers());
+            EXPECT_EQ(byKey.State(), expected)
+                << command.label << " " << key.toString().toStdString();
+        }
+    }
 }
 
 }  // namespace
