@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
@@ -405,23 +404,12 @@ TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFull
     };
     const int32_t shownAt = caretY();
     EXPECT_TRUE(shownAt >= 0 && shownAt < view.viewport()->height());
-    // Slices that run long show their progress, then give the status back.
-    view.SetLayoutProgressDelay(std::chrono::milliseconds(0));
-    QSignalSpy status(&view, &CNoteScrollView::statusTextChanged);
     int slices = 0;
     for (; view.View().HasPendingLayout() && slices < 1000; ++slices) {
         view.OnLayoutTimer();
         ASSERT_EQ(caretY(), shownAt) << "after slice " << slices;
     }
     EXPECT_GT(slices, 1);
-    // Percentages that never fall and stay below 100, then the status given back.
-    std::vector<int> percents;
-    for (const QList<QVariant>& shown : status)
-        if (const QString text = shown[0].toString(); text.endsWith(u'%'))
-            percents.push_back(text.mid(text.lastIndexOf(u' ') + 1).chopped(1).toInt());
-    ASSERT_GE(percents.size(), 1u);
-    EXPECT_TRUE(std::ranges::is_sorted(percents) && percents.back() < 100);
-    EXPECT_EQ(status.back()[0].toString(), view.StatusText());
     // The same width: the pane's scroll bar took its share.
     CNoteScrollView fresh;
     fresh.View().SetWidth(view.View().ViewWidth(), false);
@@ -468,11 +456,7 @@ TEST_F(ScrollViewTest, ASuggestionReplacesTheWordInOneUndoStep) {
     EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*note), "¶the cat was");
     view.View().Undo();
     EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*note), "¶the cat wsa");
-    // A right word, the blank right of a wrong one, and a word whose text changed since the menu
-    // opened get no spelling items.
-    EXPECT_EQ(Entries(*view.ContextMenuAt(PointBefore(note, 6))).front(), Entries(*menu).at(5));
-    EXPECT_FALSE(
-        Entries(*view.ContextMenuAt(QPoint(400, PointBefore(note, 10).y()))).contains("Ignore"));
+    // A word whose text changed since the menu opened is left alone.
     menu = view.ContextMenuAt(PointBefore(note, 10));
     view.View().SetCaret(note->FromIndex(1), false, false);
     view.View().InsertTextAtCaret(u"x");

@@ -1,22 +1,125 @@
-// The multi-selection tree driven by real mouse and key events: the selection, anchor, caret and
-// notifications after each step, the rubber band, its auto-scroll and painting, and the delayed
-// rename.
+// The tree widgets driven by real mouse, key and drag events: the selection, anchor, caret and
+// notifications after each step, the rubber band, its auto-scroll and painting, the delayed
+// rename, and drag and drop (enter, move, leave and drop sent to the viewport with the data a drag
+// would carry: QDrag::exec runs a loop of its own, so the drags start from the tree's own data).
 #include <gtest/gtest.h>
 
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 #include <QWheelEvent>
 #include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "tests/tree/TreeTestSupport.h"
+#include "tree/DragAndDropTreeView.h"
 
 namespace {
 
-using TreeTestSupport::CRecordingTree;
-using TreeTestSupport::Label;
-using TreeTestSupport::Labels;
+std::string Label(const QTreeWidgetItem* item) {
+    return item ? item->text(0).toStdString() : std::string("-");
+}
+
+std::string Labels(const std::vector<QTreeWidgetItem*>& items) {
+    std::string out;
+    for (const QTreeWidgetItem* item : items)
+        out += (out.empty() ? "" : " ") + Label(item);
+    return out;
+}
+
+constexpr int kDataRole = Qt::UserRole + 1;
+
+// A tree that records what it reports ("+B:1 -C:2" for B selected with the mouse, C deselected
+// with the keyboard; "drag:B", "menu", "edit:B=text", "edit:B cancelled", "move 2"). The drag, the
+// context menu and the label edit are only recorded.
+class CTestTree : public CDragAndDropTreeView {
+public:
+    using CDragAndDropTreeView::BeginDragData;
+    using CDragAndDropTreeView::EditLabel;
+    using CDragAndDropTreeView::IsEditingLabel;
+
+    // From an outline: one item per line, two spaces of indent per level, every parent expanded
+    // but those marked with a trailing '+'. Every item carries a datum of its own.
+    void Build(std::string_view outline) {
+        DeselectAll(SelectCause::Program);
+        SetAnchor(nullptr);
+        clear();
+        std::vector<QTreeWidgetItem*> parents, collapsed;
+        while (!outline.empty()) {
+            const std::size_t end = std::min(outline.find('\n'), outline.size());
+            const std::string_view line = outline.substr(0, end);
+            outline.remove_prefix(std::min(end + 1, outline.size()));
+            const std::size_t text = line.find_first_not_of(' ');
+            parents.resize(std::min(parents.size(), text / 2));
+            QString label = QString::fromUtf8(line.substr(text));
+            const bool plus = label.endsWith('+');
+            if (plus) label.chop(1);
+            auto* item = parents.empty() ? new QTreeWidgetItem(this, {label})
+                                         : new QTreeWidgetItem(parents.back(), {label});
+            item->setData(0, kDataRole, label + "-data");
+            parents.push_back(item);
+            if (plus) collapsed.push_back(item);
+        }
+        expandAll();
+        for (QTreeWidgetItem* item : collapsed)
+            item->setExpanded(false);
+    }
+    QTreeWidgetItem* operator[](std::string_view label) const {
+        const QList<QTreeWidgetItem*> found =
+            findItems(QString::fromUtf8(label), Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    // The tree back as an outline, with selected items marked '*'.
+    std::string Outline() const {
+        std::string text;
+        const auto walk = [&](const auto& self, const QTreeWidgetItem* parent, int level) -> void {
+            for (int i = 0; i < parent->childCount(); ++i) {
+                const QTreeWidgetItem* item = parent->child(i);
+                text += std::string(2 * level, ' ') + item->text(0).toStdString();
+                if (item->childCount() > 0 && !item->isExpanded()) text += '+';
+                text += IsSelected(item) ? "*\n" : "\n";
+                self(self, item, level + 1);
+            }
+        };
+        walk(walk, invisibleRootItem(), 0);
+        return text;
+    }
+    // The notes since the last call.
+    std::string TakeNotes() { return std::exchange(m_notes, std::string()); }
+    bool m_acceptLabel = true;
+
+protected:
+    void OnItemSelected(QTreeWidgetItem* item, SelectCause cause) override {
+        Note("+" + Label(item) + ":" + std::to_string(static_cast<int>(cause)));
+        CDragAndDropTreeView::OnItemSelected(item, cause);
+    }
+    void OnItemDeselected(QTreeWidgetItem* item, SelectCause cause) override {
+        Note("-" + Label(item) + ":" + std::to_string(static_cast<int>(cause)));
+        CDragAndDropTreeView::OnItemDeselected(item, cause);
+    }
+    void OnBeginDrag(QTreeWidgetItem* item, QPoint /*point*/) override {
+        Note("drag:" + Label(item));
+    }
+    void OnContextMenuRequest(QPoint /*globalPos*/) override { Note("menu"); }
+    bool OnEndLabelEdit(QTreeWidgetItem* item, const QString* text) override {
+        Note("edit:" + Label(item) + (text ? "=" + text->toStdString() : " cancelled"));
+        return m_acceptLabel;
+    }
+    void MoveItems(const std::vector<QTreeWidgetItem*>& items, const CInsertionPoint& to) override {
+        Note("move " + std::to_string(items.size()));
+        CDragAndDropTreeView::MoveItems(items, to);
+    }
+
+private:
+    void Note(const std::string& note) { m_notes += (m_notes.empty() ? "" : " ") + note; }
+    std::string m_notes;
+};
 
 // Twenty items in three levels; all expanded, every row fits into the view.
 constexpr std::string_view kOutline = R"(A
@@ -43,14 +146,14 @@ F)";
 class MultiTreeViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TreeTestSupport::BuildTree(m_view, kOutline);
+        m_view.Build(kOutline);
         m_view.resize(300, 600);
         m_view.show();
         QApplication::processEvents();
     }
 
     QTreeWidgetItem* Item(std::string_view label) {
-        QTreeWidgetItem* item = TreeTestSupport::Find(m_view, QString::fromUtf8(label));
+        QTreeWidgetItem* item = m_view[label];
         EXPECT_NE(item, nullptr) << label;
         return item;
     }
@@ -110,7 +213,7 @@ protected:
                (m_view.RenameTimer().isActive() ? " rename" : "");
     }
 
-    CRecordingTree<CMultiTreeView> m_view;
+    CTestTree m_view;
 };
 
 struct Step {
@@ -399,6 +502,140 @@ TEST_F(MultiTreeViewTest, TheBandLeavesNoTrace) {
     EXPECT_EQ(bottom(Shown(m_view)), bottom(clean));
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, start + QPoint(-5, 30));
     EXPECT_EQ(Shown(m_view), clean);
+}
+
+// Rows: A, A1, A2, A2a, A2b, B (collapsed over B1), C, C1.
+const char* const kDragOutline = "A\n  A1\n  A2\n    A2a\n    A2b\nB+\n  B1\nC\n  C1\n";
+
+class DragAndDropTest : public MultiTreeViewTest {
+protected:
+    void SetUp() override {
+        m_view.setHeaderHidden(true);
+        m_view.resize(300, 400);
+        m_view.show();
+        m_view.Build(kDragOutline);
+    }
+
+    // A point in the row of `name`: at a fraction of its height and at an x indicating `depth`.
+    QPoint At(const std::string& name, double fraction, int depth) const {
+        const QRect row = m_view.visualItemRect(m_view[name]);
+        const int indent = m_view.indentation();
+        const int rootLeft = m_view.visualItemRect(m_view.topLevelItem(0)).left();
+        return {rootLeft + (depth - 2) * indent + indent / 2,
+                row.top() + static_cast<int>(row.height() * fraction)};
+    }
+    std::unique_ptr<QMimeData> OwnData() {
+        return std::unique_ptr<QMimeData>(m_view.BeginDragData());
+    }
+
+    // Sends a drag move to the viewport (after the enter a drag starts with); true when the tree
+    // accepts it.
+    bool DragTo(const QMimeData& data, QPoint point, Qt::DropAction* action = nullptr) {
+        Enter(data, point);
+        QDragMoveEvent event(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_view.viewport(), &event);
+        if (action != nullptr) *action = event.dropAction();
+        return event.isAccepted();
+    }
+    bool DropAt(const QMimeData& data, QPoint point) {
+        Enter(data, point);
+        m_entered = false;
+        QDropEvent drop(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_view.viewport(), &drop);
+        return drop.isAccepted();
+    }
+    void Leave() {
+        m_entered = false;
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(m_view.viewport(), &leave);
+    }
+
+    static constexpr Qt::DropActions kActions = Qt::CopyAction | Qt::MoveAction;
+
+private:
+    void Enter(const QMimeData& data, QPoint point) {
+        if (std::exchange(m_entered, true)) return;
+        QDragEnterEvent enter(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_view.viewport(), &enter);
+    }
+    bool m_entered = false;
+};
+
+TEST_F(DragAndDropTest, PointAndMarkOverTheWidget) {
+    using Place = CInsertionPoint::Place;
+    // The rules in full are tested without the widget; here the widget's rows, label lefts and
+    // the space below the rows.
+    const QPoint below = {At("C1", 0, 2).x(), m_view.visualItemRect(m_view["C1"]).bottom() + 20};
+    const std::pair<QPoint, CInsertionPoint> points[] = {
+        {At("A", 0.9, 1), {Place::After, nullptr, m_view["A"]}},
+        {{m_view.viewport()->width() - 2, At("A2b", 0.9, 2).y()},
+         {Place::Last, m_view["A2"], nullptr}},
+        {below, {Place::Last, m_view["C"], nullptr}},
+        {{below.x(), m_view.viewport()->height()}, {}},
+    };
+    for (const auto& [point, want] : points)
+        EXPECT_TRUE(m_view.InsertionPointAt(point) == want) << point.x() << "," << point.y();
+
+    auto data = OwnData();
+    m_view.SelectOnly(m_view["C1"], SelectCause::Mouse);
+    ASSERT_TRUE(DragTo(*data, At("A", 0.5, 2)));
+    EXPECT_TRUE(m_view.IsMarkShown());
+    Leave();
+    EXPECT_FALSE(m_view.IsMarkShown());
+    EXPECT_FALSE(m_view.DropPoint().IsValid());
+}
+
+TEST_F(DragAndDropTest, MoveKeepsDataExpansionSelectionCaretAndAnchorAndOrder) {
+    m_view["A2b"]->setExpanded(false);                    // childless: stays as it is
+    m_view.SelectOnly(m_view["A2"], SelectCause::Mouse);  // caret and anchor
+    m_view.Select(m_view["A2a"], SelectCause::Mouse);
+    m_view.Select(m_view["B"], SelectCause::Mouse);
+    m_view.SetCaret(m_view["A2b"]);
+    m_view.TakeNotes();
+    // Onto a selected item, inside a selected subtree, after an item of one: refused.
+    auto data = OwnData();
+    for (const QPoint point : {At("A2", 0.5, 3), At("A2b", 0.5, 4), At("A2b", 0.9, 3)})
+        EXPECT_FALSE(DragTo(*data, point)) << point.y();
+    Qt::DropAction action = Qt::IgnoreAction;
+    EXPECT_TRUE(DragTo(*data, At("A2", 0.9, 2), &action));  // after A2, beside itself
+    EXPECT_EQ(action, Qt::MoveAction);
+    EXPECT_FALSE(DropAt(*data, At("A2b", 0.5, 4)));
+    EXPECT_EQ(m_view.TakeNotes(), "");
+    ASSERT_TRUE(DropAt(*data, At("C", 0.5, 2)));
+    EXPECT_EQ(m_view.Outline(), "A\n  A1\nC\n  A2*\n    A2a*\n    A2b\n  B+*\n    B1\n  C1\n");
+    // The items themselves move: no selection changes to report.
+    EXPECT_EQ(m_view.TakeNotes(), "move 2");
+    EXPECT_EQ(m_view.SelectedList(),
+              (std::vector<QTreeWidgetItem*>{m_view["A2"], m_view["A2a"], m_view["B"]}));
+    EXPECT_EQ(m_view.Caret(), m_view["A2b"]);
+    EXPECT_EQ(m_view.Anchor(), m_view["A2"]);
+    for (const char* name : {"A2", "A2a", "A2b", "B", "B1"})
+        EXPECT_EQ(m_view[name]->data(0, kDataRole).toString(), QString(name) + "-data");
+    EXPECT_FALSE(m_view.DropPoint().IsValid());
+    EXPECT_FALSE(m_view.IsMarkShown());
+
+    // Dropped just after the first of the moved items: they go in order in its place.
+    m_view.Build(kDragOutline);
+    m_view.SelectOnly(m_view["A"], SelectCause::Mouse);
+    m_view.Select(m_view["C"], SelectCause::Mouse);
+    ASSERT_TRUE(DropAt(*OwnData(), At("A", 0.9, 1)));
+    EXPECT_EQ(m_view.Outline(), "A*\n  A1\n  A2\n    A2a\n    A2b\nC*\n  C1\nB+\n  B1\n");
+}
+
+TEST_F(DragAndDropTest, TheTimerExpandsTheDropParent) {
+    auto data = OwnData();
+    m_view.SelectOnly(m_view["A1"], SelectCause::Mouse);
+    DragTo(*data, At("A", 0.5, 2));  // expanded already
+    EXPECT_FALSE(m_view.ExpandTimer().isActive());
+    DragTo(*data, At("B", 0.5, 2));
+    EXPECT_TRUE(m_view.ExpandTimer().isActive());
+    m_view.OnExpandTimer();
+    EXPECT_TRUE(m_view["B"]->isExpanded());
+    EXPECT_FALSE(m_view.ExpandTimer().isActive());
+    // Below a collapsed item the drop parent is not the item under the mouse.
+    m_view["B"]->setExpanded(false);
+    DragTo(*data, At("B", 0.9, 1));
+    EXPECT_FALSE(m_view.ExpandTimer().isActive());
 }
 
 }  // namespace
