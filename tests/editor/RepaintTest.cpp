@@ -23,6 +23,7 @@
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "model/NoteUndoHistory.h"
+#include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
@@ -32,31 +33,22 @@ using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 using NoteEditEngine::TestSupport::MakeDocument;
 
-class RepaintTest : public ::testing::Test {
+// The pane focused in an active window, on one long note; no two clicks make a double click.
+class RepaintTest : public PaneTest {
 protected:
     // The caret does not blink between what was painted and the repaint it is compared with.
     static void SetUpTestSuite() { QApplication::setCursorFlashTime(100000000); }
 
     void SetUp() override {
-        view.resize(480, 320);
+        PaneTest::SetUp();
         view.SetClickClock([this] { return now += 1000; });
         std::string text;
         for (int i = 0; i < 60; ++i)
             text += "¶line " + std::to_string(i) + " of the long note";
-        Add(text, nullptr);
-        view.show();
+        Show(text);
         view.activateWindow();
         view.setFocus(Qt::OtherFocusReason);
         QApplication::processEvents();
-    }
-    void TearDown() override {
-        for (auto& note : notes)
-            if (view.View().NoteIndex(note.get()) >= 0) view.View().RemoveNote(note.get());
-    }
-    CNoteDocument* Add(const std::string& text, CNoteDocument* after) {
-        notes.push_back(MakeDocument(text));
-        view.View().AddNote(notes.back().get(), after);
-        return notes.back().get();
     }
     void Wheel(int steps) {
         const QPointF at(100, 100);
@@ -77,10 +69,6 @@ protected:
     QImage Repainted() {
         return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
-
-    std::vector<std::unique_ptr<CNoteDocument>> notes;
-    int64_t now = 100000;
-    CNoteScrollView view;
 };
 
 TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
@@ -105,10 +93,10 @@ TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
         {"Page Down", key(Qt::Key_PageDown)},
         {"Page Down", key(Qt::Key_PageDown)},
         {"Down", key(Qt::Key_Down)},
-        {"note added in front", [this] { Add("¶a new note¶two lines", nullptr); }},
+        {"note added in front", [this] { Show("¶a new note¶two lines", true); }},
         {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
         {"wheel up", [this] { Wheel(-2); }},
-        {"note added at the end", [this] { Add("¶the last note", notes[0].get()); }},
+        {"note added at the end", [this] { Show("¶the last note"); }},
         {"first note removed", [this] { view.View().RemoveNote(notes[1].get()); }},
         {"Page Up", key(Qt::Key_PageUp)},
         {"wheel down", [this] { Wheel(2); }},
@@ -164,9 +152,9 @@ TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
 // joined by no-break spaces, which are never split), whether its words are plain or overhang.
 TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     view.View().RemoveNote(notes[0].get());
-    Add("¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
-        "¶fjord jazz, of jelly¶fjord\u00A0jazz,\u00A0of\u00A0jelly¶",
-        nullptr);
+    Show(
+        "¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
+        "¶fjord jazz, of jelly¶fjord\u00A0jazz,\u00A0of\u00A0jelly¶");
     QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
     const QImage shown = Repainted();
     EXPECT_EQ(Repainted(), shown);
@@ -181,25 +169,19 @@ TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     }
 }
 
-class TextPlacementTest : public ::testing::Test {
+// A wide pane without the focus, so no caret among the ink; the text size goes back to Medium.
+class TextPlacementTest : public PaneTest {
 protected:
     void SetUp() override {
-        // No focus, so no caret among the ink.
+        PaneTest::SetUp();
         view.resize(1000, 400);
-        view.show();
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &out);
     }
     void TearDown() override {
-        if (note) view.View().RemoveNote(note.get());
         view.OnCommand(NoteEditor::kMediumTextSizeCommand);
+        PaneTest::TearDown();
     }
-    CNoteDocument* Show(std::string_view text) {
-        note = MakeDocument(text);
-        view.View().AddNote(note.get(), nullptr);
-        return note.get();
-    }
-
-    std::unique_ptr<CNoteDocument> note;
-    CNoteScrollView view;
 };
 
 // Summed over the channels.
@@ -316,7 +298,6 @@ TEST_F(TextPlacementTest, AClusterIsOneStepAsWideAsTheFontShapesIt) {
                   metrics.horizontalAdvance(face))
             << cluster;
         view.View().RemoveNote(shown);
-        note.reset();
     }
 }
 

@@ -30,7 +30,6 @@
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "layout/StyleTable.h"
-#include "model/NoteText.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
@@ -131,24 +130,6 @@ TEST_F(ScrollViewTest, ClipboardForms) {
     EXPECT_TRUE(data->hasFormat(QString::fromLatin1(NoteStorage::kPrivateMimeType.data())));
     Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
-}
-
-TEST_F(ScrollViewTest, APasteTooLargeForMemorySaysSoAndChangesNothing) {
-    CNoteDocument* note = Show("¶keep");
-    Key(Qt::Key_End);
-    // More than one block of the text's store: the paste must make a new one.
-    QGuiApplication::clipboard()->setText(QString(10000, QChar(u'y')));
-    std::vector<QString> messages;
-    MessageBox::SetSink([&messages](const QString& message) { messages.push_back(message); });
-    NoteEditEngine::CNoteText::SetAllocationLimit(NoteEditEngine::CNoteText::AllocationsInUse());
-    Key(Qt::Key_V, Qt::ControlModifier);
-    NoteEditEngine::CNoteText::SetAllocationLimit(SIZE_MAX);
-    MessageBox::SetSink({});
-    EXPECT_EQ(Dump(*note), "¶keep");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("too large")));
-    QTest::keyClicks(&view, "s");
-    EXPECT_EQ(Dump(*note), "¶keeps");
 }
 
 TEST_F(ScrollViewTest, ShiftClickExtendsAndDraggingSelectsAcrossNotes) {
