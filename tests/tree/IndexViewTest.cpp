@@ -501,18 +501,6 @@ TEST_F(SearchPaneTest, ResultsMatchAScanOfTheNotesThroughEditsDeletionsImportsAn
     ExpectPaneMatchesScan("changed on disk");
 }
 
-// Another notes folder replaces the index.
-TEST_F(SearchPaneTest, AnotherFolderReplacesTheIndex) {
-    LoadRandom(7, 8);
-    TestSupport::CTempFolder other;
-    TestSupport::WriteNote(other / "77.xml", "¶only wombat here");
-    picker.answer = other.Path().u16string();
-    view->ChangeNotesFolder();
-    WaitForIndex();
-    EXPECT_EQ(PaneResults(u"a", {}), std::vector<std::string>{"77@9"});
-    EXPECT_EQ(pane->CountLabel(), QStringLiteral("1 note"));
-}
-
 TEST_F(SearchPaneTest, ActivatingAResultShowsThatNoteAloneWithTheMatchSelected) {
     Load({{1, "1", "¶Groceries¶milk and Bread"},
           {1, "2", "¶Recipes¶pour the bread dough¶bake"},

@@ -296,13 +296,6 @@ TEST_F(MultiTreeViewTest, CollapsingDeselectsHiddenDescendants) {
         EXPECT_EQ(State(), way.state) << way.action;
         EXPECT_EQ(m_view.TakeNotes(), way.notes) << way.action;
     }
-    // The expand button and a double click on a collapsed parent expand it again.
-    Act("button C");
-    EXPECT_TRUE(Item("C")->isExpanded());
-    Act("dclick C");
-    EXPECT_FALSE(Item("C")->isExpanded());
-    Act("dclick C");
-    EXPECT_TRUE(Item("C")->isExpanded());
 }
 
 // An item deleted before its rename is due is not renamed (nor touched); a drag forgets it.
@@ -551,23 +544,9 @@ private:
     bool m_entered = false;
 };
 
-TEST_F(DragAndDropTest, PointMarkAndExpandTimerOverTheWidget) {
-    using Place = CInsertionPoint::Place;
-    // The rules in full are tested without the widget; here the widget's rows, label lefts and
-    // the space below the rows.
-    const QPoint below = {At("C1", 0, 2).x(), m_view.visualItemRect(m_view["C1"]).bottom() + 20};
-    const std::pair<QPoint, CInsertionPoint> points[] = {
-        {At("A", 0.9, 1), {Place::After, nullptr, m_view["A"]}},
-        {{m_view.viewport()->width() - 2, At("A2b", 0.9, 2).y()},
-         {Place::Last, m_view["A2"], nullptr}},
-        {below, {Place::Last, m_view["C"], nullptr}},
-        {{below.x(), m_view.viewport()->height()}, {}},
-    };
-    for (const auto& [point, want] : points)
-        EXPECT_TRUE(m_view.InsertionPointAt(point) == want) << point.x() << "," << point.y();
-
-    // The mark shows while a drag is over the tree; a drag resting on a collapsed parent expands
-    // it when the timer runs out, on an expanded one or below a collapsed one never.
+// The mark shows while a drag is over the tree; a drag resting on a collapsed parent expands it
+// when the timer runs out, on an expanded one or below a collapsed one never.
+TEST_F(DragAndDropTest, TheMarkAndTheExpandTimerFollowTheDrag) {
     auto data = OwnData();
     m_view.SelectOnly(m_view["A1"], SelectCause::Mouse);
     ASSERT_TRUE(DragTo(*data, At("A", 0.5, 2)));
