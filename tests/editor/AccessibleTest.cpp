@@ -1,5 +1,4 @@
-// What a screen reader reads of the editor pane through Qt's accessibility interfaces, and what
-// it is told when the text, the caret or the selection changes.
+// What a screen reader reads of the editor pane, and what it is told of changes.
 #include <gtest/gtest.h>
 
 #include <QAccessible>

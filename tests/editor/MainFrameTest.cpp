@@ -1,5 +1,4 @@
-// The main frame's wiring: the tree of the notes folder, commands reaching the tree whichever pane
-// has the focus, the edit commands while a menu is open, and Exit with everything saved.
+// The main frame's wiring of the tree, the editor, the menus and Exit.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -25,8 +24,7 @@ namespace {
 
 using NoteEditEngine::TestSupport::Dump;
 
-// The frame on a folder without index (its notes come as orphans, in file order), shown, with
-// messages and questions (answered yes) recorded.
+// The frame shown on a folder without index (orphans, in file order); messages go to `messages`.
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {

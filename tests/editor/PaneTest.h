@@ -13,8 +13,8 @@
 #include "editor/NoteScrollView.h"
 #include "tests/support/ModelTestSupport.h"
 
-// A shown pane of 480 by 320, told it has the focus, with a test clock for click counting, showing
-// the notes made by `Show`; the notes still shown leave the pane before they are destroyed.
+// A shown 480 by 320 pane told it has the focus, with a test clock for clicks, showing `Show`'s
+// notes.
 class PaneTest : public ::testing::Test {
 protected:
     void SetUp() override {

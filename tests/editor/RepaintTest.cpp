@@ -1,8 +1,4 @@
-// The pane's pixels. What its incremental painting leaves in the window (the backing store, with
-// the pixels that scrolling moved) must be what a full repaint paints, caret included, after every
-// scroll, caret move and change of the notes shown; every run's ink lies where the layout put its
-// characters, at every text size, with mixed styles and a selection; a cluster of several code
-// units (an emoji, a flag, a letter with marks) is measured as one.
+// The pane's pixels: incremental painting against a full repaint, and ink against the layout.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -115,8 +111,7 @@ TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
     }
 }
 
-// A row drawn before is drawn anew once its text or selection changes, also when scrolled away
-// and back, and looks as it did once the change is undone.
+// A row drawn before is drawn anew once its text or selection changes, also scrolled away and back.
 TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 60});
     QTest::keyClick(&view, Qt::Key_Home);
@@ -301,8 +296,7 @@ TEST_F(TextPlacementTest, AClusterIsOneStepAsWideAsTheFontShapesIt) {
     }
 }
 
-// The editor's own cluster boundaries against Qt's, over random strings of what joins and what
-// does not.
+// The editor's own cluster boundaries against Qt's, over random strings.
 TEST(ClusterBoundaryTest, BoundariesAreQtsOnRandomText) {
     // Qt also breaks where the script changes and splits a flag after an emoji, so each text
     // keeps to one script, and flags keep to letters.

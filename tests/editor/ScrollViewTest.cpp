@@ -1,6 +1,5 @@
 // The editor pane itself, driven by key, mouse and input-method events under the offscreen
-// platform: the clipboard, clicks, pixels, text sizes, printing, large pastes, links, spelling and
-// the command keys.
+// platform.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -95,8 +94,7 @@ protected:
     static QVariant Query(Qt::InputMethodQuery query) {
         return QGuiApplication::inputMethod()->queryFocusObject(query, {});
     }
-    // Spelling on, with a dictionary of kWords and a word list in `folder`; links open into
-    // `opened`.
+    // Spelling on with kWords and a word list in `folder`; links open into `opened`.
     void UseFakeDictionary() {
         view.Spelling().UseDictionaries({QStringLiteral("en_US")}, OpenFake, folder / "words.txt");
         view.Spelling().SetOn(true);
@@ -281,8 +279,8 @@ TEST_F(ScrollViewTest, AClickOnACheckBoxTogglesIt) {
     }
 }
 
-// The settings file may hold any number; what is out of range is Medium, and a new pane starts
-// at the size kept.
+// The settings file may hold any number: out of range is Medium; a new pane starts at the size
+// kept.
 TEST(TextSizeSettingTest, IsReadWithinItsRange) {
     using NoteLayoutEngine::TextSize;
     const struct {
@@ -323,8 +321,7 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
         text += "line " + std::to_string(i) + " of a note long enough for several pages¶";
     CNoteDocument* note = Show(text);
     view.View().SetSelection(note->FromIndex(3000), note->FromIndex(3010), true);
-    // Printing lays the notes out for the page; the screen's layout, selection, caret and
-    // scrolling stay as they were.
+    // Printing lays the notes out for the page; the screen's layout and selection stay.
     const auto screen = [this] {
         return view.View().Dump() + " " + std::to_string(view.View().TreeHeight()) + " " +
                std::to_string(view.View().GlobalIndex(view.View().Anchor())) + "-" +
@@ -364,9 +361,7 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     EXPECT_EQ(screen(), before);
 }
 
-// A large paste lays out what the window shows and leaves the rest to slices run between
-// events; the caret stays where it is on screen while the text above it settles, and the slices
-// end in the layout a full one makes.
+// A large paste lays out what is shown and leaves the rest to slices, which end in a full layout.
 TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFullLayout) {
     CNoteDocument* note = Show("¶first¶last");
     view.View().SetCaret(note->FromIndex(6), false, true);
@@ -398,8 +393,8 @@ TEST_F(ScrollViewTest, ALargePasteReturnsBeforeItIsLaidOutAndItsSlicesEndInAFull
     fresh.View().FinishLayout();
     EXPECT_EQ(view.View().Dump(), fresh.View().Dump());
     EXPECT_EQ(view.View().TreeHeight(), fresh.View().TreeHeight());
-    // The height guessed before the slices ran was near what they found (paragraphs of one to
-    // four rows, guessed from their mean length): the scroll bar moves little under the hand.
+    // The height guessed before the slices ran was near: the scroll bar moves little under the
+    // hand.
     EXPECT_NEAR(estimated, fresh.View().TreeHeight(), fresh.View().TreeHeight() / 5);
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               view.View().TreeHeight() - view.viewport()->height());
@@ -470,8 +465,7 @@ TEST_F(ScrollViewTest, AddedWordsPersistAndIgnoredOnesLastTheRun) {
     EXPECT_FALSE(view.View().Marks().IsMisspelt(u"teh"));
 }
 
-// A dictionary read in the background: the caller goes on at once, and a dictionary asked for
-// while another was being read replaces it, which is dropped unused.
+// A dictionary read in the background: nobody waits, and a later one replaces it unused.
 TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
     std::promise<void> release;
     const std::shared_future<void> released = release.get_future().share();

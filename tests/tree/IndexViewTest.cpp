@@ -1,7 +1,4 @@
-// The index view and the search over all notes on real notes folders: the tree, the notes it
-// shows in a real editor and the files behind them; the search pane's results against a
-// brute-force scan of the notes as the user would see them (their files, or the unsaved text of
-// notes in memory), before and after edits, deletions, new and imported notes and changes on disk.
+// The index view and the search pane on real notes folders, a real editor and the files behind.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -365,8 +362,7 @@ protected:
         }
         return rows;
     }
-    // The same query over every note of the tree, in tree order: the note as the editor shows
-    // it, else its file.
+    // The same query over every note in tree order: the note as the editor shows it, else its file.
     std::vector<std::string> ScanResults(const std::u16string& pattern,
                                          NoteStorage::SearchOptions options) {
         std::vector<std::string> rows;

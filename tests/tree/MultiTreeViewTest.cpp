@@ -1,7 +1,4 @@
-// The tree widgets driven by real mouse, key and drag events: the selection, anchor, caret and
-// notifications after each step, the rubber band, its auto-scroll and painting, the delayed
-// rename, and drag and drop (enter, move, leave and drop sent to the viewport with the data a drag
-// would carry: QDrag::exec runs a loop of its own, so the drags start from the tree's own data).
+// The tree widgets driven by real mouse, key and drag events, and the drag rules without a widget.
 #include <gtest/gtest.h>
 
 #include <QDropEvent>
@@ -37,9 +34,8 @@ std::string Labels(const std::vector<QTreeWidgetItem*>& items) {
 
 constexpr int kDataRole = Qt::UserRole + 1;
 
-// A tree that records what it reports ("+B:1 -C:2" for B selected with the mouse, C deselected
-// with the keyboard; "drag:B", "menu", "edit:B=text", "edit:B cancelled", "move 2"). The drag, the
-// context menu and the label edit are only recorded.
+// A tree that records what it reports: "+B:1 -C:2" (B selected by mouse, C deselected by key),
+// "drag:B", "menu", "edit:B=text", "edit:B cancelled", "move 2"; drags and menus go no further.
 class CTestTree : public CDragAndDropTreeView {
 public:
     using CDragAndDropTreeView::BeginDragData;
@@ -465,8 +461,7 @@ QImage Shown(QWidget& widget) {
     return widget.screen()->grabWindow(widget.window()->winId()).toImage();
 }
 
-// What the window shows is what incremental painting left: the band's frame appears, moves and
-// leaves no trace.
+// What incremental painting left: the band's frame appears, moves and leaves no trace.
 TEST_F(MultiTreeViewTest, TheBandLeavesNoTrace) {
     const QImage clean = Shown(m_view);
     const QPoint start = RightOf("B");
@@ -511,8 +506,7 @@ protected:
         return std::unique_ptr<QMimeData>(m_view.BeginDragData());
     }
 
-    // Sends a drag move to the viewport (after the enter a drag starts with); true when the tree
-    // accepts it.
+    // A drag move (after the enter a drag starts with): true when the tree accepts it.
     bool DragTo(const QMimeData& data, QPoint point, Qt::DropAction* action = nullptr) {
         Enter(data, point);
         QDragMoveEvent event(point, kActions, &data, Qt::LeftButton, Qt::NoModifier);
