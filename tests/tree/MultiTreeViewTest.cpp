@@ -5,10 +5,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
-#include <QWheelEvent>
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -407,53 +405,30 @@ TEST_F(MultiTreeViewTest, TheBandSelectsTheLabelsItTouches) {
     }
 }
 
-// A band dragged below the window scrolls the tree, and the selection grows with the rows that
-// come into view; the origin stays on the row where the band started.
+// A band dragged below the window scrolls the tree, the selection growing with the rows that come
+// into view and the origin staying on its row; back inside the window the scrolling stops.
 TEST_F(MultiTreeViewTest, ABandDraggedBelowTheWindowScrollsAndGrows) {
     const int row = m_view.visualItemRect(Item("A")).height();
     m_view.resize(300, 8 * row + 2 * m_view.frameWidth());
     QApplication::processEvents();
-    const int height = Port()->height();
-    EXPECT_EQ(m_view.VerticalRepeatInterval(), 17000 / height);
-    EXPECT_EQ(m_view.HorizontalRepeatInterval(), 5000 / Port()->width());
-
     const QPoint start = {On("A1").x() + 40, On("A1").y()};
-    const QPoint below = {On("A").x(), height + 30};
+    const QPoint below = {On("A").x(), Port()->height() + 30};
     m_view.SetCursorSource([this, below] { return Port()->mapToGlobal(below); });
     QTest::mousePress(Port(), Qt::LeftButton, {}, start);
     QTest::mouseMove(Port(), start + QPoint(0, row));
     EXPECT_FALSE(m_view.VerticalScrollTimer().isActive());
     QTest::mouseMove(Port(), below);
     ASSERT_TRUE(m_view.VerticalScrollTimer().isActive());
-    EXPECT_EQ(m_view.VerticalScrollTimer().interval(), CMultiTreeView::kFirstScrollInterval);
     // Rows below the window that the band reaches are selected as well.
     EXPECT_EQ(Labels(m_view.SelectedList()), "A1 A2 A2a A2b A3 B B1 B2 C C1");
-
-    const char* grows[] = {"A1 A2 A2a A2b A3 B B1 B2 C C1 C1a",
-                           "A1 A2 A2a A2b A3 B B1 B2 C C1 C1a C1b",
-                           "A1 A2 A2a A2b A3 B B1 B2 C C1 C1a C1b C1c"};
-    for (const char* selected : grows) {
-        m_view.OnVerticalScrollTimer();
-        EXPECT_EQ(Labels(m_view.SelectedList()), selected);
-        EXPECT_EQ(m_view.VerticalScrollTimer().interval(), m_view.VerticalRepeatInterval());
-    }
-    EXPECT_EQ(m_view.verticalScrollBar()->value(), 3);
-    EXPECT_EQ(m_view.BandRect().top(), start.y() - 3 * row);
-
-    // Back inside the window the timer stops; the wheel scrolls back and the band follows.
+    m_view.OnVerticalScrollTimer();
+    EXPECT_EQ(Labels(m_view.SelectedList()), "A1 A2 A2a A2b A3 B B1 B2 C C1 C1a");
+    EXPECT_EQ(m_view.VerticalScrollTimer().interval(), m_view.VerticalRepeatInterval());
+    EXPECT_EQ(m_view.BandRect().top(), start.y() - row);
     m_view.SetCursorSource([this, start] { return Port()->mapToGlobal(start + QPoint(0, 60)); });
     m_view.OnVerticalScrollTimer();
     EXPECT_FALSE(m_view.VerticalScrollTimer().isActive());
-    const QPoint at = {On("A").x(), start.y() + 3 * row};
-    QWheelEvent wheel(at, Port()->mapToGlobal(at), {}, {0, 120}, Qt::LeftButton, {},
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(Port(), &wheel);
-    EXPECT_LT(m_view.verticalScrollBar()->value(), 3);
-    EXPECT_EQ(m_view.BandRect().top(), start.y() - (m_view.verticalScrollBar()->value()) * row);
-    EXPECT_EQ(Labels(m_view.SelectedList()), "A1 A2 A2a A2b");
-    QTest::keyClick(&m_view, Qt::Key_Escape);
-    EXPECT_FALSE(m_view.IsBandActive());
-    QTest::mouseRelease(Port(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(Port(), Qt::LeftButton, {}, start);
 }
 
 QImage Shown(QWidget& widget) {
