@@ -27,7 +27,6 @@ namespace {
 using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
-using NoteEditEngine::TestSupport::MakeDocument;
 
 // The pane focused in an active window, on one long note; no two clicks make a double click.
 class RepaintTest : public PaneTest {

@@ -16,7 +16,6 @@
 #include "model/NotePosition.h"
 #include "storage/FileHandler.h"
 #include "tests/support/SessionPanes.h"
-#include "tree/NoteItemText.h"
 #include "tree/SearchPane.h"
 
 namespace {
