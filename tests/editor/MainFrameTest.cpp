@@ -1,18 +1,18 @@
-// The main frame's wiring: the tree of the notes folder, commands reaching the tree whichever pane
-// has the focus, and Exit with everything saved.
+// The main frame's wiring of the tree, the editor, the menus and Exit.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 
 #include "app/MainFrame.h"
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
-#include "tests/editor/FrameTestSupport.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/SessionPanes.h"
@@ -24,6 +24,7 @@ namespace {
 
 using NoteEditEngine::TestSupport::Dump;
 
+// The frame shown on a folder without index (orphans, in file order); messages go to `messages`.
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,15 +33,19 @@ protected:
             messages.push_back(text);
             return true;
         });
-        // A folder without index: its notes come as orphans, in file order.
         TestSupport::WriteNote(folder / "1.xml", "¶First");
         TestSupport::WriteNote(folder / "2.xml", "¶Second");
+        NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
+        frame.LoadTree();
+        frame.show();
+        frame.activateWindow();
+        QApplication::processEvents();
     }
     void TearDown() override {
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
-    std::string Shown(CMainFrame& frame) {
+    std::string Shown() {
         std::string out;
         for (const NoteEditEngine::CNoteDocument* note : frame.Editor().View().ShownNotes())
             out += Dump(*note);
@@ -51,18 +56,13 @@ protected:
     TestSupport::CFakeSettings settings;
     TestSupport::CFakePicker picker;
     std::vector<QString> messages;
+    CMainFrame frame{settings, picker};
 };
 
 TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNotes) {
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    CMainFrame frame(settings, picker);
-    frame.LoadTree();
-    frame.show();
-    frame.activateWindow();
-    QApplication::processEvents();
     CIndexView& tree = frame.Tree();
     tree.Select(tree.topLevelItem(1), SelectCause::Mouse);
-    ASSERT_EQ(Shown(frame), "¶Second");
+    ASSERT_EQ(Shown(), "¶Second");
     frame.Editor().setFocus();
     QApplication::processEvents();
     ASSERT_FALSE(tree.IsTreeActive());
@@ -71,34 +71,24 @@ TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNot
     frame.ToolButton(CommandIds::kDeleteNote)->trigger();
     EXPECT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "2.xml"));
-    EXPECT_EQ(Shown(frame), "");
+    EXPECT_EQ(Shown(), "");
 
     // Ctrl+N typed in the editor reaches the tree too, and the editor takes the typing.
     tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
     frame.Editor().setFocus();
     QTest::keyClick(&frame.Editor(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(tree.topLevelItemCount(), 2);
-    EXPECT_EQ(Shown(frame), "¶First¶");
+    EXPECT_EQ(Shown(), "¶First¶");
     QTest::keyClicks(&frame.Editor(), "typed");
-    EXPECT_EQ(Shown(frame), "¶First¶typed");
+    EXPECT_EQ(Shown(), "¶First¶typed");
 }
 
 TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
-    NoteTreeEngine::SetNotesFolder(settings, folder.Path().u16string());
-    CMainFrame frame(settings, picker);
-    frame.LoadTree();
-    frame.show();
-    frame.activateWindow();
-    QApplication::processEvents();
     frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
     NoteEditEngine::CNoteDocument* first = frame.Editor().View().ShownNotes()[0];
     frame.Editor().View().SetCaret(first->End(), false, true);
     frame.Editor().setFocus();
-    // The status bar follows the typing without growing with its text.
-    const QSize bar = frame.statusBar()->sizeHint();
     QTest::keyClicks(&frame.Editor(), " edited");
-    EXPECT_TRUE(frame.StatusText().startsWith(QStringLiteral("Size: 12 characters - Created: ")));
-    EXPECT_EQ(frame.statusBar()->sizeHint(), bar);
     QSignalSpy ended(&frame, &CMainFrame::Ended);
     frame.Exit();
     EXPECT_EQ(ended.count(), 1);
@@ -106,6 +96,31 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     const std::string index = TestSupport::ReadBytes(folder / "index.xml");
     EXPECT_NE(index.find("username=\"First edited\""), std::string::npos);
     EXPECT_NE(index.find("isselected=\"true\""), std::string::npos);
+}
+
+// The edit commands stay enabled while a menu borrows the focus, and go off when another widget
+// takes it.
+TEST_F(MainFrameTest, TheEditCommandsFollowTheEditorsFocusNotTheMenus) {
+    frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
+    CNoteScrollView& editor = frame.Editor();
+    editor.setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), &editor);
+    QTest::keyClicks(&editor, "word");
+    QTest::keyClick(&editor, Qt::Key_Left, Qt::ShiftModifier);
+    QMenu* menu = frame.menuBar()->actions().front()->menu();
+    menu->popup(frame.mapToGlobal(QPoint(20, 20)));
+    ASSERT_EQ(QApplication::activePopupWidget(), menu);
+    // Runs the deferred state update that the focus change asked for.
+    QApplication::processEvents();
+    for (const int id : {CommandIds::kUndo, CommandIds::kCut, CommandIds::kPaste,
+                         CommandIds::kStrong, CommandIds::kHeader1})
+        EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
+    menu->hide();
+    QLineEdit* other = new QLineEdit(&frame);
+    other->show();
+    other->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_FALSE(frame.Action(CommandIds::kCut)->isEnabled());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QImage>
 #include <QPoint>
 #include <memory>
@@ -11,22 +13,26 @@
 #include "editor/NoteScrollView.h"
 #include "tests/support/ModelTestSupport.h"
 
-// A pane of 480 by 320 with a test clock for click counting, showing the notes made by `Show`
-// one after another; the notes leave the pane before they are destroyed.
+// A shown 480 by 320 pane told it has the focus, with a test clock for clicks, showing `Show`'s
+// notes.
 class PaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
         view.resize(480, 320);
         view.SetClickClock([this] { return now; });
+        view.show();
+        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &focus);
     }
     void TearDown() override {
         for (auto& note : notes)
-            view.View().RemoveNote(note.get());
+            if (view.View().NoteIndex(note.get()) >= 0) view.View().RemoveNote(note.get());
     }
-    NoteEditEngine::CNoteDocument* Show(std::string_view text) {
+    // A note of compact text after those shown, or in front of them.
+    NoteEditEngine::CNoteDocument* Show(std::string_view text, bool inFront = false) {
+        const auto& shown = view.View().ShownNotes();
         notes.push_back(NoteEditEngine::TestSupport::MakeDocument(text));
-        view.View().AddNote(notes.back().get(),
-                            notes.size() > 1 ? notes[notes.size() - 2].get() : nullptr);
+        view.View().AddNote(notes.back().get(), inFront || shown.empty() ? nullptr : shown.back());
         return notes.back().get();
     }
     // A point of the viewport inside the caret slot before the element at `index`.

@@ -1,49 +1,49 @@
-// What the pane's incremental painting leaves in the window (the backing store, with the pixels
-// that scrolling moved) must be what a full repaint paints, caret included, after every scroll,
-// caret move and change of the notes shown.
+// The pane's pixels: incremental painting against a full repaint, and ink against the layout.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QScreen>
 #include <QTest>
+#include <QTextBoundaryFinder>
 #include <QWheelEvent>
+#include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "base/CommandIds.h"
+#include "base/Graphemes.h"
 #include "editor/NoteScrollView.h"
+#include "editor/TextScale.h"
+#include "model/NoteUndoHistory.h"
+#include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
 
+using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::TestSupport::MakeDocument;
+using NoteEditEngine::CNotePosition;
 
-class RepaintTest : public ::testing::Test {
+// The pane focused in an active window, on one long note; no two clicks make a double click.
+class RepaintTest : public PaneTest {
 protected:
     // The caret does not blink between what was painted and the repaint it is compared with.
     static void SetUpTestSuite() { QApplication::setCursorFlashTime(100000000); }
 
     void SetUp() override {
-        view.resize(480, 320);
+        PaneTest::SetUp();
         view.SetClickClock([this] { return now += 1000; });
         std::string text;
         for (int i = 0; i < 60; ++i)
             text += "¶line " + std::to_string(i) + " of the long note";
-        Add(text, nullptr);
-        view.show();
+        Show(text);
         view.activateWindow();
         view.setFocus(Qt::OtherFocusReason);
         QApplication::processEvents();
-    }
-    void TearDown() override {
-        for (auto& note : notes)
-            if (view.View().NoteIndex(note.get()) >= 0) view.View().RemoveNote(note.get());
-    }
-    CNoteDocument* Add(const std::string& text, CNoteDocument* after) {
-        notes.push_back(MakeDocument(text));
-        view.View().AddNote(notes.back().get(), after);
-        return notes.back().get();
     }
     void Wheel(int steps) {
         const QPointF at(100, 100);
@@ -64,10 +64,6 @@ protected:
     QImage Repainted() {
         return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
-
-    std::vector<std::unique_ptr<CNoteDocument>> notes;
-    int64_t now = 100000;
-    CNoteScrollView view;
 };
 
 TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
@@ -92,10 +88,10 @@ TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
         {"Page Down", key(Qt::Key_PageDown)},
         {"Page Down", key(Qt::Key_PageDown)},
         {"Down", key(Qt::Key_Down)},
-        {"note added in front", [this] { Add("¶a new note¶two lines", nullptr); }},
+        {"note added in front", [this] { Show("¶a new note¶two lines", true); }},
         {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
         {"wheel up", [this] { Wheel(-2); }},
-        {"note added at the end", [this] { Add("¶the last note", notes[0].get()); }},
+        {"note added at the end", [this] { Show("¶the last note"); }},
         {"first note removed", [this] { view.View().RemoveNote(notes[1].get()); }},
         {"Page Up", key(Qt::Key_PageUp)},
         {"wheel down", [this] { Wheel(2); }},
@@ -114,8 +110,7 @@ TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
     }
 }
 
-// A row drawn before is drawn anew once its text or selection changes, also when scrolled away
-// and back, and looks as it did once the change is undone.
+// A row drawn before is drawn anew once its text or selection changes, also scrolled away and back.
 TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 60});
     QTest::keyClick(&view, Qt::Key_Home);
@@ -146,16 +141,14 @@ TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
     }
 }
 
-}  // namespace
-
 // A row is drawn from the images of its words where no glyph's ink crosses between them, and
 // joined into one image when drawn again: both must look as the same row drawn whole (words
 // joined by no-break spaces, which are never split), whether its words are plain or overhang.
 TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     view.View().RemoveNote(notes[0].get());
-    Add("¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
-        "¶fjord jazz, of jelly¶fjord\u00A0jazz,\u00A0of\u00A0jelly¶",
-        nullptr);
+    Show(
+        "¶the note tree keeps a caret¶the\u00A0note\u00A0tree\u00A0keeps\u00A0a\u00A0caret"
+        "¶fjord jazz, of jelly¶fjord\u00A0jazz,\u00A0of\u00A0jelly¶");
     QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
     const QImage shown = Repainted();
     EXPECT_EQ(Repainted(), shown);
@@ -170,18 +163,169 @@ TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     }
 }
 
-// A palette changed while the program runs (the desktop turning dark and back) repaints the
-// window in its colours.
-TEST_F(RepaintTest, APaletteChangeRepaintsInItsColours) {
-    const QPalette light = QApplication::palette();
-    QPalette dark = light;
-    dark.setColor(QPalette::Base, QColor(20, 20, 24));
-    for (const QPalette& palette : {dark, light}) {
-        QApplication::setPalette(palette);
-        // The widgets hear of it through a posted event, which posts the repaint.
-        QApplication::processEvents();
-        const QImage shown = Shown();
-        EXPECT_EQ(shown.pixelColor(shown.width() - 4, 4), palette.color(QPalette::Base));
-        EXPECT_EQ(shown, Repainted());
+// A wide pane without the focus, so no caret among the ink; the text size goes back to Medium.
+class TextPlacementTest : public PaneTest {
+protected:
+    void SetUp() override {
+        PaneTest::SetUp();
+        view.resize(1000, 400);
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &out);
+    }
+    void TearDown() override {
+        view.OnCommand(NoteEditor::kMediumTextSizeCommand);
+        PaneTest::TearDown();
+    }
+};
+
+// Summed over the channels.
+int ColourDistance(QRgb pixel, const QColor& colour) {
+    return std::abs(qRed(pixel) - colour.red()) + std::abs(qGreen(pixel) - colour.green()) +
+           std::abs(qBlue(pixel) - colour.blue());
+}
+
+// Far from the background: ink of a glyph (faint anti-aliased edges aside).
+bool IsInk(QRgb pixel, const QColor& background) {
+    return ColourDistance(pixel, background) > 150;
+}
+
+QColor BackgroundOf(const QWidget& view, CharacterStyle style, bool selected) {
+    if (selected) return view.palette().color(QPalette::Highlight);
+    return style.Test(CharacterStyle::kHighlight) ? QColor(250, 250, 160) : Qt::white;
+}
+
+// Where a run's characters stand by the layout: the first and last of them that leave ink.
+struct RunInk {
+    int32_t first = -1;
+    int32_t last = -1;
+};
+
+// Each paragraph is one row whose runs change at every style and at both selection ends; most
+// runs end in narrow letters, so a run drawn too wide or too narrow moves their ink visibly.
+TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
+    CNoteDocument* shown = Show(
+        "¶[9,0]fixed width line ending il{1}strong fixed il{0}plain fixed text to the end il"
+        "¶Arial minimum {1}strong milli{0} then {4}comment lilt{0} and {2}highlight fill{0} end.l");
+    for (int command = NoteEditor::kFirstTextSizeCommand;
+         command <= NoteEditor::kLastTextSizeCommand; ++command) {
+        SCOPED_TRACE(command);
+        view.OnCommand(command);
+        // From inside the first Strong run to inside " and ".
+        view.View().SetSelection(shown->FromIndex(35), shown->FromIndex(120), false);
+        const QImage image = view.viewport()->grab().toImage();
+        auto selectedAfter = [&](const CNotePosition& place) {
+            return view.View().SelectionStart() <= place && place < view.View().SelectionEnd();
+        };
+        int runs = 0;
+        CNotePosition p = shown->Start();
+        while (!p.IsAtEnd()) {
+            // One run: from p up to the next change of style or selection, or the row's end.
+            const CNotePosition runStart = p;
+            CNotePosition next = p;
+            next.StepRight();
+            const CharacterStyle style = next.StyleAt();
+            const bool selected = selectedAfter(p);
+            const QFontMetrics metrics(view.FontFor(p.ParagraphFormatOf().Style(), style));
+            RunInk expected;
+            do {
+                // p is the place before the character that `next` holds.
+                const QChar c(next.CodeUnitAt());
+                if (c != u' ') {
+                    const int32_t x = view.View().PointOf(p).x;
+                    if (expected.first < 0) expected.first = x + metrics.boundingRect(c).left();
+                    expected.last = x + metrics.boundingRect(c).right();
+                }
+                p = next;
+                next.StepRight();
+            } while (!p.IsAtParagraphEnd() && next.StyleAt() == style &&
+                     selectedAfter(p) == selected);
+            const bool endsRow = p.IsAtParagraphEnd();
+            const int32_t left = view.View().PointOf(runStart).x;
+            const int32_t right = view.View().PointOf(p).x;
+            // The next run paints over what passes its start; past the row's end nothing does.
+            const int32_t scanEnd = endsRow ? image.width() : right;
+            if (expected.first >= 0) {
+                expected.first = std::max(expected.first, left);
+                expected.last = std::min(expected.last, scanEnd - 1);
+            }
+            const QColor background = BackgroundOf(view, style, selected);
+            const int32_t top = view.View().PointOf(runStart).y - view.ScrollTop();
+            RunInk measured;
+            for (int32_t x = left; x < scanEnd; ++x) {
+                for (int32_t y = top; y < top + metrics.height(); ++y) {
+                    // Past the run: on white, or on the cell of the mark that ends the row.
+                    const QRgb pixel = image.pixel(x, y);
+                    if (IsInk(pixel, background) && (x < right || IsInk(pixel, Qt::white))) {
+                        if (measured.first < 0) measured.first = x;
+                        measured.last = x;
+                        break;
+                    }
+                }
+            }
+
+            if (expected.first < 0) {
+                EXPECT_EQ(measured.first, -1) << "a run of spaces at " << runStart.Index();
+            } else {
+                EXPECT_NEAR(measured.first, expected.first, 1) << "run from " << runStart.Index();
+                EXPECT_NEAR(measured.last, expected.last, 1) << "run to " << p.Index();
+            }
+            ++runs;
+            if (endsRow && !p.IsAtEnd()) p.StepRight();
+        }
+        EXPECT_EQ(runs, 12);
     }
 }
+
+// A character outside the basic plane, a family joined from three emoji, a flag and a letter with
+// two combining marks: each is one caret step, as wide as the font shapes it.
+TEST_F(TextPlacementTest, AClusterIsOneStepAsWideAsTheFontShapesIt) {
+    const char* const clusters[] = {"😀", "👩\u200D👩\u200D👧", "🇫🇷", "e\u0301\u0302"};
+    for (const char* cluster : clusters) {
+        const QString face = QString::fromUtf8(cluster);
+        CNoteDocument* shown = Show(std::string("¶a") + cluster + "b");
+        const QFontMetrics metrics(view.FontFor(NoteEditEngine::kNormal, CharacterStyle()));
+        view.View().SetCaret(shown->FromIndex(1), false, true);
+        view.View().MoveCharacterRight(false);
+        EXPECT_EQ(view.View().Active().Index(), 1 + face.size()) << cluster;
+        EXPECT_EQ(view.View().PointOf(view.View().Active()).x -
+                      view.View().PointOf(shown->FromIndex(1)).x,
+                  metrics.horizontalAdvance(face))
+            << cluster;
+        view.View().RemoveNote(shown);
+    }
+}
+
+// The editor's own cluster boundaries against Qt's, over random strings.
+TEST(ClusterBoundaryTest, BoundariesAreQtsOnRandomText) {
+    // Qt also breaks where the script changes and splits a flag after an emoji, so each text
+    // keeps to one script, and flags keep to letters.
+    const std::vector<std::u16string_view> scripts[] = {
+        {u"a", u" ", u"\u0301", u"\u200D", u"\uFE0F", u"👩", u"👧", u"🏽", u"❤"},
+        {u"a", u" ", u"\u0301", u"🇫🇷"},
+        {u"\u1100", u"\u1161", u"\u11A8", u"가", u"각", u" ", u"\u200D"},
+        {u"क", u"ष", u"कि", u"क्", u"कँ", u"क्ष", u" "},
+        {u"ก", u"กำ", u"กิ", u"กิ่", u"ก่", u" "},
+    };
+    std::mt19937 random(2026);
+    for (int round = 0; round < 2000; ++round) {
+        const std::vector<std::u16string_view>& pieces = scripts[round % std::size(scripts)];
+        // Starting on a letter: Qt splits a lone run of marks its own way.
+        std::u16string text(pieces.front());
+        const size_t length = 1 + random() % 8;
+        for (size_t k = 0; k < length; ++k)
+            text += pieces[random() % pieces.size()];
+        const QString qtext = QString::fromStdU16String(text);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, qtext);
+        std::vector<qsizetype> theirs;
+        while (finder.toNextBoundary() != -1)
+            theirs.push_back(finder.position());
+        std::vector<qsizetype> ours;
+        for (size_t at = 0; at < text.size();) {
+            at = NoteBase::ClusterEnd(text, at);
+            ours.push_back(static_cast<qsizetype>(at));
+        }
+        ASSERT_EQ(ours, theirs) << qtext.toStdString();
+    }
+}
+
+}  // namespace
