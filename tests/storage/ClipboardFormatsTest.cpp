@@ -88,27 +88,6 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
     }
 }
 
-TEST_F(ClipboardFormatsTest, HtmlFormatOffsetsCountUtf8Bytes) {
-    for (const std::u16string_view fragment :
-         {u"<p style=\"\">plain ascii</p>"sv, u"<p style=\"\">caf\u00e9 \u20ac \U0001F600</p>"sv,
-          u""sv}) {
-        const std::string utf8 = NoteBase::Utf16ToUtf8(fragment);
-        const std::string block = HtmlFormatBlock(fragment);
-        const auto number = [&block](std::string_view key) {
-            const size_t at = block.find(key);
-            EXPECT_EQ(block.substr(at + key.size() + 8, 2), "\r\n") << key;
-            return std::stol(block.substr(at + key.size(), 8));
-        };
-        EXPECT_EQ(number("StartHTML:"), 97);
-        EXPECT_EQ(number("StartFragment:"), 149);
-        EXPECT_EQ(number("EndFragment:"), 149 + static_cast<long>(utf8.size()));
-        EXPECT_EQ(number("EndHTML:"), static_cast<long>(block.size()));
-        EXPECT_EQ(block.substr(97, 6), "<html>");
-        EXPECT_EQ(block.substr(126, 23 + utf8.size()), "<!--StartFragment -->\r\n" + utf8);
-        EXPECT_EQ(block.substr(149 + utf8.size()), "<!--EndFragment-->\r\n</body>\r\n</html>");
-    }
-}
-
 // Each paragraph style (but the one no file yields) and each character style alone reads back
 // through the private format's bytes, as a copy and a paste in the program travel.
 TEST_F(ClipboardFormatsTest, EveryStyleRoundTripsThroughThePrivateFormat) {

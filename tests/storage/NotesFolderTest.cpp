@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "session/NoteSession.h"
 #include "session/SavePolicy.h"
-#include "storage/NotesFolderSettings.h"
 #include "storage/SyncConflicts.h"
-#include "tests/support/FakeFolderPicker.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/NotesFolderFixture.h"
 
@@ -23,12 +19,10 @@ using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
 using TestSupport::Dump;
+using TestSupport::NoteFileBytes;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
-
-using TestSupport::FileNames;
-using TestSupport::NoteFileBytes;
 
 // What no note file holds is told apart, read into nothing, and never written over.
 TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
@@ -78,33 +72,6 @@ struct CFakeTimer final : CSaveTimer {
     int64_t now = 0;
     int64_t due = 0;
 };
-
-TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
-    const CTempFolder startUp;
-    const CTempFolder notes;
-    WriteBytes(startUp / "index.xml", "startup index");
-    WriteBytes(startUp / "1000000000000001.xml", "startup note");
-    WriteBytes(startUp / "readme.xml", "startup readme");
-    WriteBytes(startUp / "ignored.txt", "not copied");
-    WriteBytes(notes / "1000000000000001.xml", "the user's own note");
-    WriteBytes(notes / "readme.xml", "the user's readme");
-    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 3u);
-    EXPECT_EQ(ReadBytes(notes / "1000000000000001.xml"), "the user's own note");
-    EXPECT_EQ(ReadBytes(notes / "readme.xml"), "the user's readme");
-    EXPECT_EQ(ReadBytes(notes / "readme-2.xml"), "startup readme");
-    EXPECT_EQ(ReadBytes(notes / "index.xml"), "startup index");
-    const std::set<std::string> names = FileNames(notes.Path());
-    ASSERT_EQ(names.size(), 5u);
-    const auto renamed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
-        return n != "1000000000000001.xml" &&
-               IsValidNoteId(NoteBase::Utf8ToUtf16(n.substr(0, n.size() - 4)));
-    });
-    ASSERT_NE(renamed, names.end());
-    EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");
-    // A folder with an index is no new folder.
-    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 0u);
-    EXPECT_EQ(FileNames(notes.Path()).size(), 5u);
-}
 
 // A notes folder with its tree pane, manager and save policy.
 struct CFolderFixture : TestSupport::CNotesFolderFixture {
