@@ -57,6 +57,15 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
     void WriteIndex(Items items) {
         TestSupport::WriteBytes(folder / "index.xml", IndexText(items));
     }
+    // Note "one" shown, with " typed" added to it and not saved.
+    void TypeIntoOneNote() {
+        WriteNote("1", "\u00B6one");
+        WriteIndex({{"1", "one*"}});
+        ASSERT_TRUE(session.LoadTree());
+        ASSERT_EQ(view.ShownNotes().size(), 1u);
+        NoteEditEngine::CNotePosition end = view.ShownNotes()[0]->End();
+        view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    }
     struct CNoTimer final : CSaveTimer {
         void Start(int32_t) override {}
         void Stop() override {}
@@ -74,13 +83,8 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
 TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextStart) {
     using Fault = TestSupport::CFaultyFileSystem::Fault;
     CSessionFolder f;
-    f.WriteNote("1", "\u00B6one");
-    f.WriteIndex({{"1", "one*"}});
+    f.TypeIntoOneNote();
     std::ostringstream log;
-    ASSERT_TRUE(f.session.LoadTree());
-    ASSERT_EQ(f.view.ShownNotes().size(), 1u);
-    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
-    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
     f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
     f.session.EndUnattended(log);
     EXPECT_FALSE(f.session.IsLoaded());
@@ -247,11 +251,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
 // written until they agree to have it made again, then it holds the tree and the typed text.
 TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAgrees) {
     CSessionFolder f;
-    f.WriteNote("1", "\u00B6one");
-    f.WriteIndex({{"1", "one*"}});
-    ASSERT_TRUE(f.session.LoadTree());
-    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
-    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    f.TypeIntoOneNote();
     std::filesystem::remove_all(f.folder.Path());
     f.prompts.answerYes = false;  // and the picker is cancelled
     f.session.OnDiskChanged(f.folder.Path().parent_path());
@@ -273,21 +273,6 @@ TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAg
     EXPECT_TRUE(CNoteSession::ReadTree(f.folder.Path(), tree, f.prompts, f.fs));
     EXPECT_EQ(tree.Size(), 1u);
     EXPECT_EQ(f.prompts.Texts().size(), 2u);
-}
-
-// A folder that cannot be written is told once at the start, with the system's reason (a
-// writable one is not: see above).
-TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
-    CSessionFolder f;
-    f.WriteIndex({});
-    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
-    f.session.LoadTree();
-    EXPECT_EQ(f.prompts.Texts(), std::vector<std::u16string>{
-                                     u"The notes folder " + PathText(f.folder.Path()) +
-                                     u" cannot be written: Permission denied.\nChanges will not "
-                                     u"be saved until it can be written, or another notes folder "
-                                     u"is set (Note > Set Notes Folder)."});
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
 }
 
 // A sync tool's copy of the tree from another machine, found at the start or while running: its
