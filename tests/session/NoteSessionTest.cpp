@@ -66,10 +66,7 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
         NoteEditEngine::CNotePosition end = view.ShownNotes()[0]->End();
         view.ShownNotes()[0]->InsertPlainText(end, u" typed");
     }
-    struct CNoTimer final : CSaveTimer {
-        void Start(int32_t) override {}
-        void Stop() override {}
-    } timer;
+    TestSupport::CFakeTimer timer;
     struct CPathWatch final : CFolderWatch {
         void Watch(const std::filesystem::path& path) override { paths.insert(path); }
         void Unwatch(const std::filesystem::path& path) override { paths.erase(path); }

@@ -61,21 +61,9 @@ TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
     EXPECT_EQ(LoadNoteFile(failing, path, document), NoteFileRead::Unreadable);
 }
 
-// A timer on a clock the test moves.
-struct CFakeTimer final : CSaveTimer {
-    void Start(int32_t milliseconds) override {
-        running = true;
-        due = now + milliseconds;
-    }
-    void Stop() override { running = false; }
-    bool running = false;
-    int64_t now = 0;
-    int64_t due = 0;
-};
-
 // A notes folder with its tree pane, manager and save policy.
 struct CFolderFixture : TestSupport::CNotesFolderFixture {
-    CFakeTimer timer;
+    TestSupport::CFakeTimer timer;
     CSavePolicy policy{pane, manager, store, prompts, timer};
 
     void WriteIndex(std::initializer_list<const char*> ids) {

@@ -10,6 +10,7 @@
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
+#include "session/SaveTimer.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
@@ -39,6 +40,18 @@ inline std::set<std::string> FileNames(const std::filesystem::path& folder) {
         names.insert(entry.path().filename().string());
     return names;
 }
+
+// A save timer on a clock the test moves.
+struct CFakeTimer final : NoteTreeEngine::CSaveTimer {
+    void Start(int32_t milliseconds) override {
+        running = true;
+        due = now + milliseconds;
+    }
+    void Stop() override { running = false; }
+    bool running = false;
+    int64_t now = 0;
+    int64_t due = 0;
+};
 
 // A notes folder on disk with its tree pane, its store, a failing-on-demand file system, and the
 // document manager showing notes in the test view; the recovery folder lies beside it.

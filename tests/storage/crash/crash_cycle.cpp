@@ -18,21 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
 #include "session/SavePolicy.h"
-#include "session/ViewShownNotes.h"
 #include "storage/FileHandler.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderStore.h"
 #include "tests/support/FakeNoteStore.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace {
 
@@ -58,12 +47,6 @@ bool SaveNote(NoteTreeEngine::CNotesFolderStore& store,
     return store.SaveNote(record, *document) == NoteTreeEngine::NoteSave::Saved;
 }
 
-class CNoTimer final : public NoteTreeEngine::CSaveTimer {
-public:
-    void Start(int32_t) override {}
-    void Stop() override {}
-};
-
 [[noreturn]] void RunChild(const std::filesystem::path& folder, CProgress& progress,
                            unsigned seed) {
     TestSupport::CFakePrompts prompts;
@@ -74,7 +57,7 @@ public:
     TestSupport::CFakeStatusLine status;
     NoteTreeEngine::CViewShownNotes shown(view);
     NoteTreeEngine::CDocumentManager manager(pane, shown, store, prompts, settings, status);
-    CNoTimer timer;
+    TestSupport::CFakeTimer timer;
     NoteTreeEngine::CSavePolicy policy(pane, manager, store, prompts, timer);
     if (!policy.LoadTree()) _exit(3);
     const std::vector<TreeItem> items = pane.ItemsInOrder();
