@@ -1,4 +1,4 @@
-// The data folder rule and what the program writes into the user's desktop folders.
+// What the program writes into the user's desktop folders.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "app/DataFolder.h"
 #include "app/DesktopIntegration.h"
 #include "tests/support/FaultyFileSystem.h"
 
@@ -52,23 +51,6 @@ private:
 };
 
 }  // namespace
-
-TEST(DataFolder, InstalledFolderFirstThenTheSourceTree) {
-    QTemporaryDir temp;
-    const QString bin = temp.filePath(QStringLiteral("bin"));
-    const QString installed = temp.filePath(QStringLiteral("share/jotwell"));
-    const QString source = temp.filePath(QStringLiteral("src/data"));
-    QDir().mkpath(bin);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);  // neither: where it should be
-    QDir().mkpath(source);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), source);
-    QDir().mkpath(installed);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);
-    // These tests run from the build tree.
-    EXPECT_EQ(DataFolder::Path(), QDir::cleanPath(QStringLiteral(JOTWELL_SOURCE_DATA)));
-    EXPECT_FALSE(
-        DataFolder::HandlePrintOption({QStringLiteral("jotwell"), QStringLiteral("a.jwf")}));
-}
 
 TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
     const struct {
