@@ -86,8 +86,7 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
                           u"The note \"old typed\" could not be saved: " + reason +
                           u".\nThe changes are kept and will be saved again."});
             EXPECT_EQ(f.status.text, u"Not saved: old typed");
-            for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
-                const std::string name = entry.path().filename().string();
+            for (const std::string& name : f.Files()) {
                 EXPECT_TRUE(name == f.PathOf(item).filename().string() || !name.ends_with(".xml"))
                     << name;
             }
