@@ -24,41 +24,31 @@ using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-// What no note file holds is told apart, read into nothing, and never written over.
-TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
+// What no note file holds is told apart from a missing or unreadable file and read into nothing;
+// that the store never writes over it, the document manager's tests show.
+TEST(LoadNoteFileTest, TellsEachCaseAndReadsNothingFromWhatIsNoNote) {
     const CTempFolder folder;
-    CFakePrompts prompts;
-    CNotesFolderStore store(folder.Path(), prompts, NoteStorage::FileSystem());
     const std::string note = NoteFileBytes("\u00B6hello");
     const std::pair<std::string, NoteFileRead> cases[] = {
         {note, NoteFileRead::Read},
         {"", NoteFileRead::NotANote},
         {note.substr(0, note.size() - 12), NoteFileRead::NotANote},
         {"<?xml version=\"1.0\"?><tree><note></note></tree>", NoteFileRead::NotANote},
-        {"<html>not ours</html>", NoteFileRead::NotANote},
     };
-    CTreeItemRecord record(u"1700000000000001");
-    const std::filesystem::path path = store.NoteFilePath(record);
     for (const auto& [bytes, read] : cases) {
-        WriteBytes(path, bytes);
+        WriteBytes(folder / "1.xml", bytes);
         auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
-        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), path, *document), read) << bytes;
+        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "1.xml", *document), read);
         EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
                   read == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before");
-        if (read == NoteFileRead::Read) continue;
-        EXPECT_EQ(store.LoadNoteDocument(record), nullptr);
-        NoteEditEngine::CNoteDocument empty;
-        EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
-        EXPECT_EQ(ReadBytes(path), bytes);
     }
-    EXPECT_TRUE(prompts.Messages().empty());
     NoteEditEngine::CNoteDocument document;
     EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
               NoteFileRead::Missing);
     EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder.Path(), document),
               NoteFileRead::Unreadable);
     CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
-    EXPECT_EQ(LoadNoteFile(failing, path, document), NoteFileRead::Unreadable);
+    EXPECT_EQ(LoadNoteFile(failing, folder / "1.xml", document), NoteFileRead::Unreadable);
 }
 
 // A notes folder with its tree pane, manager and save policy.
