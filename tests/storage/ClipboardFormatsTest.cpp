@@ -42,20 +42,12 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
         {"¶a{1}b{0}c¶def", 1, 3, nullptr, "<strong style=\"\">b</strong>c"},
         {"¶a{1}b{0}c¶def", 2, 0, "ab", "a<strong style=\"\">b</strong>"},
         {"¶a{1}b{0}c¶def", 1, -1, nullptr, "<strong style=\"\">b</strong>c<p style=\"\">def</p>"},
-        {"¶[1,0]a¶[6,2]f¶[8,14]h", 0, -1, nullptr,
-         "<h1 style=\"color:rgb(80,80,150);\">a</h1>"
-         "<li style=\"margin-left:4em;list-style-type:disc;\">f</li>"
-         "<li style=\"margin-left:28em;list-style-type:square;\">h</li>"},
         // Strong outermost, comment innermost; flags below the first difference stay open.
         {"¶x{1}a{5}b{4}c{2}<&\"'>{0}", 1, -1, nullptr,
          "<strong style=\"\">a<em style=\"\">b</em></strong><em style=\"\">c</em>"
          "<u style=\"background:rgb(250,250,160);text-decoration:none;\">"
          "&lt;&amp;&quot;&apos;&gt;</u>"},
-        // Empty paragraphs hold a non-breaking space, without their marks' styles.
-        {"¶a¶{1}¶[2,1]{0}¶b¶", 0, -1, nullptr,
-         "<p style=\"\">a</p><p style=\"\">&nbsp;</p>"
-         "<h2 style=\"margin-left:2em;color:rgb(80,80,150);\">&nbsp;</h2>"
-         "<p style=\"\">b</p><p style=\"\">&nbsp;</p>"},
+        // A range that ends where a paragraph starts leaves that paragraph out.
         {"¶a¶{1}¶[2,1]{0}¶b¶", 0, 2, nullptr, "<p style=\"\">a</p>"},
         // Fixed-width lines share one element; plain text indents them with tabs.
         {"¶[9,0]a{1}b¶[9,1]c¶[9,2]¶[9,0]d{0}¶e¶[9,1]f", 0, -1, nullptr,
