@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,40 +105,23 @@ TEST(DocumentManagerTest, ANoteThatCannotBeSavedIsKeptOnEverySavePath) {
     }
 }
 
-TEST(DocumentManagerTest, AtTheEndUnsavedNotesGoToRecoveryFilesOrTheUserDecides) {
+// At the end with nowhere to write a note, the user is asked, and a note kept stops the end (the
+// random session below ends with its notes in recovery files).
+TEST(DocumentManagerTest, AtTheEndWithNowhereToWriteTheUserDecides) {
     CManagerFixture f;
-    const TreeItem item = f.AddNote("\u00B6old");
-    f.manager.LoadItem(item, TreeItem::None);
-    f.Type(item, u" typed");
-    // The notes folder cannot be written; the data area can.
-    f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
-    EXPECT_TRUE(f.manager.Close());
-    ASSERT_EQ(f.prompts.Messages().size(), 2u);
-    const std::u16string& text = f.prompts.Messages()[1].text;
-    const std::u16string prefix =
-        u"The note \"old typed\" could not be saved: Permission denied.\nIts text was written to ";
-    ASSERT_EQ(text.substr(0, prefix.size()), prefix);
-    CNoteDocument recovered;
-    EXPECT_EQ(NoteStorage::LoadNoteFile(f.fs, std::filesystem::path(text.substr(prefix.size())),
-                                        recovered),
-              NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(Dump(recovered), "\u00B6old typed");
-
-    // Nowhere to write at all: the user is asked, and a note kept stops the end.
-    CManagerFixture g;
-    const TreeItem other = g.AddNote("\u00B6other");
-    g.manager.LoadItem(other, TreeItem::None);
-    g.Type(other, u"!");
-    g.fs.SetFault(Fault::CreateFails);
-    g.prompts.answerYes = false;
-    EXPECT_FALSE(g.manager.Close());
-    EXPECT_EQ(g.prompts.Messages().back().text,
+    const TreeItem other = f.AddNote("\u00B6other");
+    f.manager.LoadItem(other, TreeItem::None);
+    f.Type(other, u"!");
+    f.fs.SetFault(Fault::CreateFails);
+    f.prompts.answerYes = false;
+    EXPECT_FALSE(f.manager.Close());
+    EXPECT_EQ(f.prompts.Messages().back().text,
               u"The note \"other!\" could not be saved: Permission denied.\nNo copy of it could be "
               u"written anywhere. Discard its changes?");
-    EXPECT_EQ(g.status.text, u"Not saved: other!");
-    g.prompts.answerYes = true;
-    EXPECT_TRUE(g.manager.Close());
-    EXPECT_EQ(g.status.text, u"");
+    EXPECT_EQ(f.status.text, u"Not saved: other!");
+    f.prompts.answerYes = true;
+    EXPECT_TRUE(f.manager.Close());
+    EXPECT_EQ(f.status.text, u"");
 }
 
 TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
@@ -319,11 +303,29 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
                 ASSERT_EQ(f.OnDisk(items[n]), saved[n]) << "step " << step << " note " << n;
         }
     }
-    f.fs.SetFault(Fault::None);
+    // The end with the notes folder unwritable and the data area not: every unsaved note goes to a
+    // recovery file, and the files keep what they held.
+    for (int n = 0; n < kNotes; ++n) {
+        if (!selected[n]) continue;
+        f.Type(items[n], u"y");
+        typed[n] += "y";
+    }
+    f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
     EXPECT_TRUE(f.manager.Close());
-    for (int n = 0; n < kNotes; ++n)
-        EXPECT_EQ(f.OnDisk(items[n]), typed[n]);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), kNotes);
+    std::multiset<std::string> unsaved;
+    for (int n = 0; n < kNotes; ++n) {
+        EXPECT_EQ(f.OnDisk(items[n]), saved[n]);
+        if (typed[n] != saved[n]) unsaved.insert(typed[n]);
+    }
+    std::multiset<std::string> recovered;
+    for (const std::string& name : TestSupport::FileNames(f.settings.RecoveryFolder())) {
+        CNoteDocument note;
+        NoteStorage::LoadNoteFile(f.fs, f.settings.RecoveryFolder() / name, note);
+        recovered.insert(Dump(note));
+    }
+    EXPECT_FALSE(unsaved.empty());
+    EXPECT_EQ(recovered, unsaved);
+    EXPECT_EQ(f.Files().size(), size_t{kNotes});
 }
 
 }  // namespace
