@@ -318,11 +318,8 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
         if (typed[n] != saved[n]) unsaved.insert(typed[n]);
     }
     std::multiset<std::string> recovered;
-    for (const std::string& name : TestSupport::FileNames(f.settings.RecoveryFolder())) {
-        CNoteDocument note;
-        NoteStorage::LoadNoteFile(f.fs, f.settings.RecoveryFolder() / name, note);
-        recovered.insert(Dump(note));
-    }
+    for (const std::string& name : TestSupport::FileNames(f.settings.RecoveryFolder()))
+        recovered.insert(f.NoteIn(f.settings.RecoveryFolder() / name));
     EXPECT_FALSE(unsaved.empty());
     EXPECT_EQ(recovered, unsaved);
     EXPECT_EQ(f.Files().size(), size_t{kNotes});

@@ -89,9 +89,7 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
     const std::filesystem::path recovery = f.settings.RecoveryFolder();
     ASSERT_EQ(std::distance(std::filesystem::directory_iterator(recovery), {}), 1);
     const std::filesystem::path recovered = std::filesystem::directory_iterator(recovery)->path();
-    NoteEditEngine::CNoteDocument note;
-    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, recovered, note), NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_EQ(f.NoteIn(recovered), "\u00B6one typed");
     EXPECT_NE(log.str().find("Its text was written to " + recovered.string()), std::string::npos)
         << log.str();
     EXPECT_EQ(f.settings.recoveredAtEnd, 1);
@@ -262,10 +260,7 @@ TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAg
     f.prompts.answerYes = true;
     f.session.OnActivated();
     EXPECT_EQ(f.prompts.Texts().size(), 2u);
-    NoteEditEngine::CNoteDocument note;
-    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, f.folder / "1.xml", note),
-              NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_EQ(f.NoteIn(f.folder / "1.xml"), "\u00B6one typed");
     CNoteTree tree;
     EXPECT_TRUE(CNoteSession::ReadTree(f.folder.Path(), tree, f.prompts, f.fs));
     EXPECT_EQ(tree.Size(), 1u);

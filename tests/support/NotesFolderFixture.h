@@ -82,14 +82,14 @@ struct CNotesFolderFixture {
         return Add(pane, NoteTreeEngine::kRootItem, record);
     }
     std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
-    // The note as its file holds it.
-    std::string OnDisk(TreeItem item) {
+    // The note as the file holds it.
+    std::string NoteIn(const std::filesystem::path& path) {
         NoteEditEngine::CNoteDocument document;
-        if (NoteStorage::LoadNoteFile(fs, PathOf(item), document) !=
-            NoteStorage::NoteFileRead::Read)
+        if (NoteStorage::LoadNoteFile(fs, path, document) != NoteStorage::NoteFileRead::Read)
             return "(no note)";
         return NoteEditEngine::TestSupport::Dump(document);
     }
+    std::string OnDisk(TreeItem item) { return NoteIn(PathOf(item)); }
     void Type(TreeItem item, std::u16string_view text) {
         NoteEditEngine::CNoteDocument* document = manager.FindDocument(item);
         if (document == nullptr) throw std::logic_error("typing into a note not shown");
