@@ -1,6 +1,6 @@
-// The command line through the real program: help, version, every usage error and failure with
-// its exit code and message, and the export of a notes folder to each format without a display,
-// which leaves the folder as it was.
+// The command line through the real program: help, version, each kind of usage error and failure
+// with its exit code and message, and the export of a notes folder to each format without a
+// display, which leaves the folder as it was.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -77,7 +77,7 @@ protected:
     TestSupport::CTempFolder output;
 };
 
-TEST_F(CommandLineTest, HelpVersionAndEveryErrorEndWithTheirCodeAndMessage) {
+TEST_F(CommandLineTest, HelpVersionAndEachKindOfErrorEndWithTheirCodeAndMessage) {
     TestSupport::CTempFolder noIndex;
     TestSupport::CTempFolder noNotes;
     WriteBytes(noNotes / "index.xml", "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n</tree>\n");
