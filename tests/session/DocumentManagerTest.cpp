@@ -4,7 +4,6 @@
 #include <ctime>
 #include <filesystem>
 #include <iterator>
-#include <memory>
 #include <random>
 #include <set>
 #include <string>
