@@ -1,4 +1,4 @@
-// The data folder rule and what the program writes into the user's desktop folders.
+// What the program writes into the user's desktop folders.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "app/DataFolder.h"
 #include "app/DesktopIntegration.h"
 #include "tests/support/FaultyFileSystem.h"
 
@@ -53,23 +52,6 @@ private:
 
 }  // namespace
 
-TEST(DataFolder, InstalledFolderFirstThenTheSourceTree) {
-    QTemporaryDir temp;
-    const QString bin = temp.filePath(QStringLiteral("bin"));
-    const QString installed = temp.filePath(QStringLiteral("share/jotwell"));
-    const QString source = temp.filePath(QStringLiteral("src/data"));
-    QDir().mkpath(bin);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);  // neither: where it should be
-    QDir().mkpath(source);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), source);
-    QDir().mkpath(installed);
-    EXPECT_EQ(DataFolder::Resolve(bin, source), installed);
-    // These tests run from the build tree.
-    EXPECT_EQ(DataFolder::Path(), QDir::cleanPath(QStringLiteral(JOTWELL_SOURCE_DATA)));
-    EXPECT_FALSE(
-        DataFolder::HandlePrintOption({QStringLiteral("jotwell"), QStringLiteral("a.jwf")}));
-}
-
 TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
     const struct {
         const char* path;
@@ -86,7 +68,7 @@ TEST(DesktopIntegration, ExecQuotingSurvivesAnyPath) {
             << row.path;
 }
 
-// What differs is written and the updates started; failures are ignored and leave the files.
+// The files are written and the updates started; failures are ignored and leave the files.
 TEST(DesktopIntegration, WritesWhatDiffersAndIgnoresFailures) {
     using Fault = TestSupport::CFaultyFileSystem::Fault;
     CTemporaryDesktop desktop;
@@ -120,15 +102,6 @@ TEST(DesktopIntegration, WritesWhatDiffersAndIgnoresFailures) {
     EXPECT_TRUE(Read(entry).contains("\nMimeType=application/x-jotwell-tree;\n"));
     EXPECT_EQ(Read(mime), Read(data + QStringLiteral("/jotwell-mime.xml")));
     EXPECT_EQ(Read(icon), Read(data + QStringLiteral("/icons/jotwell.svg")));
-
-    // The same program again changes nothing; a moved program rewrites only its entry.
-    result = DesktopIntegration::Install(fs, QStringLiteral("/opt/jot well/bin/jotwell"), data);
-    EXPECT_TRUE(result.written.isEmpty());
-    EXPECT_TRUE(result.helpersStarted.isEmpty());
-    result = DesktopIntegration::Install(fs, QStringLiteral("/usr/local/bin/jotwell"), data);
-    EXPECT_EQ(result.written, QStringList{entry});
-    EXPECT_EQ(result.helpersStarted, QStringList{QStringLiteral("update-desktop-database")});
-    EXPECT_TRUE(Read(entry).contains("\nExec=\"/usr/local/bin/jotwell\" %f\n"));
 
     const QByteArray written = Read(entry);
     for (const Fault fault : TestSupport::CFaultyFileSystem::kWriteFaults) {

@@ -1,5 +1,4 @@
-// The Export command through the main frame with a file picker of the test, and the PDF's
-// bookmarks against the pages the print layout gives.
+// The Export command through the main frame with a file picker of the test.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -13,7 +12,6 @@
 #include <vector>
 
 #include "app/ExportCommand.h"
-#include "app/ExportSet.h"
 #include "app/MainFrame.h"
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
@@ -21,7 +19,6 @@
 #include "tests/app/ExportTestSupport.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
-#include "tests/support/QpdfOutline.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "ui/MessageBox.h"
@@ -207,73 +204,6 @@ TEST(ExportCommandNames, TheTypedExtensionOrTheFiltersDecidesTheFormat) {
         EXPECT_EQ(target.path.toStdString(), c.expected);
         EXPECT_EQ(target.format, c.format) << c.path;
     }
-}
-
-// Every format is known by each of its names in any case and offered with each extension.
-TEST(ExportCommandNames, EveryFormatByItsNamesAndExtensions) {
-    using ExportWriter::Formats;
-    for (const ExportWriter::FormatRow& row : ExportWriter::Formats()) {
-        const QString filter = ExportWriter::DialogFilter(row);
-        for (const std::string_view name : row.names) {
-            if (name.empty()) continue;
-            const QString text = QString::fromLatin1(name.data(), qsizetype(name.size()));
-            EXPECT_EQ(ExportWriter::FormatNamed(text.toUpper().toStdString()), row.format);
-        }
-        for (const std::string_view extension : row.extensions) {
-            if (extension.empty()) continue;
-            const QString text = QString::fromLatin1(extension.data(), qsizetype(extension.size()));
-            EXPECT_TRUE(filter.contains("*." + text)) << filter.toStdString();
-            EXPECT_EQ(CExportCommand::TargetFor("/a/n." + text, Formats().front().format).format,
-                      row.format);
-        }
-    }
-    EXPECT_EQ(ExportWriter::FormatNamed(""), std::nullopt);
-}
-
-// The page each bookmark opens is the page on which its note's first row is printed: the page
-// count of the notes before it followed by that first row alone.
-TEST(PdfExportTest, EachBookmarkOpensThePageWhereItsNoteStarts) {
-    TestSupport::CTempFolder folder;
-    const auto makeNote = [](const std::string& title, int bodyLines) {
-        auto document = std::make_unique<NoteEditEngine::CNoteDocument>();
-        std::u16string text = QString::fromStdString(title).toStdU16String();
-        for (int i = 0; i < bodyLines; ++i)
-            text += u"\nLine " + QString::number(i).toStdU16String() + u" of the note's body";
-        auto position = document->Start();
-        document->InsertPlainText(position, text);
-        return document;
-    };
-    struct NoteCase {
-        const char* title;
-        int depth;
-        int lines;
-    };
-    const std::vector<NoteCase> cases = {
-        {"Long", 0, 130}, {"Short", 1, 2}, {"Longer", 1, 170}, {"Last", 0, 0}};
-    const auto pages = [&folder](const CExportSet& notes, const char* name) {
-        QString error;
-        const auto pdf = ExportWriter::Render(notes, ExportWriter::Format::Pdf, error);
-        EXPECT_TRUE(pdf) << error.toStdString();
-        WriteBytes(folder / name, pdf.value_or(""));
-        int status = 0;
-        return std::stoi(
-            "0" + TestSupport::RunCommand(
-                      "/usr/bin/qpdf --show-npages '" + (folder / name).string() + "'", status));
-    };
-    CExportSet all;
-    std::string expected;
-    for (size_t i = 0; i < cases.size(); ++i) {
-        all.AddOwned(QString::fromUtf8(cases[i].title).toStdU16String(), cases[i].depth,
-                     makeNote(cases[i].title, cases[i].lines));
-        CExportSet prefix;
-        for (size_t j = 0; j < i; ++j)
-            prefix.AddOwned(u"", 0, makeNote(cases[j].title, cases[j].lines));
-        prefix.AddOwned(u"", 0, makeNote(cases[i].title, 0));
-        expected += std::string(size_t(cases[i].depth) * 2, ' ') + cases[i].title + "@" +
-                    std::to_string(pages(prefix, "prefix.pdf")) + "\n";
-    }
-    EXPECT_GT(pages(all, "all.pdf"), 5);
-    EXPECT_EQ(TestSupport::QpdfOutline(folder / "all.pdf"), expected);
 }
 
 }  // namespace

@@ -171,7 +171,7 @@ TEST_F(JotwellAppTest, AFolderDeletedSinceTheLastRunIsOfferedForCreationThenPick
     }
 }
 
-TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWindowBack) {
+TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndOnlyExitEndsTheProgram) {
     TestSupport::CTempFolder elsewhere;
     for (const std::string name : {"Named", "Handed"})
         TestSupport::WriteBytes(elsewhere / (name + ".jwf"),
@@ -200,11 +200,6 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWi
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     EXPECT_EQ(tree.topLevelItem(2)->text(0), QStringLiteral("Handed"));
 
-    // New Note from the tray's menu brings the window back and adds the note.
-    app->Frame()->close();
-    emit app->Frame()->Tray().NewNoteRequested();
-    EXPECT_TRUE(app->Frame()->isVisible());
-    EXPECT_EQ(tree.topLevelItemCount(), 4);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 
     // Without a tray, Close (the box, Ctrl+W) minimises; neither ends the program, Exit does.
@@ -213,14 +208,6 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndTheTrayBringsTheWi
     QSignalSpy ended(&frame, &CMainFrame::Ended);
     EXPECT_FALSE(frame.close());
     EXPECT_TRUE(frame.isMinimized());
-    // Brought forward when minimised, or hidden to the tray while minimised: shown restored.
-    for (const bool hidden : {false, true}) {
-        if (hidden) frame.showMinimized();
-        frame.SetHasTray(hidden);
-        if (hidden) frame.close();
-        emit app->Instance()->BringForwardRequested();
-        EXPECT_TRUE(frame.isVisible() && !frame.isMinimized()) << hidden;
-    }
     frame.RouteCommand(CommandIds::kCloseToTray);
     EXPECT_EQ(ended.count(), 0);
     frame.RouteCommand(CommandIds::kExit);

@@ -57,10 +57,16 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
     void WriteIndex(Items items) {
         TestSupport::WriteBytes(folder / "index.xml", IndexText(items));
     }
-    struct CNoTimer final : CSaveTimer {
-        void Start(int32_t) override {}
-        void Stop() override {}
-    } timer;
+    // Note "one" shown, with " typed" added to it and not saved.
+    void TypeIntoOneNote() {
+        WriteNote("1", "\u00B6one");
+        WriteIndex({{"1", "one*"}});
+        ASSERT_TRUE(session.LoadTree());
+        ASSERT_EQ(view.ShownNotes().size(), 1u);
+        NoteEditEngine::CNotePosition end = view.ShownNotes()[0]->End();
+        view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    }
+    TestSupport::CFakeTimer timer;
     struct CPathWatch final : CFolderWatch {
         void Watch(const std::filesystem::path& path) override { paths.insert(path); }
         void Unwatch(const std::filesystem::path& path) override { paths.erase(path); }
@@ -74,13 +80,8 @@ struct CSessionFolder : TestSupport::CNotesFolderFixture {
 TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextStart) {
     using Fault = TestSupport::CFaultyFileSystem::Fault;
     CSessionFolder f;
-    f.WriteNote("1", "\u00B6one");
-    f.WriteIndex({{"1", "one*"}});
+    f.TypeIntoOneNote();
     std::ostringstream log;
-    ASSERT_TRUE(f.session.LoadTree());
-    ASSERT_EQ(f.view.ShownNotes().size(), 1u);
-    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
-    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
     f.fs.SetFault(Fault::ReplaceFails, f.folder.Path());
     f.session.EndUnattended(log);
     EXPECT_FALSE(f.session.IsLoaded());
@@ -88,9 +89,7 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
     const std::filesystem::path recovery = f.settings.RecoveryFolder();
     ASSERT_EQ(std::distance(std::filesystem::directory_iterator(recovery), {}), 1);
     const std::filesystem::path recovered = std::filesystem::directory_iterator(recovery)->path();
-    NoteEditEngine::CNoteDocument note;
-    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, recovered, note), NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_EQ(f.NoteIn(recovered), "\u00B6one typed");
     EXPECT_NE(log.str().find("Its text was written to " + recovered.string()), std::string::npos)
         << log.str();
     EXPECT_EQ(f.settings.recoveredAtEnd, 1);
@@ -247,11 +246,7 @@ TEST(NoteSessionTest, ShownNotesFollowChangesOnDisk) {
 // written until they agree to have it made again, then it holds the tree and the typed text.
 TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAgrees) {
     CSessionFolder f;
-    f.WriteNote("1", "\u00B6one");
-    f.WriteIndex({{"1", "one*"}});
-    ASSERT_TRUE(f.session.LoadTree());
-    NoteEditEngine::CNotePosition end = f.view.ShownNotes()[0]->End();
-    f.view.ShownNotes()[0]->InsertPlainText(end, u" typed");
+    f.TypeIntoOneNote();
     std::filesystem::remove_all(f.folder.Path());
     f.prompts.answerYes = false;  // and the picker is cancelled
     f.session.OnDiskChanged(f.folder.Path().parent_path());
@@ -265,29 +260,11 @@ TEST(NoteSessionTest, AGoneNotesFolderIsMadeAgainWithEverythingHeldWhenTheUserAg
     f.prompts.answerYes = true;
     f.session.OnActivated();
     EXPECT_EQ(f.prompts.Texts().size(), 2u);
-    NoteEditEngine::CNoteDocument note;
-    ASSERT_EQ(NoteStorage::LoadNoteFile(f.fs, f.folder / "1.xml", note),
-              NoteStorage::NoteFileRead::Read);
-    EXPECT_EQ(NoteEditEngine::TestSupport::Dump(note), "\u00B6one typed");
+    EXPECT_EQ(f.NoteIn(f.folder / "1.xml"), "\u00B6one typed");
     CNoteTree tree;
     EXPECT_TRUE(CNoteSession::ReadTree(f.folder.Path(), tree, f.prompts, f.fs));
     EXPECT_EQ(tree.Size(), 1u);
     EXPECT_EQ(f.prompts.Texts().size(), 2u);
-}
-
-// A folder that cannot be written is told once at the start, with the system's reason (a
-// writable one is not: see above).
-TEST(NoteSessionTest, AnUnwritableNotesFolderIsToldAtTheStart) {
-    CSessionFolder f;
-    f.WriteIndex({});
-    f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
-    f.session.LoadTree();
-    EXPECT_EQ(f.prompts.Texts(), std::vector<std::u16string>{
-                                     u"The notes folder " + PathText(f.folder.Path()) +
-                                     u" cannot be written: Permission denied.\nChanges will not "
-                                     u"be saved until it can be written, or another notes folder "
-                                     u"is set (Note > Set Notes Folder)."});
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.folder.Path()), {}), 1);
 }
 
 // A sync tool's copy of the tree from another machine, found at the start or while running: its
@@ -309,8 +286,7 @@ TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
     EXPECT_EQ(Dump(f.session.Tree()), "one on B two three");
     EXPECT_EQ(f.prompts.Messages().size(), 2u);
     size_t aside = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(f.folder.Path())) {
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : f.Files()) {
         EXPECT_FALSE(name.starts_with("index ") || name.starts_with("index.sync")) << name;
         aside += name.starts_with("index.xml.sync-conflict-");
     }

@@ -42,20 +42,12 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
         {"¶a{1}b{0}c¶def", 1, 3, nullptr, "<strong style=\"\">b</strong>c"},
         {"¶a{1}b{0}c¶def", 2, 0, "ab", "a<strong style=\"\">b</strong>"},
         {"¶a{1}b{0}c¶def", 1, -1, nullptr, "<strong style=\"\">b</strong>c<p style=\"\">def</p>"},
-        {"¶[1,0]a¶[6,2]f¶[8,14]h", 0, -1, nullptr,
-         "<h1 style=\"color:rgb(80,80,150);\">a</h1>"
-         "<li style=\"margin-left:4em;list-style-type:disc;\">f</li>"
-         "<li style=\"margin-left:28em;list-style-type:square;\">h</li>"},
         // Strong outermost, comment innermost; flags below the first difference stay open.
         {"¶x{1}a{5}b{4}c{2}<&\"'>{0}", 1, -1, nullptr,
          "<strong style=\"\">a<em style=\"\">b</em></strong><em style=\"\">c</em>"
          "<u style=\"background:rgb(250,250,160);text-decoration:none;\">"
          "&lt;&amp;&quot;&apos;&gt;</u>"},
-        // Empty paragraphs hold a non-breaking space, without their marks' styles.
-        {"¶a¶{1}¶[2,1]{0}¶b¶", 0, -1, nullptr,
-         "<p style=\"\">a</p><p style=\"\">&nbsp;</p>"
-         "<h2 style=\"margin-left:2em;color:rgb(80,80,150);\">&nbsp;</h2>"
-         "<p style=\"\">b</p><p style=\"\">&nbsp;</p>"},
+        // A range that ends where a paragraph starts leaves that paragraph out.
         {"¶a¶{1}¶[2,1]{0}¶b¶", 0, 2, nullptr, "<p style=\"\">a</p>"},
         // Fixed-width lines share one element; plain text indents them with tabs.
         {"¶[9,0]a{1}b¶[9,1]c¶[9,2]¶[9,0]d{0}¶e¶[9,1]f", 0, -1, nullptr,
@@ -85,27 +77,6 @@ TEST_F(ClipboardFormatsTest, PlainTextAndHtmlOfARange) {
             WriteHtml(out, at(c.from), at(c.to));
             EXPECT_EQ(NoteBase::Utf16ToUtf8(out), c.html);
         }
-    }
-}
-
-TEST_F(ClipboardFormatsTest, HtmlFormatOffsetsCountUtf8Bytes) {
-    for (const std::u16string_view fragment :
-         {u"<p style=\"\">plain ascii</p>"sv, u"<p style=\"\">caf\u00e9 \u20ac \U0001F600</p>"sv,
-          u""sv}) {
-        const std::string utf8 = NoteBase::Utf16ToUtf8(fragment);
-        const std::string block = HtmlFormatBlock(fragment);
-        const auto number = [&block](std::string_view key) {
-            const size_t at = block.find(key);
-            EXPECT_EQ(block.substr(at + key.size() + 8, 2), "\r\n") << key;
-            return std::stol(block.substr(at + key.size(), 8));
-        };
-        EXPECT_EQ(number("StartHTML:"), 97);
-        EXPECT_EQ(number("StartFragment:"), 149);
-        EXPECT_EQ(number("EndFragment:"), 149 + static_cast<long>(utf8.size()));
-        EXPECT_EQ(number("EndHTML:"), static_cast<long>(block.size()));
-        EXPECT_EQ(block.substr(97, 6), "<html>");
-        EXPECT_EQ(block.substr(126, 23 + utf8.size()), "<!--StartFragment -->\r\n" + utf8);
-        EXPECT_EQ(block.substr(149 + utf8.size()), "<!--EndFragment-->\r\n</body>\r\n</html>");
     }
 }
 

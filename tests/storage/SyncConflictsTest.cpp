@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <string>
 
 #include "base/Utf8.h"
@@ -42,22 +41,6 @@ TEST(SyncConflictsTest, ConflictFilesOfTheSyncToolsNameTheirNote) {
     // An identifier too long to name a note file.
     EXPECT_FALSE(
         SyncConflictNoteId(std::string(80, '7') + " (conflicted copy 2024-02-29 134501).xml"));
-}
-
-TEST(SyncConflictsTest, TheLabelCarriesTheLocalDateAndIsRecognised) {
-    std::tm day{};  // 2024-02-29 23:00 local time
-    day.tm_year = 124, day.tm_mon = 1, day.tm_mday = 29, day.tm_hour = 23, day.tm_isdst = -1;
-    const std::u16string label = ConflictLabel(std::mktime(&day));
-    EXPECT_EQ(label, u" (conflicting copy, 2024-02-29)");
-    const std::pair<std::u16string, bool> names[] = {
-        {u"Plans" + label, true},
-        {u"Plans (conflicting copy)", true},
-        {u"Plans (conflicting copy, 2024-2-29)", false},
-        {u"Plans (conflicting copy 2024-02-29)", false},
-        {u"Plans", false},
-    };
-    for (const auto& [name, conflict] : names)
-        EXPECT_EQ(IsConflictCopyName(name), conflict) << NoteBase::Utf16ToUtf8(name);
 }
 
 }  // namespace

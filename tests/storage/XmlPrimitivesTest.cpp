@@ -7,8 +7,7 @@
 #include "base/Utf16.h"
 #include "base/Utf8.h"
 #include "storage/XmlPrimitives.h"
-#include "tests/support/FaultyFileSystem.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteStorage {
 namespace {
@@ -91,12 +90,7 @@ TEST(Utf8FileTest, AFailedSaveLeavesTheOldFileAndNoLitter) {
             EXPECT_FALSE(WriteUtf8File(faulty, path, u"new contents that never land"));
         }
         EXPECT_EQ(TestSupport::ReadBytes(path), "old contents");
-        size_t files = 0;
-        for ([[maybe_unused]] const auto& entry :
-             std::filesystem::directory_iterator(folder.Path())) {
-            ++files;
-        }
-        EXPECT_EQ(files, 1u) << "a temporary file was left behind";
+        EXPECT_EQ(TestSupport::FileNames(folder.Path()).size(), 1u) << "a file was left behind";
     }
 }
 

@@ -10,6 +10,7 @@
 #include "base/Utf8.h"
 #include "model/NoteDocument.h"
 #include "session/DocumentManager.h"
+#include "session/SaveTimer.h"
 #include "session/ViewShownNotes.h"
 #include "storage/NoteFile.h"
 #include "storage/NotesFolderStore.h"
@@ -40,6 +41,18 @@ inline std::set<std::string> FileNames(const std::filesystem::path& folder) {
     return names;
 }
 
+// A save timer on a clock the test moves.
+struct CFakeTimer final : NoteTreeEngine::CSaveTimer {
+    void Start(int32_t milliseconds) override {
+        running = true;
+        due = now + milliseconds;
+    }
+    void Stop() override { running = false; }
+    bool running = false;
+    int64_t now = 0;
+    int64_t due = 0;
+};
+
 // A notes folder on disk with its tree pane, its store, a failing-on-demand file system, and the
 // document manager showing notes in the test view; the recovery folder lies beside it.
 struct CNotesFolderFixture {
@@ -69,14 +82,14 @@ struct CNotesFolderFixture {
         return Add(pane, NoteTreeEngine::kRootItem, record);
     }
     std::filesystem::path PathOf(TreeItem item) { return store.NoteFilePath(pane.Record(item)); }
-    // The note as its file holds it.
-    std::string OnDisk(TreeItem item) {
+    // The note as the file holds it.
+    std::string NoteIn(const std::filesystem::path& path) {
         NoteEditEngine::CNoteDocument document;
-        if (NoteStorage::LoadNoteFile(fs, PathOf(item), document) !=
-            NoteStorage::NoteFileRead::Read)
+        if (NoteStorage::LoadNoteFile(fs, path, document) != NoteStorage::NoteFileRead::Read)
             return "(no note)";
         return NoteEditEngine::TestSupport::Dump(document);
     }
+    std::string OnDisk(TreeItem item) { return NoteIn(PathOf(item)); }
     void Type(TreeItem item, std::u16string_view text) {
         NoteEditEngine::CNoteDocument* document = manager.FindDocument(item);
         if (document == nullptr) throw std::logic_error("typing into a note not shown");

@@ -18,20 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "base/Utf8.h"
-#include "session/DocumentManager.h"
 #include "session/SavePolicy.h"
-#include "session/ViewShownNotes.h"
 #include "storage/FileHandler.h"
-#include "storage/NoteFile.h"
-#include "storage/NotesFolderStore.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/FakeSettings.h"
-#include "tests/support/FakeStatusLine.h"
-#include "tests/support/ModelTestSupport.h"
-#include "tests/support/NoteTreeSupport.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TestNoteView.h"
+#include "tests/support/FakeNoteStore.h"
+#include "tests/support/NotesFolderFixture.h"
 
 namespace {
 
@@ -57,12 +47,6 @@ bool SaveNote(NoteTreeEngine::CNotesFolderStore& store,
     return store.SaveNote(record, *document) == NoteTreeEngine::NoteSave::Saved;
 }
 
-class CNoTimer final : public NoteTreeEngine::CSaveTimer {
-public:
-    void Start(int32_t) override {}
-    void Stop() override {}
-};
-
 [[noreturn]] void RunChild(const std::filesystem::path& folder, CProgress& progress,
                            unsigned seed) {
     TestSupport::CFakePrompts prompts;
@@ -73,7 +57,7 @@ public:
     TestSupport::CFakeStatusLine status;
     NoteTreeEngine::CViewShownNotes shown(view);
     NoteTreeEngine::CDocumentManager manager(pane, shown, store, prompts, settings, status);
-    CNoTimer timer;
+    TestSupport::CFakeTimer timer;
     NoteTreeEngine::CSavePolicy policy(pane, manager, store, prompts, timer);
     if (!policy.LoadTree()) _exit(3);
     const std::vector<TreeItem> items = pane.ItemsInOrder();
@@ -133,12 +117,8 @@ std::string Check(const std::filesystem::path& folder, CProgress& progress, size
     TestSupport::CFakePrompts prompts;
     NoteTreeEngine::CNoteTree pane;
     NoteTreeEngine::CNotesFolderStore store(folder, prompts, fs);
-    TestSupport::CFakeSettings settings;
-    TestSupport::CFakeStatusLine status;
-    NoteLayoutEngine::TestSupport::CTestNoteView view;
-    NoteTreeEngine::CViewShownNotes shown(view);
-    NoteTreeEngine::CDocumentManager manager(pane, shown, store, prompts, settings, status);
-    if (!NoteTreeEngine::LoadIndexFile(fs, pane, manager, prompts, folder / "index.xml"))
+    TestSupport::CFakeNoteStore notes(store);
+    if (!NoteTreeEngine::LoadIndexFile(fs, pane, notes, prompts, folder / "index.xml"))
         return "unreadable index.xml";
     if (pane.Size() != kNotes) return "index.xml holds " + std::to_string(pane.Size());
     if (store.AdoptOrphanNotes(pane) != 0) return "a note dropped out of index.xml";
@@ -169,11 +149,7 @@ int main(int argc, char** argv) {
     void* shared =
         mmap(nullptr, sizeof(CProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) return 2;
-    auto* progress = new (shared) CProgress();
-    for (int note = 0; note < kNotes; ++note) {
-        progress->done[note] = 0;
-        progress->writing[note] = 0;
-    }
+    auto* progress = new (shared) CProgress();  // every count 0
     std::mt19937 random(std::random_device{}());
     size_t mostTemporaries = 0;
     long long saves = 0;
