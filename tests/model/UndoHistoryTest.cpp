@@ -30,68 +30,18 @@ TEST_F(UndoHistoryTest, KeystrokesMergeIntoSteps) {
         // A join into an empty paragraph keeps the empty one's format; its redo must too.
         {"¶[1,0]¶", "@1|bs|=¶[1,0]|undo|=¶[1,0]¶|redo|=¶[1,0]"},
         {"¶[1,0]¶x", "fwd|=¶[1,0]x|undo|redo|=¶[1,0]x"},
+        // Without an action name every record is a group of its own: nothing merges.
+        {"¶", "+abc|steps:ins(1,1) ins(2,1) ins(3,1)|undo|=¶ab"},
+        // Undoing only a format gives no place: the caret stays where the caller has it.
+        {"¶ab", "@1|fmt:3,1|told:changed(0,3)|undo|=¶ab|^1|told:changed(0,3)|redo|=¶[3,1]ab|^1"},
+        // Undo and redo stamp the modified time only when they apply.
+        {"¶ab",
+         "time:200|undo|redo|modified:100|@2|bs|time:300|undo|modified:300|time:400|redo|"
+         "modified:400"},
         // An explicit new group splits a named run.
         {"¶ab", "'x|group|'y|steps:ins(1,1) ins(2,1)|undo|=¶xab"},
     };
     RunScripts(cases);
-}
-
-TEST_F(UndoHistoryTest, GroupsFollowActionNames) {
-    auto doc = MakeDocument("¶");
-    CNotePosition p = doc->Start();
-    // No name: every record is a group of its own, so nothing merges.
-    for (char16_t c : {u'a', u'b', u'c'})
-        doc->InsertCharacter(p, c);
-    const std::vector<UndoStep>& steps = doc->UndoHistory().Steps();
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "ins(1,1) ins(2,1) ins(3,1)");
-    ASSERT_EQ(steps.size(), 3u);
-    EXPECT_LT(steps[0].group, steps[1].group);
-    EXPECT_LT(steps[1].group, steps[2].group);
-    p = UndoIn(*doc).caret;
-    EXPECT_EQ(Dump(*doc), "¶ab");
-}
-
-TEST_F(UndoHistoryTest, UndoingOnlyFormatsLeavesTheCaretToTheCaller) {
-    auto doc = MakeDocument("¶ab");
-    RecordingObserver observer;
-    doc->AddObserver(&observer);
-    CNotePosition p = doc->End();
-    {
-        CActionScope action(u"style_change");
-        doc->SetParagraphFormat(p, kHeader3, 1);
-    }
-    observer.Take();
-    const ShownUndoResult undone = UndoIn(*doc);
-    EXPECT_TRUE(undone.applied);
-    EXPECT_TRUE(undone.caret.IsNull());
-    EXPECT_EQ(Dump(*doc), "¶ab");
-    EXPECT_EQ(observer.Take(), "changed(0,3)");
-    EXPECT_TRUE(RedoIn(*doc).caret.IsNull());
-    EXPECT_EQ(Dump(*doc), "¶[3,1]ab");
-}
-
-TEST_F(UndoHistoryTest, UndoAndRedoStampTheModifiedTimeOnlyWhenTheyApply) {
-    PinnedClock clock(100);
-    auto doc = MakeDocument("¶ab");
-    clock.Set(200);
-    const ShownUndoResult nothing = UndoIn(*doc);
-    EXPECT_FALSE(nothing.applied);
-    EXPECT_TRUE(nothing.caret.IsNull());
-    EXPECT_FALSE(RedoIn(*doc).applied);
-    EXPECT_TRUE(doc->UndoHistory().Undo().IsNull());
-    EXPECT_TRUE(doc->UndoHistory().Redo().IsNull());
-    EXPECT_EQ(doc->Modified(), 100);
-
-    // A deletion: undoing it links the elements back without any editing primitive.
-    CNotePosition p = doc->End();
-    doc->Backspace(p);
-    clock.Set(300);
-    UndoIn(*doc);
-    EXPECT_EQ(doc->Modified(), 300);
-    clock.Set(400);
-    RedoIn(*doc);
-    EXPECT_EQ(doc->Modified(), 400);
-    EXPECT_EQ(doc->Created(), 100);
 }
 
 TEST_F(UndoHistoryTest, OneActionOverSeveralDocumentsIsUndoneAsOne) {

@@ -236,7 +236,8 @@ void ForEachStep(std::string_view script, Run run) {
 }
 
 // Runs a script of edits on `doc`, steps split by '|': "@N" puts the caret after N elements,
-// "{N}" sets its typing style; "'text" types (one action per character), "bs", "del" (the Delete
+// "{N}" sets its typing style; "'text" types (one action per character), "+text" inserts the
+// characters outside any action (each its own undo group), "bs", "del" (the Delete
 // key), "enter", "undo", "redo" and "group" (a new undo group) press what they name; the editing
 // primitives "break", "back", "fwd", "range:N" and "fmt:style,indent" apply at the caret, outside
 // any action save "range" (a deleted selection); "time:N" sets the clock; "unwatch" stops the
@@ -249,7 +250,7 @@ inline void RunScript(CNoteDocument& doc, std::string_view script, PinnedClock& 
     CNotePosition p = doc.Start();
     auto number = [](std::string_view digits) { return std::stoll(std::string(digits)); };
     ForEachStep(script, [&](std::string_view step) {
-        const std::string_view rest = step.substr(step.find_first_of("@{'=^:") + 1);
+        const std::string_view rest = step.substr(step.find_first_of("@{'+=^:") + 1);
         if (step == "bs" || step == "enter") {
             CActionScope action(u"enter_text");
             step == "bs" ? doc.Backspace(p) : doc.Enter(p);
@@ -278,6 +279,9 @@ inline void RunScript(CNoteDocument& doc, std::string_view script, PinnedClock& 
                 CActionScope action(u"enter_text");
                 doc.InsertCharacter(p, c);
             }
+        } else if (step[0] == '+') {
+            for (char16_t c : Utf16(rest))
+                doc.InsertCharacter(p, c);
         } else if (step[0] == '=') {
             EXPECT_EQ(Dump(doc), Dump(*MakeDocument(rest)));
         } else if (step[0] == '^') {
