@@ -223,7 +223,10 @@ uint32_t CNoteText::Store(std::u16string_view units) {
     if ((m_end & (kBlockSize - 1)) == 0) {
         CountAllocation();
         try {
-            m_directory.reserve(m_directory.size() + 1);
+            // Room for the block's directory entry, so that adding it cannot throw; grown
+            // geometrically, since a reserve of one more moves every entry on every block.
+            if (m_directory.size() == m_directory.capacity())
+                m_directory.reserve(std::max<size_t>(16, 2 * m_directory.size()));
             m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlockSize));
         } catch (...) {
             ReleaseAllocations(1);

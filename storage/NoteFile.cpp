@@ -163,7 +163,8 @@ int32_t ReadParagraphIndent(std::u16string_view text, Cursor& cursor) {
 // elements of a document that holds only its first mark and links them in at the end in one go
 // (loading). Both give the same document; the parser below does not know which it feeds.
 //
-// A sink offers: Character(code unit, style); Break(format, style), a paragraph break whose new
+// A sink offers: Character(code unit, style); Text(code units, style), a run of characters with
+// no reference among them; Break(format, style), a paragraph break whose new
 // paragraph has the format; TakeOver(format, style), the first paragraph element read at a
 // paragraph start, which restyles that paragraph instead of leaving an empty one in front;
 // Finish(style), which returns the number of elements inserted.
@@ -178,6 +179,10 @@ public:
         m_insertion.SetTypingStyle(style);
         m_doc.InsertCharacter(m_insertion, c);
         ++m_inserted;
+    }
+    void Text(std::u16string_view units, CharacterStyle style) {
+        for (const char16_t c : units)
+            Character(c, style);
     }
     void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
         m_insertion.SetTypingStyle(style);
@@ -236,6 +241,14 @@ public:
         // Stored as the document's character insertion stores it.
         m_run.push_back(IsXmlSpace(c) ? u' ' : c);
     }
+    void Text(std::u16string_view units, CharacterStyle style) {
+        if (style != m_runStyle) Flush();
+        m_runStyle = style;
+        const size_t from = m_run.size();
+        m_run.append(units);
+        for (size_t i = from; i < m_run.size(); ++i)
+            if (m_run[i] != u' ' && IsXmlSpace(m_run[i])) m_run[i] = u' ';
+    }
     void Break(NoteEditEngine::ParagraphFormat format, CharacterStyle style) {
         Flush();
         m_doc.AppendLoadedMark(style, format);
@@ -286,7 +299,15 @@ public:
     // Reads up to "</note>" or the end of the text; returns the number of elements inserted.
     uint32_t Run() {
         while (m_cursor != npos && m_cursor < m_text.size()) {
-            if (IsTextAt(m_text, m_cursor)) {
+            if (IsTextAt(m_text, m_cursor) && m_text[m_cursor] != u'&') {
+                // The bulk of a note: text up to the next tag or reference, in one go.
+                size_t end = m_cursor;
+                while (end < m_text.size() && m_text[end] != u'<' && m_text[end] != u'&')
+                    ++end;
+                m_sink.Text(m_text.substr(m_cursor, end - m_cursor), m_typing);
+                m_cursor = static_cast<Cursor>(end);
+                m_insertedAny = true;
+            } else if (IsTextAt(m_text, m_cursor)) {
                 const char32_t c = ReadCharacter(m_text, m_cursor);
                 if (c > 0xFFFF) {
                     // A reference beyond the Basic Multilingual Plane: one element per half.
