@@ -244,12 +244,15 @@ void ForEachStep(std::string_view script, Run run) {
 // observer. Checks: "=text" the document against compact text, "^N" the caret, "steps:..." the
 // undo steps (DescribeSteps), "runs:N" how many text runs they keep, "told:..." the notifications
 // since the last such check, "modified:N" the time stamp and "no-undo" that nothing is undone.
+// After every step, the document's change stamp has moved exactly when its text or styles have.
 inline void RunScript(CNoteDocument& doc, std::string_view script, PinnedClock& clock) {
     RecordingObserver observer;
     doc.AddObserver(&observer);
     CNotePosition p = doc.Start();
     auto number = [](std::string_view digits) { return std::stoll(std::string(digits)); };
     ForEachStep(script, [&](std::string_view step) {
+        const std::string before = Dump(doc);
+        const uint64_t stamp = doc.ChangeStamp();
         const std::string_view rest = step.substr(step.find_first_of("@{'+=^:") + 1);
         if (step == "bs" || step == "enter") {
             CActionScope action(u"enter_text");
@@ -306,6 +309,7 @@ inline void RunScript(CNoteDocument& doc, std::string_view script, PinnedClock& 
         } else {
             ADD_FAILURE() << "no such step";
         }
+        EXPECT_EQ(doc.ChangeStamp() != stamp, Dump(doc) != before) << "the change stamp";
     });
     doc.RemoveObserver(&observer);
 }
