@@ -13,6 +13,7 @@
 #include "base/CommandIds.h"
 #include "editor/FindDialog.h"
 #include "editor/NoteAccessible.h"
+#include "editor/NoteScrollBar.h"
 #include "model/NoteUndoHistory.h"
 #include "ui/StatusText.h"
 
@@ -38,6 +39,7 @@ CNoteScrollView::CNoteScrollView(QWidget* parent)
     setAccessibleName(tr("Note text"));
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBar(new CNoteScrollBar(this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::IBeamCursor);
     // Moves without a button refresh the status bar too.
