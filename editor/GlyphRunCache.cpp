@@ -34,10 +34,13 @@ void CGlyphRunCache::Insert(const void* state, std::u16string_view text, Run run
     m_bytes += bytes;
 }
 
-bool CGlyphRunCache::SeenBefore(const void* state, std::u16string_view text) {
-    // Bounded: a row seen once long ago is as good as new.
+bool CGlyphRunCache::SeenTwiceBefore(const void* state, std::u16string_view text) {
+    // Bounded: a row seen long ago is as good as new.
     if (m_seen.size() >= 4 * m_maxRuns) m_seen.clear();
-    return !m_seen.insert(HashOf(state, text)).second;
+    uint8_t& seen = m_seen[HashOf(state, text)];
+    if (seen == 2) return true;
+    ++seen;
+    return false;
 }
 
 void CGlyphRunCache::Clear() noexcept {

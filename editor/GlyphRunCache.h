@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 // Runs of text already rasterised, so that painting a row seen before is one image blit rather
 // than shaping and blending every glyph again. A run is keyed by its text and by the drawing state
@@ -32,9 +31,11 @@ public:
     // Holds the run (replacing one with the same key), dropping the least recently used ones
     // beyond the budget; a run larger than the whole budget is not held.
     void Insert(const void* state, std::u16string_view text, Run run);
-    // Notes a run drawn without being held: true when the same run was noted before (since the
-    // last Clear, and among the last few thousand noted), so that only runs drawn twice are held.
-    [[nodiscard]] bool SeenBefore(const void* state, std::u16string_view text);
+    // Notes a run drawn without being held: true when the same run was noted twice before (since
+    // the last Clear, and among the last few thousand noted), so that only runs drawn again and
+    // again are held. The row the caret blinks in is; a row seen at both ends of a page step is
+    // drawn twice and never after.
+    [[nodiscard]] bool SeenTwiceBefore(const void* state, std::u16string_view text);
     void Clear() noexcept;
     [[nodiscard]] size_t Size() const noexcept { return m_map.size(); }
     [[nodiscard]] int64_t Bytes() const noexcept { return m_bytes; }
@@ -57,7 +58,7 @@ private:
     Order m_order;
     // By hash; two keys of one hash share the slot, the later one winning.
     std::unordered_map<size_t, Order::iterator> m_map;
-    // Hashes of the runs noted by SeenBefore; a hash shared by two runs makes the second one
-    // held at its first drawing, nothing worse.
-    std::unordered_set<size_t> m_seen;
+    // How often the runs noted by SeenTwiceBefore were, by hash; a hash shared by two runs makes
+    // the second one held early, nothing worse.
+    std::unordered_map<size_t, uint8_t> m_seen;
 };

@@ -268,12 +268,12 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
         PaintShaped(*m_painter, text, QPoint(x, y), width);
         return width;
     }
-    // Words repeat far more often than rows. A row not drawn before is drawn from its words'
-    // images; only a row drawn again (the caret's, one scrolled back to) is joined into an image
-    // of its own and kept, which spares rows paged past once the copy and the fresh memory.
+    // Words repeat far more often than rows. A row is drawn from its words' images; only a row
+    // drawn again and again (the caret's, one scrolled back to) is joined into an image of its
+    // own and kept, which spares rows paged past the copy and the fresh memory.
     std::vector<CGlyphRunCache::Run> words;
     const bool fromWords = WordsOf(text, words);
-    if (fromWords && !m_runs.SeenBefore(m_state, text)) {
+    if (fromWords && !m_runs.SeenTwiceBefore(m_state, text)) {
         int32_t at = x;
         for (const CGlyphRunCache::Run& word : words) {
             m_painter->drawImage(QPoint(at, y), word.image);
