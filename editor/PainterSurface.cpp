@@ -274,12 +274,19 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
     std::vector<CGlyphRunCache::Run> words;
     const bool fromWords = WordsOf(text, words);
     if (fromWords && !m_runs.SeenTwiceBefore(m_state, text)) {
-        int32_t at = x;
-        for (const CGlyphRunCache::Run& word : words) {
-            m_painter->drawImage(QPoint(at, y), word.image);
-            at += word.width;
+        int32_t width = 0;
+        for (const CGlyphRunCache::Run& word : words)
+            width += word.width;
+        const QSize pixels = QSize(width, Metrics().lineHeight) * m_runsRatio;
+        if (m_rowScratch.width() < pixels.width() || m_rowScratch.height() < pixels.height() ||
+            m_rowScratch.devicePixelRatio() != m_runsRatio) {
+            m_rowScratch = QImage(pixels.expandedTo(QSize(2048, 0)).expandedTo(m_rowScratch.size()),
+                                  QImage::Format_RGB32);
+            m_rowScratch.setDevicePixelRatio(m_runsRatio);
         }
-        return at - x;
+        CopyWords(words, m_rowScratch);
+        m_painter->drawImage(QPoint(x, y), m_rowScratch, QRect(QPoint(0, 0), pixels));
+        return width;
     }
     CGlyphRunCache::Run run = fromWords ? Join(words) : Rasterise(text);
     m_painter->drawImage(QPoint(x, y), run.image);
@@ -344,18 +351,23 @@ CGlyphRunCache::Run CPainterSurface::Join(const std::vector<CGlyphRunCache::Run>
     run.inkInside = true;
     run.image = QImage(QSize(run.width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
     run.image.setDevicePixelRatio(m_runsRatio);
+    CopyWords(words, run.image);
+    return run;
+}
+
+void CPainterSurface::CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into) {
     // The same format and a whole pixel ratio: the words' lines are copied side by side.
-    uchar* const lines = run.image.bits();
-    const qsizetype stride = run.image.bytesPerLine();
+    uchar* const lines = into.bits();
+    const qsizetype stride = into.bytesPerLine();
     int x = 0;
     for (const CGlyphRunCache::Run& word : words) {
-        const int pixels = std::min(word.image.width(), run.image.width() - x);
-        for (int y = 0; y < run.image.height() && pixels > 0; ++y)
+        const int pixels = std::min(word.image.width(), into.width() - x);
+        const int height = std::min(word.image.height(), into.height());
+        for (int y = 0; y < height && pixels > 0; ++y)
             std::memcpy(reinterpret_cast<QRgb*>(lines + y * stride) + x,
                         word.image.constScanLine(y), size_t(pixels) * sizeof(QRgb));
         x += word.image.width();
     }
-    return run;
 }
 
 void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {

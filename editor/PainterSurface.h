@@ -117,6 +117,8 @@ private:
     [[nodiscard]] bool WordsOf(std::u16string_view text, std::vector<CGlyphRunCache::Run>& words);
     // The words' images side by side as one cache image.
     [[nodiscard]] CGlyphRunCache::Run Join(const std::vector<CGlyphRunCache::Run>& words);
+    // Copies the words' images side by side into the top-left of `into`, as far as it reaches.
+    static void CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into);
 
     QPainter* m_painter = nullptr;
     QRect m_dirty;
@@ -147,4 +149,7 @@ private:
     // pixel ratio.
     CGlyphRunCache m_runs;
     qreal m_runsRatio = 1;
+    // Where a row drawn from its words is put together for one blit, kept from row to row: a
+    // blit per word costs more than the copies, and fresh memory for every row more still.
+    QImage m_rowScratch;
 };
