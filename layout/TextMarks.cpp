@@ -57,11 +57,10 @@ void CTextMarks::Accept(std::u16string_view word) {
 
 bool CTextMarks::IsMisspelt(std::u16string_view word) {
     if (m_checker == nullptr) return false;
-    const std::u16string key(word);
-    if (const auto found = m_verdicts.find(key); found != m_verdicts.end()) return found->second;
-    const bool misspelt = !m_accepted.contains(key) && !m_checker->IsCorrect(word);
+    if (const auto found = m_verdicts.find(word); found != m_verdicts.end()) return found->second;
+    const bool misspelt = !m_accepted.contains(word) && !m_checker->IsCorrect(word);
     if (m_verdicts.size() >= kMaxVerdicts) ForgetVerdicts();
-    m_verdicts.emplace(key, misspelt);
+    m_verdicts.emplace(std::u16string(word), misspelt);
     return misspelt;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,12 +97,20 @@ private:
                    std::u16string_view(a.text) == std::u16string_view(b.text);
         }
     };
+    // Words are looked up by view, without a string made for each.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view word) const noexcept {
+            return std::hash<std::u16string_view>()(word);
+        }
+    };
+    using WordEqual = std::equal_to<>;
     // Drops the verdicts and the marks that follow from them.
     void ForgetVerdicts();
 
     ISpellChecker* m_checker = nullptr;
-    std::unordered_set<std::u16string> m_accepted;
-    std::unordered_map<std::u16string, bool> m_verdicts;
+    std::unordered_set<std::u16string, WordHash, WordEqual> m_accepted;
+    std::unordered_map<std::u16string, bool, WordHash, WordEqual> m_verdicts;
     std::unordered_map<StoredRowKey, std::vector<RowMark>, RowKeyHash, RowKeyEqual> m_rowMarks;
     std::u16string m_text;
     std::vector<RowMark> m_marks;
