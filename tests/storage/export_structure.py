@@ -1,15 +1,14 @@
 #!/usr/bin/python3
-"""Reads exported notes back with independent parsers and prints their blocks, one a line.
+"""Reads exported notes back with independent parsers (cmark-gfm, strict html5lib); prints per
+FILE its blocks, one a line, then "=====". Exits 1 on what does not parse or fit.
 
-    export_structure.py markdown|html FILE...   (cmark-gfm with task lists; strict html5lib)
+    export_structure.py markdown|html FILE...
 
-Per file the blocks, then "=====": "H<level>|<runs>", "P|<runs>" (a paragraph with text), "list"
-(a top-level list starts), "L<depth> <marker>|<runs>" (marker "[ ]", "[x]", "+" or "-"), "C" then
-">" and each line of a code block. Runs are the text with "{flags}" where the styles change (S
-strong, H highlight, C emphasis) and "{}" at the end if one is still on; "\\{}[]" escaped with a
-backslash; a link is its runs, once its destination is checked to be its text or "http://" and
-it. Strong and emphasis on spaces are not reported: Markdown cannot start or end them there.
-Exits 1 on what does not parse or fit.
+Blocks: "H<level>|<runs>", "P|<runs>" (one with text), "list" (a top-level list starts), "L<depth>
+<marker>|<runs>" (marker "[ ]", "[x]", "+" or "-"), "C" then ">" and each line of a code block.
+Runs: the text with "{flags}" where the styles change (S strong, H highlight, C emphasis; strong
+and emphasis not on spaces, where Markdown cannot start or end them), "{}" at the end if one is
+still on, "\\{}[]" escaped; a link's destination must be its text or "http://" and it.
 """
 
 import subprocess
