@@ -38,14 +38,10 @@ class Runs:
         start = len(self.plain)
         read_text()
         if destination not in (self.plain[start:], "http://" + self.plain[start:]):
-            fail("a link to %s on %s" % (destination, self.plain[start:]))
+            raise ValueError("a link to %s on %s" % (destination, self.plain[start:]))
 
     def text(self):
         return "".join(self.parts) + ("{}" if self.style else "")
-
-
-def fail(message):
-    raise ValueError(message)
 
 
 # --- Markdown through cmark-gfm ---
@@ -72,7 +68,7 @@ def md_inline(e, runs, flags, raw_html):
             flag, step = HTML_TAGS[c.text]
             raw_html[flag] = raw_html.get(flag, 0) + step
         elif t != "html_inline" or not (c.text or "").startswith("<!--"):
-            fail("unexpected inline %s %s" % (t, c.text))
+            raise ValueError("unexpected inline %s %s" % (t, c.text))
 
 
 def md_runs(e, marker_chars=0):
@@ -89,7 +85,7 @@ def md_item(item, depth, out):
         text = md_runs(paragraph).text() if paragraph is not None else ""
     else:
         if paragraph is None:
-            fail("a list item without its sign")
+            raise ValueError("a list item without its sign")
         runs = md_runs(paragraph, 1)  # "+ text": the sign, then the space after it
         marker, text = runs.marker, runs.text()
         text = text[1:] if text.startswith(" ") else text
@@ -97,7 +93,7 @@ def md_item(item, depth, out):
     for c in children:
         if c is not paragraph:
             if name(c) != "list":
-                fail("unexpected block in a list item: " + name(c))
+                raise ValueError("unexpected block in a list item: " + name(c))
             for nested in c:
                 md_item(nested, depth + 1, out)
 
@@ -120,7 +116,7 @@ def markdown(path):
             for item in block:
                 md_item(item, 0, out)
         elif t != "html_block" or not (block.text or "").startswith("<!--"):
-            fail("unexpected block " + t)
+            raise ValueError("unexpected block " + t)
     return out
 
 
@@ -139,19 +135,19 @@ def html_inline(e, runs, flags):
         elif c.tag == "a":
             runs.link(c.get("href"), lambda: html_inline(c, runs, flags))
         elif c.tag not in ("br", "ul"):  # a nested list is read as items of its own
-            fail("unexpected element " + c.tag)
+            raise ValueError("unexpected element " + c.tag)
         runs.add((c.tail or "").replace("\n", ""), flags)
 
 
 def html_item(li, depth, out):
     marker = MARKERS.get(li.get("class")) if li.tag == "li" else None
     if marker is None:
-        fail("a list holds %s of class %s" % (li.tag, li.get("class")))
+        raise ValueError("a list holds %s of class %s" % (li.tag, li.get("class")))
     task = marker.startswith("[")
     runs = Runs(2 if task else 0)  # the check mark and its space
     html_inline(li, runs, set())
     if task and runs.marker != ("\u2611 " if marker == "[x]" else "\u2610 "):
-        fail("a check mark that does not match its class: " + runs.marker)
+        raise ValueError("a check mark that does not match its class: " + runs.marker)
     out.append("L%d %s|%s" % (depth, marker, runs.text()))
     for nested in (n for c in li if c.tag == "ul" for n in c):
         html_item(nested, depth + 1, out)
@@ -175,7 +171,7 @@ def html_blocks(parent, out):
             for li in c:
                 html_item(li, 0, out)
         else:
-            fail("unexpected block " + c.tag)
+            raise ValueError("unexpected block " + c.tag)
 
 
 def html(path):
