@@ -84,23 +84,16 @@ protected:
         frame.UpdateCommandStates();
         return frame.Action(CommandIds::kExport)->isEnabled();
     }
-    // The notes from their files, titles and depths as given; `shown` replaces one of them.
+    // The notes of these titles from their files at these depths; `shown` replaces the last.
     std::string ExpectedMarkdown(const std::vector<std::pair<const char*, int>>& titles,
-                                 const char* shownTitle = nullptr,
                                  const NoteEditEngine::CNoteDocument* shown = nullptr) {
-        std::vector<std::unique_ptr<NoteEditEngine::CNoteDocument>> documents;
+        const ExportTest::CFolderNotes all(folder.Path());
         std::vector<NoteStorage::ExportNote> notes;
-        for (const auto& [title, depth] : titles) {
-            documents.push_back(std::make_unique<NoteEditEngine::CNoteDocument>());
-            std::string id;
-            for (const Note& note : kNotes)
-                if (std::string(note.title) == title) id = note.id;
-            (void)NoteStorage::LoadNoteFile(NoteStorage::FileSystem(), folder / (id + ".xml"),
-                                            *documents.back());
-            const NoteEditEngine::CNoteDocument* document = documents.back().get();
-            if (shownTitle != nullptr && std::string(shownTitle) == title) document = shown;
-            notes.push_back({QString::fromUtf8(title).toStdU16String(), depth, document});
-        }
+        for (const auto& [title, depth] : titles)
+            for (NoteStorage::ExportNote note : all.notes)
+                if (note.title == QString::fromUtf8(title).toStdU16String())
+                    notes.push_back({note.title, depth, note.document});
+        if (shown != nullptr) notes.back().document = shown;
         std::u16string out;
         NoteStorage::WriteMarkdownExport(notes, out);
         return NoteBase::Utf16ToUtf8(out);
@@ -145,7 +138,7 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
                                          {"Alpha two", 1},
                                          {"Alpha two a", 2},
                                          {"Charlie one", 0}},
-                                        "Charlie one", edited));
+                                        edited));
     EXPECT_NE(written.find("Body of Charlie one zz"), std::string::npos);
     // The editor still shows the same three notes.
     EXPECT_EQ(frame.Editor().View().ShownNotes().size(), 3u);

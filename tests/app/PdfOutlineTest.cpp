@@ -13,7 +13,27 @@ namespace {
 
 // Five pages in a nested page tree (a node holding pages 1 and 2, then pages 3 to 5), a catalog
 // entry of its writer's own (/Lang) and uncompressed page contents.
-const std::string kPdf = TestSupport::ReadBytes(JOTWELL_TEST_DATA "/five_pages.pdf");
+std::string FivePages() {
+    std::vector<std::string> objects = {
+        "<< /Lang (en\\)) /Pages 2 0 R /Type /Catalog >>",
+        "<< /Count 5 /Kids [ 3 0 R 4 0 R 5 0 R 6 0 R ] /Type /Pages >>",
+        "<< /Count 2 /Kids [ 7 0 R 8 0 R ] /Parent 2 0 R /Type /Pages >>"};
+    for (int page = 4; page <= 8; ++page)
+        objects.push_back("<< /Contents " + std::to_string(page + 5) +
+                          " 0 R /MediaBox [ 0 0 9 9 ] /Parent " + (page < 7 ? "2" : "3") +
+                          " 0 R /Type /Page >>");
+    objects.insert(objects.end(), 5, "<< /Length 13 >>\nstream\n0 0 m 9 9 l Sendstream");
+    std::string pdf = "%PDF-1.3\n";
+    std::string xref = "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t k = 0; k < objects.size(); ++k) {
+        const std::string offset = std::to_string(pdf.size());
+        xref += std::string(10 - offset.size(), '0') + offset + " 00000 n \n";
+        pdf += std::to_string(k + 1) + " 0 obj\n" + objects[k] + "\nendobj\n";
+    }
+    return pdf + xref + "trailer << /Root 1 0 R /Size " + std::to_string(objects.size() + 1) +
+           " >>\nstartxref\n" + std::to_string(pdf.size()) + "\n%%EOF\n";
+}
+const std::string kPdf = FivePages();
 
 // qpdf's outline ("title@page" lines, see QpdfOutline); "" when the file fails qpdf's check.
 std::string Outline(const std::string& pdf) {

@@ -26,19 +26,13 @@ QString UniqueKey() {
         .arg(++count);
 }
 
-// Removes a key's socket and lock file when a test ends: the probes are killed, not ended.
-class CKeyFiles {
-public:
-    explicit CKeyFiles(const QString& key) : m_key(key) {}
-    ~CKeyFiles() {
-        QFile::remove(QDir::temp().filePath(m_key));
-        QFile::remove(QDir::temp().filePath(m_key + QStringLiteral(".lock")));
+// A fresh key whose socket and lock file go when a test ends: the probes are killed, not ended.
+struct CKey {
+    QString name = UniqueKey();
+    ~CKey() {
+        for (const QString& file : {name, name + QStringLiteral(".lock")})
+            QFile::remove(QDir::temp().filePath(file));
     }
-    CKeyFiles(const CKeyFiles&) = delete;
-    CKeyFiles& operator=(const CKeyFiles&) = delete;
-
-private:
-    QString m_key;
 };
 
 // One start of the probe program, read line by line.
@@ -107,8 +101,8 @@ CSingleInstance::SaveResult AskToSave(const QString& key, int timeoutMs) {
 }  // namespace
 
 TEST(SingleInstance, SecondStartHandsOverOnceTheFirstIsReadyAndACrashedOneIsNoObstacle) {
-    const QString key = UniqueKey();
-    const CKeyFiles keyFiles(key);
+    const CKey keyFiles;
+    const QString& key = keyFiles.name;
     CProbe first({key, QStringLiteral("--wait")});
     ASSERT_TRUE(first.WaitFor(QStringLiteral("window")));
     CProbe early({key, QStringLiteral("/early.jwf")});

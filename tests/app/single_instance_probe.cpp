@@ -37,17 +37,9 @@ int main(int argc, char** argv) {
     CSingleInstance instance(key);
     if (!instance.IsFirst()) {
         QCoreApplication core(argc, argv);
-        switch (instance.HandOver(path)) {
-            case CSingleInstance::HandOverResult::Delivered:
-                Say(QStringLiteral("delivered"));
-                break;
-            case CSingleInstance::HandOverResult::FirstStarting:
-                Say(QStringLiteral("first-starting"));
-                break;
-            case CSingleInstance::HandOverResult::Failed:
-                Say(QStringLiteral("failed"));
-                break;
-        }
+        // In the order of CSingleInstance::HandOverResult.
+        const char* const said[] = {"delivered", "first-starting", "failed"};
+        Say(QString::fromLatin1(said[static_cast<int>(instance.HandOver(path))]));
         return 0;
     }
     QApplication application(argc, argv);

@@ -47,13 +47,11 @@ public:
         if (m_folder != nullptr) return m_folder->CreateEmptyNoteFile(record);
         while (!NoteTreeEngine::IsValidNoteId(record.id) || m_files.contains(record.id))
             NoteTreeEngine::NewNoteId(record);
-        if (failCreate) return false;
         CNoteDocument empty;
         NoteStorage::WriteNoteFileText(empty, m_files[record.id]);
         return true;
     }
     bool SaveNoteDocument(const CTreeItemRecord& record, CNoteDocument& document) override {
-        if (failSave) return false;
         if (m_folder != nullptr) return m_folder->SaveNoteDocument(record, document);
         std::u16string text;
         NoteStorage::WriteNoteFileText(document, text);
@@ -66,11 +64,7 @@ public:
     void SetLoaded(const CTreeItemRecord& record, std::unique_ptr<CNoteDocument> document) {
         m_loaded[&record] = std::move(document);
     }
-    // The in-memory note files.
-    [[nodiscard]] const std::map<std::u16string, std::u16string>& Files() const { return m_files; }
 
-    bool failCreate = false;  // in memory: creating a note file fails (after finding a free name)
-    bool failSave = false;    // saving a note fails
     std::vector<NoteTreeEngine::TreeItem> shown;
 
 private:
