@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <set>
 
@@ -87,11 +88,23 @@ void RemoveStaleTemporaries(CFileSystem& fs, const std::filesystem::path& folder
 }  // namespace
 
 uint64_t ContentHash(std::string_view bytes) noexcept {
-    uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
+    // Eight bytes a step, each step mixed by a multiply and a shift: a byte at a time cost tens
+    // of milliseconds on every open and save check of a note of a few megabytes.
+    constexpr uint64_t kOdd = 0x9E3779B97F4A7C15ull;
+    uint64_t hash = 14695981039346656037ull ^ (bytes.size() * kOdd);
+    const auto mix = [&hash](uint64_t word) {
+        hash = (hash ^ word) * kOdd;
+        hash ^= hash >> 29;
+    };
+    size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + at, 8);
+        mix(word);
     }
+    uint64_t tail = 0;
+    if (at < bytes.size()) std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
+    mix(tail);
     return hash;
 }
 

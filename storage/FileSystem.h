@@ -18,8 +18,9 @@ struct CFileStamp {
     friend bool operator==(const CFileStamp&, const CFileStamp&) = default;
 };
 
-// A hash of a file's bytes (64-bit FNV-1a), to tell whether a file whose time changed holds other
-// bytes.
+// A hash of a file's bytes, to tell whether a file whose time changed holds other bytes. Kept in
+// memory only, so it may change between versions. Bytes of one length that differ in a single
+// byte always hash differently.
 [[nodiscard]] uint64_t ContentHash(std::string_view bytes) noexcept;
 
 // The few file operations storage needs, behind one seam so that tests can fail any step of a
