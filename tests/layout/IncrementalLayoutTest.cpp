@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -225,26 +226,17 @@ TEST_P(PartLayoutTest, EditsAndMovesWhileLayoutIsPendingEndInAFreshLayout) {
                 static_cast<void>(RandomEdit(view, note, pick, false));  // the notes stay long
                 break;
             case 2: {
-                switch (pick(6)) {
-                    case 0:
-                        view.MoveRowDown(false);
-                        break;
-                    case 1:
-                        view.MoveRowUp(false);
-                        break;
-                    case 2:
-                        view.scrollTop += view.MovePageDown(view.clientHeight, false);
-                        break;
-                    case 3:
-                        view.MoveEndOfAll(false);
-                        break;
-                    case 4:
-                        view.SetCaret(note->FromIndex(pick(note->size())), false, true);
-                        break;
-                    default:
+                const std::function<void()> moves[] = {
+                    [&] { view.MoveRowDown(false); },
+                    [&] { view.MoveRowUp(false); },
+                    [&] { view.scrollTop += view.MovePageDown(view.clientHeight, false); },
+                    [&] { view.MoveEndOfAll(false); },
+                    [&] { view.SetCaret(note->FromIndex(pick(note->size())), false, true); },
+                    [&] {
                         view.SetCaret(view.HitTest(pick(80), pick(view.TreeHeight() + 1)), false,
                                       true);
-                }
+                    }};
+                moves[pick(6)]();
                 ASSERT_EQ(RowOf(view, view.Active()), RowOf(*Fresh(), view.Active()))
                     << "move" << at;
                 break;
