@@ -342,7 +342,7 @@ TEST_F(ScrollViewTest, PrintsTheChosenPagesAndSaysWhenThePrinterFails) {
     // What the dialog leaves on the printer when pages are chosen; a range past the end is cut.
     const struct {
         int from, to, printed;
-    } ranges[] = {{2, 3, 2}, {count, count, 1}, {count - 1, count + 5, 2}, {0, 0, count}};
+    } ranges[] = {{2, 3, 2}, {count - 1, count + 5, 2}, {0, 0, count}};
     for (const auto& range : ranges) {
         const QString path = folder.filePath(QStringLiteral("range%1.pdf").arg(range.from));
         printer.setOutputFileName(path);
