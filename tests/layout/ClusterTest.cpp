@@ -60,14 +60,6 @@ TEST_F(ClusterTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
     view.RedrawAll();
     EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", Units("R(23,20)\"😀\"*"), "R(31,20)\"b?\"",
                                          "R(47,20)\"c\"s1"}));
-    // A pair whose halves differ in style is one character in the style of its first half.
-    CNoteDocument* odd = Show("¶\xED\xA0\xBD{1}\xED\xB8\x80x");
-    view.SetCaret(odd->Start(), false, false);
-    view.Take();
-    view.RedrawAll();
-    const Calls runs = view.TakeOnly("R");
-    EXPECT_EQ(runs.back(), "R(23,79)\"x\"s1");
-    EXPECT_EQ(runs[runs.size() - 2], Units("R(15,79)\"😀\""));
 }
 
 // A pair (2-3), e with two marks (4-6), a woman and a girl joined (8-12) and two flags (13-16,
