@@ -312,6 +312,17 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
     pane.OnCommand(NoteEditor::kMediumTextSizeCommand);
 }
 
+// The style commands are on while the pane has the focus, and off once it is gone.
+TEST_F(ScrollViewTest, StyleCommandsAreOnWhileThePaneHasTheFocus) {
+    Show("¶word");
+    for (const bool focused : {true, false}) {
+        QFocusEvent event(focused ? QEvent::FocusIn : QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(&view, &event);
+        for (const int id : {CommandIds::kStrong, CommandIds::kComment, CommandIds::kHeader1})
+            EXPECT_EQ(view.QueryCommandState(id).enabled, focused) << id;
+    }
+}
+
 int PdfPages(const QString& path) {
     QFile file(path);
     const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
