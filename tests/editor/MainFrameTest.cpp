@@ -3,9 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -96,31 +93,6 @@ TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     const std::string index = TestSupport::ReadBytes(folder / "index.xml");
     EXPECT_NE(index.find("username=\"First edited\""), std::string::npos);
     EXPECT_NE(index.find("isselected=\"true\""), std::string::npos);
-}
-
-// The edit commands stay enabled while a menu borrows the focus, and go off when another widget
-// takes it.
-TEST_F(MainFrameTest, TheEditCommandsFollowTheEditorsFocusNotTheMenus) {
-    frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);
-    CNoteScrollView& editor = frame.Editor();
-    editor.setFocus(Qt::MouseFocusReason);
-    ASSERT_EQ(QApplication::focusWidget(), &editor);
-    QTest::keyClicks(&editor, "word");
-    QTest::keyClick(&editor, Qt::Key_Left, Qt::ShiftModifier);
-    QMenu* menu = frame.menuBar()->actions().front()->menu();
-    menu->popup(frame.mapToGlobal(QPoint(20, 20)));
-    ASSERT_EQ(QApplication::activePopupWidget(), menu);
-    // Runs the deferred state update that the focus change asked for.
-    QApplication::processEvents();
-    for (const int id : {CommandIds::kUndo, CommandIds::kCut, CommandIds::kPaste,
-                         CommandIds::kStrong, CommandIds::kHeader1})
-        EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
-    menu->hide();
-    QLineEdit* other = new QLineEdit(&frame);
-    other->show();
-    other->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-    EXPECT_FALSE(frame.Action(CommandIds::kCut)->isEnabled());
 }
 
 }  // namespace

@@ -28,10 +28,13 @@ protected:
     void Put(CNoteDocument* note, uint32_t index) {
         view.SetCaret(note->FromIndex(index), false, true);
     }
-    // "A3" or "B0": the note and index of the caret.
-    std::string Caret() const {
-        return std::string(view.Active().Document() == a ? "A" : "B") +
-               std::to_string(view.Active().Index());
+    // "A3" or "B0": the note and index of a place, of the caret, of the selection's ends.
+    std::string Name(const CNotePosition& p) const {
+        return (p.Document() == a ? "A" : "B") + std::to_string(p.Index());
+    }
+    std::string Caret() const { return Name(view.Active()); }
+    std::string Span() const {
+        return Name(view.SelectionStart()) + "-" + Name(view.SelectionEnd());
     }
 
     CNoteDocument* a = nullptr;
@@ -97,34 +100,29 @@ TEST_F(CaretMoveTest, MovesFromPlaceToPlace) {
     EXPECT_EQ(view.Anchor(), b->FromIndex(2));
 }
 
+// The paragraph's next mark stays unselected; extending keeps the anchor; a backward selection
+// orders its ends.
 TEST_F(CaretMoveTest, SelectionsExtendCollapseAndSelectWholeUnits) {
     Put(a, 8);
     view.SelectWord();
-    EXPECT_EQ(view.SelectionStart(), a->FromIndex(6));
-    EXPECT_EQ(view.SelectionEnd(), a->FromIndex(11));
+    EXPECT_EQ(Span(), "A6-A11");
     view.CollapseToStart();
-    EXPECT_EQ(Caret(), "A6");
-    EXPECT_FALSE(view.HasSelection());
+    EXPECT_EQ(Span(), "A6-A6");
     Put(a, 3);
     view.SelectParagraph();
-    EXPECT_EQ(view.Anchor(), a->Start());
-    EXPECT_EQ(view.Active(), a->FromIndex(11));  // the next mark stays unselected
+    EXPECT_EQ(Name(view.Anchor()) + "-" + Caret(), "A0-A11");
     view.SelectAll();
-    EXPECT_EQ(view.Anchor(), a->Start());
-    EXPECT_EQ(view.Active(), b->End());
+    EXPECT_EQ(Name(view.Anchor()) + "-" + Caret(), "A0-B3");
     const std::vector<SelectionPart> parts = view.SelectionParts();
     ASSERT_EQ(parts.size(), 2u);
-    EXPECT_EQ(parts[0].start, a->Start());
-    EXPECT_EQ(parts[0].end, a->End());
-    EXPECT_EQ(parts[1].start, b->Start());
-    EXPECT_EQ(parts[1].end, b->End());
+    EXPECT_EQ(Name(parts[0].start) + "-" + Name(parts[0].end) + " " + Name(parts[1].start) + "-" +
+                  Name(parts[1].end),
+              "A0-A14 B0-B3");
     view.CollapseToEnd();
-    EXPECT_EQ(Caret(), "B3");
-    // Extending keeps the anchor; a backward selection orders its ends.
+    EXPECT_EQ(Span(), "B3-B3");
     view.MoveCharacterLeft(true);
     view.MoveCharacterLeft(true);
-    EXPECT_EQ(view.SelectionStart(), b->FromIndex(1));
-    EXPECT_EQ(view.SelectionEnd(), b->End());
+    EXPECT_EQ(Name(view.Anchor()) + " " + Span(), "B3 B1-B3");
 }
 
 TEST_F(CaretMoveTest, PageMovesScrollByTheirStepAndEndAtTheNote) {

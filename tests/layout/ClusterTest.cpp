@@ -19,34 +19,6 @@ std::string Units(std::string_view utf8) {
 
 class ClusterTest : public LayoutTest {};
 
-TEST_F(ClusterTest, APairIsMeasuredAsOneCharacterAndNeverSplitByABreak) {
-    struct Case {
-        int32_t width;
-        const char* text;
-        const char* rows;
-    };
-    const Case cases[] = {
-        {WidthForColumns(10), "¶a😀b", "{[a😀b]}"},
-        {WidthForColumns(2), "¶a😀b", "{[a😀][b]}"},
-        {WidthForColumns(1), "¶a😀b", "{[a][😀][b]}"},
-        // Narrower than one character: still a whole pair per row.
-        {WidthForColumns(0) + 3, "¶😀😀", "{[😀][😀]}"},
-        {WidthForColumns(3), "¶😀😀 😀", "{[😀😀 ][😀]}"},
-    };
-    for (const Case& c : cases) {
-        view.SetWidth(c.width, false);
-        CNoteDocument* note = Show(c.text);
-        EXPECT_EQ(view.Dump(), Units(c.rows)) << c.text << " " << c.width;
-        view.RemoveNote(note);
-    }
-    SetColumns(10);
-    CNoteDocument* note = Show("¶a😀b\xED\xA0\xBD");
-    // a, the pair and b 8 each; the lone half takes the width of "?".
-    EXPECT_EQ(view.PointOf(note->FromIndex(3)).x, 15 + 16);
-    EXPECT_EQ(view.PointOf(note->FromIndex(4)).x, 15 + 24);
-    EXPECT_EQ(view.PointOf(note->End()).x, 15 + 32);
-}
-
 // "¶a😀b 😀😀¶x": a 1, the first pair 2-3, b 4, the space 5, the pairs 6-7 and 8-9, x 11.
 TEST_F(ClusterTest, CaretMovesAndSelectionsStepOverThePairWhole) {
     view.recording = false;
@@ -88,14 +60,6 @@ TEST_F(ClusterTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
     view.RedrawAll();
     EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", Units("R(23,20)\"😀\"*"), "R(31,20)\"b?\"",
                                          "R(47,20)\"c\"s1"}));
-    // A pair whose halves differ in style is one character in the style of its first half.
-    CNoteDocument* odd = Show("¶\xED\xA0\xBD{1}\xED\xB8\x80x");
-    view.SetCaret(odd->Start(), false, false);
-    view.Take();
-    view.RedrawAll();
-    const Calls runs = view.TakeOnly("R");
-    EXPECT_EQ(runs.back(), "R(23,79)\"x\"s1");
-    EXPECT_EQ(runs[runs.size() - 2], Units("R(15,79)\"😀\""));
 }
 
 // A pair (2-3), e with two marks (4-6), a woman and a girl joined (8-12) and two flags (13-16,

@@ -45,22 +45,26 @@ TEST_F(LineBreakingTest, ZeroWidthCharactersTakeTheWidthOfTheSubstitute) {
     EXPECT_EQ(view.HitTest(15 + 8 + 3, 20).Index(), 1u);
 }
 
-TEST_F(LineBreakingTest, EmptyNoteIsOneEmptyRowOfNormalHeight) {
+// Note margins 20 + 20, a row of 16, the view's bottom margin 10: an empty note has no paragraph
+// spacing; a first paragraph none above and 3 below, an empty last one 3 above and none below.
+TEST_F(LineBreakingTest, EmptyNotesAndLastParagraphsAreRowsOfNormalHeight) {
     SetColumns(10);
-    Show("¶");
-    // Note margins 20 + 20, no paragraph spacing for the only (first and last) paragraph, a row of
-    // 16, the view's bottom margin 10.
-    EXPECT_EQ(view.TreeHeight(), 20 + 16 + 20 + 10);
-    EXPECT_EQ(view.PointOf(view.Active()), (Point{15, 20}));
-}
-
-TEST_F(LineBreakingTest, EmptyLastParagraphHasARowWithoutSpaceBelow) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶ab¶");
-    // First paragraph: no space above, 3 below; the empty last one: 3 above, none below.
-    EXPECT_EQ(view.TreeHeight(), 20 + (16 + 3) + (3 + 16) + 20 + 10);
-    EXPECT_EQ(view.PointOf(note->End()), (Point{15, 20 + 19 + 3}));
-    EXPECT_EQ(view.HitTest(500, 500), note->End());
+    const struct {
+        const char* text;
+        int32_t height;
+        Point end;
+    } cases[] = {
+        {"¶", 20 + 16 + 20 + 10, {15, 20}},
+        {"¶ab¶", 20 + (16 + 3) + (3 + 16) + 20 + 10, {15, 20 + 19 + 3}},
+    };
+    for (const auto& c : cases) {
+        NoteEditEngine::CNoteDocument* note = Show(c.text);
+        EXPECT_EQ(view.TreeHeight(), c.height) << c.text;
+        EXPECT_EQ(view.PointOf(view.Active()), (Point{15, 20})) << c.text;
+        EXPECT_EQ(view.PointOf(note->End()), c.end) << c.text;
+        EXPECT_EQ(view.HitTest(500, 500), note->End()) << c.text;
+        view.RemoveNote(note);
+    }
 }
 
 TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWereDeleted) {

@@ -1,6 +1,7 @@
 // Search over the shown notes, find and replace, and pagination.
 #include <gtest/gtest.h>
 
+#include "base/Utf8.h"
 #include "layout/Pagination.h"
 #include "model/NoteUndoHistory.h"
 #include "tests/support/LayoutTestSupport.h"
@@ -34,26 +35,29 @@ protected:
     CNoteDocument* b = nullptr;
 };
 
-TEST_F(SearchTest, FindsFromThePositionAndWrapsOnceOverTheShownNotes) {
-    EXPECT_EQ(Find(u"note", a->Start(), false, false), "A0-4");
-    EXPECT_EQ(Find(u"note", a->FromIndex(4), false, false), "A9-13");
-    EXPECT_EQ(Find(u"note", a->FromIndex(13), false, false), "B4-8");
-    EXPECT_EQ(Find(u"note", b->FromIndex(8), false, false), "A0-4");
-    // The note of the start is searched again from its start after the wrap.
-    EXPECT_EQ(Find(u"the", b->FromIndex(1), false, false), "B0-3");
-    EXPECT_EQ(Find(u"zzz", b->FromIndex(3), false, false), "none");
-    EXPECT_EQ(Find(u"", a->FromIndex(5), false, false), "A5-5");
-}
-
-TEST_F(SearchTest, MatchCaseWholeWordAndParagraphMarks) {
-    EXPECT_EQ(Find(u"note", a->Start(), true, false), "A9-13");
-    EXPECT_EQ(Find(u"note", a->FromIndex(13), true, false), "A9-13");
-    EXPECT_EQ(Find(u"NOTE", a->Start(), true, false), "B4-8");
-    EXPECT_EQ(Find(u"note", a->FromIndex(4), false, true), "B4-8");  // not inside "notes"
-    EXPECT_EQ(Find(u"ote", a->Start(), false, true), "none");
-    // A paragraph mark never matches, not even a space.
-    EXPECT_EQ(Find(u"one notes", a->Start(), false, false), "none");
-    EXPECT_EQ(Find(u"e ", a->Start(), false, false), "A3-5");
+// From the position, wrapping once over the shown notes (the note of the start searched again
+// from its start); with case and whole words; a paragraph mark never matches, not even a space.
+TEST_F(SearchTest, FindsFromThePositionWithCaseAndWholeWords) {
+    const struct {
+        std::u16string_view text;
+        bool fromB;
+        uint32_t from;
+        bool matchCase, wholeWord;
+        const char* found;
+    } cases[] = {
+        {u"note", false, 0, false, false, "A0-4"},      {u"note", false, 4, false, false, "A9-13"},
+        {u"note", false, 13, false, false, "B4-8"},     {u"note", true, 8, false, false, "A0-4"},
+        {u"the", true, 1, false, false, "B0-3"},        {u"zzz", true, 3, false, false, "none"},
+        {u"", false, 5, false, false, "A5-5"},          {u"note", false, 0, true, false, "A9-13"},
+        {u"note", false, 13, true, false, "A9-13"},     {u"NOTE", false, 0, true, false, "B4-8"},
+        {u"note", false, 4, false, true, "B4-8"},       {u"ote", false, 0, false, true, "none"},
+        {u"one notes", false, 0, false, false, "none"}, {u"e ", false, 0, false, false, "A3-5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Find(c.text, (c.fromB ? b : a)->FromIndex(c.from), c.matchCase, c.wholeWord),
+                  c.found)
+            << NoteBase::Utf16ToUtf8(c.text) << " from " << c.from;
+    }
 }
 
 TEST_F(SearchTest, FindSelectsAndReplaceOnlyTheUntouchedSelection) {
@@ -132,40 +136,6 @@ TEST_F(PaginationTest, ShortNoteIsOnePageAndTallRowsStillAdvance) {
     EXPECT_EQ(pages.size(), 3u);  // "just ", "a ", "line"
     ExpectWholeRows(pages, 10);
     EXPECT_EQ(Paginate(view, 0).size(), 3u);
-}
-
-// Printing lays the notes out in a view of their own that has no window: the same rows and pages
-// as the window's, and a page drawn whole, nothing clipped to a visible band.
-TEST_F(PaginationTest, AViewWithoutAWindowLaysOutPaginatesAndDrawsAsTheWindowsView) {
-    std::string text = "¶";
-    for (int i = 0; i < 12; ++i)
-        text += "line number " + std::to_string(i) + " wraps here¶";
-    CNoteDocument* note = Show(text);
-    CTestSurface surface;
-    CNoteView printed(surface);
-    printed.SetWidth(view.ViewWidth(), false);
-    printed.AddNote(note, nullptr);
-    EXPECT_EQ(DetailedDump(printed), DetailedDump(view));
-    const std::vector<PageRange> pages = Paginate(printed, 100);
-    const std::vector<PageRange> shown = Paginate(view, 100);
-    ASSERT_EQ(pages.size(), shown.size());
-    for (size_t i = 0; i < pages.size(); ++i)
-        EXPECT_TRUE(pages[i].start == shown[i].start && pages[i].end == shown[i].end) << i;
-
-    const PageRange& last = pages.back();
-    view.recording = true;
-    view.clientHeight = 1000;
-    view.Take();
-    view.Redraw(last.start, view.Distance(last.start, last.end), true);
-    surface.Take();
-    printed.Redraw(last.start, printed.Distance(last.start, last.end), true);
-    const std::vector<std::string> runs = surface.TakeOnly("R");
-    EXPECT_FALSE(runs.empty());
-    EXPECT_EQ(runs, view.TakeOnly("R"));
-    // Without a window nothing scrolls, but the caret still goes to the note's start.
-    printed.SetCaret(note->End(), false, true);
-    printed.ScrollToNote(note);
-    EXPECT_EQ(printed.Active(), note->Start());
 }
 
 }  // namespace

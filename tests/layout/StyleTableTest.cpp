@@ -33,11 +33,21 @@ StyleLook Look(uint32_t paragraph, uint32_t character = 0, bool selected = false
 constexpr TextSize kSmallToLarge[] = {TextSize::kSmallest, TextSize::kSmaller, TextSize::kMedium,
                                       TextSize::kLarger, TextSize::kLargest};
 
-// Every style has a font, which grows with the text size as its spacing and margins do; printing
-// is ten times Medium with the chosen size's markers; an unknown size is Medium.
-TEST(StyleTableTest, EveryStyleGrowsWithTheTextSize) {
-    for (uint32_t paragraph = 0; paragraph < kParagraphStyleCount; ++paragraph) {
+// Every style's metrics come from its measured font, which grows with the text size as its
+// spacing and margins do; lists leave room for their marker; the indent unit is four widths of
+// the fixed-width face whatever the style's font; printing is ten times Medium with the chosen
+// size's markers; an unknown size is Medium, an unknown style Normal.
+TEST(StyleTableTest, MetricsComeFromTheMeasuredFontAndGrowWithTheTextSize) {
+    for (uint32_t paragraph = 0; paragraph <= kParagraphStyleCount; ++paragraph) {
         SCOPED_TRACE(paragraph);
+        const StyleLook medium = Look(paragraph);
+        const FontMeasures measured = Measure(medium.font);
+        EXPECT_EQ(medium.metrics.ascent, measured.ascent);
+        EXPECT_EQ(medium.metrics.lineHeight, measured.ascent + measured.descent);
+        EXPECT_EQ(medium.metrics.rowMargins.bottom, measured.externalLeading);
+        EXPECT_EQ(medium.metrics.rowMargins.left,
+                  NoteEditEngine::IsListStyle(paragraph) ? 2 * medium.metrics.markerUnit : 0);
+        EXPECT_EQ(medium.metrics.indentUnit, 4 * 9);
         StyleLook smaller = Look(paragraph, 0, false, kSmallToLarge[0]);
         EXPECT_GT(smaller.font.cellHeight, 0);
         for (const TextSize size : std::span(kSmallToLarge).subspan(1)) {
@@ -48,29 +58,12 @@ TEST(StyleTableTest, EveryStyleGrowsWithTheTextSize) {
             EXPECT_GE(look.metrics.markerUnit, smaller.metrics.markerUnit);
             smaller = look;
         }
-        const StyleLook medium = Look(paragraph);
         EXPECT_EQ(Look(paragraph, 0, false, static_cast<TextSize>(7)).font, medium.font);
         const StyleLook printed = Look(paragraph, 0, false, TextSize::kLargest, true);
         EXPECT_EQ(printed.font.cellHeight, 10 * medium.font.cellHeight);
         EXPECT_EQ(printed.metrics.paragraphSpacing.top, 10 * medium.metrics.paragraphSpacing.top);
         EXPECT_EQ(printed.metrics.markerUnit,
                   10 * TextScaleOf(TextSize::kLargest, false).markerUnit);
-    }
-}
-
-// The metrics come from the measured font; lists leave room for their marker; the indent unit
-// is four widths of the fixed-width face whatever the style's font; an unknown code is Normal.
-TEST(StyleTableTest, MetricsComeFromTheMeasuredFont) {
-    for (uint32_t paragraph = 0; paragraph <= kParagraphStyleCount; ++paragraph) {
-        SCOPED_TRACE(paragraph);
-        const StyleLook look = Look(paragraph);
-        const FontMeasures measured = Measure(look.font);
-        EXPECT_EQ(look.metrics.ascent, measured.ascent);
-        EXPECT_EQ(look.metrics.lineHeight, measured.ascent + measured.descent);
-        EXPECT_EQ(look.metrics.rowMargins.bottom, measured.externalLeading);
-        EXPECT_EQ(look.metrics.rowMargins.left,
-                  NoteEditEngine::IsListStyle(paragraph) ? 2 * look.metrics.markerUnit : 0);
-        EXPECT_EQ(look.metrics.indentUnit, 4 * 9);
     }
     EXPECT_EQ(Look(kParagraphStyleCount).font, Look(NoteEditEngine::kNormal).font);
     EXPECT_EQ(Look(kParagraphStyleCount).metrics.paragraphSpacing,
@@ -115,18 +108,6 @@ TEST(StyleTableTest, CharacterStylesSelectionAndPrinting) {
     EXPECT_EQ(Look(NoteEditEngine::kHeader1).text, (Color{stored.red, stored.green, stored.blue}));
     EXPECT_DOUBLE_EQ(ContrastRatio(kBlack, kWhite), 21);
     EXPECT_DOUBLE_EQ(ContrastRatio(kDark.base, kDark.base), 1);
-}
-
-TEST(StyleTableTest, AsksForTheStyleFontAndTheIndentFontOnly) {
-    std::vector<FontRequest> asked;
-    const StyleLook look =
-        LookOf(NoteEditEngine::kHeader1, CharacterStyle(1u << CharacterStyle::kComment), false,
-               TextScaleOf(TextSize::kLargest, false), false, [&](const FontRequest& font) {
-                   asked.push_back(font);
-                   return Measure(font);
-               });
-    EXPECT_EQ(asked, (std::vector<FontRequest>{{false, 28, true, true}, {true, 19, false, false}}));
-    EXPECT_EQ(look.metrics.lineHeight, 28 - 4 + 5);
 }
 
 }  // namespace
