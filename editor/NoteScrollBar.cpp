@@ -1,5 +1,6 @@
 #include "editor/NoteScrollBar.h"
 
+#include <QRegion>
 #include <QStyle>
 #include <QStyleOptionSlider>
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRegion>
 #include <QScrollBar>
 
 // The editor's vertical scroll bar. Paging through a long note moves only its handle, yet a

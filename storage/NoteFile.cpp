@@ -299,23 +299,24 @@ public:
     // Reads up to "</note>" or the end of the text; returns the number of elements inserted.
     uint32_t Run() {
         while (m_cursor != npos && m_cursor < m_text.size()) {
-            if (IsTextAt(m_text, m_cursor) && m_text[m_cursor] != u'&') {
-                // The bulk of a note: text up to the next tag or reference, in one go.
-                size_t end = m_cursor;
-                while (end < m_text.size() && m_text[end] != u'<' && m_text[end] != u'&')
-                    ++end;
-                m_sink.Text(m_text.substr(m_cursor, end - m_cursor), m_typing);
-                m_cursor = static_cast<Cursor>(end);
-                m_insertedAny = true;
-            } else if (IsTextAt(m_text, m_cursor)) {
-                const char32_t c = ReadCharacter(m_text, m_cursor);
-                if (c > 0xFFFF) {
-                    // A reference beyond the Basic Multilingual Plane: one element per half.
-                    const NoteBase::SurrogatePair pair = NoteBase::SplitSurrogates(c);
-                    m_sink.Character(pair.high, m_typing);
-                    m_sink.Character(pair.low, m_typing);
+            if (IsTextAt(m_text, m_cursor)) {
+                if (m_text[m_cursor] == u'&') {
+                    const char32_t c = ReadCharacter(m_text, m_cursor);
+                    if (c > 0xFFFF) {
+                        // A reference beyond the Basic Multilingual Plane: one element per half.
+                        const NoteBase::SurrogatePair pair = NoteBase::SplitSurrogates(c);
+                        m_sink.Character(pair.high, m_typing);
+                        m_sink.Character(pair.low, m_typing);
+                    } else {
+                        m_sink.Character(static_cast<char16_t>(c), m_typing);
+                    }
                 } else {
-                    m_sink.Character(static_cast<char16_t>(c), m_typing);
+                    // The bulk of a note: text up to the next tag or reference, in one go.
+                    size_t end = m_cursor;
+                    while (end < m_text.size() && m_text[end] != u'<' && m_text[end] != u'&')
+                        ++end;
+                    m_sink.Text(m_text.substr(m_cursor, end - m_cursor), m_typing);
+                    m_cursor = static_cast<Cursor>(end);
                 }
                 m_insertedAny = true;
             } else if (IsTagAt(m_text, m_cursor)) {
