@@ -121,7 +121,13 @@ std::u16string LinkTarget(std::u16string_view text, const TextSpan& link) {
 
 std::vector<TextSpan> FindWords(std::u16string_view text) {
     std::vector<TextSpan> words;
-    const std::vector<TextSpan> links = FindLinks(text);
+    FindWords(text, FindLinks(text), words);
+    return words;
+}
+
+void FindWords(std::u16string_view text, const std::vector<TextSpan>& links,
+               std::vector<TextSpan>& words) {
+    words.clear();
     size_t nextLink = 0;
     const auto letterAt = [&text](size_t i) { return i < text.size() && IsLetterOrDigit(text[i]); };
     const auto linkAt = [&](size_t i) {
@@ -142,7 +148,9 @@ std::vector<TextSpan> FindWords(std::u16string_view text) {
         bool digit = false;
         while (i < text.size()) {
             if (IsLetterOrDigit(text[i])) {
-                digit = digit || std::iswdigit(static_cast<wint_t>(text[i])) != 0;
+                digit =
+                    digit || (text[i] < 0x80 ? text[i] >= u'0' && text[i] <= u'9'
+                                             : std::iswdigit(static_cast<wint_t>(text[i])) != 0);
                 ++i;
             } else if (IsApostrophe(text[i]) && letterAt(i + 1) && !linkAt(i + 1)) {
                 i += 2;
@@ -157,7 +165,6 @@ std::vector<TextSpan> FindWords(std::u16string_view text) {
                             (after == u'.' && letterAt(i + 1));
         if (!digit && !joined) words.push_back({begin, i});
     }
-    return words;
 }
 
 }  // namespace NoteBase

@@ -38,5 +38,8 @@ struct TextSpan {
 // "_", "/", "\\", "#", "=" or "&", or a "." with a letter on its far side (mail addresses without
 // their scheme, file and host names, identifiers).
 [[nodiscard]] std::vector<TextSpan> FindWords(std::u16string_view text);
+// The same, given the addresses FindLinks found in the text, into `words` (replacing what it held).
+void FindWords(std::u16string_view text, const std::vector<TextSpan>& links,
+               std::vector<TextSpan>& words);
 
 }  // namespace NoteBase

@@ -36,15 +36,11 @@ void CGlyphRunCache::Insert(const void* state, std::u16string_view text, Run run
 
 bool CGlyphRunCache::SeenTwiceBefore(const void* state, std::u16string_view text) {
     // Bounded: a row seen long ago is as good as new.
-    if (m_seen.size() >= 4 * m_maxRuns) m_seen.clear();
-    uint8_t& seen = m_seen[HashOf(state, text)];
-    if (seen == 2) return true;
-    ++seen;
-    return false;
+    return m_seen.Note(HashOf(state, text)) >= 2;
 }
 
 void CGlyphRunCache::Clear() noexcept {
-    m_seen.clear();
+    m_seen.Clear();
     m_map.clear();
     m_order.clear();
     m_bytes = 0;

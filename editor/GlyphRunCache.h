@@ -7,6 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/Sightings.h"
+
 // Runs of text already rasterised, so that painting a row seen before is one image blit rather
 // than shaping and blending every glyph again. A run is keyed by its text and by the drawing state
 // (font, colours, selected or not) it was drawn in; the owner clears the cache whenever a state
@@ -21,7 +23,7 @@ public:
     };
 
     explicit CGlyphRunCache(int64_t byteBudget = int64_t{32} << 20, size_t maxRuns = 4096)
-        : m_byteBudget(byteBudget), m_maxRuns(maxRuns) {}
+        : m_byteBudget(byteBudget), m_maxRuns(maxRuns), m_seen(2 * maxRuns) {}
     CGlyphRunCache(const CGlyphRunCache&) = delete;
     CGlyphRunCache& operator=(const CGlyphRunCache&) = delete;
 
@@ -60,5 +62,5 @@ private:
     std::unordered_map<size_t, Order::iterator> m_map;
     // How often the runs noted by SeenTwiceBefore were, by hash; a hash shared by two runs makes
     // the second one held early, nothing worse.
-    std::unordered_map<size_t, uint8_t> m_seen;
+    NoteBase::CSightings m_seen;
 };

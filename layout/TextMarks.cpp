@@ -31,8 +31,7 @@ char16_t TextOf(const ElementIterator& element) {
 
 }  // namespace
 
-template <typename Text>
-size_t CTextMarks::RowKeyHash::operator()(const RowKey<Text>& key) const noexcept {
+size_t CTextMarks::HashOf(const RowKeyView& key) noexcept {
     size_t hash = std::hash<std::u16string_view>()(key.text);
     for (const size_t part : {key.rowAt, key.rowEnd, key.caretAt, size_t{key.checkSpelling}})
         hash = hash * 1099511628211u ^ part;
@@ -104,7 +103,8 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
     const size_t rowEnd = rowAt + static_cast<size_t>(length);
     checkSpelling = checkSpelling && m_checker != nullptr;
     // Only the spelling looks at the caret.
-    const RowKeyView key{m_text, rowAt, rowEnd, checkSpelling ? caretAt : SIZE_MAX, checkSpelling};
+    RowKeyView key{m_text, rowAt, rowEnd, checkSpelling ? caretAt : SIZE_MAX, checkSpelling};
+    key.hash = HashOf(key);
     if (const auto kept = m_rowMarks.find(key); kept != m_rowMarks.end()) {
         m_marks = kept->second;
         return m_marks;
@@ -116,11 +116,13 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
         m_marks.push_back({static_cast<int32_t>(begin - rowAt), static_cast<int32_t>(end - rowAt),
                            mark, std::move(target)});
     };
-    for (const NoteBase::TextSpan& link : NoteBase::FindLinks(m_text))
+    m_links = NoteBase::FindLinks(m_text);
+    for (const NoteBase::TextSpan& link : m_links)
         add(link, TextMark::kLink, NoteBase::LinkTarget(m_text, link));
     if (checkSpelling) {
         const size_t links = m_marks.size();
-        for (const NoteBase::TextSpan& word : NoteBase::FindWords(m_text)) {
+        NoteBase::FindWords(m_text, m_links, m_words);
+        for (const NoteBase::TextSpan& word : m_words) {
             if (word.end <= rowAt || word.begin >= rowEnd) continue;
             // The word being typed is judged once the caret has left it.
             if (caretAt >= word.begin && caretAt <= word.end) continue;
@@ -131,10 +133,11 @@ const std::vector<RowMark>& CTextMarks::MarksOf(const CNotePosition& start, int3
             std::sort(m_marks.begin(), m_marks.end(),
                       [](const RowMark& a, const RowMark& b) { return a.begin < b.begin; });
     }
+    if (m_rowsSeen.Note(key.hash) == 0) return m_marks;
     // The verdicts asked above may have dropped the kept marks: the key is stored after them.
     if (m_rowMarks.size() >= kMaxRowMarks) m_rowMarks.clear();
-    m_rowMarks.emplace(StoredRowKey{m_text, key.rowAt, key.rowEnd, key.caretAt, checkSpelling},
-                       m_marks);
+    m_rowMarks.emplace(
+        StoredRowKey{m_text, key.rowAt, key.rowEnd, key.caretAt, checkSpelling, key.hash}, m_marks);
     return m_marks;
 }
 

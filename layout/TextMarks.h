@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Sightings.h"
+#include "base/WordFinder.h"
 #include "layout/SpellChecker.h"
 #include "layout/Surface.h"
 #include "model/NotePosition.h"
@@ -73,6 +75,7 @@ private:
 
     // What the marks of a row follow from: the text read around it, where the row lies in it,
     // where the caret is in it (SIZE_MAX: elsewhere, or spelling not checked).
+    // The hash is taken once, when the key is made.
     template <typename Text>
     struct RowKey {
         Text text;
@@ -80,13 +83,17 @@ private:
         size_t rowEnd = 0;
         size_t caretAt = SIZE_MAX;
         bool checkSpelling = false;
+        size_t hash = 0;
     };
     using StoredRowKey = RowKey<std::u16string>;
     using RowKeyView = RowKey<std::u16string_view>;
+    [[nodiscard]] static size_t HashOf(const RowKeyView& key) noexcept;
     struct RowKeyHash {
         using is_transparent = void;
         template <typename Text>
-        size_t operator()(const RowKey<Text>& key) const noexcept;
+        size_t operator()(const RowKey<Text>& key) const noexcept {
+            return key.hash;
+        }
     };
     struct RowKeyEqual {
         using is_transparent = void;
@@ -112,8 +119,13 @@ private:
     std::unordered_set<std::u16string, WordHash, WordEqual> m_accepted;
     std::unordered_map<std::u16string, bool, WordHash, WordEqual> m_verdicts;
     std::unordered_map<StoredRowKey, std::vector<RowMark>, RowKeyHash, RowKeyEqual> m_rowMarks;
+    // The rows whose marks were found before: only a row drawn again has its marks kept (a page
+    // step shows rows once).
+    NoteBase::CSightings m_rowsSeen{8192};
     std::u16string m_text;
     std::vector<RowMark> m_marks;
+    std::vector<NoteBase::TextSpan> m_links;
+    std::vector<NoteBase::TextSpan> m_words;
 };
 
 }  // namespace NoteLayoutEngine

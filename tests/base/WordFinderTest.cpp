@@ -61,7 +61,7 @@ TEST(WordFinderTest, WordsSkipAddressesDigitsAndNames) {
             {u"it'www.a.b", {u"it"}},
             {u"", {}},
         },
-        FindWords);
+        [](std::u16string_view text) { return FindWords(text); });
 }
 
 }  // namespace
