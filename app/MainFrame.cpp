@@ -199,6 +199,7 @@ void CMainFrame::Exit() {
     SaveState();
     if (!m_tree->UnloadTree()) return;
     m_ended = true;
+    m_editor->Spelling().Stop();
     emit Ended();
 }
 
@@ -209,6 +210,7 @@ void CMainFrame::EndSession() {
     // signal; nothing waits for an answer.
     m_session->EndUnattended(std::cerr);
     m_ended = true;
+    m_editor->Spelling().Stop();
     emit Ended();
 }
 

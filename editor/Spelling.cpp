@@ -100,6 +100,7 @@ QString CSpelling::Language() const {
 }
 
 void CSpelling::Reopen() {
+    if (m_stopped) return;
     const QString language = m_on ? Language() : QString();
     // A dictionary that could not be opened is tried again; one being read is waited for.
     if (language != m_openLanguage || (!language.isEmpty() && !m_dictionary && !m_reading)) {

@@ -72,6 +72,11 @@ public:
     // Opens the dictionary once the widget named to UseInstalledDictionaries is painted.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The program is ending: no dictionary is opened from now on, so that an exit soon after
+    // the start does not wait for the read begun at the first paint (one already being read is
+    // still waited for).
+    void Stop() noexcept { m_stopped = true; }
+
     // Accepts the word until the program ends.
     void Ignore(std::u16string_view word);
     // Gives the menu command of the languages its submenu, and both commands the tip that says
@@ -111,6 +116,7 @@ private:
     // last one asked for.
     uint64_t m_generation = 0;
     bool m_reading = false;
+    bool m_stopped = false;
     bool m_on = false;
     QMenu* m_languageMenu = nullptr;
     // Last: destroyed first, it waits for the dictionary being read before anything it reaches.
