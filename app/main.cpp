@@ -4,10 +4,17 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "app/CommandLine.h"
 #include "app/JotwellApp.h"
@@ -19,6 +26,29 @@
 #include "ui/Settings.h"
 
 namespace {
+
+// Opening a large note is mostly fresh memory (the bytes read, their text, the note, its layout:
+// tens of MB for a 5 MB note), and every 4 KiB page of it is a fault, which on a virtual machine
+// costs about 10 us. The heap grows once by 64 MiB, which the kernel is asked to back with 2 MiB
+// pages where it can (as the C library's own opt-in to them does); blocks up to 32 MiB come from
+// the heap and stay in it when freed, so that a note opened later reuses what one touched before.
+// A start under a sanitizer's allocator leaves the heap as it is.
+void PrepareHeap() {
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+    constexpr size_t kGrowth = size_t{64} << 20;
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    if (mallopt(M_MMAP_THRESHOLD, 32 << 20) == 0 || mallopt(M_TRIM_THRESHOLD, kGrowth) == 0 ||
+        mallopt(M_TOP_PAD, kGrowth) == 0)
+        return;
+    const auto before = reinterpret_cast<uintptr_t>(sbrk(0));
+    // Larger than what is left of the heap's top: the heap grows, by the pad beside it.
+    void* volatile block = std::malloc(size_t{1} << 20);  // volatile: kept though unused
+    std::free(block);
+    const auto after = reinterpret_cast<uintptr_t>(sbrk(0));
+    const uintptr_t begin = (before + kHugePage - 1) & ~(kHugePage - 1);
+    if (after > begin) (void)madvise(reinterpret_cast<void*>(begin), after - begin, MADV_HUGEPAGE);
+#endif
+}
 
 // Once the editor pane was first painted: says "shown" on the standard output
 // (JOTWELL_ANNOUNCE_SHOWN=1) and also exits as Exit does (JOTWELL_EXIT_AFTER_SHOWN=1). For
@@ -51,6 +81,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareHeap();
     // Help, version, usage errors and the export end here: no window, no other instance asked.
     const CommandLine::Options options =
         CommandLine::Parse(std::vector<std::string>(argv, argv + argc));
