@@ -60,7 +60,7 @@ std::optional<std::string> RenderPdf(const CExportSet& notes, QString& error) {
     for (const CPrintLayout::Link& link : printedLinks)
         links.push_back({link.page, link.box.left(), link.box.top(), link.box.width(),
                          link.box.height(), link.target.toStdString()});
-    if (!AddPdfOutline(pdf, bookmarks, links)) {
+    if (!AddPdfOutlineFromModule(pdf, bookmarks, links)) {
         error = QCoreApplication::translate("ExportWriter",
                                             "The bookmarks could not be added to the PDF.");
         return std::nullopt;
