@@ -77,8 +77,9 @@ struct CNoteTextLoader::CState {
                 result.emplace();
                 result->noteId = job.file.noteId;
                 std::string bytes;
-                result->missing = !stamp || !fs.ReadWhole(job.file.path, bytes) ||
-                                  !ExtractSearchText(bytes, result->text, &quitting);
+                // Whole reads of large notes are long: the owner's end is looked at between them.
+                result->missing = !stamp || quitting || !fs.ReadWhole(job.file.path, bytes) ||
+                                  quitting || !ExtractSearchText(bytes, result->text, &quitting);
                 if (result->missing) result->text.clear();
             }
 
