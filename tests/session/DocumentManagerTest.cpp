@@ -105,115 +105,24 @@ TEST(DocumentManagerTest, AtTheEndWithNowhereToWriteTheUserDecides) {
     EXPECT_EQ(f.status.text, u"");
 }
 
-TEST(DocumentManagerTest, ChangesMadeOnDiskByOthersAreNeverOverwritten) {
-    CManagerFixture f;
-    const TreeItem quiet = f.AddNote("\u00B6quiet");
-    const TreeItem busy = f.AddNote("\u00B6busy");
-    const TreeItem last = f.AddNote("\u00B6last");
-    f.manager.LoadItem(quiet, TreeItem::None);
-    f.manager.LoadItem(busy, quiet);
-    const auto writeElsewhere = [&](TreeItem item, const char* content) {
-        WriteBytes(f.PathOf(item), TestSupport::NoteFileBytes(content) + "\n");
-    };
-    // Rewritten keeping the size and the time (cp -p, rsync -t, touch -r): still a change.
-    const auto rewriteInPlace = [&](TreeItem item, const std::string& from, const char* to) {
-        const auto time = std::filesystem::last_write_time(f.PathOf(item));
-        std::string bytes = ReadBytes(f.PathOf(item));
-        WriteBytes(f.PathOf(item), bytes.replace(bytes.find(">" + from) + 1, from.size(), to));
-        std::filesystem::last_write_time(f.PathOf(item), time);
-    };
-    rewriteInPlace(quiet, "quiet", "QUIET");
-    rewriteInPlace(busy, "busy", "BUSY");
-    f.Type(busy, u" ours");
-
-    f.manager.SaveAll();
-    // No change here: the disk's version is taken, in the same place in the editor.
-    EXPECT_EQ(Dump(*f.view.ShownNotes()[0]), "\u00B6QUIET");
-    EXPECT_EQ(f.OnDisk(quiet), "\u00B6QUIET");
-    // Both changed: theirs stays under the identifier, ours is a new note right after it.
-    EXPECT_EQ(f.OnDisk(busy), "\u00B6BUSY");
-    EXPECT_EQ(Dump(*f.view.ShownNotes()[1]), "\u00B6BUSY");
-    const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
-    ASSERT_EQ(roots.size(), 4u);
-    EXPECT_EQ(roots[3], last);
-    // Dated, with an icon of its own; the day of the save is today's.
-    EXPECT_EQ(f.pane.Title(roots[2]), u"busy ours" + ConflictLabel(std::time(nullptr)));
-    EXPECT_EQ(f.pane.IconIndex(roots[2]), CNoteTree::kConflictIcon);
-    EXPECT_EQ(f.OnDisk(roots[2]), "\u00B6busy ours");
-    EXPECT_TRUE(f.manager.TakeTreeChanged());
-
-    // The same at unload: ours becomes the copy, nothing of it stays in the editor.
-    f.Type(busy, u" again");
-    writeElsewhere(busy, "\u00B6theirs, later");
-    f.manager.UnloadItem(busy);
-    EXPECT_TRUE(f.prompts.Texts().empty());
-    EXPECT_EQ(f.view.ShownNotes().size(), 1u);
-    EXPECT_EQ(f.OnDisk(busy), "\u00B6theirs, later");
-    EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[2]), "\u00B6BUSY again");  // ours
-    EXPECT_EQ(f.pane.Children(kRootItem).size(), 5u);
-
-    // A shown note removed elsewhere is written back, not recreated empty: by the timer, and
-    // at the end (Exit, a termination signal, the desktop session's end).
-    for (const bool atTheEnd : {false, true}) {
-        std::filesystem::remove(f.PathOf(quiet));
-        EXPECT_TRUE(atTheEnd ? f.manager.Close() : f.manager.SaveAll());
-        EXPECT_EQ(f.OnDisk(quiet), "\u00B6QUIET") << atTheEnd;
-    }
-    EXPECT_TRUE(f.prompts.Texts().empty());
-
-    // Cut short elsewhere while shown and unchanged here: the timer leaves both as they are,
-    // and ours, the only whole copy left, becomes a conflicting copy when it leaves the editor.
-    f.manager.LoadItem(quiet, TreeItem::None);
-    const std::string cut = ReadBytes(f.PathOf(quiet)).substr(0, 60);
-    WriteBytes(f.PathOf(quiet), cut);
-    f.manager.SaveAll();
-    EXPECT_EQ(Dump(*f.view.ShownNotes()[0]), "\u00B6QUIET");
-    const size_t items = f.pane.Children(kRootItem).size();
-    f.manager.UnloadItem(quiet);
-    EXPECT_EQ(ReadBytes(f.PathOf(quiet)), cut);
-    ASSERT_EQ(f.pane.Children(kRootItem).size(), items + 1);
-    EXPECT_EQ(f.OnDisk(f.pane.Children(kRootItem)[1]), "\u00B6QUIET");
-
-    // Changed here too, and theirs no note: the timer's copy keeps ours. Should that copy be cut
-    // short or removed elsewhere, ours becomes a copy again before it leaves the editor, whether
-    // unloaded or replaced by a whole version of theirs.
-    const auto cutShort = [&](TreeItem item) {
-        WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)).substr(0, 60));
-    };
-    const auto after = [&](TreeItem item) {
-        const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
-        return *(std::find(roots.begin(), roots.end(), item) + 1);
-    };
-    for (const bool reload : {false, true}) {
-        const TreeItem item = f.AddNote(reload ? "\u00B6second" : "\u00B6first");
-        f.manager.LoadItem(item, TreeItem::None);
-        f.Type(item, u" typed");
-        cutShort(item);
-        f.manager.SaveAll();
-        if (reload) {
-            std::filesystem::remove(f.PathOf(after(item)));
-            writeElsewhere(item, "\u00B6theirs whole");
-            f.manager.SaveAll();
-            EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6theirs whole");
-        } else {
-            cutShort(after(item));
-            f.manager.UnloadItem(item);
-        }
-        EXPECT_EQ(f.OnDisk(after(item)), reload ? "\u00B6second typed" : "\u00B6first typed");
-    }
-}
-
-// Random selects, edits, deselects, timer saves and failing writes over 50 notes, against a
-// model: a file always holds the last text of its note that a save could have written, the
-// editor the text typed and the item its title. Only changed notes are written, once; a note that
-// cannot be saved is told once until a save of it succeeds, and shown as unsaved until then.
+// Random selects, edits, deselects, timer saves, failing writes and other programs' rewrites,
+// removals and cuts over 50 notes, against a model: a file holds the last text of its note that a
+// save could have written, or theirs; the editor the text typed and the item its title. Only
+// changed notes are written, once; a note that cannot be saved is told once until a save of it
+// succeeds, and shown as unsaved until then. Ours changed on both sides becomes a conflicting copy
+// right after its note, theirs stays; nothing typed is ever lost.
 TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
     constexpr int kNotes = 50;
+    const std::string kNoNote = "(no note)";
     CManagerFixture f;
     std::vector<TreeItem> items;
-    std::vector<std::string> typed;  // what the user has, per note
-    std::vector<std::string> saved;  // what its file must hold
+    std::vector<std::string> typed;           // what the user has, per note
+    std::vector<std::string> saved;           // what its file held when last read or written here
+    std::vector<std::string> theirs(kNotes);  // another program's version, not yet seen here
+    std::vector<bool> cut(kNotes, false);     // its file cut short elsewhere while shown
     std::vector<bool> told(kNotes, false);
+    std::multiset<std::string> copies;               // ours kept beside theirs
+    std::vector<std::pair<int, std::string>> fresh;  // copies made by this step
     for (int i = 0; i < kNotes; ++i) {
         typed.push_back("\u00B6n" + std::to_string(i));
         saved.push_back(typed.back());
@@ -221,28 +130,51 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
         // A record's time other than its file's is no edit.
         if (i % 2 == 1) f.pane.Record(items.back()).modified = 999;
     }
+    const auto onDisk = [&](int i) {
+        return cut[i] ? kNoNote : theirs[i].empty() ? saved[i] : theirs[i];
+    };
     std::vector<bool> selected(kNotes, false);
     std::mt19937 random(20261206);
     bool failing = false;
     int writes = 0;
     size_t messages = 0;
-    const auto save = [&](int i) {
-        if (typed[i] == saved[i]) return;
-        messages += failing && !told[i];
+    // A save of note i by the timer, or as it leaves the editor.
+    const auto save = [&](int i, bool leaving) {
+        // Ours, the only whole copy, stays in the editor until it leaves.
+        if (cut[i] && (typed[i] == kNoNote || (selected[i] && !leaving))) return;
+        if (!theirs[i].empty() && typed[i] == saved[i]) {
+            typed[i] = saved[i] = theirs[i];  // read again, nothing written
+            theirs[i].clear();
+            return;
+        }
+        if (typed[i] == saved[i] && !cut[i]) return;
+        // Ours unchanged beside a spoilt file is kept untold, for the end's recovery file.
+        messages += failing && !told[i] && !cut[i];
         told[i] = failing;
         if (failing) return;
-        saved[i] = typed[i];
         ++writes;
+        if (theirs[i].empty() && !cut[i]) {
+            saved[i] = typed[i];
+            return;
+        }
+        ++writes;  // a copy's file is made empty first
+        // A note no longer shown has its copy put last.
+        if (selected[i]) fresh.emplace_back(i, typed[i]);
+        copies.insert(typed[i]);
+        typed[i] = saved[i] = cut[i] ? kNoNote : theirs[i];
+        theirs[i].clear();
     };
     for (int step = 0; step < 3000; ++step) {
         const int i = static_cast<int>(random() % kNotes);
-        switch (random() % 6) {
+        switch (random() % 9) {
             case 0:
-                if (!selected[i]) f.manager.LoadItem(items[i], TreeItem::None);
-                selected[i] = true;
+                if (!selected[i] && !cut[i]) {
+                    f.manager.LoadItem(items[i], TreeItem::None);
+                    selected[i] = true;
+                }
                 break;
             case 1:
-                if (selected[i]) {
+                if (selected[i] && !cut[i]) {
                     f.Type(items[i], u"x");
                     typed[i] += "x";
                     ASSERT_EQ(f.pane.Title(items[i]), NoteBase::Utf8ToUtf16(typed[i].substr(2)));
@@ -251,14 +183,14 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
             case 2:
                 if (selected[i]) {
                     f.manager.UnloadItem(items[i]);
-                    save(i);
+                    save(i, true);
                 }
                 selected[i] = false;
                 break;
             case 3:
                 f.manager.SaveAll();
                 for (int n = 0; n < kNotes; ++n)
-                    save(n);
+                    save(n, false);
                 break;
             case 4: {
                 failing = random() % 3 == 0;
@@ -268,26 +200,62 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
                 f.fs.SetFault(failing ? fault : Fault::None);
                 break;
             }
+            case 5:  // rewritten whole, or in place keeping its size and time (cp -p, rsync -t)
+                if (!cut[i] && saved[i] != kNoNote) {
+                    const auto time = std::filesystem::last_write_time(f.PathOf(items[i]));
+                    theirs[i] = "\u00B6o" + std::to_string(step);
+                    theirs[i].resize(onDisk(i).size(), 'o');
+                    WriteBytes(f.PathOf(items[i]), TestSupport::NoteFileBytes(theirs[i]));
+                    if (random() % 2) std::filesystem::last_write_time(f.PathOf(items[i]), time);
+                    if (!selected[i] && typed[i] == saved[i]) save(i, false);
+                }
+                break;
+            case 6:  // a shown note removed is written back, never made empty
+                if (selected[i] && !cut[i]) {
+                    std::filesystem::remove(f.PathOf(items[i]));
+                    theirs[i].clear();
+                    saved[i] = kNoNote;
+                }
+                break;
+            case 7:
+                if (selected[i] && !cut[i] && typed[i] == saved[i] && theirs[i].empty()) {
+                    WriteBytes(f.PathOf(items[i]), ReadBytes(f.PathOf(items[i])).substr(0, 60));
+                    cut[i] = true;
+                }
+                break;
             default:
                 break;
         }
-        ASSERT_EQ(f.OnDisk(items[i]), saved[i]) << "step " << step;
+        ASSERT_EQ(f.OnDisk(items[i]), onDisk(i)) << "step " << step;
         if (selected[i]) {
-            ASSERT_EQ(Dump(*f.manager.FindDocument(items[i])), typed[i]);
+            ASSERT_EQ(Dump(*f.manager.FindDocument(items[i])), typed[i]) << "step " << step;
         }
         ASSERT_EQ(f.fs.replaced, writes) << "step " << step;
         ASSERT_EQ(f.prompts.Messages().size(), messages) << "step " << step;
         ASSERT_EQ(f.status.text.empty(), std::find(told.begin(), told.end(), true) == told.end())
             << "step " << step;
+        for (const auto& [n, copy] : fresh) {
+            const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
+            const TreeItem next = *(std::find(roots.begin(), roots.end(), items[n]) + 1);
+            ASSERT_EQ(f.OnDisk(next), copy) << "step " << step;
+            ASSERT_EQ(f.pane.IconIndex(next), CNoteTree::kConflictIcon);
+            ASSERT_EQ(f.pane.Title(next),
+                      NoteBase::Utf8ToUtf16(copy.substr(2)) + ConflictLabel(std::time(nullptr)));
+        }
+        fresh.clear();
         if (step % 100 == 0) {
+            std::multiset<std::string> model(copies), notes;
             for (int n = 0; n < kNotes; ++n)
-                ASSERT_EQ(f.OnDisk(items[n]), saved[n]) << "step " << step << " note " << n;
+                if (onDisk(n) != kNoNote) model.insert(onDisk(n));
+            for (const std::string& name : f.Files())
+                if (f.NoteIn(f.folder / name) != kNoNote) notes.insert(f.NoteIn(f.folder / name));
+            ASSERT_EQ(notes, model) << "step " << step;
         }
     }
     // The end with the notes folder unwritable and the data area not: every unsaved note goes to a
     // recovery file, and the files keep what they held.
     for (int n = 0; n < kNotes; ++n) {
-        if (!selected[n]) continue;
+        if (!selected[n] || cut[n]) continue;
         f.Type(items[n], u"y");
         typed[n] += "y";
     }
@@ -295,15 +263,15 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
     EXPECT_TRUE(f.manager.Close());
     std::multiset<std::string> unsaved;
     for (int n = 0; n < kNotes; ++n) {
-        EXPECT_EQ(f.OnDisk(items[n]), saved[n]);
-        if (typed[n] != saved[n]) unsaved.insert(typed[n]);
+        EXPECT_EQ(f.OnDisk(items[n]), onDisk(n));
+        if (typed[n] != saved[n] || (cut[n] && typed[n] != kNoNote)) unsaved.insert(typed[n]);
     }
     std::multiset<std::string> recovered;
     for (const std::string& name : TestSupport::FileNames(f.settings.RecoveryFolder()))
         recovered.insert(f.NoteIn(f.settings.RecoveryFolder() / name));
     EXPECT_FALSE(unsaved.empty());
     EXPECT_EQ(recovered, unsaved);
-    EXPECT_EQ(f.Files().size(), size_t{kNotes});
+    EXPECT_EQ(f.Files().size(), kNotes + copies.size());
 }
 
 }  // namespace
