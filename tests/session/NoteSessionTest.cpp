@@ -267,16 +267,17 @@ TEST(NoteSessionTest, ASyncToolsCopyOfTheTreeIsMergedOnce) {
 // written; a file that is no note, one outside the folder and one that cannot be written stay.
 TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecoveryFolder) {
     CSessionFolder f;
-    std::filesystem::create_directories(f.settings.RecoveryFolder());
+    const std::filesystem::path recovery = f.settings.RecoveryFolder();
+    std::filesystem::create_directories(recovery);
     f.WriteIndex({{"11", "A"}, {"22", "B"}});
     TestSupport::WriteBytes(f.folder / "11.xml", kNote);
     TestSupport::WriteBytes(f.folder / "22.xml", kNote);
-    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "5-1.xml",
+    TestSupport::WriteBytes(recovery / "5-1.xml",
                             "<note modified=\"9\"><paragraph>Older</paragraph></note>");
-    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "6-1.xml",
+    TestSupport::WriteBytes(recovery / "6-1.xml",
                             "<note modified=\"99\"><paragraph>New</paragraph></note>");
-    TestSupport::WriteBytes(f.settings.RecoveryFolder() / "7-1.xml", "<svg/>");
-    TestSupport::WriteBytes(f.settings.RecoveryFolder() / ".7-1.xml.jwtmp-host-1", "half");
+    TestSupport::WriteBytes(recovery / "7-1.xml", "<svg/>");
+    TestSupport::WriteBytes(recovery / ".7-1.xml.jwtmp-host-1", "half");
     ASSERT_TRUE(f.session.LoadTree());
     ASSERT_TRUE(f.session.LoadTree());
     EXPECT_EQ(f.prompts.Texts(),
@@ -290,18 +291,16 @@ TEST(NoteSessionTest, RecoveredNotesComeBackAfterTheActiveItemAndLeaveTheRecover
 
     f.session.Tree().SetActive(f.session.Tree().Children(kRootItem)[0]);
     f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
-    EXPECT_EQ(f.session.ImportRecoveredNotes({f.settings.RecoveryFolder() / "5-1.xml"}), 0u);
+    EXPECT_EQ(f.session.ImportRecoveredNotes({recovery / "5-1.xml"}), 0u);
     f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::None);
-    EXPECT_EQ(f.session.ImportRecoveredNotes(
-                  {f.settings.RecoveryFolder() / "6-1.xml", f.settings.RecoveryFolder() / "7-1.xml",
-                   f.folder / "22.xml", f.settings.RecoveryFolder() / "5-1.xml"}),
+    EXPECT_EQ(f.session.ImportRecoveredNotes({recovery / "6-1.xml", recovery / "7-1.xml",
+                                              f.folder / "22.xml", recovery / "5-1.xml"}),
               2u);
     EXPECT_EQ(Dump(f.session.Tree()), "A New* Older* B");
     EXPECT_EQ(f.prompts.Messages().size(), 3u);
     EXPECT_NE(f.prompts.Texts().back().find(u": 7-1.xml, 22.xml"), std::u16string::npos);
     for (const char* name : {"5-1.xml", "6-1.xml", "7-1.xml"})
-        EXPECT_EQ(std::filesystem::exists(f.settings.RecoveryFolder() / name), name[0] == '7')
-            << name;
+        EXPECT_EQ(std::filesystem::exists(recovery / name), name[0] == '7') << name;
     EXPECT_TRUE(std::filesystem::exists(f.folder / "22.xml"));
     const TreeItem older = f.session.Tree().Children(kRootItem)[2];
     const std::filesystem::path file =
