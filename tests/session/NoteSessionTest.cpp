@@ -24,13 +24,11 @@ using Items = std::initializer_list<std::pair<const char*, std::string_view>>;
 std::string IndexText(Items items) {
     std::string text = "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n";
     for (const auto& [id, name] : items) {
-        const bool selected = name.ends_with('*');
-        const bool fixed = name.ends_with('!');
-        const std::string flag = selected ? "true" : "false";
+        const std::string flag = name.ends_with('*') ? "true" : "false";
         text += std::string("<item id=\"") + id + "\" username=\"" +
-                std::string(name.substr(0, name.size() - (selected || fixed))) + "\" isfixed=\"" +
-                (fixed ? "true" : "false") + "\" isselected=\"" + flag + "\" isactive=\"" + flag +
-                "\"></item>";
+                std::string(name.substr(0, name.find_first_of("*!"))) + "\" isfixed=\"" +
+                (name.ends_with('!') ? "true" : "false") + "\" isselected=\"" + flag +
+                "\" isactive=\"" + flag + "\"></item>";
     }
     return text + "</tree>";
 }
