@@ -46,6 +46,37 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
     }
 }
 
+// Changed here and its file cut short elsewhere: the timer's copy keeps ours. Should that copy
+// be cut short or removed elsewhere, ours becomes a copy again before it leaves the editor,
+// whether unloaded or replaced by a whole version of theirs.
+TEST(DocumentManagerTest, OursBesideACutFileIsKeptInACopyWhileTheCopyLasts) {
+    CManagerFixture f;
+    const auto cutShort = [&](TreeItem item) {
+        WriteBytes(f.PathOf(item), ReadBytes(f.PathOf(item)).substr(0, 60));
+    };
+    const auto after = [&](TreeItem item) {
+        const std::vector<TreeItem> roots = f.pane.Children(kRootItem);
+        return *(std::find(roots.begin(), roots.end(), item) + 1);
+    };
+    for (const bool reload : {false, true}) {
+        const TreeItem item = f.AddNote(reload ? "\u00B6second" : "\u00B6first");
+        f.manager.LoadItem(item, TreeItem::None);
+        f.Type(item, u" typed");
+        cutShort(item);
+        f.manager.SaveAll();
+        if (reload) {
+            std::filesystem::remove(f.PathOf(after(item)));
+            WriteBytes(f.PathOf(item), TestSupport::NoteFileBytes("\u00B6theirs whole"));
+            f.manager.SaveAll();
+            EXPECT_EQ(Dump(*f.manager.FindDocument(item)), "\u00B6theirs whole");
+        } else {
+            cutShort(after(item));
+            f.manager.UnloadItem(item);
+        }
+        EXPECT_EQ(f.OnDisk(after(item)), reload ? "\u00B6second typed" : "\u00B6first typed");
+    }
+}
+
 // Random selects, edits, deselects, timer saves, failing writes and other programs' rewrites,
 // removals and cuts over 50 notes, against a model: a file holds the last text of its note that a
 // save could have written, or theirs; the editor the text typed and the item its title. Only
