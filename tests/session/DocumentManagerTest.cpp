@@ -192,11 +192,21 @@ TEST(DocumentManagerTest, RandomSessionsAgainstAModel) {
                         f.Type(items[i], u"x");
                         typed[i] += "x";
                     }
-                    const auto time = std::filesystem::last_write_time(f.PathOf(items[i]));
-                    theirs[i] = "\u00B6o" + std::to_string(step);
-                    theirs[i].resize(onDisk(i).size(), 'o');
-                    WriteBytes(f.PathOf(items[i]), TestSupport::NoteFileBytes(theirs[i]));
-                    if (random() % 2) std::filesystem::last_write_time(f.PathOf(items[i]), time);
+                    const std::filesystem::path path = f.PathOf(items[i]);
+                    const std::string old = onDisk(i).substr(2);
+                    std::string text = "o" + std::to_string(step);
+                    if (random() % 2) {
+                        text.resize(old.size(), 'o');
+                        if (text == old) text[0] = 'p';
+                        const auto time = std::filesystem::last_write_time(path);
+                        std::string bytes = ReadBytes(path);
+                        WriteBytes(
+                            path, bytes.replace(bytes.find(">" + old + "<") + 1, old.size(), text));
+                        std::filesystem::last_write_time(path, time);
+                    } else {
+                        WriteBytes(path, TestSupport::NoteFileBytes("\u00B6" + text));
+                    }
+                    theirs[i] = "\u00B6" + text;
                     if (!selected[i] && typed[i] == saved[i]) save(i, false);
                     if (!failing && random() % 2) reload();
                 }
