@@ -185,12 +185,8 @@ CSearchPane::CSearchPane(NoteTreeEngine::CNoteSession& session, CIndexView& tree
     auto* contents = new QWidget(this);
     m_box = new QLineEdit(contents);
     m_box->setPlaceholderText(tr("Text to find in every note"));
-    m_box->setClearButtonEnabled(true);
     // A screen reader names a field by its label, and this one has only the placeholder.
     m_box->setAccessibleName(tr("Text to find"));
-    // The clear button shows an icon only.
-    for (QToolButton* clear : m_box->findChildren<QToolButton*>())
-        clear->setAccessibleName(tr("Clear the text to find"));
     m_matchCase = new QCheckBox(tr("Match &case"), contents);
     m_wholeWord = new QCheckBox(tr("Match &whole word only"), contents);
     m_list = new QListView(contents);
@@ -260,6 +256,18 @@ QString CSearchPane::CountLabel() const {
 
 QString CSearchPane::ProgressLabel() const {
     return m_progress->isHidden() ? QString() : m_progress->text();
+}
+
+void CSearchPane::showEvent(QShowEvent* event) {
+    // The clear button's icon is looked up in the icon theme, a few ms of a start that mostly
+    // never shows this pane: the button comes with the first show.
+    if (!m_box->isClearButtonEnabled()) {
+        m_box->setClearButtonEnabled(true);
+        // It shows an icon only.
+        for (QToolButton* clear : m_box->findChildren<QToolButton*>())
+            clear->setAccessibleName(tr("Clear the text to find"));
+    }
+    QDockWidget::showEvent(event);
 }
 
 void CSearchPane::ShowAndFocus() {

@@ -16,6 +16,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QShowEvent;
 
 // The rows of the search pane: one per matching note, in tree order.
 class CSearchResultModel final : public QAbstractListModel {
@@ -108,6 +109,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void RunQuery();
