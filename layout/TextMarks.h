@@ -40,8 +40,8 @@ struct MarkedSpan {
 // What a view marks in the text it draws: the web and mail addresses always, and the misspelt
 // words while it has a spell checker. Words are found in the whole stretch of text around a
 // row, so a word or an address broken over rows is judged whole. The checker's verdicts are kept
-// per word, and the marks per stretch of text read, so a row redrawn unchanged costs reading its
-// text and one lookup, not a search for words and addresses.
+// per word, and the marks per stretch of text read once it is drawn a second time, so a row
+// redrawn unchanged costs reading its text and one lookup, not a search for words and addresses.
 class CTextMarks {
 public:
     CTextMarks() = default;
