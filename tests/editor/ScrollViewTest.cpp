@@ -31,7 +31,6 @@
 #include "editor/NoteAccessible.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
-#include "layout/StyleTable.h"
 #include "model/NoteUndoHistory.h"
 #include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
@@ -209,48 +208,6 @@ TEST_F(ScrollViewTest, InputMethodsComposeAtTheCaretAndCommitAsTyping) {
     EXPECT_EQ(Dump(*note), "¶caf");
 }
 
-// Exactly this colour somewhere in the area.
-bool HasColour(const QImage& image, QRect area, QColor colour) {
-    area &= image.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y).rgb() == colour.rgb()) return true;
-    return false;
-}
-
-// In a dark palette a header's ink reads on the base and is bluish, not the text's colour; the
-// selection lies on the palette's highlight; below the notes is the base.
-TEST_F(ScrollViewTest, HeadersAndTheSelectionAreDrawnInThePalettesColours) {
-    CNoteDocument* note = Show("¶[1,0]Header¶plain text");
-    view.OnCommand(CommandIds::kTextSizeMedium);
-    view.View().SetSelection(note->FromIndex(7), note->FromIndex(10), true);
-    QPalette palette = view.palette();
-    palette.setColor(QPalette::Text, QColor(225, 225, 225));
-    palette.setColor(QPalette::Base, QColor(30, 30, 34));
-    palette.setColor(QPalette::Highlight, QColor(20, 90, 60));
-    palette.setColor(QPalette::HighlightedText, QColor(240, 240, 200));
-    view.setPalette(palette);
-    const QImage image = Grab();
-    const QColor base = palette.color(QPalette::Base);
-    auto contrast = [&base](const QColor& c) {
-        return NoteLayoutEngine::ContrastRatio(
-            {uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())},
-            {uint8_t(base.red()), uint8_t(base.green()), uint8_t(base.blue())});
-    };
-    const NoteLayoutEngine::Point header = view.View().PointOf(note->FromIndex(0));
-    QColor ink = base;
-    for (int y = header.y; y < header.y + 20; ++y)
-        for (int x = header.x; x < header.x + 60; ++x)
-            if (contrast(image.pixelColor(x, y)) > contrast(ink)) ink = image.pixelColor(x, y);
-    EXPECT_GE(contrast(ink), NoteLayoutEngine::kReadableContrast);
-    EXPECT_GT(ink.blue() - ink.red(), 30) << ink.name().toStdString();
-    const QColor highlight = palette.color(QPalette::Highlight);
-    const NoteLayoutEngine::Point selected = view.View().PointOf(note->FromIndex(7));
-    EXPECT_TRUE(HasColour(image, QRect(selected.x + 1, selected.y + 1, 3, 3), highlight));
-    EXPECT_FALSE(HasColour(image, QRect(selected.x - 6, selected.y + 1, 3, 3), highlight));
-    EXPECT_EQ(image.pixelColor(100, image.height() - 2), base);
-}
-
 // A click on a check box ticks it or clears it as one undo step; a click beside it or on the text
 // only places the caret.
 TEST_F(ScrollViewTest, AClickOnACheckBoxTogglesIt) {
@@ -309,17 +266,6 @@ TEST(TextSizeSettingTest, IsReadWithinItsRange) {
             EXPECT_EQ(pane.QueryCommandState(id).checked, id == chosen) << chosen << " " << id;
     }
     pane.OnCommand(NoteEditor::kMediumTextSizeCommand);
-}
-
-// The style commands are on while the pane has the focus, and off once it is gone.
-TEST_F(ScrollViewTest, StyleCommandsAreOnWhileThePaneHasTheFocus) {
-    Show("¶word");
-    for (const bool focused : {true, false}) {
-        QFocusEvent event(focused ? QEvent::FocusIn : QEvent::FocusOut, Qt::OtherFocusReason);
-        QApplication::sendEvent(&view, &event);
-        for (const int id : {CommandIds::kStrong, CommandIds::kComment, CommandIds::kHeader1})
-            EXPECT_EQ(view.QueryCommandState(id).enabled, focused) << id;
-    }
 }
 
 int PdfPages(const QString& path) {
