@@ -25,7 +25,6 @@
 
 namespace {
 
-using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
@@ -194,25 +193,6 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
             if (p.IsAtEnd()) break;
         }
         EXPECT_EQ(rows, 2);
-    }
-}
-
-// A character outside the basic plane, a family joined from three emoji, a flag and a letter with
-// two combining marks: each is one caret step, as wide as the font shapes it.
-TEST_F(TextPlacementTest, AClusterIsOneStepAsWideAsTheFontShapesIt) {
-    const char* const clusters[] = {"😀", "👩\u200D👩\u200D👧", "🇫🇷", "e\u0301\u0302"};
-    for (const char* cluster : clusters) {
-        const QString face = QString::fromUtf8(cluster);
-        CNoteDocument* shown = Show(std::string("¶a") + cluster + "b");
-        const QFontMetrics metrics(view.FontFor(NoteEditEngine::kNormal, CharacterStyle()));
-        view.View().SetCaret(shown->FromIndex(1), false, true);
-        view.View().MoveCharacterRight(false);
-        EXPECT_EQ(view.View().Active().Index(), 1 + face.size()) << cluster;
-        EXPECT_EQ(view.View().PointOf(view.View().Active()).x -
-                      view.View().PointOf(shown->FromIndex(1)).x,
-                  metrics.horizontalAdvance(face))
-            << cluster;
-        view.View().RemoveNote(shown);
     }
 }
 
