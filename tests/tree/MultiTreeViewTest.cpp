@@ -182,6 +182,28 @@ protected:
             QTest::mouseClick(Port(), Qt::LeftButton, {}, On(arg));
             QTest::mouseDClick(Port(), Qt::LeftButton, {}, On(arg));
             QTest::mouseRelease(Port(), Qt::LeftButton, {}, On(arg));
+        } else if (verb.ends_with("band")) {
+            // From right of one label onto the middle of another: a small move starts no band;
+            // shrunk back to its start it gives back the selection before (none without Shift or
+            // Ctrl); then onto the other again and let go.
+            const Qt::KeyboardModifiers mods = verb == "band"
+                                                   ? Qt::KeyboardModifiers()
+                                                   : kMods.at(verb.substr(0, verb.size() - 4));
+            const std::string_view from = arg.substr(0, arg.find(' '));
+            const std::string_view to = arg.substr(arg.find(' ') + 1);
+            const std::string before = Labels(m_view.SelectedList());
+            QTest::mousePress(Port(), Qt::LeftButton, mods, RightOf(from));
+            QTest::mouseMove(Port(), RightOf(from) - QPoint(3, 0));
+            EXPECT_FALSE(m_view.IsBandActive());
+            QTest::mouseMove(Port(), On(to));
+            EXPECT_TRUE(m_view.IsBandActive());
+            QTest::mouseMove(Port(), RightOf(from) - QPoint(1, 0));
+            EXPECT_EQ(Labels(m_view.SelectedList()), mods ? before : "");
+            m_view.TakeNotes();
+            QTest::mouseMove(Port(), On(to));
+            QTest::mouseRelease(Port(), Qt::LeftButton, mods, On(to));
+            EXPECT_FALSE(m_view.IsBandActive());
+            EXPECT_TRUE(m_view.BandRect().isEmpty());
         } else if (verb == "type") {
             QTest::keyClick(&m_view, arg.front());
         } else {
@@ -269,6 +291,17 @@ TEST_F(MultiTreeViewTest, ClicksAndKeysGiveExactlyThisSelection) {
         {"ctrl C1a", "sel=C1a anchor=C1a caret=C1a", "+C1a:1"},
         {"ctrl C", "sel=C1a C anchor=C caret=C", "+C:1"},
         {"key Left", "sel=C anchor=C caret=C", "-C1a:2"},
+        // The band selects exactly the items whose labels it touches; Shift adds to the selection
+        // before it, Ctrl inverts what it touches. A2 and A3 are shallower: their labels end left
+        // of the middle of A2a's.
+        {"button C", "sel=C anchor=C caret=C", ""},
+        {"click A1", "sel=A1 anchor=A1 caret=A1", "-C:1 +A1:1"},
+        {"band A2 A2b", "sel=A2a A2b anchor=A1 caret=A1", "+A2a:1 +A2b:1"},
+        {"click B1", "sel=B1 anchor=B1 caret=B1", "-A2a:1 -A2b:1 +B1:1"},
+        {"shiftband C C1b", "sel=B1 C1a C1b anchor=B1 caret=B1", "+C1a:1 +C1b:1"},
+        {"click C1", "sel=C1 anchor=C1 caret=C1", "-B1:1 -C1a:1 -C1b:1 +C1:1"},
+        {"ctrl C1b", "sel=C1 C1b anchor=C1b caret=C1b", "+C1b:1"},
+        {"ctrlband C1 C1c", "sel=C1 C1a C1c anchor=C1b caret=C1b", "+C1a:1 -C1b:1 +C1c:1"},
     };
     for (const Step& step : steps) {
         Act(step.action);
@@ -331,52 +364,6 @@ TEST_F(MultiTreeViewTest, TheLabelEditEndsThroughTheDerivedClass) {
     QApplication::sendEvent(Port(), &press);
     EXPECT_FALSE(m_view.IsEditingLabel());
     EXPECT_EQ(m_view.TakeNotes(), "edit:C=C -C:1");
-}
-
-struct BandCase {
-    Qt::KeyboardModifiers modifiers;
-    std::vector<const char*> before;  // clicks that make the selection first
-    const char* from;                 // the band starts right of this item's label
-    const char* to;                   // and is dragged onto the middle of this one's
-    const char* selected;
-    const char* notes;
-};
-
-// The band selects exactly the items whose labels it touches; Shift adds to the selection made
-// before it, Ctrl inverts what it touches; shrinking it gives back what was there before.
-TEST_F(MultiTreeViewTest, TheBandSelectsTheLabelsItTouches) {
-    const BandCase cases[] = {
-        // A2 and A3 are shallower: their labels end left of the middle of A2a's.
-        {{}, {"click A1"}, "A2", "A2b", "A2a A2b", "-A1:1 +A2a:1 +A2b:1"},
-        {Qt::ShiftModifier, {"click B1"}, "C", "C1b", "B1 C1a C1b", "+C1a:1 +C1b:1"},
-        {Qt::ControlModifier,
-         {"click C1", "ctrl C1b"},
-         "C1",
-         "C1c",
-         "C1 C1a C1c",
-         "+C1a:1 -C1b:1 +C1c:1"},
-    };
-    for (const BandCase& c : cases) {
-        m_view.DeselectAll(SelectCause::Program);
-        for (const char* action : c.before)
-            Act(action);
-        const std::string before = Labels(m_view.SelectedList());
-        m_view.TakeNotes();
-        QTest::mousePress(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
-        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(3, 0));
-        EXPECT_FALSE(m_view.IsBandActive());
-        QTest::mouseMove(Port(), {On(c.to).x(), RightOf(c.from).y() + 1});
-        EXPECT_TRUE(m_view.IsBandActive());
-        QTest::mouseMove(Port(), On(c.to));
-        EXPECT_EQ(Labels(m_view.SelectedList()), c.selected);
-        EXPECT_EQ(m_view.TakeNotes(), c.notes);
-        // Back to where it started: the band touches nothing; what was selected is back.
-        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(1, 0));
-        EXPECT_EQ(Labels(m_view.SelectedList()), c.modifiers ? before : "");
-        QTest::mouseRelease(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
-        EXPECT_FALSE(m_view.IsBandActive());
-        EXPECT_TRUE(m_view.BandRect().isEmpty());
-    }
 }
 
 // A band dragged below the window scrolls the tree, the selection growing with the rows that come
@@ -717,24 +704,6 @@ TEST(DragRules, MarkRectangles) {
     }
     const auto none = MarkFor(tree, {});
     EXPECT_TRUE(none[0].IsEmpty() && none[1].IsEmpty());
-}
-
-TEST(DragRules, SelectionSubtreesAndTopMostItems) {
-    const CFakeShape tree(kDragOutline);
-    std::set<Handle> selected{tree["A2"], tree["A2a"], tree["B1"], tree["C"]};
-    const auto isSelected = [&selected](Handle item) { return selected.count(item) > 0; };
-
-    std::vector<std::string> names;
-    for (const Handle item : TopMostSelected(tree, isSelected))
-        names.push_back(CFakeShape::Name(item));
-    // B1 lies inside a collapsed parent and still goes with the rest.
-    EXPECT_EQ(names, (std::vector<std::string>{"A2", "B1", "C"}));
-
-    const std::pair<const char*, bool> parents[] = {{"", false},  {"A", false},  {"A1", false},
-                                                    {"A2", true}, {"A2b", true}, {"C1", true}};
-    for (const auto& [parent, inside] : parents) {
-        EXPECT_EQ(IsInsideSelection(tree, tree[parent], isSelected), inside) << parent;
-    }
 }
 
 TEST(DragRules, DraggedFileName) {
