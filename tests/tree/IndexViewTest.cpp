@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QImage>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
@@ -62,6 +63,18 @@ const std::vector<TestSupport::FolderNode> kThreeLevels = {{1, "1", "¶Alpha"},
                                                            {3, "3", "¶Gamma"},
                                                            {2, "4", "¶Delta"},
                                                            {1, "5", "¶Epsilon"}};
+
+// Every icon loads, and no two look the same.
+TEST_F(IndexViewTest, TheTenIconsDrawDistinct) {
+    std::vector<QImage> drawn;
+    for (const int index : {0, 1, 2, 3, 4, 8, 9, 10, 11, 12}) {
+        const QImage image = view->Icon(index).pixmap(16).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 16)) << index;
+        for (const QImage& other : drawn)
+            EXPECT_NE(image, other) << index;
+        drawn.push_back(image);
+    }
+}
 
 TEST_F(IndexViewTest, DeleteCountsEachSubtreeOnceAndRemovesTheFiles) {
     Load(kThreeLevels);

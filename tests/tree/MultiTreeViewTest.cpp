@@ -673,39 +673,6 @@ TEST(DragRules, PointsOutsideAndAnEmptyTree) {
     ExpectInsertion(InsertionAt(CFakeShape(""), XForDepth(3), 40), {Place::Last, "", ""}, "empty");
 }
 
-TEST(DragRules, MarkRectangles) {
-    const CFakeShape tree(kDragOutline);
-    struct Case {
-        Place place;
-        std::string parent;
-        std::string after;
-        Box bar;
-        Box tick;
-    };
-    using enum Place;
-    const Case cases[] = {
-        // The top of the client area; the tick hangs below the bar.
-        {First, "", "", {14, -1, 200, 1}, {23, 1, 25, 4}},
-        // Below the parent's own label.
-        {First, "A", "", {34, 15, 200, 17}, {43, 12, 45, 20}},
-        // Below the last visible item of the subtree; the tick stands on the bar.
-        {Last, "A2", "", {54, 79, 200, 81}, {63, 76, 65, 79}},
-        {Last, "", "", {14, 127, 200, 129}, {23, 124, 25, 127}},
-        // After an item: below its last visible descendant, or below itself when collapsed.
-        {After, "", "A", {14, 79, 200, 81}, {23, 76, 25, 84}},
-        {After, "", "B", {14, 95, 200, 97}, {23, 92, 25, 100}},
-        // First under a childless item is the same place as last: below the item itself.
-        {First, "C1", "", {54, 127, 200, 129}, {63, 124, 65, 132}},
-    };
-    for (const Case& c : cases) {
-        const auto boxes = MarkFor(tree, {c.place, tree[c.parent], tree[c.after]});
-        EXPECT_EQ(boxes[0], c.bar) << c.parent << "/" << c.after;
-        EXPECT_EQ(boxes[1], c.tick) << c.parent << "/" << c.after;
-    }
-    const auto none = MarkFor(tree, {});
-    EXPECT_TRUE(none[0].IsEmpty() && none[1].IsEmpty());
-}
-
 TEST(DragRules, DraggedFileName) {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"Shopping list", u"Shopping list"},
