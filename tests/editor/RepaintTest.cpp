@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBoundaryFinder>
 #include <QWheelEvent>
@@ -24,7 +25,6 @@
 
 namespace {
 
-using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
@@ -66,75 +66,55 @@ protected:
     }
 };
 
-TEST_F(RepaintTest, ScrollsAndCaretMovesLeaveWhatAFullRepaintPaints) {
+// Random scrolls, clicks, caret moves and shown notes leave on screen what a full repaint paints;
+// a row typed into or selected is drawn anew, also scrolled away and back, and its undo restores
+// it.
+TEST_F(RepaintTest, RandomStepsLeaveWhatAFullRepaintPaints) {
     ASSERT_TRUE(view.hasFocus());
-    const auto key = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        return [this, key, modifiers] { QTest::keyClick(&view, key, modifiers); };
-    };
-    const auto click = [this](int y) {
-        return [this, y] { QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, y}); };
-    };
-    const struct {
-        const char* what;
-        std::function<void()> act;
-    } steps[] = {
-        {"wheel down", [this] { Wheel(3); }},
-        {"click", click(60)},
-        {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
-        {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
-        {"wheel up", [this] { Wheel(-4); }},
-        {"click", click(40)},
-        {"Page Up", key(Qt::Key_PageUp)},
-        {"Page Down", key(Qt::Key_PageDown)},
-        {"Down", key(Qt::Key_Down)},
-        {"note added in front", [this] { Show("¶a new note¶two lines", true); }},
-        {"Ctrl+End", key(Qt::Key_End, Qt::ControlModifier)},
-        {"note added at the end", [this] { Show("¶the last note"); }},
-        {"first note removed", [this] { view.View().RemoveNote(notes[1].get()); }},
-        {"wheel down", [this] { Wheel(2); }},
-        {"click", click(250)},
-        {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
-        {"Shift+Page Down", key(Qt::Key_PageDown, Qt::ShiftModifier)},
-        {"wheel down over the selection", [this] { Wheel(1); }},
-        {"Page Up", key(Qt::Key_PageUp)},
-        {"Shift+Down", key(Qt::Key_Down, Qt::ShiftModifier)},
-        {"wheel up", [this] { Wheel(-1); }},
-    };
-    for (const auto& step : steps) {
-        step.act();
-        EXPECT_EQ(Shown(), Repainted()) << step.what << " at step " << &step - steps;
-        EXPECT_TRUE(view.CaretBlinkOn()) << step.what;
-    }
-}
-
-// A row drawn before is drawn anew once its text or selection changes, also scrolled away and back.
-TEST_F(RepaintTest, RowsDrawnAgainFollowTheirChanges) {
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, {60, 60});
-    QTest::keyClick(&view, Qt::Key_Home);
-    const struct {
-        const char* what;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        Qt::Key undo;
-    } changes[] = {
-        {"typing", Qt::Key_X, {}, Qt::Key_Backspace},
-        {"selecting a whole row", Qt::Key_Down, Qt::ShiftModifier, Qt::Key_Up},
-    };
-    for (const auto& change : changes) {
-        const QImage before = Shown();
-        QTest::keyClick(&view, change.key, change.modifiers);
-        Wheel(2);
-        Wheel(-2);
-        const QImage changed = Shown();
-        // More changed than the caret's old and new bars.
-        int differing = 0;
-        for (int y = 0; y < before.height(); ++y)
-            for (int x = 0; x < before.width(); ++x)
-                differing += before.pixel(x, y) != changed.pixel(x, y);
-        EXPECT_GT(differing, 4 * view.CaretRect().height()) << change.what;
-        EXPECT_EQ(changed, Repainted()) << change.what;
-        QTest::keyClick(&view, change.undo, change.modifiers);
-        EXPECT_EQ(Shown(), before) << change.what;
+    std::mt19937 random(20261208);
+    const Qt::Key keys[] = {Qt::Key_Home,     Qt::Key_End,  Qt::Key_PageUp,
+                            Qt::Key_PageDown, Qt::Key_Down, Qt::Key_Up};
+    const Qt::KeyboardModifiers modifiers[] = {{}, Qt::ShiftModifier, Qt::ControlModifier};
+    for (int step = 0; step < 60; ++step) {
+        const int kind = int(random() % 6);
+        if (kind == 0) {
+            Wheel(int(random() % 9) - 4);
+        } else if (kind == 1) {
+            now += 1000;
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                              {int(random() % 400), int(random() % 300)});
+        } else if (kind == 2) {
+            QTest::keyClick(&view, keys[random() % 6], modifiers[random() % 3]);
+        } else if (kind == 3) {
+            if (random() % 2 == 0 && view.View().ShownNotes().size() > 1)
+                view.View().RemoveNote(view.View().ShownNotes()[random() % 2]);
+            else
+                Show("¶a new note¶two lines", random() % 2 == 0);
+        } else {
+            // Typing, or a row selected; scrolled away and back; undone.
+            QTest::keyClick(&view, Qt::Key_Home);
+            const bool typing = kind == 4;
+            const QImage before = Shown();
+            const int top = view.ScrollTop();
+            QTest::keyClick(&view, typing ? Qt::Key_X : Qt::Key_Down,
+                            typing ? Qt::NoModifier : Qt::ShiftModifier);
+            Wheel(2);
+            Wheel(-2);
+            const QImage changed = Shown();
+            // More changed than the caret's old and new bars.
+            int differing = 0;
+            for (int y = 0; y < before.height(); ++y)
+                for (int x = 0; x < before.width(); ++x)
+                    differing += before.pixel(x, y) != changed.pixel(x, y);
+            EXPECT_GT(differing, 4 * view.CaretRect().height()) << step;
+            EXPECT_EQ(changed, Repainted()) << step;
+            QTest::keyClick(&view, typing ? Qt::Key_Backspace : Qt::Key_Up,
+                            typing ? Qt::NoModifier : Qt::ShiftModifier);
+            view.verticalScrollBar()->setValue(top);  // the wheel stops at the ends
+            EXPECT_EQ(Shown(), before) << step;
+        }
+        EXPECT_EQ(Shown(), Repainted()) << "step " << step << " of kind " << kind;
+        EXPECT_TRUE(view.CaretBlinkOn()) << step;
     }
 }
 
@@ -213,25 +193,6 @@ TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
             if (p.IsAtEnd()) break;
         }
         EXPECT_EQ(rows, 2);
-    }
-}
-
-// A character outside the basic plane, a family joined from three emoji, a flag and a letter with
-// two combining marks: each is one caret step, as wide as the font shapes it.
-TEST_F(TextPlacementTest, AClusterIsOneStepAsWideAsTheFontShapesIt) {
-    const char* const clusters[] = {"😀", "👩\u200D👩\u200D👧", "🇫🇷", "e\u0301\u0302"};
-    for (const char* cluster : clusters) {
-        const QString face = QString::fromUtf8(cluster);
-        CNoteDocument* shown = Show(std::string("¶a") + cluster + "b");
-        const QFontMetrics metrics(view.FontFor(NoteEditEngine::kNormal, CharacterStyle()));
-        view.View().SetCaret(shown->FromIndex(1), false, true);
-        view.View().MoveCharacterRight(false);
-        EXPECT_EQ(view.View().Active().Index(), 1 + face.size()) << cluster;
-        EXPECT_EQ(view.View().PointOf(view.View().Active()).x -
-                      view.View().PointOf(shown->FromIndex(1)).x,
-                  metrics.horizontalAdvance(face))
-            << cluster;
-        view.View().RemoveNote(shown);
     }
 }
 

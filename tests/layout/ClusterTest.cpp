@@ -1,6 +1,5 @@
 // Characters of several elements: a surrogate pair, a letter with combining marks, a joined emoji
-// or a flag is one character on screen, measured, drawn, hit and stepped over whole. "😀" is
-// U+1F600; "\xED\xA0\xBD" is a lone high half.
+// or a flag is one character on screen, measured, drawn, hit and stepped over whole.
 #include <gtest/gtest.h>
 
 #include "tests/support/LayoutTestSupport.h"
@@ -50,16 +49,6 @@ TEST_F(ClusterTest, CaretMovesAndSelectionsStepOverThePairWhole) {
     view.SelectWord();
     EXPECT_EQ(view.Anchor().Index(), 5u);
     EXPECT_EQ(view.Active().Index(), 9u);
-}
-
-TEST_F(ClusterTest, APairIsDrawnAsOneCharacterAndALoneHalfAsTheSubstitute) {
-    SetColumns(20);
-    CNoteDocument* note = Show("¶a😀b\xED\xB8\x80{1}c");
-    view.SetSelection(note->FromIndex(1), note->FromIndex(3), false);
-    view.Take();
-    view.RedrawAll();
-    EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", Units("R(23,20)\"😀\"*"), "R(31,20)\"b?\"",
-                                         "R(47,20)\"c\"s1"}));
 }
 
 // A pair (2-3), e with two marks (4-6), a woman and a girl joined (8-12) and two flags (13-16,

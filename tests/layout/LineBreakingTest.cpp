@@ -36,37 +36,6 @@ TEST_F(LineBreakingTest, RowsBreakAfterSpacesAndWithinLongWords) {
     }
 }
 
-TEST_F(LineBreakingTest, ZeroWidthCharactersTakeTheWidthOfTheSubstitute) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶a\u200Bb");
-    EXPECT_EQ(view.PointOf(note->End()).x, 15 + 3 * 8);
-    // A click on the right half of the substitute lands after it.
-    EXPECT_EQ(view.HitTest(15 + 8 + 5, 20).Index(), 2u);
-    EXPECT_EQ(view.HitTest(15 + 8 + 3, 20).Index(), 1u);
-}
-
-// Note margins 20 + 20, a row of 16, the view's bottom margin 10: an empty note has no paragraph
-// spacing; a first paragraph none above and 3 below, an empty last one 3 above and none below.
-TEST_F(LineBreakingTest, EmptyNotesAndLastParagraphsAreRowsOfNormalHeight) {
-    SetColumns(10);
-    const struct {
-        const char* text;
-        int32_t height;
-        Point end;
-    } cases[] = {
-        {"¶", 20 + 16 + 20 + 10, {15, 20}},
-        {"¶ab¶", 20 + (16 + 3) + (3 + 16) + 20 + 10, {15, 20 + 19 + 3}},
-    };
-    for (const auto& c : cases) {
-        NoteEditEngine::CNoteDocument* note = Show(c.text);
-        EXPECT_EQ(view.TreeHeight(), c.height) << c.text;
-        EXPECT_EQ(view.PointOf(view.Active()), (Point{15, 20})) << c.text;
-        EXPECT_EQ(view.PointOf(note->End()), c.end) << c.text;
-        EXPECT_EQ(view.HitTest(500, 500), note->End()) << c.text;
-        view.RemoveNote(note);
-    }
-}
-
 TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWereDeleted) {
     SetColumns(10);
     NoteEditEngine::CNoteDocument* note = Show("¶[1,0]Title¶body¶[1,0]Next");
@@ -80,21 +49,6 @@ TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWer
     // body (Normal, 16 + 3 below) then the Header 1 row of 24 with its 20 above and 3 below.
     EXPECT_EQ(view.PointOf(note->End()).y, 20 + 19 + 20);
     EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 24 + 3 + 20 + 10);
-}
-
-TEST_F(LineBreakingTest, IndentsAndListsShiftTheText) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶[5,2]item¶[0,1]x¶[9,0]fixed");
-    // Indent 2: 2 x 32; the list's row margin of 2 marker units holds the marker.
-    EXPECT_EQ(view.PointOf(note->Start()).x, 15 + 64 + 12);
-    CNotePosition x = note->FromIndex(5);
-    EXPECT_EQ(view.PointOf(x).x, 15 + 32);
-    // A list paragraph's rows are narrower by the indent and the marker margin.
-    view.SetWidth(WidthForColumns(10) + 64 + 12 - 80 + 16, false);
-    EXPECT_EQ(view.Dump(), "{[it][em§]}{[x§]}{[fixed]}");
-    // Fixed Width rows carry the font's external leading as their bottom margin.
-    EXPECT_EQ(view.RowHeight(note->End()), 18);
-    EXPECT_EQ(view.TextHeight(note->End()), 16);
 }
 
 TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {

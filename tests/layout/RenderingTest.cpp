@@ -22,40 +22,6 @@ protected:
     }
 };
 
-// Forwards or backwards, a selection paints the same runs.
-TEST_F(RenderingTest, RunsSplitAtStylesAndSelectionEnds) {
-    CNoteDocument* note = Show("¶ab{1}cd{0}e");
-    for (const auto& [anchor, active] : {std::pair{1u, 3u}, {3u, 1u}}) {
-        view.SetSelection(note->FromIndex(anchor), note->FromIndex(active), false);
-        view.Take();
-        view.RedrawAll();
-        EXPECT_EQ(view.TakeOnly("R"), (Calls{"R(15,20)\"a\"", "R(23,20)\"b\"*", "R(31,20)\"c\"*s1",
-                                             "R(39,20)\"d\"s1", "R(47,20)\"e\""}));
-    }
-}
-
-TEST_F(RenderingTest, SelectionIntoTheNextParagraphPaintsASelectedSpaceCell) {
-    CNoteDocument* note = Show("¶ab¶cd");
-    view.SetSelection(note->FromIndex(1), note->FromIndex(4), false);
-    view.Take();
-    view.RedrawAll();
-    EXPECT_EQ(view.TakeOnly("R"),
-              (Calls{"R(15,20)\"a\"", "R(23,20)\"b \"*", "R(15,42)\"c\"*", "R(23,42)\"d\""}));
-}
-
-TEST_F(RenderingTest, SelectionShowsThePaletteHighlightOnScreenOnly) {
-    CNoteDocument* note = Show("¶a{2}b");
-    view.SelectAll();
-    view.Take();
-    view.RedrawAll();
-    EXPECT_EQ(view.colours,
-              (Calls{"a fg=255,255,255 bg=48,140,198", "b fg=255,255,255 bg=48,140,198"}));
-    view.printing = true;
-    view.Take();
-    view.Redraw(note->Start(), 2, true);
-    EXPECT_EQ(view.colours, (Calls{"a fg=0,0,0 bg=255,255,255", "b fg=0,0,0 bg=250,250,160"}));
-}
-
 // Only the runs differ: the note's last character and the next note's first are selected.
 TEST_F(RenderingTest, SelectionAcrossNotesLeavesMarginsAndSeparatorsAlone) {
     CNoteDocument* first = Show("¶ab");

@@ -212,7 +212,7 @@ TEST_F(IndexViewTest, ADraggedTreeFileDropsIntoAnotherFolder) {
     std::filesystem::remove(file);
 }
 
-TEST_F(IndexViewTest, KeysAndTheMouseLine) {
+TEST_F(IndexViewTest, KeysAndClicksMoveTheCaretAndShowTheNote) {
     Load(kThreeLevels);
     ASSERT_TRUE(FocusReally(*view));
     // "E" and the keypad's 5 go home when no label matches.
@@ -238,14 +238,6 @@ TEST_F(IndexViewTest, KeysAndTheMouseLine) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
                       view->LabelRect(Item("5")).center());
     EXPECT_EQ(caretNote(), "¶Epsilon");
-
-    // A mouse over an item tells of its note on the status line.
-    view->RecordOf(Item("1")).size = 12;
-    QString line;
-    QObject::connect(view, &CIndexView::statusTextChanged,
-                     [&line](const QString& text) { line = text; });
-    QTest::mouseMove(view->viewport(), view->visualItemRect(Item("1")).center());
-    EXPECT_TRUE(line.startsWith(QStringLiteral("Size: 12 characters - "))) << line.toStdString();
 }
 
 // Mixed case, letters outside ASCII (one beyond the basic plane), apostrophes and underscores,

@@ -182,6 +182,28 @@ protected:
             QTest::mouseClick(Port(), Qt::LeftButton, {}, On(arg));
             QTest::mouseDClick(Port(), Qt::LeftButton, {}, On(arg));
             QTest::mouseRelease(Port(), Qt::LeftButton, {}, On(arg));
+        } else if (verb.ends_with("band")) {
+            // From right of one label onto the middle of another: a small move starts no band;
+            // shrunk back to its start it gives back the selection before (none without Shift or
+            // Ctrl); then onto the other again and let go.
+            const Qt::KeyboardModifiers mods = verb == "band"
+                                                   ? Qt::KeyboardModifiers()
+                                                   : kMods.at(verb.substr(0, verb.size() - 4));
+            const std::string_view from = arg.substr(0, arg.find(' '));
+            const std::string_view to = arg.substr(arg.find(' ') + 1);
+            const std::string before = Labels(m_view.SelectedList());
+            QTest::mousePress(Port(), Qt::LeftButton, mods, RightOf(from));
+            QTest::mouseMove(Port(), RightOf(from) - QPoint(3, 0));
+            EXPECT_FALSE(m_view.IsBandActive());
+            QTest::mouseMove(Port(), On(to));
+            EXPECT_TRUE(m_view.IsBandActive());
+            QTest::mouseMove(Port(), RightOf(from) - QPoint(1, 0));
+            EXPECT_EQ(Labels(m_view.SelectedList()), mods ? before : "");
+            m_view.TakeNotes();
+            QTest::mouseMove(Port(), On(to));
+            QTest::mouseRelease(Port(), Qt::LeftButton, mods, On(to));
+            EXPECT_FALSE(m_view.IsBandActive());
+            EXPECT_TRUE(m_view.BandRect().isEmpty());
         } else if (verb == "type") {
             QTest::keyClick(&m_view, arg.front());
         } else {
@@ -261,34 +283,30 @@ TEST_F(MultiTreeViewTest, ClicksAndKeysGiveExactlyThisSelection) {
         {"click C1b", "sel=C1b anchor=C1b caret=C1b rename", ""},
         {"right C1b", "sel=C1b anchor=C1b caret=C1b", "menu"},
         {"dclick C1b", "sel=C1b anchor=C1b caret=C1b", ""},
+        // Collapsing a parent, by its button or a key, deselects its hidden descendants and
+        // pulls the caret out.
+        {"ctrl C2", "sel=C1b C2 anchor=C2 caret=C2", "+C2:1"},
+        {"button C", "sel= anchor=C2 caret=C", "-C1b:1 -C2:1"},
+        {"button C", "sel= anchor=C2 caret=C", ""},
+        {"ctrl C1a", "sel=C1a anchor=C1a caret=C1a", "+C1a:1"},
+        {"ctrl C", "sel=C1a C anchor=C caret=C", "+C:1"},
+        {"key Left", "sel=C anchor=C caret=C", "-C1a:2"},
+        // The band selects exactly the items whose labels it touches; Shift adds to the selection
+        // before it, Ctrl inverts what it touches. A2 and A3 are shallower: their labels end left
+        // of the middle of A2a's.
+        {"button C", "sel=C anchor=C caret=C", ""},
+        {"click A1", "sel=A1 anchor=A1 caret=A1", "-C:1 +A1:1"},
+        {"band A2 A2b", "sel=A2a A2b anchor=A1 caret=A1", "+A2a:1 +A2b:1"},
+        {"click B1", "sel=B1 anchor=B1 caret=B1", "-A2a:1 -A2b:1 +B1:1"},
+        {"shiftband C C1b", "sel=B1 C1a C1b anchor=B1 caret=B1", "+C1a:1 +C1b:1"},
+        {"click C1", "sel=C1 anchor=C1 caret=C1", "-B1:1 -C1a:1 -C1b:1 +C1:1"},
+        {"ctrl C1b", "sel=C1 C1b anchor=C1b caret=C1b", "+C1b:1"},
+        {"ctrlband C1 C1c", "sel=C1 C1a C1c anchor=C1b caret=C1b", "+C1a:1 -C1b:1 +C1c:1"},
     };
     for (const Step& step : steps) {
         Act(step.action);
         EXPECT_EQ(State(), step.state) << step.action;
         EXPECT_EQ(m_view.TakeNotes(), step.notes) << step.action;
-    }
-}
-
-// Every way of collapsing a parent deselects its hidden descendants and pulls the caret out.
-TEST_F(MultiTreeViewTest, CollapsingDeselectsHiddenDescendants) {
-    const std::vector<Step> ways = {
-        {"button C", "sel= anchor=C2 caret=C", "-C1a:1 -C2:1"},
-        {"key Left", "sel=C anchor=C caret=C", "-C1a:2 -C2:2"},
-        {"key Num+-", "sel=C anchor=C caret=C", "-C1a:2 -C2:2"},
-        {"dclick C", "sel=C anchor=C caret=C", "-C1a:1 -C2:1"},
-    };
-    for (const Step& way : ways) {
-        Item("C")->setExpanded(true);
-        m_view.DeselectAll(SelectCause::Program);
-        Act("click C1a");
-        Act("ctrl C2");
-        // The keys act on the caret item, the double click's press with Ctrl selects it too.
-        if (std::string_view(way.action) != "button C") Act("ctrl C");
-        m_view.TakeNotes();
-        Act(way.action);
-        EXPECT_FALSE(Item("C")->isExpanded()) << way.action;
-        EXPECT_EQ(State(), way.state) << way.action;
-        EXPECT_EQ(m_view.TakeNotes(), way.notes) << way.action;
     }
 }
 
@@ -346,52 +364,6 @@ TEST_F(MultiTreeViewTest, TheLabelEditEndsThroughTheDerivedClass) {
     QApplication::sendEvent(Port(), &press);
     EXPECT_FALSE(m_view.IsEditingLabel());
     EXPECT_EQ(m_view.TakeNotes(), "edit:C=C -C:1");
-}
-
-struct BandCase {
-    Qt::KeyboardModifiers modifiers;
-    std::vector<const char*> before;  // clicks that make the selection first
-    const char* from;                 // the band starts right of this item's label
-    const char* to;                   // and is dragged onto the middle of this one's
-    const char* selected;
-    const char* notes;
-};
-
-// The band selects exactly the items whose labels it touches; Shift adds to the selection made
-// before it, Ctrl inverts what it touches; shrinking it gives back what was there before.
-TEST_F(MultiTreeViewTest, TheBandSelectsTheLabelsItTouches) {
-    const BandCase cases[] = {
-        // A2 and A3 are shallower: their labels end left of the middle of A2a's.
-        {{}, {"click A1"}, "A2", "A2b", "A2a A2b", "-A1:1 +A2a:1 +A2b:1"},
-        {Qt::ShiftModifier, {"click B1"}, "C", "C1b", "B1 C1a C1b", "+C1a:1 +C1b:1"},
-        {Qt::ControlModifier,
-         {"click C1", "ctrl C1b"},
-         "C1",
-         "C1c",
-         "C1 C1a C1c",
-         "+C1a:1 -C1b:1 +C1c:1"},
-    };
-    for (const BandCase& c : cases) {
-        m_view.DeselectAll(SelectCause::Program);
-        for (const char* action : c.before)
-            Act(action);
-        const std::string before = Labels(m_view.SelectedList());
-        m_view.TakeNotes();
-        QTest::mousePress(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
-        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(3, 0));
-        EXPECT_FALSE(m_view.IsBandActive());
-        QTest::mouseMove(Port(), {On(c.to).x(), RightOf(c.from).y() + 1});
-        EXPECT_TRUE(m_view.IsBandActive());
-        QTest::mouseMove(Port(), On(c.to));
-        EXPECT_EQ(Labels(m_view.SelectedList()), c.selected);
-        EXPECT_EQ(m_view.TakeNotes(), c.notes);
-        // Back to where it started: the band touches nothing; what was selected is back.
-        QTest::mouseMove(Port(), RightOf(c.from) - QPoint(1, 0));
-        EXPECT_EQ(Labels(m_view.SelectedList()), c.modifiers ? before : "");
-        QTest::mouseRelease(Port(), Qt::LeftButton, c.modifiers, RightOf(c.from));
-        EXPECT_FALSE(m_view.IsBandActive());
-        EXPECT_TRUE(m_view.BandRect().isEmpty());
-    }
 }
 
 // A band dragged below the window scrolls the tree, the selection growing with the rows that come
@@ -699,57 +671,6 @@ TEST(DragRules, PointsOutsideAndAnEmptyTree) {
         EXPECT_EQ(InsertionAt(tree, x, y).place, Place::None) << x << "," << y;
     }
     ExpectInsertion(InsertionAt(CFakeShape(""), XForDepth(3), 40), {Place::Last, "", ""}, "empty");
-}
-
-TEST(DragRules, MarkRectangles) {
-    const CFakeShape tree(kDragOutline);
-    struct Case {
-        Place place;
-        std::string parent;
-        std::string after;
-        Box bar;
-        Box tick;
-    };
-    using enum Place;
-    const Case cases[] = {
-        // The top of the client area; the tick hangs below the bar.
-        {First, "", "", {14, -1, 200, 1}, {23, 1, 25, 4}},
-        // Below the parent's own label.
-        {First, "A", "", {34, 15, 200, 17}, {43, 12, 45, 20}},
-        // Below the last visible item of the subtree; the tick stands on the bar.
-        {Last, "A2", "", {54, 79, 200, 81}, {63, 76, 65, 79}},
-        {Last, "", "", {14, 127, 200, 129}, {23, 124, 25, 127}},
-        // After an item: below its last visible descendant, or below itself when collapsed.
-        {After, "", "A", {14, 79, 200, 81}, {23, 76, 25, 84}},
-        {After, "", "B", {14, 95, 200, 97}, {23, 92, 25, 100}},
-        // First under a childless item is the same place as last: below the item itself.
-        {First, "C1", "", {54, 127, 200, 129}, {63, 124, 65, 132}},
-    };
-    for (const Case& c : cases) {
-        const auto boxes = MarkFor(tree, {c.place, tree[c.parent], tree[c.after]});
-        EXPECT_EQ(boxes[0], c.bar) << c.parent << "/" << c.after;
-        EXPECT_EQ(boxes[1], c.tick) << c.parent << "/" << c.after;
-    }
-    const auto none = MarkFor(tree, {});
-    EXPECT_TRUE(none[0].IsEmpty() && none[1].IsEmpty());
-}
-
-TEST(DragRules, SelectionSubtreesAndTopMostItems) {
-    const CFakeShape tree(kDragOutline);
-    std::set<Handle> selected{tree["A2"], tree["A2a"], tree["B1"], tree["C"]};
-    const auto isSelected = [&selected](Handle item) { return selected.count(item) > 0; };
-
-    std::vector<std::string> names;
-    for (const Handle item : TopMostSelected(tree, isSelected))
-        names.push_back(CFakeShape::Name(item));
-    // B1 lies inside a collapsed parent and still goes with the rest.
-    EXPECT_EQ(names, (std::vector<std::string>{"A2", "B1", "C"}));
-
-    const std::pair<const char*, bool> parents[] = {{"", false},  {"A", false},  {"A1", false},
-                                                    {"A2", true}, {"A2b", true}, {"C1", true}};
-    for (const auto& [parent, inside] : parents) {
-        EXPECT_EQ(IsInsideSelection(tree, tree[parent], isSelected), inside) << parent;
-    }
 }
 
 TEST(DragRules, DraggedFileName) {
