@@ -426,7 +426,8 @@ TEST_F(ScrollViewTest, AddedWordsPersistAndIgnoredOnesLastTheRun) {
     EXPECT_FALSE(view.View().Marks().IsMisspelt(u"teh"));
 }
 
-// A dictionary read in the background: nobody waits, and a later one replaces it unused.
+// A dictionary read in the background: nobody waits, a later one replaces it unused, and none is
+// read once the program ends.
 TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
     std::promise<void> release;
     const std::shared_future<void> released = release.get_future().share();
@@ -454,6 +455,10 @@ TEST(SpellingTest, ALaterDictionaryReplacesTheOneBeingReadAndNobodyWaits) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
     EXPECT_EQ(german, std::vector<bool>{true});
     EXPECT_TRUE(marks.IsMisspelt(u"house"));
+    // An ending program opens no other: the one read stays.
+    spelling.Stop();
+    spelling.SetLanguage(QStringLiteral("en_US"));
+    EXPECT_NE(marks.Checker(), nullptr);
 }
 
 // A pane with a note whose every command changes something: two undo steps of typing, one of
