@@ -12,8 +12,7 @@
 //
 // Draw calls are recorded as short strings:
 //   R(x,y)"text"       a run; "*" after it when selected, "s<word>" for a character style,
-//                      "~" when misspelt, "@<address>" for a link,
-//                      "fg=r,g,b bg=r,g,b" only through Colours()
+//                      "~" when misspelt, "@<address>" for a link
 //   E(x,y,w,h)         EraseRect (empty rectangles are not recorded)
 //   M(x,y,lm,h)<style> DrawListMarker for a list style
 //   H(x,y,w,h,first)   DrawNoteHeader
@@ -108,8 +107,6 @@ public:
     bool paints = true;
     // What was drawn since the last Take().
     std::vector<std::string> calls;
-    // Runs with their colours, as "text fg=r,g,b bg=r,g,b".
-    std::vector<std::string> colours;
     // Painted as well when set.
     CTestCanvas* canvas = nullptr;
     int32_t canvasTop = 0;
@@ -117,7 +114,6 @@ public:
     std::vector<std::string> Take() {
         std::vector<std::string> out;
         out.swap(calls);
-        colours.clear();
         return out;
     }
     // Only the recorded calls that start with `kind` ("R", "E", ...).
@@ -146,8 +142,6 @@ public:
         if (m_mark == TextMark::kMisspelt) call += "~";
         if (m_mark == TextMark::kLink) call += "@" + Narrow(m_target);
         Record(call);
-        if (recording)
-            colours.push_back(Narrow(text) + " fg=" + Rgb(m_text) + " bg=" + Rgb(m_background));
         // A surrogate pair is one character: one cell, painted with its first half.
         int32_t characters = 0;
         for (size_t i = 0; i < text.size(); ++i) {
@@ -215,9 +209,6 @@ public:
     }
 
 private:
-    static std::string Rgb(Color c) {
-        return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
-    }
     static FontMeasures Measure(const FontRequest& font) {
         const int32_t descent = (font.cellHeight + 1) / 5;
         return {font.cellHeight - descent, descent, font.fixedWidth ? 2 : 0, kCharWidth};
@@ -242,8 +233,6 @@ private:
             cached = {true, printing, textSize,
                       LookOf(paragraph, m_style, m_selected, TextScaleOf(textSize, printing),
                              printing, Measure)};
-        m_text = cached.look.text;
-        m_background = cached.look.background;
         m_metrics = cached.look.metrics;
     }
 
@@ -253,14 +242,12 @@ private:
     uint32_t m_paragraph = NoteEditEngine::kNormal;
     int32_t m_indent = 0;
     bool m_selected = false;
-    Color m_text = kBlack;
-    Color m_background = kWhite;
     LayoutMetrics m_metrics;
     std::array<CachedLook, NoteEditEngine::kParagraphStyleCount * kLooksPerParagraph> m_looks;
 };
 
 // A window of clientHeight scrolled to scrollTop, showing `view` on `surface`: it scrolls as the
-// editor does, records the fill below the notes ("F(...)") and counts caret updates.
+// editor does and records the fill below the notes ("F(...)").
 class CTestWindow : public INoteWindow {
 public:
     CTestWindow(CNoteView& view, CTestSurface& surface) : m_view(view), m_surface(surface) {}
@@ -268,7 +255,6 @@ public:
     int32_t clientHeight = 400;
     int32_t scrollTop = 0;
     int32_t scrollExtent = 0;
-    int caretUpdates = 0;
     Point caret;
 
     void ScrollToNote(int32_t top) override {
@@ -291,7 +277,6 @@ public:
                          "," + (treeHeight > 0 ? "white" : "grey") + ")");
     }
     void UpdateCaret(bool scroll) override {
-        ++caretUpdates;
         if (!m_view.HasNotes()) return;
         const CaretGeometry geometry = m_view.CaretGeometryOf(m_view.Active());
         caret = geometry.point;
