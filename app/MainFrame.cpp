@@ -130,6 +130,8 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
     m_editor->Spelling().UseInstalledDictionaries(m_editor->viewport());
+    // An ending program reads no dictionary: the exit would wait for it.
+    connect(this, &CMainFrame::Ended, &m_editor->Spelling(), &CSpelling::Stop);
     m_editor->Spelling().AttachMenu(Action(kCheckSpelling), Action(kSpellingLanguage));
     m_standardToolbar =
         BuildToolbar(QStringLiteral("Standard"), tr("Standard"), Commands::StandardToolbar());
@@ -199,7 +201,6 @@ void CMainFrame::Exit() {
     SaveState();
     if (!m_tree->UnloadTree()) return;
     m_ended = true;
-    m_editor->Spelling().Stop();
     emit Ended();
 }
 
@@ -210,7 +211,6 @@ void CMainFrame::EndSession() {
     // signal; nothing waits for an answer.
     m_session->EndUnattended(std::cerr);
     m_ended = true;
-    m_editor->Spelling().Stop();
     emit Ended();
 }
 

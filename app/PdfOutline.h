@@ -44,7 +44,4 @@ bool AddPdfOutline(std::string& pdf, const std::vector<PdfBookmark>& bookmarks,
 bool AddPdfOutlineFromModule(std::string& pdf, const std::vector<PdfBookmark>& bookmarks,
                              const std::vector<PdfLink>& links);
 
-// The name of the function the module holds: AddPdfOutline, without C++ names' mangling.
-#define JOTWELL_PDF_OUTLINE_ENTRY "JotwellAddPdfOutline"
-
 }  // namespace ExportWriter

@@ -10,6 +10,8 @@ namespace ExportWriter {
 namespace {
 
 using Entry = bool (*)(std::string&, const std::vector<PdfBookmark>&, const std::vector<PdfLink>&);
+// The module's one function (PdfOutlineEntry.cpp).
+constexpr char kEntry[] = "JotwellAddPdfOutline";
 
 Entry LoadEntry() {
     std::error_code error;
@@ -22,12 +24,10 @@ Entry LoadEntry() {
     candidates.emplace_back(JOTWELL_BUILD_PDF_MODULE);
 #endif
     for (const std::filesystem::path& candidate : candidates) {
-        if (!std::filesystem::exists(candidate, error)) continue;
         // Never closed: the program may write another PDF.
         void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) continue;
-        if (void* entry = dlsym(module, JOTWELL_PDF_OUTLINE_ENTRY))
-            return reinterpret_cast<Entry>(entry);
+        if (void* entry = dlsym(module, kEntry)) return reinterpret_cast<Entry>(entry);
     }
     return nullptr;
 }

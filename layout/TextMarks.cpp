@@ -149,7 +149,8 @@ std::optional<MarkedSpan> CTextMarks::SpanAt(const CNotePosition& position) {
     const std::u16string_view text = m_text;
     MarkedSpan found;
     NoteBase::TextSpan span;
-    for (const NoteBase::TextSpan& link : NoteBase::FindLinks(text)) {
+    m_links = NoteBase::FindLinks(text);
+    for (const NoteBase::TextSpan& link : m_links) {
         if (link.begin <= at && at <= link.end) {
             found.mark = TextMark::kLink;
             found.target = NoteBase::LinkTarget(text, link);
@@ -157,7 +158,8 @@ std::optional<MarkedSpan> CTextMarks::SpanAt(const CNotePosition& position) {
         }
     }
     if (found.mark == TextMark::kNone && m_checker != nullptr) {
-        for (const NoteBase::TextSpan& word : NoteBase::FindWords(text)) {
+        NoteBase::FindWords(text, m_links, m_words);
+        for (const NoteBase::TextSpan& word : m_words) {
             if (word.begin <= at && at <= word.end &&
                 IsMisspelt(text.substr(word.begin, word.end - word.begin))) {
                 found.mark = TextMark::kMisspelt;
