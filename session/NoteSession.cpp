@@ -433,7 +433,9 @@ bool CNoteSession::FolderIsThere() {
 void CNoteSession::CheckWritable() {
     const std::filesystem::path probe = m_store->Folder() / kWriteProbeName;
     (void)m_files.TakeError();
-    if (NoteStorage::ReplaceFileContents(m_files, probe, "")) {
+    // Every start passes here: a flushed write would wait for the disk to learn nothing more. A
+    // probe a crash left behind goes first.
+    if (m_files.Remove(probe) && m_files.CreateEmptyFile(probe)) {
         (void)m_files.Remove(probe);
         return;
     }

@@ -35,6 +35,12 @@ public:
     // what a new file gets by default.
     virtual bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
                               std::optional<std::filesystem::perms> perms) = 0;
+    // Creates `path` empty, which must not exist, and closes it without flushing it to the disk:
+    // a test that the folder takes new files, removed at once, which no crash needs to find.
+    // False on any failure.
+    virtual bool CreateEmptyFile(const std::filesystem::path& path) {
+        return WriteNewFile(path, {}, std::nullopt);
+    }
     // The permissions of an existing file; none when there is no such file.
     virtual std::optional<std::filesystem::perms> Permissions(
         const std::filesystem::path& path) = 0;

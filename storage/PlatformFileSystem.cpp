@@ -74,6 +74,14 @@ public:
 #endif
     }
 
+#if !defined(_WIN32)
+    bool CreateEmptyFile(const std::filesystem::path& path) override {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) return FailedWithErrno();
+        return ::close(fd) == 0 ? true : FailedWithErrno();
+    }
+#endif
+
     std::optional<std::filesystem::perms> Permissions(const std::filesystem::path& path) override {
         std::error_code error;
         const std::filesystem::file_status status = std::filesystem::status(path, error);
