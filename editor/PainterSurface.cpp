@@ -2,6 +2,7 @@
 
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -278,14 +279,19 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
         for (const CGlyphRunCache::Run& word : words)
             width += word.width;
         const QSize pixels = QSize(width, Metrics().lineHeight) * m_runsRatio;
-        if (m_rowScratch.width() < pixels.width() || m_rowScratch.height() < pixels.height() ||
-            m_rowScratch.devicePixelRatio() != m_runsRatio) {
-            m_rowScratch = QImage(pixels.expandedTo(QSize(2048, 0)).expandedTo(m_rowScratch.size()),
-                                  QImage::Format_RGB32);
-            m_rowScratch.setDevicePixelRatio(m_runsRatio);
+        // Straight into the window's image where it can: a copy through the scratch row and
+        // then the painter moved every pixel twice.
+        if (!CopyWordsToDevice(words, x, y, pixels)) {
+            if (m_rowScratch.width() < pixels.width() || m_rowScratch.height() < pixels.height() ||
+                m_rowScratch.devicePixelRatio() != m_runsRatio) {
+                m_rowScratch =
+                    QImage(pixels.expandedTo(QSize(2048, 0)).expandedTo(m_rowScratch.size()),
+                           QImage::Format_RGB32);
+                m_rowScratch.setDevicePixelRatio(m_runsRatio);
+            }
+            CopyWords(words, m_rowScratch, QPoint(0, 0), m_rowScratch.rect());
+            m_painter->drawImage(QPoint(x, y), m_rowScratch, QRect(QPoint(0, 0), pixels));
         }
-        CopyWords(words, m_rowScratch);
-        m_painter->drawImage(QPoint(x, y), m_rowScratch, QRect(QPoint(0, 0), pixels));
         return width;
     }
     CGlyphRunCache::Run run = fromWords ? Join(words) : Rasterise(text);
@@ -351,23 +357,64 @@ CGlyphRunCache::Run CPainterSurface::Join(const std::vector<CGlyphRunCache::Run>
     run.inkInside = true;
     run.image = QImage(QSize(run.width, Metrics().lineHeight) * m_runsRatio, QImage::Format_RGB32);
     run.image.setDevicePixelRatio(m_runsRatio);
-    CopyWords(words, run.image);
+    CopyWords(words, run.image, QPoint(0, 0), run.image.rect());
     return run;
 }
 
-void CPainterSurface::CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into) {
+void CPainterSurface::CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into,
+                                QPoint at, QRect part) {
     // The same format and a whole pixel ratio: the words' lines are copied side by side.
+    part &= into.rect();
+    if (part.isEmpty()) return;
     uchar* const lines = into.bits();
     const qsizetype stride = into.bytesPerLine();
-    int x = 0;
+    int x = at.x();
     for (const CGlyphRunCache::Run& word : words) {
-        const int pixels = std::min(word.image.width(), into.width() - x);
-        const int height = std::min(word.image.height(), into.height());
-        for (int y = 0; y < height && pixels > 0; ++y)
-            std::memcpy(reinterpret_cast<QRgb*>(lines + y * stride) + x,
-                        word.image.constScanLine(y), size_t(pixels) * sizeof(QRgb));
+        const int from = std::max(x, part.left());
+        const int to = std::min(x + word.image.width(), part.right() + 1);
+        const int top = std::max(at.y(), part.top());
+        const int bottom = std::min(at.y() + word.image.height(), part.bottom() + 1);
+        for (int y = top; y < bottom && from < to; ++y)
+            std::memcpy(
+                reinterpret_cast<QRgb*>(lines + y * stride) + from,
+                reinterpret_cast<const QRgb*>(word.image.constScanLine(y - at.y())) + (from - x),
+                size_t(to - from) * sizeof(QRgb));
         x += word.image.width();
+        if (x > part.right()) break;
     }
+}
+
+bool CPainterSurface::CopyWordsToDevice(const std::vector<CGlyphRunCache::Run>& words, int32_t x,
+                                        int32_t y, QSize pixels) {
+    QPaintEngine* const engine = m_painter->paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
+        m_painter->opacity() != 1.0 ||
+        m_painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    QPaintDevice* const device = engine->paintDevice();
+    if (device == nullptr || device->devType() != QInternal::Image) return false;
+    auto& target = *static_cast<QImage*>(device);
+    // The engine made the image its own when it began; a shared one would be copied here and
+    // the copy drawn into in vain.
+    if ((target.format() != QImage::Format_RGB32 &&
+         target.format() != QImage::Format_ARGB32_Premultiplied) ||
+        !target.isDetached())
+        return false;
+    const QTransform& transform = m_painter->deviceTransform();
+    if (transform.type() > QTransform::TxScale || transform.m11() != m_runsRatio ||
+        transform.m22() != m_runsRatio)
+        return false;
+    const QPointF origin = transform.map(QPointF(x, y));
+    if (origin.x() != std::floor(origin.x()) || origin.y() != std::floor(origin.y())) return false;
+    const QRect row(origin.toPoint(), pixels);
+    // The system clip is what the window asked to have painted, in the image's pixels; none
+    // means all of it.
+    QRegion clip = engine->systemClip();
+    clip = clip.isEmpty() ? QRegion(target.rect()) : clip & target.rect();
+    if (m_painter->hasClipping()) clip &= transform.map(m_painter->clipRegion());
+    for (const QRect& part : clip& row)
+        CopyWords(words, target, row.topLeft(), part);
+    return true;
 }
 
 void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {

@@ -117,8 +117,15 @@ private:
     [[nodiscard]] bool WordsOf(std::u16string_view text, std::vector<CGlyphRunCache::Run>& words);
     // The words' images side by side as one cache image.
     [[nodiscard]] CGlyphRunCache::Run Join(const std::vector<CGlyphRunCache::Run>& words);
-    // Copies the words' images side by side into the top-left of `into`, as far as it reaches.
-    static void CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into);
+    // Copies the words' images side by side into `into`, the first one's top-left corner at
+    // `at`, only within `part` (in `into`'s pixels).
+    static void CopyWords(const std::vector<CGlyphRunCache::Run>& words, QImage& into, QPoint at,
+                          QRect part);
+    // Copies the words straight into the image the painter draws on, the row's top-left corner at
+    // (x, y), within the painter's clip; false, with nothing copied, where that image is not one a
+    // copy may stand for a drawing in (another engine, format or scale, a fraction of a pixel).
+    [[nodiscard]] bool CopyWordsToDevice(const std::vector<CGlyphRunCache::Run>& words, int32_t x,
+                                         int32_t y, QSize pixels);
 
     QPainter* m_painter = nullptr;
     QRect m_dirty;
