@@ -70,6 +70,22 @@ inline int32_t TakeCluster(ElementIterator& at, const ElementIterator& listEnd,
     return TakeLongerCluster(at, listEnd, units, limit);
 }
 
+// Appends to `run` the characters from `at` on, at most `limit`, that are clusters of their own
+// the surface draws (TakeCluster's common case, with a width), up to the piece's last, whose
+// follower lies in another piece; `at` moves onto the last one taken. Returns their count.
+int32_t TakePlainUnits(ElementIterator& at, int32_t limit, ISurface& surface, std::u16string& run) {
+    const int32_t most = static_cast<int32_t>(std::min<int64_t>(limit, at.RunLength() - 1));
+    const char16_t* units = at.Units();
+    int32_t count = 0;
+    while (count < most && NoteBase::IsPlainBoundary(units[count], units[count + 1]) &&
+           surface.CharWidth(units[count]) != 0)
+        ++count;
+    if (count == 0) return 0;
+    run.append(units, static_cast<size_t>(count));
+    at.SkipInPiece(static_cast<uint32_t>(count - 1));
+    return count;
+}
+
 // Is `target` one of the `count` elements from `first` on?
 bool IsAmong(ElementIterator first, int32_t count, const ElementIterator& target) {
     for (int32_t k = 0; k < count; ++k, ++first)
@@ -278,19 +294,17 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
     // Without a selection no element is selected: no place needs following.
     const bool selecting = m_view->HasSelection();
     for (int32_t k = 0; k < m_length; ++k) {
-        ElementIterator next = it;
-        ++next;
         if (selecting) m_view->UpdateSelectionFlag(before);
-        const ElementIterator element = next;
+        ++it;
         const bool selected = m_view->InSelection();
         while (nextMark < marks.size() && marks[nextMark].end <= k)
             ++nextMark;
         const RowMark* mark =
             nextMark < marks.size() && marks[nextMark].begin <= k ? &marks[nextMark] : nullptr;
-        if (element.Style() != runStyle || selected != runSelected || mark != runMark) {
+        if (it.Style() != runStyle || selected != runSelected || mark != runMark) {
             if (!run.empty()) textX += surface.DrawRun(run, textX, textY);
             run.clear();
-            runStyle = element.Style();
+            runStyle = it.Style();
             runSelected = selected;
             m_view->ApplyCharacterStyle(runStyle);
             if (mark != runMark)
@@ -298,8 +312,22 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
                                       mark != nullptr ? mark->target : std::u16string_view());
             runMark = mark;
         }
+        // Plain text goes in a piece at a time, as far as the next change of mark; with a
+        // selection the flag is followed element by element below.
+        if (!selecting && !it.IsParagraph()) {
+            const int32_t markEdge = mark != nullptr           ? mark->end
+                                     : nextMark < marks.size() ? marks[nextMark].begin
+                                                               : m_length;
+            const int32_t plain =
+                TakePlainUnits(it, std::min(markEdge, m_length) - k, surface, run);
+            if (plain > 0) {
+                k += plain - 1;
+                continue;
+            }
+        }
         // A cluster goes into the run whole, in the style of its first element.
-        const int32_t elements = TakeCluster(next, listEnd, cluster, m_length - k);
+        const ElementIterator element = it;
+        const int32_t elements = TakeCluster(it, listEnd, cluster, m_length - k);
         bool substitute = false;
         if (element.IsParagraph()) {
             run += u' ';
@@ -317,7 +345,6 @@ void CNoteRowGlyph::Draw(const CNotePosition& /*position*/, int64_t /*count*/, i
                     CNotePosition(m_start.Document(), inner, inner.Style()));
         }
         k += elements - 1;
-        it = next;
         if (selecting) before = CNotePosition(m_start.Document(), it, it.Style());
         // What follows a "?" must not join it in the surface's reading of the run.
         if (substitute) {

@@ -31,6 +31,10 @@ public:
     // Elements from here to the end of the piece: one style, no mark among them unless this
     // is one.
     [[nodiscard]] uint32_t RunLength() const noexcept { return m_piece->length - m_offset; }
+    // The code units of those elements, for a piece of characters.
+    [[nodiscard]] const char16_t* Units() const noexcept { return m_units + m_offset; }
+    // Moves `count` elements on inside the piece: `count` < RunLength().
+    void SkipInPiece(uint32_t count) noexcept { m_offset += count; }
 
     ElementIterator& operator++() noexcept {
         if (++m_offset == m_piece->length) {
