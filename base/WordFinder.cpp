@@ -10,10 +10,6 @@ namespace NoteBase {
 
 namespace {
 
-bool IsAsciiAlnum(char16_t c) noexcept {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
 bool IsLinkCharacter(char16_t c) noexcept {
     if (c >= 0x80) return IsLetterOrDigit(c);
     if (c <= 0x20 || c == 0x7F) return false;
@@ -82,13 +78,23 @@ bool IsApostrophe(char16_t c) noexcept {
 
 // Joins a word to something that is no word: an address, a name, an identifier.
 bool IsJoiner(char16_t c) noexcept {
-    return std::u16string_view(u"@_/\\#=&").find(c) != std::u16string_view::npos;
+    switch (c) {
+        case u'@':
+        case u'_':
+        case u'/':
+        case u'\\':
+        case u'#':
+        case u'=':
+        case u'&':
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
 
-bool IsLetterOrDigit(char16_t c) noexcept {
-    if (c < 0x80) return IsAsciiAlnum(c);
+bool IsLetterOrDigitBeyondAscii(char16_t c) noexcept {
     return !IsSurrogate(c) && std::iswalnum(static_cast<wint_t>(c)) != 0;
 }
 

@@ -12,7 +12,12 @@ namespace NoteBase {
 
 // A letter or digit: ASCII ones, and beyond ASCII what the runtime's wide-character
 // classification calls alphanumeric (surrogates are neither).
-[[nodiscard]] bool IsLetterOrDigit(char16_t c) noexcept;
+[[nodiscard]] bool IsLetterOrDigitBeyondAscii(char16_t c) noexcept;
+// Inline for ASCII: every row drawn asks it of each of its characters.
+[[nodiscard]] inline bool IsLetterOrDigit(char16_t c) noexcept {
+    if (c >= 0x80) return IsLetterOrDigitBeyondAscii(c);
+    return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z');
+}
 
 // A piece of a paragraph's text: [begin, end) in code units.
 struct TextSpan {

@@ -374,11 +374,14 @@ void CPainterSurface::CopyWords(const std::vector<CGlyphRunCache::Run>& words, Q
         const int to = std::min(x + word.image.width(), part.right() + 1);
         const int top = std::max(at.y(), part.top());
         const int bottom = std::min(at.y() + word.image.height(), part.bottom() + 1);
-        for (int y = top; y < bottom && from < to; ++y)
-            std::memcpy(
-                reinterpret_cast<QRgb*>(lines + y * stride) + from,
-                reinterpret_cast<const QRgb*>(word.image.constScanLine(y - at.y())) + (from - x),
-                size_t(to - from) * sizeof(QRgb));
+        if (from < to && top < bottom) {
+            const qsizetype sourceStride = word.image.bytesPerLine();
+            const uchar* source = word.image.constBits() + (top - at.y()) * sourceStride;
+            for (int y = top; y < bottom; ++y, source += sourceStride)
+                std::memcpy(reinterpret_cast<QRgb*>(lines + y * stride) + from,
+                            reinterpret_cast<const QRgb*>(source) + (from - x),
+                            size_t(to - from) * sizeof(QRgb));
+        }
         x += word.image.width();
         if (x > part.right()) break;
     }
