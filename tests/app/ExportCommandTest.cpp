@@ -159,26 +159,4 @@ TEST_F(ExportCommandTest, UnreadableNotesGoOutEmptyAndAreToldOnceAndAFailedWrite
     EXPECT_EQ(ReadBytes(output / "keep.md"), oldBytes);
 }
 
-// A typed extension of an export format wins over the filter; otherwise the filter's is added.
-TEST(ExportCommandNames, TheTypedExtensionOrTheFiltersDecidesTheFormat) {
-    using ExportWriter::Format;
-    struct Case {
-        const char* path;
-        Format filter;
-        const char* expected;
-        Format format;
-    };
-    for (const Case& c :
-         std::vector<Case>{{"/a/notes", Format::Pdf, "/a/notes.pdf", Format::Pdf},
-                           {"/a/notes.PDF", Format::Pdf, "/a/notes.PDF", Format::Pdf},
-                           {"/a/notes.md", Format::Html, "/a/notes.md", Format::Markdown},
-                           {"/a/notes.txt", Format::Html, "/a/notes.txt.html", Format::Html},
-                           {"/a.b/notes", Format::Markdown, "/a.b/notes.md", Format::Markdown}}) {
-        const CExportCommand::Target target =
-            CExportCommand::TargetFor(QString::fromUtf8(c.path), c.filter);
-        EXPECT_EQ(target.path.toStdString(), c.expected);
-        EXPECT_EQ(target.format, c.format) << c.path;
-    }
-}
-
 }  // namespace

@@ -99,23 +99,6 @@ TEST(WindowState, WrittenUnderTheirNamesAndReadBackInAnyCase) {
     EXPECT_FALSE(frame.style->isHidden());
 }
 
-TEST(WindowState, AWindowClosedToTheTrayStartsThereOnlyWithATray) {
-    ClearSettings();
-    {
-        CFrame frame;
-        frame.window.show();
-        frame.window.hide();  // closed to the tray
-        frame.Save();
-    }
-    CFrame inTray;
-    inTray.Restore(true);
-    EXPECT_TRUE(inTray.window.isHidden());
-    // Without a tray there would be no way back to a hidden window.
-    CFrame noTray;
-    noTray.Restore(false);
-    EXPECT_TRUE(noTray.window.isVisible());
-}
-
 TEST(Settings, MissingOrBadValuesGiveTheDefaultAndWritesKeepTheStoredSpelling) {
     {
         QSettings settings = Store();
