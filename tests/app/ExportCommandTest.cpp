@@ -3,7 +3,6 @@
 
 #include <QTest>
 #include <QTreeWidgetItemIterator>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +23,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using ExportTest::ItemTag;
 using ExportTest::NoteFile;
 using TestSupport::ReadBytes;
@@ -131,32 +129,6 @@ TEST_F(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsa
                                          {"Charlie one", 0}},
                                         edited));
     EXPECT_NE(written.find("Body of Charlie one zz"), std::string::npos);
-}
-
-TEST_F(ExportCommandTest, UnreadableNotesGoOutEmptyAndAreToldOnceAndAFailedWriteIsTold) {
-    WriteBytes(folder / "4.xml", "not a note");
-    WriteBytes(folder / "2.xml", "<note version=\"1.0\"><paragraph>cut");
-    Load();
-    Select({"Alpha"});
-    const std::string oldBytes = "old export";
-    WriteBytes(output / "keep.md", oldBytes);
-
-    // One message each, naming the unreadable notes or the file.
-    for (const auto& [path, said] :
-         {std::pair{output / "out.md", std::string(": Alpha one, Alpha two a")},
-          {output / "missing" / "out.md", (output / "missing").string()}}) {
-        messages.clear();
-        target = CExportCommand::Target{QString::fromStdString(path.string()),
-                                        ExportWriter::Format::Markdown};
-        frame.RouteCommand(CommandIds::kExport);
-        ASSERT_EQ(messages.size(), 1u) << path;
-        EXPECT_NE(messages[0].find(said), std::string::npos) << messages[0];
-    }
-    EXPECT_EQ(
-        ReadBytes(output / "out.md"),
-        ExpectedMarkdown({{"Alpha", 0}, {"Alpha one", 1}, {"Alpha two", 1}, {"Alpha two a", 2}}));
-    EXPECT_FALSE(fs::exists(output / "missing"));
-    EXPECT_EQ(ReadBytes(output / "keep.md"), oldBytes);
 }
 
 }  // namespace
