@@ -145,25 +145,6 @@ TEST_F(NoteTextLoaderTest, LoadsInBatchesAndRescanReadsOnlyWhatChangedOnDisk) {
     EXPECT_EQ(WaitAndTake(), (Texts{{u"7", u"back"}}));
 }
 
-TEST_F(NoteTextLoaderTest, ResetDropsQueuedWorkAndWhatWasRead) {
-    const std::vector<CNoteTextLoader::File> files(50, WriteNote("1", "text"));
-    fs.SetOpen(false);
-    loader->Load(files);
-    fs.WaitForHeldRead();
-    EXPECT_FALSE(loader->IsIdle());
-    loader->Reset();
-    const int stampsAtReset = fs.Stamps();
-    fs.SetOpen(true);
-    // The read in progress is dropped and nothing queued is read.
-    EXPECT_TRUE(WaitAndTake().empty());
-    EXPECT_EQ(fs.Stamps(), stampsAtReset);
-    EXPECT_EQ(loader->Done(), 0u);
-    EXPECT_EQ(loader->Queued(), 0u);
-    // Every file's last read was forgotten: a rescan reads it again.
-    loader->Rescan(files);
-    EXPECT_EQ(WaitAndTake().size(), 1u);
-}
-
 TEST_F(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
     // So many queued that reading them all takes far longer than the destructor needs to drop
     // them, however the two threads are scheduled.
