@@ -1,6 +1,5 @@
-// The command line through the real program: help, version, each kind of usage error and failure
-// with its exit code and message, and the export of a notes folder to each format without a
-// display, which leaves the folder as it was.
+// The command line through the real program: the export of a notes folder to each format without
+// a display, which leaves the folder as it was.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,7 +8,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,7 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using TestSupport::ReadBytes;
-using TestSupport::WriteBytes;
 
 struct Ran {
     int code = -1;
@@ -76,51 +73,6 @@ protected:
     TestSupport::CTempFolder notes;
     TestSupport::CTempFolder output;
 };
-
-TEST_F(CommandLineTest, HelpVersionAndEachKindOfErrorEndWithTheirCodeAndMessage) {
-    TestSupport::CTempFolder noIndex;
-    TestSupport::CTempFolder noNotes;
-    WriteBytes(noNotes / "index.xml", "<?xml version=\"1.0\"?>\n<tree version=\"1.0\">\n</tree>\n");
-    const std::string folder = " --notes-folder ";
-    // Arguments split at blanks; "O" stands for an output file, "F" for the notes folder.
-    struct Case {
-        std::string arguments;
-        int code;
-        std::string stdoutHas;  // "" when nothing may be printed there
-        std::string stderrHas;  // "" when nothing may be printed there
-    };
-    const std::vector<Case> cases = {
-        {"--help", 0, "Usage: jotwell [FILE.jwf]\n", ""},
-        {"--version", 0, "jotwell 1.11\n", ""},
-        {"--print-data-folder", 0, std::string(JOTWELL_SOURCE_DATA) + "\n", ""},
-        {"--frobnicate", 2, "", "'--frobnicate'"},
-        {"--export rtf --output O", 2, "", "'rtf'"},
-        {"--export pdf --notes-folder F", 2, "", "--output"},
-        {"--export md --output O --notes-folder F stray", 2, "", "'stray'"},
-        {"--export html --output O", 1, "", "no notes folder"},
-        {"--export html --output O --notes-folder F/missing", 1, "", "/missing'"},
-        {"--export html --output O" + folder + noIndex.Path().string(), 1, "", "index.xml'"},
-        {"--export md --output O" + folder + noNotes.Path().string(), 1, "", "' holds no notes"},
-        {"--export pdf --output " + Out("no/x.pdf") + " --notes-folder F", 1, "", Out("no/x.pdf")},
-    };
-    for (const Case& c : cases) {
-        const std::string& line = c.arguments;
-        std::vector<std::string> arguments;
-        std::istringstream words(line);
-        for (std::string word; words >> word;)
-            arguments.push_back(word == "O"             ? Out("x.html")
-                                : word.starts_with("F") ? notes.Path().string() + word.substr(1)
-                                                        : word);
-        const Ran ran = Run(arguments);
-        EXPECT_EQ(ran.code, c.code) << line << ran.err;
-        // Each stream holds what it should, or nothing.
-        for (const auto& [got, want] : {std::pair{ran.out, c.stdoutHas}, {ran.err, c.stderrHas}})
-            EXPECT_TRUE(want.empty() ? got.empty() : got.find(want) != std::string::npos)
-                << line << got;
-        // Nothing was written by a run that failed.
-        EXPECT_TRUE(c.code == 0 || fs::is_empty(output.Path())) << line;
-    }
-}
 
 TEST_F(CommandLineTest, TheWholeTreeGoesToEachFormatAndTheFolderIsLeftAsItWas) {
     const auto before = ExportTest::Snapshot(notes.Path());

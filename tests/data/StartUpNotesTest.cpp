@@ -14,7 +14,6 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
-#include "tools/StartUpNotes.h"
 
 namespace {
 
@@ -22,20 +21,6 @@ using NoteEditEngine::CNoteDocument;
 using NoteTreeEngine::TreeItem;
 
 const std::filesystem::path kStartUp = JOTWELL_STARTUP_NOTES;
-
-// The checked-in files are the generator's output, byte for byte, and nothing else: a tour edited
-// without regenerating, or a note file left over from an older tour, fails here.
-TEST(StartUpNotesTest, CheckedInFilesAreExactlyWhatTheGeneratorWrites) {
-    std::set<std::string> generated;
-    for (const StartUpNotes::CGeneratedFile& file : StartUpNotes::BuildStartUpNotes()) {
-        generated.insert(file.name);
-        EXPECT_EQ(TestSupport::ReadBytes(kStartUp / file.name), file.bytes) << file.name;
-    }
-    std::set<std::string> present;
-    for (const auto& entry : std::filesystem::directory_iterator(kStartUp))
-        present.insert(entry.path().filename().string());
-    EXPECT_EQ(present, generated);
-}
 
 // The first start copies the folder and loads it: the tree reads without a message, every item
 // names a note file that reads, records agree with their notes, and no file is an orphan.
