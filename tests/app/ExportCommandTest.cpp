@@ -11,7 +11,6 @@
 #include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
-#include "tests/app/ExportTestSupport.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/TempFolder.h"
@@ -32,11 +31,11 @@ TEST(ExportCommandTest, SelectedSubtreesGoOutOnceInTreeOrderWithTheEditorsUnsave
     std::string items[7];
     for (int i = 0; i < 7; ++i) {
         const std::string id = std::to_string(i + 1);
-        TestSupport::WriteBytes(
-            folder / (id + ".xml"),
-            ExportTest::NoteFile(std::string("<paragraph>") + titles[i] +
-                                 "</paragraph><paragraph>Body of " + titles[i] + "</paragraph>"));
-        items[i] = ExportTest::ItemTag(id, titles[i]);
+        TestSupport::WriteBytes(folder / (id + ".xml"),
+                                std::string("<note version=\"1.0\"><paragraph>") + titles[i] +
+                                    "</paragraph><paragraph>Body of " + titles[i] +
+                                    "</paragraph></note>\n");
+        items[i] = "<item id=\"" + id + "\" username=\"" + titles[i] + "\">";
     }
     TestSupport::WriteBytes(folder / "index.xml",
                             "<tree version=\"1.0\">\n" + items[0] + items[1] + "</item>" +
