@@ -2,31 +2,24 @@
 // the picker and the message boxes of the test.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "app/CommandLine.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
 #include "base/CommandIds.h"
-#include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
-#include "tests/support/BesideEventLoop.h"
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
-#include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
 #include "tree/IndexView.h"
 #include "ui/MessageBox.h"
@@ -198,35 +191,6 @@ TEST_F(JotwellAppTest, ATreeFileNamedOrHandedOverIsImportedAndOnlyExitEndsThePro
     frame.RouteCommand(CommandIds::kExit);
     EXPECT_EQ(ended.count(), 1);
     EXPECT_EQ(tree.topLevelItemCount(), 0);  // the tree left the window, written
-}
-
-// The command-line export, run beside the program as another process would, finds the program's
-// unsaved typing in the notes folder: the program saved it when asked.
-TEST_F(JotwellAppTest, AnExportWhileTheProgramRunsHasWhatWasTypedAndNotSaved) {
-    NoteTreeEngine::SetNotesFolder(settings, notes.Path().u16string());
-    auto app = MakeApp();
-    ASSERT_EQ(app->Start({QStringLiteral("jotwell")}), Result::Running);
-    CIndexView& tree = app->Frame()->Tree();
-    tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
-    CNoteScrollView& editor = app->Frame()->Editor();
-    editor.setFocus();
-    QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(&editor, " typed");
-    ASSERT_EQ(TestSupport::ReadBytes(notes / "1.xml").find("typed"), std::string::npos);
-
-    TestSupport::CTempFolder output;
-    CommandLine::Options options =
-        CommandLine::Parse({"jotwell", "--export=md", "--output", (output / "out.md").string(),
-                            "--notes-folder", notes.Path().string()});
-    options.instanceKey = app->Instance()->Key().toStdString();
-    std::FILE* err = std::tmpfile();
-    ASSERT_NE(err, nullptr);
-    int code = -1;
-    TestSupport::RunBesideEventLoop([&] { code = CommandLine::Export(options, err); });
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(std::ftell(err), 0) << "nothing said on stderr";
-    std::fclose(err);
-    EXPECT_NE(TestSupport::ReadBytes(output / "out.md").find("Mine typed"), std::string::npos);
 }
 
 // The real program, stopped by SIGTERM the way a service manager or the session stops it: it ends

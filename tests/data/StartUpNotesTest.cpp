@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 
 #include "base/Utf8.h"
@@ -16,7 +14,6 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/NoteTreeSupport.h"
 #include "tests/support/TempFolder.h"
-#include "tools/StartUpNotes.h"
 
 namespace {
 
@@ -24,20 +21,6 @@ using NoteEditEngine::CNoteDocument;
 using NoteTreeEngine::TreeItem;
 
 const std::filesystem::path kStartUp = JOTWELL_STARTUP_NOTES;
-
-// The checked-in files are the generator's output, byte for byte, and nothing else: a tour edited
-// without regenerating, or a note file left over from an older tour, fails here.
-TEST(StartUpNotesTest, CheckedInFilesAreExactlyWhatTheGeneratorWrites) {
-    std::set<std::string> generated;
-    for (const StartUpNotes::CGeneratedFile& file : StartUpNotes::BuildStartUpNotes()) {
-        generated.insert(file.name);
-        EXPECT_EQ(TestSupport::ReadBytes(kStartUp / file.name), file.bytes) << file.name;
-    }
-    std::set<std::string> present;
-    for (const auto& entry : std::filesystem::directory_iterator(kStartUp))
-        present.insert(entry.path().filename().string());
-    EXPECT_EQ(present, generated);
-}
 
 // The first start copies the folder and loads it: the tree reads without a message, every item
 // names a note file that reads, records agree with their notes, and no file is an orphan.
@@ -86,47 +69,6 @@ TEST(StartUpNotesTest, ACopiedFolderLoadsWithEveryNoteAndNoOrphan) {
     EXPECT_TRUE(pane.Record(roots[0]).isactive);
     EXPECT_TRUE(pane.IsExpanded(roots[0]));
     EXPECT_FALSE(pane.Children(roots[0]).empty());
-}
-
-// The tour shows the styles by example, so every style a command sets appears in it, and lists
-// at more than one indent level.
-TEST(StartUpNotesTest, TheTourUsesEveryStyleAndNestedIndents) {
-    std::set<uint32_t> paragraphStyles;
-    uint32_t characterStyles = 0;
-    int32_t deepest = 0;
-    for (const StartUpNotes::CGeneratedFile& file : StartUpNotes::BuildStartUpNotes()) {
-        if (file.name == "index.xml") continue;
-        CNoteDocument document;
-        NoteStorage::Cursor cursor = 0;
-        ASSERT_TRUE(NoteStorage::ReadNoteXml(document, NoteBase::Utf8ToUtf16(file.bytes), cursor));
-        for (auto it = document.begin(); it != document.end(); ++it) {
-            characterStyles |= it.Style().Word();
-            if (it.IsParagraph()) {
-                paragraphStyles.insert(it.Format().Style());
-                deepest = std::max(deepest, it.Format().Indent());
-            }
-        }
-    }
-    EXPECT_EQ(paragraphStyles, (std::set<uint32_t>{0, 1, 2, 3, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(characterStyles, 7u);
-    EXPECT_GE(deepest, 2);
-}
-
-TEST(StartUpNotesTest, TourLinesBecomeContentMarkup) {
-    const std::map<std::u16string, std::u16string> cases = {
-        {u"plain <&>", u"<paragraph>plain &lt;&amp;&gt;</paragraph>"},
-        {u"### h", u"<header3>h</header3>"},
-        {u">> [x] done", u"<listchecked indent='2'>done</listchecked>"},
-        {u"(-) a **b ==c** d==",
-         u"<listnegative>a <strong>b <highlight>c</strong> d</highlight>"
-         u"</listnegative>"},
-        {u"| x\n__y__", u"<fixwidth>x</fixwidth><paragraph><link>y</link></paragraph>"},
-    };
-    for (const auto& [lines, markup] : cases)
-        EXPECT_EQ(StartUpNotes::TourContentXml(lines), markup) << NoteBase::Utf16ToUtf8(lines);
-    // A style left on would run on into the next paragraphs.
-    for (const std::u16string_view bad : {u"**open", u"a\n==b", u">x", u">>>>>>>>>>>>>>> deep"})
-        EXPECT_THROW((void)StartUpNotes::TourContentXml(bad), std::invalid_argument);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "model/NoteDocument.h"
 #include "model/NoteUndoHistory.h"
@@ -27,21 +26,6 @@ protected:
 };
 
 // --- Positions ---
-
-TEST_F(NoteDocumentTest, NewDocumentIsOneEmptyNormalParagraph) {
-    PinnedClock clock(1000);
-    CNoteDocument doc;
-    ASSERT_EQ(doc.size(), 1u);
-    ASSERT_TRUE(doc.begin().IsParagraph());
-    EXPECT_EQ(doc.begin().Format(), ParagraphFormat(kNormal, 0));
-    EXPECT_EQ(doc.begin().Style(), CharacterStyle{});
-    const CNotePosition start = doc.Start();
-    EXPECT_EQ(start, doc.End());
-    EXPECT_TRUE(start.IsAtStart() && start.IsAtEnd() && start.IsAtParagraphEnd());
-    EXPECT_EQ(doc.Created(), 1000);
-    EXPECT_EQ(doc.Modified(), 1000);
-    EXPECT_FALSE(doc.UndoHistory().CanUndo());
-}
 
 TEST_F(NoteDocumentTest, PlacesAndStepsTakeTypingStyles) {
     // 0 mark, 1 a{2}, 2 b{1}, 3 c{1}, 4 mark{4}, 5 d{0}
@@ -240,16 +224,6 @@ TEST_F(NoteDocumentTest, SetCharacterStylesKeepsRunsNotCopies) {
     }
 }
 
-// A hundred thousand characters in three styles are three runs.
-TEST_F(NoteDocumentTest, StylingALargeRangeKeepsMemoryPerRun) {
-    auto doc = MakeDocument("¶" + std::string(30000, 'a') + "{1}" + std::string(40000, 'b') +
-                            "{0}" + std::string(30000, 'c'));
-    doc->SetCharacterStyles(doc->Start(), doc->size(), CharacterStyle(2), CharacterStyle(2));
-    EXPECT_EQ(doc->UndoHistory().TextRunCount(), 0u);
-    EXPECT_EQ(doc->UndoHistory().RunCount(), 3u);
-    EXPECT_EQ(DescribeSteps(doc->UndoHistory()), "run(1,100000)");
-}
-
 TEST_F(NoteDocumentTest, NotificationsOffStillEditsAndRecords) {
     PinnedClock clock(100);
     auto doc = Watched("¶ab");
@@ -377,25 +351,6 @@ TEST_F(NoteDocumentTest, EnterBackspaceAndDelete) {
         {"¶🇫🇷🇫🇷", "@8|bs|=¶🇫🇷|^4|undo|@4|del|=¶🇫🇷|^4|undo|@6|bs|=¶🇫🇷|^4"},
     };
     RunScripts(cases);
-}
-
-// --- Change stamp (the edit scripts check it after every step) ---
-
-TEST_F(NoteDocumentTest, StampsAreNeverReusedByAnotherDocument) {
-    auto first = std::make_unique<CNoteDocument>();
-    const uint64_t old = first->ChangeStamp();
-    first.reset();
-    // Likely at the same address; it must not pass for the old document's text.
-    auto second = std::make_unique<CNoteDocument>();
-    EXPECT_NE(second->ChangeStamp(), old);
-    CNoteDocument third;
-    EXPECT_NE(third.ChangeStamp(), second->ChangeStamp());
-    // An operation that does not apply leaves the stamp alone.
-    const uint64_t stamp = third.ChangeStamp();
-    CNotePosition start = third.Start();
-    third.DeleteBackward(start);
-    third.SetParagraphFormat(start, kNormal, 0);
-    EXPECT_EQ(third.ChangeStamp(), stamp);
 }
 
 }  // namespace

@@ -38,17 +38,5 @@ TEST(StyleNamesTest, StoredNamesAndLegacyNames) {
         EXPECT_EQ(CharacterStyleFromName(kCharacterStyles[bit].storedName), bit);
 }
 
-TEST(CharacterStyleTest, FlagsByBitOnly) {
-    CharacterStyle style;
-    style.Set(CharacterStyle::kComment);
-    style.Set(CharacterStyle::kStrong);
-    style.Set(5);  // outside the three flags: ignored
-    EXPECT_EQ(style.Word(), 0b101u);
-    style.Clear(CharacterStyle::kStrong);
-    EXPECT_FALSE(style.Test(CharacterStyle::kStrong));
-    EXPECT_TRUE(style.Test(CharacterStyle::kComment));
-    EXPECT_EQ(CharacterStyle(0xFFu).Word(), 7u);
-}
-
 }  // namespace
 }  // namespace NoteEditEngine

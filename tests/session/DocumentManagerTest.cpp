@@ -34,7 +34,8 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
     EXPECT_EQ(f.pane.Title(missing), u"kept name");
 
     // A file that holds no note is reported and never written over, edited or not.
-    for (const std::string bytes : {"", "<note created=\"5\"><paragraph>cut", "<html/>"}) {
+    for (const std::string bytes :
+         {"", "<note created=\"5\"><paragraph>cut", "<html/>", "<tree><note></note></tree>"}) {
         const TreeItem item = f.AddNote("\u00B6x");
         WriteBytes(f.PathOf(item), bytes);
         f.manager.LoadItem(item, TreeItem::None);
@@ -44,6 +45,13 @@ TEST(DocumentManagerTest, MissingAndUnreadableNoteFiles) {
         f.manager.SaveAll();
         EXPECT_EQ(ReadBytes(f.PathOf(item)), bytes);
     }
+    // A file that cannot be read is not a missing one: nothing is made in its place.
+    const TreeItem unreadable = f.AddNote("\u00B6kept");
+    f.fs.SetFault(Fault::ReadFails);
+    f.manager.LoadItem(unreadable, TreeItem::None);
+    EXPECT_EQ(f.manager.FindDocument(unreadable), nullptr);
+    f.fs.SetFault(Fault::None);
+    EXPECT_EQ(f.OnDisk(unreadable), "\u00B6kept");
 }
 
 // Changed here and its file cut short elsewhere: the timer's copy keeps ours. Should that copy

@@ -13,7 +13,7 @@
 #include "model/NoteUndoHistory.h"
 #include "storage/NoteFile.h"
 #include "storage/NoteSearchText.h"
-#include "tests/support/BytesFileSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace NoteStorage {
@@ -23,7 +23,15 @@ using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
-using TestSupport::CBytesFileSystem;
+// Every file holds the same bytes: the reader runs through its real entry point, off the disk.
+struct CBytesFileSystem final : TestSupport::CForwardingFileSystem {
+    explicit CBytesFileSystem(std::string_view bytes) : bytes(bytes) {}
+    bool ReadWhole(const std::filesystem::path&, std::string& out) override {
+        out = bytes;
+        return true;
+    }
+    std::string bytes;
+};
 
 // The searchable text as the note reader and AppendSearchText give it; none for NotANote.
 std::optional<std::u16string> Reference(std::string_view bytes) {

@@ -14,7 +14,6 @@
 namespace NoteTreeEngine {
 namespace {
 
-using NoteStorage::NoteFileRead;
 using TestSupport::CFakePrompts;
 using TestSupport::CFaultyFileSystem;
 using TestSupport::CTempFolder;
@@ -23,33 +22,6 @@ using TestSupport::NoteFileBytes;
 using TestSupport::ReadBytes;
 using TestSupport::WriteBytes;
 using Fault = CFaultyFileSystem::Fault;
-
-// What no note file holds is told apart from a missing or unreadable file and read into nothing;
-// that the store never writes over it, the document manager's tests show.
-TEST(LoadNoteFileTest, TellsEachCaseAndReadsNothingFromWhatIsNoNote) {
-    const CTempFolder folder;
-    const std::string note = NoteFileBytes("\u00B6hello");
-    const std::pair<std::string, NoteFileRead> cases[] = {
-        {note, NoteFileRead::Read},
-        {"", NoteFileRead::NotANote},
-        {note.substr(0, note.size() - 12), NoteFileRead::NotANote},
-        {"<?xml version=\"1.0\"?><tree><note></note></tree>", NoteFileRead::NotANote},
-    };
-    for (const auto& [bytes, read] : cases) {
-        WriteBytes(folder / "1.xml", bytes);
-        auto document = NoteEditEngine::TestSupport::MakeDocument("\u00B6before");
-        EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "1.xml", *document), read);
-        EXPECT_EQ(NoteEditEngine::TestSupport::Dump(*document),
-                  read == NoteFileRead::Read ? "\u00B6hello" : "\u00B6before");
-    }
-    NoteEditEngine::CNoteDocument document;
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder / "missing.xml", document),
-              NoteFileRead::Missing);
-    EXPECT_EQ(LoadNoteFile(NoteStorage::FileSystem(), folder.Path(), document),
-              NoteFileRead::Unreadable);
-    CFaultyFileSystem failing(CFaultyFileSystem::Fault::ReadFails);
-    EXPECT_EQ(LoadNoteFile(failing, folder / "1.xml", document), NoteFileRead::Unreadable);
-}
 
 // A notes folder with its tree pane, manager and save policy.
 struct CFolderFixture : TestSupport::CNotesFolderFixture {

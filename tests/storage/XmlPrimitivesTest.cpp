@@ -1,19 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
 #include <string>
 
 #include "base/Utf16.h"
 #include "base/Utf8.h"
 #include "storage/XmlPrimitives.h"
-#include "tests/support/NotesFolderFixture.h"
 
 namespace NoteStorage {
 namespace {
-
-using TestSupport::CFaultyFileSystem;
-using TestSupport::CTempFolder;
 
 // Reads the text as character data up to its end or a "<".
 std::u16string ReadText(std::u16string_view text) {
@@ -78,20 +73,6 @@ TEST(XmlReadingTest, EveryReaderStopsAtTheEndAndAtNpos) {
     Cursor cursor = 0;
     EXPECT_FALSE(SkipToElement(u"abc<", cursor));  // "<" as the last code unit starts nothing
     EXPECT_EQ(cursor, 4u);
-}
-
-TEST(Utf8FileTest, AFailedSaveLeavesTheOldFileAndNoLitter) {
-    for (auto fault : CFaultyFileSystem::kWriteFaults) {
-        CTempFolder folder;
-        const auto path = folder / "index.xml";
-        ASSERT_TRUE(WriteUtf8File(path, u"old contents"));
-        {
-            CFaultyFileSystem faulty(fault);
-            EXPECT_FALSE(WriteUtf8File(faulty, path, u"new contents that never land"));
-        }
-        EXPECT_EQ(TestSupport::ReadBytes(path), "old contents");
-        EXPECT_EQ(TestSupport::FileNames(folder.Path()).size(), 1u) << "a file was left behind";
-    }
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ public:
         SyncFails,  // every byte written, then flushing them to the disk fails
         KilledMidWrite,
         ReplaceFails,
-        RemoveFails,
         ReadFails
     };
     // Every step of a write that can fail, for tests that fail each in turn.
@@ -44,7 +43,6 @@ public:
         m_fault = fault;
         m_only = std::move(only);
     }
-    [[nodiscard]] Fault CurrentFault() const noexcept { return m_fault; }
 
     bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
                       std::optional<std::filesystem::perms> perms) override {
@@ -68,10 +66,6 @@ public:
         if (!m_real.Replace(from, to)) return false;
         ++replaced;
         return true;
-    }
-    bool Remove(const std::filesystem::path& path) override {
-        if (FaultFor(path) == Fault::RemoveFails) return Failed(std::errc::permission_denied);
-        return m_real.Remove(path);
     }
     bool ReadWhole(const std::filesystem::path& path, std::string& bytes) override {
         if (FaultFor(path) == Fault::ReadFails) return Failed(std::errc::io_error);
