@@ -36,21 +36,6 @@ TEST_F(LineBreakingTest, RowsBreakAfterSpacesAndWithinLongWords) {
     }
 }
 
-TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWereDeleted) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶[1,0]Title¶body¶[1,0]Next");
-    const std::string layout = DetailedDump(view);
-    // Header 1 spacing is 20 above: not for the first paragraph.
-    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
-    CNotePosition start = note->Start();
-    note->DeleteRange(start, 6);  // "Title" and the mark of "body"
-    EXPECT_EQ(view.Dump(), "{[body§]}{[Next]}");
-    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
-    // body (Normal, 16 + 3 below) then the Header 1 row of 24 with its 20 above and 3 below.
-    EXPECT_EQ(view.PointOf(note->End()).y, 20 + 19 + 20);
-    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 24 + 3 + 20 + 10);
-}
-
 TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {
     SetColumns(8);
     NoteEditEngine::CNoteDocument* note = Show("¶hello world¶x");
