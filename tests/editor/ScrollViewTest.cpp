@@ -12,7 +12,6 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
@@ -28,8 +27,6 @@
 #include "editor/NoteAccessible.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
-#include "model/NoteUndoHistory.h"
-#include "storage/ClipboardFormats.h"
 #include "tests/editor/PaneTest.h"
 #include "tests/support/FakeSpellChecker.h"
 #include "tests/support/ModelTestSupport.h"
@@ -114,19 +111,6 @@ protected:
     TestSupport::CTempFolder folder;
     QStringList opened;
 };
-
-// Copy offers the private, HTML and plain forms; Copy Text the plain one only.
-TEST_F(ScrollViewTest, ClipboardForms) {
-    Show("¶[6,2]{1}done{0}¶x");
-    view.OnCommand(CommandIds::kSelectAll);
-    view.OnCommand(CommandIds::kCopy);
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    EXPECT_EQ(data->text(), QStringLiteral("done\r\nx\r\n"));
-    EXPECT_TRUE(data->hasHtml());
-    EXPECT_TRUE(data->hasFormat(QString::fromLatin1(NoteStorage::kPrivateMimeType.data())));
-    Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
-}
 
 // Mouse steps and the selection they leave, "anchor-active" with places "N" in the first note and
 // "1.N" in the second, then the first note when changed. "click", "shift" and "ctrl" press apart
