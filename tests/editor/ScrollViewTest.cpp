@@ -22,8 +22,6 @@
 #include <utility>
 
 #include "base/CommandIds.h"
-#include "commands/CommandTable.h"
-#include "editor/FindDialog.h"
 #include "editor/NoteAccessible.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
@@ -31,15 +29,12 @@
 #include "tests/support/FakeSpellChecker.h"
 #include "tests/support/ModelTestSupport.h"
 #include "tests/support/TempFolder.h"
-#include "ui/CommandKeys.h"
 #include "ui/Settings.h"
 
 namespace {
 
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::TestSupport::Dump;
-using NoteEditEngine::TestSupport::IndexOf;
-using NoteEditEngine::TestSupport::MakeDocument;
 using NoteLayoutEngine::TestSupport::CFakeSpellChecker;
 
 const std::set<std::u16string> kWords = {u"see", u"the", u"cat", u"was", u"here", u"wax"};
@@ -386,67 +381,6 @@ TEST(SpellingTest, NobodyWaitsForADictionary) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
 }
 
-// A pane with a note whose every command changes something: two undo steps of typing, one of
-// them undone, a header paragraph with an indent, the last typed character selected.
-struct Pane {
-    Pane() {
-        view.resize(480, 320);
-        view.show();
-        QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
-        QApplication::sendEvent(&view, &focus);
-        view.View().AddNote(note.get(), nullptr);
-        view.View().SetCaret(note->End(), false, true);
-        QTest::keyClicks(&view, "xy");
-        QTest::keyClick(&view, Qt::Key_Left);
-        QTest::keyClicks(&view, "z");
-        view.OnCommand(CommandIds::kUndo);
-        QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
-        view.FindDialog().FindWhat().setText(QStringLiteral("first"));
-        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
-    }
-    ~Pane() {
-        view.FindDialog().hide();
-        view.View().RemoveNote(note.get());
-    }
-    std::string State() {
-        std::string state = Dump(*note) + " " + std::to_string(IndexOf(view.View().Anchor())) +
-                            "-" + std::to_string(IndexOf(view.View().Active())) + " " +
-                            QGuiApplication::clipboard()->text().toStdString();
-        for (const int id : {CommandIds::kStrong, CommandIds::kHighlight, CommandIds::kComment})
-            state += view.QueryCommandState(id).checked ? "+" : "-";
-        for (const int id : {CommandIds::kUndo, CommandIds::kRedo})
-            state += view.QueryCommandState(id).enabled ? "+" : "-";
-        if (view.FindDialog().isVisible())
-            state += view.FindDialog().IsFindLayout() ? " find" : " replace";
-        return state;
-    }
-
-    std::unique_ptr<CNoteDocument> note = MakeDocument("¶first line¶[2,1]second ");
-    CNoteScrollView view;
-};
-
-// The command table as the pane binds it: every key does in the pane what its command does.
-TEST(CommandKeysTest, EveryKeyOfAPaneCommandDoesWhatItsCommandDoes) {
-    // The print commands open modal dialogs; their keys are the frame's accelerators.
-    const int kModal[] = {CommandIds::kPrint, CommandIds::kPrintPreview};
-    for (const Commands::Command& command : Commands::AllCommands()) {
-        if (command.target != Commands::Target::Editor || std::ranges::count(kModal, command.id))
-            continue;
-        for (const QKeySequence& key : NoteEditor::KeySequencesOf(command)) {
-            Pane byCommand;
-            const std::string before = byCommand.State();
-            byCommand.view.OnCommand(command.id);
-            const std::string expected = byCommand.State();
-            EXPECT_NE(expected, before) << command.label;
-
-            Pane byKey;
-            QTest::keyClick(&byKey.view, key[0].key(), key[0].keyboardModifiers());
-            EXPECT_EQ(byKey.State(), expected)
-                << command.label << " " << key.toString().toStdString();
-        }
-    }
-}
-
 // --- Screen readers: what they read of the pane and are told of its changes ---
 
 // What the pane told, an event a word: "+0x" inserted "x" at 0, "-2b" removed "b" at 2, "^3" the
@@ -560,30 +494,6 @@ TEST_F(AccessibleTest, ReadsTheShownNotesAsOneTextAndEditsThemLikeTyping) {
     Text()->setSelection(0, 17, 4);
     EXPECT_EQ(view.View().Anchor(), notes[1]->FromIndex(2));
     EXPECT_EQ(view.View().Active(), notes[0]->FromIndex(4));
-}
-
-TEST_F(AccessibleTest, LinesAreTheRowsOfAWrappedParagraph) {
-    std::string words = "¶";
-    for (int i = 0; i < 80; ++i)
-        words += "word ";
-    Show(words);
-    const QString all = Text()->text(0, -1);
-    QString joined;
-    int lines = 0;
-    int start = 0;
-    int end = 0;
-    int top = INT_MIN;
-    for (QString line = Text()->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
-         !line.isEmpty();
-         line = Text()->textAfterOffset(start, QAccessible::LineBoundary, &start, &end)) {
-        ASSERT_EQ(start, joined.size());
-        joined += line;
-        ++lines;
-        EXPECT_GT(Text()->characterRect(start).top(), top) << lines;
-        top = Text()->characterRect(start).top();
-    }
-    EXPECT_EQ(joined, all);
-    EXPECT_GT(lines, 3);
 }
 
 TEST_F(AccessibleTest, TypingClicksAndShiftMovesAreTold) {
