@@ -113,27 +113,6 @@ TEST_F(IndexViewTest, DeletingAsksRemovesTheFilesAndMovesTheCaret) {
     }
 }
 
-TEST_F(IndexViewTest, NewNoteFromTheEditorAddsAndFromTheTreeReplaces) {
-    Load(kThreeLevels);
-    SelectOnly({"4"});
-    view->SetCaret(Item("4"));
-    ASSERT_TRUE(FocusReally(*editor));
-    view->NewNote(false);
-    // After Delta under Alpha, shown with it, and the editor takes the typing.
-    EXPECT_EQ(Tree(), "n1(n2(n3),Delta,unnamed),n5");
-    EXPECT_EQ(Shown(), "¶Delta¶");
-    const std::string created = Id(view->Caret());
-    EXPECT_TRUE(std::filesystem::exists(folder / (created + ".xml")));
-
-    ASSERT_TRUE(FocusReally(*view));
-    view->SetCaret(Item("5"));
-    view->NewNote(true);
-    EXPECT_EQ(Shown(), "¶");
-    EXPECT_EQ(Tree(), "n1(n2(n3),Delta,unnamed),n5(unnamed)");
-    // The index names the new notes at once.
-    EXPECT_TRUE(InIndex(created));
-}
-
 TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     Load(kThreeLevels);
     SelectOnly({"2", "5"});
