@@ -57,20 +57,6 @@ TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {
     }
 }
 
-TEST_F(LineBreakingTest, NotesStackWithTheirMargins) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* first = Show("¶one");
-    NoteEditEngine::CNoteDocument* second = Show("¶two");
-    EXPECT_EQ(view.Dump(), "{[one]}|{[two]}");
-    // A paragraph that is not empty has its space below even when it is the last.
-    EXPECT_EQ(view.PointOf(second->Start()).y, 20 + 19 + 20 + 20);
-    EXPECT_EQ(view.HitTest(kFarRight, 20 + 19 + 19), first->End());
-    EXPECT_EQ(view.HitTest(0, 20 + 19 + 20).Document(), second);
-    view.RemoveNote(first);
-    EXPECT_EQ(view.Dump(), "{[two]}");
-    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 10);
-}
-
 TEST_F(LineBreakingTest, CaretGeometryGivesPointHeightAndSpaceFromOneWalk) {
     SetColumns(6);
     NoteEditEngine::CNoteDocument* first = Show("¶[1,0]Title¶body text¶[9,0]fixed");
