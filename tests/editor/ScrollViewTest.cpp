@@ -19,10 +19,8 @@
 #include <functional>
 #include <future>
 #include <string>
-#include <utility>
 
 #include "base/CommandIds.h"
-#include "editor/NoteAccessible.h"
 #include "editor/NoteScrollView.h"
 #include "editor/TextScale.h"
 #include "tests/editor/PaneTest.h"
@@ -381,52 +379,11 @@ TEST(SpellingTest, NobodyWaitsForADictionary) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return marks.Checker() != nullptr; }, 10000));
 }
 
-// --- Screen readers: what they read of the pane and are told of its changes ---
-
-// What the pane told, an event a word: "+0x" inserted "x" at 0, "-2b" removed "b" at 2, "^3" the
-// caret moved to 3, "[4,5]" the selection.
-std::string* told = nullptr;
-
-void Record(QAccessibleEvent* event) {
-    QAccessibleInterface* target = event->accessibleInterface();
-    if (told == nullptr || target == nullptr || !qobject_cast<CNoteScrollView*>(target->object()))
-        return;
-    const auto n = [](int number) { return std::to_string(number); };
-    if (event->type() == QAccessible::TextInserted) {
-        const auto* e = static_cast<QAccessibleTextInsertEvent*>(event);
-        *told += "+" + n(e->changePosition()) + e->textInserted().toStdString() + " ";
-    } else if (event->type() == QAccessible::TextRemoved) {
-        const auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
-        *told += "-" + n(e->changePosition()) + e->textRemoved().toStdString() + " ";
-    } else if (event->type() == QAccessible::TextCaretMoved) {
-        *told += "^" + n(static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition()) + " ";
-    } else if (event->type() == QAccessible::TextSelectionChanged) {
-        const auto* e = static_cast<QAccessibleTextSelectionEvent*>(event);
-        *told += "[" + n(e->selectionStart()) + "," + n(e->selectionEnd()) + "] ";
-    }
-}
-
+// A screen reader's view of the pane.
 class AccessibleTest : public PaneTest {
 protected:
-    void SetUp() override {
-        PaneTest::SetUp();
-        CNoteAccessible::SetEventSink(Record);
-        told = &events;
-    }
-    void TearDown() override {
-        told = nullptr;
-        CNoteAccessible::SetEventSink(nullptr);
-        PaneTest::TearDown();
-    }
     QAccessibleInterface* Pane() { return QAccessible::queryAccessibleInterface(&view); }
     QAccessibleTextInterface* Text() { return Pane()->textInterface(); }
-    // The viewport point just inside the left edge of the character at offset.
-    QPoint PointAt(int offset) {
-        const QRect box = Text()->characterRect(offset);
-        return view.viewport()->mapFromGlobal(QPoint(box.left() + 1, box.center().y()));
-    }
-
-    std::string events;
 };
 
 const QString kTwoNotesText = QStringLiteral("one two. Three\nsecond note\n");
@@ -494,44 +451,6 @@ TEST_F(AccessibleTest, ReadsTheShownNotesAsOneTextAndEditsThemLikeTyping) {
     Text()->setSelection(0, 17, 4);
     EXPECT_EQ(view.View().Anchor(), notes[1]->FromIndex(2));
     EXPECT_EQ(view.View().Active(), notes[0]->FromIndex(4));
-}
-
-TEST_F(AccessibleTest, TypingClicksAndShiftMovesAreTold) {
-    Show("¶ab¶cd");
-    ASSERT_NE(Text(), nullptr);
-    const auto key = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        return [this, key, modifiers] { QTest::keyClick(&view, key, modifiers); };
-    };
-    // An action, where the caret ends, and what the pane tells of it, in order.
-    const struct {
-        std::function<void()> act;
-        int caret;
-        const char* told;
-    } steps[] = {
-        {[&] { QTest::keyClicks(&view, "x"); }, 1, "+0x ^1 "},
-        {key(Qt::Key_End), 3, "^3 "},
-        {key(Qt::Key_Backspace), 2, "-2b ^2 "},
-        {[&] { QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, PointAt(4)); }, 4, "^4 "},
-        {key(Qt::Key_Right, Qt::ShiftModifier), 5, "^5 [4,5] "},
-    };
-    // The pane tells of a change once the event that made it is handled.
-    QApplication::processEvents();
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        events.clear();
-        steps[i].act();
-        QApplication::processEvents();
-        EXPECT_EQ(Text()->cursorPosition(), steps[i].caret) << i;
-        EXPECT_EQ(events, steps[i].told) << i;
-        now += 1000;
-    }
-    EXPECT_EQ(Text()->text(0, -1), "xa\ncd\n");
-    int start = 0;
-    int end = 0;
-    Text()->selection(0, &start, &end);
-    EXPECT_EQ(std::pair(start, end), std::pair(4, 5));
-    const QRect caret = Text()->characterRect(Text()->cursorPosition());
-    EXPECT_TRUE(QRect(view.mapToGlobal(QPoint(0, 0)), view.size()).contains(caret)) << caret.x();
-    EXPECT_EQ(Text()->offsetAtPoint(caret.center()), Text()->cursorPosition());
 }
 
 }  // namespace
