@@ -133,24 +133,6 @@ TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     EXPECT_NE(ReadBytes(folder / "2.xml").find("Beta!"), std::string::npos);
 }
 
-TEST_F(IndexViewTest, NoteBecameCurrentMakesTheItemActiveAndTheSaveTimerSaves) {
-    Load(kThreeLevels);
-    SelectOnly({"1", "5"});
-    editor->View().SetCaret(editor->View().ShownNotes()[1]->End(), false, true);
-    EXPECT_EQ(view->ActiveItem(), Item("5"));
-    EXPECT_EQ(view->Caret(), Item("5"));
-    TypeAtEndOf(0, "Z");
-    EXPECT_FALSE(view->RecordOf(Item("5")).isactive);
-    EXPECT_EQ(view->ActiveItem(), Item("1"));
-    ASSERT_TRUE(panes->timer.Timer().isActive());
-    EXPECT_EQ(ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
-    panes->session.OnSaveTimer();
-    EXPECT_FALSE(panes->timer.Timer().isActive());
-    EXPECT_NE(ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
-    EXPECT_TRUE(InIndex("username=\"AlphaZ\""));
-    EXPECT_TRUE(InIndex("isactive=\"true\""));
-}
-
 TEST_F(IndexViewTest, ADraggedTreeFileDropsIntoAnotherFolder) {
     Load(kThreeLevels);
     SelectOnly({"2"});
