@@ -8,7 +8,6 @@
 
 #include "base/CommandIds.h"
 #include "commands/CommandTable.h"
-#include "model/StyleDescriptors.h"
 
 namespace {
 
@@ -76,24 +75,6 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
         EXPECT_EQ(inMenuBar.count(id), 1u) << id;
         EXPECT_NE(FindCommand(id), nullptr) << id;
     }
-}
-
-// Every style that has a command is a checkable editor command in the Styles menu, the context
-// menu and, with a toolbar place, on the style toolbar.
-TEST(CommandTableTest, EveryStyleCommandIsOffered) {
-    const auto check = [](const NoteEditEngine::StyleCommand& style) {
-        if (style.id == 0) return;
-        const Command* command = FindCommand(style.id);
-        ASSERT_NE(command, nullptr) << style.label;
-        EXPECT_TRUE(command->checkable && command->target == Target::Editor) << style.label;
-        EXPECT_EQ(std::ranges::count(EditorContextMenu(), style.id), 1) << style.label;
-        EXPECT_EQ(std::ranges::count(StyleToolbar(), style.id), style.toolbarPlace > 0 ? 1 : 0)
-            << style.label;
-    };
-    for (const auto& style : NoteEditEngine::kParagraphStyles)
-        check(style.command);
-    for (const auto& style : NoteEditEngine::kCharacterStyles)
-        check(style.command);
 }
 
 }  // namespace
