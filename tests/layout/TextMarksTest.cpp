@@ -1,4 +1,4 @@
-// Links and misspelt words as the rows draw them, and as a place finds them.
+// Links, misspelt words and the selection as the rows draw them.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -66,6 +66,19 @@ TEST_F(TextMarksTest, TheWordAtTheCaretWaitsUntilTheCaretLeavesIt) {
     EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat \"", "R(47,20)\"wsa\"~"}));
     view.Marks().Accept(u"wsa");
     EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
+}
+
+// A selection across notes, either way round, paints only its own characters as selected.
+TEST_F(TextMarksTest, ASelectionAcrossNotesPaintsOnlyItsCharacters) {
+    NoteEditEngine::CNoteDocument* first = Show("¶the");
+    NoteEditEngine::CNoteDocument* second = Show("¶cat");
+    for (const bool backward : {false, true}) {
+        const auto from = first->FromIndex(2), to = second->FromIndex(1);
+        view.SetSelection(backward ? to : from, backward ? from : to, false);
+        EXPECT_EQ(Runs(),
+                  (Calls{"R(15,20)\"th\"", "R(31,20)\"e\"*", "R(15,79)\"c\"*", "R(23,79)\"at\""}))
+            << backward;
+    }
 }
 
 // Marks are kept per row read: after random edits, caret moves and accepted words, every row's
