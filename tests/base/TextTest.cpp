@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/CaseFolding.h"
-#include "base/Utf16.h"
 #include "base/Utf8.h"
 
 namespace NoteBase {
@@ -105,28 +104,6 @@ TEST(Utf8Test, LongAsciiRunsDecodeAsByteByByte) {
         }
         ASSERT_EQ(Utf8ToUtf16(bytes), joined) << bytes;
     }
-}
-
-TEST(Utf16Test, PairsAtTheEdgesOfTheirRanges) {
-    EXPECT_FALSE(IsSurrogate(0xD7FF) || IsSurrogate(0xE000));
-    EXPECT_TRUE(IsHighSurrogate(0xD800) && IsHighSurrogate(0xDBFF) && !IsHighSurrogate(0xDC00));
-    EXPECT_TRUE(IsLowSurrogate(0xDC00) && IsLowSurrogate(0xDFFF) && !IsLowSurrogate(0xDBFF));
-    for (const char32_t value : {0x10000, 0x1F600, 0x10FFFF}) {
-        const SurrogatePair pair = SplitSurrogates(value);
-        EXPECT_TRUE(IsHighSurrogate(pair.high) && IsLowSurrogate(pair.low));
-        EXPECT_EQ(CombineSurrogates(pair.high, pair.low), value);
-        std::u16string out;
-        AppendUtf16(out, value);
-        EXPECT_EQ(out, Units({pair.high, pair.low}));
-    }
-    std::u16string out;
-    AppendUtf16(out, 0xFFFF);
-    EXPECT_EQ(out, u"\uFFFF");
-    // Length 2 only where a high half has its low half after it.
-    const std::u16string text = Units({0xD83D, 0xDE00, 0xD83D, u'x', 0xDE00, 0xD83D});
-    const size_t lengths[] = {2, 1, 1, 1, 1, 1};
-    for (size_t i = 0; i < text.size(); ++i)
-        EXPECT_EQ(CodePointLength(text, i), lengths[i]) << i;
 }
 
 TEST(CaseFoldingTest, LowersByTheLocaleAndLeavesHalvesAlone) {

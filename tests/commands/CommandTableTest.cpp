@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "base/CommandIds.h"
 #include "commands/CommandTable.h"
-#include "model/StyleDescriptors.h"
 
 namespace {
 
@@ -76,50 +74,6 @@ TEST(CommandTableTest, MenusAndToolbarsHoldOnlyCommandsOfTheTable) {
     for (const int id : inMenuBar) {
         EXPECT_EQ(inMenuBar.count(id), 1u) << id;
         EXPECT_NE(FindCommand(id), nullptr) << id;
-    }
-    // Every button has a picture of ours, whatever the desktop's theme offers.
-    for (const auto toolbar : {StyleToolbar(), StandardToolbar()}) {
-        for (const int id : toolbar) {
-            if (id == kSeparator) continue;
-            const std::string icon(FindCommand(id)->icon);
-            EXPECT_TRUE(std::filesystem::is_regular_file(
-                std::filesystem::path(JOTWELL_SOURCE_DATA) / "icons/toolbar" / (icon + ".svg")))
-                << id << " " << icon;
-        }
-    }
-}
-
-// Every style that has a command is a checkable editor command in the Styles menu, the context
-// menu and, with a toolbar place, on the style toolbar.
-TEST(CommandTableTest, EveryStyleCommandIsOffered) {
-    const auto check = [](const NoteEditEngine::StyleCommand& style) {
-        if (style.id == 0) return;
-        const Command* command = FindCommand(style.id);
-        ASSERT_NE(command, nullptr) << style.label;
-        EXPECT_TRUE(command->checkable && command->target == Target::Editor) << style.label;
-        EXPECT_EQ(std::ranges::count(EditorContextMenu(), style.id), 1) << style.label;
-        EXPECT_EQ(std::ranges::count(StyleToolbar(), style.id), style.toolbarPlace > 0 ? 1 : 0)
-            << style.label;
-    };
-    for (const auto& style : NoteEditEngine::kParagraphStyles)
-        check(style.command);
-    for (const auto& style : NoteEditEngine::kCharacterStyles)
-        check(style.command);
-}
-
-TEST(CommandTableTest, MenuTextShowsTheFirstKeyAndTooltipsNoMnemonic) {
-    const struct {
-        int id;
-        const char* menu;
-        const char* plain;
-    } kCases[] = {
-        {CommandIds::kCut, "Cu&t\tCtrl+X", "Cut"},
-        {CommandIds::kFindReplace, "Find and R&eplace...\tCtrl+Shift+F", "Find and Replace..."},
-        {CommandIds::kIndent, "&Indent\tCtrl+M", "Indent"},
-        {CommandIds::kStatusBar, "&Status Bar", "Status Bar"}};
-    for (const auto& c : kCases) {
-        EXPECT_EQ(MenuText(*FindCommand(c.id)), c.menu);
-        EXPECT_EQ(PlainLabel(*FindCommand(c.id)), c.plain);
     }
 }
 

@@ -94,7 +94,7 @@ void EditCommandsTest::RunScript(std::string_view script) {
             {"enter", [&] { Enter(view); }},
             {"esc", [&] { Escape(view); }},
             {"undo", [&] { view.Undo(); }},
-            {"all", [&] { view.SelectAll(); }},
+            {"all", [&] { SelectAll(view); }},
             {"left", [&] { Navigate(view, NavigationKey::Left, false, false, 400); }},
             {"shift+right", [&] { Navigate(view, NavigationKey::Right, false, true, 400); }},
             {"note-start", [&] { MoveToNoteStart(view, false); }},

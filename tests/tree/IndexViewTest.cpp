@@ -76,66 +76,41 @@ TEST_F(IndexViewTest, TheTenIconsDrawDistinct) {
     }
 }
 
-TEST_F(IndexViewTest, DeleteCountsEachSubtreeOnceAndRemovesTheFiles) {
-    Load(kThreeLevels);
-    SelectOnly({"2", "1", "3"});
-    answer = false;
-    view->DeleteSelected();
-    // Alpha's subtree holds four notes; Beta and Gamma lie inside it.
-    ASSERT_EQ(questions.size(), 1u);
-    EXPECT_TRUE(questions[0].contains(QStringLiteral(" 4 notes"))) << questions[0].toStdString();
-    EXPECT_EQ(Tree(), "Alpha(Beta(Gamma),n4),n5");
-    answer = true;
-    view->DeleteSelected();
-    EXPECT_EQ(Tree(), "n5");
-    for (const char* id : {"1", "2", "3", "4"})
-        EXPECT_FALSE(std::filesystem::exists(folder / (std::string(id) + ".xml"))) << id;
-    EXPECT_TRUE(std::filesystem::exists(folder / "5.xml"));
-    EXPECT_EQ(Shown(), "");
-    EXPECT_TRUE(InIndex("id=\"5\""));
-    EXPECT_FALSE(InIndex("id=\"1\""));
-}
-
-TEST_F(IndexViewTest, DeletingTheCaretItemMovesTheCaretUpOrToTheFirstRootItem) {
+// Deleting asks first, counting each subtree once; then the files go, the index forgets them, and
+// the caret moves to the previous visible item, or to the first root item.
+TEST_F(IndexViewTest, DeletingAsksRemovesTheFilesAndMovesTheCaret) {
     const struct {
-        const char* deleted;
+        std::initializer_list<const char*> deleted;
         const char* caret;  // the caret item before
+        const char* asked;
+        const char* tree;
         const char* after;  // the caret item after
     } cases[] = {
-        {"4", "4", "3"},  // the previous visible item, inside the sibling's subtree
-        {"2", "3", "1"},  // the caret inside the deleted subtree
-        {"1", "1", "5"},  // the first item: the first root item after the deletion
-        {"3", "5", "5"},  // the caret elsewhere stays
+        {{"2", "1", "3"}, "1", " 4 notes", "n5", "5"},    // Beta and Gamma lie in Alpha's subtree
+        {{"4"}, "4", "this note", "n1(n2(n3)),n5", "3"},  // up, into the sibling's subtree
+        {{"2"}, "3", "these 2 notes", "n1(n4),n5", "1"},  // the caret inside the deleted subtree
+        {{"3"}, "5", "this note", "n1(n2,n4),n5", "5"},   // the caret elsewhere stays
     };
-    for (const auto& test : cases) {
+    for (const auto& c : cases) {
         view->UnloadTree();
         Load(kThreeLevels);
-        SelectOnly({test.deleted});
-        view->SetCaret(Item(test.caret));
+        SelectOnly(c.deleted);
+        view->SetCaret(Item(c.caret));
+        answer = false;
         view->DeleteSelected();
-        EXPECT_EQ(Id(view->Caret()), test.after) << test.deleted;
+        EXPECT_TRUE(questions.back().contains(QString::fromUtf8(c.asked))) << c.asked;
+        EXPECT_NE(Item(c.caret), nullptr);
+        answer = true;
+        view->DeleteSelected();
+        EXPECT_EQ(Tree(), c.tree);
+        EXPECT_EQ(Shown(), "");
+        EXPECT_EQ(Id(view->Caret()), c.after) << c.caret;
+        for (const char* id : c.deleted) {
+            EXPECT_FALSE(std::filesystem::exists(folder / (std::string(id) + ".xml"))) << id;
+            EXPECT_FALSE(InIndex("id=\"" + std::string(id) + "\"")) << id;
+        }
+        EXPECT_TRUE(InIndex("id=\"5\""));
     }
-}
-
-TEST_F(IndexViewTest, NewNoteFromTheEditorAddsAndFromTheTreeReplaces) {
-    Load(kThreeLevels);
-    SelectOnly({"4"});
-    view->SetCaret(Item("4"));
-    ASSERT_TRUE(FocusReally(*editor));
-    view->NewNote(false);
-    // After Delta under Alpha, shown with it, and the editor takes the typing.
-    EXPECT_EQ(Tree(), "n1(n2(n3),Delta,unnamed),n5");
-    EXPECT_EQ(Shown(), "¶Delta¶");
-    const std::string created = Id(view->Caret());
-    EXPECT_TRUE(std::filesystem::exists(folder / (created + ".xml")));
-
-    ASSERT_TRUE(FocusReally(*view));
-    view->SetCaret(Item("5"));
-    view->NewNote(true);
-    EXPECT_EQ(Shown(), "¶");
-    EXPECT_EQ(Tree(), "n1(n2(n3),Delta,unnamed),n5(unnamed)");
-    // The index names the new notes at once.
-    EXPECT_TRUE(InIndex(created));
 }
 
 TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
@@ -156,24 +131,6 @@ TEST_F(IndexViewTest, AMoveKeepsRecordsExpansionTheNotesShownAndTheirEdits) {
     // Deselecting it now saves the edit.
     view->Deselect(moved, SelectCause::Mouse);
     EXPECT_NE(ReadBytes(folder / "2.xml").find("Beta!"), std::string::npos);
-}
-
-TEST_F(IndexViewTest, NoteBecameCurrentMakesTheItemActiveAndTheSaveTimerSaves) {
-    Load(kThreeLevels);
-    SelectOnly({"1", "5"});
-    editor->View().SetCaret(editor->View().ShownNotes()[1]->End(), false, true);
-    EXPECT_EQ(view->ActiveItem(), Item("5"));
-    EXPECT_EQ(view->Caret(), Item("5"));
-    TypeAtEndOf(0, "Z");
-    EXPECT_FALSE(view->RecordOf(Item("5")).isactive);
-    EXPECT_EQ(view->ActiveItem(), Item("1"));
-    ASSERT_TRUE(panes->timer.Timer().isActive());
-    EXPECT_EQ(ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
-    panes->session.OnSaveTimer();
-    EXPECT_FALSE(panes->timer.Timer().isActive());
-    EXPECT_NE(ReadBytes(folder / "1.xml").find("AlphaZ"), std::string::npos);
-    EXPECT_TRUE(InIndex("username=\"AlphaZ\""));
-    EXPECT_TRUE(InIndex("isactive=\"true\""));
 }
 
 TEST_F(IndexViewTest, ADraggedTreeFileDropsIntoAnotherFolder) {

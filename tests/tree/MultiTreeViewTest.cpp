@@ -656,6 +656,11 @@ TEST(DragRules, InsertionPointForEveryZoneAndDepth) {
         {2, 4, 2, {First, "A2", ""}},
         {2, 12, 2, {First, "A2", ""}},
         {2, 13, 2, {Last, "A", ""}},
+        // Outside the client area: above, below, left and right of it.
+        {-1, kLower, 1, {None, "", ""}},
+        {10, 0, 1, {None, "", ""}},
+        {9, 6, -1, {None, "", ""}},
+        {9, 6, 10, {None, "", ""}},
     };
     for (const Case& c : cases) {
         const Insertion got = InsertionAt(tree, XForDepth(c.depth), c.row * kRow + c.offset);
@@ -663,14 +668,7 @@ TEST(DragRules, InsertionPointForEveryZoneAndDepth) {
                         "row " + std::to_string(c.row) + "+" + std::to_string(c.offset) +
                             " depth " + std::to_string(c.depth));
     }
-}
-
-TEST(DragRules, PointsOutsideAndAnEmptyTree) {
-    const CFakeShape tree(kDragOutline);
-    for (const auto& [x, y] : {std::pair{30, -1}, {30, kHeight}, {-1, 150}, {kWidth, 150}}) {
-        EXPECT_EQ(InsertionAt(tree, x, y).place, Place::None) << x << "," << y;
-    }
-    ExpectInsertion(InsertionAt(CFakeShape(""), XForDepth(3), 40), {Place::Last, "", ""}, "empty");
+    ExpectInsertion(InsertionAt(CFakeShape(""), XForDepth(3), 40), {Last, "", ""}, "empty");
 }
 
 TEST(DragRules, DraggedFileName) {
