@@ -101,6 +101,9 @@ bool IsLetterOrDigitBeyondAscii(char16_t c) noexcept {
 std::vector<TextSpan> FindLinks(std::u16string_view text) {
     std::vector<TextSpan> links;
     for (size_t i = 0; i < text.size(); ++i) {
+        // Every prefix begins with one of these: most places are no address's start.
+        const char16_t first = LowerAscii(text[i]);
+        if (first != u'h' && first != u'm' && first != u'w') continue;
         if (i > 0 && IsLetterOrDigit(text[i - 1])) continue;
         for (const std::u16string_view prefix : kLinkPrefixes) {
             if (!StartsWithNoCase(text, i, prefix)) continue;

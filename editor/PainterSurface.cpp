@@ -272,7 +272,8 @@ int32_t CPainterSurface::DrawRun(std::u16string_view text, int32_t x, int32_t y)
     // Words repeat far more often than rows. A row is drawn from its words' images; only a row
     // drawn again and again (the caret's, one scrolled back to) is joined into an image of its
     // own and kept, which spares rows paged past the copy and the fresh memory.
-    std::vector<CGlyphRunCache::Run> words;
+    std::vector<CGlyphRunCache::Run>& words = m_words;
+    words.clear();
     const bool fromWords = WordsOf(text, words);
     if (fromWords && !m_runs.SeenTwiceBefore(m_state, text)) {
         int32_t width = 0;

@@ -159,4 +159,6 @@ private:
     // Where a row drawn from its words is put together for one blit, kept from row to row: a
     // blit per word costs more than the copies, and fresh memory for every row more still.
     QImage m_rowScratch;
+    // The current run's words, kept so that no run allocates its list anew.
+    std::vector<CGlyphRunCache::Run> m_words;
 };
