@@ -146,6 +146,9 @@ void CNoteScrollView::paintEvent(QPaintEvent* event) {
         m_paintBottom = bands[i].second;
         for (++i; i < bands.size() && bands[i].first <= m_paintBottom; ++i)
             m_paintBottom = std::max(m_paintBottom, bands[i].second);
+        // One rectangle of the region at a time: under a clip of several, every fill and blit
+        // goes span by span.
+        m_surface.ClipTo(QRect(0, m_paintTop, viewport()->width(), m_paintBottom - m_paintTop));
         m_view.RedrawAll();
         // Beyond the laid-out width (only while the width is not yet known).
         if (viewport()->width() > viewWidth && m_view.HasNotes())
@@ -154,6 +157,7 @@ void CNoteScrollView::paintEvent(QPaintEvent* event) {
                              m_surface.Base());
     }
     m_surface.SetPainter(nullptr);
+    painter.setClipping(false);
     if (!m_preedit.isEmpty()) DrawPreedit(painter);
     if (!m_caretTreeRect.isEmpty() && m_caretOn) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);

@@ -413,12 +413,31 @@ bool CPainterSurface::CopyWordsToDevice(const std::vector<CGlyphRunCache::Run>& 
     const QRect row(origin.toPoint(), pixels);
     // The system clip is what the window asked to have painted, in the image's pixels; none
     // means all of it.
-    QRegion clip = engine->systemClip();
-    clip = clip.isEmpty() ? QRegion(target.rect()) : clip & target.rect();
-    if (m_painter->hasClipping()) clip &= transform.map(m_painter->clipRegion());
-    for (const QRect& part : clip& row)
-        CopyWords(words, target, row.topLeft(), part);
+    QRegion clip;
+    if (m_painter->hasClipping()) {
+        if (!m_clipKnown) return false;
+        clip = m_deviceClip;
+    } else {
+        clip = engine->systemClip();
+        if (clip.isEmpty()) clip = target.rect();
+    }
+    // CopyWords keeps to the words' own box: one rectangle needs no intersecting.
+    if (clip.rectCount() == 1) {
+        CopyWords(words, target, row.topLeft(), clip.boundingRect());
+    } else {
+        const QRegion parts = clip.intersected(row);
+        for (const QRect& part : parts)
+            CopyWords(words, target, row.topLeft(), part);
+    }
     return true;
+}
+
+void CPainterSurface::ClipTo(const QRect& rect) {
+    m_painter->setClipRect(rect);
+    m_deviceClip = m_painter->deviceTransform().mapRect(rect);
+    const QPaintEngine* const engine = m_painter->paintEngine();
+    if (engine != nullptr && !engine->systemClip().isEmpty()) m_deviceClip &= engine->systemClip();
+    m_clipKnown = true;
 }
 
 void CPainterSurface::DrawListMarker(int32_t x, int32_t y, int32_t /*leftMargin*/, int32_t height) {

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -47,7 +48,13 @@ public:
     CPainterSurface& operator=(const CPainterSurface&) = delete;
 
     // Draws on `painter` from now on (borrowed; null: only collect dirty rectangles).
-    void SetPainter(QPainter* painter) noexcept { m_painter = painter; }
+    void SetPainter(QPainter* painter) noexcept {
+        m_painter = painter;
+        m_clipKnown = false;
+    }
+    // Clips the painter to `rect` (in its coordinates) and keeps the device's pixels that clip
+    // leaves, where copies straight into the device may write.
+    void ClipTo(const QRect& rect);
     [[nodiscard]] bool Paints() const noexcept override { return m_painter != nullptr; }
     // The union of what was drawn without a painter since ClearDirty.
     [[nodiscard]] const QRect& Dirty() const noexcept { return m_dirty; }
@@ -159,6 +166,9 @@ private:
     // Where a row drawn from its words is put together for one blit, kept from row to row: a
     // blit per word costs more than the copies, and fresh memory for every row more still.
     QImage m_rowScratch;
+    // What ClipTo left of the device, in its pixels; unknown for a clip set otherwise.
+    QRegion m_deviceClip;
+    bool m_clipKnown = false;
     // The current run's words, kept so that no run allocates its list anew.
     std::vector<CGlyphRunCache::Run> m_words;
 };
