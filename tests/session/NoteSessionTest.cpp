@@ -95,6 +95,22 @@ TEST(NoteSessionTest, AnUnattendedEndRecoversWhatItCannotSaveAndTellsAtTheNextSt
                                            waiting}));
 }
 
+// The start tries a new file in the folder: a try a crash left there is no reason to warn, a
+// folder that takes no new file is told, and no try stays behind.
+TEST(NoteSessionTest, TheStartWarnsOnlyOfAFolderThatTakesNoNewFile) {
+    for (const bool takesFiles : {true, false}) {
+        CSessionFolder f;
+        f.WriteNote("1", "\u00B6one");
+        f.WriteIndex({{"1", "one*"}});
+        TestSupport::WriteBytes(f.folder / ".jotwell-write-check", "");
+        if (!takesFiles)
+            f.fs.SetFault(TestSupport::CFaultyFileSystem::Fault::CreateFails, f.folder.Path());
+        EXPECT_TRUE(f.session.LoadTree());
+        EXPECT_EQ(f.prompts.Messages().size(), takesFiles ? 0u : 1u) << takesFiles;
+        EXPECT_FALSE(std::filesystem::exists(f.folder / ".jotwell-write-check"));
+    }
+}
+
 const std::string kNote = "<note created=\"1\" modified=\"1\"><paragraph>x</paragraph></note>";
 
 // Items move as told; deleting takes the active item's part away only from the active item; a
