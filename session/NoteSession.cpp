@@ -84,9 +84,13 @@ bool CNoteSession::LoadTree() {
     m_manager = std::make_unique<CDocumentManager>(m_tree, *m_shown, *m_store, m_prompts,
                                                    m_settings, m_status);
     m_policy = std::make_unique<CSavePolicy>(m_tree, *m_manager, *m_store, m_prompts, m_timer);
+    // A message shown from here on runs the window's events, its activation among them; until
+    // the tree is read a look at the folder would find every note missing from it.
+    m_readingTree = true;
     CheckWritable();
     m_goneFolderTold = false;
     const bool read = m_policy->LoadTree();
+    m_readingTree = false;
     WatchFolder(true);
     if (m_tree.Active() != TreeItem::None) m_manager->ShowItem(m_tree.Active());
     m_search.Start(m_store->Folder(), m_manager.get());
@@ -447,7 +451,7 @@ void CNoteSession::CheckWritable() {
 }
 
 void CNoteSession::OnDiskChanged(const std::filesystem::path& changed) {
-    if (!m_policy || m_askingAboutFolder) return;
+    if (!m_policy || m_askingAboutFolder || m_readingTree) return;
     if (!FolderIsThere()) {
         AskAboutGoneFolder();
         return;

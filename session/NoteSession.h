@@ -190,6 +190,7 @@ private:
     CFolderWatch* m_watch = nullptr;
     bool m_goneFolderTold = false;  // the user was asked about the folder since it went
     bool m_askingAboutFolder = false;
+    bool m_readingTree = false;  // LoadTree is at work: a half-read tree is nothing to compare with
     CNoteTree m_tree;
     CNoteSearchIndex m_search;
     // One set per notes folder, in this order of creation (and the reverse of destruction).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@ public:
     void ShowMessageBox(std::u16string_view text, NoteTreeEngine::MessageIcon icon,
                         std::u16string_view caption) override {
         m_messages.push_back({std::u16string(text), icon, std::u16string(caption)});
+        if (whileShown) whileShown();
     }
     // Recorded as a message with a warning icon.
     bool AskYesNo(std::u16string_view text, std::u16string_view caption) override {
@@ -40,6 +42,8 @@ public:
         return texts;
     }
 
+    // What the window does while a box is up: a modal box runs its events.
+    std::function<void()> whileShown;
     bool answerYes = true;
     std::u16string folder;
     std::vector<std::u16string> asked;
