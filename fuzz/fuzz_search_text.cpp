@@ -16,20 +16,6 @@
 
 using namespace NoteStorage;
 
-namespace {
-
-// Every file holds the input, so the note reader runs through its real entry point.
-struct CBytesFileSystem final : TestSupport::CForwardingFileSystem {
-    explicit CBytesFileSystem(std::string_view bytes) : bytes(bytes) {}
-    bool ReadWhole(const std::filesystem::path&, std::string& out) override {
-        out = bytes;
-        return true;
-    }
-    std::string bytes;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool initialised = [] {
         std::setlocale(LC_ALL, "C.UTF-8");
@@ -39,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 512 * 1024) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    CBytesFileSystem fs(bytes);
+    TestSupport::CBytesFileSystem fs(bytes);
     NoteEditEngine::CNoteDocument doc;
     const bool isNote = LoadNoteFile(fs, "note.jwf", doc) == NoteFileRead::Read;
     std::u16string expected = u"x";

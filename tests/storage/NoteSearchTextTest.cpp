@@ -23,19 +23,9 @@ using NoteEditEngine::CharacterStyle;
 using NoteEditEngine::CNoteDocument;
 using NoteEditEngine::CNotePosition;
 
-// Every file holds the same bytes: the reader runs through its real entry point, off the disk.
-struct CBytesFileSystem final : TestSupport::CForwardingFileSystem {
-    explicit CBytesFileSystem(std::string_view bytes) : bytes(bytes) {}
-    bool ReadWhole(const std::filesystem::path&, std::string& out) override {
-        out = bytes;
-        return true;
-    }
-    std::string bytes;
-};
-
 // The searchable text as the note reader and AppendSearchText give it; none for NotANote.
 std::optional<std::u16string> Reference(std::string_view bytes) {
-    CBytesFileSystem fs(bytes);
+    TestSupport::CBytesFileSystem fs(bytes);
     CNoteDocument doc;
     if (LoadNoteFile(fs, "note.jwf", doc) != NoteFileRead::Read) return std::nullopt;
     std::u16string out;

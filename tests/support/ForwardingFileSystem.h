@@ -53,4 +53,14 @@ protected:
     NoteStorage::CFileSystem& m_real = NoteStorage::FileSystem();
 };
 
+// Every file holds the same bytes: a reader runs through its real entry point, off the disk.
+struct CBytesFileSystem final : CForwardingFileSystem {
+    explicit CBytesFileSystem(std::string_view bytes) : bytes(bytes) {}
+    bool ReadWhole(const std::filesystem::path&, std::string& out) override {
+        out = bytes;
+        return true;
+    }
+    std::string bytes;
+};
+
 }  // namespace TestSupport
