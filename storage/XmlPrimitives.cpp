@@ -69,9 +69,8 @@ std::optional<NumericReference> ScanNumericReference(std::u16string_view text) n
 
 }  // namespace
 
-bool IsXmlSpace(char16_t c) noexcept {
-    if (c == u' ' || (c >= 9 && c <= 13)) return true;
-    if (c < 0x80 || NoteBase::IsSurrogate(c)) return false;
+bool IsXmlSpaceBeyondAscii(char16_t c) noexcept {
+    if (NoteBase::IsSurrogate(c)) return false;
     return std::iswspace(static_cast<wint_t>(c)) != 0;
 }
 

@@ -79,7 +79,14 @@ bool SkipPastTagEnd(std::u16string_view text, Cursor& cursor);
 // On "<" followed by something other than "!" or "?".
 [[nodiscard]] bool IsTagAt(std::u16string_view text, Cursor cursor) noexcept;
 
-// White space as the runtime's wide-character classification has it.
-[[nodiscard]] bool IsXmlSpace(char16_t c) noexcept;
+// White space beyond ASCII, as the runtime's wide-character classification has it.
+[[nodiscard]] bool IsXmlSpaceBeyondAscii(char16_t c) noexcept;
+
+// White space as the runtime's wide-character classification has it. Inline for ASCII: a note's
+// every character is asked as it loads.
+[[nodiscard]] inline bool IsXmlSpace(char16_t c) noexcept {
+    if (c < 0x80) return c == u' ' || (c >= 9 && c <= 13);
+    return IsXmlSpaceBeyondAscii(c);
+}
 
 }  // namespace NoteStorage
