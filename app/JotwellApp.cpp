@@ -12,10 +12,13 @@
 #include "app/PathDialog.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowState.h"
+#include "editor/NoteScrollView.h"
 #include "storage/FileSystem.h"
 #include "storage/NotesFolderSettings.h"
 #include "tree/IndexView.h"
+#include "ui/FirstPaint.h"
 #include "ui/MessageBox.h"
+#include "ui/Settings.h"
 #include "ui/WaitCursor.h"
 
 namespace {
@@ -87,17 +90,25 @@ CJotwellApp::Result CJotwellApp::Start(const QStringList& arguments) {
         return Result::HandedOver;
     }
 
-    m_options.integrateDesktop();
+    {
+        // The settings file is looked at once for the window's every stored value, not again
+        // for each of them.
+        Settings::CBatch batch;
+        m_frame = std::make_unique<CMainFrame>(m_settings, *m_options.picker);
+        m_dialogPicker->SetParent(m_frame.get());
+        WindowState::RestoreWindow(*m_frame, m_frame->HasTray());
+    }
 
-    m_frame = std::make_unique<CMainFrame>(m_settings, *m_options.picker);
-    m_dialogPicker->SetParent(m_frame.get());
-    WindowState::RestoreWindow(*m_frame, m_frame->HasTray());
-
-    if (NoteTreeEngine::GetNotesFolder(m_settings).empty() && !ChooseFirstFolder())
+    if ((NoteTreeEngine::GetNotesFolder(m_settings).empty() && !ChooseFirstFolder()) ||
+        !CheckFolder()) {
+        m_options.integrateDesktop();
         return Result::NoFolder;
-    if (!CheckFolder()) return Result::NoFolder;
+    }
 
     m_frame->LoadTree();
+    // The desktop's files, and on a first run the helpers that index them, wait until the
+    // window shows: on a first run they took longer than the rest of the start.
+    AfterFirstPaint(*m_frame->Editor().viewport(), *this, m_options.integrateDesktop);
 
     connect(m_frame.get(), &CMainFrame::Ended, qApp, &QCoreApplication::quit);
     connect(m_instance.get(), &CSingleInstance::BringForwardRequested, m_frame.get(),

@@ -35,6 +35,7 @@
 #include "ui/QtSaveTimer.h"
 #include "ui/Settings.h"
 #include "ui/StatusPane.h"
+#include "ui/SvgIconEngine.h"
 #include "ui/WaitCursor.h"
 
 using namespace CommandIds;
@@ -42,9 +43,10 @@ using namespace CommandIds;
 namespace {
 
 QIcon ToolbarIcon(const Commands::Command& command) {
-    QIcon own(DataFolder::Path() + QStringLiteral("/icons/toolbar/") +
-              QString::fromUtf8(command.icon.data(), qsizetype(command.icon.size())) +
-              QStringLiteral(".svg"));
+    const QIcon own = CSvgIconEngine::Icon(
+        DataFolder::Path() + QStringLiteral("/icons/toolbar/") +
+        QString::fromUtf8(command.icon.data(), qsizetype(command.icon.size())) +
+        QStringLiteral(".svg"));
     if (command.themeIcon.empty()) return own;
     return QIcon::fromTheme(
         QString::fromUtf8(command.themeIcon.data(), qsizetype(command.themeIcon.size())), own);
@@ -53,7 +55,7 @@ QIcon ToolbarIcon(const Commands::Command& command) {
 }  // namespace
 
 QIcon ProgramIcon() {
-    return QIcon(DataFolder::Path() + QStringLiteral("/icons/jotwell.svg"));
+    return CSvgIconEngine::Icon(DataFolder::Path() + QStringLiteral("/icons/jotwell.svg"));
 }
 
 CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
@@ -130,6 +132,7 @@ CMainFrame::CMainFrame(NoteTreeEngine::CProfileSettings& settings,
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateLockStates);
     BuildMenus();
     m_editor->Spelling().UseInstalledDictionaries(m_editor->viewport());
+    m_searchPane->Search().ReadAfterFirstPaintOf(*m_editor->viewport());
     // An ending program reads no dictionary: the exit would wait for it.
     connect(this, &CMainFrame::Ended, &m_editor->Spelling(), &CSpelling::Stop);
     m_editor->Spelling().AttachMenu(Action(kCheckSpelling), Action(kSpellingLanguage));

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QStandardPaths>
@@ -10,6 +9,7 @@
 
 #include "base/Utf8.h"
 #include "storage/FileSystem.h"
+#include "ui/FirstPaint.h"
 #include "ui/HunspellChecker.h"
 #include "ui/Settings.h"
 
@@ -39,20 +39,10 @@ void CSpelling::UseInstalledDictionaries(QWidget* paintedFirst) {
               Opening::kInBackground);
     // A dictionary takes a while to read: the window shows first.
     if (paintedFirst != nullptr) {
-        m_openAfterPaintOf = paintedFirst;
-        paintedFirst->installEventFilter(this);
+        AfterFirstPaint(*paintedFirst, *this, [this] { Reopen(); });
     } else {
         QTimer::singleShot(0, this, &CSpelling::Reopen);
     }
-}
-
-bool CSpelling::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_openAfterPaintOf && event->type() == QEvent::Paint) {
-        watched->removeEventFilter(this);
-        m_openAfterPaintOf = nullptr;
-        QTimer::singleShot(0, this, &CSpelling::Reopen);
-    }
-    return false;
 }
 
 void CSpelling::UseDictionaries(QStringList languages, Opener opener,

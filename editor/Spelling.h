@@ -69,9 +69,6 @@ public:
     // Accepts the word from now on, and in later runs (false: the list could not be written; the
     // word is accepted in this run all the same).
     bool AddToDictionary(std::u16string_view word);
-    // Opens the dictionary once the widget named to UseInstalledDictionaries is painted.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
     // The program is ending: no dictionary is opened from now on, so that an exit soon after
     // the start does not wait for the read begun at the first paint (one already being read is
     // still waited for).
@@ -90,7 +87,6 @@ signals:
 private:
     using Dictionary = std::shared_ptr<NoteLayoutEngine::ISpellChecker>;
 
-    QObject* m_openAfterPaintOf = nullptr;
     void Configure(QStringList languages, Opener opener, std::filesystem::path personalWords,
                    Opening opening);
     // Opens the dictionary checking needs now, if another, and hands it to the marks (or starts

@@ -83,6 +83,9 @@ public:
     [[nodiscard]] bool IsIdle() const;
     [[nodiscard]] size_t IndexedCount() const noexcept { return m_index.Size(); }
 
+    // While held no note file is read; what is to be read waits for the release. The index is
+    // still kept in step with the tree and with the notes in memory.
+    void HoldReading(bool held) { m_loader->Hold(held); }
     // Forgets everything and reads every note of the tree again.
     void Rebuild();
     // Reads again what changed on disk since it was last read.

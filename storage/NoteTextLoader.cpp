@@ -57,7 +57,7 @@ struct CNoteTextLoader::CState {
         size_t unannounced = 0;
         auto lastAnnounced = std::chrono::steady_clock::now();
         while (true) {
-            wake.wait(lock, [&] { return stop || !queue.empty(); });
+            wake.wait(lock, [&] { return stop || (!held && !queue.empty()); });
             if (stop) return;
             Job job = std::move(queue.front());
             queue.pop_front();
@@ -118,6 +118,7 @@ struct CNoteTextLoader::CState {
     uint64_t generation = 0;
     bool working = false;  // a job taken off the queue and its batch not announced yet
     bool stop = false;
+    bool held = false;
     // Set without the lock, so that a note being read gives up at once when the owner goes.
     std::atomic<bool> quitting{false};
     std::thread worker;
@@ -156,6 +157,14 @@ void CNoteTextLoader::Reset() {
     m_state->queued = 0;
     ++m_state->generation;
     m_state->working = false;
+}
+
+void CNoteTextLoader::Hold(bool held) {
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->held = held;
+    }
+    m_state->wake.notify_one();
 }
 
 std::vector<CNoteTextLoader::Result> CNoteTextLoader::TakeResults() {

@@ -45,6 +45,10 @@ public:
     void Rescan(std::vector<File> files);
     // Forgets everything queued and every file's last-read state (another notes folder).
     void Reset();
+    // While held the worker takes no file: what is queued waits (Reset and the destructor drop it
+    // as ever). For a start, whose first paint should not share the machine with reading every
+    // note.
+    void Hold(bool held);
 
     // The results read since the last call, in the order read.
     [[nodiscard]] std::vector<Result> TakeResults();

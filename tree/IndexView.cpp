@@ -13,6 +13,7 @@
 #include "tree/NoteItemText.h"
 #include "tree/NoteTreeItem.h"
 #include "ui/CommandKeys.h"
+#include "ui/SvgIconEngine.h"
 #include "ui/WaitCursor.h"
 
 using NoteTreeEngine::CTreeItemRecord;
@@ -34,7 +35,8 @@ CIndexView::CIndexView(NoteTreeEngine::CNoteSession& session, QWidget* parent)
     // made a selection of a thousand notes measure a million labels.
     header()->setResizeContentsPrecision(0);
     for (const int index : {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12})
-        m_icons[size_t(index)] = QIcon(QStringLiteral(":/icons/tree/note%1.svg").arg(index));
+        m_icons[size_t(index)] =
+            CSvgIconEngine::Icon(QStringLiteral(":/icons/tree/note%1.svg").arg(index));
     // The user opens and closes items here; the tree keeps it for the index file.
     connect(this, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { m_tree.SetExpanded(Handle(item), true); });

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include "ui/FirstPaint.h"
+
 CNoteSearch::CNoteSearch(NoteTreeEngine::CNoteSearchIndex& index, QObject* parent)
     : QObject(parent), m_index(index) {
     m_rescanTimer.setSingleShot(true);
@@ -21,6 +23,11 @@ CNoteSearch::CNoteSearch(NoteTreeEngine::CNoteSearchIndex& index, QObject* paren
 
 CNoteSearch::~CNoteSearch() {
     m_index.SetEvents(nullptr);
+}
+
+void CNoteSearch::ReadAfterFirstPaintOf(QWidget& widget) {
+    m_index.HoldReading(true);
+    AfterFirstPaint(widget, *this, [this] { m_index.HoldReading(false); });
 }
 
 void CNoteSearch::PostDrain() {

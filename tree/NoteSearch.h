@@ -7,6 +7,8 @@
 
 #include "session/NoteSearchIndex.h"
 
+class QWidget;
+
 // The search index's drivers on the event loop: the worker's results and the tree's changes
 // reach the index through queued calls, the notes folder is watched (one rescan after a burst of
 // changes) and looked at again whenever the program becomes active, and the index's changes
@@ -26,6 +28,10 @@ public:
     // The debounce timer of changes on disk, and its handler.
     [[nodiscard]] QTimer& RescanTimer() noexcept { return m_rescanTimer; }
     void OnRescanTimer() { m_index.Rescan(); }
+
+    // No note file is read until `widget` was first painted: a start shows its window before it
+    // reads the notes folder for the search. Call before the tree is loaded.
+    void ReadAfterFirstPaintOf(QWidget& widget);
 
     void PostDrain() override;
     void PostReconcile() override;

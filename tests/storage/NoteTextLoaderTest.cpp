@@ -78,5 +78,38 @@ TEST(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
     EXPECT_LT(fs.Stamps(), 20000);
 }
 
+// A held loader reads nothing: with 20000 files queued it has stamped none while another loader,
+// held and then released, read the one file queued while it was held.
+TEST(NoteTextLoaderTest, AHeldLoaderReadsOnlyOnceReleased) {
+    NoteEditEngine::TestSupport::UseUtf8Locale();
+    const TestSupport::CTempFolder folder;
+    TestSupport::WriteBytes(folder / "1.jwf", TestSupport::NoteFileBytes("\u00B6text"));
+    CGatedFileSystem fs;
+    auto held = std::make_unique<CNoteTextLoader>(fs, [] {});
+    held->Hold(true);
+    held->Load(std::vector<CNoteTextLoader::File>(20000, {u"1", folder / "1.jwf"}));
+
+    std::mutex mutex;
+    std::condition_variable told;
+    bool ready = false;
+    CNoteTextLoader loader(fs, [&] {
+        std::lock_guard lock(mutex);
+        ready = true;
+        told.notify_all();
+    });
+    loader.Hold(true);
+    loader.Load({{u"1", folder / "1.jwf"}});
+    loader.Hold(false);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(told.wait_for(lock, std::chrono::seconds(30), [&] { return ready; }));
+    }
+    const std::vector<CNoteTextLoader::Result> results = loader.TakeResults();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].text, u"text");
+    held.reset();
+    EXPECT_EQ(fs.Stamps(), 1);
+}
+
 }  // namespace
 }  // namespace NoteStorage
