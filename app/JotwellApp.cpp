@@ -107,11 +107,8 @@ CJotwellApp::Result CJotwellApp::Start(const QStringList& arguments) {
 
     m_frame->LoadTree();
     // The desktop's files, and on a first run the helpers that index them, wait until the
-    // window shows: on a first run they took longer than the rest of the start. A program
-    // already ending leaves them to its next start.
-    AfterFirstPaint(*m_frame->Editor().viewport(), *this, [this] {
-        if (!m_frame->HasEnded()) m_options.integrateDesktop();
-    });
+    // window shows: on a first run they took longer than the rest of the start.
+    AfterFirstPaint(*m_frame->Editor().viewport(), *this, m_options.integrateDesktop);
 
     connect(m_frame.get(), &CMainFrame::Ended, qApp, &QCoreApplication::quit);
     connect(m_instance.get(), &CSingleInstance::BringForwardRequested, m_frame.get(),

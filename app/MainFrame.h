@@ -84,8 +84,6 @@ public:
 
     // The Export command, reachable so that tests give it their own file picker.
     [[nodiscard]] CExportCommand& Export() noexcept { return *m_export; }
-    // Exit or the session's end has run: the program is going.
-    [[nodiscard]] bool HasEnded() const noexcept { return m_ended; }
     [[nodiscard]] CNoteScrollView& Editor() noexcept { return *m_editor; }
     [[nodiscard]] CIndexView& Tree() noexcept { return *m_tree; }
     [[nodiscard]] NoteTreeEngine::CNoteSession& Session() noexcept { return *m_session; }
