@@ -6,12 +6,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 // Keeps the program to one instance per user. The first start holds a per-user lock for its whole
 // run and, once it is ready, listens on a per-user local socket; a later start connects, asks it
@@ -25,6 +25,11 @@ class QLocalSocket;
 // save left something unsaved. A frame over the size cap, an unknown kind or a connection that
 // stays incomplete for a whole sweep interval is dropped, so no client can hang the first
 // instance.
+//
+// The socket is a Unix-domain stream socket named by the key in the temporary folder, where Qt's
+// local sockets put theirs, so that this program and a copy of it built on QLocalSocket find each
+// other. It is made in a folder of this user's alone and moved into place, so that no other user
+// connects to it.
 class CSingleInstance final : public QObject {
     Q_OBJECT
 
@@ -87,6 +92,8 @@ signals:
 
 private:
     struct Connection {
+        int socket = -1;
+        QSocketNotifier* readable = nullptr;  // a child of the instance
         QByteArray buffer;
         int frames = 0;
         bool seenBySweep = false;
@@ -97,14 +104,19 @@ private:
     };
 
     void OnNewConnection();
-    void OnReadyRead(QLocalSocket* socket);
-    void Drop(QLocalSocket* socket);
+    // Reads what connection `id` sent and acts on its whole frames.
+    void OnReadable(uint64_t id);
+    void Drop(uint64_t id);
 
     QString m_key;
     QLockFile m_lock;
     bool m_first = false;
-    std::unique_ptr<QLocalServer> m_server;
-    std::map<QLocalSocket*, Connection> m_connections;
+    int m_listener = -1;
+    QString m_listening;  // the socket file made by Listen, removed at the end
+    std::unique_ptr<QSocketNotifier> m_incoming;
+    // By an id of their own: a socket's number is used again once it is closed.
+    std::map<uint64_t, Connection> m_connections;
+    uint64_t m_nextId = 0;
     QTimer m_sweepTimer;
     std::function<bool()> m_save;
 };
