@@ -16,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/AppStyle.h"
 #include "app/CommandLine.h"
 #include "app/JotwellApp.h"
 #include "app/MainFrame.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    QApplication::setStyle(new CAppStyle);  // owned by the application
     // The frame lives on in the tray with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.

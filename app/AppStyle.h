@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QProxyStyle>
+
+// The platform's style, but for the buttons that show a tool bar's or the menu bar's hidden
+// commands: their arrows are our SVG icons. The style's own are PNG files, and reading the first
+// PNG loads every image plugin installed (the reader asks each whether it takes the format),
+// with their libraries: the menu bar makes that button as it is made, at every start.
+class CAppStyle final : public QProxyStyle {
+public:
+    CAppStyle() = default;
+
+    QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
+                       const QWidget* widget) const override;
+};
