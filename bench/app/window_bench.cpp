@@ -9,6 +9,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QTextEdit>
 #include <chrono>
@@ -25,6 +26,7 @@
 #include "tests/support/FakeFolderPicker.h"
 #include "tests/support/FakeSettings.h"
 #include "tests/support/TempFolder.h"
+#include "tree/SearchPane.h"
 
 namespace {
 
@@ -71,6 +73,12 @@ struct Ours {
         while (Editor().View().HasPendingLayout())
             Editor().OnLayoutTimer();
         Paint(Editor());
+        // The search reads the folder's notes once the editor was first painted: finished here
+        // too, as it is a moment after the window shows.
+        NoteTreeEngine::CNoteSearchIndex& search = Frame().SearchPane().Search().Index();
+        const QDeadlineTimer deadline(60000);
+        while (!search.IsIdle() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     CMainFrame& Frame() { return *app->Frame(); }
     CNoteScrollView& Editor() { return Frame().Editor(); }
