@@ -1,5 +1,7 @@
 #include "storage/NoteFile.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "base/Utf16.h"
@@ -223,6 +225,27 @@ private:
     uint32_t m_inserted = 0;
 };
 
+// The first "<" or "&" at or after `from`, or the end of the text: where a note's run of text
+// ends. Four code units are looked at a time (a lane equal to either makes its word's test
+// nonzero), then the word that holds one unit by unit.
+size_t NextMarkup(std::u16string_view text, size_t from) {
+    constexpr uint64_t kOnes = 0x0001000100010001u;
+    constexpr uint64_t kHighs = 0x8000800080008000u;
+    constexpr uint64_t kLess = 0x003C003C003C003Cu;
+    constexpr uint64_t kAmpersand = 0x0026002600260026u;
+    size_t i = from;
+    for (; i + 4 <= text.size(); i += 4) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        const uint64_t less = word ^ kLess;
+        const uint64_t ampersand = word ^ kAmpersand;
+        if ((((less - kOnes) & ~less) | ((ampersand - kOnes) & ~ampersand)) & kHighs) break;
+    }
+    while (i < text.size() && text[i] != u'<' && text[i] != u'&')
+        ++i;
+    return i;
+}
+
 // Builds the content of a document that holds nothing but its first mark, the insertion standing
 // on it: text is appended a run at a time after the last element, with none of the per-insertion
 // work of the primitives (time stamp, undo record, notification, the walks to find the paragraph
@@ -246,6 +269,12 @@ public:
         m_runStyle = style;
         const size_t from = m_run.size();
         m_run.append(units);
+        // Printable ASCII, the bulk of a note, needs no look: one pass finds whether anything
+        // else is there (a control, white space beyond ASCII) for the second to store as a space.
+        bool other = false;
+        for (const char16_t c : units)
+            other |= static_cast<uint16_t>(c - u' ') >= 0x5F;
+        if (!other) return;
         for (size_t i = from; i < m_run.size(); ++i)
             if (m_run[i] != u' ' && IsXmlSpace(m_run[i])) m_run[i] = u' ';
     }
@@ -312,9 +341,7 @@ public:
                     }
                 } else {
                     // The bulk of a note: text up to the next tag or reference, in one go.
-                    size_t end = m_cursor;
-                    while (end < m_text.size() && m_text[end] != u'<' && m_text[end] != u'&')
-                        ++end;
+                    const size_t end = NextMarkup(m_text, m_cursor);
                     m_sink.Text(m_text.substr(m_cursor, end - m_cursor), m_typing);
                     m_cursor = static_cast<Cursor>(end);
                 }
