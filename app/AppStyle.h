@@ -8,7 +8,8 @@
 // with their libraries: the menu bar makes that button as it is made, at every start.
 class CAppStyle final : public QProxyStyle {
 public:
-    CAppStyle() = default;
+    // Over `base` (owned from now on): the style the user chose, or the platform's.
+    explicit CAppStyle(QStyle* base) : QProxyStyle(base) {}
 
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                        const QWidget* widget) const override;

@@ -2,6 +2,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <clocale>
 #include <cstdint>
@@ -102,7 +104,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
-    QApplication::setStyle(new CAppStyle);  // owned by the application
+    // Over a style of the same name as the one the user chose (-style, QT_STYLE_OVERRIDE) or
+    // the platform's; owned by the application.
+    QApplication::setStyle(new CAppStyle(QStyleFactory::create(QApplication::style()->name())));
     // The frame lives on in the tray with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
     // White space and lower-casing follow the user's locale.
