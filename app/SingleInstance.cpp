@@ -7,10 +7,10 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <optional>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -48,8 +48,10 @@ std::optional<sockaddr_un> AddressOf(const QByteArray& path) {
     return address;
 }
 
+// Milliseconds left for poll; a deadline that never ends waits as long as poll can.
 int Remaining(const QDeadlineTimer& deadline) {
-    return int(std::clamp<qint64>(deadline.remainingTime(), 0, 60000));
+    const qint64 left = deadline.remainingTime();
+    return int(left < 0 ? INT_MAX : std::min<qint64>(left, INT_MAX));
 }
 
 // Waits until `socket` can take `events`; false at the deadline.

@@ -71,5 +71,6 @@ QString CSvgIconEngine::key() const {
 
 bool CSvgIconEngine::isNull() {
     // A look at the file, not a parse: asked while toolbars are laid out, long before a drawing.
-    return !QFileInfo::exists(m_path);
+    if (!m_exists) m_exists = QFileInfo::exists(m_path);
+    return !*m_exists;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 class QSvgRenderer;
@@ -42,5 +43,6 @@ private:
     QString m_path;
     std::unique_ptr<QSvgRenderer> m_renderer;
     bool m_parsed = false;
+    std::optional<bool> m_exists;  // looked at once: asked at every paint of a tool button
     std::map<std::tuple<int, int, int, int>, QPixmap> m_drawn;
 };

@@ -59,17 +59,28 @@ private:
     int m_stamps = 0;
 };
 
+// One small note on the real file system, read through the gate.
+class NoteTextLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NoteEditEngine::TestSupport::UseUtf8Locale();
+        TestSupport::WriteBytes(folder / "1.jwf", TestSupport::NoteFileBytes("\u00B6text"));
+    }
+    std::vector<CNoteTextLoader::File> Files(size_t count) const {
+        return std::vector<CNoteTextLoader::File>(count, {u"1", folder / "1.jwf"});
+    }
+
+    const TestSupport::CTempFolder folder;
+    CGatedFileSystem fs;
+};
+
 // A loader destroyed with 20000 reads queued behind one held read: the destructor drops them
 // rather than waiting for them all. So many that reading them takes far longer than dropping
 // them, however the two threads are scheduled.
-TEST(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
-    NoteEditEngine::TestSupport::UseUtf8Locale();
-    const TestSupport::CTempFolder folder;
-    TestSupport::WriteBytes(folder / "1.jwf", TestSupport::NoteFileBytes("\u00B6text"));
-    CGatedFileSystem fs;
+TEST_F(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
     auto loader = std::make_unique<CNoteTextLoader>(fs, [] {});
     fs.SetOpen(false);
-    loader->Load(std::vector<CNoteTextLoader::File>(20000, {u"1", folder / "1.jwf"}));
+    loader->Load(Files(20000));
     fs.WaitForHeldRead();
     // The gate opens while the destructor waits for the worker to finish its one read.
     std::thread opener([&] { fs.SetOpen(true); });
@@ -80,14 +91,10 @@ TEST(NoteTextLoaderTest, DestroyingWithWorkQueuedReadsNoMore) {
 
 // A held loader reads nothing: with 20000 files queued it has stamped none while another loader,
 // held and then released, read the one file queued while it was held.
-TEST(NoteTextLoaderTest, AHeldLoaderReadsOnlyOnceReleased) {
-    NoteEditEngine::TestSupport::UseUtf8Locale();
-    const TestSupport::CTempFolder folder;
-    TestSupport::WriteBytes(folder / "1.jwf", TestSupport::NoteFileBytes("\u00B6text"));
-    CGatedFileSystem fs;
+TEST_F(NoteTextLoaderTest, AHeldLoaderReadsOnlyOnceReleased) {
     auto held = std::make_unique<CNoteTextLoader>(fs, [] {});
     held->Hold(true);
-    held->Load(std::vector<CNoteTextLoader::File>(20000, {u"1", folder / "1.jwf"}));
+    held->Load(Files(20000));
 
     std::mutex mutex;
     std::condition_variable told;
@@ -98,7 +105,7 @@ TEST(NoteTextLoaderTest, AHeldLoaderReadsOnlyOnceReleased) {
         told.notify_all();
     });
     loader.Hold(true);
-    loader.Load({{u"1", folder / "1.jwf"}});
+    loader.Load(Files(1));
     loader.Hold(false);
     {
         std::unique_lock lock(mutex);
